@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "app/Log.h"
+TEST(Smoke, Runs) { EXPECT_FALSE(IsLogEnabled()); }
