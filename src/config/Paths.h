@@ -1,0 +1,16 @@
+#pragma once
+// Where the program keeps its files, and the one comparison key for paths and ids.
+
+#include <string>
+#include <string_view>
+
+// "vantreel.json": beside the executable when that folder is writable or the
+// file is already there, else under "<LocalAppData>\Vantreel". Computed once.
+std::wstring GetConfigPath();
+
+// "<LocalAppData>\Vantreel\cache", created on first use; empty when it cannot be
+// created, and then every cache file is skipped. Safe from any thread.
+std::wstring GetCacheDirectory();
+
+// Every '/' becomes '\' and only 'A'..'Z' are lower-cased; nothing else changes.
+std::wstring NormalizePathKey(std::wstring_view text);
