@@ -17,7 +17,7 @@ struct StackBounds {
     ULONG_PTR low = 0;
     ULONG_PTR high = 0;
     bool Contains(DWORD64 address, size_t bytes) const {
-        return address >= low && address + bytes <= high && address + bytes > address;
+        return address >= low && address <= high && bytes <= high - address;
     }
 };
 
