@@ -39,16 +39,8 @@ std::wstring GoldenPath(const wchar_t* name) {
 
 }  // namespace
 
-TEST(DockConfigDefaults, ConstructorAndMakeDefault) {
-    DockConfig config;
-    EXPECT_EQ(config.iconSize, 48.0f);
-    EXPECT_EQ(config.magnifyScale, 1.55f);
-    EXPECT_EQ(config.theme, 0);
-    EXPECT_EQ(config.bottomMargin, 8);
-    EXPECT_EQ(config.controlCenterTiles, DefaultControlCenterTiles());
-    EXPECT_TRUE(config.pinned.empty());
-    EXPECT_TRUE(config.hiddenApps.empty());
-
+TEST(DockConfigDefaults, MakeDefaultPinsInstalledApps) {
+    EXPECT_TRUE(DockConfig().pinned.empty());
     DockConfig made = DockConfig::MakeDefault();
     DockConfig expectedPinned;
     DockConfig::ResetPinnedToDefaults(expectedPinned);
@@ -58,19 +50,6 @@ TEST(DockConfigDefaults, ConstructorAndMakeDefault) {
     EXPECT_EQ(made.pinned[0].name, L"文件资源管理器");
     EXPECT_EQ(made.pinned[0].appId, NormalizePathKey(made.pinned[0].path));
     EXPECT_TRUE(made.pinned[0].args.empty());
-}
-
-TEST(DockConfigDefaults, KnownTiles) {
-    for (const wchar_t* id : {L"wifi", L"bluetooth", L"snip", L"lock", L"keep_awake", L"power_mode",
-                              L"hotspot", L"project", L"screen_off", L"theme_mode",
-                              L"desktop_icons"}) {
-        EXPECT_TRUE(IsKnownControlCenterTile(id)) << id;
-    }
-    for (const wchar_t* id : {L"WiFi", L"", L"wifi ", L"volume"}) {
-        EXPECT_FALSE(IsKnownControlCenterTile(id)) << id;
-    }
-    EXPECT_EQ(DefaultControlCenterTiles(),
-              Tiles({L"wifi", L"bluetooth", L"snip", L"lock", L"screen_off", L"desktop_icons"}));
 }
 
 TEST(DockConfigDefaults, AddDefaultPinnedAppTakesFirstExistingFile) {
