@@ -15,6 +15,8 @@ struct PinnedApp {
     std::wstring path;
     std::wstring args;
     std::wstring appId;
+
+    bool operator==(const PinnedApp&) const = default;
 };
 
 // The control-center tiles shown by default, in display order.
@@ -60,6 +62,8 @@ struct DockConfig {
     DockConfig(DockConfig&&) = default;
     DockConfig& operator=(const DockConfig&) = default;
     DockConfig& operator=(DockConfig&&) = default;
+    // Member-wise; lets a window tell whether a refreshed copy changed anything.
+    bool operator==(const DockConfig&) const = default;
 
     // The defaults plus the default pinned applications found on this machine.
     static DockConfig MakeDefault();

@@ -57,7 +57,8 @@ std::wstring ResolveConfigPath(const std::wstring& executableFolder) {
     if (FolderIsWritable(executableFolder)) return candidate;
 
     wchar_t local[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local))) {
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
+                                local))) {
         return candidate;
     }
     const std::wstring folder = JoinPath(local, L"Vantreel");
@@ -69,7 +70,10 @@ std::wstring GetConfigPath() {
     static std::once_flag once;
     // Never destroyed: detached threads may still ask while the process exits.
     static std::wstring* cached = nullptr;
-    std::call_once(once, [] { cached = new std::wstring(ResolveConfigPath(ExecutableDirectory())); });
+    // Once per process: the start-up prefetch thread and the UI thread both ask,
+    // and two concurrent probes could otherwise send them to different folders.
+    std::call_once(once,
+                   [] { cached = new std::wstring(ResolveConfigPath(ExecutableDirectory())); });
     return *cached;
 }
 

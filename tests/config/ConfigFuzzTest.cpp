@@ -15,7 +15,8 @@
 namespace {
 
 // Bytes that matter to the grammar, so random text often gets deep into it.
-constexpr std::string_view kInteresting = "{}[]:,\"\\u0123456789.-+etrufalsn \t\r\n\x01\x7f\xc3\xa9\xff";
+constexpr std::string_view kInteresting =
+    "{}[]:,\"\\u0123456789.-+etrufalsn \t\r\n\x01\x7f\xc3\xa9\xff";
 const char* const kTokens[] = {
     "{", "}", "[", "]", ":", ",", "\"", "\\", "\\u", "\\uD83D", "true", "false", "null", "-",
     ".", "1e5", "99999999999", "-99999999999", "0.5", "\"iconSize\":", "\"pinned\":",

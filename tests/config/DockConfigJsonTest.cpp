@@ -174,6 +174,7 @@ TEST(DockConfigToJson, RoundTripKeepsEverySetting) {
     config.hiddenTrayApps = {L"tray\\一.exe"};
 
     DockConfig back = MustParse(DockConfig::ToJson(config));
+    EXPECT_TRUE(back == config);
     EXPECT_EQ(DockConfig::ToJson(back), DockConfig::ToJson(config));
     EXPECT_EQ(back.clearedNotifWatermark, config.clearedNotifWatermark);
     ASSERT_EQ(back.pinned.size(), 1u);

@@ -16,7 +16,8 @@ namespace {
 
 std::wstring LocalAppDataConfig() {
     wchar_t local[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local))) {
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
+                                local))) {
         return {};
     }
     return std::wstring(local) + L"\\Vantreel\\vantreel.json";
@@ -26,7 +27,8 @@ std::wstring LocalAppDataConfig() {
 
 TEST(NormalizePathKey, LowersAsciiAndTurnsSlashes) {
     EXPECT_EQ(NormalizePathKey(L"C:/Program Files/App.EXE"), L"c:\\program files\\app.exe");
-    EXPECT_EQ(NormalizePathKey(L"\u00c4\u00d6 \u0410\u0411 \u4e2d"), L"\u00c4\u00d6 \u0410\u0411 \u4e2d");
+    const std::wstring nonAscii = L"\u00c4\u00d6 \u00e9 \u0410\u0411 \u4e2d";
+    EXPECT_EQ(NormalizePathKey(nonAscii), nonAscii);
     EXPECT_EQ(NormalizePathKey(L" ./A/../B\\ "), L" .\\a\\..\\b\\ ");
     EXPECT_EQ(NormalizePathKey(L"@[`{Z"), L"@[`{z");
     EXPECT_EQ(NormalizePathKey(L""), L"");

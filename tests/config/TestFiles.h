@@ -21,7 +21,9 @@ inline std::string ReadBytes(const std::wstring& path) {
     std::string text;
     char buffer[65536];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+    }
     CloseHandle(file);
     return text;
 }
