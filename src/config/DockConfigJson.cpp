@@ -297,6 +297,8 @@ std::string DockConfig::ToJson(const DockConfig& c) {
 }
 
 bool DockConfig::FromJson(std::string_view text, DockConfig& out) {
+    // Editors that save UTF-8 with a byte-order mark must not cost the user their settings.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     if (text.empty()) return false;
     JsonReader reader(text);
     if (!reader.Consume('{')) return false;

@@ -312,3 +312,11 @@ TEST(DockConfigFromJson, DeeplyNestedUnknownValueFailsCleanly) {
     DockConfig ok = MustParse(R"({"future": {"a": [[1], {"b": null}]}, "theme": 2})");
     EXPECT_EQ(ok.theme, 2);
 }
+
+TEST(DockConfigFromJson, LeadingByteOrderMarkIsAccepted) {
+    DockConfig config;
+    ASSERT_TRUE(DockConfig::FromJson("\xEF\xBB\xBF{\"iconSize\": 60}", config));
+    EXPECT_EQ(config.iconSize, 60.0f);
+    EXPECT_FALSE(DockConfig::FromJson("\xEF\xBB\xBF", config)) << "a mark alone is still empty";
+    EXPECT_FALSE(DockConfig::FromJson("\xEF\xBB{}", config));
+}
