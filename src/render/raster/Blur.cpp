@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace raster {
@@ -13,6 +14,7 @@ typedef float F4 __attribute__((vector_size(16)));
 
 constexpr int kBoxPasses = 4;
 constexpr int kStripPixels = 32;  // columns per vertical strip: keeps a strip in cache
+constexpr int kRowsAtOnce = 4;    // rows per horizontal bundle
 
 struct Box {
     int radius = 0;
@@ -71,57 +73,65 @@ inline int MapIndex(int s, int n, EdgeMode edges) {
     return m < n ? m : period - 1 - m;
 }
 
+typedef unsigned char U8x4 __attribute__((vector_size(4)));
+typedef int I4 __attribute__((vector_size(16)));
+
 inline F4 Load(uint32_t p) {
-    return F4{static_cast<float>(p & 0xFF), static_cast<float>((p >> 8) & 0xFF), static_cast<float>((p >> 16) & 0xFF),
-              static_cast<float>(p >> 24)};
+    U8x4 bytes;
+    std::memcpy(&bytes, &p, sizeof p);
+    return __builtin_convertvector(bytes, F4);
 }
 
+// Rounds to 0..255 with colour never above alpha, as premultiplied pixels need.
 inline uint32_t Store(F4 v) {
-    auto channel = [](float c, float limit) {
-        return static_cast<uint32_t>(std::clamp(c + 0.5f, 0.0f, limit));
-    };
-    const uint32_t a = channel(v[3], 255.0f);
-    const float limit = static_cast<float>(a) + 0.5f;  // premultiplied colour never exceeds alpha
-    return Bgra(std::min(channel(v[0], limit), a), std::min(channel(v[1], limit), a),
-                std::min(channel(v[2], limit), a), a);
+    v += F4{0.5f, 0.5f, 0.5f, 0.5f};
+    const F4 zero = {0, 0, 0, 0};
+    v = v > zero ? v : zero;
+    const float a = std::min(v[3], 255.0f);
+    const F4 limit = {a, a, a, a};
+    v = v < limit ? v : limit;
+    const U8x4 bytes = __builtin_convertvector(__builtin_convertvector(v, I4), U8x4);  // truncation rounds
+    uint32_t p;
+    std::memcpy(&p, &bytes, sizeof p);
+    return p;
 }
 
-// A run of `length` positions, each holding `lanes` pixels side by side, with
-// `margin` zeroed positions before and after it. Blurs run along positions.
-class Lines {
-public:
-    void Reset(int length, int lanes, int margin) {
-        length_ = length;
-        lanes_ = lanes;
-        margin_ = margin;
-        data_.assign(static_cast<std::size_t>(length + 2 * margin) * lanes, F4{0, 0, 0, 0});
-    }
-    F4* At(int position) { return data_.data() + static_cast<std::ptrdiff_t>(position + margin_) * lanes_; }
-    int Length() const { return length_; }
-    int Lanes() const { return lanes_; }
+// Positions along the blur direction, each holding `lanes` pixels side by side
+// (neighbouring rows of a horizontal pass, neighbouring columns of a vertical
+// one): the independent sums of the lanes run in parallel.
+struct Plane {
+    std::vector<F4> data;
+    std::vector<const F4*> positions;  // position i starts at positions[i]
 
-private:
-    std::vector<F4> data_;
-    int length_ = 0;
-    int lanes_ = 0;
-    int margin_ = 0;
+    void Reset(int length, int lanes) {
+        const std::size_t total = static_cast<std::size_t>(length) * lanes;
+        if (data.size() < total) data.resize(total);
+        positions.resize(length);
+        for (int i = 0; i < length; ++i) positions[i] = data.data() + static_cast<std::ptrdiff_t>(i) * lanes;
+    }
+    F4* At(int i) { return data.data() + (positions[i] - data.data()); }
 };
 
-// One box pass from `in` to `out` (same shape); margins of `in` read as zero.
-void BoxPass(Lines& in, Lines& out, const Box& box, std::vector<F4>& sums) {
-    const int lanes = in.Lanes(), r = box.radius;
+struct Scratch {
+    Plane a, b;
+    std::vector<F4> sums;
+};
+
+// One box pass over positions [lo, hi): reads in[lo - r - 1] to in[hi + r].
+void BoxPass(const F4* const* in, Plane& out, int lanes, int lo, int hi, const Box& box, std::vector<F4>& sums) {
+    const int r = box.radius;
     sums.assign(lanes, F4{0, 0, 0, 0});
     F4* __restrict s = sums.data();
-    for (int k = -r; k <= r; ++k) {
-        const F4* row = in.At(k);
+    for (int k = lo - r; k <= lo + r; ++k) {
+        const F4* row = in[k];
         for (int j = 0; j < lanes; ++j) s[j] += row[j];
     }
     const F4 inner = {box.inner, box.inner, box.inner, box.inner};
     const F4 edge = {box.edge, box.edge, box.edge, box.edge};
-    for (int i = 0; i < in.Length(); ++i) {
-        const F4* __restrict before = in.At(i - r - 1);
-        const F4* __restrict first = in.At(i - r);
-        const F4* __restrict after = in.At(i + r + 1);
+    for (int i = lo; i < hi; ++i) {
+        const F4* __restrict before = in[i - r - 1];
+        const F4* __restrict first = in[i - r];
+        const F4* __restrict after = in[i + r + 1];
         F4* __restrict o = out.At(i);
         for (int j = 0; j < lanes; ++j) {
             o[j] = inner * s[j] + edge * (before[j] + after[j]);
@@ -130,36 +140,42 @@ void BoxPass(Lines& in, Lines& out, const Box& box, std::vector<F4>& sums) {
     }
 }
 
-void GaussianPass(Lines& in, Lines& out, const Kernel& k) {
-    const int lanes = in.Lanes();
-    for (int i = 0; i < in.Length(); ++i) {
+// The sampled Gaussian over positions [lo, hi): reads in[lo - radius] to in[hi + radius - 1].
+void GaussianPass(const F4* const* in, Plane& out, int lanes, int lo, int hi, const Kernel& k) {
+    const F4 w0 = {k.weights[0], k.weights[0], k.weights[0], k.weights[0]};
+    for (int i = lo; i < hi; ++i) {
         F4* __restrict o = out.At(i);
-        const F4* __restrict centre = in.At(i);
-        const F4 w0 = {k.weights[0], k.weights[0], k.weights[0], k.weights[0]};
+        const F4* __restrict centre = in[i];
         for (int j = 0; j < lanes; ++j) o[j] = w0 * centre[j];
         for (int d = 1; d <= k.radius; ++d) {
             const float wd = k.weights[d];
             const F4 w = {wd, wd, wd, wd};
-            const F4* __restrict a = in.At(i - d);
-            const F4* __restrict b = in.At(i + d);
+            const F4* __restrict a = in[i - d];
+            const F4* __restrict b = in[i + d];
             for (int j = 0; j < lanes; ++j) o[j] += w * (a[j] + b[j]);
         }
     }
 }
 
-// Runs the kernel along the positions of a; returns the buffer with the result.
-Lines& Run(Lines& a, Lines& b, const Kernel& k, std::vector<F4>& sums) {
+// Blurs a line bundle of `length` positions given by `input` (one pointer per
+// position); positions [reach, length - reach) of the returned plane hold the
+// result. Each box pass computes only what the later passes read.
+Plane& RunPasses(const F4* const* input, int length, int lanes, const Kernel& k, Scratch& s) {
+    s.a.Reset(length, lanes);
     if (!k.boxes) {
-        GaussianPass(a, b, k);
-        return b;
+        GaussianPass(input, s.a, lanes, k.radius, length - k.radius, k);
+        return s.a;
     }
-    Lines* in = &a;
-    Lines* out = &b;
+    s.b.Reset(length, lanes);
+    const F4* const* in = input;
+    Plane* out = &s.a;
     for (int pass = 0; pass < kBoxPasses; ++pass) {
-        BoxPass(*in, *out, k.box, sums);
-        std::swap(in, out);
+        const int lo = (pass + 1) * (k.box.radius + 1);
+        BoxPass(in, *out, lanes, lo, length - lo, k.box, s.sums);
+        in = out->positions.data();
+        out = out == &s.a ? &s.b : &s.a;
     }
-    return *in;
+    return out == &s.a ? s.b : s.a;
 }
 
 }  // namespace
@@ -176,44 +192,45 @@ void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges
     }
     const Kernel k = MakeKernel(sigma, kind);
     const int reach = k.reach;
-    const int margin = k.boxes ? k.box.radius + 1 : k.radius;
-    std::vector<F4> sums;
+    Scratch scratch;
+    const std::vector<F4> zeros(std::max(kStripPixels, kRowsAtOnce), F4{0, 0, 0, 0});
 
     // Horizontal: every source row the vertical step will read, over the output
-    // columns only (padded by the reach on both sides).
-    const int n = area.width;
+    // columns only (padded by the reach on both sides), a few rows at a time.
+    const int n = area.width, m = area.height;
     const int rowFirst = std::max(0, area.y - reach);
-    const int rowEnd = std::min(src.height, area.Bottom() + reach);
-    std::vector<F4> across(static_cast<std::size_t>(rowEnd - rowFirst) * n);
+    const int rowCount = std::min(src.height, area.Bottom() + reach) - rowFirst;
+    std::unique_ptr<F4[]> across(new F4[static_cast<std::size_t>(rowCount) * n]);
     {
-        Lines a, b;
-        a.Reset(n + 2 * reach, 1, margin);
-        b.Reset(n + 2 * reach, 1, margin);
-        std::vector<int> columns(n + 2 * reach);
-        for (int i = 0; i < n + 2 * reach; ++i) columns[i] = MapIndex(area.x - reach + i, src.width, edges);
-        for (int y = rowFirst; y < rowEnd; ++y) {
-            const uint32_t* row = src.Row(y);
-            for (int i = 0; i < n + 2 * reach; ++i) *a.At(i) = columns[i] < 0 ? F4{0, 0, 0, 0} : Load(row[columns[i]]);
-            Lines& result = Run(a, b, k, sums);
-            std::memcpy(&across[static_cast<std::size_t>(y - rowFirst) * n], result.At(reach), sizeof(F4) * n);
+        const int length = n + 2 * reach;
+        std::vector<int> columns(length);
+        for (int i = 0; i < length; ++i) columns[i] = MapIndex(area.x - reach + i, src.width, edges);
+        Plane input;
+        for (int first = 0; first < rowCount; first += kRowsAtOnce) {
+            const int lanes = std::min(kRowsAtOnce, rowCount - first);
+            input.Reset(length, lanes);
+            for (int r = 0; r < lanes; ++r) {
+                const uint32_t* row = src.Row(rowFirst + first + r);
+                for (int i = 0; i < length; ++i) input.At(i)[r] = columns[i] < 0 ? F4{0, 0, 0, 0} : Load(row[columns[i]]);
+            }
+            Plane& result = RunPasses(input.positions.data(), length, lanes, k, scratch);
+            for (int r = 0; r < lanes; ++r) {
+                F4* __restrict out = &across[static_cast<std::size_t>(first + r) * n];
+                for (int i = 0; i < n; ++i) out[i] = result.At(reach + i)[r];
+            }
         }
     }
 
-    // Vertical, in strips of columns.
-    const int m = area.height;
-    std::vector<int> rows(m + 2 * reach);
-    for (int i = 0; i < m + 2 * reach; ++i) rows[i] = MapIndex(area.y - reach + i, src.height, edges);
-    Lines a, b;
+    // Vertical, in strips of columns read straight from the horizontal result.
+    const int length = m + 2 * reach;
+    std::vector<int> rows(length);
+    for (int i = 0; i < length; ++i) rows[i] = MapIndex(area.y - reach + i, src.height, edges);
+    std::vector<const F4*> input(length);
     for (int x0 = 0; x0 < n; x0 += kStripPixels) {
         const int lanes = std::min(kStripPixels, n - x0);
-        a.Reset(m + 2 * reach, lanes, margin);
-        b.Reset(m + 2 * reach, lanes, margin);
-        for (int i = 0; i < m + 2 * reach; ++i) {
-            F4* line = a.At(i);
-            if (rows[i] < 0) continue;  // already zero
-            std::memcpy(line, &across[static_cast<std::size_t>(rows[i] - rowFirst) * n + x0], sizeof(F4) * lanes);
-        }
-        Lines& result = Run(a, b, k, sums);
+        for (int i = 0; i < length; ++i)
+            input[i] = rows[i] < 0 ? zeros.data() : &across[static_cast<std::size_t>(rows[i] - rowFirst) * n + x0];
+        Plane& result = RunPasses(input.data(), length, lanes, k, scratch);
         for (int i = 0; i < m; ++i) {
             const F4* line = result.At(reach + i);
             uint32_t* out = dst.Row(area.y + i) + area.x + x0;
