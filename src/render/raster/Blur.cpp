@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "render/raster/Parallel.h"
 
 namespace raster {
 namespace {
@@ -15,6 +18,9 @@ typedef float F4 __attribute__((vector_size(16)));
 constexpr int kBoxPasses = 4;
 constexpr int kStripPixels = 32;  // columns per vertical strip: keeps a strip in cache
 constexpr int kRowsAtOnce = 4;    // rows per horizontal bundle
+// Below this many pixels (input with its padding) a blur stays on one thread.
+constexpr long long kPixelsWorthThreads = 128 * 1024;
+constexpr int kBandRows = 256;  // output rows per band, at least
 
 struct Box {
     int radius = 0;
@@ -178,6 +184,84 @@ Plane& RunPasses(const F4* const* input, int length, int lanes, const Kernel& k,
     return out == &s.a ? s.b : s.a;
 }
 
+// What every band of one blur shares.
+struct Job {
+    ConstImageView src;
+    EdgeMode edges = EdgeMode::Hard;
+    Kernel kernel;
+    int threads = 1;
+    std::vector<F4> zeros;
+};
+
+// Rows [rowFirst, rowFirst + rowCount) of the source blurred along x over the
+// columns of `area`, into across (rowCount x area.width).
+void BlurRows(const Job& job, const Rect& area, int rowFirst, int rowCount, F4* across) {
+    const Kernel& k = job.kernel;
+    const int n = area.width, reach = k.reach, length = n + 2 * reach;
+    std::vector<int> columns(length);
+    for (int i = 0; i < length; ++i) columns[i] = MapIndex(area.x - reach + i, job.src.width, job.edges);
+    const int groups = (rowCount + kRowsAtOnce - 1) / kRowsAtOnce;
+    const int perPart = (groups + job.threads - 1) / job.threads;
+    RunParts(job.threads, [&](int part) {
+        thread_local Scratch scratch;
+        thread_local Plane input;
+        const int groupEnd = std::min(groups, (part + 1) * perPart);
+        for (int group = part * perPart; group < groupEnd; ++group) {
+            const int first = group * kRowsAtOnce;
+            const int lanes = std::min(kRowsAtOnce, rowCount - first);
+            input.Reset(length, lanes);
+            for (int r = 0; r < lanes; ++r) {
+                const uint32_t* row = job.src.Row(rowFirst + first + r);
+                for (int i = 0; i < length; ++i)
+                    input.At(i)[r] = columns[i] < 0 ? F4{0, 0, 0, 0} : Load(row[columns[i]]);
+            }
+            Plane& result = RunPasses(input.positions.data(), length, lanes, k, scratch);
+            for (int r = 0; r < lanes; ++r) {
+                F4* __restrict out = &across[static_cast<std::size_t>(first + r) * n];
+                for (int i = 0; i < n; ++i) out[i] = result.At(reach + i)[r];
+            }
+        }
+    });
+}
+
+// The rows of `area` blurred along y from across (which starts at source row
+// rowFirst), written to out (area.height rows of area.width pixels, outStride
+// apart).
+void BlurColumns(const Job& job, const Rect& area, int rowFirst, const F4* across, uint32_t* out,
+                 std::ptrdiff_t outStride) {
+    const Kernel& k = job.kernel;
+    const int n = area.width, m = area.height, reach = k.reach, length = m + 2 * reach;
+    std::vector<int> rows(length);
+    for (int i = 0; i < length; ++i) rows[i] = MapIndex(area.y - reach + i, job.src.height, job.edges);
+    const int strips = (n + kStripPixels - 1) / kStripPixels;
+    const int perPart = (strips + job.threads - 1) / job.threads;
+    RunParts(job.threads, [&](int part) {
+        thread_local Scratch scratch;
+        std::vector<const F4*> input(length);
+        const int stripEnd = std::min(strips, (part + 1) * perPart);
+        for (int strip = part * perPart; strip < stripEnd; ++strip) {
+            const int x0 = strip * kStripPixels;
+            const int lanes = std::min(kStripPixels, n - x0);
+            for (int i = 0; i < length; ++i)
+                input[i] = rows[i] < 0 ? job.zeros.data()
+                                       : &across[static_cast<std::size_t>(rows[i] - rowFirst) * n + x0];
+            Plane& result = RunPasses(input.data(), length, lanes, k, scratch);
+            for (int i = 0; i < m; ++i) {
+                const F4* line = result.At(reach + i);
+                uint32_t* o = out + i * outStride + x0;
+                for (int j = 0; j < lanes; ++j) o[j] = Store(line[j]);
+            }
+        }
+    });
+}
+
+bool Overlap(const ImageView& dst, const ConstImageView& src) {
+    auto begin = [](const uint32_t* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    const std::uintptr_t d0 = begin(dst.pixels), d1 = begin(dst.Row(dst.height - 1) + dst.width);
+    const std::uintptr_t s0 = begin(src.pixels), s1 = begin(src.Row(src.height - 1) + src.width);
+    return d0 < s1 && s0 < d1;
+}
+
 }  // namespace
 
 void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges, const Rect& clip,
@@ -190,53 +274,47 @@ void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges
             std::memmove(dst.Row(y) + area.x, src.Row(y) + area.x, sizeof(uint32_t) * area.width);
         return;
     }
-    const Kernel k = MakeKernel(sigma, kind);
-    const int reach = k.reach;
-    Scratch scratch;
-    const std::vector<F4> zeros(std::max(kStripPixels, kRowsAtOnce), F4{0, 0, 0, 0});
+    Job job;
+    job.src = src;
+    job.edges = edges;
+    job.kernel = MakeKernel(sigma, kind);
+    job.zeros.assign(std::max(kStripPixels, kRowsAtOnce), F4{0, 0, 0, 0});
+    const int reach = job.kernel.reach;
+    const int n = area.width;
+    job.threads =
+        static_cast<long long>(n + 2 * reach) * (area.height + 2 * reach) >= kPixelsWorthThreads ? PartThreads() : 1;
 
-    // Horizontal: every source row the vertical step will read, over the output
-    // columns only (padded by the reach on both sides), a few rows at a time.
-    const int n = area.width, m = area.height;
-    const int rowFirst = std::max(0, area.y - reach);
-    const int rowCount = std::min(src.height, area.Bottom() + reach) - rowFirst;
-    std::unique_ptr<F4[]> across(new F4[static_cast<std::size_t>(rowCount) * n]);
-    {
-        const int length = n + 2 * reach;
-        std::vector<int> columns(length);
-        for (int i = 0; i < length; ++i) columns[i] = MapIndex(area.x - reach + i, src.width, edges);
-        Plane input;
-        for (int first = 0; first < rowCount; first += kRowsAtOnce) {
-            const int lanes = std::min(kRowsAtOnce, rowCount - first);
-            input.Reset(length, lanes);
-            for (int r = 0; r < lanes; ++r) {
-                const uint32_t* row = src.Row(rowFirst + first + r);
-                for (int i = 0; i < length; ++i) input.At(i)[r] = columns[i] < 0 ? F4{0, 0, 0, 0} : Load(row[columns[i]]);
-            }
-            Plane& result = RunPasses(input.positions.data(), length, lanes, k, scratch);
-            for (int r = 0; r < lanes; ++r) {
-                F4* __restrict out = &across[static_cast<std::size_t>(first + r) * n];
-                for (int i = 0; i < n; ++i) out[i] = result.At(reach + i)[r];
-            }
+    // Bands of output rows bound the floating-point intermediate (each band
+    // re-blurs the rows its neighbours share, so bands are tall against the reach).
+    const int bandHeight = std::min(area.height, std::max(kBandRows, 4 * reach));
+    const int mostRows = std::min(src.height, bandHeight + 2 * reach);
+    std::unique_ptr<F4[]> across(new F4[static_cast<std::size_t>(mostRows) * n]);
+    // Writing into the source: a band's result waits until the next band has
+    // read the rows it shares with it.
+    const bool inPlace = Overlap(dst, src);
+    std::vector<uint32_t> pending;
+    Rect pendingArea;
+    auto flush = [&] {
+        for (int i = 0; i < pendingArea.height; ++i)
+            std::memcpy(dst.Row(pendingArea.y + i) + pendingArea.x, &pending[static_cast<std::size_t>(i) * n],
+                        sizeof(uint32_t) * n);
+        pendingArea = {};
+    };
+    for (int y = area.y; y < area.Bottom(); y += bandHeight) {
+        const Rect band{area.x, y, n, std::min(bandHeight, area.Bottom() - y)};
+        const int rowFirst = std::max(0, band.y - reach);
+        const int rowCount = std::min(src.height, band.Bottom() + reach) - rowFirst;
+        BlurRows(job, band, rowFirst, rowCount, across.get());
+        if (!inPlace) {
+            BlurColumns(job, band, rowFirst, across.get(), dst.Row(band.y) + band.x, dst.stride);
+            continue;
         }
+        flush();
+        pending.resize(static_cast<std::size_t>(band.height) * n);
+        BlurColumns(job, band, rowFirst, across.get(), pending.data(), n);
+        pendingArea = band;
     }
-
-    // Vertical, in strips of columns read straight from the horizontal result.
-    const int length = m + 2 * reach;
-    std::vector<int> rows(length);
-    for (int i = 0; i < length; ++i) rows[i] = MapIndex(area.y - reach + i, src.height, edges);
-    std::vector<const F4*> input(length);
-    for (int x0 = 0; x0 < n; x0 += kStripPixels) {
-        const int lanes = std::min(kStripPixels, n - x0);
-        for (int i = 0; i < length; ++i)
-            input[i] = rows[i] < 0 ? zeros.data() : &across[static_cast<std::size_t>(rows[i] - rowFirst) * n + x0];
-        Plane& result = RunPasses(input.data(), length, lanes, k, scratch);
-        for (int i = 0; i < m; ++i) {
-            const F4* line = result.At(reach + i);
-            uint32_t* out = dst.Row(area.y + i) + area.x + x0;
-            for (int j = 0; j < lanes; ++j) out[j] = Store(line[j]);
-        }
-    }
+    flush();
 }
 
 }  // namespace raster
