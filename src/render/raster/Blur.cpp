@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "render/raster/Parallel.h"
@@ -21,6 +20,7 @@ constexpr int kRowsAtOnce = 4;    // rows per horizontal bundle
 // Below this many pixels (input with its padding) a blur stays on one thread.
 constexpr long long kPixelsWorthThreads = 128 * 1024;
 constexpr int kBandRows = 256;  // output rows per band, at least
+constexpr std::size_t kKeptIntermediate = (16u << 20) / sizeof(F4);  // pixels
 
 struct Box {
     int radius = 0;
@@ -288,7 +288,14 @@ void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges
     // re-blurs the rows its neighbours share, so bands are tall against the reach).
     const int bandHeight = std::min(area.height, std::max(kBandRows, 4 * reach));
     const int mostRows = std::min(src.height, bandHeight + 2 * reach);
-    std::unique_ptr<F4[]> across(new F4[static_cast<std::size_t>(mostRows) * n]);
+    // Kept between calls on this thread up to a limit: blurs of one size repeat
+    // (every frame of an animation), and fresh pages cost more than the copy.
+    thread_local std::vector<F4> kept;
+    std::vector<F4> own;
+    const std::size_t acrossSize = static_cast<std::size_t>(mostRows) * n;
+    std::vector<F4>& acrossBuffer = acrossSize <= kKeptIntermediate ? kept : own;
+    if (acrossBuffer.size() < acrossSize) acrossBuffer.resize(acrossSize);
+    F4* const across = acrossBuffer.data();
     // Writing into the source: a band's result waits until the next band has
     // read the rows it shares with it.
     const bool inPlace = Overlap(dst, src);
@@ -304,14 +311,14 @@ void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges
         const Rect band{area.x, y, n, std::min(bandHeight, area.Bottom() - y)};
         const int rowFirst = std::max(0, band.y - reach);
         const int rowCount = std::min(src.height, band.Bottom() + reach) - rowFirst;
-        BlurRows(job, band, rowFirst, rowCount, across.get());
+        BlurRows(job, band, rowFirst, rowCount, across);
         if (!inPlace) {
-            BlurColumns(job, band, rowFirst, across.get(), dst.Row(band.y) + band.x, dst.stride);
+            BlurColumns(job, band, rowFirst, across, dst.Row(band.y) + band.x, dst.stride);
             continue;
         }
         flush();
         pending.resize(static_cast<std::size_t>(band.height) * n);
-        BlurColumns(job, band, rowFirst, across.get(), pending.data(), n);
+        BlurColumns(job, band, rowFirst, across, pending.data(), n);
         pendingArea = band;
     }
     flush();
