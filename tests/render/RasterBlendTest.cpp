@@ -100,7 +100,7 @@ TEST(RasterBlend, ClipAndCoverageLimitWhatIsDrawn) {
     // Coverage: 128 halves the source; outside the mask nothing is drawn.
     Image dst2(4, 1, 0);
     Mask mask({1, 0, 2, 1}, 128);
-    mask.View().Row(0)[2] = 255;
+    *mask.View().Span(2, 0) = 255;
     const ConstMaskView cov = mask.View();
     DrawOptions masked;
     masked.coverage = &cov;

@@ -85,7 +85,7 @@ void DrawImage(ImageView dst, ConstImageView src, int x, int y, const DrawOption
     const uint32_t opacity = OpacityToByte(options.opacity);
     if (opacity == 0u && options.mode == BlendMode::SourceOver) return;
     for (int row = area.y; row < area.Bottom(); ++row) {
-        const uint8_t* cov = options.coverage ? options.coverage->Row(row) + area.x : nullptr;
+        const uint8_t* cov = options.coverage ? options.coverage->Span(area.x, row) : nullptr;
         BlendRow(dst.Row(row) + area.x, src.Row(row - y) + (area.x - x), area.width, opacity, cov, options.mode);
     }
 }
@@ -95,7 +95,7 @@ void FillRect(ImageView dst, const Rect& area, uint32_t color, const DrawOptions
     if (a.IsEmpty()) return;
     const uint32_t opacity = OpacityToByte(options.opacity);
     for (int row = a.y; row < a.Bottom(); ++row) {
-        const uint8_t* cov = options.coverage ? options.coverage->Row(row) + a.x : nullptr;
+        const uint8_t* cov = options.coverage ? options.coverage->Span(a.x, row) : nullptr;
         BlendColorRow(dst.Row(row) + a.x, color, a.width, opacity, cov, options.mode);
     }
 }

@@ -40,7 +40,7 @@ void FillRoundedRectCoverage(MaskView mask, const RectF& shape, float radiusX, f
     const bool valid = std::isfinite(shape.x) && std::isfinite(shape.y) && std::isfinite(shape.width) &&
                        std::isfinite(shape.height) && shape.width > 0.0f && shape.height > 0.0f;
     if (!valid) {
-        for (int y = b.y; y < b.Bottom(); ++y) std::fill_n(mask.Row(y) + b.x, b.width, uint8_t{0});
+        for (int y = b.y; y < b.Bottom(); ++y) std::fill_n(mask.Span(b.x, y), b.width, uint8_t{0});
         return;
     }
     const float left = shape.x, top = shape.y, right = shape.x + shape.width, bottom = shape.y + shape.height;
@@ -54,15 +54,15 @@ void FillRoundedRectCoverage(MaskView mask, const RectF& shape, float radiusX, f
     const float arcLeft = left + rx, arcRight = right - rx, arcTop = top + ry, arcBottom = bottom - ry;
 
     for (int y = b.y; y < b.Bottom(); ++y) {
-        uint8_t* out = mask.Row(y);
+        uint8_t* out = mask.Span(b.x, y);
         const float rowCover = Overlap(y, top, bottom);
         const float py = y + 0.5f;
         const bool cornerRow = rounded && (py < arcTop || py > arcBottom);
         if (rowCover <= 0.0f) {
-            std::fill_n(out + b.x, b.width, uint8_t{0});
+            std::fill_n(out, b.width, uint8_t{0});
             continue;
         }
-        for (int i = 0; i < b.width; ++i) out[b.x + i] = ToByte(columnCover[i] * rowCover);
+        for (int i = 0; i < b.width; ++i) out[i] = ToByte(columnCover[i] * rowCover);
         if (!cornerRow) continue;
         const float cy = py < arcTop ? arcTop : arcBottom;
         for (int i = 0; i < b.width; ++i) {
@@ -70,7 +70,7 @@ void FillRoundedRectCoverage(MaskView mask, const RectF& shape, float radiusX, f
             if (px >= arcLeft && px <= arcRight) continue;
             if (columnCover[i] <= 0.0f) continue;
             const float cx = px < arcLeft ? arcLeft : arcRight;
-            out[b.x + i] = ToByte(CornerCoverage(px, py, cx, cy, rx, ry));
+            out[i] = ToByte(CornerCoverage(px, py, cx, cy, rx, ry));
         }
     }
 }
@@ -90,15 +90,16 @@ void IntersectCoverage(MaskView mask, ConstMaskView other) {
     const Rect& b = mask.bounds;
     const Rect both = Intersect(b, other.bounds);
     for (int y = b.y; y < b.Bottom(); ++y) {
-        uint8_t* out = mask.Row(y);
+        uint8_t* out = mask.Span(b.x, y);  // out[i] is image column b.x + i
         if (y < both.y || y >= both.Bottom()) {
-            std::fill_n(out + b.x, b.width, uint8_t{0});
+            std::fill_n(out, b.width, uint8_t{0});
             continue;
         }
-        const uint8_t* in = other.Row(y);
-        std::fill(out + b.x, out + both.x, uint8_t{0});
-        for (int x = both.x; x < both.Right(); ++x) out[x] = static_cast<uint8_t>(Mul255(out[x], in[x]));
-        std::fill(out + both.Right(), out + b.Right(), uint8_t{0});
+        const uint8_t* in = other.Span(both.x, y);
+        std::fill(out, out + (both.x - b.x), uint8_t{0});
+        for (int x = both.x; x < both.Right(); ++x)
+            out[x - b.x] = static_cast<uint8_t>(Mul255(out[x - b.x], in[x - both.x]));
+        std::fill(out + (both.Right() - b.x), out + b.width, uint8_t{0});
     }
 }
 

@@ -141,8 +141,9 @@ struct ConstMaskView {
     Rect bounds;
     std::ptrdiff_t stride = 0;
 
-    const uint8_t* Row(int y) const { return values + (y - bounds.y) * stride - bounds.x; }  // indexed by image x
-    uint8_t At(int x, int y) const { return bounds.Contains(x, y) ? Row(y)[x] : 0; }
+    // The coverage of image pixel (x, y) and those to its right; inside the bounds only.
+    const uint8_t* Span(int x, int y) const { return values + (y - bounds.y) * stride + (x - bounds.x); }
+    uint8_t At(int x, int y) const { return bounds.Contains(x, y) ? *Span(x, y) : 0; }
 };
 
 struct MaskView {
@@ -150,7 +151,7 @@ struct MaskView {
     Rect bounds;
     std::ptrdiff_t stride = 0;
 
-    uint8_t* Row(int y) const { return values + (y - bounds.y) * stride - bounds.x; }
+    uint8_t* Span(int x, int y) const { return values + (y - bounds.y) * stride + (x - bounds.x); }
     operator ConstMaskView() const { return {values, bounds, stride}; }
 };
 

@@ -26,9 +26,9 @@ void MultiplyByCoverage(ImageView img, ConstMaskView coverage) {
             std::fill_n(row, img.width, 0u);
             continue;
         }
-        const uint8_t* __restrict c = coverage.Row(y);
+        const uint8_t* __restrict c = coverage.Span(both.x, y);
         std::fill(row, row + both.x, 0u);
-        for (int x = both.x; x < both.Right(); ++x) row[x] = ScalePixel(row[x], c[x]);
+        for (int x = both.x; x < both.Right(); ++x) row[x] = ScalePixel(row[x], c[x - both.x]);
         std::fill(row + both.Right(), row + img.width, 0u);
     }
 }

@@ -107,7 +107,7 @@ void ResampleInto(ImageView dst, const Rect& area, ConstImageView src, const Tap
             out[i] = p;
         }
         const int y = area.y + r;
-        const uint8_t* cov = options.coverage ? options.coverage->Row(y) + area.x : nullptr;
+        const uint8_t* cov = options.coverage ? options.coverage->Span(area.x, y) : nullptr;
         BlendRow(dst.Row(y) + area.x, out.data(), area.width, opacity, cov, options.mode);
     }
 }
