@@ -58,31 +58,42 @@ TEST(RasterBlend, OpacityHalfScalesEveryChannel) {
     EXPECT_EQ(untouched.At(0, 0), kWhite);
 }
 
-TEST(RasterBlend, MatchesTheSourceOverFormulaOnRandomPixels) {
+TEST(RasterBlend, MatchesTheSourceOverFormulaOnRandomRows) {
     std::mt19937 rng(7);
     std::uniform_int_distribution<uint32_t> byte(0, 255);
     auto randomPremultiplied = [&] {
-        const uint32_t a = byte(rng);
+        const uint32_t a = byte(rng) < 40 ? 255 : byte(rng);  // opaque ones take their own path
         return Bgra(byte(rng) * a / 255, byte(rng) * a / 255, byte(rng) * a / 255, a);
     };
-    for (int i = 0; i < 2000; ++i) {
-        const uint32_t s = randomPremultiplied(), d = randomPremultiplied();
-        const uint32_t opacityByte = byte(rng);
-        const float opacity = opacityByte / 255.0f;  // exactly representable as a blend factor
-        ASSERT_EQ(OpacityToByte(opacity), opacityByte);
-        Image dst(1, 1, d), src(1, 1, s);
-        DrawOptions o;
-        o.opacity = opacity;
-        DrawImage(dst.View(), src.View(), 0, 0, o);
-        const uint32_t r = dst.At(0, 0);
-        const float sa = AlphaOf(s) / 255.0f * opacity;
-        for (int shift = 0; shift < 32; shift += 8) {
-            const float sc = ((s >> shift) & 0xFF) * opacity;
-            const float dc = (d >> shift) & 0xFF;
-            const float expected = sc + dc * (1.0f - sa);
-            ASSERT_NEAR(static_cast<float>((r >> shift) & 0xFF), expected, 1.5f) << i;  // two roundings
+    constexpr int kCount = 101;  // odd: pairs and a last single pixel
+    for (int trial = 0; trial < 60; ++trial) {
+        Image src(kCount, 1), dst(kCount, 1);
+        Mask cov({0, 0, kCount, 1});
+        for (int i = 0; i < kCount; ++i) {
+            src.At(i, 0) = randomPremultiplied();
+            dst.At(i, 0) = randomPremultiplied();
+            *cov.View().Span(i, 0) = static_cast<uint8_t>(byte(rng));
         }
-        ASSERT_LE(RedOf(r), AlphaOf(r));
+        if (trial % 3 == 0) src.At(7, 0) = src.At(8, 0) = 0;  // a transparent pair
+        const Image before = dst;
+        const uint32_t opacityByte = trial % 4 == 0 ? 255 : byte(rng);
+        const bool useCoverage = trial % 2 == 1;
+        const ConstMaskView coverage = cov.View();
+        DrawOptions o;
+        o.opacity = opacityByte / 255.0f;  // exactly representable as a blend factor
+        ASSERT_EQ(OpacityToByte(o.opacity), opacityByte);
+        if (useCoverage) o.coverage = &coverage;
+        DrawImage(dst.View(), src.View(), 0, 0, o);
+        for (int i = 0; i < kCount; ++i) {
+            const uint32_t s = src.At(i, 0), d = before.At(i, 0), r = dst.At(i, 0);
+            const float f = opacityByte / 255.0f * (useCoverage ? cov.At(i, 0) / 255.0f : 1.0f);
+            const float sa = AlphaOf(s) * f / 255.0f;
+            for (int shift = 0; shift < 32; shift += 8) {
+                const float expected = ((s >> shift) & 0xFF) * f + ((d >> shift) & 0xFF) * (1.0f - sa);
+                ASSERT_NEAR(static_cast<float>((r >> shift) & 0xFF), expected, 1.5f) << trial << " " << i;
+            }
+            ASSERT_LE(RedOf(r), AlphaOf(r));
+        }
     }
 }
 
@@ -130,6 +141,11 @@ TEST(RasterBlend, CopyReplacesEvenWithTransparentSource) {
     DrawImage(dst.View(), src.View(), 0, 0, copy);
     EXPECT_EQ(dst.At(0, 0), 0u);
     EXPECT_EQ(dst.At(1, 0), Bgra(0, 0, 100, 100));
+
+    Image three(3, 1, kWhite);
+    copy.opacity = 0.5f;
+    DrawImage(three.View(), Image(3, 1, kRed).View(), 0, 0, copy);
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(three.At(x, 0), Bgra(0, 0, 128, 128)) << x;
 }
 
 TEST(RasterBlend, FillRectWithColourAndOpacity) {
