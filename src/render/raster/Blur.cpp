@@ -7,12 +7,10 @@
 #include <vector>
 
 #include "render/raster/Parallel.h"
+#include "render/raster/PixelVector.h"
 
 namespace raster {
 namespace {
-
-// Four channels (B, G, R, A) of one pixel, 0..255, processed as one SSE vector.
-typedef float F4 __attribute__((vector_size(16)));
 
 constexpr int kBoxPasses = 4;
 constexpr int kStripPixels = 32;  // columns per vertical strip: keeps a strip in cache
@@ -77,29 +75,6 @@ inline int MapIndex(int s, int n, EdgeMode edges) {
     int m = s % period;
     if (m < 0) m += period;
     return m < n ? m : period - 1 - m;
-}
-
-typedef unsigned char U8x4 __attribute__((vector_size(4)));
-typedef int I4 __attribute__((vector_size(16)));
-
-inline F4 Load(uint32_t p) {
-    U8x4 bytes;
-    std::memcpy(&bytes, &p, sizeof p);
-    return __builtin_convertvector(bytes, F4);
-}
-
-// Rounds to 0..255 with colour never above alpha, as premultiplied pixels need.
-inline uint32_t Store(F4 v) {
-    v += F4{0.5f, 0.5f, 0.5f, 0.5f};
-    const F4 zero = {0, 0, 0, 0};
-    v = v > zero ? v : zero;
-    const float a = std::min(v[3], 255.0f);
-    const F4 limit = {a, a, a, a};
-    v = v < limit ? v : limit;
-    const U8x4 bytes = __builtin_convertvector(__builtin_convertvector(v, I4), U8x4);  // truncation rounds
-    uint32_t p;
-    std::memcpy(&p, &bytes, sizeof p);
-    return p;
 }
 
 // Positions along the blur direction, each holding `lanes` pixels side by side
@@ -213,7 +188,7 @@ void BlurRows(const Job& job, const Rect& area, int rowFirst, int rowCount, F4* 
             for (int r = 0; r < lanes; ++r) {
                 const uint32_t* row = job.src.Row(rowFirst + first + r);
                 for (int i = 0; i < length; ++i)
-                    input.At(i)[r] = columns[i] < 0 ? F4{0, 0, 0, 0} : Load(row[columns[i]]);
+                    input.At(i)[r] = columns[i] < 0 ? F4{0, 0, 0, 0} : ToF4(row[columns[i]]);
             }
             Plane& result = RunPasses(input.positions.data(), length, lanes, k, scratch);
             for (int r = 0; r < lanes; ++r) {
@@ -249,7 +224,7 @@ void BlurColumns(const Job& job, const Rect& area, int rowFirst, const F4* acros
             for (int i = 0; i < m; ++i) {
                 const F4* line = result.At(reach + i);
                 uint32_t* o = out + i * outStride + x0;
-                for (int j = 0; j < lanes; ++j) o[j] = Store(line[j]);
+                for (int j = 0; j < lanes; ++j) o[j] = ToPixel(line[j]);
             }
         }
     });
