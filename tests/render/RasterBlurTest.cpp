@@ -142,6 +142,10 @@ TEST(RasterBlur, ZeroDeviationCopiesAndTinyImagesMirrorSafely) {
     Image one(1, 1, Grey(90));
     GaussianBlur(one.View(), one.View(), 30.0f, EdgeMode::Hard);
     EXPECT_EQ(one.At(0, 0), Grey(90));
+    Image huge = src, limit = src;
+    GaussianBlur(huge.View(), huge.View(), 1e9f, EdgeMode::Soft);
+    GaussianBlur(limit.View(), limit.View(), kLargestDeviation, EdgeMode::Soft);
+    EXPECT_EQ(MaxDifference(huge, limit), 0);
     Image row(3, 1, Grey(90));
     GaussianBlur(row.View(), row.View(), 2.0f, EdgeMode::Hard);
     EXPECT_EQ(row.At(2, 0), Grey(90));

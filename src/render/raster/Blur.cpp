@@ -243,12 +243,13 @@ void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges
                   BlurKernel kind) {
     const Rect area = Intersect(Intersect(src.Bounds(), dst.Bounds()), clip);
     if (area.IsEmpty()) return;
-    if (!(sigma > 0.0f) || !std::isfinite(sigma)) {
+    if (!(sigma > 0.0f)) {  // also NaN
         if (dst.pixels == src.pixels && dst.stride == src.stride) return;
         for (int y = area.y; y < area.Bottom(); ++y)
             std::memmove(dst.Row(y) + area.x, src.Row(y) + area.x, sizeof(uint32_t) * area.width);
         return;
     }
+    sigma = std::min(sigma, kLargestDeviation);
     Job job;
     job.src = src;
     job.edges = edges;

@@ -32,6 +32,10 @@ enum class BlurKernel {
 void GaussianBlur(ImageView dst, ConstImageView src, float standardDeviation, EdgeMode edges,
                   const Rect& clip = Rect::Everything(), BlurKernel kernel = BlurKernel::Automatic);
 
+// Larger deviations are taken as this one (the blur effect's own upper limit),
+// so an absurd value cannot ask for a kernel of millions of pixels.
+inline constexpr float kLargestDeviation = 250.0f;
+
 // The deviation up to which Automatic uses the sampled Gaussian.
 inline constexpr float kLargestSampledDeviation = 2.5f;
 
