@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <random>
 
@@ -53,6 +54,21 @@ TEST(RasterBlur, StepEdgeIsHalfwayAtTheEdge) {
         EXPECT_EQ(img.At(0, 0), Grey(0));
         EXPECT_EQ(img.At(199, 7), Grey(255));
         EXPECT_EQ(img.At(99, 0), img.At(99, 7));  // rows alike: no darkening at the top and bottom
+    }
+}
+
+TEST(RasterBlur, StepResponseFollowsTheNormalDistributionOfTheDeviation) {
+    // Across a step the blur is 255 x Phi(distance / deviation): this pins the
+    // deviation's meaning (pixels, not radius or a multiple of it).
+    for (float sigma : {2.0f, 9.0f, 30.0f}) {
+        Image img = StepEdge(600, 2);
+        GaussianBlur(img.View(), img.View(), sigma, EdgeMode::Hard);
+        for (float d : {-2.0f, -1.0f, -0.5f, 0.5f, 1.0f, 2.0f}) {
+            const int x = 300 + static_cast<int>(std::lround(d * sigma - 0.5f));
+            const double distance = x + 0.5 - 300.0;
+            const double expected = 255.0 * 0.5 * std::erfc(-distance / (sigma * std::sqrt(2.0)));
+            EXPECT_NEAR(static_cast<double>(BlueOf(img.At(x, 1))), expected, 5.0) << sigma << " " << d;
+        }
     }
 }
 
