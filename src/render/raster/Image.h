@@ -27,7 +27,7 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-// Empty (0 x 0 at the origin of a) when the two do not overlap.
+// {0, 0, 0, 0} when the two do not overlap.
 Rect Intersect(const Rect& a, const Rect& b);
 
 struct RectF {
