@@ -113,13 +113,6 @@ TEST(GlassTheme, WithoutAWallpaperTheAppThemeDecides) {
     EXPECT_FALSE(IsDarkGlass(7));
 }
 
-TEST(GlassTheme, DecisionFromPlainValues) {
-    EXPECT_TRUE(DecideDarkGlass(kGlassThemeSystem, 0.5799f, std::nullopt));
-    EXPECT_FALSE(DecideDarkGlass(kGlassThemeSystem, 0.58f, 0u));
-    EXPECT_FALSE(DecideDarkGlass(kGlassThemeSystem, -0.5f, 2u));
-    EXPECT_TRUE(DecideDarkGlass(kGlassThemeSystem, -0.5f, 0u));
-}
-
 TEST(GlassTheme, TransparencyIsOnUnlessSwitchedOff) {
     ScopedPersonalizeValue transparency(L"EnableTransparency");
     transparency.SetDword(0);
@@ -132,12 +125,4 @@ TEST(GlassTheme, TransparencyIsOnUnlessSwitchedOff) {
     EXPECT_TRUE(IsTransparencyEnabled()) << "unreadable means on";
     transparency.SetText(L"0");
     EXPECT_TRUE(IsTransparencyEnabled()) << "a value of the wrong type is unreadable";
-}
-
-TEST(GlassStyle, BlurAmountsPerKindOfWindow) {
-    EXPECT_EQ(static_cast<int>(GlassStyle::Popup), 3);
-    EXPECT_EQ(GlassBlurAmount(GlassStyle::Dock), 4.5f);
-    EXPECT_EQ(GlassBlurAmount(GlassStyle::TopBar), 4.5f);
-    EXPECT_EQ(GlassBlurAmount(GlassStyle::Panel), 9.0f);
-    EXPECT_EQ(GlassBlurAmount(GlassStyle::Popup), 9.0f);
 }

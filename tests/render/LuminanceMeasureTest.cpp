@@ -60,27 +60,6 @@ float DesktopLuma() {
 
 }  // namespace
 
-TEST(WallpaperLuminanceValue, HoldsTheLastValueSet) {
-    const float before = GetWallpaperLuminance();
-    SetWallpaperLuminance(0.25f);
-    EXPECT_EQ(GetWallpaperLuminance(), 0.25f);
-    EXPECT_EQ(WallpaperLuminance.load(), 0.25f);
-    SetWallpaperLuminance(-1.0f);
-    EXPECT_LT(GetWallpaperLuminance(), 0.0f);
-    SetWallpaperLuminance(before);
-}
-
-TEST(WallpaperLuma, WeighsChannelsByRec709) {
-    EXPECT_FLOAT_EQ(LumaOf(255, 255, 255), 1.0f);
-    EXPECT_FLOAT_EQ(LumaOf(255, 0, 0), 0.2126f);
-    EXPECT_FLOAT_EQ(LumaOf(0, 255, 0), 0.7152f);
-    EXPECT_FLOAT_EQ(LumaOf(0, 0, 255), 0.0722f);
-    // Rows are BGRA; only the rows asked for count.
-    const uint8_t pixels[] = {255, 0, 0, 255, 0, 0, 255, 255, 9, 9, 9,
-                              9,   255, 255, 255, 255, 255, 255, 255, 255};
-    EXPECT_FLOAT_EQ(AverageLumaOfRows(pixels, 2, 1, 12), (0.0722f + 0.2126f) / 2);
-}
-
 TEST_F(WallpaperMeasure, OnlyTheTopStripCounts) {
     ScopedWallpaper white(Banded(L"white top.bmp", kWhite, kBlack));
     ASSERT_TRUE(white.Applied());
