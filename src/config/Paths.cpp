@@ -1,5 +1,7 @@
 #include "config/Paths.h"
 
+#include "app/Log.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -26,7 +28,54 @@ std::wstring ComputeCacheDirectory() {
     return dir;
 }
 
+std::wstring JoinPath(const std::wstring& folder, const wchar_t* name) {
+    if (folder.empty()) return name;
+    std::wstring joined = folder;
+    if (joined.back() != L'\\' && joined.back() != L'/') joined += L'\\';
+    joined += name;
+    return joined;
+}
+
+// A probe that someone else holds open proves the folder takes new files just
+// as well as one we create ourselves.
+bool FolderIsWritable(const std::wstring& folder) {
+    const std::wstring probe = JoinPath(folder, L".vantreel_write_probe");
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(file);
+    return true;
+}
+
 }  // namespace
+
+std::wstring ResolveConfigPath(const std::wstring& executableFolder) {
+    const std::wstring candidate = JoinPath(executableFolder, L"vantreel.json");
+    // Anything at the name (file, folder, link) keeps the configuration here.
+    // A failed query for another reason than absence goes on to the probe.
+    if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) return candidate;
+    if (FolderIsWritable(executableFolder)) return candidate;
+
+    wchar_t local[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
+                                local))) {
+        return candidate;
+    }
+    const std::wstring folder = JoinPath(local, L"Vantreel");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return JoinPath(folder, L"vantreel.json");
+}
+
+std::wstring GetConfigPath() {
+    static std::once_flag once;
+    // Never destroyed: detached threads may still ask while the process exits.
+    static std::wstring* cached = nullptr;
+    // Once per process: the start-up prefetch thread and the UI thread both ask,
+    // and two concurrent probes could otherwise send them to different folders.
+    std::call_once(once,
+                   [] { cached = new std::wstring(ResolveConfigPath(ExecutableDirectory())); });
+    return *cached;
+}
 
 std::wstring GetCacheDirectory() {
     static std::once_flag once;

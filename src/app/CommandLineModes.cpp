@@ -1,0 +1,52 @@
+#include "app/CommandLineModes.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include "app/Log.h"
+#include "app/StartupTask.h"
+#include "dock/SystemTaskbar.h"
+
+int RunWatchdogMode(const WatchdogArgs& args) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, args.processId);
+    HANDLE cancel = args.eventName.empty() ? nullptr
+                                           : OpenEventW(SYNCHRONIZE, FALSE, args.eventName.c_str());
+    if (process) {
+        SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+        HANDLE handles[2] = {process, cancel};
+        DWORD count = cancel ? 2 : 1;
+        DWORD result = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+        // Only the dock process ending first restores; a cancel or a failed wait does not.
+        if (result == WAIT_OBJECT_0) RestoreSystemTaskbarsAtStartup(args.taskbarState);
+    } else {
+        // The dock is already gone.
+        RestoreSystemTaskbarsAtStartup(args.taskbarState);
+    }
+    if (process) CloseHandle(process);
+    if (cancel) CloseHandle(cancel);
+    return 0;
+}
+
+int RunRestoreTaskbarMode() {
+    RestoreSystemTaskbarsAtStartup(0);
+    return 0;
+}
+
+int RunLogonTaskMode(bool install) {
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    bool ok = false;
+    if (install) {
+        wchar_t path[MAX_PATH] = {};
+        DWORD len = GetModuleFileNameW(nullptr, path, MAX_PATH);
+        if (len > 0 && len < MAX_PATH) {
+            std::wstring definition = StartupTask::BuildDefinition(path);
+            ok = !definition.empty() && StartupTask::Register(definition);
+        }
+    } else {
+        ok = StartupTask::Uninstall();
+    }
+    LogMessage(L"startup task %s: %s (com=0x%08X)", install ? L"install" : L"remove",
+               ok ? L"ok" : L"failed", static_cast<unsigned>(com));
+    if (SUCCEEDED(com)) CoUninitialize();
+    return ok ? 0 : 2;
+}

@@ -1,0 +1,77 @@
+#include "app/VantreelMain.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <memory>
+
+#include "app/CommandLine.h"
+#include "app/CommandLineModes.h"
+#include "app/CrashLog.h"
+#include "app/FramePacer.h"
+#include "app/Log.h"
+#include "app/MainLoop.h"
+#include "dock/DockWindow.h"
+
+namespace {
+
+constexpr ULONGLONG kFreshBootMs = 300000;  // the debug log is on during the first five minutes
+
+// Opts the process out of execution-speed throttling; the result does not matter.
+void OptOutOfPowerThrottling() {
+    PROCESS_POWER_THROTTLING_STATE state = {};
+    state.Version = PROCESS_POWER_THROTTLING_CURRENT_VERSION;
+    state.ControlMask = PROCESS_POWER_THROTTLING_EXECUTION_SPEED;
+    state.StateMask = 0;
+    SetProcessInformation(GetCurrentProcess(), ProcessPowerThrottling, &state, sizeof(state));
+}
+
+struct MutexOwner {
+    HANDLE handle = nullptr;
+    ~MutexOwner() {
+        if (handle) CloseHandle(handle);
+    }
+};
+
+}  // namespace
+
+int VantreelMain(HINSTANCE instance) {
+    CommandLineOptions options = ParseCommandLine(ProcessArguments());
+    if (options.mode == StartMode::Watchdog) return RunWatchdogMode(options.watchdog);
+    if (options.mode == StartMode::RestoreTaskbar) return RunRestoreTaskbarMode();
+
+    bool debugLog = options.debugLog || GetTickCount64() < kFreshBootMs;
+
+    MutexOwner mutex;
+    mutex.handle = CreateMutexW(nullptr, TRUE, L"Local\\Vantreel_SingleInstance");
+    if (mutex.handle && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+    InitializeLog(debugLog);
+    if (options.installTask || options.removeTask) return RunLogonTaskMode(options.installTask);
+
+    SetUnhandledExceptionFilter(CrashExceptionFilter);
+    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+    OptOutOfPowerThrottling();
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (FAILED(OleInitialize(nullptr))) return 1;
+
+    // The dock is large; it lives on the heap but is owned here for the whole run.
+    auto dock = std::make_unique<DockWindow>();
+    if (!dock->Initialize(instance, options.keepTaskbar)) {
+        LogMessage(L"Vantreel initialization failed");
+        dock.reset();
+        OleUninitialize();
+        return 1;
+    }
+    if (options.testAllAppsMs != 0 && dock->InputWindow()) {
+        SetTimer(dock->InputWindow(), kTestAllAppsTimerId, static_cast<UINT>(options.testAllAppsMs),
+                 nullptr);
+    }
+
+    FramePacer pacer;
+    int exitCode = RunDock(*dock, pacer);
+    dock.reset();
+    OleUninitialize();
+    return exitCode;
+}

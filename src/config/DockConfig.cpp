@@ -1,0 +1,108 @@
+#include "config/DockConfig.h"
+
+#include "config/Paths.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+namespace {
+
+constexpr std::array<std::wstring_view, 11> kKnownTiles = {
+    L"wifi",    L"bluetooth", L"snip",       L"lock",       L"keep_awake",    L"power_mode",
+    L"hotspot", L"project",   L"screen_off", L"theme_mode", L"desktop_icons",
+};
+
+// A value that compares with neither bound (NaN) is left as it is.
+template <typename T>
+void ClampRange(T& value, T low, T high) {
+    if (value > high) value = high;
+    else if (value < low) value = low;
+}
+
+bool Contains(const std::vector<std::wstring>& list, const std::wstring& value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+std::wstring ExpandCandidate(const std::wstring& candidate) {
+    constexpr DWORD kCapacity = 520;
+    wchar_t expanded[kCapacity] = {};
+    DWORD needed = ExpandEnvironmentStringsW(candidate.c_str(), expanded, kCapacity);
+    if (needed == 0 || needed > kCapacity) return candidate;
+    return expanded;
+}
+
+}  // namespace
+
+std::vector<std::wstring> DefaultControlCenterTiles() {
+    return {L"wifi", L"bluetooth", L"snip", L"lock", L"screen_off", L"desktop_icons"};
+}
+
+bool IsKnownControlCenterTile(std::wstring_view id) {
+    return std::find(kKnownTiles.begin(), kKnownTiles.end(), id) != kKnownTiles.end();
+}
+
+void AddDefaultPinnedApp(std::vector<PinnedApp>& pinned, std::wstring_view label,
+                         const std::vector<std::wstring>& candidates) {
+    for (const std::wstring& candidate : candidates) {
+        std::wstring path = ExpandCandidate(candidate);
+        if (path.empty()) continue;
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            continue;
+        }
+        std::wstring key = NormalizePathKey(path);
+        pinned.push_back(PinnedApp{std::wstring(label), std::move(path), {}, std::move(key)});
+        return;
+    }
+}
+
+DockConfig DockConfig::MakeDefault() {
+    DockConfig config;
+    config.controlCenterTiles = DefaultControlCenterTiles();
+    Clamp(config);
+    ResetPinnedToDefaults(config);
+    return config;
+}
+
+void DockConfig::ResetPinnedToDefaults(DockConfig& config) {
+    config.pinned.clear();
+    AddDefaultPinnedApp(config.pinned, L"文件资源管理器", {L"%WINDIR%\\explorer.exe"});
+    AddDefaultPinnedApp(config.pinned, L"Microsoft Edge",
+                        {L"%ProgramFiles(x86)%\\Microsoft\\Edge\\Application\\msedge.exe",
+                         L"%ProgramFiles%\\Microsoft\\Edge\\Application\\msedge.exe"});
+    AddDefaultPinnedApp(config.pinned, L"记事本", {L"%WINDIR%\\System32\\notepad.exe"});
+    AddDefaultPinnedApp(config.pinned, L"终端",
+                        {L"%LOCALAPPDATA%\\Microsoft\\WindowsApps\\wt.exe",
+                         L"%WINDIR%\\System32\\WindowsPowerShell\\v1.0\\powershell.exe"});
+    AddDefaultPinnedApp(config.pinned, L"计算器", {L"%WINDIR%\\System32\\calc.exe"});
+}
+
+void DockConfig::Clamp(DockConfig& config) {
+    ClampRange(config.iconSize, 32.0f, 76.0f);
+    ClampRange(config.magnifyScale, 1.0f, 2.0f);
+    ClampRange(config.magnifySigma, 60.0f, 220.0f);
+    if (config.theme < 0 || config.theme > 2) config.theme = 0;
+    ClampRange(config.glassOpacity, 0.0f, 0.85f);
+    ClampRange(config.allAppsTransparency, 0.0f, 1.0f);
+    ClampRange(config.bottomMargin, 0, 48);
+
+    std::vector<std::wstring> tiles;
+    for (std::wstring& id : config.controlCenterTiles) {
+        if (IsKnownControlCenterTile(id) && !Contains(tiles, id)) tiles.push_back(std::move(id));
+    }
+    config.controlCenterTiles = std::move(tiles);
+
+    std::erase_if(config.pinned, [](const PinnedApp& app) { return app.path.empty(); });
+
+    for (std::wstring& key : config.hiddenApps) key = NormalizePathKey(key);
+
+    std::vector<std::wstring> tray;
+    for (const std::wstring& key : config.hiddenTrayApps) {
+        std::wstring normalized = NormalizePathKey(key);
+        if (!Contains(tray, normalized)) tray.push_back(std::move(normalized));
+    }
+    config.hiddenTrayApps = std::move(tray);
+}

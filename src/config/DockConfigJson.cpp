@@ -1,0 +1,325 @@
+// The configuration file's text form: the writer emits a fixed layout; the
+// reader walks the keys and asks for the value type each known key expects.
+
+#include "config/DockConfig.h"
+
+#include "config/JsonReader.h"
+#include "config/JsonWriter.h"
+#include "config/Paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cfloat>
+#include <cstdint>
+#include <cwchar>
+#include <system_error>
+
+namespace {
+
+// ---- writing ----
+
+std::string FormatFixed(float value, int decimals) {
+    char buffer[128];
+    auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::fixed,
+                                decimals);
+    if (result.ec != std::errc()) return "0";
+    return std::string(buffer, result.ptr);
+}
+
+template <typename Integer>
+std::string FormatInteger(Integer value) {
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
+    return std::string(buffer, result.ptr);
+}
+
+void WriteValueLine(std::string& out, const char* key, const std::string& value) {
+    out += "  \"";
+    out += key;
+    out += "\": ";
+    out += value;
+    out += ",\n";
+}
+
+void WriteBoolLine(std::string& out, const char* key, bool value) {
+    WriteValueLine(out, key, value ? "true" : "false");
+}
+
+void WriteStringList(std::string& out, const char* key, const std::vector<std::wstring>& list,
+                     bool last) {
+    out += "  \"";
+    out += key;
+    out += "\": [\n";
+    for (size_t i = 0; i < list.size(); ++i) {
+        out += "    \"";
+        out += JsonEscapeToUtf8(list[i]);
+        out += i + 1 < list.size() ? "\",\n" : "\"\n";
+    }
+    out += last ? "  ]\n" : "  ],\n";
+}
+
+void WritePinned(std::string& out, const std::vector<PinnedApp>& pinned) {
+    out += "  \"pinned\": [\n";
+    for (size_t i = 0; i < pinned.size(); ++i) {
+        const PinnedApp& app = pinned[i];
+        out += "    {\n";
+        out += "      \"name\": \"" + JsonEscapeToUtf8(app.name) + "\",\n";
+        out += "      \"path\": \"" + JsonEscapeToUtf8(app.path) + "\",\n";
+        out += "      \"args\": \"" + JsonEscapeToUtf8(app.args) + "\",\n";
+        out += "      \"appId\": \"" + JsonEscapeToUtf8(app.appId) + "\"\n";
+        out += i + 1 < pinned.size() ? "    },\n" : "    }\n";
+    }
+    out += "  ],\n";
+}
+
+// ---- reading ----
+
+// Out-of-range numbers saturate before they are narrowed: converting them
+// directly would be undefined.
+float ToFloat(double value) {
+    if (value > FLT_MAX) return FLT_MAX;
+    if (value < -FLT_MAX) return -FLT_MAX;
+    return static_cast<float>(value);
+}
+
+int32_t ToInt32(double value) {
+    if (value != value) return 0;
+    if (value >= 2147483647.0) return INT32_MAX;
+    if (value <= -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(value);  // truncates toward zero
+}
+
+uint64_t ToWatermark(double value) {
+    if (!(value > 0.0)) return 0;
+    if (value >= 18446744073709551616.0) return UINT64_MAX;
+    return static_cast<uint64_t>(value);
+}
+
+bool ReadFloat(JsonReader& reader, float& out) {
+    double value = 0.0;
+    if (!reader.ReadNumber(value)) return false;
+    out = ToFloat(value);
+    return true;
+}
+
+bool ReadInt(JsonReader& reader, int32_t& out) {
+    double value = 0.0;
+    if (!reader.ReadNumber(value)) return false;
+    out = ToInt32(value);
+    return true;
+}
+
+bool ReadWatermark(JsonReader& reader, uint64_t& out) {
+    if (reader.Peek() == '"') {
+        std::wstring text;
+        if (!reader.ReadString(text)) return false;
+        // The standard conversion: leading blanks and a sign accepted, stops at
+        // the first other character, saturates on overflow.
+        const int savedErrno = errno;
+        out = std::wcstoull(text.c_str(), nullptr, 10);
+        errno = savedErrno;
+        return true;
+    }
+    double value = 0.0;
+    if (!reader.ReadNumber(value)) return false;
+    out = ToWatermark(value);
+    return true;
+}
+
+// '[' then zero or more elements read by readElement, separated by ',', then ']'.
+template <typename ReadElement>
+bool ReadArray(JsonReader& reader, ReadElement readElement) {
+    if (!reader.Consume('[')) return false;
+    if (reader.Consume(']')) return true;
+    while (true) {
+        if (!readElement()) return false;
+        if (reader.Consume(',')) continue;
+        return reader.Consume(']');
+    }
+}
+
+bool ReadPinnedApp(JsonReader& reader, PinnedApp& app) {
+    if (!reader.Consume('{')) return false;
+    if (reader.Consume('}')) return true;
+    while (true) {
+        std::wstring key;
+        if (!reader.ReadString(key) || !reader.Consume(':')) return false;
+        bool ok;
+        if (key == L"name") ok = reader.ReadString(app.name);
+        else if (key == L"path") ok = reader.ReadString(app.path);
+        else if (key == L"args") ok = reader.ReadString(app.args);
+        else if (key == L"appId") ok = reader.ReadString(app.appId);
+        else ok = reader.SkipValue();
+        if (!ok) return false;
+        if (reader.Consume(',')) continue;
+        return reader.Consume('}');
+    }
+}
+
+bool Contains(const std::vector<std::wstring>& list, const std::wstring& value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+struct ParseState {
+    DockConfig config;
+    bool pinnedSeen = false;
+    bool tilesSeen = false;
+};
+
+bool ReadKeyValue(JsonReader& reader, const std::wstring& key, ParseState& state) {
+    DockConfig& c = state.config;
+
+    struct BoolKey {
+        const wchar_t* name;
+        bool DockConfig::*field;
+    };
+    static constexpr BoolKey kBools[] = {
+        {L"magnifyEnabled", &DockConfig::magnifyEnabled},
+        {L"hideTaskbar", &DockConfig::hideTaskbar},
+        {L"hideDockOnFullscreen", &DockConfig::hideDockOnFullscreen},
+        {L"autoStart", &DockConfig::autoStart},
+        {L"useMacIcons", &DockConfig::useMacIcons},
+        {L"showTopBar", &DockConfig::showTopBar},
+        {L"topBarReserveSpace", &DockConfig::topBarReserveSpace},
+        {L"topBarTrayCollapsed", &DockConfig::topBarTrayCollapsed},
+        {L"topBarOriginalTrayIcons", &DockConfig::topBarOriginalTrayIcons},
+        {L"showLunarCalendar", &DockConfig::showLunarCalendar},
+        {L"doNotDisturb", &DockConfig::doNotDisturb},
+        {L"ccShowBrightness", &DockConfig::ccShowBrightness},
+        {L"ccShowVolume", &DockConfig::ccShowVolume},
+    };
+    for (const BoolKey& entry : kBools) {
+        if (key == entry.name) return reader.ReadBool(c.*entry.field);
+    }
+
+    struct FloatKey {
+        const wchar_t* name;
+        float DockConfig::*field;
+    };
+    static constexpr FloatKey kFloats[] = {
+        {L"iconSize", &DockConfig::iconSize},
+        {L"magnifyScale", &DockConfig::magnifyScale},
+        {L"magnifySigma", &DockConfig::magnifySigma},
+        {L"glassOpacity", &DockConfig::glassOpacity},
+        {L"allAppsTransparency", &DockConfig::allAppsTransparency},
+    };
+    for (const FloatKey& entry : kFloats) {
+        if (key == entry.name) return ReadFloat(reader, c.*entry.field);
+    }
+
+    if (key == L"theme") return ReadInt(reader, c.theme);
+    if (key == L"bottomMargin") return ReadInt(reader, c.bottomMargin);
+    if (key == L"clearedNotifWatermark") return ReadWatermark(reader, c.clearedNotifWatermark);
+
+    if (key == L"controlCenterTiles") {
+        c.controlCenterTiles.clear();
+        state.tilesSeen = true;
+        return ReadArray(reader, [&] {
+            std::wstring id;
+            if (!reader.ReadString(id)) return false;
+            id = NormalizePathKey(id);
+            if (IsKnownControlCenterTile(id) && !Contains(c.controlCenterTiles, id)) {
+                c.controlCenterTiles.push_back(std::move(id));
+            }
+            return true;
+        });
+    }
+    if (key == L"pinned") {
+        state.pinnedSeen = true;
+        return ReadArray(reader, [&] {
+            PinnedApp app;
+            if (!ReadPinnedApp(reader, app)) return false;
+            if (app.path.empty()) return true;
+            if (app.appId.empty()) app.appId = NormalizePathKey(app.path);
+            c.pinned.push_back(std::move(app));
+            return true;
+        });
+    }
+    if (key == L"hiddenApps") {
+        return ReadArray(reader, [&] {
+            std::wstring text;
+            if (!reader.ReadString(text)) return false;
+            if (!text.empty()) c.hiddenApps.push_back(NormalizePathKey(text));
+            return true;
+        });
+    }
+    if (key == L"hiddenTrayApps") {
+        return ReadArray(reader, [&] {
+            std::wstring text;
+            if (!reader.ReadString(text)) return false;
+            if (text.empty()) return true;
+            std::wstring normalized = NormalizePathKey(text);
+            if (!Contains(c.hiddenTrayApps, normalized)) {
+                c.hiddenTrayApps.push_back(std::move(normalized));
+            }
+            return true;
+        });
+    }
+    return reader.SkipValue();
+}
+
+}  // namespace
+
+std::string DockConfig::ToJson(const DockConfig& c) {
+    std::string out;
+    out.reserve(2048);
+    out += "{\n";
+    WriteValueLine(out, "iconSize", FormatFixed(c.iconSize, 1));
+    WriteBoolLine(out, "magnifyEnabled", c.magnifyEnabled);
+    WriteValueLine(out, "magnifyScale", FormatFixed(c.magnifyScale, 2));
+    WriteValueLine(out, "magnifySigma", FormatFixed(c.magnifySigma, 1));
+    WriteValueLine(out, "theme", FormatInteger(c.theme));
+    WriteValueLine(out, "glassOpacity", FormatFixed(c.glassOpacity, 2));
+    WriteValueLine(out, "allAppsTransparency", FormatFixed(c.allAppsTransparency, 2));
+    WriteBoolLine(out, "hideTaskbar", c.hideTaskbar);
+    WriteBoolLine(out, "hideDockOnFullscreen", c.hideDockOnFullscreen);
+    WriteBoolLine(out, "autoStart", c.autoStart);
+    WriteBoolLine(out, "useMacIcons", c.useMacIcons);
+    WriteBoolLine(out, "showTopBar", c.showTopBar);
+    WriteBoolLine(out, "topBarReserveSpace", c.topBarReserveSpace);
+    WriteBoolLine(out, "topBarTrayCollapsed", c.topBarTrayCollapsed);
+    WriteBoolLine(out, "topBarOriginalTrayIcons", c.topBarOriginalTrayIcons);
+    WriteBoolLine(out, "showLunarCalendar", c.showLunarCalendar);
+    WriteBoolLine(out, "doNotDisturb", c.doNotDisturb);
+    // Quoted: readers that hold numbers as doubles would lose FILETIME precision.
+    WriteValueLine(out, "clearedNotifWatermark",
+                   "\"" + FormatInteger(c.clearedNotifWatermark) + "\"");
+    WriteValueLine(out, "bottomMargin", FormatInteger(c.bottomMargin));
+    WriteBoolLine(out, "ccShowBrightness", c.ccShowBrightness);
+    WriteBoolLine(out, "ccShowVolume", c.ccShowVolume);
+    WriteStringList(out, "controlCenterTiles", c.controlCenterTiles, false);
+    WritePinned(out, c.pinned);
+    WriteStringList(out, "hiddenApps", c.hiddenApps, false);
+    WriteStringList(out, "hiddenTrayApps", c.hiddenTrayApps, true);
+    out += "}\n";
+    return out;
+}
+
+bool DockConfig::FromJson(std::string_view text, DockConfig& out) {
+    // Editors that save UTF-8 with a byte-order mark must not cost the user their settings.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    if (text.empty()) return false;
+    JsonReader reader(text);
+    if (!reader.Consume('{')) return false;
+
+    ParseState state;
+    if (!reader.Consume('}')) {
+        while (true) {
+            std::wstring key;
+            if (!reader.ReadString(key) || !reader.Consume(':')) return false;
+            if (!ReadKeyValue(reader, key, state)) return false;
+            if (reader.Consume(',')) continue;
+            if (!reader.Consume('}')) return false;
+            break;
+        }
+    }
+
+    if (!state.pinnedSeen) ResetPinnedToDefaults(state.config);
+    if (!state.tilesSeen && state.config.controlCenterTiles.empty()) {
+        state.config.controlCenterTiles = DefaultControlCenterTiles();
+    }
+    Clamp(state.config);
+    out = std::move(state.config);
+    return true;
+}

@@ -1,0 +1,9 @@
+#pragma once
+// Flags and constants of the Windows SDK that the mingw-w64 headers lack.
+// Values from the public Windows documentation.
+
+#include <windows.h>
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <regex>
+#include <set>
+#include <string>
+
+#include "app/CrashLog.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::string ReadText(const std::wstring& path) {
+    auto bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+const std::regex kHeader(
+    R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] unhandled exception 0x([0-9A-F]{8}) \(flags 0x([0-9A-F]{8})\) pid=\d+ tid=\d+\r\n  stack:\r\n)");
+const std::regex kFrame(R"(    [^\r\n+]+\+0x[0-9A-F]+\r\n)");
+
+}  // namespace
+
+TEST(CrashLogRecord, WithoutContextHasOnlyTheFaultingFrame) {
+    std::wstring path = BinDir() + L"\\Vantreel-crash.log";
+    DeleteFileW(path.c_str());
+
+    EXCEPTION_RECORD record = {};
+    record.ExceptionCode = 0xC0000005;
+    record.ExceptionFlags = 1;
+    record.ExceptionAddress = reinterpret_cast<void*>(&CrashExceptionFilter);
+    EXCEPTION_POINTERS pointers = {&record, nullptr};
+    CrashLog::Write(&pointers);
+    CrashLog::Write(nullptr);
+
+    std::string text = ReadText(path);
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(text.rfind("\xEF\xBB\xBF", 0), std::string::npos) << "no byte-order mark";
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(text, match, kHeader));
+    EXPECT_EQ(match.position(0), 0);
+    EXPECT_EQ(match[1], "C0000005");
+    EXPECT_EQ(match[2], "00000001");
+    std::string rest = match.suffix();
+    std::smatch frame;
+    ASSERT_TRUE(std::regex_search(rest, frame, kFrame));
+    EXPECT_EQ(frame.position(0), 0);
+    EXPECT_NE(frame.str().find("vantreel_app_tests.exe+0x"), std::string::npos) << frame.str();
+    rest = frame.suffix();
+    ASSERT_EQ(rest.rfind("\r\n[", 0), 0u) << "closing blank line, then the second record";
+
+    // The second record: no pointers, code and flags 0, no frame at all.
+    rest = rest.substr(2);
+    ASSERT_TRUE(std::regex_search(rest, match, kHeader));
+    EXPECT_EQ(match[1], "00000000");
+    EXPECT_EQ(match.suffix().str(), "\r\n");
+}
+
+TEST(CrashLogRecord, FrameOutsideEveryModuleWritesNothing) {
+    TempDir dir;
+    std::wstring path = dir.File(L"frames.txt");
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(CrashLog::WriteFrame(file, 0x10));
+    EXPECT_TRUE(CrashLog::WriteFrame(file, reinterpret_cast<DWORD64>(&CrashExceptionFilter)));
+    CrashLog::WriteUtf8Line(file, L"");
+    CloseHandle(file);
+    std::string text = ReadText(path);
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(    vantreel_app_tests\.exe\+0x[0-9A-F]+\r\n)"))) << text;
+}
+
+TEST(CrashLogProcess, FaultingProgramLeavesARecordWithAStack) {
+    TempDir dir;
+    std::wstring exe = dir.File(L"crash_helper.exe");
+    ASSERT_TRUE(CopyFileW((BinDir() + L"\\crash_helper.exe").c_str(), exe.c_str(), FALSE));
+
+    ProcessResult result = RunProcess(exe, L"", dir.Path(), 60000);
+    ASSERT_TRUE(result.started);
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0xC0000005u);
+
+    std::string text = ReadText(dir.File(L"Vantreel-crash.log"));
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(text, match, kHeader)) << text;
+    EXPECT_EQ(match[1], "C0000005");
+    std::string stack = match.suffix();
+    auto begin = std::sregex_iterator(stack.begin(), stack.end(), kFrame);
+    long frames = std::distance(begin, std::sregex_iterator());
+    EXPECT_GE(frames, 2) << stack;
+    std::set<std::string> distinct;
+    for (auto it = begin; it != std::sregex_iterator(); ++it) distinct.insert(it->str());
+    EXPECT_GE(distinct.size(), 3u) << "the walk climbs past the faulting function: " << stack;
+    EXPECT_EQ(stack.find("<stack walk aborted>"), std::string::npos) << stack;
+    EXPECT_LE(frames, 1 + 48) << "the faulting frame plus at most 48 walked frames";
+    EXPECT_NE(stack.find("crash_helper.exe+0x"), std::string::npos);
+    EXPECT_TRUE(stack.size() >= 2 && stack.compare(stack.size() - 4, 4, "\r\n\r\n") == 0)
+        << "the record ends with a blank line";
+}

@@ -1,3 +1,0 @@
-#include <gtest/gtest.h>
-#include "app/Log.h"
-TEST(Smoke, Runs) { EXPECT_FALSE(IsLogEnabled()); }
