@@ -294,3 +294,60 @@ TEST(WindowTracker, DestructorStops) {
   PumpFor(700ms);
   EXPECT_TRUE(g_notifications.empty());
 }
+
+TEST(ForegroundWindow, MaximisedIsNotFullscreenButBorderlessCoverIs) {
+  HelperWindowProcess helper;
+  ASSERT_TRUE(helper.started);
+  ASSERT_TRUE(WaitForWindow(helper, true, 15s).happened);
+  const HWND window = helper.Window();
+  ActivateWindow(window);
+  ASSERT_TRUE(PumpUntil(3s, [&] { return GetForegroundWindow() == window; }));
+  EXPECT_FALSE(IsForegroundFullscreen(nullptr));
+  EXPECT_FALSE(IsForegroundMaximized(nullptr));
+
+  // Maximised with its caption. Without a taskbar the work area is the whole
+  // monitor, so the frame covers it, yet this is no full-screen window.
+  ShowWindowAsync(window, SW_MAXIMIZE);
+  ASSERT_TRUE(PumpUntil(5s, [&] { return IsZoomed(window) != FALSE; }));
+  PumpFor(200ms);
+  const HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+  EXPECT_TRUE(IsForegroundMaximized(nullptr));
+  EXPECT_TRUE(IsForegroundMaximized(monitor));
+  EXPECT_FALSE(IsForegroundFullscreen(nullptr));
+
+  // Borderless over the whole monitor, as a full-screen player does it.
+  ShowWindowAsync(window, SW_RESTORE);
+  ASSERT_TRUE(PumpUntil(5s, [&] { return !IsZoomed(window); }));
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_TRUE(GetMonitorInfoW(monitor, &info));
+  SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+  const RECT& m = info.rcMonitor;
+  SetWindowPos(window, HWND_TOP, m.left, m.top, m.right - m.left, m.bottom - m.top, SWP_FRAMECHANGED);
+  ASSERT_TRUE(PumpUntil(5s, [&] {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return EqualRect(&r, &m) != FALSE;
+  }));
+  ActivateWindow(window);
+  ASSERT_TRUE(PumpUntil(3s, [&] { return GetForegroundWindow() == window; }));
+  EXPECT_TRUE(IsForegroundFullscreen(nullptr));
+  EXPECT_TRUE(IsForegroundFullscreen(monitor));
+  EXPECT_TRUE(IsForegroundMaximized(nullptr));
+
+  // One pixel short of the bottom edge: maximised, not full screen.
+  SetWindowPos(window, nullptr, m.left, m.top, m.right - m.left, m.bottom - m.top - 1, SWP_NOZORDER);
+  ASSERT_TRUE(PumpUntil(5s, [&] {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r.bottom == m.bottom - 1;
+  }));
+  EXPECT_FALSE(IsForegroundFullscreen(nullptr));
+  EXPECT_TRUE(IsForegroundMaximized(nullptr));
+
+  // Minimised: neither.
+  ShowWindowAsync(window, SW_MINIMIZE);
+  ASSERT_TRUE(PumpUntil(5s, [&] { return IsIconic(window) != FALSE; }));
+  EXPECT_FALSE(IsForegroundFullscreen(nullptr));
+  EXPECT_FALSE(IsForegroundMaximized(nullptr));
+}
