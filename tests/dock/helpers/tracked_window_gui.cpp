@@ -1,0 +1,46 @@
+// A plain application window for the window-tracking tests: one titled,
+// captioned top-level window that closes on WM_CLOSE. It gives up by itself
+// after a minute so a failed test leaves nothing behind.
+
+#include <windows.h>
+
+namespace {
+
+constexpr UINT_PTR kGiveUpTimer = 1;
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_TIMER:
+      if (wp == kGiveUpTimer) DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = L"VantreelTrackedWindow";
+  if (!RegisterClassW(&wc)) return 1;
+  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Tracked window", WS_OVERLAPPEDWINDOW, 120, 120, 480, 320,
+                              nullptr, nullptr, instance, nullptr);
+  if (!hwnd) return 2;
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  UpdateWindow(hwnd);
+  SetTimer(hwnd, kGiveUpTimer, 60000, nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
