@@ -14,8 +14,3 @@ std::wstring AppUserModelIdFromLinkBytes(std::span<const uint8_t> bytes);
 
 // Reads up to 1 MiB of the file and parses it.
 std::wstring AppUserModelIdFromLinkFile(const std::wstring& path);
-
-// Builds a property-store extra-data block holding one string property; tests and
-// tools use it to craft shortcuts.
-std::string MakeLinkPropertyStoreBlock(const GUID& formatId, uint32_t propertyId,
-                                       const std::wstring& value);

@@ -10,6 +10,15 @@ bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 size_t LastSeparator(const std::wstring& path) { return path.find_last_of(L"\\/"); }
 
+// Length of a "\\\\server\\share" root, or 0 for other paths.
+size_t UncRootLength(const std::wstring& path) {
+    if (path.size() < 2 || !IsSeparator(path[0]) || !IsSeparator(path[1])) return 0;
+    const size_t serverEnd = path.find_first_of(L"\\/", 2);
+    if (serverEnd == std::wstring::npos) return path.size();
+    const size_t shareEnd = path.find_first_of(L"\\/", serverEnd + 1);
+    return shareEnd == std::wstring::npos ? path.size() : shareEnd;
+}
+
 }  // namespace
 
 std::wstring ExpandKnownFolderPath(const std::wstring& path) {
@@ -47,6 +56,8 @@ std::wstring DisplayNameFromPath(const std::wstring& path) {
     } else if (path.size() >= 2 && path[1] == L':') {
         nameStart = 2;
     }
+    const size_t uncRoot = UncRootLength(path);
+    if (uncRoot > 0 && nameStart <= uncRoot) nameStart = path.size();
     std::wstring fileName = path.substr(nameStart);
     std::wstring name = fileName;
     const size_t stream = name.find(L':');

@@ -120,9 +120,3 @@ TEST(Filters, UninstallersAndDocumentation) {
     EXPECT_FALSE(IsDocumentationShortcut(L"Contoso", L"C:\\x\\contoso.exe"));
     EXPECT_FALSE(IsDocumentationShortcut(L"Notes", L"C:\\x\\notes.md"));
 }
-
-TEST(Categories, Labels) {
-    EXPECT_STREQ(AppCategoryLabel(AppCategory::All), L"全部");
-    EXPECT_STREQ(AppCategoryLabel(AppCategory::Games), L"游戏");
-    EXPECT_STREQ(AppCategoryLabel(static_cast<AppCategory>(42)), L"其他");
-}

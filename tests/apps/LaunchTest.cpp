@@ -129,7 +129,10 @@ TEST_F(LaunchTest, DisplayNamesAreFileStems) {
     EXPECT_EQ(DisplayNameFromPath(L"C:\\data\\.profile"), L".profile");
     EXPECT_EQ(DisplayNameFromPath(L"C:\\data\\notes.txt:hidden"), L"notes");
     EXPECT_EQ(DisplayNameFromPath(L"C:run.exe"), L"run");
+    EXPECT_EQ(DisplayNameFromPath(L"notepad.exe"), L"notepad");
     EXPECT_EQ(DisplayNameFromPath(L"C:\\"), L"C:\\");
+    EXPECT_EQ(DisplayNameFromPath(L"\\\\server\\share"), L"\\\\server\\share");
+    EXPECT_EQ(DisplayNameFromPath(L"\\\\server\\share\\Tool.exe"), L"Tool");
     EXPECT_EQ(DisplayNameFromPath(L"shell:AppsFolder\\X!App"), L"X!App");
 }
 

@@ -102,3 +102,43 @@ std::wstring Utf8ToWide(const std::string& text) {
 }
 
 std::wstring ReadDebugLog() { return Utf8ToWide(ReadBytes(TestBinDirectory() + L"\\vantreel.log")); }
+
+namespace {
+
+void PutU32(std::string& out, uint32_t value) { out.append(reinterpret_cast<char*>(&value), 4); }
+
+}  // namespace
+
+// Layout of the link format's property-store block: block size and signature,
+// then serialized storages ("1SPS", format id, values), each list ended by a zero size.
+std::string MakeLinkPropertyStoreBlock(const GUID& formatId, uint32_t propertyId,
+                                       const std::wstring& value) {
+    // Typed value: type, padding, character count (with terminator), the
+    // characters, padded to a multiple of four bytes.
+    std::string typed;
+    typed.append("\x1F\x00\x00\x00", 4);
+    const uint32_t chars = static_cast<uint32_t>(value.size() + 1);
+    PutU32(typed, chars);
+    typed.append(reinterpret_cast<const char*>(value.c_str()), chars * 2);
+    while (typed.size() % 4) typed.push_back('\0');
+
+    std::string property;
+    PutU32(property, static_cast<uint32_t>(4 + 4 + 1 + typed.size()));
+    PutU32(property, propertyId);
+    property.push_back('\0');
+    property += typed;
+
+    std::string storage;
+    PutU32(storage, static_cast<uint32_t>(4 + 4 + 16 + property.size() + 4));
+    PutU32(storage, 0x53505331u);
+    storage.append(reinterpret_cast<const char*>(&formatId), 16);
+    storage += property;
+    PutU32(storage, 0);  // end of values
+
+    std::string block;
+    PutU32(block, static_cast<uint32_t>(8 + storage.size() + 4));
+    PutU32(block, 0xA0000009u);
+    block += storage;
+    PutU32(block, 0);  // end of storages
+    return block;
+}

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -45,3 +46,6 @@ std::wstring TestBinDirectory();
 // The whole debug log beside the executable, as UTF-16.
 std::wstring ReadDebugLog();
 std::wstring Utf8ToWide(const std::string& text);
+// A link file's property-store extra-data block holding one string property.
+std::string MakeLinkPropertyStoreBlock(const GUID& formatId, uint32_t propertyId,
+                                       const std::wstring& value);
