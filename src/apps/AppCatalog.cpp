@@ -8,6 +8,7 @@
 
 #include "apps/GroupInitial.h"
 #include "apps/NameClassification.h"
+#include "apps/NameKeywordTables.h"
 #include "apps/PathNames.h"
 #include "apps/StartMenuScan.h"
 #include "config/Paths.h"
@@ -20,9 +21,10 @@ bool Contains(const std::wstring& haystack, const wchar_t* word) {
     return haystack.find(word) != std::wstring::npos;
 }
 
-bool ContainsAnyOf(const std::wstring& haystack, std::initializer_list<const wchar_t*> words) {
-    for (const wchar_t* word : words) {
-        if (Contains(haystack, word)) return true;
+template <size_t N>
+bool ContainsAnyOf(const std::wstring& haystack, const std::wstring_view (&words)[N]) {
+    for (std::wstring_view word : words) {
+        if (haystack.find(word) != std::wstring::npos) return true;
     }
     return false;
 }
@@ -147,12 +149,10 @@ int RepresentativeScore(const std::wstring& folderKey, const InstalledApp& membe
         }
     }
     if (member.isPrimary) score += 35;
-    if (ContainsAnyOf(nameKey, {L"管理器", L"manager", L"设置", L"settings", L"主程序",
-                                L"file manager"})) {
+    if (ContainsAnyOf(nameKey, name_tables::kRepresentativeBonusWords)) {
         score += 25;
     }
-    if (ContainsAnyOf(nameKey, {L"修复", L"向导", L"x86", L"wow", L"debug", L"samples", L"ise",
-                                L"cross tools"})) {
+    if (ContainsAnyOf(nameKey, name_tables::kRepresentativePenaltyWords)) {
         score -= 20;
     }
     return score;

@@ -133,6 +133,18 @@ inline constexpr std::wstring_view kAuxiliaryPackageIds[] = {
 };
 static_assert(std::size(kAuxiliaryPackageIds) == 11);
 
+// Words that make a folder member a better representative of its folder.
+inline constexpr std::wstring_view kRepresentativeBonusWords[] = {
+    L"管理器", L"manager", L"设置", L"settings", L"主程序", L"file manager",
+};
+static_assert(std::size(kRepresentativeBonusWords) == 6);
+
+// Words that make a folder member a worse representative of its folder.
+inline constexpr std::wstring_view kRepresentativePenaltyWords[] = {
+    L"修复", L"向导", L"x86", L"wow", L"debug", L"samples", L"ise", L"cross tools",
+};
+static_assert(std::size(kRepresentativePenaltyWords) == 8);
+
 // Hanzi whose first pinyin letter the code-page table cannot give (level-2
 // characters common in application names).
 inline constexpr std::pair<wchar_t, wchar_t> kInitialOverrides[] = {
