@@ -1,0 +1,20 @@
+#pragma once
+// The shell's Apps folder as plain records: Start-menu shortcuts and installed
+// packaged applications. The catalog takes the records through a function, so
+// its merge rules can be driven by given records.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct AppsFolderItem {
+    std::wstring name;         // normal display name; empty when the shell gave none
+    std::wstring parsingName;  // parent-relative parsing name (the id of packaged apps)
+    std::wstring linkTarget;   // target parsing path of a link; empty when none
+};
+
+// Gives the items in the folder's order; an empty list when it cannot be read.
+using AppsFolderSource = std::function<std::vector<AppsFolderItem>()>;
+
+// Enumerates FOLDERID_AppsFolder through the shell. COM must be initialised.
+std::vector<AppsFolderItem> EnumerateShellAppsFolder();

@@ -1,0 +1,36 @@
+#pragma once
+// "catalog.bin": the last catalog on disk, so the launcher can show it at once
+// after a start. Little-endian: "VTCA", version 1, entry count, then the entries
+// with their folder members. Written through "<path>.tmp" and moved into place.
+// Failures are silent.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "apps/InstalledApp.h"
+
+inline constexpr uint32_t kCatalogCacheVersion = 1;
+inline constexpr uint32_t kCatalogCacheMaxEntries = 4096;
+inline constexpr uint32_t kCatalogCacheMaxChildren = 512;
+inline constexpr uint32_t kCatalogCacheMaxStringUnits = 32768;
+
+// "catalog.bin" in the cache folder, or empty when there is no cache folder.
+std::wstring CatalogCachePath();
+
+// An empty catalog writes nothing. Saves in this process are serialised, and the
+// temporary file is held without write sharing, so two saves never interleave.
+void SaveCatalogCache(const std::vector<InstalledApp>& catalog);
+void SaveCatalogCacheTo(const std::wstring& path, const std::vector<InstalledApp>& catalog);
+
+// True when a valid, non-empty catalog was read into out. An invalid file is
+// deleted and out left alone; a valid file with no entries empties out and stays.
+bool LoadCatalogCache(std::vector<InstalledApp>& out);
+bool LoadCatalogCacheFrom(const std::wstring& path, std::vector<InstalledApp>& out);
+
+bool WriteCatalogEntry(FILE* file, const InstalledApp& entry);
+// Reads a top-level entry. Its members may not have members of their own, so a
+// corrupt file cannot make the reader recurse without limit.
+bool ReadCatalogEntry(FILE* file, InstalledApp& entry);
+bool WriteCatalogString(FILE* file, const std::wstring& text);
+bool ReadCatalogString(FILE* file, std::wstring& text);

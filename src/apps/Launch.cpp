@@ -1,0 +1,148 @@
+#include "apps/Launch.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "app/Log.h"
+#include "apps/PathNames.h"
+#include "config/Paths.h"
+
+namespace {
+
+const wchar_t* OrNull(const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); }
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+bool EndsWith(const std::wstring& text, const std::wstring& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool IsShellNamespacePath(const std::wstring& key) {
+    return StartsWith(key, L"shell:") || StartsWith(key, L"::{");
+}
+
+INT_PTR RealShellOpen(const std::wstring& file, const std::wstring& parameters) {
+    return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", file.c_str(),
+                                                   OrNull(parameters), nullptr, SW_SHOWNORMAL));
+}
+
+DWORD RealShellOpenEx(const std::wstring& file, const std::wstring& parameters,
+                      const std::wstring& directory) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.lpParameters = OrNull(parameters);
+    info.lpDirectory = OrNull(directory);
+    info.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&info)) return 0;
+    const DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_FILE_NOT_FOUND;
+}
+
+bool RealSelectInFolder(const std::wstring& path) {
+    PIDLIST_ABSOLUTE list = nullptr;
+    if (FAILED(SHParseDisplayName(path.c_str(), nullptr, &list, 0, nullptr)) || !list) return false;
+    SHOpenFolderAndSelectItems(list, 0, nullptr, 0);
+    CoTaskMemFree(list);
+    return true;
+}
+
+}  // namespace
+
+LaunchOps DefaultLaunchOps() {
+    return LaunchOps{RealShellOpen, RealShellOpenEx, RealSelectInFolder};
+}
+
+std::wstring LaunchWorkingDirectory(const std::wstring& expanded) {
+    const std::wstring key = NormalizePathKey(expanded);
+    if (key.find(L"\\windowsapps\\") != std::wstring::npos) return {};
+    if (key.find(L':') != std::wstring::npos && key.find(L":\\") == std::wstring::npos) return {};
+    std::wstring parent = ParentFolderOf(expanded);
+    return IsExistingDirectory(parent) ? parent : std::wstring();
+}
+
+bool LaunchApp(const std::wstring& target, const std::wstring& arguments) {
+    return LaunchApp(target, arguments, DefaultLaunchOps());
+}
+
+bool LaunchApp(const std::wstring& target, const std::wstring& arguments, const LaunchOps& ops) {
+    if (target.empty()) return false;
+    const std::wstring expanded = ExpandKnownFolderPath(target);
+    const std::wstring key = NormalizePathKey(expanded);
+
+    if (IsShellNamespacePath(key)) {
+        return ops.shellOpen(L"explorer.exe", expanded) > 32;
+    }
+    if ((key == L"explorer.exe" || EndsWith(key, L"\\explorer.exe")) && arguments.empty()) {
+        if (ops.shellOpen(L"explorer.exe", L"") > 32) return true;
+    }
+
+    const DWORD error = ops.shellOpenEx(expanded, arguments, LaunchWorkingDirectory(expanded));
+    if (error != 0) {
+        LogMessage(L"LaunchApp failed (%lu) for %s", error, expanded.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool LaunchShellApp(const std::wstring& id) { return LaunchShellApp(id, DefaultLaunchOps()); }
+
+bool LaunchShellApp(const std::wstring& id, const LaunchOps& ops) {
+    if (id.empty()) return false;
+    const std::wstring expanded = ExpandKnownFolderPath(id);
+    const std::wstring key = NormalizePathKey(expanded);
+
+    enum class Kind { ShellPath, File, AppId, Neither };
+    Kind kind;
+    if (IsShellNamespacePath(key)) {
+        kind = Kind::ShellPath;
+    } else if (GetFileAttributesW(expanded.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        kind = Kind::File;
+    } else if (expanded.find(L'!') != std::wstring::npos) {
+        kind = Kind::AppId;
+    } else if (expanded.find_first_of(L"\\/") != std::wstring::npos) {
+        kind = Kind::Neither;
+    } else {
+        kind = Kind::AppId;
+    }
+
+    switch (kind) {
+    case Kind::File: {
+        const DWORD error = ops.shellOpenEx(expanded, L"", L"");
+        if (error != 0) {
+            LogMessage(L"LaunchShellApp: cannot run '%s' (err=%lu)", expanded.c_str(), error);
+            return false;
+        }
+        return true;
+    }
+    case Kind::ShellPath:
+    case Kind::AppId: {
+        const std::wstring parameters =
+            kind == Kind::AppId ? L"shell:AppsFolder\\" + expanded : expanded;
+        if (ops.shellOpen(L"explorer.exe", parameters) <= 32) {
+            LogMessage(L"LaunchShellApp: explorer could not open '%s'", parameters.c_str());
+            return false;
+        }
+        return true;
+    }
+    case Kind::Neither:
+        break;
+    }
+    LogMessage(L"LaunchShellApp: '%s' is neither a file nor an AppsFolder id", id.c_str());
+    return false;
+}
+
+void OpenFileLocation(const std::wstring& path) { OpenFileLocation(path, DefaultLaunchOps()); }
+
+void OpenFileLocation(const std::wstring& path, const LaunchOps& ops) {
+    if (path.empty()) return;
+    const std::wstring expanded = ExpandKnownFolderPath(path);
+    if (ops.selectInFolder(expanded)) return;
+    const std::wstring parent = ParentFolderOf(expanded);
+    if (IsExistingDirectory(parent)) ops.shellOpen(parent, L"");
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Starting applications and shell items, and showing files in the file manager.
+// Failures are logged and reported as false; no dialog of our own is shown.
+
+#include <functional>
+#include <string>
+
+#include <windows.h>
+
+// The shell calls behind launching, so the decisions can be checked exactly.
+struct LaunchOps {
+    // ShellExecuteW(open, file, parameters, no directory, SW_SHOWNORMAL); its result.
+    std::function<INT_PTR(const std::wstring& file, const std::wstring& parameters)> shellOpen;
+    // ShellExecuteExW with SEE_MASK_FLAG_NO_UI; 0 when started, else GetLastError().
+    std::function<DWORD(const std::wstring& file, const std::wstring& parameters,
+                        const std::wstring& directory)> shellOpenEx;
+    // Opens the folder holding the item with the item selected; false when the
+    // shell cannot parse the path.
+    std::function<bool(const std::wstring& path)> selectInFolder;
+};
+
+LaunchOps DefaultLaunchOps();
+
+// A dock item: a target (file, "shell:" path, "::{clsid}") with arguments.
+bool LaunchApp(const std::wstring& target, const std::wstring& arguments);
+bool LaunchApp(const std::wstring& target, const std::wstring& arguments, const LaunchOps& ops);
+
+// One identifier that is a file, a shell path or an application user model id.
+bool LaunchShellApp(const std::wstring& id);
+bool LaunchShellApp(const std::wstring& id, const LaunchOps& ops);
+
+// Shows the item selected in its folder, or at least opens its folder.
+void OpenFileLocation(const std::wstring& path);
+void OpenFileLocation(const std::wstring& path, const LaunchOps& ops);
+
+// The working directory a launched target gets: none for packaged executables
+// and for non-file targets, else its existing parent folder.
+std::wstring LaunchWorkingDirectory(const std::wstring& expanded);

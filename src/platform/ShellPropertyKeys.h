@@ -1,0 +1,16 @@
+#pragma once
+// Property keys the toolchain's propkey.h lacks (values from the public
+// property-system reference).
+
+#include <windows.h>
+#include <wtypes.h>
+#include <propkeydef.h>
+
+// System.Link.TargetParsingPath: the shell parsing path of a link's target.
+inline constexpr PROPERTYKEY kPKEY_Link_TargetParsingPath = {
+    {0xB9B4B3FC, 0x2B51, 0x4A42, {0xB5, 0xD8, 0x32, 0x41, 0x46, 0xAF, 0xCF, 0x25}}, 2};
+
+// System.AppUserModel.ID, also used to find the id inside a link file's own
+// property-store block.
+inline constexpr PROPERTYKEY kPKEY_AppUserModel_ID = {
+    {0x9F4C2855, 0x9F79, 0x4B39, {0xA8, 0xD0, 0xE1, 0xD4, 0x2D, 0xE1, 0xD5, 0xF3}}, 5};

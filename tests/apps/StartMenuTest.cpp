@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "TestSupport.h"
+#include "apps/StartMenuScan.h"
+#include "config/Paths.h"
+
+namespace {
+
+// Two Programs folders (all users, this user) with shortcuts to real files.
+class StartMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        common = temp / L"common";
+        user = temp / L"user";
+        targets = temp / L"targets";
+        MakeDirs(common);
+        MakeDirs(user);
+        MakeDirs(targets);
+    }
+
+    std::wstring Target(const std::wstring& file) {
+        const std::wstring path = targets + L"\\" + file;
+        if (!FileExists(path)) WriteBytes(path, "MZ");
+        return path;
+    }
+
+    void Link(const std::wstring& root, const std::wstring& relative, const std::wstring& target,
+              const std::wstring& args = L"") {
+        const std::wstring path = root + L"\\" + relative;
+        MakeDirs(path.substr(0, path.find_last_of(L'\\')));
+        ASSERT_TRUE(MakeShortcut(path, target, args)) << relative.c_str();
+    }
+
+    std::vector<StartMenuGroup> Walk() {
+        std::vector<StartMenuGroup> groups;
+        StartMenuGroupIndex index;
+        CollectStartMenuShortcutsIn(common, groups, index);
+        CollectStartMenuShortcutsIn(user, groups, index);
+        return groups;
+    }
+
+    static std::vector<std::wstring> Names(const std::vector<InstalledApp>& apps) {
+        std::vector<std::wstring> names;
+        for (const auto& app : apps) names.push_back(app.name);
+        return names;
+    }
+
+    ComScope com;
+    TempDir temp;
+    std::wstring common, user, targets;
+};
+
+}  // namespace
+
+TEST_F(StartMenuTest, DisplayNamesOfShortcutsAndFolders) {
+    Link(common, L"Contoso Suite\\Contoso Writer.lnk", Target(L"writer.exe"));
+    EXPECT_EQ(ShortcutDisplayName(common + L"\\Contoso Suite\\Contoso Writer.lnk"),
+              L"Contoso Writer");
+    EXPECT_EQ(ShortcutDisplayName(common + L"\\Contoso Suite"), L"Contoso Suite");
+    // Without a shell item the stem, then the file name.
+    EXPECT_EQ(ShortcutDisplayName(common + L"\\gone\\Ghost.lnk"), L"Ghost");
+}
+
+TEST_F(StartMenuTest, GroupsMergeAcrossBothFoldersWithFilters) {
+    Link(common, L"Contoso\\Contoso.lnk", Target(L"contoso.exe"));
+    Link(common, L"Contoso\\Contoso Help.lnk", Target(L"contoso.exe"), L"--help");
+    Link(common, L"Contoso\\Contoso Guide.lnk", Target(L"guide.pdf"));
+    Link(common, L"Contoso\\Remove Contoso.lnk", Target(L"unins000.exe"));
+    Link(common, L"Contoso\\Deep\\Er\\Contoso Tools.lnk", Target(L"tools.exe"));
+    Link(common, L"Startup\\Starter.lnk", Target(L"starter.exe"));
+    Link(common, L"Loose.lnk", Target(L"loose.exe"));
+    Link(user, L"contoso\\CONTOSO.lnk", Target(L"other.exe"));
+    Link(user, L"contoso\\Contoso Reports.lnk", Target(L"reports.exe"));
+    Link(user, L"contoso\\Deep\\Reports Copy.lnk", Target(L"reports.exe"));
+    Link(user, L"contoso\\Reports Wide.lnk", Target(L"reports.exe"), L"--wide");
+    Link(user, L"STARTUP\\Late.lnk", Target(L"late.exe"));
+    Link(user, L"启动\\Early.lnk", Target(L"early.exe"));
+    Link(user, L"Fabrikam\\Notes A.lnk", Target(L"notes.md"));
+    Link(user, L"Fabrikam\\Notes B.lnk", Target(L"notes.md"));
+
+    const std::vector<StartMenuGroup> groups = Walk();
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].folderName, L"Contoso");  // the all-users folder named it first
+    EXPECT_EQ(groups[1].folderName, L"Fabrikam");
+
+    std::vector<std::wstring> names = Names(groups[0].apps);
+    ASSERT_EQ(names.size(), 4u) << testing::PrintToString(names);
+    // All-users members come first, whatever order each folder enumerates in.
+    std::vector<std::wstring> first(names.begin(), names.begin() + 2);
+    std::sort(first.begin(), first.end());
+    EXPECT_EQ(first, (std::vector<std::wstring>{L"Contoso", L"Contoso Tools"}));
+    const std::vector<std::wstring> rest(names.begin() + 2, names.end());
+    // One of the two identical "reports.exe" shortcuts, and the one with arguments.
+    EXPECT_EQ(std::count(rest.begin(), rest.end(), L"Reports Wide"), 1);
+    EXPECT_EQ(std::count(rest.begin(), rest.end(), L"Contoso Reports") +
+                  std::count(rest.begin(), rest.end(), L"Reports Copy"),
+              1);
+
+    // Shortcuts to the same non-executable target are both kept.
+    EXPECT_EQ(groups[1].apps.size(), 2u);
+
+    const InstalledApp& contoso = *std::find_if(
+        groups[0].apps.begin(), groups[0].apps.end(),
+        [](const InstalledApp& a) { return a.name == L"Contoso"; });
+    EXPECT_EQ(contoso.launchId, common + L"\\Contoso\\Contoso.lnk");
+    EXPECT_EQ(NormalizePathKey(contoso.targetPath), NormalizePathKey(targets + L"\\contoso.exe"));
+    EXPECT_EQ(contoso.nameKey, L"contoso");
+    EXPECT_EQ(contoso.initial, L'C');
+    EXPECT_TRUE(contoso.isPrimary);
+    EXPECT_FALSE(contoso.isFolder);
+}
+
+TEST_F(StartMenuTest, MissingRootsContributeNothing) {
+    std::vector<StartMenuGroup> groups;
+    StartMenuGroupIndex index;
+    CollectStartMenuShortcutsIn(temp / L"absent", groups, index);
+    CollectStartMenuShortcutsIn(L"", groups, index);
+    EXPECT_TRUE(groups.empty());
+}
+
+TEST_F(StartMenuTest, FallbackWalksEverythingButDropsUninstallersAndDuplicates) {
+    Link(common, L"Loose.lnk", Target(L"loose.exe"));
+    Link(common, L"Startup\\Starter.lnk", Target(L"starter.exe"));
+    Link(common, L"Suite\\Deep\\Helpful Readme.lnk", Target(L"readme.txt"));
+    Link(common, L"Suite\\Uninstall Suite.lnk", Target(L"remove.exe"));
+    Link(user, L"loose.lnk", Target(L"loose2.exe"));        // same name: dropped
+    Link(user, L"Loose Again.lnk", Target(L"loose.exe"));   // same exe: dropped
+    Link(user, L"Own.lnk", Target(L"own.exe"));
+
+    std::unordered_set<std::wstring> nameKeys, exeTargets;
+    std::vector<InstalledApp> out;
+    ScanStartMenuFallbackIn(common, nameKeys, exeTargets, out);
+    ScanStartMenuFallbackIn(user, nameKeys, exeTargets, out);
+
+    std::vector<std::wstring> names = Names(out);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Helpful Readme", L"Loose", L"Own", L"Starter"}));
+    for (const auto& app : out) {
+        // Plain links have no id of their own: the launch id is the target's key.
+        EXPECT_EQ(app.launchId, NormalizePathKey(app.targetPath));
+    }
+    EXPECT_TRUE(nameKeys.count(L"uninstall suite") == 0);
+    EXPECT_TRUE(exeTargets.count(NormalizePathKey(targets + L"\\own.exe")) == 1);
+}
