@@ -90,3 +90,42 @@ PixelImage IconTestDevice::Render(int size, const std::function<void(ID2D1Device
     if (FAILED(hr)) return {};
     return ReadBack(target.Get());
 }
+
+IconSurfaceRef IconTestHost::CreateDrawingSurface(int width, int height) {
+    if (failCreation) return nullptr;
+    auto surface = std::make_shared<Surface>();
+    surface->width = width;
+    surface->height = height;
+    if (device_) {
+        surface->target = device_->CreateTarget(width);
+        if (!surface->target) return nullptr;
+    }
+    ++created;
+    return surface;
+}
+
+void IconTestHost::DrawSurface(IconSurface& base,
+                               const std::function<void(ID2D1DeviceContext*)>& paint) {
+    auto& surface = static_cast<Surface&>(base);
+    ++drawn;
+    if (!device_ || !surface.target) return;
+    ID2D1DeviceContext* context = device_->Context();
+    context->SetTarget(surface.target.Get());
+    context->BeginDraw();
+    context->SetTransform(D2D1::Matrix3x2F::Identity());
+    context->Clear(D2D1::ColorF(0, 0, 0, 0));
+    paint(context);
+    if (FAILED(context->EndDraw())) ++drawFailures;
+    context->SetTarget(nullptr);
+}
+
+PixelImage IconTestHost::Pixels(const IconSurfaceRef& surface) {
+    auto* own = static_cast<Surface*>(surface.get());
+    if (!device_ || !own) return {};
+    return device_->ReadBack(own->target.Get());
+}
+
+int IconTestHost::Width(const IconSurfaceRef& surface) {
+    auto* own = static_cast<Surface*>(surface.get());
+    return own ? own->width : 0;
+}

@@ -12,6 +12,8 @@
 #include <functional>
 #include <vector>
 
+#include "apps/IconSurfaceHost.h"
+
 struct Pixel {
     uint8_t b, g, r, a;
 };
@@ -47,4 +49,32 @@ private:
     Microsoft::WRL::ComPtr<ID2D1Device> device_;
     Microsoft::WRL::ComPtr<ID2D1DeviceContext> context_;
     Microsoft::WRL::ComPtr<IDWriteFactory> dwrite_;
+};
+
+// A surface host whose surfaces are target bitmaps of a test device; with no
+// device it hands out blank surfaces and skips painting.
+class IconTestHost : public IconSurfaceHost {
+public:
+    struct Surface : IconSurface {
+        int width = 0;
+        int height = 0;
+        Microsoft::WRL::ComPtr<ID2D1Bitmap1> target;
+    };
+
+    explicit IconTestHost(IconTestDevice* device = nullptr) : device_(device) {}
+
+    IconSurfaceRef CreateDrawingSurface(int width, int height) override;
+    void DrawSurface(IconSurface& surface,
+                     const std::function<void(ID2D1DeviceContext*)>& paint) override;
+
+    PixelImage Pixels(const IconSurfaceRef& surface);
+    static int Width(const IconSurfaceRef& surface);
+
+    int created = 0;
+    int drawn = 0;
+    int drawFailures = 0;
+    bool failCreation = false;
+
+private:
+    IconTestDevice* device_;
 };
