@@ -65,7 +65,7 @@ void IconLoader::WorkerMain() {
         InitOnceComplete(&pruneOnce, 0, nullptr);
     }
 
-    ComPtr<IWICImagingFactory> factory = comReady ? CreateImagingFactory() : nullptr;
+    ComPtr<IWICImagingFactory> factory = CreateImagingFactory();
     IconRequest request;
     IconBitmap bitmap;
     for (;;) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -199,6 +200,16 @@ TEST_F(IconLoaderSurfaces, SpecialItemsUseTheirOwnKeys) {
     ASSERT_NE(bin, nullptr);
     EXPECT_TRUE(loader.HasSurface(full ? L"::bin_full@48#mac" : L"::bin_empty@48#mac"));
     EXPECT_GT(host.Pixels(bin).At(24, 24).a, 100);
+    SHQUERYRBINFO info = {};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(SUCCEEDED(SHQueryRecycleBinW(nullptr, &info)));
+    EXPECT_EQ(full, info.i64NumItems > 0);
+
+    // The stock icon path: a surface under the bin's own key, or none at all
+    // where the shell has no stock icon to give.
+    IconSurfaceRef stock = loader.GetRecycleBinSurface(48, false, nullptr);
+    EXPECT_EQ(stock != nullptr,
+              loader.HasSurface(full ? L"::bin_full@48#win" : L"::bin_empty@48#win"));
 
     host.failCreation = true;
     EXPECT_EQ(loader.GetSettingsSurface(64, false), nullptr);
