@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Log.h"
 #include "apps/IconDiskCache.h"
 #include "apps/IconLoader.h"
 #include "config/Paths.h"
@@ -148,17 +147,13 @@ TEST(IconDiskCacheFiles, DamagedFilesAreRejectedAndDeleted) {
     EXPECT_TRUE(FileExists(big));
 }
 
+// The prune logs, so it runs in a helper copied beside its own log file.
 class IconDiskCachePrune : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitializeLog(false);
-        DeleteFileW(LogPath().c_str());
+        helper = tools.File(L"icon_log_helper.exe");
+        ASSERT_TRUE(CopyFileW((BinDir() + L"\\icon_log_helper.exe").c_str(), helper.c_str(), FALSE));
     }
-    void TearDown() override {
-        InitializeLog(false);
-        DeleteFileW(LogPath().c_str());
-    }
-    static std::wstring LogPath() { return BinDir() + L"\\vantreel.log"; }
     // count files whose write times rise with their number (file 0 oldest).
     static void MakeFiles(const TempDir& dir, int count) {
         for (int i = 0; i < count; ++i) {
@@ -167,18 +162,25 @@ protected:
             SetWriteTime(file, 130000000000000000ll + 10000000ll * i);
         }
     }
-    static std::string LogText() {
-        auto bytes = ReadFileBytes(LogPath());
+    DWORD Prune(const std::wstring& folder) {
+        ProcessResult result = RunProcess(helper, L"prune \"" + folder + L"\"", tools.Path());
+        EXPECT_TRUE(result.started);
+        EXPECT_FALSE(result.timedOut);
+        return result.exitCode;
+    }
+    std::string LogText() {
+        auto bytes = ReadFileBytes(tools.File(L"vantreel.log"));
         return std::string(bytes.begin(), bytes.end());
     }
+    TempDir tools;
+    std::wstring helper;
 };
 
 TEST_F(IconDiskCachePrune, MoreThan800FilesArePrunedTo600OldestFirst) {
     TempDir dir;
     MakeFiles(dir, 801);
     CreateDirectoryW(dir.File(L"sub").c_str(), nullptr);  // folders do not count
-    InitializeLog(true);
-    EXPECT_EQ(PruneIconCacheFolder(dir.Path()), 201u);
+    EXPECT_EQ(Prune(dir.Path()), 201u);
     for (int i = 0; i < 801; ++i) {
         EXPECT_EQ(FileExists(dir.File(std::to_wstring(i) + L".vti")), i >= 201) << i;
     }
@@ -188,9 +190,9 @@ TEST_F(IconDiskCachePrune, MoreThan800FilesArePrunedTo600OldestFirst) {
 TEST_F(IconDiskCachePrune, Exactly800FilesStay) {
     TempDir dir;
     MakeFiles(dir, 800);
-    InitializeLog(true);
-    EXPECT_EQ(PruneIconCacheFolder(dir.Path()), 0u);
+    EXPECT_EQ(Prune(dir.Path()), 0u);
     EXPECT_TRUE(FileExists(dir.File(L"0.vti")));
+    EXPECT_TRUE(FileExists(dir.File(L"799.vti")));
     EXPECT_EQ(LogText().find("pruned"), std::string::npos);
     EXPECT_EQ(PruneIconCacheFolder(dir.File(L"missing")), 0u);
 }

@@ -8,7 +8,6 @@
 #include <string>
 #include <thread>
 
-#include "app/Log.h"
 #include "apps/IconExtraction.h"
 #include "apps/IconLoader.h"
 #include "support/TestSupport.h"
@@ -64,10 +63,8 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-std::wstring LogPath() { return BinDir() + L"\\vantreel.log"; }
-
-size_t CountInLog(const std::string& text) {
-    auto bytes = ReadFileBytes(LogPath());
+size_t CountIn(const std::wstring& file, const std::string& text) {
+    auto bytes = ReadFileBytes(file);
     std::string log(bytes.begin(), bytes.end());
     size_t count = 0;
     for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
@@ -77,9 +74,6 @@ size_t CountInLog(const std::string& text) {
 class IconWorkers : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitializeLog(false);
-        DeleteFileW(LogPath().c_str());
-        InitializeLog(true);
         loader.SetNotifyTarget(notify.Handle(), WM_DOCK_ICONS_READY);
         exe = BinDir() + L"\\vantreel.exe";
         ASSERT_TRUE(FileExists(exe));
@@ -87,8 +81,6 @@ protected:
     void TearDown() override {
         loader.Stop();
         for (const std::wstring& file : written) DeleteFileW(file.c_str());
-        InitializeLog(false);
-        DeleteFileW(LogPath().c_str());
     }
     // The cache file a request for exe at this size makes, deleted first and
     // again after the test.
@@ -148,20 +140,19 @@ TEST_F(IconWorkers, RealExecutableGivesOneMessageAndACacheFile) {
     EXPECT_EQ(loader.PendingCount(), 0u);
 }
 
-TEST_F(IconWorkers, MissingFileIsLoggedPostsNothingAndCanBeQueuedAgain) {
+// The failure is logged, so it runs in a helper copied beside its own log file.
+TEST(IconWorkerFailures, MissingFileIsLoggedPostsNothingAndCanBeQueuedAgain) {
     TempDir dir;
+    const std::wstring helper = dir.File(L"icon_log_helper.exe");
+    ASSERT_TRUE(CopyFileW((BinDir() + L"\\icon_log_helper.exe").c_str(), helper.c_str(), FALSE));
     const std::wstring missing = dir.File(L"Gone.exe");
-    loader.RequestAsync(L"gone", missing, L"", 48, false);
+    ProcessResult result = RunProcess(helper, L"missing \"" + missing + L"\"", dir.Path());
+    ASSERT_TRUE(result.started);
+    EXPECT_EQ(result.exitCode, 10u) << "both attempts ended and no message was posted";
     const std::string line = "] IconLoader: background extraction failed for " + ToUtf8(missing);
-    ASSERT_TRUE(WaitFor([&] { return CountInLog(line) == 1; }, 20000));
-    ASSERT_TRUE(WaitFor([&] { return loader.PendingCount() == 0; }, 5000));
-    EXPECT_EQ(notify.Collect(1, 300), 0);
+    EXPECT_EQ(CountIn(dir.File(L"vantreel.log"), line), 2u) << "the second request was queued";
     EXPECT_FALSE(FileExists(IconLoader::CacheFilePath(IconLoader::MakeRequestKey(L"gone", 48, false),
                                                       missing)));
-
-    loader.RequestAsync(L"gone", missing, L"", 48, false);
-    EXPECT_TRUE(WaitFor([&] { return CountInLog(line) == 2; }, 20000)) << "a second attempt";
-    EXPECT_EQ(notify.Collect(1, 300), 0);
 }
 
 TEST_F(IconWorkers, DuplicateRequestsExtractOnce) {
