@@ -112,19 +112,6 @@ protected:
     IconTestDevice device;
 };
 
-TEST_F(BuiltinIconPainting, EveryKindHasAnOpaqueCentreAndTransparentCorners) {
-    constexpr int size = 64;
-    for (int kind = BuiltinIconLaunchpad; kind <= BuiltinIconRecycleBinFull; ++kind) {
-        PixelImage image = Paint(static_cast<BuiltinIconKind>(kind), size);
-        ASSERT_EQ(image.width, size) << "kind " << kind;
-        EXPECT_TRUE(image.AnyOpaqueIn(30, 30, 34, 34)) << "kind " << kind;
-        EXPECT_TRUE(image.AllTransparentIn(0, 0, 3, 3)) << "kind " << kind;
-        EXPECT_TRUE(image.AllTransparentIn(size - 3, 0, size, 3)) << "kind " << kind;
-        EXPECT_TRUE(image.AllTransparentIn(0, size - 2, 2, size)) << "kind " << kind;
-        EXPECT_TRUE(image.AllTransparentIn(size - 2, size - 2, size, size)) << "kind " << kind;
-    }
-}
-
 TEST_F(BuiltinIconPainting, GlyphDetailsLandWhereTheyBelong) {
     constexpr int s = 100;
     // Launchpad: the top-left cell is red, the middle one violet.
