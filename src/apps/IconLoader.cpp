@@ -1,0 +1,269 @@
+#include "apps/IconLoader.h"
+
+#include "apps/IconExtraction.h"
+#include "config/Paths.h"
+
+#include <shellapi.h>
+
+namespace {
+
+std::wstring StyleSuffix(bool macStyle) { return macStyle ? L"#mac" : L"#win"; }
+
+std::wstring SpecialKey(const wchar_t* prefix, int size, bool macStyle) {
+    return prefix + std::to_wstring(ClampIconSize(size)) + StyleSuffix(macStyle);
+}
+
+}  // namespace
+
+IconLoader::IconLoader() = default;
+
+IconLoader::~IconLoader() {
+    // The owner stops the workers first; a forgotten Stop must not leave
+    // threads running on a destroyed loader.
+    if (!workers.empty()) Stop();
+}
+
+std::wstring IconLoader::MakeIconKey(const std::wstring& launchId, const std::wstring& fallbackPath,
+                                     int size, bool macStyle, int count) {
+    std::wstring key = L"shell:" + NormalizePathKey(launchId.empty() ? fallbackPath : launchId) +
+                       L"@" + std::to_wstring(ClampIconSize(size)) + StyleSuffix(macStyle);
+    if (count > 1) key += L"#f" + std::to_wstring(count);
+    return key;
+}
+
+std::wstring IconLoader::MakeRequestKey(const std::wstring& itemKey, int size, bool macStyle) {
+    return NormalizePathKey(itemKey) + L"@" + std::to_wstring(ClampIconSize(size)) +
+           StyleSuffix(macStyle);
+}
+
+IconSurfaceRef IconLoader::FindSurface(const std::wstring& key) {
+    auto found = surfaceIndex.find(key);
+    if (found == surfaceIndex.end()) return nullptr;
+    surfaceLru.splice(surfaceLru.begin(), surfaceLru, found->second);
+    return found->second->second;
+}
+
+void IconLoader::PutSurface(const std::wstring& key, IconSurfaceRef surface) {
+    auto found = surfaceIndex.find(key);
+    if (found != surfaceIndex.end()) {
+        found->second->second = std::move(surface);
+        surfaceLru.splice(surfaceLru.begin(), surfaceLru, found->second);
+        return;
+    }
+    if (surfaceLru.size() >= kSurfaceCacheLimit) {
+        surfaceIndex.erase(surfaceLru.back().first);
+        surfaceLru.pop_back();
+    }
+    surfaceLru.emplace_front(key, std::move(surface));
+    surfaceIndex[key] = surfaceLru.begin();
+}
+
+std::pair<bool, IconBitmap> IconLoader::CopyPixels(const std::wstring& key) {
+    std::lock_guard<std::mutex> lock(pixelMutex);
+    auto found = pixels.find(key);
+    if (found == pixels.end()) return {false, {}};
+    return {true, found->second};
+}
+
+IconSurfaceRef IconLoader::CreateSurfaceFromPixels(const std::wstring& requestKey, int size,
+                                                   bool macStyle) {
+    auto [found, bitmap] = CopyPixels(requestKey);
+    if (!found) return nullptr;
+    IconSurfaceRef surface = SurfaceFromBitmap(bitmap, ClampIconSize(size), macStyle, 0);
+    if (surface) PutSurface(requestKey, surface);
+    return surface;
+}
+
+// Reads (pixelKey, sourcePath) from disk into the pixel store and draws it.
+IconSurfaceRef IconLoader::SurfaceFromDisk(const std::wstring& pixelKey,
+                                           const std::wstring& sourcePath, int size, bool macStyle,
+                                           int count) {
+    IconBitmap bitmap;
+    if (!ReadCacheFile(pixelKey, sourcePath, bitmap)) return nullptr;
+    TouchRecent(CacheFilePath(pixelKey, sourcePath));
+    {
+        std::lock_guard<std::mutex> lock(pixelMutex);
+        pixels.emplace(pixelKey, bitmap);
+    }
+    return SurfaceFromBitmap(bitmap, size, macStyle, count);
+}
+
+IconSurfaceRef IconLoader::GetIconSurface(const std::wstring& itemKey, const std::wstring& path,
+                                          const std::wstring& displayName, int size,
+                                          bool macStyle) {
+    if (!host) return nullptr;
+    const int s = ClampIconSize(size);
+    const std::wstring key = MakeRequestKey(itemKey, s, macStyle);
+    if (IconSurfaceRef hit = FindSurface(key)) return hit;
+
+    if (macStyle) {
+        const BuiltinIconKind kind = BuiltinIconKindFor(path.empty() ? itemKey : path, displayName);
+        if (kind != BuiltinIconNone) {
+            if (IconSurfaceRef glyph = RenderBuiltinGlyph(s, kind, 0)) {
+                PutSurface(key, glyph);
+                return glyph;
+            }
+        }
+    }
+    if (IconSurfaceRef fromPixels = CreateSurfaceFromPixels(key, s, macStyle)) return fromPixels;
+    if (IconSurfaceRef fromDisk = SurfaceFromDisk(key, path, s, macStyle, 0)) {
+        PutSurface(key, fromDisk);
+        return fromDisk;
+    }
+    return nullptr;
+}
+
+void IconLoader::RequestAsync(const std::wstring& itemKey, const std::wstring& path,
+                              const std::wstring& displayName, int size, bool macStyle) {
+    if (path.empty()) return;
+    const int s = ClampIconSize(size);
+    const std::wstring key = MakeRequestKey(itemKey, s, macStyle);
+    {
+        std::lock_guard<std::mutex> lock(pixelMutex);
+        if (pixels.count(key)) return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        if (stopping.load()) return;
+        if (!pendingKeys.insert(key).second) return;
+        IconRequest request;
+        request.key = itemKey;
+        request.path = path;
+        request.displayName = displayName;
+        request.size = s;
+        request.macStyle = macStyle;
+        queue.push_back(std::move(request));
+    }
+    StartWorkers();
+    queueReady.notify_one();
+}
+
+IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId,
+                                              const std::wstring& displayName,
+                                              const std::wstring& targetPath, int size,
+                                              bool macStyle, int count) {
+    if (!host) return nullptr;
+    const int s = ClampIconSize(size);
+    const int n = count >= 2 ? count : 0;
+    const std::wstring tileKey = MakeIconKey(launchId, targetPath, s, macStyle, n);
+    if (IconSurfaceRef hit = FindSurface(tileKey)) return hit;
+
+    if (macStyle) {
+        const BuiltinIconKind kind =
+            BuiltinIconKindFor(targetPath.empty() ? launchId : targetPath, displayName);
+        if (kind != BuiltinIconNone) {
+            IconSurfaceRef glyph = RenderBuiltinGlyph(s, kind, n);
+            if (glyph) PutSurface(tileKey, glyph);
+            return glyph;
+        }
+    }
+
+    const std::wstring pixelKey = MakeIconKey(launchId, targetPath, s, macStyle, 0);
+    if (auto [found, bitmap] = CopyPixels(pixelKey); found) {
+        if (IconSurfaceRef surface = SurfaceFromBitmap(bitmap, s, macStyle, n)) {
+            PutSurface(tileKey, surface);
+            return surface;
+        }
+    }
+    const std::wstring source = targetPath.empty() ? launchId : targetPath;
+    if (IconSurfaceRef fromDisk = SurfaceFromDisk(pixelKey, source, s, macStyle, n)) {
+        PutSurface(tileKey, fromDisk);
+        return fromDisk;
+    }
+
+    IconSurfaceRef extracted;
+    if (!launchId.empty()) {
+        const std::wstring name =
+            IsExtractablePath(launchId) ? launchId : L"shell:AppsFolder\\" + launchId;
+        extracted = ExtractNow(name, s, macStyle, n, pixelKey, source);
+    }
+    if (!extracted && !targetPath.empty()) {
+        extracted = ExtractNow(targetPath, s, macStyle, n, pixelKey, source);
+    }
+    if (extracted) PutSurface(tileKey, extracted);
+    return extracted;
+}
+
+IconSurfaceRef IconLoader::GetLaunchpadSurface(int size, bool macStyle) {
+    const std::wstring key = SpecialKey(L"::launchpad@", size, macStyle);
+    if (IconSurfaceRef hit = FindSurface(key)) return hit;
+    IconSurfaceRef surface = RenderBuiltinGlyph(ClampIconSize(size), BuiltinIconLaunchpad, 0);
+    if (surface) PutSurface(key, surface);
+    return surface;
+}
+
+IconSurfaceRef IconLoader::GetSettingsSurface(int size, bool macStyle) {
+    const std::wstring key = SpecialKey(L"::settings@", size, macStyle);
+    if (IconSurfaceRef hit = FindSurface(key)) return hit;
+    IconSurfaceRef surface = RenderBuiltinGlyph(ClampIconSize(size), BuiltinIconSettings, 0);
+    if (surface) PutSurface(key, surface);
+    return surface;
+}
+
+IconSurfaceRef IconLoader::GetRecycleBinSurface(int size, bool macStyle, bool* isFull) {
+    SHQUERYRBINFO info = {};
+    info.cbSize = sizeof info;
+    const bool full = SUCCEEDED(SHQueryRecycleBinW(nullptr, &info)) && info.i64NumItems > 0;
+    if (isFull) *isFull = full;
+    const std::wstring key = SpecialKey(full ? L"::bin_full@" : L"::bin_empty@", size, macStyle);
+    if (IconSurfaceRef hit = FindSurface(key)) return hit;
+    const int s = ClampIconSize(size);
+    IconSurfaceRef surface;
+    if (macStyle) {
+        surface = RenderBuiltinGlyph(s, full ? BuiltinIconRecycleBinFull : BuiltinIconRecycleBinEmpty,
+                                     0);
+    } else {
+        SHSTOCKICONINFO stock = {};
+        stock.cbSize = sizeof stock;
+        if (SUCCEEDED(SHGetStockIconInfo(full ? SIID_RECYCLERFULL : SIID_RECYCLER, SHGSI_ICON,
+                                         &stock)) &&
+            stock.hIcon) {
+            surface = SurfaceFromHIcon(stock.hIcon, s);
+            DestroyIcon(stock.hIcon);
+        }
+    }
+    if (surface) PutSurface(key, surface);
+    return surface;
+}
+
+bool IconLoader::LoadFromDisk(const std::wstring& tilePixelKey, const std::wstring& path,
+                              bool touchRecent) {
+    if (tilePixelKey.empty()) return false;
+    bool present = false;
+    {
+        std::lock_guard<std::mutex> lock(pixelMutex);
+        present = pixels.count(tilePixelKey) != 0;
+    }
+    if (!present) {
+        IconBitmap bitmap;
+        if (!ReadCacheFile(tilePixelKey, path, bitmap)) return false;
+        if (touchRecent) TouchRecent(CacheFilePath(tilePixelKey, path));
+        std::lock_guard<std::mutex> lock(pixelMutex);
+        if (pixels.size() < kPixelStoreLimit) pixels.emplace(tilePixelKey, std::move(bitmap));
+        return true;
+    }
+    if (touchRecent) TouchRecent(CacheFilePath(tilePixelKey, path));
+    return true;
+}
+
+void IconLoader::ClearMemoryCaches() {
+    surfaceIndex.clear();
+    surfaceLru.clear();
+    std::lock_guard<std::mutex> lock(pixelMutex);
+    pixels.clear();
+}
+
+void IconLoader::SetNotifyTarget(HWND window, UINT message) {
+    notifyMessage.exchange(message);
+    notifyWindow.exchange(window);
+}
+
+size_t IconLoader::QueuedCount() {
+    std::lock_guard<std::mutex> lock(queueMutex);
+    return queue.size();
+}
+
+size_t IconLoader::PendingCount() {
+    std::lock_guard<std::mutex> lock(queueMutex);
+    return pendingKeys.size();
+}

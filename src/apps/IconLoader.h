@@ -1,0 +1,133 @@
+#pragma once
+// Icons of applications at a requested size, as drawing surfaces: from a
+// surface cache, built-in glyphs, decoded pixels, cache files on disk, or the
+// shell (on worker threads for the dock, synchronously for all-apps tiles).
+//
+// Locks: pixelMutex (pixels), queueMutex (queue, pendingKeys, stopping) and
+// recentMutex (recentPaths). No two are ever held together, and no file or
+// shell call runs under any of them. Surfaces are UI-thread only.
+
+#include "apps/BuiltinIcons.h"
+#include "apps/IconBitmap.h"
+#include "apps/IconSurfaceHost.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <list>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+constexpr UINT WM_DOCK_ICONS_READY = 0x803D;
+
+class IconLoader {
+public:
+    static constexpr size_t kSurfaceCacheLimit = 256;
+    static constexpr size_t kPixelStoreLimit = 256;
+
+    IconLoader();
+    ~IconLoader();
+    IconLoader(const IconLoader&) = delete;
+    IconLoader& operator=(const IconLoader&) = delete;
+
+    // ---- keys ----
+    // "shell:" + normalised (launch id, or fallback when empty) + "@" + size +
+    // "#mac"/"#win", and "#f" + count for counts above 1.
+    static std::wstring MakeIconKey(const std::wstring& launchId, const std::wstring& fallbackPath,
+                                    int size, bool macStyle, int count);
+    // Normalised item key + "@" + clamped size + "#mac"/"#win".
+    static std::wstring MakeRequestKey(const std::wstring& itemKey, int size, bool macStyle);
+
+    // ---- lookups (UI thread) ----
+    IconSurfaceRef GetIconSurface(const std::wstring& itemKey, const std::wstring& path,
+                                  const std::wstring& displayName, int size, bool macStyle);
+    void RequestAsync(const std::wstring& itemKey, const std::wstring& path,
+                      const std::wstring& displayName, int size, bool macStyle);
+    IconSurfaceRef GetIconSurfaceSync(const std::wstring& launchId,
+                                      const std::wstring& displayName,
+                                      const std::wstring& targetPath, int size, bool macStyle,
+                                      int count);
+    IconSurfaceRef GetLaunchpadSurface(int size, bool macStyle);
+    IconSurfaceRef GetRecycleBinSurface(int size, bool macStyle, bool* isFull = nullptr);
+    IconSurfaceRef GetSettingsSurface(int size, bool macStyle);
+    void PutSurface(const std::wstring& key, IconSurfaceRef surface);
+    IconSurfaceRef CreateSurfaceFromPixels(const std::wstring& requestKey, int size, bool macStyle);
+    bool LoadFromDisk(const std::wstring& tilePixelKey, const std::wstring& path, bool touchRecent);
+    void ClearMemoryCaches();
+
+    // ---- disk cache and recent list ----
+    static std::wstring MakeVersionedKey(const std::wstring& key, const std::wstring& sourcePath);
+    static std::wstring CacheFilePath(const std::wstring& key, const std::wstring& sourcePath);
+    static bool HasCacheFile(const std::wstring& key, const std::wstring& sourcePath);
+    static bool ReadCacheFile(const std::wstring& key, const std::wstring& sourcePath,
+                              IconBitmap& out);
+    static void WriteCacheFile(const std::wstring& key, const std::wstring& sourcePath,
+                               const IconBitmap& bitmap);
+    static void PruneDiskCache();
+    void TouchRecent(const std::wstring& cacheFilePath);
+    void SaveRecentList();
+
+    // ---- workers ----
+    void StartWorkers();
+    // Drops queued requests, wakes and joins every worker.
+    void Stop();
+    static unsigned WorkerCountFor(unsigned hardwareThreads);
+    IconSurfaceRef ExtractNow(const std::wstring& name, int size, bool macStyle, int count,
+                              const std::wstring& tilePixelKey, const std::wstring& sourcePath);
+
+    // ---- drawing (UI thread) ----
+    IconSurfaceRef SurfaceFromBitmap(const IconBitmap& bitmap, int size, bool macStyle, int count);
+    void DrawIconPixels(ID2D1DeviceContext* context, const IconBitmap& bitmap, bool macStyle,
+                        int size, int count);
+    IconSurfaceRef RenderBuiltinGlyph(int size, BuiltinIconKind kind, int count);
+    IconSurfaceRef SurfaceFromHIcon(HICON icon, int size);
+
+    // Owner wiring: message first, then the window, each published atomically.
+    void SetNotifyTarget(HWND window, UINT message);
+
+    // Inspection for the owner and tests.
+    size_t SurfaceCount() const { return surfaceLru.size(); }
+    bool HasSurface(const std::wstring& key) const { return surfaceIndex.count(key) != 0; }
+    std::vector<std::wstring> RecentPaths();
+    size_t QueuedCount();
+    size_t PendingCount();
+    size_t WorkerCount() const { return workers.size(); }
+
+    // Members in the owner's documented order. graphics and host are set by the
+    // owner once its device exists; the all-apps prewarm inserts into pixels
+    // under pixelMutex (never replacing, only below kPixelStoreLimit entries).
+    const IconGraphics* graphics = nullptr;
+    IconSurfaceHost* host = nullptr;
+    std::list<std::pair<std::wstring, IconSurfaceRef>> surfaceLru;
+    std::unordered_map<std::wstring, std::list<std::pair<std::wstring, IconSurfaceRef>>::iterator>
+        surfaceIndex;
+    std::mutex pixelMutex;
+    std::unordered_map<std::wstring, IconBitmap> pixels;
+    std::atomic<HWND> notifyWindow{nullptr};
+    std::atomic<uint32_t> notifyMessage{0};
+    std::mutex recentMutex;
+    std::vector<std::wstring> recentPaths;
+    std::mutex queueMutex;
+    std::condition_variable queueReady;
+    std::deque<IconRequest> queue;
+    std::unordered_set<std::wstring> pendingKeys;
+    std::vector<std::thread> workers;
+    INIT_ONCE pruneOnce = INIT_ONCE_STATIC_INIT;
+    std::atomic<bool> stopping{false};
+
+private:
+    static void WorkerThreadEntry(IconLoader* loader);
+    void WorkerMain();
+    IconSurfaceRef FindSurface(const std::wstring& key);
+    IconSurfaceRef SurfaceFromDisk(const std::wstring& pixelKey, const std::wstring& sourcePath,
+                                   int size, bool macStyle, int count);
+    std::pair<bool, IconBitmap> CopyPixels(const std::wstring& key);
+};

@@ -1,0 +1,121 @@
+// The icon loader's worker threads and its synchronous extraction.
+
+#include "apps/IconExtraction.h"
+#include "apps/IconLoader.h"
+
+#include "app/Log.h"
+#include "config/Paths.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <wrl/client.h>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+ComPtr<IWICImagingFactory> CreateImagingFactory() {
+    ComPtr<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&factory)))) {
+        // Systems without the newer factory still have the original one.
+        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                         IID_PPV_ARGS(&factory));
+    }
+    return factory;
+}
+
+}  // namespace
+
+unsigned IconLoader::WorkerCountFor(unsigned hardwareThreads) {
+    return hardwareThreads >= 3 ? 3u : 2u;
+}
+
+void IconLoader::StartWorkers() {
+    if (!workers.empty()) return;
+    stopping.exchange(false);
+    const unsigned count = WorkerCountFor(std::thread::hardware_concurrency());
+    for (unsigned i = 0; i < count; ++i) workers.emplace_back(&IconLoader::WorkerThreadEntry, this);
+}
+
+void IconLoader::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(queueMutex);
+        stopping.exchange(true);
+        queue.clear();
+        pendingKeys.clear();
+    }
+    queueReady.notify_all();
+    for (std::thread& worker : workers) {
+        if (worker.joinable()) worker.join();
+    }
+    workers.clear();
+}
+
+void IconLoader::WorkerThreadEntry(IconLoader* loader) { loader->WorkerMain(); }
+
+void IconLoader::WorkerMain() {
+    const bool comReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+
+    BOOL pruneHere = FALSE;
+    if (InitOnceBeginInitialize(&pruneOnce, 0, &pruneHere, nullptr) && pruneHere) {
+        PruneDiskCache();
+        InitOnceComplete(&pruneOnce, 0, nullptr);
+    }
+
+    ComPtr<IWICImagingFactory> factory = CreateImagingFactory();
+    IconRequest request;
+    IconBitmap bitmap;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(queueMutex);
+            queueReady.wait(lock, [this] { return stopping.load() || !queue.empty(); });
+            if (stopping.load()) break;
+            request = std::move(queue.front());
+            queue.pop_front();
+        }
+        const int s = ClampIconSize(request.size);
+        const std::wstring key = MakeRequestKey(request.key, s, request.macStyle);
+
+        bool ok = factory && ExtractShellItemImage(factory.Get(), L"", request.path, s,
+                                                   request.macStyle, bitmap);
+        if (!ok && factory) ok = ExtractFileIcon(factory.Get(), request.path, bitmap);
+
+        if (!ok) {
+            LogMessage(L"IconLoader: background extraction failed for %s", request.path.c_str());
+        } else {
+            {
+                std::lock_guard<std::mutex> lock(pixelMutex);
+                if (pixels.size() < kPixelStoreLimit) pixels[key] = bitmap;
+            }
+            WriteCacheFile(key, request.path, bitmap);
+            TouchRecent(CacheFilePath(key, request.path));
+        }
+        {
+            std::lock_guard<std::mutex> lock(queueMutex);
+            pendingKeys.erase(key);
+        }
+        if (ok) {
+            const HWND window = notifyWindow.load();
+            const UINT message = notifyMessage.load();
+            if (window && message != 0) PostMessageW(window, message, 0, 0);
+        }
+        request = IconRequest{};
+        bitmap = IconBitmap{};
+    }
+    factory.Reset();
+    if (comReady) CoUninitialize();
+}
+
+IconSurfaceRef IconLoader::ExtractNow(const std::wstring& name, int size, bool macStyle, int count,
+                                      const std::wstring& tilePixelKey,
+                                      const std::wstring& sourcePath) {
+    if (name.empty() || !graphics || !graphics->imaging) return nullptr;
+    IconBitmap bitmap;
+    if (!GetShellItemBitmap(graphics->imaging, name, size, macStyle, bitmap)) return nullptr;
+    IconSurfaceRef surface = SurfaceFromBitmap(bitmap, ClampIconSize(size), macStyle, count);
+    WriteCacheFile(tilePixelKey, sourcePath, bitmap);
+    return surface;
+}
