@@ -1,0 +1,210 @@
+#include "render/CompositionHost.h"
+
+#include <dwmapi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/Log.h"
+
+namespace {
+
+constexpr DWORD kUseHostBackdropBrush = 17;  // DWMWA_USE_HOSTBACKDROPBRUSH
+constexpr HRESULT kDeviceRemoved = static_cast<HRESULT>(0x887A0005);
+constexpr HRESULT kDeviceReset = static_cast<HRESULT>(0x887A0007);
+constexpr HRESULT kRecreateTarget = static_cast<HRESULT>(0x8899000C);
+
+struct AccentPolicy {
+    int accentState;
+    int accentFlags;
+    int gradientColor;
+    int animationId;
+};
+
+struct WindowCompositionAttributeData {
+    int attribute;
+    void* data;
+    SIZE_T size;
+};
+
+using SetWindowCompositionAttributeFn = BOOL(WINAPI*)(HWND, WindowCompositionAttributeData*);
+
+struct GradientStop {
+    float position;
+    D2D1_COLOR_F color;
+};
+
+D2D1_COLOR_F White(float alpha) { return {1.0f, 1.0f, 1.0f, alpha}; }
+
+// A vertical gradient from (0, 0) to (0, length) over a 16-pixel-wide strip.
+void FillVerticalGradient(ID2D1DeviceContext* context, float length, const std::vector<GradientStop>& stops) {
+    std::vector<D2D1_GRADIENT_STOP> d2dStops;
+    for (const auto& stop : stops) d2dStops.push_back({stop.position, stop.color});
+    Microsoft::WRL::ComPtr<ID2D1GradientStopCollection> collection;
+    if (FAILED(context->CreateGradientStopCollection(d2dStops.data(), static_cast<UINT32>(d2dStops.size()),
+                                                     D2D1_GAMMA_2_2, D2D1_EXTEND_MODE_CLAMP, &collection))) {
+        return;
+    }
+    Microsoft::WRL::ComPtr<ID2D1LinearGradientBrush> brush;
+    if (FAILED(context->CreateLinearGradientBrush(
+            D2D1::LinearGradientBrushProperties(D2D1::Point2F(0, 0), D2D1::Point2F(0, length)), collection.Get(),
+            &brush))) {
+        return;
+    }
+    context->FillRectangle(D2D1::RectF(0, 0, 16, length), brush.Get());
+}
+
+}  // namespace
+
+void EnableHostBackdropForHwnd(HWND hwnd) {
+    if (!hwnd) return;
+    BOOL enable = TRUE;
+    HRESULT dwmHr = DwmSetWindowAttribute(hwnd, kUseHostBackdropBrush, &enable, sizeof(enable));
+    if (SUCCEEDED(dwmHr)) {
+        LogMessage(L"EnableHostBackdropForHwnd(hwnd=%p): DWMWA_USE_HOSTBACKDROPBRUSH succeeded", hwnd);
+        return;
+    }
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32) return;
+    auto setAttribute = reinterpret_cast<SetWindowCompositionAttributeFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetWindowCompositionAttribute")));
+    if (!setAttribute) return;
+    AccentPolicy accent = {5, 0, 0, 0};
+    WindowCompositionAttributeData data = {19, &accent, sizeof(accent)};
+    BOOL ok = setAttribute(hwnd, &data);
+    LogMessage(L"EnableHostBackdropForHwnd(hwnd=%p): WCA fallback ok=%d (dwmHr=0x%08X)", hwnd, ok ? 1 : 0,
+               static_cast<unsigned>(dwmHr));
+}
+
+bool CompositionHost::Initialize(HWND hwnd, GraphicsDevice& graphics) {
+    try {
+        // Our compositor belongs to the thread that makes it and runs its
+        // commits through that thread's message queue, so it needs no
+        // dispatcher queue of its own.
+        EnableHostBackdropForHwnd(hwnd);
+        compositor = comp::Compositor();
+        mainTarget = compositor.CreateDesktopWindowTarget(hwnd, true);
+        mainRoot = compositor.CreateContainerVisual();
+        mainRoot.RelativeSizeAdjustment({1.0f, 1.0f});
+        mainTarget.Root(mainRoot);
+        graphicsDevice = compositor.CreateGraphicsDevice(graphics.d2dDevice.Get());
+        return true;
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"CompositionHost::Initialize failed: 0x%08X", static_cast<unsigned>(error.code()));
+    } catch (...) {
+        LogMessage(L"CompositionHost::Initialize failed: 0x%08X", static_cast<unsigned>(E_FAIL));
+    }
+    return false;
+}
+
+void CompositionHost::SetRenderingDevice(GraphicsDevice& graphics) {
+    if (!graphicsDevice) return;
+    try {
+        graphicsDevice.SetRenderingDevice(graphics.d2dDevice.Get());
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"SetRenderingDevice failed: 0x%08X", static_cast<unsigned>(error.code()));
+    }
+}
+
+comp::DesktopWindowTarget CompositionHost::CreateWindowTarget(HWND hwnd) {
+    if (!compositor || !hwnd) return nullptr;
+    try {
+        EnableHostBackdropForHwnd(hwnd);
+        return compositor.CreateDesktopWindowTarget(hwnd, true);
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"CreateWindowTarget failed: 0x%08X", static_cast<unsigned>(error.code()));
+    }
+    return nullptr;
+}
+
+comp::CompositionDrawingSurface CompositionHost::CreateDrawingSurface(int width, int height) {
+    if (!graphicsDevice) return nullptr;
+    try {
+        return graphicsDevice.CreateDrawingSurface(
+            {static_cast<float>(std::max(width, 1)), static_cast<float>(std::max(height, 1))},
+            comp::DirectXPixelFormat::B8G8R8A8UIntNormalized, comp::DirectXAlphaMode::Premultiplied);
+    } catch (const comp::HResultError& error) {
+        ReportDrawFailure(error.code());
+    } catch (...) {
+        ReportDrawFailure(E_FAIL);
+    }
+    return nullptr;
+}
+
+void CompositionHost::ReportDrawFailure(HRESULT hr) {
+    LogMessage(L"Surface draw failed: 0x%08X", static_cast<unsigned>(hr));
+    if (hr == kDeviceRemoved || hr == kDeviceReset || hr == kRecreateTarget) deviceLost.exchange(true);
+}
+
+bool CompositionHost::Paint(const comp::CompositionDrawingSurface& surface,
+                            const std::function<void(ID2D1DeviceContext*)>& painter) {
+    if (!surface) return false;
+    comp::CompositionDrawingSurface target = surface;
+    Microsoft::WRL::ComPtr<ID2D1DeviceContext> context;
+    POINT offset = {};
+    HRESULT hr = target.BeginDraw(nullptr, &context, &offset);
+    if (FAILED(hr)) {
+        ReportDrawFailure(hr);
+        return false;
+    }
+    context->SetTransform(D2D1::Matrix3x2F::Translation(static_cast<float>(offset.x), static_cast<float>(offset.y)));
+    context->Clear(D2D1::ColorF(0, 0, 0, 0));
+    try {
+        painter(context.Get());
+    } catch (...) {
+        target.EndDraw();
+        throw;
+    }
+    hr = target.EndDraw();
+    if (FAILED(hr)) {
+        ReportDrawFailure(hr);
+        return false;
+    }
+    return true;
+}
+
+bool CompositionHost::PaintFadeTexture(const comp::CompositionDrawingSurface& surface) {
+    return Paint(surface, [](ID2D1DeviceContext* context) {
+        FillVerticalGradient(context, 128, {{0.0f, White(0.90f)}, {0.45f, White(0.78f)}, {0.72f, White(0.36f)},
+                                            {0.88f, White(0.10f)}, {1.0f, White(0.0f)}});
+    });
+}
+
+bool CompositionHost::PaintRimHighlightTexture(const comp::CompositionDrawingSurface& surface) {
+    return Paint(surface, [](ID2D1DeviceContext* context) {
+        FillVerticalGradient(context, 64,
+                             {{0.0f, White(0.55f)}, {0.12f, White(0.0f)}, {0.75f, White(0.0f)}, {1.0f, White(0.90f)}});
+    });
+}
+
+bool CompositionHost::PaintEdgeSheenTexture(const comp::CompositionDrawingSurface& surface, const float& a0,
+                                            const float& a1, const float& a2) {
+    float alpha0 = a0, alpha1 = a1, alpha2 = a2;
+    return Paint(surface, [=](ID2D1DeviceContext* context) {
+        FillVerticalGradient(context, 128,
+                             {{0.0f, White(alpha0)},
+                              {0.06f, White(alpha1)},
+                              {0.14f, White(0.0f)},
+                              {0.88f, {0.84f, 0.94f, 1.0f, 0.0f}},
+                              {1.0f, {0.88f, 0.96f, 1.0f, alpha2}}});
+    });
+}
+
+bool CompositionHost::PaintRoundedMaskTexture(const comp::CompositionDrawingSurface& surface, float width,
+                                              float height, const float& size, const float& strokeWidth,
+                                              const float& cornerRadius) {
+    if (!surface || width < 1 || height < 1) return false;
+    float s = size, w = strokeWidth, r = cornerRadius;
+    return Paint(surface, [=](ID2D1DeviceContext* context) {
+        for (int i = 0; i <= 4; ++i) {
+            float d = 0.25f * i;
+            float e = w * (1.0f - 0.78f * d);
+            float m = std::max(e / 2.0f, 0.5f);
+            float radius = std::max(r - 0.45f * m, 2.0f);
+            Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+            if (FAILED(context->CreateSolidColorBrush(White(0.24f * (1.0f - 0.72f * d)), &brush))) continue;
+            context->DrawRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(m, m, s - m, s - m), radius, radius),
+                                          brush.Get(), e);
+        }
+    });
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The one compositor of the UI thread, the dock's own window target and root,
+// the composition graphics device over the shared Direct2D device, and the one
+// place where a failed draw is reported and turned into a device-lost flag.
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+
+#include "render/GraphicsDevice.h"
+#include "render/comp/Compositor.h"
+
+// Turns on the system's host backdrop for a window (or its accent-policy
+// fallback); a null handle does nothing.
+void EnableHostBackdropForHwnd(HWND hwnd);
+
+class CompositionHost {
+public:
+    CompositionHost() = default;
+    CompositionHost(const CompositionHost&) = delete;
+    CompositionHost& operator=(const CompositionHost&) = delete;
+
+    bool Initialize(HWND hwnd, GraphicsDevice& graphics);
+    void SetRenderingDevice(GraphicsDevice& graphics);
+    comp::DesktopWindowTarget CreateWindowTarget(HWND hwnd);
+    // Premultiplied BGRA; sizes below one pixel become one. Null without a device.
+    comp::CompositionDrawingSurface CreateDrawingSurface(int width, int height);
+    void ReportDrawFailure(HRESULT hr);
+    // True once after a device loss was reported.
+    bool TakeDeviceLost() { return deviceLost.exchange(false); }
+
+    // Begin-draw with the surface's offset as translation, clear to
+    // transparent, paint, end-draw; failures go to ReportDrawFailure.
+    bool Paint(const comp::CompositionDrawingSurface& surface,
+               const std::function<void(ID2D1DeviceContext*)>& painter);
+
+    bool PaintFadeTexture(const comp::CompositionDrawingSurface& surface);
+    bool PaintRimHighlightTexture(const comp::CompositionDrawingSurface& surface);
+    bool PaintRoundedMaskTexture(const comp::CompositionDrawingSurface& surface, float width, float height,
+                                 const float& size, const float& strokeWidth, const float& cornerRadius);
+    bool PaintEdgeSheenTexture(const comp::CompositionDrawingSurface& surface, const float& a0, const float& a1,
+                               const float& a2);
+
+    comp::Compositor compositor{nullptr};
+    comp::DesktopWindowTarget mainTarget{nullptr};
+    comp::ContainerVisual mainRoot{nullptr};
+    comp::CompositionGraphicsDevice graphicsDevice{nullptr};
+    std::atomic<bool> deviceLost{false};
+};

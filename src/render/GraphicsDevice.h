@@ -1,0 +1,37 @@
+#pragma once
+// The one Direct3D 11 device with its Direct2D device, and the factories every
+// window shares. Device, context and Direct2D device are recreated after device
+// loss; the three factories stay.
+
+#include <d2d1_1.h>
+#include <d3d11.h>
+#include <dwrite.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <functional>
+
+class GraphicsDevice {
+public:
+    GraphicsDevice();
+    ~GraphicsDevice();
+    GraphicsDevice(const GraphicsDevice&) = delete;
+    GraphicsDevice& operator=(const GraphicsDevice&) = delete;
+
+    // (Re)creates device, context and Direct2D device: hardware first, then WARP.
+    bool Create();
+
+    Microsoft::WRL::ComPtr<ID3D11Device> device;
+    Microsoft::WRL::ComPtr<ID3D11DeviceContext> context;
+    Microsoft::WRL::ComPtr<ID2D1Factory1> d2dFactory;
+    Microsoft::WRL::ComPtr<ID2D1Device> d2dDevice;
+    Microsoft::WRL::ComPtr<IDWriteFactory> dwriteFactory;
+    Microsoft::WRL::ComPtr<IWICImagingFactory> wicFactory;
+
+    // D3D11CreateDevice for one driver type; tests replace it to play a machine
+    // without hardware or without any device.
+    std::function<HRESULT(D3D_DRIVER_TYPE, ID3D11Device**, ID3D11DeviceContext**)> createD3DDevice;
+};
+
+// The three factories every window takes from the device; false when one fails.
+bool CreateGraphicsFactories(GraphicsDevice& graphics);

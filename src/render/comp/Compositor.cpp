@@ -1,0 +1,201 @@
+#include "render/comp/Compositor.h"
+
+#include <atomic>
+
+#include "render/comp/CompositorState.h"
+#include "render/comp/EffectCompiler.h"
+
+namespace comp {
+
+namespace detail {
+
+namespace {
+
+constexpr UINT kCommitMessage = WM_APP + 0x7C0;
+constexpr wchar_t kWindowClass[] = L"VantreelCompositorWindow";
+
+LRESULT CALLBACK CommitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kCommitMessage) {
+        auto* state = reinterpret_cast<CompositorState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (state) {
+            try {
+                state->commitPending = false;
+                state->Commit();
+            } catch (...) {
+                // A failed frame is dropped; the next change composes again.
+            }
+        }
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+HWND CreateCommitWindow(CompositorState* state) {
+    static ATOM atom = [] {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = CommitWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kWindowClass;
+        return RegisterClassW(&wc);
+    }();
+    if (!atom) return nullptr;
+    HWND hwnd = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (hwnd) SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    return hwnd;
+}
+
+}  // namespace
+
+uint64_t NextVersion() {
+    static std::atomic<uint64_t> counter{1};
+    return ++counter;
+}
+
+Node::Node(std::shared_ptr<CompositorState> compositor) : owner(std::move(compositor)), version(NextVersion()) {}
+
+void Node::Touch() {
+    version = NextVersion();
+    if (owner) owner->RequestCommit();
+}
+
+CompositorState::CompositorState() { messageWindow = CreateCommitWindow(this); }
+
+CompositorState::~CompositorState() {
+    if (messageWindow) DestroyWindow(messageWindow);
+}
+
+void CompositorState::RequestCommit() {
+    if (commitPending || committing || !messageWindow) return;
+    commitPending = PostMessageW(messageWindow, kCommitMessage, 0, 0) != FALSE;
+}
+
+void CompositorState::Commit() {
+    committing = true;
+    commitPending = false;
+    backdrop.Refresh();
+    std::erase_if(targets, [](const std::weak_ptr<TargetNode>& weak) { return weak.expired(); });
+    auto alive = targets;  // a present may run window procedures that change the list
+    for (auto& weak : alive) {
+        if (auto target = weak.lock()) target->CommitFrame();
+    }
+    committing = false;
+}
+
+}  // namespace detail
+
+Compositor::Compositor() : state_(std::make_shared<detail::CompositorState>()) {}
+
+detail::CompositorState& Compositor::State() const {
+    if (!state_) ThrowHResult(E_POINTER);
+    return *state_;
+}
+
+ContainerVisual Compositor::CreateContainerVisual() const {
+    return ContainerVisual(std::make_shared<detail::VisualNode>(state_, false));
+}
+
+SpriteVisual Compositor::CreateSpriteVisual() const {
+    State();
+    return SpriteVisual(std::make_shared<detail::VisualNode>(state_, true));
+}
+
+CompositionColorBrush Compositor::CreateColorBrush() const { return CreateColorBrush(Color{}); }
+
+CompositionColorBrush Compositor::CreateColorBrush(Color color) const {
+    State();
+    auto brush = std::make_shared<detail::BrushNode>(state_, detail::BrushNode::Kind::Color);
+    brush->color = color;
+    return CompositionColorBrush(brush);
+}
+
+CompositionSurfaceBrush Compositor::CreateSurfaceBrush() const {
+    State();
+    return CompositionSurfaceBrush(std::make_shared<detail::BrushNode>(state_, detail::BrushNode::Kind::Surface));
+}
+
+CompositionSurfaceBrush Compositor::CreateSurfaceBrush(const CompositionDrawingSurface& surface) const {
+    CompositionSurfaceBrush brush = CreateSurfaceBrush();
+    brush.Surface(surface);
+    return brush;
+}
+
+CompositionNineGridBrush Compositor::CreateNineGridBrush() const {
+    State();
+    return CompositionNineGridBrush(std::make_shared<detail::BrushNode>(state_, detail::BrushNode::Kind::NineGrid));
+}
+
+CompositionMaskBrush Compositor::CreateMaskBrush() const {
+    State();
+    return CompositionMaskBrush(std::make_shared<detail::BrushNode>(state_, detail::BrushNode::Kind::Mask));
+}
+
+CompositionBackdropBrush Compositor::CreateHostBackdropBrush() const {
+    if (State().backdrop.CreationFails()) ThrowHResult(E_NOTIMPL);
+    return CompositionBackdropBrush(
+        std::make_shared<detail::BrushNode>(state_, detail::BrushNode::Kind::HostBackdrop));
+}
+
+CompositionEffectFactory Compositor::CreateEffectFactory(IGraphicsEffect* effect) const {
+    State();
+    auto factory = std::make_shared<detail::EffectFactoryNode>(state_);
+    factory->program = detail::CompileEffect(effect);
+    return CompositionEffectFactory(factory);
+}
+
+CompositionRoundedRectangleGeometry Compositor::CreateRoundedRectangleGeometry() const {
+    State();
+    return CompositionRoundedRectangleGeometry(std::make_shared<detail::GeometryNode>(state_));
+}
+
+CompositionGeometricClip Compositor::CreateGeometricClip() const {
+    State();
+    return CompositionGeometricClip(std::make_shared<detail::ClipNode>(state_, detail::ClipNode::Kind::Geometric));
+}
+
+CompositionGeometricClip Compositor::CreateGeometricClip(const CompositionRoundedRectangleGeometry& geometry) const {
+    CompositionGeometricClip clip = CreateGeometricClip();
+    clip.Geometry(geometry);
+    return clip;
+}
+
+InsetClip Compositor::CreateInsetClip() const {
+    State();
+    return InsetClip(std::make_shared<detail::ClipNode>(state_, detail::ClipNode::Kind::Inset));
+}
+
+InsetClip Compositor::CreateInsetClip(float left, float top, float right, float bottom) const {
+    InsetClip clip = CreateInsetClip();
+    clip.LeftInset(left);
+    clip.TopInset(top);
+    clip.RightInset(right);
+    clip.BottomInset(bottom);
+    return clip;
+}
+
+DesktopWindowTarget Compositor::CreateDesktopWindowTarget(HWND window, bool /*isTopmost*/) const {
+    auto& state = State();
+    if (!window || !IsWindow(window)) ThrowHResult(E_INVALIDARG);
+    LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    if (!(style & WS_EX_LAYERED)) SetWindowLongPtrW(window, GWL_EXSTYLE, style | WS_EX_LAYERED);
+    auto target = std::make_shared<detail::TargetNode>(state_, window);
+    state.targets.push_back(target);
+    target->Touch();
+    return DesktopWindowTarget(target);
+}
+
+CompositionGraphicsDevice Compositor::CreateGraphicsDevice(ID2D1Device* device) const {
+    State();
+    if (!device) ThrowHResult(E_INVALIDARG);
+    auto node = std::make_shared<detail::GraphicsDeviceNode>(state_);
+    node->d2dDevice = device;
+    return CompositionGraphicsDevice(node);
+}
+
+void Compositor::Commit() const { State().Commit(); }
+
+bool Compositor::CommitPending() const { return State().commitPending; }
+
+HostBackdrop& Compositor::Backdrop() const { return State().backdrop; }
+
+}  // namespace comp

@@ -1,0 +1,144 @@
+#include "render/comp/DesktopWindowTarget.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "render/comp/CompositorState.h"
+#include "render/raster/Blend.h"
+
+namespace comp {
+namespace detail {
+
+namespace {
+
+void ReleaseBuffer(TargetNode& target) {
+    if (target.memoryDc) {
+        if (target.previousBitmap) SelectObject(target.memoryDc, target.previousBitmap);
+        DeleteDC(target.memoryDc);
+    }
+    if (target.bitmap) DeleteObject(target.bitmap);
+    target.memoryDc = nullptr;
+    target.bitmap = nullptr;
+    target.previousBitmap = nullptr;
+    target.bits = nullptr;
+    target.width = target.height = 0;
+}
+
+bool EnsureBuffer(TargetNode& target, int width, int height) {
+    if (target.bits && target.width == width && target.height == height) return true;
+    ReleaseBuffer(target);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    target.memoryDc = CreateCompatibleDC(nullptr);
+    target.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!target.memoryDc || !target.bitmap || !bits) {
+        ReleaseBuffer(target);
+        return false;
+    }
+    target.previousBitmap = SelectObject(target.memoryDc, target.bitmap);
+    target.bits = static_cast<uint32_t*>(bits);
+    target.width = width;
+    target.height = height;
+    std::memset(bits, 0, static_cast<size_t>(width) * height * 4);
+    return true;
+}
+
+}  // namespace
+
+TargetNode::~TargetNode() {
+    if (root) root->isTargetRoot = false;
+    ReleaseBuffer(*this);
+}
+
+bool TargetNode::CommitFrame() {
+    if (!hwnd || !IsWindow(hwnd)) return false;
+    RECT window = {};
+    if (!GetWindowRect(hwnd, &window)) return false;
+    int w = window.right - window.left, h = window.bottom - window.top;
+    if (w <= 0 || h <= 0) return false;
+
+    HostBackdrop& backdrop = owner->backdrop;
+    Vector2 size = {static_cast<float>(w), static_cast<float>(h)};
+    TreeSnapshot now = root ? TakeSnapshot(*root, size) : TreeSnapshot();
+    bool resized = w != width || h != height;
+    bool moved = window.left != presentedWindow.left || window.top != presentedWindow.top;
+    bool full = forceFull || resized || backdrop.Version() != presentedBackdropVersion;
+    // What shows through the host backdrop depends on where the window is.
+    if (moved) full = true;
+    raster::Rect damage = full ? raster::Rect{0, 0, w, h} : DamageBetween(presented, now);
+    damage = raster::Intersect(damage, raster::Rect{0, 0, w, h});
+    presented = std::move(now);
+    presentedWindow = window;
+    presentedBackdropVersion = backdrop.Version();
+    if (damage.IsEmpty()) return false;
+    if (!EnsureBuffer(*this, w, h)) return false;
+    forceFull = false;
+
+    ComposeContext context;
+    context.buffer = {bits, w, h, w};
+    context.damage = damage;
+    context.screenOrigin = {window.left, window.top};
+    context.backdrop = &backdrop;
+    if (root) {
+        ComposeTree(*root, size, context);
+    } else {
+        raster::ClearRect(context.buffer, damage, 0);
+    }
+
+    SIZE windowSize = {w, h};
+    POINT source = {0, 0};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    RECT dirty = {damage.x, damage.y, damage.Right(), damage.Bottom()};
+    UPDATELAYEREDWINDOWINFO info = {};
+    info.cbSize = sizeof(info);
+    info.psize = &windowSize;
+    info.hdcSrc = memoryDc;
+    info.pptSrc = &source;
+    info.pblend = &blend;
+    info.dwFlags = ULW_ALPHA;
+    info.prcDirty = &dirty;
+    if (!UpdateLayeredWindowIndirect(hwnd, &info)) {
+        info.prcDirty = nullptr;
+        UpdateLayeredWindowIndirect(hwnd, &info);
+    }
+    lastDamage = damage;
+    ++presentCount;
+    return true;
+}
+
+}  // namespace detail
+
+void DesktopWindowTarget::Root(const Visual& root) {
+    auto& target = Get();
+    auto node = root.Node();
+    if (node && (node->parent || (node->isTargetRoot && node != target.root))) ThrowHResult(E_INVALIDARG);
+    if (target.root) target.root->isTargetRoot = false;
+    target.root = node;
+    if (node) {
+        node->isTargetRoot = true;
+    }
+    target.forceFull = true;
+    target.Touch();
+}
+
+RECT DesktopWindowTarget::LastDamage() const {
+    const auto& d = Get().lastDamage;
+    return {d.x, d.y, d.Right(), d.Bottom()};
+}
+
+raster::Image DesktopWindowTarget::PresentedPixels() const {
+    const auto& target = Get();
+    raster::Image image(target.width, target.height);
+    if (target.bits) {
+        std::memcpy(image.Data(), target.bits, static_cast<size_t>(target.width) * target.height * 4);
+    }
+    return image;
+}
+
+}  // namespace comp

@@ -1,0 +1,48 @@
+#pragma once
+// Drawing surfaces: pixels painted with Direct2D on the shared device.
+// BeginDraw hands out the device context with the surface as its target (one
+// draw open at a time); EndDraw reads the pixels back into the surface's
+// premultiplied store, from which the compositor composes.
+
+#include <d2d1_1.h>
+#include <wrl/client.h>
+
+#include "render/comp/Handle.h"
+#include "render/comp/Nodes.h"
+
+namespace comp {
+
+class CompositionDrawingSurface : public Handle<detail::SurfaceNode> {
+public:
+    using Handle::Handle;
+
+    Vector2 Size() const;
+    SIZE SizeInt() const;
+    // Re-sizes the surface; its content becomes transparent.
+    void Resize(SIZE size);
+
+    // The drawing interop: context with the surface as target and the offset at
+    // which to draw. updateRect, when given, must lie inside the surface.
+    HRESULT BeginDraw(const RECT* updateRect, ID2D1DeviceContext** context, POINT* offset);
+    HRESULT EndDraw();
+    HRESULT SuspendDraw() { return E_NOTIMPL; }
+
+    // The composed pixels (premultiplied BGRA), for tests and diagnostics.
+    const raster::Image& Pixels() const { return Get().pixels; }
+};
+
+class CompositionGraphicsDevice : public Handle<detail::GraphicsDeviceNode> {
+public:
+    using Handle::Handle;
+
+    // Sizes below one pixel become one pixel.
+    CompositionDrawingSurface CreateDrawingSurface(Vector2 sizePixels, DirectXPixelFormat format,
+                                                   DirectXAlphaMode alphaMode);
+    // Moves every surface onto another Direct2D device (after device loss).
+    void SetRenderingDevice(ID2D1Device* device);
+
+    // Tests: the next BeginDraw or surface creation fails with this code.
+    void InjectFailure(HRESULT code) { Get().injectedFailure = code; }
+};
+
+}  // namespace comp

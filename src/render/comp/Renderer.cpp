@@ -1,0 +1,314 @@
+#include "render/comp/Renderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/raster/Blend.h"
+#include "render/raster/Blur.h"
+#include "render/raster/ColorMatrix.h"
+#include "render/raster/Coverage.h"
+#include "render/raster/Mask.h"
+#include "render/raster/NineGrid.h"
+#include "render/raster/Stretch.h"
+#include "render/raster/Translate.h"
+
+namespace comp::detail {
+
+namespace {
+
+struct Placement {
+    float x = 0, y = 0, width = 0, height = 0;
+};
+
+Placement Place(const VisualNode& visual, float parentX, float parentY, Vector2 parentSize) {
+    Placement p;
+    p.x = parentX + visual.offset.x;
+    p.y = parentY + visual.offset.y;
+    p.width = std::max(0.0f, visual.size.x + visual.relativeSize.x * parentSize.x);
+    p.height = std::max(0.0f, visual.size.y + visual.relativeSize.y * parentSize.y);
+    return p;
+}
+
+int Round(float value) {
+    if (!std::isfinite(value)) return 0;
+    return static_cast<int>(std::lround(std::clamp(value, -1.0e8f, 1.0e8f)));
+}
+
+raster::Rect PixelRect(float x, float y, float width, float height) {
+    int left = Round(x), top = Round(y);
+    return {left, top, std::max(0, Round(x + width) - left), std::max(0, Round(y + height) - top)};
+}
+
+raster::Rect Union(const raster::Rect& a, const raster::Rect& b) {
+    if (a.IsEmpty()) return b;
+    if (b.IsEmpty()) return a;
+    int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+    int right = std::max(a.Right(), b.Right()), bottom = std::max(a.Bottom(), b.Bottom());
+    return {left, top, right - left, bottom - top};
+}
+
+raster::Rect Inflate(const raster::Rect& r, int by) {
+    if (r.IsEmpty()) return r;
+    return {r.x - by, r.y - by, r.width + 2 * by, r.height + 2 * by};
+}
+
+raster::Rect Shift(const raster::Rect& r, int dx, int dy) { return {r.x + dx, r.y + dy, r.width, r.height}; }
+
+struct PaintEnv {
+    POINT screenOrigin;  // screen position of the destination's (0, 0)
+    HostBackdrop* backdrop;
+};
+
+void PaintBrush(const BrushNode& brush, raster::ImageView dst, const raster::Rect& target,
+                const raster::DrawOptions& options, const PaintEnv& env);
+
+raster::DrawOptions ClippedTo(const raster::DrawOptions& options, const raster::Rect& area) {
+    raster::DrawOptions clipped = options;
+    clipped.clip = raster::Intersect(options.clip, area);
+    return clipped;
+}
+
+void PaintSurface(const BrushNode& brush, raster::ImageView dst, const raster::Rect& target,
+                  const raster::DrawOptions& options) {
+    if (!brush.surface || brush.surface->pixels.IsEmpty() || target.IsEmpty()) return;
+    const raster::Image& pixels = brush.surface->pixels;
+    raster::DrawOptions inside = ClippedTo(options, target);
+    float sw = static_cast<float>(pixels.Width()), sh = static_cast<float>(pixels.Height());
+    switch (brush.stretch) {
+    case CompositionStretch::None:
+        raster::DrawImage(dst, pixels.View(), target.x + (target.width - pixels.Width()) / 2,
+                          target.y + (target.height - pixels.Height()) / 2, inside);
+        return;
+    case CompositionStretch::Fill:
+        if (pixels.Width() == target.width && pixels.Height() == target.height) {
+            raster::DrawImage(dst, pixels.View(), target.x, target.y, inside);
+        } else {
+            raster::DrawStretched(dst, target, pixels.View(), inside);
+        }
+        return;
+    case CompositionStretch::Uniform:
+    case CompositionStretch::UniformToFill: {
+        float sx = target.width / sw, sy = target.height / sh;
+        float scale = brush.stretch == CompositionStretch::Uniform ? std::min(sx, sy) : std::max(sx, sy);
+        float w = sw * scale, h = sh * scale;
+        raster::Rect fitted = PixelRect(target.x + (target.width - w) / 2, target.y + (target.height - h) / 2, w, h);
+        raster::DrawStretched(dst, fitted, pixels.View(), inside);
+        return;
+    }
+    }
+}
+
+// The backdrop behind the destination, through the given steps.
+void PaintBackdrop(const std::vector<EffectStep>& steps, raster::ImageView dst, const raster::Rect& target,
+                   const raster::DrawOptions& options, const PaintEnv& env) {
+    if (!env.backdrop) return;
+    const BackdropPicture* picture = env.backdrop->Filtered(steps);
+    if (!picture) return;
+    float dx = 0, dy = 0;
+    for (const auto& step : steps) {
+        if (step.kind == EffectStep::Kind::Translation) {
+            dx += step.a;
+            dy += step.b;
+        }
+    }
+    float ox = static_cast<float>(picture->origin.x - env.screenOrigin.x) + dx;
+    float oy = static_cast<float>(picture->origin.y - env.screenOrigin.y) + dy;
+    raster::DrawTranslated(dst, picture->pixels.View(), ox, oy, raster::EdgeMode::Hard, ClippedTo(options, target));
+}
+
+void PaintEffect(const BrushNode& brush, raster::ImageView dst, const raster::Rect& target,
+                 const raster::DrawOptions& options, const PaintEnv& env) {
+    auto found = brush.parameters.find(brush.program.sourceName);
+    if (found == brush.parameters.end() || !found->second) return;
+    const BrushNode& source = *found->second;
+    if (source.kind == BrushNode::Kind::HostBackdrop) {
+        PaintBackdrop(brush.program.steps, dst, target, options, env);
+        return;
+    }
+    raster::Rect visible = raster::Intersect(raster::Intersect(options.clip, dst.Bounds()), target);
+    if (visible.IsEmpty()) return;
+    // The whole source is needed: a blur reads beyond the visible part.
+    raster::Image input(target.width, target.height);
+    PaintEnv inner = {{env.screenOrigin.x + target.x, env.screenOrigin.y + target.y}, env.backdrop};
+    PaintBrush(source, input.View(), {0, 0, target.width, target.height}, {}, inner);
+    float dx = 0, dy = 0;
+    for (const auto& step : brush.program.steps) {
+        switch (step.kind) {
+        case EffectStep::Kind::Saturation:
+            raster::Saturate(input.View(), step.a);
+            break;
+        case EffectStep::Kind::GaussianBlur:
+            if (step.a > 0) raster::GaussianBlur(input.View(), input.View(), step.a, raster::EdgeMode::Hard);
+            break;
+        case EffectStep::Kind::Translation:
+            dx += step.a;
+            dy += step.b;
+            break;
+        }
+    }
+    raster::DrawTranslated(dst, input.View(), static_cast<float>(target.x) + dx, static_cast<float>(target.y) + dy,
+                           raster::EdgeMode::Hard, ClippedTo(options, target));
+}
+
+void PaintMasked(const BrushNode& brush, raster::ImageView dst, const raster::Rect& target,
+                 const raster::DrawOptions& options, const PaintEnv& env) {
+    if (!brush.source || !brush.mask) return;
+    raster::Rect area = raster::Intersect(raster::Intersect(options.clip, dst.Bounds()), target);
+    if (area.IsEmpty()) return;
+    raster::Image content(area.width, area.height);
+    raster::Image mask(area.width, area.height);
+    raster::Rect local = Shift(target, -area.x, -area.y);
+    PaintEnv inner = {{env.screenOrigin.x + area.x, env.screenOrigin.y + area.y}, env.backdrop};
+    PaintBrush(*brush.source, content.View(), local, {}, inner);
+    PaintBrush(*brush.mask, mask.View(), local, {}, inner);
+    raster::MultiplyByMaskAlpha(content.View(), mask.View());
+    raster::DrawImage(dst, content.View(), area.x, area.y, options);
+}
+
+void PaintBrush(const BrushNode& brush, raster::ImageView dst, const raster::Rect& target,
+                const raster::DrawOptions& options, const PaintEnv& env) {
+    if (target.IsEmpty()) return;
+    switch (brush.kind) {
+    case BrushNode::Kind::Color:
+        if (brush.color.A) {
+            raster::FillRect(dst, target,
+                             raster::PremultiplyArgb(brush.color.A, brush.color.R, brush.color.G, brush.color.B),
+                             options);
+        }
+        return;
+    case BrushNode::Kind::Surface:
+        PaintSurface(brush, dst, target, options);
+        return;
+    case BrushNode::Kind::NineGrid:
+        if (brush.source && brush.source->kind == BrushNode::Kind::Surface && brush.source->surface &&
+            !brush.source->surface->pixels.IsEmpty()) {
+            raster::NineGridInsets insets = {Round(brush.insets[0]), Round(brush.insets[1]), Round(brush.insets[2]),
+                                             Round(brush.insets[3])};
+            raster::DrawNineGrid(dst, target, brush.source->surface->pixels.View(), insets,
+                                 ClippedTo(options, target));
+        }
+        return;
+    case BrushNode::Kind::Mask:
+        PaintMasked(brush, dst, target, options, env);
+        return;
+    case BrushNode::Kind::Effect:
+        PaintEffect(brush, dst, target, options, env);
+        return;
+    case BrushNode::Kind::HostBackdrop:
+        PaintBackdrop({}, dst, target, options, env);
+        return;
+    }
+}
+
+struct ClipState {
+    raster::Rect rect;
+    const raster::ConstMaskView* coverage = nullptr;
+};
+
+void ComposeVisual(const VisualNode& visual, float parentX, float parentY, Vector2 parentSize, float opacity,
+                   const ClipState& clip, ComposeContext& context) {
+    if (!visual.visible) return;
+    opacity *= visual.opacity;
+    if (!(opacity > 0.0f)) return;
+    Placement p = Place(visual, parentX, parentY, parentSize);
+
+    ClipState inner = clip;
+    raster::Mask mask;
+    raster::ConstMaskView maskView;
+    if (visual.clip) {
+        const ClipNode& c = *visual.clip;
+        if (c.kind == ClipNode::Kind::Inset) {
+            raster::RectF kept = raster::InsetClipRect({p.x, p.y, p.width, p.height}, c.left, c.top, c.right, c.bottom);
+            inner.rect = raster::Intersect(inner.rect, PixelRect(kept.x, kept.y, kept.width, kept.height));
+        } else if (c.geometry) {
+            const GeometryNode& g = *c.geometry;
+            raster::RectF shape = {p.x + g.offset.x, p.y + g.offset.y, std::max(0.0f, g.size.x),
+                                   std::max(0.0f, g.size.y)};
+            inner.rect = raster::Intersect(
+                inner.rect, Inflate(PixelRect(shape.x, shape.y, shape.width, shape.height), 1));
+            if (inner.rect.IsEmpty()) return;
+            mask = raster::RoundedRectCoverage(inner.rect, shape, g.cornerRadius.x, g.cornerRadius.y);
+            if (clip.coverage) raster::IntersectCoverage(mask.View(), *clip.coverage);
+            maskView = static_cast<const raster::Mask&>(mask).View();
+            inner.coverage = &maskView;
+        }
+    }
+    if (inner.rect.IsEmpty()) return;
+
+    if (visual.isSprite && visual.brush) {
+        raster::DrawOptions options;
+        options.opacity = opacity;
+        options.clip = inner.rect;
+        options.coverage = inner.coverage;
+        PaintBrush(*visual.brush, context.buffer, PixelRect(p.x, p.y, p.width, p.height), options,
+                   {context.screenOrigin, context.backdrop});
+    }
+    for (const auto& child : visual.children) {
+        ComposeVisual(*child, p.x, p.y, {p.width, p.height}, opacity, inner, context);
+    }
+}
+
+uint64_t BrushVersion(const BrushNode* brush, int depth = 0) {
+    if (!brush || depth > 16) return 0;
+    uint64_t version = brush->version;
+    if (brush->surface) version = std::max(version, brush->surface->version);
+    version = std::max(version, BrushVersion(brush->source.get(), depth + 1));
+    version = std::max(version, BrushVersion(brush->mask.get(), depth + 1));
+    for (const auto& [name, parameter] : brush->parameters) {
+        version = std::max(version, BrushVersion(parameter.get(), depth + 1));
+    }
+    return version;
+}
+
+uint64_t ClipVersion(const ClipNode* clip) {
+    if (!clip) return 0;
+    return std::max(clip->version, clip->geometry ? clip->geometry->version : 0);
+}
+
+void Record(const VisualNode& visual, float parentX, float parentY, Vector2 parentSize, uint64_t inherited,
+            TreeSnapshot& snapshot) {
+    if (!visual.visible) return;
+    Placement p = Place(visual, parentX, parentY, parentSize);
+    uint64_t own = std::max({inherited, visual.version, ClipVersion(visual.clip.get())});
+    VisualRecord record;
+    // One pixel more on every side: anti-aliased edges and rounding.
+    record.bounds = Inflate(PixelRect(p.x, p.y, p.width, p.height), 1);
+    record.version = std::max(own, visual.isSprite ? BrushVersion(visual.brush.get()) : 0);
+    snapshot[&visual] = record;
+    for (const auto& child : visual.children) Record(*child, p.x, p.y, {p.width, p.height}, own, snapshot);
+}
+
+}  // namespace
+
+void ComposeTree(const VisualNode& root, Vector2 rootParentSize, ComposeContext& context) {
+    raster::Rect damage = raster::Intersect(context.damage, context.buffer.Bounds());
+    if (damage.IsEmpty()) return;
+    raster::ClearRect(context.buffer, damage, 0);
+    ClipState clip;
+    clip.rect = damage;
+    ComposeVisual(root, 0, 0, rootParentSize, 1.0f, clip, context);
+}
+
+TreeSnapshot TakeSnapshot(const VisualNode& root, Vector2 rootParentSize) {
+    TreeSnapshot snapshot;
+    Record(root, 0, 0, rootParentSize, 0, snapshot);
+    return snapshot;
+}
+
+raster::Rect DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after) {
+    raster::Rect damage;
+    for (const auto& [visual, record] : before) {
+        auto now = after.find(visual);
+        if (now == after.end()) {
+            damage = Union(damage, record.bounds);
+        } else if (!(now->second == record)) {
+            damage = Union(Union(damage, record.bounds), now->second.bounds);
+        }
+    }
+    for (const auto& [visual, record] : after) {
+        if (!before.count(visual)) damage = Union(damage, record.bounds);
+    }
+    return damage;
+}
+
+}  // namespace comp::detail

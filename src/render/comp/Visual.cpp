@@ -1,0 +1,79 @@
+#include "render/comp/Visual.h"
+
+#include <algorithm>
+
+namespace comp {
+
+namespace {
+
+template <class T>
+void Set(detail::VisualNode& node, T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    node.Touch();
+}
+
+void Adopt(detail::VisualNode& parent, const Visual& child) {
+    auto node = child.Node();
+    if (!node) ThrowHResult(E_POINTER);
+    if (node->parent || node->isTargetRoot || node.get() == &parent) ThrowHResult(E_INVALIDARG);
+    for (auto* up = parent.parent; up; up = up->parent) {
+        if (up == node.get()) ThrowHResult(E_INVALIDARG);  // no cycles
+    }
+    node->parent = &parent;
+}
+
+}  // namespace
+
+void Visual::Offset(Vector3 value) { Set(Get(), Get().offset, value); }
+void Visual::Size(Vector2 value) { Set(Get(), Get().size, value); }
+void Visual::RelativeSizeAdjustment(Vector2 value) { Set(Get(), Get().relativeSize, value); }
+void Visual::Opacity(float value) { Set(Get(), Get().opacity, value); }
+void Visual::IsVisible(bool value) { Set(Get(), Get().visible, value); }
+
+void Visual::Clip(const CompositionClip& clip) {
+    if (Get().clip == clip.Node()) return;
+    Get().clip = clip.Node();
+    Get().Touch();
+}
+
+void VisualCollection::InsertAtTop(const Visual& child) {
+    Adopt(*owner_, child);
+    owner_->children.push_back(child.Node());
+    owner_->Touch();
+}
+
+void VisualCollection::InsertAtBottom(const Visual& child) {
+    Adopt(*owner_, child);
+    owner_->children.insert(owner_->children.begin(), child.Node());
+    owner_->Touch();
+}
+
+void VisualCollection::Remove(const Visual& child) {
+    auto& children = owner_->children;
+    auto it = std::find(children.begin(), children.end(), child.Node());
+    if (it == children.end()) return;
+    (*it)->parent = nullptr;
+    children.erase(it);
+    owner_->Touch();
+}
+
+void VisualCollection::RemoveAll() {
+    if (owner_->children.empty()) return;
+    for (auto& child : owner_->children) child->parent = nullptr;
+    owner_->children.clear();
+    owner_->Touch();
+}
+
+VisualCollection ContainerVisual::Children() const {
+    Get();
+    return VisualCollection(node_);
+}
+
+void SpriteVisual::Brush(const CompositionBrush& brush) {
+    if (Get().brush == brush.Node()) return;
+    Get().brush = brush.Node();
+    Get().Touch();
+}
+
+}  // namespace comp
