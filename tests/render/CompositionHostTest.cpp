@@ -1,0 +1,207 @@
+// The composition host on the real Direct3D/Direct2D device: surfaces painted
+// through BeginDraw, failures reported, commits presenting what changed.
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <fstream>
+#include <string>
+
+#include "CompTestWindow.h"
+#include "app/Log.h"
+#include "render/CompositionHost.h"
+#include "support/TestSupport.h"
+
+using namespace comp;
+
+namespace {
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ASSERT_TRUE(CreateGraphicsFactories(graphics));
+        ASSERT_TRUE(graphics.Create());
+        ASSERT_TRUE(host.Initialize(window.hwnd, graphics));
+        host.compositor.Backdrop().SetCreationFails(false);
+    }
+    void TearDown() override { CoUninitialize(); }
+
+    SpriteVisual SurfaceSprite(const CompositionDrawingSurface& surface, Vector3 offset) {
+        auto sprite = host.compositor.CreateSpriteVisual();
+        sprite.Brush(host.compositor.CreateSurfaceBrush(surface));
+        sprite.Size(surface.Size());
+        sprite.Offset(offset);
+        return sprite;
+    }
+
+    CompTestWindow window{300, 300, 120, 90};
+    GraphicsDevice graphics;
+    CompositionHost host;
+};
+
+std::string ReadLog() {
+    auto bytes = testing_support::ReadFileBytes(testing_support::BinDir() + L"\\vantreel.log");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+TEST_F(HostTest, TheWindowBecomesLayeredAndKeepsItsPlace) {
+    EXPECT_TRUE(GetWindowLongPtrW(window.hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
+    host.compositor.Commit();
+    RECT rect;
+    GetWindowRect(window.hwnd, &rect);
+    EXPECT_EQ(rect.left, 300);
+    EXPECT_EQ(rect.top, 300);
+    EXPECT_EQ(rect.right - rect.left, 120);
+    EXPECT_EQ(rect.bottom - rect.top, 90);
+}
+
+TEST_F(HostTest, ARectangleDrawnIntoASurfaceAppearsAtTheSpriteOffset) {
+    auto surface = host.CreateDrawingSurface(20, 10);
+    ASSERT_TRUE(surface);
+    EXPECT_TRUE(host.Paint(surface, [](ID2D1DeviceContext* context) {
+        Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> green;
+        context->CreateSolidColorBrush(D2D1::ColorF(0, 1, 0, 1), &green);
+        context->FillRectangle(D2D1::RectF(5, 2, 15, 8), green.Get());
+    }));
+    host.mainRoot.Children().InsertAtTop(SurfaceSprite(surface, {30, 40, 0}));
+    host.compositor.Commit();
+    raster::Image frame = host.mainTarget.PresentedPixels();
+    EXPECT_EQ(PixelAt(frame, 30 + 10, 40 + 5), (Px{0, 255, 0, 255}));
+    EXPECT_EQ(PixelAt(frame, 30 + 2, 40 + 5).a, 0);
+    EXPECT_EQ(PixelAt(frame, 10, 10).a, 0);
+}
+
+TEST_F(HostTest, SurfaceSizesAndOneDrawAtATime) {
+    auto tiny = host.CreateDrawingSurface(0, 0);
+    ASSERT_TRUE(tiny);
+    EXPECT_EQ(tiny.SizeInt().cx, 1);
+    EXPECT_EQ(tiny.SizeInt().cy, 1);
+
+    Microsoft::WRL::ComPtr<ID2D1DeviceContext> context, second;
+    POINT offset;
+    ASSERT_EQ(tiny.BeginDraw(nullptr, &context, &offset), S_OK);
+    EXPECT_TRUE(FAILED(tiny.BeginDraw(nullptr, &second, &offset)));
+    EXPECT_EQ(tiny.EndDraw(), S_OK);
+    EXPECT_TRUE(FAILED(tiny.EndDraw())) << "no draw is open";
+
+    CompositionHost empty;
+    EXPECT_FALSE(empty.CreateDrawingSurface(10, 10)) << "no graphics device, no surface";
+}
+
+TEST_F(HostTest, DeviceLossIsFlaggedOtherFailuresOnlyLogged) {
+    InitializeLog(true);
+    DeleteFileW((testing_support::BinDir() + L"\\vantreel.log").c_str());
+    host.graphicsDevice.InjectFailure(E_OUTOFMEMORY);
+    EXPECT_FALSE(host.CreateDrawingSurface(8, 8));
+    EXPECT_FALSE(host.TakeDeviceLost());
+    EXPECT_NE(ReadLog().find("Surface draw failed: 0x8007000E"), std::string::npos);
+
+    auto surface = host.CreateDrawingSurface(8, 8);
+    ASSERT_TRUE(surface);
+    host.graphicsDevice.InjectFailure(static_cast<HRESULT>(0x887A0005));
+    EXPECT_FALSE(host.Paint(surface, [](ID2D1DeviceContext*) {}));
+    EXPECT_NE(ReadLog().find("Surface draw failed: 0x887A0005"), std::string::npos);
+    EXPECT_TRUE(host.TakeDeviceLost());
+    EXPECT_FALSE(host.TakeDeviceLost()) << "one loss is handled once";
+
+    host.ReportDrawFailure(static_cast<HRESULT>(0x8899000C));
+    EXPECT_TRUE(host.TakeDeviceLost());
+    InitializeLog(false);
+}
+
+TEST_F(HostTest, CommitsPresentOnlyWhatChanged) {
+    CompTestWindow otherWindow(500, 300, 60, 60);
+    auto otherTarget = host.CreateWindowTarget(otherWindow.hwnd);
+    ASSERT_TRUE(otherTarget);
+    auto otherRoot = host.compositor.CreateContainerVisual();
+    otherTarget.Root(otherRoot);
+
+    auto surface = host.CreateDrawingSurface(10, 10);
+    auto sprite = SurfaceSprite(surface, {0, 0, 0});
+    host.mainRoot.Children().InsertAtTop(sprite);
+    otherRoot.Children().InsertAtTop(SurfaceSprite(surface, {5, 5, 0}));
+    host.compositor.Commit();
+    int mainCount = host.mainTarget.PresentCount();
+    int otherCount = otherTarget.PresentCount();
+
+    host.compositor.Commit();
+    EXPECT_EQ(host.mainTarget.PresentCount(), mainCount) << "no change presents nothing";
+    EXPECT_EQ(otherTarget.PresentCount(), otherCount);
+
+    sprite.Offset({50, 20, 0});
+    EXPECT_TRUE(host.compositor.CommitPending()) << "a change schedules a commit";
+    host.compositor.Commit();
+    EXPECT_EQ(host.mainTarget.PresentCount(), mainCount + 1);
+    EXPECT_EQ(otherTarget.PresentCount(), otherCount) << "the other window did not change";
+    RECT damage = host.mainTarget.LastDamage();
+    EXPECT_LE(damage.right - damage.left, 62) << "only the old and new places are redrawn";
+
+    EXPECT_TRUE(host.Paint(surface, [](ID2D1DeviceContext* context) { context->Clear(D2D1::ColorF(1, 0, 0, 1)); }));
+    host.compositor.Commit();
+    EXPECT_EQ(host.mainTarget.PresentCount(), mainCount + 2) << "a shared surface presents both windows";
+    EXPECT_EQ(otherTarget.PresentCount(), otherCount + 1);
+    EXPECT_EQ(PixelAt(otherTarget.PresentedPixels(), 7, 7), (Px{0, 0, 255, 255}));
+}
+
+TEST_F(HostTest, ScheduledCommitRunsFromTheMessageQueue) {
+    auto sprite = host.compositor.CreateSpriteVisual();
+    sprite.Brush(host.compositor.CreateColorBrush({255, 0, 0, 255}));
+    sprite.Size({10, 10});
+    host.mainRoot.Children().InsertAtTop(sprite);
+    int before = host.mainTarget.PresentCount();
+    MSG msg;
+    for (int i = 0; i < 20 && host.compositor.CommitPending(); ++i) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    EXPECT_FALSE(host.compositor.CommitPending());
+    EXPECT_EQ(host.mainTarget.PresentCount(), before + 1);
+}
+
+TEST_F(HostTest, TexturePaintersFillTheirGradients) {
+    auto fade = host.CreateDrawingSurface(16, 128);
+    ASSERT_TRUE(host.PaintFadeTexture(fade));
+    const raster::Image& pixels = fade.Pixels();
+    EXPECT_NEAR(PixelAt(pixels, 8, 0).a, 230, 4) << "0.90 at the top";
+    EXPECT_LE(PixelAt(pixels, 8, 127).a, 4) << "fades out at the bottom";
+    EXPECT_GT(PixelAt(pixels, 8, 40).a, PixelAt(pixels, 8, 100).a);
+
+    auto rings = host.CreateDrawingSurface(64, 64);
+    float size = 64, stroke = 10, radius = 18;
+    EXPECT_TRUE(host.PaintRoundedMaskTexture(rings, 64, 64, size, stroke, radius));
+    EXPECT_GT(PixelAt(rings.Pixels(), 32, 2).a, 0) << "rings at the edge";
+    EXPECT_EQ(PixelAt(rings.Pixels(), 32, 32).a, 0) << "nothing in the middle";
+    EXPECT_FALSE(host.PaintRoundedMaskTexture(rings, 0, 64, size, stroke, radius));
+}
+
+TEST(GraphicsDeviceCreate, FallsBackToWarpQuietly) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    InitializeLog(true);
+    std::wstring logPath = testing_support::BinDir() + L"\\vantreel.log";
+    DeleteFileW(logPath.c_str());
+    GraphicsDevice graphics;
+    ASSERT_TRUE(CreateGraphicsFactories(graphics));
+    auto real = graphics.createD3DDevice;
+    std::vector<D3D_DRIVER_TYPE> asked;
+    graphics.createD3DDevice = [&](D3D_DRIVER_TYPE type, ID3D11Device** device, ID3D11DeviceContext** context) {
+        asked.push_back(type);
+        if (type == D3D_DRIVER_TYPE_HARDWARE) return static_cast<HRESULT>(0x887A0004);  // unsupported
+        return real(D3D_DRIVER_TYPE_HARDWARE, device, context);
+    };
+    EXPECT_TRUE(graphics.Create());
+    EXPECT_EQ(asked, (std::vector<D3D_DRIVER_TYPE>{D3D_DRIVER_TYPE_HARDWARE, D3D_DRIVER_TYPE_WARP}));
+    EXPECT_TRUE(graphics.d2dDevice);
+    EXPECT_FALSE(testing_support::FileExists(logPath)) << "the hardware failure is not logged";
+
+    graphics.createD3DDevice = [](D3D_DRIVER_TYPE type, ID3D11Device**, ID3D11DeviceContext**) {
+        return type == D3D_DRIVER_TYPE_WARP ? E_OUTOFMEMORY : static_cast<HRESULT>(0x887A0004);
+    };
+    EXPECT_FALSE(graphics.Create());
+    EXPECT_FALSE(graphics.device);
+    EXPECT_NE(ReadLog().find("D3D11CreateDevice failed: 0x8007000E"), std::string::npos);
+    EXPECT_EQ(ReadLog().find("0x887A0004"), std::string::npos);
+    InitializeLog(false);
+    CoUninitialize();
+}
