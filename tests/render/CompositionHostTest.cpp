@@ -205,3 +205,33 @@ TEST(GraphicsDeviceCreate, FallsBackToWarpQuietly) {
     InitializeLog(false);
     CoUninitialize();
 }
+
+#include "apps/CompositionIconHost.h"
+#include "apps/IconLoader.h"
+
+TEST_F(HostTest, IconsAreCompositionSurfacesPaintedByTheHost) {
+    CompositionIconHost icons(host);
+    IconSurfaceRef surface = icons.CreateDrawingSurface(48, 48);
+    ASSERT_TRUE(surface);
+    comp::CompositionDrawingSurface drawing = CompositionSurfaceOf(surface);
+    ASSERT_TRUE(drawing);
+    EXPECT_EQ(drawing.SizeInt().cx, 48);
+    icons.DrawSurface(*surface, [](ID2D1DeviceContext* context) {
+        Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> white;
+        context->CreateSolidColorBrush(D2D1::ColorF(1, 1, 1, 1), &white);
+        context->FillEllipse(D2D1::Ellipse(D2D1::Point2F(24, 24), 20, 20), white.Get());
+    });
+    EXPECT_EQ(PixelAt(drawing.Pixels(), 24, 24), (Px{255, 255, 255, 255}));
+    EXPECT_EQ(PixelAt(drawing.Pixels(), 1, 1).a, 0);
+    EXPECT_FALSE(CompositionSurfaceOf(nullptr));
+
+    // The loader's built-in glyph lands in a real composition surface.
+    IconGraphics graphicsFactories{graphics.dwriteFactory.Get(), graphics.wicFactory.Get()};
+    IconLoader loader;
+    loader.graphics = &graphicsFactories;
+    loader.host = &icons;
+    comp::CompositionDrawingSurface launchpad = CompositionSurfaceOf(loader.GetLaunchpadSurface(64, true));
+    ASSERT_TRUE(launchpad);
+    EXPECT_EQ(PixelAt(launchpad.Pixels(), 32, 32).a, 255) << "the tile plate's centre is opaque";
+    EXPECT_EQ(PixelAt(launchpad.Pixels(), 0, 0).a, 0) << "its corners are round";
+}
