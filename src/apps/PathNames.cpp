@@ -77,11 +77,6 @@ std::wstring ExtensionOf(const std::wstring& path) {
     return path.substr(dot);
 }
 
-std::wstring FileNameOf(const std::wstring& path) {
-    const size_t sep = LastSeparator(path);
-    return sep == std::wstring::npos ? path : path.substr(sep + 1);
-}
-
 std::wstring ParentFolderOf(const std::wstring& path) {
     const size_t sep = LastSeparator(path);
     if (sep == std::wstring::npos) return {};

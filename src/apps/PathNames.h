@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "apps/BuiltinIcons.h"  // FileNameOf
+
 // "{known-folder-id}\rest" becomes "<folder>\rest"; anything else, or an id that
 // names no known folder, comes back unchanged.
 std::wstring ExpandKnownFolderPath(const std::wstring& path);
@@ -13,9 +15,6 @@ std::wstring DisplayNameFromPath(const std::wstring& path);
 
 // From the last '.' to the end, when that dot lies after the last separator; else empty.
 std::wstring ExtensionOf(const std::wstring& path);
-
-// The part after the last '\' or '/'.
-std::wstring FileNameOf(const std::wstring& path);
 
 // The folder part before the last separator, without it (keeps "C:\" whole); empty
 // when there is no separator.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/GraphicsEffects.h"
+#include "platform/InspectableHelpers.h"
 
 template <class Derived>
 class D2DEffectBase : public IGraphicsEffect, public IGraphicsEffectSource, public IGraphicsEffectD2D1Interop {
@@ -37,22 +38,13 @@ public:
         return left;
     }
     // IInspectable
-    HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) override {
-        if (!count || !iids) return E_POINTER;
-        *count = 0;
-        *iids = nullptr;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) override { return platform::NoIids(count, iids); }
     HRESULT STDMETHODCALLTYPE GetRuntimeClassName(HSTRING* name) override {
         if (!name) return E_POINTER;
         *name = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* level) override {
-        if (!level) return E_POINTER;
-        *level = BaseTrust;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* level) override { return platform::BaseTrustLevel(level); }
     // IGraphicsEffect
     HRESULT STDMETHODCALLTYPE get_Name(HSTRING* name) override {
         if (!name) return E_POINTER;

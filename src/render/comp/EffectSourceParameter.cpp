@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/InspectableHelpers.h"
+
 namespace comp::detail {
 
 // Private interface through which the effect factory reads the parameter's name.
@@ -42,22 +44,11 @@ public:
         if (left == 0) delete this;
         return left;
     }
-    HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) override {
-        if (!count || !iids) return E_POINTER;
-        *count = 0;
-        *iids = nullptr;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) override { return platform::NoIids(count, iids); }
     HRESULT STDMETHODCALLTYPE GetRuntimeClassName(HSTRING* name) override {
-        if (!name) return E_POINTER;
-        static const wchar_t kName[] = L"Windows.UI.Composition.CompositionEffectSourceParameter";
-        return WindowsCreateString(kName, static_cast<UINT32>(wcslen(kName)), name);
+        return platform::ClassName(L"Windows.UI.Composition.CompositionEffectSourceParameter", name);
     }
-    HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* level) override {
-        if (!level) return E_POINTER;
-        *level = BaseTrust;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* level) override { return platform::BaseTrustLevel(level); }
     const std::wstring& Name() const override { return name_; }
 
 private:

@@ -1,6 +1,8 @@
 #include "render/comp/PropertyValue.h"
 
 #include <atomic>
+
+#include "platform/InspectableHelpers.h"
 #include <cstring>
 #include <new>
 #include <utility>
@@ -31,22 +33,11 @@ public:
         return left;
     }
     // IInspectable
-    HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) override {
-        if (!count || !iids) return E_POINTER;
-        *count = 0;
-        *iids = nullptr;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) override { return platform::NoIids(count, iids); }
     HRESULT STDMETHODCALLTYPE GetRuntimeClassName(HSTRING* name) override {
-        if (!name) return E_POINTER;
-        static const wchar_t kName[] = L"Windows.Foundation.IReference";
-        return WindowsCreateString(kName, static_cast<UINT32>(wcslen(kName)), name);
+        return platform::ClassName(L"Windows.Foundation.IReference", name);
     }
-    HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* level) override {
-        if (!level) return E_POINTER;
-        *level = BaseTrust;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* level) override { return platform::BaseTrustLevel(level); }
     // IPropertyValue
     HRESULT STDMETHODCALLTYPE get_Type(platform::PropertyType* value) override {
         if (!value) return E_POINTER;
