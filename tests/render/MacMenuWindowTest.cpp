@@ -82,6 +82,8 @@ protected:
         ASSERT_TRUE(graphics.Create());
         ASSERT_TRUE(host.Initialize(window.hwnd, graphics));
         menu.Initialize(GetModuleHandleW(nullptr), graphics, host);
+        // A cursor left over a menu would hover its rows by itself.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
         menu.system.tickCount = [this] { return now; };
         menu.system.foregroundWindow = [this] { return menuInFront ? menu.Window() : nullptr; };
     }
@@ -201,6 +203,33 @@ TEST_F(MenuTest, ClicksOnRowsSeparatorsAndOutside) {
     MenuDriver outside(menu, {[&] { Post(WM_LBUTTONUP, 0, ClientPoint(4, 4)); }});
     EXPECT_EQ(outside.Show({300, 200}, rows), 0) << "a click in the shadow margin dismisses";
     EXPECT_FALSE(outside.Escaped());
+}
+
+TEST_F(MenuTest, ThePointerHoversRowsUntilItLeaves) {
+    std::vector<int> hovers;
+    MenuDriver driver(menu, {[&] {
+                                 // The real cursor over the row, so the leave tracking agrees.
+                                 SetCursorPos(300 + 100, 200 + static_cast<int>(menu.RowTops()[2]) + 15);
+                                 Post(WM_MOUSEMOVE, 0, RowPoint(2, 15));
+                             },
+                             [&] {
+                                 hovers.push_back(menu.HoverIndex());
+                                 Post(WM_MOUSEMOVE, 0, RowPoint(1, 6));
+                             },
+                             [&] {
+                                 hovers.push_back(menu.HoverIndex());
+                                 Post(WM_MOUSEMOVE, 0, RowPoint(0, 15));
+                             },
+                             [&] {
+                                 hovers.push_back(menu.HoverIndex());
+                                 Post(WM_MOUSELEAVE);
+                             },
+                             [&] {
+                                 hovers.push_back(menu.HoverIndex());
+                                 Post(WM_KEYDOWN, VK_ESCAPE);
+                             }});
+    driver.Show({300, 200}, threeRows);
+    EXPECT_EQ(hovers, (std::vector<int>{2, -1, 0, -1})) << "the separator hovers nothing";
 }
 
 TEST_F(MenuTest, EarlyDeactivationIsIgnoredButTheMenuStillClosesOnceItIsBehind) {
