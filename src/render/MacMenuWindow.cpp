@@ -247,9 +247,10 @@ void MacMenuWindow::PaintItems(ID2D1DeviceContext* context, float surfaceWidth) 
         }
         const bool hovered = static_cast<int>(i) == hover_ && !row.disabled;
         if (hovered) {
-            const D2D1_COLOR_F fill = row.destructive ? Rgba(0.90f, 0.20f, 0.18f, 0.96f) : Rgba(0.04f, 0.52f, 1.0f, 0.95f);
-            context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(5 * s, top, w - 5 * s, bottom), 6.5f * s, 6.5f * s),
-                                          paint(fill));
+            const D2D1_COLOR_F fill =
+                row.destructive ? Rgba(0.90f, 0.20f, 0.18f, 0.96f) : Rgba(0.04f, 0.52f, 1.0f, 0.95f);
+            const D2D1_RECT_F area = D2D1::RectF(5 * s, top, w - 5 * s, bottom);
+            context->FillRoundedRectangle(D2D1::RoundedRect(area, 6.5f * s, 6.5f * s), paint(fill));
             context->DrawLine({9 * s, top + 0.8f}, {w - 9 * s, top + 0.8f}, paint(Rgba(1, 1, 1, 0.36f)), s);
         }
 
