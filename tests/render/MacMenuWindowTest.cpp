@@ -159,11 +159,14 @@ TEST_F(MenuTest, NearTheRightEdgeItOpensToTheLeft) {
     RECT rect = {};
     MenuDriver driver(menu, {[&] {
                           GetWindowRect(menu.Window(), &rect);
-                          Post(WM_KEYDOWN, VK_ESCAPE);
+                          // Client pixels are scaled: row 2 of the panel at scale 1.5.
+                          Post(WM_LBUTTONUP, 0, ClientPoint(18 + 150, 18 + static_cast<int>(1.5f * 51) + 20));
                       }});
-    driver.Show(point, threeRows);
-    EXPECT_EQ(rect.left, point.x - 190 - 12);
-    EXPECT_EQ(rect.top, point.y - 12);
+    EXPECT_EQ(driver.Show(point, threeRows, 1.5f), 2);
+    EXPECT_EQ(rect.left, point.x - 285 - 18) << "190 DIP at scale 1.5, left of the point";
+    EXPECT_EQ(rect.top, point.y - 18);
+    EXPECT_EQ(rect.right - rect.left, 321);
+    EXPECT_EQ(rect.bottom - rect.top, 170) << "(89 + 24) x 1.5, rounded";
 }
 
 TEST_F(MenuTest, KeysMoveTheHoverAndEnterChooses) {
