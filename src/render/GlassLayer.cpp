@@ -12,8 +12,6 @@
 
 namespace {
 
-HRESULT CodeOf(const comp::HResultError& error) { return error.code(); }
-
 unsigned Hex(HRESULT hr) { return static_cast<unsigned>(hr); }
 
 comp::CompositionEffectBrush BrushOverBackdrop(const comp::Compositor& compositor,
@@ -71,13 +69,13 @@ void GlassLayer::Initialize(CompositionHost& compositionHost, float blur, GlassS
                 try {
                     refractionBrush = BuildRefractionBrush();
                 } catch (const comp::HResultError& error) {
-                    LogMessage(L"LiquidGlass BuildRefractionBrush failed (0x%08X)", Hex(CodeOf(error)));
+                    LogMessage(L"LiquidGlass BuildRefractionBrush failed (0x%08X)", Hex(error.code()));
                     refractionBrush = nullptr;
                     refractionOn = false;
                 }
             }
         } catch (const comp::HResultError& error) {
-            LogMessage(L"HostBackdropBrush unavailable (0x%08X), using liquid fallback", Hex(CodeOf(error)));
+            LogMessage(L"HostBackdropBrush unavailable (0x%08X), using liquid fallback", Hex(error.code()));
             blurBrush = nullptr;
             backdropSprite.Brush(nullptr);
             backdropOn = false;
@@ -117,7 +115,7 @@ comp::CompositionEffectBrush GlassLayer::BuildRefractionBrush() {
         return brush;
     } catch (const comp::HResultError& error) {
         LogMessage(L"LiquidGlass Transform2D unavailable (0x%08X), using clear lens rim fallback",
-                   Hex(CodeOf(error)));
+                   Hex(error.code()));
     }
     refractionOn = false;
     return BrushOverBackdrop(compositor, SaturatedBlur(1.8f, 1.4f), hostBackdropBrush);
@@ -152,7 +150,8 @@ void GlassLayer::UpdateTint(GlassTheme newTheme, float newOpacity, float newScal
         if (opaque) {
             tintBrush.Color(dark ? comp::Color{255, 30, 33, 42} : comp::Color{255, 238, 241, 247});
         } else {
-            const float a = live ? std::clamp(opacity * 0.14f, 0.01f, 0.22f) : std::clamp(opacity * 0.18f, 0.03f, 0.20f);
+            const float a =
+                live ? std::clamp(opacity * 0.14f, 0.01f, 0.22f) : std::clamp(opacity * 0.18f, 0.03f, 0.20f);
             const auto alpha = static_cast<uint8_t>(std::lround(255.0f * a));
             tintBrush.Color(dark ? comp::Color{alpha, 10, 14, 22} : comp::Color{alpha, 255, 255, 255});
         }
@@ -248,7 +247,7 @@ void GlassLayer::RebuildTopBarBackdrop(bool live) {
         masked.Mask(fade);
         backdropSprite.Brush(masked);
     } catch (const comp::HResultError& error) {
-        LogMessage(L"TopBar MaskBrush failed (0x%08X), using unmasked backdrop", Hex(CodeOf(error)));
+        LogMessage(L"TopBar MaskBrush failed (0x%08X), using unmasked backdrop", Hex(error.code()));
         backdropSprite.Brush(blurBrush);
     }
 }
@@ -275,7 +274,7 @@ void GlassLayer::RebuildLens(bool live, float r) {
         lensSprite.Brush(masked);
         lensSprite.IsVisible(true);
     } catch (const comp::HResultError& error) {
-        LogMessage(L"LiquidGlass MaskBrush failed (0x%08X)", Hex(CodeOf(error)));
+        LogMessage(L"LiquidGlass MaskBrush failed (0x%08X)", Hex(error.code()));
         lensSprite.IsVisible(false);
     }
 }
@@ -287,7 +286,8 @@ void GlassLayer::RebuildHighlight(bool live) {
         return;
     }
     if (style == GlassStyle::TopBar) {
-        const D2D1_COLOR_F color = dark ? D2D1_COLOR_F{0.04f, 0.055f, 0.085f, 1.0f} : D2D1_COLOR_F{0.97f, 0.98f, 1.0f, 1.0f};
+        const D2D1_COLOR_F color =
+            dark ? D2D1_COLOR_F{0.04f, 0.055f, 0.085f, 1.0f} : D2D1_COLOR_F{0.97f, 0.98f, 1.0f, 1.0f};
         const float cap = live ? 0.36f : 0.42f;
         const float factor = live ? (dark ? 0.28f : 0.34f) : (dark ? 0.34f : 0.38f);
         PaintRimGradient(highlightSurface, color, std::clamp(factor * opacity, 0.0f, cap));

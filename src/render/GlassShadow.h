@@ -6,7 +6,7 @@
 
 #include "render/raster/Image.h"
 
-struct GlassShadowSpec {
+struct GlassShadowShape {
     int side = 0;          // the square texture's side S
     float shadowPad = 0;   // margin between the texture's edge and the panel
     float radius = 0;      // the panel's corner radius
@@ -17,4 +17,4 @@ struct GlassShadowSpec {
 // Premultiplied black: the shadow of a rounded panel spanning (pad, pad) to
 // (S - pad, S - pad), cast downwards by min(pad / 4, 3 x scale), blurred with a
 // deviation of 9 x scale, transparent where the panel itself lies.
-raster::Image BuildGlassShadowMask(const GlassShadowSpec& spec);
+raster::Image BuildGlassShadowMask(const GlassShadowShape& shape);

@@ -291,14 +291,14 @@ TEST_F(GlassTest, TexturesArePremultipliedAndClearWhereTheySayNothing) {
 }
 
 TEST(GlassShadowMask, DenserForDarkGlassAndEmptyUnderThePanel) {
-    GlassShadowSpec spec{2 * 41 + 4, 23, 18, 1.0f, true};
-    raster::Image dark = BuildGlassShadowMask(spec);
-    spec.dark = false;
-    raster::Image light = BuildGlassShadowMask(spec);
-    int middle = spec.side / 2;
+    GlassShadowShape shape{2 * 41 + 4, 23, 18, 1.0f, true};
+    raster::Image dark = BuildGlassShadowMask(shape);
+    shape.dark = false;
+    raster::Image light = BuildGlassShadowMask(shape);
+    int middle = shape.side / 2;
     EXPECT_EQ(PixelAt(dark, middle, middle).a, 0);
-    EXPECT_EQ(PixelAt(dark, middle, spec.side - 23 - 1).a, 0);
-    EXPECT_GT(PixelAt(dark, middle, spec.side - 20).a, PixelAt(light, middle, spec.side - 20).a);
-    EXPECT_GT(PixelAt(dark, middle, spec.side - 20).a, PixelAt(dark, middle, 20).a) << "cast downwards";
-    EXPECT_LE(PixelAt(dark, middle, spec.side - 1).a, 12) << "faded out at the edge";
+    EXPECT_EQ(PixelAt(dark, middle, shape.side - 23 - 1).a, 0);
+    EXPECT_GT(PixelAt(dark, middle, shape.side - 20).a, PixelAt(light, middle, shape.side - 20).a);
+    EXPECT_GT(PixelAt(dark, middle, shape.side - 20).a, PixelAt(dark, middle, 20).a) << "cast downwards";
+    EXPECT_LE(PixelAt(dark, middle, shape.side - 1).a, 12) << "faded out at the edge";
 }
