@@ -1,0 +1,162 @@
+// Uninstall registrations written into the real registry (this user's
+// Uninstall key) and commands recorded instead of started.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <vector>
+
+#include "apps/Uninstall.h"
+#include "platform/MissingFlags.h"
+
+namespace {
+
+constexpr wchar_t kUserUninstall[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr wchar_t kTestRoot[] = L"Software\\VantreelTests\\Uninstall";
+
+struct Started {
+    std::wstring verb, file, parameters;
+};
+
+class UninstallRegistry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kTestRoot);
+        SetUninstallShellStarterForTesting([this](const wchar_t* verb, const std::wstring& file,
+                                                  const std::wstring& parameters) {
+            started.push_back({verb, file, parameters});
+            if (failNext > 0) {
+                --failNext;
+                SetLastError(lastError);
+                return false;
+            }
+            return true;
+        });
+    }
+    void TearDown() override {
+        SetUninstallShellStarterForTesting(nullptr);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kTestRoot);
+        for (const auto& name : userEntries) {
+            RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kUserUninstall) + L"\\" + name).c_str());
+        }
+    }
+
+    // One registration under the test key (or this user's real Uninstall key).
+    void Entry(const std::wstring& subkey, const std::wstring& display, const std::wstring& location,
+               const std::wstring& icon, const std::wstring& command, bool userKey = false, DWORD type = REG_SZ) {
+        std::wstring path = std::wstring(userKey ? kUserUninstall : kTestRoot) + L"\\" + subkey;
+        if (userKey) userEntries.push_back(subkey);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        auto set = [&](const wchar_t* name, const std::wstring& value, DWORD valueType) {
+            if (value.empty()) return;
+            RegSetValueExW(key, name, 0, valueType, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        };
+        set(L"DisplayName", display, REG_SZ);
+        set(L"InstallLocation", location, REG_SZ);
+        set(L"DisplayIcon", icon, REG_SZ);
+        set(L"UninstallString", command, type);
+        RegCloseKey(key);
+    }
+
+    std::wstring Find(const std::wstring& nameKey, const std::wstring& directoryKey) {
+        return FindUninstallString(HKEY_CURRENT_USER, kTestRoot, nameKey, directoryKey);
+    }
+
+    std::vector<Started> started;
+    int failNext = 0;
+    DWORD lastError = ERROR_FILE_NOT_FOUND;
+    std::vector<std::wstring> userEntries;
+};
+
+}  // namespace
+
+TEST(UninstallProtection, SystemComponentsAreNeverOffered) {
+    EXPECT_TRUE(IsProtectedSystemApp(L"Tool", L"C:\\Windows\\System32\\tool.exe", L""));
+    EXPECT_FALSE(IsProtectedSystemApp(L"App", L"C:\\Program Files\\WindowsApps\\x\\app.exe", L"")) << "package folder";
+    EXPECT_TRUE(IsProtectedSystemApp(L"Edge", L"D:\\Apps\\MSEDGE.EXE", L""));
+    EXPECT_TRUE(IsProtectedSystemApp(L"Terminal", L"", L"Microsoft.WindowsTerminal_8wekyb3d8bbwe!App"));
+    EXPECT_TRUE(IsProtectedSystemApp(L"Microsoft Store", L"", L""));
+    EXPECT_TRUE(IsProtectedSystemApp(L"设置", L"", L""));
+    EXPECT_FALSE(IsProtectedSystemApp(L"设置助手", L"", L"")) << "names are compared whole";
+    EXPECT_FALSE(IsProtectedSystemApp(L"Contoso", L"C:\\Program Files\\Contoso\\contoso.exe", L"contoso.app"));
+}
+
+TEST_F(UninstallRegistry, ExactNameWinsOverAnEarlierLocationMatch) {
+    Entry(L"a", L"Contoso Suite", L"c:\\program files\\contoso", L"", L"loc.exe");
+    Entry(L"b", L"Contoso", L"", L"", L"exact.exe");
+    EXPECT_EQ(Find(L"contoso", L"c:\\program files\\contoso"), L"exact.exe");
+}
+
+TEST_F(UninstallRegistry, LocationRulesAndTheirLimits) {
+    Entry(L"a", L"Broad", L"c:\\program files", L"", L"broad.exe");
+    Entry(L"b", L"Trailing", L"c:\\program files\\fabrikam\\", L"", L"trailing.exe");
+    Entry(L"c", L"Icon", L"", L"c:\\tools\\widget\\widget.exe,0", L"icon.exe");
+    Entry(L"d", L"NoCommand", L"c:\\tools\\widget", L"", L"");
+    // The over-broad location matches everything below it; the last match wins.
+    EXPECT_EQ(Find(L"other", L"c:\\program files\\fabrikam\\bin"), L"trailing.exe");
+    EXPECT_EQ(Find(L"other", L"c:\\program files\\fabrikam"), L"broad.exe") << "a trailing backslash misses the folder itself";
+    EXPECT_EQ(Find(L"other", L"c:\\tools\\widget"), L"icon.exe") << "icon path with an index";
+    EXPECT_EQ(Find(L"other", L"c:\\short"), L"") << "10 characters never match by location";
+}
+
+TEST_F(UninstallRegistry, NameContainmentNeedsThreeCharacters) {
+    Entry(L"a", L"Ab Studio", L"", L"", L"ab.exe");
+    Entry(L"b", L"Paint Studio Pro", L"", L"", L"paint.exe");
+    EXPECT_EQ(Find(L"ab", L""), L"") << "two characters match by exact name only";
+    EXPECT_EQ(Find(L"paint studio", L""), L"paint.exe");
+    EXPECT_EQ(Find(L"ab studio", L""), L"ab.exe");
+}
+
+TEST(UninstallCommands, SplittingAndMsiexec) {
+    auto quoted = SplitUninstallCommand(L"  \"C:\\Program Files\\App\\unins000.exe\"   /SILENT");
+    EXPECT_EQ(quoted.program, L"C:\\Program Files\\App\\unins000.exe");
+    EXPECT_EQ(quoted.parameters, L"/SILENT");
+    auto msi = SplitUninstallCommand(L"MsiExec.exe /I{1234-ABCD}");
+    EXPECT_EQ(msi.program, L"MsiExec.exe");
+    EXPECT_EQ(msi.parameters, L"/X{1234-ABCD}");
+    EXPECT_EQ(SplitUninstallCommand(L"msiexec /quiet /i{1}").parameters, L"/quiet /X{1}");
+    EXPECT_EQ(SplitUninstallCommand(L"msiexec /quiet").parameters, L"/quiet");
+    auto unquoted = SplitUninstallCommand(L"C:\\Program Files\\App\\u.exe /x");
+    EXPECT_EQ(unquoted.program, L"C:\\Program") << "split at the first blank";
+    EXPECT_EQ(SplitUninstallCommand(L"\"unclosed").program, L"");
+    EXPECT_EQ(SplitUninstallCommand(L"\"").program, L"");
+    EXPECT_FALSE(RunUninstallCommand(L"   "));
+}
+
+TEST_F(UninstallRegistry, UninstallTriesThePlacesThenTheSettingsPage) {
+    Entry(L"VantreelTestContoso", L"Contoso Uninstall Test", L"", L"", L"\"C:\\contoso\\unins.exe\" /S", true);
+    EXPECT_TRUE(CanUninstallApp(L"Contoso Uninstall Test", L"C:\\contoso\\contoso.exe", L"c:\\x.lnk"));
+    EXPECT_TRUE(UninstallApp(L"Contoso Uninstall Test", L"C:\\contoso\\contoso.exe"));
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].verb, L"open");
+    EXPECT_EQ(started[0].file, L"C:\\contoso\\unins.exe");
+    EXPECT_EQ(started[0].parameters, L"/S");
+
+    // Needs elevation: asked again with "runas".
+    started.clear();
+    failNext = 1;
+    lastError = ERROR_ELEVATION_REQUIRED;
+    EXPECT_TRUE(UninstallApp(L"Contoso Uninstall Test", L"C:\\contoso\\contoso.exe"));
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[1].verb, L"runas");
+
+    // A packaged app without a registration: offered, and the settings page opens.
+    started.clear();
+    EXPECT_TRUE(CanUninstallApp(L"Zz Packaged Test", L"shell:AppsFolder\\Zz!App", L"zz.packaged_123!App"));
+    EXPECT_FALSE(CanUninstallApp(L"Zz Unregistered Test", L"C:\\zz\\zz.exe", L"c:\\zz.lnk"));
+    EXPECT_TRUE(UninstallApp(L"Zz Packaged Test", L"shell:AppsFolder\\Zz!App"));
+    ASSERT_FALSE(started.empty());
+    EXPECT_EQ(started.back().file, L"ms-settings:appsfeatures");
+}
+
+TEST_F(UninstallRegistry, ExpandableCommandsAreExpanded) {
+    SetEnvironmentVariableW(L"VANTREEL_TEST_DIR", L"C:\\expanded");
+    Entry(L"a", L"Expand", L"", L"", L"%VANTREEL_TEST_DIR%\\u.exe /x", false, REG_EXPAND_SZ);
+    EXPECT_EQ(Find(L"expand", L""), L"C:\\expanded\\u.exe /x");
+    std::wstring huge = L"%VANTREEL_TEST_DIR%\\" + std::wstring(520, L'a');
+    Entry(L"b", L"Huge", L"", L"", huge, false, REG_EXPAND_SZ);
+    EXPECT_EQ(Find(L"huge", L""), huge) << "an expansion too long for 520 characters runs unexpanded";
+}
