@@ -43,24 +43,18 @@ TEST(DockLayout, ReferenceRowAtRest) {
   EXPECT_FLOAT_EQ(r.centerY, 160.0f);
   ASSERT_EQ(r.items.size(), 5u);
   for (size_t i = 0; i < 5; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_FLOAT_EQ(r.items[i].centerX, kRefCentres[i]);
-    EXPECT_FLOAT_EQ(r.items[i].centerY, 160.0f);
-    EXPECT_FLOAT_EQ(r.items[i].scale, 1.0f);
-    EXPECT_FLOAT_EQ(r.items[i].opacity, 1.0f);
-    EXPECT_FLOAT_EQ(r.items[i].size, 48.0f);
+    EXPECT_FLOAT_EQ(r.items[i].centerX, kRefCentres[i]) << i;
+    EXPECT_FLOAT_EQ(r.items[i].centerY, 160.0f) << i;
+    EXPECT_FLOAT_EQ(r.items[i].scale, 1.0f) << i;
+    EXPECT_FLOAT_EQ(r.items[i].opacity, 1.0f) << i;
+    EXPECT_FLOAT_EQ(r.items[i].size, 48.0f) << i;
   }
   EXPECT_FLOAT_EQ(r.items[3].width, 14.0f);
   EXPECT_FLOAT_EQ(r.items[1].width, 48.0f);
-}
 
-TEST(DockLayout, EmptyRowGivesInitialResult) {
-  DockLayoutInput in;
-  const DockLayoutResult r = ComputeDockLayout(in);
-  EXPECT_TRUE(r.items.empty());
-  EXPECT_EQ(r.width, 0.0f);
-  EXPECT_EQ(r.cornerRadius, 18.0f);
-  EXPECT_EQ(in.MeasureRowWidth(48, 8), 24.0f);
+  const DockLayoutResult empty = ComputeDockLayout(DockLayoutInput{});
+  EXPECT_TRUE(empty.items.empty());
+  EXPECT_EQ(empty.width, 0.0f);
 }
 
 TEST(DockLayout, MagnificationBellAroundThePointer) {
@@ -93,7 +87,7 @@ TEST(DockLayout, MagnificationBellAroundThePointer) {
   EXPECT_NEAR(r.items[1].centerX - r.items[0].centerX, (r.items[0].width + r.items[1].width) * 0.5f + 8.0f, 1e-3);
 }
 
-TEST(DockLayout, MagnificationValuesFromTheBell) {
+TEST(DockLayout, MagnificationAmountsAndLimits) {
   DockLayoutInput in;
   in.kinds = {kApp, kApp, kApp, kApp, kApp};
   in.hovering = true;
@@ -121,12 +115,9 @@ TEST(DockLayout, MagnificationValuesFromTheBell) {
   const DockLayoutResult r30 = ComputeDockLayout(in);
   EXPECT_NEAR(r.items[1].scale, 1.0f + 0.55f * Bell(56.0f, 30.0f), 1e-5);
   EXPECT_FLOAT_EQ(r.items[1].scale, r30.items[1].scale);
-}
 
-TEST(DockLayout, NoMagnificationWhenOffOrIdle) {
-  DockLayoutInput in = ReferenceInput();
-  in.cursorX = kRefCentres[1];
-  in.magnifyAmount = 1.0f;
+  // No magnification when idle, switched off or with a negligible spring.
+  in.magnifySigma = 110.0f;
   in.hovering = false;
   EXPECT_FLOAT_EQ(ComputeDockLayout(in).items[1].scale, 1.0f);
   in.hovering = true;
@@ -169,16 +160,15 @@ TEST(DockLayout, ShrinksToFitANarrowScreen) {
   EXPECT_FLOAT_EQ(ComputeDockLayout(in).iconSize, 48.0f);
 }
 
-TEST(DockLayout, DropGapCountsTowardsShrinking) {
+TEST(DockLayout, DropGapOpensAndCountsTowardsShrinking) {
   DockLayoutInput in = ReferenceInput();
   in.maxWidth = 300.0f;  // 262 fits, 262 + 56 does not
   EXPECT_FLOAT_EQ(ComputeDockLayout(in).iconSize, 48.0f);
   in.dropIndex = 1;
   EXPECT_NEAR(ComputeDockLayout(in).iconSize, 48.0f * (276.0f / 294.0f), 1e-4);
-}
 
-TEST(DockLayout, DropGapOpensBeforeTheDropIndex) {
-  DockLayoutInput in = ReferenceInput();
+  // The gap opens before the drop index.
+  in.maxWidth = 1720.0f;
   in.dropIndex = 2;
   DockLayoutResult r = ComputeDockLayout(in);
   EXPECT_FLOAT_EQ(r.width, 262.0f + 56.0f);
@@ -221,7 +211,7 @@ TEST(DockLayout, DraggedIconFollowsThePointerAndFades) {
   EXPECT_NEAR(r.items[2].centerX - r.items[0].centerX, 48.0f * 0.5f + 8 + 48 * 1.55f + 8 + 24.0f, 1e-2);
 }
 
-TEST(DockLayout, HitTestTolerances) {
+TEST(DockLayout, HitTestTolerancesAndDropSlots) {
   const DockLayoutResult r = ComputeDockLayout(ReferenceInput());
   // Slot of item 1: 921 +- (24 + 3); glass bottom 192 + 4; top 160 - (24 + 6).
   EXPECT_EQ(r.HitTestIcon(921, 160, 6), 1);
@@ -237,10 +227,8 @@ TEST(DockLayout, HitTestTolerances) {
   // The separator is hit like any slot.
   EXPECT_EQ(r.HitTestIcon(1016 + 7 + 3, 160, 6), 3);
   EXPECT_EQ(r.HitTestIcon(100, 160, 6), -1);
-}
 
-TEST(DockLayout, SlotForAFileDrop) {
-  const DockLayoutResult r = ComputeDockLayout(ReferenceInput());
+  // The slot for a file drop.
   EXPECT_EQ(r.SlotIndexAtX(10, 1, 2), 1);
   EXPECT_EQ(r.SlotIndexAtX(920, 1, 2), 1);
   EXPECT_EQ(r.SlotIndexAtX(921, 1, 2), 2);
@@ -272,10 +260,8 @@ TEST(DockLayout, ReorderIndexWithHysteresis) {
   EXPECT_EQ(in.DropIndexForX(1000, -3, 2), 0);
   in.kinds.clear();
   EXPECT_EQ(in.DropIndexForX(1000, 1, 2), 1);
-}
 
-TEST(DockLayout, ReorderIndexUsesShrunkenCentres) {
-  DockLayoutInput in;
+  // Shrunken rows use their own centres.
   in.kinds.assign(30, kApp);
   in.screenWidth = 300.0f;
   in.maxWidth = 280.0f;

@@ -49,26 +49,14 @@ const std::wstring kRecycleBinLabel = L"\u56DE\u6536\u7AD9";
 
 }  // namespace
 
-TEST(DockModel, EmptyPinnedListGivesTheSpecialItems) {
-  const DockModel m = Loaded({});
-  ASSERT_EQ(Kinds(m), (std::vector{DockItemKind::Launchpad, DockItemKind::Separator, DockItemKind::RecycleBin}));
-  EXPECT_EQ(m.items[0].id, 1);
-  EXPECT_EQ(m.items[1].id, 2);
-  EXPECT_EQ(m.items[2].id, 3);
-  EXPECT_EQ(m.items[0].key, L"::launchpad");
-  EXPECT_EQ(m.items[0].label, kLaunchpadLabel);
-  EXPECT_TRUE(m.items[0].pinned);
-  EXPECT_FALSE(m.items[1].pinned);
-  EXPECT_TRUE(m.items[1].label.empty());
-  EXPECT_EQ(m.items[2].key, L"::recycle_bin");
-  EXPECT_EQ(m.items[2].label, kRecycleBinLabel);
-  EXPECT_TRUE(m.items[2].pinned);
-  EXPECT_EQ(m.nextId, 4);
-}
+TEST(DockModel, LoadsPinnedEntriesBetweenTheSpecialItems) {
+  const DockModel empty = Loaded({});
+  ASSERT_EQ(Kinds(empty), (std::vector{DockItemKind::Launchpad, DockItemKind::Separator, DockItemKind::RecycleBin}));
+  EXPECT_EQ(empty.items[0].key, L"::launchpad");
+  EXPECT_EQ(empty.items[2].key, L"::recycle_bin");
+  EXPECT_EQ(empty.nextId, 4);
 
-TEST(DockModel, LoadsPinnedEntriesInOrder) {
-  const DockModel m = Loaded({Pin(L"Editor", L"C:\\Apps\\Editor.exe", L"", L"--new"),
-                              Pin(L"Skipped", L""),
+  const DockModel m = Loaded({Pin(L"Editor", L"C:\\Apps\\Editor.exe", L"", L"--new"), Pin(L"Skipped", L""),
                               Pin(L"Mail", L"C:/Apps/Mail.exe", L"Maker.Mail"),
                               Pin(L"Editor again", L"C:\\Apps\\Editor.exe")});
   ASSERT_EQ(Labels(m), (std::vector<std::wstring>{kLaunchpadLabel, L"Editor", L"Mail", L"Editor again", L"",
@@ -76,15 +64,10 @@ TEST(DockModel, LoadsPinnedEntriesInOrder) {
   const DockItem& editor = m.items[1];
   EXPECT_EQ(editor.id, 4);
   EXPECT_EQ(editor.kind, DockItemKind::App);
-  EXPECT_EQ(editor.path, L"C:\\Apps\\Editor.exe");
   EXPECT_EQ(editor.args, L"--new");
   EXPECT_EQ(editor.key, L"c:\\apps\\editor.exe");
-  EXPECT_TRUE(editor.pinned);
-  EXPECT_FALSE(editor.running);
+  EXPECT_TRUE(editor.pinned && !editor.running);
   EXPECT_EQ(m.items[2].key, L"maker.mail");
-  EXPECT_EQ(m.items[2].path, L"C:/Apps/Mail.exe");
-  EXPECT_EQ(m.items[3].id, 6);
-
   // Saved back: appId is always the normalised key.
   const auto saved = m.GetPinnedApps();
   ASSERT_EQ(saved.size(), 3u);
@@ -277,22 +260,25 @@ TEST(DockModel, UnpinRefusesSpecialItemsAndKeepsRunningApps) {
   EXPECT_EQ(Kinds(m), (std::vector{DockItemKind::Launchpad, DockItemKind::Separator, DockItemKind::RecycleBin}));
 }
 
-TEST(DockModel, PinAppClampsItsIndex) {
-  DockModel m = Loaded({Pin(L"A", L"C:\\a.exe"), Pin(L"B", L"C:\\b.exe")});
+TEST(DockModel, PinAppClampsItsIndexAndIgnoresPinnedApps) {
+  DockModel m = Loaded({Pin(L"A", L"C:\\a.exe", L"Maker.A", L"--a"), Pin(L"B", L"C:\\b.exe")});
   EXPECT_TRUE(m.PinApp(Pin(L"First", L"C:\\first.exe"), 0));
   EXPECT_TRUE(m.PinApp(Pin(L"Last", L"C:\\last.exe"), -1));
   EXPECT_TRUE(m.PinApp(Pin(L"Far", L"C:\\far.exe"), 100));
   EXPECT_TRUE(m.PinApp(Pin(L"Middle", L"C:\\middle.exe"), 3));
-  EXPECT_TRUE(m.PinApp(Pin(L"AtStart", L"C:\\atstart.exe"), 1));
-  EXPECT_EQ(Labels(m), (std::vector<std::wstring>{kLaunchpadLabel, L"AtStart", L"First", L"A", L"Middle", L"B",
-                                                  L"Last", L"Far", L"", kRecycleBinLabel}));
-  const DockItem& farItem = m.items[7];
-  EXPECT_TRUE(farItem.pinned);
-  EXPECT_EQ(farItem.key, L"c:\\far.exe");
-  EXPECT_EQ(m.PinnedCount(), 7);
+  EXPECT_EQ(Labels(m), (std::vector<std::wstring>{kLaunchpadLabel, L"First", L"A", L"Middle", L"B", L"Last", L"Far",
+                                                  L"", kRecycleBinLabel}));
+  EXPECT_EQ(m.items[6].key, L"c:\\far.exe");
+  EXPECT_EQ(m.PinnedCount(), 6);
 
+  const auto before = Labels(m);
+  const int64_t nextId = m.nextId;
   EXPECT_FALSE(m.PinApp(Pin(L"Nothing", L""), 1));
-  EXPECT_EQ(m.items.size(), 10u);
+  EXPECT_FALSE(m.PinApp(Pin(L"Other name", L"C:\\Elsewhere\\a2.exe", L"MAKER.A", L"--b"), 1));
+  EXPECT_FALSE(m.PinApp(Pin(L"", L"c:/b.exe"), 1));
+  EXPECT_EQ(Labels(m), before);
+  EXPECT_EQ(m.items[2].args, L"--a");
+  EXPECT_EQ(m.nextId, nextId);
 }
 
 TEST(DockModel, PinningARunningApplicationKeepsItInPlace) {
@@ -315,39 +301,4 @@ TEST(DockModel, PinningARunningApplicationKeepsItInPlace) {
   m.SyncRunningApps({});
   EXPECT_EQ(m.IndexOfId(id), 2);
   EXPECT_FALSE(m.items[2].running);
-}
-
-TEST(DockModel, PinningAnAlreadyPinnedApplicationIsNoChange) {
-  DockModel m = Loaded({Pin(L"Editor", L"C:\\Editor.exe", L"Maker.Editor", L"--a")});
-  const auto before = m.items;
-  const int64_t nextId = m.nextId;
-  EXPECT_FALSE(m.PinApp(Pin(L"Other name", L"C:\\Elsewhere\\editor2.exe", L"MAKER.EDITOR", L"--b"), 1));
-  EXPECT_FALSE(m.PinApp(Pin(L"", L"c:/editor.exe"), 1));
-  ASSERT_EQ(m.items.size(), before.size());
-  EXPECT_EQ(m.items[1].label, L"Editor");
-  EXPECT_EQ(m.items[1].args, L"--a");
-  EXPECT_EQ(m.nextId, nextId);
-}
-
-TEST(DockModel, IndexQueries) {
-  DockModel m = Loaded({Pin(L"A", L"C:\\a.exe"), Pin(L"B", L"C:\\b.exe")});
-  EXPECT_EQ(m.FirstNonLaunchpadIndex(), 1);
-  EXPECT_EQ(m.PinnedRunEnd(), 3);
-  EXPECT_EQ(m.PinnedCount(), 2);
-  EXPECT_FALSE(m.IsInPinnedRange(0));
-  EXPECT_TRUE(m.IsInPinnedRange(1));
-  EXPECT_TRUE(m.IsInPinnedRange(2));
-  EXPECT_FALSE(m.IsInPinnedRange(3));
-  EXPECT_EQ(m.IndexOfId(m.items[3].id), 3);
-  EXPECT_EQ(m.IndexOfId(-5), -1);
-
-  DockModel empty;
-  EXPECT_EQ(empty.FirstNonLaunchpadIndex(), 0);
-  EXPECT_EQ(empty.PinnedRunEnd(), 0);
-  EXPECT_EQ(empty.PinnedCount(), 0);
-
-  // Running unpinned applications belong to the run too.
-  m.SyncRunningApps({Running(L"x", L"C:\\x.exe", {H(1)})});
-  EXPECT_EQ(m.PinnedRunEnd(), 4);
-  EXPECT_EQ(m.PinnedCount(), 3);
 }

@@ -75,12 +75,23 @@ struct FakeDesktop {
   }
 };
 
+FakeWindow W(uintptr_t n, std::wstring image = L"C:\\Apps\\Editor.exe", std::wstring appId = L"",
+             std::wstring title = L"Document") {
+  FakeWindow w;
+  w.hwnd = H(n);
+  w.image = std::move(image);
+  w.appId = std::move(appId);
+  w.title = std::move(title);
+  return w;
+}
+
 }  // namespace
 
 TEST(WindowFilter, WhichWindowsCount) {
+  using Change = std::function<void(FakeWindow&)>;
   const struct {
     const char* name;
-    std::function<void(FakeWindow&)> change;
+    Change change;
     bool counts;
   } cases[] = {
       {"ordinary application window", [](FakeWindow&) {}, true},
@@ -90,168 +101,70 @@ TEST(WindowFilter, WhichWindowsCount) {
       {"this process", [](FakeWindow& w) { w.pid = kOwnPid; }, false},
       {"no-activate", [](FakeWindow& w) { w.exStyle = WS_EX_NOACTIVATE | WS_EX_APPWINDOW; }, false},
       {"tool window", [](FakeWindow& w) { w.exStyle = WS_EX_TOOLWINDOW; }, false},
-      {"tool window forced onto the taskbar", [](FakeWindow& w) { w.exStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW; },
-       true},
+      {"tool window on the taskbar", [](FakeWindow& w) { w.exStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW; }, true},
       {"owned dialog", [](FakeWindow& w) { w.owner = H(500); }, false},
-      {"owned window forced onto the taskbar",
-       [](FakeWindow& w) {
-         w.owner = H(500);
-         w.exStyle = WS_EX_APPWINDOW;
-       },
-       true},
-      {"cloaked on another desktop", [](FakeWindow& w) { w.cloaked = true; }, false},
+      {"owned, on the taskbar", [](FakeWindow& w) { w.owner = H(500), w.exStyle = WS_EX_APPWINDOW; }, true},
+      {"cloaked", [](FakeWindow& w) { w.cloaked = true; }, false},
       {"shell desktop class", [](FakeWindow& w) { w.shellClass = true; }, false},
       {"empty rectangle", [](FakeWindow& w) { w.rect = RECT{10, 10, 10, 300}; }, false},
       {"rectangle unavailable", [](FakeWindow& w) { w.rectOk = false; }, false},
-      {"minimised with an empty rectangle",
-       [](FakeWindow& w) {
-         w.iconic = true;
-         w.rect = RECT{-32000, -32000, -32000, -32000};
-       },
-       true},
-      {"minimised, rectangle unavailable",
-       [](FakeWindow& w) {
-         w.iconic = true;
-         w.rectOk = false;
-       },
-       true},
+      {"minimised, empty rectangle", [](FakeWindow& w) { w.iconic = true, w.rect = RECT{-32000, -32000, -32000, -32000}; }, true},
+      {"minimised, no rectangle", [](FakeWindow& w) { w.iconic = true, w.rectOk = false; }, true},
       {"process not queryable", [](FakeWindow& w) { w.image.clear(); }, false},
       {"excluded system process", [](FakeWindow& w) { w.image = L"C:\\Windows\\searchhost.exe"; }, false},
-      {"excluded name in other letter case", [](FakeWindow& w) { w.image = L"C:\\Windows\\SearchHost.EXE"; }, false},
-      {"excluded name with forward slashes", [](FakeWindow& w) { w.image = L"C:/Windows/System32/CONHOST.exe"; },
-       false},
-      {"excluded name as part of a longer name", [](FakeWindow& w) { w.image = L"C:\\Apps\\mysearchhost.exe"; },
-       true},
+      {"excluded name, other case", [](FakeWindow& w) { w.image = L"C:\\Windows\\SearchHost.EXE"; }, false},
+      {"excluded name, forward slashes", [](FakeWindow& w) { w.image = L"C:/Windows/System32/CONHOST.exe"; }, false},
+      {"excluded name inside a longer one", [](FakeWindow& w) { w.image = L"C:\\Apps\\mysearchhost.exe"; }, true},
       {"excluded name as a folder", [](FakeWindow& w) { w.image = L"C:\\dwm.exe\\viewer.exe"; }, true},
-      {"no title, no border",
-       [](FakeWindow& w) {
-         w.title.clear();
-         w.style = WS_POPUP;
-       },
-       false},
-      {"no title, thin border",
-       [](FakeWindow& w) {
-         w.title.clear();
-         w.style = WS_POPUP | WS_BORDER;
-       },
-       true},
-      {"no title, dialog frame",
-       [](FakeWindow& w) {
-         w.title.clear();
-         w.style = WS_POPUP | WS_DLGFRAME;
-       },
-       true},
+      {"no title, no border", [](FakeWindow& w) { w.title.clear(), w.style = WS_POPUP; }, false},
+      {"no title, thin border", [](FakeWindow& w) { w.title.clear(), w.style = WS_POPUP | WS_BORDER; }, true},
+      {"no title, dialog frame", [](FakeWindow& w) { w.title.clear(), w.style = WS_POPUP | WS_DLGFRAME; }, true},
       {"titled borderless", [](FakeWindow& w) { w.style = WS_POPUP; }, true},
   };
   for (const auto& c : cases) {
     FakeDesktop desk;
-    FakeWindow w;
-    c.change(w);
-    desk.windows.push_back(w);
+    desk.windows.push_back(W(1));
+    c.change(desk.windows[0]);
     EXPECT_EQ(desk.Collect({H(99)}).size(), c.counts ? 1u : 0u) << c.name;
   }
-}
-
-TEST(WindowFilter, EveryExcludedProcessName) {
-  const wchar_t* names[] = {L"textinputhost.exe", L"searchapp.exe", L"startmenuexperiencehost.exe",
-                            L"shellexperiencehost.exe", L"lockapp.exe", L"systemsettingsbroker.exe",
-                            L"runtimebroker.exe", L"widgets.exe", L"widgetservice.exe", L"gamebar.exe",
-                            L"nvidiaoverlay.exe", L"nvdisplay.container.exe", L"openconsole.exe", L"dllhost.exe",
-                            L"sihost.exe", L"ctfmon.exe", L"smartscreen.exe", L"securityhealthsystray.exe",
-                            L"useroobebroker.exe", L"screenclippinghost.exe", L"shellhost.exe",
-                            L"crossdeviceresume.exe", L"phoneexperiencehost.exe", L"backgroundtaskhost.exe"};
-  for (const wchar_t* n : names) EXPECT_TRUE(IsExcludedProcessName(n)) << testing::PrintToString(std::wstring(n));
+  for (const wchar_t* n : {L"textinputhost.exe", L"runtimebroker.exe", L"nvdisplay.container.exe",
+                           L"backgroundtaskhost.exe"}) {
+    EXPECT_TRUE(IsExcludedProcessName(n)) << testing::PrintToString(std::wstring(n));
+  }
   EXPECT_FALSE(IsExcludedProcessName(L"explorer.exe"));
-  EXPECT_FALSE(IsExcludedProcessName(L"SearchHost.exe"));  // callers pass normalised names
 }
 
-TEST(WindowGrouping, ByExecutablePathWithoutAnAppId) {
+TEST(WindowGrouping, ByAppIdThenExecutablePathThenFrameHostTitle) {
   FakeDesktop desk;
-  FakeWindow a;
-  a.hwnd = H(1);
-  FakeWindow b = a;
-  b.hwnd = H(2);
-  b.image = L"C:\\Apps\\Viewer.exe";
-  FakeWindow c = a;
-  c.hwnd = H(3);
-  c.image = L"c:/apps/EDITOR.exe";  // the same file, spelled differently
-  desk.windows = {a, b, c};
-
+  const std::wstring host = L"C:\\Windows\\System32\\ApplicationFrameHost.exe";
+  desk.windows = {W(1), W(2, L"C:\\Apps\\Viewer.exe"), W(3, L"c:/apps/EDITOR.exe"),
+                  W(4, L"C:\\Apps\\Launcher.exe", L"Maker.Suite"), W(5, L"C:\\Apps\\Worker.exe", L"maker.suite"),
+                  W(6, host, L"", L"Calculator"), W(7, host, L"", L"Photos"), W(8, host, L"", L"CALCULATOR"),
+                  W(9, host, L"Maker.Mail", L"Calculator")};
   const auto apps = desk.Collect();
-  ASSERT_EQ(apps.size(), 2u);
+  ASSERT_EQ(apps.size(), 6u);
   EXPECT_EQ(apps[0].key, L"c:\\apps\\editor.exe");
   EXPECT_EQ(apps[0].exePath, L"C:\\Apps\\Editor.exe");
   EXPECT_EQ(apps[0].label, L"Editor");
   EXPECT_EQ(apps[0].windows, (std::vector<HWND>{H(1), H(3)}));
   EXPECT_EQ(apps[1].label, L"Viewer");
-  EXPECT_EQ(apps[1].windows, (std::vector<HWND>{H(2)}));
-}
-
-TEST(WindowGrouping, ByAppIdBeforePath) {
-  FakeDesktop desk;
-  FakeWindow a;
-  a.hwnd = H(1);
-  a.image = L"C:\\Apps\\Launcher.exe";
-  a.appId = L"Maker.Suite";
-  FakeWindow b;
-  b.hwnd = H(2);
-  b.image = L"C:\\Apps\\Worker.exe";
-  b.appId = L"maker.suite";
-  FakeWindow c;
-  c.hwnd = H(3);
-  c.image = L"C:\\Apps\\Launcher.exe";
-  c.appId = L"Maker.Other";
-  desk.windows = {a, b, c};
-
-  const auto apps = desk.Collect();
-  ASSERT_EQ(apps.size(), 2u);
-  EXPECT_EQ(apps[0].key, L"maker.suite");
-  EXPECT_EQ(apps[0].exePath, L"C:\\Apps\\Launcher.exe");
-  EXPECT_EQ(apps[0].windows, (std::vector<HWND>{H(1), H(2)}));
-  EXPECT_EQ(apps[1].key, L"maker.other");
-}
-
-TEST(WindowGrouping, FrameHostWindowsByTitle) {
-  FakeDesktop desk;
-  FakeWindow a;
-  a.hwnd = H(1);
-  a.image = L"C:\\Windows\\System32\\ApplicationFrameHost.exe";
-  a.title = L"Calculator";
-  FakeWindow b = a;
-  b.hwnd = H(2);
-  b.title = L"Photos";
-  FakeWindow c = a;
-  c.hwnd = H(3);
-  c.title = L"CALCULATOR";
-  FakeWindow d = a;
-  d.hwnd = H(4);
-  d.appId = L"Maker.Mail";
-  desk.windows = {a, b, c, d};
-
-  const auto apps = desk.Collect();
-  ASSERT_EQ(apps.size(), 3u);
-  EXPECT_EQ(apps[0].key, L"uwp::calculator");
-  EXPECT_EQ(apps[0].label, L"Calculator");
-  EXPECT_EQ(apps[0].windows, (std::vector<HWND>{H(1), H(3)}));
-  EXPECT_EQ(apps[1].key, L"uwp::photos");
-  EXPECT_EQ(apps[1].label, L"Photos");
-  // A frame window that has its own app id is grouped by it; the label comes
-  // from the title because the host's own name means nothing to the user.
-  EXPECT_EQ(apps[2].key, L"maker.mail");
-  EXPECT_EQ(apps[2].label, L"Calculator");
+  EXPECT_EQ(apps[2].key, L"maker.suite");
+  EXPECT_EQ(apps[2].exePath, L"C:\\Apps\\Launcher.exe");
+  EXPECT_EQ(apps[2].windows, (std::vector<HWND>{H(4), H(5)}));
+  EXPECT_EQ(apps[3].key, L"uwp::calculator");
+  EXPECT_EQ(apps[3].label, L"Calculator");
+  EXPECT_EQ(apps[3].windows, (std::vector<HWND>{H(6), H(8)}));
+  EXPECT_EQ(apps[4].key, L"uwp::photos");
+  // A frame window with its own app id groups by it, labelled by its title.
+  EXPECT_EQ(apps[5].key, L"maker.mail");
+  EXPECT_EQ(apps[5].label, L"Calculator");
 }
 
 TEST(WindowGrouping, ForegroundAndMinimisedState) {
   FakeDesktop desk;
-  FakeWindow a;
-  a.hwnd = H(1);
-  FakeWindow b = a;
-  b.hwnd = H(2);
-  FakeWindow c = a;
-  c.hwnd = H(3);
-  c.image = L"C:\\Apps\\Viewer.exe";
-  desk.windows = {a, b, c};
-
+  FakeWindow tool = W(4);
+  tool.exStyle = WS_EX_TOOLWINDOW;
+  desk.windows = {W(1), W(2), W(3, L"C:\\Apps\\Viewer.exe"), tool};
   desk.foreground = H(2);
   auto apps = desk.Collect();
   ASSERT_EQ(apps.size(), 2u);
@@ -259,31 +172,17 @@ TEST(WindowGrouping, ForegroundAndMinimisedState) {
   EXPECT_FALSE(apps[0].allMinimized);
   EXPECT_FALSE(apps[1].isForeground);
 
-  // One of two minimised: not all.
+  // One of two minimised is not all of them.
   desk.windows[0].iconic = true;
-  apps = desk.Collect();
-  EXPECT_FALSE(apps[0].allMinimized);
-  EXPECT_TRUE(apps[0].isForeground);
-
+  EXPECT_FALSE(desk.Collect()[0].allMinimized);
   // All minimised: never in front, even when the system still says so.
   desk.windows[1].iconic = true;
   apps = desk.Collect();
   EXPECT_TRUE(apps[0].allMinimized);
   EXPECT_FALSE(apps[0].isForeground);
   EXPECT_FALSE(apps[1].allMinimized);
-}
 
-TEST(WindowGrouping, SkippedWindowsDoNotStartGroups) {
-  FakeDesktop desk;
-  FakeWindow tool;
-  tool.hwnd = H(1);
-  tool.exStyle = WS_EX_TOOLWINDOW;
-  FakeWindow main;
-  main.hwnd = H(2);
-  desk.windows = {tool, main};
-  desk.foreground = H(1);
-  const auto apps = desk.Collect();
-  ASSERT_EQ(apps.size(), 1u);
-  EXPECT_EQ(apps[0].windows, (std::vector<HWND>{H(2)}));
-  EXPECT_FALSE(apps[0].isForeground);
+  // A skipped window in front makes no group the foreground one.
+  desk.foreground = H(4);
+  for (const RunningApp& app : desk.Collect()) EXPECT_FALSE(app.isForeground);
 }
