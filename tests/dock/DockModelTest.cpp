@@ -14,14 +14,7 @@ PinnedApp Pin(std::wstring name, std::wstring path, std::wstring appId = L"", st
 
 RunningApp Running(std::wstring key, std::wstring exePath, std::vector<HWND> windows, bool foreground = false,
                    bool minimized = false) {
-  RunningApp app;
-  app.key = std::move(key);
-  app.exePath = std::move(exePath);
-  app.label = L"label";
-  app.windows = std::move(windows);
-  app.isForeground = foreground;
-  app.allMinimized = minimized;
-  return app;
+  return RunningApp{std::move(key), std::move(exePath), L"label", std::move(windows), foreground, minimized};
 }
 
 DockModel Loaded(std::vector<PinnedApp> pinned) {
@@ -32,17 +25,14 @@ DockModel Loaded(std::vector<PinnedApp> pinned) {
   return model;
 }
 
-std::vector<DockItemKind> Kinds(const DockModel& m) {
-  std::vector<DockItemKind> kinds;
-  for (const auto& i : m.items) kinds.push_back(i.kind);
-  return kinds;
+template <typename F>
+auto Each(const DockModel& m, F field) {
+  std::vector<std::decay_t<decltype(m.items[0].*field)>> values;
+  for (const auto& i : m.items) values.push_back(i.*field);
+  return values;
 }
-
-std::vector<std::wstring> Labels(const DockModel& m) {
-  std::vector<std::wstring> labels;
-  for (const auto& i : m.items) labels.push_back(i.label);
-  return labels;
-}
+std::vector<DockItemKind> Kinds(const DockModel& m) { return Each(m, &DockItem::kind); }
+std::vector<std::wstring> Labels(const DockModel& m) { return Each(m, &DockItem::label); }
 
 const std::wstring kLaunchpadLabel = L"\u5168\u90E8\u5E94\u7528";
 const std::wstring kRecycleBinLabel = L"\u56DE\u6536\u7AD9";
