@@ -39,8 +39,8 @@ int RunLogonTaskMode(bool install) {
         wchar_t path[MAX_PATH] = {};
         DWORD len = GetModuleFileNameW(nullptr, path, MAX_PATH);
         if (len > 0 && len < MAX_PATH) {
-            std::wstring definition = StartupTask::BuildDefinition(path);
-            ok = !definition.empty() && StartupTask::Register(definition);
+            auto definition = StartupTask::BuildDefinition(path);
+            ok = definition && StartupTask::Register(definition.Get());
         }
     } else {
         ok = StartupTask::Uninstall();

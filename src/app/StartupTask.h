@@ -1,13 +1,32 @@
 #pragma once
-// Start at logon through a scheduled task named "Vantreel".
+// Start at logon: a Task Scheduler task "Vantreel" in the root folder that
+// runs the executable when the user's logon session exists, with the per-user
+// Run value as the fallback. Every function runs in the caller's COM apartment
+// and never throws.
+
+#include <taskschd.h>
+#include <wrl/client.h>
 
 #include <string>
 
 namespace StartupTask {
 
-// The task definition for this executable; empty when it cannot be built.
-std::wstring BuildDefinition(const std::wstring& exePath);
-bool Register(const std::wstring& definition);
+// A new definition for this executable; null on failure.
+Microsoft::WRL::ComPtr<ITaskDefinition> BuildDefinition(const std::wstring& exePath);
+bool Register(ITaskDefinition* definition);
+Microsoft::WRL::ComPtr<IRegisteredTask> OpenTask(ITaskService* service);
+bool IsInstalled();
+// True also when there was no task.
 bool Uninstall();
+// The path of the task's executable action; empty when there is none.
+std::wstring GetActionPath();
 
 }  // namespace StartupTask
+
+std::wstring GetCurrentUserName();
+void RemoveRunKeyEntry();
+bool IsAutoStartEnabled();
+bool SetAutoStart(bool on);
+// One-time repair after start-up: a Run value becomes a task, a task that
+// points elsewhere (the program moved) is pointed here.
+void MigrateAutoStart();

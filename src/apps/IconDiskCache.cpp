@@ -74,10 +74,18 @@ bool IsDrivePath(std::wstring_view text) {
 std::wstring MakeVersionedIconKey(const std::wstring& key, const std::wstring& sourcePath) {
     if (!IsDrivePath(sourcePath)) return key;
     // File times come from Win32: the runtime's filesystem clock is not FILETIME.
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExW(sourcePath.c_str(), GetFileExInfoStandard, &data)) return key;
-    const uint64_t size = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-    return key + L"|" + ToDecimal(FileTimeValue(data.ftLastWriteTime)) + L"|" + ToDecimal(size);
+    // Opening the file follows links to their target; a folder has no size and
+    // keeps the bare key, so its icon does not go stale whenever its contents change.
+    HANDLE file = CreateFileW(sourcePath.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return key;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool ok = GetFileInformationByHandle(file, &info) != FALSE;
+    CloseHandle(file);
+    if (!ok || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return key;
+    const uint64_t size = static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    return key + L"|" + ToDecimal(FileTimeValue(info.ftLastWriteTime)) + L"|" + ToDecimal(size);
 }
 
 std::wstring IconCacheFilePathIn(const std::wstring& cacheFolder, const std::wstring& key,

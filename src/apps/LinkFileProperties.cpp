@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "apps/LinkFileProperties.h"
 
 #include <windows.h>
@@ -132,10 +133,17 @@ std::wstring AppUserModelIdFromLinkFile(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
+    // Shortcuts are a few kilobytes; read no more than the file holds (at most 1 MiB).
     constexpr DWORD kMaxBytes = 1 << 20;
-    std::string bytes(kMaxBytes, '\0');
+    LARGE_INTEGER fileSize = {};
+    if (!GetFileSizeEx(file, &fileSize) || fileSize.QuadPart <= 0) {
+        CloseHandle(file);
+        return {};
+    }
+    const DWORD wanted = static_cast<DWORD>(std::min<LONGLONG>(fileSize.QuadPart, kMaxBytes));
+    std::string bytes(wanted, '\0');
     DWORD read = 0;
-    const BOOL ok = ReadFile(file, bytes.data(), kMaxBytes, &read, nullptr);
+    const BOOL ok = ReadFile(file, bytes.data(), wanted, &read, nullptr);
     CloseHandle(file);
     if (!ok) return {};
     return AppUserModelIdFromLinkBytes(

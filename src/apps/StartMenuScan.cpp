@@ -63,10 +63,9 @@ void CollectGroupMembers(const fs::path& folder, StartMenuGroup& group) {
         app.launchId = linkPath;
         app.targetPath = target;
         app.nameKey = nameKey;
-        // Keywords are tested against the name, the target and the application
-        // id, not the shortcut's own path: that path runs through the user's
-        // profile and the Start-menu folder names, which say nothing about the app.
-        Classify(app, target, info ? info->appUserModelId : targetKey);
+        // The classifiers blank the user's profile folder out of the paths, so a
+        // user's own name never turns into a keyword.
+        Classify(app, target, linkPath);
         group.apps.push_back(std::move(app));
     });
 }

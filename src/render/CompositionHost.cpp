@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/Log.h"
+#include "render/GradientPixels.h"
+#include "render/SurfacePixels.h"
 
 namespace {
 
@@ -29,29 +31,21 @@ struct WindowCompositionAttributeData {
 
 using SetWindowCompositionAttributeFn = BOOL(WINAPI*)(HWND, WindowCompositionAttributeData*);
 
-struct GradientStop {
+struct Stop {
     float position;
     D2D1_COLOR_F color;
 };
 
 D2D1_COLOR_F White(float alpha) { return {1.0f, 1.0f, 1.0f, alpha}; }
 
-// A vertical gradient from (0, 0) to (0, length) over a 16-pixel-wide strip.
-void FillVerticalGradient(ID2D1DeviceContext* context, float length, const std::vector<GradientStop>& stops) {
-    std::vector<D2D1_GRADIENT_STOP> d2dStops;
-    for (const auto& stop : stops) d2dStops.push_back({stop.position, stop.color});
-    Microsoft::WRL::ComPtr<ID2D1GradientStopCollection> collection;
-    if (FAILED(context->CreateGradientStopCollection(d2dStops.data(), static_cast<UINT32>(d2dStops.size()),
-                                                     D2D1_GAMMA_2_2, D2D1_EXTEND_MODE_CLAMP, &collection))) {
-        return;
+// A vertical gradient from (0, 0) to (0, length) over a 16-pixel-wide strip,
+// built as pixels so that its translucent parts stay premultiplied.
+void FillVerticalGradient(ID2D1DeviceContext* context, float length, const std::vector<Stop>& stops) {
+    std::vector<GradientStop> pixelStops;
+    for (const auto& stop : stops) {
+        pixelStops.push_back({stop.position, stop.color.r, stop.color.g, stop.color.b, stop.color.a});
     }
-    Microsoft::WRL::ComPtr<ID2D1LinearGradientBrush> brush;
-    if (FAILED(context->CreateLinearGradientBrush(
-            D2D1::LinearGradientBrushProperties(D2D1::Point2F(0, 0), D2D1::Point2F(0, length)), collection.Get(),
-            &brush))) {
-        return;
-    }
-    context->FillRectangle(D2D1::RectF(0, 0, 16, length), brush.Get());
+    DrawPixels(context, VerticalGradientImage(16, static_cast<int>(length), length, pixelStops));
 }
 
 }  // namespace

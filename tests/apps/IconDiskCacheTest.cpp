@@ -84,6 +84,9 @@ TEST(IconDiskCacheNames, VersionFollowsTheSourceFile) {
     EXPECT_EQ(IconLoader::MakeVersionedKey(L"k", missing), L"k");
     EXPECT_EQ(IconCacheFilePathIn(dir.Path(), L"k", missing),
               IconCacheFilePathIn(dir.Path(), L"k", L""));
+
+    // A folder's time moves with its contents; its icon keeps one file.
+    EXPECT_EQ(IconLoader::MakeVersionedKey(L"k", dir.Path()), L"k");
 }
 
 TEST(IconDiskCacheFiles, WritesExactBytesAndReadsThemBack) {

@@ -144,3 +144,19 @@ TEST_F(StartMenuTest, FallbackWalksEverythingButDropsUninstallersAndDuplicates) 
     EXPECT_TRUE(nameKeys.count(L"uninstall suite") == 0);
     EXPECT_TRUE(exeTargets.count(NormalizePathKey(targets + L"\\own.exe")) == 1);
 }
+
+TEST_F(StartMenuTest, FolderMembersAreClassifiedByTheirShortcutPath) {
+    // Neither the name nor the target says "steam"; the Start-menu folder does.
+    Link(common, L"Steam\\Launcher.lnk", Target(L"launcher.exe"));
+    Link(common, L"Contoso\\Launcher Two.lnk", Target(L"launcher2.exe"));
+    const std::vector<StartMenuGroup> groups = Walk();
+    ASSERT_EQ(groups.size(), 2u);
+    for (const auto& group : groups) {
+        ASSERT_EQ(group.apps.size(), 1u);
+        if (group.folderName == L"Steam") {
+            EXPECT_EQ(group.apps[0].category, AppCategory::Games);
+        } else {
+            EXPECT_EQ(group.apps[0].category, AppCategory::Other);
+        }
+    }
+}

@@ -6,6 +6,9 @@
 
 #include <string>
 
+#include <objbase.h>
+
+#include "app/StartupTask.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -97,4 +100,26 @@ TEST(ProgramResources, ManifestAndIconAreEmbedded) {
     HRSRC icon = FindResourceW(image, MAKEINTRESOURCEW(101), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
     EXPECT_NE(icon, nullptr);
     FreeLibrary(image);
+}
+
+TEST_F(ProgramCopy, LogonTaskModeReportsItsResult) {
+    ProcessResult result = Run(L"--uninstall-startup --debug-log");
+    EXPECT_EQ(result.exitCode, 0u) << "removing a missing task succeeds";
+    EXPECT_NE(DebugLog().find("] startup task remove: ok (com=0x00000000)\r\n"), std::string::npos) << DebugLog();
+
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    bool logonTasks = StartupTask::BuildDefinition(exe_) != nullptr;
+    CoUninitialize();
+    result = Run(L"--install-startup --uninstall-startup --debug-log");
+    if (logonTasks) {
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_NE(DebugLog().find("] startup task install: ok (com=0x00000000)\r\n"), std::string::npos)
+            << "install wins";
+        EXPECT_EQ(Run(L"--uninstall-startup").exitCode, 0u);
+    } else {
+        // A scheduler that cannot make logon triggers (Wine's) fails the install.
+        EXPECT_EQ(result.exitCode, 2u);
+        EXPECT_NE(DebugLog().find("] startup task install: failed (com=0x00000000)\r\n"), std::string::npos)
+            << "install wins";
+    }
 }

@@ -186,3 +186,44 @@ TEST_F(CompTree, MaskAndNineGridBrushes) {
     EXPECT_NEAR(p.a, 128, 1);
     EXPECT_NEAR(p.r, 128, 1);
 }
+
+namespace {
+
+// What the display shows at a screen point, read back through GDI.
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    COLORREF color = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return color;
+}
+
+}  // namespace
+
+TEST(CompScreen, TheDisplayShowsThePresentedPixels) {
+    CompTestWindow window(400, 420, 60, 40, /*show=*/true);
+    Compositor compositor = MakeTestCompositor();
+    auto target = compositor.CreateDesktopWindowTarget(window.hwnd, true);
+    auto sprite = compositor.CreateSpriteVisual();
+    sprite.Brush(compositor.CreateColorBrush({255, 20, 200, 90}));
+    sprite.RelativeSizeAdjustment({1, 1});
+    target.Root(sprite);
+    compositor.Commit();
+
+    raster::Image presented = target.PresentedPixels();
+    EXPECT_EQ(PixelAt(presented, 30, 20), (Px{90, 200, 20, 255}));
+    RECT rect;
+    GetWindowRect(window.hwnd, &rect);
+    EXPECT_EQ(rect.left, 400);
+    EXPECT_EQ(rect.top, 420);
+    EXPECT_EQ(rect.right - rect.left, 60);
+
+    COLORREF shown = CLR_INVALID;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        shown = ScreenPixel(430, 440);
+        if (shown == RGB(20, 200, 90)) break;
+        Sleep(20);
+    }
+    EXPECT_EQ(shown, RGB(20, 200, 90));
+}

@@ -2,22 +2,14 @@
 
 namespace comp {
 
-void CompositionColorBrush::Color(comp::Color value) {
-    if (Get().color == value) return;
-    Get().color = value;
-    Get().Touch();
-}
+void CompositionColorBrush::Color(comp::Color value) { detail::SetAndTouch(Get(), Get().color, value); }
 
 void CompositionSurfaceBrush::Surface(const CompositionDrawingSurface& surface) {
     Get().surface = surface.Node();
     Get().Touch();
 }
 
-void CompositionSurfaceBrush::Stretch(CompositionStretch value) {
-    if (Get().stretch == value) return;
-    Get().stretch = value;
-    Get().Touch();
-}
+void CompositionSurfaceBrush::Stretch(CompositionStretch value) { detail::SetAndTouch(Get(), Get().stretch, value); }
 
 void CompositionNineGridBrush::Source(const CompositionBrush& source) {
     Get().source = source.Node();

@@ -80,6 +80,9 @@ bool TargetNode::CommitFrame() {
     if (!EnsureBuffer(*this, w, h)) return false;
     forceFull = false;
 
+    LARGE_INTEGER frequency, started, composed, presentedAt;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&started);
     ComposeContext context;
     context.buffer = {bits, w, h, w};
     context.damage = damage;
@@ -91,6 +94,7 @@ bool TargetNode::CommitFrame() {
         raster::ClearRect(context.buffer, damage, 0);
     }
 
+    QueryPerformanceCounter(&composed);
     SIZE windowSize = {w, h};
     POINT source = {0, 0};
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
@@ -107,6 +111,9 @@ bool TargetNode::CommitFrame() {
         info.prcDirty = nullptr;
         UpdateLayeredWindowIndirect(hwnd, &info);
     }
+    QueryPerformanceCounter(&presentedAt);
+    lastComposeMs = 1000.0 * static_cast<double>(composed.QuadPart - started.QuadPart) / frequency.QuadPart;
+    lastPresentMs = 1000.0 * static_cast<double>(presentedAt.QuadPart - composed.QuadPart) / frequency.QuadPart;
     lastDamage = damage;
     ++presentCount;
     return true;

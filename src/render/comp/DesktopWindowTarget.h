@@ -36,6 +36,8 @@ struct TargetNode : Node {
     int height = 0;
     int presentCount = 0;
     raster::Rect lastDamage;
+    double lastComposeMs = 0;  // time spent composing and presenting the last frame
+    double lastPresentMs = 0;
 };
 
 }  // namespace detail
@@ -53,6 +55,8 @@ public:
     // last present redrew, and the pixels it was presented with.
     int PresentCount() const { return Get().presentCount; }
     RECT LastDamage() const;
+    double LastComposeMs() const { return Get().lastComposeMs; }
+    double LastPresentMs() const { return Get().lastPresentMs; }
     raster::Image PresentedPixels() const;
 };
 

@@ -31,6 +31,14 @@ struct Node {
     uint64_t version;
 };
 
+// Stores a property and marks the object changed, unless the value is the same.
+template <class T>
+void SetAndTouch(Node& node, T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    node.Touch();
+}
+
 struct GraphicsDeviceNode;
 
 struct SurfaceNode : Node {

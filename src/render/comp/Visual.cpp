@@ -6,13 +6,6 @@ namespace comp {
 
 namespace {
 
-template <class T>
-void Set(detail::VisualNode& node, T& field, const T& value) {
-    if (field == value) return;
-    field = value;
-    node.Touch();
-}
-
 void Adopt(detail::VisualNode& parent, const Visual& child) {
     auto node = child.Node();
     if (!node) ThrowHResult(E_POINTER);
@@ -25,11 +18,11 @@ void Adopt(detail::VisualNode& parent, const Visual& child) {
 
 }  // namespace
 
-void Visual::Offset(Vector3 value) { Set(Get(), Get().offset, value); }
-void Visual::Size(Vector2 value) { Set(Get(), Get().size, value); }
-void Visual::RelativeSizeAdjustment(Vector2 value) { Set(Get(), Get().relativeSize, value); }
-void Visual::Opacity(float value) { Set(Get(), Get().opacity, value); }
-void Visual::IsVisible(bool value) { Set(Get(), Get().visible, value); }
+void Visual::Offset(Vector3 value) { detail::SetAndTouch(Get(), Get().offset, value); }
+void Visual::Size(Vector2 value) { detail::SetAndTouch(Get(), Get().size, value); }
+void Visual::RelativeSizeAdjustment(Vector2 value) { detail::SetAndTouch(Get(), Get().relativeSize, value); }
+void Visual::Opacity(float value) { detail::SetAndTouch(Get(), Get().opacity, value); }
+void Visual::IsVisible(bool value) { detail::SetAndTouch(Get(), Get().visible, value); }
 
 void Visual::Clip(const CompositionClip& clip) {
     if (Get().clip == clip.Node()) return;
