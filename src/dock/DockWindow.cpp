@@ -192,18 +192,15 @@ bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
         config.clearedNotifWatermark = watermark;
         SaveToFile();
     };
-    // The shared context menu joins the wiring once it exists; until then the
-    // bar gets everything else.
-    topBar.instance = instance;
-    topBar.graphics = &graphics;
-    topBar.composition = &composition;
-    topBar.callbacks = std::move(barCallbacks);
+    menu.Initialize(instance, graphics, composition);
+    topBar.Initialize(instance, graphics, composition, menu, barCallbacks);
     StartupLog::Mark(L"top bar init deferred");
 
     allApps.instance = instance;
     allApps.graphics = &graphics;
     allApps.composition = &composition;
     allApps.iconLoader = &iconLoader;
+    allApps.menu = &menu;
     AllAppsWindow::Callbacks appsCallbacks;
     appsCallbacks.onPinToDock = [this](const InstalledApp& app) { PinInstalledApp(app); };
     appsCallbacks.onHideApp = [this](const InstalledApp& app) {

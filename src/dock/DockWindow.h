@@ -19,7 +19,6 @@
 #include "apps/IconLoader.h"
 #include "config/DockConfig.h"
 #include "dock/DockConfigChanges.h"
-#include "dock/DockGlassStandIn.h"
 #include "dock/DockItemVisual.h"
 #include "dock/DockLayout.h"
 #include "dock/DockModel.h"
@@ -28,13 +27,11 @@
 #include "dock/TaskbarHider.h"
 #include "dock/WindowTracker.h"
 #include "render/CompositionHost.h"
+#include "render/GlassLayer.h"
+#include "render/MacMenuWindow.h"
 #include "render/GraphicsDevice.h"
 #include "render/Spring.h"
 #include "topbar/TopBarWindow.h"
-
-// The dock's glass. The plain tinted panel stands in until the blurred glass
-// layer is wired in here.
-using DockGlass = DockGlassStandIn;
 
 constexpr UINT WM_DOCK_SCAN_WINDOWS = 0x803F;
 constexpr UINT WM_DOCK_CREATE_TOP_BAR = 0x8040;
@@ -137,12 +134,13 @@ private:
     DockLayoutResult layout;
     GraphicsDevice graphics;
     CompositionHost composition;
-    DockGlass glass;
+    GlassLayer glass;
     CompositionIconHost iconHost{composition};
     IconGraphics iconGraphics;
     IconLoader iconLoader;
     WindowTracker windowTracker;
     TaskbarHider taskbarHider;
+    MacMenuWindow menu;
     TopBarWindow topBar;
     AllAppsWindow allApps;
     comp::ContainerVisual itemsRoot{nullptr};

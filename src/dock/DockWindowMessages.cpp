@@ -9,6 +9,7 @@
 
 #include "app/Log.h"
 #include "app/StartupLog.h"
+#include "app/StartupTask.h"
 #include "dock/ForegroundWindow.h"
 #include "dock/RunningApps.h"
 #include "dock/SystemTaskbar.h"
@@ -190,9 +191,12 @@ void DockWindow::HandleTimer(UINT_PTR id) {
             }
             break;
         case kWatchdogTimer:
-        case kAutoStartTimer:
-            // The watchdog and the auto-start migration join here once they exist.
+            // The watchdog process joins here once the taskbar hider has one.
             KillTimer(inputWindow, id);
+            break;
+        case kAutoStartTimer:
+            KillTimer(inputWindow, id);
+            MigrateAutoStart();
             break;
         case kPriorityTimer:
             KillTimer(inputWindow, id);

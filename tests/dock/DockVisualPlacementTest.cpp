@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "dock/DockGlassStandIn.h"
 #include "dock/DockVisualPlacement.h"
 
 namespace {
@@ -172,23 +171,4 @@ TEST(DockVisualPlacement, IndicatorSizeFollowsTheActiveFlagFirst) {
     EXPECT_EQ(IndicatorSizeDip(item), (comp::Vector2{13.5f, 6.2f}));
     item.active = true;
     EXPECT_EQ(IndicatorSizeDip(item), (comp::Vector2{16.5f, 6.2f}));
-}
-
-TEST(DockGlassStandIn, FollowsItsBoundsAndTheme) {
-    comp::Compositor compositor;
-    CompositionHost host;
-    host.compositor = compositor;
-    DockGlassStandIn glass;
-    glass.Initialize(host, 4.5f, GlassStyle::Dock);
-    glass.UpdateTint(kGlassThemeLight, 0.8f, 1.0f);
-    EXPECT_FALSE(glass.dark);
-    EXPECT_EQ(glass.tintBrush.Color(), (comp::Color{204, 246, 248, 252}));
-    glass.UpdateTint(kGlassThemeDark, 0.1f, 1.0f);
-    EXPECT_TRUE(glass.dark);
-    EXPECT_EQ(glass.tintBrush.Color().A, 140) << "without a backdrop the panel never goes fainter";
-
-    glass.SetBounds(100.0f, 50.0f, 400.0f, 64.0f, 40.0f);
-    EXPECT_EQ(glass.root.Offset(), (comp::Vector3{100.0f, 50.0f, 0.0f}));
-    EXPECT_EQ(glass.root.Size(), (comp::Vector2{400.0f, 64.0f}));
-    EXPECT_NEAR(glass.cornerRadius, 0.48f * 64.0f, 1e-4f) << "the radius never exceeds about half the height";
 }
