@@ -100,7 +100,7 @@ bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
     // milestone keeps the start-up log's order.
     StartupLog::Mark(L"prefetch queued");
 
-    configPath = GetConfigPath();
+    configPath = configPathSource ? configPathSource() : GetConfigPath();
     config = LoadConfig(configPath);
     // --keep-taskbar is for this run only; it reaches the file with the next
     // save that the user makes.

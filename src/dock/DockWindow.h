@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "apps/CompositionIconHost.h"
 #include "apps/IconLoader.h"
 #include "config/DockConfig.h"
+#include "config/Paths.h"
 #include "dock/DockConfigChanges.h"
 #include "dock/DockItemVisual.h"
 #include "dock/DockLayout.h"
@@ -82,6 +84,11 @@ public:
     const std::vector<DockItemVisual>& ItemVisuals() const { return itemVisuals; }
     const RECT& InputRect() const { return inputRect; }
     CompositionHost& Composition() { return composition; }
+    const TopBarWindow& TopBar() const { return topBar; }
+    const AllAppsWindow& AllApps() const { return allApps; }
+
+    // Where the configuration file is; tests point it at their own folder.
+    std::function<std::wstring()> configPathSource = GetConfigPath;
 
     static LRESULT CALLBACK VisualWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK InputWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
