@@ -1,22 +1,411 @@
 #include "dock/DockWindow.h"
 
+#include <ole2.h>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <thread>
+
+#include "app/Log.h"
 #include "app/StartupLog.h"
+#include "config/ConfigFile.h"
+#include "config/Paths.h"
+#include "dock/ForegroundWindow.h"
+#include "render/WallpaperLumaCache.h"
+#include "render/WallpaperLuminanceWorker.h"
+#include "system/KeepAwake.h"
 
-DockWindow::~DockWindow() { Shutdown(); }
+namespace {
 
-bool DockWindow::Initialize(HINSTANCE instance, bool /*keepTaskbar*/) {
-    instance_ = instance;
-    StartupLog::Open();
-    // The dock's windows and services are not built yet, so there is nothing to run.
-    return false;
+constexpr wchar_t kVisualClass[] = L"VantreelVisualWindow";
+constexpr wchar_t kInputClass[] = L"VantreelInputWindow";
+constexpr int kAppIconResource = 101;
+constexpr float kAllAppsReserveExtraDip = 22.0f;
+constexpr float kDockBlur = 4.5f;
+// The input window stays all but transparent: it must receive the pointer
+// without covering the dock's pixels where the system gives it a surface.
+constexpr BYTE kInputWindowAlpha = 1;
+
+void RegisterClassOnce(const WNDCLASSEXW& wc) {
+    WNDCLASSEXW existing = {};
+    existing.cbSize = sizeof(existing);
+    if (GetClassInfoExW(wc.hInstance, wc.lpszClassName, &existing)) return;
+    RegisterClassExW(&wc);
 }
 
-bool DockWindow::IsAnimating() { return false; }
+}  // namespace
 
-void DockWindow::Tick(float) {}
+DockWindow::~DockWindow() {
+    Shutdown();
+    labelText.clear();
+    bounces.clear();
+    itemVisuals.clear();
+    separatorSurface = nullptr;
+    pillMinimizedSurface = nullptr;
+    pillActiveSurface = nullptr;
+    pillRunningSurface = nullptr;
+    labelSurface = nullptr;
+    labelSprite = nullptr;
+    labelRoot = nullptr;
+    itemsRoot = nullptr;
+}
+
+bool DockWindow::CreateWindows() {
+    WNDCLASSEXW visualClass = {};
+    visualClass.cbSize = sizeof(visualClass);
+    visualClass.lpfnWndProc = &DockWindow::VisualWndProc;
+    visualClass.hInstance = instance;
+    visualClass.lpszClassName = kVisualClass;
+    RegisterClassOnce(visualClass);
+
+    WNDCLASSEXW inputClass = {};
+    inputClass.cbSize = sizeof(inputClass);
+    inputClass.lpfnWndProc = &DockWindow::InputWndProc;
+    inputClass.hInstance = instance;
+    inputClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    inputClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                                     GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    inputClass.hIconSm =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    inputClass.lpszClassName = kInputClass;
+    RegisterClassOnce(inputClass);
+
+    monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    UpdateMonitorMetrics();
+
+    visualWindow = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYERED |
+                                       WS_EX_NOREDIRECTIONBITMAP | WS_EX_NOACTIVATE,
+                                   kVisualClass, L"VantreelVisual", WS_POPUP, originX, originY,
+                                   static_cast<int>(std::lround(scale * screenWidth)),
+                                   static_cast<int>(std::lround(scale * bandHeight)), nullptr, nullptr, instance,
+                                   this);
+    if (!visualWindow) return false;
+
+    HWND created = CreateWindowExW(
+        WS_EX_NOACTIVATE | WS_EX_NOREDIRECTIONBITMAP | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED,
+        kInputClass, L"Vantreel", WS_POPUP, originX, originY, 200, 64, nullptr, nullptr, instance, this);
+    if (!created) return false;
+    inputWindow = created;
+    SetLayeredWindowAttributes(inputWindow, 0, kInputWindowAlpha, LWA_ALPHA);
+    return true;
+}
+
+bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
+    StartupLog::Open();
+    instance = moduleInstance;
+
+    // Start-up file prefetch runs on its own thread once it exists; the
+    // milestone keeps the start-up log's order.
+    StartupLog::Mark(L"prefetch queued");
+
+    configPath = configPathSource ? configPathSource() : GetConfigPath();
+    config = LoadConfig(configPath);
+    // --keep-taskbar is for this run only; it reaches the file with the next
+    // save that the user makes.
+    if (keepTaskbar) keepTaskbarRun.Begin(config);
+    StartupLog::Mark(L"config loaded");
+
+    model.LoadFromConfig(config);
+
+    if (!CreateWindows()) return false;
+
+    if (!CreateGraphicsFactories(graphics)) return false;
+    if (!graphics.Create()) return false;
+    if (!composition.Initialize(visualWindow, graphics)) return false;
+    StartupLog::Mark(L"d3d/dcomp ready");
+
+    iconGraphics.dwrite = graphics.dwriteFactory.Get();
+    iconGraphics.imaging = graphics.wicFactory.Get();
+    iconLoader.graphics = &iconGraphics;
+    iconLoader.host = &iconHost;
+    iconLoader.StartWorkers();
+    iconLoader.SetNotifyTarget(inputWindow, WM_DOCK_ICONS_READY);
+    float cachedLuma = LoadWallpaperLumaCache();
+    SetWallpaperLuminance(cachedLuma);
+    StartupLog::Mark(L"icon loader + luma cache");
+
+    try {
+        glass.Initialize(composition, kDockBlur, GlassStyle::Dock);
+        glass.UpdateTint(config.theme, config.glassOpacity, scale);
+        const comp::Compositor& compositor = composition.compositor;
+        itemsRoot = compositor.CreateContainerVisual();
+        labelRoot = compositor.CreateContainerVisual();
+        labelSprite = compositor.CreateSpriteVisual();
+        labelRoot.Children().InsertAtTop(labelSprite);
+        labelRoot.Opacity(0.0f);
+        composition.mainRoot.Children().InsertAtTop(glass.root);
+        composition.mainRoot.Children().InsertAtTop(itemsRoot);
+        composition.mainRoot.Children().InsertAtTop(labelRoot);
+    } catch (const comp::HResultError& e) {
+        LogMessage(L"DockWindow::Initialize winrt error: 0x%08X", static_cast<unsigned>(e.code()));
+        return false;
+    } catch (const std::exception& e) {
+        LogMessage(L"DockWindow::Initialize std::exception: %S", e.what());
+        return false;
+    }
+    StartupLog::Mark(L"glass + layers ready");
+
+    CreateSharedSurfaces();
+    StartupLog::Mark(L"shared surfaces ready");
+
+    windowTracker.Start(visualWindow, inputWindow);
+    taskbarHider.instance = instance;
+    taskbarHider.monitor = monitor;
+    taskbarHider.UpdateEdgeGuard();
+    taskbarHider.dockWindow = inputWindow;
+    taskbarHider.UpdateEdgeGuard();
+    StartupLog::Mark(L"taskbar manager ready");
+
+    RebuildVisuals();
+    StartupLog::Mark(L"pinned dock icons ready");
+
+    // The top bar's window comes later, from WM_DOCK_CREATE_TOP_BAR.
+    TopBarWindow::Callbacks barCallbacks;
+    barCallbacks.onToggleAllApps = [this] { ToggleAllApps(); };
+    barCallbacks.onOpenSettings = [this] { OpenSettings(); };
+    barCallbacks.onToggleNativeTaskbar = [this] { ToggleNativeTaskbar(); };
+    barCallbacks.onSetTheme = [this](GlassTheme theme) {
+        DockConfig next = config;
+        next.theme = theme;
+        ApplyConfig(next);
+    };
+    barCallbacks.onQuit = [] {
+        LogMessage(L"exit: top bar menu quit command");
+        PostQuitMessage(0);
+    };
+    barCallbacks.onPopupClosed = [this] { ArmIdleTrimTimer(); };
+    barCallbacks.onTrayCollapsedChanged = [this](bool collapsed) {
+        config.topBarTrayCollapsed = collapsed;
+        SaveToFile();
+    };
+    barCallbacks.onHiddenTrayAppsChanged = [this](const std::vector<std::wstring>& keys) {
+        config.hiddenTrayApps = keys;
+        SaveToFile();
+    };
+    barCallbacks.onDoNotDisturbChanged = [this](bool on) {
+        config.doNotDisturb = on;
+        SaveToFile();
+    };
+    barCallbacks.onNotificationsCleared = [this](uint64_t watermark) {
+        config.clearedNotifWatermark = watermark;
+        SaveToFile();
+    };
+    menu.Initialize(instance, graphics, composition);
+    topBar.Initialize(instance, graphics, composition, menu, barCallbacks);
+    StartupLog::Mark(L"top bar init deferred");
+
+    allApps.instance = instance;
+    allApps.graphics = &graphics;
+    allApps.composition = &composition;
+    allApps.iconLoader = &iconLoader;
+    allApps.menu = &menu;
+    AllAppsWindow::Callbacks appsCallbacks;
+    appsCallbacks.onPinToDock = [this](const InstalledApp& app) { PinInstalledApp(app); };
+    appsCallbacks.onHideApp = [this](const InstalledApp& app) {
+        std::wstring key = NormalizePathKey(app.launchId);
+        auto& hidden = config.hiddenApps;
+        if (key.empty() || std::find(hidden.begin(), hidden.end(), key) != hidden.end()) return;
+        hidden.push_back(key);
+        SaveToFile();
+    };
+    appsCallbacks.onUnhideApp = [this](const InstalledApp& app) { UnhideInstalledApp(app); };
+    appsCallbacks.onUnhideAll = [this] {
+        if (config.hiddenApps.empty()) return;
+        config.hiddenApps.clear();
+        SaveToFile();
+    };
+    appsCallbacks.onRequestFrame = [this] { RequestFrame(); };
+    appsCallbacks.onClosed = [this] {
+        UpdateAutoHide();
+        ArmIdleTrimTimer();
+    };
+    allApps.callbacks = std::move(appsCallbacks);
+    // Files dropped on the dock arrive through the drop target once it exists.
+    StartupLog::Mark(L"all apps + drop target ready");
+
+    shellHookMessage = RegisterWindowMessageW(L"SHELLHOOK");
+    taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+    RegisterHotKey(inputWindow, 1, MOD_CONTROL | MOD_ALT, 'T');
+    RegisterHotKey(inputWindow, 2, MOD_CONTROL | MOD_ALT, VK_OEM_COMMA);
+    RegisterHotKey(inputWindow, 3, MOD_ALT, VK_SPACE);
+    UpdateFullscreenWatch();
+    SetTimer(inputWindow, kDeviceCheckTimer, 2000, nullptr);
+
+    ApplyLayout();
+    StartupLog::Mark(L"layout + cached icons");
+    size_t missing = 0;
+    for (const auto& visual : itemVisuals) missing += visual.missing ? 1 : 0;
+    startupIconsPending = missing != 0;
+    LogMessage(L"Dock startup: %zu icons missing from cache at first frame", missing);
+
+    ShowWindow(visualWindow, SW_SHOWNOACTIVATE);
+    ShowWindow(inputWindow, SW_SHOWNOACTIVATE);
+    StartupLog::Mark(L"first frame shown");
+
+    PostMessageW(inputWindow, WM_DOCK_CREATE_TOP_BAR, 0, 0);
+    PostMessageW(inputWindow, WM_DOCK_SCAN_WINDOWS, 0, 0);
+    if (config.hideTaskbar) SetTimer(inputWindow, kTaskbarHideTimer, 300, nullptr);
+    SetTimer(inputWindow, kAutoStartTimer, 8000, nullptr);
+    SetTimer(inputWindow, kPriorityTimer, 5000, nullptr);
+
+    if (cachedLuma < 0.0f) StartWallpaperLumaProbe();
+
+    allApps.Initialize(monitor, config, scale, AllAppsReserve());
+    ArmIdleTrimTimer();
+    return true;
+}
+
+float DockWindow::AllAppsReserve() const {
+    return static_cast<float>(config.bottomMargin) + config.iconSize + kAllAppsReserveExtraDip;
+}
+
+void DockWindow::StartWallpaperLumaProbe() {
+    if (!inputWindow) return;
+    StartWallpaperLuminanceWorker(inputWindow);
+}
+
+void DockWindow::ArmIdleTrimTimer() {
+    if (!inputWindow || shutDown) return;
+    SetTimer(inputWindow, kIdleTrimTimer, 3000, nullptr);
+}
+
+void DockWindow::RequestFrame() {
+    dirty = true;
+    if (inputWindow) KillTimer(inputWindow, kIdleTrimTimer);
+}
+
+void DockWindow::StartBounce(int64_t itemId) {
+    bounces[static_cast<uint64_t>(itemId)] = LaunchBounce::Launch();
+    RequestFrame();
+}
+
+void DockWindow::ApplyConfig(const DockConfig& newConfig) {
+    DockConfigChanges changes = CompareDockConfigs(config, newConfig);
+    config = newConfig;
+    DockConfig::Clamp(config);
+    if (changes.glass) {
+        glass.UpdateTint(config.theme, config.glassOpacity, scale);
+        labelText.clear();
+    }
+    if (changes.iconStyle) {
+        iconLoader.ClearMemoryCaches();
+        EmptyIconKeys();
+    }
+    if (changes.glass || changes.iconStyle || changes.transparency) allApps.ApplyTheme(config, scale);
+    if (changes.glass || changes.topBar) topBar.Apply(monitor, config, scale);
+    if (changes.taskbar) {
+        keepTaskbarRun.End();
+        if (config.hideTaskbar) {
+            taskbarHider.Hide(false);
+        } else {
+            taskbarHider.Restore();
+        }
+    }
+    fullscreenOverlap = config.hideDockOnFullscreen && IsForegroundMaximized(monitor);
+    if (inputWindow) {
+        if (config.hideDockOnFullscreen) {
+            SetTimer(inputWindow, kFullscreenTimer, 350, nullptr);
+        } else {
+            KillTimer(inputWindow, kFullscreenTimer);
+            revealed = false;
+        }
+    }
+    UpdateAutoHide();
+    config.pinned = model.GetPinnedApps();
+    SaveToFile();
+    RebuildVisuals();
+    RequestFrame();
+}
+
+void DockWindow::PinInstalledApp(const InstalledApp& app) {
+    PinnedApp pin{app.name, app.targetPath, L"", NormalizePathKey(app.targetPath)};
+    if (!model.PinApp(pin, model.PinnedRunEnd())) return;
+    config.pinned = model.GetPinnedApps();
+    SaveToFile();
+    RebuildVisuals();
+    RequestFrame();
+}
+
+void DockWindow::UnhideInstalledApp(const InstalledApp& app) {
+    std::vector<std::wstring> keys = {NormalizePathKey(app.launchId)};
+    if (app.isFolder) keys.push_back(L"folder:" + app.nameKey);
+    auto& hidden = config.hiddenApps;
+    size_t before = hidden.size();
+    for (const auto& key : keys) {
+        if (key.empty()) continue;
+        hidden.erase(std::remove(hidden.begin(), hidden.end(), key), hidden.end());
+    }
+    if (hidden.size() != before) SaveToFile();
+}
+
+bool DockWindow::SaveToFile() { return SaveConfig(configPath, keepTaskbarRun.ForFile(config)); }
+
+void DockWindow::OpenSettings() {
+    // The settings window joins here once it exists.
+    LogMessage(L"DockWindow::OpenSettings: no settings window in this build");
+}
+
+void DockWindow::ToggleAllApps() {
+    allApps.Toggle(monitor, config, scale, AllAppsReserve());
+    UpdateAutoHide();
+    RequestFrame();
+}
+
+void DockWindow::ToggleNativeTaskbar() {
+    if (taskbarHider.IsHiding()) {
+        taskbarHider.Restore();
+        config.hideTaskbar = false;
+    } else {
+        taskbarHider.Hide(false);
+        config.hideTaskbar = true;
+    }
+    keepTaskbarRun.End();
+    SaveToFile();
+}
 
 void DockWindow::Shutdown() {
-    if (shutDown_) return;
-    shutDown_ = true;
+    if (shutDown) return;
+    shutDown = true;
+    ReleaseKeepAwake();
+    allApps.Shutdown();
+    iconLoader.Stop();
+    iconLoader.SaveRecentList();
+    topBar.Shutdown();
+    if (inputWindow) {
+        for (UINT_PTR id = 1; id <= 9; ++id) KillTimer(inputWindow, id);
+        for (int id = 1; id <= 3; ++id) UnregisterHotKey(inputWindow, id);
+    }
+    windowTracker.Stop();
+    taskbarHider.Restore();
     StartupLog::Close();
+    if (inputWindow) {
+        HWND window = inputWindow;
+        inputWindow = nullptr;
+        DestroyWindow(window);
+    }
+    if (visualWindow) {
+        HWND window = visualWindow;
+        visualWindow = nullptr;
+        DestroyWindow(window);
+    }
+}
+
+LRESULT CALLBACK DockWindow::VisualWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK DockWindow::InputWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<DockWindow*>(create->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        if (self) self->inputWindow = hwnd;
+    }
+    auto* self = reinterpret_cast<DockWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && message != WM_NCCREATE && self->inputWindow == hwnd) {
+        return self->HandleInputMessage(message, wParam, lParam);
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }

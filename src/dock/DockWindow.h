@@ -1,11 +1,59 @@
 #pragma once
 // The application object: owns every window and service of the program. The
-// entry point builds exactly one on its stack and drives it from the main loop.
+// entry point builds exactly one, calls Initialize once, drives IsAnimating and
+// Tick from its frame loop and calls Shutdown when the loop ends.
+//
+// The dock is drawn in one window and hit-tested in another: the visual window
+// is a click-through band across the bottom of the dock monitor that carries
+// the composition tree; the input window is a small top-most tool window kept
+// over the glass, which receives every mouse, hotkey, timer and private message.
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "allapps/AllAppsWindow.h"
+#include "apps/CompositionIconHost.h"
+#include "apps/IconLoader.h"
+#include "config/DockConfig.h"
+#include "config/Paths.h"
+#include "dock/DockConfigChanges.h"
+#include "dock/DockItemVisual.h"
+#include "dock/DockLayout.h"
+#include "dock/DockModel.h"
+#include "dock/LaunchBounce.h"
+#include "dock/RunOnlyTaskbarSetting.h"
+#include "dock/TaskbarHider.h"
+#include "dock/WindowTracker.h"
+#include "render/CompositionHost.h"
+#include "render/GlassLayer.h"
+#include "render/MacMenuWindow.h"
+#include "render/GraphicsDevice.h"
+#include "render/Spring.h"
+#include "topbar/TopBarWindow.h"
+
+constexpr UINT WM_DOCK_SCAN_WINDOWS = 0x803F;
+constexpr UINT WM_DOCK_CREATE_TOP_BAR = 0x8040;
+
 class DockWindow {
 public:
+    // Timers of the input window.
+    enum : UINT_PTR {
+        kRefreshTimer = 1,
+        kIdleTrimTimer = 2,
+        kRevealTimer = 3,
+        kFullscreenTimer = 4,
+        kDeviceCheckTimer = 5,
+        kWatchdogTimer = 6,
+        kAutoStartTimer = 7,
+        kPriorityTimer = 8,
+        kTaskbarHideTimer = 9,
+        kTestAllAppsTimer = 10,
+    };
+
     DockWindow() = default;
     ~DockWindow();
     DockWindow(const DockWindow&) = delete;
@@ -18,12 +66,125 @@ public:
     // Runs once; a second call does nothing.
     void Shutdown();
 
-    HWND InputWindow() const { return inputWindow_; }
-    bool IsShutDown() const { return shutDown_; }
+    void ApplyConfig(const DockConfig& newConfig);
+    void OpenSettings();
+    void ToggleAllApps();
+    void ToggleNativeTaskbar();
+    void StartWallpaperLumaProbe();
+    void ArmIdleTrimTimer();
+
+    // Starts the launch hop of an item.
+    void StartBounce(int64_t itemId);
+
+    HWND InputWindow() const { return inputWindow; }
+    HWND VisualWindow() const { return visualWindow; }
+    bool IsShutDown() const { return shutDown; }
+    const DockConfig& Config() const { return config; }
+    const DockModel& Model() const { return model; }
+    const std::vector<DockItemVisual>& ItemVisuals() const { return itemVisuals; }
+    const RECT& InputRect() const { return inputRect; }
+    CompositionHost& Composition() { return composition; }
+    const TopBarWindow& TopBar() const { return topBar; }
+    const AllAppsWindow& AllApps() const { return allApps; }
+
+    // Where the configuration file is; tests point it at their own folder.
+    std::function<std::wstring()> configPathSource = GetConfigPath;
+
+    static LRESULT CALLBACK VisualWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK InputWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    HINSTANCE instance_ = nullptr;
-    HWND visualWindow_ = nullptr;
-    HWND inputWindow_ = nullptr;
-    bool shutDown_ = false;
+    LRESULT HandleInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void HandleTimer(UINT_PTR id);
+    void RefreshWindowList();
+    void PinInstalledApp(const InstalledApp& app);
+    void UnhideInstalledApp(const InstalledApp& app);
+    void RequestFrame();
+    bool AnythingMoving() const;
+    void IdleTrim();
+
+    DockLayoutInput BuildLayoutInput() const;
+    void ApplyLayout();
+    void RebuildVisuals();
+    void SyncVisualsAfterReorder();
+    void DrawOverlay(int hoverItem, const DockLayoutResult& result);
+    void DrawLabelBubble(ID2D1DeviceContext* context, IDWriteTextLayout* textLayout);
+    void CreateSharedSurfaces();
+    comp::CompositionDrawingSurface CreatePillSurface(float w, float h, D2D1_COLOR_F halo, float haloWidth,
+                                                      D2D1_COLOR_F pill);
+    void DrawIntoSurface(const comp::CompositionDrawingSurface& surface,
+                         const std::function<void(ID2D1DeviceContext*, float, float)>& painter);
+    void UpdateAutoHide();
+    void UpdateFullscreenWatch();
+    void UpdateMonitorMetrics();
+    bool CheckDevice();
+    void EmptyIconKeys();
+    float AllAppsReserve() const;
+    bool CreateWindows();
+    // Saves the live configuration, keeping run-only choices out of the file.
+    bool SaveToFile();
+
+    // ---- members, in the order they are built ----
+    HINSTANCE instance = nullptr;
+    HWND visualWindow = nullptr;
+    HWND inputWindow = nullptr;
+    HMONITOR monitor = nullptr;
+    uint32_t dpi = 96;
+    float scale = 1.0f;
+    float screenWidth = 1280.0f;
+    float bandHeight = 200.0f;
+    int32_t originX = 0;
+    int32_t originY = 0;
+    std::wstring configPath;
+    DockConfig config;
+    DockModel model;
+    DockLayoutResult layout;
+    GraphicsDevice graphics;
+    CompositionHost composition;
+    GlassLayer glass;
+    CompositionIconHost iconHost{composition};
+    IconGraphics iconGraphics;
+    IconLoader iconLoader;
+    WindowTracker windowTracker;
+    TaskbarHider taskbarHider;
+    MacMenuWindow menu;
+    TopBarWindow topBar;
+    AllAppsWindow allApps;
+    comp::ContainerVisual itemsRoot{nullptr};
+    comp::ContainerVisual labelRoot{nullptr};
+    comp::SpriteVisual labelSprite{nullptr};
+    comp::CompositionDrawingSurface labelSurface{nullptr};
+    comp::CompositionDrawingSurface pillRunningSurface{nullptr};
+    comp::CompositionDrawingSurface pillActiveSurface{nullptr};
+    comp::CompositionDrawingSurface pillMinimizedSurface{nullptr};
+    comp::CompositionDrawingSurface separatorSurface{nullptr};
+    std::vector<DockItemVisual> itemVisuals;
+    LaunchBounceMap bounces;
+    bool hovering = false;
+    bool trackingMouse = false;
+    float cursorX = 0.0f;
+    Spring magnifySpring{0.0f, 0.0f, 0.0f, 420.0f, 28.0f};
+    int32_t hoverIndex = -1;
+    std::wstring labelText;
+    float labelFade = 0.0f;
+    bool dirty = true;
+    bool pressed = false;
+    bool dragging = false;
+    int32_t pressedIndex = -1;
+    POINT pressPoint = {0, 0};
+    float dragOffsetY = 0.0f;
+    int32_t dropIndex = -1;
+    bool unpinIntent = false;
+    bool dragVisualRaised = false;
+    UINT shellHookMessage = 0;
+    UINT taskbarCreatedMessage = 0;
+    RECT inputRect = {0, 0, 0, 0};
+    bool fullscreenOverlap = false;
+    bool revealed = false;
+    bool menuOpen = false;
+    Spring hideSpring{0.0f, 0.0f, 0.0f, 320.0f, 26.0f};
+    bool shutDown = false;
+    int32_t taskbarWaitCount = 0;
+    bool startupIconsPending = false;
+    RunOnlyTaskbarSetting keepTaskbarRun;
 };

@@ -81,14 +81,6 @@ TEST_F(ProgramCopy, WatchdogEndsWithTheWatchedProcessOrItsCancel) {
     EXPECT_EQ(result.exitCode, 0u);
 }
 
-TEST_F(ProgramCopy, FailedStartExitsWithOneAndSaysSo) {
-    ProcessResult result = Run(L"--debug-log --unknown-option");
-    ASSERT_TRUE(result.started);
-    ASSERT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitCode, 1u);
-    EXPECT_NE(DebugLog().find("] Vantreel initialization failed\r\n"), std::string::npos) << DebugLog();
-}
-
 TEST(ProgramResources, ManifestAndIconAreEmbedded) {
     HMODULE image = LoadLibraryExW((BinDir() + L"\\vantreel.exe").c_str(), nullptr,
                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);

@@ -1,0 +1,479 @@
+// The drawing side of the dock: one frame's steps, the layout applied to the
+// visuals and the input window, icons into item visuals, the shared surfaces,
+// the hover label, auto-hide, monitor metrics and device recovery.
+#include "dock/DockWindow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <unordered_map>
+
+#include "app/Log.h"
+#include "dock/DockInputRect.h"
+#include "dock/DockVisualPlacement.h"
+
+namespace {
+
+constexpr float kSettleDistance = 0.002f;
+constexpr float kSettleVelocity = 0.02f;
+constexpr float kLabelFadeRate = 18.0f;
+
+bool SpringUnsettled(const Spring& spring) {
+    return std::fabs(spring.target - spring.value) > kSettleDistance || std::fabs(spring.velocity) > kSettleVelocity;
+}
+
+std::wstring StyleSuffix(bool mac) { return mac ? L"#mac" : L"#win"; }
+
+D2D1_ROUNDED_RECT Rounded(float left, float top, float right, float bottom, float radius) {
+    return D2D1::RoundedRect(D2D1::RectF(left, top, right, bottom), radius, radius);
+}
+
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+UINT EffectiveDpi(HMONITOR monitor) {
+    static GetDpiForMonitorFn getDpi = [] {
+        HMODULE shcore = LoadLibraryW(L"shcore.dll");
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    UINT x = 0, y = 0;
+    if (getDpi && SUCCEEDED(getDpi(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) && x != 0) return x;
+    UINT system = GetDpiForSystem();
+    return system != 0 ? system : 96;
+}
+
+}  // namespace
+
+bool DockWindow::AnythingMoving() const {
+    if (SpringUnsettled(magnifySpring) || SpringUnsettled(hideSpring)) return true;
+    if (dragging || allApps.IsAnimating()) return true;
+    if (AnyLaunchBounceActive(bounces)) return true;
+    return hoverIndex < 0 ? labelFade > 0.01f : labelFade < 0.99f;
+}
+
+bool DockWindow::IsAnimating() { return !shutDown && (dirty || AnythingMoving()); }
+
+void DockWindow::Tick(float dt) {
+    if (shutDown) return;
+    try {
+        dirty = false;
+        magnifySpring.Step(dt);
+        hideSpring.Step(dt);
+        if (allApps.IsAnimating()) allApps.Tick(dt);
+        StepLaunchBounces(bounces, dt);
+        float target = ((hoverIndex >= 0 && !dragging) || unpinIntent) ? 1.0f : 0.0f;
+        labelFade = ExpApproach(labelFade, target, kLabelFadeRate, dt);
+        if (CheckDevice()) RebuildVisuals();
+        ApplyLayout();
+    } catch (const comp::HResultError& e) {
+        LogMessage(L"DockWindow::Tick winrt error: 0x%08X", static_cast<unsigned>(e.code()));
+    } catch (const std::exception& e) {
+        LogMessage(L"DockWindow::Tick std::exception: %S", e.what());
+    } catch (...) {
+        LogMessage(L"DockWindow::Tick unknown exception");
+    }
+}
+
+DockLayoutInput DockWindow::BuildLayoutInput() const {
+    DockLayoutInput input;
+    input.kinds.reserve(model.items.size());
+    for (const auto& item : model.items) input.kinds.push_back(static_cast<int32_t>(item.kind));
+    input.screenWidth = screenWidth;
+    input.bandHeight = bandHeight;
+    input.iconSize = config.iconSize;
+    input.bottomMargin = static_cast<float>(config.bottomMargin);
+    input.maxWidth = std::max(screenWidth - 64.0f, 280.0f);
+    input.magnifyEnabled = config.magnifyEnabled;
+    input.magnifyScale = config.magnifyScale;
+    input.magnifySigma = config.magnifySigma;
+    input.hovering = hovering || magnifySpring.value > 0.005f;
+    input.cursorX = cursorX;
+    input.magnifyAmount = magnifySpring.value;
+    input.dragIndex = dragging ? pressedIndex : -1;
+    input.dragOffsetY = dragOffsetY;
+    input.dropIndex = dropIndex;
+    if (input.dragIndex >= 0) {
+        POINT cursor;
+        if (GetCursorPos(&cursor)) {
+            ScreenToClient(visualWindow, &cursor);
+            input.dragX = static_cast<float>(cursor.x) / scale;
+        }
+    }
+    return input;
+}
+
+void DockWindow::ApplyLayout() {
+    layout = ComputeDockLayout(BuildLayoutInput());
+    float p = std::clamp(hideSpring.value, 0.0f, 1.0f);
+
+    DockPlacementInput placement;
+    placement.hideProgress = p;
+    placement.scale = scale;
+    placement.bottomMargin = static_cast<float>(config.bottomMargin);
+    DockGlassPlacement glassPlace = PlaceDockVisuals(layout, model.items, itemVisuals, bounces, placement, itemsRoot);
+    glass.SetBounds(glassPlace.x, glassPlace.y, glassPlace.width, glassPlace.height, glassPlace.cornerRadius);
+    if (glass.root) glass.root.Opacity(glassPlace.opacity);
+
+    DrawOverlay(hoverIndex, layout);
+    if (p > 0.25f && labelRoot) labelRoot.Opacity(0.0f);
+
+    if (!inputWindow) return;
+    DockInputRectInput rectInput;
+    rectInput.layoutX = layout.x;
+    rectInput.layoutY = layout.y;
+    rectInput.layoutWidth = layout.width;
+    rectInput.layoutHeight = layout.height;
+    rectInput.iconSize = config.iconSize;
+    rectInput.scale = scale;
+    rectInput.originX = originX;
+    rectInput.originY = originY;
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    HMONITOR target = monitor ? monitor : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (GetMonitorInfoW(target, &info)) rectInput.monitor = info.rcMonitor;
+    rectInput.hidden = hideSpring.target > 0.5f && p > 0.65f;
+    rectInput.reaching = hovering || dragging;
+    RECT next = ComputeDockInputRect(rectInput);
+    if (InputRectNearlyEqual(next, inputRect)) return;
+    inputRect = next;
+    SetWindowPos(inputWindow, HWND_TOPMOST, next.left, next.top, next.right - next.left, next.bottom - next.top,
+                 SWP_NOACTIVATE);
+    taskbarHider.dockWindow = inputWindow;
+    taskbarHider.UpdateEdgeGuard();
+}
+
+void DockWindow::RebuildVisuals() {
+    if (!itemsRoot) return;
+    const comp::Compositor& compositor = composition.compositor;
+    const bool mac = config.useMacIcons;
+    const int px = std::clamp(static_cast<int>(std::lround(config.iconSize * config.magnifyScale * scale)), 48, 128);
+
+    std::unordered_map<uint64_t, DockItemVisual> previous;
+    for (auto& visual : itemVisuals) previous[visual.id] = std::move(visual);
+    itemVisuals.clear();
+    itemsRoot.Children().RemoveAll();
+
+    for (const DockItem& item : model.items) {
+        DockItemVisual visual;
+        auto found = previous.find(static_cast<uint64_t>(item.id));
+        if (found != previous.end()) {
+            visual = std::move(found->second);
+            previous.erase(found);
+        } else {
+            visual.id = static_cast<uint64_t>(item.id);
+            visual.container = compositor.CreateContainerVisual();
+            if (item.kind == DockItemKind::Separator) {
+                visual.separator = compositor.CreateSpriteVisual();
+                auto brush = compositor.CreateSurfaceBrush();
+                if (separatorSurface) brush.Surface(separatorSurface);
+                brush.Stretch(comp::CompositionStretch::Fill);
+                visual.separator.Brush(brush);
+                visual.container.Children().InsertAtTop(visual.separator);
+            } else {
+                visual.icon = compositor.CreateSpriteVisual();
+                visual.indicator = compositor.CreateSpriteVisual();
+                visual.indicator.IsVisible(false);
+                visual.container.Children().InsertAtTop(visual.icon);
+                visual.container.Children().InsertAtTop(visual.indicator);
+            }
+        }
+
+        auto setIcon = [&](const IconSurfaceRef& surface) {
+            comp::CompositionDrawingSurface drawing = CompositionSurfaceOf(surface);
+            if (!drawing || !visual.icon) return false;
+            auto brush = compositor.CreateSurfaceBrush(drawing);
+            brush.Stretch(comp::CompositionStretch::Fill);
+            visual.icon.Brush(brush);
+            return true;
+        };
+        auto showIndicator = [&](bool show) {
+            if (!visual.indicator) return;
+            visual.indicator.IsVisible(show);
+            if (!show) return;
+            const comp::CompositionDrawingSurface& pill = item.allMinimized ? pillMinimizedSurface
+                                                          : item.active     ? pillActiveSurface
+                                                                            : pillRunningSurface;
+            if (!pill) return;
+            auto brush = compositor.CreateSurfaceBrush(pill);
+            brush.Stretch(comp::CompositionStretch::Fill);
+            visual.indicator.Brush(brush);
+        };
+
+        switch (item.kind) {
+            case DockItemKind::App: {
+                std::wstring key = item.key + L"#" + std::to_wstring(px) + (item.windows.empty() ? L"#p" : L"#w") +
+                                   StyleSuffix(mac);
+                if (key != visual.iconKey) {
+                    IconSurfaceRef surface = iconLoader.GetIconSurface(item.key, item.path, item.label, px, mac);
+                    if (surface && setIcon(surface)) {
+                        visual.missing = false;
+                    } else {
+                        visual.missing = true;
+                        iconLoader.RequestAsync(item.key, item.path, item.label, px, mac);
+                    }
+                    visual.iconKey = key;
+                }
+                showIndicator(item.running);
+                break;
+            }
+            case DockItemKind::RecycleBin: {
+                bool full = false;
+                IconSurfaceRef surface = iconLoader.GetRecycleBinSurface(px, mac, &full);
+                std::wstring key =
+                    std::wstring(full ? L"bin_full@" : L"bin_empty@") + std::to_wstring(px) + StyleSuffix(mac);
+                if ((key != visual.iconKey || full != visual.binFull) && surface && setIcon(surface)) {
+                    visual.iconKey = key;
+                    visual.binFull = full;
+                }
+                showIndicator(false);
+                break;
+            }
+            case DockItemKind::Settings:
+            case DockItemKind::Launchpad: {
+                bool settings = item.kind == DockItemKind::Settings;
+                std::wstring key =
+                    std::wstring(settings ? L"settings@" : L"launchpad@") + std::to_wstring(px) + StyleSuffix(mac);
+                if (key != visual.iconKey) {
+                    IconSurfaceRef surface =
+                        settings ? iconLoader.GetSettingsSurface(px, mac) : iconLoader.GetLaunchpadSurface(px, mac);
+                    if (surface && setIcon(surface)) visual.iconKey = key;
+                }
+                showIndicator(false);
+                break;
+            }
+            case DockItemKind::Separator:
+                break;
+        }
+
+        itemsRoot.Children().InsertAtTop(visual.container);
+        itemVisuals.push_back(std::move(visual));
+    }
+}
+
+void DockWindow::SyncVisualsAfterReorder() {
+    if (itemVisuals.size() != model.items.size()) {
+        RebuildVisuals();
+        return;
+    }
+    std::unordered_map<uint64_t, DockItemVisual> byId;
+    for (auto& visual : itemVisuals) byId[visual.id] = std::move(visual);
+    std::vector<DockItemVisual> ordered;
+    ordered.reserve(model.items.size());
+    for (const DockItem& item : model.items) {
+        auto found = byId.find(static_cast<uint64_t>(item.id));
+        if (found == byId.end()) {
+            for (auto& entry : byId) ordered.push_back(std::move(entry.second));
+            itemVisuals = std::move(ordered);
+            RebuildVisuals();
+            return;
+        }
+        ordered.push_back(std::move(found->second));
+        byId.erase(found);
+    }
+    itemVisuals = std::move(ordered);
+}
+
+void DockWindow::DrawOverlay(int hoverItem, const DockLayoutResult& result) {
+    if (!labelRoot) return;
+    const float s = scale;
+    const int count = static_cast<int>(std::min(result.items.size(), model.items.size()));
+    std::wstring text;
+    int item = -1;
+    if (unpinIntent && pressedIndex >= 0 && pressedIndex < count) {
+        text = L"\u677E\u5F00\u5373\u53EF\u53D6\u6D88\u56FA\u5B9A";  // "release to unpin"
+        item = pressedIndex;
+    } else if (hoverItem >= 0 && hoverItem < count && !dragging &&
+               model.items[hoverItem].kind != DockItemKind::Separator) {
+        text = model.items[hoverItem].label;
+        item = hoverItem;
+    }
+
+    if (!text.empty() && item >= 0) {
+        if (text != labelText || !labelSurface) {
+            labelText = text;
+            IDWriteFactory* dwrite = graphics.dwriteFactory.Get();
+            Microsoft::WRL::ComPtr<IDWriteTextFormat> format;
+            Microsoft::WRL::ComPtr<IDWriteTextLayout> textLayout;
+            if (dwrite &&
+                SUCCEEDED(dwrite->CreateTextFormat(L"Microsoft YaHei UI", nullptr, DWRITE_FONT_WEIGHT_SEMI_BOLD,
+                                                   DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL, 12.5f * s,
+                                                   L"zh-CN", &format)) &&
+                SUCCEEDED(dwrite->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(),
+                                                   400.0f * s, 40.0f * s, &textLayout))) {
+                DWRITE_TEXT_METRICS metrics = {};
+                textLayout->GetMetrics(&metrics);
+                int width = static_cast<int>(std::lround(24.0f * s + metrics.width));
+                int height = static_cast<int>(std::lround(12.0f * s + metrics.height));
+                labelSurface = composition.CreateDrawingSurface(width, height);
+                if (labelSurface) {
+                    composition.Paint(labelSurface,
+                                      [&](ID2D1DeviceContext* context) { DrawLabelBubble(context, textLayout.Get()); });
+                    auto brush = composition.compositor.CreateSurfaceBrush(labelSurface);
+                    labelSprite.Brush(brush);
+                    comp::Vector2 size{static_cast<float>(width), static_cast<float>(height)};
+                    labelSprite.Size(size);
+                    labelRoot.Size(size);
+                }
+            }
+        }
+        if (labelSurface) {
+            const DockItemLayout& slot = result.items[item];
+            comp::Vector2 size = labelRoot.Size();
+            float x = s * slot.centerX - size.x / 2.0f;
+            x = std::min(x, s * screenWidth - size.x - 8.0f * s);
+            x = std::max(x, 8.0f * s);
+            float y = std::max(4.0f * s, s * (slot.centerY - slot.size / 2.0f) - size.y - 10.0f * s);
+            labelRoot.Offset({x, y, 0.0f});
+        }
+    }
+    labelRoot.Opacity(labelFade);
+}
+
+void DockWindow::DrawLabelBubble(ID2D1DeviceContext* context, IDWriteTextLayout* textLayout) {
+    const float s = scale;
+    const bool dark = glass.dark;
+    context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    comp::Vector2 size = labelSurface.Size();
+    float w = size.x, h = size.y;
+    float radius = 0.42f * h;
+    Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+    if (FAILED(context->CreateSolidColorBrush(D2D1::ColorF(0, 0, 0, 0), &brush))) return;
+    auto color = [&](float r, float g, float b, float a) { brush->SetColor(D2D1::ColorF(r, g, b, a)); };
+    D2D1_ROUNDED_RECT outer = Rounded(0.5f, 0.5f, w - 0.5f, h - 0.5f, radius);
+    dark ? color(0.10f, 0.12f, 0.18f, 0.78f) : color(0.98f, 0.99f, 1.0f, 0.86f);
+    context->FillRoundedRectangle(outer, brush.Get());
+    dark ? color(0, 0, 0, 0.38f) : color(0, 0, 0, 0.14f);
+    context->DrawRoundedRectangle(outer, brush.Get(), 1.0f);
+    dark ? color(1, 1, 1, 0.34f) : color(1, 1, 1, 0.90f);
+    context->DrawRoundedRectangle(Rounded(1.4f, 1.4f, w - 1.4f, h - 1.4f, std::max(2.0f, radius - 0.9f)), brush.Get(),
+                                  1.2f);
+    dark ? color(0, 0, 0, 0.45f) : color(1, 1, 1, 0.55f);
+    context->DrawTextLayout(D2D1::Point2F(12.0f * s, 6.0f * s + 0.7f * s), textLayout, brush.Get());
+    dark ? color(0.97f, 0.98f, 1.0f, 1.0f) : color(0.06f, 0.08f, 0.12f, 1.0f);
+    context->DrawTextLayout(D2D1::Point2F(12.0f * s, 6.0f * s), textLayout, brush.Get());
+}
+
+void DockWindow::CreateSharedSurfaces() {
+    pillRunningSurface =
+        CreatePillSurface(9.5f, 3.0f, D2D1::ColorF(0, 0, 0, 0.30f), 0.65f, D2D1::ColorF(0.95f, 0.97f, 1.0f, 0.90f));
+    pillActiveSurface = CreatePillSurface(13.5f, 3.2f, D2D1::ColorF(0.42f, 0.78f, 1.0f, 0.48f), 1.0f,
+                                          D2D1::ColorF(1.0f, 1.0f, 1.0f, 0.99f));
+    pillMinimizedSurface = CreatePillSurface(10.5f, 3.2f, D2D1::ColorF(0.06f, 0.48f, 1.0f, 0.50f), 1.0f,
+                                             D2D1::ColorF(0.14f, 0.62f, 1.0f, 1.0f));
+    int width = std::max(4, static_cast<int>(std::lround(2.0f * scale)));
+    int height = std::max(24, static_cast<int>(std::lround(36.0f * scale)));
+    separatorSurface = composition.CreateDrawingSurface(width, height);
+    DrawIntoSurface(separatorSurface, [&](ID2D1DeviceContext* context, float, float) {
+        Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+        if (FAILED(context->CreateSolidColorBrush(D2D1::ColorF(1.0f, 1.0f, 1.0f, 0.38f), &brush))) return;
+        float w = static_cast<float>(width);
+        context->FillRoundedRectangle(Rounded(0, 0, w, static_cast<float>(height), w / 2.0f), brush.Get());
+    });
+    // Separator visuals made before a device loss keep their brushes: point them at the new surface.
+    for (size_t i = 0; i < itemVisuals.size() && i < model.items.size(); ++i) {
+        if (itemVisuals[i].separator && separatorSurface) {
+            auto brush = composition.compositor.CreateSurfaceBrush(separatorSurface);
+            brush.Stretch(comp::CompositionStretch::Fill);
+            itemVisuals[i].separator.Brush(brush);
+        }
+    }
+}
+
+comp::CompositionDrawingSurface DockWindow::CreatePillSurface(float w, float h, D2D1_COLOR_F halo, float haloWidth,
+                                                              D2D1_COLOR_F pill) {
+    int pxWidth = std::max(16, static_cast<int>(std::lround(2.0f * scale * (w + 3.0f))));
+    int pxHeight = std::max(8, static_cast<int>(std::lround(2.0f * scale * (h + 3.0f))));
+    comp::CompositionDrawingSurface surface = composition.CreateDrawingSurface(pxWidth, pxHeight);
+    float fx = static_cast<float>(pxWidth) / (w + 3.0f);
+    float fy = static_cast<float>(pxHeight) / (h + 3.0f);
+    DrawIntoSurface(surface, [&](ID2D1DeviceContext* context, float, float) {
+        Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+        if (FAILED(context->CreateSolidColorBrush(halo, &brush))) return;
+        float r = (h / 2.0f + haloWidth);
+        context->FillRoundedRectangle(
+            D2D1::RoundedRect(D2D1::RectF((1.5f - haloWidth) * fx, (1.5f - haloWidth) * fy,
+                                          (1.5f + w + haloWidth) * fx, (1.5f + h + haloWidth) * fy),
+                              r * fx, r * fy),
+            brush.Get());
+        brush->SetColor(pill);
+        context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(1.5f * fx, 1.5f * fy, (1.5f + w) * fx,
+                                                                    (1.5f + h) * fy),
+                                                        h / 2.0f * fx, h / 2.0f * fy),
+                                      brush.Get());
+    });
+    return surface;
+}
+
+void DockWindow::DrawIntoSurface(const comp::CompositionDrawingSurface& surface,
+                                 const std::function<void(ID2D1DeviceContext*, float, float)>& painter) {
+    if (!surface) return;
+    comp::Vector2 size = surface.Size();
+    composition.Paint(surface, [&](ID2D1DeviceContext* context) { painter(context, size.x, size.y); });
+}
+
+void DockWindow::UpdateAutoHide() {
+    bool applies = config.hideDockOnFullscreen && fullscreenOverlap;
+    if (!applies) {
+        revealed = false;
+        if (inputWindow) KillTimer(inputWindow, kRevealTimer);
+    }
+    bool keepShown = revealed || hovering || dragging || menuOpen || allApps.IsVisible();
+    float target = (applies && !keepShown) ? 1.0f : 0.0f;
+    if (std::fabs(target - hideSpring.target) <= 0.01f) return;
+    hideSpring.target = target;
+    if (target > 0.5f) {
+        hovering = false;
+        magnifySpring.target = 0.0f;
+        hoverIndex = -1;
+    }
+    RequestFrame();
+}
+
+void DockWindow::UpdateFullscreenWatch() {
+    if (!inputWindow) return;
+    if (config.hideDockOnFullscreen) {
+        SetTimer(inputWindow, kFullscreenTimer, 350, nullptr);
+    } else {
+        KillTimer(inputWindow, kFullscreenTimer);
+        revealed = false;
+    }
+}
+
+void DockWindow::UpdateMonitorMetrics() {
+    if (!monitor) monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    dpi = EffectiveDpi(monitor);
+    scale = static_cast<float>(dpi) / 96.0f;
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(monitor, &info)) return;
+    const RECT& m = info.rcMonitor;
+    float widthPx = static_cast<float>(m.right - m.left);
+    float heightPx = static_cast<float>(m.bottom - m.top);
+    screenWidth = widthPx / scale;
+    bandHeight = std::min(heightPx / scale, 210.0f);
+    int ph = static_cast<int>(std::lround(bandHeight * scale));
+    originX = m.left;
+    originY = m.bottom - ph;
+    if (visualWindow) {
+        SetWindowPos(visualWindow, HWND_TOPMOST, originX, originY, m.right - m.left, ph, SWP_NOACTIVATE);
+    }
+}
+
+void DockWindow::EmptyIconKeys() {
+    for (auto& visual : itemVisuals) visual.iconKey.clear();
+}
+
+bool DockWindow::CheckDevice() {
+    if (!composition.TakeDeviceLost()) return false;
+    if (!graphics.Create()) return false;
+    composition.SetRenderingDevice(graphics);
+    iconLoader.ClearMemoryCaches();
+    CreateSharedSurfaces();
+    glass.UpdateTint(config.theme, config.glassOpacity, scale);
+    // The top bar's own recovery joins here once the bar has a window.
+    allApps.HandleDeviceLost();
+    EmptyIconKeys();
+    LogMessage(L"Rendering device recreated");
+    return true;
+}

@@ -1,0 +1,251 @@
+// What reaches the dock as messages at its input window: the shell, session,
+// setting and display changes, timers, hotkeys and the private messages of the
+// start-up and of the worker threads.
+#include "dock/DockWindow.h"
+
+#include <dxgi1_3.h>
+
+#include <exception>
+
+#include "app/Log.h"
+#include "app/StartupLog.h"
+#include "app/StartupTask.h"
+#include "dock/ForegroundWindow.h"
+#include "dock/RunningApps.h"
+#include "dock/SystemTaskbar.h"
+#include "render/WallpaperLuminance.h"
+
+namespace {
+
+void HideTaskbarWindowsAgain() {
+    auto hide = [](HWND window) {
+        EnableWindow(window, FALSE);
+        ShowWindow(window, SW_HIDE);
+        SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+    };
+    if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) hide(tray);
+    HWND secondary = nullptr;
+    while ((secondary = FindWindowExW(nullptr, secondary, L"Shell_SecondaryTrayWnd", nullptr)) != nullptr) {
+        hide(secondary);
+    }
+}
+
+}  // namespace
+
+LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (shellHookMessage != 0 && message == shellHookMessage) {
+            SetTimer(inputWindow, kRefreshTimer, 60, nullptr);
+            return 0;
+        }
+        if (taskbarCreatedMessage != 0 && message == taskbarCreatedMessage) {
+            if (taskbarHider.IsHiding()) {
+                SetSystemTaskbarAutoHide(true, taskbarHider.savedState, taskbarHider.stateSaved);
+                HideTaskbarWindowsAgain();
+            }
+            taskbarHider.UpdateEdgeGuard();
+            return 0;
+        }
+        switch (message) {
+            case WM_CLOSE: {
+                HWND active = GetActiveWindow();
+                DWORD pid = 0;
+                if (active) GetWindowThreadProcessId(active, &pid);
+                LogMessage(L"exit: WM_CLOSE on input window (active=%p pid=%lu)", static_cast<void*>(active),
+                           static_cast<unsigned long>(pid));
+                PostQuitMessage(0);
+                return 0;
+            }
+            case WM_QUERYENDSESSION:
+                return TRUE;
+            case WM_ENDSESSION:
+                if (wParam) {
+                    topBar.RemoveAppBar();
+                    taskbarHider.Restore();
+                }
+                return 0;
+            case WM_SETTINGCHANGE:
+                StartWallpaperLumaProbe();
+                glass.UpdateTint(config.theme, config.glassOpacity, scale);
+                topBar.Apply(monitor, config, scale);
+                allApps.ApplyTheme(config, scale);
+                labelText.clear();
+                RequestFrame();
+                return 0;
+            case WM_MOUSEACTIVATE:
+                return MA_NOACTIVATE;
+            case WM_DISPLAYCHANGE:
+            case WM_DPICHANGED:
+                UpdateMonitorMetrics();
+                iconLoader.ClearMemoryCaches();
+                allApps.HandleDeviceLost();
+                allApps.ApplyTheme(config, scale);
+                EmptyIconKeys();
+                glass.UpdateTint(config.theme, config.glassOpacity, scale);
+                topBar.Apply(monitor, config, scale);
+                labelText.clear();
+                RebuildVisuals();
+                RequestFrame();
+                return 0;
+            case WM_TIMER:
+                HandleTimer(wParam);
+                return 0;
+            case WM_HOTKEY:
+                if (wParam == 1) ToggleNativeTaskbar();
+                if (wParam == 2) OpenSettings();
+                if (wParam == 3) ToggleAllApps();
+                return 0;
+            case WM_DOCK_WINDOWS_CHANGED:
+                SetTimer(inputWindow, kRefreshTimer, 60, nullptr);
+                return 0;
+            case WM_DOCK_ICONS_READY: {
+                bool anyMissing = false;
+                for (auto& visual : itemVisuals) {
+                    if (!visual.missing) continue;
+                    visual.iconKey.clear();
+                    anyMissing = true;
+                }
+                if (!anyMissing) return 0;
+                RebuildVisuals();
+                RequestFrame();
+                bool stillMissing = false;
+                for (const auto& visual : itemVisuals) stillMissing = stillMissing || visual.missing;
+                if (!stillMissing && startupIconsPending) {
+                    startupIconsPending = false;
+                    StartupLog::Mark(L"all dock icons ready");
+                }
+                return 0;
+            }
+            case WM_DOCK_WALLPAPER_LUMA:
+                SetWallpaperLuminance(static_cast<float>(wParam) / 1000.0f);
+                if (config.theme != 0) return 0;
+                glass.UpdateTint(0, config.glassOpacity, scale);
+                topBar.Apply(monitor, config, scale);
+                allApps.ApplyTheme(config, scale);
+                labelText.clear();
+                RebuildVisuals();
+                RequestFrame();
+                return 0;
+            case WM_DOCK_SCAN_WINDOWS:
+                RefreshWindowList();
+                StartupLog::Mark(L"window list scanned");
+                return 0;
+            case WM_DOCK_CREATE_TOP_BAR:
+                topBar.Apply(monitor, config, scale);
+                StartupLog::Mark(L"top bar ready");
+                return 0;
+            default:
+                break;
+        }
+    } catch (const comp::HResultError& e) {
+        LogMessage(L"DockWindow::HandleInputMessage winrt error: 0x%08X", static_cast<unsigned>(e.code()));
+        return 0;
+    } catch (const std::exception& e) {
+        LogMessage(L"DockWindow::HandleInputMessage std::exception: %S", e.what());
+        return 0;
+    } catch (...) {
+        LogMessage(L"DockWindow::HandleInputMessage unknown exception");
+        return 0;
+    }
+    return DefWindowProcW(inputWindow, message, wParam, lParam);
+}
+
+void DockWindow::HandleTimer(UINT_PTR id) {
+    switch (id) {
+        case kRefreshTimer:
+            KillTimer(inputWindow, id);
+            RefreshWindowList();
+            break;
+        case kIdleTrimTimer:
+            KillTimer(inputWindow, id);
+            IdleTrim();
+            break;
+        case kRevealTimer: {
+            KillTimer(inputWindow, id);
+            POINT cursor;
+            bool inside = GetCursorPos(&cursor) && PtInRect(&inputRect, cursor);
+            if (!inside || !hovering) {
+                revealed = false;
+                UpdateAutoHide();
+            }
+            break;
+        }
+        case kFullscreenTimer: {
+            bool fs = IsForegroundFullscreen(monitor);
+            if (fs != taskbarHider.fullscreenActive) {
+                taskbarHider.fullscreenActive = fs;
+                taskbarHider.UpdateEdgeGuard();
+            }
+            topBar.SetHiddenForFullscreen(fs);
+            bool overlap = fs || IsForegroundMaximized(monitor);
+            if (overlap != fullscreenOverlap) {
+                fullscreenOverlap = overlap;
+                UpdateAutoHide();
+            }
+            break;
+        }
+        case kDeviceCheckTimer:
+            if (CheckDevice()) {
+                RebuildVisuals();
+                RequestFrame();
+            }
+            break;
+        case kWatchdogTimer:
+            // The watchdog process joins here once the taskbar hider has one.
+            KillTimer(inputWindow, id);
+            break;
+        case kAutoStartTimer:
+            KillTimer(inputWindow, id);
+            MigrateAutoStart();
+            break;
+        case kPriorityTimer:
+            KillTimer(inputWindow, id);
+            SetPriorityClass(GetCurrentProcess(), ABOVE_NORMAL_PRIORITY_CLASS);
+            break;
+        case kTaskbarHideTimer:
+            KillTimer(inputWindow, id);
+            if (!FindWindowW(L"Shell_TrayWnd", nullptr)) {
+                ++taskbarWaitCount;
+                if (taskbarWaitCount < 40) {
+                    SetTimer(inputWindow, kTaskbarHideTimer, 250, nullptr);
+                    break;
+                }
+            }
+            taskbarHider.Hide(true);
+            StartupLog::Mark(L"taskbar hidden");
+            SetTimer(inputWindow, kWatchdogTimer, 500, nullptr);
+            break;
+        case kTestAllAppsTimer:
+            KillTimer(inputWindow, id);
+            ToggleAllApps();
+            break;
+        default:
+            break;
+    }
+}
+
+void DockWindow::IdleTrim() {
+    if (shutDown || dirty || AnythingMoving()) return;
+    if (graphics.device) {
+        Microsoft::WRL::ComPtr<IDXGIDevice3> dxgi;
+        if (SUCCEEDED(graphics.device.As(&dxgi))) dxgi->Trim();
+    }
+    SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
+
+void DockWindow::RefreshWindowList() {
+    std::vector<RunningApp> apps = EnumerateRunningApps(windowTracker);
+    if (model.SyncRunningApps(apps)) {
+        RebuildVisuals();
+        RequestFrame();
+    }
+    topBar.RefreshActiveApp();
+    bool fs = IsForegroundFullscreen(monitor);
+    if (fs != taskbarHider.fullscreenActive) {
+        taskbarHider.fullscreenActive = fs;
+        taskbarHider.UpdateEdgeGuard();
+    }
+    topBar.SetHiddenForFullscreen(fs);
+    fullscreenOverlap = fs || IsForegroundMaximized(monitor);
+    UpdateAutoHide();
+}

@@ -1,0 +1,32 @@
+#include "topbar/TopBarWindow.h"
+
+#include <algorithm>
+
+TopBarWindow::~TopBarWindow() { Shutdown(); }
+
+void TopBarWindow::Initialize(HINSTANCE moduleInstance, GraphicsDevice& graphicsDevice,
+                              CompositionHost& compositionHost, MacMenuWindow& sharedMenu,
+                              const Callbacks& callbackSet) {
+    instance = moduleInstance;
+    graphics = &graphicsDevice;
+    composition = &compositionHost;
+    menu = &sharedMenu;
+    callbacks = callbackSet;
+}
+
+void TopBarWindow::Apply(HMONITOR monitorHandle, const DockConfig& configuration, float scaleFactor) {
+    if (shutDown) return;
+    monitor = monitorHandle;
+    config = configuration;
+    scale = std::max(scaleFactor, 1.0f);
+    ++applyCount;
+}
+
+void TopBarWindow::Shutdown() {
+    if (shutDown) return;
+    shutDown = true;
+    if (window) {
+        DestroyWindow(window);
+        window = nullptr;
+    }
+}

@@ -1,0 +1,165 @@
+// The whole dock in this process: started from a configuration in a test
+// folder, ticked to rest, read back from its composed frame, put through a
+// device loss and a configuration change, and shut down.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <string>
+
+#include "config/ConfigFile.h"
+#include "config/Paths.h"
+#include "dock/DockWindow.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+void PumpFor(DWORD ms) {
+    ULONGLONG end = GetTickCount64() + ms;
+    MSG msg;
+    while (GetTickCount64() < end) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+void TickToRest(DockWindow& dock) {
+    for (int i = 0; i < 600 && dock.IsAnimating(); ++i) dock.Tick(1.0f / 60.0f);
+}
+
+bool AllIconsShown(const DockWindow& dock) {
+    for (const auto& visual : dock.ItemVisuals()) {
+        if (visual.separator) continue;
+        if (visual.missing || visual.iconKey.empty()) return false;
+    }
+    return true;
+}
+
+class InProcessDock : public ::testing::Test {
+protected:
+    void SetUp() override {
+        oleReady_ = SUCCEEDED(OleInitialize(nullptr));
+        configPath_ = dir_.File(L"vantreel.json");
+        DockConfig config;
+        config.hideTaskbar = false;
+        wchar_t windows[MAX_PATH] = {};
+        GetWindowsDirectoryW(windows, MAX_PATH);
+        std::wstring notepad = std::wstring(windows) + L"\\notepad.exe";
+        config.pinned.push_back({L"Notepad", notepad, L"", NormalizePathKey(notepad)});
+        ASSERT_TRUE(SaveConfig(configPath_, config));
+        dock_.configPathSource = [this] { return configPath_; };
+        ASSERT_TRUE(dock_.Initialize(GetModuleHandleW(nullptr), false));
+        ULONGLONG end = GetTickCount64() + 5000;
+        while (!AllIconsShown(dock_) && GetTickCount64() < end) PumpFor(50);
+        PumpFor(100);
+        TickToRest(dock_);
+        dock_.Composition().compositor.Commit();
+    }
+
+    void TearDown() override {
+        dock_.Shutdown();
+        if (oleReady_) OleUninitialize();
+    }
+
+    bool oleReady_ = false;
+    TempDir dir_;
+    std::wstring configPath_;
+    DockWindow dock_;
+};
+
+}  // namespace
+
+TEST_F(InProcessDock, StartsWithEveryIconAndComposesTheDock) {
+    ASSERT_TRUE(AllIconsShown(dock_));
+    ASSERT_EQ(dock_.ItemVisuals().size(), dock_.Model().items.size());
+    EXPECT_GE(dock_.TopBar().applyCount, 1) << "the bar is applied from the posted message (and the luminance)";
+    EXPECT_FALSE(dock_.IsAnimating()) << "at rest the frame loop may stop";
+
+    raster::Image frame = dock_.Composition().mainTarget.PresentedPixels();
+    ASSERT_GT(frame.Width(), 0);
+    auto alphaAt = [&](int x, int y) { return frame.At(x, y) >> 24; };
+    EXPECT_EQ(alphaAt(2, 2), 0u) << "the band is transparent away from the dock";
+    // The centre of every icon is covered.
+    for (const auto& visual : dock_.ItemVisuals()) {
+        comp::Vector3 offset = visual.container.Offset();
+        comp::Vector2 size = visual.container.Size();
+        int x = static_cast<int>(offset.x + size.x / 2);
+        int y = static_cast<int>(offset.y + size.y / 2);
+        EXPECT_GT(alphaAt(x, y), 200u) << "icon at " << x << "," << y;
+    }
+
+    // The input window lies over the glass at the bottom of the band.
+    RECT input = dock_.InputRect();
+    RECT band = {};
+    GetWindowRect(dock_.VisualWindow(), &band);
+    EXPECT_GT(input.top, band.top);
+    EXPECT_LE(input.bottom, band.bottom);
+    RECT placed = {};
+    GetWindowRect(dock_.InputWindow(), &placed);
+    EXPECT_TRUE(EqualRect(&placed, &input));
+}
+
+TEST_F(InProcessDock, RecoversFromALostDevice) {
+    std::vector<comp::CompositionBrush> before;
+    for (const auto& visual : dock_.ItemVisuals()) {
+        if (visual.icon) before.push_back(visual.icon.Brush());
+    }
+    dock_.Composition().ReportDrawFailure(static_cast<HRESULT>(0x887A0005));  // device removed
+    dock_.Tick(1.0f / 60.0f);
+    EXPECT_FALSE(dock_.Composition().deviceLost.load()) << "the tick took the flag";
+    size_t i = 0;
+    size_t redrawn = 0;
+    for (const auto& visual : dock_.ItemVisuals()) {
+        if (!visual.icon) continue;
+        EXPECT_FALSE(visual.iconKey.empty() && !visual.missing);
+        if (!(visual.icon.Brush() == before[i])) ++redrawn;
+        ++i;
+    }
+    EXPECT_EQ(redrawn, before.size()) << "every icon is fetched again on the new device";
+}
+
+TEST_F(InProcessDock, ApplyConfigSavesTheDocksPinsAndReappliesOnlyWhatChanged) {
+    int applied = dock_.TopBar().applyCount;
+    DockConfig next = dock_.Config();
+    next.topBarTrayCollapsed = !next.topBarTrayCollapsed;
+    dock_.ApplyConfig(next);
+    EXPECT_EQ(dock_.TopBar().applyCount, applied) << "the tray collapse is the bar's own";
+
+    next = dock_.Config();
+    next.pinned.clear();
+    next.showLunarCalendar = !next.showLunarCalendar;
+    next.iconSize = 400.0f;  // clamped
+    dock_.ApplyConfig(next);
+    EXPECT_EQ(dock_.TopBar().applyCount, applied + 1);
+    EXPECT_LT(dock_.Config().iconSize, 400.0f);
+
+    DockConfig saved = LoadConfig(configPath_);
+    ASSERT_EQ(saved.pinned.size(), 1u) << "the incoming pinned list is not used";
+    EXPECT_EQ(saved.pinned[0].name, L"Notepad");
+    EXPECT_EQ(saved.iconSize, dock_.Config().iconSize);
+    EXPECT_TRUE(dock_.IsAnimating()) << "a new configuration asks for a frame";
+}
+
+TEST_F(InProcessDock, AllAppsHotkeyPathTogglesAndShutdownEndsEverythingOnce) {
+    dock_.ToggleAllApps();
+    EXPECT_TRUE(dock_.AllApps().IsVisible());
+    dock_.ToggleAllApps();
+    EXPECT_FALSE(dock_.AllApps().IsVisible());
+
+    HWND input = dock_.InputWindow();
+    HWND visual = dock_.VisualWindow();
+    dock_.Shutdown();
+    EXPECT_FALSE(IsWindow(input));
+    EXPECT_FALSE(IsWindow(visual));
+    EXPECT_EQ(dock_.InputWindow(), nullptr);
+    EXPECT_TRUE(dock_.AllApps().shutDown);
+    EXPECT_TRUE(dock_.TopBar().shutDown);
+    dock_.Shutdown();
+    EXPECT_TRUE(dock_.IsShutDown());
+}

@@ -1,0 +1,104 @@
+#include "DockProcess.h"
+
+#include "config/Paths.h"
+
+using namespace testing_support;
+
+DockProcess::DockProcess() = default;
+
+DockProcess::~DockProcess() {
+    if (process_.hProcess) {
+        if (IsRunning()) {
+            TerminateProcess(process_.hProcess, 0xDEAD);
+            WaitForSingleObject(process_.hProcess, 10000);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+}
+
+bool DockProcess::Start(const DockConfig& config, const std::wstring& arguments) {
+    std::wstring exe = dir_.File(L"vantreel.exe");
+    if (!CopyFileW((BinDir() + L"\\vantreel.exe").c_str(), exe.c_str(), FALSE)) return false;
+    WriteFileBytes(dir_.File(L"vantreel.json"), DockConfig::ToJson(config));
+    // The start-up log of an earlier run must not pass for this one's.
+    DeleteFileW((GetCacheDirectory() + L"\\startup.log").c_str());
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.Path().c_str(),
+                          &startup, &process_) != FALSE;
+}
+
+bool DockProcess::IsRunning() const {
+    return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD DockProcess::CloseAndWait(DWORD timeoutMs) {
+    HWND input = InputWindow();
+    if (!input) return ~0u;
+    PostMessageW(input, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return ~0u;
+    DWORD code = ~0u;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+HWND DockProcess::FindWindowOfClass(const wchar_t* className) const {
+    struct Search {
+        DWORD pid;
+        const wchar_t* className;
+        HWND found;
+    } search{process_.dwProcessId, className, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            wchar_t name[128] = {};
+            GetClassNameW(hwnd, name, 128);
+            if (pid == s->pid && wcscmp(name, s->className) == 0) {
+                s->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring DockProcess::StartupLogText() const {
+    auto bytes = ReadFileBytes(GetCacheDirectory() + L"\\startup.log");
+    std::wstring text(bytes.size() / 2, L'\0');
+    if (!text.empty()) memcpy(text.data(), bytes.data(), text.size() * 2);
+    return text;
+}
+
+std::string DockProcess::DebugLog() const {
+    auto bytes = ReadFileBytes(dir_.File(L"vantreel.log"));
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string DockProcess::ConfigFileText() const {
+    auto bytes = ReadFileBytes(dir_.File(L"vantreel.json"));
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs) {
+    ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (predicate()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(50);
+    }
+}
+
+DockConfig TestDockConfig() {
+    DockConfig config;
+    config.hideTaskbar = false;
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    std::wstring notepad = std::wstring(windows) + L"\\notepad.exe";
+    config.pinned.push_back({L"Notepad", notepad, L"", NormalizePathKey(notepad)});
+    return config;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The program started from its own copy of the program folder with a
+// configuration the test writes, kept running while the test looks at its
+// windows, logs and pixels, and stopped by WM_CLOSE like the system would.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "config/DockConfig.h"
+#include "support/TestSupport.h"
+
+class DockProcess {
+public:
+    DockProcess();
+    ~DockProcess();
+    DockProcess(const DockProcess&) = delete;
+    DockProcess& operator=(const DockProcess&) = delete;
+
+    // Copies the program, writes the configuration beside it, starts it.
+    bool Start(const DockConfig& config, const std::wstring& arguments = L"--debug-log");
+    // Posts WM_CLOSE to the input window; the exit code, or ~0u when it did not end.
+    DWORD CloseAndWait(DWORD timeoutMs = 30000);
+
+    HWND FindWindowOfClass(const wchar_t* className) const;
+    HWND InputWindow() const { return FindWindowOfClass(L"VantreelInputWindow"); }
+    HWND VisualWindow() const { return FindWindowOfClass(L"VantreelVisualWindow"); }
+    bool IsRunning() const;
+
+    std::wstring StartupLogText() const;
+    std::string DebugLog() const;
+    std::string ConfigFileText() const;
+    const testing_support::TempDir& Folder() const { return dir_; }
+
+private:
+    testing_support::TempDir dir_;
+    PROCESS_INFORMATION process_ = {};
+};
+
+// Polls until the predicate holds or the time is up.
+bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs);
+
+// The configuration the tests start with: defaults, taskbar left alone, one pinned program.
+DockConfig TestDockConfig();
