@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/Log.h"
+#include "app/Prefetch.h"
 #include "app/StartupLog.h"
 #include "config/ConfigFile.h"
 #include "config/Paths.h"
@@ -96,8 +97,8 @@ bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
     StartupLog::Open();
     instance = moduleInstance;
 
-    // Start-up file prefetch runs on its own thread once it exists; the
-    // milestone keeps the start-up log's order.
+    // The files the first frames read come into the file cache meanwhile.
+    std::thread(PrefetchStartupFiles).detach();
     StartupLog::Mark(L"prefetch queued");
 
     configPath = configPathSource ? configPathSource() : GetConfigPath();
