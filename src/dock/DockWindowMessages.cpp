@@ -191,8 +191,8 @@ void DockWindow::HandleTimer(UINT_PTR id) {
             }
             break;
         case kWatchdogTimer:
-            // The watchdog process joins here once the taskbar hider has one.
             KillTimer(inputWindow, id);
+            taskbarHider.StartWatchdog();
             break;
         case kAutoStartTimer:
             KillTimer(inputWindow, id);

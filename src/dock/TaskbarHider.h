@@ -1,7 +1,7 @@
 #pragma once
-// Hides the system taskbar while the dock runs and puts it back. This version
-// has no edge guard, re-hide hook or watchdog yet: Hide sets auto-hide and
-// hides the taskbar windows, Restore undoes both.
+// Hides the system taskbar while the dock runs and puts it back. A watchdog
+// copy of the program restores it should the dock die without restoring it.
+// No edge guard or re-hide hook yet.
 
 #include <windows.h>
 
@@ -14,8 +14,9 @@ public:
     TaskbarHider& operator=(const TaskbarHider&) = delete;
     ~TaskbarHider();
 
-    // skipWatchdog is accepted for the callers' sake; there is no watchdog yet.
     void Hide(bool skipWatchdog);
+    // Starts the watchdog once while hiding.
+    void StartWatchdog();
     // Runs whether or not hiding is active.
     void Restore();
     // The edge guard follows the dock window; nothing to place yet.
@@ -30,4 +31,6 @@ public:
     bool fullscreenActive = false;
     uint32_t savedState = 0;
     bool stateSaved = false;
+    HANDLE watchdogProcess = nullptr;
+    HANDLE cancelEvent = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cmath>
 #include <set>
@@ -226,4 +227,41 @@ TEST(RunningDock, KeepTaskbarStaysOutOfTheFileThroughAnUnrelatedSave) {
     EXPECT_EQ(dock.DebugLog().find("System taskbars hidden"), std::string::npos);
     EXPECT_EQ(dock.CloseAndWait(), 0u);
     EXPECT_NE(dock.ConfigFileText().find("\"hideTaskbar\": true"), std::string::npos) << dock.ConfigFileText();
+}
+
+namespace {
+
+// How many processes run the program copy in this folder (the dock and its watchdog).
+int ProcessesOf(const std::wstring& folder) {
+    int count = 0;
+    std::wstring exe = folder + L"\\vantreel.exe";
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, L"vantreel.exe") != 0) continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        wchar_t path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (QueryFullProcessImageNameW(process, 0, path, &size) && _wcsicmp(path, exe.c_str()) == 0) ++count;
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+}  // namespace
+
+TEST(RunningDock, HidingTheTaskbarStartsAWatchdogThatAnOrderlyEndCancels) {
+    DockConfig config = TestDockConfig();
+    config.hideTaskbar = true;
+    DockProcess dock;
+    ASSERT_TRUE(StartAndSettle(dock, config));
+    EXPECT_TRUE(WaitUntil([&] { return ProcessesOf(dock.Folder().Path()) == 2; }, 10000))
+        << "the watchdog copy follows the deferred hide";
+    EXPECT_EQ(dock.CloseAndWait(), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessesOf(dock.Folder().Path()) == 0; }, 10000))
+        << "the cancel event ends the watchdog with the dock";
+    EXPECT_NE(dock.DebugLog().find("System taskbars hidden"), std::string::npos);
 }
