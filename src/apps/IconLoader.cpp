@@ -184,20 +184,21 @@ IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId,
     return extracted;
 }
 
-IconSurfaceRef IconLoader::GetLaunchpadSurface(int size, bool macStyle) {
-    const std::wstring key = SpecialKey(L"::launchpad@", size, macStyle);
+IconSurfaceRef IconLoader::CachedGlyphSurface(const wchar_t* keyPrefix, BuiltinIconKind kind, int size,
+                                              bool macStyle) {
+    const std::wstring key = SpecialKey(keyPrefix, size, macStyle);
     if (IconSurfaceRef hit = FindSurface(key)) return hit;
-    IconSurfaceRef surface = RenderBuiltinGlyph(ClampIconSize(size), BuiltinIconLaunchpad, 0);
+    IconSurfaceRef surface = RenderBuiltinGlyph(ClampIconSize(size), kind, 0);
     if (surface) PutSurface(key, surface);
     return surface;
 }
 
+IconSurfaceRef IconLoader::GetLaunchpadSurface(int size, bool macStyle) {
+    return CachedGlyphSurface(L"::launchpad@", BuiltinIconLaunchpad, size, macStyle);
+}
+
 IconSurfaceRef IconLoader::GetSettingsSurface(int size, bool macStyle) {
-    const std::wstring key = SpecialKey(L"::settings@", size, macStyle);
-    if (IconSurfaceRef hit = FindSurface(key)) return hit;
-    IconSurfaceRef surface = RenderBuiltinGlyph(ClampIconSize(size), BuiltinIconSettings, 0);
-    if (surface) PutSurface(key, surface);
-    return surface;
+    return CachedGlyphSurface(L"::settings@", BuiltinIconSettings, size, macStyle);
 }
 
 IconSurfaceRef IconLoader::GetRecycleBinSurface(int size, bool macStyle, bool* isFull) {

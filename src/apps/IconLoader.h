@@ -127,6 +127,8 @@ private:
     static void WorkerThreadEntry(IconLoader* loader);
     void WorkerMain();
     IconSurfaceRef FindSurface(const std::wstring& key);
+    // A built-in glyph's surface under its own cache key, rendered once.
+    IconSurfaceRef CachedGlyphSurface(const wchar_t* keyPrefix, BuiltinIconKind kind, int size, bool macStyle);
     IconSurfaceRef SurfaceFromDisk(const std::wstring& pixelKey, const std::wstring& sourcePath,
                                    int size, bool macStyle, int count);
     std::pair<bool, IconBitmap> CopyPixels(const std::wstring& key);

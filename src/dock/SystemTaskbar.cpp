@@ -76,10 +76,3 @@ void RestoreSystemTaskbarsAtStartup(uint32_t state) {
 }
 
 void SetTaskbarRehideActive(bool active) { g_rehideActive.store(active); }
-bool IsTaskbarRehideActive() { return g_rehideActive.load(); }
-
-bool MirroredTaskbarState(uint32_t& state) {
-    if (!g_stateSaved.load()) return false;
-    state = g_savedState.load();
-    return true;
-}

@@ -19,7 +19,5 @@ void ShowSystemTaskbars(bool show);
 // state 0 means "the state this process saved, if any".
 void RestoreSystemTaskbarsAtStartup(uint32_t state);
 
-// Process-wide mirrors written by the hider.
+// The process-wide re-hide flag, written by the hider.
 void SetTaskbarRehideActive(bool active);
-bool IsTaskbarRehideActive();
-bool MirroredTaskbarState(uint32_t& state);  // false when nothing is saved
