@@ -175,7 +175,7 @@ size_t PruneIconCacheFolder(const std::wstring& iconCacheFolder) {
     });
     const size_t excess = entries.size() - kPruneKeep;
     for (size_t i = 0; i < excess; ++i) DeleteFileW(entries[i].path.c_str());
-    LogMessage(L"IconLoader: pruned %zu cached icon files", excess);
+    LogMessage(L"IconLoader: pruned %llu cached icon files", static_cast<unsigned long long>(excess));
     return excess;
 }
 

@@ -76,8 +76,11 @@ bool DockWindow::CreateWindows() {
     monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     UpdateMonitorMetrics();
 
+    // Both windows are layered windows whose pixels our compositor presents with
+    // UpdateLayeredWindow, so they keep their redirection surface:
+    // WS_EX_NOREDIRECTIONBITMAP is only for content the system compositor supplies.
     visualWindow = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYERED |
-                                       WS_EX_NOREDIRECTIONBITMAP | WS_EX_NOACTIVATE,
+                                       WS_EX_NOACTIVATE,
                                    kVisualClass, L"VantreelVisual", WS_POPUP, originX, originY,
                                    static_cast<int>(std::lround(scale * screenWidth)),
                                    static_cast<int>(std::lround(scale * bandHeight)), nullptr, nullptr, instance,
@@ -85,7 +88,7 @@ bool DockWindow::CreateWindows() {
     if (!visualWindow) return false;
 
     HWND created = CreateWindowExW(
-        WS_EX_NOACTIVATE | WS_EX_NOREDIRECTIONBITMAP | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED,
+        WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED,
         kInputClass, L"Vantreel", WS_POPUP, originX, originY, 200, 64, nullptr, nullptr, instance, this);
     if (!created) return false;
     inputWindow = created;
@@ -239,7 +242,8 @@ bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
     size_t missing = 0;
     for (const auto& visual : itemVisuals) missing += visual.missing ? 1 : 0;
     startupIconsPending = missing != 0;
-    LogMessage(L"Dock startup: %zu icons missing from cache at first frame", missing);
+    LogMessage(L"Dock startup: %llu icons missing from cache at first frame",
+               static_cast<unsigned long long>(missing));
 
     ShowWindow(visualWindow, SW_SHOWNOACTIVATE);
     ShowWindow(inputWindow, SW_SHOWNOACTIVATE);

@@ -72,7 +72,9 @@ void MacMenuWindow::EnsureWindow() {
         wc.lpszClassName = kClassName;
         RegisterClassExW(&wc);
     }
-    CreateWindowExW(WS_EX_NOREDIRECTIONBITMAP | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"", WS_POPUP, 0, 0,
+    // Our compositor presents the menu with UpdateLayeredWindow, which needs the window's
+    // own redirection surface: no WS_EX_NOREDIRECTIONBITMAP here.
+    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"", WS_POPUP, 0, 0,
                     200, 120, nullptr, nullptr, instance, this);
     if (!hwnd_ || !host_) return;
 
