@@ -18,11 +18,13 @@ using Ids = std::vector<std::wstring>;
 
 // The checked-in file beside this source; a Unix path is reached through drive Z.
 std::wstring GoldenPath() {
-    std::string source = __FILE__;
+    // The folder comes from the build: a compiler cache may hand the compiler a
+    // relative source path, which would make __FILE__ useless here.
+    std::string source = VANTREEL_TESTS_DIR "/config/golden/default.json";
     std::wstring path(source.begin(), source.end());
     if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
     for (wchar_t& c : path) if (c == L'/') c = L'\\';
-    return path.substr(0, path.find_last_of(L'\\')) + L"\\golden\\default.json";
+    return path;
 }
 
 }  // namespace
