@@ -235,6 +235,7 @@ void DockWindow::IdleTrim() {
 
 void DockWindow::RefreshWindowList() {
     std::vector<RunningApp> apps = EnumerateRunningApps(windowTracker);
+    windowTracker.NoteMerged(apps);
     if (model.SyncRunningApps(apps)) {
         RebuildVisuals();
         RequestFrame();
