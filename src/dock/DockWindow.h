@@ -91,6 +91,9 @@ public:
     std::function<std::wstring()> configPathSource = GetConfigPath;
     // The calls that make the shared factories; tests play failing ones.
     GraphicsFactoryCalls factoryCalls = RealGraphicsFactoryCalls();
+    // Diagnostics: when set, the composed frame is written there (a BMP) each
+    // time the dock has come to rest.
+    std::wstring frameDumpPath;
 
     static LRESULT CALLBACK VisualWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK InputWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
