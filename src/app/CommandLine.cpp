@@ -71,6 +71,8 @@ CommandLineOptions ParseCommandLine(const std::vector<std::wstring>& args) {
                 options.testAllAppsMs = ToInt32(ParseLeadingInteger(args[i + 1]));
                 ++i;
             }
+        } else if (arg == L"--dump-frame") {
+            if (i + 1 < args.size()) options.dumpFramePath = args[++i];
         }
     }
     return options;

@@ -26,6 +26,8 @@ struct CommandLineOptions {
     bool installTask = false;
     bool removeTask = false;
     int32_t testAllAppsMs = 0;
+    // Diagnostics: where the dock writes its composed frame whenever it comes to rest.
+    std::wstring dumpFramePath;
 };
 
 // args[0] is the program path and is skipped. --watchdog and --restore-taskbar

@@ -58,6 +58,7 @@ int VantreelMain(HINSTANCE instance) {
 
     // The dock is large; it lives on the heap but is owned here for the whole run.
     auto dock = std::make_unique<DockWindow>();
+    dock->frameDumpPath = options.dumpFramePath;
     if (!dock->Initialize(instance, options.keepTaskbar)) {
         LogMessage(L"Vantreel initialization failed");
         dock.reset();

@@ -97,6 +97,21 @@ bool DockWindow::CreateWindows() {
 }
 
 bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
+    // No step's exception leaves here: a throwing step fails the start like a
+    // failing one, and the destructor then undoes what the earlier steps began.
+    try {
+        return RunStartup(moduleInstance, keepTaskbar);
+    } catch (const comp::HResultError& e) {
+        LogMessage(L"DockWindow::Initialize winrt error: 0x%08X", static_cast<unsigned>(e.code()));
+    } catch (const std::exception& e) {
+        LogMessage(L"DockWindow::Initialize std::exception: %S", e.what());
+    } catch (...) {
+        LogMessage(L"DockWindow::Initialize unknown exception");
+    }
+    return false;
+}
+
+bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     StartupLog::Open();
     instance = moduleInstance;
 
@@ -115,7 +130,7 @@ bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
 
     if (!CreateWindows()) return false;
 
-    if (!CreateGraphicsFactories(graphics)) return false;
+    if (!CreateGraphicsFactories(graphics, factoryCalls)) return false;
     if (!graphics.Create()) return false;
     if (!composition.Initialize(visualWindow, graphics)) return false;
     StartupLog::Mark(L"d3d/dcomp ready");

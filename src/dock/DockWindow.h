@@ -89,11 +89,18 @@ public:
 
     // Where the configuration file is; tests point it at their own folder.
     std::function<std::wstring()> configPathSource = GetConfigPath;
+    // The calls that make the shared factories; tests play failing ones.
+    GraphicsFactoryCalls factoryCalls = RealGraphicsFactoryCalls();
+    // Diagnostics: when set, the composed frame is written there (a BMP) each
+    // time the dock has come to rest.
+    std::wstring frameDumpPath;
 
     static LRESULT CALLBACK VisualWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK InputWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    // The start-up steps in order; Initialize turns their exceptions into false.
+    bool RunStartup(HINSTANCE instance, bool keepTaskbar);
     LRESULT HandleInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleTimer(UINT_PTR id);
     void RefreshWindowList();

@@ -474,6 +474,8 @@ bool DockWindow::CheckDevice() {
     // The top bar's own recovery joins here once the bar has a window.
     allApps.HandleDeviceLost();
     EmptyIconKeys();
+    // The label's surface belongs to the lost device: an empty text redraws it.
+    labelText.clear();
     LogMessage(L"Rendering device recreated");
     return true;
 }

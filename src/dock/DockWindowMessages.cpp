@@ -10,6 +10,7 @@
 #include "app/Log.h"
 #include "app/StartupLog.h"
 #include "app/StartupTask.h"
+#include "dock/DockWindowFrameDump.h"
 #include "dock/ForegroundWindow.h"
 #include "dock/RunningApps.h"
 #include "dock/SystemTaskbar.h"
@@ -226,6 +227,10 @@ void DockWindow::HandleTimer(UINT_PTR id) {
 
 void DockWindow::IdleTrim() {
     if (shutDown || dirty || AnythingMoving()) return;
+    if (!frameDumpPath.empty() && composition.mainTarget) {
+        composition.compositor.Commit();
+        WriteFrameDump(frameDumpPath, composition.mainTarget.PresentedPixels());
+    }
     if (graphics.device) {
         Microsoft::WRL::ComPtr<IDXGIDevice3> dxgi;
         if (SUCCEEDED(graphics.device.As(&dxgi))) dxgi->Trim();
@@ -235,6 +240,7 @@ void DockWindow::IdleTrim() {
 
 void DockWindow::RefreshWindowList() {
     std::vector<RunningApp> apps = EnumerateRunningApps(windowTracker);
+    windowTracker.NoteMerged(apps);
     if (model.SyncRunningApps(apps)) {
         RebuildVisuals();
         RequestFrame();

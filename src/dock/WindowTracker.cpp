@@ -41,7 +41,6 @@ void WindowTracker::Start(HWND visualWindow, HWND inputWindow) {
   objectHook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, nullptr, OnWinEvent, 0, 0, flags);
 
   if (!shellHooked || !foregroundHook || !minimizeHook || !objectHook) {
-    lastScan = EnumerateRunningApps(*this);
     rescanTimer = SetTimer(inputWindow, kRescanTimerId, kRescanIntervalMs, OnRescanTimer);
     if (rescanTimer) {
       rescanWindow = inputWindow;
@@ -58,7 +57,7 @@ void WindowTracker::Stop() {
     rescanWindow = nullptr;
   }
   if (g_rescanningTracker == this) g_rescanningTracker = nullptr;
-  lastScan.clear();
+  lastMerged.clear();
   if (foregroundHook) {
     UnhookWinEvent(foregroundHook);
     foregroundHook = nullptr;
@@ -85,8 +84,10 @@ void CALLBACK WindowTracker::OnRescanTimer(HWND, UINT, UINT_PTR, DWORD) {
   WindowTracker* tracker = g_rescanningTracker;
   if (!tracker || !g_notifyTarget.load()) return;
   std::vector<RunningApp> scan = EnumerateRunningApps(*tracker);
-  if (scan != tracker->lastScan) {
-    tracker->lastScan = std::move(scan);
+  if (scan != tracker->lastMerged) {
+    // The dock refreshes from this and reports what it merged; until then the
+    // same difference is not posted again.
+    tracker->lastMerged = std::move(scan);
     PostChanged();
   }
 }

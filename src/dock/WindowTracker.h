@@ -6,7 +6,10 @@
 // Where the shell hook can't be registered or a WinEvent hook can't be
 // installed, events may go missing (some systems deliver only part of them), so
 // the tracker then also re-scans every 500 ms and posts the same message when
-// the scan differs from the previous one.
+// the scan differs from what the dock last merged. Comparing with the dock's
+// list, not with the previous scan, matters: a window that opens and closes
+// between two scans was still seen by the dock's refresh on its create event,
+// and only the dock's list shows that it has to go again.
 
 #include <windows.h>
 
@@ -35,6 +38,9 @@ class WindowTracker {
 
   bool IsRescanning() const { return rescanTimer != 0; }
 
+  // What the dock merged at its last refresh; the re-scan compares with it.
+  void NoteMerged(const std::vector<RunningApp>& apps) { lastMerged = apps; }
+
   static void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG idObject, LONG idChild,
                                   DWORD eventThread, DWORD eventTime);
 
@@ -49,5 +55,5 @@ class WindowTracker {
 
   HWND rescanWindow = nullptr;
   UINT_PTR rescanTimer = 0;
-  std::vector<RunningApp> lastScan;
+  std::vector<RunningApp> lastMerged;
 };

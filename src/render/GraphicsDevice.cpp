@@ -56,16 +56,59 @@ bool GraphicsDevice::Create() {
     return true;
 }
 
-bool CreateGraphicsFactories(GraphicsDevice& graphics) {
-    D2D1_FACTORY_OPTIONS options = {};
-    if (FAILED(D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), &options,
-                                 reinterpret_cast<void**>(graphics.d2dFactory.ReleaseAndGetAddressOf())))) {
+namespace {
+
+HRESULT CoCreateImagingFactory(REFCLSID classId, IWICImagingFactory** factory) {
+    return CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory));
+}
+
+}  // namespace
+
+GraphicsFactoryCalls RealGraphicsFactoryCalls() {
+    GraphicsFactoryCalls calls;
+    calls.createD2D = [](ID2D1Factory1** factory) {
+        D2D1_FACTORY_OPTIONS options = {};
+        return D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), &options,
+                                 reinterpret_cast<void**>(factory));
+    };
+    calls.createDWrite = [](IDWriteFactory** factory) {
+        return DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                   reinterpret_cast<IUnknown**>(factory));
+    };
+    calls.createImaging = CoCreateImagingFactory;
+    return calls;
+}
+
+HRESULT CreateImagingFactory(Microsoft::WRL::ComPtr<IWICImagingFactory>& factory,
+                             const std::function<HRESULT(REFCLSID, IWICImagingFactory**)>& create) {
+    auto call = [&](REFCLSID classId) {
+        factory.Reset();
+        HRESULT hr = create ? create(classId, factory.GetAddressOf())
+                            : CoCreateImagingFactory(classId, factory.GetAddressOf());
+        if (SUCCEEDED(hr) && !factory) hr = E_NOINTERFACE;
+        if (FAILED(hr)) factory.Reset();
+        return hr;
+    };
+    HRESULT hr = call(CLSID_WICImagingFactory2);
+    if (FAILED(hr)) hr = call(CLSID_WICImagingFactory);
+    return hr;
+}
+
+bool CreateGraphicsFactories(GraphicsDevice& graphics, const GraphicsFactoryCalls& calls) {
+    HRESULT hr = calls.createD2D ? calls.createD2D(graphics.d2dFactory.ReleaseAndGetAddressOf()) : E_POINTER;
+    if (FAILED(hr)) {
+        LogMessage(L"D2D1CreateFactory failed: 0x%08X", static_cast<unsigned>(hr));
         return false;
     }
-    if (FAILED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                                   reinterpret_cast<IUnknown**>(graphics.dwriteFactory.ReleaseAndGetAddressOf())))) {
+    hr = calls.createDWrite ? calls.createDWrite(graphics.dwriteFactory.ReleaseAndGetAddressOf()) : E_POINTER;
+    if (FAILED(hr)) {
+        LogMessage(L"DWriteCreateFactory failed: 0x%08X", static_cast<unsigned>(hr));
         return false;
     }
-    return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_PPV_ARGS(graphics.wicFactory.ReleaseAndGetAddressOf())));
+    hr = CreateImagingFactory(graphics.wicFactory, calls.createImaging);
+    if (FAILED(hr)) {
+        LogMessage(L"WIC factory failed: 0x%08X", static_cast<unsigned>(hr));
+        return false;
+    }
+    return true;
 }

@@ -33,5 +33,21 @@ public:
     std::function<HRESULT(D3D_DRIVER_TYPE, ID3D11Device**, ID3D11DeviceContext**)> createD3DDevice;
 };
 
-// The three factories every window takes from the device; false when one fails.
-bool CreateGraphicsFactories(GraphicsDevice& graphics);
+// The system calls behind the three shared factories; each defaults to the real
+// call, and tests replace single members to play a system where one fails.
+struct GraphicsFactoryCalls {
+    std::function<HRESULT(ID2D1Factory1**)> createD2D;
+    std::function<HRESULT(IDWriteFactory**)> createDWrite;
+    // CoCreateInstance of the imaging factory class given, in process.
+    std::function<HRESULT(REFCLSID, IWICImagingFactory**)> createImaging;
+};
+GraphicsFactoryCalls RealGraphicsFactoryCalls();
+
+// An imaging factory: the newer class first, then the older one for systems
+// that lack it. The result of the last attempt.
+HRESULT CreateImagingFactory(Microsoft::WRL::ComPtr<IWICImagingFactory>& factory,
+                             const std::function<HRESULT(REFCLSID, IWICImagingFactory**)>& create = {});
+
+// The three factories every window takes from the device, in this order; a
+// failure is logged with its HRESULT and gives false.
+bool CreateGraphicsFactories(GraphicsDevice& graphics, const GraphicsFactoryCalls& calls = RealGraphicsFactoryCalls());

@@ -107,7 +107,8 @@ float ComputeWallpaperLuminance(IWICImagingFactory* factory, const WallpaperSyst
     try {
         return DesktopColorLuma(system);
     } catch (...) {
-        return 0.0f;
+        // Nothing measured: no value rather than black.
+        return -1.0f;
     }
 }
 

@@ -40,7 +40,8 @@ float AverageLumaOfRows(const uint8_t* bgra, uint32_t width, uint32_t rows, uint
 
 // Luminance of the strip under the top edge of the current wallpaper, scaled to
 // 64 x 36; the desktop colour's luma when there is no factory, no wallpaper or
-// the image cannot be decoded. Safe from any thread with COM initialised.
+// the image cannot be decoded; negative when not even that colour can be read.
+// Safe from any thread with COM initialised.
 float ComputeWallpaperLuminance(IWICImagingFactory* factory,
                                 const WallpaperSystem& system = RealWallpaperSystem());
 

@@ -1,5 +1,6 @@
 #include "render/WallpaperLuminanceWorker.h"
 
+#include "render/GraphicsDevice.h"
 #include "render/WallpaperLumaCache.h"
 
 #include <objbase.h>
@@ -9,27 +10,23 @@
 #include <system_error>
 #include <thread>
 
-namespace {
-
-void MeasureAndPost(HWND target, const WallpaperSystem& system) {
+bool MeasureAndPostWallpaperLuminance(HWND target, const WallpaperSystem& system,
+                                      const ImagingFactoryCall& createFactory) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    float luminance = 0.0f;
+    float luminance = -1.0f;
     {
         Microsoft::WRL::ComPtr<IWICImagingFactory> factory;
-        if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_PPV_ARGS(&factory)))) {
-            factory.Reset();
+        if (SUCCEEDED(CreateImagingFactory(factory, createFactory))) {
+            luminance = ComputeWallpaperLuminance(factory.Get(), system);
+            // NaN fails this test too.
+            if (luminance >= 0.0f && luminance <= 1.0f) SaveWallpaperLumaCache(luminance, system);
         }
-        luminance = ComputeWallpaperLuminance(factory.Get(), system);
-        SaveWallpaperLumaCache(luminance, system);
     }
     if (SUCCEEDED(com)) CoUninitialize();
-    const float clamped = luminance < 0.0f ? 0.0f : (luminance > 1.0f ? 1.0f : luminance);
-    PostMessageW(target, WM_DOCK_WALLPAPER_LUMA,
-                 static_cast<WPARAM>(std::lround(clamped * 1000.0f)), 0);
+    if (!(luminance >= 0.0f && luminance <= 1.0f)) return false;
+    return PostMessageW(target, WM_DOCK_WALLPAPER_LUMA,
+                        static_cast<WPARAM>(std::lround(luminance * 1000.0f)), 0) != FALSE;
 }
-
-}  // namespace
 
 bool StartWallpaperLuminanceWorker(HWND target, WallpaperSystem system) {
     try {
@@ -37,7 +34,7 @@ bool StartWallpaperLuminanceWorker(HWND target, WallpaperSystem system) {
         // the time the wallpaper is decoded, and then the post simply fails.
         std::thread([target, system = std::move(system)] {
             try {
-                MeasureAndPost(target, system);
+                MeasureAndPostWallpaperLuminance(target, system);
             } catch (...) {
                 // Nothing to report to: the glass keeps its current theme.
             }

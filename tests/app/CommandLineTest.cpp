@@ -55,7 +55,7 @@ TEST(CommandLine, ModesActTheMomentTheyAreMet) {
     EXPECT_EQ(options.watchdog.eventName, L"--restore-taskbar");
 }
 
-TEST(CommandLine, TestAllAppsTakesItsValue) {
+TEST(CommandLine, OptionsWithAValueTakeIt) {
     EXPECT_EQ(Parse({L"--test-allapps"}).testAllAppsMs, 0) << "last element: nothing consumed";
     EXPECT_EQ(Parse({L"--test-allapps", L"0"}).testAllAppsMs, 0);
     EXPECT_EQ(Parse({L"--test-allapps", L"12abc"}).testAllAppsMs, 12);
@@ -65,6 +65,9 @@ TEST(CommandLine, TestAllAppsTakesItsValue) {
     auto options = Parse({L"--test-allapps", L"--debug-log"});
     EXPECT_EQ(options.testAllAppsMs, 0);
     EXPECT_FALSE(options.debugLog);
+
+    EXPECT_EQ(Parse({L"--dump-frame", L"C:\\out\\frame.bmp"}).dumpFramePath, L"C:\\out\\frame.bmp");
+    EXPECT_TRUE(Parse({L"--dump-frame"}).dumpFramePath.empty());
 }
 
 TEST(CommandLine, UnknownArgumentsAreSkipped) {

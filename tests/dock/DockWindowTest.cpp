@@ -1,13 +1,15 @@
 // The whole dock in this process: started from a configuration in a test
 // folder, ticked to rest, read back from its composed frame, put through a
-// device loss and a configuration change, and shut down.
+// device loss and a configuration change, and shut down; and starts that fail.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <ole2.h>
 
+#include <stdexcept>
 #include <string>
 
+#include "app/Log.h"
 #include "config/ConfigFile.h"
 #include "config/Paths.h"
 #include "dock/DockWindow.h"
@@ -162,4 +164,51 @@ TEST_F(InProcessDock, AllAppsHotkeyPathTogglesAndShutdownEndsEverythingOnce) {
     EXPECT_TRUE(dock_.TopBar().shutDown);
     dock_.Shutdown();
     EXPECT_TRUE(dock_.IsShutDown());
+}
+
+TEST(DockStartup, AFailingOrThrowingStepFailsTheStartAndLeavesNothingBehind) {
+    const bool oleReady = SUCCEEDED(OleInitialize(nullptr));
+    TempDir dir;
+    const std::wstring configPath = dir.File(L"vantreel.json");
+    DockConfig config;
+    config.hideTaskbar = false;
+    ASSERT_TRUE(SaveConfig(configPath, config));
+    const std::wstring logPath = BinDir() + L"\\vantreel.log";
+    DeleteFileW(logPath.c_str());
+    InitializeLog(true);
+    auto log = [&] {
+        auto bytes = ReadFileBytes(logPath);
+        return std::string(bytes.begin(), bytes.end());
+    };
+
+    auto failedStart = [&](const std::function<void(DockWindow&)>& arrange) {
+        HWND input = nullptr;
+        HWND visual = nullptr;
+        {
+            DockWindow dock;
+            dock.configPathSource = [&] { return configPath; };
+            arrange(dock);
+            EXPECT_FALSE(dock.Initialize(GetModuleHandleW(nullptr), false));
+            input = dock.InputWindow();
+            visual = dock.VisualWindow();
+            EXPECT_NE(input, nullptr) << "the windows came before the factories";
+        }
+        EXPECT_FALSE(IsWindow(input));
+        EXPECT_FALSE(IsWindow(visual));
+    };
+
+    failedStart([](DockWindow& dock) {
+        dock.factoryCalls.createDWrite = [](IDWriteFactory**) { return E_OUTOFMEMORY; };
+    });
+    EXPECT_NE(log().find("DWriteCreateFactory failed: 0x8007000E"), std::string::npos) << log();
+
+    failedStart([](DockWindow& dock) {
+        dock.factoryCalls.createImaging = [](REFCLSID, IWICImagingFactory**) -> HRESULT {
+            throw std::runtime_error("imaging service gone");
+        };
+    });
+    EXPECT_NE(log().find("DockWindow::Initialize std::exception: imaging service gone"), std::string::npos) << log();
+
+    InitializeLog(false);
+    if (oleReady) OleUninitialize();
 }

@@ -1,11 +1,14 @@
-// The dock as a running program: its start-up, its windows on the screen, its
-// pixels, running applications joining it, and its orderly end.
+// The dock as a running program: its start-up, its windows on the screen at two
+// DPIs, its composed pixels, running applications joining and leaving it, and
+// its orderly end.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,25 +44,102 @@ bool IsFullHdAt96Dpi() {
 }
 
 // What the input window covers at rest for a dock of `count` items, the
-// separator and recycle bin included.
-RECT RestingInputRect(int appCount) {
+// separator and recycle bin included, on a 1920 x 1080 monitor.
+RECT RestingInputRect(int appCount, float scale = 1.0f) {
+    const float screenWidth = 1920.0f / scale;
+    const float bandHeight = std::min(1080.0f / scale, 210.0f);
     DockLayoutInput input;
     input.kinds.push_back(0);
     for (int i = 0; i < appCount; ++i) input.kinds.push_back(1);
     input.kinds.push_back(2);
     input.kinds.push_back(3);
-    input.screenWidth = 1920.0f;
-    input.bandHeight = 210.0f;
-    input.maxWidth = 1920.0f - 64.0f;
+    input.screenWidth = screenWidth;
+    input.bandHeight = bandHeight;
+    input.maxWidth = screenWidth - 64.0f;
     DockLayoutResult layout = ComputeDockLayout(input);
     DockInputRectInput rect;
     rect.layoutX = layout.x;
     rect.layoutY = layout.y;
     rect.layoutWidth = layout.width;
     rect.layoutHeight = layout.height;
-    rect.originY = 1080 - 210;
+    rect.scale = scale;
+    rect.originY = 1080 - static_cast<int>(std::lround(bandHeight * scale));
     rect.monitor = {0, 0, 1920, 1080};
     return ComputeDockInputRect(rect);
+}
+
+// Whatever else runs in this session joins the dock, so the input window is
+// matched against the layouts of a plausible number of applications.
+bool MatchesARestingDock(const RECT& got, float scale) {
+    for (int apps = 1; apps <= 24; ++apps) {
+        if (InputRectNearlyEqual(got, RestingInputRect(apps, scale))) return true;
+    }
+    return false;
+}
+
+// The system DPI that processes started from now on take (the prefix's
+// "LogPixels"); the old value comes back at the end of the scope.
+class ScopedLogPixels {
+public:
+    explicit ScopedLogPixels(DWORD dpi) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                            nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD size = sizeof(old_);
+        DWORD type = 0;
+        hadOld_ = RegQueryValueExW(key_, L"LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&old_), &size) ==
+                      ERROR_SUCCESS &&
+                  type == REG_DWORD;
+        applied_ = RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                                  sizeof(dpi)) == ERROR_SUCCESS;
+    }
+    ~ScopedLogPixels() {
+        if (!key_) return;
+        if (hadOld_) {
+            RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
+        } else {
+            RegDeleteValueW(key_, L"LogPixels");
+        }
+        RegCloseKey(key_);
+    }
+    ScopedLogPixels(const ScopedLogPixels&) = delete;
+    ScopedLogPixels& operator=(const ScopedLogPixels&) = delete;
+    bool Applied() const { return applied_; }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool hadOld_ = false;
+    bool applied_ = false;
+};
+
+// A 32-bit top-down BMP as the dock dumps it: width, height and BGRA pixels.
+struct FrameDump {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+bool ReadFrameDump(const std::wstring& path, FrameDump& dump) {
+    std::vector<uint8_t> bytes = ReadFileBytes(path);
+    if (bytes.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) || bytes[0] != 'B' || bytes[1] != 'M') {
+        return false;
+    }
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER info;
+    memcpy(&file, bytes.data(), sizeof(file));
+    memcpy(&info, bytes.data() + sizeof(file), sizeof(info));
+    if (info.biBitCount != 32 || info.biHeight >= 0 || info.biWidth <= 0) return false;
+    dump.width = info.biWidth;
+    dump.height = -info.biHeight;
+    size_t count = static_cast<size_t>(dump.width) * dump.height;
+    if (file.bfOffBits + count * 4 > bytes.size()) return false;
+    dump.pixels.resize(count);
+    memcpy(dump.pixels.data(), bytes.data() + file.bfOffBits, count * 4);
+    return true;
 }
 
 }  // namespace
@@ -112,70 +192,89 @@ TEST(RunningDock, WindowsStandWhereTheLayoutPutsThem) {
     EXPECT_TRUE(bandStyle & WS_EX_TRANSPARENT) << "the band never takes the pointer";
     EXPECT_TRUE(bandStyle & WS_EX_TOPMOST);
 
-    // Whatever else runs in this session joins the dock, so the width is matched
-    // against the layouts of a plausible number of applications.
     RECT got = WindowRectOf(input);
-    bool matched = false;
-    for (int apps = 1; apps <= 24 && !matched; ++apps) {
-        RECT want = RestingInputRect(apps);
-        matched = InputRectNearlyEqual(got, want);
-    }
-    EXPECT_TRUE(matched) << "input window at " << got.left << "," << got.top << " - " << got.right << ","
-                         << got.bottom;
+    EXPECT_TRUE(MatchesARestingDock(got, 1.0f))
+        << "input window at " << got.left << "," << got.top << " - " << got.right << "," << got.bottom;
     EXPECT_EQ(got.bottom, 1080 - 8 + 6) << "the glass ends bottomMargin above the screen edge, plus 6 px";
     EXPECT_EQ(got.top, 1080 - 8 - 64) << "the glass is the icon plus 8 dip above and below";
     EXPECT_LE(std::abs((got.left + got.right) - 1920), 2) << "the dock is centred";
     dock.CloseAndWait();
 }
 
-TEST(RunningDock, TheScreenShowsTheGlassAndItsIcons) {
+TEST(RunningDock, At144DpiTheBandAndGlassScaleByOneAndAHalf) {
+    if (GetSystemMetrics(SM_CXSCREEN) != 1920 || GetSystemMetrics(SM_CYSCREEN) != 1080) {
+        GTEST_SKIP() << "the expected geometry is for a 1920 x 1080 screen";
+    }
+    ScopedLogPixels dpi(144);
+    ASSERT_TRUE(dpi.Applied());
     DockProcess dock;
     ASSERT_TRUE(StartAndSettle(dock, TestDockConfig()));
     HWND input = dock.InputWindow();
     ASSERT_NE(input, nullptr);
-    RECT r = WindowRectOf(input);
-    // The glass lies inside the input window, 10 dip in from its sides and 6 dip up from its bottom.
-    RECT glass = {r.left + 10, r.top, r.right - 10, r.bottom - 6};
-    Sleep(500);
 
-    HDC screen = GetDC(nullptr);
-    ASSERT_NE(screen, nullptr);
-    int width = glass.right - glass.left;
-    int height = glass.bottom - glass.top;
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_NE(bitmap, nullptr);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    ASSERT_TRUE(BitBlt(memory, 0, 0, width, height, screen, glass.left, glass.top, SRCCOPY));
-    SelectObject(memory, old);
-    const auto* pixels = static_cast<const uint32_t*>(bits);
+    // 210 dip of band at a scale of 1.5.
+    RECT band = WindowRectOf(dock.VisualWindow());
+    EXPECT_EQ(band.left, 0);
+    EXPECT_EQ(band.top, 1080 - 315);
+    EXPECT_EQ(band.right, 1920);
+    EXPECT_EQ(band.bottom, 1080);
 
-    int lit = 0;
+    RECT got = WindowRectOf(input);
+    EXPECT_TRUE(MatchesARestingDock(got, 1.5f))
+        << "input window at " << got.left << "," << got.top << " - " << got.right << "," << got.bottom;
+    EXPECT_EQ(got.top, 1080 - 108) << "the glass is the icon plus 8 dip above and below, 8 dip up: 72 dip";
+    EXPECT_EQ(got.bottom, 1080 - 12 + 9) << "bottomMargin above the screen edge, plus 6 dip";
+    EXPECT_LE(std::abs((got.left + got.right) - 1920), 3) << "the dock is centred";
+    EXPECT_EQ(dock.CloseAndWait(), 0u);
+}
+
+TEST(RunningDock, ItsComposedFrameShowsTheGlassAndItsIcons) {
+    DockProcess dock;
+    const std::wstring dumpPath = dock.Folder().File(L"frame.bmp");
+    ASSERT_TRUE(StartAndSettle(dock, TestDockConfig(), L"--debug-log --dump-frame \"" + dumpPath + L"\""));
+    // The dock writes its frame once it has rested for the idle-trim delay.
+    FrameDump frame;
+    ASSERT_TRUE(WaitUntil([&] { return ReadFrameDump(dumpPath, frame); }, 15000)) << "no frame was dumped";
+    RECT band = WindowRectOf(dock.VisualWindow());
+    ASSERT_EQ(frame.width, band.right - band.left);
+    ASSERT_EQ(frame.height, band.bottom - band.top);
+    auto alpha = [](uint32_t p) { return p >> 24; };
+    EXPECT_EQ(alpha(frame.At(2, 2)), 0u) << "the band is transparent away from the dock";
+    EXPECT_EQ(alpha(frame.At(frame.width - 3, frame.height - 3)), 0u);
+
+    // The glass lies inside the input window, 10 dip in from its sides and 6 dip
+    // up from its bottom; in band coordinates here.
+    RECT r = WindowRectOf(dock.InputWindow());
+    RECT glass = {r.left + 10 - band.left, r.top - band.top, r.right - 10 - band.left, r.bottom - 6 - band.top};
+    ASSERT_GT(glass.right - glass.left, 100);
+    ASSERT_GE(glass.top, 0);
+    ASSERT_LE(glass.bottom, frame.height);
+    // Between its left edge and the first icon (12 dip in) on the middle row
+    // there is glass alone.
+    const int midY = (glass.top + glass.bottom) / 2;
+    for (int x = glass.left + 3; x < glass.left + 9; ++x) {
+        EXPECT_GT(alpha(frame.At(x, midY)), 100u) << "no glass at " << x << "," << midY;
+    }
+
+    int covered = 0;
     int colourful = 0;
     std::set<uint32_t> colours;
-    for (int i = 0; i < width * height; ++i) {
-        uint32_t p = pixels[i] & 0xFFFFFF;
-        int b = p & 0xFF, g = (p >> 8) & 0xFF, rr = (p >> 16) & 0xFF;
-        if (rr + g + b > 90) ++lit;
-        if (std::max({rr, g, b}) - std::min({rr, g, b}) > 60) ++colourful;
-        colours.insert(p);
+    const int total = (glass.right - glass.left) * (glass.bottom - glass.top);
+    for (int y = glass.top; y < glass.bottom; ++y) {
+        for (int x = glass.left; x < glass.right; ++x) {
+            uint32_t p = frame.At(x, y);
+            int a = static_cast<int>(alpha(p));
+            if (a > 100) ++covered;
+            if (a < 200) continue;
+            int b = p & 0xFF, g = (p >> 8) & 0xFF, rr = (p >> 16) & 0xFF;
+            if (std::max({rr, g, b}) - std::min({rr, g, b}) > 60) ++colourful;
+            colours.insert(p);
+        }
     }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-
-    int total = width * height;
-    EXPECT_GT(lit, total / 5) << "the dock's area is mostly dark: " << lit << " of " << total;
+    EXPECT_GT(covered, total * 9 / 10) << "the glass covers its rectangle: " << covered << " of " << total;
     EXPECT_GT(colourful, total / 50) << "no coloured icon pixels";
     EXPECT_GT(colours.size(), 200u) << "a flat box, not icons on glass";
-    dock.CloseAndWait();
+    EXPECT_EQ(dock.CloseAndWait(), 0u);
 }
 
 TEST(RunningDock, ARunningApplicationJoinsTheDock) {
@@ -187,8 +286,10 @@ TEST(RunningDock, ARunningApplicationJoinsTheDock) {
     RECT before = WindowRectOf(input);
     int widthBefore = before.right - before.left;
 
+    // An application that lives 300 ms: it joins the dock on its window's
+    // creation and must leave again once the window is gone.
     std::wstring helper = BinDir() + L"\\tracked_window_gui.exe";
-    std::wstring commandLine = L"\"" + helper + L"\"";
+    std::wstring commandLine = L"\"" + helper + L"\" --close-after-ms 300";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION app = {};
@@ -204,12 +305,19 @@ TEST(RunningDock, ARunningApplicationJoinsTheDock) {
     RECT during = WindowRectOf(input);
     EXPECT_TRUE(grew) << "width went from " << widthBefore << " to " << (during.right - during.left);
 
-    // Leaving is not checked here: under Wine an ending process's windows raise
-    // no event at all, so the dock notices only at the next window event.
-    HWND appWindow = FindWindowW(L"VantreelTrackedWindow", nullptr);
-    if (appWindow) PostMessageW(appWindow, WM_CLOSE, 0, 0);
-    WaitForSingleObject(app.hProcess, 10000);
-    if (WaitForSingleObject(app.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(app.hProcess, 1);
+    EXPECT_TRUE(WaitUntil([] { return FindWindowW(L"VantreelTrackedWindow", nullptr) == nullptr; }, 5000))
+        << "the application's window did not close by itself";
+    bool left = WaitUntil(
+        [&] {
+            RECT r = WindowRectOf(input);
+            return r.right - r.left == widthBefore;
+        },
+        1500);
+    RECT after = WindowRectOf(input);
+    EXPECT_TRUE(left) << "1.5 s after the application closed the width is " << (after.right - after.left)
+                      << ", was " << widthBefore;
+
+    if (WaitForSingleObject(app.hProcess, 10000) == WAIT_TIMEOUT) TerminateProcess(app.hProcess, 1);
     CloseHandle(app.hThread);
     CloseHandle(app.hProcess);
     EXPECT_EQ(dock.CloseAndWait(), 0u);

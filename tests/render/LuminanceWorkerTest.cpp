@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "render/LuminanceTestSupport.h"
 #include "render/WallpaperLumaCache.h"
@@ -71,4 +73,29 @@ TEST(WallpaperLuminanceWorker, PostsTheMeasurementAndFillsTheCache) {
     const float cached = LoadWallpaperLumaCache(system);
     EXPECT_NEAR(cached, 128.0f / 255.0f, 0.005f);
     EXPECT_NEAR(cached * 1000.0f, static_cast<float>(posted), 0.5f);
+}
+
+TEST(WallpaperLuminanceWorker, PostsNothingWhenTheFactoryOrTheMeasurementFails) {
+    TempDir cache;
+    WallpaperSystem system = RealWallpaperSystem();
+    system.cacheDirectory = [dir = cache.Path()] { return dir; };
+    MessageWindow window;
+    ASSERT_NE(window.Get(), nullptr);
+
+    // Neither imaging class can be created.
+    std::vector<CLSID> asked;
+    EXPECT_FALSE(MeasureAndPostWallpaperLuminance(window.Get(), system, [&](REFCLSID classId, IWICImagingFactory**) {
+        asked.push_back(classId);
+        return REGDB_E_CLASSNOTREG;
+    }));
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(IsEqualCLSID(asked[0], CLSID_WICImagingFactory2)) << "the newer class comes first";
+
+    // No wallpaper and no desktop colour either: nothing was measured.
+    system.wallpaperPath = [] { return std::wstring(); };
+    system.desktopColor = []() -> COLORREF { throw std::runtime_error("no colour"); };
+    EXPECT_FALSE(MeasureAndPostWallpaperLuminance(window.Get(), system));
+
+    EXPECT_EQ(window.WaitFor(WM_DOCK_WALLPAPER_LUMA, 200), -1) << "a made-up luminance was posted";
+    EXPECT_FALSE(FileExists(cache.File(L"wallpaper.luma")));
 }

@@ -1,8 +1,11 @@
 // A plain application window for the window-tracking tests: one titled,
 // captioned top-level window that closes on WM_CLOSE. It gives up by itself
-// after a minute so a failed test leaves nothing behind.
+// after a minute so a failed test leaves nothing behind; "--close-after-ms N"
+// closes it N ms after it was shown, for applications that live only briefly.
 
 #include <windows.h>
+
+#include <cwchar>
 
 namespace {
 
@@ -23,7 +26,12 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  UINT lifetimeMs = 60000;
+  if (const wchar_t* option = commandLine ? wcsstr(commandLine, L"--close-after-ms ") : nullptr) {
+    const long value = wcstol(option + wcslen(L"--close-after-ms "), nullptr, 10);
+    if (value > 0 && value < 60000) lifetimeMs = static_cast<UINT>(value);
+  }
   WNDCLASSW wc{};
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = instance;
@@ -36,7 +44,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!hwnd) return 2;
   ShowWindow(hwnd, SW_SHOWNORMAL);
   UpdateWindow(hwnd);
-  SetTimer(hwnd, kGiveUpTimer, 60000, nullptr);
+  SetTimer(hwnd, kGiveUpTimer, lifetimeMs, nullptr);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
