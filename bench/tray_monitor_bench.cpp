@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <wincodec.h>
 #include <tlhelp32.h>
 #include <wrl/client.h>
@@ -196,28 +197,45 @@ int main() {
         CloseHandle(p);
     }
 
-    // Pictures of 20 executables of the system folder.
+    // Pictures of 20 executables that carry an icon (the prefix's own programs,
+    // repeated when there are fewer), then of data files that take the shell's
+    // type icon instead.
     Microsoft::WRL::ComPtr<IWICImagingFactory> factory;
     CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
-    wchar_t system[MAX_PATH] = {};
+    std::vector<std::wstring> withIcons;
+    wchar_t windows[MAX_PATH] = {}, system[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
     GetSystemDirectoryW(system, MAX_PATH);
-    std::vector<std::wstring> programs;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((std::wstring(system) + L"\\*.exe").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do programs.push_back(std::wstring(system) + L"\\" + data.cFileName);
-        while (programs.size() < kIcons && FindNextFileW(find, &data));
+    for (const std::wstring& dir : {std::wstring(windows), std::wstring(system)}) {
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((dir + L"\\*.exe").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) continue;
+        do {
+            std::wstring path = dir + L"\\" + data.cFileName;
+            if (ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0) > 0) withIcons.push_back(path);
+        } while (FindNextFileW(find, &data));
         FindClose(find);
     }
-    LARGE_INTEGER p0, p1;
-    QueryPerformanceCounter(&p0);
+    std::vector<std::wstring> programs;
+    for (size_t i = 0; !withIcons.empty() && programs.size() < kIcons; ++i) programs.push_back(withIcons[i % withIcons.size()]);
+    auto pictures = [&](const std::vector<std::wstring>& paths, int& made) {
+        LARGE_INTEGER p0, p1;
+        QueryPerformanceCounter(&p0);
+        made = 0;
+        for (const std::wstring& path : paths) {
+            std::vector<uint8_t> icon = LoadFileIcon(path, factory.Get(), 48);
+            if (!MakeTemplateIcon(icon, 48, true).empty()) ++made;
+        }
+        QueryPerformanceCounter(&p1);
+        return Seconds(p0, p1) * 1000.0;
+    };
     int made = 0;
-    for (const std::wstring& program : programs) {
-        std::vector<uint8_t> icon = LoadFileIcon(program, factory.Get(), 48);
-        if (!MakeTemplateIcon(icon, 48, true).empty()) ++made;
-    }
-    QueryPerformanceCounter(&p1);
-    printf("icon pictures: %d of %llu executables in %.2f ms (target < 50)\n", made,
-           static_cast<unsigned long long>(programs.size()), Seconds(p0, p1) * 1000.0);
+    double ms = pictures(programs, made);
+    printf("icon pictures: %d of %llu executables (%llu distinct) in %.2f ms (target < 50)\n", made,
+           static_cast<unsigned long long>(programs.size()), static_cast<unsigned long long>(withIcons.size()), ms);
+    std::vector<std::wstring> dataFiles;
+    for (int i = 0; i < kIcons; ++i) dataFiles.push_back(folder + L"\\data" + std::to_wstring(i) + L".txt");
+    ms = pictures(dataFiles, made);
+    printf("  type icons of %d data files: %.2f ms\n", made, ms);
     return 0;
 }
