@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "system/tray/TrayMonitor.h"
+
 TopBarWindow::~TopBarWindow() { Shutdown(); }
 
 void TopBarWindow::Initialize(HINSTANCE moduleInstance, GraphicsDevice& graphicsDevice,
@@ -12,6 +14,7 @@ void TopBarWindow::Initialize(HINSTANCE moduleInstance, GraphicsDevice& graphics
     composition = &compositionHost;
     menu = &sharedMenu;
     callbacks = callbackSet;
+    EnsureTrayMonitorStarted();
 }
 
 void TopBarWindow::Apply(HMONITOR monitorHandle, const DockConfig& configuration, float scaleFactor) {

@@ -1,0 +1,142 @@
+#include "system/tray/TrayClose.h"
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "app/Log.h"
+#include "config/Paths.h"
+#include "system/tray/TrayActions.h"
+#include "system/tray/TrayProcessTree.h"
+#include "system/tray/TrayProcesses.h"
+
+namespace {
+
+constexpr int kCloseChecks = 20;
+constexpr DWORD kCloseCheckMs = 40;
+constexpr DWORD kTerminateWaitMs = 500;
+
+struct CloseState {
+    const std::unordered_set<uint32_t>* pids;
+    int posted = 0;
+};
+
+BOOL CALLBACK PostCloseToWindowProc(HWND window, LPARAM lp) {
+    auto* state = reinterpret_cast<CloseState*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (!state->pids->count(pid)) return TRUE;
+    wchar_t cls[128] = {};
+    int length = GetClassNameW(window, cls, static_cast<int>(std::size(cls)));
+    if (length <= 0 || IsHelperWindowClass(std::wstring_view(cls, static_cast<size_t>(length)))) return TRUE;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ++state->posted;
+    return TRUE;
+}
+
+bool AllStopped(const std::unordered_set<uint32_t>& pids) {
+    return std::none_of(pids.begin(), pids.end(), [](uint32_t pid) { return IsProcessRunning(pid); });
+}
+
+// The opened process is still the one the snapshot saw: same image, same start.
+bool IsSameProcess(HANDLE process, const ProcessTreeEntry& entry) {
+    wchar_t path[520] = {};
+    DWORD size = static_cast<DWORD>(std::size(path));
+    if (!QueryFullProcessImageNameW(process, 0, path, &size)) return false;
+    if (NormalizePathKey(std::wstring(path, size)) != NormalizePathKey(entry.imagePath)) return false;
+    return entry.creationTime == 0 || ProcessCreationTime(process) == entry.creationTime;
+}
+
+DWORD WINAPI TrayCloseThreadProc(void* parameter) {
+    auto* icon = static_cast<TrayIconInfo*>(parameter);
+    try {
+        TrayClose(*icon);
+    } catch (...) {
+    }
+    delete icon;
+    return 0;
+}
+
+}  // namespace
+
+void TrayClose(const TrayIconInfo& icon) {
+    std::wstring resolved = ResolveTrayExePath(icon.exePath, icon.displayName);
+    std::unordered_set<uint32_t> targets = FindProcessesByExe({icon.exePath, resolved}, icon.pid);
+    if (targets.empty()) return;
+
+    std::vector<ProcessTreeEntry> snapshot = SnapshotProcessTree();
+    std::unordered_set<uint32_t> set = ExpandProcessTree(targets, snapshot);
+    set.erase(GetCurrentProcessId());
+    for (const ProcessTreeEntry& entry : snapshot) {
+        if (set.count(entry.pid) && IsShellProcess(NormalizePathKey(entry.imagePath))) set.erase(entry.pid);
+    }
+    if (set.empty()) return;
+
+    CloseState close{&set, 0};
+    EnumWindows(PostCloseToWindowProc, reinterpret_cast<LPARAM>(&close));
+    if (close.posted > 0) {
+        for (int check = 0; check < kCloseChecks; ++check) {
+            if (AllStopped(set)) {
+                LogMessage(L"TrayClose: %s exited after WM_CLOSE (%d windows posted)", icon.key.c_str(), close.posted);
+                return;
+            }
+            Sleep(kCloseCheckMs);
+        }
+    }
+
+    std::vector<uint32_t> survivors;
+    for (uint32_t pid : set) {
+        if (IsProcessRunning(pid)) survivors.push_back(pid);
+    }
+    std::sort(survivors.begin(), survivors.end(), CompareProcessDepth(snapshot));
+
+    int forced = 0;
+    for (uint32_t pid : survivors) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        if (!process) {
+            LogMessage(L"TrayClose: %s pid=%lu cannot be terminated (err=%lu)", icon.key.c_str(),
+                       static_cast<unsigned long>(pid), GetLastError());
+            continue;
+        }
+        auto entry = std::find_if(snapshot.begin(), snapshot.end(),
+                                  [pid](const ProcessTreeEntry& e) { return e.pid == pid; });
+        if (entry != snapshot.end() && !entry->imagePath.empty() && !IsSameProcess(process, *entry)) {
+            CloseHandle(process);
+            continue;
+        }
+        if (TerminateProcess(process, 0)) {
+            ++forced;
+            WaitForSingleObject(process, kTerminateWaitMs);
+        } else {
+            DWORD error = GetLastError();
+            if (IsProcessRunning(pid)) {
+                LogMessage(L"TrayClose: %s pid=%lu TerminateProcess failed (err=%lu)", icon.key.c_str(),
+                           static_cast<unsigned long>(pid), error);
+            } else {
+                ++forced;
+            }
+        }
+        CloseHandle(process);
+    }
+
+    int stillRunning = static_cast<int>(std::count_if(set.begin(), set.end(), IsProcessRunning));
+    LogMessage(L"TrayClose: %s forced %d of %llu process(es) (windows posted=%d, still running=%d)", icon.key.c_str(),
+               forced, static_cast<unsigned long long>(survivors.size()), close.posted, stillRunning);
+}
+
+void TrayCloseAsync(const TrayIconInfo& icon) {
+    TrayCloseAsync(icon, [](LPTHREAD_START_ROUTINE proc, void* parameter) {
+        return CreateThread(nullptr, 0, proc, parameter, 0, nullptr);
+    });
+}
+
+void TrayCloseAsync(const TrayIconInfo& icon, const TrayThreadStarter& startThread) {
+    auto* copy = new TrayIconInfo(icon);
+    HANDLE thread = startThread(TrayCloseThreadProc, copy);
+    if (thread) {
+        CloseHandle(thread);
+        return;
+    }
+    delete copy;
+    TrayClose(icon);
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Quitting the application behind a tray icon: close its windows politely, wait
+// a little, then end what remains, children before parents. Reports only to the
+// debug log; the monitor's next pass shows the effect.
+
+#include <windows.h>
+
+#include <functional>
+
+#include "system/tray/TrayIconInfo.h"
+
+// Blocks for up to about a second plus 500 ms per forced process.
+void TrayClose(const TrayIconInfo& icon);
+
+// Creates a thread; null on failure.
+using TrayThreadStarter = std::function<HANDLE(LPTHREAD_START_ROUTINE, void*)>;
+
+// Runs TrayClose on a detached thread of its own with a copy of the icon; when no
+// thread can be started, closes on the calling thread instead.
+void TrayCloseAsync(const TrayIconInfo& icon);
+void TrayCloseAsync(const TrayIconInfo& icon, const TrayThreadStarter& startThread);
