@@ -1,5 +1,6 @@
 #include "app/CrashLog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <iterator>
@@ -16,7 +17,7 @@ constexpr int kMaxFrames = 48;
 struct StackBounds {
     ULONG_PTR low = 0;
     ULONG_PTR high = 0;
-    bool Contains(DWORD64 address, size_t bytes) const {
+    bool Contains(DWORD64 address, DWORD64 bytes) const {
         return address >= low && address <= high && bytes <= high - address;
     }
 };
@@ -24,7 +25,143 @@ struct StackBounds {
 StackBounds CurrentStackBounds() {
     StackBounds bounds;
     GetCurrentThreadStackLimits(&bounds.low, &bounds.high);
+    // Below the walk's own frame the stack may be reserved but not committed,
+    // and the frames being walked all lie above it.
+    volatile char here = 0;
+    bounds.low = std::max<ULONG_PTR>(bounds.low, reinterpret_cast<ULONG_PTR>(&here));
     return bounds;
+}
+
+// The x64 unwind information of a function, as the image stores it.
+enum UnwindOp : BYTE {
+    kPushNonvol = 0,
+    kAllocLarge = 1,
+    kAllocSmall = 2,
+    kSetFrame = 3,
+    kSaveNonvol = 4,
+    kSaveNonvolFar = 5,
+    kEpilog = 6,
+    kSpare = 7,
+    kSaveXmm128 = 8,
+    kSaveXmm128Far = 9,
+    kPushMachFrame = 10,
+};
+constexpr BYTE kChainedInfo = 0x4;  // UNW_FLAG_CHAININFO
+
+int UnwindOpSlots(BYTE op, BYTE info) {
+    switch (op) {
+    case kAllocLarge: return info == 0 ? 2 : 3;
+    case kSaveNonvol:
+    case kSaveXmm128:
+    case kEpilog: return 2;
+    case kSaveNonvolFar:
+    case kSaveXmm128Far:
+    case kSpare: return 3;
+    default: return 1;
+    }
+}
+
+DWORD64 IntegerRegister(const CONTEXT& context, int index) {
+    switch (index) {
+    case 0: return context.Rax;
+    case 1: return context.Rcx;
+    case 2: return context.Rdx;
+    case 3: return context.Rbx;
+    case 4: return context.Rsp;
+    case 5: return context.Rbp;
+    case 6: return context.Rsi;
+    case 7: return context.Rdi;
+    case 8: return context.R8;
+    case 9: return context.R9;
+    case 10: return context.R10;
+    case 11: return context.R11;
+    case 12: return context.R12;
+    case 13: return context.R13;
+    case 14: return context.R14;
+    default: return context.R15;
+    }
+}
+
+// Follows, without reading the stack, what unwinding this frame reads from it:
+// the saved registers and the return address, above the stack pointer or, once
+// the function has set up its frame register, above that register. False when
+// any of it lies outside the stack, such as a frame register that a fault or a
+// corrupt saved value left pointing elsewhere.
+bool UnwindReadsOnlyTheStack(const CONTEXT& context, DWORD64 imageBase, const RUNTIME_FUNCTION* function,
+                             const StackBounds& stack) {
+    DWORD64 rsp = context.Rsp;
+    DWORD64 frame = rsp;
+    for (int chain = 0; chain < 32; ++chain) {
+        if (function->UnwindData & 1) {  // an entry that only points at another one
+            function = reinterpret_cast<const RUNTIME_FUNCTION*>(
+                static_cast<ULONG_PTR>(imageBase + function->UnwindData - 1));
+            continue;
+        }
+        const BYTE* info = reinterpret_cast<const BYTE*>(static_cast<ULONG_PTR>(imageBase + function->UnwindData));
+        const BYTE version = info[0] & 0x07;
+        if (version != 1 && version != 2) return false;  // a layout we do not know
+        const BYTE flags = info[0] >> 3;
+        const BYTE prologSize = info[1];
+        const BYTE codeCount = info[2];
+        const int frameRegister = info[3] & 0x0F;
+        const DWORD64 frameOffset = static_cast<DWORD64>(info[3] >> 4) * 16;
+        const BYTE* codes = info + 4;
+
+        if (frameRegister != 0) frame = IntegerRegister(context, frameRegister) - frameOffset;
+        const DWORD64 begin = imageBase + function->BeginAddress;
+        const bool inProlog = context.Rip >= begin && context.Rip < begin + prologSize;
+        const DWORD64 prologOffset = inProlog ? context.Rip - begin : ~0ULL;
+
+        for (int i = 0; i < codeCount;) {
+            const BYTE codeOffset = codes[2 * i];
+            const BYTE op = codes[2 * i + 1] & 0x0F;
+            const BYTE opInfo = codes[2 * i + 1] >> 4;
+            const int slots = UnwindOpSlots(op, opInfo);
+            if (i + slots > codeCount) return false;
+            auto slot16 = [&](int n) { return static_cast<DWORD64>(codes[2 * (i + n)] | (codes[2 * (i + n) + 1] << 8)); };
+            auto slot32 = [&](int n) { return slot16(n) | (slot16(n + 1) << 16); };
+            if (prologOffset >= codeOffset) {
+                switch (op) {
+                case kPushNonvol:
+                    if (!stack.Contains(rsp, 8)) return false;
+                    rsp += 8;
+                    break;
+                case kAllocLarge: rsp += opInfo == 0 ? slot16(1) * 8 : slot32(1); break;
+                case kAllocSmall: rsp += static_cast<DWORD64>(opInfo) * 8 + 8; break;
+                case kSetFrame:
+                    if (!stack.Contains(frame, 8)) return false;
+                    rsp = frame;
+                    break;
+                case kSaveNonvol:
+                    if (!stack.Contains(frame + slot16(1) * 8, 8)) return false;
+                    break;
+                case kSaveNonvolFar:
+                    if (!stack.Contains(frame + slot32(1), 8)) return false;
+                    break;
+                case kSaveXmm128:
+                    if (!stack.Contains(frame + slot16(1) * 16, 16)) return false;
+                    break;
+                case kSaveXmm128Far:
+                    if (!stack.Contains(frame + slot32(1), 16)) return false;
+                    break;
+                case kPushMachFrame:
+                    // The interrupted context's own stack pointer comes next;
+                    // the walk checks it like any other.
+                    return stack.Contains(rsp, opInfo ? 48 : 40);
+                default: break;  // epilog descriptions read nothing here
+                }
+                if (rsp < context.Rsp) return false;  // a size that wrapped around
+            }
+            i += slots;
+        }
+        // A frame register that the function uses past its prolog is where its
+        // epilog takes the stack pointer from: it must point into the stack.
+        if (frameRegister != 0 && !inProlog && !stack.Contains(frame, 8)) return false;
+        if (!(flags & kChainedInfo)) break;
+        const int alignedCount = (codeCount + 1) & ~1;
+        function = reinterpret_cast<const RUNTIME_FUNCTION*>(codes + 2 * alignedCount);
+    }
+    return stack.Contains(rsp, 8);  // the return address
 }
 
 void WriteWide(HANDLE file, const wchar_t* format, ...) {
@@ -97,6 +234,10 @@ void WriteStackWalk(HANDLE file, const CONTEXT* context) {
         }
         DWORD64 imageBase = 0;
         PRUNTIME_FUNCTION function = RtlLookupFunctionEntry(copy.Rip, &imageBase, nullptr);
+        if (function && !UnwindReadsOnlyTheStack(copy, imageBase, function, stack)) {
+            WriteUtf8Line(file, L"    <stack walk aborted>\r\n");
+            return;
+        }
         if (function) {
             PVOID handlerData = nullptr;
             DWORD64 establisher = 0;

@@ -3,6 +3,7 @@
 #include <dwmapi.h>
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "app/Log.h"
@@ -40,12 +41,12 @@ D2D1_COLOR_F White(float alpha) { return {1.0f, 1.0f, 1.0f, alpha}; }
 
 // A vertical gradient from (0, 0) to (0, length) over a 16-pixel-wide strip,
 // built as pixels so that its translucent parts stay premultiplied.
-void FillVerticalGradient(ID2D1DeviceContext* context, float length, const std::vector<Stop>& stops) {
+raster::Image VerticalGradient(float length, const std::vector<Stop>& stops) {
     std::vector<GradientStop> pixelStops;
     for (const auto& stop : stops) {
         pixelStops.push_back({stop.position, stop.color.r, stop.color.g, stop.color.b, stop.color.a});
     }
-    DrawPixels(context, VerticalGradientImage(16, static_cast<int>(length), length, pixelStops));
+    return VerticalGradientImage(16, static_cast<int>(length), length, pixelStops);
 }
 
 }  // namespace
@@ -97,6 +98,8 @@ void CompositionHost::SetRenderingDevice(GraphicsDevice& graphics) {
         graphicsDevice.SetRenderingDevice(graphics.d2dDevice.Get());
     } catch (const comp::HResultError& error) {
         LogMessage(L"SetRenderingDevice failed: 0x%08X", static_cast<unsigned>(error.code()));
+    } catch (...) {
+        LogMessage(L"SetRenderingDevice failed: 0x%08X", static_cast<unsigned>(E_FAIL));
     }
 }
 
@@ -107,6 +110,8 @@ comp::DesktopWindowTarget CompositionHost::CreateWindowTarget(HWND hwnd) {
         return compositor.CreateDesktopWindowTarget(hwnd, true);
     } catch (const comp::HResultError& error) {
         LogMessage(L"CreateWindowTarget failed: 0x%08X", static_cast<unsigned>(error.code()));
+    } catch (...) {
+        LogMessage(L"CreateWindowTarget failed: 0x%08X", static_cast<unsigned>(E_FAIL));
     }
     return nullptr;
 }
@@ -132,6 +137,18 @@ void CompositionHost::ReportDrawFailure(HRESULT hr) {
 
 bool CompositionHost::Paint(const comp::CompositionDrawingSurface& surface,
                             const std::function<void(ID2D1DeviceContext*)>& painter) {
+    return PaintChecked(surface, [&](ID2D1DeviceContext* context) {
+        painter(context);
+        return S_OK;
+    });
+}
+
+bool CompositionHost::PaintPixels(const comp::CompositionDrawingSurface& surface, const raster::Image& pixels) {
+    return PaintChecked(surface, [&](ID2D1DeviceContext* context) { return DrawPixels(context, pixels); });
+}
+
+bool CompositionHost::PaintChecked(const comp::CompositionDrawingSurface& surface,
+                                   const std::function<HRESULT(ID2D1DeviceContext*)>& painter) {
     if (!surface) return false;
     comp::CompositionDrawingSurface target = surface;
     Microsoft::WRL::ComPtr<ID2D1DeviceContext> context;
@@ -143,13 +160,20 @@ bool CompositionHost::Paint(const comp::CompositionDrawingSurface& surface,
     }
     context->SetTransform(D2D1::Matrix3x2F::Translation(static_cast<float>(offset.x), static_cast<float>(offset.y)));
     context->Clear(D2D1::ColorF(0, 0, 0, 0));
+    // A painter that fails or throws still closes the draw, so the surface
+    // stays usable, and its failure is reported like any other.
+    HRESULT painted = E_FAIL;
     try {
-        painter(context.Get());
+        painted = painter(context.Get());
+    } catch (const comp::HResultError& error) {
+        painted = FAILED(error.code()) ? error.code() : E_FAIL;
+    } catch (const std::bad_alloc&) {
+        painted = E_OUTOFMEMORY;
     } catch (...) {
-        target.EndDraw();
-        throw;
+        painted = E_FAIL;
     }
     hr = target.EndDraw();
+    if (FAILED(painted)) hr = painted;
     if (FAILED(hr)) {
         ReportDrawFailure(hr);
         return false;
@@ -158,30 +182,27 @@ bool CompositionHost::Paint(const comp::CompositionDrawingSurface& surface,
 }
 
 bool CompositionHost::PaintFadeTexture(const comp::CompositionDrawingSurface& surface) {
-    return Paint(surface, [](ID2D1DeviceContext* context) {
-        FillVerticalGradient(context, 128, {{0.0f, White(0.90f)}, {0.45f, White(0.78f)}, {0.72f, White(0.36f)},
-                                            {0.88f, White(0.10f)}, {1.0f, White(0.0f)}});
-    });
+    return PaintPixels(surface, VerticalGradient(128, {{0.0f, White(0.90f)},
+                                                       {0.45f, White(0.78f)},
+                                                       {0.72f, White(0.36f)},
+                                                       {0.88f, White(0.10f)},
+                                                       {1.0f, White(0.0f)}}));
 }
 
 bool CompositionHost::PaintRimHighlightTexture(const comp::CompositionDrawingSurface& surface) {
-    return Paint(surface, [](ID2D1DeviceContext* context) {
-        FillVerticalGradient(context, 64,
-                             {{0.0f, White(0.55f)}, {0.12f, White(0.0f)}, {0.75f, White(0.0f)}, {1.0f, White(0.90f)}});
-    });
+    return PaintPixels(surface, VerticalGradient(64, {{0.0f, White(0.55f)},
+                                                      {0.12f, White(0.0f)},
+                                                      {0.75f, White(0.0f)},
+                                                      {1.0f, White(0.90f)}}));
 }
 
 bool CompositionHost::PaintEdgeSheenTexture(const comp::CompositionDrawingSurface& surface, const float& a0,
                                             const float& a1, const float& a2) {
-    float alpha0 = a0, alpha1 = a1, alpha2 = a2;
-    return Paint(surface, [=](ID2D1DeviceContext* context) {
-        FillVerticalGradient(context, 128,
-                             {{0.0f, White(alpha0)},
-                              {0.06f, White(alpha1)},
-                              {0.14f, White(0.0f)},
-                              {0.88f, {0.84f, 0.94f, 1.0f, 0.0f}},
-                              {1.0f, {0.88f, 0.96f, 1.0f, alpha2}}});
-    });
+    return PaintPixels(surface, VerticalGradient(128, {{0.0f, White(a0)},
+                                                       {0.06f, White(a1)},
+                                                       {0.14f, White(0.0f)},
+                                                       {0.88f, {0.84f, 0.94f, 1.0f, 0.0f}},
+                                                       {1.0f, {0.88f, 0.96f, 1.0f, a2}}}));
 }
 
 bool CompositionHost::PaintRoundedMaskTexture(const comp::CompositionDrawingSurface& surface, float width,
@@ -189,16 +210,18 @@ bool CompositionHost::PaintRoundedMaskTexture(const comp::CompositionDrawingSurf
                                               const float& cornerRadius) {
     if (!surface || width < 1 || height < 1) return false;
     float s = size, w = strokeWidth, r = cornerRadius;
-    return Paint(surface, [=](ID2D1DeviceContext* context) {
+    return PaintChecked(surface, [=](ID2D1DeviceContext* context) {
         for (int i = 0; i <= 4; ++i) {
             float d = 0.25f * i;
             float e = w * (1.0f - 0.78f * d);
             float m = std::max(e / 2.0f, 0.5f);
             float radius = std::max(r - 0.45f * m, 2.0f);
             Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
-            if (FAILED(context->CreateSolidColorBrush(White(0.24f * (1.0f - 0.72f * d)), &brush))) continue;
+            HRESULT hr = context->CreateSolidColorBrush(White(0.24f * (1.0f - 0.72f * d)), &brush);
+            if (FAILED(hr)) return hr;
             context->DrawRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(m, m, s - m, s - m), radius, radius),
                                           brush.Get(), e);
         }
+        return S_OK;
     });
 }

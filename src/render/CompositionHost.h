@@ -10,6 +10,7 @@
 
 #include "render/GraphicsDevice.h"
 #include "render/comp/Compositor.h"
+#include "render/raster/Image.h"
 
 // Turns on the system's host backdrop for a window (or its accent-policy
 // fallback); a null handle does nothing.
@@ -31,9 +32,16 @@ public:
     bool TakeDeviceLost() { return deviceLost.exchange(false); }
 
     // Begin-draw with the surface's offset as translation, clear to
-    // transparent, paint, end-draw; failures go to ReportDrawFailure.
+    // transparent, paint, end-draw. False when any step fails or the painter
+    // throws; the failure goes to ReportDrawFailure (E_FAIL for an exception
+    // that carries no code).
     bool Paint(const comp::CompositionDrawingSurface& surface,
                const std::function<void(ID2D1DeviceContext*)>& painter);
+    // The same for a painter that reports its own failure.
+    bool PaintChecked(const comp::CompositionDrawingSurface& surface,
+                      const std::function<HRESULT(ID2D1DeviceContext*)>& painter);
+    // Paints ready-made premultiplied pixels at (0, 0); a failed upload is reported.
+    bool PaintPixels(const comp::CompositionDrawingSurface& surface, const raster::Image& pixels);
 
     bool PaintFadeTexture(const comp::CompositionDrawingSurface& surface);
     bool PaintRimHighlightTexture(const comp::CompositionDrawingSurface& surface);

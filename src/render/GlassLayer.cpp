@@ -7,7 +7,6 @@
 #include "render/CompositionEffects.h"
 #include "render/GlassShadow.h"
 #include "render/GradientPixels.h"
-#include "render/SurfacePixels.h"
 #include "render/comp/EffectSourceParameter.h"
 
 namespace {
@@ -353,7 +352,7 @@ void GlassLayer::SetBounds(float x, float y, float width, float height, float ra
 
 void GlassLayer::PaintShadowMask(const comp::CompositionDrawingSurface& surface, int side, float r) {
     const raster::Image pixels = BuildGlassShadowMask({side, shadowPad, r, scale, dark});
-    host->Paint(surface, [&](ID2D1DeviceContext* context) { DrawPixels(context, pixels); });
+    host->PaintPixels(surface, pixels);
 }
 
 void GlassLayer::PaintRimGradient(const comp::CompositionDrawingSurface& surface, D2D1_COLOR_F color,
@@ -363,7 +362,7 @@ void GlassLayer::PaintRimGradient(const comp::CompositionDrawingSurface& surface
                                                        {stop(0.0f, topAlpha), stop(0.35f, 0.82f * topAlpha),
                                                         stop(0.62f, 0.45f * topAlpha), stop(0.82f, 0.14f * topAlpha),
                                                         stop(0.93f, 0.03f * topAlpha), stop(1.0f, 0.0f)});
-    host->Paint(surface, [&](ID2D1DeviceContext* context) { DrawPixels(context, pixels); });
+    host->PaintPixels(surface, pixels);
 }
 
 void GlassLayer::PaintLensHighlights(const comp::CompositionDrawingSurface& surface, float side, float r) {
@@ -381,5 +380,5 @@ void GlassLayer::PaintLensHighlights(const comp::CompositionDrawingSurface& surf
                          white(0.5f, 0.0f),
                          {1.0f, 0.84f, 0.66f, 1.0f, dark ? 0.20f : 0.24f}},
                         side);
-    host->Paint(surface, [&](ID2D1DeviceContext* context) { DrawPixels(context, pixels); });
+    host->PaintPixels(surface, pixels);
 }

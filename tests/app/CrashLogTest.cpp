@@ -72,17 +72,24 @@ TEST(CrashLogRecord, FrameOutsideEveryModuleWritesNothing) {
     EXPECT_TRUE(std::regex_match(text, std::regex(R"(    vantreel_app_tests\.exe\+0x[0-9A-F]+\r\n)"))) << text;
 }
 
-TEST(CrashLogProcess, FaultingProgramLeavesARecordWithAStack) {
+namespace {
+
+// Runs the crash helper in a folder of its own; the text of the crash log it left.
+std::string CrashHelperLog(const std::wstring& arguments) {
     TempDir dir;
     std::wstring exe = dir.File(L"crash_helper.exe");
-    ASSERT_TRUE(CopyFileW((BinDir() + L"\\crash_helper.exe").c_str(), exe.c_str(), FALSE));
+    EXPECT_TRUE(CopyFileW((BinDir() + L"\\crash_helper.exe").c_str(), exe.c_str(), FALSE));
+    ProcessResult result = RunProcess(exe, arguments, dir.Path(), 60000);
+    EXPECT_TRUE(result.started);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0xC0000005u) << "the process ends with the access violation, nothing else";
+    return ReadText(dir.File(L"Vantreel-crash.log"));
+}
 
-    ProcessResult result = RunProcess(exe, L"", dir.Path(), 60000);
-    ASSERT_TRUE(result.started);
-    ASSERT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitCode, 0xC0000005u);
+}  // namespace
 
-    std::string text = ReadText(dir.File(L"Vantreel-crash.log"));
+TEST(CrashLogProcess, FaultingProgramLeavesARecordWithAStack) {
+    std::string text = CrashHelperLog(L"");
     std::smatch match;
     ASSERT_TRUE(std::regex_search(text, match, kHeader)) << text;
     EXPECT_EQ(match[1], "C0000005");
@@ -98,4 +105,24 @@ TEST(CrashLogProcess, FaultingProgramLeavesARecordWithAStack) {
     EXPECT_NE(stack.find("crash_helper.exe+0x"), std::string::npos);
     EXPECT_TRUE(stack.size() >= 2 && stack.compare(stack.size() - 4, 4, "\r\n\r\n") == 0)
         << "the record ends with a blank line";
+}
+
+TEST(CrashLogProcess, CorruptFramePointerEndsTheWalkWithoutASecondFault) {
+    std::string text = CrashHelperLog(L"corrupt-frame");
+    const std::regex anyHeader(R"(\] unhandled exception 0x)");
+    auto records = std::distance(std::sregex_iterator(text.begin(), text.end(), anyHeader), std::sregex_iterator());
+    EXPECT_EQ(records, 1) << "no second fault inside the filter: " << text;
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(text, match, kHeader)) << text;
+    EXPECT_EQ(match[1], "C0000005");
+    std::string stack = match.suffix();
+    std::smatch frame;
+    ASSERT_TRUE(std::regex_search(stack, frame, kFrame)) << stack;
+    EXPECT_EQ(frame.position(0), 0);
+    EXPECT_NE(frame.str().find("crash_helper.exe+0x"), std::string::npos) << "the faulting frame: " << stack;
+    // The frame whose frame register was overwritten cannot be unwound: the
+    // walk stops there instead of reading through the bad pointer.
+    EXPECT_NE(stack.find("    <stack walk aborted>\r\n\r\n"), std::string::npos) << stack;
+    EXPECT_TRUE(std::regex_match(stack, std::regex(R"(((    [^\r\n+]+\+0x[0-9A-F]+)\r\n)+(    <stack walk aborted>\r\n)?\r\n)")))
+        << "frame lines, perhaps the end of the walk, and the closing blank line: " << stack;
 }

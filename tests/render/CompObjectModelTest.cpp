@@ -120,6 +120,24 @@ TEST_F(CompTree, AVisualHasOneParent) {
     EXPECT_THROW(none.Opacity(1.0f), HResultError);
 }
 
+TEST_F(CompTree, AChildOutlivingItsContainerCanJoinAnother) {
+    auto box = Box(kRed, {10, 10, 0}, {20, 20});
+    {
+        auto doomed = compositor.CreateContainerVisual();
+        auto middle = compositor.CreateContainerVisual();
+        doomed.Children().InsertAtTop(middle);
+        middle.Children().InsertAtTop(box);
+        EXPECT_TRUE(box.HasParent());
+    }
+    EXPECT_FALSE(box.HasParent()) << "its container is gone";
+    auto group = compositor.CreateContainerVisual();
+    group.RelativeSizeAdjustment({1, 1});
+    ASSERT_NO_THROW(group.Children().InsertAtTop(box));
+    EXPECT_THROW(box.Children().InsertAtTop(group), HResultError) << "no cycles through the new parent";
+    root.Children().InsertAtTop(group);
+    EXPECT_EQ(PixelAt(Frame(), 15, 15), (Px{0, 0, 255, 255}));
+}
+
 TEST_F(CompTree, ClipsCutTheSubtree) {
     auto panel = compositor.CreateSpriteVisual();
     panel.Brush(compositor.CreateColorBrush(kRed));

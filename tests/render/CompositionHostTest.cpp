@@ -5,6 +5,8 @@
 #include <objbase.h>
 
 #include <fstream>
+#include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "CompTestWindow.h"
@@ -43,6 +45,29 @@ protected:
 std::string ReadLog() {
     auto bytes = testing_support::ReadFileBytes(testing_support::BinDir() + L"\\vantreel.log");
     return std::string(bytes.begin(), bytes.end());
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// The debug log switched on and emptied for one test, off again afterwards.
+struct FreshLog {
+    FreshLog() {
+        InitializeLog(true);
+        DeleteFileW((testing_support::BinDir() + L"\\vantreel.log").c_str());
+    }
+    ~FreshLog() { InitializeLog(false); }
+};
+
+// Runs the commits that changes scheduled, as the message loop would.
+void RunScheduledCommits(const Compositor& compositor) {
+    MSG msg;
+    for (int i = 0; i < 20 && compositor.CommitPending(); ++i) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
 }
 
 }  // namespace
@@ -174,6 +199,102 @@ TEST_F(HostTest, TexturePaintersFillTheirGradients) {
     EXPECT_GT(PixelAt(rings.Pixels(), 32, 2).a, 0) << "rings at the edge";
     EXPECT_EQ(PixelAt(rings.Pixels(), 32, 32).a, 0) << "nothing in the middle";
     EXPECT_FALSE(host.PaintRoundedMaskTexture(rings, 0, 64, size, stroke, radius));
+}
+
+TEST_F(HostTest, PaintersThatFailOrThrowReturnFalseAndReport) {
+    FreshLog log;
+    auto surface = host.CreateDrawingSurface(8, 8);
+    ASSERT_TRUE(surface);
+    EXPECT_FALSE(host.Paint(surface, [](ID2D1DeviceContext*) { ThrowHResult(E_ACCESSDENIED); }));
+    EXPECT_NE(ReadLog().find("Surface draw failed: 0x80070005"), std::string::npos) << ReadLog();
+    EXPECT_FALSE(host.Paint(surface, [](ID2D1DeviceContext*) { throw std::runtime_error("painter bug"); }));
+    EXPECT_NE(ReadLog().find("Surface draw failed: 0x80004005"), std::string::npos) << "E_FAIL: " << ReadLog();
+    EXPECT_FALSE(host.TakeDeviceLost()) << "neither is a device loss";
+
+    // Pixels the device cannot take: wider than any texture it makes.
+    raster::Image tooWide(20000, 1);
+    EXPECT_FALSE(host.PaintPixels(surface, tooWide));
+    EXPECT_EQ(Occurrences(ReadLog(), "Surface draw failed: 0x"), 3u) << ReadLog();
+
+    // Every failed draw was closed: the surface paints again.
+    EXPECT_TRUE(host.Paint(surface, [](ID2D1DeviceContext* context) { context->Clear(D2D1::ColorF(1, 0, 0, 1)); }));
+    EXPECT_EQ(PixelAt(surface.Pixels(), 4, 4), (Px{0, 0, 255, 255}));
+}
+
+TEST_F(HostTest, DroppedSurfacesAreForgotten) {
+    auto kept = host.CreateDrawingSurface(4, 4);
+    ASSERT_TRUE(host.Paint(kept, [](ID2D1DeviceContext*) {}));
+    for (int i = 0; i < 10000; ++i) ASSERT_TRUE(host.CreateDrawingSurface(4, 4));
+    EXPECT_LE(host.graphicsDevice.Node()->surfaces.size(), 64u);
+
+    // The surface still in use is still known: a new device takes it along.
+    ASSERT_TRUE(kept.Node()->target);
+    ASSERT_TRUE(graphics.Create());
+    host.SetRenderingDevice(graphics);
+    EXPECT_FALSE(kept.Node()->target) << "the old device's bitmap is dropped";
+    EXPECT_TRUE(host.Paint(kept, [](ID2D1DeviceContext* context) { context->Clear(D2D1::ColorF(0, 1, 0, 1)); }));
+    EXPECT_EQ(PixelAt(kept.Pixels(), 1, 1), (Px{0, 255, 0, 255}));
+}
+
+TEST_F(HostTest, AWindowThatRefusesPresentsIsLoggedOnce) {
+    FreshLog log;
+    CompTestWindow refusing(500, 300, 40, 40);
+    auto target = host.CreateWindowTarget(refusing.hwnd);
+    ASSERT_TRUE(target);
+    auto fill = host.compositor.CreateSpriteVisual();
+    fill.Brush(host.compositor.CreateColorBrush({255, 0, 255, 0}));
+    fill.RelativeSizeAdjustment({1, 1});
+    target.Root(fill);
+    // Without its layered style the window takes no per-pixel-alpha present.
+    LONG_PTR style = GetWindowLongPtrW(refusing.hwnd, GWL_EXSTYLE);
+    SetWindowLongPtrW(refusing.hwnd, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+    for (float opacity : {1.0f, 0.5f, 0.25f}) {
+        fill.Opacity(opacity);
+        host.compositor.Commit();
+    }
+    EXPECT_EQ(target.PresentCount(), 0);
+    std::string text = ReadLog();
+    EXPECT_EQ(Occurrences(text, "UpdateLayeredWindowIndirect failed"), 1u) << text;
+    EXPECT_NE(text.find("): 87"), std::string::npos) << "with the system's error code: " << text;
+
+    // Once the window takes presents again, the next commit shows the whole frame.
+    SetWindowLongPtrW(refusing.hwnd, GWL_EXSTYLE, style);
+    host.compositor.Commit();
+    EXPECT_EQ(target.PresentCount(), 1);
+    EXPECT_NEAR(PixelAt(target.PresentedPixels(), 20, 20).g, 64, 1) << "green at a quarter";
+}
+
+TEST_F(HostTest, AFailingCommitIsLoggedOncePerKindAndLaterCommitsRun) {
+    FreshLog log;
+    auto glass = host.compositor.CreateSpriteVisual();
+    glass.Brush(host.compositor.CreateHostBackdropBrush());
+    glass.Size({20, 20});
+    host.mainRoot.Children().InsertAtTop(glass);
+    RunScheduledCommits(host.compositor);
+
+    auto failWith = [&](std::function<void()> fault) {
+        for (int i = 0; i < 2; ++i) {
+            host.compositor.Backdrop().SetLoader([fault](BackdropPicture&) -> bool {
+                fault();
+                return false;
+            });
+            glass.Offset({static_cast<float>(i + 1), 0, 0});
+            RunScheduledCommits(host.compositor);
+        }
+    };
+    failWith([] { ThrowHResult(E_OUTOFMEMORY); });
+    failWith([] { throw std::runtime_error("no wallpaper"); });
+    failWith([] { throw 7; });
+    std::string text = ReadLog();
+    EXPECT_EQ(Occurrences(text, "Compositor::Commit winrt error: 0x8007000E"), 1u) << text;
+    EXPECT_EQ(Occurrences(text, "Compositor::Commit std::exception: no wallpaper"), 1u) << text;
+    EXPECT_EQ(Occurrences(text, "Compositor::Commit unknown exception"), 1u) << text;
+
+    int before = host.mainTarget.PresentCount();
+    host.compositor.Backdrop().SetLoader(nullptr);
+    glass.Offset({5, 5, 0});
+    RunScheduledCommits(host.compositor);
+    EXPECT_EQ(host.mainTarget.PresentCount(), before + 1) << "a failed commit does not stop the next";
 }
 
 TEST(GraphicsDeviceCreate, FallsBackToWarpQuietly) {

@@ -1,7 +1,9 @@
 #include "render/comp/Compositor.h"
 
 #include <atomic>
+#include <exception>
 
+#include "app/Log.h"
 #include "render/comp/CompositorState.h"
 #include "render/comp/EffectCompiler.h"
 
@@ -14,6 +16,14 @@ namespace {
 constexpr UINT kCommitMessage = WM_APP + 0x7C0;
 constexpr wchar_t kWindowClass[] = L"VantreelCompositorWindow";
 
+// A failed frame is dropped and the next change composes again. A fault that
+// repeats would fail every frame, so each kind of failure is logged once.
+bool FirstFailureOfKind(CompositorState& state, unsigned kind) {
+    bool first = !(state.loggedCommitFailures & kind);
+    state.loggedCommitFailures |= kind;
+    return first;
+}
+
 LRESULT CALLBACK CommitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kCommitMessage) {
         auto* state = reinterpret_cast<CompositorState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -21,8 +31,14 @@ LRESULT CALLBACK CommitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             try {
                 state->commitPending = false;
                 state->Commit();
+            } catch (const HResultError& error) {
+                if (FirstFailureOfKind(*state, 1)) {
+                    LogMessage(L"Compositor::Commit winrt error: 0x%08X", static_cast<unsigned>(error.code()));
+                }
+            } catch (const std::exception& error) {
+                if (FirstFailureOfKind(*state, 2)) LogMessage(L"Compositor::Commit std::exception: %S", error.what());
             } catch (...) {
-                // A failed frame is dropped; the next change composes again.
+                if (FirstFailureOfKind(*state, 4)) LogMessage(L"Compositor::Commit unknown exception");
             }
         }
         return 0;
@@ -71,7 +87,13 @@ void CompositorState::RequestCommit() {
 }
 
 void CompositorState::Commit() {
-    committing = true;
+    // A frame that throws must not leave the compositor believing it is still
+    // committing: no change would ever be presented again.
+    struct CommittingScope {
+        bool& flag;
+        explicit CommittingScope(bool& f) : flag(f) { flag = true; }
+        ~CommittingScope() { flag = false; }
+    } scope(committing);
     commitPending = false;
     backdrop.Refresh();
     std::erase_if(targets, [](const std::weak_ptr<TargetNode>& weak) { return weak.expired(); });
@@ -79,7 +101,6 @@ void CompositorState::Commit() {
     for (auto& weak : alive) {
         if (auto target = weak.lock()) target->CommitFrame();
     }
-    committing = false;
 }
 
 }  // namespace detail

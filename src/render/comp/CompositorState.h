@@ -28,6 +28,7 @@ struct CompositorState : std::enable_shared_from_this<CompositorState> {
     HWND messageWindow = nullptr;
     bool commitPending = false;
     bool committing = false;
+    unsigned loggedCommitFailures = 0;  // kinds of commit failure already logged
     std::vector<std::weak_ptr<TargetNode>> targets;
     HostBackdrop backdrop;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/Log.h"
 #include "render/comp/CompositorState.h"
 #include "render/raster/Blend.h"
 
@@ -107,9 +108,22 @@ bool TargetNode::CommitFrame() {
     info.pblend = &blend;
     info.dwFlags = ULW_ALPHA;
     info.prcDirty = &dirty;
-    if (!UpdateLayeredWindowIndirect(hwnd, &info)) {
+    bool shown = UpdateLayeredWindowIndirect(hwnd, &info) != FALSE;
+    if (!shown) {
         info.prcDirty = nullptr;
-        UpdateLayeredWindowIndirect(hwnd, &info);
+        shown = UpdateLayeredWindowIndirect(hwnd, &info) != FALSE;
+    }
+    if (!shown) {
+        // The window still shows an older frame: the next commit presents all
+        // of it. A window that refuses every present would fill the log, so
+        // each target says so once.
+        DWORD error = GetLastError();
+        forceFull = true;
+        if (!presentFailureLogged) {
+            presentFailureLogged = true;
+            LogMessage(L"UpdateLayeredWindowIndirect failed (hwnd=%p): %lu", hwnd, static_cast<unsigned long>(error));
+        }
+        return false;
     }
     QueryPerformanceCounter(&presentedAt);
     lastComposeMs = 1000.0 * static_cast<double>(composed.QuadPart - started.QuadPart) / frequency.QuadPart;

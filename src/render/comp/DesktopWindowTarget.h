@@ -35,6 +35,7 @@ struct TargetNode : Node {
     int width = 0;
     int height = 0;
     int presentCount = 0;
+    bool presentFailureLogged = false;
     raster::Rect lastDamage;
     double lastComposeMs = 0;  // time spent composing and presenting the last frame
     double lastPresentMs = 0;

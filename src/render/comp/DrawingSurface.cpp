@@ -149,6 +149,13 @@ CompositionDrawingSurface CompositionGraphicsDevice::CreateDrawingSurface(Vector
     int width = std::isfinite(sizePixels.x) ? std::max(1, static_cast<int>(sizePixels.x)) : 1;
     int height = std::isfinite(sizePixels.y) ? std::max(1, static_cast<int>(sizePixels.y)) : 1;
     surface->pixels.Reset(width, height);
+    // Icons and labels come and go all day: sweep out the dropped surfaces
+    // whenever the list has doubled, so it stays near the number still alive.
+    constexpr size_t kSmallestSweep = 32;
+    if (device.surfaces.size() >= 2 * std::max(device.surfacesAfterSweep, kSmallestSweep / 2)) {
+        std::erase_if(device.surfaces, [](const std::weak_ptr<detail::SurfaceNode>& weak) { return weak.expired(); });
+        device.surfacesAfterSweep = device.surfaces.size();
+    }
     device.surfaces.push_back(surface);
     return CompositionDrawingSurface(surface);
 }
@@ -166,6 +173,7 @@ void CompositionGraphicsDevice::SetRenderingDevice(ID2D1Device* d2dDevice) {
         surface->drawing = false;
         return false;
     });
+    device.surfacesAfterSweep = device.surfaces.size();
     device.Touch();
 }
 

@@ -56,7 +56,10 @@ struct GraphicsDeviceNode : Node {
     Microsoft::WRL::ComPtr<ID2D1Device> d2dDevice;
     Microsoft::WRL::ComPtr<ID2D1DeviceContext> context;
     HRESULT injectedFailure = S_OK;  // tests: the next BeginDraw or surface creation fails
+    // Every surface made on this device, to move them all to a new device;
+    // dropped ones are forgotten once the list has doubled since the last sweep.
     std::vector<std::weak_ptr<SurfaceNode>> surfaces;
+    size_t surfacesAfterSweep = 0;
 };
 
 // One step of a compiled effect graph, applied in order to its single source.
@@ -109,6 +112,8 @@ struct ClipNode : Node {
 struct VisualNode : Node {
     VisualNode(std::shared_ptr<CompositorState> compositor, bool sprite)
         : Node(std::move(compositor)), isSprite(sprite) {}
+    // Children that outlive their container are free to join another one.
+    ~VisualNode() override;
 
     bool isSprite;
     Vector3 offset;

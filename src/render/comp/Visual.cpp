@@ -18,6 +18,16 @@ void Adopt(detail::VisualNode& parent, const Visual& child) {
 
 }  // namespace
 
+namespace detail {
+
+VisualNode::~VisualNode() {
+    for (auto& child : children) {
+        if (child->parent == this) child->parent = nullptr;
+    }
+}
+
+}  // namespace detail
+
 void Visual::Offset(Vector3 value) { detail::SetAndTouch(Get(), Get().offset, value); }
 void Visual::Size(Vector2 value) { detail::SetAndTouch(Get(), Get().size, value); }
 void Visual::RelativeSizeAdjustment(Vector2 value) { detail::SetAndTouch(Get(), Get().relativeSize, value); }
