@@ -3,7 +3,6 @@
 #include "config/DockConfig.h"
 #include "config/Paths.h"
 #include "TestFiles.h"
-#include "support/TestSupport.h"
 
 #include <string>
 
@@ -17,18 +16,12 @@ DockConfig MustParse(std::string_view text) {
 
 using Ids = std::vector<std::wstring>;
 
-// The checked-in file beside this source; a Unix path is reached through drive
-// Z, a relative one (as a compiler cache may hand it over) from the build folder.
+// The checked-in golden file. Its folder comes from the build: a compiler cache
+// may hand the compiler a relative source path, which makes __FILE__ useless here.
 std::wstring GoldenPath() {
-    // The folder comes from the build: a compiler cache may hand the compiler a
-    // relative source path, which would make __FILE__ useless here.
     std::string source = VANTREEL_TESTS_DIR "/config/golden/default.json";
     std::wstring path(source.begin(), source.end());
-    if (!path.empty() && path[0] == L'/') {
-        path = L"Z:" + path;
-    } else if (path.size() < 2 || path[1] != L':') {
-        path = testing_support::BinDir() + L"\\..\\" + path;
-    }
+    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
     for (wchar_t& c : path) if (c == L'/') c = L'\\';
     return path;
 }
