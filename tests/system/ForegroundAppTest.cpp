@@ -1,83 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
-#include <thread>
 
 #include "support/TestSupport.h"
+#include "support/WindowProgram.h"
 #include "system/ForegroundApp.h"
 
 using vantreel::AppDisplayNameFromExe;
 using vantreel::ForegroundAppInfo;
 using vantreel::GetForegroundAppInfo;
+using testing_support::WaitFor;
+using testing_support::WindowProgram;
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 8000) {
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > giveUp) return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindShownWindowOf(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// A program with a window, started for one test and ended with it.
-class WindowProgram {
-public:
-    WindowProgram(const std::wstring& exe, const std::wstring& arguments) {
-        std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &info))
-            return;
-        CloseHandle(info.hThread);
-        process_ = info.hProcess;
-        WindowSearch search{info.dwProcessId, nullptr};
-        WaitFor([&] {
-            EnumWindows(FindShownWindowOf, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        });
-        window_ = search.found;
-    }
-    ~WindowProgram() {
-        if (!process_) return;
-        TerminateProcess(process_, 0);
-        WaitForSingleObject(process_, 5000);
-        CloseHandle(process_);
-    }
-    WindowProgram(const WindowProgram&) = delete;
-    WindowProgram& operator=(const WindowProgram&) = delete;
-
-    HWND Window() const { return window_; }
-    void Close() {
-        PostMessageW(window_, WM_CLOSE, 0, 0);
-        WaitFor([&] { return !IsWindow(window_); });
-    }
-
-private:
-    HANDLE process_ = nullptr;
-    HWND window_ = nullptr;
-};
 
 // A left click in the window's middle through the X server, as a user's click.
 void ClickWithXdotool(HWND window) {
