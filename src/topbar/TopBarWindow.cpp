@@ -14,6 +14,10 @@ void TopBarWindow::Initialize(HINSTANCE moduleInstance, GraphicsDevice& graphics
     composition = &compositionHost;
     menu = &sharedMenu;
     callbacks = callbackSet;
+    // Until the first full collection the bar shows the snapshot's defaults
+    // with a real clock and input indicator.
+    foreground = vantreel::GetForegroundAppInfo(nullptr);
+    status = vantreel::CollectSystemStatus(false, &status, foreground.hwnd);
     EnsureTrayMonitorStarted();
 }
 

@@ -13,6 +13,8 @@
 
 #include "config/DockConfig.h"
 #include "render/GlassTheme.h"
+#include "system/ForegroundApp.h"
+#include "system/StatusSnapshot.h"
 
 class GraphicsDevice;
 class CompositionHost;
@@ -61,4 +63,6 @@ public:
     int applyCount = 0;
     bool hiddenForFullscreen = false;
     bool shutDown = false;
+    vantreel::ForegroundAppInfo foreground;  // the application the bar names
+    vantreel::SystemStatusSnapshot status;   // what the status items show
 };

@@ -1,0 +1,175 @@
+#include "system/WinRtRadios.h"
+
+#include <objbase.h>
+#include <objidl.h>
+#include <roapi.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <cwchar>
+
+#include "system/Deadline.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace vantreel {
+namespace {
+
+HRESULT RealFactoryLookup(HSTRING className, REFIID iid, void** factory) {
+    return RoGetActivationFactory(className, iid, factory);
+}
+
+// Trivially destructible, so a worker still running at process exit never
+// reads a destroyed value.
+std::atomic<RadioFactoryLookup> g_factoryLookup{&RealFactoryLookup};
+
+// COM for the worker's own multithreaded apartment, undone when the worker ends.
+class MtaScope {
+public:
+    MtaScope() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
+    ~MtaScope() {
+        if (initialized_) CoUninitialize();
+    }
+    MtaScope(const MtaScope&) = delete;
+    MtaScope& operator=(const MtaScope&) = delete;
+
+private:
+    bool initialized_;
+};
+
+// A completion handler that signals an event; the worker blocks on it. Agile,
+// so the operation may call it from whichever thread completes it.
+template <typename Operation, typename Handler>
+class CompletionSignal final : public Handler {
+public:
+    CompletionSignal() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(Handler) || iid == __uuidof(IAgileObject)) {
+            *object = static_cast<Handler*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(Operation*, platform::AsyncStatus status) override {
+        status_.store(status);
+        SetEvent(event_);
+        return S_OK;
+    }
+
+    // Blocks until the operation ends; true when it completed (not cancelled
+    // and not failed).
+    bool Wait() const {
+        if (!event_) return false;
+        WaitForSingleObject(event_, INFINITE);
+        return status_.load() == platform::AsyncStatus::Completed;
+    }
+
+private:
+    ~CompletionSignal() {
+        if (event_) CloseHandle(event_);
+    }
+
+    std::atomic<ULONG> refs_{1};
+    HANDLE event_;
+    std::atomic<platform::AsyncStatus> status_{platform::AsyncStatus::Started};
+};
+
+template <typename Operation, typename Handler>
+bool WaitForOperation(Operation* operation) {
+    ComPtr<CompletionSignal<Operation, Handler>> signal;
+    signal.Attach(new CompletionSignal<Operation, Handler>());
+    if (FAILED(operation->put_Completed(signal.Get()))) return false;
+    return signal->Wait();
+}
+
+// The radios the platform lists, or null on any failure or cancellation.
+ComPtr<IRadioVectorView> GetRadios(RadioFactoryLookup lookup) {
+    HSTRING_HEADER header{};
+    HSTRING className = nullptr;
+    if (FAILED(WindowsCreateStringReference(platform::kRadioClassName,
+                                            static_cast<UINT32>(wcslen(platform::kRadioClassName)), &header,
+                                            &className)))
+        return nullptr;
+    ComPtr<IRadioStatics> statics;
+    if (FAILED(lookup(className, __uuidof(IRadioStatics), reinterpret_cast<void**>(statics.GetAddressOf()))) ||
+        !statics)
+        return nullptr;
+    ComPtr<IRadioListOperation> operation;
+    if (FAILED(statics->GetRadiosAsync(operation.GetAddressOf())) || !operation) return nullptr;
+    if (!WaitForOperation<IRadioListOperation, IRadioListCompletedHandler>(operation.Get())) return nullptr;
+    ComPtr<IRadioVectorView> radios;
+    if (FAILED(operation->GetResults(radios.GetAddressOf()))) return nullptr;
+    return radios;
+}
+
+RadioQueryResult QueryWorker(RadioFactoryLookup lookup, RadioKind kind) {
+    MtaScope com;
+    RadioQueryResult result;
+    ComPtr<IRadioVectorView> radios = GetRadios(lookup);
+    UINT32 count = 0;
+    if (!radios || FAILED(radios->get_Size(&count))) return result;
+    for (UINT32 i = 0; i < count; ++i) {
+        ComPtr<IRadio> radio;
+        platform::RadioKind radioKind{};
+        if (FAILED(radios->GetAt(i, radio.GetAddressOf())) || !radio || FAILED(radio->get_Kind(&radioKind))) break;
+        if (radioKind != kind) continue;
+        result.found = true;
+        platform::RadioState state{};
+        if (FAILED(radio->get_State(&state))) break;
+        if (state == platform::RadioState::On) {
+            result.on = true;
+            break;
+        }
+    }
+    return result;
+}
+
+bool SwitchWorker(RadioFactoryLookup lookup, RadioKind kind, bool on) {
+    MtaScope com;
+    bool accepted = false;
+    ComPtr<IRadioVectorView> radios = GetRadios(lookup);
+    UINT32 count = 0;
+    if (!radios || FAILED(radios->get_Size(&count))) return accepted;
+    const platform::RadioState wanted = on ? platform::RadioState::On : platform::RadioState::Off;
+    for (UINT32 i = 0; i < count; ++i) {
+        ComPtr<IRadio> radio;
+        platform::RadioKind radioKind{};
+        if (FAILED(radios->GetAt(i, radio.GetAddressOf())) || !radio || FAILED(radio->get_Kind(&radioKind))) break;
+        if (radioKind != kind) continue;
+        ComPtr<IRadioAccessOperation> operation;
+        if (FAILED(radio->SetStateAsync(wanted, operation.GetAddressOf())) || !operation) break;
+        if (!WaitForOperation<IRadioAccessOperation, IRadioAccessCompletedHandler>(operation.Get())) break;
+        platform::RadioAccessStatus status{};
+        if (FAILED(operation->GetResults(&status))) break;
+        if (status == platform::RadioAccessStatus::Allowed) accepted = true;
+    }
+    return accepted;
+}
+
+}  // namespace
+
+void SetRadioFactoryLookup(RadioFactoryLookup lookup) {
+    g_factoryLookup.store(lookup ? lookup : &RealFactoryLookup);
+}
+
+RadioQueryResult QueryWinRtRadioState(RadioKind kind) {
+    const RadioFactoryLookup lookup = g_factoryLookup.load();
+    return RunWithDeadline([lookup, kind] { return QueryWorker(lookup, kind); }, kRadioWait, RadioQueryResult{});
+}
+
+bool SetWinRtRadioState(RadioKind kind, bool on) {
+    const RadioFactoryLookup lookup = g_factoryLookup.load();
+    return RunWithDeadline([lookup, kind, on] { return SwitchWorker(lookup, kind, on); }, kRadioWait, false);
+}
+
+}  // namespace vantreel

@@ -1,0 +1,46 @@
+#pragma once
+// Reading and switching radios through the Windows Runtime radio classes.
+// Internal to the system services (and their tests): the status snapshot, the
+// Wi-Fi and Bluetooth services and the control center's switches reach radios
+// through those services, never through this header.
+//
+// The Windows Runtime calls block until an asynchronous operation completes,
+// so each call runs them on a new detached worker and waits at most
+// kRadioWait; after that the caller gets the "nothing found" or "not switched"
+// answer at once and the worker finishes alone. A failure to start the worker
+// thread is not caught here: its std::system_error reaches the caller.
+
+#include <windows.h>
+#include <winstring.h>
+
+#include <chrono>
+
+#include "platform/RadioInterfaces.h"
+
+namespace vantreel {
+
+using RadioKind = platform::RadioKind;
+
+struct RadioQueryResult {
+    bool found = false;  // a radio of the kind exists
+    bool on = false;     // such a radio is on
+};
+
+inline constexpr std::chrono::milliseconds kRadioWait{1500};
+
+// Whether a radio of the kind exists and whether one of them is on; the
+// default result when nothing answered within kRadioWait.
+RadioQueryResult QueryWinRtRadioState(RadioKind kind);
+
+// Asks every radio of the kind for the new state; true when at least one
+// accepted it within kRadioWait. No access request is made first.
+bool SetWinRtRadioState(RadioKind kind, bool on);
+
+// How a worker finds the Radio class's statics: RoGetActivationFactory unless
+// replaced. A detached worker may call it long after the caller returned, so
+// it is a plain function, and whatever it reads must outlive the process's
+// last worker. Null restores the real lookup.
+using RadioFactoryLookup = HRESULT (*)(HSTRING className, REFIID iid, void** factory);
+void SetRadioFactoryLookup(RadioFactoryLookup lookup);
+
+}  // namespace vantreel

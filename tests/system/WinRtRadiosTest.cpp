@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/TestSupport.h"
+#include "system/FakeRadios.h"
+#include "system/WinRtRadios.h"
+
+using namespace std::chrono;
+using fake_radios::RadioSpec;
+using platform::RadioAccessStatus;
+using platform::RadioKind;
+using platform::RadioState;
+using vantreel::QueryWinRtRadioState;
+using vantreel::SetWinRtRadioState;
+
+namespace {
+
+class WinRtRadiosTest : public ::testing::Test {
+protected:
+    void TearDown() override { fake_radios::Uninstall(); }
+};
+
+RadioSpec Bluetooth(RadioState state, RadioAccessStatus access = RadioAccessStatus::Allowed) {
+    return {RadioKind::Bluetooth, state, access};
+}
+RadioSpec WiFi(RadioState state) { return {RadioKind::WiFi, state, RadioAccessStatus::Allowed}; }
+
+}  // namespace
+
+TEST_F(WinRtRadiosTest, QueryWalksEveryRadioOfTheKind) {
+    // An off radio does not end the walk: a later one that is on still counts.
+    fake_radios::Install({Bluetooth(RadioState::Off), Bluetooth(RadioState::On)});
+    auto result = QueryWinRtRadioState(RadioKind::Bluetooth);
+    EXPECT_TRUE(result.found);
+    EXPECT_TRUE(result.on);
+
+    fake_radios::Install({WiFi(RadioState::On), Bluetooth(RadioState::Off)});
+    result = QueryWinRtRadioState(RadioKind::Bluetooth);
+    EXPECT_TRUE(result.found);
+    EXPECT_FALSE(result.on);
+
+    fake_radios::Install({WiFi(RadioState::On), WiFi(RadioState::Off)});
+    result = QueryWinRtRadioState(RadioKind::Bluetooth);
+    EXPECT_FALSE(result.found);
+    EXPECT_FALSE(result.on);
+    result = QueryWinRtRadioState(RadioKind::WiFi);
+    EXPECT_TRUE(result.found);
+    EXPECT_TRUE(result.on);
+}
+
+TEST_F(WinRtRadiosTest, ASlowServiceGivesTheTimeOutAnswerWhileTheWorkerCompletes) {
+    fake_radios::Install({Bluetooth(RadioState::On)}, 1600);
+    const int taken = fake_radios::TheSetup().listsTaken.load();
+    const auto start = steady_clock::now();
+    const auto result = QueryWinRtRadioState(RadioKind::Bluetooth);
+    const auto waited = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    EXPECT_FALSE(result.found);
+    EXPECT_FALSE(result.on);
+    EXPECT_GE(waited, 1450);
+    EXPECT_LE(waited, 1700);
+    EXPECT_EQ(fake_radios::TheSetup().listsTaken.load(), taken);
+
+    // The worker still takes the list after the caller gave up.
+    const auto giveUp = steady_clock::now() + seconds(3);
+    while (fake_radios::TheSetup().listsTaken.load() == taken && steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(milliseconds(20));
+    EXPECT_EQ(fake_radios::TheSetup().listsTaken.load(), taken + 1);
+}
+
+TEST_F(WinRtRadiosTest, SwitchIsAcceptedWhenAnyRadioOfTheKindAllows) {
+    fake_radios::Install({Bluetooth(RadioState::Off, RadioAccessStatus::DeniedBySystem),
+                          Bluetooth(RadioState::Off, RadioAccessStatus::Allowed)});
+    const int before = fake_radios::TheSetup().switchRequests.load();
+    EXPECT_TRUE(SetWinRtRadioState(RadioKind::Bluetooth, true));
+    EXPECT_EQ(fake_radios::TheSetup().switchRequests.load(), before + 2);
+
+    fake_radios::Install({Bluetooth(RadioState::On, RadioAccessStatus::DeniedByUser)});
+    EXPECT_FALSE(SetWinRtRadioState(RadioKind::Bluetooth, false));
+
+    // No radio of the kind: refused at once, not after the wait.
+    fake_radios::Install({WiFi(RadioState::On)});
+    const auto start = steady_clock::now();
+    EXPECT_FALSE(SetWinRtRadioState(RadioKind::Bluetooth, true));
+    EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 200);
+}
+
+TEST_F(WinRtRadiosTest, RealServiceAnswersWithinTheWait) {
+    // Whatever the machine has, the real lookup answers inside the wait, and a
+    // radio that is on is always a radio that was found.
+    const auto start = steady_clock::now();
+    const auto result = QueryWinRtRadioState(RadioKind::Bluetooth);
+    EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 1700);
+    EXPECT_TRUE(result.found || !result.on);
+}
+
+TEST_F(WinRtRadiosTest, ProcessEndsCleanlyWhileAQueryStillRuns) {
+    const auto run = testing_support::RunProcess(testing_support::BinDir() + L"\\radio_exit_helper.exe", L"",
+                                                 L"", 20000);
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u);
+}
