@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "config/Paths.h"
+#include "config/SharedFile.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ void SaveCatalogCacheTo(const std::wstring& path, const std::vector<InstalledApp
     if (fflush(raw) != 0) ok = false;
     if (file.Close() != 0) ok = false;
 
-    if (!ok || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!ok || !ReplaceSharedFile(temporary, path, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(temporary.c_str());
     }
 }
@@ -157,7 +158,7 @@ bool LoadCatalogCache(std::vector<InstalledApp>& out) {
 
 bool LoadCatalogCacheFrom(const std::wstring& path, std::vector<InstalledApp>& out) {
     if (path.empty()) return false;
-    FILE* raw = _wfopen(path.c_str(), L"rb");
+    FILE* raw = OpenSharedForReading(path);
     if (!raw) return false;
 
     bool ok = false;

@@ -1,7 +1,9 @@
 #pragma once
 // "catalog.bin": the last catalog on disk, so the launcher can show it at once
 // after a start. Little-endian: "VTCA", version 1, entry count, then the entries
-// with their folder members. Written through "<path>.tmp" and moved into place.
+// with their folder members. Written through "<path>.tmp" and moved into place
+// (readers share delete access, so a reader holding the old file never keeps
+// the new one out).
 // Failures are silent.
 
 #include <cstdio>

@@ -1,6 +1,7 @@
 #include "apps/IconDiskCache.h"
 
 #include "app/Log.h"
+#include "config/SharedFile.h"
 
 #include <windows.h>
 #include <share.h>
@@ -102,7 +103,7 @@ std::wstring IconCacheFilePathIn(const std::wstring& cacheFolder, const std::wst
 
 bool ReadIconCacheFileAt(const std::wstring& file, IconBitmap& out) {
     if (file.empty()) return false;
-    FILE* stream = _wfopen(file.c_str(), L"rb");
+    FILE* stream = OpenSharedForReading(file);
     if (!stream) return false;
     uint8_t header[kHeaderBytes];
     bool ok = fread(header, 1, kHeaderBytes, stream) == kHeaderBytes &&
@@ -148,7 +149,7 @@ void WriteIconCacheFileAt(const std::wstring& file, const IconBitmap& bitmap) {
               fwrite(bitmap.pixels.data(), 1, pixelBytes, stream) == pixelBytes &&
               fflush(stream) == 0;
     fclose(stream);
-    if (!ok || !MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!ok || !ReplaceSharedFile(temp, file, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(temp.c_str());
     }
 }

@@ -28,7 +28,9 @@ std::wstring IconCacheFilePathIn(const std::wstring& cacheFolder, const std::wst
 // sizes outside 1..512) is deleted; out is then empty.
 bool ReadIconCacheFileAt(const std::wstring& file, IconBitmap& out);
 
-// Writes through "<file>.tmp" (exclusive writer) and renames it into place.
+// Writes through "<file>.tmp" (exclusive writer) and renames it into place;
+// readers share delete access, so a reader holding the old file never keeps
+// the new one out.
 void WriteIconCacheFileAt(const std::wstring& file, const IconBitmap& bitmap);
 
 // Keeps the folder's regular files at 600, oldest removed first, once there are

@@ -126,6 +126,8 @@ public:
 private:
     static void WorkerThreadEntry(IconLoader* loader);
     void WorkerMain();
+    // Stores an extracted icon, replacing an entry when the store is full.
+    void StoreExtracted(const std::wstring& key, const IconBitmap& bitmap);
     IconSurfaceRef FindSurface(const std::wstring& key);
     // A built-in glyph's surface under its own cache key, rendered once.
     IconSurfaceRef CachedGlyphSurface(const wchar_t* keyPrefix, BuiltinIconKind kind, int size, bool macStyle);

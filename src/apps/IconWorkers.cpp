@@ -55,6 +55,21 @@ void IconLoader::Stop() {
 
 void IconLoader::WorkerThreadEntry(IconLoader* loader) { loader->WorkerMain(); }
 
+// The extraction always lands in memory: the requester looks for it there (or
+// in a cache file that may not be writable), and an icon found nowhere would be
+// requested and extracted again on every redraw. A full store gives up an
+// entry for it; that icon's surface or cache file usually outlives it.
+void IconLoader::StoreExtracted(const std::wstring& key, const IconBitmap& bitmap) {
+    std::lock_guard<std::mutex> lock(pixelMutex);
+    auto found = pixels.find(key);
+    if (found != pixels.end()) {
+        found->second = bitmap;
+        return;
+    }
+    if (pixels.size() >= kPixelStoreLimit && !pixels.empty()) pixels.erase(pixels.begin());
+    pixels.emplace(key, bitmap);
+}
+
 void IconLoader::WorkerMain() {
     const bool comReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
@@ -86,10 +101,7 @@ void IconLoader::WorkerMain() {
         if (!ok) {
             LogMessage(L"IconLoader: background extraction failed for %s", request.path.c_str());
         } else {
-            {
-                std::lock_guard<std::mutex> lock(pixelMutex);
-                if (pixels.size() < kPixelStoreLimit) pixels[key] = bitmap;
-            }
+            StoreExtracted(key, bitmap);
             WriteCacheFile(key, request.path, bitmap);
             TouchRecent(CacheFilePath(key, request.path));
         }

@@ -29,8 +29,8 @@ INT_PTR RealShellOpen(const std::wstring& file, const std::wstring& parameters) 
                                                    OrNull(parameters), nullptr, SW_SHOWNORMAL));
 }
 
-DWORD RealShellOpenEx(const std::wstring& file, const std::wstring& parameters,
-                      const std::wstring& directory) {
+bool RealShellOpenEx(const std::wstring& file, const std::wstring& parameters,
+                     const std::wstring& directory, DWORD& error) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_FLAG_NO_UI;
@@ -39,9 +39,9 @@ DWORD RealShellOpenEx(const std::wstring& file, const std::wstring& parameters,
     info.lpParameters = OrNull(parameters);
     info.lpDirectory = OrNull(directory);
     info.nShow = SW_SHOWNORMAL;
-    if (ShellExecuteExW(&info)) return 0;
-    const DWORD error = GetLastError();
-    return error != 0 ? error : ERROR_FILE_NOT_FOUND;
+    if (ShellExecuteExW(&info)) return true;
+    error = GetLastError();
+    return false;
 }
 
 bool RealSelectInFolder(const std::wstring& path) {
@@ -82,8 +82,8 @@ bool LaunchApp(const std::wstring& target, const std::wstring& arguments, const 
         if (ops.shellOpen(L"explorer.exe", L"") > 32) return true;
     }
 
-    const DWORD error = ops.shellOpenEx(expanded, arguments, LaunchWorkingDirectory(expanded));
-    if (error != 0) {
+    DWORD error = 0;
+    if (!ops.shellOpenEx(expanded, arguments, LaunchWorkingDirectory(expanded), error)) {
         LogMessage(L"LaunchApp failed (%lu) for %s", error, expanded.c_str());
         return false;
     }
@@ -113,8 +113,8 @@ bool LaunchShellApp(const std::wstring& id, const LaunchOps& ops) {
 
     switch (kind) {
     case Kind::File: {
-        const DWORD error = ops.shellOpenEx(expanded, L"", L"");
-        if (error != 0) {
+        DWORD error = 0;
+        if (!ops.shellOpenEx(expanded, L"", L"", error)) {
             LogMessage(L"LaunchShellApp: cannot run '%s' (err=%lu)", expanded.c_str(), error);
             return false;
         }

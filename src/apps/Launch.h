@@ -11,9 +11,10 @@
 struct LaunchOps {
     // ShellExecuteW(open, file, parameters, no directory, SW_SHOWNORMAL); its result.
     std::function<INT_PTR(const std::wstring& file, const std::wstring& parameters)> shellOpen;
-    // ShellExecuteExW with SEE_MASK_FLAG_NO_UI; 0 when started, else GetLastError().
-    std::function<DWORD(const std::wstring& file, const std::wstring& parameters,
-                        const std::wstring& directory)> shellOpenEx;
+    // ShellExecuteExW with SEE_MASK_FLAG_NO_UI; true when started, else false
+    // with GetLastError() in error (whatever it is, 0 included).
+    std::function<bool(const std::wstring& file, const std::wstring& parameters,
+                       const std::wstring& directory, DWORD& error)> shellOpenEx;
     // Opens the folder holding the item with the item selected; false when the
     // shell cannot parse the path.
     std::function<bool(const std::wstring& path)> selectInFolder;

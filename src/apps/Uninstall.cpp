@@ -102,11 +102,16 @@ std::wstring ReadUninstallValue(HKEY key, const wchar_t* valueName) {
     DWORD type = 0, size = 0;
     if (RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
     if ((type != REG_SZ && type != REG_EXPAND_SZ) || size < 2) return {};
-    std::wstring text(size / 2, L'\0');
-    if (RegQueryValueExW(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &size) !=
+    // Room for an odd last byte: the stored bytes need not be whole characters,
+    // nor end in a terminator.
+    std::wstring text((size + 1) / 2, L'\0');
+    DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &bytes) !=
         ERROR_SUCCESS) {
         return {};
     }
+    // A half character is no text; the string's own terminator ends what expansion reads.
+    if (bytes / 2 < text.size()) text.resize(bytes / 2);
     while (!text.empty() && text.back() == L'\0') text.pop_back();
     if (type == REG_EXPAND_SZ && !text.empty()) {
         wchar_t expanded[520];

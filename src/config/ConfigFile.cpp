@@ -1,6 +1,7 @@
 #include "config/ConfigFile.h"
 
 #include "app/Log.h"
+#include "config/SharedFile.h"
 
 #include <windows.h>
 
@@ -9,9 +10,6 @@
 #include <system_error>
 
 namespace {
-
-constexpr int kMoveAttempts = 3;
-constexpr DWORD kMoveRetryMs = 15;
 
 class FileHandle {
 public:
@@ -74,6 +72,24 @@ bool WriteAll(HANDLE file, const std::string& text) {
     return true;
 }
 
+// The next save replaces a file we could not parse, and a hand-edited file
+// with one typo would otherwise be lost without a trace. An empty file holds
+// nothing worth an older copy's place.
+void KeepBrokenFile(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
+        return;
+    }
+    const std::wstring copy = path + L".bak";
+    if (CopyFileW(path.c_str(), copy.c_str(), FALSE)) {
+        LogMessage(L"Config kept as %s before it is replaced", copy.c_str());
+    } else {
+        LogMessage(L"Config copy to %s failed (error %lu)", copy.c_str(), GetLastError());
+    }
+}
+
 }  // namespace
 
 DockConfig LoadConfig(const std::wstring& path) {
@@ -92,11 +108,19 @@ DockConfig LoadConfig(const std::wstring& path) {
     DockConfig config;
     if (DockConfig::FromJson(text, config)) return config;
     LogMessage(L"Config parse failed, falling back to defaults");
+    KeepBrokenFile(path);
     return DockConfig::MakeDefault();
 }
 
 bool SaveConfig(const std::wstring& path, const DockConfig& config) {
     const std::string text = DockConfig::ToJson(config);
+    // A file the next start would refuse to read costs every setting at once;
+    // the file on disk stays as the last one that can be read.
+    if (text.size() > kMaxConfigFileBytes) {
+        LogMessage(L"Config save refused: %llu bytes is more than a configuration may hold",
+                   static_cast<unsigned long long>(text.size()));
+        return false;
+    }
 
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
@@ -119,13 +143,8 @@ bool SaveConfig(const std::wstring& path, const DockConfig& config) {
         DeleteFileW(temp.c_str());
         return false;
     }
-    // A scanner or indexer may hold the old file for a moment.
-    for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
-        if (attempt > 0) Sleep(kMoveRetryMs);
-        if (MoveFileExW(temp.c_str(), path.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return true;
-        }
+    if (MoveIntoPlace(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
     }
     // Writing straight into the file could leave it half written; the old
     // configuration stays instead and the next save tries again.

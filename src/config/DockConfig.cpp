@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <unordered_set>
 
 namespace {
 
@@ -100,9 +101,12 @@ void DockConfig::Clamp(DockConfig& config) {
     for (std::wstring& key : config.hiddenApps) key = NormalizePathKey(key);
 
     std::vector<std::wstring> tray;
+    tray.reserve(config.hiddenTrayApps.size());
+    std::unordered_set<std::wstring> seen;
+    seen.reserve(config.hiddenTrayApps.size());
     for (const std::wstring& key : config.hiddenTrayApps) {
         std::wstring normalized = NormalizePathKey(key);
-        if (!Contains(tray, normalized)) tray.push_back(std::move(normalized));
+        if (seen.insert(normalized).second) tray.push_back(std::move(normalized));
     }
     config.hiddenTrayApps = std::move(tray);
 }

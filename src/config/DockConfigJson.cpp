@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <system_error>
+#include <unordered_set>
 
 namespace {
 
@@ -165,6 +166,9 @@ struct ParseState {
     DockConfig config;
     bool pinnedSeen = false;
     bool tilesSeen = false;
+    // The keys already in hiddenTrayApps: a list of many thousand entries must
+    // not be searched once per entry.
+    std::unordered_set<std::wstring> trayKeys;
 };
 
 bool ReadKeyValue(JsonReader& reader, const std::wstring& key, ParseState& state) {
@@ -250,7 +254,7 @@ bool ReadKeyValue(JsonReader& reader, const std::wstring& key, ParseState& state
             if (!reader.ReadString(text)) return false;
             if (text.empty()) return true;
             std::wstring normalized = NormalizePathKey(text);
-            if (!Contains(c.hiddenTrayApps, normalized)) {
+            if (state.trayKeys.insert(normalized).second) {
                 c.hiddenTrayApps.push_back(std::move(normalized));
             }
             return true;

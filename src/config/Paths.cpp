@@ -51,10 +51,14 @@ bool FolderIsWritable(const std::wstring& folder) {
 
 std::wstring ResolveConfigPath(const std::wstring& executableFolder) {
     const std::wstring candidate = JoinPath(executableFolder, L"vantreel.json");
-    // Anything at the name (file, folder, link) keeps the configuration here.
-    // A failed query for another reason than absence goes on to the probe.
-    if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) return candidate;
-    if (FolderIsWritable(executableFolder)) return candidate;
+    // No folder (an executable path too long to be told) would make the bare
+    // name a path relative to whatever the current folder happens to be.
+    if (!executableFolder.empty()) {
+        // Anything at the name (file, folder, link) keeps the configuration here.
+        // A failed query for another reason than absence goes on to the probe.
+        if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) return candidate;
+        if (FolderIsWritable(executableFolder)) return candidate;
+    }
 
     wchar_t local[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT,

@@ -12,6 +12,8 @@ std::wstring GetConfigPath();
 // The decision behind GetConfigPath for a given executable folder, asked fresh
 // on every call: an existing "vantreel.json" there wins, then a writable folder
 // (probed with ".vantreel_write_probe"), then the local application-data folder.
+// An empty folder (the executable's path did not fit in 260 characters) goes
+// straight to the local application-data folder.
 std::wstring ResolveConfigPath(const std::wstring& executableFolder);
 
 // "<LocalAppData>\Vantreel\cache", created on first use; empty when it cannot be

@@ -6,6 +6,8 @@
 
 #include "TestSupport.h"
 #include "apps/CatalogCache.h"
+#include "apps/IconDiskCache.h"
+#include "config/SharedFile.h"
 #include "config/Paths.h"
 
 namespace {
@@ -34,6 +36,19 @@ std::string EntryBytes(uint8_t flags = 1, uint8_t category = 6, uint16_t initial
     out.append(reinterpret_cast<const char*>(&initial), 2);
     PutU32(out, childCount);
     return out;
+}
+
+// Names of the regular files in a folder, in the order the system lists them.
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
 }
 
 InstalledApp App(const std::wstring& name, AppCategory category, wchar_t initial) {
@@ -249,6 +264,47 @@ TEST_F(CacheTest, ConcurrentSavesNeverInterleave) {
     ASSERT_TRUE(LoadCatalogCacheFrom(path, loaded));
     EXPECT_TRUE(loaded == first || loaded == second);
     EXPECT_FALSE(FileExists(path + L".tmp"));
+}
+
+// The launcher or the icon workers may be reading a cache file at the moment
+// another thread saves a newer one; the save must still land.
+TEST_F(CacheTest, AnOpenReaderNeverBlocksAReplacement) {
+    const std::vector<InstalledApp> oldCatalog = {App(L"old", AppCategory::Other, L'O')};
+    const std::vector<InstalledApp> newCatalog = {App(L"new", AppCategory::Games, L'N'),
+                                                  App(L"newer", AppCategory::Media, L'N')};
+    SaveCatalogCacheTo(path, oldCatalog);
+    FILE* reader = OpenSharedForReading(path);
+    ASSERT_NE(reader, nullptr);
+    char magic[4] = {};
+    ASSERT_EQ(fread(magic, 1, 4, reader), 4u);
+    SaveCatalogCacheTo(path, newCatalog);
+    InstalledApp stillOld;
+    uint32_t header[2] = {};
+    EXPECT_EQ(fread(header, 4, 2, reader), 2u);
+    EXPECT_TRUE(ReadCatalogEntry(reader, stillOld)) << "the reader finishes the old file";
+    EXPECT_EQ(stillOld.name, L"old");
+    fclose(reader);
+    std::vector<InstalledApp> loaded;
+    ASSERT_TRUE(LoadCatalogCacheFrom(path, loaded));
+    EXPECT_EQ(loaded, newCatalog);
+    EXPECT_EQ(FilesIn(temp / L"cache"), std::vector<std::wstring>{L"catalog.bin"})
+        << "the old file went with its reader";
+
+    const std::wstring icon = temp / L"cache\\iconcache\\0123456789ABCDEF.vti";
+    IconBitmap oldIcon;
+    oldIcon.width = oldIcon.height = 2;
+    oldIcon.pixels.assign(16, 0x11);
+    IconBitmap newIcon = oldIcon;
+    newIcon.pixels.assign(16, 0x77);
+    WriteIconCacheFileAt(icon, oldIcon);
+    reader = OpenSharedForReading(icon);
+    ASSERT_NE(reader, nullptr);
+    WriteIconCacheFileAt(icon, newIcon);
+    fclose(reader);
+    IconBitmap read;
+    ASSERT_TRUE(ReadIconCacheFileAt(icon, read));
+    EXPECT_EQ(read.pixels, newIcon.pixels);
+    EXPECT_EQ(FilesIn(temp / L"cache\\iconcache"), std::vector<std::wstring>{L"0123456789ABCDEF.vti"});
 }
 
 TEST(CachePath, LivesInTheCacheFolder) {

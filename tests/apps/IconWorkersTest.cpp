@@ -5,11 +5,13 @@
 #include <wrl/client.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
 #include "apps/IconExtraction.h"
 #include "apps/IconLoader.h"
+#include "IconTestDevice.h"
 #include "support/TestSupport.h"
 
 using Microsoft::WRL::ComPtr;
@@ -216,6 +218,42 @@ TEST_F(IconWorkers, NoMessageBeforeTheTargetIsSet) {
     EXPECT_EQ(notify.Collect(1, 300), 0);
     std::lock_guard<std::mutex> lock(quiet.pixelMutex);
     EXPECT_EQ(quiet.pixels.count(key), 1u);
+}
+
+// The dock asks again after every icons-ready message until it gets a surface;
+// an icon kept neither in memory nor on disk would be extracted forever.
+TEST_F(IconWorkers, AFullStoreWithoutACacheFileStillKeepsTheIcon) {
+    IconTestHost host;
+    loader.host = &host;
+    const std::wstring key = IconLoader::MakeRequestKey(L"Full\\Store", 48, false);
+    const std::wstring file = FreshCacheFile(key);
+    // A folder where the temporary file goes: no cache file can be written.
+    std::error_code ec;
+    std::filesystem::create_directories(file + L".tmp", ec);
+    ASSERT_FALSE(ec);
+    IconBitmap small;
+    small.width = small.height = 2;
+    small.pixels.assign(16, 0xFF);
+    {
+        std::lock_guard<std::mutex> lock(loader.pixelMutex);
+        for (size_t i = 0; i < IconLoader::kPixelStoreLimit; ++i) {
+            loader.pixels[L"stored" + std::to_wstring(i)] = small;
+        }
+    }
+    IconSurfaceRef surface;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (std::chrono::steady_clock::now() < end) {
+        if (!surface) surface = loader.GetIconSurface(L"Full\\Store", exe, L"", 48, false);
+        if (!surface) loader.RequestAsync(L"Full\\Store", exe, L"", 48, false);
+        notify.Collect(notify.Received() + 1, 20);
+    }
+    RemoveDirectoryW((file + L".tmp").c_str());
+    EXPECT_TRUE(surface != nullptr);
+    EXPECT_EQ(notify.Received(), 1) << "one extraction of that icon";
+    EXPECT_FALSE(FileExists(file));
+    std::lock_guard<std::mutex> lock(loader.pixelMutex);
+    EXPECT_EQ(loader.pixels.size(), IconLoader::kPixelStoreLimit);
+    EXPECT_EQ(loader.pixels.count(key), 1u);
 }
 
 TEST(IconExtraction, ConversionScalesToTheExtractionSize) {

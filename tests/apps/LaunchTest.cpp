@@ -4,6 +4,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <vector>
 
 #include "TestSupport.h"
@@ -73,7 +74,8 @@ struct RecordedOps {
     };
     std::vector<Call> calls;
     INT_PTR openResult = 42;
-    DWORD openExResult = 0;
+    bool openExStarted = true;
+    DWORD openExError = 0;
     bool selectResult = false;
 
     LaunchOps Ops() {
@@ -83,9 +85,10 @@ struct RecordedOps {
             return openResult;
         };
         ops.shellOpenEx = [this](const std::wstring& file, const std::wstring& parameters,
-                                 const std::wstring& directory) {
+                                 const std::wstring& directory, DWORD& error) {
             calls.push_back({L"openEx", file, parameters, directory});
-            return openExResult;
+            if (!openExStarted) error = openExError;
+            return openExStarted;
         };
         ops.selectInFolder = [this](const std::wstring& path) {
             calls.push_back({L"select", path, L"", L""});
@@ -98,6 +101,20 @@ struct RecordedOps {
 class LaunchTest : public ::testing::Test {
 protected:
     void SetUp() override { InitializeLog(true); }
+
+    // Runs launch with the recording helper's output going to a file in temp;
+    // false when launch fails or the helper never writes its record.
+    bool LaunchRecorded(const TempDir& temp, const std::function<bool()>& launch,
+                        LaunchRecord& got) {
+        const std::wstring record = temp / L"record.txt";
+        SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", record.c_str());
+        const bool started = launch();
+        SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", nullptr);
+        if (!started || !WaitForFile(record, 20000)) return false;
+        got = ParseRecord(ReadUtf16File(record));
+        return true;
+    }
+
     ComScope com_;
 };
 
@@ -136,40 +153,32 @@ TEST_F(LaunchTest, DisplayNamesAreFileStems) {
     EXPECT_EQ(DisplayNameFromPath(L"shell:AppsFolder\\X!App"), L"X!App");
 }
 
-TEST_F(LaunchTest, OrdinaryExecutableGetsArgumentsAndItsOwnFolder) {
+TEST_F(LaunchTest, ExecutablesStartWithArgumentsInTheRightFolder) {
     TempDir temp;
-    const std::wstring helper = PlaceHelper(temp / L"Ordinary App");
-    const std::wstring record = temp / L"record.txt";
-    SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", record.c_str());
-    const bool started = LaunchApp(helper, L"--first \"two words\" C:\\x");
-    SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", nullptr);
-    ASSERT_TRUE(started);
-    ASSERT_TRUE(WaitForFile(record, 20000));
-
-    const LaunchRecord got = ParseRecord(ReadUtf16File(record));
+    LaunchRecord got;
+    const std::wstring ordinary = PlaceHelper(temp / L"Ordinary App");
+    ASSERT_TRUE(LaunchRecorded(
+        temp, [&] { return LaunchApp(ordinary, L"--first \"two words\" C:\\x"); }, got));
     EXPECT_EQ(got.args, (std::vector<std::wstring>{L"--first", L"two words", L"C:\\x"}));
-    EXPECT_EQ(DirKey(got.cwd), DirKey(temp / L"Ordinary App"));
-}
+    EXPECT_EQ(DirKey(got.cwd), DirKey(temp / L"Ordinary App")) << "its own folder";
 
-TEST_F(LaunchTest, PackagedExecutableGetsNoWorkingDirectory) {
-    TempDir temp;
-    const std::wstring helper = PlaceHelper(temp / L"WindowsApps\\Contoso.Tool_1.0_x64__abc");
+    // A packaged executable keeps the caller's folder.
+    DeleteFileW((temp / L"record.txt").c_str());
+    const std::wstring packaged = PlaceHelper(temp / L"WindowsApps\\Contoso.Tool_1.0_x64__abc");
     const std::wstring elsewhere = temp / L"elsewhere";
     MakeDirs(elsewhere);
     wchar_t previous[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, previous);
     SetCurrentDirectoryW(elsewhere.c_str());
-    const std::wstring record = temp / L"record.txt";
-    SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", record.c_str());
-    const bool started = LaunchApp(helper, L"");
-    SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", nullptr);
+    const bool recorded = LaunchRecorded(temp, [&] { return LaunchApp(packaged, L""); }, got);
     SetCurrentDirectoryW(previous);
-    ASSERT_TRUE(started);
-    ASSERT_TRUE(WaitForFile(record, 20000));
-
-    const LaunchRecord got = ParseRecord(ReadUtf16File(record));
+    ASSERT_TRUE(recorded);
     EXPECT_TRUE(got.args.empty());
     EXPECT_EQ(DirKey(got.cwd), DirKey(elsewhere));
+
+    // An all-apps file entry starts for real too.
+    DeleteFileW((temp / L"record.txt").c_str());
+    EXPECT_TRUE(LaunchRecorded(temp, [&] { return LaunchShellApp(ordinary); }, got));
 }
 
 TEST_F(LaunchTest, MissingTargetFailsAndIsLogged) {
@@ -207,6 +216,17 @@ TEST_F(LaunchTest, DockItemRouting) {
     // A shell path that explorer cannot open is a failure.
     rec.calls.clear();
     EXPECT_FALSE(LaunchApp(L"::{645FF040-5081-101B-9F08-00AA002F954E}", L"", rec.Ops()));
+
+    // A failed start is logged with the error the shell left, even none at all.
+    for (DWORD error : {DWORD{ERROR_ACCESS_DENIED}, DWORD{0}}) {
+        rec.openExStarted = false;
+        rec.openExError = error;
+        EXPECT_FALSE(LaunchApp(L"C:\\Tools\\Denied.exe", L"", rec.Ops()));
+        EXPECT_NE(ReadDebugLog().find(L"LaunchApp failed (" + std::to_wstring(error) +
+                                      L") for C:\\Tools\\Denied.exe"),
+                  std::wstring::npos)
+            << error;
+    }
 }
 
 TEST_F(LaunchTest, WorkingDirectoryRules) {
@@ -255,22 +275,12 @@ TEST_F(LaunchTest, ShellAppIdentifiersAreClassifiedInOrder) {
     EXPECT_FALSE(LaunchShellApp(L"Y!App", rec.Ops()));
     EXPECT_NE(ReadDebugLog().find(L"LaunchShellApp: explorer could not open 'shell:AppsFolder\\Y!App'"),
               std::wstring::npos);
-    rec.openExResult = ERROR_ACCESS_DENIED;
+    rec.openExStarted = false;
+    rec.openExError = ERROR_ACCESS_DENIED;
     EXPECT_FALSE(LaunchShellApp(file, rec.Ops()));
     EXPECT_NE(ReadDebugLog().find(L"LaunchShellApp: cannot run '" + file + L"' (err=5)"),
               std::wstring::npos);
     EXPECT_FALSE(LaunchShellApp(L"", rec.Ops()));
-}
-
-TEST_F(LaunchTest, ShellAppFileStartsForReal) {
-    TempDir temp;
-    const std::wstring helper = PlaceHelper(temp / L"bin");
-    const std::wstring record = temp / L"record.txt";
-    SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", record.c_str());
-    const bool started = LaunchShellApp(helper);
-    SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", nullptr);
-    ASSERT_TRUE(started);
-    EXPECT_TRUE(WaitForFile(record, 20000));
 }
 
 TEST_F(LaunchTest, OpenFileLocationFallsBackToTheFolder) {

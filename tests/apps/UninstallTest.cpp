@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "apps/Uninstall.h"
@@ -159,4 +160,20 @@ TEST_F(UninstallRegistry, ExpandableCommandsAreExpanded) {
     std::wstring huge = L"%VANTREEL_TEST_DIR%\\" + std::wstring(520, L'a');
     Entry(L"b", L"Huge", L"", L"", huge, false, REG_EXPAND_SZ);
     EXPECT_EQ(Find(L"huge", L""), huge) << "an expansion too long for 520 characters runs unexpanded";
+
+    // Stored bytes that end in half a character and no terminator: the half is
+    // dropped and nothing past the value is read.
+    Entry(L"c", L"Odd", L"", L"", L"placeholder");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(kTestRoot) + L"\\c").c_str(), 0, KEY_SET_VALUE, &key),
+              ERROR_SUCCESS);
+    const std::wstring text = L"%VANTREEL_TEST_DIR%\\odd.exe /x";
+    std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    bytes += 'Z';
+    ASSERT_EQ(bytes.size() % 2, 1u);
+    EXPECT_EQ(RegSetValueExW(key, L"UninstallString", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(Find(L"odd", L""), L"C:\\expanded\\odd.exe /x");
 }

@@ -3,6 +3,7 @@
 #include "config/ConfigFile.h"
 #include "TestFiles.h"
 
+#include <chrono>
 #include <string>
 
 using testfiles::Exists;
@@ -11,8 +12,7 @@ using testfiles::WriteBytes;
 
 namespace {
 
-size_t ParseFailuresLogged() {
-    const std::string needle = "Config parse failed, falling back to defaults";
+size_t TimesLogged(const std::string& needle) {
     const std::string log = ReadBytes(ExecutableDirectory() + L"\\vantreel.log");
     size_t count = 0;
     for (size_t at = log.find(needle); at != std::string::npos; at = log.find(needle, at + 1)) {
@@ -20,6 +20,8 @@ size_t ParseFailuresLogged() {
     }
     return count;
 }
+
+size_t ParseFailuresLogged() { return TimesLogged("Config parse failed, falling back to defaults"); }
 
 std::string DefaultText() { return DockConfig::ToJson(DockConfig::MakeDefault()); }
 
@@ -52,13 +54,30 @@ TEST_F(ConfigFileTest, MissingFileIsCreatedWithDefaults) {
 TEST_F(ConfigFileTest, UnusableFileGivesDefaultsAndStaysAsItIs) {
     const std::string valid = R"({"theme": 2})";
     const std::string oversized = valid + std::string(0x400000 - valid.size(), ' ');
-    for (const std::string& text : {std::string(), std::string("{\"iconSize\": \"48\"}"), oversized}) {
+    const std::wstring backup = path_ + L".bak";
+    const std::string typo = "{\"iconSize\": \"48\"}";
+    ASSERT_TRUE(WriteBytes(backup, "an older copy"));
+    // An empty file keeps nothing worth an older copy's place.
+    for (const std::string& text : {std::string(), typo, oversized}) {
         ASSERT_TRUE(WriteBytes(path_, text));
         const size_t before = ParseFailuresLogged();
+        const size_t keptBefore = TimesLogged("Config kept as " + testfiles::Utf8(backup));
         EXPECT_EQ(DockConfig::ToJson(LoadConfig(path_)), DefaultText()) << text.size();
         EXPECT_EQ(ParseFailuresLogged(), before + 1) << text.size();
         EXPECT_TRUE(ReadBytes(path_) == text) << "file changed, size " << text.size();
+        EXPECT_TRUE(ReadBytes(backup) == (text.empty() ? "an older copy" : text)) << text.size();
+        EXPECT_EQ(TimesLogged("Config kept as " + testfiles::Utf8(backup)),
+                  keptBefore + (text.empty() ? 0 : 1))
+            << text.size();
     }
+    // The copy outlives the save that replaces the broken file.
+    ASSERT_TRUE(WriteBytes(path_, typo));
+    DockConfig config = LoadConfig(path_);
+    config.theme = 1;
+    ASSERT_TRUE(SaveConfig(path_, config));
+    EXPECT_EQ(ReadBytes(path_), DockConfig::ToJson(config));
+    EXPECT_EQ(ReadBytes(backup), typo);
+    DeleteFileW(backup.c_str());
     // The size limit is 0x3FFFFF bytes, not 4 MiB.
     ASSERT_TRUE(WriteBytes(path_, oversized.substr(0, kMaxConfigFileBytes)));
     EXPECT_EQ(LoadConfig(path_).theme, 2);
@@ -68,11 +87,12 @@ TEST_F(ConfigFileTest, UnusableFileGivesDefaultsAndStaysAsItIs) {
     ASSERT_TRUE(WriteBytes(path_, text));
     HANDLE lock = OpenWithoutSharing(path_);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    DockConfig config = LoadConfig(path_);
+    config = LoadConfig(path_);
     CloseHandle(lock);
     EXPECT_EQ(DockConfig::ToJson(config), DefaultText());
     EXPECT_EQ(ReadBytes(path_), text);
     EXPECT_FALSE(Exists(path_ + L".tmp"));
+    EXPECT_FALSE(Exists(backup)) << "an unread file is no broken file";
 
     // Nor is a folder in place of the file.
     const std::wstring folderPath = folder_.File(L"folder.json");
@@ -115,4 +135,44 @@ TEST_F(ConfigFileTest, SaveReplacesWholeFileOrNothing) {
     EXPECT_FALSE(Exists(path_ + L".tmp"));
     EXPECT_TRUE(SaveConfig(path_, next));
     EXPECT_EQ(ReadBytes(path_), DockConfig::ToJson(next));
+
+    // A text the next start would refuse to read is never written.
+    DockConfig huge = next;
+    huge.hiddenApps.assign(300, std::wstring(15000, L'h'));
+    ASSERT_GT(DockConfig::ToJson(huge).size(), kMaxConfigFileBytes);
+    const size_t refused = TimesLogged("Config save refused: ");
+    EXPECT_FALSE(SaveConfig(path_, huge));
+    EXPECT_EQ(TimesLogged("Config save refused: "), refused + 1);
+    EXPECT_EQ(ReadBytes(path_), DockConfig::ToJson(next));
+    EXPECT_FALSE(Exists(path_ + L".tmp"));
+}
+
+TEST_F(ConfigFileTest, LongHiddenTrayListLoadsWithoutDuplicates) {
+    // 300,000 entries in about 3 MB; every key comes once in upper and once in
+    // lower case, so half of them are duplicates after normalising.
+    constexpr int kHalf = 150000;
+    std::string text = "{\"hiddenTrayApps\": [";
+    text.reserve(3300000);
+    for (int i = 0; i < 2 * kHalf; ++i) {
+        text += i < kHalf ? "\"K" : "\"k";
+        text += std::to_string(i % kHalf);
+        text += i + 1 < 2 * kHalf ? "\"," : "\"]}";
+    }
+    ASSERT_LT(text.size(), kMaxConfigFileBytes);
+    ASSERT_TRUE(WriteBytes(path_, text));
+
+    const auto start = std::chrono::steady_clock::now();
+    const DockConfig config = LoadConfig(path_);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    // Generous: a search of the whole list per entry takes minutes.
+    EXPECT_LT(elapsed, std::chrono::seconds(1));
+    ASSERT_EQ(config.hiddenTrayApps.size(), static_cast<size_t>(kHalf));
+    EXPECT_EQ(config.hiddenTrayApps.front(), L"k0");
+    EXPECT_EQ(config.hiddenTrayApps.back(), L"k" + std::to_wstring(kHalf - 1));
+
+    DockConfig doubled = config;
+    doubled.hiddenTrayApps.insert(doubled.hiddenTrayApps.end(), config.hiddenTrayApps.begin(),
+                                  config.hiddenTrayApps.end());
+    DockConfig::Clamp(doubled);
+    EXPECT_EQ(doubled.hiddenTrayApps, config.hiddenTrayApps);
 }

@@ -50,8 +50,18 @@ TEST(ConfigPath, ResolvesBesideExecutableOrInLocalAppData) {
 
     wchar_t local[MAX_PATH] = {};
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local)));
-    EXPECT_EQ(ResolveConfigPath(folder.File(L"no such folder")),
-              std::wstring(local) + L"\\Vantreel\\vantreel.json");
+    const std::wstring localConfig = std::wstring(local) + L"\\Vantreel\\vantreel.json";
+    EXPECT_EQ(ResolveConfigPath(folder.File(L"no such folder")), localConfig);
+    // No executable folder (its path is too long to be told) never gives a
+    // name relative to the current folder, even where that folder holds one.
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.Path().c_str()));
+    ASSERT_TRUE(testfiles::WriteBytes(folder.File(L"vantreel.json"), "{}"));
+    const std::wstring withoutFolder = ResolveConfigPath(L"");
+    SetCurrentDirectoryW(previous);
+    DeleteFileW(folder.File(L"vantreel.json").c_str());
+    EXPECT_EQ(withoutFolder, localConfig);
     EXPECT_NE(GetFileAttributesW((std::wstring(local) + L"\\Vantreel").c_str()) &
                   FILE_ATTRIBUTE_DIRECTORY, 0u);
 
