@@ -21,13 +21,7 @@ using Ids = std::vector<std::wstring>;
 std::wstring GoldenPath() {
     std::string source = VANTREEL_TESTS_DIR "/config/golden/default.json";
     std::wstring path(source.begin(), source.end());
-    if (!path.empty() && path[0] == L'/') {
-        path = L"Z:" + path;
-    } else if (path.size() < 2 || path[1] != L':') {
-        // A compiler cache may name sources relative to the build folder, the
-        // parent of the executables' folder.
-        path = ExecutableDirectory() + L"\\..\\" + path;
-    }
+    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
     for (wchar_t& c : path) if (c == L'/') c = L'\\';
     return path;
 }
