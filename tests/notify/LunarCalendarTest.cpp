@@ -150,6 +150,20 @@ TEST(LunarCalendar, DatesThePublishedTablesDispute) {
     EXPECT_EQ(Display(2097, 8, 13), L"七月初七|七夕");
 }
 
+// First days of months read from the Hong Kong Observatory's yearly tables
+// (T1923e.txt, T1978e.txt, T1988e.txt, T2009e.txt): Gregorian date, lunar month.
+TEST(LunarCalendar, MonthStartsFromTheObservatoryTables) {
+    const struct { int y, m, d, month; } kStarts[] = {
+        {1923, 1, 17, 12}, {1923, 2, 16, 1}, {1923, 3, 17, 2}, {1978, 1, 9, 12},
+        {1978, 2, 7, 1},   {1978, 3, 9, 2},  {1988, 1, 19, 12}, {1988, 2, 17, 1},
+        {1988, 3, 18, 2},  {2009, 1, 26, 1}, {2009, 2, 25, 2}};
+    for (const auto& start : kStarts) {
+        const LunarDayInfo info = ComputeLunarDate(start.y, start.m, start.d);
+        EXPECT_TRUE(info.valid && info.day == 1 && info.month == start.month && !info.leapMonth)
+            << Name(start.y, start.m, start.d);
+    }
+}
+
 TEST(LunarCalendar, LinesAndLimits) {
     EXPECT_EQ(FormatLunarText(ComputeLunarDate(2026, 1, 7)), L"农历 乙巳蛇年 冬月十九");
     const LunarDayInfo eve2024 = ComputeLunarDate(2024, 2, 9);
