@@ -1,0 +1,76 @@
+#include "notify/NotificationItem.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "apps/Launch.h"
+#include "config/Paths.h"
+
+namespace {
+
+// Presses and releases Win + virtualKey in one SendInput call; the number of
+// events the system took.
+uint32_t PressWinKeyChord(uint16_t virtualKey) {
+    INPUT inputs[4] = {};
+    const WORD keys[4] = {VK_LWIN, virtualKey, virtualKey, VK_LWIN};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = keys[i];
+        inputs[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    return SendInput(4, inputs, sizeof(INPUT));
+}
+
+}  // namespace
+
+NotificationActivation ChooseNotificationActivation(const NotificationItem& item,
+                                                    bool exePathIsFile) {
+    if (!item.exePath.empty() && exePathIsFile) {
+        return {NotificationActivationKind::OpenExecutable, item.exePath};
+    }
+    if (item.isPackaged && !item.appId.empty()) {
+        return {NotificationActivationKind::LaunchPackagedApp, item.appId};
+    }
+    const std::wstring key = NormalizePathKey(item.appId);
+    if (key.find(L"windows.defender") != std::wstring::npos) {
+        return {NotificationActivationKind::OpenDefender, L"windowsdefender:"};
+    }
+    if (key.find(L"windowsupdate") != std::wstring::npos) {
+        return {NotificationActivationKind::OpenWindowsUpdate, L"ms-settings:windowsupdate"};
+    }
+    return {NotificationActivationKind::OpenSystemPanel, L""};
+}
+
+NotificationActivationOps DefaultNotificationActivationOps() {
+    NotificationActivationOps ops;
+    ops.isExistingFile = [](const std::wstring& path) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    };
+    ops.shellOpen = [](const std::wstring& target) {
+        ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    };
+    ops.launchShellApp = [](const std::wstring& appId) { LaunchShellApp(appId); };
+    ops.sendWinKeyChord = PressWinKeyChord;
+    return ops;
+}
+
+void NotificationItem::Activate() const { Activate(DefaultNotificationActivationOps()); }
+
+void NotificationItem::Activate(const NotificationActivationOps& ops) const {
+    const bool exeIsFile = !exePath.empty() && ops.isExistingFile && ops.isExistingFile(exePath);
+    const NotificationActivation action = ChooseNotificationActivation(*this, exeIsFile);
+    switch (action.kind) {
+    case NotificationActivationKind::OpenExecutable:
+    case NotificationActivationKind::OpenDefender:
+    case NotificationActivationKind::OpenWindowsUpdate:
+        if (ops.shellOpen) ops.shellOpen(action.target);
+        break;
+    case NotificationActivationKind::LaunchPackagedApp:
+        if (ops.launchShellApp) ops.launchShellApp(action.target);
+        break;
+    case NotificationActivationKind::OpenSystemPanel:
+        if (ops.sendWinKeyChord) ops.sendWinKeyChord('N');
+        break;
+    }
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The toast notifications the system itself recorded, read strictly read-only
+// from its notification database with one fixed query. Keeps the list for the
+// notification center, works out which rows are new for the banners, and keeps
+// the user's dismissals and clear-all watermark. UI thread only.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "notify/NotificationItem.h"
+#include "notify/SqliteApi.h"
+
+// What the store asks of the system, replaceable by tests.
+struct NotificationStoreOps {
+    // The local application-data folder; empty when the shell cannot tell.
+    std::function<std::wstring()> localAppDataFolder;
+    // "winsqlite3.dll" from the system directory; null when it cannot be loaded.
+    std::function<HMODULE()> loadLibrary;
+    // The current time as a FILETIME value.
+    std::function<uint64_t()> now;
+    // Called once with the resolved entry points, which it may replace.
+    std::function<void(SqliteApi&)> wrapEntryPoints;
+};
+
+NotificationStoreOps DefaultNotificationStoreOps();
+
+struct FileStamp {
+    uint64_t lastWrite = 0;
+    uint32_t sizeLow = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+class NotificationStore {
+public:
+    // At most this many rows are read, the newest first.
+    static constexpr int kRowLimit = 50;
+    static constexpr int kBusyTimeoutMs = 120;
+    static const char* const kQuery;
+
+    NotificationStore() : NotificationStore(DefaultNotificationStoreOps()) {}
+    explicit NotificationStore(NotificationStoreOps ops) : ops_(std::move(ops)) {}
+    NotificationStore(const NotificationStore&) = delete;
+    NotificationStore& operator=(const NotificationStore&) = delete;
+    ~NotificationStore();
+
+    bool EnsureOpen();
+    bool DatabaseChanged(bool store);
+    // Re-reads the database (unforced: only when it changed on disk); newItems
+    // gets the rows that arrived since the previous read; true when the visible
+    // list changed.
+    bool Poll(std::vector<NotificationItem>& newItems, bool force);
+    std::string ColumnText(SqliteStatement* statement, int column) const;
+    void Dismiss(int64_t id);
+    uint64_t ClearAll();
+    void MarkAllRead();
+
+    HMODULE library = nullptr;
+    SqliteApi sqlite;
+    bool openAttempted = false;
+    bool available = false;
+    std::wstring databasePath;
+    std::string databasePathUtf8;
+    std::wstring walPath;
+    FileStamp databaseStamp;
+    FileStamp walStamp;
+    bool initialized = false;
+    int64_t maxSeenId = 0;
+    uint64_t clearedWatermark = 0;
+    std::unordered_set<int64_t> dismissedIds;
+    std::vector<NotificationItem> items;
+    int32_t unreadCount = 0;
+
+private:
+    bool ReadRows(std::vector<NotificationItem>& rows, std::vector<NotificationItem>& newItems,
+                  int64_t& runningMax);
+    int32_t CountUnread(const std::vector<NotificationItem>& list) const;
+
+    NotificationStoreOps ops_;
+};
