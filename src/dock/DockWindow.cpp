@@ -156,9 +156,10 @@ bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
 
     windowTracker.Start(visualWindow, inputWindow);
     taskbarHider.instance = instance;
+    if (!taskbarHider.edgeGuard && instance) taskbarHider.edgeGuard = CreateEdgeGuardWindow(instance);
     taskbarHider.monitor = monitor;
     taskbarHider.UpdateEdgeGuard();
-    taskbarHider.dockWindow = inputWindow;
+    taskbarHider.zOrderAnchor = inputWindow;
     taskbarHider.UpdateEdgeGuard();
     StartupLog::Mark(L"taskbar manager ready");
 

@@ -172,8 +172,8 @@ void DockWindow::HandleTimer(UINT_PTR id) {
         }
         case kFullscreenTimer: {
             bool fs = IsForegroundFullscreen(monitor);
-            if (fs != taskbarHider.fullscreenActive) {
-                taskbarHider.fullscreenActive = fs;
+            if (fs != taskbarHider.fullscreenSuppressed) {
+                taskbarHider.fullscreenSuppressed = fs;
                 taskbarHider.UpdateEdgeGuard();
             }
             topBar.SetHiddenForFullscreen(fs);
@@ -241,8 +241,8 @@ void DockWindow::RefreshWindowList() {
     }
     topBar.RefreshActiveApp();
     bool fs = IsForegroundFullscreen(monitor);
-    if (fs != taskbarHider.fullscreenActive) {
-        taskbarHider.fullscreenActive = fs;
+    if (fs != taskbarHider.fullscreenSuppressed) {
+        taskbarHider.fullscreenSuppressed = fs;
         taskbarHider.UpdateEdgeGuard();
     }
     topBar.SetHiddenForFullscreen(fs);
