@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <string>
 
 namespace testing_support {
 
@@ -43,7 +44,11 @@ public:
 
     // What the shell does after a restart: its windows show again and every
     // top-level window hears "TaskbarCreated".
-    void ShowAgainAndAnnounce() const {
+    // The primary's title counts the restarts, so a test sees one that the dock
+    // undid at once.
+    void ShowAgainAndAnnounce() {
+        ++restarts;
+        SetWindowTextW(primary, (L"restart " + std::to_wstring(restarts)).c_str());
         for (HWND w : {primary, secondary}) {
             EnableWindow(w, TRUE);
             ShowWindow(w, SW_SHOWNOACTIVATE);
@@ -58,6 +63,7 @@ public:
 
     HWND primary = nullptr;
     HWND secondary = nullptr;
+    int restarts = 0;
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
