@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 #include "app/Log.h"
@@ -96,12 +97,18 @@ bool DockWindow::CreateWindows() {
     return true;
 }
 
+void DockWindow::PrefetchThreadProc() { PrefetchStartupFiles(); }
+
 bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
     StartupLog::Open();
     instance = moduleInstance;
 
-    // The files the first frames read come into the file cache meanwhile.
-    std::thread(PrefetchStartupFiles).detach();
+    // The files the first frames read come into the file cache meanwhile. A
+    // thread that cannot start only costs that head start.
+    try {
+        std::thread(&DockWindow::PrefetchThreadProc).detach();
+    } catch (const std::system_error&) {
+    }
     StartupLog::Mark(L"prefetch queued");
 
     configPath = configPathSource ? configPathSource() : GetConfigPath();

@@ -92,6 +92,8 @@ public:
 
     static LRESULT CALLBACK VisualWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK InputWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Body of the detached start-up prefetch thread.
+    static void PrefetchThreadProc();
 
 private:
     LRESULT HandleInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
