@@ -7,6 +7,7 @@
 
 #include "apps/BuiltinIcons.h"
 #include "apps/PathNames.h"
+#include "apps/UninstallMatch.h"
 #include "config/Paths.h"
 #include "platform/MissingFlags.h"
 
@@ -120,7 +121,7 @@ std::wstring FindUninstallString(HKEY root, const wchar_t* keyPath, const std::w
                                  const std::wstring& directoryKey) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
-    std::wstring candidate;
+    UninstallMatcher matcher(nameKey, directoryKey);
     for (DWORD index = 0;; ++index) {
         wchar_t subkeyName[256];
         DWORD nameLength = 256;
@@ -135,21 +136,10 @@ std::wstring FindUninstallString(HKEY root, const wchar_t* keyPath, const std::w
         const std::wstring command = ReadUninstallValue(subkey, L"UninstallString");
         RegCloseKey(subkey);
         if (command.empty() || display.empty()) continue;
-        if (!nameKey.empty() && nameKey == display) {
-            RegCloseKey(key);
-            return command;
-        }
-        if (directoryKey.size() > 10 && ((!location.empty() && Contains(directoryKey, location)) ||
-                                         (!icon.empty() && Contains(icon, directoryKey)))) {
-            candidate = command;
-            continue;
-        }
-        if (candidate.empty() && nameKey.size() > 2 && (Contains(display, nameKey) || Contains(nameKey, display))) {
-            candidate = command;
-        }
+        if (matcher.Consider(display, location, icon, command)) break;
     }
     RegCloseKey(key);
-    return candidate;
+    return matcher.Result();
 }
 
 UninstallLaunch SplitUninstallCommand(const std::wstring& raw) {
