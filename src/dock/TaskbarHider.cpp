@@ -1,6 +1,7 @@
 #include "dock/TaskbarHider.h"
 
 #include <iterator>
+#include <vector>
 
 #include "app/Log.h"
 #include "dock/SystemTaskbar.h"
@@ -10,7 +11,61 @@ namespace {
 constexpr wchar_t kEdgeGuardClass[] = L"VantreelEdgeGuard";
 constexpr int kEdgeGuardHeight = 2;
 
+bool SetKillOnClose(HANDLE job, bool kill) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = kill ? JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE : 0;
+    return SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits)) != FALSE;
+}
+
 }  // namespace
+
+// A child whose start is cut short by this process's death would wait forever
+// without ever running; inside a job that ends its processes when it closes,
+// the cut-short start dies with this process. Once started the child leaves
+// the job's grip, so it outlives this process as a watchdog must.
+bool StartWatchdogProcess(const std::wstring& path, std::wstring commandLine, PROCESS_INFORMATION& info) {
+    STARTUPINFOEXW startup = {};
+    startup.StartupInfo.cb = sizeof(startup);
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    std::vector<unsigned char> attributeBytes;
+    auto* attributes = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(nullptr);
+    if (job) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        attributeBytes.resize(size);
+        attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBytes.data());
+        if (!SetKillOnClose(job, true) || !InitializeProcThreadAttributeList(attributes, 1, 0, &size)) {
+            attributes = nullptr;
+        } else if (!UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_JOB_LIST, &job, sizeof(job),
+                                              nullptr, nullptr)) {
+            DeleteProcThreadAttributeList(attributes);
+            attributes = nullptr;
+        }
+    }
+    bool started = false;
+    if (attributes) {
+        startup.lpAttributeList = attributes;
+        started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                 CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
+                                 &startup.StartupInfo, &info) != FALSE;
+        if (started && !SetKillOnClose(job, false)) {
+            // Closing the job would end it: start it anew, plainly.
+            TerminateProcess(info.hProcess, 0);
+            CloseHandle(info.hThread);
+            CloseHandle(info.hProcess);
+            info = {};
+            started = false;
+        }
+        DeleteProcThreadAttributeList(attributes);
+    }
+    if (job) CloseHandle(job);
+    if (started) return true;
+    // Without jobs for new processes: the plain start.
+    STARTUPINFOW plain = {};
+    plain.cb = sizeof(plain);
+    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &plain, &info) != FALSE;
+}
 
 std::wstring WatchdogCancelEventName(DWORD processId) {
     wchar_t name[128];
@@ -78,11 +133,8 @@ void TaskbarHider::StartWatchdog() {
         path = own;
     }
     std::wstring commandLine = BuildWatchdogCommandLine(path, pid, stateSaved ? (savedState & 3) : 0);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                       &startup, &info)) {
+    if (StartWatchdogProcess(path, commandLine, info)) {
         CloseHandle(info.hThread);
         watchdogProcess = info.hProcess;
     }

@@ -62,3 +62,7 @@ std::wstring WatchdogCancelEventName(DWORD processId);
 // The watchdog's command line: the quoted program path, --watchdog, the dock's
 // process id, the taskbar state to restore and the cancel event's name.
 std::wstring BuildWatchdogCommandLine(const std::wstring& programPath, DWORD processId, uint32_t taskbarState);
+
+// Starts the program (no window, nothing inherited) so that it outlives this
+// process, but never survives as a copy whose start this process's death cut short.
+bool StartWatchdogProcess(const std::wstring& path, std::wstring commandLine, PROCESS_INFORMATION& info);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include "dock/SystemTaskbar.h"
 #include "dock/TaskbarHider.h"
@@ -150,4 +151,44 @@ TEST_F(HiderTest, TheEdgeGuardLiesOnTheMonitorsBottomEdgeWhileHidingAndNeverActi
     EXPECT_TRUE(IsWindowVisible(guard));
     hider.Restore();
     EXPECT_FALSE(IsWindowVisible(guard));
+}
+
+namespace {
+
+int CopiesOf(const wchar_t* exeName) {
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, exeName) == 0) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+}  // namespace
+
+TEST(WatchdogStart, AKillDuringTheStartLeavesNoCopyThatNeverRuns) {
+    ASSERT_EQ(CopiesOf(L"spawn_loop.exe"), 0);
+    for (int trial = 0; trial < 3; ++trial) {
+        std::wstring exe = BinDir() + L"\\spawn_loop.exe";
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION spawner = {};
+        ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                                   nullptr, nullptr, &startup, &spawner));
+        Sleep(300 + 70 * trial);  // it is starting copies back to back by now
+        TerminateProcess(spawner.hProcess, 1);
+        WaitForSingleObject(spawner.hProcess, 5000);
+        DWORD code = 0;
+        GetExitCodeProcess(spawner.hProcess, &code);
+        CloseHandle(spawner.hThread);
+        CloseHandle(spawner.hProcess);
+        ASSERT_EQ(code, 1u) << "the spawner ran until the kill";
+        ULONGLONG end = GetTickCount64() + 5000;
+        while (CopiesOf(L"spawn_loop.exe") > 0 && GetTickCount64() < end) Sleep(50);
+        EXPECT_EQ(CopiesOf(L"spawn_loop.exe"), 0) << "trial " << trial << ": a copy whose start was cut short";
+    }
 }
