@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -59,6 +58,10 @@ int main() {
     }
 
     bool found = false, missed = true;
+    // The first lookup reads every registration; later ones reuse them until the registry changes.
+    auto coldStart = std::chrono::steady_clock::now();
+    CanUninstallApp(L"Unregistered Editor", L"D:\\Portable\\Unregistered Editor\\editor.exe", L"");
+    double cold = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - coldStart).count();
     double none = MedianMs(25, [&] {
         missed = !CanUninstallApp(L"Unregistered Editor", L"D:\\Portable\\Unregistered Editor\\editor.exe", L"");
     });
@@ -66,10 +69,11 @@ int main() {
         found = CanUninstallApp(L"Launcher", L"C:\\Program Files\\Bench Vendor 399\\Product\\bin\\launcher.exe", L"");
     });
 
-    if (!getenv("BENCH_KEEP")) for (int i = 0; i < kRegistrations; ++i) RegDeleteTreeW(HKEY_CURRENT_USER, BenchKey(i).c_str());
+    for (int i = 0; i < kRegistrations; ++i) RegDeleteTreeW(HKEY_CURRENT_USER, BenchKey(i).c_str());
 
-    std::printf("CanUninstallApp over %d registrations: no match %.2f ms, location match %.2f ms (median of 25)\n",
-                kRegistrations, none, byLocation);
+    std::printf("CanUninstallApp over %d registrations: first lookup %.2f ms; then no match %.2f ms, "
+                "location match %.2f ms (median of 25)\n",
+                kRegistrations, cold, none, byLocation);
     std::printf("target: at most %.0f ms -> %s\n", kTargetMs,
                 std::max(none, byLocation) <= kTargetMs && found && missed ? "met" : "NOT met");
     return found && missed ? 0 : 1;

@@ -8,6 +8,7 @@
 #include "apps/BuiltinIcons.h"
 #include "apps/PathNames.h"
 #include "apps/UninstallMatch.h"
+#include "apps/UninstallRegistrations.h"
 #include "config/Paths.h"
 #include "platform/MissingFlags.h"
 
@@ -117,11 +118,11 @@ std::wstring ReadUninstallValue(HKEY key, const wchar_t* valueName) {
     return text;
 }
 
-std::wstring FindUninstallString(HKEY root, const wchar_t* keyPath, const std::wstring& nameKey,
-                                 const std::wstring& directoryKey) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
-    UninstallMatcher matcher(nameKey, directoryKey);
+namespace {
+
+// Every registration under the open key that names a product and a command.
+UninstallRegistrationList ReadRegistrations(HKEY key) {
+    UninstallRegistrationList registrations;
     for (DWORD index = 0;; ++index) {
         wchar_t subkeyName[256];
         DWORD nameLength = 256;
@@ -136,9 +137,20 @@ std::wstring FindUninstallString(HKEY root, const wchar_t* keyPath, const std::w
         const std::wstring command = ReadUninstallValue(subkey, L"UninstallString");
         RegCloseKey(subkey);
         if (command.empty() || display.empty()) continue;
-        if (matcher.Consider(display, location, icon, command)) break;
+        registrations.push_back({display, location, icon, command});
     }
-    RegCloseKey(key);
+    return registrations;
+}
+
+}  // namespace
+
+std::wstring FindUninstallString(HKEY root, const wchar_t* keyPath, const std::wstring& nameKey,
+                                 const std::wstring& directoryKey) {
+    auto registrations = CachedUninstallRegistrations(root, keyPath, ReadRegistrations);
+    UninstallMatcher matcher(nameKey, directoryKey);
+    for (const auto& entry : *registrations) {
+        if (matcher.Consider(entry.display, entry.location, entry.icon, entry.command)) break;
+    }
     return matcher.Result();
 }
 

@@ -121,6 +121,17 @@ TEST_F(UninstallRegistry, NamesMatchWholeOrAsWords) {
     EXPECT_EQ(Find(L"云音乐", L""), L"music.exe");
 }
 
+TEST_F(UninstallRegistry, AChangedRegistryIsReadAgain) {
+    Entry(L"a", L"Contoso", L"", L"", L"first.exe");
+    EXPECT_EQ(Find(L"contoso", L""), L"first.exe");
+    Entry(L"a", L"Contoso", L"", L"", L"second.exe");
+    EXPECT_EQ(Find(L"contoso", L""), L"second.exe") << "a changed value";
+    Entry(L"b", L"Fabrikam", L"", L"", L"fabrikam.exe");
+    EXPECT_EQ(Find(L"fabrikam", L""), L"fabrikam.exe") << "a new registration";
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTestRoot);
+    EXPECT_EQ(Find(L"contoso", L""), L"") << "the key is gone";
+}
+
 TEST(UninstallCommands, SplittingAndMsiexec) {
     auto quoted = SplitUninstallCommand(L"  \"C:\\Program Files\\App\\unins000.exe\"   /SILENT");
     EXPECT_EQ(quoted.program, L"C:\\Program Files\\App\\unins000.exe");
