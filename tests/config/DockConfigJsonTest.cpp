@@ -3,6 +3,7 @@
 #include "config/DockConfig.h"
 #include "config/Paths.h"
 #include "TestFiles.h"
+#include "support/TestSupport.h"
 
 #include <string>
 
@@ -20,7 +21,12 @@ using Ids = std::vector<std::wstring>;
 std::wstring GoldenPath() {
     std::string source = __FILE__;
     std::wstring path(source.begin(), source.end());
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+    if (!path.empty() && path[0] == L'/') {
+        path = L"Z:" + path;
+    } else {
+        // A compiler cache may hand the compiler paths relative to the build folder.
+        path = testing_support::BinDir() + L"\\..\\" + path;
+    }
     for (wchar_t& c : path) if (c == L'/') c = L'\\';
     return path.substr(0, path.find_last_of(L'\\')) + L"\\golden\\default.json";
 }

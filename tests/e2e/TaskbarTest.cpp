@@ -28,9 +28,14 @@ DockConfig HidingConfig() {
     return config;
 }
 
-// Waits for the dock's input window; the taskbar hide follows within a second.
+// Waits until the dock shows its first frame; the taskbar hide follows within a second.
 bool StartDock(DockProcess& dock) {
-    return dock.Start(HidingConfig()) && WaitUntil([&] { return dock.InputWindow() != nullptr; }, kStartTimeoutMs);
+    return dock.Start(HidingConfig()) && WaitUntil(
+                                             [&] {
+                                                 HWND input = dock.InputWindow();
+                                                 return input && IsWindowVisible(input);
+                                             },
+                                             kStartTimeoutMs);
 }
 
 // Like WaitUntil, but keeps this thread's windows answering.
@@ -76,7 +81,7 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
     ASSERT_TRUE(taskbar.BothShown());
     DockProcess dock;
     ASSERT_TRUE(StartDock(dock));
-    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 1000)) << "hidden within a second of start";
+    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 1000)) << "hidden within a second of the first frame";
     ASSERT_TRUE(WaitUntil([&] { return taskbar.BothHidden() && dock.FindWindowOfClass(L"VantreelEdgeGuard"); },
                           10000));
     HWND input = dock.InputWindow();
