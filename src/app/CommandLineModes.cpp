@@ -16,8 +16,11 @@ int RunWatchdogMode(const WatchdogArgs& args) {
         HANDLE handles[2] = {process, cancel};
         DWORD count = cancel ? 2 : 1;
         DWORD result = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
-        // Only the dock process ending first restores; a cancel or a failed wait does not.
-        if (result == WAIT_OBJECT_0) RestoreSystemTaskbarsAtStartup(args.taskbarState);
+        // Only the dock process ending without a cancel restores; a failed wait does
+        // not. The wait reports the process whenever both are signalled, so an
+        // orderly end that raced this wait is told by the event itself.
+        bool cancelled = cancel && WaitForSingleObject(cancel, 0) == WAIT_OBJECT_0;
+        if (result == WAIT_OBJECT_0 && !cancelled) RestoreSystemTaskbarsAtStartup(args.taskbarState);
     } else {
         // The dock is already gone.
         RestoreSystemTaskbarsAtStartup(args.taskbarState);

@@ -158,15 +158,12 @@ bool Register(ITaskDefinition* definition) {
     user.bstrVal = SysAllocString(name.c_str());
     VARIANT none;
     VariantInit(&none);
-    VARIANT noDescriptor;
+    VARIANT noDescriptor;  // VT_EMPTY: no security descriptor
     VariantInit(&noDescriptor);
-    noDescriptor.vt = VT_BSTR;
-    noDescriptor.bstrVal = SysAllocString(L"");
     ComPtr<IRegisteredTask> registered;
     HRESULT hr = folder->RegisterTaskDefinition(Bstr(kTaskName), definition, TASK_CREATE_OR_UPDATE, user, none,
                                                 TASK_LOGON_INTERACTIVE_TOKEN, noDescriptor, &registered);
     VariantClear(&user);
-    VariantClear(&noDescriptor);
     if (FAILED(hr)) {
         LogMessage(L"StartupTask: RegisterTaskDefinition failed 0x%08X", static_cast<unsigned>(hr));
         return false;
@@ -226,20 +223,30 @@ void RemoveRunKeyEntry() {
     RegCloseKey(key);
 }
 
-bool IsAutoStartEnabled() { return StartupTask::IsInstalled() || RunValueExists(); }
+AutoStartCalls& AutoStartSystem() {
+    static AutoStartCalls calls{ExecutablePath, RegisterFor, StartupTask::IsInstalled, StartupTask::GetActionPath,
+                                StartupTask::Uninstall};
+    return calls;
+}
+
+bool IsAutoStartEnabled() { return AutoStartSystem().isInstalled() || RunValueExists(); }
 
 bool SetAutoStart(bool on) {
+    const AutoStartCalls& system = AutoStartSystem();
     if (!on) {
-        bool removed = StartupTask::Uninstall();
+        bool removed = system.uninstall();
         RemoveRunKeyEntry();
         return removed;
     }
-    std::wstring path = ExecutablePath();
-    if (!path.empty() && RegisterFor(path)) {
+    std::wstring path = system.executablePath();
+    if (!path.empty() && system.registerTask(path)) {
         RemoveRunKeyEntry();
         return true;
     }
     LogMessage(L"Auto-start: falling back to the Run key");
+    // Without the executable's path there is nothing to start: a Run value of
+    // two quotation marks would only be a broken entry.
+    if (path.empty()) return false;
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
     std::wstring quoted = L"\"" + path + L"\"";
@@ -250,10 +257,11 @@ bool SetAutoStart(bool on) {
 }
 
 void MigrateAutoStart() {
-    std::wstring path = ExecutablePath();
+    const AutoStartCalls& system = AutoStartSystem();
+    std::wstring path = system.executablePath();
     if (path.empty()) return;
     if (RunValueExists()) {
-        if (RegisterFor(path)) {
+        if (system.registerTask(path)) {
             RemoveRunKeyEntry();
             LogMessage(L"Auto-start: migrated Run key to logon task");
         } else {
@@ -265,8 +273,8 @@ void MigrateAutoStart() {
             return;
         }
     }
-    if (!StartupTask::IsInstalled()) return;
-    std::wstring current = StartupTask::GetActionPath();
+    if (!system.isInstalled()) return;
+    std::wstring current = system.actionPath();
     if (!current.empty() && CompareStringOrdinal(current.c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL) return;
-    if (RegisterFor(path)) LogMessage(L"Auto-start task repointed to %s", path.c_str());
+    if (system.registerTask(path)) LogMessage(L"Auto-start task repointed to %s", path.c_str());
 }

@@ -7,6 +7,7 @@
 #include <taskschd.h>
 #include <wrl/client.h>
 
+#include <functional>
 #include <string>
 
 namespace StartupTask {
@@ -22,6 +23,18 @@ bool Uninstall();
 std::wstring GetActionPath();
 
 }  // namespace StartupTask
+
+// The task store and the executable's path as the auto-start switch and its
+// repair see them; the real task store and GetModuleFileNameW by default.
+// Tests put a store of their own in place where logon tasks cannot be made.
+struct AutoStartCalls {
+    std::function<std::wstring()> executablePath;
+    std::function<bool(const std::wstring& exePath)> registerTask;  // build and register
+    std::function<bool()> isInstalled;
+    std::function<std::wstring()> actionPath;
+    std::function<bool()> uninstall;
+};
+AutoStartCalls& AutoStartSystem();
 
 std::wstring GetCurrentUserName();
 void RemoveRunKeyEntry();

@@ -7,6 +7,8 @@
 
 #include "apps/BuiltinIcons.h"
 #include "apps/PathNames.h"
+#include "apps/UninstallMatch.h"
+#include "apps/UninstallRegistrations.h"
 #include "config/Paths.h"
 #include "platform/MissingFlags.h"
 
@@ -121,11 +123,11 @@ std::wstring ReadUninstallValue(HKEY key, const wchar_t* valueName) {
     return text;
 }
 
-std::wstring FindUninstallString(HKEY root, const wchar_t* keyPath, const std::wstring& nameKey,
-                                 const std::wstring& directoryKey) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
-    std::wstring candidate;
+namespace {
+
+// Every registration under the open key that names a product and a command.
+UninstallRegistrationList ReadRegistrations(HKEY key) {
+    UninstallRegistrationList registrations;
     for (DWORD index = 0;; ++index) {
         wchar_t subkeyName[256];
         DWORD nameLength = 256;
@@ -140,21 +142,21 @@ std::wstring FindUninstallString(HKEY root, const wchar_t* keyPath, const std::w
         const std::wstring command = ReadUninstallValue(subkey, L"UninstallString");
         RegCloseKey(subkey);
         if (command.empty() || display.empty()) continue;
-        if (!nameKey.empty() && nameKey == display) {
-            RegCloseKey(key);
-            return command;
-        }
-        if (directoryKey.size() > 10 && ((!location.empty() && Contains(directoryKey, location)) ||
-                                         (!icon.empty() && Contains(icon, directoryKey)))) {
-            candidate = command;
-            continue;
-        }
-        if (candidate.empty() && nameKey.size() > 2 && (Contains(display, nameKey) || Contains(nameKey, display))) {
-            candidate = command;
-        }
+        registrations.push_back({display, location, icon, command});
     }
-    RegCloseKey(key);
-    return candidate;
+    return registrations;
+}
+
+}  // namespace
+
+std::wstring FindUninstallString(HKEY root, const wchar_t* keyPath, const std::wstring& nameKey,
+                                 const std::wstring& directoryKey) {
+    auto registrations = CachedUninstallRegistrations(root, keyPath, ReadRegistrations);
+    UninstallMatcher matcher(nameKey, directoryKey);
+    for (const auto& entry : *registrations) {
+        if (matcher.Consider(entry.display, entry.location, entry.icon, entry.command)) break;
+    }
+    return matcher.Result();
 }
 
 UninstallLaunch SplitUninstallCommand(const std::wstring& raw) {

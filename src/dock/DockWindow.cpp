@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 #include "app/Log.h"
@@ -96,6 +97,8 @@ bool DockWindow::CreateWindows() {
     return true;
 }
 
+void DockWindow::PrefetchThreadProc() { PrefetchStartupFiles(); }
+
 bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
     // No step's exception leaves here: a throwing step fails the start like a
     // failing one, and the destructor then undoes what the earlier steps began.
@@ -115,8 +118,12 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     StartupLog::Open();
     instance = moduleInstance;
 
-    // The files the first frames read come into the file cache meanwhile.
-    std::thread(PrefetchStartupFiles).detach();
+    // The files the first frames read come into the file cache meanwhile. A
+    // thread that cannot start only costs that head start.
+    try {
+        std::thread(&DockWindow::PrefetchThreadProc).detach();
+    } catch (const std::system_error&) {
+    }
     StartupLog::Mark(L"prefetch queued");
 
     configPath = configPathSource ? configPathSource() : GetConfigPath();
@@ -171,9 +178,10 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
 
     windowTracker.Start(visualWindow, inputWindow);
     taskbarHider.instance = instance;
+    if (!taskbarHider.edgeGuard && instance) taskbarHider.edgeGuard = CreateEdgeGuardWindow(instance);
     taskbarHider.monitor = monitor;
     taskbarHider.UpdateEdgeGuard();
-    taskbarHider.dockWindow = inputWindow;
+    taskbarHider.zOrderAnchor = inputWindow;
     taskbarHider.UpdateEdgeGuard();
     StartupLog::Mark(L"taskbar manager ready");
 

@@ -97,6 +97,8 @@ public:
 
     static LRESULT CALLBACK VisualWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK InputWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Body of the detached start-up prefetch thread.
+    static void PrefetchThreadProc();
 
 private:
     // The start-up steps in order; Initialize turns their exceptions into false.

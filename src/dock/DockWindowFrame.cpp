@@ -139,7 +139,7 @@ void DockWindow::ApplyLayout() {
     inputRect = next;
     SetWindowPos(inputWindow, HWND_TOPMOST, next.left, next.top, next.right - next.left, next.bottom - next.top,
                  SWP_NOACTIVATE);
-    taskbarHider.dockWindow = inputWindow;
+    taskbarHider.zOrderAnchor = inputWindow;
     taskbarHider.UpdateEdgeGuard();
 }
 

@@ -173,8 +173,8 @@ void DockWindow::HandleTimer(UINT_PTR id) {
         }
         case kFullscreenTimer: {
             bool fs = IsForegroundFullscreen(monitor);
-            if (fs != taskbarHider.fullscreenActive) {
-                taskbarHider.fullscreenActive = fs;
+            if (fs != taskbarHider.fullscreenSuppressed) {
+                taskbarHider.fullscreenSuppressed = fs;
                 taskbarHider.UpdateEdgeGuard();
             }
             topBar.SetHiddenForFullscreen(fs);
@@ -247,8 +247,8 @@ void DockWindow::RefreshWindowList() {
     }
     topBar.RefreshActiveApp();
     bool fs = IsForegroundFullscreen(monitor);
-    if (fs != taskbarHider.fullscreenActive) {
-        taskbarHider.fullscreenActive = fs;
+    if (fs != taskbarHider.fullscreenSuppressed) {
+        taskbarHider.fullscreenSuppressed = fs;
         taskbarHider.UpdateEdgeGuard();
     }
     topBar.SetHiddenForFullscreen(fs);

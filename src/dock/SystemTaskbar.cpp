@@ -1,7 +1,5 @@
 #include "dock/SystemTaskbar.h"
 
-#include <shellapi.h>
-
 #include <atomic>
 
 namespace {
@@ -17,42 +15,71 @@ APPBARDATA TaskbarData(HWND tray) {
     return data;
 }
 
+UINT_PTR SendAppBar(DWORD message, APPBARDATA& data) {
+    const AppBarCalls& calls = SystemAppBarCalls();
+    return calls.send ? calls.send(message, data) : 0;
+}
+
 void ShowOne(HWND window, bool show) {
     if (!window || !IsWindow(window)) return;
-    if (show) {
-        EnableWindow(window, TRUE);
-        ShowWindow(window, SW_SHOW);
-        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
-                     SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
-    } else {
-        EnableWindow(window, FALSE);
-        ShowWindow(window, SW_HIDE);
-        SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0,
-                     SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+    if (!show) {
+        HideTaskbarWindow(window);
+        return;
     }
+    EnableWindow(window, TRUE);
+    ShowWindow(window, SW_SHOW);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
 }
 
 }  // namespace
+
+AppBarCalls& SystemAppBarCalls() {
+    // Never destroyed: the crash filter may use it while the process ends.
+    static AppBarCalls* calls = new AppBarCalls{[](DWORD message, APPBARDATA& data) {
+        return SHAppBarMessage(message, &data);
+    }};
+    return *calls;
+}
+
+bool SaveSystemTaskbarState(uint32_t& savedState, bool& stateSaved) {
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray) return false;
+    if (stateSaved) return true;
+    APPBARDATA data = TaskbarData(tray);
+    savedState = static_cast<uint32_t>(SendAppBar(ABM_GETSTATE, data));
+    stateSaved = true;
+    g_savedState.exchange(savedState);
+    g_stateSaved.exchange(true);
+    return true;
+}
 
 UINT_PTR SetSystemTaskbarAutoHide(bool autoHide, uint32_t& savedState, bool& stateSaved) {
     HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
     if (!tray) return 0;
     APPBARDATA data = TaskbarData(tray);
     if (autoHide) {
-        if (!stateSaved) {
-            savedState = static_cast<uint32_t>(SHAppBarMessage(ABM_GETSTATE, &data));
-            stateSaved = true;
-            g_savedState.store(savedState);
-            g_stateSaved.store(true);
-        }
+        SaveSystemTaskbarState(savedState, stateSaved);
         data.lParam = ABS_AUTOHIDE;
-        return SHAppBarMessage(ABM_SETSTATE, &data);
+        return SendAppBar(ABM_SETSTATE, data);
     }
-    data.lParam = stateSaved ? (savedState & 3) : 0;
-    UINT_PTR result = SHAppBarMessage(ABM_SETSTATE, &data);
+    if (!stateSaved) return 0;
+    data.lParam = savedState & 3;
+    UINT_PTR result = SendAppBar(ABM_SETSTATE, data);
     stateSaved = false;
-    g_stateSaved.store(false);
+    g_stateSaved.exchange(false);
     return result;
+}
+
+void HideTaskbarWindow(HWND window) {
+    EnableWindow(window, FALSE);
+    ShowWindow(window, SW_HIDE);
+    SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+}
+
+bool IsTaskbarWindowClass(HWND window) {
+    wchar_t name[64] = {};
+    if (GetClassNameW(window, name, 64) <= 0) return false;
+    return wcscmp(name, L"Shell_TrayWnd") == 0 || wcscmp(name, L"Shell_SecondaryTrayWnd") == 0;
 }
 
 void ShowSystemTaskbars(bool show) {
@@ -64,15 +91,17 @@ void ShowSystemTaskbars(bool show) {
 }
 
 void RestoreSystemTaskbarsAtStartup(uint32_t state) {
-    g_rehideActive.store(false);
+    g_rehideActive.exchange(false);
     if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) {
         uint32_t value = state;
         if (value == 0 && g_stateSaved.load()) value = g_savedState.load();
         APPBARDATA data = TaskbarData(tray);
         data.lParam = value & 3;
-        SHAppBarMessage(ABM_SETSTATE, &data);
+        SendAppBar(ABM_SETSTATE, data);
     }
     ShowSystemTaskbars(true);
 }
 
-void SetTaskbarRehideActive(bool active) { g_rehideActive.store(active); }
+void SetTaskbarRehideActive(bool active) { g_rehideActive.exchange(active); }
+
+bool IsTaskbarRehideActive() { return g_rehideActive.load(); }

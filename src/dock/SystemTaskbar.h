@@ -5,15 +5,37 @@
 // read them from any thread without a lock.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
+#include <functional>
 
-// Turns auto-hide on (saving the state found first, once) or back to the saved
-// state (0 when none was saved). Returns the SHAppBarMessage result, 0 without a taskbar.
+// The app-bar calls, real by default. Tests put their own in place: some
+// shells (and test machines) answer ABM_GETSTATE with a fixed value and ignore
+// ABM_SETSTATE, so the state the user had cannot be observed there.
+struct AppBarCalls {
+    std::function<UINT_PTR(DWORD message, APPBARDATA& data)> send;
+};
+AppBarCalls& SystemAppBarCalls();
+
+// Reads the taskbar's state once (when none is saved yet) and mirrors it.
+// False without a taskbar window.
+bool SaveSystemTaskbarState(uint32_t& savedState, bool& stateSaved);
+
+// Turns auto-hide on (saving the state found first, once) or writes the saved
+// state back. Without a saved state, switching off writes nothing: a state that
+// was never read is not the user's. Returns the SHAppBarMessage result, 0
+// without a taskbar or without a write.
 UINT_PTR SetSystemTaskbarAutoHide(bool autoHide, uint32_t& savedState, bool& stateSaved);
 
 // Shows or hides "Shell_TrayWnd" and every "Shell_SecondaryTrayWnd".
 void ShowSystemTaskbars(bool show);
+
+// Hides one taskbar window (disabled, hidden, at the bottom of the z-order).
+void HideTaskbarWindow(HWND window);
+
+// True for the two classes of the shell's taskbar windows.
+bool IsTaskbarWindowClass(HWND window);
 
 // Puts the taskbar back without a hider object (another process, or a crash):
 // state 0 means "the state this process saved, if any".
@@ -21,3 +43,4 @@ void RestoreSystemTaskbarsAtStartup(uint32_t state);
 
 // The process-wide re-hide flag, written by the hider.
 void SetTaskbarRehideActive(bool active);
+bool IsTaskbarRehideActive();

@@ -1,47 +1,157 @@
 #include "dock/TaskbarHider.h"
 
 #include <iterator>
+#include <vector>
 
 #include "app/Log.h"
 #include "dock/SystemTaskbar.h"
 
-TaskbarHider::~TaskbarHider() { Restore(); }
+namespace {
+
+constexpr wchar_t kEdgeGuardClass[] = L"VantreelEdgeGuard";
+constexpr int kEdgeGuardHeight = 2;
+
+bool SetKillOnClose(HANDLE job, bool kill) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = kill ? JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE : 0;
+    return SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits)) != FALSE;
+}
+
+}  // namespace
+
+// A child whose start is cut short by this process's death would wait forever
+// without ever running; inside a job that ends its processes when it closes,
+// the cut-short start dies with this process. Once started the child leaves
+// the job's grip, so it outlives this process as a watchdog must.
+bool StartWatchdogProcess(const std::wstring& path, std::wstring commandLine, PROCESS_INFORMATION& info) {
+    STARTUPINFOEXW startup = {};
+    startup.StartupInfo.cb = sizeof(startup);
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    std::vector<unsigned char> attributeBytes;
+    auto* attributes = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(nullptr);
+    if (job) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        attributeBytes.resize(size);
+        attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBytes.data());
+        if (!SetKillOnClose(job, true) || !InitializeProcThreadAttributeList(attributes, 1, 0, &size)) {
+            attributes = nullptr;
+        } else if (!UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_JOB_LIST, &job, sizeof(job),
+                                              nullptr, nullptr)) {
+            DeleteProcThreadAttributeList(attributes);
+            attributes = nullptr;
+        }
+    }
+    bool started = false;
+    if (attributes) {
+        startup.lpAttributeList = attributes;
+        started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                 CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
+                                 &startup.StartupInfo, &info) != FALSE;
+        if (started && !SetKillOnClose(job, false)) {
+            // Closing the job would end it: start it anew, plainly.
+            TerminateProcess(info.hProcess, 0);
+            CloseHandle(info.hThread);
+            CloseHandle(info.hProcess);
+            info = {};
+            started = false;
+        }
+        DeleteProcThreadAttributeList(attributes);
+    }
+    if (job) CloseHandle(job);
+    if (started) return true;
+    // Without jobs for new processes: the plain start.
+    STARTUPINFOW plain = {};
+    plain.cb = sizeof(plain);
+    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &plain, &info) != FALSE;
+}
+
+std::wstring WatchdogCancelEventName(DWORD processId) {
+    wchar_t name[128];
+    _snwprintf(name, std::size(name) - 1, L"Local\\Vantreel_WatchdogCancel_%lu", static_cast<unsigned long>(processId));
+    name[std::size(name) - 1] = L'\0';
+    return name;
+}
+
+std::wstring BuildWatchdogCommandLine(const std::wstring& programPath, DWORD processId, uint32_t taskbarState) {
+    std::wstring eventName = WatchdogCancelEventName(processId);
+    wchar_t commandLine[520];
+    _snwprintf(commandLine, std::size(commandLine) - 1, L"\"%s\" --watchdog %lu %u %s", programPath.c_str(),
+               static_cast<unsigned long>(processId), static_cast<unsigned>(taskbarState), eventName.c_str());
+    commandLine[std::size(commandLine) - 1] = L'\0';
+    return commandLine;
+}
+
+TaskbarHider::~TaskbarHider() {
+    Restore();
+    if (edgeGuard) {
+        DestroyWindow(edgeGuard);
+        edgeGuard = nullptr;
+    }
+}
 
 void TaskbarHider::Hide(bool skipWatchdog) {
+    if (hiding) {
+        ShowSystemTaskbars(false);
+        UpdateEdgeGuard();
+        if (!skipWatchdog) StartWatchdog();
+        return;
+    }
+    // The watchdog starts with the user's state before anything changes, so a
+    // kill at any later moment finds a watchdog that restores that state. A
+    // failed start still hides.
+    SaveSystemTaskbarState(savedState, stateSaved);
+    hiding = true;
+    StartWatchdog();
     SetSystemTaskbarAutoHide(true, savedState, stateSaved);
     SetTaskbarRehideActive(true);
     ShowSystemTaskbars(false);
-    if (!hiding) LogMessage(L"System taskbars hidden (savedState=%u)", savedState);
-    hiding = true;
-    if (!skipWatchdog) StartWatchdog();
+    if (!rehideHook) {
+        rehideHook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_LOCATIONCHANGE, nullptr, &TaskbarHider::OnWinEvent,
+                                     0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    }
+    UpdateEdgeGuard();
+    LogMessage(L"System taskbars hidden (savedState=%u)", static_cast<unsigned>(savedState));
 }
 
 void TaskbarHider::StartWatchdog() {
     if (!hiding || watchdogProcess || cancelEvent) return;
-    wchar_t eventName[64];
-    _snwprintf(eventName, 63, L"Local\\Vantreel_WatchdogCancel_%lu", static_cast<unsigned long>(GetCurrentProcessId()));
-    eventName[63] = L'\0';
-    cancelEvent = CreateEventW(nullptr, TRUE, FALSE, eventName);
+    DWORD pid = GetCurrentProcessId();
+    std::wstring eventName = WatchdogCancelEventName(pid);
+    SetLastError(ERROR_SUCCESS);
+    cancelEvent = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
     if (!cancelEvent) return;
-    wchar_t path[MAX_PATH] = {};
-    DWORD len = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH) return;  // the event stays: no second attempt
-    wchar_t commandLine[MAX_PATH + 128];
-    _snwprintf(commandLine, std::size(commandLine) - 1, L"\"%s\" --watchdog %lu 0 %s", path,
-               static_cast<unsigned long>(GetCurrentProcessId()), eventName);
-    commandLine[std::size(commandLine) - 1] = L'\0';
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
+    // A watchdog of an earlier hide may still hold the event, signalled: the new
+    // watchdog would take that for a cancel and end at once.
+    if (GetLastError() == ERROR_ALREADY_EXISTS) ResetEvent(cancelEvent);
+    std::wstring path = watchdogProgram;
+    if (path.empty()) {
+        wchar_t own[MAX_PATH] = {};
+        DWORD len = GetModuleFileNameW(nullptr, own, MAX_PATH);
+        if (len == 0 || len >= MAX_PATH) return;  // the event stays: no second attempt
+        path = own;
+    }
+    std::wstring commandLine = BuildWatchdogCommandLine(path, pid, stateSaved ? (savedState & 3) : 0);
     PROCESS_INFORMATION info = {};
-    if (CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                       &info)) {
+    if (StartWatchdogProcess(path, commandLine, info)) {
         CloseHandle(info.hThread);
         watchdogProcess = info.hProcess;
     }
 }
 
 void TaskbarHider::Restore() {
-    // The watchdog sees the cancel and ends without touching the taskbar.
+    if (rehideHook) {
+        UnhookWinEvent(rehideHook);
+        rehideHook = nullptr;
+    }
+    SetTaskbarRehideActive(false);
+    // The taskbar is back before the watchdog is cancelled: a kill in between
+    // leaves a watchdog that restores it once more, never a hidden taskbar.
+    SetSystemTaskbarAutoHide(false, savedState, stateSaved);
+    ShowSystemTaskbars(true);
+    hiding = false;
+    UpdateEdgeGuard();
     if (cancelEvent) {
         SetEvent(cancelEvent);
         CloseHandle(cancelEvent);
@@ -52,10 +162,64 @@ void TaskbarHider::Restore() {
         CloseHandle(watchdogProcess);
         watchdogProcess = nullptr;
     }
-    bool wasHiding = hiding;
-    hiding = false;
-    SetTaskbarRehideActive(false);
-    if (!wasHiding && !stateSaved) return;
-    SetSystemTaskbarAutoHide(false, savedState, stateSaved);
-    ShowSystemTaskbars(true);
+    LogMessage(L"System taskbars restored");
+}
+
+void TaskbarHider::UpdateEdgeGuard() {
+    if (!edgeGuard) return;
+    if (!hiding || fullscreenSuppressed) {
+        ShowWindow(edgeGuard, SW_HIDE);
+        return;
+    }
+    HMONITOR target = monitor ? monitor : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(target, &info)) return;
+    const RECT& r = info.rcMonitor;
+    HWND after = zOrderAnchor && IsWindow(zOrderAnchor) ? zOrderAnchor : HWND_TOPMOST;
+    SetWindowPos(edgeGuard, after, r.left, r.bottom - kEdgeGuardHeight, r.right - r.left, kEdgeGuardHeight,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+void CALLBACK TaskbarHider::OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG idObject, LONG idChild, DWORD,
+                                       DWORD) {
+    if (!IsTaskbarRehideActive() || !window || idObject != OBJID_WINDOW || idChild != CHILDID_SELF) return;
+    if (event != EVENT_OBJECT_SHOW && event != EVENT_OBJECT_LOCATIONCHANGE) return;
+    if (!IsTaskbarWindowClass(window) || !IsWindow(window)) return;
+    HideTaskbarWindow(window);
+}
+
+LRESULT CALLBACK EdgeGuardWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+HWND CreateEdgeGuardWindow(HINSTANCE instance) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &EdgeGuardWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kEdgeGuardClass;
+    WNDCLASSEXW existing = {};
+    existing.cbSize = sizeof(existing);
+    if (!GetClassInfoExW(instance, kEdgeGuardClass, &existing) && !RegisterClassExW(&windowClass)) return nullptr;
+    // Where the system ignores WS_EX_NOREDIRECTIONBITMAP the window would show
+    // its unpainted surface; as a layered window of alpha 1 it stays invisible
+    // and still takes the pointer.
+    HWND guard = CreateWindowExW(
+        WS_EX_NOACTIVATE | WS_EX_NOREDIRECTIONBITMAP | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED,
+        kEdgeGuardClass, L"VantreelEdgeGuard", WS_POPUP, 0, 0, 100, kEdgeGuardHeight, nullptr, nullptr, instance,
+        nullptr);
+    if (guard) SetLayeredWindowAttributes(guard, 0, 1, LWA_ALPHA);
+    return guard;
 }

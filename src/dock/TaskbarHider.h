@@ -1,11 +1,14 @@
 #pragma once
-// Hides the system taskbar while the dock runs and puts it back. A watchdog
-// copy of the program restores it should the dock die without restoring it.
-// No edge guard or re-hide hook yet.
+// Hides the system taskbar while the dock runs and puts it back: auto-hide on
+// (the user's state remembered), the taskbar windows hidden and hidden again
+// whenever the shell shows or moves them, and a 2-pixel edge guard along the
+// monitor's bottom edge that takes the pointer there. A watchdog copy of the
+// program restores the taskbar should the dock die without restoring it.
 
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 class TaskbarHider {
 public:
@@ -14,23 +17,52 @@ public:
     TaskbarHider& operator=(const TaskbarHider&) = delete;
     ~TaskbarHider();
 
+    // The first call hides; later calls hide again. The first hide always
+    // starts the watchdog before anything is hidden; skipWatchdog only spares
+    // the later calls the attempt.
     void Hide(bool skipWatchdog);
     // Starts the watchdog once while hiding.
     void StartWatchdog();
     // Runs whether or not hiding is active.
     void Restore();
-    // The edge guard follows the dock window; nothing to place yet.
-    void UpdateEdgeGuard() {}
+    // Shows the edge guard along the monitor's bottom edge while hiding and no
+    // full-screen window is up; hides it otherwise.
+    void UpdateEdgeGuard();
 
     bool IsHiding() const { return hiding; }
 
+    // The WinEvent callback of the re-hide hook: a taskbar window that the shell
+    // shows or moves while hiding is hidden again.
+    static void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG idObject, LONG idChild,
+                                    DWORD thread, DWORD time);
+
     HINSTANCE instance = nullptr;
     HMONITOR monitor = nullptr;
-    HWND dockWindow = nullptr;
-    bool hiding = false;
-    bool fullscreenActive = false;
+    HWND edgeGuard = nullptr;
+    HWND zOrderAnchor = nullptr;
+    HWINEVENTHOOK rehideHook = nullptr;
+    HANDLE cancelEvent = nullptr;
+    HANDLE watchdogProcess = nullptr;
     uint32_t savedState = 0;
     bool stateSaved = false;
-    HANDLE watchdogProcess = nullptr;
-    HANDLE cancelEvent = nullptr;
+    bool hiding = false;
+    bool fullscreenSuppressed = false;
+    // The program the watchdog runs; empty means this executable.
+    std::wstring watchdogProgram;
 };
+
+LRESULT CALLBACK EdgeGuardWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Registers "VantreelEdgeGuard" (once) and creates the guard, hidden; null on failure.
+HWND CreateEdgeGuardWindow(HINSTANCE instance);
+
+// "Local\Vantreel_WatchdogCancel_<pid>".
+std::wstring WatchdogCancelEventName(DWORD processId);
+
+// The watchdog's command line: the quoted program path, --watchdog, the dock's
+// process id, the taskbar state to restore and the cancel event's name.
+std::wstring BuildWatchdogCommandLine(const std::wstring& programPath, DWORD processId, uint32_t taskbarState);
+
+// Starts the program (no window, nothing inherited) so that it outlives this
+// process, but never survives as a copy whose start this process's death cut short.
+bool StartWatchdogProcess(const std::wstring& path, std::wstring commandLine, PROCESS_INFORMATION& info);

@@ -137,3 +137,102 @@ TEST_F(AutoStart, MigrationTurnsTheRunValueIntoATaskAndRepointsIt) {
     MigrateAutoStart();
     EXPECT_EQ(StartupTask::GetActionPath(), upper) << "a path differing only in case is left alone";
 }
+
+namespace {
+
+// A task store that keeps one task in memory, for the rules that a Task
+// Scheduler without logon triggers never lets run.
+class FakeTaskStore {
+public:
+    explicit FakeTaskStore(std::wstring exePath) : saved_(AutoStartSystem()) {
+        AutoStartCalls& calls = AutoStartSystem();
+        calls.executablePath = [path = std::move(exePath)] { return path; };
+        calls.registerTask = [this](const std::wstring& path) {
+            ++registrations;
+            if (!accepts) return false;
+            task = path;
+            installed = true;
+            return true;
+        };
+        calls.isInstalled = [this] { return installed; };
+        calls.actionPath = [this] { return installed ? task : std::wstring(); };
+        calls.uninstall = [this] {
+            installed = false;
+            return true;
+        };
+    }
+    ~FakeTaskStore() { AutoStartSystem() = saved_; }
+    FakeTaskStore(const FakeTaskStore&) = delete;
+    FakeTaskStore& operator=(const FakeTaskStore&) = delete;
+
+    bool accepts = true;
+    bool installed = false;
+    std::wstring task;
+    int registrations = 0;
+
+private:
+    AutoStartCalls saved_;
+};
+
+class AutoStartRules : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveRunKeyEntry();
+        DeleteFileW(log_.c_str());
+        InitializeLog(true);
+    }
+    void TearDown() override {
+        InitializeLog(false);
+        DeleteFileW(log_.c_str());
+        RemoveRunKeyEntry();
+    }
+    std::wstring log_ = testing_support::BinDir() + L"\\vantreel.log";
+};
+
+}  // namespace
+
+TEST_F(AutoStartRules, MigrationMovesTheRunValueIntoATaskAndKeepsTheTaskOnThisExecutable) {
+    const std::wstring exe = L"C:\\Apps\\Vantreel\\vantreel.exe";
+    FakeTaskStore store(exe);
+    WriteRunValue(L"\"" + exe + L"\"");
+    MigrateAutoStart();
+    EXPECT_FALSE(RunValueExists());
+    EXPECT_TRUE(store.installed);
+    EXPECT_EQ(store.task, exe);
+    EXPECT_NE(ReadLog().find("] Auto-start: migrated Run key to logon task\r\n"), std::string::npos);
+
+    store.task = L"C:\\moved\\vantreel.exe";
+    MigrateAutoStart();
+    EXPECT_EQ(store.task, exe) << "the task follows the executable";
+    EXPECT_NE(ReadLog().find("] Auto-start task repointed to C:\\Apps\\Vantreel\\vantreel.exe\r\n"),
+              std::string::npos);
+
+    store.task = L"c:\\APPS\\vantreel\\VANTREEL.EXE";
+    int before = store.registrations;
+    MigrateAutoStart();
+    EXPECT_EQ(store.registrations, before) << "a path differing only in case is left alone";
+
+    store.installed = false;
+    MigrateAutoStart();
+    EXPECT_EQ(store.registrations, before) << "no task, no Run value: nothing to repair";
+}
+
+TEST_F(AutoStartRules, TheSwitchKeepsOneMechanismAndWritesNoRunValueWithoutAPath) {
+    FakeTaskStore store(L"C:\\Apps\\Vantreel\\vantreel.exe");
+    WriteRunValue(L"\"C:\\old\\vantreel.exe\"");
+    EXPECT_TRUE(SetAutoStart(true));
+    EXPECT_TRUE(store.installed);
+    EXPECT_FALSE(RunValueExists()) << "a registered task removes the Run value";
+    EXPECT_TRUE(SetAutoStart(false));
+    EXPECT_FALSE(store.installed || RunValueExists());
+
+    store.accepts = false;
+    EXPECT_TRUE(SetAutoStart(true));
+    EXPECT_EQ(RunValueText(), L"\"C:\\Apps\\Vantreel\\vantreel.exe\"") << "the fallback";
+    RemoveRunKeyEntry();
+
+    FakeTaskStore noPath(L"");
+    EXPECT_FALSE(SetAutoStart(true));
+    EXPECT_FALSE(RunValueExists()) << "no empty quotation marks as a Run value";
+    EXPECT_EQ(noPath.registrations, 0);
+}

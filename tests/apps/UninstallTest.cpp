@@ -91,24 +91,46 @@ TEST_F(UninstallRegistry, ExactNameWinsOverAnEarlierLocationMatch) {
     EXPECT_EQ(Find(L"contoso", L"c:\\program files\\contoso"), L"exact.exe");
 }
 
-TEST_F(UninstallRegistry, LocationRulesAndTheirLimits) {
+TEST_F(UninstallRegistry, LocationsMatchWholeFoldersAndTheMostSpecificWins) {
     Entry(L"a", L"Broad", L"c:\\program files", L"", L"broad.exe");
-    Entry(L"b", L"Trailing", L"c:\\program files\\fabrikam\\", L"", L"trailing.exe");
-    Entry(L"c", L"Icon", L"", L"c:\\tools\\widget\\widget.exe,0", L"icon.exe");
-    Entry(L"d", L"NoCommand", L"c:\\tools\\widget", L"", L"");
-    // The over-broad location matches everything below it; the last match wins.
-    EXPECT_EQ(Find(L"other", L"c:\\program files\\fabrikam\\bin"), L"trailing.exe");
-    EXPECT_EQ(Find(L"other", L"c:\\program files\\fabrikam"), L"broad.exe") << "a trailing backslash misses the folder itself";
+    Entry(L"b", L"Fabrikam", L"c:\\program files\\fabrikam\\", L"", L"fabrikam.exe");
+    Entry(L"c", L"Fabrikam Tools", L"c:\\program files\\fabrikam\\tools", L"", L"tools.exe");
+    Entry(L"d", L"Fabrikam Root", L"c:\\program files\\fabrikam", L"", L"fabrikam2.exe");
+    Entry(L"e", L"Icon", L"", L"c:\\tools\\widget\\widget.exe,0", L"icon.exe");
+    Entry(L"f", L"NoCommand", L"c:\\tools\\widget", L"", L"");
+    Entry(L"g", L"Foo", L"c:\\program files\\foo", L"c:\\tools\\widgets\\w.exe", L"foo.exe");
+    EXPECT_EQ(Find(L"other", L"c:\\program files\\fabrikam\\bin"), L"fabrikam2.exe")
+        << "a trailing backslash still names its folder; of equals the later wins";
+    EXPECT_EQ(Find(L"other", L"c:\\program files\\fabrikam\\tools\\bin"), L"tools.exe") << "the longer location";
+    EXPECT_EQ(Find(L"other", L"c:\\program files\\foobar\\bin"), L"") << "folder boundaries, and never the broad one";
+    EXPECT_EQ(Find(L"other", L"c:\\program files\\contoso"), L"") << "a container folder matches nothing";
     EXPECT_EQ(Find(L"other", L"c:\\tools\\widget"), L"icon.exe") << "icon path with an index";
+    EXPECT_EQ(Find(L"other", L"c:\\tools\\widg"), L"") << "the icon's folder must be the directory";
     EXPECT_EQ(Find(L"other", L"c:\\short"), L"") << "10 characters never match by location";
 }
 
-TEST_F(UninstallRegistry, NameContainmentNeedsThreeCharacters) {
+TEST_F(UninstallRegistry, NamesMatchWholeOrAsWords) {
     Entry(L"a", L"Ab Studio", L"", L"", L"ab.exe");
-    Entry(L"b", L"Paint Studio Pro", L"", L"", L"paint.exe");
+    Entry(L"b", L"Novation Studio", L"", L"", L"novation.exe");
+    Entry(L"c", L"Paint Studio Pro", L"", L"", L"paint.exe");
+    Entry(L"d", L"云音乐播放器", L"", L"", L"music.exe");
     EXPECT_EQ(Find(L"ab", L""), L"") << "two characters match by exact name only";
+    EXPECT_EQ(Find(L"nova", L""), L"") << "not inside a word";
     EXPECT_EQ(Find(L"paint studio", L""), L"paint.exe");
-    EXPECT_EQ(Find(L"ab studio", L""), L"ab.exe");
+    EXPECT_EQ(Find(L"studio", L""), L"ab.exe") << "the first containment";
+    EXPECT_EQ(Find(L"paint studio pro 2024", L""), L"paint.exe") << "the name may contain the registration's";
+    EXPECT_EQ(Find(L"云音乐", L""), L"music.exe");
+}
+
+TEST_F(UninstallRegistry, AChangedRegistryIsReadAgain) {
+    Entry(L"a", L"Contoso", L"", L"", L"first.exe");
+    EXPECT_EQ(Find(L"contoso", L""), L"first.exe");
+    Entry(L"a", L"Contoso", L"", L"", L"second.exe");
+    EXPECT_EQ(Find(L"contoso", L""), L"second.exe") << "a changed value";
+    Entry(L"b", L"Fabrikam", L"", L"", L"fabrikam.exe");
+    EXPECT_EQ(Find(L"fabrikam", L""), L"fabrikam.exe") << "a new registration";
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTestRoot);
+    EXPECT_EQ(Find(L"contoso", L""), L"") << "the key is gone";
 }
 
 TEST(UninstallCommands, SplittingAndMsiexec) {

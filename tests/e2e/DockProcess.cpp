@@ -1,5 +1,7 @@
 #include "DockProcess.h"
 
+#include <tlhelp32.h>
+
 #include "config/Paths.h"
 
 using namespace testing_support;
@@ -32,6 +34,11 @@ bool DockProcess::Start(const DockConfig& config, const std::wstring& arguments)
 
 bool DockProcess::IsRunning() const {
     return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool DockProcess::Kill() {
+    if (!process_.hProcess || !TerminateProcess(process_.hProcess, 0xDEAD)) return false;
+    return WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0;
 }
 
 DWORD DockProcess::CloseAndWait(DWORD timeoutMs) {
@@ -101,4 +108,27 @@ DockConfig TestDockConfig() {
     std::wstring notepad = std::wstring(windows) + L"\\notepad.exe";
     config.pinned.push_back({L"Notepad", notepad, L"", NormalizePathKey(notepad)});
     return config;
+}
+
+int ProgramCopiesRunning(const std::wstring& folder) {
+    int count = 0;
+    std::wstring exe = folder + L"\\vantreel.exe";
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, L"vantreel.exe") != 0) continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) {
+            ++count;  // a copy that cannot be asked still runs
+            continue;
+        }
+        wchar_t path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (!QueryFullProcessImageNameW(process, 0, path, &size) || _wcsicmp(path, exe.c_str()) == 0) ++count;
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return count;
 }

@@ -27,6 +27,8 @@ public:
     HWND InputWindow() const { return FindWindowOfClass(L"VantreelInputWindow"); }
     HWND VisualWindow() const { return FindWindowOfClass(L"VantreelVisualWindow"); }
     bool IsRunning() const;
+    // Ends the program as a crash or the task manager would, without a word to it.
+    bool Kill();
 
     std::wstring StartupLogText() const;
     std::string DebugLog() const;
@@ -40,6 +42,9 @@ private:
 
 // Polls until the predicate holds or the time is up.
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs);
+
+// How many processes run the program copy in this folder (the dock and its watchdog).
+int ProgramCopiesRunning(const std::wstring& folder);
 
 // The configuration the tests start with: defaults, taskbar left alone, one pinned program.
 DockConfig TestDockConfig();

@@ -1,0 +1,161 @@
+// The dock hiding a stand-in system taskbar: the first hide, the shell showing
+// it again, the toggle hotkey, the edge guard on the screen, and the taskbar
+// coming back on every orderly end.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "DockProcess.h"
+#include "FakeTaskbarProcess.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 30000;
+
+bool IsFullHdAt96Dpi() {
+    return GetSystemMetrics(SM_CXSCREEN) == 1920 && GetSystemMetrics(SM_CYSCREEN) == 1080 && GetDpiForSystem() == 96;
+}
+
+DockConfig HidingConfig() {
+    DockConfig config = TestDockConfig();
+    config.hideTaskbar = true;
+    config.hideDockOnFullscreen = true;  // the full-screen poll runs
+    return config;
+}
+
+// Waits until the dock shows its first frame; the taskbar hide follows within a second.
+bool StartDock(DockProcess& dock) {
+    return dock.Start(HidingConfig()) && WaitUntil(
+                                             [&] {
+                                                 HWND input = dock.InputWindow();
+                                                 return input && IsWindowVisible(input);
+                                             },
+                                             kStartTimeoutMs);
+}
+
+// Like WaitUntil, but keeps this thread's windows answering.
+bool PumpUntil(const std::function<bool()>& predicate, DWORD timeoutMs) {
+    return WaitUntil(
+        [&] {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            return predicate();
+        },
+        timeoutMs);
+}
+
+std::vector<uint32_t> BottomRows(int rows) {
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * rows);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -rows;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, rows, screen, 0, height - rows, SRCCOPY);
+    SelectObject(memory, old);
+    const auto* source = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = source[i] & 0xFFFFFF;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+}  // namespace
+
+TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
+    FakeTaskbarProcess taskbar;
+    ASSERT_TRUE(taskbar.Started());
+    ASSERT_TRUE(taskbar.BothShown());
+    DockProcess dock;
+    ASSERT_TRUE(StartDock(dock));
+    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 1000)) << "hidden within a second of the first frame";
+    ASSERT_TRUE(WaitUntil([&] { return taskbar.BothHidden() && dock.FindWindowOfClass(L"VantreelEdgeGuard"); },
+                          10000));
+    HWND input = dock.InputWindow();
+    HWND guard = dock.FindWindowOfClass(L"VantreelEdgeGuard");
+
+    // The shell restarts and shows its windows: hidden again at once.
+    taskbar.ShowAgainAndAnnounce();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            wchar_t title[32] = {};
+            GetWindowTextW(taskbar.Primary(), title, 32);
+            return std::wstring(title) == L"restart 1";
+        },
+        5000));
+    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 500));
+
+    // The guard takes the pointer along the bottom edge, right behind the dock.
+    if (IsFullHdAt96Dpi()) {
+        RECT r = {};
+        GetWindowRect(guard, &r);
+        EXPECT_EQ(r.left, 0);
+        EXPECT_EQ(r.top, 1078);
+        EXPECT_EQ(r.right, 1920);
+        EXPECT_EQ(r.bottom, 1080);
+        EXPECT_EQ(WindowFromPoint(POINT{960, 1079}), guard);
+    }
+    EXPECT_TRUE(IsWindowVisible(guard));
+    EXPECT_TRUE(GetWindowLongW(guard, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(GetWindow(input, GW_HWNDNEXT), guard) << "next below the dock's input window";
+
+    // Nothing of it shows on the screen.
+    Sleep(300);
+    std::vector<uint32_t> withGuard = BottomRows(2);
+    ShowWindow(guard, SW_HIDE);
+    Sleep(300);
+    EXPECT_TRUE(withGuard == BottomRows(2)) << "the guard changed the screen's bottom rows";
+    ShowWindow(guard, SW_SHOWNOACTIVATE);
+
+    // A full-screen window in front: no guard over it.
+    HWND fullscreen = CreateWindowExW(0, L"STATIC", L"full screen", WS_POPUP | WS_VISIBLE, 0, 0,
+                                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                      nullptr, nullptr);
+    SetForegroundWindow(fullscreen);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == fullscreen; }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(guard); }, 3000)) << "the guard stays over a full-screen window";
+    DestroyWindow(fullscreen);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(guard); }, 3000));
+
+    // Ctrl+Alt+T gives the taskbar back and saves the choice; again takes it.
+    PressToggleTaskbarHotkey();
+    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothShown(); }, 3000));
+    EXPECT_FALSE(IsWindowVisible(guard));
+    EXPECT_TRUE(WaitUntil([&] { return dock.ConfigFileText().find("\"hideTaskbar\": false") != std::string::npos; },
+                          3000))
+        << dock.ConfigFileText();
+    PressToggleTaskbarHotkey();
+    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden() && IsWindowVisible(guard); }, 3000));
+
+    std::wstring folder = dock.Folder().Path();
+    EXPECT_EQ(dock.CloseAndWait(), 0u);
+    EXPECT_TRUE(taskbar.BothShown()) << "an orderly end gives the taskbar back";
+    EXPECT_FALSE(IsWindow(guard));
+    Sleep(2000);
+    EXPECT_EQ(ProgramCopiesRunning(folder), 0) << "no watchdog outlives an orderly end";
+}
+
+TEST(HiddenTaskbar, ComesBackWhenTheSessionEnds) {
+    FakeTaskbarProcess taskbar;
+    ASSERT_TRUE(taskbar.Started());
+    DockProcess dock;
+    ASSERT_TRUE(StartDock(dock));
+    ASSERT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 10000));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(dock.InputWindow(), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 5000, &result);
+    EXPECT_TRUE(taskbar.BothShown());
+    EXPECT_EQ(dock.CloseAndWait(), 0u);
+}
