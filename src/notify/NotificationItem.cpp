@@ -5,23 +5,7 @@
 
 #include "apps/Launch.h"
 #include "config/Paths.h"
-
-namespace {
-
-// Presses and releases Win + virtualKey in one SendInput call; the number of
-// events the system took.
-uint32_t PressWinKeyChord(uint16_t virtualKey) {
-    INPUT inputs[4] = {};
-    const WORD keys[4] = {VK_LWIN, virtualKey, virtualKey, VK_LWIN};
-    for (int i = 0; i < 4; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = keys[i];
-        inputs[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-    }
-    return SendInput(4, inputs, sizeof(INPUT));
-}
-
-}  // namespace
+#include "system/InputMethods.h"
 
 NotificationActivation ChooseNotificationActivation(const NotificationItem& item,
                                                     bool exePathIsFile) {
@@ -51,7 +35,7 @@ NotificationActivationOps DefaultNotificationActivationOps() {
         ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     };
     ops.launchShellApp = [](const std::wstring& appId) { LaunchShellApp(appId); };
-    ops.sendWinKeyChord = PressWinKeyChord;
+    ops.sendWinKeyChord = [](uint16_t virtualKey) { return vantreel::SendWinKeyChord(virtualKey); };
     return ops;
 }
 
