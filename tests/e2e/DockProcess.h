@@ -27,6 +27,8 @@ public:
     HWND InputWindow() const { return FindWindowOfClass(L"VantreelInputWindow"); }
     HWND VisualWindow() const { return FindWindowOfClass(L"VantreelVisualWindow"); }
     bool IsRunning() const;
+    // The exit code once the program ended by itself, or ~0u when it still runs.
+    DWORD WaitForExit(DWORD timeoutMs);
 
     std::wstring StartupLogText() const;
     std::string DebugLog() const;
