@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,35 @@ std::wstring WindowsFile(const wchar_t* name) {
     GetWindowsDirectoryW(windows, MAX_PATH);
     return std::wstring(windows) + L"\\" + name;
 }
+
+// Steps run one per thread-timer tick while the dock's menu is open (its own
+// message loop runs meanwhile); a step returns false to be tried again.
+class WhileMenuOpen {
+public:
+    using Step = std::function<bool()>;
+    WhileMenuOpen(const MacMenuWindow& menu, std::vector<Step> steps) : menu_(menu), steps_(std::move(steps)) {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 30, &WhileMenuOpen::Tick);
+    }
+    ~WhileMenuOpen() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    bool Finished() const { return next_ >= steps_.size(); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        WhileMenuOpen* self = current_;
+        if (!self || !self->menu_.IsOpen() || self->Finished()) return;
+        if (self->steps_[self->next_]()) ++self->next_;
+    }
+
+    static inline WhileMenuOpen* current_ = nullptr;
+    const MacMenuWindow& menu_;
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    UINT_PTR timer_ = 0;
+};
 
 class DockPointer : public ::testing::Test {
 protected:
@@ -133,6 +163,24 @@ protected:
         if (message == WM_LBUTTONUP) pressed_ = false;
         Pump();
         for (int i = 0; i < 3; ++i) dock_.Tick(1.0f / 60.0f);
+    }
+
+    // A right-click on the icon, with the cursor parked away so that it hovers no menu row.
+    void RightClick(int index) {
+        POINT at = IconCentre(index);
+        SetCursorPos(0, 0);
+        RECT input = {};
+        GetWindowRect(dock_.InputWindow(), &input);
+        SendMessageW(dock_.InputWindow(), WM_RBUTTONUP, 0,
+                     MAKELPARAM(static_cast<WORD>(at.x - input.left), static_cast<WORD>(at.y - input.top)));
+        Settle();
+    }
+
+    // Keys for the open menu: down to the row'th selectable row, then return.
+    void PickRow(int selectableRow) {
+        HWND menu = dock_.Menu().Window();
+        for (int i = 0; i <= selectableRow; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
     }
 
     POINT Offset(POINT p, float dxDip, float dyDip) const {
@@ -236,7 +284,7 @@ TEST_F(DockPointer, LiftedAwayAnIconShowsTheHintAndUnpinsOnReleaseUnlessBroughtB
     EXPECT_TRUE(launched_.empty());
 }
 
-TEST_F(DockPointer, AClickLaunchesAStoppedApplicationWithABounce) {
+TEST_F(DockPointer, AClickLaunchesAStoppedApplicationWithABounceAndAMiddleClickAnotherInstance) {
     const int regedit = IndexOf(L"Regedit");
     POINT centre = IconCentre(regedit);
     Pointer(WM_LBUTTONDOWN, centre);
@@ -245,7 +293,60 @@ TEST_F(DockPointer, AClickLaunchesAStoppedApplicationWithABounce) {
     ASSERT_EQ(launched_.size(), 1u);
     EXPECT_EQ(launched_[0], WindowsFile(L"regedit.exe"));
     EXPECT_TRUE(dock_.IsAnimating()) << "the icon hops";
+    Settle();
+    Pointer(WM_MBUTTONUP, IconCentre(IndexOf(L"Notepad")));
+    ASSERT_EQ(launched_.size(), 2u);
+    EXPECT_EQ(launched_[1], WindowsFile(L"notepad.exe"));
+    Pointer(WM_MBUTTONUP, IconCentre(0));
+    EXPECT_EQ(launched_.size(), 2u) << "the launchpad starts nothing";
     EXPECT_TRUE(FileUntouched());
+}
+
+TEST_F(DockPointer, TheApplicationMenuUnpinsAndSaves) {
+    WhileMenuOpen menu(dock_.Menu(), {[&] {
+                           PickRow(1);  // "从程序坞取消固定"
+                           return true;
+                       }});
+    RightClick(IndexOf(L"Regedit"));
+    EXPECT_TRUE(menu.Finished());
+    EXPECT_FALSE(dock_.Menu().IsOpen());
+    EXPECT_EQ(IndexOf(L"Regedit"), -1);
+    EXPECT_EQ(SavedPins(), (std::vector<std::wstring>{L"Notepad", L"Help"}));
+}
+
+TEST_F(DockPointer, AMenuCommandFindsItsItemAgainAfterTheWindowListChanged) {
+    ASSERT_TRUE(StartRunningHelper());
+    std::wstring dropped = dir_.File(L"dropped.txt");
+    WriteFileBytes(dropped, "x");
+    int separator = 0;
+    while (dock_.Model().items[separator].kind != DockItemKind::Separator) ++separator;
+    dock_.PinDroppedFiles({dropped}, IconCentre(separator));
+    Settle();
+    ASSERT_EQ(IndexOf(L"dropped"), IndexOf(L"tracked_window_gui") + 1);
+
+    // While the menu of the dropped file shows, the helper left of it closes
+    // and the window list is read again: every index right of it shifts.
+    WhileMenuOpen menu(dock_.Menu(), {[&] {
+                                          PostMessageW(FindWindowW(L"VantreelTrackedWindow", nullptr), WM_CLOSE, 0, 0);
+                                          return true;
+                                      },
+                                      [&] {
+                                          if (WaitForSingleObject(helper_.hProcess, 0) != WAIT_OBJECT_0) return false;
+                                          PostMessageW(dock_.InputWindow(), WM_DOCK_WINDOWS_CHANGED, 0, 0);
+                                          return true;
+                                      },
+                                      [&] { return IndexOf(L"tracked_window_gui") < 0; },
+                                      [&] {
+                                          PickRow(1);  // "从程序坞取消固定"
+                                          return true;
+                                      }});
+    RightClick(IndexOf(L"dropped"));
+    ASSERT_TRUE(menu.Finished());
+    EXPECT_EQ(IndexOf(L"dropped"), -1) << "the command went to the item it was opened for";
+    EXPECT_EQ(SavedPins(), (std::vector<std::wstring>{L"Notepad", L"Regedit", L"Help"}));
+    int separatorNow = 0;
+    while (dock_.Model().items[separatorNow].kind != DockItemKind::Separator) ++separatorNow;
+    EXPECT_EQ(dock_.Model().items.size(), static_cast<size_t>(separatorNow + 2)) << "the separator and bin stay";
 }
 
 TEST_F(DockPointer, ARefreshDuringTheDragThatErasesAnItemToTheLeftStillMovesTheDraggedOne) {
