@@ -24,9 +24,9 @@
 #include "dock/DockItemVisual.h"
 #include "dock/DockLayout.h"
 #include "dock/DockModel.h"
+#include "dock/DockShellActions.h"
 #include "dock/LaunchBounce.h"
 #include "dock/RunOnlyTaskbarSetting.h"
-#include "dock/DockShellActions.h"
 #include "dock/TaskbarHider.h"
 #include "dock/WindowTracker.h"
 #include "render/CompositionHost.h"
@@ -213,7 +213,7 @@ private:
     // The pressed item is followed by id: a window-list refresh during a press
     // can insert or erase running items and shift every index.
     int64_t pressedId = 0;
-    bool dragReordered = false;
+    bool dragReordered = false;  // this drag has already moved the item
     UINT shellHookMessage = 0;
     UINT taskbarCreatedMessage = 0;
     RECT inputRect = {0, 0, 0, 0};
