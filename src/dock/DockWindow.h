@@ -24,6 +24,7 @@
 #include "dock/DockItemVisual.h"
 #include "dock/DockLayout.h"
 #include "dock/DockModel.h"
+#include "dock/DockShellActions.h"
 #include "dock/LaunchBounce.h"
 #include "dock/RunOnlyTaskbarSetting.h"
 #include "dock/TaskbarHider.h"
@@ -76,6 +77,16 @@ public:
     // Starts the launch hop of an item.
     void StartBounce(int64_t itemId);
 
+    // The click action of an item: launch, raise, cycle or minimise.
+    void ActivateItem(int index);
+    // index -1 is the glass; runs the chosen command once the menu closes.
+    void ShowContextMenu(int index, POINT screen);
+    void BeginDragVisual();
+    // The dock's side of the file drop target.
+    void DragFilesOver(POINT screen);
+    void DragFilesLeave();
+    void PinDroppedFiles(const std::vector<std::wstring>& paths, POINT screen);
+
     HWND InputWindow() const { return inputWindow; }
     HWND VisualWindow() const { return visualWindow; }
     bool IsShutDown() const { return shutDown; }
@@ -86,6 +97,14 @@ public:
     CompositionHost& Composition() { return composition; }
     const TopBarWindow& TopBar() const { return topBar; }
     const AllAppsWindow& AllApps() const { return allApps; }
+    const MacMenuWindow& Menu() const { return menu; }
+    bool IsDragging() const { return dragging; }
+    bool HasUnpinIntent() const { return unpinIntent; }
+    int DropIndex() const { return dropIndex; }
+    const std::wstring& LabelText() const { return labelText; }
+
+    // What clicks and menu commands do to other programs; tests watch them.
+    DockShellActions shellActions;
 
     // Where the configuration file is; tests point it at their own folder.
     std::function<std::wstring()> configPathSource = GetConfigPath;
@@ -105,6 +124,21 @@ private:
     bool RunStartup(HINSTANCE instance, bool keepTaskbar);
     LRESULT HandleInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleTimer(UINT_PTR id);
+    void HandlePointerMessage(UINT message, LPARAM lParam);
+    void OnPointerMove(POINT client);
+    void StepDrag();
+    void OnLeftButtonDown(POINT client);
+    void OnLeftButtonUp();
+    void OnCaptureLost();
+    void OnPointerLeave();
+    void OnMiddleButtonUp(POINT client);
+    // A client point of the input window in the band window's dip.
+    void ClientToDip(POINT client, float& x, float& y) const;
+    int HitTestClient(POINT client) const;
+    int ResolvePressedIndex();
+    void EndPressAsCaptureLoss();
+    void RunMenuCommand(int command, int64_t itemId);
+    void SavePinnedList();
     void RefreshWindowList();
     void PinInstalledApp(const InstalledApp& app);
     void UnhideInstalledApp(const InstalledApp& app);
@@ -185,6 +219,10 @@ private:
     int32_t dropIndex = -1;
     bool unpinIntent = false;
     bool dragVisualRaised = false;
+    // The pressed item is followed by id: a window-list refresh during a press
+    // can insert or erase running items and shift every index.
+    int64_t pressedId = 0;
+    bool dragReordered = false;  // this drag has already moved the item
     UINT shellHookMessage = 0;
     UINT taskbarCreatedMessage = 0;
     RECT inputRect = {0, 0, 0, 0};

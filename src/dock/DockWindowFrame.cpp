@@ -58,6 +58,8 @@ void DockWindow::Tick(float dt) {
     if (shutDown) return;
     try {
         dirty = false;
+        // A window-list refresh may have moved the pressed item.
+        if (pressed) ResolvePressedIndex();
         magnifySpring.Step(dt);
         hideSpring.Step(dt);
         if (allApps.IsAnimating()) allApps.Tick(dt);

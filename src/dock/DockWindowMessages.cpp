@@ -91,6 +91,15 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
             case WM_TIMER:
                 HandleTimer(wParam);
                 return 0;
+            case WM_MOUSEMOVE:
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONUP:
+            case WM_RBUTTONUP:
+            case WM_MBUTTONUP:
+            case WM_CAPTURECHANGED:
+            case WM_MOUSELEAVE:
+                HandlePointerMessage(message, lParam);
+                return 0;
             case WM_HOTKEY:
                 if (wParam == 1) ToggleNativeTaskbar();
                 if (wParam == 2) OpenSettings();

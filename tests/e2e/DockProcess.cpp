@@ -51,6 +51,13 @@ DWORD DockProcess::CloseAndWait(DWORD timeoutMs) {
     return code;
 }
 
+DWORD DockProcess::WaitForExit(DWORD timeoutMs) {
+    if (!process_.hProcess || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return ~0u;
+    DWORD code = ~0u;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
 HWND DockProcess::FindWindowOfClass(const wchar_t* className) const {
     struct Search {
         DWORD pid;

@@ -22,6 +22,8 @@ public:
     bool Start(const DockConfig& config, const std::wstring& arguments = L"--debug-log");
     // Posts WM_CLOSE to the input window; the exit code, or ~0u when it did not end.
     DWORD CloseAndWait(DWORD timeoutMs = 30000);
+    // The exit code once the program ended by itself, or ~0u when it still runs.
+    DWORD WaitForExit(DWORD timeoutMs);
 
     HWND FindWindowOfClass(const wchar_t* className) const;
     HWND InputWindow() const { return FindWindowOfClass(L"VantreelInputWindow"); }

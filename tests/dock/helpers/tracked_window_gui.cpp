@@ -10,6 +10,7 @@
 namespace {
 
 constexpr UINT_PTR kGiveUpTimer = 1;
+int openWindows = 0;
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -17,11 +18,22 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == kGiveUpTimer) DestroyWindow(hwnd);
       return 0;
     case WM_DESTROY:
-      PostQuitMessage(0);
+      if (--openWindows <= 0) PostQuitMessage(0);
       return 0;
     default:
       return DefWindowProcW(hwnd, msg, wp, lp);
   }
+}
+
+// "--two-windows" opens a second window beside the first, for clicks that
+// cycle through an application's windows; the program ends with its last window.
+bool WantsTwoWindows() {
+  const wchar_t flag[] = L"--two-windows";
+  const int length = lstrlenW(flag);
+  for (const wchar_t* at = GetCommandLineW(); lstrlenW(at) >= length; ++at) {
+    if (CompareStringOrdinal(at, length, flag, length, FALSE) == CSTR_EQUAL) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -42,6 +54,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Tracked window", WS_OVERLAPPEDWINDOW, 120, 120, 480, 320,
                               nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 2;
+  ++openWindows;
+  if (WantsTwoWindows()) {
+    HWND second = CreateWindowExW(0, wc.lpszClassName, L"Tracked window 2", WS_OVERLAPPEDWINDOW, 640, 120, 480,
+                                  320, nullptr, nullptr, instance, nullptr);
+    if (second) {
+      ++openWindows;
+      ShowWindow(second, SW_SHOWNORMAL);
+      SetTimer(second, kGiveUpTimer, 60000, nullptr);
+    }
+  }
   ShowWindow(hwnd, SW_SHOWNORMAL);
   UpdateWindow(hwnd);
   SetTimer(hwnd, kGiveUpTimer, lifetimeMs, nullptr);

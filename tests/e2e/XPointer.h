@@ -1,0 +1,16 @@
+#pragma once
+// The pointer of the X server the program's windows live on, moved and
+// clicked with xdotool: it reaches Wine's windows as a user's mouse would,
+// where SendInput only moves Wine's own idea of the cursor.
+
+#include <windows.h>
+
+#include <string>
+
+// Runs xdotool with the arguments; true when it ran and succeeded.
+bool Xdotool(const std::wstring& arguments);
+
+bool XMoveTo(POINT screen);
+// Moves there and clicks the button (1 left, 2 middle, 3 right).
+bool XClickAt(POINT screen, int button = 1);
+bool XButton(int button, bool down);
