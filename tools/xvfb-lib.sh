@@ -15,7 +15,22 @@ vantreel_start_xvfb() {
   echo "could not start Xvfb" >&2
   return 1
 }
+# A compositing manager on our own display, so translucent and layered windows
+# blend as they do on the desktop (a bare X server draws them opaque: the dock's
+# all-but-transparent input window would cover the glass in a screenshot).
+vantreel_compositor_pid=""
+vantreel_start_compositor() {
+  [[ -n $vantreel_xvfb_pid ]] || return 0
+  command -v xcompmgr >/dev/null 2>&1 || return 0
+  xcompmgr >/dev/null 2>&1 &
+  vantreel_compositor_pid=$!
+}
 vantreel_stop_xvfb() {
+  if [[ -n $vantreel_compositor_pid ]]; then
+    kill "$vantreel_compositor_pid" 2>/dev/null
+    wait "$vantreel_compositor_pid" 2>/dev/null
+    vantreel_compositor_pid=""
+  fi
   if [[ -n $vantreel_xvfb_pid ]]; then
     kill "$vantreel_xvfb_pid" 2>/dev/null
     wait "$vantreel_xvfb_pid" 2>/dev/null
