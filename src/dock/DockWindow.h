@@ -78,7 +78,8 @@ public:
     void StartBounce(int64_t itemId);
 
     // The click action of an item: launch, raise, cycle or minimise.
-    void ActivateItem(int index);
+    void ActivateItem(int index, bool fromMenu = false);
+    void LeaveIfPointerOutside();
     // index -1 is the glass; runs the chosen command once the menu closes.
     void ShowContextMenu(int index, POINT screen);
     void BeginDragVisual();

@@ -222,7 +222,15 @@ void DockWindow::OnLeftButtonUp() {
         RebuildVisuals();
     }
     SavePinnedList();
+    LeaveIfPointerOutside();
     RequestFrame();
+}
+
+// The leave notice that came during a drag was set aside; a drag that ends
+// away from the dock must still let the magnification and the label go.
+void DockWindow::LeaveIfPointerOutside() {
+    POINT cursor;
+    if (inputWindow && GetCursorPos(&cursor) && !PtInRect(&inputRect, cursor)) OnPointerLeave();
 }
 
 void DockWindow::EndPressAsCaptureLoss() {
@@ -241,6 +249,7 @@ void DockWindow::EndPressAsCaptureLoss() {
     pressedIndex = -1;
     pressedId = 0;
     if (reordered) SavePinnedList();
+    LeaveIfPointerOutside();
     RequestFrame();
 }
 
@@ -267,7 +276,7 @@ void DockWindow::OnMiddleButtonUp(POINT client) {
     shellActions.launchApp(item.path, item.args);
 }
 
-void DockWindow::ActivateItem(int index) {
+void DockWindow::ActivateItem(int index, bool fromMenu) {
     if (index < 0 || index >= static_cast<int>(model.items.size())) return;
     // A copy: launching and raising can run messages that change the model.
     const DockItem item = model.items[index];
@@ -279,7 +288,12 @@ void DockWindow::ActivateItem(int index) {
             if (item.running && !item.windows.empty()) {
                 WindowClickChoice choice = ChooseWindowForClick(item.windows, shellActions.foregroundWindow(),
                                                                 shellActions.isIconic, shellActions.isWindow);
-                if (choice.action == WindowClickAction::Minimize) {
+                // The menu's "activate" asks for the window, never to put it
+                // away: the application is often in front again only because
+                // the closing menu handed the foreground back to it.
+                if (choice.action == WindowClickAction::Minimize && fromMenu) {
+                    shellActions.activateWindow(choice.window);
+                } else if (choice.action == WindowClickAction::Minimize) {
                     shellActions.showWindowAsync(choice.window, SW_MINIMIZE);
                 } else if (choice.action == WindowClickAction::Activate) {
                     shellActions.activateWindow(choice.window);
@@ -304,6 +318,9 @@ void DockWindow::ShowContextMenu(int index, POINT screen) {
     const bool onItem = index >= 0 && index < static_cast<int>(model.items.size());
     const DockItem* item = onItem ? &model.items[index] : nullptr;
     if (item && item->kind == DockItemKind::Launchpad) return;
+    // A second right-click while a menu shows would open a nested one that
+    // returns at once; during a left press the capture would swallow the menu.
+    if (menuOpen || pressed) return;
     std::vector<MacMenuItem> rows = ContextMenuRowsFor(item, taskbarHider.IsHiding());
     const int64_t id = item ? item->id : 0;
 
@@ -350,7 +367,7 @@ void DockWindow::RunMenuCommand(int command, int64_t itemId) {
     const DockItem item = model.items[index];
     switch (command) {
         case kDockMenuActivate:
-            ActivateItem(index);
+            ActivateItem(index, true);
             break;
         case kDockMenuPinToggle:
             if (item.pinned) {

@@ -261,6 +261,7 @@ TEST_F(DockPointer, LiftedAwayAnIconShowsTheHintAndUnpinsOnReleaseUnlessBroughtB
     const int help = IndexOf(L"Help");
     POINT start = IconCentre(help);
     POINT at = PressAndDrag(help, start.x, -90.0f, 6);
+    const LONG reachingHeight = dock_.InputRect().bottom - dock_.InputRect().top;
     EXPECT_TRUE(dock_.HasUnpinIntent());
     EXPECT_EQ(dock_.LabelText(), kUnpinHint);
     // Back below 85 dip the intent is gone, and back up it returns.
@@ -271,6 +272,9 @@ TEST_F(DockPointer, LiftedAwayAnIconShowsTheHintAndUnpinsOnReleaseUnlessBroughtB
     Pointer(WM_LBUTTONUP, at);
     EXPECT_EQ(IndexOf(L"Help"), -1);
     EXPECT_EQ(SavedPins(), (std::vector<std::wstring>{L"Notepad", L"Regedit"}));
+    Settle();
+    EXPECT_LT(dock_.InputRect().bottom - dock_.InputRect().top, reachingHeight)
+        << "released away from the dock, the hover ends with the drag";
 
     const int regedit = IndexOf(L"Regedit");
     start = IconCentre(regedit);
@@ -289,6 +293,7 @@ TEST_F(DockPointer, AClickLaunchesAStoppedApplicationWithABounceAndAMiddleClickA
     POINT centre = IconCentre(regedit);
     Pointer(WM_LBUTTONDOWN, centre);
     Pointer(WM_MOUSEMOVE, Offset(centre, 3, 2));  // within the drag threshold
+    Settle();  // the magnification comes to rest, so only a bounce can move now
     Pointer(WM_LBUTTONUP, Offset(centre, 3, 2));
     ASSERT_EQ(launched_.size(), 1u);
     EXPECT_EQ(launched_[0], WindowsFile(L"regedit.exe"));
@@ -296,6 +301,7 @@ TEST_F(DockPointer, AClickLaunchesAStoppedApplicationWithABounceAndAMiddleClickA
     Settle();
     Pointer(WM_MBUTTONUP, IconCentre(IndexOf(L"Notepad")));
     ASSERT_EQ(launched_.size(), 2u);
+    EXPECT_TRUE(dock_.IsAnimating()) << "another instance hops too";
     EXPECT_EQ(launched_[1], WindowsFile(L"notepad.exe"));
     Pointer(WM_MBUTTONUP, IconCentre(0));
     EXPECT_EQ(launched_.size(), 2u) << "the launchpad starts nothing";
@@ -312,6 +318,24 @@ TEST_F(DockPointer, TheApplicationMenuUnpinsAndSaves) {
     EXPECT_FALSE(dock_.Menu().IsOpen());
     EXPECT_EQ(IndexOf(L"Regedit"), -1);
     EXPECT_EQ(SavedPins(), (std::vector<std::wstring>{L"Notepad", L"Help"}));
+}
+
+TEST_F(DockPointer, TheMenusActivateRowRaisesTheWindowItHandsBackTheForegroundTo) {
+    ASSERT_TRUE(StartRunningHelper());
+    HWND window = FindWindowW(L"VantreelTrackedWindow", nullptr);
+    ASSERT_NE(window, nullptr);
+    // The closing menu gives the foreground back to the application's window.
+    dock_.shellActions.foregroundWindow = [window] { return window; };
+    std::vector<std::pair<HWND, int>> calls;  // command -1 is an activation
+    dock_.shellActions.activateWindow = [&](HWND w) { calls.push_back({w, -1}); };
+    dock_.shellActions.showWindowAsync = [&](HWND w, int command) { calls.push_back({w, command}); };
+    WhileMenuOpen menu(dock_.Menu(), {[&] {
+                           PickRow(0);  // "激活 / 切换窗口"
+                           return true;
+                       }});
+    RightClick(IndexOf(L"tracked_window_gui"));
+    ASSERT_TRUE(menu.Finished());
+    EXPECT_EQ(calls, (std::vector<std::pair<HWND, int>>{{window, -1}})) << "never minimised from the menu";
 }
 
 TEST_F(DockPointer, AMenuCommandFindsItsItemAgainAfterTheWindowListChanged) {
