@@ -179,7 +179,10 @@ void WriteWide(HANDLE file, const wchar_t* format, ...) {
 
 LONG WINAPI CrashExceptionFilter(EXCEPTION_POINTERS* pointers) {
     CrashLog::Write(pointers);
-    RestoreSystemTaskbarsAtStartup(0);
+    // Only a process that hid the taskbar gives it back: one that never read
+    // the user's auto-hide state has nothing to restore, and writing 0 would
+    // switch the user's own auto-hide off.
+    if (IsSystemTaskbarStateSaved() || IsTaskbarRehideActive()) RestoreSystemTaskbarsAtStartup(0);
     return EXCEPTION_EXECUTE_HANDLER;
 }
 

@@ -243,10 +243,10 @@ bool SetAutoStart(bool on) {
         RemoveRunKeyEntry();
         return true;
     }
-    LogMessage(L"Auto-start: falling back to the Run key");
     // Without the executable's path there is nothing to start: a Run value of
     // two quotation marks would only be a broken entry.
     if (path.empty()) return false;
+    LogMessage(L"Auto-start: falling back to the Run key");
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
     std::wstring quoted = L"\"" + path + L"\"";

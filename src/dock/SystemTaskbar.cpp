@@ -105,3 +105,5 @@ void RestoreSystemTaskbarsAtStartup(uint32_t state) {
 void SetTaskbarRehideActive(bool active) { g_rehideActive.exchange(active); }
 
 bool IsTaskbarRehideActive() { return g_rehideActive.load(); }
+
+bool IsSystemTaskbarStateSaved() { return g_stateSaved.load(); }

@@ -44,3 +44,5 @@ void RestoreSystemTaskbarsAtStartup(uint32_t state);
 // The process-wide re-hide flag, written by the hider.
 void SetTaskbarRehideActive(bool active);
 bool IsTaskbarRehideActive();
+// Whether this process read and saved the user's taskbar state to restore.
+bool IsSystemTaskbarStateSaved();

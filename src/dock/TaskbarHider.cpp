@@ -158,7 +158,9 @@ void TaskbarHider::Restore() {
         cancelEvent = nullptr;
     }
     if (watchdogProcess) {
-        WaitForSingleObject(watchdogProcess, 400);
+        // A copy that has not seen the cancel yet (it may not have opened the
+        // event) would later write this hide's state over the user's own.
+        if (WaitForSingleObject(watchdogProcess, 400) == WAIT_TIMEOUT) TerminateProcess(watchdogProcess, 0);
         CloseHandle(watchdogProcess);
         watchdogProcess = nullptr;
     }
