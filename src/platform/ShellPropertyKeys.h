@@ -14,3 +14,8 @@ inline constexpr PROPERTYKEY kPKEY_Link_TargetParsingPath = {
 // property-store block.
 inline constexpr PROPERTYKEY kPKEY_AppUserModel_ID = {
     {0x9F4C2855, 0x9F79, 0x4B39, {0xA8, 0xD0, 0xE1, 0xD4, 0x2D, 0xE1, 0xD5, 0xF3}}, 5};
+
+// PKEY_Device_FriendlyName: an audio endpoint's display name. The toolchain
+// declares it, but its libraries lack the symbol.
+inline constexpr PROPERTYKEY kPKEY_Device_FriendlyName = {
+    {0xA45C254E, 0xDF1C, 0x4EFD, {0x80, 0x20, 0x67, 0xD1, 0x46, 0xA8, 0x50, 0xE0}}, 14};

@@ -1,0 +1,42 @@
+#pragma once
+// The mobile hotspot of the control center's tile: whether this machine can
+// share its connection, whether it does and to how many clients, and the
+// switch. The Windows Runtime tethering calls block until their operations
+// complete, so each call runs them on a detached worker and waits a fixed
+// time (kHotspotQueryWait, kHotspotSwitchWait); after that the caller gets the
+// "not available" or "not switched" answer and the worker finishes alone.
+//
+// Starting the worker can fail: its std::system_error reaches the caller,
+// whose thread must catch it.
+
+#include <windows.h>
+#include <winstring.h>
+
+#include <chrono>
+#include <cstdint>
+
+namespace vantreel {
+
+struct HotspotStatusInfo {
+    bool available = false;    // a tethering manager exists for the chosen connection profile
+    bool on = false;           // its operational state is On
+    uint32_t clientCount = 0;  // connected clients
+};
+
+inline constexpr std::chrono::milliseconds kHotspotQueryWait{800};
+inline constexpr std::chrono::milliseconds kHotspotSwitchWait{3500};
+
+// The hotspot's state; the default record when nothing answered in time.
+HotspotStatusInfo QueryHotspotStatus();
+
+// Starts or stops sharing; true when the system reported success in time.
+bool SetHotspotEnabled(bool on);
+
+// How a worker finds the statics of the connectivity and tethering classes:
+// RoGetActivationFactory unless replaced. A worker may call it long after its
+// caller returned, so it is a plain function, and whatever it reads must
+// outlive the process's last worker. Null restores the real lookup.
+using HotspotFactoryLookup = HRESULT (*)(HSTRING className, REFIID iid, void** factory);
+void SetHotspotFactoryLookup(HotspotFactoryLookup lookup);
+
+}  // namespace vantreel

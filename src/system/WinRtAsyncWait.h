@@ -1,0 +1,87 @@
+#pragma once
+// What a worker of the system services needs to call the Windows Runtime
+// without the projection: COM for its own multithreaded apartment, and a
+// blocking wait for an asynchronous operation's completion.
+
+#include <windows.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <wrl/client.h>
+
+#include <atomic>
+
+#include "platform/RadioInterfaces.h"
+
+namespace vantreel {
+
+// COM for the worker's own multithreaded apartment, undone when the worker ends.
+class MtaScope {
+public:
+    MtaScope() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
+    ~MtaScope() {
+        if (initialized_) CoUninitialize();
+    }
+    MtaScope(const MtaScope&) = delete;
+    MtaScope& operator=(const MtaScope&) = delete;
+
+private:
+    bool initialized_;
+};
+
+// A completion handler that signals an event the worker blocks on. Agile, so
+// the operation may call it from whichever thread completes it.
+template <typename Operation, typename Handler>
+class AsyncCompletionSignal final : public Handler {
+public:
+    AsyncCompletionSignal() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(Handler) || iid == __uuidof(IAgileObject)) {
+            *object = static_cast<Handler*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(Operation*, platform::AsyncStatus status) override {
+        status_.store(status);
+        SetEvent(event_);
+        return S_OK;
+    }
+
+    // Blocks until the operation ends; true when it completed (not cancelled
+    // and not failed).
+    bool Wait() const {
+        if (!event_) return false;
+        WaitForSingleObject(event_, INFINITE);
+        return status_.load() == platform::AsyncStatus::Completed;
+    }
+
+private:
+    ~AsyncCompletionSignal() {
+        if (event_) CloseHandle(event_);
+    }
+
+    std::atomic<ULONG> refs_{1};
+    HANDLE event_;
+    std::atomic<platform::AsyncStatus> status_{platform::AsyncStatus::Started};
+};
+
+// Blocks until `operation` ends; true when it completed.
+template <typename Operation, typename Handler>
+bool WaitForAsyncOperation(Operation* operation) {
+    Microsoft::WRL::ComPtr<AsyncCompletionSignal<Operation, Handler>> signal;
+    signal.Attach(new AsyncCompletionSignal<Operation, Handler>());
+    if (FAILED(operation->put_Completed(signal.Get()))) return false;
+    return signal->Wait();
+}
+
+}  // namespace vantreel
