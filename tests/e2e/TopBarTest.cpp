@@ -1,0 +1,87 @@
+// The top bar of the running program: its window across the top edge at two
+// DPIs, its layout line, and no window at all while it is switched off.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "DockProcess.h"
+#include "ScopedLogPixels.h"
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 30000;
+
+bool FullHdScreen() { return GetSystemMetrics(SM_CXSCREEN) == 1920 && GetSystemMetrics(SM_CYSCREEN) == 1080; }
+
+bool StartAndWaitForBar(DockProcess& dock, const DockConfig& config) {
+    if (!dock.Start(config)) return false;
+    return WaitUntil(
+        [&] {
+            return dock.StartupLogText().find(L"window list scanned") != std::wstring::npos && dock.InputWindow();
+        },
+        kStartTimeoutMs);
+}
+
+}  // namespace
+
+TEST(RunningTopBar, StandsAcrossTheTopEdgeAtTwoDpis) {
+    if (!FullHdScreen()) GTEST_SKIP() << "the expected geometry is for a 1920 x 1080 screen";
+    struct Case {
+        DWORD dpi;
+        int height;
+        const char* layout;
+    };
+    for (const Case& c : {Case{96, 32, "TopBar layout: scale=1.00 barW=1920 "},
+                          Case{144, 48, "TopBar layout: scale=1.50 barW=1280 "}}) {
+        SCOPED_TRACE(c.dpi);
+        ScopedLogPixels dpi(c.dpi);
+        ASSERT_TRUE(dpi.Applied());
+        DockProcess dock;
+        ASSERT_TRUE(StartAndWaitForBar(dock, TestDockConfig()));
+        HWND bar = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                bar = dock.FindWindowOfClass(L"VantreelTopBarWindow");
+                return bar && IsWindowVisible(bar);
+            },
+            5000));
+        wchar_t title[64] = {};
+        GetWindowTextW(bar, title, 64);
+        EXPECT_STREQ(title, L"VantreelTopBar");
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(bar, GWL_STYLE)) & WS_POPUP, static_cast<DWORD>(WS_POPUP));
+        const LONG exStyle = GetWindowLongW(bar, GWL_EXSTYLE);
+        EXPECT_TRUE(exStyle & WS_EX_NOACTIVATE);
+        EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+        EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+        RECT rect = {};
+        GetWindowRect(bar, &rect);
+        EXPECT_EQ(rect.left, 0);
+        EXPECT_EQ(rect.top, 0);
+        EXPECT_EQ(rect.right, 1920);
+        EXPECT_EQ(rect.bottom, c.height);
+
+        const std::wstring startup = dock.StartupLogText();
+        const size_t shown = startup.find(L"first frame shown");
+        ASSERT_NE(shown, std::wstring::npos);
+        EXPECT_NE(startup.find(L"top bar ready", shown), std::wstring::npos) << "the bar follows the first frame";
+        const std::string debug = dock.DebugLog();
+        const size_t layout = debug.find(c.layout);
+        ASSERT_NE(layout, std::string::npos) << debug;
+        EXPECT_NE(debug.find("[1:8-44 2:46-", layout), std::string::npos) << debug;
+        EXPECT_EQ(dock.CloseAndWait(), 0u);
+        EXPECT_EQ(dock.DebugLog().find("exception"), std::string::npos);
+    }
+}
+
+TEST(RunningTopBar, SwitchedOffMakesNoWindow) {
+    DockConfig config = TestDockConfig();
+    config.showTopBar = false;
+    DockProcess dock;
+    ASSERT_TRUE(StartAndWaitForBar(dock, config));
+    EXPECT_NE(dock.StartupLogText().find(L"top bar ready"), std::wstring::npos);
+    EXPECT_EQ(dock.FindWindowOfClass(L"VantreelTopBarWindow"), nullptr);
+    EXPECT_EQ(dock.DebugLog().find("TopBar layout"), std::string::npos);
+    EXPECT_EQ(dock.CloseAndWait(), 0u);
+}
