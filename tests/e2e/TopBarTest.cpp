@@ -8,6 +8,7 @@
 
 #include "DockProcess.h"
 #include "ScopedLogPixels.h"
+#include "support/WindowProgram.h"
 
 namespace {
 
@@ -83,5 +84,32 @@ TEST(RunningTopBar, SwitchedOffMakesNoWindow) {
     EXPECT_NE(dock.StartupLogText().find(L"top bar ready"), std::wstring::npos);
     EXPECT_EQ(dock.FindWindowOfClass(L"VantreelTopBarWindow"), nullptr);
     EXPECT_EQ(dock.DebugLog().find("TopBar layout"), std::string::npos);
+    EXPECT_EQ(dock.CloseAndWait(), 0u);
+}
+
+TEST(RunningTopBar, HidesWhileAFullScreenWindowIsInFront) {
+    if (!FullHdScreen()) GTEST_SKIP() << "the helper covers a 1920 x 1080 screen";
+    DockConfig config = TestDockConfig();
+    config.hideDockOnFullscreen = true;  // the dock's 350 ms full-screen poll
+    DockProcess dock;
+    ASSERT_TRUE(StartAndWaitForBar(dock, config));
+    HWND bar = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            bar = dock.FindWindowOfClass(L"VantreelTopBarWindow");
+            return bar && IsWindowVisible(bar);
+        },
+        5000));
+
+    testing_support::WindowProgram program(testing_support::BinDir() + L"\\foreground_window_gui.exe",
+                                           L"VantreelFullScreenProbe Probe");
+    HWND window = program.Window();
+    ASSERT_NE(window, nullptr);
+    SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+    SetWindowPos(window, HWND_TOP, 0, 0, 1920, 1080, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    SetForegroundWindow(window);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(bar); }, 1000)) << "hidden within a second";
+    program.Close();
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(bar); }, 2000)) << "shown again";
     EXPECT_EQ(dock.CloseAndWait(), 0u);
 }
