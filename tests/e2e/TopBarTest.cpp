@@ -12,6 +12,14 @@
 
 namespace {
 
+int CountLines(const std::wstring& path, const std::string& line) {
+    const std::vector<uint8_t> bytes = testing_support::ReadFileBytes(path);
+    const std::string text(bytes.begin(), bytes.end());
+    int count = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++count;
+    return count;
+}
+
 constexpr DWORD kStartTimeoutMs = 30000;
 
 bool FullHdScreen() { return GetSystemMetrics(SM_CXSCREEN) == 1920 && GetSystemMetrics(SM_CYSCREEN) == 1080; }
@@ -112,4 +120,23 @@ TEST(RunningTopBar, HidesWhileAFullScreenWindowIsInFront) {
     program.Close();
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(bar); }, 2000)) << "shown again";
     EXPECT_EQ(dock.CloseAndWait(), 0u);
+}
+
+TEST(RunningTopBar, AnEarlierAppBarHearsTheBarTakeAndLeaveItsPlace) {
+    testing_support::TempDir dir;
+    const std::wstring log = dir.File(L"appbar.log");
+    testing_support::WindowProgram probe(testing_support::BinDir() + L"\\appbar_probe_gui.exe", L"\"" + log + L"\"");
+    ASSERT_NE(probe.Window(), nullptr);
+    ASSERT_EQ(CountLines(log, "registered"), 1) << "the shell's app-bar list took the helper";
+    const int before = CountLines(log, "poschanged");
+
+    DockProcess dock;
+    ASSERT_TRUE(StartAndWaitForBar(dock, TestDockConfig()));
+    EXPECT_TRUE(WaitUntil([&] { return CountLines(log, "poschanged") > before; }, 3000))
+        << "the bar's place was announced";
+    const int placed = CountLines(log, "poschanged");
+    EXPECT_EQ(dock.CloseAndWait(), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return CountLines(log, "poschanged") > placed; }, 3000))
+        << "and its removal";
+    probe.Close();
 }
