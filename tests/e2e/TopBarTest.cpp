@@ -4,10 +4,16 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "DockProcess.h"
 #include "ScopedLogPixels.h"
+#include "support/ToastDatabase.h"
 #include "support/WindowProgram.h"
 
 namespace {
@@ -18,6 +24,52 @@ int CountLines(const std::wstring& path, const std::string& line) {
     int count = 0;
     for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++count;
     return count;
+}
+
+// The screen's top band as 32-bit BGRX pixels, top-down.
+std::vector<uint32_t> CaptureBand(int width, int height) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    memcpy(pixels.data(), bits, pixels.size() * 4);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Strongly red pixels in a span of columns of a captured band.
+int RedPixels(const std::vector<uint32_t>& band, int width, int from, int to) {
+    int count = 0;
+    for (size_t i = 0; i < band.size(); ++i) {
+        const int x = static_cast<int>(i % width);
+        if (x < from || x > to) continue;
+        const int r = (band[i] >> 16) & 0xFF, g = (band[i] >> 8) & 0xFF, b = band[i] & 0xFF;
+        count += r > 170 && g < 120 && b < 120;
+    }
+    return count;
+}
+
+// The left and right of an item in the last layout line of the log.
+bool ItemSpan(const std::string& log, int id, int& left, int& right) {
+    const size_t line = log.rfind("TopBar layout:");
+    if (line == std::string::npos) return false;
+    const std::string key = " " + std::to_string(id) + ":";
+    const size_t at = log.find(key, line);
+    if (at == std::string::npos) return false;
+    return std::sscanf(log.c_str() + at + key.size(), "%d-%d", &left, &right) == 2;
 }
 
 constexpr DWORD kStartTimeoutMs = 30000;
@@ -139,4 +191,52 @@ TEST(RunningTopBar, AnEarlierAppBarHearsTheBarTakeAndLeaveItsPlace) {
     EXPECT_TRUE(WaitUntil([&] { return CountLines(log, "poschanged") > placed; }, 3000))
         << "and its removal";
     probe.Close();
+}
+
+TEST(RunningTopBar, ShowsGlassTextAndTheUnreadDotOfANewToast) {
+    if (!FullHdScreen()) GTEST_SKIP() << "the band is read from a 1920 x 1080 screen";
+    PWSTR folder = nullptr;
+    ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)));
+    const std::wstring localAppData = folder;
+    CoTaskMemFree(folder);
+    const std::wstring database = testing_support::ToastDatabase::PathIn(localAppData);
+    auto removeDatabase = [database] {
+        for (const wchar_t* suffix : {L"", L"-wal", L"-shm"}) DeleteFileW((database + suffix).c_str());
+    };
+    removeDatabase();  // nothing left from an earlier run
+    struct Cleanup {
+        std::function<void()> run;
+        ~Cleanup() { run(); }
+    } cleanup{removeDatabase};
+    auto db = std::make_unique<testing_support::ToastDatabase>(localAppData);
+    ASSERT_TRUE(db->Ok()) << db->LastError();
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    const int64_t arrival = static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    ASSERT_TRUE(db->AddHandler(1, "Vantreel.Test", "app:desktop", std::string("测试")));
+    for (int64_t id = 1; id <= 3; ++id) {
+        ASSERT_TRUE(db->AddNotification(id, 1, arrival - 1000000 * id, db->ToastXml({"old toast"})));
+    }
+
+    DockProcess dock;
+    ASSERT_TRUE(StartAndWaitForBar(dock, TestDockConfig()));
+    int left = 0, right = 0;
+    ASSERT_TRUE(WaitUntil([&] { return ItemSpan(dock.DebugLog(), 13, left, right); }, 5000));
+    Sleep(500);
+    std::vector<uint32_t> band = CaptureBand(1920, 32);
+    int glass = 0, text = 0;
+    for (uint32_t p : band) {
+        const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        glass += (r + g + b) > 30;
+        text += r > 230 && g > 230 && b > 230;
+    }
+    EXPECT_GT(glass, 1920 * 32 / 2) << "the glass covers the band";
+    EXPECT_GT(text, 100) << "white text and glyphs";
+    EXPECT_EQ(RedPixels(band, 1920, left, right), 0) << "toasts there before the start are read";
+
+    ASSERT_TRUE(db->AddNotification(4, 1, arrival, db->ToastXml({"new toast"})));
+    EXPECT_TRUE(WaitUntil([&] { return RedPixels(CaptureBand(1920, 32), 1920, left, right) > 4; }, 2000))
+        << "the unread dot within two seconds";
+    EXPECT_EQ(dock.CloseAndWait(), 0u);
+    db.reset();
 }
