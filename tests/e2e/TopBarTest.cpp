@@ -4,8 +4,12 @@
 
 #include <windows.h>
 
+#include <dwrite.h>
 #include <shlobj.h>
+#include <wrl/client.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -239,4 +243,32 @@ TEST(RunningTopBar, ShowsGlassTextAndTheUnreadDotOfANewToast) {
         << "the unread dot within two seconds";
     EXPECT_EQ(dock.CloseAndWait(), 0u);
     db.reset();
+}
+
+TEST(RunningTopBar, GivesTheApplicationInFrontTheWidthOfItsName) {
+    testing_support::WindowProgram program(testing_support::BinDir() + L"\\foreground_window_gui.exe",
+                                           L"VantreelBarNameProbe Probe");
+    ASSERT_NE(program.Window(), nullptr);
+    const std::wstring name = L"foreground_window_gui";
+    Microsoft::WRL::ComPtr<IDWriteFactory> factory;
+    ASSERT_TRUE(SUCCEEDED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                              reinterpret_cast<IUnknown**>(factory.GetAddressOf()))));
+    Microsoft::WRL::ComPtr<IDWriteTextFormat> format;
+    ASSERT_TRUE(SUCCEEDED(factory->CreateTextFormat(L"Microsoft YaHei UI", nullptr, DWRITE_FONT_WEIGHT_SEMI_BOLD,
+                                                    DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL, 13.2f,
+                                                    L"zh-CN", &format)));
+    Microsoft::WRL::ComPtr<IDWriteTextLayout> layout;
+    ASSERT_TRUE(SUCCEEDED(factory->CreateTextLayout(name.c_str(), static_cast<UINT32>(name.size()), format.Get(),
+                                                    200.0f, 32.0f, &layout)));
+    DWRITE_TEXT_METRICS metrics = {};
+    ASSERT_TRUE(SUCCEEDED(layout->GetMetrics(&metrics)));
+    const float width = std::clamp(std::ceil(metrics.width) + 18.0f, 52.0f, 210.0f);
+    const std::string expected = "[1:8-44 2:46-" + std::to_string(static_cast<int>(46.0f + width)) + " ";
+
+    DockProcess dock;
+    ASSERT_TRUE(StartAndWaitForBar(dock, TestDockConfig()));
+    EXPECT_TRUE(WaitUntil([&] { return dock.DebugLog().find(expected) != std::string::npos; }, 3000))
+        << expected << "\n" << dock.DebugLog();
+    EXPECT_EQ(dock.CloseAndWait(), 0u);
+    program.Close();
 }
