@@ -473,7 +473,7 @@ bool DockWindow::CheckDevice() {
     iconLoader.ClearMemoryCaches();
     CreateSharedSurfaces();
     glass.UpdateTint(config.theme, config.glassOpacity, scale);
-    // The top bar's own recovery joins here once the bar has a window.
+    topBar.RecoverDevice();
     allApps.HandleDeviceLost();
     EmptyIconKeys();
     // The label's surface belongs to the lost device: an empty text redraws it.

@@ -61,6 +61,9 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
                 return TRUE;
             case WM_ENDSESSION:
                 if (wParam) {
+                    topBar.popover.Hide();
+                    topBar.center.HideCenter();
+                    topBar.center.HideBanners();
                     topBar.RemoveAppBar();
                     taskbarHider.Restore();
                 }

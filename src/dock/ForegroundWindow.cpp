@@ -38,7 +38,12 @@ bool CoversMonitorAsMaximized(const RECT& window, const RECT& monitor, const REC
 
 bool IsForegroundFullscreen(HMONITOR monitor) {
   const HWND fg = GetForegroundWindow();
-  if (!fg || !IsWindowVisible(fg) || IsIconic(fg) || IsShellWindowClass(fg) || IsOwnProcessWindow(fg)) return false;
+  // The desktop window itself can be the foreground when nothing else is; it
+  // covers the monitor but is no full-screen application.
+  if (!fg || fg == GetDesktopWindow() || !IsWindowVisible(fg) || IsIconic(fg) || IsShellWindowClass(fg) ||
+      IsOwnProcessWindow(fg)) {
+    return false;
+  }
   if (IsOnOtherMonitor(fg, monitor)) return false;
   RECT rect{};
   MONITORINFO info{};

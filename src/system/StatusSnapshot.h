@@ -37,6 +37,9 @@ struct SystemStatusSnapshot {
     int32_t batteryLifeSeconds = -1;  // -1: unknown, on mains power or without a battery
     std::wstring clockText;
     std::wstring inputIndicator = L"中";
+
+    // Volumes compare as whole percent; every other field exactly.
+    bool operator==(const SystemStatusSnapshot& other) const;
 };
 
 // What the default output's volume control answered.

@@ -1,24 +1,75 @@
 #pragma once
-// The top bar as the dock sees it: wired with its callback set, told the
-// monitor, configuration and scale, shut down once. This version keeps that
-// state without creating the bar's window, so the dock starts and runs before
-// the bar itself exists.
+// The top status bar: one borderless, topmost, never-activated window across
+// the top edge of the dock's monitor, drawn through the composition host on a
+// glass backdrop. It owns its popover, the notification store and the
+// notification center, keeps its status current with a one-second tick and a
+// worker thread, reserves its band as a shell app bar and hides while a
+// full-screen window covers its monitor.
+//
+// Everything runs on the UI thread except the status worker, which shares only
+// `slot` and `busyFlag` (shared pointers, so a worker that outlives the bar
+// still writes into live objects).
 
 #include <windows.h>
+#include <shellapi.h>
+#include <wincodec.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "config/DockConfig.h"
+#include "notify/NotificationCenterWindow.h"
+#include "notify/NotificationStore.h"
+#include "render/GlassLayer.h"
 #include "render/GlassTheme.h"
+#include "render/comp/Compositor.h"
 #include "system/ForegroundApp.h"
 #include "system/StatusSnapshot.h"
+#include "system/tray/TrayIconInfo.h"
+#include "topbar/TopBarLayout.h"
+#include "topbar/TopBarPopover.h"
 
 class GraphicsDevice;
 class CompositionHost;
 class MacMenuWindow;
+
+// Posted by the status worker when its result waits in the slot.
+constexpr UINT WM_TOPBAR_STATUS_READY = 0x803F;
+// The callback message of the bar's app-bar registration.
+constexpr UINT WM_TOPBAR_APPBAR_NOTIFY = 0x8037;
+
+// The system calls the bar makes; each defaults to the real one, and tests
+// replace single members.
+struct TopBarSystemCalls {
+    std::function<vantreel::SystemStatusSnapshot(bool full, const vantreel::SystemStatusSnapshot* previous,
+                                                 HWND inputTarget)>
+        collectStatus;
+    std::function<vantreel::ForegroundAppInfo(const vantreel::ForegroundAppInfo* previous)> foregroundApp;
+    std::function<std::wstring(HWND)> inputIndicator;
+    std::function<std::vector<TrayIconInfo>()> trayIcons;
+    std::function<void()> startTrayMonitor;
+    std::function<std::vector<uint8_t>(const std::wstring& path, IWICImagingFactory* factory, int edge)> loadFileIcon;
+    std::function<std::vector<uint8_t>(const std::vector<uint8_t>& pixels, int edge, bool dark)> makeTemplateIcon;
+    std::function<UINT_PTR(DWORD message, APPBARDATA& data)> appBar;
+    // Runs the body on a new detached thread; throws std::system_error when
+    // no thread can be made.
+    std::function<void(std::function<void()> body)> startWorker;
+};
+TopBarSystemCalls RealTopBarSystemCalls();
+
+// Any difference the bar acts on between two tray snapshots: count, order, or
+// key, name, process, on-bar flag, owner window or icon id at a position.
+bool TrayIconListsDiffer(const std::vector<TrayIconInfo>& a, const std::vector<TrayIconInfo>& b);
+// A change that alters the item list or an item's width.
+bool IsLayoutRelevantChange(const vantreel::SystemStatusSnapshot& fresh, const vantreel::SystemStatusSnapshot& old);
+// max(24, rnd(32 * scale)) pixels.
+int TopBarHeightPixels(float scale);
 
 class TopBarWindow {
 public:
@@ -33,6 +84,18 @@ public:
         std::function<void(const std::vector<std::wstring>&)> onHiddenTrayAppsChanged;
         std::function<void(bool)> onDoNotDisturbChanged;
         std::function<void(uint64_t)> onNotificationsCleared;  // a FILETIME watermark
+
+        Callbacks() = default;
+        Callbacks(const Callbacks&) = default;
+        Callbacks(Callbacks&&) = default;
+        Callbacks& operator=(const Callbacks&) = default;
+        Callbacks& operator=(Callbacks&& other) noexcept;
+    };
+
+    // The worker's hand-over: the newest full status not yet taken.
+    struct AsyncStatusSlot {
+        std::mutex mutex;
+        std::shared_ptr<vantreel::SystemStatusSnapshot> result;
     };
 
     TopBarWindow() = default;
@@ -40,29 +103,106 @@ public:
     TopBarWindow& operator=(const TopBarWindow&) = delete;
     ~TopBarWindow();
 
-    void Initialize(HINSTANCE instance, GraphicsDevice& graphics, CompositionHost& composition,
-                    MacMenuWindow& menu, const Callbacks& callbacks);
+    // Wires the bar and starts its first worker and the tray monitor; no window.
+    void Initialize(HINSTANCE instance, GraphicsDevice& graphics, CompositionHost& composition, MacMenuWindow& menu,
+                    Callbacks callbacks);
+    // The only entry that creates the window.
     void Apply(HMONITOR monitor, const DockConfig& config, float scale);
+    void CreateBarWindow();
+    void UpdatePosition();
+    void RemoveAppBar();
+    void SetHiddenForFullscreen(bool hidden);
+    void ShowNotificationCenter();
+    void ToggleHiddenTrayKey(const std::wstring& key);
+    // Runs once; later calls do nothing.
     void Shutdown();
-    void RefreshActiveApp() {}
-    void SetHiddenForFullscreen(bool hidden) { hiddenForFullscreen = hidden; }
-    void RemoveAppBar() {}
+
+    // Status refresh.
+    void StatusTick();
+    void RefreshStatusAsync();
+    void ConsumeAsyncStatus();
+    void RefreshActiveApp();
+    void RebuildTrayItems();
+
+    // Layout and painting.
+    void Layout();
+    float MeasureText(const std::wstring& text, int32_t weight, float size, float maxWidth) const;
+    void Redraw();
+    void Paint(ID2D1DeviceContext* context);
+    void DrawItemText(ID2D1DeviceContext* context, const std::wstring& label, IDWriteTextFormat* format, float left,
+                      float right);
+    int HitTest(float x, float y) const { return HitTestTopBarItems(items, x, y); }
+    // After the rendering device was recreated: a new surface, tint and picture.
+    void RecoverDevice();
 
     // The bar's window; null until it is created.
     HWND Window() const { return window; }
 
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // The popover's and the center's callbacks.
+    void OnPopoverStatusChanged();
+    void OnPopoverThemeChange(GlassTheme theme);
+    void OnPopoverToggleNativeTaskbar();
+    void OnPopoverOpenNotificationCenter();
+    void OnPopoverHiddenTrayAppsChanged(const std::wstring& key);
+    void OnPopoverHidden();
+    void OnPopoverSwitchKind(PopoverKind kind);
+    void OnNotificationDismiss(int64_t id);
+    void OnNotificationsClearAll();
+    void OnNotificationDoNotDisturb(bool on);
+    void OnNotificationCenterHidden();
+
     HINSTANCE instance = nullptr;
-    GraphicsDevice* graphics = nullptr;
-    CompositionHost* composition = nullptr;
+    GraphicsDevice* device = nullptr;
+    CompositionHost* host = nullptr;
     MacMenuWindow* menu = nullptr;
     Callbacks callbacks;
+    TopBarPopover popover;
+    NotificationStore store;
+    NotificationCenterWindow center;
     HWND window = nullptr;
+    comp::DesktopWindowTarget target{nullptr};
+    comp::ContainerVisual root{nullptr};
+    GlassLayer glass;
+    comp::SpriteVisual content{nullptr};
+    comp::CompositionDrawingSurface surface{nullptr};
+    comp::CompositionSurfaceBrush surfaceBrush{nullptr};
+    int32_t surfaceWidth = 0;
+    int32_t surfaceHeight = 0;
     HMONITOR monitor = nullptr;
-    DockConfig config;
+    RECT monitorRect = {0, 0, 0, 0};
     float scale = 1.0f;
-    int applyCount = 0;
+    float barWidthDip = 1280.0f;
+    DockConfig config;
+    bool showTopBar = true;
+    bool reserveSpace = true;
+    bool appBarRegistered = false;
     bool hiddenForFullscreen = false;
+    bool trackingMouse = false;
     bool shutDown = false;
-    vantreel::ForegroundAppInfo foreground;  // the application the bar names
-    vantreel::SystemStatusSnapshot status;   // what the status items show
+    bool trayCollapsed = false;
+    std::vector<TopBarItem> items;
+    int32_t hoveredItemId = 0;
+    int32_t activeItemId = 0;
+    int32_t statusTickCount = 0;
+    vantreel::SystemStatusSnapshot status;
+    vantreel::ForegroundAppInfo foreground;
+    std::shared_ptr<AsyncStatusSlot> slot = std::make_shared<AsyncStatusSlot>();
+    std::shared_ptr<std::atomic<bool>> busyFlag = std::make_shared<std::atomic<bool>>(false);
+    std::vector<TrayIconInfo> trayIcons;
+    std::vector<TrayIconInfo> shownTrayIcons;
+    std::unordered_map<std::wstring, std::vector<uint8_t>> trayIconPixels;
+    std::unordered_map<std::wstring, std::vector<uint8_t>> trayTemplatePixels;
+
+    TopBarSystemCalls system = RealTopBarSystemCalls();
+
+private:
+    struct WorkerContext;
+    struct PaintPass;
+    static void StatusThreadProc(const std::shared_ptr<WorkerContext>& context);
+    static void StatusWorker(WorkerContext& context);
+    void PaintItem(ID2D1DeviceContext* context, const TopBarItem& item, const PaintPass& pass);
+    void PaintTrayIcon(ID2D1DeviceContext* context, size_t index, float cx, float cy, bool dark);
 };

@@ -80,7 +80,7 @@ protected:
 TEST_F(InProcessDock, StartsWithEveryIconAndComposesTheDock) {
     ASSERT_TRUE(AllIconsShown(dock_));
     ASSERT_EQ(dock_.ItemVisuals().size(), dock_.Model().items.size());
-    EXPECT_GE(dock_.TopBar().applyCount, 1) << "the bar is applied from the posted message (and the luminance)";
+    EXPECT_TRUE(IsWindow(dock_.TopBar().Window())) << "the bar is created from the posted message";
     EXPECT_FALSE(dock_.IsAnimating()) << "at rest the frame loop may stop";
 
     raster::Image frame = dock_.Composition().mainTarget.PresentedPixels();
@@ -112,9 +112,13 @@ TEST_F(InProcessDock, RecoversFromALostDevice) {
     for (const auto& visual : dock_.ItemVisuals()) {
         if (visual.icon) before.push_back(visual.icon.Brush());
     }
+    const comp::CompositionDrawingSurface barSurface = dock_.TopBar().surface;
+    ASSERT_TRUE(barSurface);
     dock_.Composition().ReportDrawFailure(static_cast<HRESULT>(0x887A0005));  // device removed
     dock_.Tick(1.0f / 60.0f);
     EXPECT_FALSE(dock_.Composition().deviceLost.load()) << "the tick took the flag";
+    EXPECT_FALSE(dock_.TopBar().surface == barSurface) << "the bar draws on a new surface";
+    EXPECT_GT(dock_.TopBar().surface.Pixels().At(24, 16) >> 24, 0u) << "the bar's logo is back";
     size_t i = 0;
     size_t redrawn = 0;
     for (const auto& visual : dock_.ItemVisuals()) {
@@ -127,18 +131,18 @@ TEST_F(InProcessDock, RecoversFromALostDevice) {
 }
 
 TEST_F(InProcessDock, ApplyConfigSavesTheDocksPinsAndReappliesOnlyWhatChanged) {
-    int applied = dock_.TopBar().applyCount;
     DockConfig next = dock_.Config();
     next.topBarTrayCollapsed = !next.topBarTrayCollapsed;
     dock_.ApplyConfig(next);
-    EXPECT_EQ(dock_.TopBar().applyCount, applied) << "the tray collapse is the bar's own";
+    EXPECT_NE(dock_.TopBar().config.topBarTrayCollapsed, next.topBarTrayCollapsed)
+        << "the tray collapse is the bar's own";
 
     next = dock_.Config();
     next.pinned.clear();
     next.showLunarCalendar = !next.showLunarCalendar;
     next.iconSize = 400.0f;  // clamped
     dock_.ApplyConfig(next);
-    EXPECT_EQ(dock_.TopBar().applyCount, applied + 1);
+    EXPECT_EQ(dock_.TopBar().config.showLunarCalendar, next.showLunarCalendar);
     EXPECT_LT(dock_.Config().iconSize, 400.0f);
 
     DockConfig saved = LoadConfig(configPath_);

@@ -1,0 +1,314 @@
+// The bar as a real window under a real compositor, with its system calls
+// recorded: app-bar registration, heights, hiding, shutdown, and the picture
+// read back from the bar's surface.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+
+#include "render/CompositionHost.h"
+#include "render/GraphicsDevice.h"
+#include "render/MacMenuWindow.h"
+#include "topbar/TopBarWindow.h"
+
+namespace {
+
+struct AppBarCall {
+    DWORD message;
+    APPBARDATA data;
+};
+
+struct Px {
+    int b, g, r, a;
+};
+
+Px PixelOf(const comp::CompositionDrawingSurface& surface, int x, int y) {
+    const uint32_t p = surface.Pixels().At(x, y);
+    return {static_cast<int>(p & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>((p >> 16) & 0xFF),
+            static_cast<int>(p >> 24)};
+}
+
+void ExpectPixel(const Px& p, int b, int g, int r, int a, const char* what) {
+    EXPECT_NEAR(p.b, b, 1) << what;
+    EXPECT_NEAR(p.g, g, 1) << what;
+    EXPECT_NEAR(p.r, r, 1) << what;
+    EXPECT_NEAR(p.a, a, 1) << what;
+}
+
+class TopBarWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        hostWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(CreateGraphicsFactories(graphics));
+        ASSERT_TRUE(graphics.Create());
+        ASSERT_TRUE(host.Initialize(hostWindow, graphics));
+        status.clockText = L"12月9日 周二  07:12";
+        status.inputIndicator = L"中";
+        bar.system.collectStatus = [this](bool, const vantreel::SystemStatusSnapshot*, HWND) { return status; };
+        bar.system.foregroundApp = [](const vantreel::ForegroundAppInfo*) { return vantreel::ForegroundAppInfo{}; };
+        bar.system.inputIndicator = [this](HWND) { return status.inputIndicator; };
+        bar.system.trayIcons = [this] { return tray; };
+        bar.system.startTrayMonitor = [] {};
+        bar.system.startWorker = [](std::function<void()>) {};
+        bar.system.loadFileIcon = [](const std::wstring&, IWICImagingFactory*, int edge) {
+            // An opaque red square.
+            std::vector<uint8_t> pixels(static_cast<size_t>(edge) * edge * 4);
+            for (size_t i = 0; i < pixels.size(); i += 4) {
+                pixels[i + 2] = 255;
+                pixels[i + 3] = 255;
+            }
+            return pixels;
+        };
+        bar.system.appBar = [this](DWORD message, APPBARDATA& data) -> UINT_PTR {
+            if (message == ABM_QUERYPOS) data.rc.left = 100;  // the shell grants less
+            calls.push_back({message, data});
+            return shellAnswers ? 1 : 0;
+        };
+        bar.store.openAttempted = true;  // no notification database here
+        bar.Initialize(GetModuleHandleW(nullptr), graphics, host, menu, {});
+        config.theme = 1;
+        config.topBarReserveSpace = true;
+    }
+    void TearDown() override {
+        bar.Shutdown();
+        DestroyWindow(hostWindow);
+        CoUninitialize();
+    }
+
+    const AppBarCall* Last(DWORD message) const {
+        for (auto it = calls.rbegin(); it != calls.rend(); ++it) {
+            if (it->message == message) return &*it;
+        }
+        return nullptr;
+    }
+
+    const TopBarItem* Item(int32_t id) const {
+        for (const auto& item : bar.items) {
+            if (item.id == id) return &item;
+        }
+        return nullptr;
+    }
+
+    HWND hostWindow = nullptr;
+    GraphicsDevice graphics;
+    CompositionHost host;
+    MacMenuWindow menu;
+    TopBarWindow bar;
+    DockConfig config;
+    vantreel::SystemStatusSnapshot status;
+    std::vector<TrayIconInfo> tray;
+    std::vector<AppBarCall> calls;
+    bool shellAnswers = true;
+};
+
+}  // namespace
+
+TEST_F(TopBarWindowTest, RegistersAsAnAppBarAndStandsAtTheTopEdge) {
+    bar.Apply(nullptr, config, 1.0f);
+    ASSERT_TRUE(IsWindow(bar.Window()));
+    wchar_t className[64] = {};
+    GetClassNameW(bar.Window(), className, 64);
+    EXPECT_STREQ(className, L"VantreelTopBarWindow");
+    const LONG_PTR exStyle = GetWindowLongPtrW(bar.Window(), GWL_EXSTYLE);
+    EXPECT_TRUE(exStyle & WS_EX_NOACTIVATE);
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    EXPECT_EQ(bar.HandleMessage(WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+
+    const RECT m = bar.monitorRect;
+    const AppBarCall* registration = Last(ABM_NEW);
+    ASSERT_NE(registration, nullptr);
+    EXPECT_EQ(registration->data.cbSize, 48u);
+    EXPECT_EQ(registration->data.uCallbackMessage, 0x8037u);
+    EXPECT_EQ(registration->data.hWnd, bar.Window());
+    const AppBarCall* query = Last(ABM_QUERYPOS);
+    ASSERT_NE(query, nullptr);
+    EXPECT_EQ(query->data.uEdge, static_cast<UINT>(ABE_TOP));
+    EXPECT_EQ(query->data.rc.right, m.right);
+    EXPECT_EQ(query->data.rc.bottom, m.top + 32);
+    const AppBarCall* place = Last(ABM_SETPOS);
+    ASSERT_NE(place, nullptr);
+    EXPECT_EQ(place->data.rc.left, 100) << "the shell's answer goes on";
+    EXPECT_EQ(place->data.rc.top, m.top);
+    EXPECT_EQ(place->data.rc.bottom, m.top + 32);
+    RECT placed = {};
+    GetWindowRect(bar.Window(), &placed);
+    EXPECT_EQ(placed.left, m.left) << "yet the bar stands at the monitor's left";
+    EXPECT_EQ(placed.top, m.top);
+    EXPECT_EQ(placed.right, m.right);
+    EXPECT_EQ(placed.bottom, m.top + 32);
+    EXPECT_TRUE(IsWindowVisible(bar.Window()));
+    EXPECT_FLOAT_EQ(bar.barWidthDip, static_cast<float>(m.right - m.left));
+
+    config.topBarReserveSpace = false;
+    bar.Apply(nullptr, config, 1.0f);
+    EXPECT_NE(Last(ABM_REMOVE), nullptr);
+    EXPECT_FALSE(bar.appBarRegistered);
+
+    // The shell's own list is missing: placed and shown without a reservation.
+    shellAnswers = false;
+    config.topBarReserveSpace = true;
+    bar.Apply(nullptr, config, 1.5f);
+    EXPECT_FALSE(bar.appBarRegistered);
+    GetWindowRect(bar.Window(), &placed);
+    EXPECT_EQ(placed.bottom - placed.top, 48);
+    EXPECT_TRUE(IsWindowVisible(bar.Window()));
+
+    const std::pair<float, int> heights[] = {{0.5f, 32}, {1.0f, 32}, {1.1f, 35}, {1.25f, 40}, {1.5f, 48}, {1.75f, 56}};
+    for (auto [scale, height] : heights) EXPECT_EQ(TopBarHeightPixels(std::max(scale, 1.0f)), height) << scale;
+}
+
+TEST_F(TopBarWindowTest, HidingShowingAndShuttingDown) {
+    TopBarWindow never;
+    never.system = bar.system;
+    config.showTopBar = false;
+    never.Apply(nullptr, config, 1.0f);
+    EXPECT_EQ(never.Window(), nullptr) << "a bar that was never shown is not created";
+    EXPECT_FALSE(never.store.openAttempted) << "nor is the store opened";
+
+    config.showTopBar = true;
+    bar.Apply(nullptr, config, 1.0f);
+    HWND window = bar.Window();
+    bar.SetHiddenForFullscreen(false);
+    EXPECT_TRUE(IsWindowVisible(window)) << "the same value does nothing";
+    bar.popover.Show(PopoverKind::Sound, nullptr, {0, 0}, config, 1.0f);
+    bar.SetHiddenForFullscreen(true);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_FALSE(bar.popover.visible);
+    bar.Apply(nullptr, config, 1.0f);
+    EXPECT_FALSE(IsWindowVisible(window)) << "a new configuration keeps it hidden";
+    EXPECT_TRUE(bar.appBarRegistered) << "the registration stays";
+    bar.SetHiddenForFullscreen(false);
+    EXPECT_TRUE(IsWindowVisible(window));
+
+    config.showTopBar = false;
+    bar.Apply(nullptr, config, 1.0f);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_FALSE(bar.appBarRegistered);
+    config.showTopBar = true;
+    bar.Apply(nullptr, config, 1.0f);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(bar.appBarRegistered);
+
+    bar.Shutdown();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_NE(Last(ABM_REMOVE), nullptr);
+    const size_t count = calls.size();
+    bar.Shutdown();
+    EXPECT_EQ(calls.size(), count) << "a second shutdown does nothing";
+}
+
+TEST_F(TopBarWindowTest, PaintsTextBatteryAndBadgesInBothThemes) {
+    status.hasBattery = true;
+    status.batteryPercent = 20;
+    bar.Apply(nullptr, config, 2.0f);
+    const TopBarItem* battery = Item(kTopBarBattery);
+    ASSERT_NE(battery, nullptr);
+    const int cy = bar.surfaceHeight / 2;
+    const int x0 = static_cast<int>(battery->left * 2.0f) + 12;
+    const int x1 = x0 + 36;
+    // The terminal is drawn in the text colour; the fill 2 px inside the body.
+    ExpectPixel(PixelOf(bar.surface, x1 + 3, cy), 255, 255, 255, 255, "text on a dark bar");
+    ExpectPixel(PixelOf(bar.surface, x0 + 5, cy), 61, 73, 233, 245, "alert at 20 %");
+    status.batteryPercent = 21;
+    bar.OnPopoverStatusChanged();
+    ExpectPixel(PixelOf(bar.surface, x0 + 5, cy), 255, 255, 255, 255, "text at 21 %");
+    status.acOnline = true;
+    bar.OnPopoverStatusChanged();
+    ExpectPixel(PixelOf(bar.surface, x0 + 5, cy), 113, 206, 44, 245, "charging on AC");
+
+    config.theme = 2;
+    bar.Apply(nullptr, config, 2.0f);
+    ExpectPixel(PixelOf(bar.surface, x1 + 3, cy), 18, 10, 8, 252, "text on a light bar");
+}
+
+TEST_F(TopBarWindowTest, PaintsHighlightDotChevronAndTrayIcons) {
+    tray = {TrayIconInfo{}};
+    tray[0].key = L"C:\\Apps\\Tool.exe";
+    tray[0].displayName = L"Tool";
+    tray[0].exePath = tray[0].key;
+    config.topBarOriginalTrayIcons = true;
+    bar.Apply(nullptr, config, 2.0f);
+    const comp::CompositionDrawingSurface first = bar.surface;
+    const int cy = bar.surfaceHeight / 2;
+    auto centre = [&](int32_t id) {
+        const TopBarItem* item = Item(id);
+        return item ? static_cast<int>((item->left + item->right)) : -1;  // (L + R) / 2 at scale 2
+    };
+
+    // One highlight when hovered and active are the same item.
+    const TopBarItem* sound = Item(kTopBarSound);
+    ASSERT_NE(sound, nullptr);
+    bar.hoveredItemId = bar.activeItemId = kTopBarSound;
+    bar.Redraw();
+    const int hx = static_cast<int>(sound->left * 2.0f) + 5;
+    EXPECT_NEAR(PixelOf(bar.surface, hx, cy).a, 51, 2) << "highlight fill drawn once";
+    EXPECT_TRUE(bar.surface == first) << "the surface is kept while its size holds";
+    bar.hoveredItemId = bar.activeItemId = 0;
+
+    // The unread dot, or under do-not-disturb the slash and nothing red.
+    const int bell = centre(kTopBarNotifications);
+    auto reddest = [&] {
+        int best = 0;
+        for (int x = bell - 28; x <= bell + 28; ++x) {
+            for (int y = 0; y < bar.surfaceHeight; ++y) {
+                Px p = PixelOf(bar.surface, x, y);
+                if (p.r > 150 && p.g < 110) best = std::max(best, p.r);
+            }
+        }
+        return best;
+    };
+    EXPECT_EQ(reddest(), 0);
+    bar.store.unreadCount = 2;
+    bar.Redraw();
+    EXPECT_GT(reddest(), 200) << "the unread dot";
+    bar.config.doNotDisturb = true;
+    bar.Redraw();
+    EXPECT_EQ(reddest(), 0) << "no dot under do-not-disturb";
+    bar.config.doNotDisturb = false;
+
+    // The chevron points right while the icons show, left while collapsed.
+    const int toggle = centre(kTopBarTrayToggle);
+    EXPECT_GT(PixelOf(bar.surface, toggle + 3, cy).a, 150);
+    EXPECT_LT(PixelOf(bar.surface, toggle - 3, cy).a, 60);
+    bar.trayCollapsed = true;
+    bar.Layout();
+    bar.Redraw();
+    const int collapsed = centre(kTopBarTrayToggle);
+    EXPECT_GT(PixelOf(bar.surface, collapsed - 3, cy).a, 150);
+    EXPECT_LT(PixelOf(bar.surface, collapsed + 3, cy).a, 60);
+    bar.trayCollapsed = false;
+    bar.Layout();
+    bar.Redraw();
+
+    // Original pixels, then grey templates kept per theme.
+    const int icon = centre(kTopBarTrayIconBase);
+    Px original = PixelOf(bar.surface, icon, cy);
+    EXPECT_EQ(original.r, 255);
+    EXPECT_EQ(original.g, 0);
+    config.topBarOriginalTrayIcons = false;
+    bar.Apply(nullptr, config, 2.0f);
+    Px templ = PixelOf(bar.surface, icon, cy);
+    EXPECT_NEAR(templ.r, templ.g, 3) << "a grey template";
+    config.theme = 2;
+    bar.Apply(nullptr, config, 2.0f);
+    EXPECT_EQ(bar.trayTemplatePixels.count(L"c:\\apps\\tool.exe#d"), 1u);
+    EXPECT_EQ(bar.trayTemplatePixels.count(L"c:\\apps\\tool.exe#l"), 1u);
+    EXPECT_EQ(bar.trayIconPixels.size(), 1u) << "the icon is extracted once";
+}
+
+TEST_F(TopBarWindowTest, ALostDeviceAtDrawingIsReportedAndRecovered) {
+    bar.Apply(nullptr, config, 1.0f);
+    host.graphicsDevice.InjectFailure(static_cast<HRESULT>(0x887A0005));
+    bar.Redraw();
+    ASSERT_TRUE(host.TakeDeviceLost());
+    ASSERT_TRUE(graphics.Create());
+    host.SetRenderingDevice(graphics);
+    const comp::CompositionDrawingSurface before = bar.surface;
+    bar.RecoverDevice();
+    EXPECT_FALSE(bar.surface == before) << "a new surface";
+    int inked = 0;
+    for (int x = 0; x < bar.surfaceWidth; ++x) inked += PixelOf(bar.surface, x, 16).a > 128;
+    EXPECT_GT(inked, 20) << "the picture is back";
+}
