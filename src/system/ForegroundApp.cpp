@@ -86,6 +86,9 @@ std::wstring AppDisplayNameFromExe(const std::wstring& exePath, HWND window) {
 ForegroundAppInfo GetForegroundAppInfo(const ForegroundAppInfo* previous) {
     const HWND window = GetForegroundWindow();
     if (!IsShownWindow(window)) return {};
+    // The desktop window itself can hold the foreground (when every other
+    // window is gone); it is the desktop, not the shell's process.
+    if (window == GetDesktopWindow()) return {};
 
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
