@@ -66,15 +66,24 @@ bool TargetNode::CommitFrame() {
 
     HostBackdrop& backdrop = owner->backdrop;
     Vector2 size = {static_cast<float>(w), static_cast<float>(h)};
-    TreeSnapshot now = root ? TakeSnapshot(*root, size) : TreeSnapshot();
     bool resized = w != width || h != height;
     bool moved = window.left != presentedWindow.left || window.top != presentedWindow.top;
     bool full = forceFull || resized || backdrop.Version() != presentedBackdropVersion;
     // What shows through the host backdrop depends on where the window is.
     if (moved) full = true;
-    raster::Rect damage = full ? raster::Rect{0, 0, w, h} : DamageBetween(presented, now);
+    // Versions only grow: a tree with nothing newer than the last frame's is
+    // as it was presented.
+    const uint64_t newest = std::max(version, root ? NewestVersion(*root) : 0);
+    if (!full && newest <= presentedNewest) return false;
+    presentedNewest = newest;
+    if (root) {
+        TakeSnapshot(*root, size, next);
+    } else {
+        next.clear();
+    }
+    raster::Rect damage = full ? raster::Rect{0, 0, w, h} : DamageBetween(presented, next);
     damage = raster::Intersect(damage, raster::Rect{0, 0, w, h});
-    presented = std::move(now);
+    std::swap(presented, next);
     presentedWindow = window;
     presentedBackdropVersion = backdrop.Version();
     if (damage.IsEmpty()) return false;
@@ -89,6 +98,7 @@ bool TargetNode::CommitFrame() {
     context.damage = damage;
     context.screenOrigin = {window.left, window.top};
     context.backdrop = &backdrop;
+    context.scratch = &scratch;
     if (root) {
         ComposeTree(*root, size, context);
     } else {

@@ -23,6 +23,9 @@ struct TargetNode : Node {
     HWND hwnd;
     std::shared_ptr<VisualNode> root;
     TreeSnapshot presented;
+    TreeSnapshot next;                // the snapshot being taken, kept for its memory
+    uint64_t presentedNewest = 0;     // newest version in the tree at the last frame
+    ComposeScratch scratch;
     uint64_t presentedRootVersion = 0;
     uint64_t presentedBackdropVersion = 0;
     RECT presentedWindow = {0, 0, 0, 0};

@@ -5,7 +5,8 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <unordered_map>
+#include <deque>
+#include <vector>
 
 #include "render/comp/HostBackdrop.h"
 #include "render/comp/Nodes.h"
@@ -13,11 +14,22 @@
 
 namespace comp::detail {
 
+// Pixel and coverage buffers a window keeps from frame to frame, so that a
+// frame allocates nothing once they have grown to its largest use. Buffers are
+// lent out and given back in nested order, as the tree is walked.
+struct ComposeScratch {
+    std::deque<raster::Image> images;
+    std::deque<raster::Mask> masks;
+    size_t imagesLent = 0;
+    size_t masksLent = 0;
+};
+
 struct ComposeContext {
     raster::ImageView buffer;      // the window's pixels, (0, 0) at its top-left
     raster::Rect damage;           // only these pixels are redrawn
     POINT screenOrigin = {0, 0};   // screen position of the buffer's (0, 0)
     HostBackdrop* backdrop = nullptr;
+    ComposeScratch* scratch = nullptr;  // none: every buffer is made for the frame
 };
 
 // Clears the damaged area and draws the tree into it. rootParentSize is what the
@@ -27,13 +39,22 @@ void ComposeTree(const VisualNode& root, Vector2 rootParentSize, ComposeContext&
 // What each visual looked like when drawn: where, and which versions of
 // itself, its ancestors, its clip and its brushes it showed.
 struct VisualRecord {
+    const VisualNode* visual = nullptr;
     raster::Rect bounds;
     uint64_t version = 0;
     friend bool operator==(const VisualRecord&, const VisualRecord&) = default;
 };
-using TreeSnapshot = std::unordered_map<const VisualNode*, VisualRecord>;
+// Sorted by visual, one record each.
+using TreeSnapshot = std::vector<VisualRecord>;
 
 TreeSnapshot TakeSnapshot(const VisualNode& root, Vector2 rootParentSize);
+// The same into an existing snapshot, reusing its memory.
+void TakeSnapshot(const VisualNode& root, Vector2 rootParentSize, TreeSnapshot& snapshot);
+
+// The newest version of anything in the tree (visuals, clips, brushes,
+// surfaces): a tree whose newest version is not newer than at its last frame
+// has not changed since.
+uint64_t NewestVersion(const VisualNode& root);
 
 // Everything that differs between two snapshots: old and new places of changed,
 // added and removed visuals.
