@@ -1,6 +1,7 @@
 #include "render/comp/DesktopWindowTarget.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "app/Log.h"
@@ -50,6 +51,55 @@ bool EnsureBuffer(TargetNode& target, int width, int height) {
     return true;
 }
 
+// Composes the frame, with the still bottom children copied from the layer
+// composed for them when they have not changed for two frames.
+void ComposeWithStillLayer(TargetNode& target, Vector2 size, const RECT& window, uint64_t previousNewest,
+                           ComposeContext& context) {
+    const VisualNode& root = *target.root;
+    StillLayerKey key;
+    key.window = window;
+    key.backdropVersion = context.backdrop ? context.backdrop->Version() : 0;
+    if (OwnVersion(root) <= previousNewest) {
+        key.newest = OwnVersion(root);
+        for (const auto& child : root.children) {
+            const uint64_t newest = NewestVersion(*child);
+            if (newest > previousNewest) break;
+            key.children.push_back(child.get());
+            key.newest = std::max(key.newest, newest);
+        }
+    }
+    const size_t still = key.children.size();
+    bool useLayer = false;
+    if (still > 0 && still < root.children.size()) {
+        useLayer = key == target.stillKey && target.stillLayer.Width() == context.buffer.width &&
+                   target.stillLayer.Height() == context.buffer.height;
+        if (!useLayer && key == target.candidateKey) {
+            target.stillLayer.Reset(context.buffer.width, context.buffer.height);
+            ComposeContext layer = context;
+            layer.buffer = target.stillLayer.View();
+            layer.damage = target.stillLayer.View().Bounds();
+            ComposeChildren(root, 0, still, size, layer, true);
+            target.stillKey = key;
+            useLayer = true;
+        }
+    }
+    target.candidateKey = std::move(key);
+    if (!useLayer) {
+        if (!target.stillKey.children.empty()) {
+            target.stillLayer = raster::Image();
+            target.stillKey = StillLayerKey();
+        }
+        ComposeTree(root, size, context);
+        return;
+    }
+    const raster::Rect damage = raster::Intersect(context.damage, context.buffer.Bounds());
+    for (int y = damage.y; y < damage.Bottom(); ++y) {
+        std::memcpy(context.buffer.Row(y) + damage.x, target.stillLayer.View().Row(y) + damage.x,
+                    static_cast<size_t>(damage.width) * 4);
+    }
+    ComposeChildren(root, still, SIZE_MAX, size, context, false);
+}
+
 }  // namespace
 
 TargetNode::~TargetNode() {
@@ -75,6 +125,7 @@ bool TargetNode::CommitFrame() {
     // as it was presented.
     const uint64_t newest = std::max(version, root ? NewestVersion(*root) : 0);
     if (!full && newest <= presentedNewest) return false;
+    const uint64_t previousNewest = presentedNewest;
     presentedNewest = newest;
     if (root) {
         TakeSnapshot(*root, size, next);
@@ -100,7 +151,7 @@ bool TargetNode::CommitFrame() {
     context.backdrop = &backdrop;
     context.scratch = &scratch;
     if (root) {
-        ComposeTree(*root, size, context);
+        ComposeWithStillLayer(*this, size, window, previousNewest, context);
     } else {
         raster::ClearRect(context.buffer, damage, 0);
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -337,8 +338,10 @@ struct ClipState {
     const raster::ConstMaskView* coverage = nullptr;
 };
 
+// Children [firstChild, lastChild) only; the visual's own brush only with the first.
 void ComposeVisual(const VisualNode& visual, float parentX, float parentY, Vector2 parentSize, float opacity,
-                   const ClipState& clip, ComposeContext& context) {
+                   const ClipState& clip, ComposeContext& context, size_t firstChild = 0,
+                   size_t lastChild = SIZE_MAX) {
     if (!visual.visible) return;
     opacity *= visual.opacity;
     if (!(opacity > 0.0f)) return;
@@ -368,7 +371,7 @@ void ComposeVisual(const VisualNode& visual, float parentX, float parentY, Vecto
     }
     if (inner.rect.IsEmpty()) return;
 
-    if (visual.isSprite && visual.brush) {
+    if (visual.isSprite && visual.brush && firstChild == 0) {
         raster::DrawOptions options;
         options.opacity = opacity;
         options.clip = inner.rect;
@@ -376,8 +379,8 @@ void ComposeVisual(const VisualNode& visual, float parentX, float parentY, Vecto
         PaintBrush(*visual.brush, context.buffer, PixelRect(p.x, p.y, p.width, p.height), options,
                    {context.screenOrigin, context.backdrop, context.scratch});
     }
-    for (const auto& child : visual.children) {
-        ComposeVisual(*child, p.x, p.y, {p.width, p.height}, opacity, inner, context);
+    for (size_t i = firstChild; i < std::min(lastChild, visual.children.size()); ++i) {
+        ComposeVisual(*visual.children[i], p.x, p.y, {p.width, p.height}, opacity, inner, context);
     }
 }
 
@@ -423,12 +426,17 @@ uint64_t Newest(const VisualNode& visual, int depth) {
 }  // namespace
 
 void ComposeTree(const VisualNode& root, Vector2 rootParentSize, ComposeContext& context) {
+    ComposeChildren(root, 0, SIZE_MAX, rootParentSize, context, true);
+}
+
+void ComposeChildren(const VisualNode& root, size_t firstChild, size_t lastChild, Vector2 rootParentSize,
+                     ComposeContext& context, bool clear) {
     raster::Rect damage = raster::Intersect(context.damage, context.buffer.Bounds());
     if (damage.IsEmpty()) return;
-    raster::ClearRect(context.buffer, damage, 0);
+    if (clear) raster::ClearRect(context.buffer, damage, 0);
     ClipState clip;
     clip.rect = damage;
-    ComposeVisual(root, 0, 0, rootParentSize, 1.0f, clip, context);
+    ComposeVisual(root, 0, 0, rootParentSize, 1.0f, clip, context, firstChild, lastChild);
 }
 
 TreeSnapshot TakeSnapshot(const VisualNode& root, Vector2 rootParentSize) {
@@ -445,6 +453,10 @@ void TakeSnapshot(const VisualNode& root, Vector2 rootParentSize, TreeSnapshot& 
 }
 
 uint64_t NewestVersion(const VisualNode& root) { return Newest(root, 0); }
+
+uint64_t OwnVersion(const VisualNode& visual) {
+    return std::max({visual.version, ClipVersion(visual.clip.get()), BrushVersion(visual.brush.get())});
+}
 
 raster::Rect DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after) {
     raster::Rect damage;

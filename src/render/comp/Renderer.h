@@ -35,6 +35,11 @@ struct ComposeContext {
 // Clears the damaged area and draws the tree into it. rootParentSize is what the
 // root's relative size refers to (the window's size).
 void ComposeTree(const VisualNode& root, Vector2 rootParentSize, ComposeContext& context);
+// The same for the root's children [firstChild, lastChild) only (the root's own
+// brush belongs to the first child's part), over the buffer as it is unless
+// clear: composing [0, k) and then [k, end) gives what ComposeTree gives.
+void ComposeChildren(const VisualNode& root, size_t firstChild, size_t lastChild, Vector2 rootParentSize,
+                     ComposeContext& context, bool clear);
 
 // What each visual looked like when drawn: where, and which versions of
 // itself, its ancestors, its clip and its brushes it showed.
@@ -55,6 +60,8 @@ void TakeSnapshot(const VisualNode& root, Vector2 rootParentSize, TreeSnapshot& 
 // surfaces): a tree whose newest version is not newer than at its last frame
 // has not changed since.
 uint64_t NewestVersion(const VisualNode& root);
+// The same for the visual alone (itself, its clip and its brush), without its children.
+uint64_t OwnVersion(const VisualNode& visual);
 
 // Everything that differs between two snapshots: old and new places of changed,
 // added and removed visuals.
