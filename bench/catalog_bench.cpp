@@ -55,11 +55,15 @@ double Median(int runs, F f) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     wchar_t tempBase[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, tempBase);
-    const fs::path root = fs::path(tempBase) / (L"vtcat_bench_" + std::to_wstring(GetCurrentProcessId()));
+    // One fixed folder, so that the catalogs two builds of the program write
+    // (the "catalog.bin" copy named on the command line) can be compared.
+    const fs::path root = fs::path(tempBase) / L"vtcat_bench";
+    std::error_code removed;
+    fs::remove_all(root, removed);
     const fs::path common = root / L"common", user = root / L"user", targets = root / L"targets";
     std::error_code ec;
     fs::create_directories(targets, ec);
@@ -92,12 +96,35 @@ int main() {
     std::printf("generated %d shortcuts in %d folders in %.0f ms\n", kShortcuts, kFolders,
                 Milliseconds(std::chrono::steady_clock::now() - setupStart));
 
+    sources.readings = std::make_shared<ShortcutReadings>();
     std::vector<InstalledApp> catalog;
-    const double build = Median(3, [&] { catalog = EnumerateInstalledApps(sources); });
+    const double build = Median(1, [&] { catalog = EnumerateInstalledApps(sources); });
     size_t members = 0;
     for (const auto& entry : catalog) members += entry.children.size();
-    std::printf("build catalog: %.1f ms (median of 3), %zu entries, %zu folder members\n", build,
-                catalog.size(), members);
+    std::printf("cold build: %.1f ms, %llu entries, %llu folder members\n", build,
+                static_cast<unsigned long long>(catalog.size()), static_cast<unsigned long long>(members));
+
+    bool rebuiltOk = true;
+    const double unchanged = Median(3, [&] { rebuiltOk = EnumerateInstalledApps(sources) == catalog && rebuiltOk; });
+    std::printf("rebuild, nothing changed: %.1f ms (median of 3)%s\n", unchanged,
+                rebuiltOk ? "" : " - DIFFERS FROM THE COLD BUILD");
+
+    // Ten links get new targets (new contents, size and write time).
+    for (int i = 0; i < 10; ++i) {
+        const int n = i * 197;
+        const int folder = n % kFolders;
+        const fs::path base = (n / kFolders) % 2 == 0 || folder % 5 == 0 ? common : user;
+        const fs::path link = base / (L"Vendor " + std::to_wstring(folder)) / (L"Program " + std::to_wstring(n) + L".lnk");
+        MakeShortcut(link.wstring(), (targets / (L"changed_prog" + std::to_wstring(n) + L".exe")).wstring());
+    }
+    std::vector<InstalledApp> changed;
+    const double afterChange = Median(1, [&] { changed = EnumerateInstalledApps(sources); });
+    CatalogSources fresh = sources;
+    fresh.readings = nullptr;
+    const bool changedOk = changed != catalog && changed == EnumerateInstalledApps(fresh);
+    std::printf("rebuild after 10 links changed: %.1f ms%s\n", afterChange,
+                changedOk ? "" : " - DIFFERS FROM A BUILD FROM SCRATCH");
+    catalog = changed;
 
     const std::wstring cachePath = (root / L"catalog.bin").wstring();
     const double save = Median(5, [&] { SaveCatalogCacheTo(cachePath, catalog); });
@@ -112,6 +139,7 @@ int main() {
     std::printf("load catalog.bin: %.2f ms (median of 20)%s\n", load,
                 loadedOk ? "" : " - LOAD MISMATCH");
 
+    if (argc > 1) CopyFileW(cachePath.c_str(), fs::path(argv[1]).wstring().c_str(), FALSE);
     fs::remove_all(root, ec);
     CoUninitialize();
     return loadedOk ? 0 : 1;

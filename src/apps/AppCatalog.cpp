@@ -110,8 +110,8 @@ void AddAppsFolderItems(const std::vector<AppsFolderItem>& items, BuildState& st
 }  // namespace
 
 CatalogSources DefaultCatalogSources() {
-    return CatalogSources{KnownFolderPathOf(FOLDERID_CommonPrograms),
-                          KnownFolderPathOf(FOLDERID_Programs), EnumerateShellAppsFolder};
+    return CatalogSources{KnownFolderPathOf(FOLDERID_CommonPrograms), KnownFolderPathOf(FOLDERID_Programs),
+                          EnumerateShellAppsFolder, nullptr};
 }
 
 std::vector<InstalledApp> EnumerateInstalledApps() {
@@ -122,8 +122,11 @@ std::vector<InstalledApp> EnumerateInstalledApps(const CatalogSources& sources) 
     BuildState state;
     std::vector<StartMenuGroup> groups;
     StartMenuGroupIndex index;
-    CollectStartMenuShortcutsIn(sources.commonPrograms, groups, index);
-    CollectStartMenuShortcutsIn(sources.userPrograms, groups, index);
+    ShortcutReadings* readings = sources.readings.get();
+    if (readings) readings->BeginBuild();
+    CollectStartMenuShortcutsIn(sources.commonPrograms, groups, index, readings);
+    CollectStartMenuShortcutsIn(sources.userPrograms, groups, index, readings);
+    if (readings) readings->Sweep();
     AddFolderEntries(groups, state);
 
     if (sources.appsFolder) AddAppsFolderItems(sources.appsFolder(), state);

@@ -4,17 +4,22 @@
 // a plain Start-menu scan when both give nothing. Built from nothing on every
 // call; COM must be initialised on the calling thread.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "apps/AppsFolderSource.h"
 #include "apps/InstalledApp.h"
+#include "apps/ShortcutReadings.h"
 
 // Where a build looks. The defaults are the real Programs folders and the shell.
 struct CatalogSources {
     std::wstring commonPrograms;  // all users' Programs folder
     std::wstring userPrograms;    // the current user's Programs folder
     AppsFolderSource appsFolder;
+    // Kept from build to build by a caller that rebuilds: shortcuts unchanged
+    // since the last build are not opened again.
+    std::shared_ptr<ShortcutReadings> readings;
 };
 
 CatalogSources DefaultCatalogSources();

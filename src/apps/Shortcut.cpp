@@ -6,7 +6,11 @@
 #include <propsys.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <shlwapi.h>
 #include <wrl/client.h>
+
+#include <span>
+#include <string>
 
 #include "apps/LinkFileProperties.h"
 #include "apps/LinkText.h"
@@ -32,6 +36,33 @@ std::wstring AppUserModelIdFromStore(IShellLinkW* link) {
     return id;
 }
 
+// The whole file, up to 1 MiB (shortcuts are a few kilobytes).
+bool ReadLinkBytes(const std::wstring& path, std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    constexpr LONGLONG kMaxBytes = 1 << 20;
+    LARGE_INTEGER size = {};
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxBytes;
+    if (ok) {
+        bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+        DWORD read = 0;
+        ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+// The link loaded from bytes already read, so the id's own block comes from
+// the same read.
+bool LoadFromBytes(IShellLinkW* link, const std::string& bytes) {
+    ComPtr<IPersistStream> persist;
+    if (FAILED(link->QueryInterface(IID_PPV_ARGS(&persist)))) return false;
+    ComPtr<IStream> stream;
+    stream.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    return stream && SUCCEEDED(persist->Load(stream.Get()));
+}
+
 }  // namespace
 
 std::optional<ShortcutInfo> ResolveShortcut(const std::wstring& path) {
@@ -42,9 +73,12 @@ std::optional<ShortcutInfo> ResolveShortcut(const std::wstring& path) {
     if (NormalizePathKey(ExtensionOf(path)) == L".lnk") {
         ComPtr<IShellLinkW> link;
         ComPtr<IPersistFile> file;
+        std::string bytes;
+        const bool haveBytes = ReadLinkBytes(path, bytes);
         if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                        IID_PPV_ARGS(&link))) &&
-            SUCCEEDED(link.As(&file)) && SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+            ((haveBytes && LoadFromBytes(link.Get(), bytes)) ||
+             (SUCCEEDED(link.As(&file)) && SUCCEEDED(file->Load(path.c_str(), STGM_READ))))) {
             std::wstring target;
             const bool hasTarget = ReadWholeLinkText(
                 MAX_PATH,
@@ -64,7 +98,11 @@ std::optional<ShortcutInfo> ResolveShortcut(const std::wstring& path) {
             std::wstring id = AppUserModelIdFromStore(link.Get());
             // Some shells keep no property store for links; the file's own
             // property-store block still names the id of pinned packaged apps.
-            if (id.empty()) id = AppUserModelIdFromLinkFile(path);
+            if (id.empty()) {
+                id = haveBytes ? AppUserModelIdFromLinkBytes(std::span<const uint8_t>(
+                                     reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
+                               : AppUserModelIdFromLinkFile(path);
+            }
             info.appUserModelId = NormalizePathKey(id);
         }
     }

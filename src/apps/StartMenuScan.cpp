@@ -40,13 +40,12 @@ void Classify(InstalledApp& app, const std::wstring& target, const std::wstring&
     app.initial = GroupInitialOf(app);
 }
 
-void CollectGroupMembers(const fs::path& folder, StartMenuGroup& group) {
-    WalkShortcuts(folder, [&](const std::wstring& linkPath) {
-        const std::wstring name = ShortcutDisplayName(linkPath);
+void AddGroupMember(const std::wstring& linkPath, const std::wstring& name, const std::optional<ShortcutInfo>& info,
+                    StartMenuGroup& group) {
+    {
         const std::wstring nameKey = NormalizePathKey(name);
         if (nameKey.empty()) return;
 
-        const std::optional<ShortcutInfo> info = ResolveShortcut(linkPath);
         const std::wstring target = info ? info->targetPath : linkPath;
         const std::wstring arguments = info ? info->arguments : std::wstring();
         if (IsDocumentationShortcut(name, target)) return;
@@ -67,20 +66,15 @@ void CollectGroupMembers(const fs::path& folder, StartMenuGroup& group) {
         // user's own name never turns into a keyword.
         Classify(app, target, linkPath);
         group.apps.push_back(std::move(app));
-    });
+    }
 }
 
-}  // namespace
-
-std::wstring KnownFolderPathOf(const KNOWNFOLDERID& folder) {
-    PWSTR path = nullptr;
-    std::wstring result;
-    if (SUCCEEDED(SHGetKnownFolderPath(folder, 0, nullptr, &path)) && path) result = path;
-    CoTaskMemFree(path);
-    return result;
+bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring ShortcutDisplayName(const std::wstring& path) {
+std::wstring AskShell(const std::wstring& path) {
     ComPtr<IShellItem> item;
     if (SUCCEEDED(SHCreateItemFromParsingName(path.c_str(), nullptr, IID_PPV_ARGS(&item)))) {
         PWSTR name = nullptr;
@@ -96,6 +90,68 @@ std::wstring ShortcutDisplayName(const std::wstring& path) {
     return p.filename().wstring();
 }
 
+}  // namespace
+
+std::wstring KnownFolderPathOf(const KNOWNFOLDERID& folder) {
+    PWSTR path = nullptr;
+    std::wstring result;
+    if (SUCCEEDED(SHGetKnownFolderPath(folder, 0, nullptr, &path)) && path) result = path;
+    CoTaskMemFree(path);
+    return result;
+}
+
+bool DesktopIniNames::Names(const std::wstring& folder, const std::wstring& fileName) {
+    auto found = folders_.find(folder);
+    if (found == folders_.end()) {
+        std::unordered_set<std::wstring> named;
+        const std::wstring ini = folder + L"\\desktop.ini";
+        if (GetFileAttributesW(ini.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            std::wstring section(32768, L'\0');
+            const DWORD length = GetPrivateProfileSectionW(L"LocalizedFileNames", section.data(),
+                                                           static_cast<DWORD>(section.size()), ini.c_str());
+            section.resize(length);
+            // "name=value" entries, each ended by a null.
+            for (size_t start = 0; start < section.size();) {
+                size_t end = section.find(L'\0', start);
+                if (end == std::wstring::npos) end = section.size();
+                const std::wstring entry = section.substr(start, end - start);
+                const size_t equals = entry.find(L'=');
+                if (equals != std::wstring::npos) named.insert(NormalizePathKey(entry.substr(0, equals)));
+                start = end + 1;
+            }
+        }
+        found = folders_.emplace(folder, std::move(named)).first;
+    }
+    return found->second.count(NormalizePathKey(fileName)) > 0;
+}
+
+std::wstring ShellDisplayName(const std::wstring& path) { return AskShell(path); }
+
+std::wstring ShortcutDisplayName(const std::wstring& path) {
+    DesktopIniNames names;
+    return ShortcutDisplayName(path, names);
+}
+
+std::wstring ShortcutDisplayName(const std::wstring& path, const ShellDisplayNameFn& shellName) {
+    DesktopIniNames names;
+    return ShortcutDisplayName(path, names, shellName);
+}
+
+std::wstring ShortcutDisplayName(const std::wstring& path, DesktopIniNames& names,
+                                 const ShellDisplayNameFn& shellName) {
+    const fs::path p(path);
+    const std::wstring fileName = p.filename().wstring();
+    const std::wstring folder = p.parent_path().wstring();
+    if (fileName.empty() || folder.empty() || names.Names(folder, fileName)) return shellName(path);
+    const std::wstring stem = p.stem().wstring();
+    if (NormalizePathKey(p.extension().wstring()) == L".lnk" && !stem.empty() && stem != fileName) return stem;
+    // A folder takes its name from its own desktop.ini when it has one.
+    if (IsDirectory(path) && GetFileAttributesW((path + L"\\desktop.ini").c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return fileName;
+    }
+    return shellName(path);
+}
+
 void CollectStartMenuShortcuts(const KNOWNFOLDERID& folder, std::vector<StartMenuGroup>& groups,
                                StartMenuGroupIndex& index) {
     const std::wstring root = KnownFolderPathOf(folder);
@@ -103,8 +159,18 @@ void CollectStartMenuShortcuts(const KNOWNFOLDERID& folder, std::vector<StartMen
 }
 
 void CollectStartMenuShortcutsIn(const std::wstring& root, std::vector<StartMenuGroup>& groups,
-                                 StartMenuGroupIndex& index) {
+                                 StartMenuGroupIndex& index, ShortcutReadings* readings) {
     if (root.empty()) return;
+    // First every folder and shortcut in walk order, then the shortcuts read
+    // all at once (on several threads, unchanged ones not at all), then the
+    // groups filled in the same order as a one-by-one walk would.
+    struct Folder {
+        size_t group;
+        size_t firstLink;
+    };
+    std::vector<Folder> folders;
+    std::vector<std::wstring> links, names;
+    DesktopIniNames iniNames;
     std::error_code ec;
     fs::directory_iterator it(fs::path(root), fs::directory_options::skip_permission_denied, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
@@ -113,7 +179,7 @@ void CollectStartMenuShortcutsIn(const std::wstring& root, std::vector<StartMenu
         const std::wstring fileKey = NormalizePathKey(it->path().filename().wstring());
         if (fileKey == L"startup" || fileKey == L"启动") continue;
 
-        const std::wstring folderName = ShortcutDisplayName(it->path().wstring());
+        const std::wstring folderName = ShortcutDisplayName(it->path().wstring(), iniNames);
         const std::wstring folderKey = NormalizePathKey(folderName);
         if (folderKey.empty()) continue;
 
@@ -124,7 +190,22 @@ void CollectStartMenuShortcutsIn(const std::wstring& root, std::vector<StartMenu
             groups.push_back(std::move(group));
             found = index.emplace(folderKey, groups.size() - 1).first;
         }
-        CollectGroupMembers(it->path(), groups[found->second]);
+        folders.push_back({found->second, links.size()});
+        WalkShortcuts(it->path(), [&](const std::wstring& linkPath) {
+            std::wstring name = ShortcutDisplayName(linkPath, iniNames);
+            // A shortcut without a name is skipped unread, as before.
+            if (NormalizePathKey(name).empty()) return;
+            links.push_back(linkPath);
+            names.push_back(std::move(name));
+        });
+    }
+    const std::vector<std::optional<ShortcutInfo>> infos =
+        readings ? readings->Resolve(links) : ResolveShortcuts(links);
+    for (size_t f = 0; f < folders.size(); ++f) {
+        const size_t end = f + 1 < folders.size() ? folders[f + 1].firstLink : links.size();
+        for (size_t i = folders[f].firstLink; i < end; ++i) {
+            AddGroupMember(links[i], names[i], infos[i], groups[folders[f].group]);
+        }
     }
 }
 

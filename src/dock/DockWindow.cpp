@@ -14,6 +14,7 @@
 #include "config/ConfigFile.h"
 #include "config/Paths.h"
 #include "dock/ForegroundWindow.h"
+#include "dock/TextWarmUp.h"
 #include "render/WallpaperLumaCache.h"
 #include "render/WallpaperLuminanceWorker.h"
 #include "system/KeepAwake.h"
@@ -48,6 +49,7 @@ DockWindow::~DockWindow() {
     pillActiveSurface = nullptr;
     pillRunningSurface = nullptr;
     labelSurface = nullptr;
+    labelSurfaces.Clear();
     labelSprite = nullptr;
     labelRoot = nullptr;
     itemsRoot = nullptr;
@@ -141,6 +143,7 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     if (!graphics.Create()) return false;
     if (!composition.Initialize(visualWindow, graphics)) return false;
     StartupLog::Mark(L"d3d/dcomp ready");
+    WarmLabelTextOnWorker(graphics.dwriteFactory);
 
     iconGraphics.dwrite = graphics.dwriteFactory.Get();
     iconGraphics.imaging = graphics.wicFactory.Get();
@@ -270,6 +273,14 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
 
     ShowWindow(visualWindow, SW_SHOWNOACTIVATE);
     ShowWindow(inputWindow, SW_SHOWNOACTIVATE);
+    // The line says the frame is on screen: present it before saying so.
+    try {
+        composition.compositor.Commit();
+    } catch (const comp::HResultError& e) {
+        LogMessage(L"DockWindow::Initialize winrt error: 0x%08X", static_cast<unsigned>(e.code()));
+    } catch (const std::exception& e) {
+        LogMessage(L"DockWindow::Initialize std::exception: %S", e.what());
+    }
     StartupLog::Mark(L"first frame shown");
 
     PostMessageW(inputWindow, WM_DOCK_CREATE_TOP_BAR, 0, 0);

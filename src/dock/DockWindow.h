@@ -25,6 +25,7 @@
 #include "dock/DockLayout.h"
 #include "dock/DockModel.h"
 #include "dock/DockShellActions.h"
+#include "dock/LabelSurfaceCache.h"
 #include "dock/LaunchBounce.h"
 #include "dock/RunOnlyTaskbarSetting.h"
 #include "dock/TaskbarHider.h"
@@ -198,6 +199,7 @@ private:
     comp::ContainerVisual labelRoot{nullptr};
     comp::SpriteVisual labelSprite{nullptr};
     comp::CompositionDrawingSurface labelSurface{nullptr};
+    LabelSurfaceCache labelSurfaces;
     comp::CompositionDrawingSurface pillRunningSurface{nullptr};
     comp::CompositionDrawingSurface pillActiveSurface{nullptr};
     comp::CompositionDrawingSurface pillMinimizedSurface{nullptr};

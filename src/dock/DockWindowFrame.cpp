@@ -294,6 +294,14 @@ void DockWindow::DrawOverlay(int hoverItem, const DockLayoutResult& result) {
     if (!text.empty() && item >= 0) {
         if (text != labelText || !labelSurface) {
             labelText = text;
+            labelSurface = labelSurfaces.Find(text, s, glass.dark);
+            if (labelSurface) {
+                labelSprite.Brush(composition.compositor.CreateSurfaceBrush(labelSurface));
+                labelSprite.Size(labelSurface.Size());
+                labelRoot.Size(labelSurface.Size());
+            }
+        }
+        if (!labelSurface) {
             IDWriteFactory* dwrite = graphics.dwriteFactory.Get();
             Microsoft::WRL::ComPtr<IDWriteTextFormat> format;
             Microsoft::WRL::ComPtr<IDWriteTextLayout> textLayout;
@@ -311,6 +319,7 @@ void DockWindow::DrawOverlay(int hoverItem, const DockLayoutResult& result) {
                 if (labelSurface) {
                     composition.Paint(labelSurface,
                                       [&](ID2D1DeviceContext* context) { DrawLabelBubble(context, textLayout.Get()); });
+                    labelSurfaces.Add(text, s, glass.dark, labelSurface);
                     auto brush = composition.compositor.CreateSurfaceBrush(labelSurface);
                     labelSprite.Brush(brush);
                     comp::Vector2 size{static_cast<float>(width), static_cast<float>(height)};
@@ -478,6 +487,7 @@ bool DockWindow::CheckDevice() {
     EmptyIconKeys();
     // The label's surface belongs to the lost device: an empty text redraws it.
     labelText.clear();
+    labelSurfaces.Clear();
     LogMessage(L"Rendering device recreated");
     return true;
 }

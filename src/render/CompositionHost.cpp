@@ -8,7 +8,6 @@
 
 #include "app/Log.h"
 #include "render/GradientPixels.h"
-#include "render/SurfacePixels.h"
 
 namespace {
 
@@ -144,7 +143,11 @@ bool CompositionHost::Paint(const comp::CompositionDrawingSurface& surface,
 }
 
 bool CompositionHost::PaintPixels(const comp::CompositionDrawingSurface& surface, const raster::Image& pixels) {
-    return PaintChecked(surface, [&](ID2D1DeviceContext* context) { return DrawPixels(context, pixels); });
+    if (!surface) return false;
+    comp::CompositionDrawingSurface target = surface;
+    const HRESULT hr = target.SetPixels(pixels);
+    if (FAILED(hr)) ReportDrawFailure(hr);
+    return SUCCEEDED(hr);
 }
 
 bool CompositionHost::PaintChecked(const comp::CompositionDrawingSurface& surface,

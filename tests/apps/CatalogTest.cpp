@@ -214,3 +214,58 @@ TEST_F(CatalogTest, RealSystemCatalogIsWellFormed) {
         }
     }
 }
+
+namespace {
+
+void MoveWriteTime(const std::wstring& path, int seconds) {
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME time = {};
+    GetFileTime(file, nullptr, nullptr, &time);
+    ULARGE_INTEGER value = {{time.dwLowDateTime, time.dwHighDateTime}};
+    value.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000ull;
+    time = {value.LowPart, value.HighPart};
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+    CloseHandle(file);
+}
+
+}  // namespace
+
+// A catalog rebuilt with the readings of earlier builds equals one built from
+// nothing, whatever happened to the shortcuts in between; unchanged shortcuts
+// are not opened again.
+TEST_F(CatalogTest, RebuildWithKeptReadingsEqualsBuildFromNothing) {
+    const std::wstring common = sources.commonPrograms, user = sources.userPrograms;
+    for (int i = 0; i < 40; ++i) {
+        Link(i % 2 ? common : user, L"Suite " + std::to_wstring(i % 5) + L"\\App " + std::to_wstring(i) + L".lnk",
+             Target(L"app" + std::to_wstring(i) + L".exe"));
+    }
+    CatalogSources kept = sources;
+    kept.readings = std::make_shared<ShortcutReadings>();
+    auto fromNothing = [this] { return EnumerateInstalledApps(sources); };
+
+    EXPECT_EQ(EnumerateInstalledApps(kept), fromNothing());
+    EXPECT_EQ(kept.readings->OpenedCount(), 40u);
+    EXPECT_EQ(EnumerateInstalledApps(kept), fromNothing());
+    EXPECT_EQ(kept.readings->OpenedCount(), 0u);
+
+    // Added, removed, renamed, given a new target, and touched.
+    Link(common, L"Suite 1\\Added.lnk", Target(L"added.exe"));
+    ASSERT_TRUE(DeleteFileW((user + L"\\Suite 0\\App 0.lnk").c_str()));
+    ASSERT_TRUE(MoveFileW((common + L"\\Suite 1\\App 1.lnk").c_str(), (common + L"\\Suite 1\\Renamed.lnk").c_str()));
+    const std::wstring retargeted = user + L"\\Suite 2\\App 2.lnk";
+    Link(user, L"Suite 2\\App 2.lnk", Target(L"elsewhere.exe"));
+    MoveWriteTime(retargeted, 5);
+    MoveWriteTime(common + L"\\Suite 3\\App 3.lnk", 7);
+    const std::vector<InstalledApp> rebuilt = EnumerateInstalledApps(kept);
+    EXPECT_EQ(rebuilt, fromNothing());
+    // The new, renamed, rewritten and touched ones; nothing else.
+    EXPECT_EQ(kept.readings->OpenedCount(), 4u);
+    EXPECT_EQ(kept.readings->Size(), 40u);
+    const InstalledApp* suite2 = Find(rebuilt, L"Suite 2");
+    ASSERT_NE(suite2, nullptr);
+    const InstalledApp* app2 = Find(suite2->children, L"App 2");
+    ASSERT_NE(app2, nullptr);
+    EXPECT_EQ(app2->targetPath, targets + L"\\elsewhere.exe");
+}

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <shobjidl.h>
+#include <wrl/client.h>
+
 #include <algorithm>
 
 #include "TestSupport.h"
@@ -61,6 +64,63 @@ TEST_F(StartMenuTest, DisplayNamesOfShortcutsAndFolders) {
     EXPECT_EQ(ShortcutDisplayName(common + L"\\Contoso Suite"), L"Contoso Suite");
     // Without a shell item the stem, then the file name.
     EXPECT_EQ(ShortcutDisplayName(common + L"\\gone\\Ghost.lnk"), L"Ghost");
+}
+
+namespace {
+
+std::wstring ShellName(const std::wstring& path) {
+    Microsoft::WRL::ComPtr<IShellItem> item;
+    PWSTR name = nullptr;
+    if (FAILED(SHCreateItemFromParsingName(path.c_str(), nullptr, IID_PPV_ARGS(&item))) ||
+        FAILED(item->GetDisplayName(SIGDN_NORMALDISPLAY, &name)) || !name) {
+        return L"(no shell name)";
+    }
+    std::wstring result = name;
+    CoTaskMemFree(name);
+    return result;
+}
+
+}  // namespace
+
+// Names are worked out without the shell except where a desktop.ini can rename
+// the item; they must be what the shell says, either way.
+TEST_F(StartMenuTest, DisplayNamesEqualTheShellsOnPlainFoldersAndDesktopIniStillRenames) {
+    const std::vector<std::wstring> plain = {L"Vendor\\Plain.lnk",       L"Vendor\\Two.Dots 1.2.lnk",
+                                             L"Vendor\\UPPER CASE.LNK",  L"Vendor 2.0\\名前 ünïcode.lnk",
+                                             L"Vendor 2.0\\Sub\\x.exe.lnk", L"Vendor\\ spaced .lnk"};
+    for (const auto& relative : plain) Link(common, relative, Target(L"plain.exe"));
+    for (const auto& relative : plain) {
+        const std::wstring path = common + L"\\" + relative;
+        EXPECT_EQ(ShortcutDisplayName(path), ShellName(path)) << relative.c_str();
+    }
+    for (const wchar_t* folder : {L"Vendor", L"Vendor 2.0", L"Vendor 2.0\\Sub"}) {
+        const std::wstring path = common + L"\\" + folder;
+        EXPECT_EQ(ShortcutDisplayName(path), ShellName(path)) << folder;
+    }
+
+    // A localized name: the shell is asked, and a shell that reads the
+    // section gives the localized name; the walk shows the same name.
+    Link(common, L"Local\\Writer.lnk", Target(L"writer.exe"));
+    Link(common, L"Local\\Other.lnk", Target(L"other.exe"));
+    WriteBytes(common + L"\\Local\\desktop.ini",
+               "[LocalizedFileNames]\r\nWriter.lnk=Localized Writer\r\n");
+    const std::wstring named = common + L"\\Local\\Writer.lnk";
+    EXPECT_EQ(ShortcutDisplayName(named), ShellName(named));
+    int asked = 0;
+    const std::wstring localized = ShortcutDisplayName(named, [&](const std::wstring& path) {
+        ++asked;
+        EXPECT_EQ(path, named);
+        return std::wstring(L"Localized Writer");
+    });
+    EXPECT_EQ(localized, L"Localized Writer");
+    EXPECT_EQ(asked, 1);
+    // Not named in the section: the file name, without asking.
+    EXPECT_EQ(ShortcutDisplayName(common + L"\\Local\\Other.lnk", [&](const std::wstring&) {
+                  ++asked;
+                  return std::wstring(L"wrong");
+              }),
+              L"Other");
+    EXPECT_EQ(asked, 1);
 }
 
 TEST_F(StartMenuTest, GroupsMergeAcrossBothFoldersWithFilters) {

@@ -131,6 +131,10 @@ TEST_F(HostTest, DeviceLossIsFlaggedOtherFailuresOnlyLogged) {
     EXPECT_NE(ReadLog().find("Surface draw failed: 0x887A0005"), std::string::npos);
     EXPECT_TRUE(host.TakeDeviceLost());
     EXPECT_FALSE(host.TakeDeviceLost()) << "one loss is handled once";
+    // Ready-made pixels go in without a draw, but fail and report like one.
+    host.graphicsDevice.InjectFailure(static_cast<HRESULT>(0x887A0005));
+    EXPECT_FALSE(host.PaintPixels(surface, raster::Image(8, 8, 0xFF102030u)));
+    EXPECT_TRUE(host.TakeDeviceLost());
 
     host.ReportDrawFailure(static_cast<HRESULT>(0x8899000C));
     EXPECT_TRUE(host.TakeDeviceLost());
@@ -211,9 +215,8 @@ TEST_F(HostTest, PaintersThatFailOrThrowReturnFalseAndReport) {
     EXPECT_NE(ReadLog().find("Surface draw failed: 0x80004005"), std::string::npos) << "E_FAIL: " << ReadLog();
     EXPECT_FALSE(host.TakeDeviceLost()) << "neither is a device loss";
 
-    // Pixels the device cannot take: wider than any texture it makes.
-    raster::Image tooWide(20000, 1);
-    EXPECT_FALSE(host.PaintPixels(surface, tooWide));
+    // No pixels at all.
+    EXPECT_FALSE(host.PaintPixels(surface, raster::Image()));
     EXPECT_EQ(Occurrences(ReadLog(), "Surface draw failed: 0x"), 3u) << ReadLog();
 
     // Every failed draw was closed: the surface paints again.

@@ -4,6 +4,8 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+
 #include "CompTestWindow.h"
 #include "LuminanceTestSupport.h"
 #include "render/comp/HostBackdrop.h"
@@ -48,4 +50,47 @@ TEST(HostBackdrop, ShowsTheWallpaperAndFollowsItsChange) {
     comp::HostBackdrop::LoadDesktopWallpaper(after);
     EXPECT_EQ(after.identity, comp::HostBackdrop::CurrentWallpaperIdentity());
     CoUninitialize();
+}
+
+// The unfiltered picture is dropped once filtered ones exist; a new filter
+// setting loads it again and gives what a fresh backdrop gives.
+TEST(HostBackdrop, UnfilteredPictureIsReleasedAndReloadedOnDemand) {
+    int loads = 0;
+    auto loader = [&loads](comp::BackdropPicture& picture) {
+        ++loads;
+        picture.origin = {0, 0};
+        picture.pixels.Reset(64, 32);
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 64; ++x) picture.pixels.At(x, y) = raster::Bgra(x * 4, y * 8, 255 - x * 2, 255);
+        }
+        picture.identity = L"pattern";
+        return true;
+    };
+    using Step = comp::detail::EffectStep;
+    const std::vector<Step> blur = {{Step::Kind::GaussianBlur, 3.0f, 0}};
+    const std::vector<Step> grey = {{Step::Kind::Saturation, 0.0f, 0}, {Step::Kind::GaussianBlur, 2.0f, 0}};
+
+    comp::HostBackdrop backdrop;
+    backdrop.SetLoader(loader);
+    const comp::BackdropPicture* blurred = backdrop.Filtered(blur);
+    ASSERT_NE(blurred, nullptr);
+    EXPECT_EQ(backdrop.PixelBytes(), 2u * 64 * 32 * 4);
+    backdrop.ReleaseUnfiltered();
+    EXPECT_EQ(backdrop.PixelBytes(), 64u * 32 * 4) << "only the filtered picture stays";
+    EXPECT_EQ(backdrop.Filtered(blur), blurred);
+    EXPECT_EQ(loads, 1);
+
+    const comp::BackdropPicture* greyed = backdrop.Filtered(grey);
+    ASSERT_NE(greyed, nullptr);
+    EXPECT_EQ(loads, 2);
+    comp::HostBackdrop fresh;
+    fresh.SetLoader(loader);
+    const comp::BackdropPicture* expected = fresh.Filtered(grey);
+    ASSERT_NE(expected, nullptr);
+    EXPECT_TRUE(std::equal(greyed->pixels.Data(), greyed->pixels.Data() + 64 * 32, expected->pixels.Data()));
+
+    // A brush showing the picture unfiltered keeps it.
+    ASSERT_NE(backdrop.Filtered({}), nullptr);
+    backdrop.ReleaseUnfiltered();
+    EXPECT_EQ(backdrop.PixelBytes(), 3u * 64 * 32 * 4);
 }

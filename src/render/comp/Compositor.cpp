@@ -101,6 +101,8 @@ void CompositorState::Commit() {
     for (auto& weak : alive) {
         if (auto target = weak.lock()) target->CommitFrame();
     }
+    // The filtered pictures made for this frame are all the glass needs.
+    backdrop.ReleaseUnfiltered();
 }
 
 }  // namespace detail

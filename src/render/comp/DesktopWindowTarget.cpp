@@ -1,6 +1,7 @@
 #include "render/comp/DesktopWindowTarget.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "app/Log.h"
@@ -50,6 +51,55 @@ bool EnsureBuffer(TargetNode& target, int width, int height) {
     return true;
 }
 
+// Composes the frame, with the still bottom children copied from the layer
+// composed for them when they have not changed for two frames.
+void ComposeWithStillLayer(TargetNode& target, Vector2 size, const RECT& window, uint64_t previousNewest,
+                           ComposeContext& context) {
+    const VisualNode& root = *target.root;
+    StillLayerKey key;
+    key.window = window;
+    key.backdropVersion = context.backdrop ? context.backdrop->Version() : 0;
+    if (OwnVersion(root) <= previousNewest) {
+        key.newest = OwnVersion(root);
+        for (const auto& child : root.children) {
+            const uint64_t newest = NewestVersion(*child);
+            if (newest > previousNewest) break;
+            key.children.push_back(child.get());
+            key.newest = std::max(key.newest, newest);
+        }
+    }
+    const size_t still = key.children.size();
+    bool useLayer = false;
+    if (still > 0 && still < root.children.size()) {
+        useLayer = key == target.stillKey && target.stillLayer.Width() == context.buffer.width &&
+                   target.stillLayer.Height() == context.buffer.height;
+        if (!useLayer && key == target.candidateKey) {
+            target.stillLayer.Reset(context.buffer.width, context.buffer.height);
+            ComposeContext layer = context;
+            layer.buffer = target.stillLayer.View();
+            layer.damage = target.stillLayer.View().Bounds();
+            ComposeChildren(root, 0, still, size, layer, true);
+            target.stillKey = key;
+            useLayer = true;
+        }
+    }
+    target.candidateKey = std::move(key);
+    if (!useLayer) {
+        if (!target.stillKey.children.empty()) {
+            target.stillLayer = raster::Image();
+            target.stillKey = StillLayerKey();
+        }
+        ComposeTree(root, size, context);
+        return;
+    }
+    const raster::Rect damage = raster::Intersect(context.damage, context.buffer.Bounds());
+    for (int y = damage.y; y < damage.Bottom(); ++y) {
+        std::memcpy(context.buffer.Row(y) + damage.x, target.stillLayer.View().Row(y) + damage.x,
+                    static_cast<size_t>(damage.width) * 4);
+    }
+    ComposeChildren(root, still, SIZE_MAX, size, context, false);
+}
+
 }  // namespace
 
 TargetNode::~TargetNode() {
@@ -66,15 +116,25 @@ bool TargetNode::CommitFrame() {
 
     HostBackdrop& backdrop = owner->backdrop;
     Vector2 size = {static_cast<float>(w), static_cast<float>(h)};
-    TreeSnapshot now = root ? TakeSnapshot(*root, size) : TreeSnapshot();
     bool resized = w != width || h != height;
     bool moved = window.left != presentedWindow.left || window.top != presentedWindow.top;
     bool full = forceFull || resized || backdrop.Version() != presentedBackdropVersion;
     // What shows through the host backdrop depends on where the window is.
     if (moved) full = true;
-    raster::Rect damage = full ? raster::Rect{0, 0, w, h} : DamageBetween(presented, now);
+    // Versions only grow: a tree with nothing newer than the last frame's is
+    // as it was presented.
+    const uint64_t newest = std::max(version, root ? NewestVersion(*root) : 0);
+    if (!full && newest <= presentedNewest) return false;
+    const uint64_t previousNewest = presentedNewest;
+    presentedNewest = newest;
+    if (root) {
+        TakeSnapshot(*root, size, next);
+    } else {
+        next.clear();
+    }
+    raster::Rect damage = full ? raster::Rect{0, 0, w, h} : DamageBetween(presented, next);
     damage = raster::Intersect(damage, raster::Rect{0, 0, w, h});
-    presented = std::move(now);
+    std::swap(presented, next);
     presentedWindow = window;
     presentedBackdropVersion = backdrop.Version();
     if (damage.IsEmpty()) return false;
@@ -89,8 +149,9 @@ bool TargetNode::CommitFrame() {
     context.damage = damage;
     context.screenOrigin = {window.left, window.top};
     context.backdrop = &backdrop;
+    context.scratch = &scratch;
     if (root) {
-        ComposeTree(*root, size, context);
+        ComposeWithStillLayer(*this, size, window, previousNewest, context);
     } else {
         raster::ClearRect(context.buffer, damage, 0);
     }

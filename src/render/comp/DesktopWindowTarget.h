@@ -5,12 +5,28 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "render/comp/Handle.h"
 #include "render/comp/Renderer.h"
 #include "render/comp/Visual.h"
 
 namespace comp {
 namespace detail {
+
+// The root's bottom children that did not change in the last frame, and what
+// they were composed over.
+struct StillLayerKey {
+    std::vector<const VisualNode*> children;
+    uint64_t newest = 0;
+    RECT window = {0, 0, 0, 0};
+    uint64_t backdropVersion = 0;
+    friend bool operator==(const StillLayerKey& a, const StillLayerKey& b) {
+        return a.children == b.children && a.newest == b.newest && a.window.left == b.window.left &&
+               a.window.top == b.window.top && a.window.right == b.window.right &&
+               a.window.bottom == b.window.bottom && a.backdropVersion == b.backdropVersion;
+    }
+};
 
 struct TargetNode : Node {
     TargetNode(std::shared_ptr<CompositorState> compositor, HWND window) : Node(std::move(compositor)), hwnd(window) {}
@@ -23,6 +39,15 @@ struct TargetNode : Node {
     HWND hwnd;
     std::shared_ptr<VisualNode> root;
     TreeSnapshot presented;
+    TreeSnapshot next;                // the snapshot being taken, kept for its memory
+    uint64_t presentedNewest = 0;     // newest version in the tree at the last frame
+    ComposeScratch scratch;
+    // The bottom children that stood still for two frames (the glass under
+    // moving icons), composed once over the whole window and copied under
+    // each later frame's changes until one of them changes.
+    raster::Image stillLayer;
+    StillLayerKey stillKey;      // what stillLayer shows; no children when it is empty
+    StillLayerKey candidateKey;  // the last frame's still children
     uint64_t presentedRootVersion = 0;
     uint64_t presentedBackdropVersion = 0;
     RECT presentedWindow = {0, 0, 0, 0};

@@ -137,6 +137,26 @@ HRESULT CompositionDrawingSurface::EndDraw() {
     return S_OK;
 }
 
+HRESULT CompositionDrawingSurface::SetPixels(const raster::Image& pixels) {
+    if (!node_) return E_POINTER;
+    auto& surface = *node_;
+    if (surface.drawing) return kDrawAlreadyOpen;
+    if (!surface.device) return E_POINTER;
+    if (HRESULT injected = TakeInjectedFailure(*surface.device); FAILED(injected)) return injected;
+    if (pixels.IsEmpty()) return E_INVALIDARG;
+    surface.pixels.Fill(0);
+    const int width = std::min(pixels.Width(), surface.pixels.Width());
+    const int height = std::min(pixels.Height(), surface.pixels.Height());
+    for (int y = 0; y < height; ++y) {
+        std::copy_n(pixels.Data() + static_cast<size_t>(y) * pixels.Width(), width,
+                    surface.pixels.Data() + static_cast<size_t>(y) * surface.pixels.Width());
+    }
+    // The next draw starts from these pixels, not from the bitmap's old content.
+    surface.targetHoldsPixels = false;
+    surface.Touch();
+    return S_OK;
+}
+
 CompositionDrawingSurface CompositionGraphicsDevice::CreateDrawingSurface(Vector2 sizePixels, DirectXPixelFormat format,
                                                                           DirectXAlphaMode alphaMode) {
     auto& device = Get();

@@ -25,6 +25,10 @@ public:
     // which to draw. updateRect, when given, must lie inside the surface.
     HRESULT BeginDraw(const RECT* updateRect, ID2D1DeviceContext** context, POINT* offset);
     HRESULT EndDraw();
+    // Pixels built on the CPU become the content as they are, at (0, 0), with
+    // no Direct2D draw and read-back; what they do not cover is transparent.
+    // Fails like BeginDraw (an open draw, an injected failure).
+    HRESULT SetPixels(const raster::Image& pixels);
     HRESULT SuspendDraw() { return E_NOTIMPL; }
 
     // The composed pixels (premultiplied BGRA), for tests and diagnostics.

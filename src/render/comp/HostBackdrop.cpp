@@ -122,11 +122,36 @@ bool HostBackdrop::LoadDesktopWallpaper(BackdropPicture& picture) {
 }
 
 bool HostBackdrop::EnsureLoaded() {
-    if (loaded_) return !base_.pixels.IsEmpty();
+    if (loaded_ && !released_) return !base_.pixels.IsEmpty();
+    const std::wstring identity = base_.identity;
+    const bool reloading = loaded_;
     loaded_ = true;
+    released_ = false;
     base_ = BackdropPicture();
     if (!loader_ || !loader_(base_)) base_.pixels.Reset(0, 0);
+    // The wallpaper changed since the filtered pictures were made: they go, and
+    // everything showing them is redrawn.
+    if (reloading && base_.identity != identity) {
+        filtered_.clear();
+        ++version_;
+    }
     return !base_.pixels.IsEmpty();
+}
+
+void HostBackdrop::ReleaseUnfiltered() {
+    if (!loaded_ || released_ || unfilteredShown_ || filtered_.empty()) return;
+    const std::wstring identity = base_.identity;
+    base_ = BackdropPicture();
+    base_.identity = identity;
+    released_ = true;
+}
+
+size_t HostBackdrop::PixelBytes() const {
+    size_t bytes = static_cast<size_t>(base_.pixels.Width()) * base_.pixels.Height() * 4;
+    for (const auto& [key, picture] : filtered_) {
+        bytes += static_cast<size_t>(picture.pixels.Width()) * picture.pixels.Height() * 4;
+    }
+    return bytes;
 }
 
 bool HostBackdrop::Refresh(bool force) {
@@ -138,17 +163,24 @@ bool HostBackdrop::Refresh(bool force) {
     }
     lastCheck_ = now;
     loaded_ = false;
+    released_ = false;
     filtered_.clear();
     ++version_;
     return true;
 }
 
 const BackdropPicture* HostBackdrop::Filtered(const std::vector<detail::EffectStep>& steps) {
-    if (!EnsureLoaded()) return nullptr;
+    if (!loaded_ && !EnsureLoaded()) return nullptr;
+    if (!released_ && base_.pixels.IsEmpty()) return nullptr;
     std::vector<float> key = KeyOf(steps);
-    if (key.empty()) return &base_;
+    if (key.empty()) {
+        if (!EnsureLoaded()) return nullptr;
+        unfilteredShown_ = true;
+        return &base_;
+    }
     auto found = filtered_.find(key);
     if (found != filtered_.end()) return &found->second;
+    if (!EnsureLoaded()) return nullptr;
 
     BackdropPicture picture;
     picture.origin = base_.origin;

@@ -36,6 +36,11 @@ public:
     // picture was dropped and everything showing it must be redrawn.
     bool Refresh(bool force = false);
     uint64_t Version() const { return version_; }
+    // Drops the unfiltered picture once nothing shows it as it is: every
+    // filtered picture made is kept, and a new filter setting loads it again.
+    void ReleaseUnfiltered();
+    // Bytes of pixels held (unfiltered and filtered pictures).
+    size_t PixelBytes() const;
 
     // Tests: a picture of their own, or the failure of brush creation.
     void SetLoader(Loader loader);
@@ -52,6 +57,8 @@ private:
 
     Loader loader_;
     bool loaded_ = false;
+    bool released_ = false;      // loaded, then the unfiltered pixels were dropped
+    bool unfilteredShown_ = false;
     BackdropPicture base_;
     std::map<std::vector<float>, BackdropPicture> filtered_;
     ULONGLONG lastCheck_ = 0;

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
 
 #include "render/raster/Blend.h"
 #include "render/raster/Blur.h"
@@ -57,6 +61,59 @@ raster::Rect Shift(const raster::Rect& r, int dx, int dy) { return {r.x + dx, r.
 struct PaintEnv {
     POINT screenOrigin;  // screen position of the destination's (0, 0)
     HostBackdrop* backdrop;
+    ComposeScratch* scratch;
+};
+
+// A cleared image of the given size: from the window's scratch buffers when it
+// keeps them, otherwise its own.
+class ScratchImage {
+public:
+    ScratchImage(ComposeScratch* pool, int width, int height) : pool_(pool) {
+        if (pool_) {
+            if (pool_->imagesLent == pool_->images.size()) pool_->images.emplace_back();
+            image_ = &pool_->images[pool_->imagesLent++];
+        } else {
+            image_ = &own_;
+        }
+        image_->Reset(width, height);
+    }
+    ~ScratchImage() {
+        if (pool_) --pool_->imagesLent;
+    }
+    ScratchImage(const ScratchImage&) = delete;
+    ScratchImage& operator=(const ScratchImage&) = delete;
+    raster::Image& operator*() { return *image_; }
+    raster::Image* operator->() { return image_; }
+
+private:
+    ComposeScratch* pool_;
+    raster::Image own_;
+    raster::Image* image_ = nullptr;
+};
+
+class ScratchMask {
+public:
+    ScratchMask(ComposeScratch* pool, const raster::Rect& bounds) : pool_(pool) {
+        if (pool_) {
+            if (pool_->masksLent == pool_->masks.size()) pool_->masks.emplace_back();
+            mask_ = &pool_->masks[pool_->masksLent++];
+        } else {
+            mask_ = &own_;
+        }
+        mask_->Reset(bounds);
+    }
+    ~ScratchMask() {
+        if (pool_) --pool_->masksLent;
+    }
+    ScratchMask(const ScratchMask&) = delete;
+    ScratchMask& operator=(const ScratchMask&) = delete;
+    raster::Mask& operator*() { return *mask_; }
+    raster::Mask* operator->() { return mask_; }
+
+private:
+    ComposeScratch* pool_;
+    raster::Mask own_;
+    raster::Mask* mask_ = nullptr;
 };
 
 void PaintBrush(const BrushNode& brush, raster::ImageView dst, const raster::Rect& target,
@@ -128,17 +185,17 @@ void PaintEffect(const BrushNode& brush, raster::ImageView dst, const raster::Re
     raster::Rect visible = raster::Intersect(raster::Intersect(options.clip, dst.Bounds()), target);
     if (visible.IsEmpty()) return;
     // The whole source is needed: a blur reads beyond the visible part.
-    raster::Image input(target.width, target.height);
-    PaintEnv inner = {{env.screenOrigin.x + target.x, env.screenOrigin.y + target.y}, env.backdrop};
-    PaintBrush(source, input.View(), {0, 0, target.width, target.height}, {}, inner);
+    ScratchImage input(env.scratch, target.width, target.height);
+    PaintEnv inner = {{env.screenOrigin.x + target.x, env.screenOrigin.y + target.y}, env.backdrop, env.scratch};
+    PaintBrush(source, input->View(), {0, 0, target.width, target.height}, {}, inner);
     float dx = 0, dy = 0;
     for (const auto& step : brush.program.steps) {
         switch (step.kind) {
         case EffectStep::Kind::Saturation:
-            raster::Saturate(input.View(), step.a);
+            raster::Saturate(input->View(), step.a);
             break;
         case EffectStep::Kind::GaussianBlur:
-            if (step.a > 0) raster::GaussianBlur(input.View(), input.View(), step.a, raster::EdgeMode::Hard);
+            if (step.a > 0) raster::GaussianBlur(input->View(), input->View(), step.a, raster::EdgeMode::Hard);
             break;
         case EffectStep::Kind::Translation:
             dx += step.a;
@@ -146,8 +203,66 @@ void PaintEffect(const BrushNode& brush, raster::ImageView dst, const raster::Re
             break;
         }
     }
-    raster::DrawTranslated(dst, input.View(), static_cast<float>(target.x) + dx, static_cast<float>(target.y) + dy,
+    raster::DrawTranslated(dst, input->View(), static_cast<float>(target.x) + dx, static_cast<float>(target.y) + dy,
                            raster::EdgeMode::Hard, ClippedTo(options, target));
+}
+
+// Brushes whose pixels do not depend on the part of them that is drawn, so
+// they can be drawn piece by piece.
+bool PaintsPixelByPixel(const BrushNode& brush) {
+    switch (brush.kind) {
+    case BrushNode::Kind::Color:
+    case BrushNode::Kind::Surface:
+    case BrushNode::Kind::NineGrid:
+    case BrushNode::Kind::HostBackdrop:
+        return true;
+    case BrushNode::Kind::Effect: {
+        auto found = brush.parameters.find(brush.program.sourceName);
+        return found != brush.parameters.end() && found->second &&
+               found->second->kind == BrushNode::Kind::HostBackdrop;
+    }
+    case BrushNode::Kind::Mask:
+        return false;
+    }
+    return false;
+}
+
+// The parts of the mask that let anything through, as rectangles of whole
+// tiles, row of tiles by row of tiles: a ring-shaped mask leaves its hollow
+// centre out.
+void OpaqueTileRuns(const raster::Image& mask, std::vector<raster::Rect>& runs) {
+    constexpr int kTile = 16;
+    runs.clear();
+    const int columns = (mask.Width() + kTile - 1) / kTile;
+    std::vector<bool> used(static_cast<size_t>(columns));
+    for (int top = 0; top < mask.Height(); top += kTile) {
+        const int height = std::min(kTile, mask.Height() - top);
+        std::fill(used.begin(), used.end(), false);
+        for (int y = top; y < top + height; ++y) {
+            const uint32_t* row = mask.Data() + static_cast<size_t>(y) * mask.Width();
+            for (int column = 0; column < columns; ++column) {
+                if (used[column]) continue;
+                const int end = std::min(mask.Width(), (column + 1) * kTile);
+                for (int x = column * kTile; x < end; ++x) {
+                    if (row[x] >> 24) {
+                        used[column] = true;
+                        break;
+                    }
+                }
+            }
+        }
+        for (int column = 0; column < columns;) {
+            if (!used[column]) {
+                ++column;
+                continue;
+            }
+            int last = column;
+            while (last + 1 < columns && used[last + 1]) ++last;
+            const int left = column * kTile, right = std::min(mask.Width(), (last + 1) * kTile);
+            runs.push_back({left, top, right - left, height});
+            column = last + 1;
+        }
+    }
 }
 
 void PaintMasked(const BrushNode& brush, raster::ImageView dst, const raster::Rect& target,
@@ -155,14 +270,32 @@ void PaintMasked(const BrushNode& brush, raster::ImageView dst, const raster::Re
     if (!brush.source || !brush.mask) return;
     raster::Rect area = raster::Intersect(raster::Intersect(options.clip, dst.Bounds()), target);
     if (area.IsEmpty()) return;
-    raster::Image content(area.width, area.height);
-    raster::Image mask(area.width, area.height);
+    ScratchImage mask(env.scratch, area.width, area.height);
     raster::Rect local = Shift(target, -area.x, -area.y);
-    PaintEnv inner = {{env.screenOrigin.x + area.x, env.screenOrigin.y + area.y}, env.backdrop};
-    PaintBrush(*brush.source, content.View(), local, {}, inner);
-    PaintBrush(*brush.mask, mask.View(), local, {}, inner);
-    raster::MultiplyByMaskAlpha(content.View(), mask.View());
-    raster::DrawImage(dst, content.View(), area.x, area.y, options);
+    PaintEnv inner = {{env.screenOrigin.x + area.x, env.screenOrigin.y + area.y}, env.backdrop, env.scratch};
+    PaintBrush(*brush.mask, mask->View(), local, {}, inner);
+    // Where the mask is transparent the masked content is too: only the parts
+    // the mask lets through are painted, multiplied and drawn.
+    std::vector<raster::Rect> runs;
+    if (options.mode == raster::BlendMode::SourceOver) {
+        OpaqueTileRuns(*mask, runs);
+    } else {
+        runs.push_back({0, 0, area.width, area.height});
+    }
+    if (runs.empty()) return;
+    ScratchImage content(env.scratch, area.width, area.height);
+    const bool piecewise = PaintsPixelByPixel(*brush.source);
+    if (!piecewise) PaintBrush(*brush.source, content->View(), local, {}, inner);
+    for (const raster::Rect& run : runs) {
+        raster::ImageView part = content->View().Sub(run);
+        if (piecewise) {
+            raster::DrawOptions only;
+            only.clip = run;
+            PaintBrush(*brush.source, content->View(), local, only, inner);
+        }
+        raster::MultiplyByMaskAlpha(part, static_cast<const raster::Image&>(*mask).View().Sub(run));
+        raster::DrawImage(dst, part, area.x + run.x, area.y + run.y, options);
+    }
 }
 
 void PaintBrush(const BrushNode& brush, raster::ImageView dst, const raster::Rect& target,
@@ -205,15 +338,17 @@ struct ClipState {
     const raster::ConstMaskView* coverage = nullptr;
 };
 
+// Children [firstChild, lastChild) only; the visual's own brush only with the first.
 void ComposeVisual(const VisualNode& visual, float parentX, float parentY, Vector2 parentSize, float opacity,
-                   const ClipState& clip, ComposeContext& context) {
+                   const ClipState& clip, ComposeContext& context, size_t firstChild = 0,
+                   size_t lastChild = SIZE_MAX) {
     if (!visual.visible) return;
     opacity *= visual.opacity;
     if (!(opacity > 0.0f)) return;
     Placement p = Place(visual, parentX, parentY, parentSize);
 
     ClipState inner = clip;
-    raster::Mask mask;
+    std::optional<ScratchMask> mask;
     raster::ConstMaskView maskView;
     if (visual.clip) {
         const ClipNode& c = *visual.clip;
@@ -227,24 +362,25 @@ void ComposeVisual(const VisualNode& visual, float parentX, float parentY, Vecto
             inner.rect = raster::Intersect(
                 inner.rect, Inflate(PixelRect(shape.x, shape.y, shape.width, shape.height), 1));
             if (inner.rect.IsEmpty()) return;
-            mask = raster::RoundedRectCoverage(inner.rect, shape, g.cornerRadius.x, g.cornerRadius.y);
-            if (clip.coverage) raster::IntersectCoverage(mask.View(), *clip.coverage);
-            maskView = static_cast<const raster::Mask&>(mask).View();
+            mask.emplace(context.scratch, inner.rect);
+            raster::FillRoundedRectCoverage((*mask)->View(), shape, g.cornerRadius.x, g.cornerRadius.y);
+            if (clip.coverage) raster::IntersectCoverage((*mask)->View(), *clip.coverage);
+            maskView = static_cast<const raster::Mask&>(**mask).View();
             inner.coverage = &maskView;
         }
     }
     if (inner.rect.IsEmpty()) return;
 
-    if (visual.isSprite && visual.brush) {
+    if (visual.isSprite && visual.brush && firstChild == 0) {
         raster::DrawOptions options;
         options.opacity = opacity;
         options.clip = inner.rect;
         options.coverage = inner.coverage;
         PaintBrush(*visual.brush, context.buffer, PixelRect(p.x, p.y, p.width, p.height), options,
-                   {context.screenOrigin, context.backdrop});
+                   {context.screenOrigin, context.backdrop, context.scratch});
     }
-    for (const auto& child : visual.children) {
-        ComposeVisual(*child, p.x, p.y, {p.width, p.height}, opacity, inner, context);
+    for (size_t i = firstChild; i < std::min(lastChild, visual.children.size()); ++i) {
+        ComposeVisual(*visual.children[i], p.x, p.y, {p.width, p.height}, opacity, inner, context);
     }
 }
 
@@ -271,42 +407,73 @@ void Record(const VisualNode& visual, float parentX, float parentY, Vector2 pare
     Placement p = Place(visual, parentX, parentY, parentSize);
     uint64_t own = std::max({inherited, visual.version, ClipVersion(visual.clip.get())});
     VisualRecord record;
+    record.visual = &visual;
     // One pixel more on every side: anti-aliased edges and rounding.
     record.bounds = Inflate(PixelRect(p.x, p.y, p.width, p.height), 1);
     record.version = std::max(own, visual.isSprite ? BrushVersion(visual.brush.get()) : 0);
-    snapshot[&visual] = record;
+    snapshot.push_back(record);
     for (const auto& child : visual.children) Record(*child, p.x, p.y, {p.width, p.height}, own, snapshot);
+}
+
+uint64_t Newest(const VisualNode& visual, int depth) {
+    uint64_t newest = std::max(visual.version, ClipVersion(visual.clip.get()));
+    newest = std::max(newest, BrushVersion(visual.brush.get()));
+    if (depth > 256) return newest;
+    for (const auto& child : visual.children) newest = std::max(newest, Newest(*child, depth + 1));
+    return newest;
 }
 
 }  // namespace
 
 void ComposeTree(const VisualNode& root, Vector2 rootParentSize, ComposeContext& context) {
+    ComposeChildren(root, 0, SIZE_MAX, rootParentSize, context, true);
+}
+
+void ComposeChildren(const VisualNode& root, size_t firstChild, size_t lastChild, Vector2 rootParentSize,
+                     ComposeContext& context, bool clear) {
     raster::Rect damage = raster::Intersect(context.damage, context.buffer.Bounds());
     if (damage.IsEmpty()) return;
-    raster::ClearRect(context.buffer, damage, 0);
+    if (clear) raster::ClearRect(context.buffer, damage, 0);
     ClipState clip;
     clip.rect = damage;
-    ComposeVisual(root, 0, 0, rootParentSize, 1.0f, clip, context);
+    ComposeVisual(root, 0, 0, rootParentSize, 1.0f, clip, context, firstChild, lastChild);
 }
 
 TreeSnapshot TakeSnapshot(const VisualNode& root, Vector2 rootParentSize) {
     TreeSnapshot snapshot;
-    Record(root, 0, 0, rootParentSize, 0, snapshot);
+    TakeSnapshot(root, rootParentSize, snapshot);
     return snapshot;
+}
+
+void TakeSnapshot(const VisualNode& root, Vector2 rootParentSize, TreeSnapshot& snapshot) {
+    snapshot.clear();
+    Record(root, 0, 0, rootParentSize, 0, snapshot);
+    std::sort(snapshot.begin(), snapshot.end(),
+              [](const VisualRecord& a, const VisualRecord& b) { return std::less<>()(a.visual, b.visual); });
+}
+
+uint64_t NewestVersion(const VisualNode& root) { return Newest(root, 0); }
+
+uint64_t OwnVersion(const VisualNode& visual) {
+    return std::max({visual.version, ClipVersion(visual.clip.get()), BrushVersion(visual.brush.get())});
 }
 
 raster::Rect DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after) {
     raster::Rect damage;
-    for (const auto& [visual, record] : before) {
-        auto now = after.find(visual);
-        if (now == after.end()) {
-            damage = Union(damage, record.bounds);
-        } else if (!(now->second == record)) {
-            damage = Union(Union(damage, record.bounds), now->second.bounds);
+    auto b = before.begin(), a = after.begin();
+    std::less<> less;
+    while (b != before.end() || a != after.end()) {
+        if (a == after.end() || (b != before.end() && less(b->visual, a->visual))) {
+            damage = Union(damage, b->bounds);  // removed
+            ++b;
+        } else if (b == before.end() || less(a->visual, b->visual)) {
+            damage = Union(damage, a->bounds);  // added
+            ++a;
+        } else {
+            if (!(*a == *b)) damage = Union(Union(damage, b->bounds), a->bounds);
+            ++a;
+            ++b;
         }
-    }
-    for (const auto& [visual, record] : after) {
-        if (!before.count(visual)) damage = Union(damage, record.bounds);
     }
     return damage;
 }

@@ -18,7 +18,9 @@ constexpr int kRowsAtOnce = 4;    // rows per horizontal bundle
 // Below this many pixels (input with its padding) a blur stays on one thread.
 constexpr long long kPixelsWorthThreads = 128 * 1024;
 constexpr int kBandRows = 256;  // output rows per band, at least
-constexpr std::size_t kKeptIntermediate = (16u << 20) / sizeof(F4);  // pixels
+// Enough for the blurs an animation repeats (window-sized areas); a blur of a
+// whole screen, done once per wallpaper, gives its buffer back.
+constexpr std::size_t kKeptIntermediate = (4u << 20) / sizeof(F4);  // pixels
 
 struct Box {
     int radius = 0;

@@ -7,6 +7,20 @@
 
 namespace raster {
 
+namespace {
+
+bool IsTransparent(ConstImageView cell) {
+    for (int y = 0; y < cell.height; ++y) {
+        const uint32_t* row = cell.Row(y);
+        for (int x = 0; x < cell.width; ++x) {
+            if (row[x]) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 NineGridInsets TargetInsets(const NineGridInsets& in, int w, int h) {
     NineGridInsets i{std::max(in.left, 0), std::max(in.top, 0), std::max(in.right, 0), std::max(in.bottom, 0)};
     w = std::max(w, 0);
@@ -52,7 +66,13 @@ void DrawNineGrid(ImageView dst, const Rect& target, ConstImageView src, const N
             const Rect cellDst{dstX[col], dstY[row], dstX[col + 1] - dstX[col], dstY[row + 1] - dstY[row]};
             const Rect cellSrc{srcX[col], srcY[row], srcX[col + 1] - srcX[col], srcY[row + 1] - srcY[row]};
             if (cellDst.IsEmpty() || cellSrc.IsEmpty()) continue;
-            DrawStretched(dst, cellDst, src.Sub(cellSrc), options);
+            const ConstImageView cell = src.Sub(cellSrc);
+            // A hollow grid (a ring, a rim) draws nothing over its centre; every
+            // sample of a transparent cell is transparent, so source-over keeps
+            // the destination as it is.
+            if (DrawArea(dst, cellDst, options).IsEmpty()) continue;
+            if (options.mode == BlendMode::SourceOver && IsTransparent(cell)) continue;
+            DrawStretched(dst, cellDst, cell, options);
         }
     }
 }
