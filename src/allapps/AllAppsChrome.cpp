@@ -75,9 +75,11 @@ void DrawPowerArc(ID2D1DeviceContext* context, ID2D1Factory1* factory, float cx,
     ComPtr<ID2D1PathGeometry> path;
     ComPtr<ID2D1GeometrySink> sink;
     if (FAILED(factory->CreatePathGeometry(&path)) || FAILED(path->Open(&sink))) return;
+    // Short line segments rather than an arc segment: some Direct2D
+    // implementations draw arc segments as straight lines.
+    constexpr int kSegments = 40;
     sink->BeginFigure(at(-60.0f), D2D1_FIGURE_BEGIN_HOLLOW);
-    sink->AddArc(D2D1::ArcSegment(at(-120.0f), D2D1::SizeF(kRadius, kRadius), 0.0f, D2D1_SWEEP_DIRECTION_CLOCKWISE,
-                                  D2D1_ARC_SIZE_LARGE));
+    for (int i = 1; i <= kSegments; ++i) sink->AddLine(at(-60.0f + 300.0f * static_cast<float>(i) / kSegments));
     sink->EndFigure(D2D1_FIGURE_END_OPEN);
     if (FAILED(sink->Close())) return;
     ComPtr<ID2D1SolidColorBrush> brush;
