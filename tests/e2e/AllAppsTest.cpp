@@ -84,6 +84,44 @@ private:
     bool ok_ = false;
 };
 
+// The system DPI that processes started from now on take (the prefix's
+// "LogPixels"); the old value comes back at the end of the scope.
+class ScopedLogPixels {
+public:
+    explicit ScopedLogPixels(DWORD dpi) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                            nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD size = sizeof(old_);
+        DWORD type = 0;
+        hadOld_ = RegQueryValueExW(key_, L"LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&old_), &size) ==
+                      ERROR_SUCCESS &&
+                  type == REG_DWORD;
+        applied_ = RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                                  sizeof(dpi)) == ERROR_SUCCESS;
+    }
+    ~ScopedLogPixels() {
+        if (!key_) return;
+        if (hadOld_) {
+            RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
+        } else {
+            RegDeleteValueW(key_, L"LogPixels");
+        }
+        RegCloseKey(key_);
+    }
+    ScopedLogPixels(const ScopedLogPixels&) = delete;
+    ScopedLogPixels& operator=(const ScopedLogPixels&) = delete;
+    bool Applied() const { return applied_; }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool hadOld_ = false;
+    bool applied_ = false;
+};
+
 void PressAltSpace() {
     INPUT keys[4] = {};
     for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
@@ -219,13 +257,26 @@ TEST(RunningLauncher, AltSpaceOpensThePrebuiltPanelAndClosesIt) {
     EXPECT_EQ(dock.DebugLog().find("exception"), std::string::npos);
 }
 
-TEST(RunningLauncher, TheTestTimerOpensItAndTheCatalogFileKeepsTheFolder) {
+TEST(RunningLauncher, TheTestTimerOpensItAt144DpiAndTheCatalogFileKeepsTheFolder) {
+    const bool fullHd = GetSystemMetrics(SM_CXSCREEN) == 1920 && GetSystemMetrics(SM_CYSCREEN) == 1080;
     TestStartMenu menu(0, true);
     ASSERT_TRUE(menu.Ready());
     DeleteFileW(CatalogCachePath().c_str());
+    ScopedLogPixels dpi(144);
+    ASSERT_TRUE(dpi.Applied());
     DockProcess dock;
-    ASSERT_TRUE(dock.Start(TestDockConfig(), L"--debug-log --test-allapps 4000"));
-    EXPECT_TRUE(WaitUntil([&] { return Shown(dock.FindWindowOfClass(L"VantreelAllAppsWindow")); }, 20000));
+    const DockConfig config = TestDockConfig();
+    ASSERT_TRUE(dock.Start(config, L"--debug-log --test-allapps 4000"));
+    HWND panel = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return Shown(panel = dock.FindWindowOfClass(L"VantreelAllAppsWindow")); }, 20000));
+    if (fullHd && config.iconSize + static_cast<float>(config.bottomMargin) == 56.0f) {
+        RECT rect;
+        GetWindowRect(panel, &rect);
+        EXPECT_EQ(rect.left, 351);
+        EXPECT_EQ(rect.top, 60);
+        EXPECT_EQ(rect.right, 1569);
+        EXPECT_EQ(rect.bottom, 966);
+    }
 
     std::vector<InstalledApp> cached;
     ASSERT_TRUE(WaitUntil([&] { return LoadCatalogCache(cached); }, 10000));
