@@ -118,3 +118,22 @@ TEST_F(FrameTest, MagnifiedLettersPaintLastAndTheHoveredOneAmongEquals) {
     apps.hoveredLetter = 1;
     EXPECT_EQ(apps.SortIndexLettersByScale({0, 1, 2, 3}), (std::vector<int>{0, 2, 3, 1}));
 }
+
+TEST(LauncherCallbacks, MoveAssignmentToItselfKeepsEveryMember) {
+    AllAppsWindow::Callbacks callbacks;
+    int fired = 0;
+    callbacks.onRequestFrame = [&] { ++fired; };
+    callbacks.onClosed = [&] { fired += 10; };
+    AllAppsWindow::Callbacks& same = callbacks;
+    callbacks = std::move(same);
+    ASSERT_TRUE(callbacks.onRequestFrame);
+    ASSERT_TRUE(callbacks.onClosed);
+    callbacks.onRequestFrame();
+    callbacks.onClosed();
+    EXPECT_EQ(fired, 11);
+
+    AllAppsWindow::Callbacks other;
+    other = std::move(callbacks);
+    ASSERT_TRUE(other.onClosed);
+    EXPECT_FALSE(other.onPinToDock) << "an empty member stays empty";
+}
