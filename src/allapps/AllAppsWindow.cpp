@@ -1,45 +1,238 @@
+// The window, its composition tree, the release of surfaces and teardown.
 #include "allapps/AllAppsWindow.h"
+
+#include <system_error>
+
+#include "app/Log.h"
+#include "config/Paths.h"
+#include "render/CompositionHost.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"VantreelAllAppsWindow";
+constexpr UINT_PTR kCatalogPollTimer = 2;
+
+template <typename Fn>
+void LogErrors(const wchar_t* where, Fn&& fn) {
+    try {
+        fn();
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"%s winrt error: 0x%08X", where, static_cast<unsigned>(error.code()));
+    } catch (const std::exception& error) {
+        LogMessage(L"%s std::exception: %S", where, error.what());
+    } catch (...) {
+        LogMessage(L"%s unknown exception", where);
+    }
+}
+
+}  // namespace
+
+AllAppsWindow::Callbacks& AllAppsWindow::Callbacks::operator=(Callbacks&& other) noexcept {
+    if (this == &other) return *this;
+    onPinToDock = std::move(other.onPinToDock);
+    onHideApp = std::move(other.onHideApp);
+    onUnhideApp = std::move(other.onUnhideApp);
+    onUnhideAll = std::move(other.onUnhideAll);
+    onRequestFrame = std::move(other.onRequestFrame);
+    onClosed = std::move(other.onClosed);
+    return *this;
+}
+
+std::unordered_map<std::wstring, AllAppsLabelSurface> AllAppsWindow::MakeLabelCache() {
+    std::unordered_map<std::wstring, AllAppsLabelSurface> cache(8);
+    cache.max_load_factor(1.0f);
+    return cache;
+}
 
 AllAppsWindow::~AllAppsWindow() { Shutdown(); }
 
-void AllAppsWindow::Initialize(HMONITOR monitorHandle, const DockConfig& configuration, float scaleFactor,
-                               float reserveDip) {
-    if (shutDown) return;
-    monitor = monitorHandle;
-    config = configuration;
-    scale = scaleFactor;
-    reserve = reserveDip;
-    initialized = true;
-}
-
-void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& configuration, float scaleFactor,
-                           float reserveDip) {
-    if (shutDown) return;
-    if (visible) {
-        visible = false;
-        lastHideTick = tickCount();
-        if (callbacks.onClosed) callbacks.onClosed();
-        return;
+bool AllAppsWindow::SetHiddenApps(const std::vector<std::wstring>& hiddenApps) {
+    std::unordered_set<std::wstring> next;
+    next.reserve(hiddenApps.size());
+    for (const std::wstring& key : hiddenApps) {
+        if (!key.empty()) next.insert(NormalizePathKey(key));
     }
-    if (lastHideTick != 0 && tickCount() - lastHideTick < kReopenGuardMs) return;
-    monitor = monitorHandle;
-    config = configuration;
-    scale = scaleFactor;
-    reserve = reserveDip;
-    visible = true;
+    if (next == hiddenKeys) return false;
+    hiddenKeys.swap(next);
+    visualsValid = false;
+    return true;
 }
 
-void AllAppsWindow::ApplyTheme(const DockConfig& configuration, float scaleFactor) {
-    config = configuration;
-    scale = scaleFactor;
+void AllAppsWindow::Initialize(HMONITOR monitorHandle, const DockConfig& config, float scaleFactor,
+                               float reserveDip) {
+    LogErrors(L"AllAppsWindow::Initialize", [&] {
+        monitor = monitorHandle;
+        dockReserve = reserveDip;
+        hideTaskbar = config.hideTaskbar;
+        theme = config.theme;
+        glassOpacity = config.glassOpacity;
+        launcherTransparency = std::clamp(config.allAppsTransparency, 0.0f, 1.0f);
+        useMacIcons = config.useMacIcons;
+        magnifyEnabled = config.magnifyEnabled;
+        scale = std::max(scaleFactor, 1.0f);
+        SetHiddenApps(config.hiddenApps);
+        EnsureWindow();
+        StartPrewarm();
+    });
 }
 
-void AllAppsWindow::HandleDeviceLost() {}
+LRESULT CALLBACK AllAppsWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    AllAppsWindow* self = nullptr;
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        self = static_cast<AllAppsWindow*>(create->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        if (self) self->window = hwnd;
+    } else {
+        self = reinterpret_cast<AllAppsWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    LRESULT result = 0;
+    bool handled = false;
+    LogErrors(L"AllAppsWindow::HandleMessage", [&] {
+        switch (message) {
+            case WM_ALLAPPS_CATALOG_READY:
+                self->OnCatalogReady();
+                handled = true;
+                break;
+            case WM_ALLAPPS_PREBUILD:
+                self->PrebuildHiddenVisuals();
+                handled = true;
+                break;
+            case WM_TIMER:
+                if (wParam == kCatalogPollTimer) {
+                    self->OnCatalogPollTimer();
+                    handled = true;
+                }
+                break;
+            case WM_NCDESTROY:
+                if (self->window == hwnd) self->window = nullptr;
+                break;
+            default:
+                break;
+        }
+    });
+    if (handled) return result;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
 
-void AllAppsWindow::Tick(float) {}
+void AllAppsWindow::EnsureWindow() {
+    if (window && IsWindow(window)) return;
+    window = nullptr;
+    HINSTANCE module = instance ? instance : GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing = {};
+    existing.cbSize = sizeof(existing);
+    if (!GetClassInfoExW(module, kClassName, &existing)) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &AllAppsWindow::WndProc;
+        wc.hInstance = module;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kClassName;
+        RegisterClassExW(&wc);
+    }
+    // Our compositor presents the panel with UpdateLayeredWindow, which needs the
+    // window's own redirection surface: no WS_EX_NOREDIRECTIONBITMAP.
+    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"全部应用", WS_POPUP, 0, 0, 792, 552, nullptr,
+                    nullptr, module, this);
+    if (!window || !composition) return;
+    target = composition->CreateWindowTarget(window);
+    if (target) BuildVisualTree();
+}
+
+void AllAppsWindow::BuildVisualTree() {
+    try {
+        const comp::Compositor& compositor = composition->compositor;
+        root = compositor.CreateContainerVisual();
+        root.RelativeSizeAdjustment({1.0f, 1.0f});
+        target.Root(root);
+        glass.Initialize(*composition, 9.0f, GlassStyle::Panel);
+        // The glass draws its rim for the radius it was last placed with: place
+        // it as the panel will stand, so the first frame equals every later one.
+        glass.SetBounds(16.0f * scale, 16.0f * scale, panelWidth * scale, panelHeight * scale, 20.0f * scale);
+        glass.UpdateLauncherTint(theme, 1.0f - launcherTransparency, scale);
+        tintApplied = true;
+        tintTheme = theme;
+        tintOpacity = 1.0f - launcherTransparency;
+        tintScale = scale;
+
+        chromeVisual = compositor.CreateSpriteVisual();
+        hoverVisual = compositor.CreateSpriteVisual();
+        hoverVisual.IsVisible(false);
+        tileClip = compositor.CreateContainerVisual();
+        tileClip.Clip(compositor.CreateInsetClip(0.0f, 0.0f, 0.0f, 0.0f));
+        tileContainer = compositor.CreateContainerVisual();
+        tileClip.Children().InsertAtTop(tileContainer);
+        pageDotsVisual = compositor.CreateSpriteVisual();
+        pageDotsVisual.IsVisible(false);
+        indexBarVisual = compositor.CreateSpriteVisual();
+        indexBarVisual.IsVisible(false);
+
+        root.Children().InsertAtTop(glass.root);
+        root.Children().InsertAtTop(chromeVisual);
+        root.Children().InsertAtTop(hoverVisual);
+        root.Children().InsertAtTop(tileClip);
+        root.Children().InsertAtTop(pageDotsVisual);
+        root.Children().InsertAtTop(indexBarVisual);
+
+        tileSlots.resize(kSlotsPerPage);
+        for (AllAppsTileSlot& slot : tileSlots) {
+            slot.slotVisual = compositor.CreateContainerVisual();
+            slot.iconVisual = compositor.CreateSpriteVisual();
+            slot.labelVisual = compositor.CreateSpriteVisual();
+            slot.slotVisual.Children().InsertAtTop(slot.iconVisual);
+            slot.slotVisual.Children().InsertAtTop(slot.labelVisual);
+            slot.slotVisual.IsVisible(false);
+            tileContainer.Children().InsertAtTop(slot.slotVisual);
+        }
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"AllAppsWindow::BuildVisualTree failed: 0x%08X", static_cast<unsigned>(error.code()));
+        tileSlots.clear();
+    }
+}
+
+void AllAppsWindow::ReleaseVisuals() {
+    tintApplied = false;
+    visualsValid = false;
+    tileSurfaceCache.clear();
+    cacheLabelPx = {0, 0};
+    try {
+        for (AllAppsTileSlot& slot : tileSlots) {
+            slot.visible = false;
+            slot.surfaceKey.clear();
+            if (slot.slotVisual) slot.slotVisual.IsVisible(false);
+            if (slot.iconVisual) slot.iconVisual.Brush(nullptr);
+            if (slot.labelVisual) slot.labelVisual.Brush(nullptr);
+        }
+        chromeSurface = nullptr;
+        chromeBrush = nullptr;
+        chromeSurfacePx = {0, 0};
+        pageDotsSurface = nullptr;
+        pageDotsBrush = nullptr;
+        pageDotsSurfacePx = {0, 0};
+        indexBarSurface = nullptr;
+        indexBarBrush = nullptr;
+        indexBarSurfacePx = {0, 0};
+        hoverSurface = nullptr;
+        hoverBrush = nullptr;
+        hoverSurfacePx = {0, 0};
+        hoverDrawnSlot = -1;
+        if (chromeVisual) chromeVisual.Brush(nullptr);
+        for (comp::SpriteVisual* sprite : {&pageDotsVisual, &indexBarVisual, &hoverVisual}) {
+            if (!*sprite) continue;
+            sprite->Brush(nullptr);
+            sprite->IsVisible(false);
+        }
+    } catch (const comp::HResultError&) {
+    }
+}
 
 void AllAppsWindow::Shutdown() {
-    if (shutDown) return;
-    shutDown = true;
-    visible = false;
+    stopRequested.store(true);
+    if (prewarmThread.joinable()) prewarmThread.join();
+    if (refreshThread.joinable()) refreshThread.join();
+    Hide();
+    ReleaseVisuals();
+    if (window && IsWindow(window)) DestroyWindow(window);
+    window = nullptr;
 }

@@ -1,22 +1,73 @@
 #pragma once
-// The all-apps launcher as the dock sees it: wired and driven by the dock,
-// calling back through its callback set. This version keeps the launcher's
-// state (visible, re-open guard, configuration copy) without a window, so the
-// dock's rules that depend on it run and can be tested before the launcher's
-// grid exists.
+// The launcher panel: a topmost glass popup with a search box, category tabs, a
+// paged 6 x 4 grid of application tiles, page dots, a letter index bar, footer
+// buttons, a power button and a close button. The dock owns one, hands it its
+// services and callbacks, toggles it, forwards theme changes and device loss,
+// and ticks it while it animates.
+//
+// The class is split by idea over several files: filtering (AllAppsFilter),
+// the shared geometry (AllAppsGeometry), the frame step (AllAppsFrame), the
+// catalog workers (AllAppsCatalog), the painters (AllAppsChrome, AllAppsTiles)
+// and opening and closing (AllAppsOpenClose).
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
+#include "allapps/AllAppsCatalogSource.h"
 #include "apps/InstalledApp.h"
 #include "config/DockConfig.h"
+#include "render/GlassLayer.h"
+#include "render/Spring.h"
+#include "render/comp/Compositor.h"
 
 class GraphicsDevice;
 class CompositionHost;
 class IconLoader;
 class MacMenuWindow;
+struct ID2D1DeviceContext;
+struct IDWriteTextFormat;
+
+constexpr UINT WM_ALLAPPS_CATALOG_READY = 0x8047;
+constexpr UINT WM_ALLAPPS_ACTIVATE = 0x8048;
+constexpr UINT WM_ALLAPPS_PREBUILD = 0x8049;
+
+// Tabs 1..6 equal the app categories; 7 is the hidden-apps view.
+enum AllAppsTab : int32_t {
+    kAllAppsTabAll = 0,
+    kAllAppsTabHidden = 7,
+};
+
+struct AllAppsTileSlot {
+    comp::ContainerVisual slotVisual{nullptr};
+    comp::SpriteVisual iconVisual{nullptr};
+    comp::SpriteVisual labelVisual{nullptr};
+    float centerX = 0.0f;
+    float centerY = 0.0f;
+    float iconSize = 52.0f;
+    float cellX = 0.0f;
+    float cellY = 0.0f;
+    float cellWidth = 100.0f;
+    float cellHeight = 100.0f;
+    float scale = 1.0f;
+    float offsetX = 0.0f;
+    float offsetY = 0.0f;
+    bool visible = false;
+    std::wstring surfaceKey;
+};
+
+struct AllAppsLabelSurface {
+    comp::CompositionDrawingSurface surface{nullptr};
+    comp::CompositionSurfaceBrush brush{nullptr};
+};
 
 class AllAppsWindow {
 public:
@@ -28,44 +79,212 @@ public:
         std::function<void()> onRequestFrame;
         std::function<void()> onClosed;
 
-        Callbacks& operator=(Callbacks&&) = default;
+        Callbacks() = default;
+        Callbacks(Callbacks&&) = default;
+        Callbacks& operator=(Callbacks&& other) noexcept;
     };
 
-    // A re-open this soon after hiding is taken for the click that closed it.
+    static constexpr int kSlotsPerPage = 24;
     static constexpr uint64_t kReopenGuardMs = 250;
+    static constexpr int kCatalogPollLimit = 240;
 
     AllAppsWindow() = default;
     AllAppsWindow(const AllAppsWindow&) = delete;
     AllAppsWindow& operator=(const AllAppsWindow&) = delete;
     ~AllAppsWindow();
 
-    void Initialize(HMONITOR monitor, const DockConfig& config, float scale, float reserve);
-    void Toggle(HMONITOR monitor, const DockConfig& config, float scale, float reserve);
+    void Initialize(HMONITOR monitor, const DockConfig& config, float scale, float dockReserve);
+    void Toggle(HMONITOR monitor, const DockConfig& config, float scale, float dockReserve);
+    void Hide();
     void ApplyTheme(const DockConfig& config, float scale);
     void HandleDeviceLost();
-    bool IsAnimating() const { return false; }
+    bool IsAnimating() const;
     void Tick(float dt);
+    bool SetHiddenApps(const std::vector<std::wstring>& hiddenApps);
+    void RefreshAll();
+    void PrebuildHiddenVisuals();
+    void ReleaseVisuals();
     void Shutdown();
-
     bool IsVisible() const { return visible; }
 
-    // Wiring, stored by the dock before Initialize; every one outlives this object.
+    // ---- filtering ----
+    void ApplyFilterAndLayout();
+    bool IsEntryHidden(const InstalledApp& entry) const;
+    static bool MatchesSearch(const InstalledApp& entry, const std::wstring& normalizedSearch);
+    void SortVisibleEntriesByName();
+
+    // ---- paging and animation ----
+    void GoToPage(int target, int direction);
+    void HandleWheel(int delta, bool horizontal);
+    void ApplyPageOffset();
+    void UpdateTileTransforms();
+    std::vector<int> SortIndexLettersByScale(std::vector<int> order) const;
+
+    // ---- catalog ----
+    void TryAdoptPendingCatalog();
+    void StartCatalogRefresh();
+    // Swaps in a new catalog and keeps every pointer into it valid.
+    void ReplaceCatalog(std::vector<InstalledApp> next);
+    void OnCatalogReady();
+    void OnCatalogPollTimer();
+
+    // ---- painting ----
+    void RedrawChrome();
+    void RedrawPageDots();
+    void RedrawIndexBar();
+    void RebuildPageVisuals();
+    void RedrawHover();
+    void PaintChrome(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark);
+    void PaintPageDots(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark);
+    void PaintIndexBar(ID2D1DeviceContext* context, int pixelWidth, bool dark);
+    void PaintTileLabel(ID2D1DeviceContext* context, const std::wstring& name, IDWriteTextFormat* format,
+                        int pixelWidth, int pixelHeight, bool dark);
+
+    HWND Window() const { return window; }
+
+    // ---- shared services, set by the dock before Initialize ----
     HINSTANCE instance = nullptr;
-    GraphicsDevice* graphics = nullptr;
+    GraphicsDevice* device = nullptr;
     CompositionHost* composition = nullptr;
     IconLoader* iconLoader = nullptr;
     MacMenuWindow* menu = nullptr;
     Callbacks callbacks;
 
-    bool visible = false;
-    bool initialized = false;
-    bool shutDown = false;
-    uint64_t lastHideTick = 0;
-    HMONITOR monitor = nullptr;
-    DockConfig config;
-    float scale = 1.0f;
-    float reserve = 0.0f;
+    // ---- window and composition objects ----
+    HWND window = nullptr;
+    comp::DesktopWindowTarget target{nullptr};
+    comp::ContainerVisual root{nullptr};
+    GlassLayer glass;
+    comp::SpriteVisual chromeVisual{nullptr};
+    comp::CompositionDrawingSurface chromeSurface{nullptr};
+    comp::CompositionSurfaceBrush chromeBrush{nullptr};
+    SIZE chromeSurfacePx = {0, 0};
+    comp::SpriteVisual indexBarVisual{nullptr};
+    comp::CompositionDrawingSurface indexBarSurface{nullptr};
+    comp::CompositionSurfaceBrush indexBarBrush{nullptr};
+    SIZE indexBarSurfacePx = {0, 0};
+    comp::SpriteVisual pageDotsVisual{nullptr};
+    comp::CompositionDrawingSurface pageDotsSurface{nullptr};
+    comp::CompositionSurfaceBrush pageDotsBrush{nullptr};
+    SIZE pageDotsSurfacePx = {0, 0};
+    comp::ContainerVisual tileClip{nullptr};
+    comp::ContainerVisual tileContainer{nullptr};
+    comp::SpriteVisual hoverVisual{nullptr};
+    comp::CompositionDrawingSurface hoverSurface{nullptr};
+    comp::CompositionSurfaceBrush hoverBrush{nullptr};
+    SIZE hoverSurfacePx = {0, 0};
+    bool hoverSurfaceDark = true;
+    int32_t hoverDrawnSlot = -1;
+    std::vector<AllAppsTileSlot> tileSlots;
+    std::unordered_map<std::wstring, AllAppsLabelSurface> tileSurfaceCache = MakeLabelCache();
+    SIZE cacheLabelPx = {0, 0};
+    bool cacheDark = true;
 
-    // The clock behind the re-open guard; tests replace it.
+    // ---- state ----
+    bool visible = false;
+    bool catalogReady = false;
+    bool catalogPollActive = false;
+    int32_t catalogPollCount = 0;
+    bool menuOpen = false;
+    uint64_t shownAt = 0;
+    uint64_t hiddenAt = 0;
+    std::vector<InstalledApp> catalog;
+    std::vector<const InstalledApp*> visibleEntries;
+    std::unordered_set<std::wstring> hiddenKeys;
+    std::wstring searchText;
+    std::wstring imeComposition;
+    bool searchFocused = false;
+    bool caretVisible = false;
+    bool searchHovered = false;
+    bool searchClearHovered = false;
+    bool restoreAllHovered = false;
+    int32_t categoryTab = 0;
+    bool hiddenView = false;
+    uint16_t indexLetter = 0;
+    int32_t hoveredLetter = -1;
+    std::vector<uint16_t> indexLetters;
+    bool pointerOnIndexBar = false;
+    float indexPointerX = 0.0f;
+    Spring indexSpring{0.0f, 0.0f, 0.0f, 440.0f, 28.0f};
+    std::vector<float> letterScales;
+    std::vector<float> letterLifts;
+    bool indexAnimating = false;
+    int32_t hoveredTab = -1;
+    int32_t page = 0;
+    int32_t pageCount = 1;
+    int32_t hoveredSlot = -1;
+    bool closeHovered = false;
+    bool backHovered = false;
+    bool powerHovered = false;
+    int32_t hoveredFooter = -1;
+    const InstalledApp* openFolder = nullptr;
+    int32_t pageBeforeFolder = 0;
+    bool pointerInGrid = false;
+    float pointerX = 0.0f;
+    float pointerY = 0.0f;
+    Spring gridSpring{0.0f, 0.0f, 0.0f, 420.0f, 28.0f};
+    bool tilesAnimating = false;
+    bool magnifyEnabled = true;
+    float scale = 1.0f;
+    HMONITOR monitor = nullptr;
+    float dockReserve = 94.0f;
+    bool hideTaskbar = false;
+    float panelWidth = 760.0f;
+    float panelHeight = 520.0f;
+    float builtWidth = 0.0f;
+    float builtHeight = 0.0f;
+    int32_t theme = 0;
+    float glassOpacity = 0.62f;
+    float launcherTransparency = 0.25f;
+    bool useMacIcons = true;
+    bool tintApplied = false;
+    int32_t tintTheme = 0;
+    float tintOpacity = -1.0f;
+    float tintScale = 0.0f;
+    bool visualsValid = false;
+    float slideOffset = 0.0f;
+    float slideOpacity = 1.0f;
+    bool sliding = false;
+    int32_t wheelAccum = 0;
+    uint64_t lastWheelAt = 0;
+    uint64_t lastWheelPageAt = 0;
+    bool dragArmed = false;
+    bool dragging = false;
+    float dragStartX = 0.0f;
+    float dragStartY = 0.0f;
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> pendingReady{false};
+    std::atomic<bool> prewarmDone{false};
+    std::mutex catalogMutex;
+    std::vector<InstalledApp> pendingCatalog;
+    std::thread prewarmThread;
+    std::thread refreshThread;
+
+    // The clock of every timing decision (re-open guard, wheel); tests replace it.
     std::function<uint64_t()> tickCount = [] { return GetTickCount64(); };
+    // Where catalogs come from; tests inject their own and count enumerations.
+    AllAppsCatalogSource catalogSource = RealAllAppsCatalogSource();
+    // Starts a worker thread; tests replace it to play a failed start.
+    std::function<std::thread(std::function<void()>)> startWorker = [](std::function<void()> body) {
+        return std::thread(std::move(body));
+    };
+
+private:
+    static std::unordered_map<std::wstring, AllAppsLabelSurface> MakeLabelCache();
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void EnsureWindow();
+    void BuildVisualTree();
+    void StartPrewarm();
+    void ApplyTintIfChanged(bool force, bool* changed);
+    void PlaceVisuals();
+    void FullRefresh();
+    void EnumerateNow(bool save);
+    bool TreeReady() const { return tileSlots.size() >= static_cast<size_t>(kSlotsPerPage); }
+    bool GlassDark() const { return glass.dark; }
+    void FireRequestFrame() {
+        if (callbacks.onRequestFrame) callbacks.onRequestFrame();
+    }
+
+    friend struct AllAppsWorkers;
 };

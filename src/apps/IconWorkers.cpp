@@ -126,7 +126,11 @@ IconSurfaceRef IconLoader::ExtractNow(const std::wstring& name, int size, bool m
                                       const std::wstring& sourcePath) {
     if (name.empty() || !graphics || !graphics->imaging) return nullptr;
     IconBitmap bitmap;
-    if (!GetShellItemBitmap(graphics->imaging, name, size, macStyle, bitmap)) return nullptr;
+    // The file's own shell icon when the item has no image, as the workers do.
+    if (!GetShellItemBitmap(graphics->imaging, name, size, macStyle, bitmap) &&
+        !ExtractFileIcon(graphics->imaging, name, bitmap)) {
+        return nullptr;
+    }
     IconSurfaceRef surface = SurfaceFromBitmap(bitmap, ClampIconSize(size), macStyle, count);
     WriteCacheFile(tilePixelKey, sourcePath, bitmap);
     return surface;

@@ -227,7 +227,7 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     StartupLog::Mark(L"top bar init deferred");
 
     allApps.instance = instance;
-    allApps.graphics = &graphics;
+    allApps.device = &graphics;
     allApps.composition = &composition;
     allApps.iconLoader = &iconLoader;
     allApps.menu = &menu;

@@ -36,12 +36,16 @@ bool Spring::Step(float dt) {
     }
     value = x;
     velocity = v;
-    if (std::fabs(target - value) <= kSettleDistance && std::fabs(velocity) <= kSettleSpeed) {
+    if (Settled()) {
         value = target;
         velocity = 0.0f;
         return false;
     }
     return true;
+}
+
+bool Spring::Settled() const {
+    return std::fabs(target - value) <= kSettleDistance && std::fabs(velocity) <= kSettleSpeed;
 }
 
 float ExpApproach(float current, float target, float rate, float dt) {

@@ -16,6 +16,8 @@ struct Spring {
     // True while the spring still moves; false once it has settled (value equals
     // target, velocity 0), and on every later call until the target changes.
     bool Step(float dt);
+    // Close enough and slow enough to count as at rest (0.002 and 0.02).
+    bool Settled() const;
 };
 
 // First-order easing of current towards target at the given rate (1/s).

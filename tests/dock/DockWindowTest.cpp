@@ -164,7 +164,8 @@ TEST_F(InProcessDock, AllAppsHotkeyPathTogglesAndShutdownEndsEverythingOnce) {
     EXPECT_FALSE(IsWindow(input));
     EXPECT_FALSE(IsWindow(visual));
     EXPECT_EQ(dock_.InputWindow(), nullptr);
-    EXPECT_TRUE(dock_.AllApps().shutDown);
+    EXPECT_EQ(dock_.AllApps().Window(), nullptr);
+    EXPECT_TRUE(dock_.AllApps().stopRequested.load());
     EXPECT_TRUE(dock_.TopBar().shutDown);
     dock_.Shutdown();
     EXPECT_TRUE(dock_.IsShutDown());

@@ -88,6 +88,18 @@ TEST(Spring, SettlesOnlyWhenCloseAndSlow) {
     EXPECT_NE(fast.value, 1.0f);
 }
 
+TEST(Spring, SettledMeansWithin0002AndSlowerThan002) {
+    Spring spring{1.0f, 0.0f, 1.0019f, 400.0f, 28.0f};
+    EXPECT_TRUE(spring.Settled());
+    spring.target = 1.0021f;
+    EXPECT_FALSE(spring.Settled());
+    spring.target = 1.0f;
+    spring.velocity = -0.019f;
+    EXPECT_TRUE(spring.Settled());
+    spring.velocity = 0.021f;
+    EXPECT_FALSE(spring.Settled());
+}
+
 TEST(Spring, ADampedSpringComesToRestOnItsTarget) {
     Spring spring{0.0f, 0.0f, 64.0f, 170.0f, 22.0f};
     int frames = 0;

@@ -1,0 +1,335 @@
+// Everything of the panel that is not a tile: search field, tabs or folder
+// header, close, separator, power and footer buttons, the empty-state text,
+// the page dots and the letter index bar.
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "allapps/AllAppsGeometry.h"
+#include "allapps/AllAppsPaint.h"
+#include "allapps/AllAppsSurfaces.h"
+#include "allapps/AllAppsWindow.h"
+#include "app/Log.h"
+#include "render/CompositionHost.h"
+#include "render/GraphicsDevice.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+struct ChromePalette {
+    Rgba primary, secondary, control, focusedSearch, controlStroke, hoveredSearchStroke, hover, clearHover, separator;
+};
+
+ChromePalette PaletteFor(bool dark) {
+    if (dark) {
+        return {{0.97f, 0.98f, 1.00f, 0.98f}, {0.78f, 0.82f, 0.89f, 0.86f}, {1, 1, 1, 0.14f},
+                {1, 1, 1, 0.19f},             {1, 1, 1, 0.28f},             {1, 1, 1, 0.44f},
+                {1, 1, 1, 0.22f},             {1, 1, 1, 0.24f},             {1, 1, 1, 0.16f}};
+    }
+    return {{0.06f, 0.08f, 0.12f, 0.98f}, {0.22f, 0.26f, 0.32f, 0.90f}, {1, 1, 1, 0.62f},
+            {1, 1, 1, 0.78f},             {1, 1, 1, 0.82f},             {0.04f, 0.52f, 1.00f, 0.48f},
+            {1, 1, 1, 0.88f},             {0, 0, 0, 0.12f},             {0, 0, 0, 0.10f}};
+}
+
+constexpr Rgba kAccent{0.04f, 0.52f, 1.00f, 0.92f};
+constexpr Rgba kAccentHover{0.08f, 0.58f, 1.00f, 0.98f};
+constexpr Rgba kOnAccent{1, 1, 1, 0.98f};
+constexpr Rgba kCloseHover{0.91f, 0.07f, 0.14f, 0.94f};
+constexpr Rgba kCrossOnCloseHover{1, 1, 1, 0.99f};
+constexpr Rgba kSelectedLetter{0.04f, 0.52f, 1.00f, 0.95f};
+
+const wchar_t* const kTabLabels[8] = {L"全部", L"办公", L"社交", L"媒体", L"开发", L"游戏", L"其他", L"已隐藏"};
+
+D2D1_RECT_F Box(float l, float t, float r, float b) { return D2D1::RectF(l, t, r, b); }
+
+// Maps DIP onto the surface's pixels on top of the transform the draw set up.
+class ScaledTransform {
+public:
+    ScaledTransform(ID2D1DeviceContext* context, float s) : context_(context) {
+        context_->GetTransform(&saved_);
+        context_->SetTransform(D2D1::Matrix3x2F::Scale(s, s) * saved_);
+    }
+    ~ScaledTransform() { context_->SetTransform(saved_); }
+    ScaledTransform(const ScaledTransform&) = delete;
+    ScaledTransform& operator=(const ScaledTransform&) = delete;
+
+private:
+    ID2D1DeviceContext* context_;
+    D2D1_MATRIX_3X2_F saved_{};
+};
+
+void DrawCross(ID2D1DeviceContext* context, float cx, float cy, float half, Rgba color, float width) {
+    DrawLine(context, cx - half, cy - half, cx + half, cy + half, color, width);
+    DrawLine(context, cx - half, cy + half, cx + half, cy - half, color, width);
+}
+
+void DrawPowerArc(ID2D1DeviceContext* context, ID2D1Factory1* factory, float cx, float cy, Rgba color) {
+    if (!factory) return;
+    constexpr float kRadius = 7.7f;
+    constexpr float kPi = 3.14159265f;
+    auto at = [&](float degrees) {
+        const float a = degrees * kPi / 180.0f;
+        return D2D1::Point2F(cx + kRadius * std::cos(a), cy + kRadius * std::sin(a));
+    };
+    ComPtr<ID2D1PathGeometry> path;
+    ComPtr<ID2D1GeometrySink> sink;
+    if (FAILED(factory->CreatePathGeometry(&path)) || FAILED(path->Open(&sink))) return;
+    // Short line segments rather than an arc segment: some Direct2D
+    // implementations draw arc segments as straight lines.
+    constexpr int kSegments = 40;
+    sink->BeginFigure(at(-60.0f), D2D1_FIGURE_BEGIN_HOLLOW);
+    for (int i = 1; i <= kSegments; ++i) sink->AddLine(at(-60.0f + 300.0f * static_cast<float>(i) / kSegments));
+    sink->EndFigure(D2D1_FIGURE_END_OPEN);
+    if (FAILED(sink->Close())) return;
+    ComPtr<ID2D1SolidColorBrush> brush;
+    context->CreateSolidColorBrush(ToColor(color), &brush);
+    if (brush) context->DrawGeometry(path.Get(), brush.Get(), 2.1f);
+}
+
+}  // namespace
+
+void AllAppsWindow::RedrawChrome() {
+    if (!composition || !chromeVisual || !device) return;
+    try {
+        const SIZE px = {RoundPx(panelWidth * scale), RoundPx(panelHeight * scale)};
+        if (px.cx <= 0 || px.cy <= 0) return;
+        if (!EnsureSpriteSurface(*composition, chromeVisual, chromeSurface, chromeBrush, chromeSurfacePx, px)) return;
+        if (!device->dwriteFactory) return;
+        const bool dark = GlassDark();
+        composition->Paint(chromeSurface,
+                           [&](ID2D1DeviceContext* context) { PaintChrome(context, px.cx, px.cy, dark); });
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"AllAppsWindow::RedrawChrome winrt error: 0x%08X", static_cast<unsigned>(error.code()));
+    }
+}
+
+void AllAppsWindow::RedrawPageDots() {
+    if (!composition || !pageDotsVisual) return;
+    try {
+        if (pageCount <= 1) {
+            pageDotsVisual.IsVisible(false);
+            return;
+        }
+        pageDotsVisual.IsVisible(true);
+        const SIZE px = {std::max(RoundPx(260.0f * scale), 32), std::max(RoundPx(18.0f * scale), 12)};
+        if (!EnsureSpriteSurface(*composition, pageDotsVisual, pageDotsSurface, pageDotsBrush, pageDotsSurfacePx, px)) {
+            return;
+        }
+        const bool dark = GlassDark();
+        composition->Paint(pageDotsSurface,
+                           [&](ID2D1DeviceContext* context) { PaintPageDots(context, px.cx, px.cy, dark); });
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"AllAppsWindow::RedrawPageDots winrt error: 0x%08X", static_cast<unsigned>(error.code()));
+    }
+}
+
+void AllAppsWindow::RedrawIndexBar() {
+    if (!composition || !indexBarVisual || !device) return;
+    try {
+        if (indexLetters.size() < 2) {
+            indexBarVisual.IsVisible(false);
+            return;
+        }
+        indexBarVisual.IsVisible(true);
+        const SIZE px = {std::max(RoundPx(panelWidth * scale), 64), std::max(RoundPx(54.0f * scale), 32)};
+        if (!EnsureSpriteSurface(*composition, indexBarVisual, indexBarSurface, indexBarBrush, indexBarSurfacePx,
+                                 px)) {
+            return;
+        }
+        if (!device->dwriteFactory) return;
+        const bool dark = GlassDark();
+        composition->Paint(indexBarSurface, [&](ID2D1DeviceContext* context) { PaintIndexBar(context, px.cx, dark); });
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"AllAppsWindow::RedrawIndexBar winrt error: 0x%08X", static_cast<unsigned>(error.code()));
+    }
+}
+
+void AllAppsWindow::PaintChrome(ID2D1DeviceContext* context, int, int, bool dark) {
+    IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
+    if (!factory) return;
+    const ChromePalette p = PaletteFor(dark);
+    const float w = panelWidth;
+    const float h = panelHeight;
+    const float onePx = 1.0f / scale;
+    ScaledTransform scaled(context, scale);
+    context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+
+    // Search field.
+    const float sw = std::clamp(w - 160.0f, 120.0f, 400.0f);
+    const float x0 = (w - sw) / 2.0f;
+    const float x1 = x0 + sw;
+    FillRoundRect(context, Box(x0, 18, x1, 54), 16.56f, searchFocused ? p.focusedSearch : p.control);
+    if (searchFocused) {
+        StrokeRoundRect(context, Box(x0, 18, x1, 54), 16.56f, kAccent, 1.6f);
+    } else {
+        StrokeRoundRect(context, Box(x0, 18, x1, 54), 16.56f, searchHovered ? p.hoveredSearchStroke : p.controlStroke,
+                        onePx);
+    }
+    StrokeCircle(context, x0 + 16.0f, 35.0f, 5.0f, p.secondary, 1.5f);
+    DrawLine(context, x0 + 19.5f, 38.5f, x0 + 23.2f, 42.2f, p.secondary, 1.5f);
+
+    const float tl = x0 + 32.0f;
+    const float tr = searchText.empty() ? x1 - 14.0f : x1 - 32.0f;
+    const float aw = std::max(tr - tl, 20.0f);
+    context->PushAxisAlignedClip(Box(tl - 2.0f, 20.0f, tr + 2.0f, 52.0f), D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
+    const std::wstring shown = searchText + imeComposition;
+    ComPtr<IDWriteTextFormat> searchFormat = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_NORMAL, 13.5f);
+    if (!shown.empty() && searchFormat) {
+        searchFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
+        ComPtr<IDWriteTextLayout> layout;
+        if (SUCCEEDED(factory->CreateTextLayout(shown.c_str(), static_cast<UINT32>(shown.size()), searchFormat.Get(),
+                                                2000.0f, 36.0f, &layout))) {
+            DWRITE_HIT_TEST_METRICS metrics{};
+            float caretX = 0, endX = 0, y = 0;
+            layout->HitTestTextPosition(static_cast<UINT32>(searchText.size()), FALSE, &caretX, &y, &metrics);
+            layout->HitTestTextPosition(static_cast<UINT32>(shown.size()), FALSE, &endX, &y, &metrics);
+            const float shift = std::max(endX + 4.0f - aw, 0.0f);
+            ComPtr<ID2D1SolidColorBrush> brush;
+            context->CreateSolidColorBrush(ToColor(p.primary), &brush);
+            if (brush) context->DrawTextLayout({tl - shift, 18.0f}, layout.Get(), brush.Get());
+            if (!imeComposition.empty() && caretX < endX) {
+                DrawLine(context, tl - shift + caretX, 45.5f, tl - shift + endX, 45.5f, kAccent, 1.4f);
+            }
+            if (searchFocused && caretVisible) {
+                DrawLine(context, tl - shift + endX + 0.8f, 27.5f, tl - shift + endX + 0.8f, 44.5f, kAccent, 1.6f);
+            }
+        }
+    } else {
+        if (searchFormat) {
+            searchFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
+            DrawCenteredText(context, searchFormat.Get(), L"搜索全部应用...", Box(tl, 18, tr, 54), p.secondary);
+        }
+        if (searchFocused && caretVisible) DrawLine(context, tl + 1.0f, 27.5f, tl + 1.0f, 44.5f, kAccent, 1.6f);
+    }
+    context->PopAxisAlignedClip();
+
+    if (!searchText.empty()) {
+        FillCircle(context, x1 - 17.0f, 36.0f, 8.5f, searchClearHovered ? p.clearHover : p.control);
+        DrawCross(context, x1 - 17.0f, 36.0f, 3.2f, searchClearHovered ? p.primary : p.secondary, 1.4f);
+    }
+
+    ComPtr<IDWriteTextFormat> tabFormat = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 12.0f);
+    if (!openFolder) {
+        const TabLayout tabs = TabsFor(w);
+        const int selected = hiddenView ? kAllAppsTabHidden : categoryTab;
+        for (int i = 0; i < 8; ++i) {
+            const float left = TabLeft(tabs, i);
+            const D2D1_RECT_F box = Box(left, 62, left + tabs.width, 90);
+            if (i == selected) {
+                FillRoundRect(context, box, 13.44f, kAccent);
+                DrawCenteredText(context, tabFormat.Get(), kTabLabels[i], box, kOnAccent);
+            } else {
+                FillRoundRect(context, box, 13.44f, hoveredTab == i ? p.hover : p.control);
+                StrokeRoundRect(context, box, 13.44f, p.controlStroke, 0.8f);
+                DrawCenteredText(context, tabFormat.Get(), kTabLabels[i], box, p.primary);
+            }
+        }
+    } else {
+        const D2D1_RECT_F back = Box(28, 62, 104, 90);
+        FillRoundRect(context, back, 13.44f, backHovered ? p.hover : p.control);
+        StrokeRoundRect(context, back, 13.44f, p.controlStroke, 0.8f);
+        DrawCenteredText(context, tabFormat.Get(), L"\u2039 返回", back, p.primary);
+        const std::wstring title =
+            openFolder->name + L"\uFF08" + std::to_wstring(visibleEntries.size()) + L" 项）";
+        DrawCenteredText(context, tabFormat.Get(), title, Box(114, 62, w - 114, 90), p.primary);
+    }
+
+    if (closeHovered) FillRoundRect(context, Box(w - 50, 12, w - 12, 42), 8.0f, kCloseHover);
+    DrawCross(context, w - 31.0f, 27.0f, 5.5f, closeHovered ? kCrossOnCloseHover : p.primary, 1.6f);
+
+    DrawLine(context, 20.0f, h - 52.0f, w - 20.0f, h - 52.0f, p.separator, onePx);
+
+    if (powerHovered) FillCircle(context, w / 2.0f, h - 26.0f, 17.5f, p.hover);
+    const Rgba powerColor = powerHovered ? kAccent : p.primary;
+    DrawPowerArc(context, device->d2dFactory.Get(), w / 2.0f, h - 26.0f, powerColor);
+    DrawLine(context, w / 2.0f, h - 36.4f, w / 2.0f, h - 25.7f, powerColor, 2.1f);
+
+    ComPtr<IDWriteTextFormat> footerFormat = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 12.5f);
+    const wchar_t* footerLabels[2] = {L"系统设置", L"任务管理器"};
+    const float footerLeft[2] = {24.0f, w - 156.0f};
+    for (int i = 0; i < 2; ++i) {
+        const D2D1_RECT_F box = Box(footerLeft[i], h - 42, footerLeft[i] + 132, h - 10);
+        FillRoundRect(context, box, 8.0f, hoveredFooter == i ? p.hover : p.control);
+        DrawCenteredText(context, footerFormat.Get(), footerLabels[i], box, p.primary);
+    }
+
+    if (hiddenView && !openFolder && !hiddenKeys.empty()) {
+        const D2D1_RECT_F box = Box(w / 2 + 29.5f, h - 42, w / 2 + 145.5f, h - 10);
+        FillRoundRect(context, box, 8.0f, restoreAllHovered ? kAccentHover : kAccent);
+        DrawCenteredText(context, footerFormat.Get(), L"全部恢复", box, kOnAccent);
+    }
+
+    if (visibleEntries.empty()) {
+        const wchar_t* text = !hiddenView           ? L"未找到匹配的应用"
+                              : searchText.empty() ? L"暂无已隐藏的应用"
+                                                   : L"未找到匹配的已隐藏应用";
+        DrawCenteredText(context, footerFormat.Get(), text, Box(0, 100, w, h - 52), p.secondary);
+    }
+}
+
+void AllAppsWindow::PaintPageDots(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark) {
+    const int n = pageCount;
+    for (int i = 0; i < n; ++i) {
+        const float cx = PageDotCenterX(i, n, pixelWidth, scale);
+        const bool current = i == page;
+        const Rgba color = current ? Pick(dark, {1, 1, 1, 0.96f}, {0.10f, 0.45f, 0.96f, 0.96f})
+                                   : Pick(dark, {1, 1, 1, 0.32f}, {0, 0, 0, 0.26f});
+        FillCircle(context, cx, static_cast<float>(pixelHeight) / 2.0f, (current ? 3.5f : 2.6f) * scale, color);
+    }
+}
+
+void AllAppsWindow::PaintIndexBar(ID2D1DeviceContext* context, int, bool dark) {
+    IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
+    const size_t n = indexLetters.size();
+    if (!factory || n == 0) return;
+    const Rgba primary = Pick(dark, {0.97f, 0.98f, 1.00f, 0.98f}, {0.06f, 0.08f, 0.12f, 0.98f});
+    const Rgba shadow = Pick(dark, {0, 0, 0, 0.40f}, {0, 0, 0, 0.18f});
+    const Rgba hoverBubble = Pick(dark, {0.18f, 0.21f, 0.28f, 0.94f}, {1, 1, 1, 0.95f});
+    const Rgba hoverOutline = Pick(dark, {1, 1, 1, 0.34f}, {0, 0, 0, 0.12f});
+    ScaledTransform scaled(context, scale);
+    context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+
+    const IndexBarLayout bar = IndexBarFor(panelWidth, n);
+    const D2D1_RECT_F background = Box(bar.left, 28, bar.left + bar.width, 54);
+    FillRoundRect(context, background, 12.48f, Pick(dark, {1, 1, 1, 0.14f}, {1, 1, 1, 0.62f}));
+    StrokeRoundRect(context, background, 12.48f, Pick(dark, {1, 1, 1, 0.28f}, {1, 1, 1, 0.82f}), 0.8f);
+
+    ComPtr<IDWriteTextFormat> format = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_BOLD, 18.0f);
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    order = SortIndexLettersByScale(std::move(order));
+    for (int i : order) {
+        const size_t u = static_cast<size_t>(i);
+        const float k = u < letterScales.size() ? letterScales[u] : 1.0f;
+        const float e = u < letterLifts.size() ? letterLifts[u] : 0.0f;
+        const float cx = LetterCenterX(bar, u);
+        const float cy = 41.0f + e;
+        const float bw = std::max(19.0f * k, bar.cell - 3.0f);
+        const float bh = std::max(19.0f * k, 21.0f);
+        const D2D1_RECT_F bubble = Box(cx - bw / 2, cy - bh / 2, cx + bw / 2, cy + bh / 2);
+        const float radius = 0.38f * std::min(bw, bh);
+        const bool selected = indexLetters[u] == indexLetter;
+        const bool hovered = i == hoveredLetter;
+        if (selected || hovered || k > 1.18f) {
+            if (k > 1.25f) {
+                FillRoundRect(context, Box(bubble.left, bubble.top + 1.8f, bubble.right, bubble.bottom + 1.8f), radius,
+                              shadow);
+            }
+            if (selected) {
+                FillRoundRect(context, bubble, radius, kSelectedLetter);
+            } else {
+                FillRoundRect(context, bubble, radius, hoverBubble);
+                StrokeRoundRect(context, bubble, radius, hoverOutline, 0.9f);
+            }
+        }
+        const std::wstring glyph = indexLetters[u] == 0 ? std::wstring(L"全") : std::wstring(1, indexLetters[u]);
+        D2D1_MATRIX_3X2_F saved;
+        context->GetTransform(&saved);
+        const float letterScale = 11.0f * k / 18.0f;
+        context->SetTransform(D2D1::Matrix3x2F::Scale(letterScale, letterScale, {cx, cy}) * saved);
+        DrawCenteredText(context, format.Get(), glyph, Box(cx - 16, cy - 14, cx + 16, cy + 14),
+                         selected ? Rgba{1, 1, 1, 0.99f} : primary);
+        context->SetTransform(saved);
+    }
+}

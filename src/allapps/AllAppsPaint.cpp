@@ -1,0 +1,52 @@
+#include "allapps/AllAppsPaint.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+ComPtr<ID2D1SolidColorBrush> Solid(ID2D1DeviceContext* context, Rgba color) {
+    ComPtr<ID2D1SolidColorBrush> brush;
+    context->CreateSolidColorBrush(ToColor(color), &brush);
+    return brush;
+}
+}  // namespace
+
+void FillRoundRect(ID2D1DeviceContext* context, D2D1_RECT_F rect, float radius, Rgba color) {
+    if (auto brush = Solid(context, color)) context->FillRoundedRectangle({rect, radius, radius}, brush.Get());
+}
+
+void StrokeRoundRect(ID2D1DeviceContext* context, D2D1_RECT_F rect, float radius, Rgba color, float width) {
+    if (auto brush = Solid(context, color)) context->DrawRoundedRectangle({rect, radius, radius}, brush.Get(), width);
+}
+
+void FillCircle(ID2D1DeviceContext* context, float cx, float cy, float radius, Rgba color) {
+    if (auto brush = Solid(context, color)) context->FillEllipse({{cx, cy}, radius, radius}, brush.Get());
+}
+
+void StrokeCircle(ID2D1DeviceContext* context, float cx, float cy, float radius, Rgba color, float width) {
+    if (auto brush = Solid(context, color)) context->DrawEllipse({{cx, cy}, radius, radius}, brush.Get(), width);
+}
+
+void DrawLine(ID2D1DeviceContext* context, float x0, float y0, float x1, float y1, Rgba color, float width) {
+    if (auto brush = Solid(context, color)) context->DrawLine({x0, y0}, {x1, y1}, brush.Get(), width);
+}
+
+ComPtr<IDWriteTextFormat> MakeLauncherFormat(IDWriteFactory* factory, DWRITE_FONT_WEIGHT weight, float size) {
+    ComPtr<IDWriteTextFormat> format;
+    if (!factory || FAILED(factory->CreateTextFormat(L"Microsoft YaHei UI", nullptr, weight, DWRITE_FONT_STYLE_NORMAL,
+                                                     DWRITE_FONT_STRETCH_NORMAL, size, L"zh-CN", &format))) {
+        return nullptr;
+    }
+    format->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_CENTER);
+    format->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
+    format->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+    return format;
+}
+
+void DrawCenteredText(ID2D1DeviceContext* context, IDWriteTextFormat* format, const std::wstring& text,
+                      D2D1_RECT_F box, Rgba color) {
+    if (!format || text.empty()) return;
+    if (auto brush = Solid(context, color)) {
+        context->DrawText(text.c_str(), static_cast<UINT32>(text.size()), format, box, brush.Get(),
+                          D2D1_DRAW_TEXT_OPTIONS_CLIP);
+    }
+}

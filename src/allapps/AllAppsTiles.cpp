@@ -1,0 +1,188 @@
+// The 24 tiles of the shown page: placement, icon surfaces from the icon
+// loader, cached label surfaces, and the hover highlight.
+#include <algorithm>
+
+#include "allapps/AllAppsGeometry.h"
+#include "allapps/AllAppsPaint.h"
+#include "allapps/AllAppsSurfaces.h"
+#include "allapps/AllAppsWindow.h"
+#include "app/Log.h"
+#include "apps/CompositionIconHost.h"
+#include "apps/IconLoader.h"
+#include "render/CompositionHost.h"
+#include "render/GraphicsDevice.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr size_t kLabelCacheLimit = 256;
+constexpr uint64_t kSlowIconMs = 29;
+
+int FolderCountOf(const InstalledApp& entry) { return entry.isFolder ? static_cast<int>(entry.children.size()) : 0; }
+
+}  // namespace
+
+std::wstring AllAppsTileIconKey(const InstalledApp& entry, int iconPx, bool macIcons, bool dark) {
+    return entry.launchId + L"|" + std::to_wstring(iconPx) + L"|f" + std::to_wstring(FolderCountOf(entry)) +
+           (macIcons ? L"#m" : L"#w") + (dark ? L"#d" : L"#l");
+}
+
+void AllAppsWindow::RebuildPageVisuals() {
+    if (!composition || !device || !device->dwriteFactory || !iconLoader || !TreeReady()) return;
+    try {
+        const uint64_t start = tickCount();
+        int iconCalls = 0, slow = 0, miss = 0;
+        uint64_t iconMs = 0;
+        hoverDrawnSlot = -1;
+
+        const float s = scale;
+        const AllAppsGrid grid = GridFor(panelWidth, panelHeight, s);
+        const SIZE labelPx = {std::max(RoundPx((grid.cellWidth - 8.0f) * s), 8), std::max(RoundPx(22.0f * s), 8)};
+        const bool dark = GlassDark();
+        if (labelPx.cx != cacheLabelPx.cx || labelPx.cy != cacheLabelPx.cy || dark != cacheDark ||
+            tileSurfaceCache.size() > kLabelCacheLimit) {
+            tileSurfaceCache.clear();
+            cacheLabelPx = labelPx;
+            cacheDark = dark;
+        }
+        ComPtr<IDWriteTextFormat> labelFormat;
+
+        for (int u = 0; u < kSlotsPerPage; ++u) {
+            AllAppsTileSlot& slot = tileSlots[static_cast<size_t>(u)];
+            const size_t i = static_cast<size_t>(page) * kSlotsPerPage + static_cast<size_t>(u);
+            if (i >= visibleEntries.size()) {
+                slot.visible = false;
+                slot.surfaceKey.clear();
+                slot.slotVisual.IsVisible(false);
+                slot.iconVisual.Brush(nullptr);
+                slot.labelVisual.Brush(nullptr);
+                continue;
+            }
+            const InstalledApp& entry = *visibleEntries[i];
+            const PointF cell = SlotCellOrigin(grid, u);
+            slot.visible = true;
+            slot.cellX = cell.x;
+            slot.cellY = cell.y;
+            slot.cellWidth = grid.cellWidth;
+            slot.cellHeight = grid.cellHeight;
+            slot.iconSize = grid.iconSize;
+            slot.centerX = cell.x + grid.cellWidth / 2.0f;
+            slot.centerY = cell.y + 6.0f + grid.iconSize / 2.0f;
+            slot.scale = 1.0f;
+            slot.offsetX = slot.offsetY = 0.0f;
+            slot.slotVisual.IsVisible(true);
+            slot.slotVisual.Offset({cell.x * s, cell.y * s, 0.0f});
+            slot.slotVisual.Size({grid.cellWidth * s, grid.cellHeight * s});
+
+            const std::wstring key = AllAppsTileIconKey(entry, grid.iconPx, useMacIcons, dark);
+            if (key != slot.surfaceKey) {
+                slot.surfaceKey = key;
+                const uint64_t before = tickCount();
+                IconSurfaceRef icon = iconLoader->GetIconSurfaceSync(entry.launchId, entry.name, entry.targetPath,
+                                                                     grid.iconPx, useMacIcons, FolderCountOf(entry));
+                const uint64_t took = tickCount() - before;
+                comp::CompositionDrawingSurface surface = CompositionSurfaceOf(icon);
+                if (surface) {
+                    comp::CompositionSurfaceBrush brush = composition->compositor.CreateSurfaceBrush(surface);
+                    brush.Stretch(comp::CompositionStretch::Fill);
+                    slot.iconVisual.Brush(brush);
+                } else {
+                    slot.iconVisual.Brush(nullptr);
+                    ++miss;
+                }
+                ++iconCalls;
+                iconMs += took;
+                if (!surface || took > kSlowIconMs) ++slow;
+            }
+
+            auto cached = tileSurfaceCache.find(entry.name);
+            if (cached == tileSurfaceCache.end()) {
+                if (!labelFormat) {
+                    labelFormat = MakeLauncherFormat(device->dwriteFactory.Get(), DWRITE_FONT_WEIGHT_MEDIUM, 12.0f * s);
+                    if (labelFormat) {
+                        labelFormat->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_NEAR);
+                        ComPtr<IDWriteInlineObject> ellipsis;
+                        device->dwriteFactory->CreateEllipsisTrimmingSign(labelFormat.Get(), &ellipsis);
+                        DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
+                        labelFormat->SetTrimming(&trimming, ellipsis.Get());
+                    }
+                }
+                AllAppsLabelSurface label;
+                label.surface = composition->CreateDrawingSurface(labelPx.cx, labelPx.cy);
+                if (label.surface) {
+                    composition->Paint(label.surface, [&](ID2D1DeviceContext* context) {
+                        PaintTileLabel(context, entry.name, labelFormat.Get(), labelPx.cx, labelPx.cy, dark);
+                    });
+                    label.brush = composition->compositor.CreateSurfaceBrush(label.surface);
+                    label.brush.Stretch(comp::CompositionStretch::Fill);
+                    cached = tileSurfaceCache.emplace(entry.name, label).first;
+                }
+            }
+            if (cached != tileSurfaceCache.end()) slot.labelVisual.Brush(cached->second.brush);
+            slot.labelVisual.Size({static_cast<float>(labelPx.cx), static_cast<float>(labelPx.cy)});
+        }
+        UpdateTileTransforms();
+        LogMessage(L"AllApps perf: rebuild tiles done +%llu ms (px=%d, iconCalls=%d, iconMs=%llu, slow=%d, miss=%d)",
+                   static_cast<unsigned long long>(tickCount() - start), grid.iconPx, iconCalls,
+                   static_cast<unsigned long long>(iconMs), slow, miss);
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"AllAppsWindow::RebuildPageVisuals winrt error: 0x%08X", static_cast<unsigned>(error.code()));
+    }
+}
+
+void AllAppsWindow::PaintTileLabel(ID2D1DeviceContext* context, const std::wstring& name, IDWriteTextFormat* format,
+                                   int pixelWidth, int pixelHeight, bool dark) {
+    if (!format) return;
+    context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    const float w = static_cast<float>(pixelWidth);
+    const float h = static_cast<float>(pixelHeight);
+    const float drop = 0.8f * scale;
+    DrawCenteredText(context, format, name, D2D1::RectF(0, drop, w, h + drop),
+                     Pick(dark, {0, 0, 0, 0.55f}, {1, 1, 1, 0.65f}));
+    DrawCenteredText(context, format, name, D2D1::RectF(0, 0, w, h),
+                     Pick(dark, {0.97f, 0.98f, 1.00f, 0.98f}, {0.06f, 0.08f, 0.12f, 0.98f}));
+}
+
+void AllAppsWindow::RedrawHover() {
+    if (!composition || !hoverVisual) return;
+    try {
+        if (hoveredSlot < 0 || hoveredSlot >= kSlotsPerPage ||
+            static_cast<size_t>(page) * kSlotsPerPage + static_cast<size_t>(hoveredSlot) >= visibleEntries.size()) {
+            hoverVisual.IsVisible(false);
+            return;
+        }
+        const AllAppsGrid grid = GridFor(panelWidth, panelHeight, scale);
+        const HoverPlacement place = HoverPlacementFor(grid, hoveredSlot, scale);
+        const bool dark = GlassDark();
+        if (!hoverSurface || hoverSurfacePx.cx != place.width || hoverSurfacePx.cy != place.height ||
+            hoverSurfaceDark != dark) {
+            comp::CompositionDrawingSurface surface = composition->CreateDrawingSurface(place.width, place.height);
+            if (surface) {
+                const float radius = 12.0f * scale;
+                composition->Paint(surface, [&](ID2D1DeviceContext* context) {
+                    FillRoundRect(context,
+                                  D2D1::RectF(0, 0, static_cast<float>(place.width), static_cast<float>(place.height)),
+                                  radius, Pick(dark, {1, 1, 1, 0.13f}, {0, 0, 0, 0.08f}));
+                });
+                hoverSurface = surface;
+                hoverBrush = composition->compositor.CreateSurfaceBrush(surface);
+                hoverBrush.Stretch(comp::CompositionStretch::Fill);
+                hoverVisual.Brush(hoverBrush);
+                hoverSurfacePx = {place.width, place.height};
+                hoverSurfaceDark = dark;
+            }
+        }
+        hoverVisual.Size({static_cast<float>(place.width), static_cast<float>(place.height)});
+        hoverVisual.Offset({place.x, place.y, 0.0f});
+        hoverVisual.IsVisible(true);
+        AllAppsTileSlot& slot = tileSlots[static_cast<size_t>(hoveredSlot)];
+        if (hoveredSlot != hoverDrawnSlot && tileContainer && slot.slotVisual) {
+            tileContainer.Children().Remove(slot.slotVisual);
+            tileContainer.Children().InsertAtTop(slot.slotVisual);
+            hoverDrawnSlot = hoveredSlot;
+        }
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"AllAppsWindow::RedrawHover winrt error: 0x%08X", static_cast<unsigned>(error.code()));
+    }
+}
