@@ -20,8 +20,11 @@ namespace testing_support {
 enum class DropDataKind { Files, Text, Refuses, EmptyFileList };
 
 // A DROPFILES block of wide paths, double-null terminated, in global memory.
+// An empty list is two nulls too: readers step over the first (empty) name
+// before they look for the end, and a copy made across processes holds no
+// zeroed slack beyond the block to save them.
 inline HGLOBAL MakeFileListMemory(const std::vector<std::wstring>& paths) {
-    size_t chars = 1;
+    size_t chars = paths.empty() ? 2 : 1;
     for (const auto& path : paths) chars += path.size() + 1;
     const size_t bytes = sizeof(DROPFILES) + chars * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
