@@ -252,7 +252,20 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
         ArmIdleTrimTimer();
     };
     allApps.callbacks = std::move(appsCallbacks);
-    // Files dropped on the dock arrive through the drop target once it exists.
+    vantreel::DockDropTarget::Callbacks dropCallbacks;
+    dropCallbacks.onDragOver = [this](POINT screen) { DragFilesOver(screen); };
+    dropCallbacks.onDragLeave = [this] { DragFilesLeave(); };
+    dropCallbacks.onDrop = [this](const std::vector<std::wstring>& paths, POINT screen) {
+        PinDroppedFiles(paths, screen);
+    };
+    dropTarget = new vantreel::DockDropTarget(std::move(dropCallbacks));
+    HRESULT registered = RegisterDragDrop(inputWindow, dropTarget);
+    if (FAILED(registered)) {
+        // The dock runs on; it just takes no dropped files.
+        LogMessage(L"RegisterDragDrop failed: 0x%08X", static_cast<unsigned>(registered));
+        dropTarget->Release();
+        dropTarget = nullptr;
+    }
     StartupLog::Mark(L"all apps + drop target ready");
 
     shellHookMessage = RegisterWindowMessageW(L"SHELLHOOK");
@@ -415,6 +428,11 @@ void DockWindow::Shutdown() {
     if (inputWindow) {
         for (UINT_PTR id = 1; id <= 9; ++id) KillTimer(inputWindow, id);
         for (int id = 1; id <= 3; ++id) UnregisterHotKey(inputWindow, id);
+        RevokeDragDrop(inputWindow);
+    }
+    if (dropTarget) {
+        dropTarget->Release();  // frees itself once OLE has let go too
+        dropTarget = nullptr;
     }
     windowTracker.Stop();
     taskbarHider.Restore();

@@ -21,6 +21,7 @@
 #include "config/DockConfig.h"
 #include "config/Paths.h"
 #include "dock/DockConfigChanges.h"
+#include "dock/DockDropTarget.h"
 #include "dock/DockItemVisual.h"
 #include "dock/DockLayout.h"
 #include "dock/DockModel.h"
@@ -100,6 +101,8 @@ public:
     const TopBarWindow& TopBar() const { return topBar; }
     const AllAppsWindow& AllApps() const { return allApps; }
     const MacMenuWindow& Menu() const { return menu; }
+    // Null before start-up, after shutdown and when registration failed.
+    IDropTarget* DropTarget() const { return dropTarget; }
     bool IsDragging() const { return dragging; }
     bool HasUnpinIntent() const { return unpinIntent; }
     int DropIndex() const { return dropIndex; }
@@ -195,6 +198,8 @@ private:
     MacMenuWindow menu;
     TopBarWindow topBar;
     AllAppsWindow allApps;
+    // Shared with OLE: the dock holds one reference until shutdown.
+    vantreel::DockDropTarget* dropTarget = nullptr;
     comp::ContainerVisual itemsRoot{nullptr};
     comp::ContainerVisual labelRoot{nullptr};
     comp::SpriteVisual labelSprite{nullptr};

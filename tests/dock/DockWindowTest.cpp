@@ -13,6 +13,7 @@
 #include "config/ConfigFile.h"
 #include "config/Paths.h"
 #include "dock/DockWindow.h"
+#include "support/FileDropData.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -169,6 +170,66 @@ TEST_F(InProcessDock, AllAppsHotkeyPathTogglesAndShutdownEndsEverythingOnce) {
     EXPECT_TRUE(dock_.TopBar().shutDown);
     dock_.Shutdown();
     EXPECT_TRUE(dock_.IsShutDown());
+}
+
+TEST_F(InProcessDock, TheDropTargetIsRegisteredOnTheInputWindowAndFreedOnceAtShutdown) {
+    ASSERT_NE(dock_.DropTarget(), nullptr);
+    auto* probe = new vantreel::DockDropTarget(vantreel::DockDropTarget::Callbacks{});
+    EXPECT_EQ(RegisterDragDrop(dock_.InputWindow(), probe), DRAGDROP_E_ALREADYREGISTERED);
+    probe->Release();
+
+    const int freedBefore = vantreel::DockDropTarget::freedCount.load();
+    HWND input = dock_.InputWindow();
+    dock_.Shutdown();
+    EXPECT_EQ(vantreel::DockDropTarget::freedCount.load(), freedBefore + 1)
+        << "revoked before the window went, so OLE let go of its reference too";
+    EXPECT_EQ(dock_.DropTarget(), nullptr);
+    EXPECT_FALSE(IsWindow(input));
+    dock_.Shutdown();
+    EXPECT_EQ(vantreel::DockDropTarget::freedCount.load(), freedBefore + 1);
+}
+
+TEST_F(InProcessDock, FilesDroppedLeftOfAnIconArePinnedBeforeItInTheirOrder) {
+    using testing_support::DropDataKind;
+    using testing_support::FileDropData;
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring regedit = std::wstring(windows) + L"\\regedit.exe";
+    const std::wstring hh = std::wstring(windows) + L"\\hh.exe";
+
+    // A point on the left half of Notepad's icon (slot 1, after the launchpad).
+    ASSERT_EQ(dock_.Model().items.at(1).label, L"Notepad");
+    RECT band = {};
+    GetWindowRect(dock_.VisualWindow(), &band);
+    const DockItemVisual& notepad = dock_.ItemVisuals().at(1);
+    POINTL at = {band.left + static_cast<LONG>(notepad.container.Offset().x + notepad.container.Size().x / 4),
+                 band.top + static_cast<LONG>(notepad.container.Offset().y + notepad.container.Size().y / 2)};
+
+    auto* files = new FileDropData(DropDataKind::Files, {regedit, hh});
+    IDropTarget* target = dock_.DropTarget();
+    ASSERT_NE(target, nullptr);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
+    ASSERT_EQ(target->DragEnter(files, MK_LBUTTON, at, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_LINK));
+    EXPECT_EQ(dock_.DropIndex(), 1) << "the gap opens before Notepad";
+    EXPECT_TRUE(dock_.IsAnimating());
+    dock_.Tick(1.0f / 60.0f);
+    ASSERT_EQ(target->Drop(files, 0, at, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_LINK));
+    files->Release();
+    EXPECT_EQ(dock_.DropIndex(), -1);
+
+    const auto& items = dock_.Model().items;
+    ASSERT_GE(items.size(), 4u);
+    EXPECT_EQ(NormalizePathKey(items[1].path), NormalizePathKey(regedit));
+    EXPECT_EQ(NormalizePathKey(items[2].path), NormalizePathKey(hh));
+    EXPECT_EQ(items[3].label, L"Notepad");
+    DockConfig saved = LoadConfig(configPath_);
+    ASSERT_EQ(saved.pinned.size(), 3u);
+    EXPECT_EQ(NormalizePathKey(saved.pinned[0].path), NormalizePathKey(regedit));
+    EXPECT_EQ(NormalizePathKey(saved.pinned[1].path), NormalizePathKey(hh));
+    EXPECT_EQ(saved.pinned[2].name, L"Notepad");
+    EXPECT_EQ(dock_.ItemVisuals().size(), items.size()) << "the dropped icons got their visuals";
 }
 
 TEST(DockStartup, AFailingOrThrowingStepFailsTheStartAndLeavesNothingBehind) {
