@@ -27,6 +27,7 @@
 #include "dock/DockShellActions.h"
 #include "dock/LaunchBounce.h"
 #include "dock/RunOnlyTaskbarSetting.h"
+#include "dock/SettingsWindow.h"
 #include "dock/TaskbarHider.h"
 #include "dock/WindowTracker.h"
 #include "render/CompositionHost.h"
@@ -97,6 +98,8 @@ public:
     CompositionHost& Composition() { return composition; }
     const TopBarWindow& TopBar() const { return topBar; }
     const AllAppsWindow& AllApps() const { return allApps; }
+    SettingsWindow& Settings() { return settings; }
+    TaskbarHider& Hider() { return taskbarHider; }
     const MacMenuWindow& Menu() const { return menu; }
     bool IsDragging() const { return dragging; }
     bool HasUnpinIntent() const { return unpinIntent; }
@@ -142,6 +145,7 @@ private:
     void RefreshWindowList();
     void PinInstalledApp(const InstalledApp& app);
     void UnhideInstalledApp(const InstalledApp& app);
+    void RestoreDefaults();
     void RequestFrame();
     bool AnythingMoving() const;
     void IdleTrim();
@@ -193,6 +197,7 @@ private:
     MacMenuWindow menu;
     TopBarWindow topBar;
     AllAppsWindow allApps;
+    SettingsWindow settings;
     comp::ContainerVisual itemsRoot{nullptr};
     comp::ContainerVisual labelRoot{nullptr};
     comp::SpriteVisual labelSprite{nullptr};
