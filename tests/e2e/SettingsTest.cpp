@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,10 +46,28 @@ std::wstring RunValue() {
     return value;
 }
 
-class SettingsUnderPointer : public ::testing::Test {
+COLORREF ScreenPixel(POINT p) {
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+bool Near(COLORREF c, int r, int g, int b) {
+    return std::abs(GetRValue(c) - r) <= 3 && std::abs(GetGValue(c) - g) <= 3 && std::abs(GetBValue(c) - b) <= 3;
+}
+
+std::string Rgb(COLORREF c) {
+    return std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," + std::to_string(GetBValue(c));
+}
+
+// Runs at the prefix's 96 DPI and again with the system at 144 (scale 1.5).
+class SettingsUnderPointer : public ::testing::TestWithParam<DWORD> {
 protected:
     void SetUp() override {
-        scale_ = static_cast<float>(GetDpiForSystem()) / 96.0f;
+        dpi_ = std::make_unique<ScopedLogPixels>(GetParam());
+        ASSERT_TRUE(dpi_->Applied());
+        scale_ = static_cast<float>(GetParam()) / 96.0f;
         ASSERT_TRUE(XMoveTo({5, 5})) << "xdotool is needed to move the X pointer";
         RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Vantreel");
     }
@@ -55,7 +75,16 @@ protected:
     void TearDown() override {
         if (dock_.IsRunning()) dock_.CloseAndWait();
         RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Vantreel");
+        dpi_.reset();
     }
+
+    // Waits for the display to show the colour at a client point in DIP.
+    bool ShowsSoon(float x, float y, int r, int g, int b) {
+        bool shown = WaitUntil([&] { return Near(ScreenPixel(Screen(x, y)), r, g, b); }, 3000);
+        if (!shown) ADD_FAILURE() << x << "," << y << " shows " << Rgb(ScreenPixel(Screen(x, y)));
+        return shown;
+    }
+
 
     DockConfig Saved() const { return LoadConfig(dock_.Folder().File(L"vantreel.json")); }
 
@@ -77,6 +106,7 @@ protected:
 
     void Section(int i) { ClickAt(88, 96 + 42.0f * i); }
 
+    std::unique_ptr<ScopedLogPixels> dpi_;
     float scale_ = 1.0f;
     DockProcess dock_;
     HWND window_ = nullptr;
@@ -84,7 +114,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextClick) {
+TEST_P(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextClick) {
     DockConfig start = TestDockConfig();
     start.hiddenTrayApps = {L"c:\\tray\\app.exe"};
     ASSERT_TRUE(dock_.Start(start));
@@ -143,6 +173,15 @@ TEST_F(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextCli
     for (int theme : {1, 2, 0}) {
         ClickAt(437 + 80.0f * theme, 129);
         EXPECT_TRUE(SavedSoon([&](const DockConfig& c) { return c.theme == theme; })) << theme;
+        if (theme == 1) {
+            EXPECT_TRUE(ShowsSoon(100, 470, 24, 26, 33)) << "dark sidebar";
+            EXPECT_TRUE(ShowsSoon(660, 300, 30, 32, 40)) << "dark content";
+            EXPECT_TRUE(ShowsSoon(590, 500, 10, 133, 255)) << "accent";
+        } else if (theme == 2) {
+            EXPECT_TRUE(ShowsSoon(100, 470, 241, 243, 247)) << "light sidebar";
+            EXPECT_TRUE(ShowsSoon(660, 300, 249, 250, 253)) << "light content";
+            EXPECT_TRUE(ShowsSoon(590, 500, 10, 133, 255)) << "accent";
+        }
     }
 
     // Page 2: a tile goes in at its table place.
@@ -185,3 +224,8 @@ TEST_F(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextCli
     Sleep(300);
     EXPECT_EQ(dock_.ConfigFileText(), before);
 }
+
+INSTANTIATE_TEST_SUITE_P(Dpi, SettingsUnderPointer, ::testing::Values(96u, 144u),
+                         [](const ::testing::TestParamInfo<DWORD>& info) {
+                             return "At" + std::to_string(info.param);
+                         });
