@@ -167,14 +167,6 @@ LRESULT CALLBACK SettingsWindow::WndProc(HWND window, UINT message, WPARAM wPara
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void SettingsWindow::CloseFromMessage() {
-    ReleaseBitmaps();
-    renderTarget.Reset();
-    HWND window = hwnd;
-    hwnd = nullptr;
-    if (window && IsWindow(window)) DestroyWindow(window);
-}
-
 LRESULT SettingsWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // Nothing leaves a window procedure: a failing handler leaves the message to
     // the default procedure (which also validates a window whose paint failed).
@@ -198,11 +190,11 @@ LRESULT SettingsWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
             case WM_ERASEBKGND:
                 return 1;
             case WM_CLOSE:
-                CloseFromMessage();
+                Close();
                 return 0;
             case WM_KEYDOWN:
                 if (wParam == VK_ESCAPE) {
-                    CloseFromMessage();
+                    Close();
                     return 0;
                 }
                 break;

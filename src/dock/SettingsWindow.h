@@ -100,7 +100,6 @@ public:
 private:
 
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void CloseFromMessage();
     void EnsureBitmaps();
     void ReleaseBitmaps();
     void RestoreDefaults();
