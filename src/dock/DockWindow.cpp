@@ -392,11 +392,36 @@ void DockWindow::UnhideInstalledApp(const InstalledApp& app) {
     if (hidden.size() != before) SaveToFile();
 }
 
-bool DockWindow::SaveToFile() { return SaveConfig(configPath, keepTaskbarRun.ForFile(config)); }
+bool DockWindow::SaveToFile() {
+    bool saved = SaveConfig(configPath, keepTaskbarRun.ForFile(config));
+    // Every change of the live configuration ends here; an open settings window
+    // takes it, or its next change would send the old values back.
+    settings.TakeOwnerConfig(config);
+    return saved;
+}
 
 void DockWindow::OpenSettings() {
-    // The settings window joins here once it exists.
-    LogMessage(L"DockWindow::OpenSettings: no settings window in this build");
+    SettingsWindow::Callbacks callbacks;
+    callbacks.onConfigChanged = [this](const DockConfig& changed) {
+        // The argument is the window's own copy, which the save below refreshes.
+        DockConfig incoming = changed;
+        ApplyConfig(incoming);
+    };
+    callbacks.onToggleNativeTaskbar = [this] { ToggleNativeTaskbar(); };
+    callbacks.onRestoreDefaults = [this] { RestoreDefaults(); };
+    settings.Open(instance, &graphics, config, std::move(callbacks));
+}
+
+void DockWindow::RestoreDefaults() {
+    // The cleared-notification watermark is state, like the pinned list: resetting
+    // it would bring back every notification the user cleared.
+    DockConfig defaults = DockConfig::MakeDefault();
+    defaults.clearedNotifWatermark = config.clearedNotifWatermark;
+    ApplyConfig(defaults);
+    model.LoadFromConfig(config);
+    RebuildVisuals();
+    RequestFrame();
+    RefreshWindowList();
 }
 
 void DockWindow::ToggleAllApps() {
@@ -425,6 +450,7 @@ void DockWindow::Shutdown() {
     iconLoader.Stop();
     iconLoader.SaveRecentList();
     topBar.Shutdown();
+    settings.Close();
     if (inputWindow) {
         for (UINT_PTR id = 1; id <= 9; ++id) KillTimer(inputWindow, id);
         for (int id = 1; id <= 3; ++id) UnregisterHotKey(inputWindow, id);

@@ -29,6 +29,7 @@
 #include "dock/LabelSurfaceCache.h"
 #include "dock/LaunchBounce.h"
 #include "dock/RunOnlyTaskbarSetting.h"
+#include "dock/SettingsWindow.h"
 #include "dock/TaskbarHider.h"
 #include "dock/WindowTracker.h"
 #include "render/CompositionHost.h"
@@ -100,6 +101,8 @@ public:
     CompositionHost& Composition() { return composition; }
     const TopBarWindow& TopBar() const { return topBar; }
     const AllAppsWindow& AllApps() const { return allApps; }
+    SettingsWindow& Settings() { return settings; }
+    TaskbarHider& Hider() { return taskbarHider; }
     const MacMenuWindow& Menu() const { return menu; }
     // Null before start-up, after shutdown and when registration failed.
     IDropTarget* DropTarget() const { return dropTarget; }
@@ -147,6 +150,7 @@ private:
     void RefreshWindowList();
     void PinInstalledApp(const InstalledApp& app);
     void UnhideInstalledApp(const InstalledApp& app);
+    void RestoreDefaults();
     void RequestFrame();
     bool AnythingMoving() const;
     void IdleTrim();
@@ -198,6 +202,7 @@ private:
     MacMenuWindow menu;
     TopBarWindow topBar;
     AllAppsWindow allApps;
+    SettingsWindow settings;
     // Shared with OLE: the dock holds one reference until shutdown.
     vantreel::DockDropTarget* dropTarget = nullptr;
     comp::ContainerVisual itemsRoot{nullptr};

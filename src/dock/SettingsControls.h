@@ -1,0 +1,37 @@
+#pragma once
+// What the settings window's controls mean, apart from drawing them: the
+// slider scales and their value texts, the control-center tile table, and
+// which rows take no input while another setting is off.
+
+#include <array>
+#include <string>
+
+#include "config/DockConfig.h"
+
+// Sliders by id: 1 icon size, 2 magnification, 3 glass opacity, 4 the
+// launcher's transparency.
+inline constexpr int kSliderIconSize = 1;
+inline constexpr int kSliderMagnify = 2;
+inline constexpr int kSliderGlass = 3;
+inline constexpr int kSliderAllApps = 4;
+
+// Where on its track a point lies: 0 at left, 1 at right, clamped.
+float SliderFraction(float x, float left, float right);
+// Stores the value of a slider at track position t (0..1); other ids do nothing.
+void SetSliderValue(int slider, float t, DockConfig& config);
+// The knob's track position for the configuration's value, clamped to 0..1.
+float SliderPosition(int slider, const DockConfig& config);
+// The text in the slider's value pill.
+std::wstring SliderValueText(int slider, const DockConfig& config);
+
+struct ControlCenterTile {
+    const wchar_t* key;
+    const wchar_t* label;
+};
+inline constexpr int kControlCenterTileCount = 11;
+const std::array<ControlCenterTile, kControlCenterTileCount>& ControlCenterTiles();
+
+// Turns tile `index` off when listed (its first occurrence goes) or on, in
+// which case the list is rebuilt in table order. Other indexes do nothing.
+void ToggleControlCenterTile(DockConfig& config, int index);
+bool HasControlCenterTile(const DockConfig& config, int index);
