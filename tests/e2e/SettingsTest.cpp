@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "DockProcess.h"
+#include "ScopedLogPixels.h"
 #include "XPointer.h"
 #include "config/ConfigFile.h"
 #include "config/Paths.h"
