@@ -1,5 +1,7 @@
 #include "system/WinRtRadios.h"
 
+#include "system/WinRtAsyncWait.h"
+
 #include <objbase.h>
 #include <objidl.h>
 #include <roapi.h>
@@ -23,75 +25,6 @@ HRESULT RealFactoryLookup(HSTRING className, REFIID iid, void** factory) {
 // reads a destroyed value.
 std::atomic<RadioFactoryLookup> g_factoryLookup{&RealFactoryLookup};
 
-// COM for the worker's own multithreaded apartment, undone when the worker ends.
-class MtaScope {
-public:
-    MtaScope() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
-    ~MtaScope() {
-        if (initialized_) CoUninitialize();
-    }
-    MtaScope(const MtaScope&) = delete;
-    MtaScope& operator=(const MtaScope&) = delete;
-
-private:
-    bool initialized_;
-};
-
-// A completion handler that signals an event; the worker blocks on it. Agile,
-// so the operation may call it from whichever thread completes it.
-template <typename Operation, typename Handler>
-class CompletionSignal final : public Handler {
-public:
-    CompletionSignal() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(Handler) || iid == __uuidof(IAgileObject)) {
-            *object = static_cast<Handler*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(Operation*, platform::AsyncStatus status) override {
-        status_.store(status);
-        SetEvent(event_);
-        return S_OK;
-    }
-
-    // Blocks until the operation ends; true when it completed (not cancelled
-    // and not failed).
-    bool Wait() const {
-        if (!event_) return false;
-        WaitForSingleObject(event_, INFINITE);
-        return status_.load() == platform::AsyncStatus::Completed;
-    }
-
-private:
-    ~CompletionSignal() {
-        if (event_) CloseHandle(event_);
-    }
-
-    std::atomic<ULONG> refs_{1};
-    HANDLE event_;
-    std::atomic<platform::AsyncStatus> status_{platform::AsyncStatus::Started};
-};
-
-template <typename Operation, typename Handler>
-bool WaitForOperation(Operation* operation) {
-    ComPtr<CompletionSignal<Operation, Handler>> signal;
-    signal.Attach(new CompletionSignal<Operation, Handler>());
-    if (FAILED(operation->put_Completed(signal.Get()))) return false;
-    return signal->Wait();
-}
-
 // The radios the platform lists, or null on any failure or cancellation.
 ComPtr<IRadioVectorView> GetRadios(RadioFactoryLookup lookup) {
     HSTRING_HEADER header{};
@@ -106,7 +39,7 @@ ComPtr<IRadioVectorView> GetRadios(RadioFactoryLookup lookup) {
         return nullptr;
     ComPtr<IRadioListOperation> operation;
     if (FAILED(statics->GetRadiosAsync(operation.GetAddressOf())) || !operation) return nullptr;
-    if (!WaitForOperation<IRadioListOperation, IRadioListCompletedHandler>(operation.Get())) return nullptr;
+    if (!WaitForAsyncOperation<IRadioListOperation, IRadioListCompletedHandler>(operation.Get())) return nullptr;
     ComPtr<IRadioVectorView> radios;
     if (FAILED(operation->GetResults(radios.GetAddressOf()))) return nullptr;
     return radios;
@@ -148,7 +81,7 @@ bool SwitchWorker(RadioFactoryLookup lookup, RadioKind kind, bool on) {
         if (radioKind != kind) continue;
         ComPtr<IRadioAccessOperation> operation;
         if (FAILED(radio->SetStateAsync(wanted, operation.GetAddressOf())) || !operation) break;
-        if (!WaitForOperation<IRadioAccessOperation, IRadioAccessCompletedHandler>(operation.Get())) break;
+        if (!WaitForAsyncOperation<IRadioAccessOperation, IRadioAccessCompletedHandler>(operation.Get())) break;
         platform::RadioAccessStatus status{};
         if (FAILED(operation->GetResults(&status))) break;
         if (status == platform::RadioAccessStatus::Allowed) accepted = true;
