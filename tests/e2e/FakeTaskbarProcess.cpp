@@ -16,7 +16,9 @@ FakeTaskbarProcess::FakeTaskbarProcess() {
         [&] {
             primary_ = FindOwn(L"Shell_TrayWnd");
             secondary_ = FindOwn(L"Shell_SecondaryTrayWnd");
-            return primary_ && secondary_;
+            // The helper makes its windows before it shows them: a busy
+            // machine lets the test see them in between.
+            return primary_ && secondary_ && BothShown();
         },
         15000);
 }
