@@ -5,6 +5,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <system_error>
 
@@ -250,6 +251,20 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
     f.bar.center.HideCenter();
     EXPECT_EQ(f.bar.activeItemId, 0);
     EXPECT_EQ(closed, 1);
+
+    // A left click on the bell opens the center, a second one closes it.
+    f.bar.Layout();
+    auto bell = std::find_if(f.bar.items.begin(), f.bar.items.end(),
+                             [](const TopBarItem& item) { return item.id == kTopBarNotifications; });
+    ASSERT_NE(bell, f.bar.items.end());
+    const LPARAM onBell = MAKELPARAM(static_cast<int>((bell->left + bell->right) / 2 * f.bar.scale), 10);
+    f.bar.HandleMessage(WM_LBUTTONUP, 0, onBell);
+    EXPECT_TRUE(f.bar.center.centerVisible);
+    EXPECT_EQ(f.bar.activeItemId, kTopBarNotifications);
+    f.bar.HandleMessage(WM_LBUTTONUP, 0, onBell);
+    EXPECT_FALSE(f.bar.center.centerVisible);
+    EXPECT_EQ(f.bar.activeItemId, 0);
+    EXPECT_EQ(closed, 2);
     f.bar.center.Shutdown();
     DestroyWindow(owner);
     CoUninitialize();
