@@ -258,10 +258,11 @@ TEST_F(CenterTest, BannersNeverTakeTheFocusAndGoByClickOrTime) {
     EXPECT_TRUE(center.banners.empty()) << "the open center takes them";
     center.HideCenter();
 
-    HWND before = GetForegroundWindow();
     center.ShowBanners({Item(3, L"C"), Item(2, L"B"), Item(1, L"A")}, nullptr, config, 1.0f);
     ASSERT_TRUE(center.bannersVisible);
-    EXPECT_EQ(GetForegroundWindow(), before);
+    Pump(50);
+    EXPECT_NE(GetForegroundWindow(), center.bannerWindow);
+    EXPECT_NE(GetActiveWindow(), center.bannerWindow);
     RECT rect = {};
     GetWindowRect(center.bannerWindow, &rect);
     EXPECT_EQ(rect.right - rect.left, 364);
