@@ -1,5 +1,7 @@
 #include "topbar/TopBarWindow.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <cmath>
 #include <thread>
@@ -381,6 +383,17 @@ LRESULT CALLBACK TopBarWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, L
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+void TopBarWindow::OnItemClick(const TopBarItem& item) {
+    if (item.id == kTopBarNotifications) {
+        popover.Hide();
+        if (center.centerVisible) {
+            center.HideCenter();
+        } else {
+            ShowNotificationCenter();
+        }
+    }
+}
+
 LRESULT TopBarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         switch (message) {
@@ -392,6 +405,12 @@ LRESULT TopBarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             case WM_TIMER:
                 if (wParam == kStatusTimer && showTopBar) StatusTick();
                 return 0;
+            case WM_LBUTTONUP: {
+                const int hit = HitTest(static_cast<float>(GET_X_LPARAM(lParam)) / scale,
+                                        static_cast<float>(GET_Y_LPARAM(lParam)) / scale);
+                if (hit >= 0) OnItemClick(TopBarItem(items[hit]));
+                return 0;
+            }
             default:
                 break;
         }

@@ -140,6 +140,8 @@ public:
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The left-click action of an item.
+    void OnItemClick(const TopBarItem& item);
 
     // The popover's and the center's callbacks.
     void OnPopoverStatusChanged();

@@ -3,6 +3,9 @@
 // foreground application.
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
+#include <algorithm>
 #include <stdexcept>
 #include <system_error>
 
@@ -225,14 +228,21 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
     EXPECT_TRUE(f.bar.center.banners.empty()) << "full screen";
     f.bar.hiddenForFullscreen = false;
 
+    // The center opens only where it can be drawn.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(CreateGraphicsFactories(f.graphics));
+    ASSERT_TRUE(f.graphics.Create());
+    ASSERT_TRUE(f.host.Initialize(owner, f.graphics));
     f.bar.ShowNotificationCenter();
     EXPECT_EQ(f.bar.activeItemId, kTopBarNotifications);
     EXPECT_EQ(f.bar.store.unreadCount, 0);
-    const int updates = f.bar.center.updateItemsCount;
+    ASSERT_TRUE(f.bar.center.centerVisible);
+    const size_t listed = f.bar.center.items.size();
     arrive();
     f.bar.StatusTick();
     EXPECT_TRUE(f.bar.center.banners.empty()) << "an open center takes them";
-    EXPECT_EQ(f.bar.center.updateItemsCount, updates + 1);
+    EXPECT_EQ(f.bar.center.items.size(), listed + 1);
     EXPECT_EQ(f.bar.store.unreadCount, 0) << "marked read at once";
     EXPECT_EQ(f.bar.center.items.size(), f.bar.store.items.size());
 
@@ -241,4 +251,21 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
     f.bar.center.HideCenter();
     EXPECT_EQ(f.bar.activeItemId, 0);
     EXPECT_EQ(closed, 1);
+
+    // A left click on the bell opens the center, a second one closes it.
+    f.bar.Layout();
+    auto bell = std::find_if(f.bar.items.begin(), f.bar.items.end(),
+                             [](const TopBarItem& item) { return item.id == kTopBarNotifications; });
+    ASSERT_NE(bell, f.bar.items.end());
+    const LPARAM onBell = MAKELPARAM(static_cast<int>((bell->left + bell->right) / 2 * f.bar.scale), 10);
+    f.bar.HandleMessage(WM_LBUTTONUP, 0, onBell);
+    EXPECT_TRUE(f.bar.center.centerVisible);
+    EXPECT_EQ(f.bar.activeItemId, kTopBarNotifications);
+    f.bar.HandleMessage(WM_LBUTTONUP, 0, onBell);
+    EXPECT_FALSE(f.bar.center.centerVisible);
+    EXPECT_EQ(f.bar.activeItemId, 0);
+    EXPECT_EQ(closed, 2);
+    f.bar.center.Shutdown();
+    DestroyWindow(owner);
+    CoUninitialize();
 }

@@ -1,0 +1,300 @@
+// The notification center and banners as real windows under Wine, drawn by
+// our compositor with Direct2D; pixels are read back from the real surfaces
+// and input arrives as window messages at client pixels.
+
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "notify/NotificationCenterWindow.h"
+#include "notify/NotificationStore.h"
+#include "render/CompositionHost.h"
+#include "render/GraphicsDevice.h"
+#include "support/TestSupport.h"
+#include "support/ToastDatabase.h"
+
+namespace {
+
+struct Px {
+    int b, g, r, a;
+};
+
+Px PixelOf(const comp::CompositionDrawingSurface& surface, int x, int y) {
+    uint32_t v = surface.Pixels().At(x, y);
+    return {static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF),
+            static_cast<int>(v >> 24)};
+}
+
+::testing::AssertionResult Near(Px got, Px want, int tolerance) {
+    if (std::abs(got.b - want.b) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
+        std::abs(got.r - want.r) <= tolerance && std::abs(got.a - want.a) <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "(" << got.b << ", " << got.g << ", " << got.r << ", " << got.a
+                                         << ") is not (" << want.b << ", " << want.g << ", " << want.r << ", "
+                                         << want.a << ") +- " << tolerance;
+}
+
+NotificationItem Item(int64_t id, const std::wstring& app, const std::wstring& title = L"标题") {
+    NotificationItem item;
+    item.id = id;
+    item.appName = app;
+    item.title = title;
+    item.body = L"正文";
+    return item;
+}
+
+class CenterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(CreateGraphicsFactories(graphics));
+        ASSERT_TRUE(graphics.Create());
+        ASSERT_TRUE(host.Initialize(owner, graphics));
+        center.instance = GetModuleHandleW(nullptr);
+        center.device = &graphics;
+        center.host = &host;
+        center.system.tickCount = [this] { return now; };
+        center.system.foregroundWindow = [this] { return foreground; };
+        center.system.activate = [this](const NotificationItem& item) { activated.push_back(item.id); };
+        center.system.shellOpen = [this](const std::wstring& target) { opened.push_back(target); };
+        center.system.sendWinKeyChord = [this](uint16_t key) {
+            chords.push_back(key);
+            return 0u;
+        };
+        auto realIcon = center.system.loadFileIcon;
+        center.system.loadFileIcon = [this, realIcon](const std::wstring& path, IWICImagingFactory* f, int edge) {
+            ++iconLoads;
+            return realIcon(path, f, edge);
+        };
+        center.callbacks.onHidden = [this] { ++hidden; };
+        config.theme = kGlassThemeDark;
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    void TearDown() override {
+        center.Shutdown();
+        DestroyWindow(owner);
+        CoUninitialize();
+    }
+
+    void Show(const std::vector<NotificationItem>& items, bool quiet = false) {
+        center.ShowCenter(nullptr, config, 1.0f, items, quiet);
+        ASSERT_TRUE(center.centerVisible);
+    }
+    // A message at panel DIP (x, y), at scale 1.
+    LRESULT Send(HWND hwnd, UINT message, float x, float y, WPARAM wParam = 0) {
+        return SendMessageW(hwnd, message, wParam, MAKELPARAM(static_cast<int>(x + 14), static_cast<int>(y + 14)));
+    }
+    void Click(float x, float y) { Send(center.centerWindow, WM_LBUTTONUP, x, y); }
+    void Pump(DWORD ms) {
+        DWORD end = GetTickCount() + ms;
+        MSG msg;
+        while (GetTickCount() < end) {
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            Sleep(5);
+        }
+    }
+
+    HWND owner = nullptr;
+    GraphicsDevice graphics;
+    CompositionHost host;
+    NotificationCenterWindow center;
+    DockConfig config;
+    ULONGLONG now = 100000;
+    HWND foreground = nullptr;
+    std::vector<int64_t> activated;
+    std::vector<std::wstring> opened;
+    std::vector<uint16_t> chords;
+    int iconLoads = 0;
+    int hidden = 0;
+};
+
+TEST_F(CenterTest, EmptyStateRingAndDoNotDisturbCrescent) {
+    Show({});
+    RECT rect = {};
+    GetWindowRect(center.centerWindow, &rect);
+    EXPECT_EQ(rect.right - rect.left, 376);
+    EXPECT_EQ(rect.bottom - rect.top, 260);
+    EXPECT_TRUE(Near(PixelOf(center.centerSurface, 174, 71), {20, 20, 20, 20}, 2));
+
+    center.UpdateItems({}, true);
+    EXPECT_TRUE(Near(PixelOf(center.centerSurface, 174, 71), {43, 17, 17, 46}, 3));
+    Px crescent = PixelOf(center.centerSurface, 166, 94);
+    EXPECT_GE(crescent.r, 245);
+    EXPECT_GE(crescent.g, 245);
+    Px bite = PixelOf(center.centerSurface, 177, 92);
+    EXPECT_GT(bite.b, bite.g + 100) << "the accent shows through the bite";
+    EXPECT_EQ(center.centerHits.size(), 3u) << "do-not-disturb and the two footer buttons";
+}
+
+TEST_F(CenterTest, LetterTileFromTheStoreAndOneIconLoadPerExecutable) {
+    testing_support::TempDir dir;
+    testing_support::ToastDatabase db(dir.Path());
+    ASSERT_TRUE(db.Ok()) << db.LastError();
+    ASSERT_TRUE(db.AddHandler(1, "Contoso.Notes_1a2b3c4d5e6f7!App", "app:immersive", std::string("Notes")));
+    ASSERT_TRUE(db.AddNotification(1, 1, 132000000000000000LL, db.ToastXml({"买牛奶", "下班路上"})));
+    NotificationStoreOps ops = DefaultNotificationStoreOps();
+    ops.localAppDataFolder = [&] { return dir.Path(); };
+    NotificationStore store(ops);
+    ASSERT_TRUE(store.EnsureOpen());
+    std::vector<NotificationItem> fresh;
+    store.Poll(fresh, true);
+    ASSERT_EQ(store.items.size(), 1u);
+    ASSERT_EQ(store.items[0].appName, L"Notes");
+
+    Show(store.items);
+    EXPECT_TRUE(Near(PixelOf(center.centerSurface, 27, 77), {113, 61, 206, 245}, 3));
+    EXPECT_EQ(iconLoads, 0) << "no executable, no icon lookup";
+
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring exe(module);
+    NotificationItem app = Item(2, L"Vantreel");
+    app.exePath = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"vantreel.exe";
+    center.UpdateItems({app}, false);
+    Px icon = PixelOf(center.centerSurface, 37, 77);
+    center.UpdateItems({app}, false);
+    center.UpdateItems({app}, false);
+    EXPECT_EQ(iconLoads, 1);
+    EXPECT_EQ(center.iconPixels.begin()->second.size(), 4096u) << "the program's own icon";
+    Px tile = PixelOf(center.centerSurface, 27, 77);
+    EXPECT_FALSE(Near(tile, {113, 61, 206, 245}, 10)) << "an icon, not a letter tile";
+    EXPECT_GT(icon.a, 0);
+}
+
+TEST_F(CenterTest, ClicksDismissHideAndOpen) {
+    std::vector<NotificationItem> list = {Item(7, L"A"), Item(6, L"B"), Item(5, L"C")};
+    std::vector<int64_t> dismissed;
+    center.callbacks.onDismiss = [&](int64_t id) {
+        dismissed.push_back(id);
+        std::erase_if(list, [id](const NotificationItem& item) { return item.id == id; });
+        center.UpdateItems(list, false);
+    };
+    Show(list);
+    Click(317, 71);  // close button of the first row
+    EXPECT_EQ(dismissed, (std::vector<int64_t>{7}));
+    EXPECT_TRUE(center.centerVisible);
+    EXPECT_TRUE(activated.empty());
+    ASSERT_EQ(center.items.size(), 2u);
+    // A list from before the dismiss never brings the row back.
+    center.UpdateItems({Item(7, L"A"), Item(6, L"B"), Item(5, L"C")}, false);
+    EXPECT_EQ(center.items.size(), 2u);
+
+    Click(100, 54 + 92 + 40);  // the second card, whose owner list shrinks under it
+    EXPECT_EQ(dismissed.back(), 5);
+    EXPECT_FALSE(center.centerVisible);
+    EXPECT_EQ(hidden, 1);
+    EXPECT_EQ(activated, (std::vector<int64_t>{5}));
+
+    Show({Item(1, L"A")});
+    center.items.clear();  // the hits still name row 0
+    Click(100, 100);
+    EXPECT_TRUE(center.centerVisible) << "a stale index does nothing";
+    Click(20, 194 - 20);  // settings footer button of a one-row panel
+    EXPECT_FALSE(center.centerVisible);
+    EXPECT_EQ(opened, (std::vector<std::wstring>{L"ms-settings:notifications"}));
+
+    Show({});
+    Click(300, 215);
+    EXPECT_FALSE(center.centerVisible);
+    EXPECT_EQ(chords, (std::vector<uint16_t>{'N'}));
+
+    Show({});
+    Click(-5, 100);
+    EXPECT_FALSE(center.centerVisible) << "the shadow margin";
+    Show({});
+    SendMessageW(center.centerWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(center.centerVisible);
+    EXPECT_FALSE(IsWindowVisible(center.centerWindow));
+}
+
+TEST_F(CenterTest, WheelScrollsOneRowAtATime) {
+    std::vector<NotificationItem> many;
+    for (int i = 0; i < 20; ++i) many.push_back(Item(100 - i, L"App " + std::to_wstring(i)));
+    Show(many);
+    int rows = center.visibleRows;
+    ASSERT_LT(rows, 20);
+    for (int i = 0; i < 30; ++i) Send(center.centerWindow, WM_MOUSEWHEEL, 10, 10, MAKEWPARAM(0, -WHEEL_DELTA));
+    EXPECT_EQ(center.scrollRow, 20 - rows);
+    EXPECT_EQ(center.centerHits[2].index, 20 - rows) << "the first row shown is hit-tested under its index";
+    Send(center.centerWindow, WM_MOUSEWHEEL, 10, 10, MAKEWPARAM(0, WHEEL_DELTA));
+    EXPECT_EQ(center.scrollRow, 19 - rows);
+}
+
+TEST_F(CenterTest, DeactivationWaitsForTheGraceTime) {
+    Show({});
+    now += 50;
+    SendMessageW(center.centerWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_TRUE(center.centerVisible);
+    now += 100;
+    Pump(250);
+    EXPECT_FALSE(center.centerVisible) << "checked again once the grace time is over";
+
+    Show({});
+    now += 200;
+    SendMessageW(center.centerWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_FALSE(center.centerVisible);
+}
+
+TEST_F(CenterTest, DeviceLossIsReportedAndShutdownRunsTwice) {
+    Show({Item(1, L"A")});
+    host.graphicsDevice.InjectFailure(static_cast<HRESULT>(0x887A0005));
+    center.UpdateItems({Item(1, L"A"), Item(2, L"B")}, false);
+    EXPECT_TRUE(host.TakeDeviceLost());
+    center.Shutdown();
+    center.Shutdown();
+    EXPECT_EQ(center.centerWindow, nullptr);
+    EXPECT_EQ(hidden, 1);
+}
+
+TEST_F(CenterTest, BannersNeverTakeTheFocusAndGoByClickOrTime) {
+    Show({});
+    center.ShowBanners({Item(1, L"A")}, nullptr, config, 1.0f);
+    EXPECT_TRUE(center.banners.empty()) << "the open center takes them";
+    center.HideCenter();
+
+    center.ShowBanners({Item(3, L"C"), Item(2, L"B"), Item(1, L"A")}, nullptr, config, 1.0f);
+    ASSERT_TRUE(center.bannersVisible);
+    Pump(50);
+    EXPECT_NE(GetForegroundWindow(), center.bannerWindow);
+    EXPECT_NE(GetActiveWindow(), center.bannerWindow);
+    RECT rect = {};
+    GetWindowRect(center.bannerWindow, &rect);
+    EXPECT_EQ(rect.right - rect.left, 364);
+    EXPECT_EQ(rect.bottom - rect.top, 290);
+    EXPECT_EQ(SendMessageW(center.bannerWindow, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+
+    Send(center.bannerWindow, WM_RBUTTONUP, 100, 40);  // top card, right button
+    EXPECT_TRUE(activated.empty());
+    ASSERT_EQ(center.banners.size(), 2u);
+    Send(center.bannerWindow, WM_LBUTTONUP, 336 - 18, 17);  // close button of the new top one
+    EXPECT_TRUE(activated.empty());
+    ASSERT_EQ(center.banners.size(), 1u);
+    EXPECT_EQ(center.banners[0].item.id, 1);
+    Send(center.bannerWindow, WM_LBUTTONUP, 100, 40);
+    EXPECT_EQ(activated, (std::vector<int64_t>{1}));
+    EXPECT_FALSE(center.bannersVisible);
+    EXPECT_FALSE(IsWindowVisible(center.bannerWindow));
+    EXPECT_FALSE(KillTimer(center.bannerWindow, NotificationCenterWindow::kBannerTimer)) << "no timer left";
+
+    center.ShowBanners({Item(4, L"D")}, nullptr, config, 1.0f);
+    Send(center.bannerWindow, WM_MOUSEMOVE, 100, 40);
+    now += 20000;
+    SendMessageW(center.bannerWindow, WM_TIMER, NotificationCenterWindow::kBannerTimer, 0);
+    EXPECT_EQ(center.banners.size(), 1u) << "hovered banners stay";
+    SendMessageW(center.bannerWindow, WM_MOUSELEAVE, 0, 0);
+    SendMessageW(center.bannerWindow, WM_TIMER, NotificationCenterWindow::kBannerTimer, 0);
+    EXPECT_TRUE(center.banners.empty());
+    EXPECT_FALSE(center.bannersVisible);
+
+    center.Shutdown();
+    center.ShowBanners({Item(5, L"E")}, nullptr, config, 1.0f);
+    EXPECT_TRUE(center.banners.empty());
+}
+
+}  // namespace
