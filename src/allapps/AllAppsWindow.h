@@ -11,6 +11,7 @@
 // and opening and closing (AllAppsOpenClose).
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <cstdint>
@@ -24,6 +25,7 @@
 
 #include "allapps/AllAppsCatalogSource.h"
 #include "apps/InstalledApp.h"
+#include "apps/Launch.h"
 #include "config/DockConfig.h"
 #include "render/GlassLayer.h"
 #include "render/Spring.h"
@@ -127,6 +129,21 @@ public:
     void ReplaceCatalog(std::vector<InstalledApp> next);
     void OnCatalogReady();
     void OnCatalogPollTimer();
+
+    // ---- input (content DIP in) ----
+    int HitTestTile(float x, float y) const;
+    bool HitTestSearchBox(float x, float y) const;
+    bool HitTestSearchClear(float x, float y) const;
+    int HitTestCategoryTab(float x, float y) const;
+    bool HitTestRestoreAll(float x, float y) const;
+    bool HitTestPowerButton(float x, float y) const;
+    bool HitTestCloseButton(float x, float y) const;
+    int HitTestFooterButton(float x, float y) const;
+    int HitTestIndexLetter(float x, float y) const;
+    bool HitTestBackButton(float x, float y) const;
+    int HitTestPageDot(float x, float y) const;
+    void ActivateEntry(int slot);
+    void ActivateForeground();
 
     // ---- painting ----
     void RedrawChrome();
@@ -265,6 +282,17 @@ public:
     // Where catalogs come from; tests inject their own and count enumerations.
     AllAppsCatalogSource catalogSource = RealAllAppsCatalogSource();
     // Starts a worker thread; tests replace it to play a failed start.
+    // What a tile click and the footer start; tests record instead of launching.
+    std::function<bool(const std::wstring&)> launchShellApp = [](const std::wstring& id) {
+        return LaunchShellApp(id);
+    };
+    std::function<bool(const std::wstring&, const std::wstring&)> launchApp = [](const std::wstring& target,
+                                                                               const std::wstring& arguments) {
+        return LaunchApp(target, arguments);
+    };
+    std::function<void()> openSettings = [] {
+        ShellExecuteW(nullptr, L"open", L"ms-settings:", nullptr, nullptr, SW_SHOWNORMAL);
+    };
     std::function<std::thread(std::function<void()>)> startWorker = [](std::function<void()> body) {
         return std::thread(std::move(body));
     };
@@ -273,6 +301,19 @@ private:
     static std::unordered_map<std::wstring, AllAppsLabelSurface> MakeLabelCache();
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool HandleInput(UINT message, WPARAM wParam, LPARAM lParam);
+    void SearchEdited();
+    void ClearSearch();
+    void CloseFolder();
+    void FilterChanged();
+    void FocusSearch();
+    void OnPointerMove(float x, float y);
+    void OnPointerDown(float x, float y);
+    void OnRelease(float x, float y);
+    void OnClick(float x, float y);
+    bool OnKeyDown(WPARAM key);
+    void OnChar(wchar_t unit);
+    void PasteFromClipboard();
     void EnsureWindow();
     void BuildVisualTree();
     void StartPrewarm();
