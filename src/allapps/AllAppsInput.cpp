@@ -390,7 +390,10 @@ void AllAppsWindow::OnClick(float x, float y) {
         if (dot != page) GoToPage(dot, dot > page ? +1 : -1);
         return;
     }
-    if (HitTestPowerButton(x, y)) return;  // the power menu is not offered yet
+    if (HitTestPowerButton(x, y)) {
+        ShowPowerMenu();
+        return;
+    }
     const int footer = HitTestFooterButton(x, y);
     if (footer == 0) {
         Hide();
@@ -532,6 +535,15 @@ bool AllAppsWindow::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONUP:
             OnRelease(x, y);
             return true;
+        case WM_RBUTTONUP: {
+            const int slot = HitTestTile(x, y);
+            if (slot >= 0) {
+                POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                ClientToScreen(window, &point);
+                ShowTileMenu(slot, point);
+            }
+            return true;
+        }
         case WM_MOUSEWHEEL:
         case WM_MOUSEHWHEEL:
             HandleWheel(GET_WHEEL_DELTA_WPARAM(wParam), message == WM_MOUSEHWHEEL);

@@ -27,9 +27,12 @@
 #include "apps/InstalledApp.h"
 #include "apps/Launch.h"
 #include "config/DockConfig.h"
+#include "apps/Uninstall.h"
 #include "render/GlassLayer.h"
+#include "render/MacMenuItem.h"
 #include "render/Spring.h"
 #include "render/comp/Compositor.h"
+#include "system/PowerActions.h"
 
 class GraphicsDevice;
 class CompositionHost;
@@ -144,6 +147,10 @@ public:
     int HitTestPageDot(float x, float y) const;
     void ActivateEntry(int slot);
     void ActivateForeground();
+
+    // ---- menus ----
+    void ShowTileMenu(int slot, POINT screenPoint);
+    void ShowPowerMenu();
 
     // ---- painting ----
     void RedrawChrome();
@@ -293,6 +300,14 @@ public:
     std::function<void()> openSettings = [] {
         ShellExecuteW(nullptr, L"open", L"ms-settings:", nullptr, nullptr, SW_SHOWNORMAL);
     };
+    // The menus' nested loop; empty means menu->ShowModal. Tests choose the id.
+    std::function<int(POINT, const std::vector<MacMenuItem>&)> showMenu;
+    std::function<bool(const std::wstring&, const std::wstring&, const std::wstring&)> canUninstall = CanUninstallApp;
+    std::function<bool(const std::wstring&, const std::wstring&)> uninstall = UninstallApp;
+    std::function<void(const std::wstring&)> openFileLocation = [](const std::wstring& path) {
+        OpenFileLocation(path);
+    };
+    PowerOps powerOps = DefaultPowerOps();
     std::function<std::thread(std::function<void()>)> startWorker = [](std::function<void()> body) {
         return std::thread(std::move(body));
     };
@@ -314,6 +329,9 @@ private:
     bool OnKeyDown(WPARAM key);
     void OnChar(wchar_t unit);
     void PasteFromClipboard();
+    int RunMenu(POINT screenPoint, const std::vector<MacMenuItem>& rows);
+    void RefocusIfVisible();
+    void ActivateCopiedEntry(const InstalledApp& entry);
     void EnsureWindow();
     void BuildVisualTree();
     void StartPrewarm();

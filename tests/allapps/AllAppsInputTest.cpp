@@ -7,6 +7,7 @@
 
 #include "allapps/AllAppsGeometry.h"
 #include "allapps/AllAppsSearchText.h"
+#include "config/Paths.h"
 
 namespace {
 
@@ -260,4 +261,106 @@ TEST_F(LauncherInputTest, PasteThroughTheClipboardStopsAt128Units) {
     Type(std::wstring(100, L'y'));
     Paste();
     EXPECT_EQ(apps.searchText, std::wstring(100, L'y') + std::wstring(28, L'x'));
+}
+
+TEST_F(LauncherInputTest, TileMenuHidesUnhidesAndUninstallsInOrder) {
+    Open(FilterFixture());
+    std::vector<std::wstring> events;
+    int answer = 0;
+    apps.showMenu = [&](POINT, const std::vector<MacMenuItem>&) {
+        EXPECT_TRUE(apps.menuOpen);
+        return answer;
+    };
+    apps.callbacks.onHideApp = [&](const InstalledApp& app) { events.push_back(L"hide " + app.launchId); };
+    apps.callbacks.onUnhideApp = [&](const InstalledApp& app) { events.push_back(L"unhide " + app.name); };
+    const PointF folder = SlotCenter(SlotOf(L"Corp Tools"));
+    answer = 2003;
+    Send(WM_RBUTTONUP, 0, At(folder.x, folder.y));
+    EXPECT_FALSE(apps.menuOpen);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0], L"hide folder:corp tools");
+    EXPECT_EQ(SlotOf(L"Corp Tools"), -1) << "the tile goes at once";
+
+    apps.hiddenKeys.insert(NormalizePathKey(L"C:\\Apps\\Corp\\corp.lnk"));
+    Click(620.0f, 76.0f);
+    ASSERT_TRUE(apps.hiddenView);
+    const int hidden = SlotOf(L"Corp Tools");
+    ASSERT_GE(hidden, 0);
+    answer = 2006;
+    Send(WM_RBUTTONUP, 0, At(SlotCenter(hidden).x, SlotCenter(hidden).y));
+    EXPECT_TRUE(apps.hiddenKeys.empty()) << "both keys of the folder";
+    EXPECT_EQ(events.back(), L"unhide Corp Tools");
+
+    Click(120.0f, 76.0f);
+    ASSERT_FALSE(apps.hiddenView);
+    apps.canUninstall = [](const std::wstring&, const std::wstring&, const std::wstring&) { return true; };
+    apps.uninstall = [&](const std::wstring& name, const std::wstring&) {
+        events.push_back(std::wstring(L"uninstall ") + (apps.visible ? L"shown " : L"hidden ") + name);
+        return true;
+    };
+    apps.startWorker = [&](std::function<void()>) {
+        events.push_back(L"refresh");
+        return std::thread();
+    };
+    int boxAnswer = IDNO;
+    apps.powerOps.messageBox = [&](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
+        EXPECT_TRUE(apps.menuOpen);
+        events.push_back(caption + L" " + text);
+        return boxAnswer;
+    };
+    const PointF alpha = SlotCenter(SlotOf(L"Alpha"));
+    answer = 2004;
+    events.clear();
+    Send(WM_RBUTTONUP, 0, At(alpha.x, alpha.y));
+    EXPECT_TRUE(apps.visible) << "declined";
+    boxAnswer = IDYES;
+    Send(WM_RBUTTONUP, 0, At(alpha.x, alpha.y));
+    EXPECT_FALSE(apps.visible);
+    EXPECT_EQ(events, (std::vector<std::wstring>{L"Vantreel 卸载确认 确定要卸载「Alpha」吗？",
+                                                 L"Vantreel 卸载确认 确定要卸载「Alpha」吗？", L"refresh",
+                                                 L"uninstall hidden Alpha"}));
+}
+
+TEST_F(LauncherInputTest, OpenActsOnTheCopiedEntryWhenTheListChangesUnderTheMenu) {
+    Open(FilterFixture());
+    const int slot = SlotOf(L"Rechner");
+    apps.showMenu = [&](POINT, const std::vector<MacMenuItem>&) {
+        std::vector<InstalledApp> other = NumberedApps(30);
+        Deliver(other);
+        Send(WM_ALLAPPS_CATALOG_READY);
+        return 2001;
+    };
+    Send(WM_RBUTTONUP, 0, At(SlotCenter(slot).x, SlotCenter(slot).y));
+    EXPECT_EQ(apps.catalog.size(), 30u) << "the list was replaced inside the menu";
+    ASSERT_EQ(launched.size(), 1u);
+    EXPECT_EQ(launched[0], L"C:\\Windows\\calc.exe");
+}
+
+TEST_F(LauncherInputTest, PowerMenuKeepsThePanelWhenRestartIsDeclined) {
+    Open(FilterFixture());
+    POINT anchor = {};
+    apps.showMenu = [&](POINT point, const std::vector<MacMenuItem>&) {
+        anchor = point;
+        return 2103;
+    };
+    int boxes = 0;
+    apps.powerOps.messageBox = [&](HWND owner, const std::wstring&, const std::wstring& caption, UINT) {
+        EXPECT_TRUE(apps.menuOpen);
+        EXPECT_EQ(owner, apps.Window());
+        EXPECT_EQ(caption, L"Vantreel 电源确认");
+        ++boxes;
+        return IDNO;
+    };
+    apps.powerOps.exitWindows = [](UINT, DWORD) -> bool {
+        ADD_FAILURE() << "declined: no exit";
+        return false;
+    };
+    Click(390.0f, 546.0f);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(apps.visible);
+    EXPECT_FALSE(apps.menuOpen);
+    RECT window;
+    GetWindowRect(apps.Window(), &window);
+    EXPECT_EQ(anchor.x, window.left + 311);
+    EXPECT_EQ(anchor.y, window.top + 586);
 }
