@@ -90,6 +90,10 @@ LRESULT CALLBACK AllAppsWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, 
     LRESULT result = 0;
     bool handled = false;
     LogErrors(L"AllAppsWindow::HandleMessage", [&] {
+        if (self->window == hwnd && self->HandleInput(message, wParam, lParam)) {
+            handled = true;
+            return;
+        }
         switch (message) {
             case WM_ALLAPPS_CATALOG_READY:
                 self->OnCatalogReady();

@@ -11,6 +11,7 @@
 // and opening and closing (AllAppsOpenClose).
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <cstdint>
@@ -24,10 +25,14 @@
 
 #include "allapps/AllAppsCatalogSource.h"
 #include "apps/InstalledApp.h"
+#include "apps/Launch.h"
 #include "config/DockConfig.h"
+#include "apps/Uninstall.h"
 #include "render/GlassLayer.h"
+#include "render/MacMenuItem.h"
 #include "render/Spring.h"
 #include "render/comp/Compositor.h"
+#include "system/PowerActions.h"
 
 class GraphicsDevice;
 class CompositionHost;
@@ -127,6 +132,25 @@ public:
     void ReplaceCatalog(std::vector<InstalledApp> next);
     void OnCatalogReady();
     void OnCatalogPollTimer();
+
+    // ---- input (content DIP in) ----
+    int HitTestTile(float x, float y) const;
+    bool HitTestSearchBox(float x, float y) const;
+    bool HitTestSearchClear(float x, float y) const;
+    int HitTestCategoryTab(float x, float y) const;
+    bool HitTestRestoreAll(float x, float y) const;
+    bool HitTestPowerButton(float x, float y) const;
+    bool HitTestCloseButton(float x, float y) const;
+    int HitTestFooterButton(float x, float y) const;
+    int HitTestIndexLetter(float x, float y) const;
+    bool HitTestBackButton(float x, float y) const;
+    int HitTestPageDot(float x, float y) const;
+    void ActivateEntry(int slot);
+    void ActivateForeground();
+
+    // ---- menus ----
+    void ShowTileMenu(int slot, POINT screenPoint);
+    void ShowPowerMenu();
 
     // ---- painting ----
     void RedrawChrome();
@@ -265,6 +289,25 @@ public:
     // Where catalogs come from; tests inject their own and count enumerations.
     AllAppsCatalogSource catalogSource = RealAllAppsCatalogSource();
     // Starts a worker thread; tests replace it to play a failed start.
+    // What a tile click and the footer start; tests record instead of launching.
+    std::function<bool(const std::wstring&)> launchShellApp = [](const std::wstring& id) {
+        return LaunchShellApp(id);
+    };
+    std::function<bool(const std::wstring&, const std::wstring&)> launchApp = [](const std::wstring& target,
+                                                                               const std::wstring& arguments) {
+        return LaunchApp(target, arguments);
+    };
+    std::function<void()> openSettings = [] {
+        ShellExecuteW(nullptr, L"open", L"ms-settings:", nullptr, nullptr, SW_SHOWNORMAL);
+    };
+    // The menus' nested loop; empty means menu->ShowModal. Tests choose the id.
+    std::function<int(POINT, const std::vector<MacMenuItem>&)> showMenu;
+    std::function<bool(const std::wstring&, const std::wstring&, const std::wstring&)> canUninstall = CanUninstallApp;
+    std::function<bool(const std::wstring&, const std::wstring&)> uninstall = UninstallApp;
+    std::function<void(const std::wstring&)> openFileLocation = [](const std::wstring& path) {
+        OpenFileLocation(path);
+    };
+    PowerOps powerOps = DefaultPowerOps();
     std::function<std::thread(std::function<void()>)> startWorker = [](std::function<void()> body) {
         return std::thread(std::move(body));
     };
@@ -273,6 +316,22 @@ private:
     static std::unordered_map<std::wstring, AllAppsLabelSurface> MakeLabelCache();
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool HandleInput(UINT message, WPARAM wParam, LPARAM lParam);
+    void SearchEdited();
+    void ClearSearch();
+    void CloseFolder();
+    void FilterChanged();
+    void FocusSearch();
+    void OnPointerMove(float x, float y);
+    void OnPointerDown(float x, float y);
+    void OnRelease(float x, float y);
+    void OnClick(float x, float y);
+    bool OnKeyDown(WPARAM key);
+    void OnChar(wchar_t unit);
+    void PasteFromClipboard();
+    int RunMenu(POINT screenPoint, const std::vector<MacMenuItem>& rows);
+    void RefocusIfVisible();
+    void ActivateCopiedEntry(const InstalledApp& entry);
     void EnsureWindow();
     void BuildVisualTree();
     void StartPrewarm();

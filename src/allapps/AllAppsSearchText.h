@@ -1,0 +1,14 @@
+#pragma once
+// Editing the launcher's search text: what typing, Backspace and a paste add
+// or take away, units of UTF-16 that never split a surrogate pair.
+
+#include <cstddef>
+#include <string>
+
+// Appends the printable units of text, scanning at most units of it and
+// stopping at a zero unit, while search holds fewer than limit units. Returns
+// whether anything was appended.
+bool AppendPastedText(std::wstring& search, const wchar_t* text, size_t units, size_t limit);
+
+// Removes the last character: one unit, or both units of a surrogate pair.
+void RemoveLastCharacter(std::wstring& search);
