@@ -17,6 +17,7 @@
 #include "config/Paths.h"
 #include "dock/DockWindow.h"
 
+#include "BenchDock.h"
 #include "BenchTiming.h"
 
 namespace {
@@ -39,22 +40,9 @@ POINTL IconCentre(const DockWindow& dock, int index) {
 
 int main() {
     OleInitialize(nullptr);
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"vantreel_drop_bench";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring configPath = folder + L"\\vantreel.json";
-
-    DockConfig config;
-    config.hideTaskbar = false;
-    wchar_t windows[MAX_PATH] = {};
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    const wchar_t* programs[] = {L"notepad.exe", L"regedit.exe", L"hh.exe", L"explorer.exe"};
-    for (int i = 0; i < 12; ++i) {
-        std::wstring path = std::wstring(windows) + L"\\" + programs[i % 4];
-        config.pinned.push_back({L"App " + std::to_wstring(i + 1), path, L"", NormalizePathKey(path)});
-    }
-    SaveConfig(configPath, config);
+    const bench::DockFiles dockFiles = bench::WriteDockConfig(L"vantreel_drop_bench", 12);
+    const std::wstring& folder = dockFiles.folder;
+    const std::wstring& configPath = dockFiles.configPath;
 
     DockWindow& dock = *new DockWindow;  // ended by Shutdown; the process ends right after
     dock.configPathSource = [&] { return configPath; };
@@ -62,11 +50,7 @@ int main() {
         std::printf("the dock did not start\n");
         return 1;
     }
-    for (int i = 0; i < 100; ++i) {
-        Pump();
-        Sleep(20);
-    }
-    for (int i = 0; i < 600 && dock.IsAnimating(); ++i) dock.Tick(1.0f / 60.0f);
+    bench::LetDockSettle(dock);
     dock.Composition().compositor.Commit();
 
     IDropTarget* target = dock.DropTarget();
@@ -75,7 +59,7 @@ int main() {
         return 1;
     }
     auto* files = new testing_support::FileDropData(testing_support::DropDataKind::Files,
-                                                     {std::wstring(windows) + L"\\winhlp32.exe"});
+                                                     {bench::WindowsFolder() + L"\\winhlp32.exe"});
     const POINTL from = IconCentre(dock, 1);
     const POINTL to = IconCentre(dock, 12);
     DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;

@@ -18,6 +18,7 @@
 #include "config/Paths.h"
 #include "dock/DockWindow.h"
 
+#include "BenchDock.h"
 #include "BenchTiming.h"
 
 namespace {
@@ -68,22 +69,9 @@ int main(int argc, char** argv) {
     int menus = argc > 1 ? std::atoi(argv[1]) : 20;
     if (menus < 2) menus = 20;
     OleInitialize(nullptr);
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"vantreel_input_bench";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring configPath = folder + L"\\vantreel.json";
-
-    DockConfig config;
-    config.hideTaskbar = false;
-    wchar_t windows[MAX_PATH] = {};
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    const wchar_t* programs[] = {L"notepad.exe", L"regedit.exe", L"hh.exe", L"explorer.exe"};
-    for (int i = 0; i < 12; ++i) {
-        std::wstring path = std::wstring(windows) + L"\\" + programs[i % 4];
-        config.pinned.push_back({L"App " + std::to_wstring(i + 1), path, L"", NormalizePathKey(path)});
-    }
-    SaveConfig(configPath, config);
+    const bench::DockFiles dockFiles = bench::WriteDockConfig(L"vantreel_input_bench", 12);
+    const std::wstring& folder = dockFiles.folder;
+    const std::wstring& configPath = dockFiles.configPath;
 
     // The drag is timed, not launched or saved anywhere that matters.
     DockWindow& dock = *new DockWindow;  // ended by Shutdown; the process ends right after
@@ -93,11 +81,7 @@ int main(int argc, char** argv) {
         std::printf("the dock did not start\n");
         return 1;
     }
-    for (int i = 0; i < 100; ++i) {
-        Pump();
-        Sleep(20);
-    }
-    for (int i = 0; i < 600 && dock.IsAnimating(); ++i) dock.Tick(1.0f / 60.0f);
+    bench::LetDockSettle(dock);
     dock.Composition().compositor.Commit();
 
     const HWND input = dock.InputWindow();

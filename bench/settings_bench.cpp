@@ -19,6 +19,7 @@
 #include "app/StartupTask.h"
 #include "dock/DockWindow.h"
 
+#include "BenchDock.h"
 #include "BenchTiming.h"
 
 namespace {
@@ -36,22 +37,9 @@ LPARAM Dip(const SettingsWindow& window, float x, float y) {
 
 int main() {
     OleInitialize(nullptr);
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"vantreel_settings_bench";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring configPath = folder + L"\\vantreel.json";
-
-    DockConfig config;
-    config.hideTaskbar = false;
-    wchar_t windows[MAX_PATH] = {};
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    const wchar_t* programs[] = {L"notepad.exe", L"regedit.exe", L"hh.exe", L"explorer.exe"};
-    for (int i = 0; i < 8; ++i) {
-        std::wstring path = std::wstring(windows) + L"\\" + programs[i % 4];
-        config.pinned.push_back({L"App " + std::to_wstring(i + 1), path, L"", NormalizePathKey(path)});
-    }
-    SaveConfig(configPath, config);
+    const bench::DockFiles dockFiles = bench::WriteDockConfig(L"vantreel_settings_bench", 8);
+    const std::wstring& folder = dockFiles.folder;
+    const std::wstring& configPath = dockFiles.configPath;
 
     DockWindow& dock = *new DockWindow;  // ended by Shutdown; the process ends right after
     dock.configPathSource = [&] { return configPath; };
@@ -59,11 +47,7 @@ int main() {
         std::printf("the dock did not start\n");
         return 1;
     }
-    for (int i = 0; i < 100; ++i) {
-        Pump();
-        Sleep(20);
-    }
-    for (int i = 0; i < 600 && dock.IsAnimating(); ++i) dock.Tick(1.0f / 60.0f);
+    bench::LetDockSettle(dock);
 
     SettingsWindow& settings = dock.Settings();
     double a0 = NowMs();
