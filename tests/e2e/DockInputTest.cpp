@@ -53,29 +53,11 @@ protected:
     bool Start(std::vector<PinnedApp> pinned) {
         DockConfig config = TestDockConfig();
         config.pinned = std::move(pinned);
-        if (!dock_.Start(config)) return false;
-        return WaitUntil(
-            [&] {
-                return dock_.StartupLogText().find(L"window list scanned") != std::wstring::npos &&
-                       dock_.InputWindow();
-            },
-            kStartTimeoutMs);
+        return StartAndWaitForWindowList(dock_, config, kStartTimeoutMs);
     }
 
     // The input window once the pointer is away and the dock has come to rest.
-    RECT RestingInput() {
-        XMoveTo({5, 5});
-        RECT last = {};
-        int same = 0;
-        for (int i = 0; i < 60 && same < 4; ++i) {
-            Sleep(100);
-            RECT now = {};
-            GetWindowRect(dock_.InputWindow(), &now);
-            same = EqualRect(&now, &last) ? same + 1 : 0;
-            last = now;
-        }
-        return last;
-    }
+    RECT RestingInput() { return RestingInputRect(dock_.InputWindow()); }
 
     int Px(float dip) const { return static_cast<int>(dip * scale_ + 0.5f); }
 

@@ -139,3 +139,12 @@ int ProgramCopiesRunning(const std::wstring& folder) {
     CloseHandle(snapshot);
     return count;
 }
+
+bool StartAndWaitForWindowList(DockProcess& dock, const DockConfig& config, DWORD timeoutMs) {
+    if (!dock.Start(config)) return false;
+    return WaitUntil(
+        [&] {
+            return dock.StartupLogText().find(L"window list scanned") != std::wstring::npos && dock.InputWindow();
+        },
+        timeoutMs);
+}

@@ -45,6 +45,10 @@ private:
 // Polls until the predicate holds or the time is up.
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs);
 
+// Starts the dock with `config` and waits until it has read the window list
+// and made its input window.
+bool StartAndWaitForWindowList(DockProcess& dock, const DockConfig& config, DWORD timeoutMs = 30000);
+
 // How many processes run the program copy in this folder (the dock and its watchdog).
 int ProgramCopiesRunning(const std::wstring& folder);
 

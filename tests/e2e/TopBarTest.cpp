@@ -81,12 +81,7 @@ constexpr DWORD kStartTimeoutMs = 30000;
 bool FullHdScreen() { return GetSystemMetrics(SM_CXSCREEN) == 1920 && GetSystemMetrics(SM_CYSCREEN) == 1080; }
 
 bool StartAndWaitForBar(DockProcess& dock, const DockConfig& config) {
-    if (!dock.Start(config)) return false;
-    return WaitUntil(
-        [&] {
-            return dock.StartupLogText().find(L"window list scanned") != std::wstring::npos && dock.InputWindow();
-        },
-        kStartTimeoutMs);
+    return StartAndWaitForWindowList(dock, config, kStartTimeoutMs);
 }
 
 }  // namespace
