@@ -17,6 +17,8 @@ public:
 
     IconSurfaceRef CreateDrawingSurface(int width, int height) override;
     void DrawSurface(IconSurface& surface, const std::function<void(ID2D1DeviceContext*)>& paint) override;
+    bool PutPixels(IconSurface& surface, const IconBitmap& pixels) override;
+    bool ReadPixels(const IconSurface& surface, IconBitmap& pixels) override;
 
 private:
     CompositionHost& host_;

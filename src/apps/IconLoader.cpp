@@ -13,9 +13,48 @@ std::wstring SpecialKey(const wchar_t* prefix, int size, bool macStyle) {
     return prefix + std::to_wstring(ClampIconSize(size)) + StyleSuffix(macStyle);
 }
 
+std::wstring ProgramPath() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+std::wstring BuiltinGlyphKey(BuiltinIconKind kind, int size, bool macStyle, int count) {
+    std::wstring key = L"glyph:" + std::to_wstring(static_cast<int>(kind)) + L"@" +
+                       std::to_wstring(ClampIconSize(size)) + StyleSuffix(macStyle);
+    if (count > 1) key += L"#f" + std::to_wstring(count);
+    return key;
+}
+
 }  // namespace
 
 IconLoader::IconLoader() = default;
+
+std::wstring IconLoader::BuiltinGlyphCacheFile(BuiltinIconKind kind, int size, bool macStyle, int count) {
+    return CacheFilePath(BuiltinGlyphKey(kind, size, macStyle, count), ProgramPath());
+}
+
+IconSurfaceRef IconLoader::BuiltinGlyphTile(int size, BuiltinIconKind kind, int count, bool macStyle) {
+    if (!host) return nullptr;
+    const std::wstring key = BuiltinGlyphKey(kind, size, macStyle, count);
+    const std::wstring program = ProgramPath();
+    IconBitmap bitmap;
+    // Listed as recent, the file is read ahead at the next start.
+    if (ReadCacheFile(key, program, bitmap) && bitmap.width == size && bitmap.height == size) {
+        if (IconSurfaceRef surface = host->CreateDrawingSurface(size, size)) {
+            if (host->PutPixels(*surface, bitmap)) {
+                TouchRecent(CacheFilePath(key, program));
+                return surface;
+            }
+        }
+    }
+    IconSurfaceRef surface = RenderBuiltinGlyph(size, kind, count);
+    if (surface && host->ReadPixels(*surface, bitmap) && HasVisibleContent(bitmap)) {
+        WriteCacheFile(key, program, bitmap);
+        TouchRecent(CacheFilePath(key, program));
+    }
+    return surface;
+}
 
 IconLoader::~IconLoader() {
     // The owner stops the workers first; a forgotten Stop must not leave
@@ -99,7 +138,7 @@ IconSurfaceRef IconLoader::GetIconSurface(const std::wstring& itemKey, const std
     if (macStyle) {
         const BuiltinIconKind kind = BuiltinIconKindFor(path.empty() ? itemKey : path, displayName);
         if (kind != BuiltinIconNone) {
-            if (IconSurfaceRef glyph = RenderBuiltinGlyph(s, kind, 0)) {
+            if (IconSurfaceRef glyph = BuiltinGlyphTile(s, kind, 0, macStyle)) {
                 PutSurface(key, glyph);
                 return glyph;
             }
@@ -152,7 +191,7 @@ IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId,
         const BuiltinIconKind kind =
             BuiltinIconKindFor(targetPath.empty() ? launchId : targetPath, displayName);
         if (kind != BuiltinIconNone) {
-            IconSurfaceRef glyph = RenderBuiltinGlyph(s, kind, n);
+            IconSurfaceRef glyph = BuiltinGlyphTile(s, kind, n, macStyle);
             if (glyph) PutSurface(tileKey, glyph);
             return glyph;
         }
@@ -188,7 +227,7 @@ IconSurfaceRef IconLoader::CachedGlyphSurface(const wchar_t* keyPrefix, BuiltinI
                                               bool macStyle) {
     const std::wstring key = SpecialKey(keyPrefix, size, macStyle);
     if (IconSurfaceRef hit = FindSurface(key)) return hit;
-    IconSurfaceRef surface = RenderBuiltinGlyph(ClampIconSize(size), kind, 0);
+    IconSurfaceRef surface = BuiltinGlyphTile(ClampIconSize(size), kind, 0, macStyle);
     if (surface) PutSurface(key, surface);
     return surface;
 }
@@ -211,8 +250,7 @@ IconSurfaceRef IconLoader::GetRecycleBinSurface(int size, bool macStyle, bool* i
     const int s = ClampIconSize(size);
     IconSurfaceRef surface;
     if (macStyle) {
-        surface = RenderBuiltinGlyph(s, full ? BuiltinIconRecycleBinFull : BuiltinIconRecycleBinEmpty,
-                                     0);
+        surface = BuiltinGlyphTile(s, full ? BuiltinIconRecycleBinFull : BuiltinIconRecycleBinEmpty, 0, macStyle);
     } else {
         SHSTOCKICONINFO stock = {};
         stock.cbSize = sizeof stock;

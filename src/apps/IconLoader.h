@@ -88,6 +88,12 @@ public:
     void DrawIconPixels(ID2D1DeviceContext* context, const IconBitmap& bitmap, bool macStyle,
                         int size, int count);
     IconSurfaceRef RenderBuiltinGlyph(int size, BuiltinIconKind kind, int count);
+    // A built-in glyph's tile: from the disk cache once it has been drawn, as
+    // pixels without a drawing pass (where the host can take them); drawn and
+    // written to the cache otherwise. Cached per glyph, size, style and count,
+    // and per build of the program, whose painters may change.
+    IconSurfaceRef BuiltinGlyphTile(int size, BuiltinIconKind kind, int count, bool macStyle);
+    static std::wstring BuiltinGlyphCacheFile(BuiltinIconKind kind, int size, bool macStyle, int count);
     IconSurfaceRef SurfaceFromHIcon(HICON icon, int size);
 
     // Owner wiring: message first, then the window, each published atomically.

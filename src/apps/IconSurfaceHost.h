@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+#include "apps/IconBitmap.h"
+
 // One drawing surface; the adapter derives from it and keeps the real one.
 class IconSurface {
 public:
@@ -32,6 +34,13 @@ public:
     // records device loss. The surface stays usable by the caller either way.
     virtual void DrawSurface(IconSurface& surface,
                              const std::function<void(ID2D1DeviceContext*)>& paint) = 0;
+
+    // Ready-made pixels (premultiplied BGRA, the surface's size) become the
+    // content without a drawing pass; false where the host cannot do that, and
+    // the caller then draws.
+    virtual bool PutPixels(IconSurface& /*surface*/, const IconBitmap& /*pixels*/) { return false; }
+    // The surface's content as pixels; false where the host cannot read it.
+    virtual bool ReadPixels(const IconSurface& /*surface*/, IconBitmap& /*pixels*/) { return false; }
 };
 
 // The factories the loader borrows from the owner's graphics device.

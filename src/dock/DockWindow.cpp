@@ -15,6 +15,7 @@
 #include "config/Paths.h"
 #include "dock/ForegroundWindow.h"
 #include "dock/TextWarmUp.h"
+#include "render/GraphicsDeviceStart.h"
 #include "render/WallpaperLumaCache.h"
 #include "render/WallpaperLuminanceWorker.h"
 #include "system/KeepAwake.h"
@@ -139,11 +140,22 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
 
     if (!CreateWindows()) return false;
 
+    // The device takes longest and needs nothing from this thread: it is made
+    // on a worker while the caches and the backdrop come up here.
     if (!CreateGraphicsFactories(graphics, factoryCalls)) return false;
-    if (!graphics.Create()) return false;
+    GraphicsDeviceStart deviceStart(graphics);
+    WarmLabelTextOnWorker(graphics.dwriteFactory);
+    float cachedLuma = LoadWallpaperLumaCache();
+    // The glass's backdrop band is filtered on workers meanwhile, too.
+    composition.compositor = comp::Compositor();
+    RECT band = {};
+    GetWindowRect(visualWindow, &band);
+    GlassLayer::PrepareBackdrop(composition.compositor.Backdrop(), kDockBlur, GlassStyle::Dock, band.top,
+                                band.bottom);
+
+    if (!deviceStart.Wait()) return false;
     if (!composition.Initialize(visualWindow, graphics)) return false;
     StartupLog::Mark(L"d3d/dcomp ready");
-    WarmLabelTextOnWorker(graphics.dwriteFactory);
 
     iconGraphics.dwrite = graphics.dwriteFactory.Get();
     iconGraphics.imaging = graphics.wicFactory.Get();
@@ -151,7 +163,6 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     iconLoader.host = &iconHost;
     iconLoader.StartWorkers();
     iconLoader.SetNotifyTarget(inputWindow, WM_DOCK_ICONS_READY);
-    float cachedLuma = LoadWallpaperLumaCache();
     SetWallpaperLuminance(cachedLuma);
     StartupLog::Mark(L"icon loader + luma cache");
 

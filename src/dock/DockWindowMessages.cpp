@@ -15,6 +15,7 @@
 #include "dock/RunningApps.h"
 #include "dock/SystemTaskbar.h"
 #include "render/WallpaperLuminance.h"
+#include "render/raster/PixelCount.h"
 
 namespace {
 
@@ -147,6 +148,8 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
                 topBar.Apply(monitor, config, scale);
                 StartupLog::Mark(L"top bar ready");
                 return 0;
+            case WM_DOCK_PIXEL_BYTES:
+                return static_cast<LRESULT>(raster::PixelBytesHeld());
             default:
                 break;
         }
@@ -243,6 +246,7 @@ void DockWindow::IdleTrim() {
         composition.compositor.Commit();
         WriteFrameDump(frameDumpPath, composition.mainTarget.PresentedPixels());
     }
+    if (composition.compositor) composition.compositor.ReleaseScratch();
     if (graphics.device) {
         Microsoft::WRL::ComPtr<IDXGIDevice3> dxgi;
         if (SUCCEEDED(graphics.device.As(&dxgi))) dxgi->Trim();

@@ -76,7 +76,9 @@ bool CompositionHost::Initialize(HWND hwnd, GraphicsDevice& graphics) {
         // commits through that thread's message queue, so it needs no
         // dispatcher queue of its own.
         EnableHostBackdropForHwnd(hwnd);
-        compositor = comp::Compositor();
+        // An owner may make the compositor first, to prepare its backdrop
+        // while the device is being created.
+        if (!compositor) compositor = comp::Compositor();
         mainTarget = compositor.CreateDesktopWindowTarget(hwnd, true);
         mainRoot = compositor.CreateContainerVisual();
         mainRoot.RelativeSizeAdjustment({1.0f, 1.0f});

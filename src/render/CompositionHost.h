@@ -22,6 +22,7 @@ public:
     CompositionHost(const CompositionHost&) = delete;
     CompositionHost& operator=(const CompositionHost&) = delete;
 
+    // Keeps a compositor the owner made already; makes one otherwise.
     bool Initialize(HWND hwnd, GraphicsDevice& graphics);
     void SetRenderingDevice(GraphicsDevice& graphics);
     comp::DesktopWindowTarget CreateWindowTarget(HWND hwnd);

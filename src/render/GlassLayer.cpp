@@ -7,6 +7,7 @@
 #include "render/CompositionEffects.h"
 #include "render/GlassShadow.h"
 #include "render/GradientPixels.h"
+#include "render/comp/EffectCompiler.h"
 #include "render/comp/EffectSourceParameter.h"
 
 namespace {
@@ -29,7 +30,30 @@ Microsoft::WRL::ComPtr<IGraphicsEffect> SaturatedBlur(float saturation, float de
     return GaussianBlurEffect::Make(AsEffectSource(saturated), deviation);
 }
 
+float BackdropSaturation(GlassStyle style) {
+    return style == GlassStyle::Dock ? 1.48f : style == GlassStyle::TopBar ? 1.12f : 1.4f;
+}
+
+// The lens rim shows the backdrop shifted down, as if refracted.
+Microsoft::WRL::ComPtr<IGraphicsEffect> RefractedBackdrop() {
+    return Transform2DEffect::Make(AsEffectSource(SaturatedBlur(1.8f, 1.4f)), 0.0f, 7.5f);
+}
+
 }  // namespace
+
+void GlassLayer::PrepareBackdrop(comp::HostBackdrop& backdrop, float blur, GlassStyle glassStyle, int top,
+                                 int bottom) {
+    if (glassStyle == GlassStyle::Panel || glassStyle == GlassStyle::Popup) return;
+    try {
+        auto prepare = [&](const Microsoft::WRL::ComPtr<IGraphicsEffect>& graph) {
+            if (graph) backdrop.Prepare(comp::detail::CompileEffect(graph.Get()).steps, top, bottom);
+        };
+        prepare(SaturatedBlur(BackdropSaturation(glassStyle), std::max(blur, 2.0f)));
+        if (glassStyle != GlassStyle::TopBar) prepare(RefractedBackdrop());
+    } catch (const comp::HResultError&) {
+        // The glass takes its fallback when it is built; nothing to prepare.
+    }
+}
 
 void GlassLayer::Initialize(CompositionHost& compositionHost, float blur, GlassStyle glassStyle) {
     host = &compositionHost;
@@ -101,15 +125,13 @@ void GlassLayer::Initialize(CompositionHost& compositionHost, float blur, GlassS
 comp::CompositionEffectBrush GlassLayer::BuildBlurBrush(const comp::Compositor& compositor,
                                                         const comp::CompositionBackdropBrush& backdrop, float amount,
                                                         GlassStyle forStyle) {
-    const float saturation = forStyle == GlassStyle::Dock ? 1.48f : forStyle == GlassStyle::TopBar ? 1.12f : 1.4f;
-    return BrushOverBackdrop(compositor, SaturatedBlur(saturation, std::max(amount, 2.0f)), backdrop);
+    return BrushOverBackdrop(compositor, SaturatedBlur(BackdropSaturation(forStyle), std::max(amount, 2.0f)), backdrop);
 }
 
 comp::CompositionEffectBrush GlassLayer::BuildRefractionBrush() {
     const comp::Compositor& compositor = host->compositor;
     try {
-        auto shifted = Transform2DEffect::Make(AsEffectSource(SaturatedBlur(1.8f, 1.4f)), 0.0f, 7.5f);
-        comp::CompositionEffectBrush brush = BrushOverBackdrop(compositor, shifted, hostBackdropBrush);
+        comp::CompositionEffectBrush brush = BrushOverBackdrop(compositor, RefractedBackdrop(), hostBackdropBrush);
         refractionOn = true;
         return brush;
     } catch (const comp::HResultError& error) {

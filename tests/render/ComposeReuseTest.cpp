@@ -1,5 +1,6 @@
 // Frames composed incrementally, with the window's kept scratch buffers and
-// only the damaged area redrawn, against the same tree composed from nothing.
+// only the damaged area redrawn, against the same tree composed from nothing;
+// also after the kept buffers were freed.
 #include <gtest/gtest.h>
 
 #include <objbase.h>
@@ -13,6 +14,7 @@
 #include "render/comp/CompositorState.h"
 #include "render/comp/DesktopWindowTarget.h"
 #include "render/comp/Renderer.h"
+#include "render/raster/PixelCount.h"
 
 namespace {
 
@@ -101,6 +103,13 @@ TEST(ComposeReuse, HoverSweepFramesEqualFramesComposedFromNothing) {
             }
             label.Offset({pointer - 35.0f, 6.0f, 0});
             label.Opacity(frame < 10 ? 0.1f * static_cast<float>(frame) : 1.0f);
+            // Half way the kept buffers are freed, as when the dock falls idle.
+            if (frame == 50) {
+                const long long held = raster::PixelBytesHeld();
+                compositor.ReleaseScratch();
+                EXPECT_LE(raster::PixelBytesHeld(), held - kWindowWidth * kWindowHeight * 4)
+                    << "the still layer and the scratch images go";
+            }
             compositor.Commit();
             const raster::Image incremental = host.mainTarget.PresentedPixels();
             const raster::Image fresh = ComposedFromNothing(host.mainTarget, compositor.Backdrop());

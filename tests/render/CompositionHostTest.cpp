@@ -4,6 +4,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -12,6 +13,7 @@
 #include "CompTestWindow.h"
 #include "app/Log.h"
 #include "render/CompositionHost.h"
+#include "render/GraphicsDeviceStart.h"
 #include "support/TestSupport.h"
 
 using namespace comp;
@@ -330,6 +332,38 @@ TEST(GraphicsDeviceCreate, FallsBackToWarpQuietly) {
     CoUninitialize();
 }
 
+// The device is made on a worker while the starting thread goes on.
+TEST(GraphicsDeviceCreate, OnAWorkerWhileTheCallerGoesOn) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    GraphicsDevice graphics;
+    ASSERT_TRUE(CreateGraphicsFactories(graphics));
+    auto real = graphics.createD3DDevice;
+    HANDLE callerWentOn = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD creator = 0;
+    bool released = false;
+    graphics.createD3DDevice = [&](D3D_DRIVER_TYPE type, ID3D11Device** device, ID3D11DeviceContext** context) {
+        creator = GetCurrentThreadId();
+        released = WaitForSingleObject(callerWentOn, 5000) == WAIT_OBJECT_0;
+        return real(type, device, context);
+    };
+    {
+        GraphicsDeviceStart start(graphics);
+        SetEvent(callerWentOn);
+        EXPECT_TRUE(start.Wait());
+        EXPECT_TRUE(start.Wait()) << "a second wait gives the same";
+    }
+    EXPECT_TRUE(released) << "the caller was not held while the device was made";
+    EXPECT_NE(creator, GetCurrentThreadId());
+    EXPECT_TRUE(graphics.d2dDevice);
+    CloseHandle(callerWentOn);
+
+    graphics.createD3DDevice = [](D3D_DRIVER_TYPE, ID3D11Device**, ID3D11DeviceContext**) { return E_OUTOFMEMORY; };
+    GraphicsDeviceStart failing(graphics);
+    EXPECT_FALSE(failing.Wait());
+    EXPECT_FALSE(graphics.device);
+    CoUninitialize();
+}
+
 #include "apps/CompositionIconHost.h"
 #include "apps/IconLoader.h"
 
@@ -351,11 +385,50 @@ TEST_F(HostTest, IconsAreCompositionSurfacesPaintedByTheHost) {
 
     // The loader's built-in glyph lands in a real composition surface.
     IconGraphics graphicsFactories{graphics.dwriteFactory.Get(), graphics.wicFactory.Get()};
+    struct CountingHost : IconSurfaceHost {
+        explicit CountingHost(IconSurfaceHost& host) : inner(host) {}
+        IconSurfaceRef CreateDrawingSurface(int width, int height) override {
+            return inner.CreateDrawingSurface(width, height);
+        }
+        void DrawSurface(IconSurface& surface, const std::function<void(ID2D1DeviceContext*)>& paint) override {
+            ++drawn;
+            inner.DrawSurface(surface, paint);
+        }
+        bool PutPixels(IconSurface& surface, const IconBitmap& pixels) override {
+            return inner.PutPixels(surface, pixels);
+        }
+        bool ReadPixels(const IconSurface& surface, IconBitmap& pixels) override {
+            return inner.ReadPixels(surface, pixels);
+        }
+        IconSurfaceHost& inner;
+        int drawn = 0;
+    } counting(icons);
+    const std::wstring glyphFile = IconLoader::BuiltinGlyphCacheFile(BuiltinIconLaunchpad, 64, true, 0);
+    const std::wstring largerFile = IconLoader::BuiltinGlyphCacheFile(BuiltinIconLaunchpad, 72, true, 0);
+    DeleteFileW(glyphFile.c_str());
+    DeleteFileW(largerFile.c_str());
     IconLoader loader;
     loader.graphics = &graphicsFactories;
-    loader.host = &icons;
+    loader.host = &counting;
     comp::CompositionDrawingSurface launchpad = CompositionSurfaceOf(loader.GetLaunchpadSurface(64, true));
     ASSERT_TRUE(launchpad);
     EXPECT_EQ(PixelAt(launchpad.Pixels(), 32, 32).a, 255) << "the tile plate's centre is opaque";
     EXPECT_EQ(PixelAt(launchpad.Pixels(), 0, 0).a, 0) << "its corners are round";
+    EXPECT_EQ(counting.drawn, 1);
+    EXPECT_TRUE(testing_support::FileExists(glyphFile)) << "the first drawing is kept on disk";
+
+    // Another start (a loader with nothing in memory) takes the tile from the
+    // disk cache as pixels, without a drawing pass; another size is drawn.
+    IconLoader later;
+    later.graphics = &graphicsFactories;
+    later.host = &counting;
+    comp::CompositionDrawingSurface cached = CompositionSurfaceOf(later.GetLaunchpadSurface(64, true));
+    ASSERT_TRUE(cached);
+    EXPECT_EQ(counting.drawn, 1);
+    ASSERT_EQ(cached.Pixels().Width(), 64);
+    EXPECT_TRUE(std::equal(cached.Pixels().Data(), cached.Pixels().Data() + 64 * 64, launchpad.Pixels().Data()));
+    EXPECT_TRUE(CompositionSurfaceOf(later.GetLaunchpadSurface(72, true)));
+    EXPECT_EQ(counting.drawn, 2);
+    DeleteFileW(glyphFile.c_str());
+    DeleteFileW(largerFile.c_str());
 }

@@ -94,3 +94,65 @@ TEST(HostBackdrop, UnfilteredPictureIsReleasedAndReloadedOnDemand) {
     backdrop.ReleaseUnfiltered();
     EXPECT_EQ(backdrop.PixelBytes(), 3u * 64 * 32 * 4);
 }
+
+// Only the band of rows a window needs is filtered, on a worker when asked
+// ahead; its pixels equal the same rows of the whole picture filtered, with
+// the rows a blur reads beyond the band, a translation and the picture's edges.
+TEST(HostBackdrop, BandEqualsTheSameRowsOfTheWholeFiltering) {
+    auto loader = [](comp::BackdropPicture& picture) {
+        picture.origin = {-40, 30};
+        picture.pixels.Reset(160, 240);
+        uint32_t seed = 12345;
+        for (int y = 0; y < 240; ++y) {
+            for (int x = 0; x < 160; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                picture.pixels.At(x, y) = raster::Bgra((seed >> 8) & 255, (seed >> 16) & 255, y, 255);
+            }
+        }
+        picture.identity = L"noise";
+        return true;
+    };
+    using Step = comp::detail::EffectStep;
+    const std::vector<Step> glass = {{Step::Kind::Saturation, 1.48f, 0}, {Step::Kind::GaussianBlur, 4.5f, 0}};
+    const std::vector<Step> lens = {{Step::Kind::Saturation, 1.8f, 0},
+                                    {Step::Kind::GaussianBlur, 1.4f, 0},
+                                    {Step::Kind::Translation, 0.0f, 7.5f}};
+    comp::HostBackdrop whole;
+    whole.SetLoader(loader);
+    struct Case {
+        const std::vector<Step>* steps;
+        int top, bottom;
+        bool prepared;
+    };
+    // Screen rows: the picture spans 30..270.
+    const Case cases[] = {{&glass, 130, 170, false}, {&glass, 200, 400, true}, {&lens, 0, 60, true},
+                          {&lens, 100, 140, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "rows " << c.top << ".." << c.bottom);
+        const comp::BackdropPicture* all = whole.Filtered(*c.steps);
+        ASSERT_NE(all, nullptr);
+        comp::HostBackdrop banded;
+        banded.SetLoader(loader);
+        if (c.prepared) banded.Prepare(*c.steps, c.top, c.bottom);
+        const comp::BackdropPicture* band = banded.Filtered(*c.steps, c.top, c.bottom);
+        ASSERT_NE(band, nullptr);
+        EXPECT_EQ(band->origin.x, -40);
+        EXPECT_EQ(band->pixels.Width(), 160);
+        EXPECT_LT(band->pixels.Height(), 240) << "only a band is filtered";
+        EXPECT_LE(band->origin.y, std::max(c.top, 30));
+        EXPECT_GE(band->origin.y + band->pixels.Height(), std::min(c.bottom, 270));
+        EXPECT_EQ(banded.PixelBytes(), static_cast<size_t>(band->pixels.Height() + (c.prepared ? 0 : 240)) * 160 * 4)
+            << "a prepared band loads no unfiltered picture here";
+        int worst = 0;
+        for (int y = 0; y < band->pixels.Height(); ++y) {
+            for (int x = 0; x < 160; ++x) {
+                Px a = PixelAt(band->pixels, x, y);
+                Px b = PixelAt(all->pixels, x, y + band->origin.y - 30);
+                worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b),
+                                  std::abs(a.a - b.a)});
+            }
+        }
+        EXPECT_LE(worst, 1);
+        EXPECT_EQ(banded.Filtered(*c.steps, c.top + 2, c.bottom - 2), band) << "a covered band is reused";
+    }
+}

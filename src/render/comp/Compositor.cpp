@@ -6,6 +6,7 @@
 #include "app/Log.h"
 #include "render/comp/CompositorState.h"
 #include "render/comp/EffectCompiler.h"
+#include "render/raster/Blur.h"
 
 namespace comp {
 
@@ -102,6 +103,14 @@ void CompositorState::Commit() {
         if (auto target = weak.lock()) target->CommitFrame();
     }
     // The filtered pictures made for this frame are all the glass needs.
+    backdrop.ReleaseUnfiltered();
+}
+
+void CompositorState::ReleaseScratch() {
+    for (auto& weak : targets) {
+        if (auto target = weak.lock()) target->ReleaseScratch();
+    }
+    raster::ReleaseKeptBlurBuffer();
     backdrop.ReleaseUnfiltered();
 }
 
@@ -218,6 +227,8 @@ CompositionGraphicsDevice Compositor::CreateGraphicsDevice(ID2D1Device* device) 
 void Compositor::Commit() const { State().Commit(); }
 
 bool Compositor::CommitPending() const { return State().commitPending; }
+
+void Compositor::ReleaseScratch() const { State().ReleaseScratch(); }
 
 HostBackdrop& Compositor::Backdrop() const { return State().backdrop; }
 

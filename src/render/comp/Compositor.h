@@ -57,6 +57,9 @@ public:
     // Composes and presents every changed target now.
     void Commit() const;
     bool CommitPending() const;
+    // Frees the buffers the windows keep between frames only for speed (they
+    // grow again with the next frames); for when nothing moves.
+    void ReleaseScratch() const;
     HostBackdrop& Backdrop() const;
 
 private:

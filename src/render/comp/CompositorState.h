@@ -24,6 +24,7 @@ struct CompositorState : std::enable_shared_from_this<CompositorState> {
     void RequestCommit();
     // Composes and presents every target whose tree changed.
     void Commit();
+    void ReleaseScratch();
 
     HWND messageWindow = nullptr;
     bool commitPending = false;

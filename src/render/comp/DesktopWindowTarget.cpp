@@ -7,6 +7,7 @@
 #include "app/Log.h"
 #include "render/comp/CompositorState.h"
 #include "render/raster/Blend.h"
+#include "render/raster/PixelCount.h"
 
 namespace comp {
 namespace detail {
@@ -19,6 +20,7 @@ void ReleaseBuffer(TargetNode& target) {
         DeleteDC(target.memoryDc);
     }
     if (target.bitmap) DeleteObject(target.bitmap);
+    if (target.bits) raster::CountPixelBytes(-static_cast<long long>(target.width) * target.height * 4);
     target.memoryDc = nullptr;
     target.bitmap = nullptr;
     target.previousBitmap = nullptr;
@@ -47,6 +49,7 @@ bool EnsureBuffer(TargetNode& target, int width, int height) {
     target.bits = static_cast<uint32_t*>(bits);
     target.width = width;
     target.height = height;
+    raster::CountPixelBytes(static_cast<long long>(width) * height * 4);
     std::memset(bits, 0, static_cast<size_t>(width) * height * 4);
     return true;
 }
@@ -101,6 +104,14 @@ void ComposeWithStillLayer(TargetNode& target, Vector2 size, const RECT& window,
 }
 
 }  // namespace
+
+void TargetNode::ReleaseScratch() {
+    scratch = ComposeScratch();
+    stillLayer = raster::Image();
+    stillKey = StillLayerKey();
+    candidateKey = StillLayerKey();
+    next = TreeSnapshot();
+}
 
 TargetNode::~TargetNode() {
     if (root) root->isTargetRoot = false;

@@ -35,6 +35,9 @@ struct TargetNode : Node {
     // Composes what changed since the last present and presents it; false when
     // nothing needed presenting.
     bool CommitFrame();
+    // Frees what is kept between frames only for speed; the window's buffer
+    // stays, as later frames redraw only their damage into it.
+    void ReleaseScratch();
 
     HWND hwnd;
     std::shared_ptr<VisualNode> root;

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <system_error>
 
 #include "render/raster/Blur.h"
 #include "render/raster/ColorMatrix.h"
@@ -62,7 +65,7 @@ bool DecodeImage(const std::wstring& path, raster::Image& out) {
     return ok;
 }
 
-std::vector<float> KeyOf(const std::vector<detail::EffectStep>& steps) {
+std::vector<float> KeyOf(const HostBackdrop::Steps& steps) {
     std::vector<float> key;
     for (const auto& step : steps) {
         if (step.kind == detail::EffectStep::Kind::Translation) continue;
@@ -72,9 +75,81 @@ std::vector<float> KeyOf(const std::vector<detail::EffectStep>& steps) {
     return key;
 }
 
+// Rows beyond its output that a blur of this deviation reads (both kernels
+// reach less: three deviations, or four box passes of about 0.9 each).
+int BlurReach(float deviation) {
+    return static_cast<int>(std::ceil(4.0f * std::min(deviation, raster::kLargestDeviation))) + 8;
+}
+
+// Rows the translations move the drawn picture by, and one for the bilinear
+// neighbour.
+int TranslationReach(const HostBackdrop::Steps& steps) {
+    float dy = 0;
+    for (const auto& step : steps) {
+        if (step.kind == detail::EffectStep::Kind::Translation) dy += step.b;
+    }
+    return static_cast<int>(std::ceil(std::min(std::fabs(dy), 1.0e6f))) + 1;
+}
+
 }  // namespace
 
+// The rows [top, bottom) of the picture (screen rows, cut to the picture)
+// through the steps. The blur reads its reach around them, so the band equals
+// the same rows of the whole picture filtered. Runs on any thread.
+HostBackdrop::Band HostBackdrop::FilterBand(const BackdropPicture& base, const Steps& steps,
+                                            std::vector<float> key, int top, int bottom) {
+    const int width = base.pixels.Width(), height = base.pixels.Height();
+    const int originY = static_cast<int>(base.origin.y);
+    int from = std::clamp(top - originY, 0, height);
+    int to = std::clamp(bottom - originY, from, height);
+    // A window wholly beyond the picture shows the mirrored edge: filter it all.
+    if (from == to) {
+        from = 0;
+        to = height;
+    }
+    int reach = 0;
+    for (const auto& step : steps) {
+        if (step.kind == detail::EffectStep::Kind::GaussianBlur && step.a > 0) reach += BlurReach(step.a);
+    }
+    const int readFrom = std::max(0, from - reach), readTo = std::min(height, to + reach);
+    raster::Image work(width, readTo - readFrom);
+    for (int y = readFrom; y < readTo; ++y) {
+        std::memcpy(work.View().Row(y - readFrom), base.pixels.View().Row(y), static_cast<size_t>(width) * 4);
+    }
+    for (const auto& step : steps) {
+        if (step.kind == detail::EffectStep::Kind::Saturation) {
+            raster::Saturate(work.View(), step.a);
+        } else if (step.kind == detail::EffectStep::Kind::GaussianBlur && step.a > 0) {
+            raster::GaussianBlur(work.View(), work.View(), step.a, raster::EdgeMode::Hard);
+        }
+    }
+    Band band;
+    band.key = std::move(key);
+    band.top = originY + from;
+    band.bottom = originY + to;
+    band.pictureTop = originY;
+    band.pictureBottom = originY + height;
+    band.picture.origin = {base.origin.x, originY + from};
+    band.picture.identity = base.identity;
+    if (readFrom == from && readTo == to) {
+        band.picture.pixels = std::move(work);
+    } else {
+        band.picture.pixels.Reset(width, to - from);
+        for (int y = from; y < to; ++y) {
+            std::memcpy(band.picture.pixels.View().Row(y - from), work.View().Row(y - readFrom),
+                        static_cast<size_t>(width) * 4);
+        }
+    }
+    return band;
+}
+
+bool HostBackdrop::Covers(const Band& band, int top, int bottom) {
+    return band.top <= std::max(top, band.pictureTop) && band.bottom >= std::min(bottom, band.pictureBottom);
+}
+
 HostBackdrop::HostBackdrop() : loader_(LoadDesktopWallpaper) {}
+
+HostBackdrop::~HostBackdrop() = default;
 
 void HostBackdrop::SetLoader(Loader loader) {
     loader_ = loader ? std::move(loader) : Loader(LoadDesktopWallpaper);
@@ -122,34 +197,31 @@ bool HostBackdrop::LoadDesktopWallpaper(BackdropPicture& picture) {
 }
 
 bool HostBackdrop::EnsureLoaded() {
-    if (loaded_ && !released_) return !base_.pixels.IsEmpty();
-    const std::wstring identity = base_.identity;
-    const bool reloading = loaded_;
-    loaded_ = true;
-    released_ = false;
+    if (baseValid_) return !base_.pixels.IsEmpty();
     base_ = BackdropPicture();
     if (!loader_ || !loader_(base_)) base_.pixels.Reset(0, 0);
-    // The wallpaper changed since the filtered pictures were made: they go, and
+    baseValid_ = true;
+    // The wallpaper changed since the bands were made: they go, and
     // everything showing them is redrawn.
-    if (reloading && base_.identity != identity) {
-        filtered_.clear();
+    if (loaded_ && base_.identity != identity_) {
+        bands_.clear();
         ++version_;
     }
+    identity_ = base_.identity;
+    loaded_ = true;
     return !base_.pixels.IsEmpty();
 }
 
 void HostBackdrop::ReleaseUnfiltered() {
-    if (!loaded_ || released_ || unfilteredShown_ || filtered_.empty()) return;
-    const std::wstring identity = base_.identity;
+    if (!baseValid_ || unfilteredShown_ || bands_.empty()) return;
     base_ = BackdropPicture();
-    base_.identity = identity;
-    released_ = true;
+    baseValid_ = false;
 }
 
 size_t HostBackdrop::PixelBytes() const {
     size_t bytes = static_cast<size_t>(base_.pixels.Width()) * base_.pixels.Height() * 4;
-    for (const auto& [key, picture] : filtered_) {
-        bytes += static_cast<size_t>(picture.pixels.Width()) * picture.pixels.Height() * 4;
+    for (const auto& band : bands_) {
+        bytes += static_cast<size_t>(band.picture.pixels.Width()) * band.picture.pixels.Height() * 4;
     }
     return bytes;
 }
@@ -159,41 +231,94 @@ bool HostBackdrop::Refresh(bool force) {
     if (!force) {
         if (!loaded_ || now - lastCheck_ < kRefreshIntervalMs) return false;
         lastCheck_ = now;
-        if (customLoader_ || CurrentWallpaperIdentity() == base_.identity) return false;
+        if (customLoader_ || CurrentWallpaperIdentity() == identity_) return false;
     }
     lastCheck_ = now;
     loaded_ = false;
-    released_ = false;
-    filtered_.clear();
+    baseValid_ = false;
+    base_ = BackdropPicture();
+    bands_.clear();
+    pending_.clear();  // waits for a worker still filtering the old picture
     ++version_;
     return true;
 }
 
-const BackdropPicture* HostBackdrop::Filtered(const std::vector<detail::EffectStep>& steps) {
-    if (!loaded_ && !EnsureLoaded()) return nullptr;
-    if (!released_ && base_.pixels.IsEmpty()) return nullptr;
+const BackdropPicture* HostBackdrop::Filtered(const Steps& steps) {
+    return Filtered(steps, std::numeric_limits<int>::min() / 4, std::numeric_limits<int>::max() / 4);
+}
+
+const BackdropPicture* HostBackdrop::Filtered(const Steps& steps, int top, int bottom) {
     std::vector<float> key = KeyOf(steps);
     if (key.empty()) {
         if (!EnsureLoaded()) return nullptr;
         unfilteredShown_ = true;
         return &base_;
     }
-    auto found = filtered_.find(key);
-    if (found != filtered_.end()) return &found->second;
-    if (!EnsureLoaded()) return nullptr;
-
-    BackdropPicture picture;
-    picture.origin = base_.origin;
-    picture.identity = base_.identity;
-    picture.pixels = base_.pixels;
-    for (const auto& step : steps) {
-        if (step.kind == detail::EffectStep::Kind::Saturation) {
-            raster::Saturate(picture.pixels.View(), step.a);
-        } else if (step.kind == detail::EffectStep::Kind::GaussianBlur && step.a > 0) {
-            raster::GaussianBlur(picture.pixels.View(), picture.pixels.View(), step.a, raster::EdgeMode::Hard);
+    const int shift = TranslationReach(steps);
+    top -= shift;
+    bottom += shift;
+    auto find = [&]() -> const BackdropPicture* {
+        for (const auto& band : bands_) {
+            if (band.key == key && Covers(band, top, bottom)) return &band.picture;
         }
+        return nullptr;
+    };
+    if (const BackdropPicture* found = find()) return found;
+    TakePending(key);
+    if (const BackdropPicture* found = find()) return found;
+    if (!EnsureLoaded()) return nullptr;
+    return Keep(FilterBand(base_, steps, std::move(key), top, bottom));
+}
+
+void HostBackdrop::Prepare(const Steps& steps, int top, int bottom) {
+    std::vector<float> key = KeyOf(steps);
+    if (key.empty()) return;
+    const int shift = TranslationReach(steps);
+    top -= shift;
+    bottom += shift;
+    for (const auto& band : bands_) {
+        if (band.key == key && Covers(band, top, bottom)) return;
     }
-    return &filtered_.emplace(std::move(key), std::move(picture)).first->second;
+    try {
+        Pending pending;
+        pending.key = key;
+        pending.version = version_;
+        pending.band = std::async(std::launch::async, [loader = loader_, steps, key, top, bottom] {
+            BackdropPicture base;
+            if (!loader || !loader(base) || base.pixels.IsEmpty()) return Band();
+            return FilterBand(base, steps, key, top, bottom);
+        });
+        pending_.push_back(std::move(pending));
+    } catch (const std::system_error&) {
+        // Without a worker the first frame filters the band itself.
+    }
+}
+
+void HostBackdrop::TakePending(const std::vector<float>& key) {
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (it->key != key) {
+            ++it;
+            continue;
+        }
+        Band band = it->band.get();
+        const bool current = it->version == version_ && !band.picture.pixels.IsEmpty();
+        it = pending_.erase(it);
+        if (!current) continue;
+        if (!loaded_) {
+            loaded_ = true;
+            identity_ = band.picture.identity;
+        }
+        if (band.picture.identity == identity_) Keep(std::move(band));
+    }
+}
+
+const BackdropPicture* HostBackdrop::Keep(Band band) {
+    bands_.remove_if([&](const Band& old) {
+        return old.key == band.key && band.top <= old.top && band.bottom >= old.bottom;
+    });
+    bands_.push_back(std::move(band));
+    while (bands_.size() > kMostBands) bands_.pop_front();
+    return &bands_.back().picture;
 }
 
 }  // namespace comp

@@ -8,7 +8,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
+#include <future>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -26,20 +27,33 @@ struct BackdropPicture {
 class HostBackdrop {
 public:
     using Loader = std::function<bool(BackdropPicture&)>;
+    using Steps = std::vector<detail::EffectStep>;
 
     HostBackdrop();
+    // Waits for a filtering worker still running.
+    ~HostBackdrop();
+    HostBackdrop(const HostBackdrop&) = delete;
+    HostBackdrop& operator=(const HostBackdrop&) = delete;
 
     // The picture filtered by the given saturation and blur steps (translations
     // are applied when drawing); null when there is none.
-    const BackdropPicture* Filtered(const std::vector<detail::EffectStep>& steps);
+    const BackdropPicture* Filtered(const Steps& steps);
+    // The same, cut to a band of whole rows that covers the screen rows
+    // [top, bottom) as the steps' translations shift them: only the band is
+    // filtered, and its pixels equal the same rows of the whole picture
+    // filtered. Bands are kept per setting; a band covering another replaces it.
+    const BackdropPicture* Filtered(const Steps& steps, int top, int bottom);
+    // Starts filtering that band on a worker; the Filtered call that needs it
+    // takes the result, waiting for it if it is not done yet.
+    void Prepare(const Steps& steps, int top, int bottom);
     // Checks at most once a second whether the wallpaper changed; true when the
     // picture was dropped and everything showing it must be redrawn.
     bool Refresh(bool force = false);
     uint64_t Version() const { return version_; }
     // Drops the unfiltered picture once nothing shows it as it is: every
-    // filtered picture made is kept, and a new filter setting loads it again.
+    // filtered band made is kept, and a new band loads it again.
     void ReleaseUnfiltered();
-    // Bytes of pixels held (unfiltered and filtered pictures).
+    // Bytes of pixels held (unfiltered picture and filtered bands).
     size_t PixelBytes() const;
 
     // Tests: a picture of their own, or the failure of brush creation.
@@ -53,14 +67,36 @@ public:
     static std::wstring CurrentWallpaperIdentity();
 
 private:
+    struct Band {
+        std::vector<float> key;
+        int top = 0, bottom = 0;          // screen rows held
+        int pictureTop = 0, pictureBottom = 0;  // screen rows of the whole picture
+        BackdropPicture picture;
+    };
+    struct Pending {
+        std::vector<float> key;
+        uint64_t version = 0;
+        std::future<Band> band;
+    };
+
+    static constexpr size_t kMostBands = 8;
+
+    static Band FilterBand(const BackdropPicture& base, const Steps& steps, std::vector<float> key, int top,
+                           int bottom);
+    // The band holds the rows [top, bottom), as far as the picture has them.
+    static bool Covers(const Band& band, int top, int bottom);
     bool EnsureLoaded();
+    const BackdropPicture* Keep(Band band);
+    void TakePending(const std::vector<float>& key);
 
     Loader loader_;
-    bool loaded_ = false;
-    bool released_ = false;      // loaded, then the unfiltered pixels were dropped
+    bool loaded_ = false;   // the wallpaper was looked at since the last refresh
+    bool baseValid_ = false;  // base_ holds it (it is dropped once bands exist)
     bool unfilteredShown_ = false;
     BackdropPicture base_;
-    std::map<std::vector<float>, BackdropPicture> filtered_;
+    std::wstring identity_;
+    std::list<Band> bands_;
+    std::vector<Pending> pending_;
     ULONGLONG lastCheck_ = 0;
     uint64_t version_ = 1;
     bool creationFails_ = false;

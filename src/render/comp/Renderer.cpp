@@ -62,6 +62,10 @@ struct PaintEnv {
     POINT screenOrigin;  // screen position of the destination's (0, 0)
     HostBackdrop* backdrop;
     ComposeScratch* scratch;
+    // The window's screen rows: the backdrop is filtered for them, not for
+    // each sprite, so a glass that moves or changes shape reuses its band.
+    int windowTop;
+    int windowBottom;
 };
 
 // A cleared image of the given size: from the window's scratch buffers when it
@@ -159,7 +163,7 @@ void PaintSurface(const BrushNode& brush, raster::ImageView dst, const raster::R
 void PaintBackdrop(const std::vector<EffectStep>& steps, raster::ImageView dst, const raster::Rect& target,
                    const raster::DrawOptions& options, const PaintEnv& env) {
     if (!env.backdrop) return;
-    const BackdropPicture* picture = env.backdrop->Filtered(steps);
+    const BackdropPicture* picture = env.backdrop->Filtered(steps, env.windowTop, env.windowBottom);
     if (!picture) return;
     float dx = 0, dy = 0;
     for (const auto& step : steps) {
@@ -186,7 +190,7 @@ void PaintEffect(const BrushNode& brush, raster::ImageView dst, const raster::Re
     if (visible.IsEmpty()) return;
     // The whole source is needed: a blur reads beyond the visible part.
     ScratchImage input(env.scratch, target.width, target.height);
-    PaintEnv inner = {{env.screenOrigin.x + target.x, env.screenOrigin.y + target.y}, env.backdrop, env.scratch};
+    PaintEnv inner = {{env.screenOrigin.x + target.x, env.screenOrigin.y + target.y}, env.backdrop, env.scratch, env.windowTop, env.windowBottom};
     PaintBrush(source, input->View(), {0, 0, target.width, target.height}, {}, inner);
     float dx = 0, dy = 0;
     for (const auto& step : brush.program.steps) {
@@ -272,7 +276,7 @@ void PaintMasked(const BrushNode& brush, raster::ImageView dst, const raster::Re
     if (area.IsEmpty()) return;
     ScratchImage mask(env.scratch, area.width, area.height);
     raster::Rect local = Shift(target, -area.x, -area.y);
-    PaintEnv inner = {{env.screenOrigin.x + area.x, env.screenOrigin.y + area.y}, env.backdrop, env.scratch};
+    PaintEnv inner = {{env.screenOrigin.x + area.x, env.screenOrigin.y + area.y}, env.backdrop, env.scratch, env.windowTop, env.windowBottom};
     PaintBrush(*brush.mask, mask->View(), local, {}, inner);
     // Where the mask is transparent the masked content is too: only the parts
     // the mask lets through are painted, multiplied and drawn.
@@ -377,7 +381,8 @@ void ComposeVisual(const VisualNode& visual, float parentX, float parentY, Vecto
         options.clip = inner.rect;
         options.coverage = inner.coverage;
         PaintBrush(*visual.brush, context.buffer, PixelRect(p.x, p.y, p.width, p.height), options,
-                   {context.screenOrigin, context.backdrop, context.scratch});
+                   {context.screenOrigin, context.backdrop, context.scratch, context.screenOrigin.y,
+                    context.screenOrigin.y + context.buffer.height});
     }
     for (size_t i = firstChild; i < std::min(lastChild, visual.children.size()); ++i) {
         ComposeVisual(*visual.children[i], p.x, p.y, {p.width, p.height}, opacity, inner, context);

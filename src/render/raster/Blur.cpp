@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/raster/Parallel.h"
+#include "render/raster/PixelCount.h"
 #include "render/raster/PixelVector.h"
 
 namespace raster {
@@ -21,6 +22,12 @@ constexpr int kBandRows = 256;  // output rows per band, at least
 // Enough for the blurs an animation repeats (window-sized areas); a blur of a
 // whole screen, done once per wallpaper, gives its buffer back.
 constexpr std::size_t kKeptIntermediate = (4u << 20) / sizeof(F4);  // pixels
+
+// The blurred rows between the two passes. Kept between calls on a thread up
+// to kKeptIntermediate: blurs of one size repeat (every frame of an
+// animation), and fresh pages cost more than the copy.
+using AcrossBuffer = std::vector<F4, CountedAllocator<F4>>;
+thread_local AcrossBuffer keptAcross;
 
 struct Box {
     int radius = 0;
@@ -266,12 +273,9 @@ void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges
     // re-blurs the rows its neighbours share, so bands are tall against the reach).
     const int bandHeight = std::min(area.height, std::max(kBandRows, 4 * reach));
     const int mostRows = std::min(src.height, bandHeight + 2 * reach);
-    // Kept between calls on this thread up to a limit: blurs of one size repeat
-    // (every frame of an animation), and fresh pages cost more than the copy.
-    thread_local std::vector<F4> kept;
-    std::vector<F4> own;
+    AcrossBuffer own;
     const std::size_t acrossSize = static_cast<std::size_t>(mostRows) * n;
-    std::vector<F4>& acrossBuffer = acrossSize <= kKeptIntermediate ? kept : own;
+    AcrossBuffer& acrossBuffer = acrossSize <= kKeptIntermediate ? keptAcross : own;
     if (acrossBuffer.size() < acrossSize) acrossBuffer.resize(acrossSize);
     F4* const across = acrossBuffer.data();
     // Writing into the source: a band's result waits until the next band has
@@ -300,6 +304,11 @@ void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges
         pendingArea = band;
     }
     flush();
+}
+
+void ReleaseKeptBlurBuffer() {
+    AcrossBuffer none;
+    keptAcross.swap(none);
 }
 
 }  // namespace raster

@@ -32,6 +32,9 @@ enum class BlurKernel {
 void GaussianBlur(ImageView dst, ConstImageView src, float standardDeviation, EdgeMode edges,
                   const Rect& clip = Rect::Everything(), BlurKernel kernel = BlurKernel::Automatic);
 
+// Frees the working buffer the calling thread keeps between blurs (up to 4 MB).
+void ReleaseKeptBlurBuffer();
+
 // Larger deviations are taken as this one (the blur effect's own upper limit),
 // so an absurd value cannot ask for a kernel of millions of pixels.
 inline constexpr float kLargestDeviation = 250.0f;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/raster/PixelCount.h"
+
 namespace raster {
 
 struct Rect {
@@ -130,7 +132,7 @@ public:
 private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<uint32_t> pixels_;
+    std::vector<uint32_t, CountedAllocator<uint32_t>> pixels_;
 };
 
 // 8-bit coverage (0 = nothing passes, 255 = everything), placed in the
@@ -168,7 +170,7 @@ public:
 
 private:
     Rect bounds_;
-    std::vector<uint8_t> values_;
+    std::vector<uint8_t, CountedAllocator<uint8_t>> values_;
 };
 
 }  // namespace raster

@@ -1,0 +1,29 @@
+#pragma once
+// Creating the graphics device takes a quarter of a second, most of it in the
+// system: it runs on a worker while the starting thread goes on with work that
+// needs no device (windows, caches, the backdrop). Nothing may touch the
+// device between the start and Wait.
+
+#include <thread>
+
+#include "render/GraphicsDevice.h"
+
+class GraphicsDeviceStart {
+public:
+    // Starts GraphicsDevice::Create on a worker; where no thread can start,
+    // Wait creates the device itself.
+    explicit GraphicsDeviceStart(GraphicsDevice& graphics);
+    // Waits: the worker never outlives the device it fills in.
+    ~GraphicsDeviceStart();
+    GraphicsDeviceStart(const GraphicsDeviceStart&) = delete;
+    GraphicsDeviceStart& operator=(const GraphicsDeviceStart&) = delete;
+
+    // Create's result, once the worker has finished.
+    bool Wait();
+
+private:
+    GraphicsDevice& graphics_;
+    std::thread worker_;
+    bool created_ = false;
+    bool finished_ = false;
+};
