@@ -117,7 +117,8 @@ int main() {
     std::printf("present  median %.3f ms  p95 %.3f ms per frame\n", Percentile(growingPresent, 0.5),
                 Percentile(growingPresent, 0.95));
     std::printf("backdrop pixels held: %.1f MB\n", static_cast<double>(compositor.Backdrop().PixelBytes()) / 1048576.0);
-    std::printf("our pixel buffers: %.1f MB while animating", static_cast<double>(raster::PixelBytesHeld()) / 1048576.0);
+    std::printf("our pixel buffers: %.1f MB while animating",
+                static_cast<double>(raster::PixelBytesHeld()) / 1048576.0);
     compositor.ReleaseScratch();
     std::printf(", %.1f MB once idle\n", static_cast<double>(raster::PixelBytesHeld()) / 1048576.0);
     DestroyWindow(band);

@@ -125,7 +125,8 @@ void GlassLayer::Initialize(CompositionHost& compositionHost, float blur, GlassS
 comp::CompositionEffectBrush GlassLayer::BuildBlurBrush(const comp::Compositor& compositor,
                                                         const comp::CompositionBackdropBrush& backdrop, float amount,
                                                         GlassStyle forStyle) {
-    return BrushOverBackdrop(compositor, SaturatedBlur(BackdropSaturation(forStyle), std::max(amount, 2.0f)), backdrop);
+    return BrushOverBackdrop(compositor, SaturatedBlur(BackdropSaturation(forStyle), std::max(amount, 2.0f)),
+                             backdrop);
 }
 
 comp::CompositionEffectBrush GlassLayer::BuildRefractionBrush() {

@@ -190,7 +190,11 @@ void PaintEffect(const BrushNode& brush, raster::ImageView dst, const raster::Re
     if (visible.IsEmpty()) return;
     // The whole source is needed: a blur reads beyond the visible part.
     ScratchImage input(env.scratch, target.width, target.height);
-    PaintEnv inner = {{env.screenOrigin.x + target.x, env.screenOrigin.y + target.y}, env.backdrop, env.scratch, env.windowTop, env.windowBottom};
+    PaintEnv inner = {{env.screenOrigin.x + target.x, env.screenOrigin.y + target.y},
+                      env.backdrop,
+                      env.scratch,
+                      env.windowTop,
+                      env.windowBottom};
     PaintBrush(source, input->View(), {0, 0, target.width, target.height}, {}, inner);
     float dx = 0, dy = 0;
     for (const auto& step : brush.program.steps) {
@@ -276,7 +280,11 @@ void PaintMasked(const BrushNode& brush, raster::ImageView dst, const raster::Re
     if (area.IsEmpty()) return;
     ScratchImage mask(env.scratch, area.width, area.height);
     raster::Rect local = Shift(target, -area.x, -area.y);
-    PaintEnv inner = {{env.screenOrigin.x + area.x, env.screenOrigin.y + area.y}, env.backdrop, env.scratch, env.windowTop, env.windowBottom};
+    PaintEnv inner = {{env.screenOrigin.x + area.x, env.screenOrigin.y + area.y},
+                      env.backdrop,
+                      env.scratch,
+                      env.windowTop,
+                      env.windowBottom};
     PaintBrush(*brush.mask, mask->View(), local, {}, inner);
     // Where the mask is transparent the masked content is too: only the parts
     // the mask lets through are painted, multiplied and drawn.
