@@ -98,6 +98,20 @@ void NotificationCenterWindow::RetireDismissed(std::vector<NotificationItem>& li
     std::erase_if(list, [this](const NotificationItem& item) { return dismissedIds.count(item.id) != 0; });
 }
 
+void NotificationCenterWindow::ShowPresented(HWND window, const RECT& rect, UINT flags) {
+    // A hidden window takes its place first and shows only with its new frame
+    // presented at that size, so it never flashes the pixels of its previous
+    // opening.
+    if (!IsWindowVisible(window)) {
+        SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOACTIVATE);
+    }
+    Present(host);
+    SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, flags);
+    // A shown window that changed size presents again at the new one.
+    Present(host);
+}
+
 // ---- center ----
 
 void NotificationCenterWindow::EnsureCenterWindow() {
@@ -133,11 +147,7 @@ void NotificationCenterWindow::PlaceCenter() {
     centerGlass.SetBounds(static_cast<float>(place.glassLeft), static_cast<float>(place.glassTop),
                           static_cast<float>(place.glassWidth), static_cast<float>(place.glassHeight),
                           place.cornerRadius);
-    // The frame goes out before the window shows, so a reopened center never
-    // flashes the pixels of its previous opening.
-    Present(host);
-    SetWindowPos(centerWindow, HWND_TOPMOST, place.window.left, place.window.top,
-                 place.window.right - place.window.left, place.window.bottom - place.window.top, SWP_SHOWWINDOW);
+    ShowPresented(centerWindow, place.window, SWP_SHOWWINDOW);
 }
 
 void NotificationCenterWindow::ShowCenter(HMONITOR onMonitor, const DockConfig& configuration, float newScale,
@@ -647,10 +657,7 @@ void NotificationCenterWindow::PlaceBanners() {
     bannerGlass.SetBounds(static_cast<float>(place.glassLeft), static_cast<float>(place.glassTop),
                           static_cast<float>(place.glassWidth), static_cast<float>(place.glassHeight),
                           place.cornerRadius);
-    Present(host);
-    SetWindowPos(bannerWindow, HWND_TOPMOST, place.window.left, place.window.top,
-                 place.window.right - place.window.left, place.window.bottom - place.window.top,
-                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    ShowPresented(bannerWindow, place.window, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 void NotificationCenterWindow::RedrawBanners() {

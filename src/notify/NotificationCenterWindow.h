@@ -186,5 +186,6 @@ private:
     void RemoveBanner(int index, bool activate);
     void ExpireBannerTick();
     RECT MonitorRect(bool* known = nullptr, int* workHeight = nullptr) const;
+    void ShowPresented(HWND window, const RECT& rect, UINT flags);
     void RetireDismissed(std::vector<NotificationItem>& list) const;
 };

@@ -284,6 +284,29 @@ TEST_F(CenterTest, KeptPixelsMatchAWholePaint) {
     }
 }
 
+TEST_F(CenterTest, EachOpeningShowsItsOwnFrameAtItsOwnSize) {
+    Show({Item(1, L"A")});
+    center.HideCenter();
+    std::vector<NotificationItem> five;
+    for (int i = 0; i < 5; ++i) five.push_back(Item(10 + i, L"App"));
+    Show(five);
+    // Nothing pumped since: what the window shows was presented by the opening itself.
+    raster::Image shown = center.centerTarget.PresentedPixels();
+    RECT rect = {};
+    GetWindowRect(center.centerWindow, &rect);
+    EXPECT_EQ(shown.Width(), rect.right - rect.left);
+    EXPECT_EQ(shown.Height(), rect.bottom - rect.top);
+    ASSERT_EQ(shown.Height(), 590);
+    EXPECT_GT(shown.At(200, 14 + 54 + 4 * 92 + 40) >> 24, 0u) << "the fifth card";
+
+    center.HideCenter();
+    center.ShowBanners({Item(30, L"X")}, nullptr, config, 1.0f);
+    ASSERT_TRUE(center.bannersVisible);
+    center.ShowBanners({Item(31, L"Y")}, nullptr, config, 1.0f);
+    shown = center.bannerTarget.PresentedPixels();
+    EXPECT_EQ(shown.Height(), 110 + 90) << "two banners, presented while shown";
+}
+
 TEST_F(CenterTest, WheelScrollsOneRowAtATime) {
     std::vector<NotificationItem> many;
     for (int i = 0; i < 20; ++i) many.push_back(Item(100 - i, L"App " + std::to_wstring(i)));
