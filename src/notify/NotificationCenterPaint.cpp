@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include "config/Paths.h"
 #include "notify/LetterTile.h"
@@ -97,6 +98,48 @@ void AddArcThrough(ID2D1GeometrySink* sink, D2D1_POINT_2F centre, float radius, 
         sink->AddLine(D2D1::Point2F(centre.x + radius * std::cos(a), centre.y + radius * std::sin(a)));
     }
     sink->AddLine(to);
+}
+
+// Where a card of the center or of the banners puts its content: x from the
+// panel's left (or, for the right edges, inwards from its right edge W), y
+// from the card's top.
+struct CardShape {
+    float iconX, iconY, iconSize;
+    float textLeft, nameTop, nameBottom, nameRightInset;
+    float cornerLeftInset, cornerRightInset;  // the age, on the name's line
+    float closeInset, closeY;                 // the close button's centre
+    float headingTop, headingBottom, bodyBottom, textRightInset;
+};
+
+constexpr CardShape kCenterCard = {24, 10, 26, 58, 8, 26, 80, 88, 24, 31, 17, 27, 46, 78, 26};
+constexpr CardShape kBannerCard = {12, 11, 28, 48, 8, 25, 64, 58, 12, 18, 17, 26, 45, 76, 12};
+
+struct CardPaint {
+    IDWriteTextFormat* name;
+    IDWriteTextFormat* age;
+    IDWriteTextFormat* heading;
+    IDWriteTextFormat* body;
+    D2D1_COLOR_F primary, secondary;
+};
+
+// The content both kinds of card share, in their painting order: icon, source
+// name, the close button while hovered or else the age, heading and body.
+void PaintCardContent(Painter& p, const CardShape& k, const CardPaint& look, float W, float y,
+                      const NotificationItem& item, const std::function<void(float, float, float)>& icon,
+                      bool hovered, D2D1_COLOR_F closeFill, const std::wstring& age) {
+    icon(k.iconX, y + k.iconY, k.iconSize);
+    p.Text(item.appName, look.name, k.textLeft, y + k.nameTop, W - k.nameRightInset, y + k.nameBottom,
+           look.secondary);
+    if (hovered) {
+        p.CloseButton(W - k.closeInset, y + k.closeY, closeFill, look.primary);
+    } else {
+        p.Text(age, look.age, W - k.cornerLeftInset, y + k.nameTop, W - k.cornerRightInset, y + k.nameBottom,
+               look.secondary);
+    }
+    p.Text(item.title.empty() ? item.appName : item.title, look.heading, k.textLeft, y + k.headingTop,
+           W - k.textRightInset, y + k.headingBottom, look.primary);
+    p.Text(item.body, look.body, k.textLeft, y + k.headingBottom, W - k.textRightInset, y + k.bodyBottom,
+           look.secondary);
 }
 
 }  // namespace
@@ -332,18 +375,14 @@ void NotificationCenterWindow::PaintCenterRow(ID2D1DeviceContext* context, int32
     context->FillRoundedRectangle(D2D1::RoundedRect(box, 13 * s, 13 * s),
                                   p.Paint(rowHovered ? c.cardHovered : c.card));
     context->DrawRoundedRectangle(D2D1::RoundedRect(box, 13 * s, 13 * s), p.Paint(c.cardBorder), 1.0f);
-    DrawAppIcon(context, factory, item, 24, y + 10, 26);
-    p.Text(item.appName, formats.appName.Get(), 58, y + 8, W - 80, y + 26, c.secondary);
-    if (rowHovered) {
-        p.CloseButton(W - 31, y + 17, hoverId == kHitCardClose ? c.pillHovered : c.closeButton, c.primary);
-    } else {
-        const uint64_t nowValue = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-        p.Text(FormatRelativeTime(item.arrivalTime, nowValue), formats.smallTrailing.Get(), W - 88, y + 8, W - 24,
-               y + 26, c.secondary);
-    }
-    p.Text(item.title.empty() ? item.appName : item.title, formats.title.Get(), 58, y + 27, W - 26, y + 46,
-           c.primary);
-    p.Text(item.body, formats.body.Get(), 58, y + 46, W - 26, y + 78, c.secondary);
+    const uint64_t nowValue = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    PaintCardContent(
+        p, kCenterCard,
+        {formats.appName.Get(), formats.smallTrailing.Get(), formats.title.Get(), formats.body.Get(), c.primary,
+         c.secondary},
+        W, y, item, [&](float x, float top, float size) { DrawAppIcon(context, factory, item, x, top, size); },
+        rowHovered, hoverId == kHitCardClose ? c.pillHovered : c.closeButton,
+        rowHovered ? std::wstring() : FormatRelativeTime(item.arrivalTime, nowValue));
 }
 
 void NotificationCenterWindow::PaintCenter(ID2D1DeviceContext* context, FILETIME now) {
@@ -383,15 +422,11 @@ void NotificationCenterWindow::PaintBanners(ID2D1DeviceContext* context) {
                              (bannerHoverId == kHitBanner || bannerHoverId == kHitBannerClose);
         if (hovered) p.FillRound(2, y + 2, W - 2, y + 80, 14, cardHovered);
         if (i > 0) p.Line(12, y - 4, W - 12, separator);
-        DrawAppIcon(context, factory, item, 12, y + 11, 28);
-        p.Text(item.appName, formats.appName.Get(), 48, y + 8, W - 64, y + 25, secondary);
-        if (hovered) {
-            p.CloseButton(W - 18, y + 17, bannerHoverId == kHitBannerClose ? closeHovered : closeButton, primary);
-        } else {
-            p.Text(L"刚刚", formats.bannerTime.Get(), W - 58, y + 8, W - 12, y + 25, secondary);
-        }
-        p.Text(item.title.empty() ? item.appName : item.title, formats.title.Get(), 48, y + 26, W - 12, y + 45,
-               primary);
-        p.Text(item.body, formats.body.Get(), 48, y + 45, W - 12, y + 76, secondary);
+        PaintCardContent(
+            p, kBannerCard,
+            {formats.appName.Get(), formats.bannerTime.Get(), formats.title.Get(), formats.body.Get(), primary,
+             secondary},
+            W, y, item, [&](float x, float top, float size) { DrawAppIcon(context, factory, item, x, top, size); },
+            hovered, bannerHoverId == kHitBannerClose ? closeHovered : closeButton, L"刚刚");
     }
 }

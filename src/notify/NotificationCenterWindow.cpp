@@ -167,6 +167,8 @@ void NotificationCenterWindow::ShowCenter(HMONITOR onMonitor, const DockConfig& 
         EnsureCenterWindow();
         if (!centerWindow || !centerTarget) return;
         LayoutCenter();
+        // The painters take their colours from the glass's tint.
+        centerGlass.UpdateTint(config.theme, config.glassOpacity, scale);
         RedrawCenter();
         PlaceCenter();
         centerVisible = true;
@@ -697,6 +699,7 @@ void NotificationCenterWindow::ShowBanners(const std::vector<NotificationItem>& 
         EnsureBannerWindow();
         if (!bannerWindow || !bannerTarget) return;
         bannerPanelHeight = BannerPanelHeight(static_cast<int>(banners.size()));
+        bannerGlass.UpdateTint(config.theme, config.glassOpacity, scale);
         RedrawBanners();
         PlaceBanners();
         bannersVisible = true;

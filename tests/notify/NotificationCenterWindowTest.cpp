@@ -125,6 +125,14 @@ TEST_F(CenterTest, EmptyStateRingAndDoNotDisturbCrescent) {
 
     center.UpdateItems({}, true);
     EXPECT_TRUE(Near(PixelOf(center.centerSurface, 174, 71), {43, 17, 17, 46}, 3));
+    center.HideCenter();
+    config.theme = kGlassThemeLight;
+    Show({});
+    EXPECT_TRUE(Near(PixelOf(center.centerSurface, 174, 71), {0, 0, 0, 13}, 2)) << "light from the first frame on";
+    config.theme = kGlassThemeDark;
+    center.HideCenter();
+    Show({});
+    center.UpdateItems({}, true);
     Px crescent = PixelOf(center.centerSurface, 166, 94);
     EXPECT_GE(crescent.r, 245);
     EXPECT_GE(crescent.g, 245);
