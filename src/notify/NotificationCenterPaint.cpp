@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include "config/Paths.h"
 #include "notify/LetterTile.h"
@@ -99,6 +100,48 @@ void AddArcThrough(ID2D1GeometrySink* sink, D2D1_POINT_2F centre, float radius, 
     sink->AddLine(to);
 }
 
+// Where a card of the center or of the banners puts its content: x from the
+// panel's left (or, for the right edges, inwards from its right edge W), y
+// from the card's top.
+struct CardShape {
+    float iconX, iconY, iconSize;
+    float textLeft, nameTop, nameBottom, nameRightInset;
+    float cornerLeftInset, cornerRightInset;  // the age, on the name's line
+    float closeInset, closeY;                 // the close button's centre
+    float headingTop, headingBottom, bodyBottom, textRightInset;
+};
+
+constexpr CardShape kCenterCard = {24, 10, 26, 58, 8, 26, 80, 88, 24, 31, 17, 27, 46, 78, 26};
+constexpr CardShape kBannerCard = {12, 11, 28, 48, 8, 25, 64, 58, 12, 18, 17, 26, 45, 76, 12};
+
+struct CardPaint {
+    IDWriteTextFormat* name;
+    IDWriteTextFormat* age;
+    IDWriteTextFormat* heading;
+    IDWriteTextFormat* body;
+    D2D1_COLOR_F primary, secondary;
+};
+
+// The content both kinds of card share, in their painting order: icon, source
+// name, the close button while hovered or else the age, heading and body.
+void PaintCardContent(Painter& p, const CardShape& k, const CardPaint& look, float W, float y,
+                      const NotificationItem& item, const std::function<void(float, float, float)>& icon,
+                      bool hovered, D2D1_COLOR_F closeFill, const std::wstring& age) {
+    icon(k.iconX, y + k.iconY, k.iconSize);
+    p.Text(item.appName, look.name, k.textLeft, y + k.nameTop, W - k.nameRightInset, y + k.nameBottom,
+           look.secondary);
+    if (hovered) {
+        p.CloseButton(W - k.closeInset, y + k.closeY, closeFill, look.primary);
+    } else {
+        p.Text(age, look.age, W - k.cornerLeftInset, y + k.nameTop, W - k.cornerRightInset, y + k.nameBottom,
+               look.secondary);
+    }
+    p.Text(item.title.empty() ? item.appName : item.title, look.heading, k.textLeft, y + k.headingTop,
+           W - k.textRightInset, y + k.headingBottom, look.primary);
+    p.Text(item.body, look.body, k.textLeft, y + k.headingBottom, W - k.textRightInset, y + k.bodyBottom,
+           look.secondary);
+}
+
 }  // namespace
 
 void NotificationCenterWindow::DrawMoonGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx, float cy,
@@ -162,23 +205,44 @@ void NotificationCenterWindow::DrawNotificationGlyph(ID2D1DeviceContext* context
     context->FillGeometry(path.Get(), brush);
 }
 
+void NotificationCenterWindow::EnsureFormats() {
+    IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
+    if (!factory || (formats.scale == scale && formats.header)) return;
+    const float s = scale;
+    formats.scale = s;
+    formats.header = MakeFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 15 * s, Align::Leading);
+    formats.headerCentered = MakeFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 15 * s, Align::Center);
+    formats.appName = MakeFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 11.4f * s, Align::Leading);
+    formats.title = MakeFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 13 * s, Align::Leading);
+    formats.small = MakeFormat(factory, DWRITE_FONT_WEIGHT_MEDIUM, 11 * s, Align::Center);
+    formats.smallTrailing = MakeFormat(factory, DWRITE_FONT_WEIGHT_MEDIUM, 11 * s, Align::Trailing);
+    formats.body = MakeFormat(factory, DWRITE_FONT_WEIGHT_NORMAL, 11.6f * s, Align::Leading, true);
+    formats.bannerTime = MakeFormat(factory, DWRITE_FONT_WEIGHT_MEDIUM, 10.8f * s, Align::Trailing);
+    formats.letter = MakeFormat(factory, DWRITE_FONT_WEIGHT_BOLD, 13 * s, Align::Center);
+}
+
+const std::vector<uint8_t>* NotificationCenterWindow::LoadedIcon(const NotificationItem& item) {
+    if (item.exePath.empty() || !device || !device->wicFactory) return nullptr;
+    const std::wstring key = NormalizePathKey(item.exePath);
+    auto found = iconPixels.find(key);
+    if (found == iconPixels.end()) {
+        // Remembered even when empty: a file without a usable icon is asked once.
+        found = iconPixels.emplace(key, system.loadFileIcon(item.exePath, device->wicFactory.Get(), 32)).first;
+    }
+    return &found->second;
+}
+
 void NotificationCenterWindow::DrawAppIcon(ID2D1DeviceContext* context, IDWriteFactory* factory,
                                            const NotificationItem& item, float x, float y, float size) {
     const float s = scale;
     const D2D1_RECT_F square = D2D1::RectF(x * s, y * s, (x + size) * s, (y + size) * s);
-    if (!item.exePath.empty() && device && device->wicFactory) {
-        const std::wstring key = NormalizePathKey(item.exePath);
-        auto found = iconPixels.find(key);
-        if (found == iconPixels.end()) {
-            // Remembered even when empty: a file without a usable icon is asked once.
-            found = iconPixels.emplace(key, system.loadFileIcon(item.exePath, device->wicFactory.Get(), 32)).first;
-        }
-        if (found->second.size() == 32u * 32u * 4u) {
+    if (const std::vector<uint8_t>* icon = LoadedIcon(item)) {
+        if (icon->size() == 32u * 32u * 4u) {
             D2D1_BITMAP_PROPERTIES props =
                 D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED),
                                        96.0f, 96.0f);
             ComPtr<ID2D1Bitmap> bitmap;
-            if (SUCCEEDED(context->CreateBitmap(D2D1::SizeU(32, 32), found->second.data(), 128, &props, &bitmap))) {
+            if (SUCCEEDED(context->CreateBitmap(D2D1::SizeU(32, 32), icon->data(), 128, &props, &bitmap))) {
                 context->DrawBitmap(bitmap.Get(), square, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR);
                 return;
             }
@@ -188,91 +252,74 @@ void NotificationCenterWindow::DrawAppIcon(ID2D1DeviceContext* context, IDWriteF
     ComPtr<ID2D1SolidColorBrush> brush;
     if (FAILED(context->CreateSolidColorBrush(Rgba(tile.r, tile.g, tile.b, tile.a), &brush))) return;
     context->FillRoundedRectangle(D2D1::RoundedRect(square, 7 * s, 7 * s), brush.Get());
-    ComPtr<IDWriteTextFormat> letter = MakeFormat(factory, DWRITE_FONT_WEIGHT_BOLD, 13 * s, Align::Center);
-    if (!letter) return;
+    if (factory) EnsureFormats();
+    if (!formats.letter) return;
     brush->SetColor(Rgba(1, 1, 1, 0.98f));
     const std::wstring text = LetterTileText(item.appName);
-    context->DrawText(text.c_str(), static_cast<UINT32>(text.size()), letter.Get(), square, brush.Get());
+    context->DrawText(text.c_str(), static_cast<UINT32>(text.size()), formats.letter.Get(), square, brush.Get());
 }
 
-void NotificationCenterWindow::PaintCenter(ID2D1DeviceContext* context, FILETIME now) {
-    IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
+namespace {
+
+struct CenterPalette {
+    D2D1_COLOR_F primary, secondary, card, cardHovered, cardBorder, separator, pill, pillHovered, accent, white, badge,
+        closeButton;
+};
+
+CenterPalette CenterColors(bool dark) {
+    CenterPalette c;
+    c.primary = dark ? Rgba(0.98f, 0.99f, 1.00f, 0.98f) : Rgba(0.05f, 0.07f, 0.11f, 0.98f);
+    c.secondary = dark ? Rgba(0.76f, 0.80f, 0.88f, 0.82f) : Rgba(0.24f, 0.28f, 0.35f, 0.86f);
+    c.card = dark ? Rgba(1, 1, 1, 0.10f) : Rgba(1, 1, 1, 0.42f);
+    c.cardHovered = dark ? Rgba(1, 1, 1, 0.19f) : Rgba(1, 1, 1, 0.68f);
+    c.cardBorder = dark ? Rgba(1, 1, 1, 0.20f) : Rgba(1, 1, 1, 0.72f);
+    c.separator = dark ? Rgba(1, 1, 1, 0.14f) : Rgba(0, 0, 0, 0.09f);
+    c.pill = dark ? Rgba(1, 1, 1, 0.12f) : Rgba(0, 0, 0, 0.06f);
+    c.pillHovered = dark ? Rgba(1, 1, 1, 0.22f) : Rgba(0, 0, 0, 0.12f);
+    c.accent = Rgba(0.38f, 0.36f, 0.94f, 0.94f);
+    c.white = Rgba(1, 1, 1, 0.99f);
+    c.badge = dark ? Rgba(1, 1, 1, 0.18f) : Rgba(0, 0, 0, 0.10f);
+    c.closeButton = dark ? Rgba(1, 1, 1, 0.24f) : Rgba(0, 0, 0, 0.16f);
+    return c;
+}
+
+}  // namespace
+
+void NotificationCenterWindow::PaintCenterChrome(ID2D1DeviceContext* context) {
     ID2D1Factory* d2d = device ? device->d2dFactory.Get() : nullptr;
     const float s = scale;
     const float W = panelWidth, H = panelHeight;
     const bool dark = centerGlass.dark;
+    const CenterPalette c = CenterColors(dark);
     context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
     Painter p{context, nullptr, s};
     if (FAILED(context->CreateSolidColorBrush(Rgba(1, 1, 1, 1), &p.brush))) return;
-
-    const D2D1_COLOR_F primary = dark ? Rgba(0.98f, 0.99f, 1.00f, 0.98f) : Rgba(0.05f, 0.07f, 0.11f, 0.98f);
-    const D2D1_COLOR_F secondary = dark ? Rgba(0.76f, 0.80f, 0.88f, 0.82f) : Rgba(0.24f, 0.28f, 0.35f, 0.86f);
-    const D2D1_COLOR_F card = dark ? Rgba(1, 1, 1, 0.10f) : Rgba(1, 1, 1, 0.42f);
-    const D2D1_COLOR_F cardHovered = dark ? Rgba(1, 1, 1, 0.19f) : Rgba(1, 1, 1, 0.68f);
-    const D2D1_COLOR_F cardBorder = dark ? Rgba(1, 1, 1, 0.20f) : Rgba(1, 1, 1, 0.72f);
-    const D2D1_COLOR_F separator = dark ? Rgba(1, 1, 1, 0.14f) : Rgba(0, 0, 0, 0.09f);
-    const D2D1_COLOR_F pill = dark ? Rgba(1, 1, 1, 0.12f) : Rgba(0, 0, 0, 0.06f);
-    const D2D1_COLOR_F pillHovered = dark ? Rgba(1, 1, 1, 0.22f) : Rgba(0, 0, 0, 0.12f);
-    const D2D1_COLOR_F accent = Rgba(0.38f, 0.36f, 0.94f, 0.94f);
-    const D2D1_COLOR_F white = Rgba(1, 1, 1, 0.99f);
-    const D2D1_COLOR_F badge = dark ? Rgba(1, 1, 1, 0.18f) : Rgba(0, 0, 0, 0.10f);
-    const D2D1_COLOR_F closeButton = dark ? Rgba(1, 1, 1, 0.24f) : Rgba(0, 0, 0, 0.16f);
-
-    ComPtr<IDWriteTextFormat> header = MakeFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 15 * s, Align::Leading);
-    ComPtr<IDWriteTextFormat> headerCentered =
-        MakeFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 15 * s, Align::Center);
-    ComPtr<IDWriteTextFormat> appName = MakeFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 11.4f * s, Align::Leading);
-    ComPtr<IDWriteTextFormat> title = MakeFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 13 * s, Align::Leading);
-    ComPtr<IDWriteTextFormat> smallText = MakeFormat(factory, DWRITE_FONT_WEIGHT_MEDIUM, 11 * s, Align::Center);
-    ComPtr<IDWriteTextFormat> smallTrailing = MakeFormat(factory, DWRITE_FONT_WEIGHT_MEDIUM, 11 * s, Align::Trailing);
-    ComPtr<IDWriteTextFormat> body = MakeFormat(factory, DWRITE_FONT_WEIGHT_NORMAL, 11.6f * s, Align::Leading, true);
+    EnsureFormats();
 
     const int32_t count = static_cast<int32_t>(items.size());
-    CenterHitRects hits = BuildCenterHits(W, H, count, scrollRow, visibleRows);
+    const CenterHitRects hits = BuildCenterHits(W, H, count, scrollRow, visibleRows);
     auto hovered = [&](int32_t id) { return hoverId == id && hoverIndex == -1; };
 
     // 1. Header.
-    p.Text(L"通知中心", header.Get(), 14, 12, 96, 38, primary);
+    p.Text(L"通知中心", formats.header.Get(), 14, 12, 96, 38, c.primary);
     if (count > 0) {
-        p.FillRound(90, 16, 116, 34, 9, badge);
+        p.FillRound(90, 16, 116, 34, 9, c.badge);
         wchar_t number[24] = {};
         _snwprintf(number, 23, L"%llu", static_cast<unsigned long long>(items.size()));
-        p.Text(number, smallText.Get(), 90, 16, 116, 34, primary);
+        p.Text(number, formats.small.Get(), 90, 16, 116, 34, c.primary);
     }
     for (const HitItem& hit : hits.header) {
         if (hit.id == kHitClearAll) {
-            p.FillRound(hit.left, hit.top, hit.right, hit.bottom, 12, hovered(kHitClearAll) ? pillHovered : pill);
-            p.Text(L"全部清除", smallText.Get(), hit.left, hit.top, hit.right, hit.bottom, primary);
+            p.FillRound(hit.left, hit.top, hit.right, hit.bottom, 12, hovered(kHitClearAll) ? c.pillHovered : c.pill);
+            p.Text(L"全部清除", formats.small.Get(), hit.left, hit.top, hit.right, hit.bottom, c.primary);
         } else {
-            D2D1_COLOR_F fill = doNotDisturb ? accent : hovered(kHitDoNotDisturb) ? pillHovered : pill;
+            D2D1_COLOR_F fill = doNotDisturb ? c.accent : hovered(kHitDoNotDisturb) ? c.pillHovered : c.pill;
             p.FillRound(hit.left, hit.top, hit.right, hit.bottom, 12, fill);
-            p.Text(L"勿扰", smallText.Get(), hit.left, hit.top, hit.right, hit.bottom, doNotDisturb ? white : primary);
+            p.Text(L"勿扰", formats.small.Get(), hit.left, hit.top, hit.right, hit.bottom,
+                   doNotDisturb ? c.white : c.primary);
         }
     }
-    p.Line(14, 46, W - 14, separator);
-
-    // 2. Rows.
-    for (size_t k = 0; k + 1 < hits.rows.size(); k += 2) {
-        const HitItem& close = hits.rows[k];
-        const int32_t i = close.index;
-        const NotificationItem& item = items[i];
-        const float y = close.top - 6.0f;
-        const bool rowHovered = hoverIndex == i && (hoverId == kHitCard || hoverId == kHitCardClose);
-        const D2D1_RECT_F box = p.Box(14, y, W - 14, y + 84);
-        context->FillRoundedRectangle(D2D1::RoundedRect(box, 13 * s, 13 * s), p.Paint(rowHovered ? cardHovered : card));
-        context->DrawRoundedRectangle(D2D1::RoundedRect(box, 13 * s, 13 * s), p.Paint(cardBorder), 1.0f);
-        DrawAppIcon(context, factory, item, 24, y + 10, 26);
-        p.Text(item.appName, appName.Get(), 58, y + 8, W - 80, y + 26, secondary);
-        if (rowHovered) {
-            p.CloseButton(W - 31, y + 17, hoverId == kHitCardClose ? pillHovered : closeButton, primary);
-        } else {
-            const uint64_t nowValue = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-            p.Text(FormatRelativeTime(item.arrivalTime, nowValue), smallTrailing.Get(), W - 88, y + 8, W - 24, y + 26,
-                   secondary);
-        }
-        p.Text(item.title.empty() ? item.appName : item.title, title.Get(), 58, y + 27, W - 26, y + 46, primary);
-        p.Text(item.body, body.Get(), 58, y + 46, W - 26, y + 78, secondary);
-    }
+    p.Line(14, 46, W - 14, c.separator);
 
     // 3. Empty state.
     if (count == 0) {
@@ -285,31 +332,67 @@ void NotificationCenterWindow::PaintCenter(ID2D1DeviceContext* context, FILETIME
         context->FillEllipse(D2D1::Ellipse(centre, 25 * s, 25 * s), p.Paint(ring));
         const D2D1_ELLIPSE inner = D2D1::Ellipse(centre, 20.5f * s, 20.5f * s);
         if (doNotDisturb) {
-            context->FillEllipse(inner, p.Paint(accent));
+            context->FillEllipse(inner, p.Paint(c.accent));
             ComPtr<ID2D1SolidColorBrush> moon, stars;
-            context->CreateSolidColorBrush(white, &moon);
+            context->CreateSolidColorBrush(c.white, &moon);
             context->CreateSolidColorBrush(Rgba(1, 1, 1, 0.82f), &stars);
             DrawMoonGlyph(context, d2d, centre.x, centre.y, s, moon.Get(), stars.Get());
         } else {
-            context->FillEllipse(inner, p.Paint(card));
-            context->DrawEllipse(inner, p.Paint(cardBorder), s);
+            context->FillEllipse(inner, p.Paint(c.card));
+            context->DrawEllipse(inner, p.Paint(c.cardBorder), s);
             ComPtr<ID2D1SolidColorBrush> bell;
-            context->CreateSolidColorBrush(secondary, &bell);
+            context->CreateSolidColorBrush(c.secondary, &bell);
             DrawNotificationGlyph(context, d2d, centre.x, centre.y, s, bell.Get());
         }
-        p.Text(doNotDisturb ? L"勿扰模式已开启" : L"没有新通知", headerCentered.Get(), 14, m + 4, W - 14, m + 28,
-               primary);
-        p.Text(L"来自 Windows 应用的通知将显示在此处", smallText.Get(), 14, m + 28, W - 14, m + 48, secondary);
+        p.Text(doNotDisturb ? L"勿扰模式已开启" : L"没有新通知", formats.headerCentered.Get(), 14, m + 4, W - 14,
+               m + 28, c.primary);
+        p.Text(L"来自 Windows 应用的通知将显示在此处", formats.small.Get(), 14, m + 28, W - 14, m + 48,
+               c.secondary);
     }
 
     // 4. Footer.
-    p.Line(14, H - 46, W - 14, separator);
+    p.Line(14, H - 46, W - 14, c.separator);
     for (const HitItem& hit : hits.footer) {
-        p.FillRound(hit.left, hit.top, hit.right, hit.bottom, 8, hovered(hit.id) ? pillHovered : pill);
-        p.Text(hit.id == kHitSettings ? L"系统通知设置" : L"Windows 原生通知", smallText.Get(), hit.left, hit.top,
-               hit.right, hit.bottom, primary);
+        p.FillRound(hit.left, hit.top, hit.right, hit.bottom, 8, hovered(hit.id) ? c.pillHovered : c.pill);
+        p.Text(hit.id == kHitSettings ? L"系统通知设置" : L"Windows 原生通知", formats.small.Get(), hit.left,
+               hit.top, hit.right, hit.bottom, c.primary);
     }
+}
 
+void NotificationCenterWindow::PaintCenterRow(ID2D1DeviceContext* context, int32_t i, float y, FILETIME now) {
+    IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
+    const float s = scale;
+    const float W = panelWidth;
+    const CenterPalette c = CenterColors(centerGlass.dark);
+    context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    Painter p{context, nullptr, s};
+    if (FAILED(context->CreateSolidColorBrush(Rgba(1, 1, 1, 1), &p.brush))) return;
+    EnsureFormats();
+
+    const NotificationItem& item = items[i];
+    const bool rowHovered = hoverIndex == i && (hoverId == kHitCard || hoverId == kHitCardClose);
+    const D2D1_RECT_F box = p.Box(14, y, W - 14, y + 84);
+    context->FillRoundedRectangle(D2D1::RoundedRect(box, 13 * s, 13 * s),
+                                  p.Paint(rowHovered ? c.cardHovered : c.card));
+    context->DrawRoundedRectangle(D2D1::RoundedRect(box, 13 * s, 13 * s), p.Paint(c.cardBorder), 1.0f);
+    const uint64_t nowValue = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    PaintCardContent(
+        p, kCenterCard,
+        {formats.appName.Get(), formats.smallTrailing.Get(), formats.title.Get(), formats.body.Get(), c.primary,
+         c.secondary},
+        W, y, item, [&](float x, float top, float size) { DrawAppIcon(context, factory, item, x, top, size); },
+        rowHovered, hoverId == kHitCardClose ? c.pillHovered : c.closeButton,
+        rowHovered ? std::wstring() : FormatRelativeTime(item.arrivalTime, nowValue));
+}
+
+void NotificationCenterWindow::PaintCenter(ID2D1DeviceContext* context, FILETIME now) {
+    const CenterHitRects hits =
+        BuildCenterHits(panelWidth, panelHeight, static_cast<int32_t>(items.size()), scrollRow, visibleRows);
+    PaintCenterChrome(context);
+    // 2. Rows: for each shown row its close button, then its card.
+    for (size_t k = 0; k + 1 < hits.rows.size(); k += 2) {
+        PaintCenterRow(context, hits.rows[k].index, hits.rows[k + 1].top, now);
+    }
     centerHits = FlattenCenterHits(hits);
 }
 
@@ -329,10 +412,7 @@ void NotificationCenterWindow::PaintBanners(ID2D1DeviceContext* context) {
     const D2D1_COLOR_F closeButton = dark ? Rgba(1, 1, 1, 0.18f) : Rgba(0, 0, 0, 0.12f);
     const D2D1_COLOR_F closeHovered = dark ? Rgba(1, 1, 1, 0.32f) : Rgba(0, 0, 0, 0.22f);
 
-    ComPtr<IDWriteTextFormat> appName = MakeFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 11.4f * s, Align::Leading);
-    ComPtr<IDWriteTextFormat> title = MakeFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 13 * s, Align::Leading);
-    ComPtr<IDWriteTextFormat> body = MakeFormat(factory, DWRITE_FONT_WEIGHT_NORMAL, 11.6f * s, Align::Leading, true);
-    ComPtr<IDWriteTextFormat> time = MakeFormat(factory, DWRITE_FONT_WEIGHT_MEDIUM, 10.8f * s, Align::Trailing);
+    EnsureFormats();
 
     bannerHits = BuildBannerHits(W, static_cast<int32_t>(banners.size()));
     for (size_t i = 0; i < banners.size(); ++i) {
@@ -342,14 +422,11 @@ void NotificationCenterWindow::PaintBanners(ID2D1DeviceContext* context) {
                              (bannerHoverId == kHitBanner || bannerHoverId == kHitBannerClose);
         if (hovered) p.FillRound(2, y + 2, W - 2, y + 80, 14, cardHovered);
         if (i > 0) p.Line(12, y - 4, W - 12, separator);
-        DrawAppIcon(context, factory, item, 12, y + 11, 28);
-        p.Text(item.appName, appName.Get(), 48, y + 8, W - 64, y + 25, secondary);
-        if (hovered) {
-            p.CloseButton(W - 18, y + 17, bannerHoverId == kHitBannerClose ? closeHovered : closeButton, primary);
-        } else {
-            p.Text(L"刚刚", time.Get(), W - 58, y + 8, W - 12, y + 25, secondary);
-        }
-        p.Text(item.title.empty() ? item.appName : item.title, title.Get(), 48, y + 26, W - 12, y + 45, primary);
-        p.Text(item.body, body.Get(), 48, y + 45, W - 12, y + 76, secondary);
+        PaintCardContent(
+            p, kBannerCard,
+            {formats.appName.Get(), formats.bannerTime.Get(), formats.title.Get(), formats.body.Get(), primary,
+             secondary},
+            W, y, item, [&](float x, float top, float size) { DrawAppIcon(context, factory, item, x, top, size); },
+            hovered, bannerHoverId == kHitBannerClose ? closeHovered : closeButton, L"刚刚");
     }
 }

@@ -4,11 +4,14 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/Log.h"
 #include "notify/CenterLayout.h"
 #include "notify/NotificationHits.h"
 #include "notify/NotificationPlacement.h"
+#include "notify/NotificationSource.h"
+#include "config/Paths.h"
 #include "system/InputMethods.h"
 #include "system/tray/TrayFileIcon.h"
 
@@ -95,6 +98,20 @@ void NotificationCenterWindow::RetireDismissed(std::vector<NotificationItem>& li
     std::erase_if(list, [this](const NotificationItem& item) { return dismissedIds.count(item.id) != 0; });
 }
 
+void NotificationCenterWindow::ShowPresented(HWND window, const RECT& rect, UINT flags) {
+    // A hidden window takes its place first and shows only with its new frame
+    // presented at that size, so it never flashes the pixels of its previous
+    // opening.
+    if (!IsWindowVisible(window)) {
+        SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOACTIVATE);
+    }
+    Present(host);
+    SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, flags);
+    // A shown window that changed size presents again at the new one.
+    Present(host);
+}
+
 // ---- center ----
 
 void NotificationCenterWindow::EnsureCenterWindow() {
@@ -130,11 +147,7 @@ void NotificationCenterWindow::PlaceCenter() {
     centerGlass.SetBounds(static_cast<float>(place.glassLeft), static_cast<float>(place.glassTop),
                           static_cast<float>(place.glassWidth), static_cast<float>(place.glassHeight),
                           place.cornerRadius);
-    // The frame goes out before the window shows, so a reopened center never
-    // flashes the pixels of its previous opening.
-    Present(host);
-    SetWindowPos(centerWindow, HWND_TOPMOST, place.window.left, place.window.top,
-                 place.window.right - place.window.left, place.window.bottom - place.window.top, SWP_SHOWWINDOW);
+    ShowPresented(centerWindow, place.window, SWP_SHOWWINDOW);
 }
 
 void NotificationCenterWindow::ShowCenter(HMONITOR onMonitor, const DockConfig& configuration, float newScale,
@@ -154,6 +167,8 @@ void NotificationCenterWindow::ShowCenter(HMONITOR onMonitor, const DockConfig& 
         EnsureCenterWindow();
         if (!centerWindow || !centerTarget) return;
         LayoutCenter();
+        // The painters take their colours from the glass's tint.
+        centerGlass.UpdateTint(config.theme, config.glassOpacity, scale);
         RedrawCenter();
         PlaceCenter();
         centerVisible = true;
@@ -194,6 +209,7 @@ void NotificationCenterWindow::HideCenter() {
     centerSurface = nullptr;
     centerSurfaceBrush = nullptr;
     centerSurfaceWidth = centerSurfaceHeight = 0;
+    ForgetPaintedPixels();
     if (centerSprite) centerSprite.Brush(nullptr);
     if (callbacks.onHidden) callbacks.onHidden();
 }
@@ -268,13 +284,199 @@ void NotificationCenterWindow::RedrawCenter() {
         }
         if (device->dwriteFactory && device->d2dFactory) {
             FILETIME now = system.systemTime();
-            host->Paint(centerSurface, [&](ID2D1DeviceContext* context) { PaintCenter(context, now); });
+            if (reusePaintedRows) {
+                ComposeCenter(now);
+            } else {
+                host->Paint(centerSurface, [&](ID2D1DeviceContext* context) { PaintCenter(context, now); });
+            }
         }
         centerSprite.Offset({kMarginDip * scale, kMarginDip * scale, 0.0f});
         centerSprite.Size({static_cast<float>(w), static_cast<float>(h)});
     } catch (const comp::HResultError& error) {
         LogMessage(L"NotificationCenterWindow::RedrawCenter winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
+}
+
+namespace {
+
+// Everything a card's pixels depend on besides the panel's width.
+std::wstring RowLook(const NotificationItem& item, const std::wstring& corner, bool hovered, bool dark, float scale,
+                     float fractionY, bool hasIcon) {
+    wchar_t numbers[96] = {};
+    _snwprintf(numbers, 95, L"%lld|%d|%d|%.3f|%.4f|%d", static_cast<long long>(item.id), hovered ? 1 : 0,
+               dark ? 1 : 0, static_cast<double>(scale), static_cast<double>(fractionY), hasIcon ? 1 : 0);
+    std::wstring look = numbers;
+    for (const std::wstring* text : {&item.appName, &item.title, &item.body, &item.exePath, &corner}) {
+        look += L'\x1F';
+        look += *text;
+    }
+    return look;
+}
+
+// Copies a kept block of pixels into the frame with its top-left at (x, y).
+void Place(const raster::Image& block, raster::Image& frame, int x, int y) {
+    for (int row = 0; row < block.Height(); ++row) {
+        if (y + row < 0 || y + row >= frame.Height()) continue;
+        const int from = std::max(0, -x);
+        const int to = std::min(block.Width(), frame.Width() - x);
+        if (to <= from) continue;
+        std::copy(block.Data() + static_cast<size_t>(row) * block.Width() + from,
+                  block.Data() + static_cast<size_t>(row) * block.Width() + to,
+                  frame.Data() + static_cast<size_t>(y + row) * frame.Width() + x + from);
+    }
+}
+
+// The block of the frame inside box, into out (sized to the box).
+void Cut(const raster::Image& frame, const RECT& box, raster::Image& out) {
+    for (int row = 0; row < out.Height(); ++row) {
+        const int y = box.top + row;
+        if (y < 0 || y >= frame.Height()) continue;
+        for (int x = 0; x < out.Width(); ++x) {
+            const int fx = box.left + x;
+            if (fx >= 0 && fx < frame.Width()) out.At(x, row) = frame.At(fx, y);
+        }
+    }
+}
+
+void Clear(raster::Image& frame, const RECT& box) {
+    for (int y = std::max<int>(box.top, 0); y < std::min<int>(box.bottom, frame.Height()); ++y) {
+        for (int x = std::max<int>(box.left, 0); x < std::min<int>(box.right, frame.Width()); ++x) frame.At(x, y) = 0;
+    }
+}
+
+// Kept cards beyond this are dropped, all but those shown.
+constexpr size_t kPaintedRowsBudgetBytes = 32u << 20;
+
+}  // namespace
+
+bool NotificationCenterWindow::PaintScratch(int width, int height, int originX, int originY,
+                                            const std::function<void(ID2D1DeviceContext*)>& painter,
+                                            raster::Image& out) {
+    if (!scratchSurface || scratchSurface.SizeInt().cx != width || scratchSurface.SizeInt().cy != height) {
+        scratchSurface = host->CreateDrawingSurface(width, height);
+        if (!scratchSurface) return false;
+    }
+    // Whole-pixel shifts keep every edge where it falls on the center's surface.
+    const bool painted = host->Paint(scratchSurface, [&](ID2D1DeviceContext* context) {
+        D2D1_MATRIX_3X2_F base;
+        context->GetTransform(&base);
+        context->SetTransform(base * D2D1::Matrix3x2F::Translation(static_cast<float>(-originX),
+                                                                   static_cast<float>(-originY)));
+        painter(context);
+        context->SetTransform(base);
+    });
+    if (painted) out = scratchSurface.Pixels();
+    return painted;
+}
+
+void NotificationCenterWindow::ComposeCenter(FILETIME now) {
+    const int w = centerSurfaceWidth, h = centerSurfaceHeight;
+    const float s = scale;
+    const bool dark = centerGlass.dark;
+    const int32_t count = static_cast<int32_t>(items.size());
+    const CenterHitRects hits = BuildCenterHits(panelWidth, panelHeight, count, scrollRow, visibleRows);
+    centerHits = FlattenCenterHits(hits);
+
+    // What each piece looks like now: the chrome (header, empty state and
+    // footer, which leave the cards' places clear) and every card shown.
+    wchar_t chrome[160] = {};
+    _snwprintf(chrome, 159, L"%d|%d|%.3f|%.3f|%.3f|%d|%d|%d|%d|%d", w, h, static_cast<double>(s),
+               static_cast<double>(panelWidth), static_cast<double>(panelHeight), count, hoverId,
+               hoverIndex == -1 ? hoverId : 0, doNotDisturb ? 1 : 0, dark ? 1 : 0);
+    const bool chromeKept = paintedChromeLook == chrome && paintedChrome.Width() == w && paintedChrome.Height() == h;
+    struct Card {
+        int32_t index;
+        float y;
+        RECT box;  // pixels of the surface
+        std::wstring look;
+        bool kept;
+    };
+    std::vector<Card> cards;
+    const uint64_t nowValue = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    const LONG left = static_cast<LONG>(std::floor(14.0f * s)) - 1;
+    const LONG right = static_cast<LONG>(std::ceil((panelWidth - 14.0f) * s)) + 1;
+    int missing = 0;
+    for (size_t k = 0; k + 1 < hits.rows.size(); k += 2) {
+        Card card;
+        card.index = hits.rows[k].index;
+        card.y = hits.rows[k + 1].top;
+        card.box = {left, static_cast<LONG>(std::floor(card.y * s)) - 1, right,
+                    static_cast<LONG>(std::ceil((card.y + 84.0f) * s)) + 1};
+        const NotificationItem& item = items[card.index];
+        const bool hovered = hoverIndex == card.index && (hoverId == kHitCard || hoverId == kHitCardClose);
+        const std::wstring corner = hovered ? std::to_wstring(hoverId) : FormatRelativeTime(item.arrivalTime, nowValue);
+        const std::vector<uint8_t>* icon = LoadedIcon(item);
+        // Kept cards move by whole pixels only: the part of a pixel where the
+        // card starts belongs to its look.
+        card.look = RowLook(item, corner, hovered, dark, s, card.y * s - std::floor(card.y * s),
+                            icon && icon->size() == 32u * 32u * 4u);
+        auto found = paintedRows.find(item.id);
+        card.kept = found != paintedRows.end() && found->second.look == card.look &&
+                    found->second.pixels.Width() == card.box.right - card.box.left &&
+                    found->second.pixels.Height() == card.box.bottom - card.box.top;
+        missing += card.kept ? 0 : 1;
+        cards.push_back(std::move(card));
+    }
+
+    if (missing >= 2) {
+        // Much is new (the first frame, a new list): one paint of everything,
+        // from which the pieces are kept.
+        if (!host->Paint(centerSurface, [&](ID2D1DeviceContext* context) { PaintCenter(context, now); })) return;
+        const raster::Image& whole = centerSurface.Pixels();
+        paintedChrome = whole;
+        for (const Card& card : cards) {
+            PaintedRow& row = paintedRows[items[card.index].id];
+            row.pixels.Reset(card.box.right - card.box.left, card.box.bottom - card.box.top);
+            Cut(whole, card.box, row.pixels);
+            row.look = card.look;
+            Clear(paintedChrome, card.box);
+        }
+        paintedChromeLook = chrome;
+    } else {
+        if (!chromeKept) {
+            paintedChromeLook.clear();
+            if (!PaintScratch(w, h, 0, 0, [&](ID2D1DeviceContext* context) { PaintCenterChrome(context); },
+                              paintedChrome)) {
+                return;
+            }
+            paintedChromeLook = chrome;
+        }
+        raster::Image frame = paintedChrome;
+        for (const Card& card : cards) {
+            PaintedRow& row = paintedRows[items[card.index].id];
+            if (!card.kept) {
+                row.look.clear();
+                if (!PaintScratch(card.box.right - card.box.left, card.box.bottom - card.box.top, card.box.left,
+                                  card.box.top,
+                                  [&](ID2D1DeviceContext* context) {
+                                      PaintCenterRow(context, card.index, card.y, now);
+                                  },
+                                  row.pixels)) {
+                    return;
+                }
+                row.look = card.look;
+            }
+            Place(row.pixels, frame, card.box.left, card.box.top);
+        }
+        host->PaintPixels(centerSurface, frame);
+    }
+
+    size_t bytes = 0;
+    for (const auto& entry : paintedRows) {
+        bytes += static_cast<size_t>(entry.second.pixels.Width()) * entry.second.pixels.Height() * 4;
+    }
+    if (bytes > kPaintedRowsBudgetBytes) {
+        std::unordered_set<int64_t> shown;
+        for (const Card& card : cards) shown.insert(items[card.index].id);
+        std::erase_if(paintedRows, [&](const auto& entry) { return shown.count(entry.first) == 0; });
+    }
+}
+
+void NotificationCenterWindow::ForgetPaintedPixels() {
+    paintedRows.clear();
+    paintedChrome = raster::Image();
+    paintedChromeLook.clear();
+    scratchSurface = nullptr;
 }
 
 void NotificationCenterWindow::DismissRow(int64_t id) {
@@ -457,10 +659,7 @@ void NotificationCenterWindow::PlaceBanners() {
     bannerGlass.SetBounds(static_cast<float>(place.glassLeft), static_cast<float>(place.glassTop),
                           static_cast<float>(place.glassWidth), static_cast<float>(place.glassHeight),
                           place.cornerRadius);
-    Present(host);
-    SetWindowPos(bannerWindow, HWND_TOPMOST, place.window.left, place.window.top,
-                 place.window.right - place.window.left, place.window.bottom - place.window.top,
-                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    ShowPresented(bannerWindow, place.window, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 void NotificationCenterWindow::RedrawBanners() {
@@ -500,6 +699,7 @@ void NotificationCenterWindow::ShowBanners(const std::vector<NotificationItem>& 
         EnsureBannerWindow();
         if (!bannerWindow || !bannerTarget) return;
         bannerPanelHeight = BannerPanelHeight(static_cast<int>(banners.size()));
+        bannerGlass.UpdateTint(config.theme, config.glassOpacity, scale);
         RedrawBanners();
         PlaceBanners();
         bannersVisible = true;

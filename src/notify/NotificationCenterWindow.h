@@ -116,6 +116,27 @@ public:
     std::vector<HitItem> bannerHits;
 
     std::unordered_map<std::wstring, std::vector<uint8_t>> iconPixels;
+
+    // The painters' text formats, made once per scale.
+    struct TextFormats {
+        float scale = 0.0f;
+        Microsoft::WRL::ComPtr<IDWriteTextFormat> header, headerCentered, appName, title, small, smallTrailing, body,
+            bannerTime, letter;
+    };
+    TextFormats formats;
+    // Scrolling and hovering repaint little: the center's frame is put
+    // together from the pixels of its chrome and of each card, painted once
+    // per look and kept while the center shows. Off, every redraw paints the
+    // whole surface with PaintCenter.
+    bool reusePaintedRows = true;
+    struct PaintedRow {
+        std::wstring look;
+        raster::Image pixels;
+    };
+    std::unordered_map<int64_t, PaintedRow> paintedRows;
+    std::wstring paintedChromeLook;
+    raster::Image paintedChrome;
+    comp::CompositionDrawingSurface scratchSurface;
     // Ids dismissed from the center; filtered out of every later list.
     std::unordered_set<int64_t> dismissedIds;
 
@@ -133,6 +154,10 @@ public:
                      float y, float size);
     static void DrawMoonGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx, float cy, float u,
                               ID2D1Brush* fill, ID2D1Brush* star);
+    // The header, the empty state and the footer: everything but the cards.
+    void PaintCenterChrome(ID2D1DeviceContext* context);
+    // The card of items[index] with its top at y.
+    void PaintCenterRow(ID2D1DeviceContext* context, int32_t index, float y, FILETIME now);
     static void DrawNotificationGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx, float cy,
                                       float u, ID2D1Brush* brush);
 
@@ -141,6 +166,15 @@ private:
     void LayoutCenter();
     void PlaceCenter();
     void RedrawCenter();
+    // Fills the center surface from kept pixels, painting only what is new.
+    void ComposeCenter(FILETIME now);
+    bool PaintScratch(int width, int height, int originX, int originY,
+                      const std::function<void(ID2D1DeviceContext*)>& painter, raster::Image& out);
+    void EnsureFormats();
+    // The executable's 32 x 32 icon pixels, asked for once per path; null
+    // without an executable or an imaging factory.
+    const std::vector<uint8_t>* LoadedIcon(const NotificationItem& item);
+    void ForgetPaintedPixels();
     LRESULT HandleCenterMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ClickCenter(float x, float y);
     void DismissRow(int64_t id);
@@ -152,5 +186,6 @@ private:
     void RemoveBanner(int index, bool activate);
     void ExpireBannerTick();
     RECT MonitorRect(bool* known = nullptr, int* workHeight = nullptr) const;
+    void ShowPresented(HWND window, const RECT& rect, UINT flags);
     void RetireDismissed(std::vector<NotificationItem>& list) const;
 };

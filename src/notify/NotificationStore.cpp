@@ -133,6 +133,12 @@ std::string NotificationStore::ColumnText(SqliteStatement* statement, int column
     return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
 }
 
+void NotificationStore::RetireTakenAway(std::vector<NotificationItem>& list) const {
+    std::erase_if(list, [this](const NotificationItem& item) {
+        return item.arrivalTime <= clearedWatermark || dismissedIds.count(item.id) != 0;
+    });
+}
+
 int32_t NotificationStore::CountUnread(const std::vector<NotificationItem>& list) const {
     return static_cast<int32_t>(
         std::count_if(list.begin(), list.end(), [](const NotificationItem& i) { return !i.read; }));
@@ -153,6 +159,10 @@ bool NotificationStore::Poll(std::vector<NotificationItem>& newItems, bool force
     // toast back as a banner on the next good read.
     if (!ReadRows(rows, arrived, runningMax)) return false;
     maxSeenId = runningMax;
+    // What the user took away while the rows were read stays away: it neither
+    // comes back into the list nor counts towards the unread badge or banners.
+    RetireTakenAway(rows);
+    RetireTakenAway(arrived);
 
     if (!initialized) {
         initialized = true;

@@ -79,6 +79,8 @@ private:
     bool ReadRows(std::vector<NotificationItem>& rows, std::vector<NotificationItem>& newItems,
                   int64_t& runningMax);
     int32_t CountUnread(const std::vector<NotificationItem>& list) const;
+    // Drops dismissed rows and rows at or before the clear-all watermark.
+    void RetireTakenAway(std::vector<NotificationItem>& list) const;
 
     NotificationStoreOps ops_;
 };

@@ -12,11 +12,11 @@ std::wstring MarkerName() {
 
 }  // namespace
 
-bool Xdotool(const std::wstring& arguments) {
+bool RunUnixCommand(const std::wstring& command) {
     const std::wstring marker = MarkerName();
     const std::wstring unixMarker = L"/tmp/" + marker;
     const std::wstring windowsMarker = L"Z:\\tmp\\" + marker;
-    std::wstring commandLine = L"\"Z:\\bin\\sh\" -c \"/usr/bin/xdotool " + arguments + L"; echo $? > " +
+    std::wstring commandLine = L"\"Z:\\bin\\sh\" -c \"" + command + L"; echo $? > " +
                                unixMarker + L".part && mv " + unixMarker + L".part " + unixMarker + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -42,6 +42,8 @@ bool Xdotool(const std::wstring& arguments) {
     }
     return false;
 }
+
+bool Xdotool(const std::wstring& arguments) { return RunUnixCommand(L"/usr/bin/xdotool " + arguments); }
 
 bool XMoveTo(POINT screen) {
     return Xdotool(L"mousemove " + std::to_wstring(screen.x) + L" " + std::to_wstring(screen.y));

@@ -7,6 +7,10 @@
 
 #include <string>
 
+// Runs a command line of the machine's shell (no double quotes in it) and
+// waits for it; true when it succeeded.
+bool RunUnixCommand(const std::wstring& command);
+
 // Runs xdotool with the arguments; true when it ran and succeeded.
 bool Xdotool(const std::wstring& arguments);
 

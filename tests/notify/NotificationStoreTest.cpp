@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ int openFlags = -1;
 int busyTimeout = -1;
 int stepsBeforeBusy = -1;  // >= 0: that many rows, then SQLITE_BUSY
 int steps = 0;
+std::function<void(int)> beforeStep;  // called with the number of rows already stepped
 
 void Install(SqliteApi& api) {
     real = api;
@@ -42,7 +44,9 @@ void Install(SqliteApi& api) {
         return real.busy_timeout(db, ms);
     };
     api.step = [](SqliteStatement* statement) {
-        if (stepsBeforeBusy >= 0 && steps++ >= stepsBeforeBusy) return 5;
+        if (beforeStep) beforeStep(steps);
+        if (stepsBeforeBusy >= 0 && steps >= stepsBeforeBusy) return 5;
+        ++steps;
         return real.step(statement);
     };
 }
@@ -54,7 +58,9 @@ protected:
         wrapped::opens = 0;
         wrapped::stepsBeforeBusy = -1;
         wrapped::steps = 0;
+        wrapped::beforeStep = nullptr;
     }
+    void TearDown() override { wrapped::beforeStep = nullptr; }
 
     NotificationStoreOps Ops() {
         NotificationStoreOps ops = DefaultNotificationStoreOps();
@@ -240,6 +246,7 @@ TEST_F(NotificationStoreTest, AFailedStepChangesNothing) {
     ASSERT_TRUE(AddToast(db, 7, 0));
 
     // Busy after three rows: the poll fails and keeps everything as it was.
+    wrapped::steps = 0;
     wrapped::stepsBeforeBusy = 3;
     EXPECT_FALSE(store.Poll(arrived, false));
     EXPECT_TRUE(arrived.empty());
@@ -291,4 +298,36 @@ TEST_F(NotificationStoreTest, ACorruptDatabaseChangesNothing) {
     EXPECT_EQ(store.items.size(), 40u);
     EXPECT_EQ(store.unreadCount, 0);
     EXPECT_EQ(store.maxSeenId, 40);
+}
+
+TEST_F(NotificationStoreTest, WhatTheUserTookAwayDuringAReadStaysAway) {
+    ToastDatabase db(appData.Path());
+    ASSERT_TRUE(db.Ok()) << db.LastError();
+    ASSERT_TRUE(db.AddHandler(1, "A.B_c!d", "immersive"));
+    for (int64_t id = 1; id <= 3; ++id) ASSERT_TRUE(AddToast(db, id, 100 - id));
+    NotificationStore store(Ops());
+    std::vector<NotificationItem> arrived;
+    ASSERT_TRUE(store.Poll(arrived, false));
+    for (int64_t id = 4; id <= 6; ++id) ASSERT_TRUE(AddToast(db, id, 10 - id));
+
+    // The newest rows are already read when the user dismisses one of them.
+    wrapped::steps = 0;
+    wrapped::beforeStep = [&store](int stepped) {
+        if (stepped == 2) store.Dismiss(6);
+    };
+    EXPECT_TRUE(store.Poll(arrived, true));
+    EXPECT_EQ(Ids(store.items), (std::vector<int64_t>{5, 4, 3, 2, 1}));
+    EXPECT_EQ(Ids(arrived), (std::vector<int64_t>{5, 4})) << "no banner for a dismissed toast";
+    EXPECT_EQ(store.unreadCount, 2) << "the badge never counts it";
+
+    // A clear-all in the middle of a read empties the list for good.
+    ASSERT_TRUE(AddToast(db, 7, 0));
+    wrapped::steps = 0;
+    wrapped::beforeStep = [&store](int stepped) {
+        if (stepped == 1) store.ClearAll();
+    };
+    store.Poll(arrived, true);
+    EXPECT_TRUE(store.items.empty());
+    EXPECT_TRUE(arrived.empty());
+    EXPECT_EQ(store.unreadCount, 0);
 }
