@@ -180,10 +180,8 @@ void AllAppsWindow::PaintChrome(ID2D1DeviceContext* context, int, int, bool dark
         ComPtr<IDWriteTextLayout> layout;
         if (SUCCEEDED(factory->CreateTextLayout(shown.c_str(), static_cast<UINT32>(shown.size()), searchFormat.Get(),
                                                 2000.0f, 36.0f, &layout))) {
-            DWRITE_HIT_TEST_METRICS metrics{};
-            float caretX = 0, endX = 0, y = 0;
-            layout->HitTestTextPosition(static_cast<UINT32>(searchText.size()), FALSE, &caretX, &y, &metrics);
-            layout->HitTestTextPosition(static_cast<UINT32>(shown.size()), FALSE, &endX, &y, &metrics);
+            const float caretX = TextPositionX(factory, searchFormat.Get(), shown, searchText.size());
+            const float endX = TextPositionX(factory, searchFormat.Get(), shown, shown.size());
             const float shift = std::max(endX + 4.0f - aw, 0.0f);
             ComPtr<ID2D1SolidColorBrush> brush;
             context->CreateSolidColorBrush(ToColor(p.primary), &brush);

@@ -22,8 +22,6 @@ float CellHeight(float h) { return std::max(h - 208.0f, 100.0f) / 4.0f; }
 
 float SearchWidth(float w) { return std::clamp(w - 160.0f, 120.0f, 400.0f); }
 
-bool Printable(wchar_t unit) { return unit >= 0x20 && unit != 0x7F; }
-
 bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
@@ -33,7 +31,7 @@ bool AppendPastedText(std::wstring& search, const wchar_t* text, size_t units, s
     bool appended = false;
     for (size_t i = 0; i < units && text[i] != 0 && search.size() < limit; ++i) {
         const wchar_t unit = text[i];
-        if (!Printable(unit)) continue;
+        if (!IsPrintableUnit(unit)) continue;
         if (IsHighSurrogate(unit)) {
             const bool whole = i + 1 < units && IsLowSurrogate(text[i + 1]);
             if (!whole || search.size() + 2 > limit) break;
@@ -178,6 +176,7 @@ void AllAppsWindow::SearchEdited() {
     caretVisible = true;
     if (window) SetTimer(window, kCaretTimer, kCaretBlinkMs, nullptr);
     RefreshAll();
+    UpdateImeWindow();
 }
 
 void AllAppsWindow::ClearSearch() {
@@ -200,16 +199,17 @@ void AllAppsWindow::FilterChanged() {
     RefreshAll();
 }
 
-void AllAppsWindow::FocusSearch() {
+void AllAppsWindow::FocusSearch(bool placeIme) {
     caretVisible = true;
     if (window) SetTimer(window, kCaretTimer, kCaretBlinkMs, nullptr);
+    if (placeIme) UpdateImeWindow();
     RedrawChrome();
 }
 
 void AllAppsWindow::OnPointerDown(float x, float y) {
     if (window && (GetForegroundWindow() != window || GetFocus() != window)) ActivateForeground();
     if (HitTestSearchBox(x, y)) {
-        FocusSearch();
+        FocusSearch(true);
         return;
     }
     const float ch = CellHeight(panelHeight);
@@ -342,7 +342,7 @@ void AllAppsWindow::OnClick(float x, float y) {
     }
     if (HitTestSearchBox(x, y)) {
         ActivateForeground();
-        FocusSearch();
+        FocusSearch(true);
         return;
     }
     if (HitTestRestoreAll(x, y)) {
@@ -462,7 +462,7 @@ void AllAppsWindow::OnChar(wchar_t unit) {
         }
         return;
     }
-    if (!Printable(unit)) return;
+    if (!IsPrintableUnit(unit)) return;
     searchText.push_back(unit);
     SearchEdited();
 }
@@ -495,6 +495,7 @@ bool AllAppsWindow::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS:
             searchFocused = caretVisible = true;
             SetTimer(window, kCaretTimer, kCaretBlinkMs, nullptr);
+            UpdateImeWindow();
             RedrawChrome();
             return true;
         case WM_KILLFOCUS:
@@ -518,6 +519,24 @@ bool AllAppsWindow::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnKeyDown(wParam);
         case WM_CHAR:
             OnChar(static_cast<wchar_t>(wParam));
+            return true;
+        case WM_IME_SETCONTEXT:
+            // The search box draws the composition itself.
+            DefWindowProcW(window, message, wParam, lParam & ~static_cast<LPARAM>(ISC_SHOWUICOMPOSITIONWINDOW));
+            return true;
+        case WM_IME_STARTCOMPOSITION:
+            // Not passed on: the input method shows no composition window of its own.
+            UpdateImeWindow();
+            imeComposition.clear();
+            return true;
+        case WM_IME_COMPOSITION:
+            OnImeComposition(lParam);
+            return true;
+        case WM_IME_ENDCOMPOSITION:
+            if (!imeComposition.empty()) {
+                imeComposition.clear();
+                RedrawChrome();
+            }
             return true;
         case WM_TIMER:
             if (wParam != kCaretTimer) return false;
@@ -590,7 +609,7 @@ bool AllAppsWindow::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
                 ActivateForeground();
                 if (GetFocus() == window) {
                     searchFocused = true;
-                    FocusSearch();
+                    FocusSearch(false);
                 }
             }
             return true;

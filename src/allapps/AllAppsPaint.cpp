@@ -1,5 +1,7 @@
 #include "allapps/AllAppsPaint.h"
 
+#include <algorithm>
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -40,6 +42,21 @@ ComPtr<IDWriteTextFormat> MakeLauncherFormat(IDWriteFactory* factory, DWRITE_FON
     format->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
     format->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
     return format;
+}
+
+float TextPositionX(IDWriteFactory* factory, IDWriteTextFormat* format, const std::wstring& text, size_t position) {
+    position = std::min(position, text.size());
+    if (!factory || !format || position == 0) return 0.0f;
+    // The width of the text before the caret, laid out alone: not every text
+    // engine answers a hit test on a position.
+    ComPtr<IDWriteTextLayout> layout;
+    if (FAILED(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(position), format, 2000.0f, 36.0f,
+                                         &layout))) {
+        return 0.0f;
+    }
+    DWRITE_TEXT_METRICS metrics{};
+    if (FAILED(layout->GetMetrics(&metrics))) return 0.0f;
+    return metrics.left + metrics.widthIncludingTrailingWhitespace;
 }
 
 void DrawCenteredText(ID2D1DeviceContext* context, IDWriteTextFormat* format, const std::wstring& text,

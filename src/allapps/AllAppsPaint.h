@@ -26,3 +26,6 @@ Microsoft::WRL::ComPtr<IDWriteTextFormat> MakeLauncherFormat(IDWriteFactory* fac
                                                             float size);
 void DrawCenteredText(ID2D1DeviceContext* context, IDWriteTextFormat* format, const std::wstring& text,
                       D2D1_RECT_F box, Rgba color);
+// The x of a caret before the unit at position of one line of text set in a
+// leading-aligned format (position may be the text's length).
+float TextPositionX(IDWriteFactory* factory, IDWriteTextFormat* format, const std::wstring& text, size_t position);

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <string>
 
+// What typing, a paste or an input method may add: no control units.
+inline bool IsPrintableUnit(wchar_t unit) { return unit >= 0x20 && unit != 0x7F; }
+
 // Appends the printable units of text, scanning at most units of it and
 // stopping at a zero unit, while search holds fewer than limit units. Returns
 // whether anything was appended.

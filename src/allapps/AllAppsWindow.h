@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "allapps/AllAppsCatalogSource.h"
+#include "allapps/AllAppsIme.h"
 #include "apps/InstalledApp.h"
 #include "apps/Launch.h"
 #include "config/DockConfig.h"
@@ -147,6 +148,7 @@ public:
     int HitTestPageDot(float x, float y) const;
     void ActivateEntry(int slot);
     void ActivateForeground();
+    void UpdateImeWindow();
 
     // ---- menus ----
     void ShowTileMenu(int slot, POINT screenPoint);
@@ -308,6 +310,8 @@ public:
         OpenFileLocation(path);
     };
     PowerOps powerOps = DefaultPowerOps();
+    // The input method behind the search box; tests play one.
+    ImeOps imeOps = DefaultImeOps();
     std::function<std::thread(std::function<void()>)> startWorker = [](std::function<void()> body) {
         return std::thread(std::move(body));
     };
@@ -321,7 +325,7 @@ private:
     void ClearSearch();
     void CloseFolder();
     void FilterChanged();
-    void FocusSearch();
+    void FocusSearch(bool placeIme);
     void OnPointerMove(float x, float y);
     void OnPointerDown(float x, float y);
     void OnRelease(float x, float y);
@@ -329,6 +333,7 @@ private:
     bool OnKeyDown(WPARAM key);
     void OnChar(wchar_t unit);
     void PasteFromClipboard();
+    void OnImeComposition(LPARAM flags);
     int RunMenu(POINT screenPoint, const std::vector<MacMenuItem>& rows);
     void RefocusIfVisible();
     void ActivateCopiedEntry(const InstalledApp& entry);

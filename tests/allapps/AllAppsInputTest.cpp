@@ -364,3 +364,52 @@ TEST_F(LauncherInputTest, PowerMenuKeepsThePanelWhenRestartIsDeclined) {
     EXPECT_EQ(anchor.x, window.left + 311);
     EXPECT_EQ(anchor.y, window.top + 586);
 }
+
+TEST_F(LauncherInputTest, ADismissedMenuClosesThePanelOnlyWithThePointerOutside) {
+    Open(FilterFixture());
+    RECT window;
+    GetWindowRect(apps.Window(), &window);
+    POINT pointer = {window.left + 200, window.top + 200};
+    apps.showMenu = [&](POINT, const std::vector<MacMenuItem>&) {
+        SetCursorPos(pointer.x, pointer.y);
+        return 0;
+    };
+    const PointF alpha = SlotCenter(SlotOf(L"Alpha"));
+    Send(WM_RBUTTONUP, 0, At(alpha.x, alpha.y));
+    EXPECT_TRUE(apps.visible) << "dismissed over the panel";
+    pointer = {window.right + 40, window.top + 10};
+    Send(WM_RBUTTONUP, 0, At(alpha.x, alpha.y));
+    EXPECT_FALSE(apps.visible) << "dismissed beside the panel";
+}
+
+TEST_F(LauncherInputTest, SleepAndLockFromThePowerMenuHideThenReportAFailureWithoutOwner) {
+    FreshLog log;
+    Open(FilterFixture());
+    int chosen = 2101;
+    apps.showMenu = [&](POINT, const std::vector<MacMenuItem>&) { return chosen; };
+    std::vector<std::wstring> boxes;
+    apps.powerOps.messageBox = [&](HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) {
+        EXPECT_EQ(owner, nullptr);
+        EXPECT_EQ(style, static_cast<UINT>(MB_ICONERROR));
+        EXPECT_FALSE(apps.visible) << "the panel goes first";
+        boxes.push_back(caption + L" " + text);
+        return IDOK;
+    };
+    apps.powerOps.enableShutdownPrivilege = [] { return PrivilegeOutcome{true, true, 0}; };
+    apps.powerOps.suspend = [] {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    };
+    Click(390.0f, 546.0f);
+    // Lock is the real call: it is refused here with 120.
+    now += 1000;
+    Toggle();
+    ASSERT_TRUE(apps.visible);
+    chosen = 2102;
+    Click(390.0f, 546.0f);
+    EXPECT_EQ(boxes, (std::vector<std::wstring>{L"Vantreel 睡眠失败。请检查系统电源策略或当前账户权限。",
+                                                L"Vantreel 锁屏失败。请检查系统电源策略或当前账户权限。"}));
+    const std::string text = ReadDebugLog();
+    EXPECT_NE(text.find("SetSuspendState failed (5)"), std::string::npos) << text;
+    EXPECT_NE(text.find("LockWorkStation failed (120)"), std::string::npos) << text;
+}

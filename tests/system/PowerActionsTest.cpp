@@ -2,9 +2,12 @@
 // the real shutdown, which would end the session.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/Log.h"
+#include "support/TestSupport.h"
 #include "system/PowerActions.h"
 
 namespace {
@@ -63,6 +66,18 @@ struct FakePower {
 
 const std::wstring kPolicyText = L"失败。请检查系统电源策略或当前账户权限。";
 
+// The debug log written while action runs.
+std::string LogOf(const std::function<void()>& action) {
+    const std::wstring path = ExecutableDirectory() + L"\\vantreel.log";
+    DeleteFileW(path.c_str());
+    InitializeLog(true);
+    action();
+    InitializeLog(false);
+    const std::vector<uint8_t> bytes = testing_support::ReadFileBytes(path);
+    DeleteFileW(path.c_str());
+    return std::string(bytes.begin(), bytes.end());
+}
+
 }  // namespace
 
 TEST(PowerActions, NoDeclinesWithoutExitingAndYesFallsBackToShutdownExe) {
@@ -120,10 +135,14 @@ TEST(PowerActions, ARefusedShutdownExeReportsFailure) {
 TEST(PowerActions, SleepLockAndValuesThatAreNoAction) {
     FakePower fake;
     fake.privilege = {true, false, 1300};
-    EXPECT_TRUE(PerformPowerAction(PowerAction::Sleep, nullptr, fake.Ops()));
+    std::string log = LogOf([&] { EXPECT_TRUE(PerformPowerAction(PowerAction::Sleep, nullptr, fake.Ops())); });
+    EXPECT_NE(log.find("EnableShutdownPrivilege: unavailable (err=1300)"), std::string::npos) << log;
     EXPECT_EQ(fake.suspends, 1) << "a missing privilege does not stop the attempt";
-    EXPECT_FALSE(EnableShutdownPrivilege(fake.Ops()));
-    EXPECT_FALSE(PerformPowerAction(PowerAction::Lock, nullptr, fake.Ops()));
+    fake.privilege = {false, false, 5};
+    log = LogOf([&] { EXPECT_FALSE(EnableShutdownPrivilege(fake.Ops())); });
+    EXPECT_NE(log.find("EnableShutdownPrivilege: OpenProcessToken failed (5)"), std::string::npos) << log;
+    log = LogOf([&] { EXPECT_FALSE(PerformPowerAction(PowerAction::Lock, nullptr, fake.Ops())); });
+    EXPECT_NE(log.find("LockWorkStation failed (120)"), std::string::npos) << log;
     ASSERT_EQ(fake.boxes.size(), 1u);
     EXPECT_EQ(fake.boxes[0].text, L"锁屏" + kPolicyText);
     for (int value : {0, 5}) {

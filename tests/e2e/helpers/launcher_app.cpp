@@ -1,3 +1,19 @@
 // A stand-in application for the launcher's Start-menu tests: it carries an
-// icon, so its tile shows one, and does nothing when started.
-int main() { return 0; }
+// icon, so its tile shows one, and when started leaves its command line in
+// "<its own path>.ran", so a test can tell that the launcher started it.
+#include <windows.h>
+
+#include <string>
+
+int main() {
+    wchar_t path[MAX_PATH];
+    if (!GetModuleFileNameW(nullptr, path, MAX_PATH)) return 1;
+    const std::wstring file = std::wstring(path) + L".ran";
+    HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return 1;
+    const wchar_t* line = GetCommandLineW();
+    DWORD written = 0;
+    WriteFile(out, line, static_cast<DWORD>(wcslen(line) * sizeof(wchar_t)), &written, nullptr);
+    CloseHandle(out);
+    return 0;
+}
