@@ -2,6 +2,20 @@
 
 #include <algorithm>
 
+TopBarPopover::Callbacks& TopBarPopover::Callbacks::operator=(Callbacks&& other) noexcept {
+    if (this == &other) return *this;
+    onStatusChanged = std::move(other.onStatusChanged);
+    onThemeChange = std::move(other.onThemeChange);
+    onToggleNativeTaskbar = std::move(other.onToggleNativeTaskbar);
+    onOpenNotificationCenter = std::move(other.onOpenNotificationCenter);
+    onHiddenTrayAppToggled = std::move(other.onHiddenTrayAppToggled);
+    onHidden = std::move(other.onHidden);
+    onSwitchKind = std::move(other.onSwitchKind);
+    return *this;
+}
+
+TopBarPopover::~TopBarPopover() = default;
+
 void TopBarPopover::Show(PopoverKind newKind, HMONITOR onMonitor, POINT at, const DockConfig& configuration,
                          float newScale) {
     if (newKind == PopoverKind::None) {
@@ -14,7 +28,6 @@ void TopBarPopover::Show(PopoverKind newKind, HMONITOR onMonitor, POINT at, cons
     config = configuration;
     scale = std::max(newScale, 1.0f);
     visible = true;
-    ++showCount;
 }
 
 void TopBarPopover::Hide() {
@@ -27,5 +40,4 @@ void TopBarPopover::Hide() {
 void TopBarPopover::UpdateConfig(const DockConfig& configuration, float newScale) {
     config = configuration;
     scale = std::max(newScale, 1.0f);
-    ++updateConfigCount;
 }
