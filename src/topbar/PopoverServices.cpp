@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <wlanapi.h>
 
+#include "system/DefaultAudioOutput.h"
 #include "system/DefaultEndpointVolume.h"
 #include "system/DesktopIcons.h"
 #include "system/InputMethods.h"
@@ -12,6 +13,7 @@
 #include "system/tray/TrayFileIcon.h"
 #include "system/tray/TrayIconPixels.h"
 #include "system/tray/TrayMonitor.h"
+#include "topbar/WifiPasswordDialog.h"
 
 namespace {
 
@@ -48,7 +50,7 @@ PopoverServices::PopoverServices()
       trayIcons([] { return GetTrayIconsSnapshot(); }),
       endpointVolume([] { return vantreel::GetDefaultEndpointVolume(); }),
       adjustVolumeBy([](float delta) { return vantreel::AdjustVolumeBy(delta); }),
-      setDefaultEndpoint([](const std::wstring&) {}),
+      setDefaultEndpoint([](const std::wstring& id) { vantreel::SetDefaultAudioOutput(id); }),
       setDisplayBrightness(
           [](HMONITOR monitor, int32_t percent) { return vantreel::SetDisplayBrightness(monitor, percent); }),
       setWifiEnabled([](bool on) { return vantreel::SetWifiEnabled(on); }),
@@ -56,7 +58,9 @@ PopoverServices::PopoverServices()
           return vantreel::ConnectWifiNetwork(network, password);
       }),
       disconnectWifi([] { DisconnectFirstWlanInterface(); }),
-      promptWifiPassword([](HINSTANCE, HWND, const std::wstring&, float) { return std::optional<std::wstring>(); }),
+      promptWifiPassword([](HINSTANCE instance, HWND owner, const std::wstring& ssid, float scale) {
+          return PromptWifiPassword(instance, owner, ssid, scale);
+      }),
       setRadioState([](vantreel::RadioKind kind, bool on) { return vantreel::SetWinRtRadioState(kind, on); }),
       setKeepAwake([](bool on) { return vantreel::SetKeepAwake(on); }),
       setActivePowerScheme([](const GUID& scheme) { return PowerSetActiveScheme(nullptr, &scheme); }),

@@ -173,6 +173,13 @@ public:
 private:
     // Commits the composition so the window shows the newest frame.
     void Present();
+    void BuildTree();
+    // Tints and bounds the glass for the current size; the window rectangle.
+    RECT ArrangeGlass();
+    // Presents, then shows the window at the rectangle.
+    void ShowAt(const RECT& rect);
+    // Size, glass, picture, then the window: a new frame before any new size shows.
+    void Relayout();
     void OnDeactivated();
     void SwitchWifi(bool on);
     void ClickNetwork(int32_t index);
