@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -166,6 +167,8 @@ public:
     D2D1_RECT_F volumeTrack = {0.0f, 0.0f, 0.0f, 0.0f};
     D2D1_RECT_F brightnessTrack = {0.0f, 0.0f, 0.0f, 0.0f};
     std::vector<HitItem> hits;
+    // The paint's brushes and formats, kept between paints.
+    std::shared_ptr<PopoverPalette> paintPalette;
 
     // The system calls; tests replace members.
     PopoverServices services;
