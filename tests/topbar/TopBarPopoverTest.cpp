@@ -158,6 +158,37 @@ TEST_F(PopoverTest, ReopenedPanelPresentsItsNewFrameBeforeItShows) {
     EXPECT_TRUE(popover.root) << "one tree for the window's life";
 }
 
+TEST_F(PopoverTest, NewConfigurationResizesOnlyWhatItChanges) {
+    Open(PopoverKind::ControlCenter);
+    DockConfig next = config;
+    next.theme = kGlassThemeLight;
+    size_t mark = Mark();
+    popover.UpdateConfig(next, 1.0f);
+    EXPECT_TRUE(Since(mark).empty()) << "a new theme re-tints and repaints, reading nothing";
+    EXPECT_FALSE(popover.glass.dark);
+
+    next.controlCenterTiles = {L"wifi", L"lock", L"snip"};
+    next.ccShowVolume = false;
+    mark = Mark();
+    popover.UpdateConfig(next, 1.0f);
+    EXPECT_EQ(Since(mark),
+              (Log{L"collectStatus", L"scanWifi 0", L"desktopIconsVisible", L"displayBrightness"}));
+    EXPECT_EQ(WindowRect().bottom - WindowRect().top, 14 + 56 * 2 + 8 + 10 + 62 + 14 + 28);
+
+    Open(PopoverKind::Calendar);
+    next.showLunarCalendar = false;
+    popover.UpdateConfig(next, 1.0f);
+    EXPECT_EQ(WindowRect().right - WindowRect().left, 298 + 28);
+    EXPECT_EQ(WindowRect().bottom - WindowRect().top, 338 + 28);
+
+    popover.Hide();
+    next.showLunarCalendar = true;
+    mark = Mark();
+    popover.UpdateConfig(next, 1.5f);
+    EXPECT_TRUE(Since(mark).empty());
+    EXPECT_FLOAT_EQ(popover.scale, 1.5f) << "kept for the next opening";
+}
+
 TEST_F(PopoverTest, DeactivationHidesOnlyAfterTheFirst120Ms) {
     HWND other = owner;
     Open(PopoverKind::Sound);
