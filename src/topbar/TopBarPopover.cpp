@@ -35,6 +35,10 @@ TopBarPopover::Callbacks& TopBarPopover::Callbacks::operator=(Callbacks&& other)
 }
 
 TopBarPopover::~TopBarPopover() {
+    // The owner is half gone by now: nothing the window says while it is
+    // destroyed may reach it.
+    callbacks = Callbacks();
+    visible = false;
     if (window && IsWindow(window)) {
         KillTimer(window, kScreenOffTimer);
         KillTimer(window, kGraceTimer);

@@ -149,7 +149,13 @@ protected:
     }
     void TearDown() override {
         if (started) {
-            EXPECT_EQ(dock.CloseAndWait(), 0u);
+            const bool running = dock.IsRunning();
+            const DWORD code = dock.CloseAndWait();
+            const std::vector<uint8_t> crash =
+                testing_support::ReadFileBytes(dock.Folder().File(L"Vantreel-crash.log"));
+            EXPECT_EQ(code, 0u) << (running ? "ran until closed" : "ended before") << "\n"
+                                << dock.DebugLog() << "\n"
+                                << std::string(crash.begin(), crash.end());
             EXPECT_EQ(dock.DebugLog().find("exception"), std::string::npos);
         }
         CoUninitialize();
@@ -264,6 +270,8 @@ TEST_F(RunningPopover, StatusItemsOpenTheirPanelsAndASecondClickClosesThem) {
         Sleep(200);
     }
 
+    ASSERT_TRUE(dock.IsRunning()) << "after the four panels";
+
     // From the sound panel the clock switches to the calendar without closing.
     Click(ItemCentre(7));
     int l = 0, r = 0;
@@ -275,9 +283,13 @@ TEST_F(RunningPopover, StatusItemsOpenTheirPanelsAndASecondClickClosesThem) {
     EXPECT_EQ(Panel(), panel) << "the same window";
     EXPECT_EQ(rect.left, 1582);
 
+    ASSERT_TRUE(dock.IsRunning()) << "after switching";
+
     // Escape closes it.
     ASSERT_TRUE(Xdotool(L"key Escape"));
     EXPECT_TRUE(WaitUntil([&] { return !PanelShown(); }, 3000));
+    Sleep(500);
+    EXPECT_TRUE(dock.IsRunning()) << "after Escape";
 }
 
 TEST_F(RunningPopover, MonthButtonsAndClosingFromOutside) {
