@@ -20,6 +20,28 @@ namespace {
 constexpr wchar_t kClassName[] = L"VantreelTopBarWindow";
 constexpr UINT_PTR kStatusTimer = 1;
 
+// The panel a left click on a status item opens; None for other items.
+PopoverKind PopoverKindForItem(int32_t id) {
+    switch (id) {
+    case kTopBarSound:
+        return PopoverKind::Sound;
+    case kTopBarNetwork:
+        return PopoverKind::Wifi;
+    case kTopBarBluetooth:
+        return PopoverKind::Bluetooth;
+    case kTopBarBattery:
+        return PopoverKind::Battery;
+    case kTopBarControlCenter:
+        return PopoverKind::ControlCenter;
+    case kTopBarClock:
+        return PopoverKind::Calendar;
+    case kTopBarTrayOverflow:
+        return PopoverKind::TrayApps;
+    default:
+        return PopoverKind::None;
+    }
+}
+
 }  // namespace
 
 TopBarSystemCalls RealTopBarSystemCalls() {
@@ -391,6 +413,21 @@ void TopBarWindow::OnItemClick(const TopBarItem& item) {
         } else {
             ShowNotificationCenter();
         }
+        return;
+    }
+    const PopoverKind kind = PopoverKindForItem(item.id);
+    if (kind != PopoverKind::None) {
+        // A second click on the same item closes its panel; a click on another
+        // status item switches the open panel in place.
+        if (popover.visible && popover.kind == kind) {
+            popover.Hide();
+            return;
+        }
+        activeItemId = item.id;
+        Redraw();
+        POINT anchor = {monitorRect.left + static_cast<LONG>(std::round(item.right * scale)),
+                        monitorRect.top + static_cast<LONG>(std::round(36.0f * scale))};
+        popover.Show(kind, monitor, anchor, config, scale);
     }
 }
 
