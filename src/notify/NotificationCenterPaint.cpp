@@ -11,6 +11,7 @@
 #include "notify/NotificationCenterWindow.h"
 #include "notify/NotificationHits.h"
 #include "notify/NotificationSource.h"
+#include "render/ArcLines.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -75,9 +76,7 @@ struct Painter {
 };
 
 // Adds the arc of the circle (centre, radius) from the current point `from`
-// to `to` that passes through `via`, as lines no further than 0.25 pixel from
-// the circle (the tolerance a geometry combination would flatten with; arc
-// segments are not filled everywhere we run).
+// to `to` that passes through `via`.
 void AddArcThrough(ID2D1GeometrySink* sink, D2D1_POINT_2F centre, float radius, D2D1_POINT_2F from,
                    D2D1_POINT_2F via, D2D1_POINT_2F to) {
     constexpr float kFull = 6.28318530718f;
@@ -91,13 +90,7 @@ void AddArcThrough(ID2D1GeometrySink* sink, D2D1_POINT_2F centre, float radius, 
     const float forward = turn(angle(to) - start);
     // Increasing angle reaches `via` before `to`, or else the arc runs the other way.
     const float sweep = turn(angle(via) - start) < forward ? forward : forward - kFull;
-    const float maxStep = 2.0f * std::acos(std::max(1.0f - 0.25f / std::max(radius, 0.5f), -1.0f));
-    const int steps = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / std::max(maxStep, 0.01f))));
-    for (int i = 1; i < steps; ++i) {
-        const float a = start + sweep * static_cast<float>(i) / static_cast<float>(steps);
-        sink->AddLine(D2D1::Point2F(centre.x + radius * std::cos(a), centre.y + radius * std::sin(a)));
-    }
-    sink->AddLine(to);
+    AddArcLines(sink, centre, radius, start, sweep, to);
 }
 
 // Where a card of the center or of the banners puts its content: x from the

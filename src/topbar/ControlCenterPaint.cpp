@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "render/ArcLines.h"
 #include "render/GraphicsDevice.h"
 #include "topbar/ControlCenterGrid.h"
 #include "topbar/ControlCenterTiles.h"
@@ -67,7 +68,7 @@ void DrawHalfDisc(const GlyphPen& g) {
     ComPtr<ID2D1GeometrySink> sink;
     if (FAILED(g.factory->CreatePathGeometry(&path)) || FAILED(path->Open(&sink))) return;
     sink->BeginFigure(g.At(0, -6), D2D1_FIGURE_BEGIN_FILLED);
-    AddPopoverArcLines(sink.Get(), g.At(0, -6), g.At(0, 6), 6 * g.s);
+    AddSmallClockwiseArcLines(sink.Get(), g.At(0, -6), g.At(0, 6), 6 * g.s);
     sink->EndFigure(D2D1_FIGURE_END_CLOSED);
     if (SUCCEEDED(sink->Close())) g.context->FillGeometry(path.Get(), g.brush);
 }

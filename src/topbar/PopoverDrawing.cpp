@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/ArcLines.h"
 #include "topbar/PopoverTexts.h"
 
 using Microsoft::WRL::ComPtr;
@@ -118,38 +119,11 @@ void DrawPopoverArc(ID2D1DeviceContext* context, ID2D1Factory* factory, D2D1_POI
     ComPtr<ID2D1PathGeometry> path;
     ComPtr<ID2D1GeometrySink> sink;
     if (FAILED(factory->CreatePathGeometry(&path)) || FAILED(path->Open(&sink))) return;
-    // Lines rather than an arc segment: not every Direct2D we run on strokes those.
     sink->BeginFigure(start, D2D1_FIGURE_BEGIN_HOLLOW);
-    AddPopoverArcLines(sink.Get(), start, end, radius);
+    AddSmallClockwiseArcLines(sink.Get(), start, end, radius);
     sink->EndFigure(D2D1_FIGURE_END_OPEN);
     if (FAILED(sink->Close())) return;
     context->DrawGeometry(path.Get(), brush, strokeWidth);
-}
-
-void AddPopoverArcLines(ID2D1GeometrySink* sink, D2D1_POINT_2F from, D2D1_POINT_2F to, float radius) {
-    const float dx = to.x - from.x, dy = to.y - from.y;
-    const float half = 0.5f * std::sqrt(dx * dx + dy * dy);
-    if (half <= 0.0f) return;
-    // As an arc segment does, a radius too short for the chord grows to half of it.
-    const float r = std::max(radius, half);
-    const float h = std::sqrt(std::max(r * r - half * half, 0.0f));
-    const float ux = dx / (2 * half), uy = dy / (2 * half);
-    // Turning clockwise (towards growing angles with y down) along the smaller
-    // arc puts the centre on the right of the chord's direction.
-    const D2D1_POINT_2F centre = {from.x + dx / 2 - h * uy, from.y + dy / 2 + h * ux};
-    constexpr float kFull = 6.28318530718f;
-    const float start = std::atan2(from.y - centre.y, from.x - centre.x);
-    float sweep = std::atan2(to.y - centre.y, to.x - centre.x) - start;
-    while (sweep < 0) sweep += kFull;
-    while (sweep >= kFull) sweep -= kFull;
-    // Lines no further than a quarter pixel from the circle.
-    const float maxStep = 2.0f * std::acos(std::max(1.0f - 0.25f / std::max(r, 0.5f), -1.0f));
-    const int steps = std::max(1, static_cast<int>(std::ceil(sweep / std::max(maxStep, 0.01f))));
-    for (int i = 1; i < steps; ++i) {
-        const float a = start + sweep * static_cast<float>(i) / static_cast<float>(steps);
-        sink->AddLine(D2D1::Point2F(centre.x + r * std::cos(a), centre.y + r * std::sin(a)));
-    }
-    sink->AddLine(to);
 }
 
 void DrawPopoverWifiGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx, float cy, float u,

@@ -47,15 +47,8 @@ void SetPopoverTextAlign(IDWriteTextFormat* format, DWRITE_TEXT_ALIGNMENT alignm
 
 // A stroked arc from start to end: the smaller one, turning clockwise, of the
 // circle with that radius through both points. Points and lengths in pixels.
-// Laid as short lines (AddPopoverArcLines) since arc segments are not stroked
-// by every Direct2D we run on.
 void DrawPopoverArc(ID2D1DeviceContext* context, ID2D1Factory* factory, D2D1_POINT_2F start, D2D1_POINT_2F end,
                     float radius, ID2D1Brush* brush, float strokeWidth);
-
-// Adds to an open figure, whose current point is `from`, the smaller arc of
-// radius `radius` turning clockwise to `to`, as short lines: a filled figure
-// gets the same outline as an arc segment would give it.
-void AddPopoverArcLines(ID2D1GeometrySink* sink, D2D1_POINT_2F from, D2D1_POINT_2F to, float radius);
 
 // The Wi-Fi fan around (cx, cy) in pixels with unit u (pixels per unit): a
 // dot and three arcs, each lit with `on` from its signal level up, else `dim`.

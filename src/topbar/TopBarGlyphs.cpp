@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "render/ArcLines.h"
+
 using Microsoft::WRL::ComPtr;
 
 SpeakerGlyphState SpeakerGlyphFor(float volume, bool muted) {
@@ -88,8 +90,7 @@ void DrawTopBarArc(ID2D1DeviceContext* context, ID2D1Factory* factory, D2D1_POIN
     ComPtr<ID2D1PathGeometry> path = OpenPath(factory, sink);
     if (!path) return;
     sink->BeginFigure(from, D2D1_FIGURE_BEGIN_HOLLOW);
-    sink->AddArc(D2D1::ArcSegment(to, D2D1::SizeF(radius, radius), 0.0f, D2D1_SWEEP_DIRECTION_CLOCKWISE,
-                                  D2D1_ARC_SIZE_SMALL));
+    AddSmallClockwiseArcLines(sink.Get(), from, to, radius);
     sink->EndFigure(D2D1_FIGURE_END_OPEN);
     if (FAILED(sink->Close())) return;
     context->DrawGeometry(path.Get(), brush, width);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PopoverCanvas.h"
+#include "render/ArcLines.h"
 #include "topbar/PopoverDrawing.h"
 
 using Microsoft::WRL::ComPtr;
@@ -31,7 +32,7 @@ TEST(PopoverDrawing, ArcsStrokeAndFillTheirClockwiseSide) {
         factory->CreatePathGeometry(&path);
         path->Open(&sink);
         sink->BeginFigure({40, 36}, D2D1_FIGURE_BEGIN_FILLED);
-        AddPopoverArcLines(sink.Get(), {40, 36}, {40, 60}, 12);
+        AddSmallClockwiseArcLines(sink.Get(), {40, 36}, {40, 60}, 12);
         sink->EndFigure(D2D1_FIGURE_END_CLOSED);
         sink->Close();
         context->FillGeometry(path.Get(), white.Get());
