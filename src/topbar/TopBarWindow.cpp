@@ -1,7 +1,5 @@
 #include "topbar/TopBarWindow.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 #include <cmath>
 #include <thread>
@@ -365,61 +363,4 @@ void TopBarWindow::Shutdown() {
     surface = nullptr;
     surfaceBrush = nullptr;
     surfaceWidth = surfaceHeight = 0;
-}
-
-// ---- window procedure ----
-
-LRESULT CALLBACK TopBarWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    TopBarWindow* self = nullptr;
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        self = static_cast<TopBarWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->window = hwnd;
-    } else {
-        self = reinterpret_cast<TopBarWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (self) return self->HandleMessage(message, wParam, lParam);
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void TopBarWindow::OnItemClick(const TopBarItem& item) {
-    if (item.id == kTopBarNotifications) {
-        popover.Hide();
-        if (center.centerVisible) {
-            center.HideCenter();
-        } else {
-            ShowNotificationCenter();
-        }
-    }
-}
-
-LRESULT TopBarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        switch (message) {
-            case WM_TOPBAR_STATUS_READY:
-                ConsumeAsyncStatus();
-                return 0;
-            case WM_MOUSEACTIVATE:
-                return MA_NOACTIVATE;
-            case WM_TIMER:
-                if (wParam == kStatusTimer && showTopBar) StatusTick();
-                return 0;
-            case WM_LBUTTONUP: {
-                const int hit = HitTest(static_cast<float>(GET_X_LPARAM(lParam)) / scale,
-                                        static_cast<float>(GET_Y_LPARAM(lParam)) / scale);
-                if (hit >= 0) OnItemClick(TopBarItem(items[hit]));
-                return 0;
-            }
-            default:
-                break;
-        }
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"TopBarWindow::HandleMessage winrt error: 0x%08X", static_cast<unsigned>(error.code()));
-    } catch (const std::exception& error) {
-        LogMessage(L"TopBarWindow::HandleMessage std::exception: %S", error.what());
-    } catch (...) {
-        LogMessage(L"TopBarWindow::HandleMessage unknown exception");
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
 }
