@@ -13,6 +13,28 @@ namespace {
 
 constexpr UINT_PTR kStatusTimer = 1;
 
+// The panel a left click on a status item opens; None for other items.
+PopoverKind PopoverKindForItem(int32_t id) {
+    switch (id) {
+        case kTopBarSound:
+            return PopoverKind::Sound;
+        case kTopBarNetwork:
+            return PopoverKind::Wifi;
+        case kTopBarBluetooth:
+            return PopoverKind::Bluetooth;
+        case kTopBarBattery:
+            return PopoverKind::Battery;
+        case kTopBarControlCenter:
+            return PopoverKind::ControlCenter;
+        case kTopBarClock:
+            return PopoverKind::Calendar;
+        case kTopBarTrayOverflow:
+            return PopoverKind::TrayApps;
+        default:
+            return PopoverKind::None;
+    }
+}
+
 }  // namespace
 
 LRESULT CALLBACK TopBarWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -150,6 +172,19 @@ void TopBarWindow::OnItemClick(const TopBarItem& item) {
         actions.toggleInputMode(foreground.hwnd);
         status.inputIndicator = system.inputIndicator(foreground.hwnd);
         Redraw();
+        return;
+    }
+    const PopoverKind kind = PopoverKindForItem(id);
+    if (kind != PopoverKind::None) {
+        // A second click on the same item closes its panel; a click on another
+        // status item switches the open panel in place.
+        if (popover.visible && popover.kind == kind) {
+            popover.Hide();
+            return;
+        }
+        activeItemId = id;
+        Redraw();
+        popover.Show(kind, monitor, BarAnchorAt(monitorRect, item.right, scale), config, scale);
         return;
     }
     if (id >= kTopBarLogo && id <= kTopBarGoMenu) OpenLeftMenu(item);

@@ -1,6 +1,6 @@
 // The running top bar under the X server's pointer: its menus and their
 // commands, the tray toggle and the bell's menu writing the configuration,
-// and the shell's app-bar notifications.
+// the clock's panel, and the shell's app-bar notifications.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -173,6 +173,28 @@ TEST_F(TopBarUnderPointer, TheBellsMenuTurnsDoNotDisturbOn) {
     ASSERT_TRUE(Start());
     ChooseFromMenu(kBellId, 3, BarNotificationMenuRows(false, false, false), kBarToggleDoNotDisturb);
     EXPECT_TRUE(WaitUntil([&] { return FileSays("\"doNotDisturb\": true"); }, 2000));
+}
+
+TEST_F(TopBarUnderPointer, TheClockOpensItsPanelUnderItAndASecondClickClosesIt) {
+    ASSERT_TRUE(Start());
+    int left = 0, right = 0;
+    ASSERT_TRUE(TopBarItemSpan(dock_.DebugLog(), 12, left, right));
+    ASSERT_TRUE(Click(ItemPoint(12)));
+    HWND popover = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            popover = dock_.FindWindowOfClass(L"VantreelTopBarPopover");
+            return popover && IsWindowVisible(popover);
+        },
+        5000));
+    RECT placed = {};
+    GetWindowRect(popover, &placed);
+    EXPECT_EQ(placed.right - 14, right) << "the panel's right edge under the clock's (14 px of shadow margin)";
+    EXPECT_EQ(placed.top + 14, 36) << "36 DIPs below the top";
+    ASSERT_TRUE(Click(ItemPoint(12)));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(popover); }, 3000)) << "a second click hides it";
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(popover)) << "and it stays hidden";
 }
 
 TEST_F(TopBarUnderPointer, AppBarNotificationsMoveAndHideTheBar) {

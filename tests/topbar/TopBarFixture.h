@@ -49,6 +49,18 @@ protected:
         };
         bar.store.openAttempted = true;  // no notification database here
         bar.Initialize(GetModuleHandleW(nullptr), graphics, host, menu, {});
+        // The popover reads the machine only from the fixture too.
+        PopoverServices& reads = bar.popover.services;
+        reads.collectStatus = [this] { return status; };
+        reads.audioOutputDevices = [] { return std::vector<vantreel::AudioDevice>{}; };
+        reads.scanWifi = [](bool) { return vantreel::WifiPanelState{}; };
+        reads.bluetoothDevices = [] { return vantreel::BluetoothState{}; };
+        reads.powerSchemeSummary = [] { return vantreel::PowerModeInfo{}; };
+        reads.hotspotStatus = [] { return vantreel::HotspotStatusInfo{}; };
+        reads.keepAwakeFlag = [] { return false; };
+        reads.desktopIconsVisible = [] { return true; };
+        reads.displayBrightness = [](HMONITOR) { return vantreel::BrightnessInfo{}; };
+        reads.trayIcons = [this] { return tray; };
         config.theme = 1;
         config.topBarReserveSpace = true;
     }

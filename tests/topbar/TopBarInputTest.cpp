@@ -272,6 +272,11 @@ TEST_F(TopBarInputTest, AnchorsAndTheRightClickLogAtScaleOneAndAHalf) {
     RightClick(kTopBarTrayToggle);
     EXPECT_EQ(shown.back().anchor.x - left, 858);
     EXPECT_EQ(contextMenus, 0);
+    twenty();
+    Click(kTopBarClock);
+    EXPECT_EQ(bar.popover.anchor.x - left, 1908) << "the clock's panel under its right edge";
+    EXPECT_EQ(bar.popover.anchor.y - top, 54);
+    bar.popover.Hide();
 
     // The logo, the clock and a glyph have no right-click menu.
     StartLog();
@@ -597,11 +602,31 @@ TEST_F(TopBarInputTest, ABarShutDownInsideTheMenuDoesNothingAfterIt) {
 
 TEST_F(TopBarInputTest, StatusItemsOpenAndCloseTheirPanels) {
     bar.Apply(nullptr, config, 1.0f);
+    Click(kTopBarClock);
+    ASSERT_TRUE(bar.popover.visible);
+    EXPECT_EQ(bar.popover.kind, PopoverKind::Calendar);
+    EXPECT_EQ(bar.activeItemId, kTopBarClock);
+    EXPECT_TRUE(IsWindowVisible(bar.popover.window));
+    Click(kTopBarClock);
+    EXPECT_FALSE(bar.popover.visible) << "a second click closes it";
+    EXPECT_EQ(bar.activeItemId, 0);
+    EXPECT_EQ(popupsClosed, 1);
+
+    Click(kTopBarSound);
+    EXPECT_EQ(bar.popover.kind, PopoverKind::Sound);
+    Click(kTopBarClock);
+    EXPECT_TRUE(bar.popover.visible);
+    EXPECT_EQ(bar.popover.kind, PopoverKind::Calendar) << "switched in place";
+    EXPECT_EQ(bar.activeItemId, kTopBarClock);
+    EXPECT_EQ(popupsClosed, 1) << "without onHidden";
+
     Click(kTopBarNotifications);
+    EXPECT_FALSE(bar.popover.visible) << "the center replaces the panel";
     EXPECT_TRUE(bar.center.centerVisible);
     EXPECT_EQ(bar.activeItemId, kTopBarNotifications);
+    const int closedBefore = popupsClosed;
     Click(kTopBarNotifications);
     EXPECT_FALSE(bar.center.centerVisible);
     EXPECT_EQ(bar.activeItemId, 0) << "the center's onHidden clears the item";
-    EXPECT_EQ(popupsClosed, 1) << "and reports the closed popup";
+    EXPECT_EQ(popupsClosed, closedBefore + 1) << "and reports the closed popup";
 }

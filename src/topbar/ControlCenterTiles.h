@@ -1,0 +1,53 @@
+#pragma once
+// What each control-center tile shows: title, status text and whether its icon
+// circle is lit, from the records the popover keeps. Keys are compared
+// exactly; the configuration stores them in lower case.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+enum class ControlCenterTile : int32_t {
+    Unknown = 0,
+    Wifi,
+    Bluetooth,
+    Snip,
+    Lock,
+    KeepAwake,
+    PowerMode,
+    Hotspot,
+    Project,
+    ScreenOff,
+    ThemeMode,
+    DesktopIcons,
+};
+
+ControlCenterTile ControlCenterTileFor(std::wstring_view key);
+
+// The records behind the tiles, copied out of the popover's members.
+struct ControlCenterTileState {
+    bool wifiRadioOn = false;
+    bool wifiConnected = false;
+    std::wstring wifiSsid;  // the connected network's
+    bool bluetoothPresent = false;
+    bool bluetoothOn = false;
+    bool keepAwake = false;
+    std::wstring powerSchemeName;  // the active scheme's
+    bool highPerformance = false;
+    bool hotspotAvailable = false;
+    bool hotspotOn = false;
+    uint32_t hotspotClients = 0;
+    bool hotspotSwitching = false;
+    bool hotspotTarget = false;  // the state a running switch goes to
+    bool darkGlass = false;
+    bool desktopIconsVisible = true;
+};
+
+struct ControlCenterTileFace {
+    std::wstring title;
+    std::wstring status;
+    bool active = false;
+};
+
+// An unknown key gives empty texts and an unlit circle.
+ControlCenterTileFace ControlCenterTileFaceFor(std::wstring_view key, const ControlCenterTileState& state);

@@ -1,0 +1,105 @@
+// The panel painted through its real window: Show with recorded answers, our
+// compositor's surface read back (premultiplied B, G, R, A at panel pixels).
+
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <cstdlib>
+
+#include "PopoverCanvas.h"
+#include "render/CompositionHost.h"
+#include "render/GraphicsDevice.h"
+#include "topbar/TopBarPopover.h"
+
+namespace {
+
+Bgra SurfacePixel(const comp::CompositionDrawingSurface& surface, int x, int y) {
+    const uint32_t v = surface.Pixels().At(x, y);
+    return {static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF),
+            static_cast<int>(v >> 24)};
+}
+
+class PopoverWindowPaintTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(CreateGraphicsFactories(graphics));
+        ASSERT_TRUE(graphics.Create());
+        ASSERT_TRUE(host.Initialize(owner, graphics));
+        popover.instance = GetModuleHandleW(nullptr);
+        popover.device = &graphics;
+        popover.host = &host;
+        // What Wine answers: sound only, no radio, no DDC, no schemes.
+        PopoverServices& s = popover.services;
+        s.collectStatus = [] {
+            vantreel::SystemStatusSnapshot status;
+            status.volume = 0.4f;
+            status.muted = true;
+            status.volumeAvailable = true;
+            return status;
+        };
+        s.audioOutputDevices = [] {
+            return std::vector<vantreel::AudioDevice>{{L"{0}", L"扬声器", true}, {L"{1}", L"耳机", false}};
+        };
+        s.scanWifi = [](bool) { return vantreel::WifiPanelState{}; };
+        s.bluetoothDevices = [] { return vantreel::BluetoothState{}; };
+        s.powerSchemeSummary = [] { return vantreel::PowerModeInfo{}; };
+        s.hotspotStatus = [] { return vantreel::HotspotStatusInfo{}; };
+        s.keepAwakeFlag = [] { return false; };
+        s.desktopIconsVisible = [] { return true; };
+        s.displayBrightness = [](HMONITOR) { return vantreel::BrightnessInfo{false, 100}; };
+        s.trayIcons = [] { return std::vector<TrayIconInfo>{}; };
+        s.localTime = [] {
+            SYSTEMTIME t = {};
+            t.wYear = 2025;
+            t.wMonth = 10;
+            t.wDay = 1;
+            t.wDayOfWeek = 3;
+            return t;
+        };
+        config.theme = kGlassThemeDark;
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    void TearDown() override {
+        popover.Hide();
+        DestroyWindow(owner);
+        CoUninitialize();
+    }
+    void Show(PopoverKind kind) {
+        popover.Show(kind, nullptr, POINT{1800, 36}, config, 1.0f);
+        ASSERT_TRUE(popover.visible);
+        ASSERT_TRUE(popover.surface);
+    }
+
+    HWND owner = nullptr;
+    GraphicsDevice graphics;
+    CompositionHost host;
+    TopBarPopover popover;
+    DockConfig config;
+};
+
+TEST_F(PopoverWindowPaintTest, MutedSoundAndWineControlCenterThroughTheWindow) {
+    Show(PopoverKind::Sound);
+    EXPECT_EQ(popover.surfaceWidth, 304);
+    EXPECT_EQ(popover.surfaceHeight, 238);
+    EXPECT_TRUE(Near(SurfacePixel(popover.surface, 263, 26), {245, 127, 10, 245}, 3));
+    ASSERT_EQ(popover.hits.size(), 5u);
+    EXPECT_EQ(popover.hits[0].id, 102);
+
+    Show(PopoverKind::ControlCenter);
+    EXPECT_EQ(popover.surfaceWidth, 332);
+    EXPECT_EQ(popover.surfaceHeight, 354);
+    // Wi-Fi is off: the first tile's circle is the dim grey over the card.
+    EXPECT_TRUE(Near(SurfacePixel(popover.surface, 25, 42), {73, 73, 73, 73}, 3));
+    for (const HitItem& hit : popover.hits) EXPECT_NE(hit.id, 507);
+    EXPECT_EQ(popover.hits.back().id, 101);
+    bool sentence = false;
+    for (int y = 238; y < 260 && !sentence; ++y) {
+        for (int x = 26; x < 306 && !sentence; ++x) sentence = SurfacePixel(popover.surface, x, y).a > 120;
+    }
+    EXPECT_TRUE(sentence) << "the DDC sentence in the brightness track";
+}
+
+}  // namespace
