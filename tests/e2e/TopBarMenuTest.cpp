@@ -113,7 +113,10 @@ protected:
 TEST_F(TopBarUnderPointer, TheLogoMenuQuitsFromTheKeyboard) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(Click(ItemPoint(1)));
-    ASSERT_NE(WaitForMenu(), nullptr) << "the logo menu";
+    HWND menu = WaitForMenu();
+    ASSERT_NE(menu, nullptr) << "the logo menu";
+    // Keys go to the foreground window, which the menu becomes just after it shows.
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == menu; }, 3000));
     PressKey(VK_UP);  // from no row upwards: the last row, "退出 Vantreel"
     PressKey(VK_RETURN);
     EXPECT_EQ(dock_.WaitForExit(15000), 0u);
@@ -127,13 +130,10 @@ TEST_F(TopBarUnderPointer, TheGoMenuOpensTheControlPanel) {
     EXPECT_TRUE(WaitUntil([&] { return (panel = FindWindowW(L"Shell_Control_WndClass", nullptr)) != nullptr; }, 10000))
         << "Wine's control panel";
     if (panel) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(panel, &pid);
         PostMessageW(panel, WM_CLOSE, 0, 0);
-        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-        if (process && WaitForSingleObject(process, 5000) == WAIT_TIMEOUT) TerminateProcess(process, 1);
-        if (process) CloseHandle(process);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(panel); }, 5000)) << "the control panel closes";
     }
+    EXPECT_EQ(dock_.CloseAndWait(), 0u) << "the program goes on and ends in order";
 }
 
 TEST_F(TopBarUnderPointer, MenusAndTheTrayToggleActOnTheWindowInFront) {
