@@ -1,7 +1,5 @@
 #include "topbar/TopBarWindow.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 #include <cmath>
 #include <thread>
@@ -19,28 +17,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"VantreelTopBarWindow";
 constexpr UINT_PTR kStatusTimer = 1;
-
-// The panel a left click on a status item opens; None for other items.
-PopoverKind PopoverKindForItem(int32_t id) {
-    switch (id) {
-    case kTopBarSound:
-        return PopoverKind::Sound;
-    case kTopBarNetwork:
-        return PopoverKind::Wifi;
-    case kTopBarBluetooth:
-        return PopoverKind::Bluetooth;
-    case kTopBarBattery:
-        return PopoverKind::Battery;
-    case kTopBarControlCenter:
-        return PopoverKind::ControlCenter;
-    case kTopBarClock:
-        return PopoverKind::Calendar;
-    case kTopBarTrayOverflow:
-        return PopoverKind::TrayApps;
-    default:
-        return PopoverKind::None;
-    }
-}
 
 }  // namespace
 
@@ -387,76 +363,4 @@ void TopBarWindow::Shutdown() {
     surface = nullptr;
     surfaceBrush = nullptr;
     surfaceWidth = surfaceHeight = 0;
-}
-
-// ---- window procedure ----
-
-LRESULT CALLBACK TopBarWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    TopBarWindow* self = nullptr;
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        self = static_cast<TopBarWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->window = hwnd;
-    } else {
-        self = reinterpret_cast<TopBarWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (self) return self->HandleMessage(message, wParam, lParam);
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void TopBarWindow::OnItemClick(const TopBarItem& item) {
-    if (item.id == kTopBarNotifications) {
-        popover.Hide();
-        if (center.centerVisible) {
-            center.HideCenter();
-        } else {
-            ShowNotificationCenter();
-        }
-        return;
-    }
-    const PopoverKind kind = PopoverKindForItem(item.id);
-    if (kind != PopoverKind::None) {
-        // A second click on the same item closes its panel; a click on another
-        // status item switches the open panel in place.
-        if (popover.visible && popover.kind == kind) {
-            popover.Hide();
-            return;
-        }
-        activeItemId = item.id;
-        Redraw();
-        POINT anchor = {monitorRect.left + static_cast<LONG>(std::round(item.right * scale)),
-                        monitorRect.top + static_cast<LONG>(std::round(36.0f * scale))};
-        popover.Show(kind, monitor, anchor, config, scale);
-    }
-}
-
-LRESULT TopBarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        switch (message) {
-            case WM_TOPBAR_STATUS_READY:
-                ConsumeAsyncStatus();
-                return 0;
-            case WM_MOUSEACTIVATE:
-                return MA_NOACTIVATE;
-            case WM_TIMER:
-                if (wParam == kStatusTimer && showTopBar) StatusTick();
-                return 0;
-            case WM_LBUTTONUP: {
-                const int hit = HitTest(static_cast<float>(GET_X_LPARAM(lParam)) / scale,
-                                        static_cast<float>(GET_Y_LPARAM(lParam)) / scale);
-                if (hit >= 0) OnItemClick(TopBarItem(items[hit]));
-                return 0;
-            }
-            default:
-                break;
-        }
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"TopBarWindow::HandleMessage winrt error: 0x%08X", static_cast<unsigned>(error.code()));
-    } catch (const std::exception& error) {
-        LogMessage(L"TopBarWindow::HandleMessage std::exception: %S", error.what());
-    } catch (...) {
-        LogMessage(L"TopBarWindow::HandleMessage unknown exception");
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
 }

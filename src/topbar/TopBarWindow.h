@@ -32,6 +32,8 @@
 #include "system/ForegroundApp.h"
 #include "system/StatusSnapshot.h"
 #include "system/tray/TrayIconInfo.h"
+#include "render/MacMenuItem.h"
+#include "topbar/TopBarActions.h"
 #include "topbar/TopBarLayout.h"
 #include "topbar/TopBarPopover.h"
 
@@ -142,6 +144,11 @@ public:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // The left-click action of an item.
     void OnItemClick(const TopBarItem& item);
+    // The right-click menu of the item under a client point in pixels; false
+    // when no menu was shown (the message then goes to the default procedure).
+    bool OnRightClick(int x, int y);
+    // A wheel step at a screen point; false when it is not over the speaker.
+    bool OnWheel(WPARAM wParam, LPARAM lParam);
 
     // The popover's and the center's callbacks.
     void OnPopoverStatusChanged();
@@ -199,6 +206,11 @@ public:
     std::unordered_map<std::wstring, std::vector<uint8_t>> trayTemplatePixels;
 
     TopBarSystemCalls system = RealTopBarSystemCalls();
+    TopBarActions actions;
+    // Runs a menu at an anchor in screen pixels and gives the chosen id (0 for
+    // none); empty runs the shared glass menu. While it runs, the bar's own
+    // messages go on being handled, Shutdown included.
+    std::function<int(POINT anchor, const std::vector<MacMenuItem>& rows)> showMenu;
 
 private:
     struct WorkerContext;
@@ -207,4 +219,16 @@ private:
     static void StatusWorker(WorkerContext& context);
     void PaintItem(ID2D1DeviceContext* context, const TopBarItem& item, const PaintPass& pass);
     void PaintTrayIcon(ID2D1DeviceContext* context, size_t index, float cx, float cy, bool dark);
+    void OnMouseMove(int x, int y);
+    void OnMouseLeave();
+    int RunMenu(POINT anchor, const std::vector<MacMenuItem>& rows);
+    void OpenLeftMenu(const TopBarItem& item);
+    void RunLeftMenuCommand(int command, const vantreel::ForegroundAppInfo& front);
+    void PlaceFrontWindow(int command, HWND window);
+    void OpenDownloads();
+    void ToggleTrayCollapsed();
+    void ShowInputMenu(POINT anchor);
+    void ShowNotificationMenu(POINT anchor);
+    void ShowTrayToggleMenu(POINT anchor);
+    void ShowTrayIconMenu(POINT anchor, size_t index);
 };

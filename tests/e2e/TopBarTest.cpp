@@ -17,6 +17,7 @@
 
 #include "DockProcess.h"
 #include "ScopedLogPixels.h"
+#include "TopBarLog.h"
 #include "support/ToastDatabase.h"
 #include "support/WindowProgram.h"
 
@@ -64,16 +65,6 @@ int RedPixels(const std::vector<uint32_t>& band, int width, int from, int to) {
         count += r > 170 && g < 120 && b < 120;
     }
     return count;
-}
-
-// The left and right of an item in the last layout line of the log.
-bool ItemSpan(const std::string& log, int id, int& left, int& right) {
-    const size_t line = log.rfind("TopBar layout:");
-    if (line == std::string::npos) return false;
-    const std::string key = " " + std::to_string(id) + ":";
-    const size_t at = log.find(key, line);
-    if (at == std::string::npos) return false;
-    return std::sscanf(log.c_str() + at + key.size(), "%d-%d", &left, &right) == 2;
 }
 
 constexpr DWORD kStartTimeoutMs = 30000;
@@ -220,7 +211,7 @@ TEST(RunningTopBar, ShowsGlassTextAndTheUnreadDotOfANewToast) {
     DockProcess dock;
     ASSERT_TRUE(StartAndWaitForBar(dock, TestDockConfig()));
     int left = 0, right = 0;
-    ASSERT_TRUE(WaitUntil([&] { return ItemSpan(dock.DebugLog(), 13, left, right); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return TopBarItemSpan(dock.DebugLog(), 13, left, right); }, 5000));
     Sleep(500);
     std::vector<uint32_t> band = CaptureBand(1920, 32);
     int glass = 0, text = 0;

@@ -3,8 +3,8 @@
 namespace {
 
 // Wine starts Unix programs by their path on the Z: drive, but hands back no
-// handle that can be waited on: the shell around xdotool leaves its exit status
-// in a file that appears whole once the command is done.
+// handle that can be waited on (nor closed): the shell around xdotool leaves
+// its exit status in a file that appears whole once the command is done.
 std::wstring MarkerName() {
     static unsigned counter = 0;
     return L"vantreel-xdotool-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
@@ -25,8 +25,9 @@ bool RunUnixCommand(const std::wstring& command) {
                         &process)) {
         return false;
     }
-    if (process.hThread) CloseHandle(process.hThread);
-    if (process.hProcess) CloseHandle(process.hProcess);
+    // What comes back in the process record is not ours to close: Wine fills
+    // the handle fields with leftovers (seen: 0xa3), and closing those closed
+    // whatever handle of this process had that value, such as the program's.
     for (int i = 0; i < 1000; ++i) {
         HANDLE file = CreateFileW(windowsMarker.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, 0, nullptr);

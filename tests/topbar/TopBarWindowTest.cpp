@@ -6,17 +6,9 @@
 #include <cmath>
 #include <utility>
 
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
-#include "render/MacMenuWindow.h"
-#include "topbar/TopBarWindow.h"
+#include "TopBarFixture.h"
 
 namespace {
-
-struct AppBarCall {
-    DWORD message;
-    APPBARDATA data;
-};
 
 struct Px {
     int b, g, r, a;
@@ -34,73 +26,6 @@ void ExpectPixel(const Px& p, int b, int g, int r, int a, const char* what) {
     EXPECT_NEAR(p.r, r, 1) << what;
     EXPECT_NEAR(p.a, a, 1) << what;
 }
-
-class TopBarWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        hostWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(CreateGraphicsFactories(graphics));
-        ASSERT_TRUE(graphics.Create());
-        ASSERT_TRUE(host.Initialize(hostWindow, graphics));
-        status.clockText = L"12月9日 周二  07:12";
-        status.inputIndicator = L"中";
-        bar.system.collectStatus = [this](bool, const vantreel::SystemStatusSnapshot*, HWND) { return status; };
-        bar.system.foregroundApp = [](const vantreel::ForegroundAppInfo*) { return vantreel::ForegroundAppInfo{}; };
-        bar.system.inputIndicator = [this](HWND) { return status.inputIndicator; };
-        bar.system.trayIcons = [this] { return tray; };
-        bar.system.startTrayMonitor = [] {};
-        bar.system.startWorker = [](std::function<void()>) {};
-        bar.system.loadFileIcon = [](const std::wstring&, IWICImagingFactory*, int edge) {
-            // An opaque red square.
-            std::vector<uint8_t> pixels(static_cast<size_t>(edge) * edge * 4);
-            for (size_t i = 0; i < pixels.size(); i += 4) {
-                pixels[i + 2] = 255;
-                pixels[i + 3] = 255;
-            }
-            return pixels;
-        };
-        bar.system.appBar = [this](DWORD message, APPBARDATA& data) -> UINT_PTR {
-            if (message == ABM_QUERYPOS) data.rc.left = 100;  // the shell grants less
-            calls.push_back({message, data});
-            return shellAnswers ? 1 : 0;
-        };
-        bar.store.openAttempted = true;  // no notification database here
-        bar.Initialize(GetModuleHandleW(nullptr), graphics, host, menu, {});
-        config.theme = 1;
-        config.topBarReserveSpace = true;
-    }
-    void TearDown() override {
-        bar.Shutdown();
-        DestroyWindow(hostWindow);
-        CoUninitialize();
-    }
-
-    const AppBarCall* Last(DWORD message) const {
-        for (auto it = calls.rbegin(); it != calls.rend(); ++it) {
-            if (it->message == message) return &*it;
-        }
-        return nullptr;
-    }
-
-    const TopBarItem* Item(int32_t id) const {
-        for (const auto& item : bar.items) {
-            if (item.id == id) return &item;
-        }
-        return nullptr;
-    }
-
-    HWND hostWindow = nullptr;
-    GraphicsDevice graphics;
-    CompositionHost host;
-    MacMenuWindow menu;
-    TopBarWindow bar;
-    DockConfig config;
-    vantreel::SystemStatusSnapshot status;
-    std::vector<TrayIconInfo> tray;
-    std::vector<AppBarCall> calls;
-    bool shellAnswers = true;
-};
 
 }  // namespace
 

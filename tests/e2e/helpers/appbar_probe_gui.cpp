@@ -1,7 +1,9 @@
 // A shell app bar on the left edge in its own process, for the tests of the
 // top bar's app-bar registration: it registers first, then appends one line
 // "poschanged" to the given file for every ABN_POSCHANGED the shell sends it,
-// and "registered" or "refused" once after its own registration.
+// and "registered" or "refused" once after its own registration. A posted
+// WM_APP + 8 makes it widen itself to the given width (wParam) through
+// ABM_QUERYPOS and ABM_SETPOS, as an app bar that moves does.
 //
 //   appbar_probe_gui.exe LOGFILE
 //
@@ -16,6 +18,7 @@
 namespace {
 
 constexpr UINT kCallbackMessage = WM_APP + 7;
+constexpr UINT kMoveMessage = WM_APP + 8;
 constexpr UINT_PTR kGiveUpTimer = 1;
 std::wstring logPath;
 
@@ -26,13 +29,13 @@ void Note(const char* line) {
     std::fclose(file);
 }
 
-APPBARDATA Data(HWND hwnd) {
+APPBARDATA Data(HWND hwnd, int width = 100) {
     APPBARDATA data = {};
     data.cbSize = sizeof(data);
     data.hWnd = hwnd;
     data.uCallbackMessage = kCallbackMessage;
     data.uEdge = ABE_LEFT;
-    data.rc = {0, 0, 100, GetSystemMetrics(SM_CYSCREEN)};
+    data.rc = {0, 0, width, GetSystemMetrics(SM_CYSCREEN)};
     return data;
 }
 
@@ -41,6 +44,15 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case kCallbackMessage:
             if (wp == ABN_POSCHANGED) Note("poschanged");
             return 0;
+        case kMoveMessage: {
+            APPBARDATA data = Data(hwnd, static_cast<int>(wp));
+            SHAppBarMessage(ABM_QUERYPOS, &data);
+            SHAppBarMessage(ABM_SETPOS, &data);
+            SetWindowPos(hwnd, nullptr, data.rc.left, 200, data.rc.right - data.rc.left, 400,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            Note("moved");
+            return 0;
+        }
         case WM_TIMER:
             if (wp == kGiveUpTimer) PostMessageW(hwnd, WM_CLOSE, 0, 0);
             return 0;
