@@ -48,18 +48,10 @@ LRESULT CALLBACK WifiPasswordDialog::WndProc(HWND hwnd, UINT message, WPARAM wPa
         state->Finish(false);
         return 0;
     case WM_COMMAND:
-        if (state->edit && reinterpret_cast<HWND>(lParam) == state->edit) {
-            // A secured network has no empty key: connecting waits for one.
-            if (HIWORD(wParam) == EN_CHANGE && state->connect) {
-                EnableWindow(state->connect, GetWindowTextLengthW(state->edit) > 0);
-            }
-            return 0;
-        }
+        if (state->edit && reinterpret_cast<HWND>(lParam) == state->edit) return 0;
         if (LOWORD(wParam) == kConnectId) {
             wchar_t buffer[kKeyBufferChars];
-            std::wstring key = ReadSecretText(state->edit, buffer, kKeyBufferChars);
-            if (key.empty()) return 0;
-            state->password = std::move(key);
+            state->password = ReadSecretText(state->edit, buffer, kKeyBufferChars);
             state->Finish(true);
             return 0;
         }
@@ -143,7 +135,7 @@ std::optional<std::wstring> PromptWifiPassword(HINSTANCE instance, HWND owner, c
     AddControl(state, instance, 0, L"STATIC", prompt.c_str(), 0, 16, 14, 312, 22, 0, scale);
     state.edit = AddControl(state, instance, WS_EX_CLIENTEDGE, L"EDIT", L"", ES_PASSWORD | ES_AUTOHSCROLL, 16, 42,
                             304, 26, kKeyFieldId, scale);
-    state.connect = AddControl(state, instance, 0, L"BUTTON", L"连接", BS_DEFPUSHBUTTON | WS_DISABLED, 152, 82, 80, 28,
+    state.connect = AddControl(state, instance, 0, L"BUTTON", L"连接", BS_DEFPUSHBUTTON, 152, 82, 80, 28,
                                kConnectId, scale);
     AddControl(state, instance, 0, L"BUTTON", L"取消", 0, 240, 82, 80, 28, kCancelId, scale);
 

@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-// The entered key when the user confirmed, nothing when cancelled, closed,
+// The entered key when the user confirmed (empty when nothing was typed: the
+// caller decides what an empty key means), nothing when cancelled, closed,
 // destroyed with its owner, interrupted by a quit request (which is posted
-// again) or when the window cannot be created. Never an empty key: a secured
-// network has none, so connecting stays disabled until something is typed.
+// again) or when the window cannot be created.
 // Runs on the calling thread's queue, which must be the owner's (the UI thread).
 std::optional<std::wstring> PromptWifiPassword(HINSTANCE instance, HWND owner, const std::wstring& ssid, float scale);
 
