@@ -54,7 +54,7 @@ ScreenImage CaptureScreen(const RECT& rect) {
                                   std::to_wstring(rect.bottom - rect.top) + L"+" + std::to_wstring(rect.left) +
                                   L"+" + std::to_wstring(rect.top);
     if (rect.right <= rect.left || rect.bottom <= rect.top ||
-        !RunUnixCommand(L"/usr/bin/import -window root -crop " + geometry + L" +repage png:/tmp/" + name)) {
+        !testing_support::RunUnixCommand(L"/usr/bin/import -window root -crop " + geometry + L" +repage png:/tmp/" + name)) {
         return {};
     }
     const std::wstring file = L"Z:\\tmp\\" + name;

@@ -7,9 +7,7 @@
 
 #include <string>
 
-// Runs a command line of the machine's shell (no double quotes in it) and
-// waits for it; true when it succeeded.
-bool RunUnixCommand(const std::wstring& command);
+#include "support/UnixCommand.h"
 
 // Runs xdotool with the arguments; true when it ran and succeeded.
 bool Xdotool(const std::wstring& arguments);

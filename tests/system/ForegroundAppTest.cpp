@@ -3,6 +3,7 @@
 #include <string>
 
 #include "support/TestSupport.h"
+#include "support/UnixCommand.h"
 #include "support/WindowProgram.h"
 #include "system/ForegroundApp.h"
 
@@ -18,16 +19,9 @@ namespace {
 void ClickWithXdotool(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    std::wstring commandLine = L"Z:\\usr\\bin\\xdotool mousemove " + std::to_wstring((rect.left + rect.right) / 2) +
-                               L" " + std::to_wstring((rect.top + rect.bottom) / 2) + L" click 1";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &info));
-    WaitForSingleObject(info.hProcess, 10000);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    ASSERT_TRUE(testing_support::RunUnixCommand(L"/usr/bin/xdotool mousemove " +
+                                                std::to_wstring((rect.left + rect.right) / 2) + L" " +
+                                                std::to_wstring((rect.top + rect.bottom) / 2) + L" click 1"));
 }
 
 std::wstring Lower(std::wstring text) {
