@@ -138,12 +138,12 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
 
     model.LoadFromConfig(config);
 
-    if (!CreateWindows()) return false;
-
     // The device takes longest and needs nothing from this thread: it is made
-    // on a worker while the caches and the backdrop come up here.
+    // on a worker while the windows, the caches and the backdrop come up here.
     if (!CreateGraphicsFactories(graphics, factoryCalls)) return false;
+    if (createD3DDevice) graphics.createD3DDevice = createD3DDevice;
     GraphicsDeviceStart deviceStart(graphics);
+    if (!CreateWindows()) return false;
     WarmLabelTextOnWorker(graphics.dwriteFactory);
     float cachedLuma = LoadWallpaperLumaCache();
     // The glass's backdrop band is filtered on workers meanwhile, too.

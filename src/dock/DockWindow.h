@@ -120,6 +120,9 @@ public:
     std::function<std::wstring()> configPathSource = GetConfigPath;
     // The calls that make the shared factories; tests play failing ones.
     GraphicsFactoryCalls factoryCalls = RealGraphicsFactoryCalls();
+    // The device's creation call, when set; tests play a machine without any
+    // device.
+    std::function<HRESULT(D3D_DRIVER_TYPE, ID3D11Device**, ID3D11DeviceContext**)> createD3DDevice;
     // Diagnostics: when set, the composed frame is written there (a BMP) each
     // time the dock has come to rest.
     std::wstring frameDumpPath;

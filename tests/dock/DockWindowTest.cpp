@@ -247,7 +247,7 @@ TEST(DockStartup, AFailingOrThrowingStepFailsTheStartAndLeavesNothingBehind) {
         return std::string(bytes.begin(), bytes.end());
     };
 
-    auto failedStart = [&](const std::function<void(DockWindow&)>& arrange) {
+    auto failedStart = [&](const std::function<void(DockWindow&)>& arrange, bool windowsMade) {
         HWND input = nullptr;
         HWND visual = nullptr;
         {
@@ -257,7 +257,9 @@ TEST(DockStartup, AFailingOrThrowingStepFailsTheStartAndLeavesNothingBehind) {
             EXPECT_FALSE(dock.Initialize(GetModuleHandleW(nullptr), false));
             input = dock.InputWindow();
             visual = dock.VisualWindow();
-            EXPECT_NE(input, nullptr) << "the windows came before the factories";
+            if (windowsMade) {
+                EXPECT_NE(input, nullptr) << "the windows came before the failing step";
+            }
         }
         EXPECT_FALSE(IsWindow(input));
         EXPECT_FALSE(IsWindow(visual));
@@ -265,15 +267,26 @@ TEST(DockStartup, AFailingOrThrowingStepFailsTheStartAndLeavesNothingBehind) {
 
     failedStart([](DockWindow& dock) {
         dock.factoryCalls.createDWrite = [](IDWriteFactory**) { return E_OUTOFMEMORY; };
-    });
+    }, false);
     EXPECT_NE(log().find("DWriteCreateFactory failed: 0x8007000E"), std::string::npos) << log();
 
     failedStart([](DockWindow& dock) {
         dock.factoryCalls.createImaging = [](REFCLSID, IWICImagingFactory**) -> HRESULT {
             throw std::runtime_error("imaging service gone");
         };
-    });
+    }, false);
     EXPECT_NE(log().find("DockWindow::Initialize std::exception: imaging service gone"), std::string::npos) << log();
+
+    // The device is made on a worker while the windows come up: its failure
+    // still undoes the windows, and the worker is done with before that.
+    failedStart(
+        [](DockWindow& dock) {
+            dock.createD3DDevice = [](D3D_DRIVER_TYPE, ID3D11Device**, ID3D11DeviceContext**) {
+                return DXGI_ERROR_UNSUPPORTED;
+            };
+        },
+        true);
+    EXPECT_NE(log().find("D3D11CreateDevice failed: 0x887A0004"), std::string::npos) << log();
 
     InitializeLog(false);
     if (oleReady) OleUninitialize();
