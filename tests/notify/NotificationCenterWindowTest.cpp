@@ -13,8 +13,7 @@
 
 #include "notify/NotificationCenterWindow.h"
 #include "notify/NotificationStore.h"
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
+#include "support/CompositorTest.h"
 #include "support/TestSupport.h"
 #include "support/ToastDatabase.h"
 
@@ -49,14 +48,10 @@ NotificationItem Item(int64_t id, const std::wstring& app, const std::wstring& t
     return item;
 }
 
-class CenterTest : public ::testing::Test {
+class CenterTest : public testing_support::CompositorTest {
 protected:
     void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(CreateGraphicsFactories(graphics));
-        ASSERT_TRUE(graphics.Create());
-        ASSERT_TRUE(host.Initialize(owner, graphics));
+        ASSERT_NO_FATAL_FAILURE(StartCompositor());
         center.instance = GetModuleHandleW(nullptr);
         center.device = &graphics;
         center.host = &host;
@@ -79,8 +74,7 @@ protected:
     }
     void TearDown() override {
         center.Shutdown();
-        DestroyWindow(owner);
-        CoUninitialize();
+        StopCompositor();
     }
 
     void Show(const std::vector<NotificationItem>& items, bool quiet = false) {
@@ -101,9 +95,6 @@ protected:
         }
     }
 
-    HWND owner = nullptr;
-    GraphicsDevice graphics;
-    CompositionHost host;
     NotificationCenterWindow center;
     DockConfig config;
     ULONGLONG now = 100000;
