@@ -11,12 +11,6 @@
 
 namespace {
 
-Bgra SurfacePixel(const comp::CompositionDrawingSurface& surface, int x, int y) {
-    const uint32_t v = surface.Pixels().At(x, y);
-    return {static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF),
-            static_cast<int>(v >> 24)};
-}
-
 class PopoverWindowPaintTest : public testing_support::CompositorTest {
 protected:
     void SetUp() override {
