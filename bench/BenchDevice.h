@@ -26,9 +26,11 @@ public:
     bool Start(const char* name) {
         hostWindow = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
-        if (CreateGraphicsFactories(graphics) && graphics.Create() && host.Initialize(hostWindow, graphics)) return true;
-        std::printf("%s: no graphics device\n", name);
-        return false;
+        if (!CreateGraphicsFactories(graphics) || !graphics.Create() || !host.Initialize(hostWindow, graphics)) {
+            std::printf("%s: no graphics device\n", name);
+            return false;
+        }
+        return true;
     }
 
 private:
