@@ -5,17 +5,11 @@
 // the first open and a reopen are timed too.
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <algorithm>
 #include <cstdio>
 
-#include "AllAppsBenchCatalog.h"
-#include "allapps/AllAppsWindow.h"
-#include "apps/CompositionIconHost.h"
-#include "apps/IconLoader.h"
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
+#include "BenchLauncher.h"
 
 namespace {
 double Ms(const LARGE_INTEGER& a, const LARGE_INTEGER& b, const LARGE_INTEGER& f) {
@@ -24,33 +18,12 @@ double Ms(const LARGE_INTEGER& a, const LARGE_INTEGER& b, const LARGE_INTEGER& f
 }  // namespace
 
 int main() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    HWND hostWindow = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
-                                      GetModuleHandleW(nullptr), nullptr);
-    GraphicsDevice graphics;
-    CompositionHost host;
-    if (!CreateGraphicsFactories(graphics) || !graphics.Create() || !host.Initialize(hostWindow, graphics)) {
-        std::printf("no graphics device\n");
-        return 1;
-    }
-    CompositionIconHost iconHost{host};
-    IconGraphics iconGraphics{graphics.dwriteFactory.Get(), graphics.wicFactory.Get()};
-    IconLoader loader;
-    loader.graphics = &iconGraphics;
-    loader.host = &iconHost;
+    bench::Device device;
+    if (!device.Start("allapps_slide")) return 1;
+    CompositionHost& host = device.host;
     {
-        AllAppsWindow apps;
-        apps.instance = GetModuleHandleW(nullptr);
-        apps.device = &graphics;
-        apps.composition = &host;
-        apps.iconLoader = &loader;
-        apps.dockReserve = 78.0f;
-        apps.catalogSource = {};
-        apps.catalog = BenchCatalog();
-        apps.catalogReady = true;
-        DockConfig config;
-        config.theme = 1;
-        apps.Initialize(nullptr, config, 1.0f, 78.0f);
+        bench::Launcher launcher{device};
+        AllAppsWindow& apps = launcher.apps;
 
         LARGE_INTEGER f, a, b;
         QueryPerformanceFrequency(&f);
@@ -59,14 +32,14 @@ int main() {
         QueryPerformanceCounter(&b);
         const double prebuild = Ms(a, b, f);
         QueryPerformanceCounter(&a);
-        apps.Toggle(nullptr, config, 1.0f, 78.0f);
+        launcher.Toggle();
         host.compositor.Commit();
         QueryPerformanceCounter(&b);
         const double firstOpen = Ms(a, b, f);
         apps.Hide();
         apps.hiddenAt = 0;
         QueryPerformanceCounter(&a);
-        apps.Toggle(nullptr, config, 1.0f, 78.0f);
+        launcher.Toggle();
         host.compositor.Commit();
         QueryPerformanceCounter(&b);
         const double reopen = Ms(a, b, f);
@@ -96,9 +69,6 @@ int main() {
         std::printf("slide frame (Tick + Commit), %d frames over 200 slides: mean %.3f ms, max %.3f ms (target 2 ms);"
                     " Tick alone %.3f ms\n",
                     frames, total / frames, worst, tickTotal / frames);
-        apps.Shutdown();
     }
-    DestroyWindow(hostWindow);
-    CoUninitialize();
     return 0;
 }

@@ -6,18 +6,12 @@
 // over five more rounds. Target: one frame (16 ms).
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstdio>
 #include <vector>
 
-#include "AllAppsBenchCatalog.h"
+#include "BenchLauncher.h"
 #include "BenchTiming.h"
-#include "allapps/AllAppsWindow.h"
-#include "apps/CompositionIconHost.h"
-#include "apps/IconLoader.h"
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
 
 namespace {
 
@@ -33,35 +27,14 @@ void Report(const char* what, const std::vector<double>& values) {
 }  // namespace
 
 int main() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    HWND hostWindow = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
-                                      GetModuleHandleW(nullptr), nullptr);
-    GraphicsDevice graphics;
-    CompositionHost host;
-    if (!CreateGraphicsFactories(graphics) || !graphics.Create() || !host.Initialize(hostWindow, graphics)) {
-        std::printf("no graphics device\n");
-        return 1;
-    }
-    CompositionIconHost iconHost{host};
-    IconGraphics iconGraphics{graphics.dwriteFactory.Get(), graphics.wicFactory.Get()};
-    IconLoader loader;
-    loader.graphics = &iconGraphics;
-    loader.host = &iconHost;
+    bench::Device device;
+    if (!device.Start("allapps_typing")) return 1;
+    CompositionHost& host = device.host;
     {
-        AllAppsWindow apps;
-        apps.instance = GetModuleHandleW(nullptr);
-        apps.device = &graphics;
-        apps.composition = &host;
-        apps.iconLoader = &loader;
-        apps.dockReserve = 78.0f;
-        apps.catalogSource = {};
-        apps.catalog = BenchCatalog();
-        apps.catalogReady = true;
-        DockConfig config;
-        config.theme = 1;
-        apps.Initialize(nullptr, config, 1.0f, 78.0f);
+        bench::Launcher launcher{device};
+        AllAppsWindow& apps = launcher.apps;
         apps.PrebuildHiddenVisuals();
-        apps.Toggle(nullptr, config, 1.0f, 78.0f);
+        launcher.Toggle();
         host.compositor.Commit();
 
         const std::wstring typed = L"visual studio code";
@@ -92,9 +65,6 @@ int main() {
         Report("filter", samples.filter);
         Report("paint", samples.paint);
         Report("compose", samples.compose);
-        apps.Shutdown();
     }
-    DestroyWindow(hostWindow);
-    CoUninitialize();
     return 0;
 }

@@ -9,17 +9,15 @@
 // at scale 1, under 50 ms to the first frame). Text is drawn once before, as
 // the running program's bar has done long before its center opens.
 #include <windows.h>
-#include <objbase.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "BenchDevice.h"
 #include "BenchTiming.h"
 #include "notify/NotificationCenterWindow.h"
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
 
 namespace {
 
@@ -50,14 +48,10 @@ void WarmUp(GraphicsDevice& graphics, CompositionHost& host) {
 }  // namespace
 
 int main() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    HWND hostWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    GraphicsDevice graphics;
-    CompositionHost host;
-    if (!CreateGraphicsFactories(graphics) || !graphics.Create() || !host.Initialize(hostWindow, graphics)) {
-        std::printf("notify_center_scroll: no graphics device\n");
-        return 1;
-    }
+    bench::Device device;
+    GraphicsDevice& graphics = device.graphics;
+    CompositionHost& host = device.host;
+    if (!device.Start("notify_center_scroll")) return 1;
     WarmUp(graphics, host);
     std::vector<NotificationItem> items(500);
     FILETIME now = {};
@@ -112,7 +106,5 @@ int main() {
                     bench::Percentile(present, 0.95), cpuPerFrame, firstFrame);
         center.Shutdown();
     }
-    DestroyWindow(hostWindow);
-    CoUninitialize();
     return 0;
 }

@@ -3,16 +3,14 @@
 // the menu window's first present, Escape after each. Prints the median of 50
 // (target: under 30 ms) and the first one.
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstdio>
 #include <vector>
 
+#include "BenchDevice.h"
+#include "BenchTopBar.h"
 #include "BenchTiming.h"
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
 #include "render/MacMenuWindow.h"
-#include "topbar/TopBarWindow.h"
 
 using bench::NowMs;
 
@@ -43,29 +41,19 @@ LRESULT CALLBACK WatchMenuLoop(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int main() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    HWND hostWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    GraphicsDevice graphics;
-    CompositionHost host;
+    bench::Device device;
+    GraphicsDevice& graphics = device.graphics;
+    CompositionHost& host = device.host;
     MacMenuWindow menu;
-    if (!CreateGraphicsFactories(graphics) || !graphics.Create() || !host.Initialize(hostWindow, graphics)) {
-        std::printf("topbar_click: no graphics device\n");
-        return 1;
-    }
+    if (!device.Start("topbar_click")) return 1;
     menu.Initialize(GetModuleHandleW(nullptr), graphics, host);
     g_menu = &menu;
 
     vantreel::SystemStatusSnapshot status;
     status.clockText = L"12月9日 周二  07:12";
     TopBarWindow bar;
-    bar.system.collectStatus = [&](bool, const vantreel::SystemStatusSnapshot*, HWND) { return status; };
-    bar.system.foregroundApp = [](const vantreel::ForegroundAppInfo*) { return vantreel::ForegroundAppInfo{}; };
-    bar.system.inputIndicator = [](HWND) { return std::wstring(L"中"); };
-    bar.system.trayIcons = [] { return std::vector<TrayIconInfo>{}; };
-    bar.system.startTrayMonitor = [] {};
-    bar.system.startWorker = [](std::function<void()>) {};
-    bar.system.appBar = [](DWORD, APPBARDATA&) -> UINT_PTR { return 0; };
-    bar.store.openAttempted = true;
+    const std::vector<TrayIconInfo> noTray;
+    bench::StandInTopBarSystem(bar, status, noTray);
     bar.Initialize(GetModuleHandleW(nullptr), graphics, host, menu, {});
     DockConfig config;
     config.theme = 1;
@@ -102,7 +90,5 @@ int main() {
                 "median of %llu later %.1f ms (target 30), p95 %.1f ms\n",
                 first, static_cast<unsigned long long>(later.size()), bench::Percentile(later, 0.5), bench::Percentile(later, 0.95));
     bar.Shutdown();
-    DestroyWindow(hostWindow);
-    CoUninitialize();
     return 0;
 }

@@ -3,43 +3,29 @@
 // status tick that finds nothing changed. Prints the median of 200 runs each
 // (targets: under 4 ms a repaint, under 1 ms a tick).
 #include <windows.h>
-#include <objbase.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
+#include "BenchDevice.h"
+#include "BenchTiming.h"
+#include "BenchTopBar.h"
 #include "render/MacMenuWindow.h"
-#include "topbar/TopBarWindow.h"
+
+using bench::NowMs;
 
 namespace {
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-double NowMs() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+double Median(const std::vector<double>& values) { return bench::Percentile(values, 0.5); }
 
 }  // namespace
 
 int main() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    HWND hostWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    GraphicsDevice graphics;
-    CompositionHost host;
+    bench::Device device;
+    GraphicsDevice& graphics = device.graphics;
+    CompositionHost& host = device.host;
     MacMenuWindow menu;
-    if (!CreateGraphicsFactories(graphics) || !graphics.Create() || !host.Initialize(hostWindow, graphics)) {
-        std::printf("topbar_paint: no graphics device\n");
-        return 1;
-    }
+    if (!device.Start("topbar_paint")) return 1;
     vantreel::SystemStatusSnapshot status;
     status.clockText = L"12月9日 周二  07:12";
     status.hasBattery = true;
@@ -53,19 +39,12 @@ int main() {
     }
 
     TopBarWindow bar;
-    bar.system.collectStatus = [&](bool, const vantreel::SystemStatusSnapshot*, HWND) { return status; };
-    bar.system.foregroundApp = [](const vantreel::ForegroundAppInfo*) { return vantreel::ForegroundAppInfo{}; };
-    bar.system.inputIndicator = [](HWND) { return std::wstring(L"中"); };
-    bar.system.trayIcons = [&] { return tray; };
-    bar.system.startTrayMonitor = [] {};
-    bar.system.startWorker = [](std::function<void()>) {};
-    bar.system.appBar = [](DWORD, APPBARDATA&) -> UINT_PTR { return 0; };
+    bench::StandInTopBarSystem(bar, status, tray);
     bar.system.loadFileIcon = [](const std::wstring&, IWICImagingFactory*, int edge) {
         std::vector<uint8_t> pixels(static_cast<size_t>(edge) * edge * 4, 0);
         for (size_t i = 0; i < pixels.size(); i += 4) pixels[i + 1] = pixels[i + 3] = 255;
         return pixels;
     };
-    bar.store.openAttempted = true;
     bar.Initialize(GetModuleHandleW(nullptr), graphics, host, menu, {});
 
     DockConfig config;
@@ -94,7 +73,5 @@ int main() {
                     bar.surfaceWidth, bar.surfaceHeight, Median(paint), Median(draw), Median(tick));
     }
     bar.Shutdown();
-    DestroyWindow(hostWindow);
-    CoUninitialize();
     return 0;
 }

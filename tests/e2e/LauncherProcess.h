@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ScreenDc.h"
 #include "support/TestSupport.h"
 
 namespace launcher_e2e {
@@ -118,25 +119,8 @@ inline ScreenShot Capture(const RECT& r) {
     shot.top = r.top;
     shot.width = r.right - r.left;
     shot.height = r.bottom - r.top;
-    shot.pixels.resize(static_cast<size_t>(shot.width) * static_cast<size_t>(shot.height));
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, shot.width, shot.height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    const auto* source = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < shot.pixels.size(); ++i) shot.pixels[i] = source[i] & 0xFFFFFF;
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    shot.pixels = CaptureScreenDc(r);
+    for (uint32_t& pixel : shot.pixels) pixel &= 0xFFFFFF;
     return shot;
 }
 

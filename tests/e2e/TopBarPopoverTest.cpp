@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "DockProcess.h"
+#include "ScreenDc.h"
+#include "TopBarLog.h"
 #include "XPointer.h"
 #include "support/WindowProgram.h"
 #include "system/AudioDevices.h"
@@ -23,43 +25,6 @@ namespace {
 constexpr wchar_t kPopoverClass[] = L"VantreelTopBarPopover";
 
 bool FullHdScreen() { return GetSystemMetrics(SM_CXSCREEN) == 1920 && GetSystemMetrics(SM_CYSCREEN) == 1080; }
-
-// The left and right of an item in the last layout line of the log.
-bool ItemSpan(const std::string& log, int id, int& left, int& right) {
-    const size_t line = log.rfind("TopBar layout:");
-    if (line == std::string::npos) return false;
-    const std::string key = " " + std::to_string(id) + ":";
-    const size_t end = log.find('\n', line);
-    const size_t at = log.find(key, line);
-    if (at == std::string::npos || at > end) return false;
-    return std::sscanf(log.c_str() + at + key.size(), "%d-%d", &left, &right) == 2;
-}
-
-// Screen pixels of a rectangle as 32-bit BGRX, top-down.
-std::vector<uint32_t> Capture(const RECT& rect) {
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return {};
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    memcpy(pixels.data(), bits, pixels.size() * 4);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
 
 uint32_t Crc32(const std::string& bytes, size_t from) {
     uint32_t crc = 0xFFFFFFFFu;
@@ -164,14 +129,14 @@ protected:
     void Start(const DockConfig& config) {
         ASSERT_TRUE(StartAndWaitForWindowList(dock, config));
         started = true;
-        ASSERT_TRUE(WaitUntil([&] { return ItemSpan(dock.DebugLog(), 12, left, right); }, 5000))
+        ASSERT_TRUE(WaitUntil([&] { return TopBarItemSpan(dock.DebugLog(), 12, left, right); }, 5000))
             << dock.DebugLog();
         XMoveTo({960, 600});
     }
     // The centre of an item of the bar's last layout.
     POINT ItemCentre(int id) {
         int l = 0, r = 0;
-        EXPECT_TRUE(ItemSpan(dock.DebugLog(), id, l, r)) << "no item " << id;
+        EXPECT_TRUE(TopBarItemSpan(dock.DebugLog(), id, l, r)) << "no item " << id;
         return {(l + r) / 2, 16};
     }
     HWND Panel() const { return dock.FindWindowOfClass(kPopoverClass); }
@@ -206,7 +171,7 @@ protected:
     void SaveShot(const RECT& outer, const wchar_t* name) {
         const RECT inner = Inner(outer);
         if (inner.right <= inner.left || inner.bottom <= inner.top) return;
-        const std::vector<uint32_t> pixels = Capture(inner);
+        const std::vector<uint32_t> pixels = CaptureScreenDc(inner);
         const std::wstring path = testing_support::BinDir() + L"\\popover_" + name + L".png";
         EXPECT_TRUE(SavePng(path, pixels, inner.right - inner.left, inner.bottom - inner.top)) << "saving " << name;
         const Look look = LookAt(pixels);
@@ -254,7 +219,7 @@ TEST_F(RunningPopover, StatusItemsOpenTheirPanelsAndASecondClickClosesThem) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);
         int l = 0, r = 0;
-        if (!ItemSpan(dock.DebugLog(), c.item, l, r)) {
+        if (!TopBarItemSpan(dock.DebugLog(), c.item, l, r)) {
             ADD_FAILURE() << "item " << c.item << " is not on the bar: " << dock.DebugLog();
             continue;
         }
@@ -275,7 +240,7 @@ TEST_F(RunningPopover, StatusItemsOpenTheirPanelsAndASecondClickClosesThem) {
     // From the sound panel the clock switches to the calendar without closing.
     Click(ItemCentre(7));
     int l = 0, r = 0;
-    ItemSpan(dock.DebugLog(), 7, l, r);
+    TopBarItemSpan(dock.DebugLog(), 7, l, r);
     WaitForPanel(r, 304, 170 + 34 * std::clamp<int>(static_cast<int>(outputs), 1, 6));
     HWND panel = Panel();
     Click(ItemCentre(12));
@@ -301,11 +266,11 @@ TEST_F(RunningPopover, MonthButtonsAndClosingFromOutside) {
     Click(ItemCentre(12));
     RECT rect = WaitForPanel(1912, 316, 412);
     const RECT grid = {rect.left + 14 + 14, rect.top + 14 + 116, rect.right - 14 - 14, rect.bottom - 14 - 50};
-    const std::vector<uint32_t> month = Capture(grid);
+    const std::vector<uint32_t> month = CaptureScreenDc(grid);
     Click(At(rect, 316 - 101, 86 + 12));
-    EXPECT_TRUE(WaitUntil([&] { return Capture(grid) != month; }, 3000)) << "the previous month";
+    EXPECT_TRUE(WaitUntil([&] { return CaptureScreenDc(grid) != month; }, 3000)) << "the previous month";
     Click(At(rect, 316 - 27, 86 + 12));
-    EXPECT_TRUE(WaitUntil([&] { return Capture(grid) == month; }, 3000)) << "and back";
+    EXPECT_TRUE(WaitUntil([&] { return CaptureScreenDc(grid) == month; }, 3000)) << "and back";
     SaveShot(rect, L"calendar_back");
 
     // A click on another window 300 ms after opening closes the panel.
@@ -328,7 +293,7 @@ TEST_F(RunningPopover, ThemeTileWritesTheThemeAndScreenOffLeavesTheProgramRunnin
     config.controlCenterTiles = {L"theme_mode", L"screen_off"};
     Start(config);
     int l = 0, r = 0;
-    ItemSpan(dock.DebugLog(), 11, l, r);
+    TopBarItemSpan(dock.DebugLog(), 11, l, r);
     Click(ItemCentre(11));
     // Two tiles in a row and both sliders: 14 + 56 + 10 + 62 + 8 + 62 + 14.
     RECT rect = WaitForPanel(r, 332, 226);

@@ -17,6 +17,7 @@
 
 #include "DockProcess.h"
 #include "ScopedLogPixels.h"
+#include "ScreenDc.h"
 #include "TopBarLog.h"
 #include "support/ToastDatabase.h"
 #include "support/WindowProgram.h"
@@ -32,28 +33,7 @@ int CountLines(const std::wstring& path, const std::string& line) {
 }
 
 // The screen's top band as 32-bit BGRX pixels, top-down.
-std::vector<uint32_t> CaptureBand(int width, int height) {
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    memcpy(pixels.data(), bits, pixels.size() * 4);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
+std::vector<uint32_t> CaptureBand(int width, int height) { return CaptureScreenDc({0, 0, width, height}); }
 
 // Strongly red pixels in a span of columns of a captured band.
 int RedPixels(const std::vector<uint32_t>& band, int width, int from, int to) {

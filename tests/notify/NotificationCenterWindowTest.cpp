@@ -13,32 +13,12 @@
 
 #include "notify/NotificationCenterWindow.h"
 #include "notify/NotificationStore.h"
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
+#include "support/CompositorTest.h"
+#include "support/SurfacePixels.h"
 #include "support/TestSupport.h"
 #include "support/ToastDatabase.h"
 
 namespace {
-
-struct Px {
-    int b, g, r, a;
-};
-
-Px PixelOf(const comp::CompositionDrawingSurface& surface, int x, int y) {
-    uint32_t v = surface.Pixels().At(x, y);
-    return {static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF),
-            static_cast<int>(v >> 24)};
-}
-
-::testing::AssertionResult Near(Px got, Px want, int tolerance) {
-    if (std::abs(got.b - want.b) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
-        std::abs(got.r - want.r) <= tolerance && std::abs(got.a - want.a) <= tolerance) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "(" << got.b << ", " << got.g << ", " << got.r << ", " << got.a
-                                         << ") is not (" << want.b << ", " << want.g << ", " << want.r << ", "
-                                         << want.a << ") +- " << tolerance;
-}
 
 NotificationItem Item(int64_t id, const std::wstring& app, const std::wstring& title = L"标题") {
     NotificationItem item;
@@ -49,14 +29,10 @@ NotificationItem Item(int64_t id, const std::wstring& app, const std::wstring& t
     return item;
 }
 
-class CenterTest : public ::testing::Test {
+class CenterTest : public testing_support::CompositorTest {
 protected:
     void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(CreateGraphicsFactories(graphics));
-        ASSERT_TRUE(graphics.Create());
-        ASSERT_TRUE(host.Initialize(owner, graphics));
+        ASSERT_NO_FATAL_FAILURE(StartCompositor());
         center.instance = GetModuleHandleW(nullptr);
         center.device = &graphics;
         center.host = &host;
@@ -79,8 +55,7 @@ protected:
     }
     void TearDown() override {
         center.Shutdown();
-        DestroyWindow(owner);
-        CoUninitialize();
+        StopCompositor();
     }
 
     void Show(const std::vector<NotificationItem>& items, bool quiet = false) {
@@ -101,9 +76,6 @@ protected:
         }
     }
 
-    HWND owner = nullptr;
-    GraphicsDevice graphics;
-    CompositionHost host;
     NotificationCenterWindow center;
     DockConfig config;
     ULONGLONG now = 100000;
@@ -121,22 +93,22 @@ TEST_F(CenterTest, EmptyStateRingAndDoNotDisturbCrescent) {
     GetWindowRect(center.centerWindow, &rect);
     EXPECT_EQ(rect.right - rect.left, 376);
     EXPECT_EQ(rect.bottom - rect.top, 260);
-    EXPECT_TRUE(Near(PixelOf(center.centerSurface, 174, 71), {20, 20, 20, 20}, 2));
+    EXPECT_TRUE(Near(SurfacePixel(center.centerSurface, 174, 71), {20, 20, 20, 20}, 2));
 
     center.UpdateItems({}, true);
-    EXPECT_TRUE(Near(PixelOf(center.centerSurface, 174, 71), {43, 17, 17, 46}, 3));
+    EXPECT_TRUE(Near(SurfacePixel(center.centerSurface, 174, 71), {43, 17, 17, 46}, 3));
     center.HideCenter();
     config.theme = kGlassThemeLight;
     Show({});
-    EXPECT_TRUE(Near(PixelOf(center.centerSurface, 174, 71), {0, 0, 0, 13}, 2)) << "light from the first frame on";
+    EXPECT_TRUE(Near(SurfacePixel(center.centerSurface, 174, 71), {0, 0, 0, 13}, 2)) << "light from the first frame on";
     config.theme = kGlassThemeDark;
     center.HideCenter();
     Show({});
     center.UpdateItems({}, true);
-    Px crescent = PixelOf(center.centerSurface, 166, 94);
+    Bgra crescent = SurfacePixel(center.centerSurface, 166, 94);
     EXPECT_GE(crescent.r, 245);
     EXPECT_GE(crescent.g, 245);
-    Px bite = PixelOf(center.centerSurface, 177, 92);
+    Bgra bite = SurfacePixel(center.centerSurface, 177, 92);
     EXPECT_GT(bite.b, bite.g + 100) << "the accent shows through the bite";
     EXPECT_EQ(center.centerHits.size(), 3u) << "do-not-disturb and the two footer buttons";
 }
@@ -157,7 +129,7 @@ TEST_F(CenterTest, LetterTileFromTheStoreAndOneIconLoadPerExecutable) {
     ASSERT_EQ(store.items[0].appName, L"Notes");
 
     Show(store.items);
-    EXPECT_TRUE(Near(PixelOf(center.centerSurface, 27, 77), {113, 61, 206, 245}, 3));
+    EXPECT_TRUE(Near(SurfacePixel(center.centerSurface, 27, 77), {113, 61, 206, 245}, 3));
     EXPECT_EQ(iconLoads, 0) << "no executable, no icon lookup";
 
     wchar_t module[MAX_PATH] = {};
@@ -166,12 +138,12 @@ TEST_F(CenterTest, LetterTileFromTheStoreAndOneIconLoadPerExecutable) {
     NotificationItem app = Item(2, L"Vantreel");
     app.exePath = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"vantreel.exe";
     center.UpdateItems({app}, false);
-    Px icon = PixelOf(center.centerSurface, 37, 77);
+    Bgra icon = SurfacePixel(center.centerSurface, 37, 77);
     center.UpdateItems({app}, false);
     center.UpdateItems({app}, false);
     EXPECT_EQ(iconLoads, 1);
     EXPECT_EQ(center.iconPixels.begin()->second.size(), 4096u) << "the program's own icon";
-    Px tile = PixelOf(center.centerSurface, 27, 77);
+    Bgra tile = SurfacePixel(center.centerSurface, 27, 77);
     EXPECT_FALSE(Near(tile, {113, 61, 206, 245}, 10)) << "an icon, not a letter tile";
     EXPECT_GT(icon.a, 0);
 }

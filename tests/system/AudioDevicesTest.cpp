@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeCom.h"
 #include "platform/ShellPropertyKeys.h"
 #include "system/AudioDevices.h"
 #include "system/DefaultEndpointVolume.h"
@@ -24,31 +25,7 @@ using vantreel::EnumerateAudioOutputDevices;
 namespace {
 
 template <typename Interface>
-class Fake : public Interface {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(Interface)) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-protected:
-    virtual ~Fake() = default;
-
-private:
-    std::atomic<ULONG> refs_{1};
-};
+using Fake = FakeUnknown<Interface>;
 
 // A volume control that records what was set.
 class RecordingVolume final : public Fake<IAudioEndpointVolume> {

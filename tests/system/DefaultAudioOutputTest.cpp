@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "FakeCom.h"
 #include "platform/AudioPolicyConfig.h"
 #include "system/DefaultAudioOutput.h"
 
@@ -18,23 +19,8 @@ namespace {
 std::vector<std::pair<std::wstring, ERole>> g_calls;
 int g_created = 0;
 
-class FakePolicyConfig final : public IAudioPolicyConfig {
+class FakePolicyConfig final : public FakeUnknown<IAudioPolicyConfig> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IAudioPolicyConfig)) {
-            *object = static_cast<IAudioPolicyConfig*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE Unused0() override { return Wrong(); }
     HRESULT STDMETHODCALLTYPE Unused1() override { return Wrong(); }
     HRESULT STDMETHODCALLTYPE Unused2() override { return Wrong(); }
@@ -55,7 +41,6 @@ private:
         ADD_FAILURE() << "a slot other than SetDefaultEndpoint was called";
         return E_NOTIMPL;
     }
-    ULONG refs_ = 1;
 };
 
 class FakeFactory : public IClassFactory {

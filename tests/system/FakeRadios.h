@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "FakeCom.h"
 #include "platform/InspectableHelpers.h"
 #include "platform/RadioInterfaces.h"
 #include "system/WinRtRadios.h"
@@ -42,36 +43,7 @@ inline Setup& TheSetup() {
 }
 
 template <typename Interface>
-class Inspectable : public Interface {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IInspectable) || iid == __uuidof(Interface)) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) override { return platform::NoIids(count, iids); }
-    HRESULT STDMETHODCALLTYPE GetRuntimeClassName(HSTRING* name) override {
-        return platform::ClassName(L"FakeRadioObject", name);
-    }
-    HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* level) override { return platform::BaseTrustLevel(level); }
-
-protected:
-    virtual ~Inspectable() = default;
-
-private:
-    std::atomic<ULONG> refs_{1};
-};
+using Inspectable = FakeInspectable<Interface>;
 
 // Completes on a thread of its own after `delayMs`, then calls the handler.
 template <typename Handler, typename Operation>

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "FakeCom.h"
 #include "platform/InspectableHelpers.h"
 #include "platform/TetheringInterfaces.h"
 #include "system/Hotspot.h"
@@ -46,37 +47,14 @@ TetheringSetup& TheSetup() {
     return *setup;
 }
 
+// Counts the objects alive, so a test sees every one released.
 template <typename Interface>
-class Inspectable : public Interface {
+class Inspectable : public FakeInspectable<Interface> {
 public:
     Inspectable() { ++TheSetup().alive; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IInspectable) || iid == __uuidof(Interface)) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) override { return platform::NoIids(count, iids); }
-    HRESULT STDMETHODCALLTYPE GetRuntimeClassName(HSTRING* name) override {
-        return platform::ClassName(L"FakeTetheringObject", name);
-    }
-    HRESULT STDMETHODCALLTYPE GetTrustLevel(TrustLevel* level) override { return platform::BaseTrustLevel(level); }
 
 protected:
-    virtual ~Inspectable() { --TheSetup().alive; }
-
-private:
-    std::atomic<ULONG> refs_{1};
+    ~Inspectable() override { --TheSetup().alive; }
 };
 
 class Profile final : public Inspectable<IConnectionProfile> {

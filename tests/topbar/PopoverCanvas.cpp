@@ -7,21 +7,9 @@
 
 using Microsoft::WRL::ComPtr;
 
-::testing::AssertionResult Near(Bgra got, Bgra want, int tolerance) {
-    if (std::abs(got.b - want.b) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
-        std::abs(got.r - want.r) <= tolerance && std::abs(got.a - want.a) <= tolerance) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "(" << got.b << ", " << got.g << ", " << got.r << ", " << got.a
-                                         << ") is not (" << want.b << ", " << want.g << ", " << want.r << ", "
-                                         << want.a << ") +- " << tolerance;
-}
-
 Bgra CanvasImage::At(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) return {};
-    const uint32_t v = pixels[static_cast<size_t>(y) * width + x];
-    return {static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF),
-            static_cast<int>(v >> 24)};
+    return BgraOf(pixels[static_cast<size_t>(y) * width + x]);
 }
 
 bool CanvasImage::AnyOpaque(int left, int top, int right, int bottom, int minAlpha) const {

@@ -13,12 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "render/GraphicsDevice.h"
-
-struct Bgra {
-    int b = 0, g = 0, r = 0, a = 0;
-};
-
-::testing::AssertionResult Near(Bgra got, Bgra want, int tolerance);
+#include "support/SurfacePixels.h"
 
 struct CanvasImage {
     int width = 0;

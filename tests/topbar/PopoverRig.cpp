@@ -117,11 +117,7 @@ RecordedMachine::RecordedMachine() {
 }
 
 void PopoverRig::SetUp() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(CreateGraphicsFactories(graphics));
-    ASSERT_TRUE(graphics.Create());
-    ASSERT_TRUE(host.Initialize(owner, graphics));
+    ASSERT_NO_FATAL_FAILURE(StartCompositor());
     popover.instance = GetModuleHandleW(nullptr);
     popover.device = &graphics;
     popover.host = &host;
@@ -273,8 +269,7 @@ void PopoverRig::TearDown() {
     if (popover.window) DestroyWindow(popover.window);
     Pump();
     if (endpoint) endpoint->Release();
-    DestroyWindow(owner);
-    CoUninitialize();
+    StopCompositor();
 }
 
 void PopoverRig::Open(PopoverKind kind, float newScale, POINT anchor) {

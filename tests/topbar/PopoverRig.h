@@ -14,8 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
+#include "support/CompositorTest.h"
 #include "topbar/TopBarPopover.h"
 
 // A volume control that logs what is set on it into the rig's log.
@@ -75,7 +74,7 @@ struct RecordedMachine {
     RecordedMachine();
 };
 
-class PopoverRig : public ::testing::Test {
+class PopoverRig : public testing_support::CompositorTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -96,9 +95,6 @@ protected:
     size_t Count(const std::wstring& entry) const;
     bool TimerRunning(UINT_PTR id);
 
-    HWND owner = nullptr;
-    GraphicsDevice graphics;
-    CompositionHost host;
     TopBarPopover popover;
     DockConfig config;
     RecordedMachine machine;

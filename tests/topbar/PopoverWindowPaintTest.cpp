@@ -3,31 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include <objbase.h>
-
 #include <cstdlib>
 
 #include "PopoverCanvas.h"
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
+#include "support/CompositorTest.h"
 #include "topbar/TopBarPopover.h"
 
 namespace {
 
-Bgra SurfacePixel(const comp::CompositionDrawingSurface& surface, int x, int y) {
-    const uint32_t v = surface.Pixels().At(x, y);
-    return {static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF),
-            static_cast<int>(v >> 24)};
-}
-
-class PopoverWindowPaintTest : public ::testing::Test {
+class PopoverWindowPaintTest : public testing_support::CompositorTest {
 protected:
     void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(CreateGraphicsFactories(graphics));
-        ASSERT_TRUE(graphics.Create());
-        ASSERT_TRUE(host.Initialize(owner, graphics));
+        ASSERT_NO_FATAL_FAILURE(StartCompositor());
         popover.instance = GetModuleHandleW(nullptr);
         popover.device = &graphics;
         popover.host = &host;
@@ -64,8 +51,7 @@ protected:
     }
     void TearDown() override {
         popover.Hide();
-        DestroyWindow(owner);
-        CoUninitialize();
+        StopCompositor();
     }
     void Show(PopoverKind kind) {
         popover.Show(kind, nullptr, POINT{1800, 36}, config, 1.0f);
@@ -73,9 +59,6 @@ protected:
         ASSERT_TRUE(popover.surface);
     }
 
-    HWND owner = nullptr;
-    GraphicsDevice graphics;
-    CompositionHost host;
     TopBarPopover popover;
     DockConfig config;
 };

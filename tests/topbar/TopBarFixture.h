@@ -7,8 +7,7 @@
 
 #include <vector>
 
-#include "render/CompositionHost.h"
-#include "render/GraphicsDevice.h"
+#include "support/CompositorTest.h"
 #include "render/MacMenuWindow.h"
 #include "topbar/TopBarWindow.h"
 
@@ -17,14 +16,10 @@ struct AppBarCall {
     APPBARDATA data;
 };
 
-class TopBarWindowTest : public ::testing::Test {
+class TopBarWindowTest : public testing_support::CompositorTest {
 protected:
     void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        hostWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(CreateGraphicsFactories(graphics));
-        ASSERT_TRUE(graphics.Create());
-        ASSERT_TRUE(host.Initialize(hostWindow, graphics));
+        ASSERT_NO_FATAL_FAILURE(StartCompositor());
         status.clockText = L"12月9日 周二  07:12";
         status.inputIndicator = L"中";
         bar.system.collectStatus = [this](bool, const vantreel::SystemStatusSnapshot*, HWND) { return status; };
@@ -66,8 +61,7 @@ protected:
     }
     void TearDown() override {
         bar.Shutdown();
-        DestroyWindow(hostWindow);
-        CoUninitialize();
+        StopCompositor();
     }
 
     const AppBarCall* Last(DWORD message) const {
@@ -84,9 +78,6 @@ protected:
         return nullptr;
     }
 
-    HWND hostWindow = nullptr;
-    GraphicsDevice graphics;
-    CompositionHost host;
     MacMenuWindow menu;
     TopBarWindow bar;
     DockConfig config;

@@ -7,20 +7,11 @@
 #include <utility>
 
 #include "TopBarFixture.h"
+#include "support/SurfacePixels.h"
 
 namespace {
 
-struct Px {
-    int b, g, r, a;
-};
-
-Px PixelOf(const comp::CompositionDrawingSurface& surface, int x, int y) {
-    const uint32_t p = surface.Pixels().At(x, y);
-    return {static_cast<int>(p & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>((p >> 16) & 0xFF),
-            static_cast<int>(p >> 24)};
-}
-
-void ExpectPixel(const Px& p, int b, int g, int r, int a, const char* what) {
+void ExpectPixel(const Bgra& p, int b, int g, int r, int a, const char* what) {
     EXPECT_NEAR(p.b, b, 1) << what;
     EXPECT_NEAR(p.g, g, 1) << what;
     EXPECT_NEAR(p.r, r, 1) << what;
@@ -134,18 +125,18 @@ TEST_F(TopBarWindowTest, PaintsTextBatteryAndBadgesInBothThemes) {
     const int x0 = static_cast<int>(battery->left * 2.0f) + 12;
     const int x1 = x0 + 36;
     // The terminal is drawn in the text colour; the fill 2 px inside the body.
-    ExpectPixel(PixelOf(bar.surface, x1 + 3, cy), 255, 255, 255, 255, "text on a dark bar");
-    ExpectPixel(PixelOf(bar.surface, x0 + 5, cy), 61, 73, 233, 245, "alert at 20 %");
+    ExpectPixel(SurfacePixel(bar.surface, x1 + 3, cy), 255, 255, 255, 255, "text on a dark bar");
+    ExpectPixel(SurfacePixel(bar.surface, x0 + 5, cy), 61, 73, 233, 245, "alert at 20 %");
     status.batteryPercent = 21;
     bar.OnPopoverStatusChanged();
-    ExpectPixel(PixelOf(bar.surface, x0 + 5, cy), 255, 255, 255, 255, "text at 21 %");
+    ExpectPixel(SurfacePixel(bar.surface, x0 + 5, cy), 255, 255, 255, 255, "text at 21 %");
     status.acOnline = true;
     bar.OnPopoverStatusChanged();
-    ExpectPixel(PixelOf(bar.surface, x0 + 5, cy), 113, 206, 44, 245, "charging on AC");
+    ExpectPixel(SurfacePixel(bar.surface, x0 + 5, cy), 113, 206, 44, 245, "charging on AC");
 
     config.theme = 2;
     bar.Apply(nullptr, config, 2.0f);
-    ExpectPixel(PixelOf(bar.surface, x1 + 3, cy), 18, 10, 8, 252, "text on a light bar");
+    ExpectPixel(SurfacePixel(bar.surface, x1 + 3, cy), 18, 10, 8, 252, "text on a light bar");
 }
 
 TEST_F(TopBarWindowTest, PaintsHighlightDotChevronAndTrayIcons) {
@@ -168,7 +159,7 @@ TEST_F(TopBarWindowTest, PaintsHighlightDotChevronAndTrayIcons) {
     bar.hoveredItemId = bar.activeItemId = kTopBarSound;
     bar.Redraw();
     const int hx = static_cast<int>(sound->left * 2.0f) + 5;
-    EXPECT_NEAR(PixelOf(bar.surface, hx, cy).a, 51, 2) << "highlight fill drawn once";
+    EXPECT_NEAR(SurfacePixel(bar.surface, hx, cy).a, 51, 2) << "highlight fill drawn once";
     EXPECT_TRUE(bar.surface == first) << "the surface is kept while its size holds";
     bar.hoveredItemId = bar.activeItemId = 0;
 
@@ -178,7 +169,7 @@ TEST_F(TopBarWindowTest, PaintsHighlightDotChevronAndTrayIcons) {
         int best = 0;
         for (int x = bell - 28; x <= bell + 28; ++x) {
             for (int y = 0; y < bar.surfaceHeight; ++y) {
-                Px p = PixelOf(bar.surface, x, y);
+                Bgra p = SurfacePixel(bar.surface, x, y);
                 if (p.r > 150 && p.g < 110) best = std::max(best, p.r);
             }
         }
@@ -195,26 +186,26 @@ TEST_F(TopBarWindowTest, PaintsHighlightDotChevronAndTrayIcons) {
 
     // The chevron points right while the icons show, left while collapsed.
     const int toggle = centre(kTopBarTrayToggle);
-    EXPECT_GT(PixelOf(bar.surface, toggle + 3, cy).a, 150);
-    EXPECT_LT(PixelOf(bar.surface, toggle - 3, cy).a, 60);
+    EXPECT_GT(SurfacePixel(bar.surface, toggle + 3, cy).a, 150);
+    EXPECT_LT(SurfacePixel(bar.surface, toggle - 3, cy).a, 60);
     bar.trayCollapsed = true;
     bar.Layout();
     bar.Redraw();
     const int collapsed = centre(kTopBarTrayToggle);
-    EXPECT_GT(PixelOf(bar.surface, collapsed - 3, cy).a, 150);
-    EXPECT_LT(PixelOf(bar.surface, collapsed + 3, cy).a, 60);
+    EXPECT_GT(SurfacePixel(bar.surface, collapsed - 3, cy).a, 150);
+    EXPECT_LT(SurfacePixel(bar.surface, collapsed + 3, cy).a, 60);
     bar.trayCollapsed = false;
     bar.Layout();
     bar.Redraw();
 
     // Original pixels, then grey templates kept per theme.
     const int icon = centre(kTopBarTrayIconBase);
-    Px original = PixelOf(bar.surface, icon, cy);
+    Bgra original = SurfacePixel(bar.surface, icon, cy);
     EXPECT_EQ(original.r, 255);
     EXPECT_EQ(original.g, 0);
     config.topBarOriginalTrayIcons = false;
     bar.Apply(nullptr, config, 2.0f);
-    Px templ = PixelOf(bar.surface, icon, cy);
+    Bgra templ = SurfacePixel(bar.surface, icon, cy);
     EXPECT_NEAR(templ.r, templ.g, 3) << "a grey template";
     config.theme = 2;
     bar.Apply(nullptr, config, 2.0f);
@@ -234,6 +225,6 @@ TEST_F(TopBarWindowTest, ALostDeviceAtDrawingIsReportedAndRecovered) {
     bar.RecoverDevice();
     EXPECT_FALSE(bar.surface == before) << "a new surface";
     int inked = 0;
-    for (int x = 0; x < bar.surfaceWidth; ++x) inked += PixelOf(bar.surface, x, 16).a > 128;
+    for (int x = 0; x < bar.surfaceWidth; ++x) inked += SurfacePixel(bar.surface, x, 16).a > 128;
     EXPECT_GT(inked, 20) << "the picture is back";
 }
