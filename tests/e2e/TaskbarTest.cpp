@@ -10,6 +10,7 @@
 
 #include "DockProcess.h"
 #include "FakeTaskbarProcess.h"
+#include "ScreenDc.h"
 
 using namespace testing_support;
 
@@ -50,26 +51,9 @@ bool PumpUntil(const std::function<bool()>& predicate, DWORD timeoutMs) {
 }
 
 std::vector<uint32_t> BottomRows(int rows) {
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * rows);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -rows;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, rows, screen, 0, height - rows, SRCCOPY);
-    SelectObject(memory, old);
-    const auto* source = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = source[i] & 0xFFFFFF;
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<uint32_t> pixels = CaptureScreenDc({0, height - rows, width, height});
+    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
     return pixels;
 }
 
