@@ -155,15 +155,24 @@ void TopBarPopover::BuildTree() {
     // Only a window without a tree gets one: a second glass under the same
     // root would double the shadow and leak the first.
     if (target) return;
-    target = host->CreateWindowTarget(window);
-    if (!target) return;
-    root = host->compositor.CreateContainerVisual();
-    root.RelativeSizeAdjustment({1.0f, 1.0f});
-    target.Root(root);
-    glass.Initialize(*host, 9.0f, GlassStyle::Popup);
-    content = host->compositor.CreateSpriteVisual();
-    root.Children().InsertAtTop(glass.root);
-    root.Children().InsertAtTop(content);
+    try {
+        target = host->CreateWindowTarget(window);
+        if (!target) return;
+        root = host->compositor.CreateContainerVisual();
+        root.RelativeSizeAdjustment({1.0f, 1.0f});
+        target.Root(root);
+        glass.Initialize(*host, 9.0f, GlassStyle::Popup);
+        content = host->compositor.CreateSpriteVisual();
+        root.Children().InsertAtTop(glass.root);
+        root.Children().InsertAtTop(content);
+    } catch (...) {
+        // A half-built tree would count as built and keep the panel from
+        // ever opening again: the next Show tries once more.
+        content = nullptr;
+        root = nullptr;
+        target = nullptr;
+        throw;
+    }
 }
 
 void TopBarPopover::RefreshData(bool scanWifi) {

@@ -109,7 +109,9 @@ void TopBarPopover::ClickNetwork(int32_t index) {
         modalOpen = true;
         std::optional<std::wstring> entered = services.promptWifiPassword(instance, window, network.ssid, scale);
         modalOpen = false;
-        if (window && IsWindow(window)) SetForegroundWindow(window);
+        // A panel hidden while the prompt ran (its bar item clicked again) must not
+        // take the focus back invisibly.
+        if (visible && window && IsWindow(window)) SetForegroundWindow(window);
         // An empty key for a secured network would write an open profile for
         // it: that counts as cancelled, like closing the prompt.
         if (!entered || entered->empty()) return;
