@@ -12,6 +12,7 @@
 #include "allapps/AllAppsGeometry.h"
 #include "apps/CatalogCache.h"
 #include "config/DockConfig.h"
+#include "support/ScreenDc.h"
 
 namespace {
 
@@ -48,26 +49,8 @@ void PressAltSpace() {
 
 // Distinct colours of the screen in a rectangle.
 size_t ScreenColours(const RECT& r) {
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
     std::set<uint32_t> colours;
-    const auto* p = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < w * h; ++i) colours.insert(p[i] & 0xFFFFFF);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    for (uint32_t pixel : CaptureScreenDc(r)) colours.insert(pixel & 0xFFFFFF);
     return colours.size();
 }
 

@@ -18,6 +18,7 @@
 #include "BenchTiming.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
+#include "support/ScreenDc.h"
 #include "topbar/TopBarPopover.h"
 
 namespace {
@@ -169,28 +170,7 @@ bool ItemSpan(const std::string& log, int id, int& left, int& right) {
 }
 
 // A small patch of the screen, as raw pixels.
-std::vector<uint32_t> Patch(POINT at, int size) {
-    std::vector<uint32_t> pixels(static_cast<size_t>(size) * size);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, size, size, screen, at.x, at.y, SRCCOPY);
-    GdiFlush();
-    memcpy(pixels.data(), bits, pixels.size() * 4);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
+std::vector<uint32_t> Patch(POINT at, int size) { return CaptureScreenDc({at.x, at.y, at.x + size, at.y + size}); }
 
 void ClickAt(POINT at) {
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);

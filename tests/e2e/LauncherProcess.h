@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ScreenDc.h"
+#include "support/ScreenDc.h"
 #include "support/TestSupport.h"
 
 namespace launcher_e2e {

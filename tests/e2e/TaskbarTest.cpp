@@ -10,7 +10,7 @@
 
 #include "DockProcess.h"
 #include "FakeTaskbarProcess.h"
-#include "ScreenDc.h"
+#include "support/ScreenDc.h"
 
 using namespace testing_support;
 

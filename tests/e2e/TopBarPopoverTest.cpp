@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "DockProcess.h"
-#include "ScreenDc.h"
+#include "support/ScreenDc.h"
 #include "TopBarLog.h"
 #include "XPointer.h"
 #include "support/WindowProgram.h"

@@ -17,7 +17,7 @@
 
 #include "DockProcess.h"
 #include "ScopedLogPixels.h"
-#include "ScreenDc.h"
+#include "support/ScreenDc.h"
 #include "TopBarLog.h"
 #include "support/ToastDatabase.h"
 #include "support/WindowProgram.h"

@@ -1,6 +1,7 @@
 #pragma once
 // The screen as this process's screen DC shows it (GDI, not the X server):
-// fast enough to poll, for the tests that wait for a change on screen.
+// fast enough to poll, for the tests and benchmarks that wait for a change on
+// screen.
 
 #include <windows.h>
 
