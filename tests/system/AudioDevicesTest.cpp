@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "FakeCom.h"
+#include "support/FakeCom.h"
+#include "support/FakeEndpointVolume.h"
 #include "platform/ShellPropertyKeys.h"
 #include "system/AudioDevices.h"
 #include "system/DefaultEndpointVolume.h"
@@ -28,7 +29,7 @@ template <typename Interface>
 using Fake = FakeUnknown<Interface>;
 
 // A volume control that records what was set.
-class RecordingVolume final : public Fake<IAudioEndpointVolume> {
+class RecordingVolume final : public FakeEndpointVolume {
 public:
     float level = 0.5f;
     BOOL muted = FALSE;
@@ -58,22 +59,6 @@ public:
         *mute = muted;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE RegisterControlChangeNotify(IAudioEndpointVolumeCallback*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE UnregisterControlChangeNotify(IAudioEndpointVolumeCallback*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetChannelCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetMasterVolumeLevel(float, LPCGUID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetMasterVolumeLevel(float*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetChannelVolumeLevel(UINT, float, LPCGUID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetChannelVolumeLevelScalar(UINT, float, LPCGUID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetChannelVolumeLevel(UINT, float*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetChannelVolumeLevelScalar(UINT, float*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetVolumeStepInfo(UINT*, UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE VolumeStepUp(LPCGUID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE VolumeStepDown(LPCGUID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryHardwareSupport(DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetVolumeRange(float*, float*, float*) override { return E_NOTIMPL; }
 };
 
 // One recorded endpoint: its id (nothing: GetId fails) and its friendly-name

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "FakeCom.h"
+#include "support/FakeCom.h"
 #include "platform/AudioPolicyConfig.h"
 #include "system/DefaultAudioOutput.h"
 

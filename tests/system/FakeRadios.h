@@ -15,7 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "FakeCom.h"
+// Relative: the radio helper program builds this without the tests folder on
+// its include path.
+#include "../support/FakeCom.h"
 #include "platform/InspectableHelpers.h"
 #include "platform/RadioInterfaces.h"
 #include "system/WinRtRadios.h"

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "FakeCom.h"
+#include "support/FakeCom.h"
 #include "platform/InspectableHelpers.h"
 #include "platform/TetheringInterfaces.h"
 #include "system/Hotspot.h"

@@ -40,23 +40,6 @@ GUID SchemeGuid(unsigned char last) {
 
 }  // namespace
 
-HRESULT RecordingEndpoint::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IAudioEndpointVolume)) {
-        *object = static_cast<IAudioEndpointVolume*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG RecordingEndpoint::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT RecordingEndpoint::SetMasterVolumeLevelScalar(float value, LPCGUID context) {
     EXPECT_EQ(context, nullptr);
     log_.push_back(Format(L"setVolume %.2f", value));

@@ -9,48 +9,27 @@
 #include <endpointvolume.h>
 #include <objbase.h>
 
-#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "support/CompositorTest.h"
+#include "support/FakeEndpointVolume.h"
 #include "topbar/TopBarPopover.h"
 
 // A volume control that logs what is set on it into the rig's log.
-class RecordingEndpoint final : public IAudioEndpointVolume {
+class RecordingEndpoint final : public FakeEndpointVolume {
 public:
     explicit RecordingEndpoint(std::vector<std::wstring>& log) : log_(log) {}
     BOOL muted = FALSE;
     HRESULT setLevelResult = S_OK;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE SetMasterVolumeLevelScalar(float value, LPCGUID context) override;
     HRESULT STDMETHODCALLTYPE SetMute(BOOL mute, LPCGUID context) override;
     HRESULT STDMETHODCALLTYPE GetMute(BOOL* mute) override;
-    HRESULT STDMETHODCALLTYPE GetMasterVolumeLevelScalar(float*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RegisterControlChangeNotify(IAudioEndpointVolumeCallback*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE UnregisterControlChangeNotify(IAudioEndpointVolumeCallback*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetChannelCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetMasterVolumeLevel(float, LPCGUID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetMasterVolumeLevel(float*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetChannelVolumeLevel(UINT, float, LPCGUID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetChannelVolumeLevelScalar(UINT, float, LPCGUID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetChannelVolumeLevel(UINT, float*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetChannelVolumeLevelScalar(UINT, float*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetVolumeStepInfo(UINT*, UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE VolumeStepUp(LPCGUID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE VolumeStepDown(LPCGUID) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryHardwareSupport(DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetVolumeRange(float*, float*, float*) override { return E_NOTIMPL; }
 
 private:
     std::vector<std::wstring>& log_;
-    std::atomic<ULONG> refs_{1};
 };
 
 // The recorded machine: nine networks (Cafe connected, Office secured without

@@ -1,6 +1,6 @@
 #pragma once
-// The IUnknown (and IInspectable) part every fake COM object of the system
-// tests shares: it answers for IUnknown, its interface and `Also...`, counts
+// The IUnknown (and IInspectable) part every fake COM object of the tests
+// shares: it answers for IUnknown, its interface and `Also...`, counts
 // its references across threads and deletes itself at the last Release.
 
 #include <windows.h>
