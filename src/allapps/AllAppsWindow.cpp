@@ -27,17 +27,6 @@ void LogErrors(const wchar_t* where, Fn&& fn) {
 
 }  // namespace
 
-AllAppsWindow::Callbacks& AllAppsWindow::Callbacks::operator=(Callbacks&& other) noexcept {
-    if (this == &other) return *this;
-    onPinToDock = std::move(other.onPinToDock);
-    onHideApp = std::move(other.onHideApp);
-    onUnhideApp = std::move(other.onUnhideApp);
-    onUnhideAll = std::move(other.onUnhideAll);
-    onRequestFrame = std::move(other.onRequestFrame);
-    onClosed = std::move(other.onClosed);
-    return *this;
-}
-
 std::unordered_map<std::wstring, AllAppsLabelSurface> AllAppsWindow::MakeLabelCache() {
     std::unordered_map<std::wstring, AllAppsLabelSurface> cache(8);
     cache.max_load_factor(1.0f);

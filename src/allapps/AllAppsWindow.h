@@ -87,7 +87,8 @@ public:
 
         Callbacks() = default;
         Callbacks(Callbacks&&) = default;
-        Callbacks& operator=(Callbacks&& other) noexcept;
+        // Member-wise; moving a set onto itself keeps it (std::function allows it).
+        Callbacks& operator=(Callbacks&& other) noexcept = default;
     };
 
     static constexpr int kSlotsPerPage = 24;

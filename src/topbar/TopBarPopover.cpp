@@ -22,18 +22,6 @@ int PixelsOf(float dip, float scale) { return static_cast<int>(std::lround(dip *
 
 }  // namespace
 
-TopBarPopover::Callbacks& TopBarPopover::Callbacks::operator=(Callbacks&& other) noexcept {
-    if (this == &other) return *this;
-    onStatusChanged = std::move(other.onStatusChanged);
-    onThemeChange = std::move(other.onThemeChange);
-    onToggleNativeTaskbar = std::move(other.onToggleNativeTaskbar);
-    onOpenNotificationCenter = std::move(other.onOpenNotificationCenter);
-    onHiddenTrayAppToggled = std::move(other.onHiddenTrayAppToggled);
-    onHidden = std::move(other.onHidden);
-    onSwitchKind = std::move(other.onSwitchKind);
-    return *this;
-}
-
 TopBarPopover::~TopBarPopover() {
     // The owner is half gone by now: nothing the window says while it is
     // destroyed may reach it.

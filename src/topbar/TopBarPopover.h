@@ -53,7 +53,8 @@ public:
         Callbacks(const Callbacks&) = default;
         Callbacks(Callbacks&&) = default;
         Callbacks& operator=(const Callbacks&) = default;
-        Callbacks& operator=(Callbacks&& other) noexcept;
+        // Member-wise; moving a set onto itself keeps it (std::function allows it).
+        Callbacks& operator=(Callbacks&& other) noexcept = default;
     };
 
     // Slider being dragged.

@@ -46,21 +46,6 @@ int TopBarHeightPixels(float scale) {
     return std::max(24, static_cast<int>(std::round(32.0f * scale)));
 }
 
-TopBarWindow::Callbacks& TopBarWindow::Callbacks::operator=(Callbacks&& other) noexcept {
-    if (this == &other) return *this;
-    onToggleAllApps = std::move(other.onToggleAllApps);
-    onOpenSettings = std::move(other.onOpenSettings);
-    onToggleNativeTaskbar = std::move(other.onToggleNativeTaskbar);
-    onSetTheme = std::move(other.onSetTheme);
-    onQuit = std::move(other.onQuit);
-    onPopupClosed = std::move(other.onPopupClosed);
-    onTrayCollapsedChanged = std::move(other.onTrayCollapsedChanged);
-    onHiddenTrayAppsChanged = std::move(other.onHiddenTrayAppsChanged);
-    onDoNotDisturbChanged = std::move(other.onDoNotDisturbChanged);
-    onNotificationsCleared = std::move(other.onNotificationsCleared);
-    return *this;
-}
-
 TopBarWindow::~TopBarWindow() { Shutdown(); }
 
 void TopBarWindow::Initialize(HINSTANCE moduleInstance, GraphicsDevice& graphics, CompositionHost& composition,
