@@ -1,6 +1,7 @@
 #include "dock/TaskbarHider.h"
 
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "app/Log.h"
@@ -91,7 +92,28 @@ TaskbarHider::~TaskbarHider() {
     }
 }
 
-void TaskbarHider::Hide(bool skipWatchdog) {
+void TaskbarHider::Hide(bool skipWatchdog) { Run(skipWatchdog ? Request::HideSkippingWatchdog : Request::Hide); }
+
+void TaskbarHider::Restore() { Run(Request::Restore); }
+
+void TaskbarHider::Run(Request request) {
+    if (busy) {
+        pending = request;
+        return;
+    }
+    busy = true;
+    while (request != Request::None) {
+        if (request == Request::Restore) {
+            RestoreNow();
+        } else {
+            HideNow(request == Request::HideSkippingWatchdog);
+        }
+        request = std::exchange(pending, Request::None);
+    }
+    busy = false;
+}
+
+void TaskbarHider::HideNow(bool skipWatchdog) {
     if (hiding) {
         ShowSystemTaskbars(false);
         UpdateEdgeGuard();
@@ -140,7 +162,7 @@ void TaskbarHider::StartWatchdog() {
     }
 }
 
-void TaskbarHider::Restore() {
+void TaskbarHider::RestoreNow() {
     if (rehideHook) {
         UnhookWinEvent(rehideHook);
         rehideHook = nullptr;

@@ -25,6 +25,10 @@ public:
     void StartWatchdog();
     // Runs whether or not hiding is active.
     void Restore();
+    // Both of the above wait on the shell's windows, and a message sent to this
+    // thread meanwhile (the session ending, the shell restarting) may ask for
+    // the other one before the first is done. Such a request runs right after
+    // the one under way, so the last request holds and none is left half-done.
     // Shows the edge guard along the monitor's bottom edge while hiding and no
     // full-screen window is up; hides it otherwise.
     void UpdateEdgeGuard();
@@ -49,6 +53,14 @@ public:
     bool fullscreenSuppressed = false;
     // The program the watchdog runs; empty means this executable.
     std::wstring watchdogProgram;
+
+private:
+    enum class Request : uint8_t { None, Hide, HideSkippingWatchdog, Restore };
+    void Run(Request request);
+    void HideNow(bool skipWatchdog);
+    void RestoreNow();
+    bool busy = false;
+    Request pending = Request::None;
 };
 
 LRESULT CALLBACK EdgeGuardWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <utility>
+
 #include "dock/SystemTaskbar.h"
 #include "dock/TaskbarHider.h"
 #include "support/FakeAppBar.h"
@@ -48,6 +50,35 @@ TEST_F(HiderTest, HidesOnceSavingTheUsersStateAndRestoresItsLowBits) {
     EXPECT_TRUE(taskbar.BothShown());
     EXPECT_EQ(hider.watchdogProcess, nullptr) << "waited for and closed";
     EXPECT_FALSE(IsTaskbarRehideActive());
+}
+
+// The shell's windows answer in their own time, and a message sent to the dock
+// meanwhile runs inside the hide: here the session ends while the secondary
+// taskbar is being hidden.
+TEST_F(HiderTest, ARestoreAskedForDuringTheHideHasTheLastWord) {
+    FakeAppBar appBar(1);
+    static TaskbarHider* nested = nullptr;
+    static WNDPROC standIn = nullptr;
+    nested = &hider;
+    standIn = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(taskbar.secondary, GWLP_WNDPROC));
+    auto restoreWhileHiding = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_WINDOWPOSCHANGING && nested &&
+            (reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW)) {
+            std::exchange(nested, nullptr)->Restore();
+        }
+        return CallWindowProcW(standIn, hwnd, message, wParam, lParam);
+    };
+    SetWindowLongPtrW(taskbar.secondary, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(static_cast<WNDPROC>(restoreWhileHiding)));
+    hider.Hide(true);
+    SetWindowLongPtrW(taskbar.secondary, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(standIn));
+    EXPECT_EQ(nested, nullptr) << "the restore was asked for";
+    EXPECT_TRUE(taskbar.BothShown());
+    EXPECT_FALSE(hider.IsHiding());
+    EXPECT_FALSE(IsTaskbarRehideActive());
+    EXPECT_EQ(hider.rehideHook, nullptr);
+    EXPECT_EQ(hider.watchdogProcess, nullptr);
+    EXPECT_EQ(appBar.writes.back(), 1u);
 }
 
 TEST_F(HiderTest, RestoreWithoutAHideWritesNoStateButShowsTheWindows) {
