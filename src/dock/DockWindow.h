@@ -169,8 +169,6 @@ private:
     void CreateSharedSurfaces();
     comp::CompositionDrawingSurface CreatePillSurface(float w, float h, D2D1_COLOR_F halo, float haloWidth,
                                                       D2D1_COLOR_F pill);
-    void DrawIntoSurface(const comp::CompositionDrawingSurface& surface,
-                         const std::function<void(ID2D1DeviceContext*, float, float)>& painter);
     void UpdateAutoHide();
     void UpdateFullscreenWatch();
     void UpdateMonitorMetrics();

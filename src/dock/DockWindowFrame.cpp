@@ -11,6 +11,7 @@
 #include "app/Log.h"
 #include "dock/DockInputRect.h"
 #include "dock/DockVisualPlacement.h"
+#include "render/GradientPixels.h"
 
 namespace {
 
@@ -375,12 +376,13 @@ void DockWindow::CreateSharedSurfaces() {
     int width = std::max(4, static_cast<int>(std::lround(2.0f * scale)));
     int height = std::max(24, static_cast<int>(std::lround(36.0f * scale)));
     separatorSurface = composition.CreateDrawingSurface(width, height);
-    DrawIntoSurface(separatorSurface, [&](ID2D1DeviceContext* context, float, float) {
-        Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
-        if (FAILED(context->CreateSolidColorBrush(D2D1::ColorF(1.0f, 1.0f, 1.0f, 0.38f), &brush))) return;
-        float w = static_cast<float>(width);
-        context->FillRoundedRectangle(Rounded(0, 0, w, static_cast<float>(height), w / 2.0f), brush.Get());
-    });
+    if (separatorSurface) {
+        raster::Image pixels(width, height);
+        const float w = static_cast<float>(width);
+        FillRoundedRect(pixels, {0, 0, w, static_cast<float>(height)}, w / 2.0f, w / 2.0f,
+                        PremultipliedPixel(1.0f, 1.0f, 1.0f, 0.38f));
+        composition.PaintPixels(separatorSurface, pixels);
+    }
     // Separator visuals made before a device loss keep their brushes: point them at the new surface.
     for (size_t i = 0; i < itemVisuals.size() && i < model.items.size(); ++i) {
         if (itemVisuals[i].separator && separatorSurface) {
@@ -398,29 +400,19 @@ comp::CompositionDrawingSurface DockWindow::CreatePillSurface(float w, float h, 
     comp::CompositionDrawingSurface surface = composition.CreateDrawingSurface(pxWidth, pxHeight);
     float fx = static_cast<float>(pxWidth) / (w + 3.0f);
     float fy = static_cast<float>(pxHeight) / (h + 3.0f);
-    DrawIntoSurface(surface, [&](ID2D1DeviceContext* context, float, float) {
-        Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
-        if (FAILED(context->CreateSolidColorBrush(halo, &brush))) return;
-        float r = (h / 2.0f + haloWidth);
-        context->FillRoundedRectangle(
-            D2D1::RoundedRect(D2D1::RectF((1.5f - haloWidth) * fx, (1.5f - haloWidth) * fy,
-                                          (1.5f + w + haloWidth) * fx, (1.5f + h + haloWidth) * fy),
-                              r * fx, r * fy),
-            brush.Get());
-        brush->SetColor(pill);
-        context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(1.5f * fx, 1.5f * fy, (1.5f + w) * fx,
-                                                                    (1.5f + h) * fy),
-                                                        h / 2.0f * fx, h / 2.0f * fy),
-                                      brush.Get());
-    });
+    if (!surface) return surface;
+    // Pixels rather than a drawing: these stand in the first frame, before
+    // anything has paid for the first drawing on the device.
+    raster::Image pixels(pxWidth, pxHeight);
+    const float r = h / 2.0f + haloWidth;
+    FillRoundedRect(pixels,
+                    {(1.5f - haloWidth) * fx, (1.5f - haloWidth) * fy, (w + 2.0f * haloWidth) * fx,
+                     (h + 2.0f * haloWidth) * fy},
+                    r * fx, r * fy, PremultipliedPixel(halo.r, halo.g, halo.b, halo.a));
+    FillRoundedRect(pixels, {1.5f * fx, 1.5f * fy, w * fx, h * fy}, h / 2.0f * fx, h / 2.0f * fy,
+                    PremultipliedPixel(pill.r, pill.g, pill.b, pill.a));
+    composition.PaintPixels(surface, pixels);
     return surface;
-}
-
-void DockWindow::DrawIntoSurface(const comp::CompositionDrawingSurface& surface,
-                                 const std::function<void(ID2D1DeviceContext*, float, float)>& painter) {
-    if (!surface) return;
-    comp::Vector2 size = surface.Size();
-    composition.Paint(surface, [&](ID2D1DeviceContext* context) { painter(context, size.x, size.y); });
 }
 
 void DockWindow::UpdateAutoHide() {

@@ -214,19 +214,16 @@ bool CompositionHost::PaintRoundedMaskTexture(const comp::CompositionDrawingSurf
                                               float height, const float& size, const float& strokeWidth,
                                               const float& cornerRadius) {
     if (!surface || width < 1 || height < 1) return false;
-    float s = size, w = strokeWidth, r = cornerRadius;
-    return PaintChecked(surface, [=](ID2D1DeviceContext* context) {
-        for (int i = 0; i <= 4; ++i) {
-            float d = 0.25f * i;
-            float e = w * (1.0f - 0.78f * d);
-            float m = std::max(e / 2.0f, 0.5f);
-            float radius = std::max(r - 0.45f * m, 2.0f);
-            Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
-            HRESULT hr = context->CreateSolidColorBrush(White(0.24f * (1.0f - 0.72f * d)), &brush);
-            if (FAILED(hr)) return hr;
-            context->DrawRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(m, m, s - m, s - m), radius, radius),
-                                          brush.Get(), e);
-        }
-        return S_OK;
-    });
+    const float s = size, w = strokeWidth, r = cornerRadius;
+    // Built as pixels rather than drawn: the dock's first frame needs this
+    // mask, and the first drawing on a new device costs more than the frame.
+    raster::Image pixels(static_cast<int>(width), static_cast<int>(height));
+    for (int i = 0; i <= 4; ++i) {
+        const float d = 0.25f * static_cast<float>(i);
+        const float e = w * (1.0f - 0.78f * d);
+        const float m = std::max(e / 2.0f, 0.5f);
+        const float radius = std::max(r - 0.45f * m, 2.0f);
+        StrokeRoundedSquare(pixels, s, m, radius, e, {{0.0f, 1.0f, 1.0f, 1.0f, 0.24f * (1.0f - 0.72f * d)}}, s);
+    }
+    return PaintPixels(surface, pixels);
 }

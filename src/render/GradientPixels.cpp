@@ -42,6 +42,18 @@ uint32_t GradientPixel(const std::vector<GradientStop>& stops, float t) {
     return raster::Bgra(std::min(Channel(b), a8), std::min(Channel(g), a8), std::min(Channel(r), a8), a8);
 }
 
+uint32_t PremultipliedPixel(float r, float g, float b, float a) { return GradientPixel({{0.0f, r, g, b, a}}, 0.0f); }
+
+void FillRoundedRect(raster::Image& image, const raster::RectF& shape, float radiusX, float radiusY, uint32_t colour) {
+    if (image.IsEmpty()) return;
+    const raster::Mask coverage = raster::RoundedRectCoverage(image.View().Bounds(), shape, radiusX, radiusY);
+    const raster::ConstMaskView view = coverage.View();
+    for (int y = 0; y < image.Height(); ++y) {
+        raster::BlendColorRow(&image.At(0, y), colour, image.Width(), 255, view.Span(0, y),
+                              raster::BlendMode::SourceOver);
+    }
+}
+
 raster::Image VerticalGradientImage(int width, int height, float length, const std::vector<GradientStop>& stops) {
     raster::Image image(std::max(width, 1), std::max(height, 1));
     if (!(length > 0)) return image;

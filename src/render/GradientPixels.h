@@ -22,6 +22,13 @@ uint32_t GradientPixel(const std::vector<GradientStop>& stops, float t);
 // pixel centres; rows from length on stay transparent.
 raster::Image VerticalGradientImage(int width, int height, float length, const std::vector<GradientStop>& stops);
 
+// The premultiplied pixel of a straight colour, channels 0..1.
+uint32_t PremultipliedPixel(float r, float g, float b, float a);
+
+// Fills (source-over) the rounded rectangle with corners of the given radii
+// with a premultiplied colour.
+void FillRoundedRect(raster::Image& image, const raster::RectF& shape, float radiusX, float radiusY, uint32_t colour);
+
 // Draws (source-over) the outline of the rounded rectangle (inset, inset) to
 // (side - inset, side - inset) with the given radius, a stroke of the given
 // width centred on it, coloured by a gradient running from (0, 0) to

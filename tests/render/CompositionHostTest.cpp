@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 #include "CompTestWindow.h"
 #include "app/Log.h"
 #include "render/CompositionHost.h"
+#include "render/GradientPixels.h"
 #include "render/GraphicsDeviceStart.h"
 #include "support/TestSupport.h"
 
@@ -205,6 +207,77 @@ TEST_F(HostTest, TexturePaintersFillTheirGradients) {
     EXPECT_GT(PixelAt(rings.Pixels(), 32, 2).a, 0) << "rings at the edge";
     EXPECT_EQ(PixelAt(rings.Pixels(), 32, 32).a, 0) << "nothing in the middle";
     EXPECT_FALSE(host.PaintRoundedMaskTexture(rings, 0, 64, size, stroke, radius));
+}
+
+// Shapes the dock needs before its first frame are built as pixels; they must
+// look as the device's own drawing of the same shapes does.
+TEST_F(HostTest, ShapesBuiltAsPixelsMatchTheirDrawing) {
+    auto compare = [&](int width, int height, const std::function<void(ID2D1DeviceContext*)>& draw,
+                       const std::function<void(const CompositionDrawingSurface&)>& build) {
+        auto drawn = host.CreateDrawingSurface(width, height);
+        auto built = host.CreateDrawingSurface(width, height);
+        ASSERT_TRUE(host.Paint(drawn, draw));
+        build(built);
+        // Drawings may or may not smooth their edges (some implementations draw
+        // them hard), so the two may differ only on an edge of either; the total
+        // coverage must still match.
+        const raster::Image& d = drawn.Pixels();
+        const raster::Image& p = built.Pixels();
+        auto onEdge = [&](const raster::Image& image, int x, int y) {
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = std::clamp(x + dx, 0, width - 1), ny = std::clamp(y + dy, 0, height - 1);
+                    if (std::abs(PixelAt(image, nx, ny).a - PixelAt(image, x, y).a) > 8) return true;
+                }
+            }
+            return false;
+        };
+        long long drawnSum = 0, builtSum = 0;
+        int offEdge = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const Px a = PixelAt(d, x, y), b = PixelAt(p, x, y);
+                drawnSum += a.a;
+                builtSum += b.a;
+                const int worst = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b),
+                                            std::abs(a.a - b.a)});
+                if (worst > 10 && !onEdge(p, x, y) && !onEdge(d, x, y)) ++offEdge;
+            }
+        }
+        EXPECT_EQ(offEdge, 0) << width << "x" << height;
+        EXPECT_NEAR(static_cast<double>(builtSum), static_cast<double>(drawnSum), 0.02 * drawnSum);
+    };
+    // The lens mask: five fading rings.
+    const float side = 66, stroke = 15, radius = 21;
+    compare(66, 66,
+            [&](ID2D1DeviceContext* context) {
+                for (int i = 0; i <= 4; ++i) {
+                    const float d = 0.25f * i, e = stroke * (1.0f - 0.78f * d), m = std::max(e / 2.0f, 0.5f);
+                    const float r = std::max(radius - 0.45f * m, 2.0f);
+                    Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+                    context->CreateSolidColorBrush(D2D1::ColorF(1, 1, 1, 0.24f * (1.0f - 0.72f * d)), &brush);
+                    context->DrawRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(m, m, side - m, side - m), r, r),
+                                                  brush.Get(), e);
+                }
+            },
+            [&](const CompositionDrawingSurface& surface) {
+                EXPECT_TRUE(host.PaintRoundedMaskTexture(surface, side, side, side, stroke, radius));
+            });
+    // An indicator pill: elliptical corners, a halo under the pill.
+    compare(38, 19,
+            [&](ID2D1DeviceContext* context) {
+                Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+                context->CreateSolidColorBrush(D2D1::ColorF(0.42f, 0.78f, 1.0f, 0.48f), &brush);
+                context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(1, 1, 37, 18), 5.2f, 7.0f), brush.Get());
+                brush->SetColor(D2D1::ColorF(1, 1, 1, 0.99f));
+                context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(3, 4, 35, 15), 4.0f, 5.5f), brush.Get());
+            },
+            [&](const CompositionDrawingSurface& surface) {
+                raster::Image pixels(38, 19);
+                FillRoundedRect(pixels, {1, 1, 36, 17}, 5.2f, 7.0f, PremultipliedPixel(0.42f, 0.78f, 1.0f, 0.48f));
+                FillRoundedRect(pixels, {3, 4, 32, 11}, 4.0f, 5.5f, PremultipliedPixel(1, 1, 1, 0.99f));
+                EXPECT_TRUE(host.PaintPixels(surface, pixels));
+            });
 }
 
 TEST_F(HostTest, PaintersThatFailOrThrowReturnFalseAndReport) {
