@@ -332,6 +332,7 @@ void DockWindow::StartWallpaperLumaProbe() {
 void DockWindow::ArmIdleTrimTimer() {
     if (!inputWindow || shutDown) return;
     SetTimer(inputWindow, kIdleTrimTimer, 3000, nullptr);
+    SetTimer(inputWindow, kLabelWarmTimer, 300, nullptr);
 }
 
 void DockWindow::RequestFrame() {

@@ -58,6 +58,7 @@ public:
         kPriorityTimer = 8,
         kTaskbarHideTimer = 9,
         kTestAllAppsTimer = 10,
+        kLabelWarmTimer = 11,
     };
 
     DockWindow() = default;
@@ -112,6 +113,7 @@ public:
     bool HasUnpinIntent() const { return unpinIntent; }
     int DropIndex() const { return dropIndex; }
     const std::wstring& LabelText() const { return labelText; }
+    const LabelSurfaceCache& LabelSurfaces() const { return labelSurfaces; }
 
     // What clicks and menu commands do to other programs; tests watch them.
     DockShellActions shellActions;
@@ -165,7 +167,13 @@ private:
     void RebuildVisuals();
     void SyncVisualsAfterReorder();
     void DrawOverlay(int hoverItem, const DockLayoutResult& result);
-    void DrawLabelBubble(ID2D1DeviceContext* context, IDWriteTextLayout* textLayout);
+    void DrawLabelBubble(ID2D1DeviceContext* context, IDWriteTextLayout* textLayout, float width, float height);
+    // Measures, paints and keeps the hover label's bubble for the text; null
+    // when the text system or the surface fails.
+    comp::CompositionDrawingSurface PaintLabelSurface(const std::wstring& text);
+    // While the dock rests, paints one item's label that is not kept yet, so
+    // a later hover only shows it; false when there was none or no rest.
+    bool WarmNextLabel();
     void CreateSharedSurfaces();
     comp::CompositionDrawingSurface CreatePillSurface(float w, float h, D2D1_COLOR_F halo, float haloWidth,
                                                       D2D1_COLOR_F pill);

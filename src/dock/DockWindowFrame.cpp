@@ -303,30 +303,11 @@ void DockWindow::DrawOverlay(int hoverItem, const DockLayoutResult& result) {
             }
         }
         if (!labelSurface) {
-            IDWriteFactory* dwrite = graphics.dwriteFactory.Get();
-            Microsoft::WRL::ComPtr<IDWriteTextFormat> format;
-            Microsoft::WRL::ComPtr<IDWriteTextLayout> textLayout;
-            if (dwrite &&
-                SUCCEEDED(dwrite->CreateTextFormat(L"Microsoft YaHei UI", nullptr, DWRITE_FONT_WEIGHT_SEMI_BOLD,
-                                                   DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL, 12.5f * s,
-                                                   L"zh-CN", &format)) &&
-                SUCCEEDED(dwrite->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(),
-                                                   400.0f * s, 40.0f * s, &textLayout))) {
-                DWRITE_TEXT_METRICS metrics = {};
-                textLayout->GetMetrics(&metrics);
-                int width = static_cast<int>(std::lround(24.0f * s + metrics.width));
-                int height = static_cast<int>(std::lround(12.0f * s + metrics.height));
-                labelSurface = composition.CreateDrawingSurface(width, height);
-                if (labelSurface) {
-                    composition.Paint(labelSurface,
-                                      [&](ID2D1DeviceContext* context) { DrawLabelBubble(context, textLayout.Get()); });
-                    labelSurfaces.Add(text, s, glass.dark, labelSurface);
-                    auto brush = composition.compositor.CreateSurfaceBrush(labelSurface);
-                    labelSprite.Brush(brush);
-                    comp::Vector2 size{static_cast<float>(width), static_cast<float>(height)};
-                    labelSprite.Size(size);
-                    labelRoot.Size(size);
-                }
+            labelSurface = PaintLabelSurface(text);
+            if (labelSurface) {
+                labelSprite.Brush(composition.compositor.CreateSurfaceBrush(labelSurface));
+                labelSprite.Size(labelSurface.Size());
+                labelRoot.Size(labelSurface.Size());
             }
         }
         if (labelSurface) {
@@ -342,12 +323,48 @@ void DockWindow::DrawOverlay(int hoverItem, const DockLayoutResult& result) {
     labelRoot.Opacity(labelFade);
 }
 
-void DockWindow::DrawLabelBubble(ID2D1DeviceContext* context, IDWriteTextLayout* textLayout) {
+comp::CompositionDrawingSurface DockWindow::PaintLabelSurface(const std::wstring& text) {
+    const float s = scale;
+    IDWriteFactory* dwrite = graphics.dwriteFactory.Get();
+    Microsoft::WRL::ComPtr<IDWriteTextFormat> format;
+    Microsoft::WRL::ComPtr<IDWriteTextLayout> textLayout;
+    if (!dwrite ||
+        FAILED(dwrite->CreateTextFormat(L"Microsoft YaHei UI", nullptr, DWRITE_FONT_WEIGHT_SEMI_BOLD,
+                                        DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL, 12.5f * s, L"zh-CN",
+                                        &format)) ||
+        FAILED(dwrite->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(), 400.0f * s,
+                                        40.0f * s, &textLayout))) {
+        return comp::CompositionDrawingSurface(nullptr);
+    }
+    DWRITE_TEXT_METRICS metrics = {};
+    textLayout->GetMetrics(&metrics);
+    const int width = static_cast<int>(std::lround(24.0f * s + metrics.width));
+    const int height = static_cast<int>(std::lround(12.0f * s + metrics.height));
+    comp::CompositionDrawingSurface surface = composition.CreateDrawingSurface(width, height);
+    if (!surface) return surface;
+    composition.Paint(surface, [&](ID2D1DeviceContext* context) {
+        DrawLabelBubble(context, textLayout.Get(), static_cast<float>(width), static_cast<float>(height));
+    });
+    labelSurfaces.Add(text, s, glass.dark, surface);
+    return surface;
+}
+
+bool DockWindow::WarmNextLabel() {
+    if (!labelRoot || shutDown || dirty || AnythingMoving()) return false;
+    // A full cache stops it: warming more would only push out what it warmed.
+    if (labelSurfaces.Size() >= LabelSurfaceCache::kCapacity) return false;
+    for (const DockItem& item : model.items) {
+        if (item.kind == DockItemKind::Separator || item.label.empty()) continue;
+        if (labelSurfaces.Contains(item.label, scale, glass.dark)) continue;
+        return static_cast<bool>(PaintLabelSurface(item.label));
+    }
+    return false;
+}
+
+void DockWindow::DrawLabelBubble(ID2D1DeviceContext* context, IDWriteTextLayout* textLayout, float w, float h) {
     const float s = scale;
     const bool dark = glass.dark;
     context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
-    comp::Vector2 size = labelSurface.Size();
-    float w = size.x, h = size.y;
     float radius = 0.42f * h;
     Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
     if (FAILED(context->CreateSolidColorBrush(D2D1::ColorF(0, 0, 0, 0), &brush))) return;

@@ -176,6 +176,11 @@ void DockWindow::HandleTimer(UINT_PTR id) {
             KillTimer(inputWindow, id);
             IdleTrim();
             break;
+        case kLabelWarmTimer:
+            // One label per tick keeps the thread free for the pointer.
+            KillTimer(inputWindow, id);
+            if (WarmNextLabel()) SetTimer(inputWindow, kLabelWarmTimer, 30, nullptr);
+            break;
         case kRevealTimer: {
             KillTimer(inputWindow, id);
             POINT cursor;

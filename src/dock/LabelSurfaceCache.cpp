@@ -13,6 +13,12 @@ comp::CompositionDrawingSurface LabelSurfaceCache::Find(const std::wstring& text
     return entries_.back().surface;
 }
 
+bool LabelSurfaceCache::Contains(const std::wstring& text, float scale, bool dark) const {
+    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+        return entry.text == text && entry.scale == scale && entry.dark == dark;
+    });
+}
+
 void LabelSurfaceCache::Add(const std::wstring& text, float scale, bool dark,
                             const comp::CompositionDrawingSurface& surface) {
     if (!surface) return;

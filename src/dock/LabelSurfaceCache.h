@@ -1,7 +1,9 @@
 #pragma once
-// The hover label's painted bubbles, a few of them, keyed by what decides
-// their pixels (text, scale, dark or light glass): moving back to an icon whose
-// label was shown before costs no measuring or painting.
+// The hover label's painted bubbles, keyed by what decides their pixels (text,
+// scale, dark or light glass): moving back to an icon whose label was shown
+// before costs no measuring or painting. Enough of them for a whole row, so a
+// pointer gliding along the dock and back never paints a label twice; a bubble
+// is a few tens of kilobytes.
 
 #include <cstddef>
 #include <string>
@@ -11,10 +13,11 @@
 
 class LabelSurfaceCache {
 public:
-    static constexpr size_t kCapacity = 8;
+    static constexpr size_t kCapacity = 32;
 
     // The surface painted for these, or a null handle; a hit becomes the newest.
     comp::CompositionDrawingSurface Find(const std::wstring& text, float scale, bool dark);
+    bool Contains(const std::wstring& text, float scale, bool dark) const;
     // Keeps the surface; the least recently used one goes when the cache is full.
     void Add(const std::wstring& text, float scale, bool dark, const comp::CompositionDrawingSurface& surface);
     // Surfaces of a lost device must never be shown again.

@@ -239,6 +239,23 @@ protected:
 
 }  // namespace
 
+// Labels are painted while the dock rests, so hovering only shows them.
+TEST_F(DockPointer, HoverLabelsArePaintedAtRestAndOnlyShownOnHover) {
+    size_t labelled = 0;
+    for (const DockItem& item : dock_.Model().items) {
+        if (item.kind != DockItemKind::Separator && !item.label.empty()) ++labelled;
+    }
+    dock_.ArmIdleTrimTimer();
+    PumpFor(300 + 30 * static_cast<DWORD>(labelled) + 500);
+    EXPECT_EQ(dock_.LabelSurfaces().Size(), labelled);
+    for (const wchar_t* label : {L"Notepad", L"Help"}) {
+        Pointer(WM_MOUSEMOVE, IconCentre(IndexOf(label)));
+        Settle();
+        EXPECT_EQ(dock_.LabelText(), label);
+    }
+    EXPECT_EQ(dock_.LabelSurfaces().Size(), labelled) << "a hover painted a label of its own";
+}
+
 TEST_F(DockPointer, ADragAcrossTwoIconsReordersAndSavesOnceOnRelease) {
     const int notepad = IndexOf(L"Notepad");
     ASSERT_EQ(Labels(notepad, notepad + 3), (std::vector<std::wstring>{L"Notepad", L"Regedit", L"Help"}));
