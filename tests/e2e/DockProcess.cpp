@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
+
 #include "config/Paths.h"
 
 using namespace testing_support;
@@ -142,9 +144,19 @@ int ProgramCopiesRunning(const std::wstring& folder) {
 
 bool StartAndWaitForWindowList(DockProcess& dock, const DockConfig& config, DWORD timeoutMs) {
     if (!dock.Start(config)) return false;
-    return WaitUntil(
-        [&] {
-            return dock.StartupLogText().find(L"window list scanned") != std::wstring::npos && dock.InputWindow();
-        },
-        timeoutMs);
+    if (WaitUntil(
+            [&] {
+                return dock.StartupLogText().find(L"window list scanned") != std::wstring::npos && dock.InputWindow();
+            },
+            timeoutMs)) {
+        return true;
+    }
+    // What the failing test cannot see from its own side.
+    DWORD code = dock.WaitForExit(0);
+    std::string debugLog = dock.DebugLog();
+    if (debugLog.size() > 4000) debugLog.erase(0, debugLog.size() - 4000);
+    fprintf(stderr, "the dock did not come up: %s (exit code 0x%08lX), input window %p\nstart-up log:\n%ls\nlog:\n%s\n",
+            dock.IsRunning() ? "still running" : "ended", static_cast<unsigned long>(code),
+            static_cast<void*>(dock.InputWindow()), dock.StartupLogText().c_str(), debugLog.c_str());
+    return false;
 }
