@@ -43,11 +43,14 @@ struct TargetNode : Node {
     std::shared_ptr<VisualNode> root;
     TreeSnapshot presented;
     TreeSnapshot next;                // the snapshot being taken, kept for its memory
+    DamageRegion damage;              // what the frame redraws, kept for its memory
+    DamageRegion layerDamage;         // the part of it in the still layer's children
     uint64_t presentedNewest = 0;     // newest version in the tree at the last frame
     ComposeScratch scratch;
     // The bottom children that stood still for two frames (the glass under
     // moving icons), composed once over the whole window and copied under
-    // each later frame's changes until one of them changes.
+    // each later frame's changes; where they change later (the glass
+    // widening) it is composed again, until other children take their place.
     raster::Image stillLayer;
     StillLayerKey stillKey;      // what stillLayer shows; no children when it is empty
     StillLayerKey candidateKey;  // the last frame's still children
@@ -64,7 +67,8 @@ struct TargetNode : Node {
     int height = 0;
     int presentCount = 0;
     bool presentFailureLogged = false;
-    raster::Rect lastDamage;
+    raster::Rect lastDamage;        // the rectangle presented
+    long long lastDamagePixels = 0;  // the pixels composed for it
     double lastComposeMs = 0;  // time spent composing and presenting the last frame
     double lastPresentMs = 0;
 };
@@ -81,9 +85,11 @@ public:
     HWND Window() const { return Get().hwnd; }
 
     // Tests and diagnostics: how often the window was presented, the area the
-    // last present redrew, and the pixels it was presented with.
+    // last present redrew (and how many pixels of it were composed), and the
+    // pixels it was presented with.
     int PresentCount() const { return Get().presentCount; }
     RECT LastDamage() const;
+    long long LastDamagePixels() const { return Get().lastDamagePixels; }
     double LastComposeMs() const { return Get().lastComposeMs; }
     double LastPresentMs() const { return Get().lastPresentMs; }
     raster::Image PresentedPixels() const;
