@@ -178,7 +178,7 @@ TEST(ComposeReuse, DamageIsAFewSeparateRectangles) {
 }
 
 // The dock's glass widening and narrowing by fractions of a pixel, moving, and
-// once changing height, with icons moving at its ends: only bands along its
+// for a few frames only growing taller, with icons moving at its ends: only bands along its
 // edges are redrawn, in the frame and in the layer kept of the glass, and
 // every frame equals the tree composed from nothing.
 TEST(ComposeReuse, ResizedGlassRedrawsItsEdgesAndEqualsFramesComposedFromNothing) {
@@ -218,9 +218,11 @@ TEST(ComposeReuse, ResizedGlassRedrawsItsEdgesAndEqualsFramesComposedFromNothing
 
         int edgeOnlyFrames = 0;
         for (int frame = 0; frame < 60; ++frame) {
-            const float f = static_cast<float>(frame);
+            // Frames 40 to 43 change only the height.
+            const bool taller = frame >= 40 && frame < 44;
+            const float f = static_cast<float>(taller ? 39 : frame);
             const float grow = 34.0f * std::sin(0.13f * f) + 0.37f * f;
-            const float height = frame >= 40 && frame < 44 ? 74.0f : 70.0f;
+            const float height = taller ? 70.0f + 0.7f * static_cast<float>(frame - 39) : 70.0f;
             glass.SetBounds(60.0f - grow + 0.25f * f, 50, 500.0f + 2.0f * grow, height, 20);
             // The icons move on odd frames only, so that even frames show what
             // the glass alone redraws.
@@ -230,7 +232,7 @@ TEST(ComposeReuse, ResizedGlassRedrawsItsEdgesAndEqualsFramesComposedFromNothing
             }
             compositor.Commit();
             ASSERT_TRUE(PresentedEqualsFresh(compositor, host.mainTarget)) << "frame " << frame;
-            if (frame % 2 == 0 && frame > 0 && height == 70.0f && frame != 44) {
+            if (frame % 2 == 0 && frame > 0 && !taller && frame != 44) {
                 // The glass with its shadow covers about 620 x 120 pixels; the
                 // bands along its ends and the rows of its rim and shadow
                 // whose colour runs along the edge, less than half of that.
@@ -239,6 +241,50 @@ TEST(ComposeReuse, ResizedGlassRedrawsItsEdgesAndEqualsFramesComposedFromNothing
             }
         }
         EXPECT_GT(edgeOnlyFrames, 20);
+
+        // Each kind alone, where no other visual's bands cover for it: a
+        // rounded clip over a colour, and a nine-grid whose top rows carry a
+        // gradient along the edge, whose side cells change down the side and
+        // whose centre changes both ways.
+        host.mainRoot.Children().Remove(glass.root);
+        auto clipped = compositor.CreateContainerVisual();
+        auto geometry = compositor.CreateRoundedRectangleGeometry();
+        geometry.CornerRadius({14, 14});
+        clipped.Clip(compositor.CreateGeometricClip(geometry));
+        auto fill = compositor.CreateSpriteVisual();
+        fill.RelativeSizeAdjustment({1, 1});
+        fill.Brush(compositor.CreateColorBrush({230, 20, 140, 220}));
+        clipped.Children().InsertAtTop(fill);
+        auto ringSurface = host.CreateDrawingSurface(40, 40);
+        raster::Image ring(40, 40);
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const bool side = x < 12 || x >= 28, middle = y >= 12 && y < 28;
+                const int a = side ? 40 + 3 * x + 2 * y : middle ? 20 + (x * 7 + y * 5) % 40 : y < 3 ? 90 + 2 * x : 150 + y;
+                ring.At(x, y) = raster::PremultiplyArgb(static_cast<uint32_t>(a), 250, 240, 30);
+            }
+        }
+        ASSERT_TRUE(host.PaintPixels(ringSurface, ring));
+        auto grid = compositor.CreateNineGridBrush();
+        grid.Source(compositor.CreateSurfaceBrush(ringSurface));
+        grid.SetInsets(12);
+        auto framed = compositor.CreateSpriteVisual();
+        framed.Brush(grid);
+        host.mainRoot.Children().InsertAtTop(clipped);
+        host.mainRoot.Children().InsertAtTop(framed);
+        for (int frame = 0; frame < 24; ++frame) {
+            const bool taller = frame >= 16 && frame < 20;
+            const float f = static_cast<float>(taller ? 15 : frame);
+            const float width = 200.0f + 9.3f * f, left = 60.0f - 3.1f * f;
+            const float height = taller ? 50.0f + 1.6f * static_cast<float>(frame - 15) : 50.0f;
+            clipped.Offset({left, 10, 0});
+            clipped.Size({width, height});
+            geometry.Size({width, height});
+            framed.Offset({left + 0.4f, 80, 0});
+            framed.Size({width, height});
+            compositor.Commit();
+            ASSERT_TRUE(PresentedEqualsFresh(compositor, host.mainTarget)) << "alone, frame " << frame;
+        }
     }
     CoUninitialize();
 }
