@@ -81,9 +81,10 @@ void DropLayer(TargetNode& target) {
 }
 
 // Composes the frame's damage over the layer of the bottom children: brought
-// up to date where they changed, or made once they have stood still for two
-// frames (the glass under moving icons).
-void ComposeWithStillLayer(TargetNode& target, Vector2 size, const RECT& window, uint64_t previousNewest,
+// up to date where they changed, or made once for the bottom children that
+// for two frames have not changed but along their edges (the glass under
+// moving icons, also while it widens).
+void ComposeWithStillLayer(TargetNode& target, Vector2 size, const RECT& window, uint64_t wholeGroups,
                            size_t layerChildren, ComposeContext& context) {
     const VisualNode& root = *target.root;
     size_t still = layerChildren;
@@ -99,14 +100,9 @@ void ComposeWithStillLayer(TargetNode& target, Vector2 size, const RECT& window,
         StillLayerKey key;
         key.window = window;
         key.backdropVersion = context.backdrop ? context.backdrop->Version() : 0;
-        if (OwnVersion(root) <= previousNewest) {
-            key.newest = OwnVersion(root);
-            for (const auto& child : root.children) {
-                const uint64_t newest = NewestVersion(*child);
-                if (newest > previousNewest) break;
-                key.children.push_back(child.get());
-                key.newest = std::max(key.newest, newest);
-            }
+        for (size_t i = 0; i < root.children.size() && i < 64; ++i) {
+            if (wholeGroups & (uint64_t{1} << i)) break;
+            key.children.push_back(root.children[i].get());
         }
         const size_t candidate = key.children.size();
         if (candidate > 0 && candidate < root.children.size() && key == target.candidateKey) {
@@ -171,7 +167,6 @@ bool TargetNode::CommitFrame() {
     // as it was presented.
     const uint64_t newest = std::max(version, root ? NewestVersion(*root) : 0);
     if (!full && newest <= presentedNewest) return false;
-    const uint64_t previousNewest = presentedNewest;
     presentedNewest = newest;
     if (root) {
         TakeSnapshot(*root, size, next);
@@ -183,10 +178,12 @@ bool TargetNode::CommitFrame() {
     const size_t layerChildren = full || !root ? 0 : LayerChildren(*this, window, backdrop.Version());
     damage.Clear();
     layerDamage.Clear();
+    uint64_t wholeGroups = ~uint64_t{0};
     if (full) {
         damage.Add({0, 0, w, h});
     } else {
-        DamageBetween(presented, next, damage, &layerDamage, static_cast<int>(layerChildren));
+        wholeGroups = 0;
+        DamageBetween(presented, next, damage, &layerDamage, static_cast<int>(layerChildren), &wholeGroups);
     }
     damage.ClipTo({0, 0, w, h});
     layerDamage.ClipTo({0, 0, w, h});
@@ -209,7 +206,7 @@ bool TargetNode::CommitFrame() {
     context.backdrop = &backdrop;
     context.scratch = &scratch;
     if (root) {
-        ComposeWithStillLayer(*this, size, window, previousNewest, layerChildren, context);
+        ComposeWithStillLayer(*this, size, window, wholeGroups, layerChildren, context);
     } else {
         for (const raster::Rect& rect : damage.Rects()) raster::ClearRect(context.buffer, rect, 0);
     }

@@ -14,17 +14,15 @@
 namespace comp {
 namespace detail {
 
-// The root's bottom children that did not change in the last frame, and what
-// they were composed over.
+// The root's bottom children kept in a layer, and what they were composed over.
 struct StillLayerKey {
     std::vector<const VisualNode*> children;
-    uint64_t newest = 0;
     RECT window = {0, 0, 0, 0};
     uint64_t backdropVersion = 0;
     friend bool operator==(const StillLayerKey& a, const StillLayerKey& b) {
-        return a.children == b.children && a.newest == b.newest && a.window.left == b.window.left &&
-               a.window.top == b.window.top && a.window.right == b.window.right &&
-               a.window.bottom == b.window.bottom && a.backdropVersion == b.backdropVersion;
+        return a.children == b.children && a.window.left == b.window.left && a.window.top == b.window.top &&
+               a.window.right == b.window.right && a.window.bottom == b.window.bottom &&
+               a.backdropVersion == b.backdropVersion;
     }
 };
 
@@ -47,13 +45,13 @@ struct TargetNode : Node {
     DamageRegion layerDamage;         // the part of it in the still layer's children
     uint64_t presentedNewest = 0;     // newest version in the tree at the last frame
     ComposeScratch scratch;
-    // The bottom children that stood still for two frames (the glass under
-    // moving icons), composed once over the whole window and copied under
-    // each later frame's changes; where they change later (the glass
-    // widening) it is composed again, until other children take their place.
+    // The bottom children that for two frames changed at most along their
+    // edges (the glass under moving icons, also while it widens), composed
+    // once over the whole window, brought up to date where they change and
+    // copied under each frame's damage, until other children take their place.
     raster::Image stillLayer;
     StillLayerKey stillKey;      // what stillLayer shows; no children when it is empty
-    StillLayerKey candidateKey;  // the last frame's still children
+    StillLayerKey candidateKey;  // the last frame's bottom children changed at most along their edges
     uint64_t presentedRootVersion = 0;
     uint64_t presentedBackdropVersion = 0;
     RECT presentedWindow = {0, 0, 0, 0};

@@ -485,21 +485,23 @@ Follow Combine(const Follow& a, const Follow& b) {
     return both;
 }
 
-// A nine-grid's pixels along one axis: the corner cells keep their size, so
-// beyond the insets only the lines across whose middle run of source pixels
-// is not all one value depend on the ends.
-AxisFollow NineGridFollow(const raster::Image& pixels, const raster::NineGridInsets& s, const raster::Rect& target,
-                          int axis) {
+// A nine-grid's pixels along one axis: the corner cells keep their size (d,
+// the insets as drawn), so beyond them only the lines across whose middle
+// run of source pixels (between the source insets s) is not all one value
+// depend on the ends.
+AxisFollow NineGridFollow(const raster::Image& pixels, const raster::NineGridInsets& s,
+                          const raster::NineGridInsets& d, const raster::Rect& target, int axis) {
     const int along = axis == 0 ? pixels.Width() : pixels.Height();
     const int across = axis == 0 ? pixels.Height() : pixels.Width();
     const int nearInset = axis == 0 ? s.left : s.top, farInset = axis == 0 ? s.right : s.bottom;
     const int nearAcross = axis == 0 ? s.top : s.left, farAcross = axis == 0 ? s.bottom : s.right;
+    const int drawnNearAcross = axis == 0 ? d.top : d.left, drawnFarAcross = axis == 0 ? d.bottom : d.right;
     const int targetFrom = axis == 0 ? target.y : target.x;
     const int targetTo = axis == 0 ? target.Bottom() : target.Right();
     auto at = [&](int a, int c) { return axis == 0 ? pixels.At(a, c) : pixels.At(c, a); };
     AxisFollow follow;
-    follow.nearBand = nearInset;
-    follow.farBand = farInset;
+    follow.nearBand = axis == 0 ? d.left : d.top;
+    follow.farBand = axis == 0 ? d.right : d.bottom;
     int nearFrom = across, nearTo = -1, farFrom = across, farTo = -1;
     bool middle = false;
     for (int c = 0; c < across; ++c) {
@@ -516,10 +518,19 @@ AxisFollow NineGridFollow(const raster::Image& pixels, const raster::NineGridIns
             middle = true;
         }
     }
-    // Corner cells are drawn one to one across, the middle is stretched.
+    // Corner cells are drawn one to one across unless shrunk to fit (then a
+    // line anywhere in one spreads over all of it); the middle is stretched.
+    if (nearTo > nearFrom && drawnNearAcross != nearAcross) {
+        nearFrom = 0;
+        nearTo = drawnNearAcross;
+    }
     AddLine(follow, targetFrom + nearFrom, targetFrom + nearTo);
-    if (middle) AddLine(follow, targetFrom + nearAcross, targetTo - farAcross);
-    AddLine(follow, targetTo - (across - farFrom), targetTo - (across - farTo));
+    if (middle) AddLine(follow, targetFrom + drawnNearAcross, targetTo - drawnFarAcross);
+    if (farTo > farFrom && drawnFarAcross != farAcross) {
+        AddLine(follow, targetTo - drawnFarAcross, targetTo);
+    } else {
+        AddLine(follow, targetTo - (across - farFrom), targetTo - (across - farTo));
+    }
     return follow;
 }
 
@@ -560,10 +571,17 @@ Follow FollowOf(const BrushNode& brush, const raster::Rect& target, int depth = 
                                  std::clamp(Round(brush.insets[3]), 0, height)};
         s.right = std::min(s.right, width - s.left);
         s.bottom = std::min(s.bottom, height - s.top);
+        // Corners shrunk to fit a small target: their size across an axis
+        // must not depend on the length along it (a glass lower than its
+        // corners are wide keeps them while it widens).
         const raster::NineGridInsets d = raster::TargetInsets(s, target.width, target.height);
-        // Corners shrunk to fit a small target depend on its size.
-        if (d.left != s.left || d.top != s.top || d.right != s.right || d.bottom != s.bottom) return {};
-        return {NineGridFollow(pixels, s, target, 0), NineGridFollow(pixels, s, target, 1)};
+        constexpr int kUnlimited = 1 << 28;
+        const raster::NineGridInsets wide = raster::TargetInsets(s, kUnlimited, target.height);
+        const raster::NineGridInsets tall = raster::TargetInsets(s, target.width, kUnlimited);
+        Follow follow;
+        if (wide.top == d.top && wide.bottom == d.bottom) follow[0] = NineGridFollow(pixels, s, d, target, 0);
+        if (tall.left == d.left && tall.right == d.right) follow[1] = NineGridFollow(pixels, s, d, target, 1);
+        return follow;
     }
     case BrushNode::Kind::Mask:
         if (!brush.source || !brush.mask) return Uniform();
@@ -660,10 +678,22 @@ struct DamageSink {
     DamageRegion& all;
     DamageRegion* bottom;
     int bottomChildren;
+    uint64_t* wholeGroups;
     void Add(const raster::Rect& rect, int group) const {
         all.Add(rect);
         // The root's own brush is drawn with the bottom part.
         if (bottom && group < bottomChildren) bottom->Add(rect);
+    }
+    // A visual redrawn in full, not by its edges.
+    void AddWhole(const raster::Rect& rect, int group) const {
+        if (rect.IsEmpty()) return;
+        Add(rect, group);
+        if (!wholeGroups) return;
+        if (group < 0) {
+            *wholeGroups = ~uint64_t{0};  // the root changes everything under it
+        } else if (group < 64) {
+            *wholeGroups |= uint64_t{1} << group;
+        }
     }
 };
 
@@ -776,22 +806,22 @@ uint64_t OwnVersion(const VisualNode& visual) {
 }
 
 void DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after, DamageRegion& damage,
-                   DamageRegion* bottom, int bottomChildren) {
-    const DamageSink sink{damage, bottom, bottomChildren};
+                   DamageRegion* bottom, int bottomChildren, uint64_t* wholeGroups) {
+    const DamageSink sink{damage, bottom, bottomChildren, wholeGroups};
     auto b = before.begin(), a = after.begin();
     std::less<> less;
     while (b != before.end() || a != after.end()) {
         if (a == after.end() || (b != before.end() && less(b->visual, a->visual))) {
-            sink.Add(b->bounds, b->group);  // removed
+            sink.AddWhole(b->bounds, b->group);  // removed
             ++b;
         } else if (b == before.end() || less(a->visual, b->visual)) {
-            sink.Add(a->bounds, a->group);  // added
+            sink.AddWhole(a->bounds, a->group);  // added
             ++a;
         } else {
             if (a->version != b->version || !(a->bounds == b->bounds) || a->group != b->group) {
                 if (a->group != b->group || (!AddEdgeDamage(*b, *a, 0, sink) && !AddEdgeDamage(*b, *a, 1, sink))) {
-                    sink.Add(b->bounds, b->group);
-                    sink.Add(a->bounds, a->group);
+                    sink.AddWhole(b->bounds, b->group);
+                    sink.AddWhole(a->bounds, a->group);
                 }
             }
             ++a;

@@ -100,8 +100,10 @@ uint64_t OwnVersion(const VisualNode& visual);
 // changed size, only the bands along its edges whose pixels depend on where
 // the edges are.
 // What lies in the root's first bottomChildren children (and the root's own
-// brush) is also added to bottom, when given.
+// brush) is also added to bottom, when given. wholeGroups, when given, gets
+// bit i set when something under the root's child i is redrawn in full rather
+// than by its edges (all bits for a change of the root itself).
 void DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after, DamageRegion& damage,
-                   DamageRegion* bottom = nullptr, int bottomChildren = 0);
+                   DamageRegion* bottom = nullptr, int bottomChildren = 0, uint64_t* wholeGroups = nullptr);
 
 }  // namespace comp::detail
