@@ -195,7 +195,9 @@ bool TargetNode::CommitFrame() {
         DropLayer(*this);
         return false;
     }
-    forceFull = false;
+    // A frame that fails half-way leaves the buffer and the layer behind the
+    // snapshot: the next one is drawn in full.
+    forceFull = true;
 
     LARGE_INTEGER frequency, started, composed, presentedAt;
     QueryPerformanceFrequency(&frequency);
@@ -211,6 +213,7 @@ bool TargetNode::CommitFrame() {
         for (const raster::Rect& rect : damage.Rects()) raster::ClearRect(context.buffer, rect, 0);
     }
 
+    forceFull = false;
     QueryPerformanceCounter(&composed);
     SIZE windowSize = {w, h};
     POINT source = {0, 0};

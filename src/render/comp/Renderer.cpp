@@ -407,8 +407,6 @@ uint64_t ClipVersion(const ClipNode* clip) {
     return std::max(clip->version, clip->geometry ? clip->geometry->version : 0);
 }
 
-uint64_t BrushContentVersion(const BrushNode* brush) { return BrushVersion(brush); }
-
 uint64_t ClipContentVersion(const ClipNode* clip) {
     if (!clip) return 0;
     return std::max(clip->contentVersion, clip->geometry ? clip->geometry->contentVersion : 0);
@@ -628,7 +626,8 @@ void Record(const VisualNode& visual, float parentX, float parentY, Vector2 pare
     record.group = group;
     record.target = PixelRect(p.x, p.y, p.width, p.height);
     record.version = std::max(own, visual.isSprite ? BrushVersion(visual.brush.get()) : 0);
-    record.content = std::max(ownContent, visual.isSprite ? BrushContentVersion(visual.brush.get()) : 0);
+    // Brushes have no place or size of their own: every change of one is to its content.
+    record.content = std::max(ownContent, visual.isSprite ? BrushVersion(visual.brush.get()) : 0);
     if (visual.isSprite && visual.brush) {
         // One pixel more on every side: anti-aliased edges and rounding.
         record.bounds = Inflate(record.target, 1);
@@ -800,10 +799,6 @@ void TakeSnapshot(const VisualNode& root, Vector2 rootParentSize, TreeSnapshot& 
 }
 
 uint64_t NewestVersion(const VisualNode& root) { return Newest(root, 0); }
-
-uint64_t OwnVersion(const VisualNode& visual) {
-    return std::max({visual.version, ClipVersion(visual.clip.get()), BrushVersion(visual.brush.get())});
-}
 
 void DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after, DamageRegion& damage,
                    DamageRegion* bottom, int bottomChildren, uint64_t* wholeGroups) {

@@ -92,8 +92,6 @@ void TakeSnapshot(const VisualNode& root, Vector2 rootParentSize, TreeSnapshot& 
 // surfaces): a tree whose newest version is not newer than at its last frame
 // has not changed since.
 uint64_t NewestVersion(const VisualNode& root);
-// The same for the visual alone (itself, its clip and its brush), without its children.
-uint64_t OwnVersion(const VisualNode& visual);
 
 // Everything that differs between two snapshots, added to damage: old and new
 // places of changed, added and removed visuals; of a visual that only moved or
