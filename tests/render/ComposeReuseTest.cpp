@@ -1,6 +1,6 @@
 // Frames composed incrementally, with the window's kept scratch buffers and
 // only the damaged area redrawn, against the same tree composed from nothing;
-// also after the kept buffers were freed.
+// also after the kept buffers were freed, and while the glass changes size.
 #include <gtest/gtest.h>
 
 #include <objbase.h>
@@ -12,6 +12,7 @@
 #include "ScopedPersonalizeValue.h"
 #include "render/GlassLayer.h"
 #include "render/comp/CompositorState.h"
+#include "render/comp/DamageRegion.h"
 #include "render/comp/DesktopWindowTarget.h"
 #include "render/comp/Renderer.h"
 #include "render/raster/PixelCount.h"
@@ -48,6 +49,28 @@ raster::Image ComposedFromNothing(const comp::DesktopWindowTarget& target, comp:
     comp::detail::ComposeTree(*target.Root().Node(), {static_cast<float>(width), static_cast<float>(height)},
                               context);
     return image;
+}
+
+// The first pixel where the presented frame differs from the tree composed
+// from nothing.
+::testing::AssertionResult PresentedEqualsFresh(comp::Compositor& compositor, const comp::DesktopWindowTarget& target) {
+    const raster::Image incremental = target.PresentedPixels();
+    const raster::Image fresh = ComposedFromNothing(target, compositor.Backdrop());
+    if (incremental.Width() != fresh.Width() || incremental.Height() != fresh.Height()) {
+        return ::testing::AssertionFailure() << "the buffer has another size";
+    }
+    int differing = 0, firstX = -1, firstY = -1;
+    for (int y = 0; y < fresh.Height(); ++y) {
+        for (int x = 0; x < fresh.Width(); ++x) {
+            if (incremental.At(x, y) != fresh.At(x, y) && differing++ == 0) {
+                firstX = x;
+                firstY = y;
+            }
+        }
+    }
+    if (differing == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differing << " pixels differ, the first at (" << firstX << ", " << firstY
+                                         << ")";
 }
 
 TEST(ComposeReuse, HoverSweepFramesEqualFramesComposedFromNothing) {
@@ -111,24 +134,162 @@ TEST(ComposeReuse, HoverSweepFramesEqualFramesComposedFromNothing) {
                     << "the still layer and the scratch images go";
             }
             compositor.Commit();
-            const raster::Image incremental = host.mainTarget.PresentedPixels();
-            const raster::Image fresh = ComposedFromNothing(host.mainTarget, compositor.Backdrop());
-            ASSERT_EQ(incremental.Width(), fresh.Width());
-            int differing = 0, firstX = -1, firstY = -1;
-            for (int y = 0; y < fresh.Height(); ++y) {
-                for (int x = 0; x < fresh.Width(); ++x) {
-                    if (incremental.At(x, y) != fresh.At(x, y) && differing++ == 0) {
-                        firstX = x;
-                        firstY = y;
-                    }
-                }
-            }
-            ASSERT_EQ(differing, 0) << "frame " << frame << ", first at (" << firstX << ", " << firstY << ")";
+            ASSERT_TRUE(PresentedEqualsFresh(compositor, host.mainTarget)) << "frame " << frame;
         }
         // Nothing changed: nothing is composed or presented.
         const int presents = host.mainTarget.PresentCount();
         compositor.Commit();
         EXPECT_EQ(host.mainTarget.PresentCount(), presents);
+    }
+    CoUninitialize();
+}
+
+TEST(ComposeReuse, DamageIsAFewSeparateRectangles) {
+    comp::detail::DamageRegion damage;
+    damage.Add({0, 0, 10, 10});
+    damage.Add({100, 0, 10, 10});
+    damage.Add({14, 2, 10, 10});  // 4 pixels from the first: merged
+    ASSERT_EQ(damage.Rects().size(), 2u);
+    EXPECT_EQ(damage.Rects()[1], (raster::Rect{0, 0, 24, 12}));
+    // A rectangle that joins two merges all three.
+    damage.Add({20, 0, 85, 4});
+    ASSERT_EQ(damage.Rects().size(), 1u);
+    EXPECT_EQ(damage.Bounds(), (raster::Rect{0, 0, 110, 12}));
+    // The bands along the edges of a resized glass stay bands, not the area
+    // they surround, and no pixel is in two of them.
+    damage.Clear();
+    for (const raster::Rect band : {raster::Rect{0, 0, 10, 100}, raster::Rect{190, 0, 10, 100},
+                                    raster::Rect{0, 0, 200, 5}, raster::Rect{0, 95, 200, 5}}) {
+        damage.Add(band);
+    }
+    long long area = 0;
+    for (const auto& rect : damage.Rects()) area += static_cast<long long>(rect.width) * rect.height;
+    EXPECT_EQ(area, 2 * 10 * 100 + 2 * 180 * 5);
+    EXPECT_EQ(damage.Bounds(), (raster::Rect{0, 0, 200, 100}));
+    damage.Clear();
+    const int most = static_cast<int>(comp::detail::DamageRegion::kMaxRects);
+    for (int i = 0; i < most; ++i) damage.Add({100 * i, 0, 5, 5});
+    EXPECT_EQ(damage.Rects().size(), comp::detail::DamageRegion::kMaxRects);
+    damage.Add({50, 50, 5, 5});
+    ASSERT_EQ(damage.Rects().size(), 1u) << "too many become their union";
+    EXPECT_EQ(damage.Rects()[0], (raster::Rect{0, 0, 100 * (most - 1) + 5, 55}));
+    damage.ClipTo({0, 0, 300, 20});
+    EXPECT_EQ(damage.Bounds(), (raster::Rect{0, 0, 300, 20}));
+}
+
+// The dock's glass widening and narrowing by fractions of a pixel, moving, and
+// for a few frames only growing taller, with icons moving at its ends: only
+// bands along its edges are redrawn, in the frame and in the layer kept of
+// the glass, and every frame equals the tree composed from nothing.
+TEST(ComposeReuse, ResizedGlassRedrawsItsEdgesAndEqualsFramesComposedFromNothing) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        ScopedPersonalizeValue transparency{L"EnableTransparency"};
+        transparency.SetDword(1);
+        CompTestWindow window{kWindowX, kWindowY, kWindowWidth, kWindowHeight};
+        GraphicsDevice graphics;
+        CompositionHost host;
+        ASSERT_TRUE(CreateGraphicsFactories(graphics));
+        ASSERT_TRUE(graphics.Create());
+        ASSERT_TRUE(host.Initialize(window.hwnd, graphics));
+        host.compositor.Backdrop().SetLoader(LoadPatternedBackdrop);
+        comp::Compositor& compositor = host.compositor;
+
+        GlassLayer glass;
+        glass.Initialize(host, 13.0f, GlassStyle::Dock);
+        glass.UpdateTint(kGlassThemeLight, 0.62f, 1.0f);
+        glass.SetBounds(60, 50, 500, 70, 20);
+        host.mainRoot.Children().InsertAtTop(glass.root);
+        std::vector<comp::SpriteVisual> icons;
+        for (int i = 0; i < 2; ++i) {
+            auto icon = compositor.CreateSpriteVisual();
+            icon.Brush(compositor.CreateColorBrush({180, 40, static_cast<uint8_t>(90 * i), 200}));
+            icon.Size({40, 40});
+            host.mainRoot.Children().InsertAtTop(icon);
+            icons.push_back(icon);
+        }
+        compositor.Commit();
+        // Icons moving over a still glass: the glass becomes a layer composed
+        // once, and from then on brought up to date where it changes.
+        for (int frame = 0; frame < 3; ++frame) {
+            icons[0].Offset({70.0f + static_cast<float>(frame), 60, 0});
+            compositor.Commit();
+        }
+
+        for (int frame = 0; frame < 60; ++frame) {
+            // Frames 40 to 43 change only the height.
+            const bool taller = frame >= 40 && frame < 44;
+            const float f = static_cast<float>(taller ? 39 : frame);
+            const float grow = 34.0f * std::sin(0.13f * f) + 0.37f * f;
+            const float height = taller ? 70.0f + 0.7f * static_cast<float>(frame - 39) : 70.0f;
+            glass.SetBounds(60.0f - grow + 0.25f * f, 50, 500.0f + 2.0f * grow, height, 20);
+            // The icons move on odd frames only, so that even frames show what
+            // the glass alone redraws.
+            if (frame % 2) {
+                icons[0].Offset({70.0f - grow + 0.3f * f, 60, 0});
+                icons[1].Offset({520.0f + grow - 0.3f * f, 66, 0});
+            }
+            compositor.Commit();
+            ASSERT_TRUE(PresentedEqualsFresh(compositor, host.mainTarget)) << "frame " << frame;
+        }
+
+        // Each kind alone, where no other visual's bands cover for it: a
+        // rounded clip over a colour, and a nine-grid whose top rows carry a
+        // gradient along the edge, whose side cells change down the side and
+        // whose centre changes both ways.
+        host.mainRoot.Children().Remove(glass.root);
+        auto clipped = compositor.CreateContainerVisual();
+        auto geometry = compositor.CreateRoundedRectangleGeometry();
+        geometry.CornerRadius({14, 14});
+        clipped.Clip(compositor.CreateGeometricClip(geometry));
+        auto fill = compositor.CreateSpriteVisual();
+        fill.RelativeSizeAdjustment({1, 1});
+        fill.Brush(compositor.CreateColorBrush({230, 20, 140, 220}));
+        clipped.Children().InsertAtTop(fill);
+        auto ringSurface = host.CreateDrawingSurface(40, 40);
+        raster::Image ring(40, 40);
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const bool side = x < 12 || x >= 28, middle = y >= 12 && y < 28;
+                const int a = side ? 40 + 3 * x + 2 * y : middle ? 20 + (x * 7 + y * 5) % 40 : y < 3 ? 90 + 2 * x : 150 + y;
+                ring.At(x, y) = raster::PremultiplyArgb(static_cast<uint32_t>(a), 250, 240, 30);
+            }
+        }
+        ASSERT_TRUE(host.PaintPixels(ringSurface, ring));
+        auto grid = compositor.CreateNineGridBrush();
+        grid.Source(compositor.CreateSurfaceBrush(ringSurface));
+        grid.SetInsets(12);
+        auto framed = compositor.CreateSpriteVisual();
+        framed.Brush(grid);
+        clipped.Offset({60, 10, 0});
+        clipped.Size({200, 50});
+        geometry.Size({200, 50});
+        host.mainRoot.Children().InsertAtTop(clipped);
+        compositor.Commit();
+        for (int frame = 1; frame <= 4; ++frame) {
+            const float width = 200.0f + 7.3f * static_cast<float>(frame);
+            clipped.Offset({60.0f - 2.6f * static_cast<float>(frame), 10, 0});
+            clipped.Size({width, 50});
+            geometry.Size({width, 50});
+            compositor.Commit();
+            ASSERT_TRUE(PresentedEqualsFresh(compositor, host.mainTarget)) << "clip alone, frame " << frame;
+            // Only the rounded ends are redrawn.
+            EXPECT_LT(host.mainTarget.LastDamagePixels(), 52 * 60) << "frame " << frame;
+        }
+        host.mainRoot.Children().InsertAtTop(framed);
+        for (int frame = 0; frame < 24; ++frame) {
+            const bool taller = frame >= 16 && frame < 20;
+            const float f = static_cast<float>(taller ? 15 : frame);
+            const float width = 200.0f + 9.3f * f, left = 60.0f - 3.1f * f;
+            const float height = taller ? 50.0f + 1.6f * static_cast<float>(frame - 15) : 50.0f;
+            clipped.Offset({left, 10, 0});
+            clipped.Size({width, height});
+            geometry.Size({width, height});
+            framed.Offset({left + 0.4f, 80, 0});
+            framed.Size({width, height - 30.0f});  // lower than its corners: they shrink to fit
+            compositor.Commit();
+            ASSERT_TRUE(PresentedEqualsFresh(compositor, host.mainTarget)) << "alone, frame " << frame;
+        }
     }
     CoUninitialize();
 }

@@ -3,8 +3,12 @@
 namespace comp {
 
 
-void CompositionRoundedRectangleGeometry::Offset(Vector2 value) { detail::SetAndTouch(Get(), Get().offset, value); }
-void CompositionRoundedRectangleGeometry::Size(Vector2 value) { detail::SetAndTouch(Get(), Get().size, value); }
+void CompositionRoundedRectangleGeometry::Offset(Vector2 value) {
+    detail::SetAndTouchPlacement(Get(), Get().offset, value);
+}
+void CompositionRoundedRectangleGeometry::Size(Vector2 value) {
+    detail::SetAndTouchPlacement(Get(), Get().size, value);
+}
 void CompositionRoundedRectangleGeometry::CornerRadius(Vector2 value) { detail::SetAndTouch(Get(), Get().cornerRadius, value); }
 
 void InsetClip::LeftInset(float value) { detail::SetAndTouch(Get(), Get().left, value); }

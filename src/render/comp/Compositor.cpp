@@ -69,9 +69,16 @@ uint64_t NextVersion() {
     return ++counter;
 }
 
-Node::Node(std::shared_ptr<CompositorState> compositor) : owner(std::move(compositor)), version(NextVersion()) {}
+Node::Node(std::shared_ptr<CompositorState> compositor)
+    : owner(std::move(compositor)), version(NextVersion()), contentVersion(version) {}
 
 void Node::Touch() {
+    version = NextVersion();
+    contentVersion = version;
+    if (owner) owner->RequestCommit();
+}
+
+void Node::TouchPlacement() {
     version = NextVersion();
     if (owner) owner->RequestCommit();
 }

@@ -54,53 +54,82 @@ bool EnsureBuffer(TargetNode& target, int width, int height) {
     return true;
 }
 
-// Composes the frame, with the still bottom children copied from the layer
-// composed for them when they have not changed for two frames.
-void ComposeWithStillLayer(TargetNode& target, Vector2 size, const RECT& window, uint64_t previousNewest,
-                           ComposeContext& context) {
-    const VisualNode& root = *target.root;
-    StillLayerKey key;
-    key.window = window;
-    key.backdropVersion = context.backdrop ? context.backdrop->Version() : 0;
-    if (OwnVersion(root) <= previousNewest) {
-        key.newest = OwnVersion(root);
-        for (const auto& child : root.children) {
-            const uint64_t newest = NewestVersion(*child);
-            if (newest > previousNewest) break;
-            key.children.push_back(child.get());
-            key.newest = std::max(key.newest, newest);
-        }
+// Whether the layer still shows the root's bottom children as they were at the
+// last frame, but for their damage since.
+size_t LayerChildren(const TargetNode& target, const RECT& window, uint64_t backdropVersion) {
+    const StillLayerKey& key = target.stillKey;
+    const size_t count = key.children.size();
+    if (count == 0 || !target.root || target.root->children.size() <= count) return 0;
+    if (key.backdropVersion != backdropVersion || key.window.left != window.left || key.window.top != window.top ||
+        key.window.right != window.right || key.window.bottom != window.bottom) {
+        return 0;
     }
-    const size_t still = key.children.size();
-    bool useLayer = false;
-    if (still > 0 && still < root.children.size()) {
-        useLayer = key == target.stillKey && target.stillLayer.Width() == context.buffer.width &&
-                   target.stillLayer.Height() == context.buffer.height;
-        if (!useLayer && key == target.candidateKey) {
+    if (target.stillLayer.Width() != window.right - window.left ||
+        target.stillLayer.Height() != window.bottom - window.top) {
+        return 0;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        if (target.root->children[i].get() != key.children[i]) return 0;
+    }
+    return count;
+}
+
+void DropLayer(TargetNode& target) {
+    if (target.stillKey.children.empty()) return;
+    target.stillLayer = raster::Image();
+    target.stillKey = StillLayerKey();
+}
+
+// Composes the frame's damage over the layer of the bottom children: brought
+// up to date where they changed, or made once for the bottom children that
+// for two frames have not changed but along their edges (the glass under
+// moving icons, also while it widens).
+void ComposeWithStillLayer(TargetNode& target, Vector2 size, const RECT& window, uint64_t wholeGroups,
+                           size_t layerChildren, ComposeContext& context) {
+    const VisualNode& root = *target.root;
+    size_t still = layerChildren;
+    if (still > 0) {
+        ComposeContext layer = context;
+        layer.buffer = target.stillLayer.View();
+        for (const raster::Rect& rect : target.layerDamage.Rects()) {
+            layer.damage = rect;
+            ComposeChildren(root, 0, still, size, layer, true);
+        }
+    } else {
+        DropLayer(target);
+        StillLayerKey key;
+        key.window = window;
+        key.backdropVersion = context.backdrop ? context.backdrop->Version() : 0;
+        for (size_t i = 0; i < root.children.size() && i < 64; ++i) {
+            if (wholeGroups & (uint64_t{1} << i)) break;
+            key.children.push_back(root.children[i].get());
+        }
+        const size_t candidate = key.children.size();
+        if (candidate > 0 && candidate < root.children.size() && key == target.candidateKey) {
             target.stillLayer.Reset(context.buffer.width, context.buffer.height);
             ComposeContext layer = context;
             layer.buffer = target.stillLayer.View();
             layer.damage = target.stillLayer.View().Bounds();
-            ComposeChildren(root, 0, still, size, layer, true);
+            ComposeChildren(root, 0, candidate, size, layer, true);
             target.stillKey = key;
-            useLayer = true;
+            still = candidate;
         }
+        target.candidateKey = std::move(key);
     }
-    target.candidateKey = std::move(key);
-    if (!useLayer) {
-        if (!target.stillKey.children.empty()) {
-            target.stillLayer = raster::Image();
-            target.stillKey = StillLayerKey();
+    // The rectangles do not overlap, so each pixel is composed once.
+    for (const raster::Rect& rect : target.damage.Rects()) {
+        context.damage = rect;
+        if (still == 0) {
+            ComposeTree(root, size, context);
+            continue;
         }
-        ComposeTree(root, size, context);
-        return;
+        const raster::Rect damage = raster::Intersect(rect, context.buffer.Bounds());
+        for (int y = damage.y; y < damage.Bottom(); ++y) {
+            std::memcpy(context.buffer.Row(y) + damage.x, target.stillLayer.View().Row(y) + damage.x,
+                        static_cast<size_t>(damage.width) * 4);
+        }
+        ComposeChildren(root, still, SIZE_MAX, size, context, false);
     }
-    const raster::Rect damage = raster::Intersect(context.damage, context.buffer.Bounds());
-    for (int y = damage.y; y < damage.Bottom(); ++y) {
-        std::memcpy(context.buffer.Row(y) + damage.x, target.stillLayer.View().Row(y) + damage.x,
-                    static_cast<size_t>(damage.width) * 4);
-    }
-    ComposeChildren(root, still, SIZE_MAX, size, context, false);
 }
 
 }  // namespace
@@ -111,6 +140,8 @@ void TargetNode::ReleaseScratch() {
     stillKey = StillLayerKey();
     candidateKey = StillLayerKey();
     next = TreeSnapshot();
+    damage = DamageRegion();
+    layerDamage = DamageRegion();
 }
 
 TargetNode::~TargetNode() {
@@ -136,42 +167,62 @@ bool TargetNode::CommitFrame() {
     // as it was presented.
     const uint64_t newest = std::max(version, root ? NewestVersion(*root) : 0);
     if (!full && newest <= presentedNewest) return false;
-    const uint64_t previousNewest = presentedNewest;
     presentedNewest = newest;
     if (root) {
         TakeSnapshot(*root, size, next);
     } else {
         next.clear();
     }
-    raster::Rect damage = full ? raster::Rect{0, 0, w, h} : DamageBetween(presented, next);
-    damage = raster::Intersect(damage, raster::Rect{0, 0, w, h});
+    // The layer of the bottom children is brought up to date with their part
+    // of the damage; a frame drawn in full makes it again.
+    const size_t layerChildren = full || !root ? 0 : LayerChildren(*this, window, backdrop.Version());
+    damage.Clear();
+    layerDamage.Clear();
+    uint64_t wholeGroups = ~uint64_t{0};
+    if (full) {
+        damage.Add({0, 0, w, h});
+    } else {
+        wholeGroups = 0;
+        DamageBetween(presented, next, damage, &layerDamage, static_cast<int>(layerChildren), &wholeGroups);
+    }
+    damage.ClipTo({0, 0, w, h});
+    layerDamage.ClipTo({0, 0, w, h});
     std::swap(presented, next);
     presentedWindow = window;
     presentedBackdropVersion = backdrop.Version();
     if (damage.IsEmpty()) return false;
-    if (!EnsureBuffer(*this, w, h)) return false;
-    forceFull = false;
+    if (!EnsureBuffer(*this, w, h)) {
+        DropLayer(*this);
+        return false;
+    }
+    // A frame that fails half-way leaves the buffer and the layer behind the
+    // snapshot: the next one is drawn in full.
+    forceFull = true;
 
     LARGE_INTEGER frequency, started, composed, presentedAt;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&started);
     ComposeContext context;
     context.buffer = {bits, w, h, w};
-    context.damage = damage;
     context.screenOrigin = {window.left, window.top};
     context.backdrop = &backdrop;
     context.scratch = &scratch;
     if (root) {
-        ComposeWithStillLayer(*this, size, window, previousNewest, context);
+        ComposeWithStillLayer(*this, size, window, wholeGroups, layerChildren, context);
     } else {
-        raster::ClearRect(context.buffer, damage, 0);
+        for (const raster::Rect& rect : damage.Rects()) raster::ClearRect(context.buffer, rect, 0);
     }
 
+    forceFull = false;
     QueryPerformanceCounter(&composed);
     SIZE windowSize = {w, h};
     POINT source = {0, 0};
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    RECT dirty = {damage.x, damage.y, damage.Right(), damage.Bottom()};
+    // One present for all of the damage: under Wine each call costs far more
+    // than the pixels between the rectangles. The whole buffer is handed over;
+    // the dirty rectangle only limits what is updated.
+    const raster::Rect bounds = damage.Bounds();
+    RECT dirty = {bounds.x, bounds.y, bounds.Right(), bounds.Bottom()};
     UPDATELAYEREDWINDOWINFO info = {};
     info.cbSize = sizeof(info);
     info.psize = &windowSize;
@@ -200,7 +251,11 @@ bool TargetNode::CommitFrame() {
     QueryPerformanceCounter(&presentedAt);
     lastComposeMs = 1000.0 * static_cast<double>(composed.QuadPart - started.QuadPart) / frequency.QuadPart;
     lastPresentMs = 1000.0 * static_cast<double>(presentedAt.QuadPart - composed.QuadPart) / frequency.QuadPart;
-    lastDamage = damage;
+    lastDamage = bounds;
+    lastDamagePixels = 0;
+    for (const raster::Rect& rect : damage.Rects()) {
+        lastDamagePixels += static_cast<long long>(rect.width) * rect.height;
+    }
     ++presentCount;
     return true;
 }

@@ -14,17 +14,15 @@
 namespace comp {
 namespace detail {
 
-// The root's bottom children that did not change in the last frame, and what
-// they were composed over.
+// The root's bottom children kept in a layer, and what they were composed over.
 struct StillLayerKey {
     std::vector<const VisualNode*> children;
-    uint64_t newest = 0;
     RECT window = {0, 0, 0, 0};
     uint64_t backdropVersion = 0;
     friend bool operator==(const StillLayerKey& a, const StillLayerKey& b) {
-        return a.children == b.children && a.newest == b.newest && a.window.left == b.window.left &&
-               a.window.top == b.window.top && a.window.right == b.window.right &&
-               a.window.bottom == b.window.bottom && a.backdropVersion == b.backdropVersion;
+        return a.children == b.children && a.window.left == b.window.left && a.window.top == b.window.top &&
+               a.window.right == b.window.right && a.window.bottom == b.window.bottom &&
+               a.backdropVersion == b.backdropVersion;
     }
 };
 
@@ -43,14 +41,17 @@ struct TargetNode : Node {
     std::shared_ptr<VisualNode> root;
     TreeSnapshot presented;
     TreeSnapshot next;                // the snapshot being taken, kept for its memory
+    DamageRegion damage;              // what the frame redraws, kept for its memory
+    DamageRegion layerDamage;         // the part of it in the still layer's children
     uint64_t presentedNewest = 0;     // newest version in the tree at the last frame
     ComposeScratch scratch;
-    // The bottom children that stood still for two frames (the glass under
-    // moving icons), composed once over the whole window and copied under
-    // each later frame's changes until one of them changes.
+    // The bottom children that for two frames changed at most along their
+    // edges (the glass under moving icons, also while it widens), composed
+    // once over the whole window, brought up to date where they change and
+    // copied under each frame's damage, until other children take their place.
     raster::Image stillLayer;
     StillLayerKey stillKey;      // what stillLayer shows; no children when it is empty
-    StillLayerKey candidateKey;  // the last frame's still children
+    StillLayerKey candidateKey;  // the last frame's bottom children changed at most along their edges
     uint64_t presentedRootVersion = 0;
     uint64_t presentedBackdropVersion = 0;
     RECT presentedWindow = {0, 0, 0, 0};
@@ -64,7 +65,8 @@ struct TargetNode : Node {
     int height = 0;
     int presentCount = 0;
     bool presentFailureLogged = false;
-    raster::Rect lastDamage;
+    raster::Rect lastDamage;        // the rectangle presented
+    long long lastDamagePixels = 0;  // the pixels composed for it
     double lastComposeMs = 0;  // time spent composing and presenting the last frame
     double lastPresentMs = 0;
 };
@@ -81,9 +83,11 @@ public:
     HWND Window() const { return Get().hwnd; }
 
     // Tests and diagnostics: how often the window was presented, the area the
-    // last present redrew, and the pixels it was presented with.
+    // last present redrew (and how many pixels of it were composed), and the
+    // pixels it was presented with.
     int PresentCount() const { return Get().presentCount; }
     RECT LastDamage() const;
+    long long LastDamagePixels() const { return Get().lastDamagePixels; }
     double LastComposeMs() const { return Get().lastComposeMs; }
     double LastPresentMs() const { return Get().lastPresentMs; }
     raster::Image PresentedPixels() const;

@@ -26,9 +26,15 @@ struct Node {
     virtual ~Node() = default;
     // Marks the object changed and schedules a commit.
     void Touch();
+    // The same for a change of where it is or how large, not of what it shows.
+    void TouchPlacement();
 
     std::shared_ptr<CompositorState> owner;
     uint64_t version;
+    // The last change other than of place or size: a visual whose content is
+    // unchanged and which only moved or grew keeps the pixels its brush shows
+    // the same way at every size.
+    uint64_t contentVersion;
 };
 
 // Stores a property and marks the object changed, unless the value is the same.
@@ -37,6 +43,13 @@ void SetAndTouch(Node& node, T& field, const T& value) {
     if (field == value) return;
     field = value;
     node.Touch();
+}
+
+template <class T>
+void SetAndTouchPlacement(Node& node, T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    node.TouchPlacement();
 }
 
 struct GraphicsDeviceNode;
@@ -49,6 +62,14 @@ struct SurfaceNode : Node {
     bool drawClipped = false;
     Microsoft::WRL::ComPtr<ID2D1Bitmap1> target;    // what BeginDraw hands out, kept between draws
     bool targetHoldsPixels = false;                 // target's content equals pixels
+    // Which columns (rows) of pixels equal the one before them, worked out
+    // once per version: a stretch repeats such columns without change.
+    struct Repeats {
+        uint64_t version = 0;
+        std::vector<bool> column;  // column[x]: column x equals column x - 1
+        std::vector<bool> row;
+    };
+    mutable Repeats repeats;
 };
 
 struct GraphicsDeviceNode : Node {

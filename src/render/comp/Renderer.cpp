@@ -1,6 +1,7 @@
 #include "render/comp/Renderer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -41,14 +42,6 @@ int Round(float value) {
 raster::Rect PixelRect(float x, float y, float width, float height) {
     int left = Round(x), top = Round(y);
     return {left, top, std::max(0, Round(x + width) - left), std::max(0, Round(y + height) - top)};
-}
-
-raster::Rect Union(const raster::Rect& a, const raster::Rect& b) {
-    if (a.IsEmpty()) return b;
-    if (b.IsEmpty()) return a;
-    int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
-    int right = std::max(a.Right(), b.Right()), bottom = std::max(a.Bottom(), b.Bottom());
-    return {left, top, right - left, bottom - top};
 }
 
 raster::Rect Inflate(const raster::Rect& r, int by) {
@@ -414,18 +407,358 @@ uint64_t ClipVersion(const ClipNode* clip) {
     return std::max(clip->version, clip->geometry ? clip->geometry->version : 0);
 }
 
+uint64_t ClipContentVersion(const ClipNode* clip) {
+    if (!clip) return 0;
+    return std::max(clip->contentVersion, clip->geometry ? clip->geometry->contentVersion : 0);
+}
+
+// Whether the entries [from, to) are all equal to each other.
+bool AllRepeat(const std::vector<bool>& repeatsPrevious, int from, int to) {
+    for (int i = std::max(from + 1, 1); i < to; ++i) {
+        if (!repeatsPrevious[static_cast<size_t>(i)]) return false;
+    }
+    return true;
+}
+
+// Which columns and rows of the surface repeat the one before them.
+const SurfaceNode::Repeats& RepeatsOf(const SurfaceNode& surface) {
+    SurfaceNode::Repeats& repeats = surface.repeats;
+    if (repeats.version == surface.version && repeats.column.size() == static_cast<size_t>(surface.pixels.Width()) &&
+        repeats.row.size() == static_cast<size_t>(surface.pixels.Height())) {
+        return repeats;
+    }
+    const raster::Image& pixels = surface.pixels;
+    const int width = pixels.Width(), height = pixels.Height();
+    repeats.version = surface.version;
+    repeats.column.assign(static_cast<size_t>(width), true);
+    repeats.row.assign(static_cast<size_t>(height), true);
+    if (width > 0) repeats.column[0] = false;
+    if (height > 0) repeats.row[0] = false;
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* row = pixels.Data() + static_cast<size_t>(y) * width;
+        const uint32_t* above = y > 0 ? row - width : nullptr;
+        for (int x = 0; x < width; ++x) {
+            if (x > 0 && row[x] != row[x - 1]) repeats.column[x] = false;
+            if (above && row[x] != above[x]) repeats.row[y] = false;
+        }
+    }
+    return repeats;
+}
+
+using Follow = std::array<AxisFollow, 2>;
+
+Follow Uniform() {
+    Follow follow;
+    for (auto& axis : follow) axis.nearBand = axis.farBand = 0;
+    return follow;
+}
+
+void AddLine(AxisFollow& follow, int from, int to) {
+    if (to <= from) return;
+    for (auto& line : follow.lines) {
+        if (line[1] <= line[0]) {
+            line[0] = from;
+            line[1] = to;
+            return;
+        }
+    }
+    // No room: one line over all of them.
+    for (const auto& line : follow.lines) {
+        from = std::min(from, line[0]);
+        to = std::max(to, line[1]);
+    }
+    follow = AxisFollow{follow.nearBand, follow.farBand, {{from, to}}};
+}
+
+Follow Combine(const Follow& a, const Follow& b) {
+    Follow both;
+    for (int axis = 0; axis < 2; ++axis) {
+        if (a[axis].nearBand < 0 || b[axis].nearBand < 0) continue;
+        both[axis].nearBand = std::max(a[axis].nearBand, b[axis].nearBand);
+        both[axis].farBand = std::max(a[axis].farBand, b[axis].farBand);
+        for (const AxisFollow* part : {&a[axis], &b[axis]}) {
+            for (const auto& line : part->lines) AddLine(both[axis], line[0], line[1]);
+        }
+    }
+    return both;
+}
+
+// A nine-grid's pixels along one axis: the corner cells keep their size (d,
+// the insets as drawn), so beyond them only the lines across whose middle
+// run of source pixels (between the source insets s) is not all one value
+// depend on the ends.
+AxisFollow NineGridFollow(const raster::Image& pixels, const raster::NineGridInsets& s,
+                          const raster::NineGridInsets& d, const raster::Rect& target, int axis) {
+    const int along = axis == 0 ? pixels.Width() : pixels.Height();
+    const int across = axis == 0 ? pixels.Height() : pixels.Width();
+    const int nearInset = axis == 0 ? s.left : s.top, farInset = axis == 0 ? s.right : s.bottom;
+    const int nearAcross = axis == 0 ? s.top : s.left, farAcross = axis == 0 ? s.bottom : s.right;
+    const int drawnNearAcross = axis == 0 ? d.top : d.left, drawnFarAcross = axis == 0 ? d.bottom : d.right;
+    const int targetFrom = axis == 0 ? target.y : target.x;
+    const int targetTo = axis == 0 ? target.Bottom() : target.Right();
+    auto at = [&](int a, int c) { return axis == 0 ? pixels.At(a, c) : pixels.At(c, a); };
+    AxisFollow follow;
+    follow.nearBand = axis == 0 ? d.left : d.top;
+    follow.farBand = axis == 0 ? d.right : d.bottom;
+    int nearFrom = across, nearTo = -1, farFrom = across, farTo = -1;
+    bool middle = false;
+    for (int c = 0; c < across; ++c) {
+        bool same = true;
+        for (int a = nearInset + 1; a < along - farInset && same; ++a) same = at(a, c) == at(a - 1, c);
+        if (same) continue;
+        if (c < nearAcross) {
+            nearFrom = std::min(nearFrom, c);
+            nearTo = c + 1;
+        } else if (c >= across - farAcross) {
+            farFrom = std::min(farFrom, c);
+            farTo = c + 1;
+        } else {
+            middle = true;
+        }
+    }
+    // Corner cells are drawn one to one across unless shrunk to fit (then a
+    // line anywhere in one spreads over all of it); the middle is stretched.
+    if (nearTo > nearFrom && drawnNearAcross != nearAcross) {
+        nearFrom = 0;
+        nearTo = drawnNearAcross;
+    }
+    AddLine(follow, targetFrom + nearFrom, targetFrom + nearTo);
+    if (middle) AddLine(follow, targetFrom + drawnNearAcross, targetTo - drawnFarAcross);
+    if (farTo > farFrom && drawnFarAcross != farAcross) {
+        AddLine(follow, targetTo - drawnFarAcross, targetTo);
+    } else {
+        AddLine(follow, targetTo - (across - farFrom), targetTo - (across - farTo));
+    }
+    return follow;
+}
+
+// How the brush's pixels over target follow target's ends (see AxisFollow);
+// it must match what PaintBrush draws.
+Follow FollowOf(const BrushNode& brush, const raster::Rect& target, int depth = 0) {
+    if (depth > 16) return {};
+    switch (brush.kind) {
+    case BrushNode::Kind::Color:
+    case BrushNode::Kind::HostBackdrop:
+        return Uniform();
+    case BrushNode::Kind::Effect:
+        // The backdrop through an effect is anchored to the screen; any other
+        // source is filtered as a whole.
+        return PaintsPixelByPixel(brush) ? Uniform() : Follow{};
+    case BrushNode::Kind::Surface: {
+        if (!brush.surface || brush.surface->pixels.IsEmpty()) return Uniform();
+        if (brush.stretch != CompositionStretch::Fill) return {};
+        const auto& repeats = RepeatsOf(*brush.surface);
+        const int width = brush.surface->pixels.Width(), height = brush.surface->pixels.Height();
+        Follow follow;
+        if (AllRepeat(repeats.column, 0, width)) follow[0].nearBand = follow[0].farBand = 0;
+        if (AllRepeat(repeats.row, 0, height)) follow[1].nearBand = follow[1].farBand = 0;
+        return follow;
+    }
+    case BrushNode::Kind::NineGrid: {
+        if (!brush.source || brush.source->kind != BrushNode::Kind::Surface || !brush.source->surface ||
+            brush.source->surface->pixels.IsEmpty()) {
+            return Uniform();
+        }
+        const SurfaceNode& surface = *brush.source->surface;
+        const raster::Image& pixels = surface.pixels;
+        const int width = pixels.Width(), height = pixels.Height();
+        // As DrawNineGrid takes them.
+        raster::NineGridInsets s{std::clamp(Round(brush.insets[0]), 0, width),
+                                 std::clamp(Round(brush.insets[1]), 0, height),
+                                 std::clamp(Round(brush.insets[2]), 0, width),
+                                 std::clamp(Round(brush.insets[3]), 0, height)};
+        s.right = std::min(s.right, width - s.left);
+        s.bottom = std::min(s.bottom, height - s.top);
+        // Corners shrunk to fit a small target: their size across an axis
+        // must not depend on the length along it (a glass lower than its
+        // corners are wide keeps them while it widens).
+        const raster::NineGridInsets d = raster::TargetInsets(s, target.width, target.height);
+        constexpr int kUnlimited = 1 << 28;
+        const raster::NineGridInsets wide = raster::TargetInsets(s, kUnlimited, target.height);
+        const raster::NineGridInsets tall = raster::TargetInsets(s, target.width, kUnlimited);
+        Follow follow;
+        if (wide.top == d.top && wide.bottom == d.bottom) follow[0] = NineGridFollow(pixels, s, d, target, 0);
+        if (tall.left == d.left && tall.right == d.right) follow[1] = NineGridFollow(pixels, s, d, target, 1);
+        return follow;
+    }
+    case BrushNode::Kind::Mask:
+        if (!brush.source || !brush.mask) return Uniform();
+        return Combine(FollowOf(*brush.source, target, depth + 1), FollowOf(*brush.mask, target, depth + 1));
+    }
+    return {};
+}
+
+struct ClipChain {
+    ClipShape shapes[VisualRecord::kMaxClips];
+    int count = 0;
+};
+
+void AddClip(const VisualNode& visual, const Placement& p, ClipChain& chain) {
+    if (!visual.clip) return;
+    const ClipNode& c = *visual.clip;
+    ClipShape shape;
+    if (c.kind == ClipNode::Kind::Inset) {
+        raster::RectF kept = raster::InsetClipRect({p.x, p.y, p.width, p.height}, c.left, c.top, c.right, c.bottom);
+        raster::Rect pixels = PixelRect(kept.x, kept.y, kept.width, kept.height);
+        shape.shape = {static_cast<float>(pixels.x), static_cast<float>(pixels.y), static_cast<float>(pixels.width),
+                       static_cast<float>(pixels.height)};
+    } else if (c.geometry) {
+        const GeometryNode& g = *c.geometry;
+        shape.rounded = true;
+        shape.shape = {p.x + g.offset.x, p.y + g.offset.y, std::max(0.0f, g.size.x), std::max(0.0f, g.size.y)};
+        shape.radius = g.cornerRadius;
+    } else {
+        return;
+    }
+    if (chain.count < VisualRecord::kMaxClips) chain.shapes[chain.count] = shape;
+    chain.count = std::min(chain.count + 1, VisualRecord::kMaxClips + 1);
+}
+
 void Record(const VisualNode& visual, float parentX, float parentY, Vector2 parentSize, uint64_t inherited,
-            TreeSnapshot& snapshot) {
+            uint64_t inheritedContent, ClipChain chain, int group, TreeSnapshot& snapshot) {
     if (!visual.visible) return;
     Placement p = Place(visual, parentX, parentY, parentSize);
     uint64_t own = std::max({inherited, visual.version, ClipVersion(visual.clip.get())});
+    uint64_t ownContent = std::max({inheritedContent, visual.contentVersion, ClipContentVersion(visual.clip.get())});
+    AddClip(visual, p, chain);
     VisualRecord record;
     record.visual = &visual;
-    // One pixel more on every side: anti-aliased edges and rounding.
-    record.bounds = Inflate(PixelRect(p.x, p.y, p.width, p.height), 1);
+    record.group = group;
+    record.target = PixelRect(p.x, p.y, p.width, p.height);
     record.version = std::max(own, visual.isSprite ? BrushVersion(visual.brush.get()) : 0);
+    // Brushes have no place or size of their own: every change of one is to its content.
+    record.content = std::max(ownContent, visual.isSprite ? BrushVersion(visual.brush.get()) : 0);
+    if (visual.isSprite && visual.brush) {
+        // One pixel more on every side: anti-aliased edges and rounding.
+        record.bounds = Inflate(record.target, 1);
+        const Follow follow = FollowOf(*visual.brush, record.target);
+        record.follow[0] = follow[0];
+        record.follow[1] = follow[1];
+    }
+    record.clipCount = chain.count;
+    for (int i = 0; i < std::min(chain.count, VisualRecord::kMaxClips); ++i) record.clips[i] = chain.shapes[i];
     snapshot.push_back(record);
-    for (const auto& child : visual.children) Record(*child, p.x, p.y, {p.width, p.height}, own, snapshot);
+    const bool root = group < 0;
+    for (size_t i = 0; i < visual.children.size(); ++i) {
+        Record(*visual.children[i], p.x, p.y, {p.width, p.height}, own, ownContent, chain,
+               root ? static_cast<int>(i) : group, snapshot);
+    }
+}
+
+struct Span {
+    int from = 0, to = 0;  // [from, to)
+    bool IsEmpty() const { return to <= from; }
+};
+
+Span Along(const raster::Rect& r, int axis) { return axis == 0 ? Span{r.x, r.Right()} : Span{r.y, r.Bottom()}; }
+
+Span Meet(Span a, Span b) { return {std::max(a.from, b.from), std::min(a.to, b.to)}; }
+
+int Floor(float value) { return static_cast<int>(std::floor(std::clamp(value, -1.0e8f, 1.0e8f))); }
+int Ceil(float value) { return static_cast<int>(std::ceil(std::clamp(value, -1.0e8f, 1.0e8f))); }
+
+// Where along the axis the clip's coverage does not depend on where its ends
+// are (the straight part of a rounded rectangle's sides).
+Span ClipInterior(const ClipShape& clip, int axis) {
+    const float start = axis == 0 ? clip.shape.x : clip.shape.y;
+    const float length = axis == 0 ? clip.shape.width : clip.shape.height;
+    if (!clip.rounded) return {Round(start), Round(start + length)};
+    const float radius = axis == 0 ? clip.radius.x : clip.radius.y;
+    if (!std::isfinite(start) || !std::isfinite(length) || !std::isfinite(radius) || !(length > 0.0f) ||
+        !(clip.shape.width > 0.0f) || !(clip.shape.height > 0.0f)) {
+        return {};
+    }
+    const float r = std::max(radius, 0.0f);
+    return {Ceil(start + r) + 1, Floor(start + length - r) - 1};
+}
+
+// Adds to the frame's damage, and to the bottom part's for visuals in it.
+struct DamageSink {
+    DamageRegion& all;
+    DamageRegion* bottom;
+    int bottomChildren;
+    uint64_t* wholeGroups;
+    void Add(const raster::Rect& rect, int group) const {
+        all.Add(rect);
+        // The root's own brush is drawn with the bottom part.
+        if (bottom && group < bottomChildren) bottom->Add(rect);
+    }
+    // A visual redrawn in full, not by its edges.
+    void AddWhole(const raster::Rect& rect, int group) const {
+        if (rect.IsEmpty()) return;
+        Add(rect, group);
+        if (!wholeGroups) return;
+        if (group < 0) {
+            *wholeGroups = ~uint64_t{0};  // the root changes everything under it
+        } else if (group < 64) {
+            *wholeGroups |= uint64_t{1} << group;
+        }
+    }
+};
+
+// The pixels of the visual that may differ between the two records when
+// everything but its place along the axis is the same: the bands along its
+// old and new ends. False when the records differ in more than that.
+bool AddEdgeDamage(const VisualRecord& before, const VisualRecord& after, int axis, const DamageSink& damage) {
+    const int across = 1 - axis;
+    if (before.content != after.content || before.clipCount != after.clipCount ||
+        before.clipCount > VisualRecord::kMaxClips) {
+        return false;
+    }
+    if (before.follow[axis].nearBand < 0 || after.follow[axis].nearBand < 0) return false;
+    const Span beforeAcross = Along(before.bounds, across), afterAcross = Along(after.bounds, across);
+    if (beforeAcross.from != afterAcross.from || beforeAcross.to != afterAcross.to) return false;
+    const Span targetAcross = Along(before.target, across), afterTargetAcross = Along(after.target, across);
+    if (targetAcross.from != afterTargetAcross.from || targetAcross.to != afterTargetAcross.to) return false;
+    Span kept[2];
+    const VisualRecord* records[2] = {&before, &after};
+    for (int i = 0; i < 2; ++i) {
+        const VisualRecord& record = *records[i];
+        const Span target = Along(record.target, axis);
+        kept[i] = {target.from + record.follow[axis].nearBand, target.to - record.follow[axis].farBand};
+        for (int c = 0; c < record.clipCount; ++c) kept[i] = Meet(kept[i], ClipInterior(record.clips[c], axis));
+    }
+    for (int c = 0; c < before.clipCount; ++c) {
+        const ClipShape& a = before.clips[c];
+        const ClipShape& b = after.clips[c];
+        const bool same = a.rounded == b.rounded && (across == 0 ? a.shape.x == b.shape.x && a.shape.width == b.shape.width &&
+                                                                       a.radius.x == b.radius.x
+                                                                 : a.shape.y == b.shape.y &&
+                                                                       a.shape.height == b.shape.height &&
+                                                                       a.radius.y == b.radius.y);
+        if (!same) return false;
+    }
+    const Span unchanged = Meet(kept[0], kept[1]);
+    if (unchanged.IsEmpty()) return false;
+    const Span beforeAlong = Along(before.bounds, axis), afterAlong = Along(after.bounds, axis);
+    const Span extent = {std::min(beforeAlong.from, afterAlong.from), std::max(beforeAlong.to, afterAlong.to)};
+    auto add = [&](Span along) {
+        if (along.IsEmpty()) return;
+        if (axis == 0) {
+            damage.Add({along.from, beforeAcross.from, along.to - along.from, beforeAcross.to - beforeAcross.from},
+                       after.group);
+        } else {
+            damage.Add({beforeAcross.from, along.from, beforeAcross.to - beforeAcross.from, along.to - along.from},
+                       after.group);
+        }
+    };
+    add({extent.from, std::min(unchanged.from, extent.to)});
+    add({std::max(unchanged.to, extent.from), extent.to});
+    // Lines whose pixels depend on the ends all along.
+    for (const VisualRecord* record : records) {
+        for (const auto& line : record->follow[axis].lines) {
+            const Span lineAcross = Meet({line[0], line[1]}, beforeAcross);
+            if (lineAcross.IsEmpty()) continue;
+            if (axis == 0) {
+                damage.Add({extent.from, lineAcross.from, extent.to - extent.from, lineAcross.to - lineAcross.from},
+                           after.group);
+            } else {
+                damage.Add({lineAcross.from, extent.from, lineAcross.to - lineAcross.from, extent.to - extent.from},
+                           after.group);
+            }
+        }
+    }
+    return true;
 }
 
 uint64_t Newest(const VisualNode& visual, int depth) {
@@ -460,35 +793,36 @@ TreeSnapshot TakeSnapshot(const VisualNode& root, Vector2 rootParentSize) {
 
 void TakeSnapshot(const VisualNode& root, Vector2 rootParentSize, TreeSnapshot& snapshot) {
     snapshot.clear();
-    Record(root, 0, 0, rootParentSize, 0, snapshot);
+    Record(root, 0, 0, rootParentSize, 0, 0, ClipChain(), -1, snapshot);
     std::sort(snapshot.begin(), snapshot.end(),
               [](const VisualRecord& a, const VisualRecord& b) { return std::less<>()(a.visual, b.visual); });
 }
 
 uint64_t NewestVersion(const VisualNode& root) { return Newest(root, 0); }
 
-uint64_t OwnVersion(const VisualNode& visual) {
-    return std::max({visual.version, ClipVersion(visual.clip.get()), BrushVersion(visual.brush.get())});
-}
-
-raster::Rect DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after) {
-    raster::Rect damage;
+void DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after, DamageRegion& damage,
+                   DamageRegion* bottom, int bottomChildren, uint64_t* wholeGroups) {
+    const DamageSink sink{damage, bottom, bottomChildren, wholeGroups};
     auto b = before.begin(), a = after.begin();
     std::less<> less;
     while (b != before.end() || a != after.end()) {
         if (a == after.end() || (b != before.end() && less(b->visual, a->visual))) {
-            damage = Union(damage, b->bounds);  // removed
+            sink.AddWhole(b->bounds, b->group);  // removed
             ++b;
         } else if (b == before.end() || less(a->visual, b->visual)) {
-            damage = Union(damage, a->bounds);  // added
+            sink.AddWhole(a->bounds, a->group);  // added
             ++a;
         } else {
-            if (!(*a == *b)) damage = Union(Union(damage, b->bounds), a->bounds);
+            if (a->version != b->version || !(a->bounds == b->bounds) || a->group != b->group) {
+                if (a->group != b->group || (!AddEdgeDamage(*b, *a, 0, sink) && !AddEdgeDamage(*b, *a, 1, sink))) {
+                    sink.AddWhole(b->bounds, b->group);
+                    sink.AddWhole(a->bounds, a->group);
+                }
+            }
             ++a;
             ++b;
         }
     }
-    return damage;
 }
 
 }  // namespace comp::detail

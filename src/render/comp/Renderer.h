@@ -8,6 +8,7 @@
 #include <deque>
 #include <vector>
 
+#include "render/comp/DamageRegion.h"
 #include "render/comp/HostBackdrop.h"
 #include "render/comp/Nodes.h"
 #include "render/raster/Image.h"
@@ -41,13 +42,44 @@ void ComposeTree(const VisualNode& root, Vector2 rootParentSize, ComposeContext&
 void ComposeChildren(const VisualNode& root, size_t firstChild, size_t lastChild, Vector2 rootParentSize,
                      ComposeContext& context, bool clear);
 
+// A clip a visual is drawn through, placed in the window.
+struct ClipShape {
+    bool rounded = false;
+    raster::RectF shape;  // rounded: the geometry; inset: the whole pixels it keeps
+    Vector2 radius;
+    friend bool operator==(const ClipShape&, const ClipShape&) = default;
+};
+
+// How a visual's pixels follow the ends of its target along one axis.
+struct AxisFollow {
+    static constexpr int kMaxLines = 3;
+    // How many pixels in from the near and far end the pixels depend on where
+    // that end is. Between those bands each pixel is the same wherever the
+    // ends are (a colour, the backdrop, a stretched run of equal columns).
+    // -1: every pixel depends on them.
+    int nearBand = -1;
+    int farBand = -1;
+    // Lines across the axis (rows, for x) whose pixels depend on the ends all
+    // along it (a gradient stretched along them), in window coordinates.
+    int lines[kMaxLines][2] = {};  // [from, to); empty ones have to <= from
+};
+
 // What each visual looked like when drawn: where, and which versions of
 // itself, its ancestors, its clip and its brushes it showed.
 struct VisualRecord {
+    static constexpr int kMaxClips = 3;
+
     const VisualNode* visual = nullptr;
-    raster::Rect bounds;
+    int group = -1;            // which of the root's children it is or is under; -1: the root
+    raster::Rect bounds;       // what it may draw; empty when it draws nothing itself
     uint64_t version = 0;
-    friend bool operator==(const VisualRecord&, const VisualRecord&) = default;
+    uint64_t content = 0;      // the same, leaving out changes of place and size
+    raster::Rect target;       // where its brush is drawn
+    AxisFollow follow[2];      // along x, along y
+    // The clips of the visual and its ancestors, innermost last; more than
+    // kMaxClips: not kept, and every change redraws the whole visual.
+    ClipShape clips[kMaxClips];
+    int clipCount = 0;
 };
 // Sorted by visual, one record each.
 using TreeSnapshot = std::vector<VisualRecord>;
@@ -60,11 +92,16 @@ void TakeSnapshot(const VisualNode& root, Vector2 rootParentSize, TreeSnapshot& 
 // surfaces): a tree whose newest version is not newer than at its last frame
 // has not changed since.
 uint64_t NewestVersion(const VisualNode& root);
-// The same for the visual alone (itself, its clip and its brush), without its children.
-uint64_t OwnVersion(const VisualNode& visual);
 
-// Everything that differs between two snapshots: old and new places of changed,
-// added and removed visuals.
-raster::Rect DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after);
+// Everything that differs between two snapshots, added to damage: old and new
+// places of changed, added and removed visuals; of a visual that only moved or
+// changed size, only the bands along its edges whose pixels depend on where
+// the edges are.
+// What lies in the root's first bottomChildren children (and the root's own
+// brush) is also added to bottom, when given. wholeGroups, when given, gets
+// bit i set when something under the root's child i is redrawn in full rather
+// than by its edges (all bits for a change of the root itself).
+void DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after, DamageRegion& damage,
+                   DamageRegion* bottom = nullptr, int bottomChildren = 0, uint64_t* wholeGroups = nullptr);
 
 }  // namespace comp::detail

@@ -14,17 +14,22 @@ uint16_t Weight256(float fraction) {
 
 Taps StretchTaps(int dstCount, int srcCount) {
     Taps t;
-    t.Resize(std::max(dstCount, 0));
-    if (dstCount <= 0 || srcCount <= 0) return t;
+    StretchTaps(dstCount, srcCount, 0, dstCount, t);
+    return t;
+}
+
+void StretchTaps(int dstCount, int srcCount, int from, int count, Taps& t) {
+    t.Resize(std::max(count, 0));
+    if (dstCount <= 0 || srcCount <= 0) return;
     const double scale = static_cast<double>(srcCount) / dstCount;
-    for (int i = 0; i < dstCount; ++i) {
+    for (int k = 0; k < count; ++k) {
+        const int i = from + k;
         const double s = std::clamp((i + 0.5) * scale - 0.5, 0.0, static_cast<double>(srcCount - 1));
         const int i0 = static_cast<int>(std::floor(s));
-        t.first[i] = i0;
-        t.second[i] = std::min(i0 + 1, srcCount - 1);
-        t.weight[i] = Weight256(static_cast<float>(s - i0));
+        t.first[k] = i0;
+        t.second[k] = std::min(i0 + 1, srcCount - 1);
+        t.weight[k] = Weight256(static_cast<float>(s - i0));
     }
-    return t;
 }
 
 Taps ShiftTaps(int dstStart, int n, int srcCount, float offset, bool hardEdges) {
@@ -74,9 +79,14 @@ void ResampleInto(ImageView dst, const Rect& area, ConstImageView src, const Tap
         }
     }
     const int span = hi >= lo ? hi - lo + 1 : 0;
-    std::vector<uint16_t> mixed(static_cast<std::size_t>(span + 1) * 4, 0);  // channel x 256
-    std::vector<uint32_t> out(area.width);
-    std::vector<int> c0(area.width), c1(area.width);
+    // Kept per thread: a frame draws many small pieces.
+    thread_local std::vector<uint16_t> mixed;
+    thread_local std::vector<uint32_t> out;
+    thread_local std::vector<int> c0, c1;
+    mixed.assign(static_cast<std::size_t>(span + 1) * 4, 0);  // channel x 256
+    out.resize(static_cast<std::size_t>(area.width));
+    c0.resize(static_cast<std::size_t>(area.width));
+    c1.resize(static_cast<std::size_t>(area.width));
     for (int i = 0; i < area.width; ++i) {
         const int a = columns.first[cx + i], b = columns.second[cx + i];
         c0[i] = (a == Taps::kOutside ? span : a - lo) * 4;

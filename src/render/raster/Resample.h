@@ -29,6 +29,9 @@ struct Taps {
 // Taps for drawing srcCount source pixels over dstCount destination pixels,
 // sampling at pixel centres and clamping at the source's edges.
 Taps StretchTaps(int dstCount, int srcCount);
+// The same for the destination pixels [from, from + count) only, into taps
+// (index 0 is destination pixel from), reusing their memory.
+void StretchTaps(int dstCount, int srcCount, int from, int count, Taps& taps);
 
 // Taps for a shift by `offset` pixels (destination i samples source i - offset)
 // of n destination pixels starting at dstStart, over srcCount source pixels.

@@ -12,9 +12,12 @@ void DrawStretched(ImageView dst, const Rect& target, ConstImageView src, const 
         DrawImage(dst, src, target.x, target.y, options);
         return;
     }
-    const Taps columns = StretchTaps(target.width, src.width);
-    const Taps rows = StretchTaps(target.height, src.height);
-    ResampleInto(dst, area, src, columns, rows, {target.x, target.y}, options);
+    // Only the drawn part's taps: a nine-grid cell or a band of a wide glass
+    // is drawn piece by piece, often a few pixels of a long run.
+    thread_local Taps columns, rows;
+    StretchTaps(target.width, src.width, area.x - target.x, area.width, columns);
+    StretchTaps(target.height, src.height, area.y - target.y, area.height, rows);
+    ResampleInto(dst, area, src, columns, rows, {area.x, area.y}, options);
 }
 
 }  // namespace raster
