@@ -216,9 +216,15 @@ TEST(ComposeReuse, ResizedGlassRedrawsItsEdgesAndEqualsFramesComposedFromNothing
             compositor.Commit();
         }
 
+        int edgeOnlyFrames = 0;
         for (int frame = 0; frame < 60; ++frame) {
-            // Frames 40 to 43 change only the height.
+            // Frames 40 to 43 change only the height; frame 50 changes the
+            // tint's strength and an icon's opacity along with the width.
             const bool taller = frame >= 40 && frame < 44;
+            if (frame == 50) {
+                glass.UpdateTint(kGlassThemeLight, 0.48f, 1.0f);
+                icons[1].Opacity(0.5f);
+            }
             const float f = static_cast<float>(taller ? 39 : frame);
             const float grow = 34.0f * std::sin(0.13f * f) + 0.37f * f;
             const float height = taller ? 70.0f + 0.7f * static_cast<float>(frame - 39) : 70.0f;
@@ -231,7 +237,15 @@ TEST(ComposeReuse, ResizedGlassRedrawsItsEdgesAndEqualsFramesComposedFromNothing
             }
             compositor.Commit();
             ASSERT_TRUE(PresentedEqualsFresh(compositor, host.mainTarget)) << "frame " << frame;
+            if (frame % 2 == 0 && frame > 0 && !taller && frame != 44 && frame != 50) {
+                // The glass with its shadow covers about 620 x 120 pixels; the
+                // bands along its ends and the rows of its rim and shadow
+                // whose colour runs along the edge, less than half of that.
+                EXPECT_LT(host.mainTarget.LastDamagePixels(), 620 * 120 / 2) << "frame " << frame;
+                ++edgeOnlyFrames;
+            }
         }
+        EXPECT_GT(edgeOnlyFrames, 20);
 
         // Each kind alone, where no other visual's bands cover for it: a
         // rounded clip over a colour, and a nine-grid whose top rows carry a
