@@ -36,6 +36,25 @@ bool LoadPatternedBackdrop(comp::BackdropPicture& picture) {
     return true;
 }
 
+// A window over the patterned backdrop with the real device and host; the
+// apartment outlives them.
+struct PatternedHost {
+    struct Apartment {
+        Apartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+        ~Apartment() { CoUninitialize(); }
+    } apartment;
+    bool Start() {
+        if (!CreateGraphicsFactories(graphics) || !graphics.Create() || !host.Initialize(window.hwnd, graphics)) {
+            return false;
+        }
+        host.compositor.Backdrop().SetLoader(LoadPatternedBackdrop);
+        return true;
+    }
+    CompTestWindow window{kWindowX, kWindowY, kWindowWidth, kWindowHeight};
+    GraphicsDevice graphics;
+    CompositionHost host;
+};
+
 raster::Image ComposedFromNothing(const comp::DesktopWindowTarget& target, comp::HostBackdrop& backdrop) {
     RECT window = {};
     GetWindowRect(target.Window(), &window);
@@ -74,17 +93,12 @@ raster::Image ComposedFromNothing(const comp::DesktopWindowTarget& target, comp:
 }
 
 TEST(ComposeReuse, HoverSweepFramesEqualFramesComposedFromNothing) {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ScopedPersonalizeValue transparency{L"EnableTransparency"};
+    transparency.SetDword(1);
     {
-        ScopedPersonalizeValue transparency{L"EnableTransparency"};
-        transparency.SetDword(1);
-        CompTestWindow window{kWindowX, kWindowY, kWindowWidth, kWindowHeight};
-        GraphicsDevice graphics;
-        CompositionHost host;
-        ASSERT_TRUE(CreateGraphicsFactories(graphics));
-        ASSERT_TRUE(graphics.Create());
-        ASSERT_TRUE(host.Initialize(window.hwnd, graphics));
-        host.compositor.Backdrop().SetLoader(LoadPatternedBackdrop);
+        PatternedHost patterned;
+        ASSERT_TRUE(patterned.Start());
+        CompositionHost& host = patterned.host;
         comp::Compositor& compositor = host.compositor;
 
         // The dock's glass (lens mask, rounded clip, shadow, rim), icons that
@@ -141,7 +155,6 @@ TEST(ComposeReuse, HoverSweepFramesEqualFramesComposedFromNothing) {
         compositor.Commit();
         EXPECT_EQ(host.mainTarget.PresentCount(), presents);
     }
-    CoUninitialize();
 }
 
 TEST(ComposeReuse, DamageIsAFewSeparateRectangles) {
@@ -182,17 +195,12 @@ TEST(ComposeReuse, DamageIsAFewSeparateRectangles) {
 // bands along its edges are redrawn, in the frame and in the layer kept of
 // the glass, and every frame equals the tree composed from nothing.
 TEST(ComposeReuse, ResizedGlassRedrawsItsEdgesAndEqualsFramesComposedFromNothing) {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ScopedPersonalizeValue transparency{L"EnableTransparency"};
+    transparency.SetDword(1);
     {
-        ScopedPersonalizeValue transparency{L"EnableTransparency"};
-        transparency.SetDword(1);
-        CompTestWindow window{kWindowX, kWindowY, kWindowWidth, kWindowHeight};
-        GraphicsDevice graphics;
-        CompositionHost host;
-        ASSERT_TRUE(CreateGraphicsFactories(graphics));
-        ASSERT_TRUE(graphics.Create());
-        ASSERT_TRUE(host.Initialize(window.hwnd, graphics));
-        host.compositor.Backdrop().SetLoader(LoadPatternedBackdrop);
+        PatternedHost patterned;
+        ASSERT_TRUE(patterned.Start());
+        CompositionHost& host = patterned.host;
         comp::Compositor& compositor = host.compositor;
 
         GlassLayer glass;
@@ -305,7 +313,6 @@ TEST(ComposeReuse, ResizedGlassRedrawsItsEdgesAndEqualsFramesComposedFromNothing
             ASSERT_TRUE(PresentedEqualsFresh(compositor, host.mainTarget)) << "alone, frame " << frame;
         }
     }
-    CoUninitialize();
 }
 
 }  // namespace

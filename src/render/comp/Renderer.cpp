@@ -732,15 +732,13 @@ bool AddEdgeDamage(const VisualRecord& before, const VisualRecord& after, int ax
     if (unchanged.IsEmpty()) return false;
     const Span beforeAlong = Along(before.bounds, axis), afterAlong = Along(after.bounds, axis);
     const Span extent = {std::min(beforeAlong.from, afterAlong.from), std::max(beforeAlong.to, afterAlong.to)};
+    auto rectOf = [axis](Span along, Span across) {
+        const int length = along.to - along.from, breadth = across.to - across.from;
+        return axis == 0 ? raster::Rect{along.from, across.from, length, breadth}
+                         : raster::Rect{across.from, along.from, breadth, length};
+    };
     auto add = [&](Span along) {
-        if (along.IsEmpty()) return;
-        if (axis == 0) {
-            damage.Add({along.from, beforeAcross.from, along.to - along.from, beforeAcross.to - beforeAcross.from},
-                       after.group);
-        } else {
-            damage.Add({beforeAcross.from, along.from, beforeAcross.to - beforeAcross.from, along.to - along.from},
-                       after.group);
-        }
+        if (!along.IsEmpty()) damage.Add(rectOf(along, beforeAcross), after.group);
     };
     add({extent.from, std::min(unchanged.from, extent.to)});
     add({std::max(unchanged.to, extent.from), extent.to});
@@ -748,14 +746,7 @@ bool AddEdgeDamage(const VisualRecord& before, const VisualRecord& after, int ax
     for (const VisualRecord* record : records) {
         for (const auto& line : record->follow[axis].lines) {
             const Span lineAcross = Meet({line[0], line[1]}, beforeAcross);
-            if (lineAcross.IsEmpty()) continue;
-            if (axis == 0) {
-                damage.Add({extent.from, lineAcross.from, extent.to - extent.from, lineAcross.to - lineAcross.from},
-                           after.group);
-            } else {
-                damage.Add({lineAcross.from, extent.from, lineAcross.to - lineAcross.from, extent.to - extent.from},
-                           after.group);
-            }
+            if (!lineAcross.IsEmpty()) damage.Add(rectOf(extent, lineAcross), after.group);
         }
     }
     return true;
