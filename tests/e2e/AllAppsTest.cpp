@@ -105,8 +105,7 @@ TEST(RunningLauncher, TheTestTimerOpensItAt144DpiAndTheCatalogFileKeepsTheFolder
     ASSERT_TRUE(dock.Start(config, L"--debug-log --test-allapps 4000"));
     HWND panel = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return Shown(panel = dock.FindWindowOfClass(L"VantreelAllAppsWindow")); }, 20000))
-        << (dock.IsRunning() ? "running" : "ended") << " " << std::hex << dock.WaitForExit(0) << "\n"
-        << dock.DebugLog();
+        << dock.Describe();
     if (fullHd && config.iconSize + static_cast<float>(config.bottomMargin) == 56.0f) {
         RECT rect;
         GetWindowRect(panel, &rect);

@@ -95,6 +95,19 @@ std::string DockProcess::DebugLog() const {
     return std::string(bytes.begin(), bytes.end());
 }
 
+std::string DockProcess::Describe() const {
+    DWORD code = ~0u;
+    if (process_.hProcess) GetExitCodeProcess(process_.hProcess, &code);
+    std::string debugLog = DebugLog();
+    if (debugLog.size() > 4000) debugLog.erase(0, debugLog.size() - 4000);
+    const std::wstring startupLog = StartupLogText();
+    char head[160];
+    snprintf(head, sizeof(head), "%s (exit code 0x%08lX), input window %p", IsRunning() ? "still running" : "ended",
+             static_cast<unsigned long>(code), static_cast<void*>(InputWindow()));
+    return std::string(head) + "\nstart-up log:\n" + std::string(startupLog.begin(), startupLog.end()) +
+           "\nlog:\n" + debugLog;
+}
+
 std::string DockProcess::ConfigFileText() const {
     auto bytes = ReadFileBytes(dir_.File(L"vantreel.json"));
     return std::string(bytes.begin(), bytes.end());
@@ -152,11 +165,6 @@ bool StartAndWaitForWindowList(DockProcess& dock, const DockConfig& config, DWOR
         return true;
     }
     // What the failing test cannot see from its own side.
-    DWORD code = dock.WaitForExit(0);
-    std::string debugLog = dock.DebugLog();
-    if (debugLog.size() > 4000) debugLog.erase(0, debugLog.size() - 4000);
-    fprintf(stderr, "the dock did not come up: %s (exit code 0x%08lX), input window %p\nstart-up log:\n%ls\nlog:\n%s\n",
-            dock.IsRunning() ? "still running" : "ended", static_cast<unsigned long>(code),
-            static_cast<void*>(dock.InputWindow()), dock.StartupLogText().c_str(), debugLog.c_str());
+    fprintf(stderr, "the dock did not come up: %s\n", dock.Describe().c_str());
     return false;
 }

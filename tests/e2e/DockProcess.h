@@ -35,6 +35,9 @@ public:
     std::wstring StartupLogText() const;
     std::string DebugLog() const;
     std::string ConfigFileText() const;
+    // For a test that waited in vain: whether the program still runs, its
+    // exit code, its input window and the ends of both its logs.
+    std::string Describe() const;
     const testing_support::TempDir& Folder() const { return dir_; }
 
 private:
