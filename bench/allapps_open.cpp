@@ -12,9 +12,12 @@
 #include "allapps/AllAppsGeometry.h"
 #include "apps/CatalogCache.h"
 #include "config/DockConfig.h"
+#include "support/KeyPresses.h"
 #include "support/ScreenDc.h"
 
 namespace {
+
+using testing_support::PressAltSpace;
 
 std::wstring ExeFolder() {
     wchar_t path[MAX_PATH] = {};
@@ -33,18 +36,6 @@ std::string ReadAll(const std::wstring& path) {
     while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
     CloseHandle(file);
     return text;
-}
-
-void PressAltSpace() {
-    INPUT keys[4] = {};
-    for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = VK_MENU;
-    keys[1].ki.wVk = VK_SPACE;
-    keys[2].ki.wVk = VK_SPACE;
-    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    keys[3].ki.wVk = VK_MENU;
-    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, keys, sizeof(INPUT));
 }
 
 // Distinct colours of the screen in a rectangle.

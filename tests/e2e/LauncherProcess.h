@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/KeyPresses.h"
 #include "support/ScreenDc.h"
 #include "support/TestSupport.h"
 
@@ -19,6 +20,7 @@ namespace launcher_e2e {
 
 using Microsoft::WRL::ComPtr;
 using testing_support::BinDir;
+using testing_support::PressAltSpace;
 using testing_support::TempDir;
 
 inline std::wstring ProgramsFolder() {
@@ -89,18 +91,6 @@ private:
     std::vector<std::wstring> links_;
     bool ok_ = false;
 };
-
-inline void PressAltSpace() {
-    INPUT keys[4] = {};
-    for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = VK_MENU;
-    keys[1].ki.wVk = VK_SPACE;
-    keys[2].ki.wVk = VK_SPACE;
-    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    keys[3].ki.wVk = VK_MENU;
-    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, keys, sizeof(INPUT));
-}
 
 inline bool Shown(HWND window) { return window && IsWindowVisible(window); }
 
