@@ -40,24 +40,35 @@ std::wstring ReadUtf16(const std::wstring& path) {
     return text;
 }
 
+// Where the line naming the milestone starts, and where the name stands.
+struct MilestoneLine {
+    size_t start = std::wstring::npos;
+    size_t name = std::wstring::npos;
+};
+
+MilestoneLine FindMilestone(const std::wstring& log, const wchar_t* milestone) {
+    MilestoneLine line;
+    line.name = log.find(milestone);
+    if (line.name == std::wstring::npos) return line;
+    const size_t newline = log.rfind(L'\n', line.name);
+    line.start = newline == std::wstring::npos ? 0 : newline + 1;
+    return line;
+}
+
 // The "(+delta)" of the line naming the milestone, or -1.
 double MilestoneDelta(const std::wstring& log, const wchar_t* milestone) {
-    size_t at = log.find(milestone);
-    if (at == std::wstring::npos) return -1;
-    size_t lineStart = log.rfind(L'\n', at);
-    lineStart = lineStart == std::wstring::npos ? 0 : lineStart + 1;
-    size_t plus = log.find(L"(+", lineStart);
-    if (plus == std::wstring::npos || plus > at) return -1;
+    const MilestoneLine line = FindMilestone(log, milestone);
+    if (line.name == std::wstring::npos) return -1;
+    size_t plus = log.find(L"(+", line.start);
+    if (plus == std::wstring::npos || plus > line.name) return -1;
     return std::wcstod(log.c_str() + plus + 2, nullptr);
 }
 
 // The time since the program's start on the line naming the milestone, or -1.
 double MilestoneTime(const std::wstring& log, const wchar_t* milestone) {
-    size_t at = log.find(milestone);
-    if (at == std::wstring::npos) return -1;
-    size_t lineStart = log.rfind(L'\n', at);
-    lineStart = lineStart == std::wstring::npos ? 0 : lineStart + 1;
-    return std::wcstod(log.c_str() + lineStart, nullptr);
+    const MilestoneLine line = FindMilestone(log, milestone);
+    if (line.name == std::wstring::npos) return -1;
+    return std::wcstod(log.c_str() + line.start, nullptr);
 }
 
 HWND WindowOfProcess(DWORD pid, const wchar_t* className) {
