@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "BenchTiming.h"
+#include "BenchWifiNetworks.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
 #include "support/ScreenDc.h"
@@ -41,14 +42,7 @@ void Record(PopoverServices& s) {
     };
     vantreel::WifiPanelState wifi;
     wifi.adapterPresent = wifi.radioOn = wifi.connected = true;
-    for (int i = 0; i < 9; ++i) {
-        vantreel::WifiNetwork network;
-        network.ssid = L"Network " + std::to_wstring(i);
-        network.signal = 95 - 10 * i;
-        network.connected = i == 0;
-        network.secured = i % 2 == 1;
-        wifi.networks.push_back(network);
-    }
+    wifi.networks = bench::NineWifiNetworks();
     s.scanWifi = [wifi](bool) { return wifi; };
     s.bluetoothDevices = [] { return vantreel::BluetoothState{true, true, {{L"耳机", true, true}, {L"键盘", false, true}}}; };
     s.powerSchemeSummary = [] { return vantreel::PowerModeInfo{true, L"平衡", false}; };

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BenchTiming.h"
+#include "BenchWifiNetworks.h"
 #include "render/GraphicsDevice.h"
 #include "topbar/TopBarPopover.h"
 
@@ -23,14 +24,7 @@ void FillRecords(TopBarPopover& popover) {
     popover.audioDevices = {{L"a", L"扬声器 (Realtek Audio)", true}, {L"b", L"耳机", false}, {L"c", L"显示器", false}};
     popover.wifi.adapterPresent = true;
     popover.wifi.radioOn = true;
-    for (int i = 0; i < 9; ++i) {
-        vantreel::WifiNetwork network;
-        network.ssid = L"Network " + std::to_wstring(i);
-        network.signal = 95 - 10 * i;
-        network.connected = i == 0;
-        network.secured = i % 2 == 1;
-        popover.wifi.networks.push_back(network);
-    }
+    popover.wifi.networks = bench::NineWifiNetworks();
     popover.bluetooth = {true, true, {{L"耳机", true, true}, {L"键盘", false, true}}};
     popover.batteryPercent = 57;
     popover.batteryLifeSeconds = 7500;
