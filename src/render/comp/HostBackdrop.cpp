@@ -8,7 +8,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <system_error>
+#include <thread>
 
 #include "render/raster/Blur.h"
 #include "render/raster/ColorMatrix.h"
@@ -149,7 +151,16 @@ bool HostBackdrop::Covers(const Band& band, int top, int bottom) {
 
 HostBackdrop::HostBackdrop() : loader_(LoadDesktopWallpaper) {}
 
-HostBackdrop::~HostBackdrop() = default;
+HostBackdrop::~HostBackdrop() { DropPending(); }
+
+void HostBackdrop::DropPending() {
+    // No worker's loader runs on after its owner: each one's work is waited
+    // for (its result, not its thread's end), then dropped.
+    for (Pending& pending : pending_) {
+        if (pending.band.valid()) pending.band.wait();
+    }
+    pending_.clear();
+}
 
 void HostBackdrop::SetLoader(Loader loader) {
     loader_ = loader ? std::move(loader) : Loader(LoadDesktopWallpaper);
@@ -238,7 +249,7 @@ bool HostBackdrop::Refresh(bool force) {
     baseValid_ = false;
     base_ = BackdropPicture();
     bands_.clear();
-    pending_.clear();  // waits for a worker still filtering the old picture
+    DropPending();
     ++version_;
     return true;
 }
@@ -283,11 +294,16 @@ void HostBackdrop::Prepare(const Steps& steps, int top, int bottom) {
         Pending pending;
         pending.key = key;
         pending.version = version_;
-        pending.band = std::async(std::launch::async, [loader = loader_, steps, key, top, bottom] {
+        // A detached thread with the task's own future, not std::async: the
+        // result is taken once it is ready, and nothing waits for the thread
+        // itself to end (joining a finished worker was seen to hang for good).
+        auto task = std::make_shared<std::packaged_task<Band()>>([loader = loader_, steps, key, top, bottom] {
             BackdropPicture base;
             if (!loader || !loader(base) || base.pixels.IsEmpty()) return Band();
             return FilterBand(base, steps, key, top, bottom);
         });
+        pending.band = task->get_future();
+        std::thread([task] { (*task)(); }).detach();
         pending_.push_back(std::move(pending));
     } catch (const std::system_error&) {
         // Without a worker the first frame filters the band itself.

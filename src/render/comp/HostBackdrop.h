@@ -97,6 +97,7 @@ private:
     std::wstring identity_;
     std::list<Band> bands_;
     std::vector<Pending> pending_;
+    void DropPending();
     ULONGLONG lastCheck_ = 0;
     uint64_t version_ = 1;
     bool creationFails_ = false;
