@@ -104,8 +104,9 @@ std::string DockProcess::Describe() const {
     char head[160];
     snprintf(head, sizeof(head), "%s (exit code 0x%08lX), input window %p", IsRunning() ? "still running" : "ended",
              static_cast<unsigned long>(code), static_cast<void*>(InputWindow()));
+    const auto crash = ReadFileBytes(dir_.File(L"Vantreel-crash.log"));
     return std::string(head) + "\nstart-up log:\n" + std::string(startupLog.begin(), startupLog.end()) +
-           "\nlog:\n" + debugLog;
+           "\nlog:\n" + debugLog + "\ncrash log:\n" + std::string(crash.begin(), crash.end());
 }
 
 std::string DockProcess::ConfigFileText() const {
