@@ -1,9 +1,15 @@
-// Starts the dock five times from a copy of the program with a plain
-// configuration and prints, as medians: process creation to the "first frame
-// shown" line (written once the first present has returned), the graphics
-// device milestone's own time, their difference (which holds Wine's own start
-// of the process too), and, from the program's log, the time from the device
-// being ready to that first present.
+// Starts the dock five times from a copy of the program, hiding a stand-in
+// taskbar, and prints, as medians: process creation to the "first frame shown"
+// line (written once the first present has returned), the graphics device
+// milestone's own time, their difference (which holds Wine's own start of the
+// process too), and, from the program's log, the time from the device being
+// ready to that first present and from the first frame to the top bar and to
+// the hidden taskbar. From the first frame to 20 s after the process was
+// created it asks the input window every 20 ms whether it answers
+// (SendMessageTimeout with WM_NULL) and prints the longest time it did not.
+// Its baseline, timed in the same run: process creation to the first present
+// of bare_first_frame.exe, which only makes a device and one layered window.
+// Beside a load: `tools/with-load tools/wine-exec build/bin/dock_startup.exe`.
 #include <windows.h>
 
 #include <algorithm>
@@ -94,6 +100,44 @@ HWND WindowOfProcess(DWORD pid, const wchar_t* className) {
     return search.found;
 }
 
+// The longest wait for an answer from the window, asked every 20 ms until the
+// deadline (or until the window is gone).
+double LongestUnansweredMs(HWND window, double deadline) {
+    double longest = 0;
+    while (Now() < deadline && IsWindow(window)) {
+        const double asked = Now();
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
+        longest = std::max(longest, Now() - asked);
+        const double next = asked + 20;
+        if (Now() < next) Sleep(static_cast<DWORD>(next - Now()));
+    }
+    return longest;
+}
+
+// Process creation to the bare program's first present (the floor this
+// system allows a program of ours), or -1.
+double BareFirstFrameMs(const fs::path& program) {
+    const std::wstring eventName = L"Local\\VantreelBareFrame_" + std::to_wstring(GetCurrentProcessId());
+    HANDLE shown = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    std::wstring commandLine = L"\"" + program.wstring() + L"\" " + eventName;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    const double created = Now();
+    double ms = -1;
+    if (shown && CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                &startup, &process)) {
+        if (WaitForSingleObject(shown, 20000) == WAIT_OBJECT_0) ms = Now() - created;
+        if (HWND window = WindowOfProcess(process.dwProcessId, L"VantreelBareFrame")) PostMessageW(window, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    if (shown) CloseHandle(shown);
+    return ms;
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
@@ -116,8 +160,20 @@ int main() {
         std::printf("dock_startup: no vantreel.exe beside the benchmark\n");
         return 1;
     }
+    // A stand-in taskbar for the dock to hide, found before the shell's own.
+    const std::wstring taskbarExe = (fs::path(self).parent_path() / L"fake_taskbar.exe").wstring();
+    std::wstring taskbarCommand = L"\"" + taskbarExe + L"\"";
+    STARTUPINFOW taskbarStartup = {};
+    taskbarStartup.cb = sizeof(taskbarStartup);
+    PROCESS_INFORMATION taskbar = {};
+    if (!CreateProcessW(taskbarExe.c_str(), taskbarCommand.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &taskbarStartup, &taskbar)) {
+        std::printf("dock_startup: no fake_taskbar.exe beside the benchmark\n");
+        return 1;
+    }
+    for (int i = 0; i < 500 && !WindowOfProcess(taskbar.dwProcessId, L"Shell_SecondaryTrayWnd"); ++i) Sleep(10);
     DockConfig config;
-    config.hideTaskbar = false;
+    config.hideTaskbar = true;
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
     const std::wstring notepad = std::wstring(windows) + L"\\notepad.exe";
@@ -131,7 +187,7 @@ int main() {
     }
     const std::wstring startupLog = GetCacheDirectory() + L"\\startup.log";
 
-    std::vector<double> firstFrame, device, difference, afterDevice;
+    std::vector<double> firstFrame, device, difference, afterDevice, topBar, taskbarHidden, unanswered;
     for (int run = 0; run < 5; ++run) {
         DeleteFileW(startupLog.c_str());
         std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
@@ -171,16 +227,44 @@ int main() {
         }
         HWND input = nullptr;
         for (int i = 0; i < 200 && !input; ++i, Sleep(10)) input = WindowOfProcess(process.dwProcessId, L"VantreelInputWindow");
+        if (input && shown >= 0) {
+            unanswered.push_back(LongestUnansweredMs(input, created + 20000));
+            log = ReadUtf16(startupLog);
+            const double frameAt = MilestoneTime(log, L"first frame shown");
+            const double barAt = MilestoneTime(log, L"top bar ready");
+            const double hiddenAt = MilestoneTime(log, L"taskbar hidden");
+            if (barAt >= 0) topBar.push_back(barAt - frameAt);
+            if (hiddenAt >= 0) taskbarHidden.push_back(hiddenAt - frameAt);
+            std::printf("start %d: longest unanswered %.1f ms; after the first frame: top bar %.1f ms, taskbar hidden "
+                        "%.1f ms\n",
+                        run + 1, unanswered.back(), barAt >= 0 ? barAt - frameAt : -1.0,
+                        hiddenAt >= 0 ? hiddenAt - frameAt : -1.0);
+        }
         if (input) PostMessageW(input, WM_CLOSE, 0, 0);
         if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
+    std::vector<double> bare;
+    for (int run = 0; run < 5; ++run) {
+        const double ms = BareFirstFrameMs(fs::path(self).parent_path() / L"bare_first_frame.exe");
+        if (ms >= 0) bare.push_back(ms);
+    }
     std::printf("dock_startup: median of %llu starts\n", static_cast<unsigned long long>(firstFrame.size()));
     std::printf("process creation to first frame  %.1f ms\n", Median(firstFrame));
+    std::printf("  a bare device and layered window %.1f ms (baseline), ratio %.2f\n", Median(bare),
+                Median(bare) > 0 ? Median(firstFrame) / Median(bare) : 0.0);
     std::printf("device milestone                  %.1f ms\n", Median(device));
     std::printf("first frame minus device          %.1f ms\n", Median(difference));
     std::printf("device ready to first frame       %.1f ms (the program's log)\n", Median(afterDevice));
+    std::printf("first frame to top bar ready      %.1f ms (the program's log)\n", Median(topBar));
+    std::printf("first frame to taskbar hidden     %.1f ms (the program's log)\n", Median(taskbarHidden));
+    std::printf("longest unanswered, first 20 s    %.1f ms (median), %.1f ms (max)\n", Median(unanswered),
+                unanswered.empty() ? 0.0 : *std::max_element(unanswered.begin(), unanswered.end()));
+    TerminateProcess(taskbar.hProcess, 0);
+    WaitForSingleObject(taskbar.hProcess, 5000);
+    CloseHandle(taskbar.hThread);
+    CloseHandle(taskbar.hProcess);
     fs::remove_all(dir, ec);
     return firstFrame.size() == 5 ? 0 : 1;
 }

@@ -187,10 +187,20 @@ struct AllAppsWorkers {
         }
     }
 
-    static void CatalogRefreshThread(AllAppsWindow* owner) {
+    static void CatalogRefreshThread(AllAppsWindow* owner, const ProcessHandle& uninstaller, uint32_t generation) {
         ComScope com;
-        for (int i = 0; i < 30 && !owner->stopRequested.load(); ++i) Sleep(50);
-        if (!owner->catalogSource.enumerate) return;
+        auto waiting = [&] {
+            return !owner->stopRequested.load() && owner->refreshGeneration.load() == generation;
+        };
+        if (uninstaller) {
+            // However long the uninstaller asks its questions; a newer refresh
+            // takes over from this one.
+            while (waiting() && WaitForSingleObject(uninstaller.get(), 50) == WAIT_TIMEOUT) {
+            }
+        } else {
+            for (int i = 0; i < 30 && waiting(); ++i) Sleep(50);
+        }
+        if (!waiting() || !owner->catalogSource.enumerate) return;
         std::vector<InstalledApp> fresh = owner->catalogSource.enumerate();
         if (fresh.empty()) return;
         if (owner->catalogSource.save) owner->catalogSource.save(fresh);
@@ -198,7 +208,25 @@ struct AllAppsWorkers {
         owner->prewarmDone.store(true);
         Post(*owner, WM_ALLAPPS_CATALOG_READY);
     }
+
+    // On the folder watch's worker: the Start menu changed (an installer
+    // added or removed shortcuts), so the catalog is built again.
+    static void StartMenuChanged(AllAppsWindow& owner) {
+        if (owner.stopRequested.load() || !owner.catalogSource.enumerate) return;
+        ComScope com;
+        std::vector<InstalledApp> fresh = owner.catalogSource.enumerate();
+        if (fresh.empty() || owner.stopRequested.load()) return;
+        if (owner.catalogSource.save) owner.catalogSource.save(fresh);
+        Deliver(owner, fresh);
+        LogMessage(L"AllApps catalog: Start menu changed (%llu apps)", static_cast<unsigned long long>(fresh.size()));
+        Post(owner, WM_ALLAPPS_CATALOG_READY);
+    }
 };
+
+void AllAppsWindow::StartCatalogWatch() {
+    if (catalogWatch.Running() || !catalogSource.watchedFolders) return;
+    catalogWatch.Start(catalogSource.watchedFolders(), [this] { AllAppsWorkers::StartMenuChanged(*this); });
+}
 
 void AllAppsWindow::StartPrewarm() {
     if (catalogReady || prewarmThread.joinable()) return;
@@ -309,7 +337,8 @@ void AllAppsWindow::OnCatalogPollTimer() {
     FireRequestFrame();
 }
 
-void AllAppsWindow::StartCatalogRefresh() {
+void AllAppsWindow::StartCatalogRefresh(ProcessHandle uninstaller) {
+    const uint32_t generation = ++refreshGeneration;
     catalogReady = false;
     visualsValid = false;
     pendingReady.store(false);
@@ -319,7 +348,9 @@ void AllAppsWindow::StartCatalogRefresh() {
     }
     if (refreshThread.joinable()) refreshThread.join();
     try {
-        refreshThread = startWorker([this] { AllAppsWorkers::CatalogRefreshThread(this); });
+        refreshThread = startWorker([this, uninstaller, generation] {
+            AllAppsWorkers::CatalogRefreshThread(this, uninstaller, generation);
+        });
     } catch (const std::exception& error) {
         LogMessage(L"AllAppsWindow::StartCatalogRefresh std::exception: %S", error.what());
         prewarmDone.store(true);

@@ -1,10 +1,13 @@
-// Everything of the panel that is not a tile: search field, tabs or folder
-// header, close, separator, power and footer buttons, the empty-state text,
-// the page dots and the letter index bar.
+// Everything of the panel that is not a tile or the search field (which has a
+// surface of its own, AllAppsSearchField): tabs or folder header, close,
+// separator, power and footer buttons, the empty-state text, the page dots and
+// the letter index bar.
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 #include <numeric>
 
+#include "allapps/AllAppsChromeStyle.h"
 #include "allapps/AllAppsGeometry.h"
 #include "allapps/AllAppsPaint.h"
 #include "allapps/AllAppsSurfaces.h"
@@ -14,55 +17,11 @@
 #include "render/GraphicsDevice.h"
 
 using Microsoft::WRL::ComPtr;
+using namespace launcher_chrome;
 
 namespace {
 
-struct ChromePalette {
-    Rgba primary, secondary, control, focusedSearch, controlStroke, hoveredSearchStroke, hover, clearHover, separator;
-};
-
-ChromePalette PaletteFor(bool dark) {
-    if (dark) {
-        return {{0.97f, 0.98f, 1.00f, 0.98f}, {0.78f, 0.82f, 0.89f, 0.86f}, {1, 1, 1, 0.14f},
-                {1, 1, 1, 0.19f},             {1, 1, 1, 0.28f},             {1, 1, 1, 0.44f},
-                {1, 1, 1, 0.22f},             {1, 1, 1, 0.24f},             {1, 1, 1, 0.16f}};
-    }
-    return {{0.06f, 0.08f, 0.12f, 0.98f}, {0.22f, 0.26f, 0.32f, 0.90f}, {1, 1, 1, 0.62f},
-            {1, 1, 1, 0.78f},             {1, 1, 1, 0.82f},             {0.04f, 0.52f, 1.00f, 0.48f},
-            {1, 1, 1, 0.88f},             {0, 0, 0, 0.12f},             {0, 0, 0, 0.10f}};
-}
-
-constexpr Rgba kAccent{0.04f, 0.52f, 1.00f, 0.92f};
-constexpr Rgba kAccentHover{0.08f, 0.58f, 1.00f, 0.98f};
-constexpr Rgba kOnAccent{1, 1, 1, 0.98f};
-constexpr Rgba kCloseHover{0.91f, 0.07f, 0.14f, 0.94f};
-constexpr Rgba kCrossOnCloseHover{1, 1, 1, 0.99f};
-constexpr Rgba kSelectedLetter{0.04f, 0.52f, 1.00f, 0.95f};
-
 const wchar_t* const kTabLabels[8] = {L"全部", L"办公", L"社交", L"媒体", L"开发", L"游戏", L"其他", L"已隐藏"};
-
-D2D1_RECT_F Box(float l, float t, float r, float b) { return D2D1::RectF(l, t, r, b); }
-
-// Maps DIP onto the surface's pixels on top of the transform the draw set up.
-class ScaledTransform {
-public:
-    ScaledTransform(ID2D1DeviceContext* context, float s) : context_(context) {
-        context_->GetTransform(&saved_);
-        context_->SetTransform(D2D1::Matrix3x2F::Scale(s, s) * saved_);
-    }
-    ~ScaledTransform() { context_->SetTransform(saved_); }
-    ScaledTransform(const ScaledTransform&) = delete;
-    ScaledTransform& operator=(const ScaledTransform&) = delete;
-
-private:
-    ID2D1DeviceContext* context_;
-    D2D1_MATRIX_3X2_F saved_{};
-};
-
-void DrawCross(ID2D1DeviceContext* context, float cx, float cy, float half, Rgba color, float width) {
-    DrawLine(context, cx - half, cy - half, cx + half, cy + half, color, width);
-    DrawLine(context, cx - half, cy + half, cx + half, cy - half, color, width);
-}
 
 void DrawPowerArc(ID2D1DeviceContext* context, ID2D1Factory1* factory, float cx, float cy, Rgba color) {
     if (!factory) return;
@@ -87,18 +46,100 @@ void DrawPowerArc(ID2D1DeviceContext* context, ID2D1Factory1* factory, float cx,
     if (brush) context->DrawGeometry(path.Get(), brush.Get(), 2.1f);
 }
 
+int EmptyMessageOf(bool anyShown, bool hiddenView, bool searchEmpty) {
+    if (anyShown) return -1;
+    return !hiddenView ? 0 : searchEmpty ? 1 : 2;
+}
+
+const wchar_t* const kEmptyMessages[3] = {L"未找到匹配的应用", L"暂无已隐藏的应用", L"未找到匹配的已隐藏应用"};
+
+// The empty-state text stands centred over the grid, between these (content DIP).
+constexpr float kEmptyTop = 100.0f;
+constexpr float kEmptyBottomMargin = 52.0f;
+constexpr float kEmptyHalfLine = 16.0f;
+
 }  // namespace
 
+void AllAppsWindow::RedrawEmptyMessage() {
+    if (!composition || !emptyVisual || !device || !device->dwriteFactory) return;
+    try {
+        const int message = EmptyMessageOf(!visibleEntries.empty(), hiddenView, searchText.empty());
+        if (message < 0) {
+            emptyVisual.IsVisible(false);
+            return;
+        }
+        // A band of whole pixels around the text's line, so that it is set
+        // exactly where it would stand on the chrome.
+        const float middle = (kEmptyTop + panelHeight - kEmptyBottomMargin) / 2.0f;
+        const LONG top = static_cast<LONG>(std::floor((middle - kEmptyHalfLine) * scale));
+        const SIZE px = {RoundPx(panelWidth * scale),
+                         static_cast<LONG>(std::ceil((middle + kEmptyHalfLine) * scale)) - top};
+        if (px.cx <= 0 || px.cy <= 0) return;
+        const comp::CompositionDrawingSurface before = emptySurface;
+        if (!EnsureSpriteSurface(*composition, emptyVisual, emptySurface, emptyBrush, emptySurfacePx, px)) return;
+        const float inset = kAllAppsInsetDip * scale;
+        emptyVisual.Offset({inset, inset + static_cast<float>(top), 0.0f});
+        emptyVisual.Size({static_cast<float>(px.cx), static_cast<float>(px.cy)});
+        const bool dark = GlassDark();
+        wchar_t key[128];
+        swprintf(key, 128, L"launcher empty|%d|%a|%a|%a|%ldx%ld|%d", message, static_cast<double>(panelWidth),
+                 static_cast<double>(panelHeight), static_cast<double>(scale), px.cx, px.cy, dark ? 1 : 0);
+        if (key != emptyPaintedKey || emptySurface != before) {
+            emptyPaintedKey.clear();
+            const raster::Image* pixels =
+                composition->paintedPixels.Get(*composition, key, px.cx, px.cy, [&](ID2D1DeviceContext* context) {
+                    D2D1_MATRIX_3X2_F current;
+                    context->GetTransform(&current);
+                    context->SetTransform(current * D2D1::Matrix3x2F::Translation(0.0f, -static_cast<float>(top)));
+                    ScaledTransform scaled(context, scale);
+                    context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+                    ComPtr<IDWriteTextFormat> format =
+                        MakeLauncherFormat(device->dwriteFactory.Get(), DWRITE_FONT_WEIGHT_SEMI_BOLD, 12.5f);
+                    DrawCenteredText(context, format.Get(), kEmptyMessages[message],
+                                     Box(0, kEmptyTop, panelWidth, panelHeight - kEmptyBottomMargin),
+                                     PaletteFor(dark).secondary);
+                });
+            if (pixels && composition->PaintPixels(emptySurface, *pixels)) emptyPaintedKey = key;
+        }
+        emptyVisual.IsVisible(true);
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"AllAppsWindow::RedrawEmptyMessage winrt error: 0x%08X", static_cast<unsigned>(error.code()));
+    }
+}
+
 void AllAppsWindow::RedrawChrome() {
+    RedrawSearchField();
+    RedrawEmptyMessage();
     if (!composition || !chromeVisual || !device) return;
     try {
         const SIZE px = {RoundPx(panelWidth * scale), RoundPx(panelHeight * scale)};
         if (px.cx <= 0 || px.cy <= 0) return;
+        const comp::CompositionDrawingSurface before = chromeSurface;
         if (!EnsureSpriteSurface(*composition, chromeVisual, chromeSurface, chromeBrush, chromeSurfacePx, px)) return;
         if (!device->dwriteFactory) return;
         const bool dark = GlassDark();
-        composition->Paint(chromeSurface,
-                           [&](ID2D1DeviceContext* context) { PaintChrome(context, px.cx, px.cy, dark); });
+        ChromeLook look;
+        look.painted = true;
+        look.width = px.cx;
+        look.height = px.cy;
+        look.scale = scale;
+        look.dark = dark;
+        look.tab = hiddenView ? kAllAppsTabHidden : categoryTab;
+        look.hoveredTab = hoveredTab;
+        look.hoveredFooter = hoveredFooter;
+        look.closeHovered = closeHovered;
+        look.backHovered = backHovered;
+        look.powerHovered = powerHovered;
+        look.restoreAllHovered = restoreAllHovered;
+        look.restoreAllShown = hiddenView && !openFolder && !hiddenKeys.empty();
+        look.folder = openFolder;
+        look.folderCount = openFolder ? visibleEntries.size() : 0;
+        if (look == chromeLook && chromeSurface == before) return;
+        chromeLook = ChromeLook();
+        if (composition->Paint(chromeSurface,
+                               [&](ID2D1DeviceContext* context) { PaintChrome(context, px.cx, px.cy, dark); })) {
+            chromeLook = look;
+        }
     } catch (const comp::HResultError& error) {
         LogMessage(L"AllAppsWindow::RedrawChrome winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
@@ -113,12 +154,21 @@ void AllAppsWindow::RedrawPageDots() {
         }
         pageDotsVisual.IsVisible(true);
         const SIZE px = {std::max(RoundPx(260.0f * scale), 32), std::max(RoundPx(18.0f * scale), 12)};
+        const comp::CompositionDrawingSurface before = pageDotsSurface;
         if (!EnsureSpriteSurface(*composition, pageDotsVisual, pageDotsSurface, pageDotsBrush, pageDotsSurfacePx, px)) {
             return;
         }
         const bool dark = GlassDark();
-        composition->Paint(pageDotsSurface,
-                           [&](ID2D1DeviceContext* context) { PaintPageDots(context, px.cx, px.cy, dark); });
+        const PageDotsLook look{true, px.cx, px.cy, scale, dark, page, pageCount};
+        if (look == pageDotsLook && pageDotsSurface == before) return;
+        pageDotsLook = PageDotsLook();
+        wchar_t key[96];
+        swprintf(key, 96, L"launcher dots|%d/%d|%a|%ldx%ld|%d", page, pageCount, static_cast<double>(scale), px.cx,
+                 px.cy, dark ? 1 : 0);
+        const raster::Image* pixels = composition->paintedPixels.Get(
+            *composition, key, px.cx, px.cy,
+            [&](ID2D1DeviceContext* context) { PaintPageDots(context, px.cx, px.cy, dark); });
+        if (pixels && composition->PaintPixels(pageDotsSurface, *pixels)) pageDotsLook = look;
     } catch (const comp::HResultError& error) {
         LogMessage(L"AllAppsWindow::RedrawPageDots winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
@@ -133,13 +183,35 @@ void AllAppsWindow::RedrawIndexBar() {
         }
         indexBarVisual.IsVisible(true);
         const SIZE px = {std::max(RoundPx(panelWidth * scale), 64), std::max(RoundPx(54.0f * scale), 32)};
+        const comp::CompositionDrawingSurface before = indexBarSurface;
         if (!EnsureSpriteSurface(*composition, indexBarVisual, indexBarSurface, indexBarBrush, indexBarSurfacePx,
                                  px)) {
             return;
         }
         if (!device->dwriteFactory) return;
         const bool dark = GlassDark();
-        composition->Paint(indexBarSurface, [&](ID2D1DeviceContext* context) { PaintIndexBar(context, px.cx, dark); });
+        IndexBarLook look{true, px.cx, px.cy, scale, dark, indexLetters, letterScales, letterLifts, indexLetter,
+                          hoveredLetter};
+        if (look == indexBarLook && indexBarSurface == before) return;
+        indexBarLook = IndexBarLook();
+        const auto paint = [&](ID2D1DeviceContext* context) { PaintIndexBar(context, px.cx, dark); };
+        // A bar at rest comes back with the searches that find the same
+        // letters: it is painted once. Magnified letters are painted as they move.
+        const bool atRest = std::all_of(letterScales.begin(), letterScales.end(), [](float v) { return v == 1.0f; }) &&
+                            std::all_of(letterLifts.begin(), letterLifts.end(), [](float v) { return v == 0.0f; });
+        bool painted = false;
+        if (atRest) {
+            wchar_t head[96];
+            swprintf(head, 96, L"launcher letters|%a|%a|%ldx%ld|%d|%u|%d|", static_cast<double>(panelWidth),
+                     static_cast<double>(scale), px.cx, px.cy, dark ? 1 : 0, static_cast<unsigned>(indexLetter),
+                     hoveredLetter);
+            const std::wstring key = head + std::wstring(indexLetters.begin(), indexLetters.end());
+            const raster::Image* pixels = composition->paintedPixels.Get(*composition, key, px.cx, px.cy, paint);
+            painted = pixels && composition->PaintPixels(indexBarSurface, *pixels);
+        } else {
+            painted = composition->Paint(indexBarSurface, paint);
+        }
+        if (painted) indexBarLook = std::move(look);
     } catch (const comp::HResultError& error) {
         LogMessage(L"AllAppsWindow::RedrawIndexBar winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
@@ -154,58 +226,6 @@ void AllAppsWindow::PaintChrome(ID2D1DeviceContext* context, int, int, bool dark
     const float onePx = 1.0f / scale;
     ScaledTransform scaled(context, scale);
     context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
-
-    // Search field.
-    const float sw = std::clamp(w - 160.0f, 120.0f, 400.0f);
-    const float x0 = (w - sw) / 2.0f;
-    const float x1 = x0 + sw;
-    FillRoundRect(context, Box(x0, 18, x1, 54), 16.56f, searchFocused ? p.focusedSearch : p.control);
-    if (searchFocused) {
-        StrokeRoundRect(context, Box(x0, 18, x1, 54), 16.56f, kAccent, 1.6f);
-    } else {
-        StrokeRoundRect(context, Box(x0, 18, x1, 54), 16.56f, searchHovered ? p.hoveredSearchStroke : p.controlStroke,
-                        onePx);
-    }
-    StrokeCircle(context, x0 + 16.0f, 35.0f, 5.0f, p.secondary, 1.5f);
-    DrawLine(context, x0 + 19.5f, 38.5f, x0 + 23.2f, 42.2f, p.secondary, 1.5f);
-
-    const float tl = x0 + 32.0f;
-    const float tr = searchText.empty() ? x1 - 14.0f : x1 - 32.0f;
-    const float aw = std::max(tr - tl, 20.0f);
-    context->PushAxisAlignedClip(Box(tl - 2.0f, 20.0f, tr + 2.0f, 52.0f), D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
-    const std::wstring shown = searchText + imeComposition;
-    ComPtr<IDWriteTextFormat> searchFormat = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_NORMAL, 13.5f);
-    if (!shown.empty() && searchFormat) {
-        searchFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
-        ComPtr<IDWriteTextLayout> layout;
-        if (SUCCEEDED(factory->CreateTextLayout(shown.c_str(), static_cast<UINT32>(shown.size()), searchFormat.Get(),
-                                                2000.0f, 36.0f, &layout))) {
-            const float caretX = TextPositionX(factory, searchFormat.Get(), shown, searchText.size());
-            const float endX = TextPositionX(factory, searchFormat.Get(), shown, shown.size());
-            const float shift = std::max(endX + 4.0f - aw, 0.0f);
-            ComPtr<ID2D1SolidColorBrush> brush;
-            context->CreateSolidColorBrush(ToColor(p.primary), &brush);
-            if (brush) context->DrawTextLayout({tl - shift, 18.0f}, layout.Get(), brush.Get());
-            if (!imeComposition.empty() && caretX < endX) {
-                DrawLine(context, tl - shift + caretX, 45.5f, tl - shift + endX, 45.5f, kAccent, 1.4f);
-            }
-            if (searchFocused && caretVisible) {
-                DrawLine(context, tl - shift + endX + 0.8f, 27.5f, tl - shift + endX + 0.8f, 44.5f, kAccent, 1.6f);
-            }
-        }
-    } else {
-        if (searchFormat) {
-            searchFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
-            DrawCenteredText(context, searchFormat.Get(), L"搜索全部应用...", Box(tl, 18, tr, 54), p.secondary);
-        }
-        if (searchFocused && caretVisible) DrawLine(context, tl + 1.0f, 27.5f, tl + 1.0f, 44.5f, kAccent, 1.6f);
-    }
-    context->PopAxisAlignedClip();
-
-    if (!searchText.empty()) {
-        FillCircle(context, x1 - 17.0f, 36.0f, 8.5f, searchClearHovered ? p.clearHover : p.control);
-        DrawCross(context, x1 - 17.0f, 36.0f, 3.2f, searchClearHovered ? p.primary : p.secondary, 1.4f);
-    }
 
     ComPtr<IDWriteTextFormat> tabFormat = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_SEMI_BOLD, 12.0f);
     if (!openFolder) {
@@ -256,13 +276,6 @@ void AllAppsWindow::PaintChrome(ID2D1DeviceContext* context, int, int, bool dark
         const D2D1_RECT_F box = Box(w / 2 + 29.5f, h - 42, w / 2 + 145.5f, h - 10);
         FillRoundRect(context, box, 8.0f, restoreAllHovered ? kAccentHover : kAccent);
         DrawCenteredText(context, footerFormat.Get(), L"全部恢复", box, kOnAccent);
-    }
-
-    if (visibleEntries.empty()) {
-        const wchar_t* text = !hiddenView           ? L"未找到匹配的应用"
-                              : searchText.empty() ? L"暂无已隐藏的应用"
-                                                   : L"未找到匹配的已隐藏应用";
-        DrawCenteredText(context, footerFormat.Get(), text, Box(0, 100, w, h - 52), p.secondary);
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
+#include <string_view>
 #include <unordered_set>
 
 #include "allapps/AllAppsWindow.h"
@@ -21,6 +21,33 @@ size_t LetterSlotOf(wchar_t initial) {
 }
 
 bool FitsTab(int32_t tab, AppCategory category) { return tab == 0 || static_cast<int32_t>(category) == tab; }
+
+// The file name without its last extension, as std::filesystem::path::stem.
+std::wstring_view PathStem(std::wstring_view path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    std::wstring_view name = slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+    if (slash == std::wstring_view::npos && name.size() >= 2 && name[1] == L':') name.remove_prefix(2);
+    if (name == L"." || name == L"..") return name;
+    const size_t dot = name.find_last_of(L'.');
+    return dot == std::wstring_view::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+wchar_t FoldUnit(wchar_t c) {
+    if (c == L'/') return L'\\';
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+// Whether text, folded, holds key (already folded).
+bool ContainsFolded(std::wstring_view text, std::wstring_view key) {
+    if (key.empty()) return !text.empty();
+    if (key.size() > text.size()) return false;
+    for (size_t at = 0; at + key.size() <= text.size(); ++at) {
+        size_t i = 0;
+        while (i < key.size() && FoldUnit(text[at + i]) == key[i]) ++i;
+        if (i == key.size()) return true;
+    }
+    return false;
+}
 
 bool NameLess(const InstalledApp* a, const InstalledApp* b) {
     return CompareStringEx(nullptr, NORM_IGNORECASE, a->name.c_str(), -1, b->name.c_str(), -1, nullptr, nullptr,
@@ -51,8 +78,9 @@ bool AllAppsWindow::IsEntryHidden(const InstalledApp& entry) const {
 bool AllAppsWindow::MatchesSearch(const InstalledApp& entry, const std::wstring& s) {
     if (entry.nameKey.find(s) != std::wstring::npos) return true;
     if (entry.targetPath.empty()) return false;
-    const std::wstring stem = NormalizePathKey(std::filesystem::path(entry.targetPath).stem().wstring());
-    return !stem.empty() && stem.find(s) != std::wstring::npos;
+    // Every entry is asked at each keystroke: the stem is looked at in place,
+    // folded as NormalizePathKey folds, with nothing allocated.
+    return ContainsFolded(PathStem(entry.targetPath), s);
 }
 
 void AllAppsWindow::SortVisibleEntriesByName() {

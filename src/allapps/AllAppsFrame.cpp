@@ -108,7 +108,12 @@ void AllAppsWindow::Tick(float dt) {
     tilesAnimating = moving;
     UpdateTileTransforms();
 
-    if (indexLetters.size() < 2) return;
+    if (indexLetters.size() < 2) {
+        // No bar is drawn for fewer than two letters: nothing of it is moving
+        // (a search can empty it while its letters were still growing).
+        indexAnimating = false;
+        return;
+    }
     if (letterScales.size() != indexLetters.size()) letterScales.resize(indexLetters.size(), 1.0f);
     if (letterLifts.size() != indexLetters.size()) letterLifts.resize(indexLetters.size(), 0.0f);
     const float ia = magnifyEnabled ? std::clamp(indexSpring.value, 0.0f, 1.0f) : 0.0f;

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr UINT_PTR kCaretTimer = 1;
-constexpr UINT kCaretBlinkMs = 530;
 constexpr float kDragStartDip = 14.0f;
 constexpr float kPageTurnDip = 54.0f;
 constexpr size_t kPasteLimit = 128;
@@ -32,9 +31,11 @@ bool AppendPastedText(std::wstring& search, const wchar_t* text, size_t units, s
     for (size_t i = 0; i < units && text[i] != 0 && search.size() < limit; ++i) {
         const wchar_t unit = text[i];
         if (!IsPrintableUnit(unit)) continue;
+        if (IsLowSurrogate(unit)) continue;  // half of a pair: nothing a search can match
         if (IsHighSurrogate(unit)) {
             const bool whole = i + 1 < units && IsLowSurrogate(text[i + 1]);
-            if (!whole || search.size() + 2 > limit) break;
+            if (!whole) continue;
+            if (search.size() + 2 > limit) break;
             search.push_back(unit);
             search.push_back(text[++i]);
         } else {
@@ -173,8 +174,7 @@ void AllAppsWindow::ActivateForeground() {
 void AllAppsWindow::SearchEdited() {
     indexLetter = 0;
     page = 0;
-    caretVisible = true;
-    if (window) SetTimer(window, kCaretTimer, kCaretBlinkMs, nullptr);
+    RestartCaretBlink();
     RefreshAll();
     UpdateImeWindow();
 }
@@ -199,9 +199,18 @@ void AllAppsWindow::FilterChanged() {
     RefreshAll();
 }
 
+void AllAppsWindow::RestartCaretBlink() {
+    const bool blinking = caretBlink.Restart(tickCount());
+    if (!window) return;
+    if (blinking) {
+        SetTimer(window, kCaretTimer, caretBlink.IntervalMs(), nullptr);
+    } else {
+        KillTimer(window, kCaretTimer);
+    }
+}
+
 void AllAppsWindow::FocusSearch(bool placeIme) {
-    caretVisible = true;
-    if (window) SetTimer(window, kCaretTimer, kCaretBlinkMs, nullptr);
+    RestartCaretBlink();
     if (placeIme) UpdateImeWindow();
     RedrawChrome();
 }
@@ -493,13 +502,14 @@ bool AllAppsWindow::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return true;
         case WM_SETFOCUS:
-            searchFocused = caretVisible = true;
-            SetTimer(window, kCaretTimer, kCaretBlinkMs, nullptr);
+            searchFocused = true;
+            RestartCaretBlink();
             UpdateImeWindow();
             RedrawChrome();
             return true;
         case WM_KILLFOCUS:
-            searchFocused = caretVisible = false;
+            searchFocused = false;
+            caretBlink.Stop();
             KillTimer(window, kCaretTimer);
             imeComposition.clear();
             RedrawChrome();
@@ -516,6 +526,10 @@ bool AllAppsWindow::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
             return true;
         }
         case WM_KEYDOWN:
+            if (searchFocused) {
+                RestartCaretBlink();
+                ShowCaret();
+            }
             return OnKeyDown(wParam);
         case WM_CHAR:
             OnChar(static_cast<wchar_t>(wParam));
@@ -540,15 +554,19 @@ bool AllAppsWindow::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
             return true;
         case WM_TIMER:
             if (wParam != kCaretTimer) return false;
-            if (visible && searchFocused) {
-                caretVisible = !caretVisible;
-                RedrawChrome();
-            }
+            // Past the timeout the caret stays shown and the timer stops until
+            // the next key, click or focus change.
+            if (!visible || !searchFocused || !caretBlink.Tick(tickCount())) KillTimer(window, kCaretTimer);
+            ShowCaret();
             return true;
         case WM_MOUSEMOVE:
             OnPointerMove(x, y);
             return true;
         case WM_LBUTTONDOWN:
+            if (searchFocused) {
+                RestartCaretBlink();
+                ShowCaret();
+            }
             OnPointerDown(x, y);
             return true;
         case WM_LBUTTONUP:

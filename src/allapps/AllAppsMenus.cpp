@@ -107,9 +107,12 @@ void AllAppsWindow::ShowTileMenu(int slot, POINT screenPoint) {
                                              MB_ICONQUESTION | MB_YESNO);
             }
             if (answer == IDYES) {
-                StartCatalogRefresh();
                 Hide();
-                if (uninstall) uninstall(entry.name, entry.targetPath);
+                // The refresh waits for the uninstaller it is handed, so it starts
+                // after it.
+                ProcessHandle uninstaller;
+                if (uninstall) uninstall(entry.name, entry.targetPath, &uninstaller);
+                StartCatalogRefresh(std::move(uninstaller));
             } else {
                 RefocusIfVisible();
             }

@@ -74,14 +74,18 @@ void AllAppsWindow::RefreshAll() {
     RedrawHover();
 }
 
-void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, float scaleFactor, float) {
+void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, float scaleFactor, float reserve) {
     try {
         if (visible) {
             Hide();
             return;
         }
         const uint64_t start = tickCount();
-        if (hiddenAt != 0 && start - hiddenAt < kReopenGuardMs) return;
+        if (hiddenAt != 0 && start - hiddenAt < kReopenGuardMs) {
+            LogMessage(L"AllApps: a press %llu ms after the close is taken as the click that closed",
+                       static_cast<unsigned long long>(start - hiddenAt));
+            return;
+        }
         const bool oldMacIcons = useMacIcons;
         const bool hiddenChanged = SetHiddenApps(config.hiddenApps);
         theme = config.theme;
@@ -90,6 +94,9 @@ void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, flo
         useMacIcons = config.useMacIcons;
         magnifyEnabled = config.magnifyEnabled;
         scale = std::max(scaleFactor, 1.0f);
+        // The dock's height follows its icon size: the panel stands above the
+        // dock as it is now.
+        dockReserve = reserve;
 
         EnsureWindow();
         if (!window || !target || !TreeReady()) {
@@ -138,7 +145,8 @@ void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, flo
         pageBeforeFolder = 0;
         hoveredLetter = hoveredTab = hoveredSlot = hoveredFooter = -1;
         closeHovered = backHovered = powerHovered = searchHovered = searchClearHovered = restoreAllHovered = false;
-        caretVisible = true;
+        caretBlink = CaretBlink(caretTiming());
+        iconsMissing.clear();
         pointerInGrid = false;
         ResetSpring(gridSpring);
         tilesAnimating = false;
@@ -150,8 +158,17 @@ void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, flo
         sliding = false;
         wheelAccum = 0;
         dragArmed = dragging = false;
+        // Tiles and letters still magnified from the last visit come back at rest;
+        // the letters are drawn into the index bar's surface, so it is redrawn.
+        const bool lettersMoved =
+            std::any_of(letterScales.begin(), letterScales.end(), [](float v) { return v != 1.0f; }) ||
+            std::any_of(letterLifts.begin(), letterLifts.end(), [](float v) { return v != 0.0f; });
         std::fill(letterScales.begin(), letterScales.end(), 1.0f);
         std::fill(letterLifts.begin(), letterLifts.end(), 0.0f);
+        for (AllAppsTileSlot& slot : tileSlots) {
+            slot.scale = 1.0f;
+            slot.offsetX = slot.offsetY = 0.0f;
+        }
         if (dirty) {
             // The open folder was reset above: the visible list may point into it.
             visibleEntries.clear();
@@ -181,6 +198,7 @@ void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, flo
             builtHeight = panelHeight;
         } else {
             UpdateTileTransforms();
+            if (lettersMoved) RedrawIndexBar();
         }
 
         RedrawHover();
@@ -189,6 +207,9 @@ void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, flo
         SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      SWP_NOACTIVATE);
         ShowWindow(window, SW_SHOWNOACTIVATE);
+        // Wine does not always keep what the prebuild presented while the
+        // panel was hidden: the first frame after showing presents all of it.
+        target.Root(root);
         LogMessage(L"AllApps perf: opened in %llu ms (%llu apps)",
                    static_cast<unsigned long long>(tickCount() - start),
                    static_cast<unsigned long long>(catalog.size()));
@@ -207,7 +228,9 @@ void AllAppsWindow::Hide() {
     if (!visible) return;
     visible = false;
     hiddenAt = tickCount();
-    searchFocused = caretVisible = false;
+    LogMessage(L"AllApps: hidden");
+    searchFocused = false;
+    caretBlink.Stop();
     imeComposition.clear();
     searchHovered = searchClearHovered = restoreAllHovered = powerHovered = false;
     pointerInGrid = pointerOnIndexBar = false;
@@ -231,6 +254,7 @@ void AllAppsWindow::Hide() {
         if (hoverVisual) hoverVisual.IsVisible(false);
     } catch (const comp::HResultError&) {
     }
+    ShowCaret();
     if (callbacks.onClosed) callbacks.onClosed();
 }
 
@@ -289,6 +313,12 @@ void AllAppsWindow::ApplyTheme(const DockConfig& config, float scaleFactor) {
 
 void AllAppsWindow::PrebuildHiddenVisuals() {
     if (visible || visualsValid || !window || !target || !TreeReady()) return;
+    // A prebuild waiting on the device's first drawing would hold up the
+    // thread for nothing: it comes again once that is done.
+    if (composition && composition->graphicsDevice && composition->graphicsDevice.Warming()) {
+        SetTimer(window, kPrebuildRetryTimer, 100, nullptr);
+        return;
+    }
     try {
         TryAdoptPendingCatalog();
         if (!catalogReady || catalog.empty()) return;

@@ -44,6 +44,17 @@ ComPtr<IDWriteTextFormat> MakeLauncherFormat(IDWriteFactory* factory, DWRITE_FON
     return format;
 }
 
+ComPtr<IDWriteTextFormat> MakeTileLabelFormat(IDWriteFactory* factory, float scale) {
+    ComPtr<IDWriteTextFormat> format = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_MEDIUM, 12.0f * scale);
+    if (!format) return nullptr;
+    format->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_NEAR);
+    ComPtr<IDWriteInlineObject> ellipsis;
+    factory->CreateEllipsisTrimmingSign(format.Get(), &ellipsis);
+    DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
+    format->SetTrimming(&trimming, ellipsis.Get());
+    return format;
+}
+
 float TextPositionX(IDWriteFactory* factory, IDWriteTextFormat* format, const std::wstring& text, size_t position) {
     position = std::min(position, text.size());
     if (!factory || !format || position == 0) return 0.0f;

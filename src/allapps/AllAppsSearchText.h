@@ -5,6 +5,14 @@
 #include <cstddef>
 #include <string>
 
+// Where the search text and its input-method composition end, and where the
+// composition starts (DIP from the text's start); unmeasured when both are empty.
+struct SearchTextExtent {
+    float compositionX = 0.0f;
+    float endX = 0.0f;
+    bool measured = false;
+};
+
 // What typing, a paste or an input method may add: no control units.
 inline bool IsPrintableUnit(wchar_t unit) { return unit >= 0x20 && unit != 0x7F; }
 

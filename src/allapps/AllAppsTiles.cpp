@@ -21,6 +21,13 @@ constexpr uint64_t kSlowIconMs = 29;
 
 int FolderCountOf(const InstalledApp& entry) { return entry.isFolder ? static_cast<int>(entry.children.size()) : 0; }
 
+// Everything that decides a tile label's pixels: the name, the format (medium
+// 12 DIP with an ellipsis), the surface size, the scale and the theme.
+std::wstring LabelPieceKey(const std::wstring& name, SIZE px, float scale, bool dark) {
+    return L"launcher label|medium 12|" + std::to_wstring(px.cx) + L"x" + std::to_wstring(px.cy) + L"|" +
+           std::to_wstring(scale) + (dark ? L"|dark|" : L"|light|") + name;
+}
+
 }  // namespace
 
 std::wstring AllAppsTileIconKey(const InstalledApp& entry, int iconPx, bool macIcons, bool dark) {
@@ -47,6 +54,10 @@ void AllAppsWindow::RebuildPageVisuals() {
             cacheDark = dark;
         }
         ComPtr<IDWriteTextFormat> labelFormat;
+        auto paintLabel = [&](ID2D1DeviceContext* context, const std::wstring& name) {
+            if (!labelFormat) labelFormat = MakeTileLabelFormat(device->dwriteFactory.Get(), s);
+            PaintTileLabel(context, name, labelFormat.Get(), labelPx.cx, labelPx.cy, dark);
+        };
 
         for (int u = 0; u < kSlotsPerPage; ++u) {
             AllAppsTileSlot& slot = tileSlots[static_cast<size_t>(u)];
@@ -79,8 +90,14 @@ void AllAppsWindow::RebuildPageVisuals() {
             if (key != slot.surfaceKey) {
                 slot.surfaceKey = key;
                 const uint64_t before = tickCount();
-                IconSurfaceRef icon = iconLoader->GetIconSurfaceSync(entry.launchId, entry.name, entry.targetPath,
-                                                                     grid.iconPx, useMacIcons, FolderCountOf(entry));
+                // An icon that could not be found while the panel is open is
+                // not looked for again at every keystroke that brings its tile
+                // back, only at the next opening (a hidden prebuild always asks).
+                IconSurfaceRef icon;
+                if (iconsMissing.count(key) == 0) {
+                    icon = iconLoader->GetIconSurfaceSync(entry.launchId, entry.name, entry.targetPath, grid.iconPx,
+                                                          useMacIcons, FolderCountOf(entry));
+                }
                 const uint64_t took = tickCount() - before;
                 comp::CompositionDrawingSurface surface = CompositionSurfaceOf(icon);
                 if (surface) {
@@ -89,6 +106,7 @@ void AllAppsWindow::RebuildPageVisuals() {
                     slot.iconVisual.Brush(brush);
                 } else {
                     slot.iconVisual.Brush(nullptr);
+                    if (visible) iconsMissing.insert(key);
                     ++miss;
                 }
                 ++iconCalls;
@@ -98,22 +116,18 @@ void AllAppsWindow::RebuildPageVisuals() {
 
             auto cached = tileSurfaceCache.find(entry.name);
             if (cached == tileSurfaceCache.end()) {
-                if (!labelFormat) {
-                    labelFormat = MakeLauncherFormat(device->dwriteFactory.Get(), DWRITE_FONT_WEIGHT_MEDIUM, 12.0f * s);
-                    if (labelFormat) {
-                        labelFormat->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_NEAR);
-                        ComPtr<IDWriteInlineObject> ellipsis;
-                        device->dwriteFactory->CreateEllipsisTrimmingSign(labelFormat.Get(), &ellipsis);
-                        DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
-                        labelFormat->SetTrimming(&trimming, ellipsis.Get());
-                    }
-                }
                 AllAppsLabelSurface label;
                 label.surface = composition->CreateDrawingSurface(labelPx.cx, labelPx.cy);
-                if (label.surface) {
-                    composition->Paint(label.surface, [&](ID2D1DeviceContext* context) {
-                        PaintTileLabel(context, entry.name, labelFormat.Get(), labelPx.cx, labelPx.cy, dark);
-                    });
+                // A name painted once keeps its pixels in the host's cache past
+                // this page's own label surfaces: typing brings the same names back.
+                const auto paint = [&](ID2D1DeviceContext* context) { paintLabel(context, entry.name); };
+                const raster::Image* pixels =
+                    label.surface ? composition->paintedPixels.Get(*composition,
+                                                                   LabelPieceKey(entry.name, labelPx, scale, dark),
+                                                                   labelPx.cx, labelPx.cy, paint)
+                                  : nullptr;
+                if (pixels) {
+                    composition->PaintPixels(label.surface, *pixels);
                     label.brush = composition->compositor.CreateSurfaceBrush(label.surface);
                     label.brush.Stretch(comp::CompositionStretch::Fill);
                     cached = tileSurfaceCache.emplace(entry.name, label).first;

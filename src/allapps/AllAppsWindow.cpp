@@ -62,6 +62,7 @@ void AllAppsWindow::Initialize(HMONITOR monitorHandle, const DockConfig& config,
         SetHiddenApps(config.hiddenApps);
         EnsureWindow();
         StartPrewarm();
+        StartCatalogWatch();
     });
 }
 
@@ -95,6 +96,10 @@ LRESULT CALLBACK AllAppsWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, 
             case WM_TIMER:
                 if (wParam == kCatalogPollTimer) {
                     self->OnCatalogPollTimer();
+                    handled = true;
+                } else if (wParam == kPrebuildRetryTimer) {
+                    KillTimer(hwnd, kPrebuildRetryTimer);
+                    self->PrebuildHiddenVisuals();
                     handled = true;
                 }
                 break;
@@ -150,6 +155,11 @@ void AllAppsWindow::BuildVisualTree() {
         tintScale = scale;
 
         chromeVisual = compositor.CreateSpriteVisual();
+        searchVisual = compositor.CreateSpriteVisual();
+        emptyVisual = compositor.CreateSpriteVisual();
+        emptyVisual.IsVisible(false);
+        caretVisual = compositor.CreateSpriteVisual();
+        caretVisual.IsVisible(false);
         hoverVisual = compositor.CreateSpriteVisual();
         hoverVisual.IsVisible(false);
         tileClip = compositor.CreateContainerVisual();
@@ -163,6 +173,9 @@ void AllAppsWindow::BuildVisualTree() {
 
         root.Children().InsertAtTop(glass.root);
         root.Children().InsertAtTop(chromeVisual);
+        root.Children().InsertAtTop(searchVisual);
+        root.Children().InsertAtTop(emptyVisual);
+        root.Children().InsertAtTop(caretVisual);
         root.Children().InsertAtTop(hoverVisual);
         root.Children().InsertAtTop(tileClip);
         root.Children().InsertAtTop(pageDotsVisual);
@@ -206,12 +219,28 @@ void AllAppsWindow::ReleaseVisuals() {
         indexBarSurface = nullptr;
         indexBarBrush = nullptr;
         indexBarSurfacePx = {0, 0};
+        searchSurface = nullptr;
+        searchBrush = nullptr;
+        searchSurfacePx = {0, 0};
+        emptySurface = nullptr;
+        emptyBrush = nullptr;
+        emptySurfacePx = {0, 0};
+        emptyPaintedKey.clear();
+        caretSurface = nullptr;
+        caretBrush = nullptr;
+        caretSurfacePx = {0, 0};
+        caretPaintedX = -1.0f;
+        chromeLook = ChromeLook();
+        searchLook = SearchFieldLook();
+        indexBarLook = IndexBarLook();
+        pageDotsLook = PageDotsLook();
         hoverSurface = nullptr;
         hoverBrush = nullptr;
         hoverSurfacePx = {0, 0};
         hoverDrawnSlot = -1;
         if (chromeVisual) chromeVisual.Brush(nullptr);
-        for (comp::SpriteVisual* sprite : {&pageDotsVisual, &indexBarVisual, &hoverVisual}) {
+        if (searchVisual) searchVisual.Brush(nullptr);
+        for (comp::SpriteVisual* sprite : {&pageDotsVisual, &indexBarVisual, &hoverVisual, &caretVisual, &emptyVisual}) {
             if (!*sprite) continue;
             sprite->Brush(nullptr);
             sprite->IsVisible(false);
@@ -222,6 +251,7 @@ void AllAppsWindow::ReleaseVisuals() {
 
 void AllAppsWindow::Shutdown() {
     stopRequested.store(true);
+    catalogWatch.Stop();
     if (prewarmThread.joinable()) prewarmThread.join();
     if (refreshThread.joinable()) refreshThread.join();
     Hide();

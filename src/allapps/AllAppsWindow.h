@@ -25,6 +25,10 @@
 
 #include "allapps/AllAppsCatalogSource.h"
 #include "allapps/AllAppsIme.h"
+#include "allapps/AllAppsLooks.h"
+#include "allapps/AllAppsSearchText.h"
+#include "allapps/CaretBlink.h"
+#include "apps/FolderWatch.h"
 #include "apps/InstalledApp.h"
 #include "apps/Launch.h"
 #include "config/DockConfig.h"
@@ -45,6 +49,8 @@ struct IDWriteTextFormat;
 constexpr UINT WM_ALLAPPS_CATALOG_READY = 0x8047;
 constexpr UINT WM_ALLAPPS_ACTIVATE = 0x8048;
 constexpr UINT WM_ALLAPPS_PREBUILD = 0x8049;
+// Timer 3: the hidden prebuild tries again once the device's first drawing is done.
+constexpr UINT_PTR kPrebuildRetryTimer = 3;
 
 // Tabs 1..6 equal the app categories; 7 is the hidden-apps view.
 enum AllAppsTab : int32_t {
@@ -129,7 +135,10 @@ public:
 
     // ---- catalog ----
     void TryAdoptPendingCatalog();
-    void StartCatalogRefresh();
+    // After an uninstall: a new catalog once the uninstaller's process has ended
+    // (after a short pause when there is none to wait for).
+    void StartCatalogRefresh(ProcessHandle uninstaller = nullptr);
+    void StartCatalogWatch();
     // Swaps in a new catalog and keeps every pointer into it valid.
     void ReplaceCatalog(std::vector<InstalledApp> next);
     void OnCatalogReady();
@@ -156,12 +165,22 @@ public:
     void ShowPowerMenu();
 
     // ---- painting ----
+    // The chrome, and the search field with it; each only when what it shows changed.
     void RedrawChrome();
+    void RedrawSearchField();
+    void RedrawEmptyMessage();
+    // Shows or hides the caret, and places it at its caretX: no repaint of the field.
+    void ShowCaret();
     void RedrawPageDots();
     void RedrawIndexBar();
     void RebuildPageVisuals();
     void RedrawHover();
     void PaintChrome(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark);
+    // The field with its text, underline and clear button, but no caret.
+    void PaintSearchField(ID2D1DeviceContext* context, bool dark, const SearchTextExtent& extent);
+    // The search text's extent, laid out once per text; the caret's x (content DIP) after it.
+    SearchTextExtent MeasureSearchText();
+    float SearchCaretX(const SearchTextExtent& extent) const;
     void PaintPageDots(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark);
     void PaintIndexBar(ID2D1DeviceContext* context, int pixelWidth, bool dark);
     void PaintTileLabel(ID2D1DeviceContext* context, const std::wstring& name, IDWriteTextFormat* format,
@@ -186,6 +205,32 @@ public:
     comp::CompositionDrawingSurface chromeSurface{nullptr};
     comp::CompositionSurfaceBrush chromeBrush{nullptr};
     SIZE chromeSurfacePx = {0, 0};
+    // The search field and its caret stand apart from the chrome: typing
+    // repaints only the field, and a blink only shows or hides the caret.
+    comp::SpriteVisual searchVisual{nullptr};
+    comp::CompositionDrawingSurface searchSurface{nullptr};
+    comp::CompositionSurfaceBrush searchBrush{nullptr};
+    SIZE searchSurfacePx = {0, 0};
+    POINT searchOriginPx = {0, 0};  // the field surface's top left in the chrome's pixels
+    // The empty-state text, over the grid, comes and goes with a search on its own.
+    comp::SpriteVisual emptyVisual{nullptr};
+    comp::CompositionDrawingSurface emptySurface{nullptr};
+    comp::CompositionSurfaceBrush emptyBrush{nullptr};
+    SIZE emptySurfacePx = {0, 0};
+    std::wstring emptyPaintedKey;
+    comp::SpriteVisual caretVisual{nullptr};
+    comp::CompositionDrawingSurface caretSurface{nullptr};
+    comp::CompositionSurfaceBrush caretBrush{nullptr};
+    SIZE caretSurfacePx = {0, 0};
+    POINT caretOriginPx = {0, 0};  // the caret surface's top left in the chrome's pixels
+    float caretX = 0.0f;
+    float caretPaintedX = -1.0f;  // the x the caret surface was painted for (pixels, in its surface)
+    std::unordered_map<std::wstring, SearchTextExtent> searchExtents;  // by text, NUL, composition
+    // What each element showed when last painted: the same look is not painted again.
+    ChromeLook chromeLook;
+    SearchFieldLook searchLook;
+    IndexBarLook indexBarLook;
+    PageDotsLook pageDotsLook;
     comp::SpriteVisual indexBarVisual{nullptr};
     comp::CompositionDrawingSurface indexBarSurface{nullptr};
     comp::CompositionSurfaceBrush indexBarBrush{nullptr};
@@ -205,6 +250,7 @@ public:
     std::vector<AllAppsTileSlot> tileSlots;
     std::unordered_map<std::wstring, AllAppsLabelSurface> tileSurfaceCache = MakeLabelCache();
     SIZE cacheLabelPx = {0, 0};
+    std::unordered_set<std::wstring> iconsMissing;  // tile icon keys the loader had nothing for while open
     bool cacheDark = true;
 
     // ---- state ----
@@ -221,7 +267,7 @@ public:
     std::wstring searchText;
     std::wstring imeComposition;
     bool searchFocused = false;
-    bool caretVisible = false;
+    CaretBlink caretBlink;
     bool searchHovered = false;
     bool searchClearHovered = false;
     bool restoreAllHovered = false;
@@ -286,9 +332,14 @@ public:
     std::vector<InstalledApp> pendingCatalog;
     std::thread prewarmThread;
     std::thread refreshThread;
+    // Tells a refresh still waiting for an uninstaller that a newer one took over.
+    std::atomic<uint32_t> refreshGeneration{0};
+    FolderWatch catalogWatch;
 
-    // The clock of every timing decision (re-open guard, wheel); tests replace it.
+    // The clock of every timing decision (re-open guard, wheel, caret); tests replace it.
     std::function<uint64_t()> tickCount = [] { return GetTickCount64(); };
+    // The caret's blink time and timeout, read at each opening; tests replace it.
+    std::function<CaretTiming()> caretTiming = SystemCaretTiming;
     // Where catalogs come from; tests inject their own and count enumerations.
     AllAppsCatalogSource catalogSource = RealAllAppsCatalogSource();
     // Starts a worker thread; tests replace it to play a failed start.
@@ -306,7 +357,7 @@ public:
     // The menus' nested loop; empty means menu->ShowModal. Tests choose the id.
     std::function<int(POINT, const std::vector<MacMenuItem>&)> showMenu;
     std::function<bool(const std::wstring&, const std::wstring&, const std::wstring&)> canUninstall = CanUninstallApp;
-    std::function<bool(const std::wstring&, const std::wstring&)> uninstall = UninstallApp;
+    std::function<bool(const std::wstring&, const std::wstring&, ProcessHandle*)> uninstall = UninstallApp;
     std::function<void(const std::wstring&)> openFileLocation = [](const std::wstring& path) {
         OpenFileLocation(path);
     };
@@ -327,6 +378,8 @@ private:
     void CloseFolder();
     void FilterChanged();
     void FocusSearch(bool placeIme);
+    // A key, click or focus change: the caret shows and blinks again until the timeout.
+    void RestartCaretBlink();
     void OnPointerMove(float x, float y);
     void OnPointerDown(float x, float y);
     void OnRelease(float x, float y);

@@ -1,6 +1,8 @@
 #include "app/CrashLog.h"
 
 #include <algorithm>
+#include <csignal>
+#include <exception>
 #include <cstdio>
 #include <cwchar>
 #include <iterator>
@@ -176,6 +178,24 @@ void WriteWide(HANDLE file, const wchar_t* format, ...) {
 }
 
 }  // namespace
+
+namespace {
+
+[[noreturn]] void RaiseTerminate() {
+    RaiseException(kTerminateExceptionCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    TerminateProcess(GetCurrentProcess(), kTerminateExceptionCode);
+    for (;;) {
+    }
+}
+
+void OnAbortSignal(int) { RaiseTerminate(); }
+
+}  // namespace
+
+void InstallTerminateHandlers() {
+    std::set_terminate(&RaiseTerminate);
+    std::signal(SIGABRT, &OnAbortSignal);
+}
 
 LONG WINAPI CrashExceptionFilter(EXCEPTION_POINTERS* pointers) {
     CrashLog::Write(pointers);

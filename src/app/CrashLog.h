@@ -9,6 +9,15 @@
 // taskbar back and lets the process end without the system's error dialog.
 LONG WINAPI CrashExceptionFilter(EXCEPTION_POINTERS* pointers);
 
+// The code of the record left by std::terminate or abort(): an exception that
+// left a thread, a noexcept function that threw. Without this they end the
+// process with exit code 3 and no record.
+inline constexpr DWORD kTerminateExceptionCode = 0xE0564E54;
+// Turns std::terminate and SIGABRT into kTerminateExceptionCode, raised where
+// they happen, so the filter writes its record with the stack that led there
+// (an exception nobody catches is not unwound before terminate runs).
+void InstallTerminateHandlers();
+
 namespace CrashLog {
 
 void Write(EXCEPTION_POINTERS* pointers);

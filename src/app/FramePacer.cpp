@@ -3,6 +3,7 @@
 #include <dwmapi.h>
 
 #include "platform/MissingFlags.h"
+#include "platform/PerThread.h"
 
 #include <memory>
 
@@ -37,7 +38,7 @@ struct TimerHandle {
 };
 
 void SleepUntilCounter(int64_t target) {
-    thread_local TimerHandle timer;
+    TimerHandle& timer = platform::PerThread<TimerHandle>();
     int64_t now = PerformanceCounter();
     if (target <= now) return;
     int64_t frequency = PerformanceFrequency();

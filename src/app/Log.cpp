@@ -38,11 +38,11 @@ std::wstring ExecutableDirectory() {
     return dir;
 }
 
-void InitializeLog(bool enabled) {
+void InitializeLog(bool enabled, const std::wstring& folder) {
     std::lock_guard<std::mutex> lock(LogMutex());
     g_enabled.store(enabled ? 1 : 0);
     if (enabled) {
-        std::wstring dir = ExecutableDirectory();
+        std::wstring dir = folder.empty() ? ExecutableDirectory() : folder;
         LogPath() = dir.empty() ? std::wstring() : dir + L"\\vantreel.log";
     } else {
         LogPath().clear();

@@ -8,8 +8,9 @@
 #include <string>
 
 // Switches the log on (for the whole run) or leaves it off. Called once, after
-// the single-instance check.
-void InitializeLog(bool enabled);
+// the single-instance check. The log goes into `folder`, or beside the
+// executable when it is empty.
+void InitializeLog(bool enabled, const std::wstring& folder = {});
 
 // printf-style line "[hh:mm:ss.mmm] message" in UTF-8; messages are cut to 1023
 // characters. Safe from any thread, also before InitializeLog (writes nothing).

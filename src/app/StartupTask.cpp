@@ -2,6 +2,9 @@
 
 #include <oleauto.h>
 
+#include <system_error>
+#include <thread>
+
 #include "app/Log.h"
 #include "platform/LogonTrigger.h"
 
@@ -231,6 +234,28 @@ AutoStartCalls& AutoStartSystem() {
 
 bool IsAutoStartEnabled() { return AutoStartSystem().isInstalled() || RunValueExists(); }
 
+void ReadAutoStartOnWorker(std::function<void(bool enabled)> answer) {
+    // A copy: the caller may put other calls in place while the worker runs.
+    auto read = [calls = AutoStartSystem(), answer = std::move(answer)] {
+        bool enabled = false;
+        try {
+            enabled = calls.isInstalled() || RunValueExists();
+        } catch (...) {
+            LogMessage(L"Auto-start: reading the state failed");
+        }
+        answer(enabled);
+    };
+    try {
+        std::thread([read] {
+            const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            read();
+            if (SUCCEEDED(com)) CoUninitialize();
+        }).detach();
+    } catch (const std::system_error&) {
+        read();
+    }
+}
+
 bool SetAutoStart(bool on) {
     const AutoStartCalls& system = AutoStartSystem();
     if (!on) {
@@ -277,4 +302,20 @@ void MigrateAutoStart() {
     std::wstring current = system.actionPath();
     if (!current.empty() && CompareStringOrdinal(current.c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL) return;
     if (system.registerTask(path)) LogMessage(L"Auto-start task repointed to %s", path.c_str());
+}
+
+void MigrateAutoStartOnWorker() {
+    try {
+        std::thread([] {
+            const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            try {
+                MigrateAutoStart();
+            } catch (...) {
+                LogMessage(L"Auto-start: migration failed");
+            }
+            if (SUCCEEDED(com)) CoUninitialize();
+        }).detach();
+    } catch (const std::system_error&) {
+        MigrateAutoStart();
+    }
 }

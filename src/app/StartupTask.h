@@ -39,7 +39,14 @@ AutoStartCalls& AutoStartSystem();
 std::wstring GetCurrentUserName();
 void RemoveRunKeyEntry();
 bool IsAutoStartEnabled();
+// The same on a worker of its own, with the calls as they are now; `answer`
+// runs on that worker (on the caller's thread when no worker can start). The
+// Task Scheduler can take a few hundred milliseconds to say.
+void ReadAutoStartOnWorker(std::function<void(bool enabled)> answer);
 bool SetAutoStart(bool on);
 // One-time repair after start-up: a Run value becomes a task, a task that
 // points elsewhere (the program moved) is pointed here.
 void MigrateAutoStart();
+// The same on a worker of its own: the Task Scheduler is a service whose
+// answers can take seconds while the user logs on.
+void MigrateAutoStartOnWorker();

@@ -37,7 +37,10 @@ struct MutexOwner {
 
 int VantreelMain(HINSTANCE instance) {
     CommandLineOptions options = ParseCommandLine(ProcessArguments());
-    if (options.mode == StartMode::Watchdog) return RunWatchdogMode(options.watchdog);
+    if (options.mode == StartMode::Watchdog) {
+        InitializeLog(options.debugLog);
+        return RunWatchdogMode(options.watchdog);
+    }
     if (options.mode == StartMode::RestoreTaskbar) return RunRestoreTaskbarMode();
 
     bool debugLog = options.debugLog || GetTickCount64() < kFreshBootMs;
@@ -50,6 +53,7 @@ int VantreelMain(HINSTANCE instance) {
     if (options.installTask || options.removeTask) return RunLogonTaskMode(options.installTask);
 
     SetUnhandledExceptionFilter(CrashExceptionFilter);
+    InstallTerminateHandlers();
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     OptOutOfPowerThrottling();
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};

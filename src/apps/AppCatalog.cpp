@@ -126,17 +126,25 @@ std::vector<InstalledApp> EnumerateInstalledApps(const CatalogSources& sources) 
     if (readings) readings->BeginBuild();
     CollectStartMenuShortcutsIn(sources.commonPrograms, groups, index, readings);
     CollectStartMenuShortcutsIn(sources.userPrograms, groups, index, readings);
-    if (readings) readings->Sweep();
     AddFolderEntries(groups, state);
 
-    if (sources.appsFolder) AddAppsFolderItems(sources.appsFolder(), state);
+    std::optional<std::vector<AppsFolderItem>> appsItems;
+    if (sources.appsFolder) appsItems = sources.appsFolder();
+    if (appsItems) AddAppsFolderItems(*appsItems, state);
 
-    if (state.result.empty()) {
+    // The Apps folder is where the shortcuts outside folder entries come from.
+    // When it cannot be read (or reads empty, which a working one never does:
+    // it lists the Start menu itself), they come from the Start-menu folders,
+    // leaving out what a folder entry already holds.
+    if (!appsItems || appsItems->empty() || state.result.empty()) {
+        state.seenNameKeys.insert(state.folderMemberNameKeys.begin(), state.folderMemberNameKeys.end());
+        state.seenExeTargets.insert(state.folderMemberExeTargets.begin(), state.folderMemberExeTargets.end());
         ScanStartMenuFallbackIn(sources.commonPrograms, state.seenNameKeys, state.seenExeTargets,
-                                state.result);
+                                state.result, readings);
         ScanStartMenuFallbackIn(sources.userPrograms, state.seenNameKeys, state.seenExeTargets,
-                                state.result);
+                                state.result, readings);
     }
+    if (readings) readings->Sweep();
     SortAppsForDisplay(state.result.begin(), state.result.end());
     return std::move(state.result);
 }

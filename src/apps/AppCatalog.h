@@ -1,8 +1,9 @@
 #pragma once
 // The catalog of launchable applications: Start-menu folders of two or more
 // applications as folder entries, the Apps folder's items at the top level, and
-// a plain Start-menu scan when both give nothing. Built from nothing on every
-// call; COM must be initialised on the calling thread.
+// a plain Start-menu scan for the rest when the Apps folder cannot be read (or
+// when nothing else gave an entry). Built from nothing on every call; COM must
+// be initialised on the calling thread.
 
 #include <memory>
 #include <string>

@@ -38,17 +38,17 @@ std::wstring LinkTarget(IShellItem* item) {
 
 }  // namespace
 
-std::vector<AppsFolderItem> EnumerateShellAppsFolder() {
-    std::vector<AppsFolderItem> items;
+std::optional<std::vector<AppsFolderItem>> EnumerateShellAppsFolder() {
     ComPtr<IShellItem> folder;
     if (FAILED(SHGetKnownFolderItem(FOLDERID_AppsFolder, KF_FLAG_DEFAULT, nullptr,
                                     IID_PPV_ARGS(&folder)))) {
-        return items;
+        return std::nullopt;
     }
     ComPtr<IEnumShellItems> enumerator;
     if (FAILED(folder->BindToHandler(nullptr, BHID_EnumItems, IID_PPV_ARGS(&enumerator)))) {
-        return items;
+        return std::nullopt;
     }
+    std::vector<AppsFolderItem> items;
     while (true) {
         ComPtr<IShellItem> item;
         ULONG fetched = 0;

@@ -4,6 +4,7 @@
 // its merge rules can be driven by given records.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,8 @@ struct AppsFolderItem {
     std::wstring linkTarget;   // target parsing path of a link; empty when none
 };
 
-// Gives the items in the folder's order; an empty list when it cannot be read.
-using AppsFolderSource = std::function<std::vector<AppsFolderItem>()>;
+// Gives the items in the folder's order; nothing when it cannot be read.
+using AppsFolderSource = std::function<std::optional<std::vector<AppsFolderItem>>()>;
 
 // Enumerates FOLDERID_AppsFolder through the shell. COM must be initialised.
-std::vector<AppsFolderItem> EnumerateShellAppsFolder();
+std::optional<std::vector<AppsFolderItem>> EnumerateShellAppsFolder();

@@ -220,29 +220,38 @@ void ScanStartMenuFallback(const KNOWNFOLDERID& folder,
 void ScanStartMenuFallbackIn(const std::wstring& root,
                              std::unordered_set<std::wstring>& takenNameKeys,
                              std::unordered_set<std::wstring>& takenExeTargets,
-                             std::vector<InstalledApp>& out) {
+                             std::vector<InstalledApp>& out, ShortcutReadings* readings) {
     if (root.empty()) return;
+    // The shortcuts first, those whose name is taken already left unread, then
+    // read all at once as the main walk reads its own.
+    std::vector<std::wstring> links, names;
     WalkShortcuts(fs::path(root), [&](const std::wstring& linkPath) {
-        const fs::path p(linkPath);
-        const std::wstring name = p.stem().wstring();
+        std::wstring name = fs::path(linkPath).stem().wstring();
         const std::wstring nameKey = NormalizePathKey(name);
-        if (nameKey.empty()) return;
-
-        const std::optional<ShortcutInfo> info = ResolveShortcut(linkPath);
+        if (nameKey.empty() || takenNameKeys.count(nameKey) != 0) return;
+        links.push_back(linkPath);
+        names.push_back(std::move(name));
+    });
+    const std::vector<std::optional<ShortcutInfo>> infos =
+        readings ? readings->Resolve(links) : ResolveShortcuts(links);
+    for (size_t i = 0; i < links.size(); ++i) {
+        const std::wstring& linkPath = links[i];
+        const std::optional<ShortcutInfo>& info = infos[i];
+        const std::wstring nameKey = NormalizePathKey(names[i]);
         const std::wstring target = info ? info->targetPath : linkPath;
         const std::wstring launchId =
             info && !info->appUserModelId.empty() ? info->appUserModelId : linkPath;
         const std::wstring targetKey = NormalizePathKey(target);
-        if (IsUninstallerName(nameKey, FileNameOf(targetKey))) return;
-        if (!takenNameKeys.insert(nameKey).second) return;
-        if (ExtensionOf(targetKey) == L".exe" && !takenExeTargets.insert(targetKey).second) return;
+        if (IsUninstallerName(nameKey, FileNameOf(targetKey))) continue;
+        if (!takenNameKeys.insert(nameKey).second) continue;
+        if (ExtensionOf(targetKey) == L".exe" && !takenExeTargets.insert(targetKey).second) continue;
 
         InstalledApp app;
-        app.name = name;
+        app.name = names[i];
         app.launchId = launchId;
         app.targetPath = target;
         app.nameKey = nameKey;
         Classify(app, target, launchId);
         out.push_back(std::move(app));
-    });
+    }
 }

@@ -35,7 +35,8 @@ void CollectStartMenuShortcuts(const KNOWNFOLDERID& folder, std::vector<StartMen
 void CollectStartMenuShortcutsIn(const std::wstring& root, std::vector<StartMenuGroup>& groups,
                                  StartMenuGroupIndex& index, ShortcutReadings* readings = nullptr);
 
-// Plain entries from every shortcut below the root, any depth.
+// Plain entries from every shortcut below the root, any depth; with readings,
+// shortcuts unchanged since an earlier build are not opened again.
 void ScanStartMenuFallback(const KNOWNFOLDERID& folder,
                            std::unordered_set<std::wstring>& takenNameKeys,
                            std::unordered_set<std::wstring>& takenExeTargets,
@@ -43,7 +44,7 @@ void ScanStartMenuFallback(const KNOWNFOLDERID& folder,
 void ScanStartMenuFallbackIn(const std::wstring& root,
                              std::unordered_set<std::wstring>& takenNameKeys,
                              std::unordered_set<std::wstring>& takenExeTargets,
-                             std::vector<InstalledApp>& out);
+                             std::vector<InstalledApp>& out, ShortcutReadings* readings = nullptr);
 
 // The shell's display name of a file or folder; its stem, then its file name,
 // when the shell gives none. The shell is asked only where a desktop.ini can

@@ -56,14 +56,18 @@ std::wstring DirectoryKeyOf(const std::wstring& targetPath) {
     return NormalizePathKey(ParentFolderOf(targetPath));
 }
 
-bool ShellStart(const wchar_t* verb, const std::wstring& file, const std::wstring& parameters) {
+bool ShellStart(const wchar_t* verb, const std::wstring& file, const std::wstring& parameters,
+                ProcessHandle* process) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
+    info.fMask = process ? SEE_MASK_NOCLOSEPROCESS : 0;
     info.lpVerb = verb;
     info.lpFile = file.c_str();
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.nShow = SW_SHOWNORMAL;
-    return ShellExecuteExW(&info) != FALSE;
+    if (!ShellExecuteExW(&info)) return false;
+    if (process && info.hProcess) process->reset(info.hProcess, CloseHandle);
+    return true;
 }
 
 ShellStarter& Starter() {
@@ -182,12 +186,12 @@ UninstallLaunch SplitUninstallCommand(const std::wstring& raw) {
     return launch;
 }
 
-bool RunUninstallCommand(const std::wstring& command) {
+bool RunUninstallCommand(const std::wstring& command, ProcessHandle* process) {
     UninstallLaunch launch = SplitUninstallCommand(command);
     if (launch.program.empty()) return false;
-    if (Starter()(L"open", launch.program, launch.parameters)) return true;
+    if (Starter()(L"open", launch.program, launch.parameters, process)) return true;
     if (GetLastError() != ERROR_ELEVATION_REQUIRED) return false;
-    return Starter()(L"runas", launch.program, launch.parameters);
+    return Starter()(L"runas", launch.program, launch.parameters, process);
 }
 
 bool CanUninstallApp(const std::wstring& name, const std::wstring& targetPath, const std::wstring& launchId) {
@@ -200,12 +204,12 @@ bool CanUninstallApp(const std::wstring& name, const std::wstring& targetPath, c
     return launchId.find(L'!') != std::wstring::npos;
 }
 
-bool UninstallApp(const std::wstring& name, const std::wstring& targetPath) {
+bool UninstallApp(const std::wstring& name, const std::wstring& targetPath, ProcessHandle* process) {
     const std::wstring nameKey = NormalizePathKey(name);
     const std::wstring directoryKey = DirectoryKeyOf(targetPath);
     for (const auto& place : kPlaces) {
         std::wstring command = FindUninstallString(place.root, place.path, nameKey, directoryKey);
-        if (!command.empty() && RunUninstallCommand(command)) return true;
+        if (!command.empty() && RunUninstallCommand(command, process)) return true;
     }
-    return Starter()(L"open", L"ms-settings:appsfeatures", L"");
+    return Starter()(L"open", L"ms-settings:appsfeatures", L"", nullptr);
 }

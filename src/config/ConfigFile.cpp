@@ -90,6 +90,39 @@ void KeepBrokenFile(const std::wstring& path) {
     }
 }
 
+// A file the loader takes may not fit the limit once written in the writer's
+// layout (each list entry on its own indented line, every pinned field
+// written): 330,000 short hidden keys do. Every later change would then stay
+// on screen and never reach the file, so the longest lists are cut until the
+// text fits; the file as it was is kept as ".bak" first.
+void CutToWritableSize(const std::wstring& path, DockConfig& config) {
+    size_t size = DockConfig::ToJson(config).size();
+    if (size <= kMaxConfigFileBytes) return;
+    KeepBrokenFile(path);
+    const size_t before[] = {config.pinned.size(), config.hiddenApps.size(), config.hiddenTrayApps.size()};
+    while (size > kMaxConfigFileBytes) {
+        const size_t longest = std::max({config.pinned.size(), config.hiddenApps.size(), config.hiddenTrayApps.size()});
+        if (longest == 0) break;
+        // In proportion to the excess, and at least one entry a round.
+        const size_t keep = std::min(longest - 1, static_cast<size_t>(static_cast<double>(longest) *
+                                                                       (0.95 * kMaxConfigFileBytes / size)));
+        if (config.pinned.size() == longest) {
+            config.pinned.resize(keep);
+        } else if (config.hiddenApps.size() == longest) {
+            config.hiddenApps.resize(keep);
+        } else {
+            config.hiddenTrayApps.resize(keep);
+        }
+        size = DockConfig::ToJson(config).size();
+    }
+    LogMessage(L"Config lists cut to fit a file that can be saved: pinned %llu -> %llu, hiddenApps %llu -> %llu, "
+               L"hiddenTrayApps %llu -> %llu",
+               static_cast<unsigned long long>(before[0]), static_cast<unsigned long long>(config.pinned.size()),
+               static_cast<unsigned long long>(before[1]), static_cast<unsigned long long>(config.hiddenApps.size()),
+               static_cast<unsigned long long>(before[2]),
+               static_cast<unsigned long long>(config.hiddenTrayApps.size()));
+}
+
 }  // namespace
 
 DockConfig LoadConfig(const std::wstring& path) {
@@ -106,7 +139,10 @@ DockConfig LoadConfig(const std::wstring& path) {
             break;
     }
     DockConfig config;
-    if (DockConfig::FromJson(text, config)) return config;
+    if (DockConfig::FromJson(text, config)) {
+        CutToWritableSize(path, config);
+        return config;
+    }
     LogMessage(L"Config parse failed, falling back to defaults");
     KeepBrokenFile(path);
     return DockConfig::MakeDefault();

@@ -12,7 +12,9 @@ constexpr uint64_t kMaxConfigFileBytes = 0x3FFFFF;
 // Never fails. A missing file is created with the defaults; a file that cannot
 // be read or parsed gives the defaults and is left as it is on disk, and one
 // that cannot be parsed is also copied to path + ".bak" (replacing an older
-// copy), since the next save replaces it.
+// copy), since the next save replaces it. Whatever it returns can be saved:
+// lists too long to be written within kMaxConfigFileBytes are cut, the file
+// kept as ".bak" in the same way.
 DockConfig LoadConfig(const std::wstring& path);
 
 // Writes path + ".tmp", then moves it over path, so the file on disk is always

@@ -1,7 +1,9 @@
 #include "dock/DockDropTarget.h"
 
-#include <shellapi.h>
+#include <shlobj.h>
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
 #include <utility>
 
@@ -28,6 +30,15 @@ bool OffersFileList(IDataObject* data) {
     return data->QueryGetData(&format) == S_OK;
 }
 
+// "X:\..." or "\\server\share...": a name that depends on no working folder.
+bool IsFullyQualifiedPath(const std::wstring& path) {
+    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) {
+        const wchar_t letter = static_cast<wchar_t>(path[0] | 0x20);
+        return letter >= L'a' && letter <= L'z';
+    }
+    return path.size() >= 5 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' && path[2] != L'.';
+}
+
 POINT ToPoint(POINTL point) { return POINT{point.x, point.y}; }
 
 void SetEffect(DWORD* effect, bool accept) {
@@ -45,6 +56,43 @@ void CallGuarded(const wchar_t* operation, const Function& callback, const Args&
     } catch (...) {
         LogMessage(L"DockDropTarget::%s unknown exception", operation);
     }
+}
+
+std::vector<std::wstring> ReadFileList(const BYTE* block, SIZE_T size) {
+    std::vector<std::wstring> paths;
+    if (!block || size < sizeof(DROPFILES)) return paths;
+    DROPFILES header;
+    std::memcpy(&header, block, sizeof(header));
+    const SIZE_T unit = header.fWide ? sizeof(wchar_t) : 1;
+    if (header.pFiles < sizeof(DROPFILES) || header.pFiles >= size) return paths;
+    const BYTE* list = block + header.pFiles;
+    const SIZE_T units = (size - header.pFiles) / unit;
+    const auto at = [&](SIZE_T i) -> wchar_t {
+        if (unit == 1) return static_cast<wchar_t>(list[i]);
+        wchar_t c;
+        std::memcpy(&c, list + i * unit, sizeof(c));
+        return c;
+    };
+    for (SIZE_T i = 0;;) {
+        const SIZE_T start = i;
+        while (i < units && at(i) != 0) ++i;
+        if (i >= units) return {};  // no terminator inside the block
+        if (i == start) break;         // the empty name that ends the list
+        std::wstring name;
+        if (unit == 1) {
+            const char* text = reinterpret_cast<const char*>(list + start);
+            const int length = static_cast<int>(std::min<SIZE_T>(i - start, INT32_MAX));
+            name.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0)));
+            MultiByteToWideChar(CP_ACP, 0, text, length, name.data(), static_cast<int>(name.size()));
+        } else {
+            for (SIZE_T k = start; k < i; ++k) name += at(k);
+        }
+        // A list whose width flag does not match its text reads as one-letter
+        // names or as noise: neither is a full path.
+        if (IsFullyQualifiedPath(name)) paths.push_back(std::move(name));
+        ++i;
+    }
+    return paths;
 }
 
 }  // namespace
@@ -118,18 +166,9 @@ std::vector<std::wstring> ReadDroppedFiles(IDataObject* data) {
     STGMEDIUM medium = {};
     if (FAILED(data->GetData(&format, &medium))) return paths;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
-        auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal));
-        if (drop) {
-            const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-            for (UINT i = 0; i < count; ++i) {
-                const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-                if (length == 0) continue;
-                std::wstring path(length + 1, L'\0');
-                const UINT copied = DragQueryFileW(drop, i, path.data(), length + 1);
-                if (copied == 0) continue;
-                path.resize(copied);
-                paths.push_back(std::move(path));
-            }
+        const SIZE_T size = GlobalSize(medium.hGlobal);
+        if (const auto* block = static_cast<const BYTE*>(GlobalLock(medium.hGlobal))) {
+            paths = ReadFileList(block, size);
             GlobalUnlock(medium.hGlobal);
         }
     }

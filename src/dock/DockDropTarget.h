@@ -51,7 +51,10 @@ private:
     bool acceptable = false;
 };
 
-// The paths of a file list in drop order; empty when the data object has none.
+// The full paths ("X:\..." or UNC) of a file list in drop order. A list
+// block too small for its header, whose list begins outside it or has no
+// double terminator (in the list's own character width) before its end
+// gives none.
 std::vector<std::wstring> ReadDroppedFiles(IDataObject* data);
 
 }  // namespace vantreel

@@ -4,21 +4,23 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace {
+
+RECT BottomStrip(const DockInputRectInput& in) {
+    const float s = in.scale;
+    long left = std::max<long>(in.monitor.left, in.originX + static_cast<long>(std::floor((in.layoutX - 24.0f) * s)));
+    long width = std::min<long>(std::lround((in.layoutWidth + 48.0f) * s), in.monitor.right - left);
+    width = std::max<long>(width, 80);
+    long height = std::max<long>(6, std::lround(6.0f * s));
+    return RECT{left, in.monitor.bottom - height, left + width, in.monitor.bottom};
+}
+
+}  // namespace
+
 RECT ComputeDockInputRect(const DockInputRectInput& in) {
     const float s = in.scale;
+    if (in.hidden) return BottomStrip(in);
     RECT r = {};
-    if (in.hidden) {
-        long left = std::max<long>(in.monitor.left,
-                                   in.originX + static_cast<long>(std::floor((in.layoutX - 24.0f) * s)));
-        long width = std::min<long>(std::lround((in.layoutWidth + 48.0f) * s), in.monitor.right - left);
-        width = std::max<long>(width, 80);
-        long height = std::max<long>(6, std::lround(6.0f * s));
-        r.left = left;
-        r.right = left + width;
-        r.bottom = in.monitor.bottom;
-        r.top = in.monitor.bottom - height;
-        return r;
-    }
     float top = in.layoutY;
     if (in.reaching) top = std::max(0.0f, in.layoutY - 0.9f * in.iconSize);
     r.left = in.originX + static_cast<long>(std::floor(s * in.layoutX - 10.0f * s));
@@ -27,6 +29,12 @@ RECT ComputeDockInputRect(const DockInputRectInput& in) {
     long height = std::max<long>(24, std::lround((in.layoutY + in.layoutHeight - top + 6.0f) * s));
     r.right = r.left + width;
     r.bottom = r.top + height;
+    if (in.revealed) {
+        // The pointer that brought the dock back may rest anywhere on the strip,
+        // below the glass: still inside, or the dock would hide under it again.
+        RECT strip = BottomStrip(in);
+        UnionRect(&r, &r, &strip);
+    }
     return r;
 }
 

@@ -19,6 +19,7 @@ struct DockInputRectInput {
     RECT monitor = {0, 0, 0, 0};
     bool hidden = false;        // hide target above one half and progress above 0.65
     bool reaching = false;      // hovering or dragging
+    bool revealed = false;      // auto-hidden, brought back by the pointer at the bottom edge
 };
 
 // Screen rectangle in pixels.

@@ -52,6 +52,21 @@ float DockLayoutInput::MeasureRowWidth(float icon, float gap) const {
   return w;
 }
 
+int DockLayoutInput::RoomForIcons() const {
+  constexpr int kMostAtOnce = 4096;  // far past any screen's room
+  const auto fits = [this](int extra) {
+    const float grown = MeasureRowWidth(iconSize, spacing) + static_cast<float>(extra) * (iconSize + spacing);
+    const Sizes s = ShrinkToFit(*this, grown);
+    // The separator keeps its width while the rest shrinks: a row that fits
+    // overshoots by at most that much.
+    return MeasureRowWidth(s.icon, s.gap) + static_cast<float>(extra) * (s.icon + s.gap) <=
+           maxWidth + kSeparatorWidth;
+  };
+  int room = 0;
+  while (room < kMostAtOnce && fits(room + 1)) ++room;
+  return room;
+}
+
 int DockLayoutInput::DropIndexForX(float x, int first, int count) const {
   const int n = static_cast<int>(kinds.size());
   const int lo = std::max(first, 0);

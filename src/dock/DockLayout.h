@@ -32,6 +32,10 @@ struct DockLayoutInput {
   // without any drop gap.
   float MeasureRowWidth(float iconSize, float spacing) const;
 
+  // How many more icons the row takes before it overflows maxWidth even at the
+  // smallest icon size the layout shrinks to.
+  int RoomForIcons() const;
+
   // New index of the dragged item while reordering, in [first, first+count-1];
   // it sticks to the current slot until the pointer is 5 dip past a neighbour.
   int DropIndexForX(float x, int first, int count) const;

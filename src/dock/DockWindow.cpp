@@ -135,6 +135,9 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     // save that the user makes.
     if (keepTaskbar) keepTaskbarRun.Begin(config);
     StartupLog::Mark(L"config loaded");
+    // The watchdog copy of the program comes up while the dock does, so the
+    // taskbar can be hidden right after the first frame.
+    if (config.hideTaskbar) taskbarHider.StartWatchdogEarly();
 
     model.LoadFromConfig(config);
 
@@ -155,6 +158,11 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
 
     if (!deviceStart.Wait()) return false;
     if (!composition.Initialize(visualWindow, graphics)) return false;
+    // Nothing up to the first frame draws with the device, and its first
+    // drawing is slow: a worker draws first, and what needs the device before
+    // it is done (the top bar's content) is painted when it says so.
+    composition.graphicsDevice.WarmUp(
+        [window = inputWindow] { PostMessageW(window, WM_DOCK_DEVICE_READY, 0, 0); });
     StartupLog::Mark(L"d3d/dcomp ready");
 
     iconGraphics.dwrite = graphics.dwriteFactory.Get();
@@ -235,6 +243,7 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     };
     menu.Initialize(instance, graphics, composition);
     topBar.Initialize(instance, graphics, composition, menu, barCallbacks);
+    if (config.showTopBar) topBar.PrepareBackdrop(monitor, scale);
     StartupLog::Mark(L"top bar init deferred");
 
     allApps.instance = instance;
@@ -277,6 +286,8 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
         dropTarget->Release();
         dropTarget = nullptr;
     }
+    // The launcher is wired here; its window and prewarm worker start after the
+    // first frame (AllAppsWindow::Initialize below), off the path to it.
     StartupLog::Mark(L"all apps + drop target ready");
 
     shellHookMessage = RegisterWindowMessageW(L"SHELLHOOK");
@@ -309,7 +320,7 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
 
     PostMessageW(inputWindow, WM_DOCK_CREATE_TOP_BAR, 0, 0);
     PostMessageW(inputWindow, WM_DOCK_SCAN_WINDOWS, 0, 0);
-    if (config.hideTaskbar) SetTimer(inputWindow, kTaskbarHideTimer, 300, nullptr);
+    if (config.hideTaskbar) SetTimer(inputWindow, kTaskbarHideTimer, kFirstHideDelayMs, nullptr);
     SetTimer(inputWindow, kAutoStartTimer, 8000, nullptr);
     SetTimer(inputWindow, kPriorityTimer, 5000, nullptr);
 
@@ -333,6 +344,7 @@ void DockWindow::ArmIdleTrimTimer() {
     if (!inputWindow || shutDown) return;
     SetTimer(inputWindow, kIdleTrimTimer, 3000, nullptr);
     SetTimer(inputWindow, kLabelWarmTimer, 300, nullptr);
+    warmingLabels = true;
 }
 
 void DockWindow::RequestFrame() {
@@ -379,7 +391,9 @@ void DockWindow::ApplyConfig(const DockConfig& newConfig) {
     UpdateAutoHide();
     config.pinned = model.GetPinnedApps();
     SaveToFile();
-    RebuildVisuals();
+    // The next frame rebuilds the icons once, however many steps of a slider
+    // came in before it: the file must not wait for the dock's pictures.
+    visualsStale = true;
     RequestFrame();
 }
 
@@ -409,6 +423,7 @@ bool DockWindow::SaveToFile() {
     // Every change of the live configuration ends here; an open settings window
     // takes it, or its next change would send the old values back.
     settings.TakeOwnerConfig(config);
+    settings.ShowSaveResult(saved);
     return saved;
 }
 

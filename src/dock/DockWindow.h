@@ -43,6 +43,8 @@ constexpr UINT WM_DOCK_SCAN_WINDOWS = 0x803F;
 constexpr UINT WM_DOCK_CREATE_TOP_BAR = 0x8040;
 // Answers with the bytes of pixels our own buffers hold (for the benchmarks).
 constexpr UINT WM_DOCK_PIXEL_BYTES = 0x8041;
+// The device has drawn for the first time: what waited for it is painted now.
+constexpr UINT WM_DOCK_DEVICE_READY = 0x8043;
 
 class DockWindow {
 public:
@@ -60,6 +62,11 @@ public:
         kTestAllAppsTimer = 10,
         kLabelWarmTimer = 11,
     };
+    // The first hide of the taskbar follows the first frame, the top bar and the
+    // window list (timers come after posted messages); while the watchdog is
+    // still starting it looks again every kWatchdogPollMs.
+    static constexpr UINT kFirstHideDelayMs = 10;
+    static constexpr UINT kWatchdogPollMs = 20;
 
     DockWindow() = default;
     ~DockWindow();
@@ -114,6 +121,8 @@ public:
     int DropIndex() const { return dropIndex; }
     const std::wstring& LabelText() const { return labelText; }
     const LabelSurfaceCache& LabelSurfaces() const { return labelSurfaces; }
+    // Labels and settings pages are still being painted ahead while the dock rests.
+    bool WarmingLabels() const { return warmingLabels; }
 
     // What clicks and menu commands do to other programs; tests watch them.
     DockShellActions shellActions;
@@ -155,6 +164,7 @@ private:
     void RunMenuCommand(int command, int64_t itemId);
     void SavePinnedList();
     void RefreshWindowList();
+    void LogDockItems() const;
     void PinInstalledApp(const InstalledApp& app);
     void UnhideInstalledApp(const InstalledApp& app);
     void RestoreDefaults();
@@ -235,6 +245,8 @@ private:
     std::wstring labelText;
     float labelFade = 0.0f;
     bool dirty = true;
+    bool warmingLabels = false;
+    bool visualsStale = false;  // a new configuration's icons wait for the next tick
     bool pressed = false;
     bool dragging = false;
     int32_t pressedIndex = -1;

@@ -67,7 +67,8 @@ void DockWindow::Tick(float dt) {
         StepLaunchBounces(bounces, dt);
         float target = ((hoverIndex >= 0 && !dragging) || unpinIntent) ? 1.0f : 0.0f;
         labelFade = ExpApproach(labelFade, target, kLabelFadeRate, dt);
-        if (CheckDevice()) RebuildVisuals();
+        const bool newDevice = CheckDevice();
+        if (newDevice || visualsStale) RebuildVisuals();
         ApplyLayout();
     } catch (const comp::HResultError& e) {
         LogMessage(L"DockWindow::Tick winrt error: 0x%08X", static_cast<unsigned>(e.code()));
@@ -137,6 +138,7 @@ void DockWindow::ApplyLayout() {
     if (GetMonitorInfoW(target, &info)) rectInput.monitor = info.rcMonitor;
     rectInput.hidden = hideSpring.target > 0.5f && p > 0.65f;
     rectInput.reaching = hovering || dragging;
+    rectInput.revealed = revealed;
     RECT next = ComputeDockInputRect(rectInput);
     if (InputRectNearlyEqual(next, inputRect)) return;
     inputRect = next;
@@ -147,6 +149,7 @@ void DockWindow::ApplyLayout() {
 }
 
 void DockWindow::RebuildVisuals() {
+    visualsStale = false;
     if (!itemsRoot) return;
     const comp::Compositor& compositor = composition.compositor;
     const bool mac = config.useMacIcons;

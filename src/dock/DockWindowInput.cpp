@@ -153,8 +153,9 @@ void DockWindow::StepDrag() {
         dragReordered = true;
     }
     pressedIndex = step.reorderTo;
+    // The frame this move asked for lays the row out again; nothing before it
+    // reads the layout while a drag goes on.
     SyncVisualsAfterReorder();
-    ApplyLayout();
 }
 
 void DockWindow::BeginDragVisual() {
@@ -421,17 +422,31 @@ void DockWindow::PinDroppedFiles(const std::vector<std::wstring>& paths, POINT s
     ScreenToClient(visualWindow, &band);
     const float x = static_cast<float>(band.x) / scale;
     int slot = layout.SlotIndexAtX(x, model.FirstNonLaunchpadIndex(), model.PinnedCount());
-    bool changed = false;
+    // One drop pins no more than the dock can show at its smallest icons; a
+    // wider row would run off the screen and take its ends with it.
+    const int room = BuildLayoutInput().RoomForIcons();
+    int pinned = 0;
+    size_t skipped = 0;
     for (const std::wstring& path : paths) {
+        if (pinned >= room) {
+            ++skipped;
+            continue;
+        }
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
         std::optional<ShortcutInfo> info = ResolveShortcut(path);
         if (!info) continue;
         PinnedApp entry{info->displayName, info->targetPath, info->arguments, info->appUserModelId};
         // Several files keep their order: each one goes after the one before.
         if (model.PinApp(entry, slot)) {
             ++slot;
-            changed = true;
+            ++pinned;
         }
     }
+    if (skipped > 0) {
+        LogMessage(L"Dock drop: %d of %llu files pinned, %llu skipped: the dock has no room for more", pinned,
+                   static_cast<unsigned long long>(paths.size()), static_cast<unsigned long long>(skipped));
+    }
+    const bool changed = pinned > 0;
     dropIndex = -1;
     hovering = false;
     magnifySpring.target = 0.0f;

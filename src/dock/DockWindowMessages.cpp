@@ -10,29 +10,13 @@
 #include "app/Log.h"
 #include "app/StartupLog.h"
 #include "app/StartupTask.h"
+#include "apps/BuiltinIcons.h"
 #include "dock/DockWindowFrameDump.h"
 #include "dock/ForegroundWindow.h"
 #include "dock/RunningApps.h"
 #include "dock/SystemTaskbar.h"
 #include "render/WallpaperLuminance.h"
 #include "render/raster/PixelCount.h"
-
-namespace {
-
-void HideTaskbarWindowsAgain() {
-    auto hide = [](HWND window) {
-        EnableWindow(window, FALSE);
-        ShowWindow(window, SW_HIDE);
-        SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
-    };
-    if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) hide(tray);
-    HWND secondary = nullptr;
-    while ((secondary = FindWindowExW(nullptr, secondary, L"Shell_SecondaryTrayWnd", nullptr)) != nullptr) {
-        hide(secondary);
-    }
-}
-
-}  // namespace
 
 LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     try {
@@ -43,7 +27,8 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
         if (taskbarCreatedMessage != 0 && message == taskbarCreatedMessage) {
             if (taskbarHider.IsHiding()) {
                 SetSystemTaskbarAutoHide(true, taskbarHider.savedState, taskbarHider.stateSaved);
-                HideTaskbarWindowsAgain();
+                ShowSystemTaskbars(false);
+                taskbarHider.RenewStaleWatchdog();
             }
             taskbarHider.UpdateEdgeGuard();
             return 0;
@@ -148,6 +133,9 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
                 topBar.Apply(monitor, config, scale);
                 StartupLog::Mark(L"top bar ready");
                 return 0;
+            case WM_DOCK_DEVICE_READY:
+                topBar.Redraw();
+                return 0;
             case WM_DOCK_PIXEL_BYTES:
                 return static_cast<LRESULT>(raster::PixelBytesHeld());
             default:
@@ -177,9 +165,17 @@ void DockWindow::HandleTimer(UINT_PTR id) {
             IdleTrim();
             break;
         case kLabelWarmTimer:
-            // One label per tick keeps the thread free for the pointer.
+            // One label per tick keeps the thread free for the pointer; none
+            // while the device's first drawing is under way elsewhere or the
+            // dock is drawing a frame, and then later rather than never.
             KillTimer(inputWindow, id);
-            if (WarmNextLabel()) SetTimer(inputWindow, kLabelWarmTimer, 30, nullptr);
+            if ((composition.graphicsDevice && composition.graphicsDevice.Warming()) || dirty || AnythingMoving()) {
+                SetTimer(inputWindow, kLabelWarmTimer, 300, nullptr);
+                break;
+            }
+            // Then the settings window's pages, so its hotkey finds them painted.
+            warmingLabels = WarmNextLabel() || settings.WarmNextPage(&graphics, &config);
+            if (warmingLabels) SetTimer(inputWindow, kLabelWarmTimer, 30, nullptr);
             break;
         case kRevealTimer: {
             KillTimer(inputWindow, id);
@@ -217,7 +213,7 @@ void DockWindow::HandleTimer(UINT_PTR id) {
             break;
         case kAutoStartTimer:
             KillTimer(inputWindow, id);
-            MigrateAutoStart();
+            MigrateAutoStartOnWorker();
             break;
         case kPriorityTimer:
             KillTimer(inputWindow, id);
@@ -231,6 +227,12 @@ void DockWindow::HandleTimer(UINT_PTR id) {
                     SetTimer(inputWindow, kTaskbarHideTimer, 250, nullptr);
                     break;
                 }
+            }
+            // The hide never goes without a watchdog, and waiting here for the
+            // one still starting would freeze the dock: look again shortly.
+            if (taskbarHider.WatchdogStarting()) {
+                SetTimer(inputWindow, kTaskbarHideTimer, kWatchdogPollMs, nullptr);
+                break;
             }
             taskbarHider.Hide(true);
             StartupLog::Mark(L"taskbar hidden");
@@ -252,11 +254,28 @@ void DockWindow::IdleTrim() {
         WriteFrameDump(frameDumpPath, composition.mainTarget.PresentedPixels());
     }
     if (composition.compositor) composition.compositor.ReleaseScratch();
-    if (graphics.device) {
+    composition.paintedPixels.Clear();
+    // The device is not trimmed under the feet of its first drawing.
+    if (graphics.device && !(composition.graphicsDevice && composition.graphicsDevice.Warming())) {
         Microsoft::WRL::ComPtr<IDXGIDevice3> dxgi;
         if (SUCCEEDED(graphics.device.As(&dxgi))) dxgi->Trim();
     }
     SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
+
+// What the dock now shows, so a reader of the log can tell which application
+// joined or left it and when.
+void DockWindow::LogDockItems() const {
+    if (!IsLogEnabled()) return;
+    size_t apps = 0;
+    std::wstring running;
+    for (const DockItem& item : model.items) {
+        if (item.kind != DockItemKind::App) continue;
+        ++apps;
+        if (!item.running) continue;
+        running += (running.empty() ? L"" : L"; ") + FileNameOf(item.path.empty() ? item.key : item.path);
+    }
+    LogMessage(L"Dock items: %llu applications, running: %s", static_cast<unsigned long long>(apps), running.c_str());
 }
 
 void DockWindow::RefreshWindowList() {
@@ -265,6 +284,7 @@ void DockWindow::RefreshWindowList() {
     if (model.SyncRunningApps(apps)) {
         RebuildVisuals();
         RequestFrame();
+        LogDockItems();
     }
     topBar.RefreshActiveApp();
     bool fs = IsForegroundFullscreen(monitor);

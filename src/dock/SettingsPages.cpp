@@ -157,6 +157,8 @@ void SettingsWindow::DrawSliderRow(float y, const wchar_t* label, const std::wst
     const float L = kit->L;
     const float R = kit->R;
     ID2D1Brush* textBrush = inert ? kit->tertiary.Get() : kit->primary.Get();
+    // The value pill, the track and the knob's shadow: all that a step changes.
+    sliderRows[static_cast<size_t>(slider)] = Rect(L + 1.0f, y + 6.0f, R - 1.0f, y + 59.0f);
     Text(label, kit->body.Get(), Rect(L + 18.0f, y + 8.0f, R - 104.0f, y + 30.0f), textBrush);
     D2D1_RECT_F pill = Rect(R - 92.0f, y + 8.0f, R - 18.0f, y + 30.0f);
     Fill(pill, 6.0f, kit->controlFill.Get());
@@ -297,7 +299,15 @@ void SettingsWindow::DrawFooter() {
     const float H = kit->H;
     Line(kSidebarWidth, H - 56, W, H - 56, kit->divider.Get());
     if (section != 4) {
-        Text(L"更改实时生效并自动保存", kit->caption.Get(), Rect(200, H - 56, 380, H), kit->secondary.Get());
+        if (saveFailed) {
+            ComPtr<ID2D1SolidColorBrush> alert;
+            kit->target->CreateSolidColorBrush(D2D1::ColorF(0.90f, 0.22f, 0.21f, 1.0f), &alert);
+            Fill(Rect(200, H - 32, 208, H - 24), 4.0f, alert.Get());
+            Text(L"设置未能保存，更改仅在本次运行中有效", kit->caption.Get(), Rect(214, H - 56, W - 228, H),
+                 alert.Get());
+        } else {
+            Text(L"更改实时生效并自动保存", kit->caption.Get(), Rect(200, H - 56, 380, H), kit->secondary.Get());
+        }
         DrawButton(kHitRestoreDefaults, Rect(W - 220, H - 44, W - 126, H - 12), L"恢复默认");
     } else {
         Text(L"Vantreel v1.0.0", kit->caption.Get(), Rect(200, H - 56, W - 128, H), kit->secondary.Get());

@@ -1,6 +1,6 @@
 #pragma once
-// The brushes and text formats of one settings-window paint: made at its
-// start from the copy's theme, released at its end.
+// The brushes and text formats of the settings window's paints: made from the
+// copy's theme with the render target and kept while both stay.
 
 #include <d2d1.h>
 #include <dwrite.h>

@@ -3,9 +3,11 @@
 #include <dwmapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <exception>
 
+#include "app/Log.h"
 #include "app/StartupTask.h"
 #include "dock/SettingsControls.h"
 #include "dock/SettingsPaintKit.h"
@@ -23,7 +25,6 @@ constexpr int kAppIconResource = 101;
 constexpr int kLogoResource = 201;
 constexpr float kMinWidth = 540.0f;
 constexpr float kMinHeight = 440.0f;
-constexpr HRESULT kRecreateTarget = static_cast<HRESULT>(0x8899000C);
 
 // Window attributes of newer systems (public documentation values).
 constexpr DWORD kDwmUseImmersiveDarkMode = 20;
@@ -34,6 +35,8 @@ constexpr COLORREF kCaptionDark = 0x00211A18;
 constexpr COLORREF kCaptionLight = 0x00F7F3F1;
 
 float ScaleForDpi(UINT dpi) { return std::max(static_cast<float>(dpi) / 96.0f, 1.0f); }
+
+float DipsOf(UINT pixels, UINT dpi) { return static_cast<float>(pixels) * 96.0f / static_cast<float>(dpi); }
 
 int RoundAway(float v) { return static_cast<int>(std::lround(v)); }
 
@@ -78,19 +81,29 @@ ComPtr<ID2D1Bitmap> LoadPngResourceBitmap(HMODULE module, int resourceId, IWICIm
     return bitmap;
 }
 
-SettingsWindow::~SettingsWindow() { Close(); }
+SettingsWindow::SettingsWindow() = default;
+
+SettingsWindow::~SettingsWindow() {
+    Close();
+    ReleaseTarget();
+}
 
 void SettingsWindow::Open(HINSTANCE instance, GraphicsDevice* graphicsDevice, const DockConfig& live,
                           Callbacks newCallbacks) {
     hInstance = instance;
     graphics = graphicsDevice;
+    // The row shows what the system will do at logon, not the stored flag; the
+    // system takes long to say, so the window opens with what it said last
+    // (the stored flag before it ever said) and the answer follows.
+    const bool open = hwnd && IsWindow(hwnd);
+    const bool shownAutoStart = open ? config.autoStart : autoStartKnown ? lastAutoStart : live.autoStart;
     config = live;
     DockConfig::Clamp(config);
-    // The row shows what the system will do at logon, not the stored flag.
-    config.autoStart = IsAutoStartEnabled();
+    config.autoStart = shownAutoStart;
     callbacks = std::move(newCallbacks);
 
-    if (hwnd && IsWindow(hwnd)) {
+    if (open) {
+        AskAutoStart();
         ApplyDwmLook();
         ShowWindow(hwnd, SW_SHOWNORMAL);
         SetForegroundWindow(hwnd);
@@ -98,19 +111,26 @@ void SettingsWindow::Open(HINSTANCE instance, GraphicsDevice* graphicsDevice, co
         return;
     }
 
+    // The class keeps its icons for the life of the process, so they are
+    // loaded only for the one registration that takes them.
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &SettingsWindow::WndProc;
-    wc.hInstance = hInstance;
-    wc.hIcon = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                             LR_DEFAULTCOLOR));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                               LR_DEFAULTCOLOR));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);  // a second registration fails harmlessly
+    if (!GetClassInfoExW(hInstance, kClassName, &wc)) {
+        wc.lpfnWndProc = &SettingsWindow::WndProc;
+        wc.hInstance = hInstance;
+        wc.hIcon = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                                 LR_DEFAULTCOLOR));
+        wc.hIconSm = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                   LR_DEFAULTCOLOR));
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kClassName;
+        if (!RegisterClassExW(&wc)) {
+            if (wc.hIcon) DestroyIcon(wc.hIcon);
+            if (wc.hIconSm) DestroyIcon(wc.hIconSm);
+        }
+    }
 
     UINT dpi = GetDpiForSystem();
     scale = ScaleForDpi(dpi);
@@ -130,14 +150,31 @@ void SettingsWindow::Open(HINSTANCE instance, GraphicsDevice* graphicsDevice, co
                                    this);
     if (!created) return;
     hwnd = created;
+    AskAutoStart();
     ApplyDwmLook();
     ShowWindow(hwnd, SW_SHOWNORMAL);
     UpdateWindow(hwnd);
 }
 
+void SettingsWindow::AskAutoStart() {
+    // Asks are numbered across windows, so an answer for a window gone since
+    // is never taken by another.
+    static std::atomic<LPARAM> lastAsk{0};
+    autoStartAsk = ++lastAsk;
+    ReadAutoStartOnWorker([window = hwnd, ask = autoStartAsk](bool enabled) {
+        PostMessageW(window, kAutoStartAnswer, enabled ? 1 : 0, ask);
+    });
+}
+
+void SettingsWindow::TakeAutoStart(bool enabled) {
+    autoStartAsk = 0;  // an answer still on its way is older than this one
+    autoStartKnown = true;
+    lastAutoStart = enabled;
+    config.autoStart = enabled;
+}
+
 void SettingsWindow::Close() {
-    ReleaseBitmaps();
-    renderTarget.Reset();
+    ReleaseTarget();
     HWND window = hwnd;
     hwnd = nullptr;
     if (window && IsWindow(window)) DestroyWindow(window);
@@ -145,11 +182,20 @@ void SettingsWindow::Close() {
 
 void SettingsWindow::TakeOwnerConfig(const DockConfig& live) {
     if (!hwnd || !IsWindow(hwnd)) return;
-    bool shownAutoStart = config.autoStart;
-    config = live;
-    DockConfig::Clamp(config);
-    config.autoStart = shownAutoStart;
-    ApplyDwmLook();
+    DockConfig taken = live;
+    DockConfig::Clamp(taken);
+    taken.autoStart = config.autoStart;
+    // Most often this is the save of a change made here: nothing to show.
+    if (taken == config) return;
+    const bool themeChanged = taken.theme != config.theme;
+    config = std::move(taken);
+    if (themeChanged) ApplyDwmLook();
+    Invalidate();
+}
+
+void SettingsWindow::ShowSaveResult(bool saved) {
+    if (saveFailed == !saved) return;
+    saveFailed = !saved;
     Invalidate();
 }
 
@@ -175,15 +221,12 @@ LRESULT SettingsWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
         auto pointY = [&] { return static_cast<float>(static_cast<short>(HIWORD(lParam))) / scale; };
         switch (message) {
             case WM_SIZE:
-                if (renderTarget) {
-                    renderTarget->Resize(D2D1::SizeU(std::max<UINT>(LOWORD(lParam), 1), std::max<UINT>(HIWORD(lParam), 1)));
-                }
                 Invalidate();
                 return 0;
             case WM_PAINT: {
                 PAINTSTRUCT ps;
-                BeginPaint(window, &ps);
-                Paint();
+                HDC dc = BeginPaint(window, &ps);
+                Paint(dc);
                 EndPaint(window, &ps);
                 return 0;
             }
@@ -239,6 +282,13 @@ LRESULT SettingsWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
                 if (item) OnItemClicked(*item, pointX());
                 return 0;
             }
+            case kAutoStartAnswer:
+                if (lParam != 0 && lParam == autoStartAsk) {
+                    const bool changed = config.autoStart != (wParam != 0);
+                    TakeAutoStart(wParam != 0);
+                    if (changed) Invalidate();
+                }
+                return 0;
             case WM_CAPTURECHANGED:
                 dragSlider = 0;
                 return 0;
@@ -251,8 +301,7 @@ LRESULT SettingsWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
                 }
                 return 0;
             case WM_NCDESTROY:
-                ReleaseBitmaps();
-                renderTarget.Reset();
+                ReleaseTarget();
                 if (hwnd == window) hwnd = nullptr;
                 SetWindowLongPtrW(window, GWLP_USERDATA, 0);
                 return DefWindowProcW(window, message, wParam, lParam);
@@ -268,14 +317,51 @@ void SettingsWindow::Invalidate() {
     if (hwnd && IsWindow(hwnd)) InvalidateRect(hwnd, nullptr, FALSE);
 }
 
+void SettingsWindow::InvalidateArea(D2D1_RECT_F dips) {
+    if (!hwnd || !IsWindow(hwnd)) return;
+    RECT area = {static_cast<LONG>(std::floor(dips.left * scale)), static_cast<LONG>(std::floor(dips.top * scale)),
+                 static_cast<LONG>(std::ceil(dips.right * scale)), static_cast<LONG>(std::ceil(dips.bottom * scale))};
+    InvalidateRect(hwnd, &area, FALSE);
+}
+
 void SettingsWindow::ApplyDwmLook() {
     if (!hwnd) return;
+    dwmTheme = config.theme;
     BOOL dark = IsDarkGlass(config.theme) ? TRUE : FALSE;
     DwmSetWindowAttribute(hwnd, kDwmUseImmersiveDarkMode, &dark, sizeof(dark));
     DWORD corner = kDwmCornerRound;
     DwmSetWindowAttribute(hwnd, kDwmWindowCornerPreference, &corner, sizeof(corner));
     COLORREF caption = dark ? kCaptionDark : kCaptionLight;
     DwmSetWindowAttribute(hwnd, kDwmCaptionColor, &caption, sizeof(caption));
+}
+
+void SettingsWindow::ReleaseTarget() {
+    ReleaseBitmaps();
+    keptKit.reset();
+    renderTarget.Reset();
+    canvas.Reset();
+    targetDpi = 0;
+}
+
+bool SettingsWindow::EnsureTarget(UINT dpi, UINT width, UINT height) {
+    UINT haveWidth = 0;
+    UINT haveHeight = 0;
+    if (canvas) canvas->GetSize(&haveWidth, &haveHeight);
+    if (renderTarget && targetDpi == dpi && haveWidth == width && haveHeight == height) return true;
+    ReleaseTarget();
+    ID2D1Factory* factory = graphics ? graphics->d2dFactory.Get() : nullptr;
+    IWICImagingFactory* imaging = graphics ? graphics->wicFactory.Get() : nullptr;
+    if (!factory || !imaging || !hwnd) return false;
+    const D2D1_RENDER_TARGET_PROPERTIES props = D2D1::RenderTargetProperties(
+        D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED),
+        static_cast<float>(dpi), static_cast<float>(dpi));
+    if (FAILED(imaging->CreateBitmap(width, height, GUID_WICPixelFormat32bppPBGRA, WICBitmapCacheOnLoad, &canvas)) ||
+        FAILED(factory->CreateWicBitmapRenderTarget(canvas.Get(), props, &renderTarget)) || !renderTarget) {
+        ReleaseTarget();
+        return false;
+    }
+    targetDpi = dpi;
+    return true;
 }
 
 void SettingsWindow::ReleaseBitmaps() {
@@ -287,51 +373,83 @@ void SettingsWindow::ReleaseBitmaps() {
 void SettingsWindow::EnsureBitmaps() {
     if (!renderTarget || !graphics || !graphics->wicFactory) return;
     if (std::fabs(bitmapScale - scale) > 0.01f) ReleaseBitmaps();
-    IWICImagingFactory* imaging = graphics->wicFactory.Get();
-    if (!logoSmall) {
-        UINT edge = static_cast<UINT>(std::max(RoundAway(38.0f * scale), 32));
-        logoSmall = LoadPngResourceBitmap(hInstance, kLogoResource, imaging, renderTarget.Get(), edge);
-    }
-    if (!logoLarge) {
-        UINT edge = static_cast<UINT>(std::max(RoundAway(60.0f * scale), 48));
-        logoLarge = LoadPngResourceBitmap(hInstance, kLogoResource, imaging, renderTarget.Get(), edge);
-    }
-    bitmapScale = scale;
+    LoadLogos(renderTarget.Get(), graphics->wicFactory.Get(), scale);
 }
 
-void SettingsWindow::Paint() {
-    ID2D1Factory* factory = graphics ? graphics->d2dFactory.Get() : nullptr;
-    if (!renderTarget && hwnd && factory) {
-        RECT client = {};
-        GetClientRect(hwnd, &client);
-        UINT dpi = GetDpiForWindow(hwnd);
-        if (dpi == 0) dpi = 96;
-        scale = ScaleForDpi(dpi);
-        D2D1_RENDER_TARGET_PROPERTIES props = D2D1::RenderTargetProperties(
-            D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_UNKNOWN, D2D1_ALPHA_MODE_PREMULTIPLIED),
-            static_cast<float>(dpi), static_cast<float>(dpi));
-        D2D1_HWND_RENDER_TARGET_PROPERTIES windowProps = D2D1::HwndRenderTargetProperties(
-            hwnd,
-            D2D1::SizeU(static_cast<UINT32>(std::max<LONG>(client.right - client.left, 1)),
-                        static_cast<UINT32>(std::max<LONG>(client.bottom - client.top, 1))),
-            D2D1_PRESENT_OPTIONS_NONE);
-        factory->CreateHwndRenderTarget(props, windowProps, &renderTarget);
+void SettingsWindow::LoadLogos(ID2D1RenderTarget* target, IWICImagingFactory* imaging, float logoScale) {
+    HMODULE module = hInstance ? hInstance : GetModuleHandleW(nullptr);
+    if (!logoSmall) {
+        UINT edge = static_cast<UINT>(std::max(RoundAway(38.0f * logoScale), 32));
+        logoSmall = LoadPngResourceBitmap(module, kLogoResource, imaging, target, edge);
     }
-    IDWriteFactory* dwrite = graphics ? graphics->dwriteFactory.Get() : nullptr;
-    if (!renderTarget || !dwrite) return;
+    if (!logoLarge) {
+        UINT edge = static_cast<UINT>(std::max(RoundAway(60.0f * logoScale), 48));
+        logoLarge = LoadPngResourceBitmap(module, kLogoResource, imaging, target, edge);
+    }
+    bitmapScale = logoScale;
+}
 
+SettingsWindow::PageState SettingsWindow::CurrentPageState(UINT width, UINT height, UINT dpi) const {
+    PageState state;
+    state.shown = config;
+    state.shown.pinned.clear();
+    state.shown.hiddenApps.clear();
+    state.shown.hiddenTrayApps.clear();
+    state.trayAppsHidden = !config.hiddenTrayApps.empty();
+    state.section = section;
+    // Only sections, theme segments and buttons show a hover, and a selected
+    // section or segment shows none.
+    const bool shown = (hoverId == kHitSection && hoverIndex != section) ||
+                       (hoverId == kHitTheme && hoverIndex != config.theme) || hoverId == kHitRestoreDefaults ||
+                       hoverId == kHitToggleTaskbar || hoverId == kHitRestoreTray;
+    state.hoverId = shown ? hoverId : 0;
+    state.hoverIndex = shown ? hoverIndex : 0;
+    state.saveFailed = saveFailed;
+    state.dark = IsDarkGlass(config.theme);
+    state.width = width;
+    state.height = height;
+    state.dpi = dpi;
+    return state;
+}
+
+void SettingsWindow::Paint(HDC dc) {
+    IDWriteFactory* dwrite = graphics ? graphics->dwriteFactory.Get() : nullptr;
+    if (!hwnd || !dwrite) return;
+    UINT dpi = GetDpiForWindow(hwnd);
+    if (dpi == 0) dpi = 96;
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    const UINT width = static_cast<UINT>(std::max<LONG>(client.right, 1));
+    const UINT height = static_cast<UINT>(std::max<LONG>(client.bottom, 1));
+    scale = ScaleForDpi(dpi);
+    logicalWidth = std::max(DipsOf(width, dpi), kMinWidth);
+    logicalHeight = std::max(DipsOf(height, dpi), kMinHeight);
+
+    const PageState state = CurrentPageState(width, height, dpi);
+    if (const auto* page = pages.Find(state)) {
+        hitItems = page->extra.hitItems;
+        sliderTracks = page->extra.sliderTracks;
+        sliderRows = page->extra.sliderRows;
+        painted_pictures::Show(dc, page->pixels, width, height);
+        failedPaints = 0;
+        return;
+    }
+
+    if (!EnsureTarget(dpi, width, height)) {
+        PaintFailed(L"no render target", E_FAIL);
+        return;
+    }
     EnsureBitmaps();
     hitItems.clear();
-    D2D1_SIZE_F size = renderTarget->GetSize();
-    logicalWidth = std::max(size.width, kMinWidth);
-    logicalHeight = std::max(size.height, kMinHeight);
-
-    PaintKit paintKit;
-    BuildPaintKit(paintKit, renderTarget.Get(), dwrite, IsDarkGlass(config.theme), section == 4);
-    paintKit.W = logicalWidth;
-    paintKit.H = logicalHeight;
-    paintKit.R = logicalWidth - 24.0f;
-    kit = &paintKit;
+    const bool dark = IsDarkGlass(config.theme);
+    if (!keptKit || keptKit->dark != dark) {
+        keptKit = std::make_unique<PaintKit>();
+        BuildPaintKit(*keptKit, renderTarget.Get(), dwrite, dark, true);
+    }
+    keptKit->W = logicalWidth;
+    keptKit->H = logicalHeight;
+    keptKit->R = logicalWidth - 24.0f;
+    kit = keptKit.get();
     renderTarget->BeginDraw();
     renderTarget->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
     try {
@@ -339,20 +457,99 @@ void SettingsWindow::Paint() {
     } catch (...) {
         kit = nullptr;
         renderTarget->EndDraw();
+        PaintFailed(L"drawing threw", E_UNEXPECTED);
         throw;
     }
     kit = nullptr;
     HRESULT hr = renderTarget->EndDraw();
-    if (hr == kRecreateTarget) {
-        ReleaseBitmaps();
-        renderTarget.Reset();
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    if (SUCCEEDED(hr)) {
+        hr = canvas->CopyPixels(nullptr, width * 4, static_cast<UINT>(pixels.size() * 4),
+                                reinterpret_cast<BYTE*>(pixels.data()));
     }
+    if (FAILED(hr)) {
+        ReleaseTarget();
+        PaintFailed(L"EndDraw", hr);
+        return;
+    }
+    failedPaints = 0;
+    painted_pictures::Show(dc, pixels, width, height);
+    // A step of a drag or a hover is seldom seen again: kept, it would only
+    // push out the pages that are.
+    if (dragSlider == 0 && state.hoverId == 0) pages.Keep(state, Recorded(), std::move(pixels), width, height);
+}
+
+// The window is validated whatever the paint did, so a failed one would leave
+// it unpainted until something else invalidated it: it is tried again, a few
+// times, with a new target.
+void SettingsWindow::PaintFailed(const wchar_t* what, HRESULT hr) {
+    LogMessage(L"Settings window paint failed (%s): 0x%08X", what, static_cast<unsigned>(hr));
+    if (++failedPaints <= kPaintRetries) Invalidate();
+}
+
+bool SettingsWindow::WarmNextPage(GraphicsDevice* device, const DockConfig* live) {
+    if (hwnd || kit) return false;
+    if (live) {
+        // The copy the window would open with; pages painted for other
+        // settings (changed since, or in the window) are painted again.
+        config = *live;
+        DockConfig::Clamp(config);
+        config.autoStart = autoStartKnown ? lastAutoStart : live->autoStart;
+        if (!(config == warmedFor) || IsDarkGlass(config.theme) != warmedDark) {
+            warmedFor = config;
+            warmedDark = IsDarkGlass(config.theme);
+            warmedPages = 0;
+        }
+    }
+    if (warmedPages >= 5) return false;
+    IDWriteFactory* dwrite = device ? device->dwriteFactory.Get() : nullptr;
+    IWICImagingFactory* imaging = device ? device->wicFactory.Get() : nullptr;
+    if (!dwrite || !imaging || !device->d2dFactory) {
+        warmedPages = 5;
+        return false;
+    }
+    // The size and scale a window opened now would have.
+    const UINT dpi = GetDpiForSystem();
+    const float pageScale = ScaleForDpi(dpi);
+    const UINT width = static_cast<UINT>(RoundAway(pageScale * logicalWidth));
+    const UINT height = static_cast<UINT>(RoundAway(pageScale * logicalHeight));
+    // The page's painters record hit items and tracks: what a window shows keeps its own.
+    const int32_t shown = section;
+    const PageRecord record = Recorded();
+    section = warmedPages++;
+    hoverId = 0;
+    hoverIndex = 0;
+    hitItems.clear();
+    PaintKit warmKit;
+    std::vector<uint32_t> pixels =
+        painted_pictures::PaintPixels(*device, width, height, static_cast<float>(dpi), [&](ID2D1RenderTarget* target) {
+            BuildPaintKit(warmKit, target, dwrite, IsDarkGlass(config.theme), true);
+            warmKit.W = std::max(DipsOf(width, dpi), kMinWidth);
+            warmKit.H = std::max(DipsOf(height, dpi), kMinHeight);
+            warmKit.R = warmKit.W - 24.0f;
+            LoadLogos(target, imaging, pageScale);
+            kit = &warmKit;
+            target->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+            DrawAll();
+        });
+    kit = nullptr;
+    ReleaseBitmaps();
+    if (!pixels.empty()) pages.Keep(CurrentPageState(width, height, dpi), Recorded(), std::move(pixels), width, height);
+    section = shown;
+    hitItems = record.hitItems;
+    sliderTracks = record.sliderTracks;
+    sliderRows = record.sliderRows;
+    return warmedPages < 5;
 }
 
 void SettingsWindow::SetSliderAt(int slider, float x) {
     const D2D1_RECT_F& track = sliderTracks[static_cast<size_t>(slider)];
+    DockConfig before = config;
     SetSliderValue(slider, SliderFraction(x, track.left, track.right), config);
-    CommitChange();
+    // A step that lands on the same value changes nothing to show or to save.
+    if (config == before) return;
+    InvalidateArea(sliderRows[static_cast<size_t>(slider)]);
+    Commit();
 }
 
 void SettingsWindow::DragSlider(float x) {
@@ -361,9 +558,14 @@ void SettingsWindow::DragSlider(float x) {
 }
 
 void SettingsWindow::CommitChange() {
-    DockConfig::Clamp(config);
-    ApplyDwmLook();
     Invalidate();
+    Commit();
+}
+
+void SettingsWindow::Commit() {
+    DockConfig::Clamp(config);
+    // The frame's colours follow the theme; setting them again costs a round trip.
+    if (dwmTheme != config.theme) ApplyDwmLook();
     if (callbacks.onConfigChanged) callbacks.onConfigChanged(config);
 }
 
@@ -375,7 +577,7 @@ void SettingsWindow::RestoreDefaults() {
     defaults.pinned = config.pinned;
     defaults.clearedNotifWatermark = config.clearedNotifWatermark;
     config = std::move(defaults);
-    config.autoStart = IsAutoStartEnabled();
+    TakeAutoStart(IsAutoStartEnabled());
     ApplyDwmLook();
     Invalidate();
 }
@@ -462,7 +664,7 @@ void SettingsWindow::OnItemClicked(HitItem item, float x) {
         case kHitAutoStart:
             SetAutoStart(!config.autoStart);
             // The switch shows what the system now does: a failed change stays off.
-            config.autoStart = IsAutoStartEnabled();
+            TakeAutoStart(IsAutoStartEnabled());
             CommitChange();
             break;
         case kHitToggleTaskbar:

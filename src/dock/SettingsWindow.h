@@ -1,12 +1,17 @@
 #pragma once
 // The preferences window ("Vantreel 偏好设置"): a plain top-level window drawn
-// with a Direct2D window render target. It edits a working copy of the
+// with Direct2D into a bitmap of its client size and shown with GDI; a page
+// drawn once in a state is kept and shown again without drawing. It edits a working copy of the
 // configuration and hands every change at once to its owner, which applies it
 // to every window and saves the file, so there is no OK or Cancel: closing
 // discards nothing.
 //
 // All geometry is in device-independent pixels; the render target carries the
 // window's DPI and pointer positions are divided by the scale.
+//
+// The brushes and formats are made once per render target, not per paint.
+// While no window is open the owner has the pages painted, a page at a time
+// (WarmNextPage), so the hotkey and the first visit of each page find them.
 
 #include <windows.h>
 #include <d2d1.h>
@@ -17,11 +22,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "config/DockConfig.h"
 #include "dock/HitItem.h"
+#include "render/PaintedPictures.h"
 
 class GraphicsDevice;
 
@@ -65,7 +72,7 @@ public:
         kHitVolume = 42,
     };
 
-    SettingsWindow() = default;
+    SettingsWindow();
     ~SettingsWindow();
     SettingsWindow(const SettingsWindow&) = delete;
     SettingsWindow& operator=(const SettingsWindow&) = delete;
@@ -77,15 +84,26 @@ public:
     // copy takes it (keeping the auto-start state it shows) so the next change
     // made here does not send stale values back.
     void TakeOwnerConfig(const DockConfig& live);
+    // The outcome of the owner's last save: a refused one is shown in the
+    // footer (which otherwise says that changes are saved) until one succeeds.
+    void ShowSaveResult(bool saved);
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    void Paint();
+    // Shows the page on `dc`, drawing it only when none is kept for its state.
+    void Paint(HDC dc);
+    void PaintFailed(const wchar_t* what, HRESULT hr);
+    // Paints the next page not yet painted for `live` (the copy when null)
+    // and keeps it for the window to come, while no window is open; true while
+    // pages remain.
+    bool WarmNextPage(GraphicsDevice* device, const DockConfig* live = nullptr);
     void OnItemClicked(HitItem item, float x);
     void DragSlider(float x);
     void CommitChange();
     const HitItem* HitTest(float x, float y) const { return FindHitItem(hitItems, x, y); }
     void Invalidate();
+    // Only the part of the client that `dips` covers is painted again.
+    void InvalidateArea(D2D1_RECT_F dips);
     void ApplyDwmLook();
 
     HWND Window() const { return hwnd; }
@@ -98,13 +116,45 @@ public:
     struct PaintKit;  // the brushes and text formats of one paint
 
 private:
+    // Everything a page's pixels follow.
+    struct PageState {
+        DockConfig shown;  // without the lists no page shows
+        bool trayAppsHidden = false;
+        int32_t section = 0;
+        int32_t hoverId = 0;  // 0 when the hovered element looks as it would unhovered
+        int32_t hoverIndex = 0;
+        bool saveFailed = false;
+        bool dark = false;
+        UINT width = 0;
+        UINT height = 0;
+        UINT dpi = 0;
+        bool operator==(const PageState&) const = default;
+    };
+    // What painting a page records besides its pixels.
+    struct PageRecord {
+        std::vector<HitItem> hitItems;
+        std::array<D2D1_RECT_F, 5> sliderTracks = {};
+        std::array<D2D1_RECT_F, 5> sliderRows = {};
+    };
+
+    PageState CurrentPageState(UINT width, UINT height, UINT dpi) const;
+    PageRecord Recorded() const { return {hitItems, sliderTracks, sliderRows}; }
+    void LoadLogos(ID2D1RenderTarget* target, IWICImagingFactory* imaging, float logoScale);
 
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void EnsureBitmaps();
     void ReleaseBitmaps();
+    void ReleaseTarget();
+    bool EnsureTarget(UINT dpi, UINT width, UINT height);
+    // Reads the system's auto-start state on a worker; the answer comes back
+    // as kAutoStartAnswer (wParam the state, lParam the ask it answers).
+    void AskAutoStart();
+    void TakeAutoStart(bool enabled);
     void RestoreDefaults();
     void ToggleNativeTaskbar();
     void SetSliderAt(int slider, float x);
+    // Hands the copy to the owner; the caller has said what to paint again.
+    void Commit();
 
     // Painters (SettingsPages.cpp); they draw with `kit` and append hit items.
     void DrawAll();
@@ -136,7 +186,16 @@ private:
     HINSTANCE hInstance = nullptr;
     GraphicsDevice* graphics = nullptr;
     HWND hwnd = nullptr;
-    Microsoft::WRL::ComPtr<ID2D1HwndRenderTarget> renderTarget;
+    Microsoft::WRL::ComPtr<IWICBitmap> canvas;  // the client's pixels, drawn by renderTarget
+    Microsoft::WRL::ComPtr<ID2D1RenderTarget> renderTarget;
+    UINT targetDpi = 0;
+    std::unique_ptr<PaintKit> keptKit;  // the brushes of one theme and the formats
+    int32_t warmedPages = 0;
+    DockConfig warmedFor;  // the settings the pages were painted for
+    bool warmedDark = false;
+    PaintedPictures<PageState, PageRecord> pages;  // outlive the window: painted ahead of it
+    static constexpr int kPaintRetries = 3;
+    int failedPaints = 0;  // in a row, since the last paint that reached the screen
     Microsoft::WRL::ComPtr<ID2D1Bitmap> logoSmall;
     Microsoft::WRL::ComPtr<ID2D1Bitmap> logoLarge;
     float bitmapScale = 0.0f;
@@ -152,6 +211,13 @@ private:
     bool trackingMouse = false;
     std::array<D2D1_RECT_F, 5> sliderTracks = {};  // entry 0 is never written
     std::vector<HitItem> hitItems;
+    bool saveFailed = false;
+    static constexpr UINT kAutoStartAnswer = WM_APP + 0x35;
+    LPARAM autoStartAsk = 0;  // the ask whose answer is awaited; 0 for none
+    bool autoStartKnown = false;
+    bool lastAutoStart = false;  // the system's last answer, once known
+    int32_t dwmTheme = -1;  // the theme the frame's colours were last set for
 
     PaintKit* kit = nullptr;  // set only while a paint draws
+    std::array<D2D1_RECT_F, 5> sliderRows = {};  // what a slider step paints again
 };

@@ -20,6 +20,11 @@ UINT_PTR SendAppBar(DWORD message, APPBARDATA& data) {
     return calls.send ? calls.send(message, data) : 0;
 }
 
+HWND StateTaskbar() {
+    const AppBarCalls& calls = SystemAppBarCalls();
+    return calls.findTaskbar ? calls.findTaskbar() : nullptr;
+}
+
 void ShowOne(HWND window, bool show) {
     if (!window || !IsWindow(window)) return;
     if (!show) {
@@ -35,14 +40,14 @@ void ShowOne(HWND window, bool show) {
 
 AppBarCalls& SystemAppBarCalls() {
     // Never destroyed: the crash filter may use it while the process ends.
-    static AppBarCalls* calls = new AppBarCalls{[](DWORD message, APPBARDATA& data) {
-        return SHAppBarMessage(message, &data);
-    }};
+    static AppBarCalls* calls = new AppBarCalls{
+        [](DWORD message, APPBARDATA& data) { return SHAppBarMessage(message, &data); },
+        [] { return FindWindowW(L"Shell_TrayWnd", nullptr); }};
     return *calls;
 }
 
 bool SaveSystemTaskbarState(uint32_t& savedState, bool& stateSaved) {
-    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    HWND tray = StateTaskbar();
     if (!tray) return false;
     if (stateSaved) return true;
     APPBARDATA data = TaskbarData(tray);
@@ -54,7 +59,7 @@ bool SaveSystemTaskbarState(uint32_t& savedState, bool& stateSaved) {
 }
 
 UINT_PTR SetSystemTaskbarAutoHide(bool autoHide, uint32_t& savedState, bool& stateSaved) {
-    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    HWND tray = StateTaskbar();
     if (!tray) return 0;
     APPBARDATA data = TaskbarData(tray);
     if (autoHide) {
@@ -92,7 +97,7 @@ void ShowSystemTaskbars(bool show) {
 
 void RestoreSystemTaskbarsAtStartup(uint32_t state) {
     g_rehideActive.exchange(false);
-    if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) {
+    if (HWND tray = StateTaskbar()) {
         uint32_t value = state;
         if (value == 0 && g_stateSaved.load()) value = g_savedState.load();
         APPBARDATA data = TaskbarData(tray);

@@ -15,6 +15,9 @@
 // ABM_SETSTATE, so the state the user had cannot be observed there.
 struct AppBarCalls {
     std::function<UINT_PTR(DWORD message, APPBARDATA& data)> send;
+    // The primary taskbar window whose state is read and written; null while
+    // the shell has none (a slow shell at logon).
+    std::function<HWND()> findTaskbar;
 };
 AppBarCalls& SystemAppBarCalls();
 

@@ -1,6 +1,9 @@
 #include "dock/TaskbarHider.h"
 
+#include <chrono>
 #include <iterator>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -11,6 +14,25 @@ namespace {
 
 constexpr wchar_t kEdgeGuardClass[] = L"VantreelEdgeGuard";
 constexpr int kEdgeGuardHeight = 2;
+
+// This process's cancel event, not signalled; null when it cannot be made.
+HANDLE CreateCancelEvent() {
+    SetLastError(ERROR_SUCCESS);
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, WatchdogCancelEventName(GetCurrentProcessId()).c_str());
+    // A watchdog of an earlier hide may still hold the event, signalled: the new
+    // watchdog would take that for a cancel and end at once.
+    if (event && GetLastError() == ERROR_ALREADY_EXISTS) ResetEvent(event);
+    return event;
+}
+
+// The watchdog process restoring `state`, or null.
+HANDLE LaunchWatchdog(const std::wstring& path, uint32_t state) {
+    if (path.empty()) return nullptr;
+    PROCESS_INFORMATION info = {};
+    if (!StartWatchdogProcess(path, BuildWatchdogCommandLine(path, GetCurrentProcessId(), state, IsLogEnabled()), info)) return nullptr;
+    CloseHandle(info.hThread);
+    return info.hProcess;
+}
 
 bool SetKillOnClose(HANDLE job, bool kill) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
@@ -75,17 +97,27 @@ std::wstring WatchdogCancelEventName(DWORD processId) {
     return name;
 }
 
-std::wstring BuildWatchdogCommandLine(const std::wstring& programPath, DWORD processId, uint32_t taskbarState) {
+std::wstring BuildWatchdogCommandLine(const std::wstring& programPath, DWORD processId, uint32_t taskbarState,
+                                     bool debugLog) {
     std::wstring eventName = WatchdogCancelEventName(processId);
     wchar_t commandLine[520];
-    _snwprintf(commandLine, std::size(commandLine) - 1, L"\"%s\" --watchdog %lu %u %s", programPath.c_str(),
-               static_cast<unsigned long>(processId), static_cast<unsigned>(taskbarState), eventName.c_str());
+    _snwprintf(commandLine, std::size(commandLine) - 1, L"\"%s\"%s --watchdog %lu %u %s", programPath.c_str(),
+               debugLog ? L" --debug-log" : L"", static_cast<unsigned long>(processId),
+               static_cast<unsigned>(taskbarState), eventName.c_str());
     commandLine[std::size(commandLine) - 1] = L'\0';
     return commandLine;
 }
 
+std::wstring WatchdogProgramPath(const std::wstring& program) {
+    if (!program.empty()) return program;
+    wchar_t own[MAX_PATH] = {};
+    DWORD len = GetModuleFileNameW(nullptr, own, MAX_PATH);
+    return len == 0 || len >= MAX_PATH ? std::wstring() : std::wstring(own, len);
+}
+
 TaskbarHider::~TaskbarHider() {
-    Restore();
+    // The dock's shutdown has normally restored already.
+    if (hiding || rehideHook || cancelEvent || watchdogProcess || earlyWatchdog.valid()) Restore();
     if (edgeGuard) {
         DestroyWindow(edgeGuard);
         edgeGuard = nullptr;
@@ -123,9 +155,11 @@ void TaskbarHider::HideNow(bool skipWatchdog) {
     // The watchdog starts with the user's state before anything changes, so a
     // kill at any later moment finds a watchdog that restores that state. A
     // failed start still hides.
+    TakeEarlyWatchdog(true);
     SaveSystemTaskbarState(savedState, stateSaved);
     hiding = true;
     StartWatchdog();
+    RenewStaleWatchdog();
     SetSystemTaskbarAutoHide(true, savedState, stateSaved);
     SetTaskbarRehideActive(true);
     ShowSystemTaskbars(false);
@@ -138,31 +172,74 @@ void TaskbarHider::HideNow(bool skipWatchdog) {
 }
 
 void TaskbarHider::StartWatchdog() {
-    if (!hiding || watchdogProcess || cancelEvent) return;
-    DWORD pid = GetCurrentProcessId();
-    std::wstring eventName = WatchdogCancelEventName(pid);
-    SetLastError(ERROR_SUCCESS);
-    cancelEvent = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    if (!hiding) return;
+    TakeEarlyWatchdog(true);
+    if (watchdogProcess || cancelEvent) return;
+    cancelEvent = CreateCancelEvent();
     if (!cancelEvent) return;
-    // A watchdog of an earlier hide may still hold the event, signalled: the new
-    // watchdog would take that for a cancel and end at once.
-    if (GetLastError() == ERROR_ALREADY_EXISTS) ResetEvent(cancelEvent);
-    std::wstring path = watchdogProgram;
-    if (path.empty()) {
-        wchar_t own[MAX_PATH] = {};
-        DWORD len = GetModuleFileNameW(nullptr, own, MAX_PATH);
-        if (len == 0 || len >= MAX_PATH) return;  // the event stays: no second attempt
-        path = own;
-    }
-    std::wstring commandLine = BuildWatchdogCommandLine(path, pid, stateSaved ? (savedState & 3) : 0);
-    PROCESS_INFORMATION info = {};
-    if (StartWatchdogProcess(path, commandLine, info)) {
-        CloseHandle(info.hThread);
-        watchdogProcess = info.hProcess;
+    // Without a process the event stays, so no second attempt is made.
+    watchdogState = stateSaved ? (savedState & 3) : 0;
+    watchdogProcess = LaunchWatchdog(WatchdogProgramPath(watchdogProgram), watchdogState);
+}
+
+void TaskbarHider::StartWatchdogEarly() {
+    if (hiding || watchdogProcess || cancelEvent || earlyWatchdog.valid()) return;
+    const std::wstring path = WatchdogProgramPath(watchdogProgram);
+    if (path.empty()) return;
+    try {
+        std::promise<EarlyWatchdog> promise;
+        earlyWatchdog = promise.get_future();
+        // Detached with its own promise: the hide takes the result, and nothing
+        // ever waits for the thread itself.
+        std::thread([path, promise = std::move(promise)]() mutable {
+            EarlyWatchdog started;
+            SaveSystemTaskbarState(started.state, started.stateSaved);
+            started.cancelEvent = CreateCancelEvent();
+            if (started.cancelEvent) started.process = LaunchWatchdog(path, started.state & 3);
+            promise.set_value(started);
+        }).detach();
+    } catch (const std::system_error&) {
+        earlyWatchdog = {};  // the first hide starts the watchdog itself
     }
 }
 
+bool TaskbarHider::WatchdogStarting() const {
+    return earlyWatchdog.valid() &&
+           earlyWatchdog.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready;
+}
+
+void TaskbarHider::TakeEarlyWatchdog(bool withState) {
+    if (!earlyWatchdog.valid()) return;
+    EarlyWatchdog started;
+    try {
+        started = earlyWatchdog.get();
+    } catch (const std::future_error&) {
+        return;  // the worker never ran: the hide starts the watchdog itself
+    }
+    earlyWatchdog = {};
+    if (withState && started.stateSaved && !stateSaved) {
+        savedState = started.state;
+        stateSaved = true;
+    }
+    cancelEvent = started.cancelEvent;
+    watchdogProcess = started.process;
+    watchdogState = started.state & 3;
+}
+
+void TaskbarHider::RenewStaleWatchdog() {
+    if (!hiding || !watchdogProcess || !stateSaved || watchdogState == (savedState & 3)) return;
+    HANDLE renewed = LaunchWatchdog(WatchdogProgramPath(watchdogProgram), savedState & 3);
+    if (!renewed) return;
+    // The old copy waits on the same cancel event; ended this way it restores nothing.
+    TerminateProcess(watchdogProcess, 0);
+    CloseHandle(watchdogProcess);
+    watchdogProcess = renewed;
+    watchdogState = savedState & 3;
+}
+
 void TaskbarHider::RestoreNow() {
+    // A watchdog started early is cancelled like any other.
+    TakeEarlyWatchdog(false);
     if (rehideHook) {
         UnhookWinEvent(rehideHook);
         rehideHook = nullptr;

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <future>
 #include <string>
 
 class TaskbarHider {
@@ -23,6 +24,17 @@ public:
     void Hide(bool skipWatchdog);
     // Starts the watchdog once while hiding.
     void StartWatchdog();
+    // A copy of the program takes most of a second to start, so a dock that will
+    // hide the taskbar reads the user's state and starts the watchdog carrying
+    // it on a worker while it comes up; the first hide takes that watchdog, and
+    // a restore cancels it whether or not anything was hidden.
+    void StartWatchdogEarly();
+    // The early start is still under way: a hide now would wait for it.
+    bool WatchdogStarting() const;
+    // A watchdog started before the taskbar's state could be read carries 0,
+    // which would switch the user's auto-hide off should the dock die: once the
+    // state is read, a watchdog carrying it takes the old one's place.
+    void RenewStaleWatchdog();
     // Runs whether or not hiding is active.
     void Restore();
     // Both of the above wait on the shell's windows, and a message sent to this
@@ -53,8 +65,20 @@ public:
     bool fullscreenSuppressed = false;
     // The program the watchdog runs; empty means this executable.
     std::wstring watchdogProgram;
+    // The taskbar state the running watchdog restores.
+    uint32_t watchdogState = 0;
 
 private:
+    struct EarlyWatchdog {
+        HANDLE cancelEvent = nullptr;
+        HANDLE process = nullptr;
+        uint32_t state = 0;
+        bool stateSaved = false;
+    };
+    // Waits for the early start and takes its watchdog (and, when hiding, the
+    // state it read).
+    void TakeEarlyWatchdog(bool withState);
+    std::future<EarlyWatchdog> earlyWatchdog;
     enum class Request : uint8_t { None, Hide, HideSkippingWatchdog, Restore };
     void Run(Request request);
     void HideNow(bool skipWatchdog);
@@ -72,9 +96,15 @@ HWND CreateEdgeGuardWindow(HINSTANCE instance);
 std::wstring WatchdogCancelEventName(DWORD processId);
 
 // The watchdog's command line: the quoted program path, --watchdog, the dock's
-// process id, the taskbar state to restore and the cancel event's name.
-std::wstring BuildWatchdogCommandLine(const std::wstring& programPath, DWORD processId, uint32_t taskbarState);
+// process id, the taskbar state to restore and the cancel event's name;
+// --debug-log before them when the watchdog is to log what it did.
+std::wstring BuildWatchdogCommandLine(const std::wstring& programPath, DWORD processId, uint32_t taskbarState,
+                                     bool debugLog = false);
 
 // Starts the program (no window, nothing inherited) so that it outlives this
 // process, but never survives as a copy whose start this process's death cut short.
 bool StartWatchdogProcess(const std::wstring& path, std::wstring commandLine, PROCESS_INFORMATION& info);
+
+// The watchdog's program: `program`, or this executable when it is empty;
+// empty when this executable's path does not fit.
+std::wstring WatchdogProgramPath(const std::wstring& program);

@@ -374,6 +374,7 @@ void NotificationCenterWindow::ComposeCenter(FILETIME now) {
     const float s = scale;
     const bool dark = centerGlass.dark;
     const int32_t count = static_cast<int32_t>(items.size());
+    paintAheadDone = false;
     const CenterHitRects hits = BuildCenterHits(panelWidth, panelHeight, count, scrollRow, visibleRows);
     centerHits = FlattenCenterHits(hits);
 
@@ -392,28 +393,15 @@ void NotificationCenterWindow::ComposeCenter(FILETIME now) {
         bool kept;
     };
     std::vector<Card> cards;
-    const uint64_t nowValue = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    const LONG left = static_cast<LONG>(std::floor(14.0f * s)) - 1;
-    const LONG right = static_cast<LONG>(std::ceil((panelWidth - 14.0f) * s)) + 1;
     int missing = 0;
     for (size_t k = 0; k + 1 < hits.rows.size(); k += 2) {
         Card card;
         card.index = hits.rows[k].index;
         card.y = hits.rows[k + 1].top;
-        card.box = {left, static_cast<LONG>(std::floor(card.y * s)) - 1, right,
-                    static_cast<LONG>(std::ceil((card.y + 84.0f) * s)) + 1};
-        const NotificationItem& item = items[card.index];
+        card.box = CardBox(card.y);
         const bool hovered = hoverIndex == card.index && (hoverId == kHitCard || hoverId == kHitCardClose);
-        const std::wstring corner = hovered ? std::to_wstring(hoverId) : FormatRelativeTime(item.arrivalTime, nowValue);
-        const std::vector<uint8_t>* icon = LoadedIcon(item);
-        // Kept cards move by whole pixels only: the part of a pixel where the
-        // card starts belongs to its look.
-        card.look = RowLook(item, corner, hovered, dark, s, card.y * s - std::floor(card.y * s),
-                            icon && icon->size() == 32u * 32u * 4u);
-        auto found = paintedRows.find(item.id);
-        card.kept = found != paintedRows.end() && found->second.look == card.look &&
-                    found->second.pixels.Width() == card.box.right - card.box.left &&
-                    found->second.pixels.Height() == card.box.bottom - card.box.top;
+        card.look = CardLook(card.index, card.y, hovered, now);
+        card.kept = CardKept(card.index, card.look, card.box);
         missing += card.kept ? 0 : 1;
         cards.push_back(std::move(card));
     }
@@ -441,7 +429,8 @@ void NotificationCenterWindow::ComposeCenter(FILETIME now) {
             }
             paintedChromeLook = chrome;
         }
-        raster::Image frame = paintedChrome;
+        composedFrame = paintedChrome;
+        raster::Image& frame = composedFrame;
         for (const Card& card : cards) {
             PaintedRow& row = paintedRows[items[card.index].id];
             if (!card.kept) {
@@ -461,19 +450,103 @@ void NotificationCenterWindow::ComposeCenter(FILETIME now) {
         host->PaintPixels(centerSurface, frame);
     }
 
+    ForgetFarRows();
+    if (centerWindow && !paintAheadPosted) {
+        paintAheadPosted = PostMessageW(centerWindow, kPaintAheadMessage, 0, 0) != FALSE;
+    }
+}
+
+RECT NotificationCenterWindow::CardBox(float y) const {
+    const float s = scale;
+    return {static_cast<LONG>(std::floor(14.0f * s)) - 1, static_cast<LONG>(std::floor(y * s)) - 1,
+            static_cast<LONG>(std::ceil((panelWidth - 14.0f) * s)) + 1,
+            static_cast<LONG>(std::ceil((y + 84.0f) * s)) + 1};
+}
+
+std::wstring NotificationCenterWindow::CardLook(int32_t index, float y, bool hovered, FILETIME now) {
+    const NotificationItem& item = items[index];
+    const uint64_t nowValue = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    const std::wstring corner = hovered ? std::to_wstring(hoverId) : FormatRelativeTime(item.arrivalTime, nowValue);
+    const std::vector<uint8_t>* icon = LoadedIcon(item);
+    // Kept cards move by whole pixels only: the part of a pixel where the
+    // card starts belongs to its look.
+    return RowLook(item, corner, hovered, centerGlass.dark, scale, y * scale - std::floor(y * scale),
+                   icon && icon->size() == 32u * 32u * 4u);
+}
+
+bool NotificationCenterWindow::CardKept(int32_t index, const std::wstring& look, const RECT& box) const {
+    auto found = paintedRows.find(items[index].id);
+    return found != paintedRows.end() && found->second.look == look &&
+           found->second.pixels.Width() == box.right - box.left && found->second.pixels.Height() == box.bottom - box.top;
+}
+
+void NotificationCenterWindow::ForgetFarRows() {
     size_t bytes = 0;
     for (const auto& entry : paintedRows) {
         bytes += static_cast<size_t>(entry.second.pixels.Width()) * entry.second.pixels.Height() * 4;
     }
-    if (bytes > kPaintedRowsBudgetBytes) {
-        std::unordered_set<int64_t> shown;
-        for (const Card& card : cards) shown.insert(items[card.index].id);
-        std::erase_if(paintedRows, [&](const auto& entry) { return shown.count(entry.first) == 0; });
+    if (bytes <= kPaintedRowsBudgetBytes) return;
+    // The cards farthest from those shown go first (a row no longer listed is
+    // farthest of all); those painted ahead stay, or they would be painted again.
+    std::unordered_map<int64_t, int32_t> distance;
+    for (const auto& entry : paintedRows) distance[entry.first] = INT32_MAX;
+    for (int32_t i = 0; i < static_cast<int32_t>(items.size()); ++i) {
+        auto found = distance.find(items[i].id);
+        if (found == distance.end()) continue;
+        found->second = i < scrollRow ? scrollRow - i : std::max(0, i - (scrollRow + visibleRows - 1));
     }
+    std::vector<std::pair<int32_t, int64_t>> farthestFirst;
+    for (const auto& [id, away] : distance) farthestFirst.emplace_back(away, id);
+    std::sort(farthestFirst.begin(), farthestFirst.end(), std::greater<>());
+    for (const auto& [away, id] : farthestFirst) {
+        if (bytes <= kPaintedRowsBudgetBytes || away <= kRowsPaintedAhead) break;
+        auto found = paintedRows.find(id);
+        bytes -= static_cast<size_t>(found->second.pixels.Width()) * found->second.pixels.Height() * 4;
+        paintedRows.erase(found);
+    }
+}
+
+bool NotificationCenterWindow::PaintNextRowAhead() {
+    if (!centerVisible || !reusePaintedRows || paintAheadDone || !host || !device || !device->dwriteFactory) {
+        return false;
+    }
+    const int32_t count = static_cast<int32_t>(items.size());
+    const CenterHitRects hits = BuildCenterHits(panelWidth, panelHeight, count, scrollRow, visibleRows);
+    if (hits.rows.size() < 2) return false;
+    // A row above those shown comes in at the top card's place, one below at the bottom card's.
+    const int32_t first = hits.rows.front().index;
+    const int32_t last = hits.rows[hits.rows.size() - 2].index;
+    const float topY = hits.rows[1].top;
+    const float bottomY = hits.rows.back().top;
+    const FILETIME now = system.systemTime();
+    for (int32_t step = 1; step <= kRowsPaintedAhead; ++step) {
+        for (const int32_t index : {last + step, first - step}) {
+            if (index < 0 || index >= count) continue;
+            const float y = index > last ? bottomY : topY;
+            const RECT box = CardBox(y);
+            // The hover outlives a scroll: a hovered row painted ahead is kept hovered.
+            const bool hovered = hoverIndex == index && (hoverId == kHitCard || hoverId == kHitCardClose);
+            const std::wstring look = CardLook(index, y, hovered, now);
+            if (CardKept(index, look, box)) continue;
+            PaintedRow& row = paintedRows[items[index].id];
+            row.look.clear();
+            if (!PaintScratch(box.right - box.left, box.bottom - box.top, box.left, box.top,
+                              [&](ID2D1DeviceContext* context) { PaintCenterRow(context, index, y, now); },
+                              row.pixels)) {
+                return false;
+            }
+            row.look = look;
+            ForgetFarRows();
+            return true;
+        }
+    }
+    paintAheadDone = true;
+    return false;
 }
 
 void NotificationCenterWindow::ForgetPaintedPixels() {
     paintedRows.clear();
+    composedFrame = raster::Image();
     paintedChrome = raster::Image();
     paintedChromeLook.clear();
     scratchSurface = nullptr;
@@ -624,6 +697,11 @@ LRESULT NotificationCenterWindow::HandleCenterMessage(UINT message, WPARAM wPara
                 Present(host);
             }
             return 0;
+        case kPaintAheadMessage:
+            // One card per message, so that input waits for one card at most.
+            paintAheadPosted = false;
+            if (PaintNextRowAhead()) paintAheadPosted = PostMessageW(hwnd, kPaintAheadMessage, 0, 0) != FALSE;
+            return 0;
         default:
             break;
         }
@@ -694,7 +772,8 @@ void NotificationCenterWindow::ShowBanners(const std::vector<NotificationItem>& 
         monitor = onMonitor;
         config = configuration;
         scale = std::max(newScale, 1.0f);
-        AddBanners(banners, newItems, system.tickCount());
+        const ULONGLONG now = system.tickCount();
+        AddBanners(banners, newItems, now);
         if (banners.empty()) return;
         EnsureBannerWindow();
         if (!bannerWindow || !bannerTarget) return;
@@ -704,6 +783,8 @@ void NotificationCenterWindow::ShowBanners(const std::vector<NotificationItem>& 
         PlaceBanners();
         bannersVisible = true;
         SetTimer(bannerWindow, kBannerTimer, 250, nullptr);
+        // Stamped with the clock the banners expire by.
+        LogMessage(L"Banners shown: %u at tick %llu", static_cast<unsigned>(banners.size()), now);
     } catch (const comp::HResultError& error) {
         LogMessage(L"NotificationCenterWindow::ShowBanners winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
@@ -716,6 +797,7 @@ void NotificationCenterWindow::HideBanners() {
     bannerHovered = false;
     if (!bannersVisible) return;
     bannersVisible = false;
+    LogMessage(L"Banners hidden at tick %llu", system.tickCount());
     if (bannerWindow && IsWindow(bannerWindow)) {
         KillTimer(bannerWindow, kBannerTimer);
         ShowWindow(bannerWindow, SW_HIDE);
@@ -790,6 +872,7 @@ LRESULT NotificationCenterWindow::HandleBannerMessage(UINT message, WPARAM wPara
                 TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
                 bannerMouseTracking = TrackMouseEvent(&track) != FALSE;
             }
+            if (!bannerHovered) LogMessage(L"Banners: pointer over at tick %llu", system.tickCount());
             bannerHovered = true;
             const HitItem* hit = HitTest(bannerHits, x, y);
             int32_t id = hit ? hit->id : 0;
@@ -813,6 +896,7 @@ LRESULT NotificationCenterWindow::HandleBannerMessage(UINT message, WPARAM wPara
             return 0;
         }
         case WM_MOUSELEAVE:
+            LogMessage(L"Banners: pointer left at tick %llu", system.tickCount());
             bannerMouseTracking = false;
             bannerHovered = false;
             if (bannerHoverId != 0 || bannerHoverIndex != -1) {

@@ -136,6 +136,14 @@ public:
     std::unordered_map<int64_t, PaintedRow> paintedRows;
     std::wstring paintedChromeLook;
     raster::Image paintedChrome;
+    raster::Image composedFrame;  // kept for its memory
+    // While the thread has nothing else to do after a frame, the cards next
+    // to those shown (this many on each side) are painted where they will
+    // come in, so that a wheel notch finds its new card kept.
+    static constexpr int32_t kRowsPaintedAhead = 5;
+    static constexpr UINT kPaintAheadMessage = WM_APP + 0x31;
+    bool paintAheadPosted = false;
+    bool paintAheadDone = false;
     comp::CompositionDrawingSurface scratchSurface;
     // Ids dismissed from the center; filtered out of every later list.
     std::unordered_set<int64_t> dismissedIds;
@@ -168,6 +176,15 @@ private:
     void RedrawCenter();
     // Fills the center surface from kept pixels, painting only what is new.
     void ComposeCenter(FILETIME now);
+    // Where a card with its top at y lies on the surface, in whole pixels.
+    RECT CardBox(float y) const;
+    std::wstring CardLook(int32_t index, float y, bool hovered, FILETIME now);
+    bool CardKept(int32_t index, const std::wstring& look, const RECT& box) const;
+    // Past the budget, the kept cards farthest from those shown go.
+    void ForgetFarRows();
+    // Paints the nearest card around those shown that is not kept; false
+    // when there was none (or it failed).
+    bool PaintNextRowAhead();
     bool PaintScratch(int width, int height, int originX, int originY,
                       const std::function<void(ID2D1DeviceContext*)>& painter, raster::Image& out);
     void EnsureFormats();

@@ -3,17 +3,31 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cwctype>
+
 #include "apps/Launch.h"
 #include "config/Paths.h"
+#include "notify/NotificationSource.h"
 #include "system/InputMethods.h"
+
+bool IsApplicationUserModelId(const std::wstring& id) {
+    if (id.find(L'!') == std::wstring::npos) return false;
+    return std::none_of(id.begin(), id.end(), [](wchar_t c) {
+        return c == L'\\' || c == L'/' || c == L':' || c == L'"' || std::iswspace(c);
+    });
+}
 
 NotificationActivation ChooseNotificationActivation(const NotificationItem& item,
                                                     bool exePathIsFile) {
-    if (!item.exePath.empty() && exePathIsFile) {
+    if (exePathIsFile && IsLocalExecutablePath(item.exePath)) {
         return {NotificationActivationKind::OpenExecutable, item.exePath};
     }
-    if (item.isPackaged && !item.appId.empty()) {
-        return {NotificationActivationKind::LaunchPackagedApp, item.appId};
+    if (item.isPackaged) {
+        if (IsApplicationUserModelId(item.appId)) {
+            return {NotificationActivationKind::LaunchPackagedApp, item.appId};
+        }
+        return {NotificationActivationKind::OpenSystemPanel, L""};
     }
     const std::wstring key = NormalizePathKey(item.appId);
     if (key.find(L"windows.defender") != std::wstring::npos) {
@@ -34,7 +48,9 @@ NotificationActivationOps DefaultNotificationActivationOps() {
     ops.shellOpen = [](const std::wstring& target) {
         ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     };
-    ops.launchShellApp = [](const std::wstring& appId) { LaunchShellApp(appId); };
+    ops.launchPackagedApp = [](const std::wstring& appId) {
+        LaunchApp(L"shell:AppsFolder\\" + appId, L"");
+    };
     ops.sendWinKeyChord = [](uint16_t virtualKey) { return vantreel::SendWinKeyChord(virtualKey); };
     return ops;
 }
@@ -42,7 +58,8 @@ NotificationActivationOps DefaultNotificationActivationOps() {
 void NotificationItem::Activate() const { Activate(DefaultNotificationActivationOps()); }
 
 void NotificationItem::Activate(const NotificationActivationOps& ops) const {
-    const bool exeIsFile = !exePath.empty() && ops.isExistingFile && ops.isExistingFile(exePath);
+    const bool exeIsFile =
+        IsLocalExecutablePath(exePath) && ops.isExistingFile && ops.isExistingFile(exePath);
     const NotificationActivation action = ChooseNotificationActivation(*this, exeIsFile);
     switch (action.kind) {
     case NotificationActivationKind::OpenExecutable:
@@ -51,7 +68,7 @@ void NotificationItem::Activate(const NotificationActivationOps& ops) const {
         if (ops.shellOpen) ops.shellOpen(action.target);
         break;
     case NotificationActivationKind::LaunchPackagedApp:
-        if (ops.launchShellApp) ops.launchShellApp(action.target);
+        if (ops.launchPackagedApp) ops.launchPackagedApp(action.target);
         break;
     case NotificationActivationKind::OpenSystemPanel:
         if (ops.sendWinKeyChord) ops.sendWinKeyChord('N');

@@ -25,10 +25,12 @@ struct NotificationItem {
 };
 
 // What a click opens, decided from the item alone (and whether its exePath
-// is an existing file).
+// is an existing file). A row can start only an application: a local
+// executable, or a packaged application by its id; whatever else a row names
+// (a script, a shortcut, a document) opens the system's own panel instead.
 enum class NotificationActivationKind {
     OpenExecutable,      // ShellExecuteW "open" on exePath
-    LaunchPackagedApp,   // LaunchShellApp(appId)
+    LaunchPackagedApp,   // "shell:AppsFolder\<appId>"
     OpenDefender,        // "windowsdefender:"
     OpenWindowsUpdate,   // "ms-settings:windowsupdate"
     OpenSystemPanel,     // Win+N, the system's own notification panel
@@ -42,12 +44,16 @@ struct NotificationActivation {
 NotificationActivation ChooseNotificationActivation(const NotificationItem& item,
                                                     bool exePathIsFile);
 
+// An application user model id as packaged applications have them: a "!"
+// and none of \ / : " or white space, so it can name no file.
+bool IsApplicationUserModelId(const std::wstring& id);
+
 // The system calls behind activation, replaceable so the choice can be checked
 // without opening anything.
 struct NotificationActivationOps {
     std::function<bool(const std::wstring& path)> isExistingFile;
     std::function<void(const std::wstring& target)> shellOpen;       // ShellExecuteW "open"
-    std::function<void(const std::wstring& appId)> launchShellApp;   // LaunchShellApp
+    std::function<void(const std::wstring& appId)> launchPackagedApp;  // via shell:AppsFolder
     std::function<uint32_t(uint16_t virtualKey)> sendWinKeyChord;    // Win + key
 };
 

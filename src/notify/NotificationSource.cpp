@@ -7,6 +7,7 @@
 
 #include "apps/PathNames.h"
 #include "config/Paths.h"
+#include "notify/ToastText.h"
 
 namespace {
 
@@ -15,11 +16,6 @@ bool EndsWithExe(const std::wstring& path) {
     std::wstring tail = path.substr(path.size() - 4);
     for (wchar_t& c : tail) c = static_cast<wchar_t>(std::towlower(c));
     return tail == L".exe";
-}
-
-bool IsExistingFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::wstring StemOf(const std::wstring& path) {
@@ -44,7 +40,21 @@ std::wstring ProductPartOf(std::wstring id) {
     return id;
 }
 
+std::wstring Capped(std::wstring name) {
+    CutAtCodePoint(name, kSourceNameLimit, true);
+    return name;
+}
+
 }  // namespace
+
+bool IsLocalExecutablePath(const std::wstring& path) {
+    const wchar_t letter = static_cast<wchar_t>(path.empty() ? 0 : path[0] | 0x20);
+    const bool drive = path.size() > 3 && letter >= L'a' && letter <= L'z' && path[1] == L':' &&
+                       (path[2] == L'\\' || path[2] == L'/');
+    // A second ':' names a stream of a file, not the file.
+    return drive && path.size() < MAX_PATH && path.find(L':', 2) == std::wstring::npos &&
+           EndsWithExe(path);
+}
 
 std::wstring ResolveNotificationSourceName(const std::wstring& appId,
                                            const std::wstring& displayName,
@@ -52,14 +62,11 @@ std::wstring ResolveNotificationSourceName(const std::wstring& appId,
     if (exePathOut) exePathOut->clear();
     const std::wstring expanded = ExpandKnownFolderPath(appId);
     const bool namesExe = EndsWithExe(expanded);
-    if (exePathOut && namesExe &&
-        (IsExistingFile(expanded) || expanded.find_first_of(L"\\/") != std::wstring::npos)) {
-        *exePathOut = expanded;
-    }
+    if (exePathOut && IsLocalExecutablePath(expanded)) *exePathOut = expanded;
 
     if (!displayName.empty() && !StartsWith(displayName, L"ms-resource:") &&
         !StartsWith(displayName, L"@{")) {
-        return displayName;
+        return Capped(displayName);
     }
 
     // Well-known system senders, first match wins.
@@ -83,10 +90,10 @@ std::wstring ResolveNotificationSourceName(const std::wstring& appId,
 
     if (namesExe) {
         std::wstring stem = StemOf(expanded);
-        if (!stem.empty()) return stem;
+        if (!stem.empty()) return Capped(std::move(stem));
     }
     std::wstring product = ProductPartOf(appId);
-    return product.empty() ? L"系统通知" : product;
+    return product.empty() ? L"系统通知" : Capped(std::move(product));
 }
 
 std::wstring FormatRelativeTime(uint64_t arrivalTime, uint64_t now) {

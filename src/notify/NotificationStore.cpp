@@ -3,18 +3,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstring>
-#include <unordered_map>
 
-#include "notify/NotificationSource.h"
-#include "notify/ToastText.h"
-
-const char* const NotificationStore::kQuery =
-    "SELECT n.Id, n.ArrivalTime, n.ExpiryTime, COALESCE(h.PrimaryId, ''), "
-    "COALESCE(h.HandlerType, ''), COALESCE((SELECT a.AssetValue FROM HandlerAssets a WHERE "
-    "a.HandlerId = h.RecordId AND a.AssetKey = 'DisplayName' LIMIT 1), ''), n.Payload FROM "
-    "Notification n LEFT JOIN NotificationHandler h ON n.HandlerId = h.RecordId WHERE n.Type = "
-    "'toast' ORDER BY n.ArrivalTime DESC LIMIT 50";
+#include "app/Log.h"
 
 namespace {
 
@@ -46,17 +36,6 @@ bool Resolve(HMODULE library, const char* name, T& entry) {
     entry = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(library, name)));
     return entry != nullptr;
 }
-
-// Closes what one poll opened, on every way out.
-struct OpenQuery {
-    const SqliteApi& api;
-    SqliteConnection* db = nullptr;
-    SqliteStatement* statement = nullptr;
-    ~OpenQuery() {
-        if (statement) api.finalize(statement);
-        if (db) api.close(db);
-    }
-};
 
 }  // namespace
 
@@ -128,11 +107,6 @@ bool NotificationStore::DatabaseChanged(bool store) {
     return changed;
 }
 
-std::string NotificationStore::ColumnText(SqliteStatement* statement, int column) const {
-    const unsigned char* text = sqlite.column_text(statement, column);
-    return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
-}
-
 void NotificationStore::RetireTakenAway(std::vector<NotificationItem>& list) const {
     std::erase_if(list, [this](const NotificationItem& item) {
         return item.arrivalTime <= clearedWatermark || dismissedIds.count(item.id) != 0;
@@ -144,34 +118,60 @@ int32_t NotificationStore::CountUnread(const std::vector<NotificationItem>& list
         std::count_if(list.begin(), list.end(), [](const NotificationItem& i) { return !i.read; }));
 }
 
-bool NotificationStore::Poll(std::vector<NotificationItem>& newItems, bool force) {
-    newItems.clear();
+bool NotificationStore::ReadDue(bool force) {
     if (!EnsureOpen()) return false;
     if (!force && initialized && !DatabaseChanged(false)) return false;
     DatabaseChanged(true);
-    if (GetFileAttributesW(databasePath.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    return true;
+}
 
-    std::vector<NotificationItem> rows;
-    std::vector<NotificationItem> arrived;
-    int64_t runningMax = maxSeenId;
+NotificationReadRequest NotificationStore::MakeRequest() const {
+    NotificationReadRequest request;
+    request.sqlite = sqlite;
+    request.databasePath = databasePath;
+    request.walPath = walPath;
+    request.databasePathUtf8 = databasePathUtf8;
+    request.now = ops_.now ? ops_.now() : 0;
+    request.clearedWatermark = clearedWatermark;
+    request.dismissedIds = dismissedIds;
+    for (const NotificationItem& item : items) request.previousRead.emplace(item.id, item.read);
+    request.maxSeenId = maxSeenId;
+    request.initialized = initialized;
+    return request;
+}
+
+bool NotificationStore::Poll(std::vector<NotificationItem>& newItems, bool force) {
+    newItems.clear();
+    if (!ReadDue(force)) return false;
+    return Adopt(ReadNotifications(MakeRequest()), newItems);
+}
+
+bool NotificationStore::Adopt(NotificationReadResult result, std::vector<NotificationItem>& newItems) {
+    newItems.clear();
     // A read that fails part-way changes nothing: an empty or cut list would
     // wrongly drop notifications, and a low maxSeenId would bring every old
     // toast back as a banner on the next good read.
-    if (!ReadRows(rows, arrived, runningMax)) return false;
-    maxSeenId = runningMax;
-    // What the user took away while the rows were read stays away: it neither
-    // comes back into the list nor counts towards the unread badge or banners.
-    RetireTakenAway(rows);
-    RetireTakenAway(arrived);
+    if (!result.ok) return false;
+    maxSeenId = std::max(maxSeenId, result.maxSeenId);
+    // What the user took away or saw while the rows were read stays so: it
+    // neither comes back nor counts towards the unread badge or banners.
+    RetireTakenAway(result.rows);
+    RetireTakenAway(result.arrived);
+    std::unordered_set<int64_t> seen;
+    for (const NotificationItem& item : items) {
+        if (item.read) seen.insert(item.id);
+    }
+    for (NotificationItem& row : result.rows) row.read = row.read || seen.count(row.id) != 0;
 
     if (!initialized) {
         initialized = true;
-        items = std::move(rows);
+        items = std::move(result.rows);
         unreadCount = 0;
         return !items.empty();
     }
+    std::vector<NotificationItem>& rows = result.rows;
     const int32_t unread = CountUnread(rows);
-    bool unchanged = unread == unreadCount && rows.size() == items.size() && arrived.empty();
+    bool unchanged = unread == unreadCount && rows.size() == items.size() && result.arrived.empty();
     for (size_t i = 0; unchanged && i < rows.size(); ++i) {
         const NotificationItem& a = rows[i];
         const NotificationItem& b = items[i];
@@ -179,68 +179,75 @@ bool NotificationStore::Poll(std::vector<NotificationItem>& newItems, bool force
     }
     items = std::move(rows);
     unreadCount = unread;
-    newItems = std::move(arrived);
+    newItems = std::move(result.arrived);
     return !unchanged;
 }
 
-bool NotificationStore::ReadRows(std::vector<NotificationItem>& rows,
-                                 std::vector<NotificationItem>& newItems, int64_t& runningMax) {
-    OpenQuery query{sqlite};
-    const int opened =
-        sqlite.open_v2(databasePathUtf8.c_str(), &query.db, sqlite_api::kOpenReadOnly, nullptr);
-    if (!query.db || opened != sqlite_api::kOk) return false;
-    sqlite.busy_timeout(query.db, kBusyTimeoutMs);
-    if (sqlite.prepare_v2(query.db, kQuery, -1, &query.statement, nullptr) != sqlite_api::kOk ||
-        !query.statement) {
-        return false;
+void NotificationStore::RequestPoll(bool force, WorkerStarter start, std::function<void()> ready) {
+    start_ = std::move(start);
+    ready_ = std::move(ready);
+    if (reading_) {
+        // Decided when that read's result is taken: the stamps it stored tell
+        // then whether the database changed since it began.
+        waiting_ = true;
+        waitingForced_ = waitingForced_ || force;
+        return;
     }
+    if (ReadDue(force)) StartRead();
+}
 
-    std::unordered_map<int64_t, bool> previousRead;  // id -> read, of the current list
-    for (const NotificationItem& item : items) previousRead.emplace(item.id, item.read);
-    const uint64_t now = ops_.now ? ops_.now() : 0;
-    const int64_t seenBefore = maxSeenId;
-
-    int result;
-    while ((result = sqlite.step(query.statement)) == sqlite_api::kRow) {
-        SqliteStatement* s = query.statement;
-        const int64_t id = sqlite.column_int64(s, 0);
-        const long long arrival = sqlite.column_int64(s, 1);
-        const long long expiry = sqlite.column_int64(s, 2);
-        const uint64_t arrivalTime = arrival < 0 ? 0 : static_cast<uint64_t>(arrival);
-        const uint64_t expiryTime = expiry < 0 ? 0 : static_cast<uint64_t>(expiry);
-        runningMax = std::max(runningMax, id);
-        if ((expiryTime != 0 && expiryTime < now) || arrivalTime <= clearedWatermark ||
-            dismissedIds.count(id)) {
-            continue;
-        }
-
-        NotificationItem item;
-        item.id = id;
-        item.arrivalTime = arrivalTime;
-        item.appId = Utf8ToWide(ColumnText(s, 3));
-        item.isPackaged = ColumnText(s, 4).find("immersive") != std::string::npos;
-        const std::wstring displayName = Utf8ToWide(ColumnText(s, 5));
-        const void* payload = sqlite.column_blob(s, 6);
-        const int payloadBytes = sqlite.column_bytes(s, 6);
-        if (payload && payloadBytes > 0) {
-            ParseToastPayload(static_cast<const unsigned char*>(payload),
-                              static_cast<size_t>(payloadBytes), item.title, item.body);
-        }
-        if (item.title.empty() && item.body.empty()) continue;
-        item.appName = ResolveNotificationSourceName(item.appId, displayName, &item.exePath);
-
-        if (!initialized) {
-            item.read = true;
-        } else if (id > seenBefore) {
-            item.read = false;
-            newItems.push_back(item);
-        } else {
-            const auto previous = previousRead.find(id);
-            item.read = previous != previousRead.end() && previous->second;
-        }
-        rows.push_back(std::move(item));
+void NotificationStore::StartRead() {
+    if (!start_) return;
+    auto request = std::make_shared<NotificationReadRequest>(MakeRequest());
+    // The worker holds its own reference to the library whose entry points it
+    // calls, so the store may go (and free its reference) while it reads.
+    HMODULE held = nullptr;
+    if (library) {
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(library), &held);
     }
-    return result == sqlite_api::kDone;
+    std::shared_ptr<PollSlot> slot = slot_;
+    std::function<void()> ready = ready_;
+    reading_ = true;
+    try {
+        start_([request, slot, ready, held] {
+            const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            NotificationReadResult result;
+            try {
+                result = ReadNotifications(*request);
+            } catch (...) {
+                result = NotificationReadResult{};  // taken as a failed read
+            }
+            {
+                std::lock_guard<std::mutex> lock(slot->mutex);
+                slot->result = std::move(result);
+            }
+            if (SUCCEEDED(com)) CoUninitialize();
+            if (ready) ready();
+            if (held) FreeLibrary(held);
+        });
+    } catch (const std::exception& error) {
+        reading_ = false;
+        if (held) FreeLibrary(held);
+        LogMessage(L"NotificationStore::RequestPoll std::exception: %S", error.what());
+    }
+}
+
+bool NotificationStore::TakePolled(std::vector<NotificationItem>& newItems) {
+    newItems.clear();
+    std::optional<NotificationReadResult> taken;
+    {
+        std::lock_guard<std::mutex> lock(slot_->mutex);
+        taken.swap(slot_->result);
+    }
+    if (!taken) return false;
+    reading_ = false;
+    const bool changed = Adopt(std::move(*taken), newItems);
+    if (waiting_) {
+        const bool force = waitingForced_;
+        waiting_ = waitingForced_ = false;
+        if (ReadDue(force)) StartRead();
+    }
+    return changed;
 }
 
 void NotificationStore::Dismiss(int64_t id) {

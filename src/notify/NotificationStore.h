@@ -2,7 +2,9 @@
 // The toast notifications the system itself recorded, read strictly read-only
 // from its notification database with one fixed query. Keeps the list for the
 // notification center, works out which rows are new for the banners, and keeps
-// the user's dismissals and clear-all watermark. UI thread only.
+// the user's dismissals and clear-all watermark. Its state belongs to the UI
+// thread; a read of the database may run on a worker (RequestPoll), whose
+// result the UI thread adopts (TakePolled).
 
 #include <windows.h>
 
@@ -12,7 +14,12 @@
 #include <unordered_set>
 #include <vector>
 
+#include <memory>
+#include <mutex>
+#include <optional>
+
 #include "notify/NotificationItem.h"
+#include "notify/NotificationRead.h"
 #include "notify/SqliteApi.h"
 
 // What the store asks of the system, replaceable by tests.
@@ -39,8 +46,9 @@ class NotificationStore {
 public:
     // At most this many rows are read, the newest first.
     static constexpr int kRowLimit = 50;
-    static constexpr int kBusyTimeoutMs = 120;
-    static const char* const kQuery;
+
+    // Runs a body on a new thread; throws std::system_error when none can be made.
+    using WorkerStarter = std::function<void(std::function<void()> body)>;
 
     NotificationStore() : NotificationStore(DefaultNotificationStoreOps()) {}
     explicit NotificationStore(NotificationStoreOps ops) : ops_(std::move(ops)) {}
@@ -54,7 +62,14 @@ public:
     // gets the rows that arrived since the previous read; true when the visible
     // list changed.
     bool Poll(std::vector<NotificationItem>& newItems, bool force);
-    std::string ColumnText(SqliteStatement* statement, int column) const;
+    // The same read on a worker made by `start`; `ready` is called on that
+    // worker once TakePolled has its result. A request made while a read is
+    // under way waits for that read's result to be taken, then runs (forced
+    // when any waiting request was).
+    void RequestPoll(bool force, WorkerStarter start, std::function<void()> ready);
+    // Adopts a finished read as Poll does (dismissals and clear-all made
+    // meanwhile still hold); false when none waits or nothing visible changed.
+    bool TakePolled(std::vector<NotificationItem>& newItems);
     void Dismiss(int64_t id);
     uint64_t ClearAll();
     void MarkAllRead();
@@ -76,11 +91,27 @@ public:
     int32_t unreadCount = 0;
 
 private:
-    bool ReadRows(std::vector<NotificationItem>& rows, std::vector<NotificationItem>& newItems,
-                  int64_t& runningMax);
+    // The worker's hand-over; shared, so a worker that outlives the store
+    // writes into a live object.
+    struct PollSlot {
+        std::mutex mutex;
+        std::optional<NotificationReadResult> result;
+    };
+
+    // The checks before a read; stores the file stamps when one is due.
+    bool ReadDue(bool force);
+    NotificationReadRequest MakeRequest() const;
+    bool Adopt(NotificationReadResult result, std::vector<NotificationItem>& newItems);
+    void StartRead();
     int32_t CountUnread(const std::vector<NotificationItem>& list) const;
     // Drops dismissed rows and rows at or before the clear-all watermark.
     void RetireTakenAway(std::vector<NotificationItem>& list) const;
 
     NotificationStoreOps ops_;
+    std::shared_ptr<PollSlot> slot_ = std::make_shared<PollSlot>();
+    bool reading_ = false;      // a worker's result is not taken yet
+    bool waiting_ = false;      // a request came while reading
+    bool waitingForced_ = false;
+    WorkerStarter start_;
+    std::function<void()> ready_;
 };

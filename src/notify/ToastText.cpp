@@ -116,18 +116,19 @@ std::string DecodeEntities(std::string_view text) {
     return out;
 }
 
-void CutAtCodePoint(std::wstring& text) {
-    if (text.size() <= kToastTextLimit) return;
-    size_t keep = kToastTextLimit;
-    if (IS_HIGH_SURROGATE(text[keep - 1])) --keep;
-    text.resize(keep);
-}
-
 bool IsTagNameEnd(char c) {
     return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '/' || c == '>';
 }
 
 }  // namespace
+
+void CutAtCodePoint(std::wstring& text, size_t limit, bool ellipsis) {
+    if (text.size() <= limit || limit == 0) return;
+    size_t keep = ellipsis ? limit - 1 : limit;
+    if (keep > 0 && IS_HIGH_SURROGATE(text[keep - 1])) --keep;
+    text.resize(keep);
+    if (ellipsis) text += L'\u2026';
+}
 
 std::wstring Utf8ToWide(const char* utf8, size_t length) {
     if (!utf8 || length == 0 || length > static_cast<size_t>(INT32_MAX)) return {};
@@ -230,6 +231,6 @@ void ParseToastPayload(const unsigned char* payload, size_t length, std::wstring
             if (body.size() > kToastTextLimit) break;
         }
     }
-    CutAtCodePoint(title);
-    CutAtCodePoint(body);
+    CutAtCodePoint(title, kToastTextLimit);
+    CutAtCodePoint(body, kToastTextLimit);
 }

@@ -20,10 +20,14 @@ std::string ExtractXmlText(const char* fragment, size_t length);
 
 std::wstring TrimWhitespace(std::wstring text);
 
-// Only this much of a payload is looked at, and title and body are each cut
-// to at most this many UTF-16 units (never inside a surrogate pair).
-inline constexpr size_t kToastPayloadLimit = 1024 * 1024;
+// Only this much of a payload is looked at (real toasts are a few KiB), and
+// title and body are each cut to at most this many UTF-16 units.
+inline constexpr size_t kToastPayloadLimit = 64 * 1024;
 inline constexpr size_t kToastTextLimit = 4096;
+
+// Cuts text to at most `limit` UTF-16 units, never inside a surrogate pair;
+// with `ellipsis` a text that was cut ends in "…" (within the limit).
+void CutAtCodePoint(std::wstring& text, size_t limit, bool ellipsis = false);
 
 // The first text element is the title, the others joined by "\n" the body;
 // attribution texts stand in when there is no other text; a payload without

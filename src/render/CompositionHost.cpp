@@ -94,6 +94,8 @@ bool CompositionHost::Initialize(HWND hwnd, GraphicsDevice& graphics) {
 }
 
 void CompositionHost::SetRenderingDevice(GraphicsDevice& graphics) {
+    // What the lost device painted is not trusted again.
+    paintedPixels.Clear();
     if (!graphicsDevice) return;
     try {
         graphicsDevice.SetRenderingDevice(graphics.d2dDevice.Get());
@@ -158,13 +160,12 @@ bool CompositionHost::PaintChecked(const comp::CompositionDrawingSurface& surfac
     comp::CompositionDrawingSurface target = surface;
     Microsoft::WRL::ComPtr<ID2D1DeviceContext> context;
     POINT offset = {};
-    HRESULT hr = target.BeginDraw(nullptr, &context, &offset);
+    HRESULT hr = target.BeginDrawCleared(&context, &offset);
     if (FAILED(hr)) {
         ReportDrawFailure(hr);
         return false;
     }
     context->SetTransform(D2D1::Matrix3x2F::Translation(static_cast<float>(offset.x), static_cast<float>(offset.y)));
-    context->Clear(D2D1::ColorF(0, 0, 0, 0));
     // A painter that fails or throws still closes the draw, so the surface
     // stays usable, and its failure is reported like any other.
     HRESULT painted = E_FAIL;

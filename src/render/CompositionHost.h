@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "render/GraphicsDevice.h"
+#include "render/PaintedPixelCache.h"
 #include "render/comp/Compositor.h"
 #include "render/raster/Image.h"
 
@@ -56,4 +57,6 @@ public:
     comp::ContainerVisual mainRoot{nullptr};
     comp::CompositionGraphicsDevice graphicsDevice{nullptr};
     std::atomic<bool> deviceLost{false};
+    // Text runs and glyphs every window paints, painted once.
+    PaintedPixelCache paintedPixels;
 };

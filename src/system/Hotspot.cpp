@@ -90,7 +90,8 @@ bool SwitchWorker(HotspotFactoryLookup lookup, bool on) {
     const HRESULT started = on ? manager->StartTetheringAsync(operation.GetAddressOf())
                                : manager->StopTetheringAsync(operation.GetAddressOf());
     if (FAILED(started) || !operation) return false;
-    if (!WaitForAsyncOperation<ITetheringOperation, ITetheringOperationCompletedHandler>(operation.Get()))
+    if (!WaitForAsyncOperation<ITetheringOperation, ITetheringOperationCompletedHandler>(operation.Get(),
+                                                                                         kHotspotWorkerLimit))
         return false;
     ComPtr<INetworkOperatorTetheringOperationResult> result;
     if (FAILED(operation->GetResults(result.GetAddressOf())) || !result) return false;
@@ -107,15 +108,18 @@ void SetHotspotFactoryLookup(HotspotFactoryLookup lookup) {
 
 // Both run through the deadline runner, not std::async: the future of
 // std::async waits for its worker in its destructor, so a hanging tethering
-// service would hold the caller for as long as it hangs.
+// service would hold the caller for as long as it hangs. The runners are
+// never destroyed: callers may still come while the process exits.
 HotspotStatusInfo QueryHotspotStatus() {
+    static auto* flight = new SingleFlight<HotspotStatusInfo>;
     const HotspotFactoryLookup lookup = g_factoryLookup.load();
-    return RunWithDeadline([lookup] { return QueryWorker(lookup); }, kHotspotQueryWait, HotspotStatusInfo{});
+    return flight->Run([lookup] { return QueryWorker(lookup); }, kHotspotQueryWait, HotspotStatusInfo{});
 }
 
 bool SetHotspotEnabled(bool on) {
+    static auto* flight = new SingleFlight<bool>;
     const HotspotFactoryLookup lookup = g_factoryLookup.load();
-    return RunWithDeadline([lookup, on] { return SwitchWorker(lookup, on); }, kHotspotSwitchWait, false);
+    return flight->Run([lookup, on] { return SwitchWorker(lookup, on); }, kHotspotSwitchWait, false, on ? 1 : 0);
 }
 
 }  // namespace vantreel

@@ -4,7 +4,9 @@
 // switch. The Windows Runtime tethering calls block until their operations
 // complete, so each call runs them on a detached worker and waits a fixed
 // time (kHotspotQueryWait, kHotspotSwitchWait); after that the caller gets the
-// "not available" or "not switched" answer and the worker finishes alone.
+// "not available" or "not switched" answer and the worker finishes alone. One
+// worker per operation runs at a time (system/Deadline.h); a switch that has
+// not ended after kHotspotWorkerLimit is cancelled.
 //
 // Starting the worker can fail: its std::system_error reaches the caller,
 // whose thread must catch it.
@@ -25,6 +27,7 @@ struct HotspotStatusInfo {
 
 inline constexpr std::chrono::milliseconds kHotspotQueryWait{800};
 inline constexpr std::chrono::milliseconds kHotspotSwitchWait{3500};
+inline constexpr std::chrono::milliseconds kHotspotWorkerLimit{15000};
 
 // The hotspot's state; the default record when nothing answered in time.
 HotspotStatusInfo QueryHotspotStatus();

@@ -1,14 +1,16 @@
 #pragma once
 // What a worker of the system services needs to call the Windows Runtime
 // without the projection: COM for its own multithreaded apartment, and a
-// blocking wait for an asynchronous operation's completion.
+// bounded wait for an asynchronous operation's completion.
 
 #include <windows.h>
+#include <asyncinfo.h>
 #include <objbase.h>
 #include <objidl.h>
 #include <wrl/client.h>
 
 #include <atomic>
+#include <chrono>
 
 #include "platform/RadioInterfaces.h"
 
@@ -57,13 +59,12 @@ public:
         return S_OK;
     }
 
-    // Blocks until the operation ends; true when it completed (not cancelled
-    // and not failed).
-    bool Wait() const {
-        if (!event_) return false;
-        WaitForSingleObject(event_, INFINITE);
-        return status_.load() == platform::AsyncStatus::Completed;
+    // Blocks until the operation ends or the limit passes; true when it ended.
+    bool Wait(std::chrono::milliseconds limit) const {
+        return event_ && WaitForSingleObject(event_, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
     }
+    // It completed: not cancelled and not failed.
+    bool Completed() const { return status_.load() == platform::AsyncStatus::Completed; }
 
 private:
     ~AsyncCompletionSignal() {
@@ -75,13 +76,20 @@ private:
     std::atomic<platform::AsyncStatus> status_{platform::AsyncStatus::Started};
 };
 
-// Blocks until `operation` ends; true when it completed.
+// Blocks until `operation` ends, at most `limit`; true when it completed. An
+// operation that has not ended by then is cancelled: nobody waits for it any
+// more, and the worker must not hang on it for ever.
 template <typename Operation, typename Handler>
-bool WaitForAsyncOperation(Operation* operation) {
+bool WaitForAsyncOperation(Operation* operation, std::chrono::milliseconds limit) {
     Microsoft::WRL::ComPtr<AsyncCompletionSignal<Operation, Handler>> signal;
     signal.Attach(new AsyncCompletionSignal<Operation, Handler>());
     if (FAILED(operation->put_Completed(signal.Get()))) return false;
-    return signal->Wait();
+    if (signal->Wait(limit)) return signal->Completed();
+    Microsoft::WRL::ComPtr<IAsyncInfo> info;
+    if (SUCCEEDED(operation->QueryInterface(__uuidof(IAsyncInfo), reinterpret_cast<void**>(info.GetAddressOf()))) &&
+        info)
+        info->Cancel();
+    return false;
 }
 
 }  // namespace vantreel

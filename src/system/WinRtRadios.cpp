@@ -21,6 +21,13 @@ HRESULT RealFactoryLookup(HSTRING className, REFIID iid, void** factory) {
     return RoGetActivationFactory(className, iid, factory);
 }
 
+constexpr int kKinds = 5;  // Other, WiFi, MobileBroadband, Bluetooth, FM
+
+int KindIndex(RadioKind kind) {
+    const int index = static_cast<int>(kind);
+    return index >= 0 && index < kKinds ? index : 0;
+}
+
 // Trivially destructible, so a worker still running at process exit never
 // reads a destroyed value.
 std::atomic<RadioFactoryLookup> g_factoryLookup{&RealFactoryLookup};
@@ -39,7 +46,8 @@ ComPtr<IRadioVectorView> GetRadios(RadioFactoryLookup lookup) {
         return nullptr;
     ComPtr<IRadioListOperation> operation;
     if (FAILED(statics->GetRadiosAsync(operation.GetAddressOf())) || !operation) return nullptr;
-    if (!WaitForAsyncOperation<IRadioListOperation, IRadioListCompletedHandler>(operation.Get())) return nullptr;
+    if (!WaitForAsyncOperation<IRadioListOperation, IRadioListCompletedHandler>(operation.Get(), kRadioWorkerLimit))
+        return nullptr;
     ComPtr<IRadioVectorView> radios;
     if (FAILED(operation->GetResults(radios.GetAddressOf()))) return nullptr;
     return radios;
@@ -81,7 +89,9 @@ bool SwitchWorker(RadioFactoryLookup lookup, RadioKind kind, bool on) {
         if (radioKind != kind) continue;
         ComPtr<IRadioAccessOperation> operation;
         if (FAILED(radio->SetStateAsync(wanted, operation.GetAddressOf())) || !operation) break;
-        if (!WaitForAsyncOperation<IRadioAccessOperation, IRadioAccessCompletedHandler>(operation.Get())) break;
+        if (!WaitForAsyncOperation<IRadioAccessOperation, IRadioAccessCompletedHandler>(operation.Get(),
+                                                                                       kRadioWorkerLimit))
+            break;
         platform::RadioAccessStatus status{};
         if (FAILED(operation->GetResults(&status))) break;
         if (status == platform::RadioAccessStatus::Allowed) accepted = true;
@@ -96,13 +106,18 @@ void SetRadioFactoryLookup(RadioFactoryLookup lookup) {
 }
 
 RadioQueryResult QueryWinRtRadioState(RadioKind kind) {
+    // Never destroyed: callers may still come while the process exits.
+    static auto* flights = new SingleFlight<RadioQueryResult>[kKinds];
     const RadioFactoryLookup lookup = g_factoryLookup.load();
-    return RunWithDeadline([lookup, kind] { return QueryWorker(lookup, kind); }, kRadioWait, RadioQueryResult{});
+    return flights[KindIndex(kind)].Run([lookup, kind] { return QueryWorker(lookup, kind); }, kRadioWait,
+                                        RadioQueryResult{});
 }
 
 bool SetWinRtRadioState(RadioKind kind, bool on) {
+    static auto* flights = new SingleFlight<bool>[kKinds];
     const RadioFactoryLookup lookup = g_factoryLookup.load();
-    return RunWithDeadline([lookup, kind, on] { return SwitchWorker(lookup, kind, on); }, kRadioWait, false);
+    return flights[KindIndex(kind)].Run([lookup, kind, on] { return SwitchWorker(lookup, kind, on); }, kRadioWait,
+                                        false, on ? 1 : 0);
 }
 
 }  // namespace vantreel

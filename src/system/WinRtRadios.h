@@ -5,10 +5,12 @@
 // through those services, never through this header.
 //
 // The Windows Runtime calls block until an asynchronous operation completes,
-// so each call runs them on a new detached worker and waits at most
-// kRadioWait; after that the caller gets the "nothing found" or "not switched"
-// answer at once and the worker finishes alone. A failure to start the worker
-// thread is not caught here: its std::system_error reaches the caller.
+// so each call runs them on a detached worker and waits at most kRadioWait;
+// after that the caller gets the "nothing found" or "not switched" answer at
+// once and the worker finishes alone. One worker per operation and kind runs
+// at a time (system/Deadline.h), and it gives an operation kRadioWorkerLimit
+// before it cancels it. A failure to start the worker thread is not caught
+// here: its std::system_error reaches the caller.
 
 #include <windows.h>
 #include <winstring.h>
@@ -27,6 +29,7 @@ struct RadioQueryResult {
 };
 
 inline constexpr std::chrono::milliseconds kRadioWait{1500};
+inline constexpr std::chrono::milliseconds kRadioWorkerLimit{5000};
 
 // Whether a radio of the kind exists and whether one of them is on; the
 // default result when nothing answered within kRadioWait.

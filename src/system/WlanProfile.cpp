@@ -1,5 +1,7 @@
 #include "system/WlanProfile.h"
 
+#include <algorithm>
+
 namespace vantreel {
 namespace {
 
@@ -21,7 +23,10 @@ constexpr wchar_t kAfterSsidName[] =
 constexpr wchar_t kPersonalBeforeKey[] =
     L"    <authEncryption><authentication>WPA2PSK</authentication><encryption>AES</encryption>"
     L"<useOneX>false</useOneX></authEncryption>\n"
-    L"    <sharedKey><keyType>passPhrase</keyType><protected>false</protected><keyMaterial>";
+    L"    <sharedKey><keyType>";
+constexpr wchar_t kPassPhrase[] = L"passPhrase";
+constexpr wchar_t kNetworkKey[] = L"networkKey";
+constexpr wchar_t kBeforeKeyMaterial[] = L"</keyType><protected>false</protected><keyMaterial>";
 constexpr wchar_t kPersonalAfterKey[] = L"</keyMaterial></sharedKey>\n";
 constexpr wchar_t kOpen[] =
     L"    <authEncryption><authentication>open</authentication><encryption>none</encryption>"
@@ -68,6 +73,16 @@ std::wstring HexEncode(const uint8_t* bytes, size_t length) {
     return hex;
 }
 
+WifiKeyKind ClassifyWifiKey(const std::wstring& key) {
+    const bool hex = key.size() == 64 && std::all_of(key.begin(), key.end(), [](wchar_t c) {
+                         return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+                     });
+    if (hex) return WifiKeyKind::NetworkKey;
+    const bool printable =
+        std::all_of(key.begin(), key.end(), [](wchar_t c) { return c >= 0x20 && c <= 0x7E; });
+    return printable && key.size() >= 8 && key.size() <= 63 ? WifiKeyKind::PassPhrase : WifiKeyKind::Invalid;
+}
+
 std::optional<std::wstring> BuildWlanProfileXml(const std::wstring& ssid, const std::wstring& password, bool secured) {
     // An SSID holds at most 32 bytes: a longer UTF-8 form fails the conversion.
     char utf8[kMaxSsidBytes] = {};
@@ -86,6 +101,8 @@ std::optional<std::wstring> BuildWlanProfileXml(const std::wstring& ssid, const 
     xml += kAfterSsidName;
     if (secured && !password.empty()) {
         xml += kPersonalBeforeKey;
+        xml += ClassifyWifiKey(password) == WifiKeyKind::NetworkKey ? kNetworkKey : kPassPhrase;
+        xml += kBeforeKeyMaterial;
         xml += XmlEscape(password);
         xml += kPersonalAfterKey;
     } else {

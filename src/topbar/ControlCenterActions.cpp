@@ -53,6 +53,7 @@ void TopBarPopover::StartHotspotSwitch() {
 void TopBarPopover::RunTileAction(int32_t index) {
     if (index < 0 || static_cast<size_t>(index) >= config.controlCenterTiles.size()) return;
     const std::wstring key = config.controlCenterTiles[index];
+    ++localEdits;
     switch (ControlCenterTileFor(key)) {
     case ControlCenterTile::Wifi:
         services.setWifiEnabled(!wifi.radioOn);

@@ -5,6 +5,7 @@
 
 #include <d2d1_1.h>
 #include <dwrite.h>
+#include <wrl/client.h>
 
 #include <string>
 
@@ -40,6 +41,15 @@ struct PopoverPen {
     void Text(const std::wstring& text, IDWriteTextFormat* format, DWRITE_TEXT_ALIGNMENT alignment, float left,
               float top, float right, float bottom, ID2D1Brush* brush) const {
         if (!format || !brush || text.empty()) return;
+        if (popover.textRuns) {
+            Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> solid;
+            if (SUCCEEDED(brush->QueryInterface(IID_PPV_ARGS(&solid)))) {
+                D2D1_COLOR_F color = solid->GetColor();
+                color.a *= solid->GetOpacity();
+                popover.textRuns->push_back({text, format, alignment, popover.ScaleRect(left, top, right, bottom), color});
+                return;
+            }
+        }
         TopBarPopover::SetTextAlign(format, alignment);
         context->DrawText(text.c_str(), static_cast<UINT32>(text.size()), format,
                           popover.ScaleRect(left, top, right, bottom), brush);

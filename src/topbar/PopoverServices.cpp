@@ -4,6 +4,8 @@
 #include <shellapi.h>
 #include <wlanapi.h>
 
+#include <thread>
+
 #include "system/DefaultAudioOutput.h"
 #include "system/DefaultEndpointVolume.h"
 #include "system/DesktopIcons.h"
@@ -91,6 +93,7 @@ PopoverServices::PopoverServices()
           CloseHandle(thread);
           return true;
       }),
+      startWorker([](std::function<void()> body) { std::thread(std::move(body)).detach(); }),
       tickCount([] { return static_cast<uint64_t>(GetTickCount64()); }),
       localTime([] {
           SYSTEMTIME now = {};

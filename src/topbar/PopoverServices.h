@@ -77,6 +77,8 @@ struct PopoverServices {
     // ---- threads and time ----
     // Runs the procedure on a new detached thread; false when none could start.
     std::function<bool(LPTHREAD_START_ROUTINE procedure, void* parameter)> startThread;
+    // Runs the body on a new detached thread; throws std::system_error when none can start.
+    std::function<void(std::function<void()> body)> startWorker;
     std::function<uint64_t()> tickCount;
     std::function<SYSTEMTIME()> localTime;
     std::function<HWND()> foregroundWindow;

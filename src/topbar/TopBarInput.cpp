@@ -58,6 +58,17 @@ LRESULT TopBarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         switch (message) {
             case WM_TOPBAR_STATUS_READY:
                 ConsumeAsyncStatus();
+                if (statusWantedAgain && !busyFlag->load()) {
+                    statusWantedAgain = false;
+                    RefreshStatusAsync();
+                }
+                return 0;
+            case WM_TOPBAR_NOTIFICATIONS_READY:
+                TakeNotifications();
+                return 0;
+            case WM_TOPBAR_REDRAW:
+                redrawPosted = false;
+                Redraw();
                 return 0;
             case WM_TOPBAR_APPBAR_NOTIFY:
                 if (wParam == ABN_POSCHANGED) {
@@ -142,6 +153,7 @@ bool TopBarWindow::OnWheel(WPARAM wParam, LPARAM lParam) {
 
 void TopBarWindow::OnItemClick(const TopBarItem& item) {
     const int32_t id = item.id;
+    LogMessage(L"TopBar click id=%d", id);
     if (id == kTopBarNotifications) {
         popover.Hide();
         if (center.centerVisible) {
@@ -182,9 +194,10 @@ void TopBarWindow::OnItemClick(const TopBarItem& item) {
             popover.Hide();
             return;
         }
+        // The panel first: the item's highlight follows it with the next commit.
         activeItemId = id;
-        Redraw();
         popover.Show(kind, monitor, BarAnchorAt(monitorRect, item.right, scale), config, scale);
+        Redraw();
         return;
     }
     if (id >= kTopBarLogo && id <= kTopBarGoMenu) OpenLeftMenu(item);

@@ -1,11 +1,13 @@
 // The bar's layout pass and its one drawing pass into the bar's surface.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "app/Log.h"
 #include "config/Paths.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
+#include "render/raster/Blend.h"
 #include "topbar/TopBarGlyphs.h"
 #include "topbar/TopBarPalette.h"
 #include "topbar/TopBarWindow.h"
@@ -100,9 +102,13 @@ void TopBarWindow::Layout() {
 
 void TopBarWindow::Redraw() {
     if (!host || !device || !content || !showTopBar) return;
+    // Until the device has drawn once the bar shows its glass alone; the dock
+    // asks again when the device is ready, rather than this thread waiting.
+    if (host->graphicsDevice && host->graphicsDevice.Warming()) return;
     try {
         const int w = std::max(64, static_cast<int>(std::round(scale * barWidthDip)));
         const int h = TopBarHeightPixels(scale);
+        bool whole = false;
         if (!surface || surfaceWidth != w || surfaceHeight != h) {
             surface = host->CreateDrawingSurface(w, h);
             if (!surface) return;
@@ -111,14 +117,133 @@ void TopBarWindow::Redraw() {
             surfaceBrush = host->compositor.CreateSurfaceBrush(surface);
             surfaceBrush.Stretch(comp::CompositionStretch::Fill);
             content.Brush(surfaceBrush);
+            whole = true;
         }
-        if (device->dwriteFactory && device->d2dFactory && w > 0 && h > 0) {
-            host->Paint(surface, [&](ID2D1DeviceContext* context) { Paint(context); });
+        if (device->dwriteFactory && device->d2dFactory && PaintChangedPieces(whole) && !contentShown) {
+            contentShown = true;
+            LogMessage(L"TopBar content painted");
         }
         content.Size({static_cast<float>(w), static_cast<float>(h)});
     } catch (const comp::HResultError& error) {
         LogMessage(L"TopBarWindow::Redraw winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
+}
+
+std::vector<BarPiece> TopBarWindow::PiecesNow() const {
+    std::vector<BarPiece> pieces;
+    pieces.reserve(items.size());
+    for (const auto& item : items) pieces.push_back(PieceFor(item, ItemLook(item)));
+    return pieces;
+}
+
+BarPiece TopBarWindow::PieceFor(const TopBarItem& item, const std::wstring& look) const {
+    // Wide enough on each side for what an item draws outside its span (the
+    // input method's separator) and for anti-aliased edges.
+    const int pad = static_cast<int>(std::ceil(6.0f * scale)) + 1;
+    const float L = item.left * scale;
+    const float R = item.right * scale;
+    BarPiece piece;
+    piece.box.x = static_cast<int>(std::floor(L)) - pad;
+    piece.box.width = static_cast<int>(std::ceil(R)) + pad - piece.box.x;
+    piece.box.height = surfaceHeight;
+    // Where the item falls within its pixels decides them as much as what it shows.
+    piece.key = L"bar|" + std::to_wstring(item.id) + L"|" + std::to_wstring(std::bit_cast<uint32_t>(L)) + L"|" +
+                std::to_wstring(std::bit_cast<uint32_t>(R)) + L"|" + std::to_wstring(std::bit_cast<uint32_t>(scale)) +
+                L"|" + std::to_wstring(piece.box.x) + L"|" + std::to_wstring(surfaceHeight) +
+                (glass.dark ? L"|d|" : L"|l|") +
+                (item.id == hoveredItemId || item.id == activeItemId ? L"h|" : L"-|") + look;
+    return piece;
+}
+
+void TopBarWindow::PaintClockAhead() {
+    if (!system.nextClockText || !host || !device || !surface || shownPieces.empty()) return;
+    std::wstring next = system.nextClockText();
+    // A text of another length moves the items: nothing painted now would be used.
+    if (next == status.clockText || next == clockPaintedAhead || next.size() != status.clockText.size()) return;
+    for (const auto& item : items) {
+        if (item.id != kTopBarClock) continue;
+        const BarPiece piece = PieceFor(item, next);
+        clockPaintedAhead = next;
+        // Drawn from the status, as the minute's tick will draw it.
+        std::swap(status.clockText, next);
+        host->paintedPixels.Get(*host, piece.key, piece.box.width, piece.box.height,
+                                [&](ID2D1DeviceContext* context) {
+                                    PaintPiece(context, item, static_cast<float>(piece.box.x));
+                                });
+        std::swap(status.clockText, next);
+        return;
+    }
+}
+
+std::wstring TopBarWindow::ItemLook(const TopBarItem& item) const {
+    switch (item.id) {
+        case kTopBarAppName:
+        case kTopBarWindowMenu:
+        case kTopBarGoMenu: return item.label;
+        case kTopBarClock: return status.clockText;
+        case kTopBarInputMethod: return status.inputIndicator;
+        case kTopBarSound: {
+            const SpeakerGlyphState glyph = SpeakerGlyphFor(status.volume, status.muted);
+            return glyph.cross ? L"x" : std::to_wstring(glyph.waves);
+        }
+        case kTopBarNetwork:
+            return std::to_wstring(static_cast<int>(NetworkGlyphFor(status.ethernetConnected, status.wifiConnected)));
+        case kTopBarBluetooth: return status.bluetoothOn ? L"on" : L"off";
+        case kTopBarBattery:
+            return std::to_wstring(status.batteryPercent) + (status.acOnline ? L"ac" : L"dc");
+        case kTopBarNotifications:
+            return config.doNotDisturb ? L"dnd" : store.unreadCount >= 1 ? L"unread" : L"";
+        case kTopBarTrayToggle: return trayCollapsed ? L"collapsed" : L"open";
+        default: break;
+    }
+    if (item.id < kTopBarTrayIconBase) return L"";
+    const size_t index = static_cast<size_t>(item.id - kTopBarTrayIconBase);
+    if (index >= shownTrayIcons.size()) return L"";
+    return shownTrayIcons[index].key + (config.topBarOriginalTrayIcons ? L"|own" : L"|template");
+}
+
+bool TopBarWindow::PaintChangedPieces(bool whole) {
+    const raster::Rect all = {0, 0, surfaceWidth, surfaceHeight};
+    std::vector<BarPiece> next = PiecesNow();
+    if (picture.Width() != surfaceWidth || picture.Height() != surfaceHeight) {
+        picture.Reset(surfaceWidth, surfaceHeight);
+        whole = true;
+    }
+    const std::vector<raster::Rect> areas =
+        whole ? std::vector<raster::Rect>{all} : ChangedBarAreas(shownPieces, next, all);
+    shownPieces.clear();  // until the picture holds the new pieces
+    for (const raster::Rect& area : areas) {
+        raster::ClearRect(picture.View(), area);
+        for (size_t i = 0; i < next.size(); ++i) {
+            const raster::Rect& box = next[i].box;
+            if (raster::Intersect(box, area).IsEmpty()) continue;
+            const TopBarItem& item = items[i];
+            const raster::Image* piece =
+                host->paintedPixels.Get(*host, next[i].key, box.width, box.height, [&](ID2D1DeviceContext* context) {
+                    PaintPiece(context, item, static_cast<float>(box.x));
+                });
+            if (!piece) return false;
+            raster::DrawOptions options;
+            options.clip = area;
+            raster::DrawImage(picture.View(), piece->View(), box.x, box.y, options);
+        }
+    }
+    for (const raster::Rect& area : areas) {
+        const RECT rect = {area.x, area.y, area.Right(), area.Bottom()};
+        const HRESULT hr = whole ? surface.SetPixels(picture) : surface.SetPixelsIn(picture, rect);
+        if (FAILED(hr)) {
+            host->ReportDrawFailure(hr);
+            return false;
+        }
+    }
+    shownPieces = std::move(next);
+    return true;
+}
+
+void TopBarWindow::RedrawSoon() {
+    if (redrawPosted || !window) return;
+    redrawPosted = PostMessageW(window, WM_TOPBAR_REDRAW, 0, 0) != FALSE;
+    if (!redrawPosted) Redraw();
 }
 
 void TopBarWindow::DrawItemText(ID2D1DeviceContext* context, const std::wstring& label, IDWriteTextFormat* format,
@@ -143,8 +268,10 @@ void TopBarWindow::DrawItemText(ID2D1DeviceContext* context, const std::wstring&
     draw(text.Get(), 0.0f);
 }
 
-void TopBarWindow::Paint(ID2D1DeviceContext* context) {
+void TopBarWindow::PaintPiece(ID2D1DeviceContext* context, const TopBarItem& item, float pieceLeft) {
     context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    D2D1_MATRIX_3X2_F origin;
+    context->GetTransform(&origin);
     PaintPass pass;
     pass.dark = glass.dark;
     pass.s = scale;
@@ -153,7 +280,9 @@ void TopBarWindow::Paint(ID2D1DeviceContext* context) {
     pass.h = static_cast<float>(surfaceHeight);
     pass.cy = pass.h / 2.0f;
     pass.factory = device->d2dFactory.Get();
-    context->GetTransform(&pass.base);
+    // The item is drawn where it stands on the bar, seen from the piece's left edge.
+    pass.base = D2D1::Matrix3x2F::Translation(-pieceLeft, 0.0f) * origin;
+    context->SetTransform(pass.base);
     pass.colors = BarPaletteColorsFor(pass.dark);
     if (!pass.palette.Create(context, pass.colors)) return;
     IDWriteFactory* dwrite = device->dwriteFactory.Get();
@@ -169,17 +298,16 @@ void TopBarWindow::Paint(ID2D1DeviceContext* context) {
         }
     }
 
-    for (const auto& item : items) {
-        const float s = scale;
-        const float L = item.left * s;
-        const float R = item.right * s;
-        if (item.id == hoveredItemId || item.id == activeItemId) {
-            const auto box = D2D1::RoundedRect(D2D1::RectF(L + s, 3.0f * s, R - s, 29.0f * s), 7.0f * s, 7.0f * s);
-            context->FillRoundedRectangle(box, pass.palette.highlightFill.Get());
-            context->DrawRoundedRectangle(box, pass.palette.highlightStroke.Get(), s);
-        }
-        PaintItem(context, item, pass);
+    const float s = scale;
+    const float L = item.left * s;
+    const float R = item.right * s;
+    if (item.id == hoveredItemId || item.id == activeItemId) {
+        const auto box = D2D1::RoundedRect(D2D1::RectF(L + s, 3.0f * s, R - s, 29.0f * s), 7.0f * s, 7.0f * s);
+        context->FillRoundedRectangle(box, pass.palette.highlightFill.Get());
+        context->DrawRoundedRectangle(box, pass.palette.highlightStroke.Get(), s);
     }
+    PaintItem(context, item, pass);
+    context->SetTransform(origin);
 }
 
 void TopBarWindow::PaintItem(ID2D1DeviceContext* context, const TopBarItem& item, const PaintPass& pass) {
@@ -209,8 +337,13 @@ void TopBarWindow::PaintItem(ID2D1DeviceContext* context, const TopBarItem& item
             return;
         case kTopBarWindowMenu:
         case kTopBarGoMenu:
-        case kTopBarClock:
             DrawItemText(context, item.label, pass.labelFormat.Get(), L + 4.0f * s, R - 4.0f * s);
+            return;
+        case kTopBarClock:
+            // The clock and the input mode change without a relayout (a minute
+            // keeps its text's length; a click on the box only repaints): both
+            // are drawn from the status, the item only gives their place.
+            DrawItemText(context, status.clockText, pass.labelFormat.Get(), L + 4.0f * s, R - 4.0f * s);
             return;
         case kTopBarInputMethod: {
             context->DrawLine(D2D1::Point2F(L - 4.0f * s, 7.0f * s), D2D1::Point2F(L - 4.0f * s, 25.0f * s),
@@ -219,7 +352,7 @@ void TopBarWindow::PaintItem(ID2D1DeviceContext* context, const TopBarItem& item
                 D2D1::RectF(cx - 10.5f * s, cy - 9.0f * s, cx + 10.5f * s, cy + 9.0f * s), 5.0f * s, 5.0f * s);
             context->FillRoundedRectangle(box, p.imeFill.Get());
             context->DrawRoundedRectangle(box, p.imeStroke.Get(), s);
-            DrawItemText(context, item.label, pass.imeFormat.Get(), cx - 10.5f * s, cx + 10.5f * s);
+            DrawItemText(context, status.inputIndicator, pass.imeFormat.Get(), cx - 10.5f * s, cx + 10.5f * s);
             return;
         }
         case kTopBarSound:

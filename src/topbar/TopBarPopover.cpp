@@ -6,17 +6,13 @@
 #include "app/Log.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
+#include "render/raster/Blend.h"
 #include "topbar/PopoverPlacement.h"
 #include "topbar/PopoverSize.h"
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"VantreelTopBarPopover";
-
-bool HasTile(const DockConfig& config, const wchar_t* key) {
-    return std::find(config.controlCenterTiles.begin(), config.controlCenterTiles.end(), key) !=
-           config.controlCenterTiles.end();
-}
 
 int PixelsOf(float dip, float scale) { return static_cast<int>(std::lround(dip * scale)); }
 
@@ -59,7 +55,10 @@ void TopBarPopover::Show(PopoverKind newKind, HMONITOR onMonitor, POINT at, cons
         }
         EnsureWindow();
         if (!window || !target) return;
-        RefreshData(kind == PopoverKind::Wifi);
+        // A panel that needs no answer to open asks once its frame is out:
+        // the worker's reads would race that frame for the same system.
+        const bool opensWithAnswers = !AnsweredBefore() && kind != PopoverKind::Calendar;
+        if (opensWithAnswers) RefreshData(kind == PopoverKind::Wifi);
         Relayout();
         visible = true;
         shownTick = services.tickCount();
@@ -67,6 +66,7 @@ void TopBarPopover::Show(PopoverKind newKind, HMONITOR onMonitor, POINT at, cons
         AllowSetForegroundWindow(ASFW_ANY);
         SetForegroundWindow(window);
         SetFocus(window);
+        if (!opensWithAnswers && RefreshData(kind == PopoverKind::Wifi)) Relayout();
     } catch (const comp::HResultError& error) {
         LogMessage(L"TopBarPopover::Show winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
@@ -163,39 +163,47 @@ void TopBarPopover::BuildTree() {
     }
 }
 
-void TopBarPopover::RefreshData(bool scanWifi) {
-    const vantreel::SystemStatusSnapshot status = services.collectStatus();
-    volume = status.volume;
-    muted = status.muted;
-    volumeAvailable = status.volumeAvailable;
-    batteryPercent = status.batteryPercent;
-    acOnline = status.acOnline;
-    batteryLifeSeconds = status.batteryLifeSeconds;
-    switch (kind) {
-    case PopoverKind::Sound:
-        audioDevices = services.audioOutputDevices();
-        break;
-    case PopoverKind::Wifi:
-        wifi = services.scanWifi(scanWifi);
-        break;
-    case PopoverKind::Bluetooth:
-        bluetooth = services.bluetoothDevices();
-        break;
-    case PopoverKind::ControlCenter:
-        if (HasTile(config, L"wifi")) wifi = services.scanWifi(false);
-        if (HasTile(config, L"bluetooth")) bluetooth = services.bluetoothDevices();
-        if (HasTile(config, L"power_mode")) powerMode = services.powerSchemeSummary();
-        if (HasTile(config, L"hotspot") && !hotspotSwitching) hotspot = services.hotspotStatus();
-        keepAwake = services.keepAwakeFlag();
-        desktopIconsVisible = services.desktopIconsVisible();
-        if (config.ccShowBrightness) brightness = services.displayBrightness(monitor);
-        break;
-    case PopoverKind::TrayApps:
-        trayApps = services.trayIcons();
-        break;
-    default:
-        break;
+bool TopBarPopover::AnsweredBefore() const { return (answeredKinds >> static_cast<int>(kind)) & 1u; }
+
+bool TopBarPopover::RefreshData(bool scanWifi) {
+    PopoverReadPlan plan = PlanPopoverReads(kind, config, scanWifi, hotspotSwitching, monitor);
+    plan.edits = localEdits;
+    reader.Ask([reads = services, plan] { return ReadPopoverData(reads, plan); }, window, WM_POPOVER_DATA_READY,
+               services.startWorker);
+    // A panel that has shown its answers once opens at once with them, and
+    // the new answer fills it in when it comes.
+    // The calendar shows none of the answers.
+    const auto wait =
+        AnsweredBefore() || kind == PopoverKind::Calendar ? std::chrono::milliseconds(0) : kQuickAnswerWait;
+    std::optional<PopoverReading> reading = reader.Take(wait);
+    if (reading) Fill(*reading);
+    return reading.has_value();
+}
+
+void TopBarPopover::Fill(const PopoverReading& reading) {
+    const PopoverReadPlan& plan = reading.plan;
+    answeredKinds |= 1u << static_cast<int>(kind);
+    const bool unedited = plan.edits == localEdits;
+    if (unedited) {
+        volume = reading.status.volume;
+        muted = reading.status.muted;
     }
+    volumeAvailable = reading.status.volumeAvailable;
+    batteryPercent = reading.status.batteryPercent;
+    acOnline = reading.status.acOnline;
+    batteryLifeSeconds = reading.status.batteryLifeSeconds;
+    if (plan.audioDevices) audioDevices = reading.audioDevices;
+    if (plan.wifi) wifi = reading.wifi;
+    if (plan.bluetooth) bluetooth = reading.bluetooth;
+    if (!unedited) return;
+    if (plan.powerMode) powerMode = reading.powerMode;
+    if (plan.hotspot && !hotspotSwitching) hotspot = reading.hotspot;
+    if (plan.tileStates) {
+        keepAwake = reading.keepAwake;
+        desktopIconsVisible = reading.desktopIconsVisible;
+    }
+    if (plan.brightness) brightness = reading.brightness;
+    if (plan.trayApps) trayApps = reading.trayApps;
 }
 
 void TopBarPopover::UpdateSize() {
@@ -254,6 +262,99 @@ void TopBarPopover::Present() {
     if (host && host->compositor) host->compositor.Commit();
 }
 
+namespace {
+
+raster::Rect Union(const raster::Rect& a, const raster::Rect& b) {
+    if (a.IsEmpty()) return b;
+    if (b.IsEmpty()) return a;
+    const int x = std::min(a.x, b.x), y = std::min(a.y, b.y);
+    return {x, y, std::max(a.Right(), b.Right()) - x, std::max(a.Bottom(), b.Bottom()) - y};
+}
+
+}  // namespace
+
+bool TopBarPopover::PlaceTextRuns(raster::Image& frame, const std::vector<PopoverTextRun>& runs,
+                                  raster::Rect& changed) {
+    const raster::Rect bounds = {0, 0, frame.Width(), frame.Height()};
+    for (const PopoverTextRun& run : runs) {
+        const raster::Rect box = PopoverTextRunBox(run, scale);
+        const raster::Rect shown = raster::Intersect(box, bounds);
+        if (shown.IsEmpty()) continue;
+        const raster::Image* piece =
+            host->paintedPixels.Get(*host, PopoverTextRunKey(run, box), box.width, box.height,
+                                    [&](ID2D1DeviceContext* context) { DrawPopoverTextRun(context, run, box); });
+        if (!piece) return false;
+        raster::DrawImage(frame.View(), piece->View(), box.x, box.y);
+        changed = Union(changed, shown);
+    }
+    return true;
+}
+
+bool TopBarPopover::PlaceTickingTexts(raster::Image& frame, const std::vector<PopoverTextRun>& ticking,
+                                      raster::Rect& changed) {
+    const raster::Rect bounds = {0, 0, frame.Width(), frame.Height()};
+    std::vector<PopoverTextRun> glyphs;
+    for (const PopoverTextRun& run : ticking) {
+        // All the run may reach, whatever its characters were before.
+        changed = Union(changed, raster::Intersect(PopoverTextRunBox(run, scale), bounds));
+        for (PopoverTextRun& glyph : SplitPopoverTextRun(run, device->dwriteFactory.Get())) {
+            glyphs.push_back(std::move(glyph));
+        }
+    }
+    return PlaceTextRuns(frame, glyphs, changed);
+}
+
+void TopBarPopover::PaintWithKeptTexts() {
+    const bool dark = glass.dark;
+    SYSTEMTIME now = {};
+    if (services.localTime) {
+        now = services.localTime();
+    } else {
+        GetLocalTime(&now);
+    }
+    const std::wstring key = PopoverFrameKey(*this, dark, now);
+    PopoverKeptFrame& kept = keptFrames[static_cast<size_t>(kind) % keptFrames.size()];
+    raster::Image frame;
+    std::vector<PopoverTextRun> ticking;
+    if (!key.empty() && key == kept.key) {
+        // Nothing but the ticking texts can differ from the kept frame.
+        frame = kept.pixels;
+        hits = kept.hits;
+        volumeTrack = kept.volumeTrack;
+        brightnessTrack = kept.brightnessTrack;
+        ticking = kept.ticking;
+        if (kind == PopoverKind::Calendar && !ticking.empty()) ticking.front().text = CalendarClockText(now);
+    } else {
+        std::vector<PopoverTextRun> runs;
+        textRuns = &runs;
+        tickingRuns = &ticking;
+        const bool painted = host->Paint(surface, [&](ID2D1DeviceContext* context) { Paint(context, dark); });
+        textRuns = nullptr;
+        tickingRuns = nullptr;
+        if (!painted) return;
+        frame = surface.Pixels();
+        raster::Rect placed;
+        if (!PlaceTextRuns(frame, runs, placed)) return;
+        if (!key.empty()) {
+            kept = {key, frame, hits, volumeTrack, brightnessTrack, ticking, {}};
+            for (const PopoverTextRun& run : ticking) kept.formats.emplace_back(run.format);
+        }
+        surfaceFrameKey.clear();
+    }
+    raster::Rect changed;
+    if (!PlaceTickingTexts(frame, ticking, changed)) return;
+    // A surface that shows this frame already changes only where the ticking
+    // texts fall: the compositor redraws just that.
+    HRESULT hr = S_OK;
+    if (key.empty() || key != surfaceFrameKey) {
+        hr = surface.SetPixels(frame);
+    } else if (!changed.IsEmpty()) {
+        hr = surface.SetPixelsIn(frame, RECT{changed.x, changed.y, changed.Right(), changed.Bottom()});
+    }
+    surfaceFrameKey = SUCCEEDED(hr) ? key : std::wstring();
+    if (FAILED(hr)) host->ReportDrawFailure(hr);
+}
+
 void TopBarPopover::Redraw() {
     if (!host || !device || !content || kind == PopoverKind::None) return;
     try {
@@ -265,14 +366,12 @@ void TopBarPopover::Redraw() {
             if (!surface) return;
             surfaceWidth = w;
             surfaceHeight = h;
+            surfaceFrameKey.clear();
             surfaceBrush = host->compositor.CreateSurfaceBrush(surface);
             surfaceBrush.Stretch(comp::CompositionStretch::Fill);
             content.Brush(surfaceBrush);
         }
-        if (device->d2dFactory && device->dwriteFactory) {
-            const bool dark = glass.dark;
-            host->Paint(surface, [&](ID2D1DeviceContext* context) { Paint(context, dark); });
-        }
+        if (device->d2dFactory && device->dwriteFactory) PaintWithKeptTexts();
         content.Offset({kMarginDip * scale, kMarginDip * scale, 0.0f});
         content.Size({static_cast<float>(w), static_cast<float>(h)});
     } catch (const comp::HResultError& error) {

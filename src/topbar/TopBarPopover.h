@@ -5,12 +5,15 @@
 // drawing surface, inside a 14-DIP transparent margin for the shadow. The bar
 // opens it under an item, closes it and hands it configuration changes; the
 // panel reads the machine's state when it opens and acts on it when clicked.
-// Everything runs on the UI thread except the hotspot switch.
+// Everything runs on the UI thread except the reads, which a worker makes (the
+// panel shows at once and fills in when the worker answers), and the hotspot
+// switch.
 
 #include <windows.h>
 #include <d2d1_1.h>
 #include <dwrite.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,8 +33,15 @@
 #include "system/PowerSchemes.h"
 #include "system/WifiService.h"
 #include "system/tray/TrayIconInfo.h"
+#include "topbar/BackgroundReader.h"
+#include "topbar/PopoverKeptFrame.h"
 #include "topbar/PopoverKind.h"
+#include "topbar/PopoverReading.h"
 #include "topbar/PopoverServices.h"
+#include "topbar/PopoverTextRun.h"
+
+// Posted by the popover's read worker when its answer waits.
+constexpr UINT WM_POPOVER_DATA_READY = 0x8050;
 
 class GraphicsDevice;
 class CompositionHost;
@@ -70,6 +80,8 @@ public:
     static constexpr UINT_PTR kGraceTimer = 5;      // an early deactivation looked at again
     static constexpr uint64_t kDeactivationGraceMs = 120;
     static constexpr float kMarginDip = 14.0f;
+    // How long a refresh waits for its answer before the panel shows without it.
+    static constexpr std::chrono::milliseconds kQuickAnswerWait{100};
 
     TopBarPopover() = default;
     TopBarPopover(const TopBarPopover&) = delete;
@@ -84,7 +96,15 @@ public:
 
     // In the order Show runs them.
     void EnsureWindow();
-    void RefreshData(bool scanWifi);
+    // Asks the worker for the kind's reads; the answer fills the panel now when
+    // it comes within kQuickAnswerWait (no wait for a kind filled before: it
+    // shows what it showed last), else when the worker's message arrives.
+    // True when it filled the panel now.
+    bool RefreshData(bool scanWifi);
+    // The current kind's panel has been filled with answers before.
+    bool AnsweredBefore() const;
+    // Takes the reads into the panel, leaving what the user changed since asking.
+    void Fill(const PopoverReading& reading);
     void UpdateSize();
     void Place();
     void Redraw();
@@ -127,6 +147,8 @@ public:
     comp::CompositionSurfaceBrush surfaceBrush{nullptr};
     int32_t surfaceWidth = 0;
     int32_t surfaceHeight = 0;
+    // The key of the kept frame the surface shows; empty for any other picture.
+    std::wstring surfaceFrameKey;
     PopoverKind kind = PopoverKind::None;
     HMONITOR monitor = nullptr;
     POINT anchor = {0, 0};  // physical pixels: the panel's right edge and top
@@ -170,13 +192,35 @@ public:
     std::vector<HitItem> hits;
     // The paint's brushes and formats, kept between paints.
     std::shared_ptr<PopoverPalette> paintPalette;
+    // While Redraw paints, the texts are taken down here and their kept
+    // pixels placed over the painted panel after it; null: drawn as they come.
+    std::vector<PopoverTextRun>* textRuns = nullptr;
+    // Beside textRuns, the texts that change by the second (the calendar's
+    // clock), placed after all others; null: taken down with them.
+    std::vector<PopoverTextRun>* tickingRuns = nullptr;
+    // What the calendar and the control center open with, by kind.
+    std::array<PopoverKeptFrame, 8> keptFrames;
 
     // The system calls; tests replace members.
     PopoverServices services;
+    BackgroundReader<PopoverReading> reader;
+    // The user's own changes to what the panel shows (drags, tiles, closed apps).
+    uint64_t localEdits = 0;
+    // Bit k: the panel of kind k has been filled with answers at least once.
+    uint32_t answeredKinds = 0;
 
 private:
     // Commits the composition so the window shows the newest frame.
     void Present();
+    // The panel's shapes drawn, then its texts placed from kept pixels; a
+    // kept frame instead of both when the panel shows what it kept.
+    void PaintWithKeptTexts();
+    // The runs' kept pixels over the frame; false when one cannot be painted.
+    // `changed` grows by the boxes placed.
+    bool PlaceTextRuns(raster::Image& frame, const std::vector<PopoverTextRun>& runs, raster::Rect& changed);
+    // The same for texts that change by the second, from kept glyphs;
+    // `changed` takes in all they may reach, their old characters too.
+    bool PlaceTickingTexts(raster::Image& frame, const std::vector<PopoverTextRun>& ticking, raster::Rect& changed);
     void BuildTree();
     // Tints and bounds the glass for the current size; the window rectangle.
     RECT ArrangeGlass();

@@ -54,6 +54,7 @@ bool InList(const List& list, int32_t index) {
 const HitItem* TopBarPopover::HitTest(float x, float y) const { return FindHitItem(hits, x, y); }
 
 void TopBarPopover::DragSlider(float x) {
+    ++localEdits;
     if (dragSlider == kVolumeDrag) {
         const float t = SliderValueAt(x, volumeTrack.left, volumeTrack.right);
         volume = t;
@@ -117,9 +118,9 @@ void TopBarPopover::ClickNetwork(int32_t index) {
         if (!entered || entered->empty()) return;
         password = std::move(*entered);
     }
-    services.connectWifi(network, password);
+    const bool started = services.connectWifi(network, password);
     SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
-    statusLine = L"正在连接「" + network.ssid + L"」...";
+    statusLine = started ? L"正在连接「" + network.ssid + L"」..." : L"无法连接「" + network.ssid + L"」";
     Redraw();
     if (visible) SetTimer(window, kWifiTimer, kConnectStatusMs, nullptr);
     if (callbacks.onStatusChanged) callbacks.onStatusChanged();
@@ -233,6 +234,7 @@ void TopBarPopover::OnClick(HitItem hit, float x, float y) {
         if (!InList(trayApps, hit.index)) return;
         const TrayIconInfo app = trayApps[hit.index];
         const std::wstring key = NormalizePathKey(app.key);
+        ++localEdits;
         services.forgetTrayIcon(key);
         services.closeTrayApp(app);
         trayApps.erase(RemoveTrayItemsByKey(trayApps.begin(), trayApps.end(), key), trayApps.end());
@@ -294,6 +296,12 @@ LRESULT TopBarPopover::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_KEYDOWN:
             if (wParam != VK_ESCAPE) break;
             Hide();
+            return 0;
+        case WM_POPOVER_DATA_READY:
+            if (std::optional<PopoverReading> reading = reader.Take(std::chrono::milliseconds(0))) {
+                Fill(*reading);
+                if (visible) Relayout();
+            }
             return 0;
         case WM_TIMER:
             switch (wParam) {

@@ -218,9 +218,12 @@ void PaintCalendar(const PopoverPen& pen) {
         GetLocalTime(&now);
     }
 
+    // The clock goes apart from the texts that hold all day, when Redraw asks.
+    std::vector<PopoverTextRun>* allDay = p.textRuns;
+    if (p.tickingRuns) p.textRuns = p.tickingRuns;
+    pen.Text(CalendarClockText(now), c.big.Get(), kLeading, 14, 12, w - 14, 44, c.text.Get());
+    p.textRuns = allDay;
     wchar_t text[64] = {};
-    _snwprintf(text, 63, L"%02u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
-    pen.Text(text, c.big.Get(), kLeading, 14, 12, w - 14, 44, c.text.Get());
     static const wchar_t* const kWeekdays[7] = {L"日", L"一", L"二", L"三", L"四", L"五", L"六"};
     _snwprintf(text, 63, L"%u年%u月%u日 星期%s", now.wYear, now.wMonth, now.wDay, kWeekdays[now.wDayOfWeek % 7]);
     pen.Text(text, c.smallText.Get(), kLeading, 14, 44, w - 14, lunar ? 62 : 64, c.secondaryText.Get());

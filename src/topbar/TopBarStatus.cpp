@@ -55,19 +55,13 @@ void TopBarWindow::StatusTick() {
         relayout = redraw = true;
     }
 
-    std::vector<NotificationItem> newItems;
-    if (store.Poll(newItems, false)) {
-        if (center.centerVisible) {
-            store.MarkAllRead();
-            center.UpdateItems(store.items, config.doNotDisturb);
-        } else if (!newItems.empty() && !config.doNotDisturb && !hiddenForFullscreen) {
-            center.ShowBanners(newItems, monitor, config, scale);
-        }
-        redraw = true;  // the unread dot may change
-    }
+    // A read whose message was lost is taken here, a tick later.
+    TakeNotifications();
+    RequestNotifications(false);
     if (relayout) Layout();
     if (redraw) Redraw();
     RefreshActiveApp();
+    if (!redraw) PaintClockAhead();
 }
 
 void TopBarWindow::RefreshStatusAsync() {

@@ -17,6 +17,7 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"VantreelTopBarWindow";
 constexpr UINT_PTR kStatusTimer = 1;
+constexpr float kBarBlur = 4.5f;
 
 }  // namespace
 
@@ -38,6 +39,17 @@ TopBarSystemCalls RealTopBarSystemCalls() {
         return MakeTemplateIcon(pixels, edge, dark);
     };
     calls.appBar = [](DWORD message, APPBARDATA& data) { return SHAppBarMessage(message, &data); };
+    calls.nextClockText = [] {
+        SYSTEMTIME now = {};
+        GetLocalTime(&now);
+        FILETIME file = {};
+        if (!SystemTimeToFileTime(&now, &file)) return std::wstring();
+        ULARGE_INTEGER ticks = {{file.dwLowDateTime, file.dwHighDateTime}};
+        ticks.QuadPart += 60ull * 10'000'000ull;  // a minute in 100 ns steps
+        file = {ticks.LowPart, ticks.HighPart};
+        SYSTEMTIME next = {};
+        return FileTimeToSystemTime(&file, &next) ? vantreel::FormatClockText(next) : std::wstring();
+    };
     calls.startWorker = [](std::function<void()> body) { std::thread(std::move(body)).detach(); };
     return calls;
 }
@@ -90,7 +102,13 @@ void TopBarWindow::Initialize(HINSTANCE moduleInstance, GraphicsDevice& graphics
 // ---- popover and center callbacks ----
 
 void TopBarWindow::OnPopoverStatusChanged() {
-    status = system.collectStatus(true, &status, foreground.hwnd);
+    // A slider drag calls this at every step: the status comes from the worker,
+    // never from a collection here, which would wait on the radios each time.
+    if (busyFlag->load()) {
+        statusWantedAgain = true;
+    } else {
+        RefreshStatusAsync();
+    }
     trayIcons = system.trayIcons();
     RebuildTrayItems();
     Layout();
@@ -179,8 +197,7 @@ void TopBarWindow::Apply(HMONITOR monitorHandle, const DockConfig& configuration
 
     CreateBarWindow();
     store.clearedWatermark = config.clearedNotifWatermark;
-    std::vector<NotificationItem> discarded;
-    store.Poll(discarded, true);
+    RequestNotifications(true);
     foreground = system.foregroundApp(&foreground);
     status = system.collectStatus(false, &status, foreground.hwnd);
     RefreshStatusAsync();
@@ -189,6 +206,16 @@ void TopBarWindow::Apply(HMONITOR monitorHandle, const DockConfig& configuration
     UpdatePosition();
     popover.UpdateConfig(config, scale);
     center.UpdateConfig(config, scale);
+}
+
+void TopBarWindow::PrepareBackdrop(HMONITOR monitorHandle, float scaleFactor) {
+    if (!host) return;
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(monitorHandle, &info)) return;
+    const int top = info.rcMonitor.top;
+    GlassLayer::PrepareBackdrop(host->compositor.Backdrop(), kBarBlur, GlassStyle::TopBar, top,
+                                top + TopBarHeightPixels(scaleFactor > 1.0f ? scaleFactor : 1.0f));
 }
 
 void TopBarWindow::CreateBarWindow() {
@@ -214,7 +241,7 @@ void TopBarWindow::CreateBarWindow() {
         root = host->compositor.CreateContainerVisual();
         root.RelativeSizeAdjustment({1.0f, 1.0f});
         target.Root(root);
-        glass.Initialize(*host, 4.5f, GlassStyle::TopBar);
+        glass.Initialize(*host, kBarBlur, GlassStyle::TopBar);
         content = host->compositor.CreateSpriteVisual();
         root.Children().InsertAtTop(glass.root);
         root.Children().InsertAtTop(content);
@@ -264,7 +291,7 @@ void TopBarWindow::UpdatePosition() {
     glass.UpdateTint(config.theme, config.glassOpacity, scale);
     glass.SetBounds(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height), 0.0f);
     Layout();
-    Redraw();
+    RedrawSoon();
     // The bar stands at the monitor's top edge whatever the shell granted.
     SetWindowPos(window, HWND_TOPMOST, monitorRect.left, monitorRect.top, width, height,
                  SWP_NOACTIVATE | (hiddenForFullscreen ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
@@ -296,12 +323,31 @@ void TopBarWindow::SetHiddenForFullscreen(bool hidden) {
 
 void TopBarWindow::ShowNotificationCenter() {
     popover.Hide();
-    std::vector<NotificationItem> discarded;
-    store.Poll(discarded, true);
+    // The center opens with what the store holds; a fresh read follows it in.
+    RequestNotifications(true);
     store.MarkAllRead();
     activeItemId = kTopBarNotifications;
     Redraw();
     center.ShowCenter(monitor, config, scale, store.items, config.doNotDisturb);
+}
+
+void TopBarWindow::RequestNotifications(bool force) {
+    const HWND target = window;
+    store.RequestPoll(force, system.startWorker, [target] {
+        if (target) PostMessageW(target, WM_TOPBAR_NOTIFICATIONS_READY, 0, 0);
+    });
+}
+
+void TopBarWindow::TakeNotifications() {
+    std::vector<NotificationItem> newItems;
+    if (!store.TakePolled(newItems)) return;
+    if (center.centerVisible) {
+        store.MarkAllRead();
+        center.UpdateItems(store.items, config.doNotDisturb);
+    } else if (!newItems.empty() && !config.doNotDisturb && !hiddenForFullscreen) {
+        center.ShowBanners(newItems, monitor, config, scale);
+    }
+    Redraw();  // the unread dot may change
 }
 
 void TopBarWindow::ToggleHiddenTrayKey(const std::wstring& key) {

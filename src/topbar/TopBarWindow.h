@@ -33,6 +33,8 @@
 #include "system/StatusSnapshot.h"
 #include "system/tray/TrayIconInfo.h"
 #include "render/MacMenuItem.h"
+#include "render/raster/Image.h"
+#include "topbar/BarPieces.h"
 #include "topbar/TopBarActions.h"
 #include "topbar/TopBarLayout.h"
 #include "topbar/TopBarPopover.h"
@@ -43,8 +45,12 @@ class MacMenuWindow;
 
 // Posted by the status worker when its result waits in the slot.
 constexpr UINT WM_TOPBAR_STATUS_READY = 0x803F;
+// Posted by the notification store's worker when its read waits to be taken.
+constexpr UINT WM_TOPBAR_NOTIFICATIONS_READY = 0x8042;
 // The callback message of the bar's app-bar registration.
 constexpr UINT WM_TOPBAR_APPBAR_NOTIFY = 0x8037;
+// A repaint asked for while the bar was placed, run as a message of its own.
+constexpr UINT WM_TOPBAR_REDRAW = 0x8044;
 
 // The system calls the bar makes; each defaults to the real one, and tests
 // replace single members.
@@ -59,6 +65,8 @@ struct TopBarSystemCalls {
     std::function<std::vector<uint8_t>(const std::wstring& path, IWICImagingFactory* factory, int edge)> loadFileIcon;
     std::function<std::vector<uint8_t>(const std::vector<uint8_t>& pixels, int edge, bool dark)> makeTemplateIcon;
     std::function<UINT_PTR(DWORD message, APPBARDATA& data)> appBar;
+    // The clock's text as it will read once the current minute is over.
+    std::function<std::wstring()> nextClockText;
     // Runs the body on a new detached thread; throws std::system_error when
     // no thread can be made.
     std::function<void(std::function<void()> body)> startWorker;
@@ -111,11 +119,18 @@ public:
                     Callbacks callbacks);
     // The only entry that creates the window.
     void Apply(HMONITOR monitor, const DockConfig& config, float scale);
+    // Filters the wallpaper band the bar's glass will show on a worker, so that
+    // the bar's first frame does not filter it on the UI thread.
+    void PrepareBackdrop(HMONITOR monitor, float scale);
     void CreateBarWindow();
     void UpdatePosition();
     void RemoveAppBar();
     void SetHiddenForFullscreen(bool hidden);
     void ShowNotificationCenter();
+    // Reads the notification database on a worker; its result comes back as
+    // WM_TOPBAR_NOTIFICATIONS_READY and TakeNotifications adopts it.
+    void RequestNotifications(bool force);
+    void TakeNotifications();
     void ToggleHiddenTrayKey(const std::wstring& key);
     // Runs once; later calls do nothing.
     void Shutdown();
@@ -126,12 +141,20 @@ public:
     void ConsumeAsyncStatus();
     void RefreshActiveApp();
     void RebuildTrayItems();
+    // On a tick that changed nothing: the clock of the coming minute is
+    // painted and kept, so the minute's own tick only puts it in place.
+    void PaintClockAhead();
 
     // Layout and painting.
     void Layout();
     float MeasureText(const std::wstring& text, int32_t weight, float size, float maxWidth) const;
     void Redraw();
-    void Paint(ID2D1DeviceContext* context);
+    // Redraw from a posted message (once however often asked), so that placing
+    // the bar and painting it are two short stretches of the thread, not one.
+    void RedrawSoon();
+    // One item drawn onto a transparent piece whose left edge stands at
+    // pieceLeft bar pixels.
+    void PaintPiece(ID2D1DeviceContext* context, const TopBarItem& item, float pieceLeft);
     void DrawItemText(ID2D1DeviceContext* context, const std::wstring& label, IDWriteTextFormat* format, float left,
                       float right);
     int HitTest(float x, float y) const { return HitTestTopBarItems(items, x, y); }
@@ -192,8 +215,15 @@ public:
     bool hiddenForFullscreen = false;
     bool trackingMouse = false;
     bool shutDown = false;
+    bool redrawPosted = false;
+    bool contentShown = false;  // the bar has shown more than its glass
     bool trayCollapsed = false;
     std::vector<TopBarItem> items;
+    // The bar's picture put together from the items' kept pieces, and the
+    // pieces it holds (empty until it holds a whole row).
+    raster::Image picture;
+    std::vector<BarPiece> shownPieces;
+    std::wstring clockPaintedAhead;
     int32_t hoveredItemId = 0;
     int32_t activeItemId = 0;
     int32_t statusTickCount = 0;
@@ -201,6 +231,8 @@ public:
     vantreel::ForegroundAppInfo foreground;
     std::shared_ptr<AsyncStatusSlot> slot = std::make_shared<AsyncStatusSlot>();
     std::shared_ptr<std::atomic<bool>> busyFlag = std::make_shared<std::atomic<bool>>(false);
+    // The popover changed something while a worker ran: one more when it answers.
+    bool statusWantedAgain = false;
     std::vector<TrayIconInfo> trayIcons;
     std::vector<TrayIconInfo> shownTrayIcons;
     std::unordered_map<std::wstring, std::vector<uint8_t>> trayIconPixels;
@@ -219,6 +251,14 @@ private:
     static void StatusThreadProc(const std::shared_ptr<WorkerContext>& context);
     static void StatusWorker(WorkerContext& context);
     void PaintItem(ID2D1DeviceContext* context, const TopBarItem& item, const PaintPass& pass);
+    // Where each item's piece stands now and what decides its pixels.
+    std::vector<BarPiece> PiecesNow() const;
+    BarPiece PieceFor(const TopBarItem& item, const std::wstring& look) const;
+    // What an item shows beyond its place, hover and theme, as part of its key.
+    std::wstring ItemLook(const TopBarItem& item) const;
+    // Puts the changed areas of the picture together again (all of it when
+    // `whole`) and hands them to the surface; false when a piece failed.
+    bool PaintChangedPieces(bool whole);
     void PaintTrayIcon(ID2D1DeviceContext* context, size_t index, float cx, float cy, bool dark);
     void OnMouseMove(int x, int y);
     void OnMouseLeave();

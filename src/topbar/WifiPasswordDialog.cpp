@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "system/WlanProfile.h"
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"VantreelWifiPwdDlg";
@@ -26,6 +28,16 @@ struct WifiPasswordDialog {
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The field's text when it is a key a WPA2-Personal network takes.
+    std::optional<std::wstring> ReadKeyIfValid() const {
+        wchar_t buffer[kKeyBufferChars];
+        std::wstring key = ReadSecretText(edit, buffer, kKeyBufferChars);
+        std::optional<std::wstring> result;
+        if (vantreel::ClassifyWifiKey(key) != vantreel::WifiKeyKind::Invalid) result = key;
+        SecureZeroMemory(key.data(), key.size() * sizeof(wchar_t));
+        return result;
+    }
+
     void Finish(bool confirmed) {
         accepted = confirmed;
         done = true;
@@ -48,10 +60,18 @@ LRESULT CALLBACK WifiPasswordDialog::WndProc(HWND hwnd, UINT message, WPARAM wPa
         state->Finish(false);
         return 0;
     case WM_COMMAND:
-        if (state->edit && reinterpret_cast<HWND>(lParam) == state->edit) return 0;
+        if (state->edit && reinterpret_cast<HWND>(lParam) == state->edit) {
+            if (HIWORD(wParam) == EN_CHANGE && state->connect) {
+                EnableWindow(state->connect, state->ReadKeyIfValid().has_value());
+            }
+            return 0;
+        }
         if (LOWORD(wParam) == kConnectId) {
-            wchar_t buffer[kKeyBufferChars];
-            state->password = ReadSecretText(state->edit, buffer, kKeyBufferChars);
+            // Enter reaches here whatever the button's state: a key the network
+            // cannot take is not handed on.
+            std::optional<std::wstring> key = state->ReadKeyIfValid();
+            if (!key) return 0;
+            state->password = std::move(*key);
             state->Finish(true);
             return 0;
         }
@@ -132,12 +152,14 @@ std::optional<std::wstring> PromptWifiPassword(HINSTANCE instance, HWND owner, c
     }
 
     const std::wstring prompt = L"请输入「" + ssid + L"」的安全密钥 (Wi-Fi 密码)：";
-    AddControl(state, instance, 0, L"STATIC", prompt.c_str(), 0, 16, 14, 312, 22, 0, scale);
+    // An SSID is shown as it is written: "&" is no mnemonic here.
+    AddControl(state, instance, 0, L"STATIC", prompt.c_str(), SS_NOPREFIX, 16, 14, 312, 22, 0, scale);
     state.edit = AddControl(state, instance, WS_EX_CLIENTEDGE, L"EDIT", L"", ES_PASSWORD | ES_AUTOHSCROLL, 16, 42,
                             304, 26, kKeyFieldId, scale);
     state.connect = AddControl(state, instance, 0, L"BUTTON", L"连接", BS_DEFPUSHBUTTON, 152, 82, 80, 28,
                                kConnectId, scale);
     AddControl(state, instance, 0, L"BUTTON", L"取消", 0, 240, 82, 80, 28, kCancelId, scale);
+    if (state.connect) EnableWindow(state.connect, FALSE);  // the field starts empty
 
     ShowWindow(dialog, SW_SHOWNORMAL);
     SetForegroundWindow(dialog);

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-// The entered key when the user confirmed (empty when nothing was typed: the
-// caller decides what an empty key means), nothing when cancelled, closed,
+// The entered key when the user confirmed, which "连接" and Enter allow only
+// for a key the network can take (see ClassifyWifiKey), nothing when cancelled, closed,
 // destroyed with its owner, interrupted by a quit request (which is posted
 // again) or when the window cannot be created.
 // Runs on the calling thread's queue, which must be the owner's (the UI thread).

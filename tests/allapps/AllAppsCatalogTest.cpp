@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "allapps/AllAppsGeometry.h"
+#include "support/WindowProgram.h"
 
 namespace {
 
@@ -47,6 +48,20 @@ TEST_F(LauncherWindowTest, TheDiskListComesFirstThenTheFreshOne) {
     SendMessageW(apps.Window(), WM_ALLAPPS_CATALOG_READY, 0, 0);
     EXPECT_TRUE(apps.visualsValid);
     EXPECT_EQ(Occurrences(ReadDebugLog(), "rebuild tiles done"), 0u);
+}
+
+TEST_F(LauncherWindowTest, AShortcutWrittenMeanwhileIsListedAtTheNextOpening) {
+    testing_support::TempDir programs;
+    apps.catalogSource.watchedFolders = [&] { return std::vector<std::wstring>{programs.Path()}; };
+    apps.Initialize(nullptr, config, 1.0f, 78.0f);
+    ASSERT_TRUE(WaitFor(apps.prewarmDone));
+    Toggle();
+    Toggle();
+    fresh = NumberedApps(4);
+    testing_support::WriteFileBytes(programs.File(L"New.lnk"), "L");
+    EXPECT_TRUE(testing_support::WaitFor([&] { return apps.catalog.size() == 4; }, 10000));
+    Toggle();
+    EXPECT_EQ(apps.visibleEntries.size(), 4u);
 }
 
 TEST_F(LauncherWindowTest, WithNothingDeliveredThe241stPollEnumeratesOnce) {

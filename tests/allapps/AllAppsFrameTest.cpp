@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LauncherFixtures.h"
+#include "allapps/AllAppsGeometry.h"
 #include "allapps/AllAppsWindow.h"
 
 namespace {
@@ -111,6 +112,18 @@ TEST_F(FrameTest, HoverMagnifiesOnlyWithMagnifyOn) {
     EXPECT_LT(ticks, 600);
     EXPECT_EQ(slot.scale, 1.0f);
     for (float s : apps.letterScales) EXPECT_EQ(s, 1.0f);
+}
+
+TEST_F(FrameTest, AnIndexBarEmptiedUnderThePointerLetsTheFramesStop) {
+    apps.pointerOnIndexBar = true;
+    apps.indexPointerX = LetterCenterX(IndexBarFor(apps.panelWidth, apps.indexLetters.size()), 1);
+    apps.indexSpring.target = 1.0f;
+    apps.Tick(kFrame);
+    ASSERT_TRUE(apps.indexAnimating);  // the letters grow
+    apps.searchText = L"nothing like it";
+    apps.ApplyFilterAndLayout();
+    for (int i = 0; i < 120; ++i) apps.Tick(kFrame);
+    EXPECT_FALSE(apps.IsAnimating());
 }
 
 TEST_F(FrameTest, MagnifiedLettersPaintLastAndTheHoveredOneAmongEquals) {

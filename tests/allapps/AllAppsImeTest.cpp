@@ -88,11 +88,17 @@ protected:
     }
     void Compose(LPARAM flags) { SendMessageW(apps.Window(), WM_IME_COMPOSITION, 0, flags); }
     // The field's text starts at x 222 (its left 190 plus 32); the underline
-    // runs on row 45, the caret from 28 to 44.
-    int UnderlinePixels() { return AccentPixels(apps.chromeSurface, 45, 222, 300); }
+    // runs on row 45, the caret from 28 to 44 (on surfaces of their own, placed
+    // at their origins in the chrome's pixels).
+    int UnderlinePixels() {
+        const POINT o = apps.searchOriginPx;
+        return AccentPixels(apps.searchSurface, 45 - o.y, 222 - o.x, 300 - o.x);
+    }
     int CaretPixels() {
+        if (!apps.caretVisual.IsVisible()) return 0;
+        const POINT o = apps.caretOriginPx;
         int count = 0;
-        for (int y = 30; y < 42; ++y) count += AccentPixels(apps.chromeSurface, y, 222, 300);
+        for (int y = 30; y < 42; ++y) count += AccentPixels(apps.caretSurface, y - o.y, 0, apps.caretSurfacePx.cx);
         return count;
     }
 
@@ -129,10 +135,14 @@ TEST_F(LauncherImeTest, CompositionIsUnderlinedApartFromTheSearchAndItsResultJoi
     EXPECT_GT(caretX, 240) << "the composition window follows the text";
     EXPECT_LT(caretX, 270);
 
-    // The caret blinks; the underline stays.
+    // The caret blinks, and the frame redraws no more than the caret; the underline stays.
+    host.compositor.Commit();
     SendMessageW(apps.Window(), WM_TIMER, 1, 0);
-    EXPECT_FALSE(apps.caretVisible);
+    EXPECT_FALSE(apps.caretBlink.Shown());
     EXPECT_EQ(CaretPixels(), 0);
+    host.compositor.Commit();
+    const RECT blink = apps.target.LastDamage();
+    EXPECT_LE((blink.right - blink.left) * (blink.bottom - blink.top), 400);
     EXPECT_GT(UnderlinePixels(), 6);
 
     ime.result = L"你好";
@@ -141,7 +151,7 @@ TEST_F(LauncherImeTest, CompositionIsUnderlinedApartFromTheSearchAndItsResultJoi
     EXPECT_EQ(apps.searchText, L"你好");
     EXPECT_TRUE(apps.imeComposition.empty());
     EXPECT_EQ(UnderlinePixels(), 0) << "the result is plain search text";
-    EXPECT_TRUE(apps.caretVisible);
+    EXPECT_TRUE(apps.caretBlink.Shown());
     SendMessageW(apps.Window(), WM_IME_ENDCOMPOSITION, 0, 0);
     EXPECT_EQ(apps.searchText, L"你好") << "ending adds no second copy";
     EXPECT_EQ(ime.held, 0) << "every context taken is released";

@@ -234,6 +234,30 @@ TEST_F(LauncherInputTest, EscapeBackspaceAndEnterWalkBackOut) {
     EXPECT_EQ(launched[0], L"C:\\Windows\\calc.exe");
 }
 
+TEST_F(LauncherInputTest, TheCaretStopsBlinkingShownAfterTheTimeoutUntilAKey) {
+    apps.caretTiming = [] { return CaretTiming{530, 5000}; };
+    Open(FilterFixture());
+    Send(WM_SETFOCUS);
+    Send(WM_TIMER, 1);
+    EXPECT_FALSE(apps.caretVisual.IsVisible()) << "a blink";
+    now += 5000;
+    Send(WM_TIMER, 1);
+    Send(WM_TIMER, 1);
+    EXPECT_TRUE(apps.caretVisual.IsVisible()) << "past the timeout the caret stays shown";
+    EXPECT_FALSE(KillTimer(apps.Window(), 1)) << "and no timer runs";
+    Send(WM_KEYDOWN, VK_SHIFT);
+    Send(WM_TIMER, 1);
+    EXPECT_FALSE(apps.caretVisual.IsVisible()) << "a key restarts the blink";
+    EXPECT_TRUE(KillTimer(apps.Window(), 1));
+
+    apps.caretTiming = [] { return CaretTiming{CaretTiming::kNoBlink, 5000}; };
+    Toggle();
+    Toggle();
+    Send(WM_SETFOCUS);
+    EXPECT_TRUE(apps.caretVisual.IsVisible());
+    EXPECT_FALSE(KillTimer(apps.Window(), 1)) << "a system that does not blink carets";
+}
+
 TEST(LauncherSearchText, BackspaceAndPasteNeverSplitAPairAndStayInsideTheBlock) {
     std::wstring search = L"a\xD83D\xDE00";
     RemoveLastCharacter(search);
@@ -249,6 +273,9 @@ TEST(LauncherSearchText, BackspaceAndPasteNeverSplitAPairAndStayInsideTheBlock) 
     EXPECT_TRUE(AppendPastedText(search, pair.c_str(), pair.size() + 1, 128));
     EXPECT_EQ(search, L"abc" + std::wstring(124, L'p')) << "the limit never splits a pair";
     EXPECT_FALSE(AppendPastedText(search, L"\x01\x7F", 2, 200));
+    search.clear();
+    EXPECT_TRUE(AppendPastedText(search, L"a\xD83D" L"b\xDE00" L"c", 5, 128));
+    EXPECT_EQ(search, L"abc") << "a lone half is skipped and the rest pasted";
 }
 
 TEST_F(LauncherInputTest, PasteThroughTheClipboardStopsAt128Units) {
@@ -294,7 +321,7 @@ TEST_F(LauncherInputTest, TileMenuHidesUnhidesAndUninstallsInOrder) {
     Click(120.0f, 76.0f);
     ASSERT_FALSE(apps.hiddenView);
     apps.canUninstall = [](const std::wstring&, const std::wstring&, const std::wstring&) { return true; };
-    apps.uninstall = [&](const std::wstring& name, const std::wstring&) {
+    apps.uninstall = [&](const std::wstring& name, const std::wstring&, ProcessHandle*) {
         events.push_back(std::wstring(L"uninstall ") + (apps.visible ? L"shown " : L"hidden ") + name);
         return true;
     };
@@ -317,8 +344,8 @@ TEST_F(LauncherInputTest, TileMenuHidesUnhidesAndUninstallsInOrder) {
     Send(WM_RBUTTONUP, 0, At(alpha.x, alpha.y));
     EXPECT_FALSE(apps.visible);
     EXPECT_EQ(events, (std::vector<std::wstring>{L"Vantreel 卸载确认 确定要卸载「Alpha」吗？",
-                                                 L"Vantreel 卸载确认 确定要卸载「Alpha」吗？", L"refresh",
-                                                 L"uninstall hidden Alpha"}));
+                                                 L"Vantreel 卸载确认 确定要卸载「Alpha」吗？",
+                                                 L"uninstall hidden Alpha", L"refresh"}));
 }
 
 TEST_F(LauncherInputTest, OpenActsOnTheCopiedEntryWhenTheListChangesUnderTheMenu) {

@@ -3,7 +3,10 @@
 // and the pixels of its chrome.
 #include "LauncherWindowFixture.h"
 
+#include <algorithm>
+
 #include "allapps/AllAppsGeometry.h"
+#include "allapps/AllAppsPaint.h"
 
 namespace {
 
@@ -46,8 +49,10 @@ TEST_F(LauncherWindowTest, ToggleShowsHidesAndIgnoresAQuickReopen) {
     apps.Toggle(nullptr, config, 1.0f, 78.0f);
     EXPECT_FALSE(apps.visible) << "a reopen within 250 ms is the closing click";
     now += 1;
-    apps.Toggle(nullptr, config, 1.0f, 78.0f);
+    apps.Toggle(nullptr, config, 1.0f, 120.0f);  // the dock grew meanwhile
     EXPECT_TRUE(apps.visible);
+    GetWindowRect(apps.Window(), &rect);
+    EXPECT_EQ(rect.bottom, 1080 - 118) << "above the dock as it is now";
 
     apps.Shutdown();
     EXPECT_FALSE(apps.visible);
@@ -92,6 +97,24 @@ TEST_F(LauncherWindowTest, AnUnchangedReopenRebuildsNothingAChangedViewRebuildsO
     }
 }
 
+TEST_F(LauncherWindowTest, AReopenAfterHoveringPresentsTheFirstOpeningsFrame) {
+    Deliver(NumberedApps(30));
+    Toggle();
+    host.compositor.Commit();
+    const raster::Image first = apps.target.PresentedPixels();
+    apps.pointerInGrid = apps.pointerOnIndexBar = true;
+    apps.pointerX = apps.tileSlots[0].centerX;
+    apps.pointerY = apps.tileSlots[0].centerY;
+    apps.indexPointerX = LetterCenterX(IndexBarFor(apps.panelWidth, apps.indexLetters.size()), 1);
+    apps.gridSpring.target = apps.indexSpring.target = 1.0f;
+    for (int i = 0; i < 20; ++i) apps.Tick(1.0f / 60.0f);  // magnified, still growing
+    Toggle();
+    Toggle();
+    host.compositor.Commit();
+    const raster::Image again = apps.target.PresentedPixels();
+    EXPECT_TRUE(std::equal(first.Data(), first.Data() + first.Width() * first.Height(), again.Data()));
+}
+
 TEST_F(LauncherWindowTest, IconStyleAndThemeChangesReachTheSlotKeys) {
     InstalledApp suite = MakeFolder(L"Suite", AppCategory::Other, L'S',
                                     {MakeApp(L"One", L"C:\\vt\\one.exe", AppCategory::Other, L'O'),
@@ -120,7 +143,9 @@ TEST_F(LauncherWindowTest, DeviceLossRedrawsTheSameFrame) {
     const raster::Image before = apps.target.PresentedPixels();
 
     host.graphicsDevice.InjectFailure(static_cast<HRESULT>(0x887A0005));
+    apps.closeHovered = true;  // a chrome that looks the same is not painted again
     apps.RedrawChrome();
+    apps.closeHovered = false;
     ASSERT_TRUE(host.TakeDeviceLost());
     ASSERT_TRUE(graphics.Create());
     host.SetRenderingDevice(graphics);
@@ -175,6 +200,18 @@ TEST_F(LauncherWindowTest, ChromePixelsInTheDarkTheme) {
     EXPECT_NEAR(static_cast<int>((accent >> 16) & 255), 9, 2);
     EXPECT_EQ(CoveredPixels(chrome, 200, 300, 580, 330), 0) << "no empty-state text over tiles";
 
+    // Tile labels are the host's kept pixels, equal to a label painted fresh.
+    EXPECT_GT(host.paintedPixels.Size(), 0u);
+    const SIZE px = apps.cacheLabelPx;
+    const std::wstring& name = apps.visibleEntries[0]->name;
+    const auto format = MakeTileLabelFormat(graphics.dwriteFactory.Get(), apps.scale);
+    comp::CompositionDrawingSurface fresh = host.CreateDrawingSurface(px.cx, px.cy);
+    ASSERT_TRUE(host.Paint(fresh, [&](ID2D1DeviceContext* context) {
+        apps.PaintTileLabel(context, name, format.Get(), px.cx, px.cy, true);
+    }));
+    const raster::Image& kept = apps.tileSurfaceCache.at(name).surface.Pixels();
+    EXPECT_TRUE(std::equal(kept.Data(), kept.Data() + px.cx * px.cy, fresh.Pixels().Data()));
+
     EXPECT_EQ(apps.pageCount, 3);
     apps.GoToPage(1, 1);
     EXPECT_TRUE(apps.pageDotsVisual.IsVisible());
@@ -192,7 +229,9 @@ TEST_F(LauncherWindowTest, ChromePixelsInTheDarkTheme) {
     apps.searchText = L"no such app";
     apps.RefreshAll();
     EXPECT_FALSE(apps.indexBarVisual.IsVisible()) << "one letter";
-    EXPECT_GT(CoveredPixels(chrome, 200, 300, 580, 330), 20) << "未找到匹配的应用";
+    ASSERT_TRUE(apps.emptyVisual.IsVisible());
+    EXPECT_GT(CoveredPixels(apps.emptySurface, 200, 0, 580, apps.emptySurfacePx.cy), 20) << "未找到匹配的应用";
+    EXPECT_EQ(CoveredPixels(chrome, 200, 300, 580, 330), 0) << "the chrome stays as it was";
 }
 
 // A catalog that arrives while a folder is open: the folder is found again by

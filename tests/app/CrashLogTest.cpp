@@ -75,14 +75,14 @@ TEST(CrashLogRecord, FrameOutsideEveryModuleWritesNothing) {
 namespace {
 
 // Runs the crash helper in a folder of its own; the text of the crash log it left.
-std::string CrashHelperLog(const std::wstring& arguments) {
+std::string CrashHelperLog(const std::wstring& arguments, DWORD exitCode = 0xC0000005u) {
     TempDir dir;
     std::wstring exe = dir.File(L"crash_helper.exe");
     EXPECT_TRUE(CopyFileW((BinDir() + L"\\crash_helper.exe").c_str(), exe.c_str(), FALSE));
     ProcessResult result = RunProcess(exe, arguments, dir.Path(), 60000);
     EXPECT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitCode, 0xC0000005u) << "the process ends with the access violation, nothing else";
+    EXPECT_EQ(result.exitCode, exitCode) << "the process ends with the exception of its record, nothing else";
     return ReadText(dir.File(L"Vantreel-crash.log"));
 }
 
@@ -125,4 +125,12 @@ TEST(CrashLogProcess, CorruptFramePointerEndsTheWalkWithoutASecondFault) {
     EXPECT_NE(stack.find("    <stack walk aborted>\r\n\r\n"), std::string::npos) << stack;
     EXPECT_TRUE(std::regex_match(stack, std::regex(R"(((    [^\r\n+]+\+0x[0-9A-F]+)\r\n)+(    <stack walk aborted>\r\n)?\r\n)")))
         << "frame lines, perhaps the end of the walk, and the closing blank line: " << stack;
+}
+
+TEST(CrashLogProcess, AnExceptionLeavingAThreadLeavesARecordOfWhereItWasThrown) {
+    std::string text = CrashHelperLog(L"thread-throws", kTerminateExceptionCode);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(text, match, kHeader)) << text;
+    EXPECT_EQ(match[1], "E0564E54");
+    EXPECT_NE(std::string(match.suffix()).find("crash_helper.exe+0x"), std::string::npos) << text;
 }

@@ -23,8 +23,11 @@ void WriteRunValue(const std::wstring& text) {
                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
+// The debug log of these tests goes into a folder of their own: the one beside
+// the test executables belongs to whatever else runs from there.
 class AutoStart : public ::testing::Test {
 protected:
+    testing_support::TempDir logDir_;
     void SetUp() override {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         StartupTask::Uninstall();
@@ -48,8 +51,8 @@ std::wstring RunValueText() {
     return text;
 }
 
-std::string ReadLog() {
-    auto bytes = testing_support::ReadFileBytes(testing_support::BinDir() + L"\\vantreel.log");
+std::string ReadLog(const testing_support::TempDir& dir) {
+    auto bytes = testing_support::ReadFileBytes(dir.File(L"vantreel.log"));
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -84,24 +87,21 @@ TEST_F(AutoStart, TheTaskRunsThisExecutableAtThisUsersLogon) {
 
 TEST_F(AutoStart, WithoutLogonTasksTheRunValueIsUsed) {
     if (LogonTasksAvailable()) GTEST_SKIP() << "logon tasks work here";
-    std::wstring log = testing_support::BinDir() + L"\\vantreel.log";
-    DeleteFileW(log.c_str());
-    InitializeLog(true);
+    InitializeLog(true, logDir_.Path());
     EXPECT_TRUE(SetAutoStart(true));
     EXPECT_EQ(RunValueText(), L"\"" + OwnPath() + L"\"");
     EXPECT_TRUE(IsAutoStartEnabled());
-    EXPECT_NE(ReadLog().find("] Auto-start: falling back to the Run key\r\n"), std::string::npos);
+    EXPECT_NE(ReadLog(logDir_).find("] Auto-start: falling back to the Run key\r\n"), std::string::npos);
 
     WriteRunValue(L"\"C:\\elsewhere\\vantreel.exe\"");
     MigrateAutoStart();
     EXPECT_EQ(RunValueText(), L"\"C:\\elsewhere\\vantreel.exe\"") << "kept while no task can be made";
-    EXPECT_NE(ReadLog().find("] Auto-start: stale Run entry kept, logon task unavailable\r\n"), std::string::npos);
+    EXPECT_NE(ReadLog(logDir_).find("] Auto-start: stale Run entry kept, logon task unavailable\r\n"), std::string::npos);
 
     SetAutoStart(false);
     EXPECT_FALSE(RunValueExists());
     EXPECT_FALSE(IsAutoStartEnabled());
     InitializeLog(false);
-    DeleteFileW(log.c_str());
 }
 
 TEST_F(AutoStart, SwitchingOnAndOffLeavesOneMechanismOrNone) {
@@ -178,15 +178,13 @@ class AutoStartRules : public ::testing::Test {
 protected:
     void SetUp() override {
         RemoveRunKeyEntry();
-        DeleteFileW(log_.c_str());
-        InitializeLog(true);
+        InitializeLog(true, logDir_.Path());
     }
     void TearDown() override {
         InitializeLog(false);
-        DeleteFileW(log_.c_str());
         RemoveRunKeyEntry();
     }
-    std::wstring log_ = testing_support::BinDir() + L"\\vantreel.log";
+    testing_support::TempDir logDir_;
 };
 
 }  // namespace
@@ -199,12 +197,12 @@ TEST_F(AutoStartRules, MigrationMovesTheRunValueIntoATaskAndKeepsTheTaskOnThisEx
     EXPECT_FALSE(RunValueExists());
     EXPECT_TRUE(store.installed);
     EXPECT_EQ(store.task, exe);
-    EXPECT_NE(ReadLog().find("] Auto-start: migrated Run key to logon task\r\n"), std::string::npos);
+    EXPECT_NE(ReadLog(logDir_).find("] Auto-start: migrated Run key to logon task\r\n"), std::string::npos);
 
     store.task = L"C:\\moved\\vantreel.exe";
     MigrateAutoStart();
     EXPECT_EQ(store.task, exe) << "the task follows the executable";
-    EXPECT_NE(ReadLog().find("] Auto-start task repointed to C:\\Apps\\Vantreel\\vantreel.exe\r\n"),
+    EXPECT_NE(ReadLog(logDir_).find("] Auto-start task repointed to C:\\Apps\\Vantreel\\vantreel.exe\r\n"),
               std::string::npos);
 
     store.task = L"c:\\APPS\\vantreel\\VANTREEL.EXE";

@@ -170,17 +170,17 @@ TEST_F(CatalogTest, FolderCategoryFollowsItsNameAndRepresentative) {
     EXPECT_EQ(box->category, AppCategory::Media);
 }
 
-TEST_F(CatalogTest, FallbackRunsOnlyWhenNothingElseGaveEntries) {
+TEST_F(CatalogTest, FallbackRunsWhenTheAppsFolderGivesNothing) {
     Link(sources.commonPrograms, L"Loose.lnk", Target(L"loose.exe"));
     Link(sources.userPrograms, L"Solo\\Solo.lnk", Target(L"solo.exe"));
     std::vector<InstalledApp> catalog = EnumerateInstalledApps(sources);
     EXPECT_EQ(Names(catalog), (std::vector<std::wstring>{L"Loose", L"Solo"}));
 
-    // With a folder entry present and an unreadable Apps folder, no fallback.
-    Link(sources.userPrograms, L"Suite\\One.lnk", Target(L"one.exe"));
-    Link(sources.userPrograms, L"Suite\\Two.lnk", Target(L"two.exe"));
+    sources.appsFolder = [] { return std::optional<std::vector<AppsFolderItem>>(); };
+    for (int i = 0; i < 28; ++i) Link(sources.commonPrograms, std::to_wstring(i) + L".lnk", Target(std::to_wstring(i)));
+    for (std::wstring name : {L"One", L"Two", L"Three"}) Link(sources.userPrograms, L"Suite\\" + name + L".lnk", Target(name));
     catalog = EnumerateInstalledApps(sources);
-    EXPECT_EQ(Names(catalog), (std::vector<std::wstring>{L"Suite"}));
+    EXPECT_EQ(catalog.size(), 31u) << "30 shortcuts and the folder (its members inside), the Apps folder unreadable";
 
     // An Apps-folder item alone also keeps the fallback away.
     CatalogSources appsOnly;

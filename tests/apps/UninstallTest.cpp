@@ -24,7 +24,7 @@ protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kTestRoot);
         SetUninstallShellStarterForTesting([this](const wchar_t* verb, const std::wstring& file,
-                                                  const std::wstring& parameters) {
+                                                  const std::wstring& parameters, ProcessHandle*) {
             started.push_back({verb, file, parameters});
             if (failNext > 0) {
                 --failNext;

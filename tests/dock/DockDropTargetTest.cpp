@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -71,7 +72,45 @@ protected:
     std::vector<FileDropData*> data_;
 };
 
+// A file-list block: its header, then the list bytes as given.
+std::string Block(DWORD listOffset, BOOL wide, const std::string& list) {
+    DROPFILES header = {};
+    header.pFiles = listOffset;
+    header.fWide = wide;
+    return std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + list;
+}
+
+std::string Bytes(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
 }  // namespace
+
+TEST_F(DropTargetTest, BrokenOrMislabelledListsDropNothingAndOnlyFullPathsPass) {
+    const std::string wideList = Bytes(std::wstring(L"C:\\a.exe\0\0", 10));
+    const std::pair<const char*, std::string> broken[] = {
+        {"list outside its block", Block(0x7FFFFF00, TRUE, wideList)},
+        {"no terminator", Block(sizeof(DROPFILES), TRUE, Bytes(L"C:\\a.exe"))},
+        {"narrow text flagged wide", Block(sizeof(DROPFILES), TRUE, std::string("C:\\a.exe\0\0", 10))},
+        {"wide text flagged narrow", Block(sizeof(DROPFILES), FALSE, wideList)},
+        {"shorter than its header", std::string(8, '\0')},
+    };
+    for (const auto& [what, block] : broken) {
+        SCOPED_TRACE(what);
+        data_.push_back(new FileDropData(block));
+        const int leaves = seen_.leaves;
+        EXPECT_EQ(Enter(data_.back()), static_cast<DWORD>(DROPEFFECT_LINK));
+        EXPECT_EQ(DropOn(data_.back()), static_cast<DWORD>(DROPEFFECT_NONE));
+        EXPECT_EQ(seen_.leaves, leaves + 1) << "the gap closes";
+    }
+    EXPECT_TRUE(seen_.drops.empty());
+
+    FileDropData* mixed = Data(DropDataKind::Files, {L"relative.txt", L"C:\\ok.exe", L"\\\\host\\share\\b.lnk"});
+    Enter(mixed);
+    DropOn(mixed);
+    ASSERT_EQ(seen_.drops.size(), 1u);
+    EXPECT_EQ(seen_.drops[0], (std::vector<std::wstring>{L"C:\\ok.exe", L"\\\\host\\share\\b.lnk"}));
+}
 
 TEST_F(DropTargetTest, FilesAreAcceptedOncePerDragAndDroppedInTheirOrder) {
     const std::vector<std::wstring> paths = {L"C:\\a\\first.lnk", L"D:\\b c\\second.exe", L"C:\\third.txt"};

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "config/Paths.h"
 #include "dock/DockWindow.h"
 #include "support/TestSupport.h"
+#include "support/WindowProgram.h"
 
 using namespace testing_support;
 
@@ -239,6 +241,27 @@ protected:
 
 }  // namespace
 
+TEST_F(DockPointer, APointerRestingOnTheBottomRowKeepsTheRevealedDockStill) {
+    DockConfig config = dock_.Config();
+    config.hideDockOnFullscreen = true;
+    dock_.ApplyConfig(config);
+    WindowProgram program(BinDir() + L"\\foreground_window_gui.exe", L"VantreelMaximisedProbe Probe");
+    ShowWindow(program.Window(), SW_MAXIMIZE);
+    RECT input = {};
+    auto inputRect = [&]() -> const RECT& {
+        Settle();
+        GetWindowRect(dock_.InputWindow(), &input);
+        return input;
+    };
+    ASSERT_TRUE(WaitFor([&] { return inputRect().bottom - input.top <= std::lround(6 * scale_); })) << "hidden";
+    const POINT rest = {(input.left + input.right) / 2, input.bottom - 1};
+    Pointer(WM_MOUSEMOVE, rest);
+    const RECT revealed = inputRect();
+    EXPECT_TRUE(PtInRect(&revealed, rest)) << "the revealed dock lost the pointer that brought it";
+    for (auto end = GetTickCount64() + 5000; GetTickCount64() < end && EqualRect(&revealed, &inputRect());) PumpFor(50);
+    EXPECT_TRUE(EqualRect(&revealed, &input)) << "hid again under the resting pointer";
+}
+
 // Labels are painted while the dock rests, so hovering only shows them.
 TEST_F(DockPointer, HoverLabelsArePaintedAtRestAndOnlyShownOnHover) {
     size_t labelled = 0;
@@ -246,7 +269,11 @@ TEST_F(DockPointer, HoverLabelsArePaintedAtRestAndOnlyShownOnHover) {
         if (item.kind != DockItemKind::Separator && !item.label.empty()) ++labelled;
     }
     dock_.ArmIdleTrimTimer();
-    PumpFor(300 + 30 * static_cast<DWORD>(labelled) + 500);
+    // A frame drawn meanwhile (a window-list refresh) only puts the painting off.
+    for (int i = 0; i < 400 && dock_.WarmingLabels(); ++i) {
+        Settle();
+        PumpFor(50);
+    }
     EXPECT_EQ(dock_.LabelSurfaces().Size(), labelled);
     for (const wchar_t* label : {L"Notepad", L"Help"}) {
         Pointer(WM_MOUSEMOVE, IconCentre(IndexOf(label)));
@@ -441,6 +468,30 @@ TEST_F(DockPointer, LosingCaptureKeepsAReorderInTheFileAndSavesNothingElse) {
     EXPECT_EQ(SavedPins(), (std::vector<std::wstring>{L"Regedit", L"Notepad", L"Help"}))
         << "the order on screen is the order in the file";
     EXPECT_TRUE(launched_.empty());
+}
+
+TEST_F(DockPointer, AHugeDropPinsWhatTheScreenHoldsOfTheFilesThatExist) {
+    std::vector<std::wstring> paths = {dir_.File(L"gone.txt")};
+    for (int i = 0; i < 500; ++i) {
+        paths.push_back(dir_.File(L"many" + std::to_wstring(i) + L".txt"));
+        WriteFileBytes(paths.back(), "x");
+    }
+    const int before = dock_.Model().PinnedCount();
+    dock_.PinDroppedFiles(paths, IconCentre(IndexOf(L"Help")));
+    Settle();
+    const int pinned = dock_.Model().PinnedCount() - before;
+    EXPECT_GT(pinned, 50);
+    EXPECT_LT(pinned, 500);
+    EXPECT_EQ(IndexOf(L"gone"), -1) << "a file that is not there";
+    RECT input = {};
+    GetWindowRect(dock_.InputWindow(), &input);
+    EXPECT_GE(input.left, 0);
+    EXPECT_LE(input.right, GetSystemMetrics(SM_CXSCREEN));
+    // The dock is full: a further drop pins nothing.
+    std::wstring one = dir_.File(L"one more.txt");
+    WriteFileBytes(one, "x");
+    dock_.PinDroppedFiles({one}, IconCentre(IndexOf(L"Help")));
+    EXPECT_EQ(dock_.Model().PinnedCount(), before + pinned);
 }
 
 TEST_F(DockPointer, DroppedFilesArePinnedSideBySideAtTheDropSlot) {

@@ -58,8 +58,9 @@ protected:
         ASSERT_TRUE(SaveConfig(configPath_, config));
         dock_.configPathSource = [this] { return configPath_; };
         ASSERT_TRUE(dock_.Initialize(GetModuleHandleW(nullptr), false));
-        ULONGLONG end = GetTickCount64() + 5000;
-        while (!AllIconsShown(dock_) && GetTickCount64() < end) PumpFor(50);
+        // The bar's content comes once the device has drawn for the first time.
+        ULONGLONG end = GetTickCount64() + 30000;
+        while (!(AllIconsShown(dock_) && dock_.TopBar().surface) && GetTickCount64() < end) PumpFor(50);
         PumpFor(100);
         TickToRest(dock_);
         dock_.Composition().compositor.Commit();

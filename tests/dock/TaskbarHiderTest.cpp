@@ -119,9 +119,30 @@ TEST_F(HiderTest, AWatchdogOfAnEarlierHideDoesNotCancelTheNextOne) {
     CloseHandle(stale);
 }
 
+TEST_F(HiderTest, AWatchdogOfASlowShellIsRenewedOnceTheTaskbarsStateIsRead) {
+    FakeAppBar appBar(1);
+    SystemAppBarCalls().findTaskbar = [] { return HWND{}; };  // the shell has no taskbar yet
+    hider.Hide(true);
+    ASSERT_TRUE(StillRunning(hider.watchdogProcess));
+    EXPECT_EQ(hider.watchdogState, 0u);
+    HANDLE stale = nullptr;
+    DuplicateHandle(GetCurrentProcess(), hider.watchdogProcess, GetCurrentProcess(), &stale, SYNCHRONIZE, FALSE, 0);
+
+    // The taskbar comes up ("TaskbarCreated"): auto-hide again, which reads the user's state.
+    SystemAppBarCalls().findTaskbar = [&] { return taskbar.primary; };
+    SetSystemTaskbarAutoHide(true, hider.savedState, hider.stateSaved);
+    hider.RenewStaleWatchdog();
+    EXPECT_EQ(hider.watchdogState, 1u);
+    EXPECT_TRUE(StillRunning(hider.watchdogProcess));
+    EXPECT_EQ(WaitForSingleObject(stale, 5000), WAIT_OBJECT_0) << "the copy carrying 0 is gone";
+    CloseHandle(stale);
+}
+
 TEST(WatchdogCommandLine, CarriesTheSavedStateAndTheCancelEvent) {
     EXPECT_EQ(BuildWatchdogCommandLine(L"C:\\a b\\vantreel.exe", 1234, 1),
               L"\"C:\\a b\\vantreel.exe\" --watchdog 1234 1 Local\\Vantreel_WatchdogCancel_1234");
+    EXPECT_EQ(BuildWatchdogCommandLine(L"C:\\v.exe", 7, 0, true),
+              L"\"C:\\v.exe\" --debug-log --watchdog 7 0 Local\\Vantreel_WatchdogCancel_7");
 }
 
 TEST_F(HiderTest, TheRehideHookHidesOnlyTaskbarsThatShowOrMoveWhileHiding) {
@@ -198,6 +219,23 @@ int CopiesOf(const wchar_t* exeName) {
 }
 
 }  // namespace
+
+TEST_F(HiderTest, AWatchdogStartedEarlyServesTheFirstHideAndEndsWithARestoreWithoutOne) {
+    FakeAppBar appBar(1);
+    hider.StartWatchdogEarly();
+    hider.Hide(true);
+    EXPECT_EQ(appBar.reads, 1) << "the first hide keeps the state read by the early start";
+    EXPECT_TRUE(StillRunning(hider.watchdogProcess));
+    hider.Restore();
+    EXPECT_EQ(appBar.writes.back(), 1u);
+
+    // The dock ends before its first hide.
+    hider.StartWatchdogEarly();
+    hider.Restore();
+    ULONGLONG end = GetTickCount64() + 5000;
+    while (CopiesOf(L"vantreel.exe") > 0 && GetTickCount64() < end) Sleep(50);
+    EXPECT_EQ(CopiesOf(L"vantreel.exe"), 0) << "a watchdog started early outlived the restore";
+}
 
 TEST(WatchdogStart, AKillDuringTheStartLeavesNoCopyThatNeverRuns) {
     ASSERT_EQ(CopiesOf(L"spawn_loop.exe"), 0);

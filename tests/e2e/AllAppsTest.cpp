@@ -86,7 +86,9 @@ TEST(RunningLauncher, AltSpaceOpensThePrebuiltPanelAndClosesIt) {
     // The second press closes; the third, right behind it, counts as the click that closed.
     PressAltSpace();
     PressAltSpace();
-    Sleep(600);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return dock.DebugLog().find("is taken as the click that closed") != std::string::npos; }, 10000))
+        << dock.DebugLog();
     EXPECT_FALSE(Shown(panel)) << "a third press within 250 ms reopened the panel";
 
     EXPECT_EQ(dock.CloseAndWait(), 0u);

@@ -173,12 +173,17 @@ TEST_F(DockUnderPointer, ClicksMinimiseAndRestoreTheOnlyWindowAndTheMenuClosesIt
 
 TEST_F(DockUnderPointer, ClicksAlternateBetweenTwoWindowsOfOneApplication) {
     ASSERT_TRUE(Start({}));
+    const RECT bare = RestingInput();
     ASSERT_TRUE(StartHelper(L"--two-windows"));
     HWND first = nullptr, second = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (first = HelperWindow()) && (second = HelperWindow(L"Tracked window 2")); },
                           10000));
-    Sleep(500);
-    RECT input = RestingInput();
+    RECT input = {};
+    const auto joined = [&] {
+        input = RestingInput();
+        return input.right - input.left > bare.right - bare.left;
+    };
+    ASSERT_TRUE(WaitUntil(joined, 20000)) << "the application never joined the dock";
     POINT icon = IconPoint(input, 1);
     HWND front = GetForegroundWindow();
     ASSERT_TRUE(front == first || front == second);

@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cwchar>
 
 #include "config/Paths.h"
 
@@ -90,6 +91,14 @@ std::wstring DockProcess::StartupLogText() const {
     return text;
 }
 
+double DockProcess::MilestoneMs(const wchar_t* milestone) const {
+    const std::wstring log = StartupLogText();
+    const size_t at = log.find(milestone);
+    if (at == std::wstring::npos) return -1.0;
+    const size_t line = log.rfind(L'\n', at);
+    return wcstod(log.c_str() + (line == std::wstring::npos ? 0 : line + 1), nullptr);
+}
+
 std::string DockProcess::DebugLog() const {
     auto bytes = ReadFileBytes(dir_.File(L"vantreel.log"));
     return std::string(bytes.begin(), bytes.end());
@@ -160,7 +169,9 @@ bool StartAndWaitForWindowList(DockProcess& dock, const DockConfig& config, DWOR
     if (!dock.Start(config)) return false;
     if (WaitUntil(
             [&] {
-                return dock.StartupLogText().find(L"window list scanned") != std::wstring::npos && dock.InputWindow();
+                const std::wstring log = dock.StartupLogText();
+                return log.find(L"window list scanned") != std::wstring::npos &&
+                       log.find(L"top bar ready") != std::wstring::npos && dock.InputWindow();
             },
             timeoutMs)) {
         return true;

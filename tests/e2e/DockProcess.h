@@ -33,6 +33,8 @@ public:
     bool Kill();
 
     std::wstring StartupLogText() const;
+    // When the start-up log says the milestone came, in its milliseconds since the start; -1 before.
+    double MilestoneMs(const wchar_t* milestone) const;
     std::string DebugLog() const;
     std::string ConfigFileText() const;
     // For a test that waited in vain: whether the program still runs, its
@@ -48,8 +50,8 @@ private:
 // Polls until the predicate holds or the time is up.
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs);
 
-// Starts the dock with `config` and waits until it has read the window list
-// and made its input window.
+// Starts the dock with `config` and waits until it has read the window list,
+// made its input window and its top bar.
 bool StartAndWaitForWindowList(DockProcess& dock, const DockConfig& config, DWORD timeoutMs = 30000);
 
 // How many processes run the program copy in this folder (the dock and its watchdog).

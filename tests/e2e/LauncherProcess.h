@@ -44,9 +44,7 @@ inline bool MakeShortcut(const std::wstring& linkPath, const std::wstring& targe
 // program with an icon (the catalog drops shortcuts to the same program):
 // "VtApp 01".. at the top level, or the folder "VtSuite" of three, and with
 // a probe "VtProbe", whose copy leaves its command line in ProbeFile() when
-// started. Removed again at the end. With an empty Apps folder a Start-menu
-// folder makes the catalog leave out top-level shortcuts, so the two never
-// meet in one test.
+// started. Removed again at the end.
 class TestStartMenu {
 public:
     TestStartMenu(int topLevel, bool suite, bool probe = false) {

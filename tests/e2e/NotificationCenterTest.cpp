@@ -7,9 +7,11 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "DockProcess.h"
 #include "ScreenImage.h"
@@ -134,17 +136,21 @@ public:
                WaitUntil([&] { return BellPoint(dock, bell); }, 5000);
     }
     // The bar takes clicks a moment after its layout is logged: click again
-    // while nothing opened.
+    // while it has not said it took one. A second click it took would close
+    // the center again.
     bool Open() {
+        auto clicks = [&] {
+            const std::string log = dock.DebugLog(), line = "] TopBar click";
+            size_t count = 0;
+            for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
+            return count;
+        };
         for (int attempt = 0; attempt < 4; ++attempt) {
+            const size_t before = clicks();
             if (!XClickAt(bell)) return false;
-            if (WaitUntil(
-                    [&] {
-                        window = dock.FindWindowOfClass(L"VantreelNotifCenterWindow");
-                        return Shown(window);
-                    },
-                    1500)) {
-                return true;
+            if (WaitUntil([&] { return clicks() > before; }, 5000)) {
+                return WaitUntil([&] { return Shown(window = dock.FindWindowOfClass(L"VantreelNotifCenterWindow")); },
+                                 15000);
             }
         }
         return false;
@@ -156,6 +162,17 @@ public:
     POINT bell = {};
     HWND window = nullptr;
 };
+
+// The ticks of the program's log lines "<what> ... at tick N", oldest first.
+std::vector<uint64_t> LoggedTicks(const DockProcess& dock, const std::string& what) {
+    const std::string log = dock.DebugLog();
+    std::vector<uint64_t> ticks;
+    for (size_t at = log.find("] " + what); at != std::string::npos; at = log.find("] " + what, at + 1)) {
+        const size_t tick = log.find(" at tick ", at);
+        if (tick < log.find('\n', at)) ticks.push_back(std::strtoull(log.c_str() + tick + 9, nullptr, 10));
+    }
+    return ticks;
+}
 
 std::vector<uint32_t> FirstCard() {
     const ScreenImage shot = CaptureScreen({kPanel.x + 14, kPanel.y + 54, kPanel.x + 334, kPanel.y + 138});
@@ -235,38 +252,52 @@ TEST(RunningNotificationCenter, NewToastsShowAsBannersThatNeverTakeTheFocus) {
     // Five at once, the newest from the recorder.
     for (int64_t id = 13; id <= 17; ++id) ASSERT_TRUE(toasts.Add(id, id == 17, 17 - id));
     HWND banners = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return Shown(banners = run.Banners()); }, 3000));
-    const ULONGLONG shownAt = GetTickCount64();
+    ASSERT_TRUE(WaitUntil([&] { return Shown(banners = run.Banners()); }, 10000));
     const RECT rect = RectOf(banners);
     EXPECT_EQ(rect.left, 1558);
     EXPECT_EQ(rect.top, 28);
     EXPECT_EQ(rect.right - rect.left, 364);
     EXPECT_EQ(rect.bottom - rect.top, 290);
     EXPECT_EQ(GetForegroundWindow(), program.Window());
-    EXPECT_TRUE(WaitUntil([&] { return !Shown(banners); }, 9000));
-    const ULONGLONG lasted = GetTickCount64() - shownAt;
-    EXPECT_GE(lasted, 5400u);
-    EXPECT_LE(lasted, 7500u);
+    // How long they stayed, by the clock the program keeps them with.
+    ASSERT_TRUE(WaitUntil([&] { return !LoggedTicks(run.dock, "Banners hidden").empty(); }, 30000));
+    const uint64_t lasted = LoggedTicks(run.dock, "Banners hidden")[0] - LoggedTicks(run.dock, "Banners shown")[0];
+    EXPECT_GE(lasted, 5500u);
+    EXPECT_LE(lasted, 9000u);
+    EXPECT_TRUE(WaitUntil([&] { return !Shown(banners); }, 10000));
     EXPECT_EQ(GetForegroundWindow(), program.Window()) << "the banners never took the foreground";
 
     // A click on the top banner starts its source, the newest toast's.
     ASSERT_TRUE(toasts.Add(18, false, 1));
     ASSERT_TRUE(toasts.Add(19, true, 0));
-    ASSERT_TRUE(WaitUntil([&] { return Shown(banners); }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return Shown(banners); }, 10000));
     EXPECT_EQ(RectOf(banners).bottom - RectOf(banners).top, 110 + 90);
     ASSERT_TRUE(XClickAt(At(kBannerPanel, 100, 40)));
     EXPECT_TRUE(WaitUntil([&] { return toasts.Launched(); }, 10000)) << "the recorder was not started";
-    EXPECT_TRUE(WaitUntil([&] { return RectOf(banners).bottom - RectOf(banners).top == 110; }, 1000))
+    EXPECT_TRUE(WaitUntil([&] { return RectOf(banners).bottom - RectOf(banners).top == 110; }, 10000))
         << "the clicked banner went, the other stays";
 
     // Under a resting pointer the banners stay; once it leaves, they go.
     ASSERT_TRUE(toasts.Add(20, false, 0));
-    ASSERT_TRUE(WaitUntil([&] { return Shown(banners); }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return Shown(banners); }, 10000));
+    const size_t hides = LoggedTicks(run.dock, "Banners hidden").size();
     ASSERT_TRUE(XMoveTo(At(kBannerPanel, 150, 60)));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::string log = run.dock.DebugLog();
+            const size_t over = log.rfind("] Banners: pointer over"), left = log.rfind("] Banners: pointer left");
+            return over != std::string::npos && (left == std::string::npos || over > left);
+        },
+        10000))
+        << "the program saw the pointer come to rest on the banners";
     Sleep(10000);
     EXPECT_TRUE(Shown(banners)) << "gone under the pointer";
     ASSERT_TRUE(XMoveTo({300, 700}));
-    EXPECT_TRUE(WaitUntil([&] { return !Shown(banners); }, 1000)) << "still there a second after the pointer left";
+    ASSERT_TRUE(WaitUntil([&] { return LoggedTicks(run.dock, "Banners hidden").size() > hides; }, 30000));
+    EXPECT_LE(LoggedTicks(run.dock, "Banners hidden").back() - LoggedTicks(run.dock, "Banners: pointer left").back(),
+              1000u)
+        << "still there a second after the pointer left";
+    EXPECT_TRUE(WaitUntil([&] { return !Shown(banners); }, 10000));
 
     program.Close();
     EXPECT_EQ(run.dock.CloseAndWait(), 0u);

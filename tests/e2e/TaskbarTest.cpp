@@ -65,9 +65,11 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
     ASSERT_TRUE(taskbar.BothShown());
     DockProcess dock;
     ASSERT_TRUE(StartDock(dock));
-    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 1000)) << "hidden within a second of the first frame";
     ASSERT_TRUE(WaitUntil([&] { return taskbar.BothHidden() && dock.FindWindowOfClass(L"VantreelEdgeGuard"); },
-                          10000));
+                          kStartTimeoutMs));
+    ASSERT_TRUE(WaitUntil([&] { return dock.MilestoneMs(L"taskbar hidden") >= 0; }, kStartTimeoutMs));
+    EXPECT_LE(dock.MilestoneMs(L"taskbar hidden") - dock.MilestoneMs(L"first frame shown"), 1000.0)
+        << "hidden within a second of the first frame\n" << dock.Describe();
     HWND input = dock.InputWindow();
     HWND guard = dock.FindWindowOfClass(L"VantreelEdgeGuard");
 
@@ -80,7 +82,7 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
             return std::wstring(title) == L"restart 1";
         },
         5000));
-    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 500));
+    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 10000));
 
     // The guard takes the pointer along the bottom edge, right behind the dock.
     if (IsFullHdAt96Dpi()) {
@@ -116,8 +118,8 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
 
     // Ctrl+Alt+T gives the taskbar back and saves the choice; again takes it.
     PressToggleTaskbarHotkey();
-    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothShown(); }, 3000));
-    EXPECT_FALSE(IsWindowVisible(guard));
+    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothShown(); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(guard); }, 10000)) << "the guard goes with the hiding";
     EXPECT_TRUE(WaitUntil([&] { return dock.ConfigFileText().find("\"hideTaskbar\": false") != std::string::npos; },
                           3000))
         << dock.ConfigFileText();
@@ -128,8 +130,8 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
     EXPECT_EQ(dock.CloseAndWait(), 0u);
     EXPECT_TRUE(taskbar.BothShown()) << "an orderly end gives the taskbar back";
     EXPECT_FALSE(IsWindow(guard));
-    Sleep(2000);
-    EXPECT_EQ(ProgramCopiesRunning(folder), 0) << "no watchdog outlives an orderly end";
+    EXPECT_TRUE(WaitUntil([&] { return ProgramCopiesRunning(folder) == 0; }, 30000))
+        << "no watchdog outlives an orderly end";
 }
 
 TEST(HiddenTaskbar, ComesBackWhenTheSessionEnds) {

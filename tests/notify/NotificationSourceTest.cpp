@@ -77,6 +77,9 @@ TEST(NotificationSource, DesktopExecutables) {
     // A path that is not there still counts when it looks like one; a bare name does not.
     EXPECT_EQ(Resolve(L"C:\\Nowhere\\Ghost.EXE"), (Resolved{L"Ghost", L"C:\\Nowhere\\Ghost.EXE"}));
     EXPECT_EQ(Resolve(L"ghost.exe"), (Resolved{L"ghost", L""}));
+    // Neither the network nor the working folder is asked about a source.
+    EXPECT_EQ(Resolve(L"\\\\host\\share\\tool.exe"), (Resolved{L"tool", L""}));
+    EXPECT_EQ(Resolve(L"..\\tool.exe"), (Resolved{L"tool", L""}));
     TempDir folder;
     const std::wstring directory = folder.File(L"looks.exe");
     ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
@@ -108,7 +111,7 @@ TEST(NotificationActivation, ChoosesByTheItem) {
     NotificationActivationOps ops;
     ops.isExistingFile = [](const std::wstring& path) { return path == L"C:\\app\\there.exe"; };
     ops.shellOpen = [&](const std::wstring& target) { calls.push_back(L"open " + target); };
-    ops.launchShellApp = [&](const std::wstring& id) { calls.push_back(L"launch " + id); };
+    ops.launchPackagedApp = [&](const std::wstring& id) { calls.push_back(L"launch " + id); };
     ops.sendWinKeyChord = [&](uint16_t key) {
         calls.push_back(L"win+" + std::wstring(1, static_cast<wchar_t>(key)));
         return 4u;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "notify/NotificationSource.h"
 #include "notify/NotificationStore.h"
 #include "support/TestSupport.h"
 #include "support/ToastDatabase.h"
@@ -330,4 +331,46 @@ TEST_F(NotificationStoreTest, WhatTheUserTookAwayDuringAReadStaysAway) {
     EXPECT_TRUE(store.items.empty());
     EXPECT_TRUE(arrived.empty());
     EXPECT_EQ(store.unreadCount, 0);
+}
+
+TEST_F(NotificationStoreTest, HostileRowsAreCutStartNoFileAndLeaveNothingBesideTheDatabase) {
+    TempDir files;
+    const std::wstring script = files.File(L"run.bat"), link = files.File(L"tool.lnk");
+    testing_support::WriteFileBytes(script, "@echo off\r\n");
+    testing_support::WriteFileBytes(link, "L");
+    std::wstring path;
+    {
+        ToastDatabase db(appData.Path());
+        ASSERT_TRUE(db.Ok()) << db.LastError();
+        std::string longName;
+        for (int i = 0; i < 300000; ++i) longName += "\xE5\x90\x8D";  // 名
+        ASSERT_TRUE(db.AddHandler(1, testing_support::ToUtf8(script), "app:immersive"));
+        ASSERT_TRUE(db.AddHandler(2, testing_support::ToUtf8(link), "app:immersive"));
+        ASSERT_TRUE(db.AddHandler(3, "Contoso." + std::string(300000, 'x') + "_h!App", "app:immersive", longName));
+        for (int64_t id = 1; id <= 3; ++id) {
+            ASSERT_TRUE(db.AddNotification(id, id, static_cast<int64_t>(kNow) - id, ToastDatabase::ToastXml({"t"})));
+        }
+        path = db.Path();
+    }  // the writer closes: its log is folded into the database and removed
+    ASSERT_FALSE(testing_support::FileExists(path + L"-wal"));
+
+    NotificationStore store(Ops());
+    std::vector<NotificationItem> arrived;
+    ASSERT_TRUE(store.Poll(arrived, true));
+    EXPECT_FALSE(store.Poll(arrived, true));
+    EXPECT_FALSE(testing_support::FileExists(path + L"-wal"));
+    EXPECT_FALSE(testing_support::FileExists(path + L"-shm"));
+    ASSERT_EQ(Ids(store.items), (std::vector<int64_t>{1, 2, 3}));
+
+    std::vector<std::wstring> started;
+    NotificationActivationOps ops = DefaultNotificationActivationOps();
+    ops.shellOpen = [&](const std::wstring& target) { started.push_back(L"open " + target); };
+    ops.launchPackagedApp = [&](const std::wstring& id) { started.push_back(L"launch " + id); };
+    ops.sendWinKeyChord = [&](uint16_t) { started.push_back(L"panel"); return 4u; };
+    store.items[0].Activate(ops);
+    store.items[1].Activate(ops);
+    EXPECT_EQ(started, (std::vector<std::wstring>{L"panel", L"panel"}));
+    EXPECT_EQ(store.items[2].appName.size(), kSourceNameLimit);
+    EXPECT_EQ(store.items[2].appName.back(), L'\u2026');
+    EXPECT_EQ(store.items[2].appId.size(), kSourceIdLimit);
 }

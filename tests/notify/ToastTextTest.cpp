@@ -125,11 +125,11 @@ TEST(ToastText, HostilePayloadsFinishQuickly) {
         for (int i = 0; i < 100000; ++i) cdata += "<![CDATA[";
         EXPECT_EQ(Text(cdata).size(), cdata.size());
     });
-    WithinTwoSeconds("100,000 nested tags", [] {
+    WithinTwoSeconds("9,000 nested tags, as many as the part that is read holds", [] {
         std::string payload = "<text>";
-        for (int i = 0; i < 100000; ++i) payload += "<b>";
+        for (int i = 0; i < 9000; ++i) payload += "<b>";
         payload += "deep";
-        for (int i = 0; i < 100000; ++i) payload += "</b>";
+        for (int i = 0; i < 9000; ++i) payload += "</b>";
         payload += "</text>";
         EXPECT_EQ(Parse(payload), (Parsed{L"deep", L""}));
     });
@@ -137,8 +137,8 @@ TEST(ToastText, HostilePayloadsFinishQuickly) {
         std::string entities;
         for (int i = 0; i < 1000000; ++i) entities += (i % 2) ? "&#x4E2D;" : "&amp;";
         EXPECT_EQ(Text(entities).size(), 500000u * 4);
-        // The closing tag lies past the first MiB, which is all that is read.
-        EXPECT_EQ(Parse("<text>" + entities + "</text>"), (Parsed{}));
+        // The closing tag lies past the first 64 KiB, which is all that is read.
+        EXPECT_EQ(Parse("<text>" + entities.substr(0, 70000) + "</text>"), (Parsed{}));
         const Parsed out = Parse("<text>" + entities.substr(0, 65000) + "</text>");
         EXPECT_EQ(out.title.size(), kToastTextLimit);
         EXPECT_EQ(out.title.substr(0, 2), L"&中");

@@ -505,3 +505,39 @@ TEST_F(HostTest, IconsAreCompositionSurfacesPaintedByTheHost) {
     DeleteFileW(glyphFile.c_str());
     DeleteFileW(largerFile.c_str());
 }
+
+// Text painted once and copied from then on equals the same text painted
+// fresh; the kept pieces stay within their budget, the least used going first.
+TEST_F(HostTest, KeptTextEqualsTextPaintedFreshAndStaysWithinItsBudget) {
+    Microsoft::WRL::ComPtr<IDWriteTextFormat> format;
+    ASSERT_TRUE(SUCCEEDED(graphics.dwriteFactory->CreateTextFormat(L"Microsoft YaHei UI", nullptr,
+                                                                   DWRITE_FONT_WEIGHT_SEMI_BOLD,
+                                                                   DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
+                                                                   13.0f, L"zh-CN", &format)));
+    int paints = 0;
+    auto paintClock = [&](ID2D1DeviceContext* context) {
+        ++paints;
+        Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+        context->CreateSolidColorBrush(D2D1::ColorF(0.95f, 0.95f, 0.95f, 0.9f), &brush);
+        const wchar_t text[] = L"12月9日 周三  21:05";
+        context->DrawText(text, static_cast<UINT32>(wcslen(text)), format.Get(), D2D1::RectF(2, 0, 160, 32),
+                          brush.Get());
+    };
+    PaintedPixelCache& cache = host.paintedPixels;
+    const raster::Image* kept = cache.Get(host, L"clock", 160, 32, paintClock);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(cache.Get(host, L"clock", 160, 32, paintClock), kept);
+    EXPECT_EQ(paints, 1) << "the second ask copies";
+
+    comp::CompositionDrawingSurface fresh = host.CreateDrawingSurface(160, 32);
+    ASSERT_TRUE(host.Paint(fresh, paintClock));
+    ASSERT_TRUE(std::equal(kept->Data(), kept->Data() + 160 * 32, fresh.Pixels().Data()));
+    EXPECT_TRUE(std::any_of(kept->Data(), kept->Data() + 160 * 32, [](uint32_t p) { return (p >> 24) > 128; }));
+
+    for (int i = 0; i < 40; ++i) cache.Get(host, L"piece " + std::to_wstring(i), 512, 256, paintClock);
+    EXPECT_LE(cache.Bytes(), PaintedPixelCache::kMostBytes);
+    EXPECT_NE(cache.Get(host, L"piece 39", 512, 256, nullptr), nullptr) << "the newest stays";
+    const int before = paints;
+    cache.Get(host, L"clock", 160, 32, paintClock);
+    EXPECT_EQ(paints, before + 1) << "the least used went";
+}

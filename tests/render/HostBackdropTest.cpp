@@ -93,6 +93,12 @@ TEST(HostBackdrop, UnfilteredPictureIsReleasedAndReloadedOnDemand) {
     ASSERT_NE(backdrop.Filtered({}), nullptr);
     backdrop.ReleaseUnfiltered();
     EXPECT_EQ(backdrop.PixelBytes(), 3u * 64 * 32 * 4);
+
+    // A picture of its own is never taken for a wallpaper that changed.
+    Sleep(1100);
+    const uint64_t version = backdrop.Version();
+    EXPECT_FALSE(backdrop.Refresh());
+    EXPECT_EQ(backdrop.Version(), version);
 }
 
 // Only the band of rows a window needs is filtered, on a worker when asked

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <thread>
 
+#include "platform/PerThread.h"
 #include "render/raster/Blur.h"
 #include "render/raster/Image.h"
 
@@ -165,4 +168,26 @@ TEST(RasterBlur, ZeroDeviationCopiesAndTinyImagesMirrorSafely) {
     Image row(3, 1, Grey(90));
     GaussianBlur(row.View(), row.View(), 2.0f, EdgeMode::Hard);
     EXPECT_EQ(row.At(2, 0), Grey(90));
+}
+
+// A blur's scratch is kept per thread. A worker that ends must destroy it while
+// its memory is still its own: a destructor that runs on memory the heap has
+// taken back frees whatever another thread was given there since.
+TEST(RasterBlur, ScratchKeptPerThreadIsDestroyedBeforeItsMemoryIsFreed) {
+    static std::atomic<int> destroyed, onFreedMemory;
+    destroyed = onFreedMemory = 0;
+    struct Probe {
+        char bytes[4000] = {};
+        // A block of this size is the heap's to give only if this one was freed.
+        ~Probe() {
+            ++destroyed;
+            char* block = static_cast<char*>(std::malloc(sizeof(Probe) + 64));
+            const char* self = bytes;
+            if (self >= block && self < block + sizeof(Probe) + 64) ++onFreedMemory;
+            std::free(block);
+        }
+    };
+    for (int i = 0; i < 4; ++i) std::thread([] { platform::PerThread<Probe>().bytes[0] = 1; }).join();
+    EXPECT_EQ(destroyed, 4);
+    EXPECT_EQ(onFreedMemory, 0);
 }

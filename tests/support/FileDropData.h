@@ -1,7 +1,8 @@
 #pragma once
 // A data object like the ones a file manager, an editor or a browser offers in
 // a drag: a file list (CF_HDROP in global memory), text only, one that answers
-// S_FALSE for every format, or a file list with no files. It counts the calls
+// S_FALSE for every format, a file list with no files, or a file-list block
+// given byte for byte. It counts the calls
 // a drop target makes. Header-only so that helper programs and benchmarks,
 // which link no test support, can offer it too.
 
@@ -17,7 +18,7 @@
 
 namespace testing_support {
 
-enum class DropDataKind { Files, Text, Refuses, EmptyFileList };
+enum class DropDataKind { Files, Text, Refuses, EmptyFileList, RawFileList };
 
 // A DROPFILES block of wide paths, double-null terminated, in global memory.
 // An empty list is two nulls too: readers step over the first (empty) name
@@ -49,10 +50,20 @@ inline HGLOBAL MakeTextMemory(const std::wstring& text) {
     return memory;
 }
 
+inline HGLOBAL MakeBytesMemory(const std::string& bytes) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!memory) return nullptr;
+    std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+    GlobalUnlock(memory);
+    return memory;
+}
+
 class FileDropData final : public IDataObject {
 public:
     explicit FileDropData(DropDataKind kind, std::vector<std::wstring> paths = {})
         : kind_(kind), paths_(std::move(paths)) {}
+    // A CF_HDROP block of exactly these bytes.
+    explicit FileDropData(std::string block) : kind_(DropDataKind::RawFileList), block_(std::move(block)) {}
     FileDropData(const FileDropData&) = delete;
     FileDropData& operator=(const FileDropData&) = delete;
 
@@ -82,7 +93,8 @@ public:
         const HRESULT offered = Offers(*format);
         if (offered != S_OK) return offered == S_FALSE ? DV_E_FORMATETC : offered;
         HGLOBAL memory = kind_ == DropDataKind::Text ? MakeTextMemory(L"https://example.invalid/")
-                                                     : MakeFileListMemory(paths_);
+                         : kind_ == DropDataKind::RawFileList ? MakeBytesMemory(block_)
+                                                              : MakeFileListMemory(paths_);
         if (!memory) return E_OUTOFMEMORY;
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = memory;
@@ -136,6 +148,7 @@ private:
     std::atomic<LONG> refs_{1};
     DropDataKind kind_;
     std::vector<std::wstring> paths_;
+    std::string block_;
 };
 
 }  // namespace testing_support

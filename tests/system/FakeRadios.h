@@ -1,6 +1,7 @@
 #pragma once
 // Stand-in Windows Runtime radio objects for the radio tests and their helper
-// process: statics whose radio list completes after a set delay, radios of a
+// process: statics whose radio list completes after a set delay (never when
+// INFINITE), radios of a
 // given kind and state, and switch operations answering a set access status.
 // Installed through the radio service's factory-lookup seam.
 //
@@ -126,7 +127,7 @@ public:
     ListOperation(std::vector<RadioSpec> radios, DWORD delayMs) : radios_(std::move(radios)), delayMs_(delayMs) {}
     HRESULT STDMETHODCALLTYPE put_Completed(IRadioListCompletedHandler* handler) override {
         if (!handler) return E_POINTER;
-        CompleteLater(this, handler, delayMs_);
+        if (delayMs_ != INFINITE) CompleteLater(this, handler, delayMs_);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_Completed(IRadioListCompletedHandler**) override { return E_NOTIMPL; }

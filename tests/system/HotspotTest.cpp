@@ -39,7 +39,7 @@ struct TetheringSetup {
     DWORD switchDelayMs = 0;
     std::atomic<int> alive{0};            // fake objects not yet released
     std::atomic<int> managerProfile{-1};  // the profile the last manager was made from
-    std::atomic<int> starts{0}, stops{0};
+    std::atomic<int> starts{0}, stops{0}, switchesEnded{0}, managersMade{0};
 };
 
 TetheringSetup& TheSetup() {
@@ -121,6 +121,7 @@ public:
         std::thread([this, handler] {
             if (delayMs_) Sleep(delayMs_);
             handler->Invoke(this, platform::AsyncStatus::Completed);
+            ++TheSetup().switchesEnded;
             handler->Release();
             Release();
         }).detach();
@@ -175,6 +176,7 @@ public:
         if (setup.createDelayMs) Sleep(setup.createDelayMs);
         // What the runtime answers for a profile that cannot share.
         if (setup.managerFails) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+        ++setup.managersMade;
         *manager = new Manager;
         return S_OK;
     }
@@ -267,34 +269,33 @@ TEST_F(HotspotTest, OnlySuccessSwitches) {
 TEST_F(HotspotTest, ASlowQueryGivesTheDefaultAtItsDeadline) {
     TheSetup().internetProfile = 1;
     TheSetup().state = TetheringOperationalState::On;
-    TheSetup().createDelayMs = 1000;
+    TheSetup().createDelayMs = 2500;
+    const int made = TheSetup().managersMade;
     const auto start = steady_clock::now();
     const HotspotStatusInfo status = QueryHotspotStatus();
     const auto waited = duration_cast<milliseconds>(steady_clock::now() - start).count();
     EXPECT_FALSE(status.available);
     EXPECT_FALSE(status.on);
     EXPECT_GE(waited, 750);
-    EXPECT_LT(waited, 1000);
+    EXPECT_EQ(TheSetup().managersMade, made) << "the answer came at the deadline, not with the manager";
 }
 
 TEST_F(HotspotTest, ASlowSwitchGivesFalseAtItsDeadline) {
     TheSetup().internetProfile = 1;
-    TheSetup().switchDelayMs = 4000;
+    TheSetup().switchDelayMs = 5000;
+    const int ended = TheSetup().switchesEnded;
     const auto start = steady_clock::now();
     EXPECT_FALSE(SetHotspotEnabled(true));
     const auto waited = duration_cast<milliseconds>(steady_clock::now() - start).count();
     EXPECT_GE(waited, 3400);
-    EXPECT_LT(waited, 3900);
+    EXPECT_EQ(TheSetup().switchesEnded, ended) << "the answer came at the deadline, not with the switch";
 }
 
-TEST(HotspotOnThisMachine, NotAvailableAtOnce) {
-    auto start = steady_clock::now();
+// How fast it answers is bench/device_services_bench's figure.
+TEST(HotspotOnThisMachine, NotAvailable) {
     const HotspotStatusInfo status = QueryHotspotStatus();
-    EXPECT_LT(steady_clock::now() - start, 200ms);
     EXPECT_FALSE(status.available);
     EXPECT_FALSE(status.on);
     EXPECT_EQ(status.clientCount, 0u);
-    start = steady_clock::now();
     EXPECT_FALSE(SetHotspotEnabled(true));
-    EXPECT_LT(steady_clock::now() - start, 200ms);
 }

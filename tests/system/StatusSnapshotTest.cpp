@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <wlanapi.h>
 
-#include <chrono>
 #include <system_error>
 #include <tuple>
 
@@ -242,9 +241,7 @@ TEST(StatusSnapshotTest, RealMachineUnderTest) {
         BOOL wasMuted = FALSE;
         endpoint->GetMute(&wasMuted);
 
-        const auto start = std::chrono::steady_clock::now();
         auto status = CollectSystemStatus(true, nullptr, nullptr);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
         EXPECT_TRUE(status.volumeAvailable);
         EXPECT_EQ(status.volume, 1.0f);
         EXPECT_FALSE(status.wifiConnected);

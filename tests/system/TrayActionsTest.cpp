@@ -138,10 +138,23 @@ TEST_F(TrayActions, HelperExecutablesResolveToTheApplication) {
     std::wstring scan = dir_.Path() + L"\\Scan";
     CreateDirectoryW(scan.c_str(), nullptr);
     WriteFileBytes(scan + L"\\BarAgent.exe", "agent agent agent");
-    WriteFileBytes(scan + L"\\small.exe", "s");
-    WriteFileBytes(scan + L"\\Big.exe", "bigger");
-    WriteFileBytes(scan + L"\\Big.txt", "not an executable at all");
-    EXPECT_EQ(ResolveTrayExePath(scan + L"\\BarAgent.exe", L""), scan + L"\\Big.exe");
+    WriteFileBytes(scan + L"\\barx.exe", "s");
+    WriteFileBytes(scan + L"\\BarMain.exe", "bigger");
+    WriteFileBytes(scan + L"\\BarMain.txt", "not an executable at all");
+    WriteFileBytes(scan + L"\\Editor.exe", "the largest, somebody else's");
+    EXPECT_EQ(ResolveTrayExePath(scan + L"\\BarAgent.exe", L""), scan + L"\\BarMain.exe");
+    EXPECT_EQ(ResolveTrayExePath(scan + L"\\SyncTray.exe", L"Sync"), scan + L"\\SyncTray.exe")
+        << "no executable of the folder shares a name with it";
+
+    // A tooltip is no path, and the system's folders resolve nothing.
+    std::wstring victim = dir_.Path() + L"\\B";
+    CreateDirectoryW(victim.c_str(), nullptr);
+    WriteFileBytes(victim + L"\\Victim.exe", "v");
+    EXPECT_EQ(ResolveTrayExePath(foo + L"\\FooTray.exe", L"..\\B\\Victim"), foo + L"\\Foo.exe");
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring services = std::wstring(system) + L"\\services.exe";
+    EXPECT_EQ(ResolveTrayExePath(services, L"notepad"), services);
 
     std::wstring app = dir_.Path() + L"\\App";
     CreateDirectoryW(app.c_str(), nullptr);
@@ -221,6 +234,17 @@ TEST_F(TrayActions, ShellOwnAndUnrelatedProcessesAreNeverTouched) {
     EXPECT_TRUE(PollUntil([&] { return FindProcessesByExe({app}, 0).empty(); }, 3000));
 }
 
+TEST_F(TrayActions, AnAgentsMainProgramIsClosedWithItOnlyWhenTheyAreRelated) {
+    std::wstring agent = CopyTrayOwner(dir_.Path(), L"SyncTray.exe");
+    TrayHelperProcess& editor = Start(CopyTrayOwner(dir_.Path(), L"Editor.exe"), L"--windows v");
+    Start(agent, L"--windows v");
+    TrayIconInfo icon = Icon(agent);
+    icon.displayName = L"Editor";  // its tooltip names the other program
+    TrayClose(icon);
+    EXPECT_TRUE(FindProcessesByExe({agent}, 0).empty());
+    EXPECT_TRUE(editor.Running()) << "the editor was not the agent's";
+}
+
 TEST(TrayProcessTree, ParentLinksNeedAnOlderParentAndLaunchersTheSameFolder) {
     std::vector<ProcessTreeEntry> snapshot = {
         {100, 50, L"C:\\Apps\\Foo\\Foo.exe", 1000},
@@ -233,6 +257,12 @@ TEST(TrayProcessTree, ParentLinksNeedAnOlderParentAndLaunchersTheSameFolder) {
     };
     std::unordered_set<uint32_t> set = ExpandProcessTree({100}, snapshot);
     EXPECT_EQ(set, (std::unordered_set<uint32_t>{100, 101, 102, 50}));
+
+    // A main program joins its agent as its parent or child, not for its name alone.
+    EXPECT_EQ(TrayAppProcesses(snapshot, L"C:\\Apps\\Foo\\Child.exe", L"c:/apps/foo/foo.exe"),
+              (std::unordered_set<uint32_t>{101, 100}));
+    EXPECT_EQ(TrayAppProcesses(snapshot, L"C:\\Other\\Reused.exe", L"C:\\Apps\\Foo\\Foo.exe"),
+              (std::unordered_set<uint32_t>{103}));
 
     std::vector<uint32_t> order = {50, 100, 102, 101};
     std::sort(order.begin(), order.end(), CompareProcessDepth(snapshot));

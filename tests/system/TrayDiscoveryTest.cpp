@@ -11,6 +11,7 @@
 #include "support/TestSupport.h"
 #include "system/TrayTestSupport.h"
 #include "system/tray/TrayLegacyToolbars.h"
+#include "system/tray/TrayMonitor.h"
 #include "system/tray/TrayProcesses.h"
 #include "system/tray/TrayRegistrySettings.h"
 #include "system/tray/TrayWindowProbe.h"
@@ -62,7 +63,7 @@ TEST_F(TrayDiscovery, ClassicToolbarGivesOneRecordPerExecutable) {
                FakeTrayButton(b, 3, kCallback, true, L"~")});
 
     std::vector<TrayIconInfo> icons;
-    ASSERT_TRUE(ReadLegacyTrayToolbars(icons)) << "the overflow toolbar exists";
+    ASSERT_EQ(ReadLegacyTrayToolbars(icons), LegacyTrayRead::Read) << "the overflow toolbar exists";
     ASSERT_EQ(icons.size(), 2u);
     std::sort(icons.begin(), icons.end(), [](auto& x, auto& y) { return x.displayName < y.displayName; });
     EXPECT_EQ(icons[0].displayName, L"First tip");
@@ -79,7 +80,13 @@ TEST_F(TrayDiscovery, ClassicToolbarGivesOneRecordPerExecutable) {
 TEST_F(TrayDiscovery, BarButtonWinsInEitherOrderAndShellOwnersAreSkipped) {
     TrayHelperProcess& owner = Owner(L"Merge.exe");
     HWND w = owner.Window(L'm');
-    HWND shell = FindWindowW(L"Shell_TrayWnd", nullptr);
+    // A stand-in taskbar of another test may still be going away: the shell's is explorer's.
+    HWND shell = nullptr;
+    while ((shell = FindWindowExW(nullptr, shell, L"Shell_TrayWnd", nullptr)) != nullptr) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(shell, &pid);
+        if (IsShellProcess(NormalizePathKey(ProcessImagePath(pid)))) break;
+    }
     ASSERT_TRUE(shell) << "explorer's own taskbar window";
     HWND hiddenFirst = StartTray({FakeTrayButton(w, 1, kCallback, true, L"Hidden"),
                                   FakeTrayButton(w, 2, kCallback, false, L"Shown"),
@@ -96,14 +103,46 @@ TEST_F(TrayDiscovery, BarButtonWinsInEitherOrderAndShellOwnersAreSkipped) {
     EXPECT_EQ(Read(shownFirst, true).begin()->second.onBar, 0) << "nothing in the overflow is on the bar";
 }
 
-TEST_F(TrayDiscovery, HungTrayHostStillSelectsTheLegacyPathEmpty) {
+TEST_F(TrayDiscovery, HungTrayHostStillSelectsTheLegacyPathAndFails) {
     TrayHelperProcess& owner = Owner(L"Hung.exe");
     StartTray({FakeTrayButton(owner.Window(L'm'), 1, kCallback, false, L"Tip")}, L"--stop-pumping");
     std::vector<TrayIconInfo> icons(1);
     ULONGLONG start = GetTickCount64();
-    EXPECT_TRUE(ReadLegacyTrayToolbars(icons));
+    EXPECT_EQ(ReadLegacyTrayToolbars(icons), LegacyTrayRead::Failed);
     EXPECT_LT(GetTickCount64() - start, 1000u);
-    EXPECT_TRUE(icons.empty());
+
+    // A pass over it fails and keeps the list it had while the owner runs.
+    TraySources sources = SystemTraySources(nullptr);
+    std::wstring logged;
+    sources.log = [&](const std::wstring& line) { logged += line + L"\n"; };
+    TrayState state;
+    state.icons.resize(1);
+    state.icons[0].key = Key(L"Hung.exe");
+    TraySuppression suppression;
+    TrayPassMemory memory;
+    memory.lastSummary = L"Hung[bar] ";
+    EXPECT_FALSE(RunTrayPass(memory, sources, state, suppression));
+    EXPECT_EQ(state.icons.size(), 1u);
+    EXPECT_NE(logged.find(L"(ok=0)"), std::wstring::npos) << logged;
+    EXPECT_EQ(logged.find(L"0 live icons"), std::wstring::npos) << logged;
+}
+
+TEST_F(TrayDiscovery, LateToolbarAnswersAlwaysFindTheirPage) {
+    TrayHelperProcess& owner = Owner(L"Late.exe");
+    HWND w = owner.Window(L'm');
+    HWND toolbar =
+        StartTray({FakeTrayButton(w, 1, kCallback, false, L"One"), FakeTrayButton(w, 2, kCallback, true, L"Two")},
+                  L"--late-answers 400");
+    for (int pass = 0; pass < 5; ++pass) {
+        std::vector<TrayIconInfo> icons;
+        EXPECT_EQ(ReadLegacyTrayToolbars(icons), LegacyTrayRead::Failed) << "an answer after 150 ms is too late";
+        Sleep(600);
+    }
+    PostMessageW(GetParent(toolbar), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(trays_.back()->WaitExit(5000));
+    DWORD code = 0;
+    GetExitCodeProcess(trays_.back()->Handle(), &code);
+    EXPECT_EQ(code, 0u) << "late answers that found their page released";
 }
 
 namespace {

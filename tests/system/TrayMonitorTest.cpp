@@ -219,6 +219,16 @@ TEST(TrayMonitorPass, ForgottenIconsStayAwayForEightSecondsWhileRunning) {
     r.running.clear();
     RunTrayPass(memory, sources, state, suppression);
     EXPECT_TRUE(suppression.deadlines.empty()) << "pruned once the executable has left";
+
+    // A forget between a pass's filter and its publication (its list log).
+    r.Run(L"c:\\apps\\foo.exe", {1});
+    TrayState raced;
+    TrayPassMemory racedMemory;
+    sources.log = [&](const std::wstring& line) {
+        if (line.find(L"live icons") != std::wstring::npos) ForgetTrayIcon(raced, suppression, L"c:\\apps\\foo.exe", r.now);
+    };
+    RunTrayPass(racedMemory, sources, raced, suppression);
+    EXPECT_TRUE(raced.icons.empty()) << "the pass does not bring the quit icon back";
 }
 
 TEST(TrayMonitorPass, FailedPassesKeepWhatStillRunsAndLogsAreRateLimited) {

@@ -366,6 +366,7 @@ TEST(WlanProfile, DocumentsMatchTheGoldenFiles) {
     ASSERT_TRUE(open.has_value());
     EXPECT_EQ(*open, ReadGolden("wlan-open.xml"));
     EXPECT_EQ(*vantreel::BuildWlanProfileXml(ssid, L"", true), *open) << "no key, no pass phrase";
+    EXPECT_NE(vantreel::BuildWlanProfileXml(ssid, std::wstring(64, L'A'), true)->find(L">networkKey<"), std::wstring::npos);
     EXPECT_FALSE(vantreel::BuildWlanProfileXml(L"", L"", false).has_value());
 }
 

@@ -173,7 +173,7 @@ void PopoverRig::SetUp() {
     };
     s.connectWifi = [this](const vantreel::WifiNetwork& network, const std::wstring& password) {
         log.push_back(L"connectWifi " + network.ssid + L" [" + password + L"]");
-        return true;
+        return machine.connectStarts;
     };
     s.disconnectWifi = [this] { log.push_back(L"disconnectWifi"); };
     s.promptWifiPassword = [this](HINSTANCE, HWND ownerWindow, const std::wstring& ssid, float) {
@@ -231,6 +231,8 @@ void PopoverRig::SetUp() {
         }
         return pixels;
     };
+    // Reads run at once on the asking thread, so the log keeps their order.
+    s.startWorker = [](std::function<void()> body) { body(); };
     s.tickCount = [this] { return now; };
     s.localTime = [this] { return today; };
     // Unless a test puts another window in front, the panel is.

@@ -49,6 +49,7 @@ struct RecordedMachine {
     bool keepAwake = false;
     bool desktopIcons = true;
     std::optional<std::wstring> promptAnswer;
+    bool connectStarts = true;
 
     RecordedMachine();
 };

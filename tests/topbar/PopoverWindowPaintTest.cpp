@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "PopoverCanvas.h"
@@ -38,6 +39,7 @@ protected:
         s.desktopIconsVisible = [] { return true; };
         s.displayBrightness = [](HMONITOR) { return vantreel::BrightnessInfo{false, 100}; };
         s.trayIcons = [] { return std::vector<TrayIconInfo>{}; };
+        s.startWorker = [](std::function<void()> body) { body(); };
         s.localTime = [] {
             SYSTEMTIME t = {};
             t.wYear = 2025;
@@ -83,6 +85,32 @@ TEST_F(PopoverWindowPaintTest, MutedSoundAndWineControlCenterThroughTheWindow) {
         for (int x = 26; x < 306 && !sentence; ++x) sentence = SurfacePixel(popover.surface, x, y).a > 120;
     }
     EXPECT_TRUE(sentence) << "the DDC sentence in the brightness track";
+}
+
+TEST_F(PopoverWindowPaintTest, CalendarReopensFromItsKeptFrameAsAFreshPaintWould) {
+    config.showLunarCalendar = true;
+    SYSTEMTIME now = popover.services.localTime();
+    popover.services.localTime = [&now] { return now; };
+    Show(PopoverKind::Calendar);
+    popover.Hide();
+    now.wSecond = 17;
+    popover.paintPalette.reset();
+    Show(PopoverKind::Calendar);
+    EXPECT_FALSE(popover.paintPalette) << "reopened with nothing painted but its clock";
+    const raster::Image kept = popover.surface.Pixels();
+    const size_t keptHits = popover.hits.size();
+    popover.keptFrames = {};
+    popover.Redraw();
+    ASSERT_TRUE(popover.paintPalette);
+    const raster::Image& fresh = popover.surface.Pixels();
+    ASSERT_EQ(kept.Width(), fresh.Width());
+    ASSERT_EQ(kept.Height(), fresh.Height());
+    EXPECT_TRUE(std::equal(kept.Data(), kept.Data() + kept.Width() * kept.Height(), fresh.Data()));
+    EXPECT_EQ(keptHits, popover.hits.size());
+    now.wDay = 2;
+    popover.paintPalette.reset();
+    popover.Redraw();
+    EXPECT_TRUE(popover.paintPalette) << "a new day paints the panel anew";
 }
 
 }  // namespace

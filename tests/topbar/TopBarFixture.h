@@ -56,12 +56,20 @@ protected:
         reads.desktopIconsVisible = [] { return true; };
         reads.displayBrightness = [](HMONITOR) { return vantreel::BrightnessInfo{}; };
         reads.trayIcons = [this] { return tray; };
+        reads.startWorker = [](std::function<void()> body) { body(); };
         config.theme = 1;
         config.topBarReserveSpace = true;
     }
     void TearDown() override {
         bar.Shutdown();
         StopCompositor();
+    }
+
+    // Places the bar and runs the repaint it posts, as the message loop would.
+    void Apply(float scale = 1.0f) {
+        bar.Apply(nullptr, config, scale);
+        MSG msg;
+        while (PeekMessageW(&msg, bar.Window(), WM_TOPBAR_REDRAW, WM_TOPBAR_REDRAW, PM_REMOVE)) DispatchMessageW(&msg);
     }
 
     const AppBarCall* Last(DWORD message) const {
@@ -78,6 +86,9 @@ protected:
         return nullptr;
     }
 
+    std::vector<uint32_t> Ink() const {  // the bar's pixels as drawn now
+        return {bar.surface.Pixels().Data(), bar.surface.Pixels().Data() + bar.surfaceWidth * bar.surfaceHeight};
+    }
     MacMenuWindow menu;
     TopBarWindow bar;
     DockConfig config;

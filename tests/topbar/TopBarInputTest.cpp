@@ -157,7 +157,7 @@ protected:
 }  // namespace
 
 TEST_F(TopBarInputTest, LeftClickMenusShowTheirRowsAndCloseWithTheirCallback) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     Click(kTopBarLogo);
     EXPECT_EQ(LastRows(), L"3001 关于本机|-|3003 Vantreel 设置...|-|3011 退出 Vantreel!");
     EXPECT_EQ(activeWhileOpen, kTopBarLogo) << "the item is highlighted while its menu shows";
@@ -188,7 +188,7 @@ TEST_F(TopBarInputTest, LeftClickMenusShowTheirRowsAndCloseWithTheirCallback) {
 
 TEST_F(TopBarInputTest, RightClickMenusShowTheirRows) {
     tray = {Icon(L"C:\\Apps\\A.exe", L"A"), Icon(L"C:\\Apps\\B.exe", L"B"), Icon(L"C:\\Apps\\Shown.exe", L"Shown")};
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     for (int i = 0; i < 13; ++i) {
         vantreel::InputProfile profile;
         profile.name = L"输入法" + std::to_wstring(i);
@@ -224,19 +224,19 @@ TEST_F(TopBarInputTest, RightClickMenusShowTheirRows) {
     EXPECT_EQ(LastRows(), L"3803 折叠托盘图标栏|3805 管理全部托盘图标...");
     config.hiddenTrayApps = {L"c:\\apps\\a.exe", L"c:\\apps\\b.exe", L"c:\\gone\\c.exe"};
     config.topBarTrayCollapsed = true;
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     RightClick(kTopBarTrayToggle);
     EXPECT_EQ(LastRows(), L"3803 展开托盘图标栏|3805 管理全部托盘图标...|-|3807 恢复所有已隐藏图标 (2)");
     EXPECT_NE(ReadLog().find("Tray menu: 2 icons hidden now, 3 keys in preference list"), std::string::npos);
     tray.resize(1);
     tray[0] = Icon(L"C:\\Apps\\Shown.exe", L"Shown");
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     RightClick(kTopBarTrayToggle);
     EXPECT_EQ(LastRows(), L"3803 展开托盘图标栏|3805 管理全部托盘图标...|-|3807 恢复所有已隐藏图标")
         << "no count when none of the hidden icons is present";
 
     config.topBarTrayCollapsed = false;
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     RightClick(kTopBarTrayIconBase);
     EXPECT_EQ(LastRows(), L"3801 打开「Shown」|3802 打开文件所在位置|3806 隐藏此托盘图标|-|3804 关闭程序!");
     EXPECT_EQ(bar.activeItemId, 0);
@@ -244,7 +244,7 @@ TEST_F(TopBarInputTest, RightClickMenusShowTheirRows) {
 }
 
 TEST_F(TopBarInputTest, AnchorsAndTheRightClickLogAtScaleOneAndAHalf) {
-    bar.Apply(nullptr, config, 1.5f);
+    Apply(1.5f);
     originalProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(bar.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
     contextMenus = 0;
@@ -286,7 +286,7 @@ TEST_F(TopBarInputTest, AnchorsAndTheRightClickLogAtScaleOneAndAHalf) {
     for (int32_t id : {kTopBarClock, kTopBarSound}) RightClick(id);
     EXPECT_EQ(shown.size(), menus);
     EXPECT_EQ(contextMenus, 3) << "each went on to the default procedure";
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     Send(WM_RBUTTONUP, {20, 10});
     Send(WM_RBUTTONUP, {20, 40});
     const std::string log = ReadLog();
@@ -299,7 +299,7 @@ TEST_F(TopBarInputTest, AnchorsAndTheRightClickLogAtScaleOneAndAHalf) {
 }
 
 TEST_F(TopBarInputTest, WindowCommandsActOnTheLiveWindowCopiedBeforeTheMenu) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     MONITORINFO info = {};
     info.cbSize = sizeof(info);
     GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
@@ -358,7 +358,7 @@ TEST_F(TopBarInputTest, WindowCommandsActOnTheLiveWindowCopiedBeforeTheMenu) {
 }
 
 TEST_F(TopBarInputTest, LogoGoAndInputCommands) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     int settings = 0;
     bar.callbacks.onOpenSettings = [&] { ++settings; };
     Choose(kTopBarLogo, kBarAbout);
@@ -391,7 +391,7 @@ TEST_F(TopBarInputTest, LogoGoAndInputCommands) {
 
 TEST_F(TopBarInputTest, TrayMenuCommands) {
     tray = {Icon(L"C:\\Apps\\A.exe", L"A"), Icon(L"C:\\Apps\\B.exe", L"B")};
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     std::vector<std::vector<std::wstring>> saved;
     bar.callbacks.onHiddenTrayAppsChanged = [&](const std::vector<std::wstring>& keys) { saved.push_back(keys); };
 
@@ -434,7 +434,7 @@ TEST_F(TopBarInputTest, TrayMenuCommands) {
 }
 
 TEST_F(TopBarInputTest, NotificationMenuCommands) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     std::vector<bool> dnd;
     std::vector<uint64_t> watermarks;
     bar.callbacks.onDoNotDisturbChanged = [&](bool on) { dnd.push_back(on); };
@@ -472,13 +472,15 @@ TEST_F(TopBarInputTest, NotificationMenuCommands) {
 
 TEST_F(TopBarInputTest, LeftClicksOnTheInputMethodTheToggleAndATrayIcon) {
     tray = {Icon(L"C:\\Apps\\A.exe", L"A")};
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     bool collapsed = false;
     bar.callbacks.onTrayCollapsedChanged = [&](bool value) { collapsed = value; };
     Click(kTopBarTrayIconBase);
+    const std::vector<uint32_t> before = Ink();
     status.inputIndicator = L"英";
     Click(kTopBarInputMethod);
     EXPECT_EQ(bar.status.inputIndicator, L"英");
+    EXPECT_NE(Ink(), before) << "the box shows the new mode at once";
     bar.ShowNotificationCenter();
     Click(kTopBarTrayToggle);
     EXPECT_TRUE(collapsed);
@@ -491,7 +493,7 @@ TEST_F(TopBarInputTest, LeftClicksOnTheInputMethodTheToggleAndATrayIcon) {
 TEST_F(TopBarInputTest, TheWheelStepsTheVolumeOverTheSpeakerOnly) {
     status.volume = 0.98f;
     status.volumeAvailable = true;
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     int workers = 0;
     bar.system.startWorker = [&](std::function<void()>) { ++workers; };
     bar.busyFlag->store(false);
@@ -515,7 +517,7 @@ TEST_F(TopBarInputTest, TheWheelStepsTheVolumeOverTheSpeakerOnly) {
 }
 
 TEST_F(TopBarInputTest, HoverRedrawsOncePerItemChangeAndLeaveClearsIt) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     const int cy = bar.surfaceHeight / 2;
     auto highlightAt = [&](int32_t id) {
         return static_cast<int>(raster::AlphaOf(bar.surface.Pixels().At(static_cast<int>(Item(id)->left) + 3, cy)));
@@ -539,7 +541,7 @@ TEST_F(TopBarInputTest, HoverRedrawsOncePerItemChangeAndLeaveClearsIt) {
 }
 
 TEST_F(TopBarInputTest, AThrowingActionIsLoggedAndTheNextClickWorks) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     StartLog();
     bar.actions.shellOpen = [](const std::wstring&, const std::wstring&) {
         throw std::runtime_error("the shell is gone");
@@ -554,7 +556,7 @@ TEST_F(TopBarInputTest, AThrowingActionIsLoggedAndTheNextClickWorks) {
 }
 
 TEST_F(TopBarInputTest, AppBarNotifications) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     HWND window = bar.Window();
     auto queries = [&] { return std::count_if(calls.begin(), calls.end(), [](auto& c) { return c.message == ABM_QUERYPOS; }); };
     const auto before = queries();
@@ -586,7 +588,7 @@ TEST_F(TopBarInputTest, AppBarNotifications) {
 }
 
 TEST_F(TopBarInputTest, ABarShutDownInsideTheMenuDoesNothingAfterIt) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     int quits = 0;
     bar.callbacks.onQuit = [&] { ++quits; };
     answer = [&](const std::vector<MacMenuItem>&) {
@@ -601,7 +603,7 @@ TEST_F(TopBarInputTest, ABarShutDownInsideTheMenuDoesNothingAfterIt) {
 }
 
 TEST_F(TopBarInputTest, StatusItemsOpenAndCloseTheirPanels) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     Click(kTopBarClock);
     ASSERT_TRUE(bar.popover.visible);
     EXPECT_EQ(bar.popover.kind, PopoverKind::Calendar);

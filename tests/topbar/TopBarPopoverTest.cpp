@@ -256,6 +256,24 @@ TEST_F(PopoverTest, VolumeDragSetsEveryStepAndUnmutesOnlyAboveOnePercent) {
                    L"collectStatus", L"statusChanged"}));
 }
 
+TEST_F(PopoverTest, SlowReadsFillThePanelInWhenTheyAnswer) {
+    HANDLE radio = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    popover.services.startWorker = [](std::function<void()> body) { std::thread(std::move(body)).detach(); };
+    popover.services.collectStatus = [] { return vantreel::SystemStatusSnapshot{}; };
+    popover.services.bluetoothDevices = [this, radio] {
+        WaitForSingleObject(radio, 10000);
+        return machine.bluetooth;
+    };
+    Open(PopoverKind::Bluetooth);
+    EXPECT_TRUE(popover.bluetooth.devices.empty()) << "shown while the radio has not answered";
+    const int32_t before = popover.surfaceHeight;
+    SetEvent(radio);
+    for (int i = 0; i < 400 && popover.bluetooth.devices.empty(); ++i) Pump(10);
+    EXPECT_EQ(popover.bluetooth.devices.size(), 2u);
+    EXPECT_EQ(popover.surfaceHeight, before + 34) << "resized for its second row";
+    CloseHandle(radio);
+}
+
 TEST_F(PopoverTest, BrightnessDragWritesAtMostEvery50MsAndAlwaysOnRelease) {
     Open(PopoverKind::ControlCenter);
     const HitItem* track = Hit(507);
@@ -388,6 +406,9 @@ TEST_F(PopoverTest, WifiSwitchScanAndNetworks) {
     ClickHit(203, 3);  // Guest, open
     EXPECT_EQ(Since(mark), (Log{L"connectWifi Guest []", L"statusChanged"}));
     EXPECT_EQ(popover.statusLine, L"正在连接「Guest」...");
+    machine.connectStarts = false;
+    ClickHit(203, 3);
+    EXPECT_EQ(popover.statusLine, L"无法连接「Guest」") << "a refused connection says so";
 
     machine.promptAnswer = L"secret";
     mark = Mark();

@@ -165,6 +165,25 @@ TEST(TopBarStatus, WorkerRunsOneAtATimeAndNeverBringsBackAnOlderClock) {
     EXPECT_FLOAT_EQ(f.bar.status.volume, 0.9f);
 }
 
+TEST(TopBarStatus, PopoverChangesLeaveTheFullStatusToTheWorker) {
+    FakeBar f;
+    int full = 0;
+    f.bar.system.collectStatus = [&](bool isFull, const SystemStatusSnapshot*, HWND) {
+        full += isFull;
+        return f.full;
+    };
+    for (int step = 0; step < 5; ++step) f.bar.OnPopoverStatusChanged();  // a volume drag
+    EXPECT_EQ(full, 0);
+    EXPECT_EQ(f.workers.size(), 1u);
+    f.RunWorkers();
+    f.bar.HandleMessage(WM_TOPBAR_STATUS_READY, 0, 0);
+    EXPECT_EQ(f.workers.size(), 1u) << "asked once more: the first worker may have read before the last step";
+    f.RunWorkers();
+    f.bar.HandleMessage(WM_TOPBAR_STATUS_READY, 0, 0);
+    EXPECT_TRUE(f.workers.empty());
+    EXPECT_EQ(full, 2);
+}
+
 TEST(TopBarStatus, ActiveAppChangesRelayoutOnlyWhenTheNameOrIndicatorChanges) {
     FakeBar f;
     f.bar.window = GetDesktopWindow();  // any live window: the bar only checks it is there
@@ -202,7 +221,13 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
     ShareOpenStore(f.bar.store, opened);
     std::vector<NotificationItem> ignored;
     f.bar.store.Poll(ignored, true);
-    f.bar.StatusTick();
+    // A tick asks for a read on a worker; its result comes back as a message.
+    const auto tick = [&f] {
+        f.bar.StatusTick();
+        f.RunWorkers();
+        f.bar.HandleMessage(WM_TOPBAR_NOTIFICATIONS_READY, 0, 0);
+    };
+    tick();
     EXPECT_TRUE(f.bar.center.banners.empty()) << "nothing new";
 
     int64_t next = 2;
@@ -212,19 +237,19 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
         Sleep(20);
     };
     arrive();
-    f.bar.StatusTick();
+    tick();
     EXPECT_EQ(f.bar.center.banners.size(), 1u);
     f.bar.center.HideBanners();
 
     f.bar.config.doNotDisturb = true;
     arrive();
-    f.bar.StatusTick();
+    tick();
     EXPECT_TRUE(f.bar.center.banners.empty()) << "do-not-disturb";
     f.bar.config.doNotDisturb = false;
 
     f.bar.hiddenForFullscreen = true;
     arrive();
-    f.bar.StatusTick();
+    tick();
     EXPECT_TRUE(f.bar.center.banners.empty()) << "full screen";
     f.bar.hiddenForFullscreen = false;
 
@@ -237,12 +262,19 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
     f.bar.ShowNotificationCenter();
     EXPECT_EQ(f.bar.activeItemId, kTopBarNotifications);
     EXPECT_EQ(f.bar.store.unreadCount, 0);
-    ASSERT_TRUE(f.bar.center.centerVisible);
+    ASSERT_TRUE(f.bar.center.centerVisible) << "shown before the database is read";
+    ASSERT_FALSE(f.workers.empty());
     const size_t listed = f.bar.center.items.size();
-    arrive();
-    f.bar.StatusTick();
+    // A name of 300,000 characters is cut before the center lays it out.
+    std::string longName;
+    for (int i = 0; i < 300000; ++i) longName += "\xE5\x90\x8D";
+    ASSERT_TRUE(db.AddHandler(2, "Long.Name_x!App", "app:immersive", longName));
+    ASSERT_TRUE(db.AddNotification(next, 2, 132000000000000000LL + next, db.ToastXml({"long"})));
+    f.RunWorkers();
+    f.bar.HandleMessage(WM_TOPBAR_NOTIFICATIONS_READY, 0, 0);
     EXPECT_TRUE(f.bar.center.banners.empty()) << "an open center takes them";
     EXPECT_EQ(f.bar.center.items.size(), listed + 1);
+    EXPECT_EQ(f.bar.center.items.front().appName.back(), L'\u2026');
     EXPECT_EQ(f.bar.store.unreadCount, 0) << "marked read at once";
     EXPECT_EQ(f.bar.center.items.size(), f.bar.store.items.size());
 

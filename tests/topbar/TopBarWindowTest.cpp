@@ -3,6 +3,7 @@
 // read back from the bar's surface.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -21,7 +22,7 @@ void ExpectPixel(const Bgra& p, int b, int g, int r, int a, const char* what) {
 }  // namespace
 
 TEST_F(TopBarWindowTest, RegistersAsAnAppBarAndStandsAtTheTopEdge) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     ASSERT_TRUE(IsWindow(bar.Window()));
     wchar_t className[64] = {};
     GetClassNameW(bar.Window(), className, 64);
@@ -58,14 +59,14 @@ TEST_F(TopBarWindowTest, RegistersAsAnAppBarAndStandsAtTheTopEdge) {
     EXPECT_FLOAT_EQ(bar.barWidthDip, static_cast<float>(m.right - m.left));
 
     config.topBarReserveSpace = false;
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     EXPECT_NE(Last(ABM_REMOVE), nullptr);
     EXPECT_FALSE(bar.appBarRegistered);
 
     // The shell's own list is missing: placed and shown without a reservation.
     shellAnswers = false;
     config.topBarReserveSpace = true;
-    bar.Apply(nullptr, config, 1.5f);
+    Apply(1.5f);
     EXPECT_FALSE(bar.appBarRegistered);
     GetWindowRect(bar.Window(), &placed);
     EXPECT_EQ(placed.bottom - placed.top, 48);
@@ -84,7 +85,7 @@ TEST_F(TopBarWindowTest, HidingShowingAndShuttingDown) {
     EXPECT_FALSE(never.store.openAttempted) << "nor is the store opened";
 
     config.showTopBar = true;
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     HWND window = bar.Window();
     bar.SetHiddenForFullscreen(false);
     EXPECT_TRUE(IsWindowVisible(window)) << "the same value does nothing";
@@ -92,18 +93,18 @@ TEST_F(TopBarWindowTest, HidingShowingAndShuttingDown) {
     bar.SetHiddenForFullscreen(true);
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_FALSE(bar.popover.visible);
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     EXPECT_FALSE(IsWindowVisible(window)) << "a new configuration keeps it hidden";
     EXPECT_TRUE(bar.appBarRegistered) << "the registration stays";
     bar.SetHiddenForFullscreen(false);
     EXPECT_TRUE(IsWindowVisible(window));
 
     config.showTopBar = false;
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_FALSE(bar.appBarRegistered);
     config.showTopBar = true;
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_TRUE(bar.appBarRegistered);
 
@@ -118,7 +119,7 @@ TEST_F(TopBarWindowTest, HidingShowingAndShuttingDown) {
 TEST_F(TopBarWindowTest, PaintsTextBatteryAndBadgesInBothThemes) {
     status.hasBattery = true;
     status.batteryPercent = 20;
-    bar.Apply(nullptr, config, 2.0f);
+    Apply(2.0f);
     const TopBarItem* battery = Item(kTopBarBattery);
     ASSERT_NE(battery, nullptr);
     const int cy = bar.surfaceHeight / 2;
@@ -127,16 +128,20 @@ TEST_F(TopBarWindowTest, PaintsTextBatteryAndBadgesInBothThemes) {
     // The terminal is drawn in the text colour; the fill 2 px inside the body.
     ExpectPixel(SurfacePixel(bar.surface, x1 + 3, cy), 255, 255, 255, 255, "text on a dark bar");
     ExpectPixel(SurfacePixel(bar.surface, x0 + 5, cy), 61, 73, 233, 245, "alert at 20 %");
-    status.batteryPercent = 21;
-    bar.OnPopoverStatusChanged();
+    bar.status.batteryPercent = 21;
+    bar.Redraw();
     ExpectPixel(SurfacePixel(bar.surface, x0 + 5, cy), 255, 255, 255, 255, "text at 21 %");
-    status.acOnline = true;
-    bar.OnPopoverStatusChanged();
+    bar.status.acOnline = true;
+    bar.Redraw();
     ExpectPixel(SurfacePixel(bar.surface, x0 + 5, cy), 113, 206, 44, 245, "charging on AC");
 
     config.theme = 2;
-    bar.Apply(nullptr, config, 2.0f);
+    Apply(2.0f);
     ExpectPixel(SurfacePixel(bar.surface, x1 + 3, cy), 18, 10, 8, 252, "text on a light bar");
+    const std::vector<uint32_t> before = Ink();
+    status.clockText = L"12月9日 周二  07:13";  // the same length: no relayout
+    SendMessageW(bar.Window(), WM_TIMER, 1, 0);
+    EXPECT_NE(Ink(), before) << "a minute's tick draws the new minute";
 }
 
 TEST_F(TopBarWindowTest, PaintsHighlightDotChevronAndTrayIcons) {
@@ -145,7 +150,7 @@ TEST_F(TopBarWindowTest, PaintsHighlightDotChevronAndTrayIcons) {
     tray[0].displayName = L"Tool";
     tray[0].exePath = tray[0].key;
     config.topBarOriginalTrayIcons = true;
-    bar.Apply(nullptr, config, 2.0f);
+    Apply(2.0f);
     const comp::CompositionDrawingSurface first = bar.surface;
     const int cy = bar.surfaceHeight / 2;
     auto centre = [&](int32_t id) {
@@ -204,19 +209,20 @@ TEST_F(TopBarWindowTest, PaintsHighlightDotChevronAndTrayIcons) {
     EXPECT_EQ(original.r, 255);
     EXPECT_EQ(original.g, 0);
     config.topBarOriginalTrayIcons = false;
-    bar.Apply(nullptr, config, 2.0f);
+    Apply(2.0f);
     Bgra templ = SurfacePixel(bar.surface, icon, cy);
     EXPECT_NEAR(templ.r, templ.g, 3) << "a grey template";
     config.theme = 2;
-    bar.Apply(nullptr, config, 2.0f);
+    Apply(2.0f);
     EXPECT_EQ(bar.trayTemplatePixels.count(L"c:\\apps\\tool.exe#d"), 1u);
     EXPECT_EQ(bar.trayTemplatePixels.count(L"c:\\apps\\tool.exe#l"), 1u);
     EXPECT_EQ(bar.trayIconPixels.size(), 1u) << "the icon is extracted once";
 }
 
 TEST_F(TopBarWindowTest, ALostDeviceAtDrawingIsReportedAndRecovered) {
-    bar.Apply(nullptr, config, 1.0f);
+    Apply();
     host.graphicsDevice.InjectFailure(static_cast<HRESULT>(0x887A0005));
+    bar.hoveredItemId = kTopBarSound;  // a redraw with nothing changed leaves the device alone
     bar.Redraw();
     ASSERT_TRUE(host.TakeDeviceLost());
     ASSERT_TRUE(graphics.Create());
@@ -227,4 +233,27 @@ TEST_F(TopBarWindowTest, ALostDeviceAtDrawingIsReportedAndRecovered) {
     int inked = 0;
     for (int x = 0; x < bar.surfaceWidth; ++x) inked += SurfacePixel(bar.surface, x, 16).a > 128;
     EXPECT_GT(inked, 20) << "the picture is back";
+}
+
+TEST_F(TopBarWindowTest, AClockTickShowsOnlyTheClockAgainAndTheSamePixelsAsAFreshPaint) {
+    Apply();
+    host.compositor.Commit();
+    status.clockText = L"12月9日 周二  07:13";
+    bar.StatusTick();
+    host.compositor.Commit();
+    const TopBarItem* clock = Item(kTopBarClock);
+    ASSERT_NE(clock, nullptr);
+    const RECT shownAgain = bar.target.LastDamage();
+    EXPECT_LE(shownAgain.left, clock->left);
+    EXPECT_GE(shownAgain.right, clock->right);
+    EXPECT_LT(shownAgain.right - shownAgain.left, (clock->right - clock->left) + 40) << "the clock alone";
+    const std::vector<uint32_t> partial = Ink();
+    const raster::Image presented = bar.target.PresentedPixels();
+    host.paintedPixels.Clear();
+    bar.RecoverDevice();  // a new surface, every piece painted afresh
+    host.compositor.Commit();
+    EXPECT_TRUE(Ink() == partial);
+    const raster::Image fresh = bar.target.PresentedPixels();
+    ASSERT_EQ(fresh.Width() * fresh.Height(), presented.Width() * presented.Height());
+    EXPECT_TRUE(std::equal(fresh.Data(), fresh.Data() + fresh.Width() * fresh.Height(), presented.Data()));
 }

@@ -116,6 +116,7 @@ TEST_F(WifiPasswordDialogTest, WindowAndControlsAtScaleOneAndAHalf) {
             wchar_t prompt[128] = {};
             GetWindowTextW(text, prompt, 128);
             EXPECT_STREQ(prompt, L"请输入「Cafe」的安全密钥 (Wi-Fi 密码)：");
+            EXPECT_TRUE(GetWindowLongW(text, GWL_STYLE) & SS_NOPREFIX) << "an SSID's \"&\" is shown as written";
             HWND edit = KeyField(dialog);
             ASSERT_NE(edit, nullptr);
             EXPECT_TRUE(GetWindowLongW(edit, GWL_STYLE) & ES_PASSWORD);
@@ -136,18 +137,29 @@ TEST_F(WifiPasswordDialogTest, WindowAndControlsAtScaleOneAndAHalf) {
             ASSERT_NE(font, nullptr);
             GetObjectW(font, sizeof(lf), &lf);
             EXPECT_EQ(lf.lfHeight, -20) << "13 DIP at 1.5, rounded";
-            Type(dialog, L"secret");
+            Type(dialog, L"secret-key");
             PressKey(dialog, VK_RETURN);
         },
     });
     EXPECT_NE(seen, nullptr);
     EXPECT_FALSE(IsWindow(seen));
-    EXPECT_EQ(key, std::optional<std::wstring>(L"secret"));
+    EXPECT_EQ(key, std::optional<std::wstring>(L"secret-key"));
 }
 
-TEST_F(WifiPasswordDialogTest, ConfirmingAnEmptyFieldAnswersAnEmptyKey) {
-    const auto key = RunPrompt(owner, 1.0f, {[](HWND dialog) { PressKey(dialog, VK_RETURN); }});
-    EXPECT_EQ(key, std::optional<std::wstring>(L""));
+TEST_F(WifiPasswordDialogTest, OnlyAKeyTheNetworkCanTakeIsConfirmed) {
+    auto enabledFor = [](HWND dialog, const std::wstring& key) {
+        SetWindowTextW(KeyField(dialog), key.c_str());
+        return IsWindowEnabled(ConnectButton(dialog)) != FALSE;
+    };
+    const auto key = RunPrompt(owner, 1.0f, {[&](HWND dialog) {
+        EXPECT_TRUE(enabledFor(dialog, std::wstring(64, L'F')));
+        for (std::wstring text : {L"1234567", L"密码密码密码密码", L"", L"x"}) EXPECT_FALSE(enabledFor(dialog, text)) << text;
+        PressKey(dialog, VK_RETURN);
+    }, [&](HWND dialog) {
+        ASSERT_TRUE(dialog && enabledFor(dialog, L"12345678")) << "Enter confirmed a refused key";
+        PressKey(dialog, VK_RETURN);
+    }});
+    EXPECT_EQ(key, std::optional<std::wstring>(L"12345678"));
 }
 
 TEST_F(WifiPasswordDialogTest, EscapeCloseAndAltF4Cancel) {
@@ -167,20 +179,8 @@ TEST_F(WifiPasswordDialogTest, EscapeCloseAndAltF4Cancel) {
         EXPECT_EQ(RunPrompt(owner, 1.0f, {step}), std::nullopt) << name;
     }
     // A prompt after the cancelled ones still works.
-    EXPECT_EQ(RunPrompt(owner, 1.0f, {[](HWND dialog) { Type(dialog, L"again"); PressKey(dialog, VK_RETURN); }}),
-              std::optional<std::wstring>(L"again"));
-}
-
-TEST_F(WifiPasswordDialogTest, LongKeyIsCutTo127Characters) {
-    const std::wstring longKey(200, L'x');
-    const auto key = RunPrompt(owner, 1.0f, {
-        [&](HWND dialog) {
-            Type(dialog, longKey);
-            PressKey(dialog, VK_RETURN);
-        },
-    });
-    ASSERT_TRUE(key.has_value());
-    EXPECT_EQ(*key, std::wstring(127, L'x'));
+    EXPECT_EQ(RunPrompt(owner, 1.0f, {[](HWND dialog) { Type(dialog, L"again-key"); PressKey(dialog, VK_RETURN); }}),
+              std::optional<std::wstring>(L"again-key"));
 }
 
 TEST_F(WifiPasswordDialogTest, QuitRequestCancelsAndReachesTheOuterLoop) {

@@ -1,8 +1,11 @@
 #include "render/comp/DrawingSurface.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 #include "render/comp/CompositorState.h"
 
@@ -27,28 +30,69 @@ HRESULT TakeInjectedFailure(detail::GraphicsDeviceNode& device) {
     return hr;
 }
 
-// Copies the surface's target back into its pixel store.
-HRESULT ReadBack(detail::SurfaceNode& surface, ID2D1DeviceContext* context) {
-    D2D1_SIZE_U size = surface.target->GetPixelSize();
-    Microsoft::WRL::ComPtr<ID2D1Bitmap1> readable;
-    D2D1_BITMAP_PROPERTIES1 properties =
-        BitmapProperties(D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW);
-    HRESULT hr = context->CreateBitmap(size, nullptr, 0, &properties, &readable);
-    if (FAILED(hr)) return hr;
-    hr = readable->CopyFromBitmap(nullptr, surface.target.Get(), nullptr);
+// Copies a drawn target into `pixels` (as far as both reach), through a
+// CPU-readable bitmap of the target's size that is kept in `readable` when
+// given: under Wine making one costs more than the copy.
+HRESULT CopyTargetPixels(ID2D1DeviceContext* context, ID2D1Bitmap1* target, raster::Image& pixels,
+                         Microsoft::WRL::ComPtr<ID2D1Bitmap1>* kept = nullptr) {
+    D2D1_SIZE_U size = target->GetPixelSize();
+    Microsoft::WRL::ComPtr<ID2D1Bitmap1> made;
+    Microsoft::WRL::ComPtr<ID2D1Bitmap1>& readable = kept ? *kept : made;
+    HRESULT hr = S_OK;
+    if (readable) {
+        const D2D1_SIZE_U have = readable->GetPixelSize();
+        if (have.width != size.width || have.height != size.height) readable.Reset();
+    }
+    if (!readable) {
+        D2D1_BITMAP_PROPERTIES1 properties =
+            BitmapProperties(D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW);
+        hr = context->CreateBitmap(size, nullptr, 0, &properties, &readable);
+        if (FAILED(hr)) return hr;
+    }
+    hr = readable->CopyFromBitmap(nullptr, target, nullptr);
     if (FAILED(hr)) return hr;
     D2D1_MAPPED_RECT mapped = {};
     hr = readable->Map(D2D1_MAP_OPTIONS_READ, &mapped);
     if (FAILED(hr)) return hr;
-    int width = surface.pixels.Width();
-    int height = surface.pixels.Height();
+    int width = pixels.Width();
+    int height = pixels.Height();
     for (int y = 0; y < height && y < static_cast<int>(size.height); ++y) {
-        std::memcpy(surface.pixels.Data() + static_cast<size_t>(y) * width, mapped.bits + y * mapped.pitch,
+        std::memcpy(pixels.Data() + static_cast<size_t>(y) * width, mapped.bits + y * mapped.pitch,
                     static_cast<size_t>(std::min<int>(width, size.width)) * 4);
     }
     readable->Unmap();
-    surface.targetHoldsPixels = true;
     return S_OK;
+}
+
+// Copies the surface's target back into its pixel store.
+HRESULT ReadBack(detail::SurfaceNode& surface, ID2D1DeviceContext* context) {
+    HRESULT hr = CopyTargetPixels(context, surface.target.Get(), surface.pixels, &surface.readable);
+    if (SUCCEEDED(hr)) surface.targetHoldsPixels = true;
+    return hr;
+}
+
+// A drawing context that has drawn once, the way a surface draws: a target,
+// a clear, a filled and a stroked shape, the read-back. Null when it fails.
+Microsoft::WRL::ComPtr<ID2D1DeviceContext> DrawOnce(ID2D1Device* d2dDevice) {
+    Microsoft::WRL::ComPtr<ID2D1DeviceContext> context;
+    if (!d2dDevice || FAILED(d2dDevice->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE, &context))) {
+        return nullptr;
+    }
+    Microsoft::WRL::ComPtr<ID2D1Bitmap1> target;
+    Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+    D2D1_BITMAP_PROPERTIES1 properties = BitmapProperties(D2D1_BITMAP_OPTIONS_TARGET);
+    raster::Image pixels(16, 16);
+    if (SUCCEEDED(context->CreateBitmap({16, 16}, nullptr, 0, &properties, &target)) &&
+        SUCCEEDED(context->CreateSolidColorBrush(D2D1::ColorF(1.0f, 1.0f, 1.0f, 0.5f), &brush))) {
+        context->SetTarget(target.Get());
+        context->BeginDraw();
+        context->Clear(D2D1::ColorF(0, 0.0f));
+        context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(1, 1, 15, 15), 4, 4), brush.Get());
+        context->DrawEllipse(D2D1::Ellipse(D2D1::Point2F(8, 8), 5, 5), brush.Get(), 1.5f);
+        if (SUCCEEDED(context->EndDraw())) CopyTargetPixels(context.Get(), target.Get(), pixels);
+        context->SetTarget(nullptr);
+    }
+    return context;
 }
 
 }  // namespace
@@ -64,8 +108,23 @@ void CompositionDrawingSurface::Resize(SIZE size) {
     if (surface.drawing) ThrowHResult(kDrawAlreadyOpen);
     surface.pixels.Reset(std::max<LONG>(size.cx, 1), std::max<LONG>(size.cy, 1));
     surface.target.Reset();
+    surface.readable.Reset();
     surface.targetHoldsPixels = false;
     surface.Touch();
+}
+
+HRESULT CompositionDrawingSurface::BeginDrawCleared(ID2D1DeviceContext** context, POINT* offset) {
+    if (!node_) return E_POINTER;
+    // What the surface shows now is not uploaded: it is cleared away at once.
+    const bool held = node_->targetHoldsPixels;
+    if (!node_->drawing) node_->targetHoldsPixels = true;
+    const HRESULT hr = BeginDraw(nullptr, context, offset);
+    if (FAILED(hr)) {
+        if (!node_->drawing) node_->targetHoldsPixels = held;
+        return hr;
+    }
+    (*context)->Clear(D2D1::ColorF(0, 0.0f));
+    return hr;
 }
 
 HRESULT CompositionDrawingSurface::BeginDraw(const RECT* updateRect, ID2D1DeviceContext** context, POINT* offset) {
@@ -83,6 +142,7 @@ HRESULT CompositionDrawingSurface::BeginDraw(const RECT* updateRect, ID2D1Device
         return E_INVALIDARG;
     }
 
+    if (device.warming.valid()) device.context = device.warming.get();
     if (!device.context) {
         HRESULT hr = device.d2dDevice->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE, &device.context);
         if (FAILED(hr)) return hr;
@@ -130,6 +190,7 @@ HRESULT CompositionDrawingSurface::EndDraw() {
     surface.drawClipped = false;
     if (FAILED(hr)) {
         surface.target.Reset();
+        surface.readable.Reset();
         surface.targetHoldsPixels = false;
         return hr;
     }
@@ -144,9 +205,9 @@ HRESULT CompositionDrawingSurface::SetPixels(const raster::Image& pixels) {
     if (!surface.device) return E_POINTER;
     if (HRESULT injected = TakeInjectedFailure(*surface.device); FAILED(injected)) return injected;
     if (pixels.IsEmpty()) return E_INVALIDARG;
-    surface.pixels.Fill(0);
     const int width = std::min(pixels.Width(), surface.pixels.Width());
     const int height = std::min(pixels.Height(), surface.pixels.Height());
+    if (width < surface.pixels.Width() || height < surface.pixels.Height()) surface.pixels.Fill(0);
     for (int y = 0; y < height; ++y) {
         std::copy_n(pixels.Data() + static_cast<size_t>(y) * pixels.Width(), width,
                     surface.pixels.Data() + static_cast<size_t>(y) * surface.pixels.Width());
@@ -154,6 +215,31 @@ HRESULT CompositionDrawingSurface::SetPixels(const raster::Image& pixels) {
     // The next draw starts from these pixels, not from the bitmap's old content.
     surface.targetHoldsPixels = false;
     surface.Touch();
+    return S_OK;
+}
+
+HRESULT CompositionDrawingSurface::SetPixelsIn(const raster::Image& pixels, const RECT& area) {
+    if (!node_) return E_POINTER;
+    auto& surface = *node_;
+    if (surface.drawing) return kDrawAlreadyOpen;
+    if (!surface.device) return E_POINTER;
+    if (HRESULT injected = TakeInjectedFailure(*surface.device); FAILED(injected)) return injected;
+    const int width = surface.pixels.Width();
+    if (pixels.Width() != width || pixels.Height() != surface.pixels.Height() || area.left < 0 || area.top < 0 ||
+        area.right > width || area.bottom > pixels.Height() || area.left >= area.right || area.top >= area.bottom) {
+        return E_INVALIDARG;
+    }
+    for (int y = area.top; y < area.bottom; ++y) {
+        const size_t row = static_cast<size_t>(y) * width;
+        std::copy(pixels.Data() + row + area.left, pixels.Data() + row + area.right,
+                  surface.pixels.Data() + row + area.left);
+    }
+    surface.targetHoldsPixels = false;
+    const uint64_t from = surface.version;
+    surface.Touch();
+    auto& changes = surface.partialChanges;
+    if (changes.size() >= detail::SurfaceNode::kPartialChangesKept) changes.erase(changes.begin());
+    changes.push_back({from, surface.version, {area.left, area.top, area.right - area.left, area.bottom - area.top}});
     return S_OK;
 }
 
@@ -180,8 +266,36 @@ CompositionDrawingSurface CompositionGraphicsDevice::CreateDrawingSurface(Vector
     return CompositionDrawingSurface(surface);
 }
 
+void CompositionGraphicsDevice::WarmUp(std::function<void()> done) {
+    auto& device = Get();
+    if (device.warming.valid() || device.context || !device.d2dDevice) {
+        if (done) done();
+        return;
+    }
+    try {
+        std::promise<Microsoft::WRL::ComPtr<ID2D1DeviceContext>> promise;
+        device.warming = promise.get_future();
+        // Detached with its own promise and its own reference to the device:
+        // the first BeginDraw takes the result, nothing waits for the thread.
+        std::thread([d2dDevice = device.d2dDevice, promise = std::move(promise), done]() mutable {
+            promise.set_value(DrawOnce(d2dDevice.Get()));
+            if (done) done();
+        }).detach();
+    } catch (const std::system_error&) {
+        device.warming = {};
+        if (done) done();
+    }
+}
+
+bool CompositionGraphicsDevice::Warming() const {
+    const auto& warming = Get().warming;
+    return warming.valid() && warming.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready;
+}
+
 void CompositionGraphicsDevice::SetRenderingDevice(ID2D1Device* d2dDevice) {
     auto& device = Get();
+    // A warm-up still drawing on the old device finishes before it goes.
+    if (device.warming.valid()) device.warming.get();
     device.d2dDevice = d2dDevice;
     device.context.Reset();
     // Bitmaps of the old device are useless now; the pixels stay until repainted.
@@ -189,6 +303,7 @@ void CompositionGraphicsDevice::SetRenderingDevice(ID2D1Device* d2dDevice) {
         auto surface = weak.lock();
         if (!surface) return true;
         surface->target.Reset();
+        surface->readable.Reset();
         surface->targetHoldsPixels = false;
         surface->drawing = false;
         return false;

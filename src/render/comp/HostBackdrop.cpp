@@ -163,8 +163,9 @@ void HostBackdrop::DropPending() {
 }
 
 void HostBackdrop::SetLoader(Loader loader) {
-    loader_ = loader ? std::move(loader) : Loader(LoadDesktopWallpaper);
+    // Asked before the move, which leaves `loader` empty.
     customLoader_ = static_cast<bool>(loader);
+    loader_ = loader ? std::move(loader) : Loader(LoadDesktopWallpaper);
     Refresh(true);
 }
 

@@ -7,6 +7,7 @@
 #include <d2d1_1.h>
 #include <wrl/client.h>
 
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -62,20 +63,33 @@ struct SurfaceNode : Node {
     bool drawClipped = false;
     Microsoft::WRL::ComPtr<ID2D1Bitmap1> target;    // what BeginDraw hands out, kept between draws
     bool targetHoldsPixels = false;                 // target's content equals pixels
-    // Which columns (rows) of pixels equal the one before them, worked out
-    // once per version: a stretch repeats such columns without change.
+    Microsoft::WRL::ComPtr<ID2D1Bitmap1> readable;  // the read-back's CPU copy, kept between draws
+    // Whether all columns (rows) of pixels are alike, worked out once per
+    // version: a stretch along such an axis changes nothing.
     struct Repeats {
         uint64_t version = 0;
-        std::vector<bool> column;  // column[x]: column x equals column x - 1
+        std::vector<bool> column;  // one entry, once known: every column equals the one before it
         std::vector<bool> row;
     };
     mutable Repeats repeats;
+    // The latest changes that touched only part of the pixels: from version
+    // `from` to `to` only `area` (surface pixels) changed. A frame that showed
+    // one of these versions redraws only the areas since, not the visual.
+    struct PartialChange {
+        uint64_t from = 0;
+        uint64_t to = 0;
+        raster::Rect area;
+    };
+    static constexpr size_t kPartialChangesKept = 8;
+    std::vector<PartialChange> partialChanges;  // oldest first
 };
 
 struct GraphicsDeviceNode : Node {
     using Node::Node;
     Microsoft::WRL::ComPtr<ID2D1Device> d2dDevice;
     Microsoft::WRL::ComPtr<ID2D1DeviceContext> context;
+    // The context a worker made and drew with once; the first BeginDraw takes it.
+    std::future<Microsoft::WRL::ComPtr<ID2D1DeviceContext>> warming;
     HRESULT injectedFailure = S_OK;  // tests: the next BeginDraw or surface creation fails
     // Every surface made on this device, to move them all to a new device;
     // dropped ones are forgotten once the list has doubled since the last sweep.

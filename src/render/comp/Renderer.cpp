@@ -412,36 +412,27 @@ uint64_t ClipContentVersion(const ClipNode* clip) {
     return std::max(clip->contentVersion, clip->geometry ? clip->geometry->contentVersion : 0);
 }
 
-// Whether the entries [from, to) are all equal to each other.
-bool AllRepeat(const std::vector<bool>& repeatsPrevious, int from, int to) {
-    for (int i = std::max(from + 1, 1); i < to; ++i) {
-        if (!repeatsPrevious[static_cast<size_t>(i)]) return false;
-    }
-    return true;
-}
-
-// Which columns and rows of the surface repeat the one before them.
+// Whether the surface's columns (rows) are all alike, worked out once per
+// version. Each scan stops at the first pixel that differs: a picture with any
+// detail answers within its first rows, not after reading all of it.
 const SurfaceNode::Repeats& RepeatsOf(const SurfaceNode& surface) {
     SurfaceNode::Repeats& repeats = surface.repeats;
-    if (repeats.version == surface.version && repeats.column.size() == static_cast<size_t>(surface.pixels.Width()) &&
-        repeats.row.size() == static_cast<size_t>(surface.pixels.Height())) {
-        return repeats;
-    }
+    if (repeats.version == surface.version && repeats.column.size() == 1 && repeats.row.size() == 1) return repeats;
     const raster::Image& pixels = surface.pixels;
     const int width = pixels.Width(), height = pixels.Height();
-    repeats.version = surface.version;
-    repeats.column.assign(static_cast<size_t>(width), true);
-    repeats.row.assign(static_cast<size_t>(height), true);
-    if (width > 0) repeats.column[0] = false;
-    if (height > 0) repeats.row[0] = false;
-    for (int y = 0; y < height; ++y) {
+    bool columnsAlike = true;
+    for (int y = 0; y < height && columnsAlike; ++y) {
         const uint32_t* row = pixels.Data() + static_cast<size_t>(y) * width;
-        const uint32_t* above = y > 0 ? row - width : nullptr;
-        for (int x = 0; x < width; ++x) {
-            if (x > 0 && row[x] != row[x - 1]) repeats.column[x] = false;
-            if (above && row[x] != above[x]) repeats.row[y] = false;
-        }
+        columnsAlike = std::all_of(row, row + width, [&](uint32_t p) { return p == row[0]; });
     }
+    bool rowsAlike = true;
+    for (int y = 1; y < height && rowsAlike; ++y) {
+        const uint32_t* row = pixels.Data() + static_cast<size_t>(y) * width;
+        rowsAlike = std::equal(row, row + width, row - width);
+    }
+    repeats.version = surface.version;
+    repeats.column.assign(1, columnsAlike);
+    repeats.row.assign(1, rowsAlike);
     return repeats;
 }
 
@@ -548,10 +539,9 @@ Follow FollowOf(const BrushNode& brush, const raster::Rect& target, int depth = 
         if (!brush.surface || brush.surface->pixels.IsEmpty()) return Uniform();
         if (brush.stretch != CompositionStretch::Fill) return {};
         const auto& repeats = RepeatsOf(*brush.surface);
-        const int width = brush.surface->pixels.Width(), height = brush.surface->pixels.Height();
         Follow follow;
-        if (AllRepeat(repeats.column, 0, width)) follow[0].nearBand = follow[0].farBand = 0;
-        if (AllRepeat(repeats.row, 0, height)) follow[1].nearBand = follow[1].farBand = 0;
+        if (repeats.column[0]) follow[0].nearBand = follow[0].farBand = 0;
+        if (repeats.row[0]) follow[1].nearBand = follow[1].farBand = 0;
         return follow;
     }
     case BrushNode::Kind::NineGrid: {
@@ -634,6 +624,12 @@ void Record(const VisualNode& visual, float parentX, float parentY, Vector2 pare
         const Follow follow = FollowOf(*visual.brush, record.target);
         record.follow[0] = follow[0];
         record.follow[1] = follow[1];
+        const BrushNode& brush = *visual.brush;
+        if (brush.kind == BrushNode::Kind::Surface && brush.surface && brush.stretch == CompositionStretch::Fill) {
+            record.surface = brush.surface.get();
+            record.surfaceVersion = brush.surface->version;
+            record.versionBesideSurface = std::max(own, brush.version);
+        }
     }
     record.clipCount = chain.count;
     for (int i = 0; i < std::min(chain.count, VisualRecord::kMaxClips); ++i) record.clips[i] = chain.shapes[i];
@@ -752,6 +748,38 @@ bool AddEdgeDamage(const VisualRecord& before, const VisualRecord& after, int ax
     return true;
 }
 
+// A sprite whose surface alone changed, and only in parts since the version
+// the earlier record showed: those parts, in window pixels. False otherwise.
+bool AddSurfacePartDamage(const VisualRecord& before, const VisualRecord& after, const DamageSink& damage) {
+    const SurfaceNode* surface = after.surface;
+    if (!surface || surface != before.surface || after.versionBesideSurface != before.versionBesideSurface ||
+        !(after.bounds == before.bounds) || !(after.target == before.target) || after.group != before.group ||
+        after.surfaceVersion <= before.surfaceVersion || after.surfaceVersion != surface->version) {
+        return false;
+    }
+    const int sw = surface->pixels.Width(), sh = surface->pixels.Height();
+    if (sw <= 0 || sh <= 0 || after.target.IsEmpty()) return false;
+    const float fx = static_cast<float>(after.target.width) / static_cast<float>(sw);
+    const float fy = static_cast<float>(after.target.height) / static_cast<float>(sh);
+    raster::Rect parts[SurfaceNode::kPartialChangesKept];
+    int count = 0;
+    uint64_t version = after.surfaceVersion;
+    const auto& changes = surface->partialChanges;
+    for (auto change = changes.rbegin(); change != changes.rend() && version != before.surfaceVersion; ++change) {
+        if (change->to != version) return false;
+        // A stretched surface blends each pixel with its neighbours: one more around.
+        const int x0 = after.target.x + static_cast<int>(std::floor(static_cast<float>(change->area.x) * fx)) - 1;
+        const int y0 = after.target.y + static_cast<int>(std::floor(static_cast<float>(change->area.y) * fy)) - 1;
+        const int x1 = after.target.x + static_cast<int>(std::ceil(static_cast<float>(change->area.Right()) * fx)) + 1;
+        const int y1 = after.target.y + static_cast<int>(std::ceil(static_cast<float>(change->area.Bottom()) * fy)) + 1;
+        parts[count++] = raster::Intersect({x0, y0, x1 - x0, y1 - y0}, after.bounds);
+        version = change->from;
+    }
+    if (version != before.surfaceVersion) return false;
+    for (int i = 0; i < count; ++i) damage.AddWhole(parts[i], after.group);
+    return true;
+}
+
 uint64_t Newest(const VisualNode& visual, int depth) {
     uint64_t newest = std::max(visual.version, ClipVersion(visual.clip.get()));
     newest = std::max(newest, BrushVersion(visual.brush.get()));
@@ -805,7 +833,8 @@ void DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after, Damage
             ++a;
         } else {
             if (a->version != b->version || !(a->bounds == b->bounds) || a->group != b->group) {
-                if (a->group != b->group || (!AddEdgeDamage(*b, *a, 0, sink) && !AddEdgeDamage(*b, *a, 1, sink))) {
+                if (a->group != b->group || (!AddSurfacePartDamage(*b, *a, sink) && !AddEdgeDamage(*b, *a, 0, sink) &&
+                                             !AddEdgeDamage(*b, *a, 1, sink))) {
                     sink.AddWhole(b->bounds, b->group);
                     sink.AddWhole(a->bounds, a->group);
                 }

@@ -80,6 +80,12 @@ struct VisualRecord {
     // kMaxClips: not kept, and every change redraws the whole visual.
     ClipShape clips[kMaxClips];
     int clipCount = 0;
+    // A sprite that shows a surface with Fill: the surface, its version and
+    // the version of everything else the record depends on, so that a change
+    // to part of the surface damages only that part.
+    const SurfaceNode* surface = nullptr;
+    uint64_t surfaceVersion = 0;
+    uint64_t versionBesideSurface = 0;
 };
 // Sorted by visual, one record each.
 using TreeSnapshot = std::vector<VisualRecord>;

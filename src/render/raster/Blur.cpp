@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/PerThread.h"
 #include "render/raster/Parallel.h"
 #include "render/raster/PixelCount.h"
 #include "render/raster/PixelVector.h"
@@ -27,7 +28,7 @@ constexpr std::size_t kKeptIntermediate = (4u << 20) / sizeof(F4);  // pixels
 // to kKeptIntermediate: blurs of one size repeat (every frame of an
 // animation), and fresh pages cost more than the copy.
 using AcrossBuffer = std::vector<F4, CountedAllocator<F4>>;
-thread_local AcrossBuffer keptAcross;
+AcrossBuffer& KeptAcross() { return platform::PerThread<AcrossBuffer>(); }
 
 struct Box {
     int radius = 0;
@@ -187,8 +188,8 @@ void BlurRows(const Job& job, const Rect& area, int rowFirst, int rowCount, F4* 
     const int groups = (rowCount + kRowsAtOnce - 1) / kRowsAtOnce;
     const int perPart = (groups + job.threads - 1) / job.threads;
     RunParts(job.threads, [&](int part) {
-        thread_local Scratch scratch;
-        thread_local Plane input;
+        Scratch& scratch = platform::PerThread<Scratch, struct RowsScratch>();
+        Plane& input = platform::PerThread<Plane>();
         const int groupEnd = std::min(groups, (part + 1) * perPart);
         for (int group = part * perPart; group < groupEnd; ++group) {
             const int first = group * kRowsAtOnce;
@@ -220,7 +221,7 @@ void BlurColumns(const Job& job, const Rect& area, int rowFirst, const F4* acros
     const int strips = (n + kStripPixels - 1) / kStripPixels;
     const int perPart = (strips + job.threads - 1) / job.threads;
     RunParts(job.threads, [&](int part) {
-        thread_local Scratch scratch;
+        Scratch& scratch = platform::PerThread<Scratch, struct ColumnsScratch>();
         std::vector<const F4*> input(length);
         const int stripEnd = std::min(strips, (part + 1) * perPart);
         for (int strip = part * perPart; strip < stripEnd; ++strip) {
@@ -275,7 +276,7 @@ void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges
     const int mostRows = std::min(src.height, bandHeight + 2 * reach);
     AcrossBuffer own;
     const std::size_t acrossSize = static_cast<std::size_t>(mostRows) * n;
-    AcrossBuffer& acrossBuffer = acrossSize <= kKeptIntermediate ? keptAcross : own;
+    AcrossBuffer& acrossBuffer = acrossSize <= kKeptIntermediate ? KeptAcross() : own;
     if (acrossBuffer.size() < acrossSize) acrossBuffer.resize(acrossSize);
     F4* const across = acrossBuffer.data();
     // Writing into the source: a band's result waits until the next band has
@@ -308,7 +309,7 @@ void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges
 
 void ReleaseKeptBlurBuffer() {
     AcrossBuffer none;
-    keptAcross.swap(none);
+    KeptAcross().swap(none);
 }
 
 }  // namespace raster

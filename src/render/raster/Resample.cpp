@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/PerThread.h"
+
 namespace raster {
 namespace {
 
@@ -80,9 +82,10 @@ void ResampleInto(ImageView dst, const Rect& area, ConstImageView src, const Tap
     }
     const int span = hi >= lo ? hi - lo + 1 : 0;
     // Kept per thread: a frame draws many small pieces.
-    thread_local std::vector<uint16_t> mixed;
-    thread_local std::vector<uint32_t> out;
-    thread_local std::vector<int> c0, c1;
+    std::vector<uint16_t>& mixed = platform::PerThread<std::vector<uint16_t>>();
+    std::vector<uint32_t>& out = platform::PerThread<std::vector<uint32_t>>();
+    std::vector<int>& c0 = platform::PerThread<std::vector<int>, struct FirstColumns>();
+    std::vector<int>& c1 = platform::PerThread<std::vector<int>, struct SecondColumns>();
     mixed.assign(static_cast<std::size_t>(span + 1) * 4, 0);  // channel x 256
     out.resize(static_cast<std::size_t>(area.width));
     c0.resize(static_cast<std::size_t>(area.width));

@@ -1,5 +1,6 @@
 #include "render/raster/Stretch.h"
 
+#include "platform/PerThread.h"
 #include "render/raster/Resample.h"
 
 namespace raster {
@@ -14,7 +15,8 @@ void DrawStretched(ImageView dst, const Rect& target, ConstImageView src, const 
     }
     // Only the drawn part's taps: a nine-grid cell or a band of a wide glass
     // is drawn piece by piece, often a few pixels of a long run.
-    thread_local Taps columns, rows;
+    Taps& columns = platform::PerThread<Taps, struct ColumnTaps>();
+    Taps& rows = platform::PerThread<Taps, struct RowTaps>();
     StretchTaps(target.width, src.width, area.x - target.x, area.width, columns);
     StretchTaps(target.height, src.height, area.y - target.y, area.height, rows);
     ResampleInto(dst, area, src, columns, rows, {area.x, area.y}, options);

@@ -10,6 +10,7 @@
 #include "config/Paths.h"
 #include "system/tray/TrayIconInfo.h"
 #include "system/tray/TrayNaming.h"
+#include "system/tray/TrayProcessTree.h"
 #include "system/tray/TrayProcesses.h"
 
 namespace {
@@ -52,6 +53,32 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty()) return name;
     wchar_t last = folder.back();
     return last == L'\\' || last == L'/' ? folder + name : folder + L"\\" + name;
+}
+
+// A display name is whatever text the application put in its tooltip: only a
+// plain file name may stand for a file next to the helper.
+bool IsPlainFileName(const std::wstring& name) {
+    return name.find_first_of(L"\\/:") == std::wstring::npos && name != L"." && name != L"..";
+}
+
+// The system's own folders hold no application of a tray agent, and whatever
+// runs from there is the system's: nothing is looked up in them.
+bool IsInWindowsFolder(const std::wstring& folder) {
+    wchar_t windows[MAX_PATH] = {};
+    UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    std::wstring root = NormalizePathKey(std::wstring_view(windows, length));
+    while (!root.empty() && root.back() == L'\\') root.pop_back();
+    std::wstring key = NormalizePathKey(folder);
+    return key.compare(0, root.size(), root) == 0 && (key.size() == root.size() || key[root.size()] == L'\\');
+}
+
+// At least three leading characters in common (a two-letter name: both), so
+// the largest executable of a shared folder is not taken for anyone's.
+bool SharesNamePrefix(std::wstring_view a, std::wstring_view b) {
+    size_t common = 0;
+    while (common < a.size() && common < b.size() && FoldAscii(a[common]) == FoldAscii(b[common])) ++common;
+    return common >= 3 || (common >= 2 && common == std::min(a.size(), b.size()));
 }
 
 BOOL CALLBACK EnumMainWindowProc(HWND window, LPARAM lp) {
@@ -97,7 +124,7 @@ bool IsInstallerLikeName(std::wstring_view name) {
 std::wstring FindMainExeInFolder(const std::wstring& folder, const std::wstring& preferredName,
                                  const std::wstring& stem, bool scanFolder) {
     if (folder.empty()) return {};
-    if (!preferredName.empty()) {
+    if (!preferredName.empty() && IsPlainFileName(preferredName)) {
         std::wstring candidate = Join(folder, preferredName + L".exe");
         if (IsExistingFile(candidate) && !IsInstallerLikeName(preferredName)) return candidate;
     }
@@ -124,7 +151,9 @@ std::wstring FindMainExeInFolder(const std::wstring& folder, const std::wstring&
         std::wstring name = data.cFileName;
         std::wstring nameKey = NormalizePathKey(name);
         if (nameKey.size() < 4 || nameKey.compare(nameKey.size() - 4, 4, L".exe") != 0) continue;
-        if (IsInstallerLikeName(TrayExeStem(name))) continue;
+        std::wstring nameStem = TrayExeStem(name);
+        if (IsInstallerLikeName(nameStem)) continue;
+        if (!SharesNamePrefix(nameStem, stem) && !SharesNamePrefix(nameStem, preferredName)) continue;
         uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         if (size > bestSize) {
             bestSize = size;
@@ -139,11 +168,11 @@ std::wstring ResolveTrayExePath(const std::wstring& exePath, const std::wstring&
     if (exePath.empty()) return {};
     std::wstring folder = ParentOf(exePath);
     std::wstring stem = TrayExeStem(exePath);
-    if (!IsHelperExeName(stem)) return exePath;
+    if (!IsHelperExeName(stem) || IsInWindowsFolder(folder)) return exePath;
     std::wstring found = FindMainExeInFolder(folder, displayName, stem, true);
     if (!found.empty()) return found;
     std::wstring parent = ParentOf(folder);
-    if (!parent.empty() && parent != folder) {
+    if (!parent.empty() && parent != folder && !IsInWindowsFolder(parent)) {
         found = FindMainExeInFolder(parent, displayName, stem, false);
         if (!found.empty()) return found;
     }
@@ -210,7 +239,7 @@ void TrayIconInfo::Activate() const {
     }
     std::wstring resolved = ResolveTrayExePath(exePath, displayName);
     MainWindowSearch search;
-    search.pids = FindProcessesByExe({exePath, resolved}, pid);
+    search.pids = TrayAppProcesses(SnapshotProcessTree(), exePath, resolved);
     if (!search.pids.empty()) EnumWindows(EnumMainWindowProc, reinterpret_cast<LPARAM>(&search));
 
     if (search.bestVisible && IsWindow(search.bestVisible)) {

@@ -61,10 +61,10 @@ DWORD WINAPI TrayCloseThreadProc(void* parameter) {
 
 void TrayClose(const TrayIconInfo& icon) {
     std::wstring resolved = ResolveTrayExePath(icon.exePath, icon.displayName);
-    std::unordered_set<uint32_t> targets = FindProcessesByExe({icon.exePath, resolved}, icon.pid);
+    std::vector<ProcessTreeEntry> snapshot = SnapshotProcessTree();
+    std::unordered_set<uint32_t> targets = TrayAppProcesses(snapshot, icon.exePath, resolved);
     if (targets.empty()) return;
 
-    std::vector<ProcessTreeEntry> snapshot = SnapshotProcessTree();
     std::unordered_set<uint32_t> set = ExpandProcessTree(targets, snapshot);
     set.erase(GetCurrentProcessId());
     for (const ProcessTreeEntry& entry : snapshot) {

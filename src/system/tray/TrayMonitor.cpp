@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <iterator>
+#include <stdexcept>
 #include <string_view>
 
 #include "app/Log.h"
@@ -93,7 +94,12 @@ void StartTrayMonitor() {
 
 TraySources SystemTraySources(uia::IUIAutomation* automation) {
     TraySources sources;
-    sources.readLegacy = ReadLegacyTrayToolbars;
+    sources.readLegacy = [](std::vector<TrayIconInfo>& icons) {
+        const LegacyTrayRead read = ReadLegacyTrayToolbars(icons);
+        // A busy shell is no empty tray: the pass fails and the list it published stays.
+        if (read == LegacyTrayRead::Failed) throw std::runtime_error("tray toolbars did not answer");
+        return read == LegacyTrayRead::Read;
+    };
     sources.readSettings = ReadNotifyIconSettings;
     sources.collectUia = [automation](std::vector<UiaNotifyItem>& items) {
         HWND bridge = automation ? FindTaskbarContentBridge() : nullptr;
@@ -148,6 +154,7 @@ void ForgetTrayIcon(TrayState& state, TraySuppression& suppression, const std::w
         suppression.deadlines[normalized] = now + kSuppressMs;
     }
     std::lock_guard<std::mutex> lock(state.mutex);
+    state.forgotten[normalized] = ++state.forgetSerial;
     state.icons.erase(std::remove_if(state.icons.begin(), state.icons.end(),
                                      [&](const TrayIconInfo& icon) { return icon.key == normalized; }),
                       state.icons.end());
@@ -294,6 +301,11 @@ bool RunTrayPass(TrayPassMemory& memory, const TraySources& sources, TrayState& 
                  TraySuppression& suppression) {
     uint64_t start = sources.tickCount();
     bool ok = true;
+    uint64_t forgetsSeen = 0;
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        forgetsSeen = state.forgetSerial;
+    }
     RunningExeMap running;
     std::vector<TrayIconInfo> collected;
     try {
@@ -350,6 +362,19 @@ bool RunTrayPass(TrayPassMemory& memory, const TraySources& sources, TrayState& 
     }
     {
         std::lock_guard<std::mutex> lock(state.mutex);
+        // A key forgotten after this pass filtered its list stays out too; the
+        // ones it filtered are the suppression table's from now on.
+        for (auto it = state.forgotten.begin(); it != state.forgotten.end();) {
+            const std::wstring& key = it->first;
+            if (it->second > forgetsSeen) {
+                publish.erase(std::remove_if(publish.begin(), publish.end(),
+                                             [&](const TrayIconInfo& icon) { return icon.key == key; }),
+                              publish.end());
+                ++it;
+            } else {
+                it = state.forgotten.erase(it);
+            }
+        }
         state.icons = std::move(publish);
     }
     state.published.notify_all();

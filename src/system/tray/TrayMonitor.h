@@ -39,11 +39,14 @@ struct TraySources {
 // The system's own sources; automation may be null.
 TraySources SystemTraySources(uia::IUIAutomation* automation);
 
-// The published list and the waiters on it.
+// The published list and the waiters on it, and the keys forgotten lately, each
+// with its serial number, so a pass publishes none forgotten after it filtered.
 struct TrayState {
     std::mutex mutex;
     std::condition_variable published;
     std::vector<TrayIconInfo> icons;
+    uint64_t forgetSerial = 0;
+    std::unordered_map<std::wstring, uint64_t> forgotten;
 };
 
 // Keys of applications the user just quit, each with its deadline in ticks.

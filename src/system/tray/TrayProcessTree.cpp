@@ -96,6 +96,34 @@ std::unordered_set<uint32_t> ExpandProcessTree(const std::unordered_set<uint32_t
     return set;
 }
 
+std::unordered_set<uint32_t> TrayAppProcesses(const std::vector<ProcessTreeEntry>& snapshot,
+                                              const std::wstring& exePath, const std::wstring& resolved) {
+    std::unordered_set<uint32_t> own;
+    std::vector<const ProcessTreeEntry*> main;
+    const std::wstring ownKey = NormalizePathKey(exePath), mainKey = NormalizePathKey(resolved);
+    if (ownKey.empty()) return own;
+    for (const ProcessTreeEntry& entry : snapshot) {
+        if (entry.imagePath.empty()) continue;
+        const std::wstring key = NormalizePathKey(entry.imagePath);
+        if (key == ownKey) {
+            own.insert(entry.pid);
+        } else if (key == mainKey) {
+            main.push_back(&entry);
+        }
+    }
+    std::unordered_set<uint32_t> result = own;
+    for (const ProcessTreeEntry* candidate : main) {
+        const ProcessTreeEntry* parent = FindEntry(snapshot, candidate->parentPid);
+        bool related = parent && own.count(parent->pid) && CreatedBefore(*parent, *candidate);
+        for (const ProcessTreeEntry& child : snapshot) {
+            related = related || (own.count(child.pid) && child.parentPid == candidate->pid &&
+                                  CreatedBefore(*candidate, child));
+        }
+        if (related) result.insert(candidate->pid);
+    }
+    return result;
+}
+
 std::function<bool(uint32_t, uint32_t)> CompareProcessDepth(const std::vector<ProcessTreeEntry>& snapshot) {
     auto depth = [&snapshot](uint32_t pid) {
         int steps = 0;

@@ -24,6 +24,12 @@ std::vector<ProcessTreeEntry> SnapshotProcessTree();
 std::unordered_set<uint32_t> ExpandProcessTree(const std::unordered_set<uint32_t>& targets,
                                                const std::vector<ProcessTreeEntry>& snapshot);
 
+// The processes of the icon's own executable, joined by those of the resolved
+// main executable only where one is the parent or a child of one of them: a
+// main program that merely runs from the same folder is somebody else's.
+std::unordered_set<uint32_t> TrayAppProcesses(const std::vector<ProcessTreeEntry>& snapshot,
+                                              const std::wstring& exePath, const std::wstring& resolved);
+
 // Deeper processes first: a comparator over pids for std::sort.
 std::function<bool(uint32_t, uint32_t)> CompareProcessDepth(const std::vector<ProcessTreeEntry>& snapshot);
 

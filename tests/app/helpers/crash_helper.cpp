@@ -3,11 +3,14 @@
 //   crash_helper              faults two calls deep
 //   crash_helper corrupt-frame  faults with the frame register of its caller's
 //                               frame pointing far outside the stack
+//   crash_helper thread-throws  a thread ends with an exception nobody catches
 #include <windows.h>
 
 #include <malloc.h>
 
 #include <cstring>
+#include <stdexcept>
+#include <thread>
 
 #include "app/CrashLog.h"
 
@@ -52,7 +55,10 @@ LONG CALLBACK HandToTheFilter(EXCEPTION_POINTERS* pointers) {
 int main(int argc, char** argv) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(CrashExceptionFilter);
-    if (argc > 1 && std::strcmp(argv[1], "corrupt-frame") == 0) {
+    InstallTerminateHandlers();
+    if (argc > 1 && std::strcmp(argv[1], "thread-throws") == 0) {
+        std::thread([] { throw std::runtime_error("nobody catches this"); }).join();
+    } else if (argc > 1 && std::strcmp(argv[1], "corrupt-frame") == 0) {
         AddVectoredExceptionHandler(1, HandToTheFilter);
         CallsWithFramePointer(static_cast<int>(GetTickCount() % 64) + 64);
     } else {

@@ -3,10 +3,13 @@
 // callback message} records and tooltips in this process's memory, as the
 // shell's own toolbars do.
 //
-//   fake_tray_gui.exe [--out FILE] [--stop-pumping] BUTTON...
+//   fake_tray_gui.exe [--out FILE] [--stop-pumping] [--late-answers MS] BUTTON...
 //   BUTTON = <owner hwnd hex>,<uID>,<callback>,<v|h>,<tooltip | ~ for none>
 // A tooltip's "\n" stands for a line feed. --out receives the toolbar's handle;
-// --stop-pumping stops serving messages right after that. Gives up after a minute.
+// --stop-pumping stops serving messages right after that; --late-answers answers
+// every TB_GETBUTTON MS late, and the exit code counts the answers that found
+// the asker's page in this process released (0 when each one could be written).
+// Gives up after a minute.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -26,6 +29,21 @@ struct IconRecord {
 };
 
 constexpr UINT_PTR kGiveUpTimer = 1;
+WNDPROC g_toolbarProc = nullptr;
+DWORD g_lateMs = 0;
+int g_answersLost = 0;
+
+LRESULT CALLBACK LateToolbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == TB_GETBUTTON) {
+        Sleep(g_lateMs);
+        MEMORY_BASIC_INFORMATION page = {};
+        if (!VirtualQuery(reinterpret_cast<void*>(lp), &page, sizeof(page)) || page.State != MEM_COMMIT) {
+            ++g_answersLost;
+            return FALSE;
+        }
+    }
+    return CallWindowProcW(g_toolbarProc, hwnd, msg, wp, lp);
+}
 
 LRESULT CALLBACK TrayProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TIMER && wp == kGiveUpTimer) {
@@ -68,6 +86,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             outFile = argv[++i];
         } else if (arg == L"--stop-pumping") {
             stopPumping = true;
+        } else if (arg == L"--late-answers" && i + 1 < argc) {
+            g_lateMs = wcstoul(argv[++i], nullptr, 10);
         } else if (buttons.size() < 64) {
             std::vector<std::wstring> f = Split(arg, L',', 5);
             if (f.size() != 5) return 3;
@@ -103,6 +123,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     if (!buttons.empty()) SendMessageW(toolbar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
     SetTimer(tray, kGiveUpTimer, 60000, nullptr);
+    if (g_lateMs)
+        g_toolbarProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(toolbar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LateToolbarProc)));
 
     if (!outFile.empty()) {
         FILE* out = _wfopen(outFile.c_str(), L"w");
@@ -120,5 +143,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    return 0;
+    return g_answersLost;
 }
