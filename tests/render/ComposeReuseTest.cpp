@@ -184,10 +184,22 @@ TEST(ComposeReuse, DamageIsAFewSeparateRectangles) {
     for (int i = 0; i < most; ++i) damage.Add({100 * i, 0, 5, 5});
     EXPECT_EQ(damage.Rects().size(), comp::detail::DamageRegion::kMaxRects);
     damage.Add({50, 50, 5, 5});
-    ASSERT_EQ(damage.Rects().size(), 1u) << "too many become their union";
-    EXPECT_EQ(damage.Rects()[0], (raster::Rect{0, 0, 100 * (most - 1) + 5, 55}));
+    ASSERT_EQ(damage.Rects().size(), comp::detail::DamageRegion::kMaxRects) << "too many: the closest two are joined";
+    EXPECT_EQ(damage.Rects().back(), (raster::Rect{0, 0, 105, 5}));
+    EXPECT_EQ(damage.Bounds(), (raster::Rect{0, 0, 100 * (most - 1) + 5, 55}));
     damage.ClipTo({0, 0, 300, 20});
-    EXPECT_EQ(damage.Bounds(), (raster::Rect{0, 0, 300, 20}));
+    EXPECT_EQ(damage.Bounds(), (raster::Rect{0, 0, 205, 5}));
+    // The ends and rim rows of a widening glass, in an order that cuts them
+    // into more pieces than are kept: still about the bands, not all they span.
+    damage.Clear();
+    for (const raster::Rect band : {raster::Rect{50, 49, 29, 72}, raster::Rect{50, 116, 521, 4},
+                                    raster::Rect{50, 50, 521, 4}, raster::Rect{547, 26, 47, 118},
+                                    raster::Rect{27, 120, 567, 15}, raster::Rect{50, 49, 37, 72}}) {
+        damage.Add(band);
+    }
+    area = 0;
+    for (const auto& rect : damage.Rects()) area += static_cast<long long>(rect.width) * rect.height;
+    EXPECT_LT(2 * area, static_cast<long long>(damage.Bounds().width) * damage.Bounds().height);
 }
 
 // The dock's glass widening and narrowing by fractions of a pixel, moving, and

@@ -67,9 +67,40 @@ void DamageRegion::Add(const raster::Rect& rect) {
         pieces_.swap(cut_);
     }
     rects_.insert(rects_.end(), pieces_.begin(), pieces_.end());
-    if (rects_.size() > kMaxRects) {
-        const raster::Rect all = Bounds();
-        rects_.assign(1, all);
+    Reduce();
+}
+
+void DamageRegion::Reduce() {
+    // Too many rectangles: join the two whose union wastes least, again and
+    // again. Which rectangles are here depends on the order they came in (a
+    // band added across another is cut around it), and falling back to the
+    // bounds of everything made a widening glass redraw all of itself in some
+    // orders and only its edges in others.
+    for (int rounds = 0; rects_.size() > kMaxRects; ++rounds) {
+        if (rounds >= 4 * static_cast<int>(kMaxRects)) {
+            rects_.assign(1, Bounds());
+            return;
+        }
+        size_t first = 0, second = 1;
+        long long leastWaste = -1;
+        for (size_t i = 0; i < rects_.size(); ++i) {
+            for (size_t j = i + 1; j < rects_.size(); ++j) {
+                const long long waste = Area(Union(rects_[i], rects_[j])) - Area(rects_[i]) - Area(rects_[j]);
+                if (leastWaste < 0 || waste < leastWaste) {
+                    leastWaste = waste;
+                    first = i;
+                    second = j;
+                }
+            }
+        }
+        const raster::Rect joined = Union(rects_[first], rects_[second]);
+        // The others keep only what lies outside the joined rectangle.
+        cut_.clear();
+        for (size_t i = 0; i < rects_.size(); ++i) {
+            if (i != first && i != second) Subtract(rects_[i], joined, cut_);
+        }
+        cut_.push_back(joined);
+        rects_.swap(cut_);
     }
 }
 

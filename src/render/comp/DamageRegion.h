@@ -12,7 +12,7 @@ namespace comp::detail {
 
 class DamageRegion {
 public:
-    // Beyond this many separate rectangles the region becomes their union:
+    // Beyond this many separate rectangles the closest ones are joined:
     // every rectangle costs a walk of the tree.
     static constexpr size_t kMaxRects = 12;
     // Rectangles this close are merged when their union adds little to them:
@@ -30,6 +30,8 @@ public:
     const std::vector<raster::Rect>& Rects() const { return rects_; }
 
 private:
+    void Reduce();
+
     std::vector<raster::Rect> rects_;
     std::vector<raster::Rect> pieces_, cut_;  // kept for their memory
 };
