@@ -169,6 +169,9 @@ private:
     void UnhideInstalledApp(const InstalledApp& app);
     void RestoreDefaults();
     void RequestFrame();
+    // The debug log's word that the frames stopped, where the input window
+    // rests and what holds it there.
+    void LogRest() const;
     bool AnythingMoving() const;
     void IdleTrim();
 
@@ -238,7 +241,6 @@ private:
     std::vector<DockItemVisual> itemVisuals;
     LaunchBounceMap bounces;
     bool hovering = false;
-    bool trackingMouse = false;
     float cursorX = 0.0f;
     Spring magnifySpring{0.0f, 0.0f, 0.0f, 420.0f, 28.0f};
     int32_t hoverIndex = -1;

@@ -70,6 +70,7 @@ void DockWindow::Tick(float dt) {
         const bool newDevice = CheckDevice();
         if (newDevice || visualsStale) RebuildVisuals();
         ApplyLayout();
+        if (!IsAnimating()) LogRest();
     } catch (const comp::HResultError& e) {
         LogMessage(L"DockWindow::Tick winrt error: 0x%08X", static_cast<unsigned>(e.code()));
     } catch (const std::exception& e) {
@@ -77,6 +78,17 @@ void DockWindow::Tick(float dt) {
     } catch (...) {
         LogMessage(L"DockWindow::Tick unknown exception");
     }
+}
+
+void DockWindow::LogRest() const {
+    if (!IsLogEnabled() || !inputWindow) return;
+    RECT input = {};
+    GetWindowRect(inputWindow, &input);
+    // What holds it where it rests: a dock that rests opened for a drop or
+    // magnified under the pointer is not the dock at rest.
+    const wchar_t* over = dropIndex >= 0 ? L"a drop" : dragging ? L"a drag" : hovering ? L"the pointer" : L"nothing";
+    LogMessage(L"Dock at rest: input (%ld,%ld)-(%ld,%ld), %s over it", input.left, input.top, input.right,
+               input.bottom, over);
 }
 
 DockLayoutInput DockWindow::BuildLayoutInput() const {

@@ -84,14 +84,15 @@ int DockWindow::ResolvePressedIndex() {
 
 void DockWindow::OnPointerMove(POINT client) {
     KillTimer(inputWindow, kRevealTimer);
-    if (!trackingMouse) {
-        TRACKMOUSEEVENT track = {};
-        track.cbSize = sizeof(track);
-        track.dwFlags = TME_LEAVE;
-        track.hwndTrack = inputWindow;
-        TrackMouseEvent(&track);
-        trackingMouse = true;
-    }
+    // Armed on every move, not once per visit: a leave that happens while
+    // another program holds the mouse (a file dragged away over the dock) may
+    // never be reported, and a dock that believes it is still watching would
+    // stay magnified after the pointer left.
+    TRACKMOUSEEVENT track = {};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = inputWindow;
+    TrackMouseEvent(&track);
     if (config.hideDockOnFullscreen && fullscreenOverlap && !revealed) {
         revealed = true;
         hideSpring.target = 0.0f;
@@ -257,7 +258,6 @@ void DockWindow::EndPressAsCaptureLoss() {
 void DockWindow::OnCaptureLost() { EndPressAsCaptureLoss(); }
 
 void DockWindow::OnPointerLeave() {
-    trackingMouse = false;
     if (dragging) return;
     hovering = false;
     magnifySpring.target = 0.0f;

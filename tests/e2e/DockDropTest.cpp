@@ -80,7 +80,7 @@ protected:
         return StartAndWaitForWindowList(dock_, config, kStartTimeoutMs);
     }
 
-    RECT RestingInput() { return RestingInputRect(dock_.InputWindow()); }
+    RECT RestingInput() { return RestingInputRect(dock_); }
 
     // The drag moves the system's idea of the pointer, not the X server's, so
     // xdotool alone cannot take it off the dock again: the system's pointer

@@ -57,7 +57,7 @@ protected:
     }
 
     // The input window once the pointer is away and the dock has come to rest.
-    RECT RestingInput() { return RestingInputRect(dock_.InputWindow()); }
+    RECT RestingInput() { return RestingInputRect(dock_); }
 
     int Px(float dip) const { return static_cast<int>(dip * scale_ + 0.5f); }
 

@@ -1,5 +1,12 @@
 #include "XPointer.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "DockProcess.h"
+
 using testing_support::RunUnixCommand;
 
 bool Xdotool(const std::wstring& arguments) { return RunUnixCommand(L"/usr/bin/xdotool " + arguments); }
@@ -8,18 +15,28 @@ bool XMoveTo(POINT screen) {
     return Xdotool(L"mousemove " + std::to_wstring(screen.x) + L" " + std::to_wstring(screen.y));
 }
 
-RECT RestingInputRect(HWND input) {
+RECT RestingInputRect(const DockProcess& dock) {
     XMoveTo({5, 5});
-    RECT last = {};
-    int same = 0;
-    for (int i = 0; i < 60 && same < 4; ++i) {
-        Sleep(100);
-        RECT now = {};
-        GetWindowRect(input, &now);
-        same = EqualRect(&now, &last) ? same + 1 : 0;
-        last = now;
-    }
-    return last;
+    RECT input = {};
+    // Generous: only against a dock that never comes to rest.
+    const bool rested = WaitUntil(
+        [&] {
+            const std::string log = dock.DebugLog();
+            const size_t line = log.rfind("Dock at rest: ");
+            RECT rest = {};
+            char over[16] = {};
+            if (line == std::string::npos ||
+                sscanf(log.c_str() + line, "Dock at rest: input (%ld,%ld)-(%ld,%ld), %15s", &rest.left, &rest.top,
+                       &rest.right, &rest.bottom, over) != 5 ||
+                strcmp(over, "nothing") != 0) {
+                return false;
+            }
+            GetWindowRect(dock.InputWindow(), &input);
+            return EqualRect(&input, &rest) != FALSE;
+        },
+        30000);
+    if (!rested) ADD_FAILURE() << "the dock did not say it rests where its input window is\n" << dock.Describe();
+    return input;
 }
 
 bool XClickAt(POINT screen, int button) {

@@ -14,9 +14,10 @@ bool Xdotool(const std::wstring& arguments);
 
 bool XMoveTo(POINT screen);
 
-// The input window's rectangle once the X pointer is away and the dock has
-// come to rest (the same for four looks 100 ms apart, 6 s at most).
-RECT RestingInputRect(HWND input);
+class DockProcess;
+// The input window's rectangle once the X pointer is away and the dock says
+// it came to rest there with nothing over it.
+RECT RestingInputRect(const DockProcess& dock);
 // Moves there and clicks the button (1 left, 2 middle, 3 right).
 bool XClickAt(POINT screen, int button = 1);
 bool XButton(int button, bool down);
