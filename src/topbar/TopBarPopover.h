@@ -108,6 +108,8 @@ public:
     void UpdateSize();
     void Place();
     void Redraw();
+    // A step of months back or forth, or back to today's month (0).
+    void ShowCalendarMonth(int step);
 
     // Painting (TopBarPopoverPaint.cpp, ControlCenterPaint.cpp): the content
     // of the current kind, recording hits and slider tracks.

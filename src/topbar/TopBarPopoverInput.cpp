@@ -126,6 +126,18 @@ void TopBarPopover::ClickNetwork(int32_t index) {
     if (callbacks.onStatusChanged) callbacks.onStatusChanged();
 }
 
+void TopBarPopover::ShowCalendarMonth(int step) {
+    if (step == 0) {
+        const SYSTEMTIME today = services.localTime();
+        calendarYear = today.wYear;
+        calendarMonth = today.wMonth;
+    } else {
+        StepCalendarMonth(calendarYear, calendarMonth, step);
+    }
+    Redraw();
+    LogMessage(L"Calendar shows %d-%02d", static_cast<int>(calendarYear), static_cast<int>(calendarMonth));
+}
+
 void TopBarPopover::OnClick(HitItem hit, float x, float y) {
     (void)y;
     // A click while the key prompt runs would open a second prompt inside
@@ -197,19 +209,13 @@ void TopBarPopover::OnClick(HitItem hit, float x, float y) {
         services.setDisplayBrightness(monitor, brightness.percent);
         return;
     case kHitPreviousMonth:
-        StepCalendarMonth(calendarYear, calendarMonth, -1);
-        Redraw();
+        ShowCalendarMonth(-1);
         return;
-    case kHitToday: {
-        const SYSTEMTIME today = services.localTime();
-        calendarYear = today.wYear;
-        calendarMonth = today.wMonth;
-        Redraw();
+    case kHitToday:
+        ShowCalendarMonth(0);
         return;
-    }
     case kHitNextMonth:
-        StepCalendarMonth(calendarYear, calendarMonth, 1);
-        Redraw();
+        ShowCalendarMonth(1);
         return;
     case kHitNotificationCenter:
         Hide();

@@ -267,10 +267,22 @@ TEST_F(RunningPopover, MonthButtonsAndClosingFromOutside) {
     RECT rect = WaitForPanel(1912, 316, 412);
     const RECT grid = {rect.left + 14 + 14, rect.top + 14 + 116, rect.right - 14 - 14, rect.bottom - 14 - 50};
     const std::vector<uint32_t> month = CaptureScreenDc(grid);
+    // Each step waits for the panel's word that it took the click; the pixels
+    // then only have to reach the screen.
+    auto monthsShown = [&] {
+        const std::string log = dock.DebugLog();
+        int count = 0;
+        for (size_t at = log.find("Calendar shows "); at != std::string::npos; at = log.find("Calendar shows ", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
     Click(At(rect, 316 - 101, 86 + 12));
-    EXPECT_TRUE(WaitUntil([&] { return CaptureScreenDc(grid) != month; }, 3000)) << "the previous month";
+    ASSERT_TRUE(WaitUntil([&] { return monthsShown() == 1; }, 30000)) << "\"<\" was not taken\n" << dock.DebugLog();
+    EXPECT_TRUE(WaitUntil([&] { return CaptureScreenDc(grid) != month; }, 10000)) << "the previous month";
     Click(At(rect, 316 - 27, 86 + 12));
-    EXPECT_TRUE(WaitUntil([&] { return CaptureScreenDc(grid) == month; }, 3000)) << "and back";
+    ASSERT_TRUE(WaitUntil([&] { return monthsShown() == 2; }, 30000)) << "\">\" was not taken\n" << dock.DebugLog();
+    EXPECT_TRUE(WaitUntil([&] { return CaptureScreenDc(grid) == month; }, 10000)) << "and back";
     SaveShot(rect, L"calendar_back");
 
     // A click on another window 300 ms after opening closes the panel.
