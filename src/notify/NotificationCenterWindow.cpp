@@ -825,7 +825,18 @@ void NotificationCenterWindow::RemoveBanner(int index, bool activate) {
 }
 
 void NotificationCenterWindow::ExpireBannerTick() {
-    if (!bannersVisible || bannerHovered) return;
+    if (!bannersVisible) return;
+    if (bannerHovered) {
+        const uint64_t now = system.tickCount();
+        // Said once all of them are due: without the pointer they would be gone.
+        const bool due = !banners.empty() && std::all_of(banners.begin(), banners.end(), [now](const NotificationBanner& banner) {
+            return banner.expiresAt <= now;
+        });
+        if (due && !bannerHeldLogged) LogMessage(L"Banners: kept past their time under the pointer at tick %llu", now);
+        bannerHeldLogged = due;
+        return;
+    }
+    bannerHeldLogged = false;
     if (!ExpireBanners(banners, system.tickCount())) return;
     if (banners.empty()) {
         HideBanners();

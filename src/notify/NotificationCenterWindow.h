@@ -108,6 +108,7 @@ public:
     bool bannersVisible = false;
     bool bannerMouseTracking = false;
     bool bannerHovered = false;
+    bool bannerHeldLogged = false;  // said once per hover that the pointer keeps due banners
     float bannerPanelWidth = 336.0f;
     float bannerPanelHeight = 84.0f;
     int32_t bannerHoverId = 0;

@@ -290,8 +290,9 @@ TEST(RunningNotificationCenter, NewToastsShowAsBannersThatNeverTakeTheFocus) {
         },
         10000))
         << "the program saw the pointer come to rest on the banners";
-    Sleep(10000);
+    ASSERT_TRUE(WaitUntil([&] { return !LoggedTicks(run.dock, "Banners: kept past their time").empty(); }, 30000));
     EXPECT_TRUE(Shown(banners)) << "gone under the pointer";
+    EXPECT_EQ(LoggedTicks(run.dock, "Banners hidden").size(), hides);
     ASSERT_TRUE(XMoveTo({300, 700}));
     ASSERT_TRUE(WaitUntil([&] { return LoggedTicks(run.dock, "Banners hidden").size() > hides; }, 30000));
     EXPECT_LE(LoggedTicks(run.dock, "Banners hidden").back() - LoggedTicks(run.dock, "Banners: pointer left").back(),
