@@ -3,14 +3,24 @@
 vantreel_xvfb_pid=""
 vantreel_start_xvfb() {
   [[ -n "${DISPLAY:-}" ]] && return 0
-  local n
+  vantreel_new_xvfb || return 1
+  vantreel_xvfb_pid=$vantreel_new_xvfb_pid
+  export DISPLAY=$vantreel_new_display
+}
+# Starts one more Xvfb display whatever DISPLAY says; sets vantreel_new_display
+# and vantreel_new_xvfb_pid.
+vantreel_new_xvfb() {
+  local n pid
   for n in $(seq 20 89); do
     [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
     Xvfb ":$n" -screen 0 "${VANTREEL_SCREEN:-1920x1080x24}" -nolisten tcp >/dev/null 2>&1 &
-    vantreel_xvfb_pid=$!
+    pid=$!
     for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
-    if kill -0 "$vantreel_xvfb_pid" 2>/dev/null; then export DISPLAY=":$n"; return 0; fi
-    vantreel_xvfb_pid=""
+    if kill -0 "$pid" 2>/dev/null; then
+      vantreel_new_display=":$n"
+      vantreel_new_xvfb_pid=$pid
+      return 0
+    fi
   done
   echo "could not start Xvfb" >&2
   return 1

@@ -47,9 +47,7 @@ double ScreenImage::BrightnessIn(int left, int top, int right, int bottom) const
 ScreenImage CaptureScreen(const RECT& rect) {
     // Read from the X server: a screen DC of this process does not see every
     // layered window of another one.
-    static unsigned counter = 0;
-    const std::wstring name = L"vantreel-screen-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(++counter) + L".png";
+    const std::wstring name = testing_support::UnixTempName(L"vantreel-screen") + L".png";
     const std::wstring geometry = std::to_wstring(rect.right - rect.left) + L"x" +
                                   std::to_wstring(rect.bottom - rect.top) + L"+" + std::to_wstring(rect.left) +
                                   L"+" + std::to_wstring(rect.top);

@@ -4,14 +4,13 @@
 
 namespace testing_support {
 
-namespace {
-
-std::wstring MarkerName() {
+std::wstring UnixTempName(const std::wstring& stem) {
     static unsigned counter = 0;
-    return L"vantreel-xdotool-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    LARGE_INTEGER now = {};
+    QueryPerformanceCounter(&now);
+    return stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L"-" +
+           std::to_wstring(now.QuadPart);
 }
-
-}  // namespace
 
 bool RunUnixCommand(const std::wstring& command) {
     // Wine starts a Unix program by its path on the Z: drive but fills the
@@ -22,7 +21,7 @@ bool RunUnixCommand(const std::wstring& command) {
     // to end by itself), so they are left alone, and the shell around the
     // command leaves its exit status in a file that appears whole once the
     // command is done.
-    const std::wstring marker = MarkerName();
+    const std::wstring marker = UnixTempName(L"vantreel-xdotool");
     const std::wstring unixMarker = L"/tmp/" + marker;
     const std::wstring windowsMarker = L"Z:\\tmp\\" + marker;
     std::wstring commandLine = L"\"Z:\\bin\\sh\" -c \"" + command + L"; echo $? > " +
