@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 
@@ -124,7 +125,7 @@ std::string DockProcess::ConfigFileText() const {
 }
 
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs) {
-    ULONGLONG end = GetTickCount64() + timeoutMs;
+    ULONGLONG end = GetTickCount64() + std::max<DWORD>(timeoutMs, kLeastWaitMs);
     for (;;) {
         if (predicate()) return true;
         if (GetTickCount64() >= end) return false;

@@ -47,7 +47,11 @@ private:
     PROCESS_INFORMATION process_ = {};
 };
 
-// Polls until the predicate holds or the time is up.
+// Polls until the predicate holds or the time is up. Every wait is on what
+// the program does and its bound only guards against one that never ends, so
+// none is shorter than kLeastWaitMs: two test lanes beside a busy machine
+// outran bounds of two or three seconds.
+constexpr DWORD kLeastWaitMs = 15000;
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs);
 
 // Starts the dock with `config` and waits until it has read the window list,

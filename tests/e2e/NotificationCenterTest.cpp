@@ -357,7 +357,7 @@ TEST(RunningNotificationCenter, PillsAreSavedAndTheCenterHidesWhenLeft) {
     EXPECT_EQ(rect.bottom - rect.top, 260);
     Sleep(300);
     ASSERT_TRUE(XClickAt({400, 450}));  // the helper's window
-    EXPECT_TRUE(WaitUntil([&] { return !Shown(run.window); }, 2000)) << "a click elsewhere hides it";
+    EXPECT_TRUE(WaitUntil([&] { return !Shown(run.window); }, 15000)) << "a click elsewhere hides it";
     program.Close();
     EXPECT_EQ(run.dock.CloseAndWait(), 0u);
     EXPECT_EQ(run.dock.DebugLog().find("exception"), std::string::npos);

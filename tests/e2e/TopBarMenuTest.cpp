@@ -162,10 +162,10 @@ TEST_F(TopBarUnderPointer, MenusAndTheTrayToggleActOnTheWindowInFront) {
     SetForegroundWindow(window);
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 3000));
     ASSERT_TRUE(Click(ItemPoint(14)));
-    EXPECT_TRUE(WaitUntil([&] { return FileSays("\"topBarTrayCollapsed\": true"); }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return FileSays("\"topBarTrayCollapsed\": true"); }, 15000));
     EXPECT_EQ(GetForegroundWindow(), window) << "the bar takes no activation";
     ASSERT_TRUE(Click(ItemPoint(14)));
-    EXPECT_TRUE(WaitUntil([&] { return FileSays("\"topBarTrayCollapsed\": false"); }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return FileSays("\"topBarTrayCollapsed\": false"); }, 15000));
     program.Close();
 }
 

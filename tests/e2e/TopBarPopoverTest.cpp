@@ -171,11 +171,19 @@ protected:
     void SaveShot(const RECT& outer, const wchar_t* name) {
         const RECT inner = Inner(outer);
         if (inner.right <= inner.left || inner.bottom <= inner.top) return;
-        const std::vector<uint32_t> pixels = CaptureScreenDc(inner);
+        // The panel's frame reaches the X server in its own time.
+        const int area = (inner.right - inner.left) * (inner.bottom - inner.top);
+        std::vector<uint32_t> pixels;
+        WaitUntil(
+            [&] {
+                pixels = CaptureScreenDc(inner);
+                const Look look = LookAt(pixels);
+                return look.lit > area / 2 && look.colours > 40u;
+            },
+            15000);
         const std::wstring path = testing_support::BinDir() + L"\\popover_" + name + L".png";
         EXPECT_TRUE(SavePng(path, pixels, inner.right - inner.left, inner.bottom - inner.top)) << "saving " << name;
         const Look look = LookAt(pixels);
-        const int area = (inner.right - inner.left) * (inner.bottom - inner.top);
         EXPECT_GT(look.lit, area / 2) << name << ": lit glass";
         EXPECT_GT(look.colours, 40u) << name << ": text, glyphs and glass, not one flat colour";
     }
@@ -266,7 +274,16 @@ TEST_F(RunningPopover, MonthButtonsAndClosingFromOutside) {
     Click(ItemCentre(12));
     RECT rect = WaitForPanel(1912, 316, 412);
     const RECT grid = {rect.left + 14 + 14, rect.top + 14 + 116, rect.right - 14 - 14, rect.bottom - 14 - 50};
-    const std::vector<uint32_t> month = CaptureScreenDc(grid);
+    // The month as it settles on the screen: the same in two looks running.
+    std::vector<uint32_t> month = CaptureScreenDc(grid);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::vector<uint32_t> again = CaptureScreenDc(grid);
+            const bool settled = again == month && LookAt(again).colours > 40u;
+            month = again;
+            return settled;
+        },
+        15000));
     // Each step waits for the panel's word that it took the click; the pixels
     // then only have to reach the screen.
     auto monthsShown = [&] {
