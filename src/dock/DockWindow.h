@@ -241,6 +241,7 @@ private:
     std::vector<DockItemVisual> itemVisuals;
     LaunchBounceMap bounces;
     bool hovering = false;
+    mutable std::wstring loggedRest;  // the last "at rest" line, said once
     float cursorX = 0.0f;
     Spring magnifySpring{0.0f, 0.0f, 0.0f, 420.0f, 28.0f};
     int32_t hoverIndex = -1;

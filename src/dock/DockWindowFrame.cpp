@@ -87,8 +87,14 @@ void DockWindow::LogRest() const {
     // What holds it where it rests: a dock that rests opened for a drop or
     // magnified under the pointer is not the dock at rest.
     const wchar_t* over = dropIndex >= 0 ? L"a drop" : dragging ? L"a drag" : hovering ? L"the pointer" : L"nothing";
-    LogMessage(L"Dock at rest: input (%ld,%ld)-(%ld,%ld), %s over it", input.left, input.top, input.right,
+    wchar_t line[128];
+    _snwprintf(line, 127, L"Dock at rest: input (%ld,%ld)-(%ld,%ld), %s over it", input.left, input.top, input.right,
                input.bottom, over);
+    line[127] = 0;
+    // A pointer moving over a magnified dock ends a frame at every move.
+    if (loggedRest == line) return;
+    loggedRest = line;
+    LogMessage(L"%s", line);
 }
 
 DockLayoutInput DockWindow::BuildLayoutInput() const {

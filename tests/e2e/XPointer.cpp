@@ -35,7 +35,10 @@ RECT RestingInputRect(const DockProcess& dock) {
             return EqualRect(&input, &rest) != FALSE;
         },
         30000);
-    if (!rested) ADD_FAILURE() << "the dock did not say it rests where its input window is\n" << dock.Describe();
+    if (!rested) {
+        GetWindowRect(dock.InputWindow(), &input);
+        ADD_FAILURE() << "the dock did not say it rests where its input window is\n" << dock.Describe();
+    }
     return input;
 }
 
