@@ -16,8 +16,18 @@ bool AddBanners(std::vector<NotificationBanner>& stack, const std::vector<Notifi
     return changed;
 }
 
+namespace {
+
+bool Due(const NotificationBanner& banner, uint64_t now) { return banner.expiresAt <= now; }
+
+}  // namespace
+
 bool ExpireBanners(std::vector<NotificationBanner>& stack, uint64_t now) {
     size_t before = stack.size();
-    std::erase_if(stack, [now](const NotificationBanner& b) { return b.expiresAt <= now; });
+    std::erase_if(stack, [now](const NotificationBanner& b) { return Due(b, now); });
     return stack.size() != before;
+}
+
+bool AllBannersDue(const std::vector<NotificationBanner>& stack, uint64_t now) {
+    return !stack.empty() && std::all_of(stack.begin(), stack.end(), [now](const NotificationBanner& b) { return Due(b, now); });
 }

@@ -25,3 +25,5 @@ bool AddBanners(std::vector<NotificationBanner>& stack, const std::vector<Notifi
 // Removes every banner whose time is up (expiresAt <= now), keeping the order.
 // Returns whether any went.
 bool ExpireBanners(std::vector<NotificationBanner>& stack, uint64_t now);
+// Whether there are banners and ExpireBanners would take every one of them.
+bool AllBannersDue(const std::vector<NotificationBanner>& stack, uint64_t now);

@@ -829,9 +829,7 @@ void NotificationCenterWindow::ExpireBannerTick() {
     if (bannerHovered) {
         const uint64_t now = system.tickCount();
         // Said once all of them are due: without the pointer they would be gone.
-        const bool due = !banners.empty() && std::all_of(banners.begin(), banners.end(), [now](const NotificationBanner& banner) {
-            return banner.expiresAt <= now;
-        });
+        const bool due = AllBannersDue(banners, now);
         if (due && !bannerHeldLogged) LogMessage(L"Banners: kept past their time under the pointer at tick %llu", now);
         bannerHeldLogged = due;
         return;
