@@ -74,7 +74,7 @@ LRESULT TopBarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 if (wParam == ABN_POSCHANGED) {
                     UpdatePosition();
                 } else if (wParam == ABN_FULLSCREENAPP) {
-                    SetHiddenForFullscreen(lParam != 0);
+                    SetShellFullscreen(lParam != 0);
                 }
                 return 0;
             case WM_MOUSEACTIVATE:

@@ -307,6 +307,17 @@ void TopBarWindow::RemoveAppBar() {
 }
 
 void TopBarWindow::SetHiddenForFullscreen(bool hidden) {
+    pollFindsFullscreen = hidden;
+    ApplyFullscreenHiding();
+}
+
+void TopBarWindow::SetShellFullscreen(bool fullscreen) {
+    shellReportsFullscreen = fullscreen;
+    ApplyFullscreenHiding();
+}
+
+void TopBarWindow::ApplyFullscreenHiding() {
+    const bool hidden = pollFindsFullscreen || shellReportsFullscreen;
     if (hidden == hiddenForFullscreen) return;
     hiddenForFullscreen = hidden;
     if (!window || !showTopBar) return;

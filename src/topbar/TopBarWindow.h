@@ -125,7 +125,12 @@ public:
     void CreateBarWindow();
     void UpdatePosition();
     void RemoveAppBar();
+    // The dock's poll of the foreground window.
     void SetHiddenForFullscreen(bool hidden);
+    // The shell's own report (ABN_FULLSCREENAPP), kept apart from the poll,
+    // which misses what the shell knows (an exclusive-mode game, a window a
+    // pixel short of the monitor): the bar stays hidden while either says so.
+    void SetShellFullscreen(bool fullscreen);
     void ShowNotificationCenter();
     // Reads the notification database on a worker; its result comes back as
     // WM_TOPBAR_NOTIFICATIONS_READY and TakeNotifications adopts it.
@@ -213,6 +218,8 @@ public:
     bool reserveSpace = true;
     bool appBarRegistered = false;
     bool hiddenForFullscreen = false;
+    bool pollFindsFullscreen = false;
+    bool shellReportsFullscreen = false;
     bool trackingMouse = false;
     bool shutDown = false;
     bool redrawPosted = false;
@@ -250,6 +257,7 @@ private:
     struct PaintPass;
     static void StatusThreadProc(const std::shared_ptr<WorkerContext>& context);
     static void StatusWorker(WorkerContext& context);
+    void ApplyFullscreenHiding();
     void PaintItem(ID2D1DeviceContext* context, const TopBarItem& item, const PaintPass& pass);
     // Where each item's piece stands now and what decides its pixels.
     std::vector<BarPiece> PiecesNow() const;
