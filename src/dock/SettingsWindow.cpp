@@ -338,30 +338,15 @@ void SettingsWindow::ApplyDwmLook() {
 void SettingsWindow::ReleaseTarget() {
     ReleaseBitmaps();
     keptKit.reset();
-    renderTarget.Reset();
     canvas.Reset();
-    targetDpi = 0;
 }
 
 bool SettingsWindow::EnsureTarget(UINT dpi, UINT width, UINT height) {
-    UINT haveWidth = 0;
-    UINT haveHeight = 0;
-    if (canvas) canvas->GetSize(&haveWidth, &haveHeight);
-    if (renderTarget && targetDpi == dpi && haveWidth == width && haveHeight == height) return true;
+    if (graphics && canvas.Fits(*graphics, width, height, static_cast<float>(dpi))) return true;
+    // The logos and brushes were made for the canvas that goes.
     ReleaseTarget();
-    ID2D1Factory* factory = graphics ? graphics->d2dFactory.Get() : nullptr;
-    IWICImagingFactory* imaging = graphics ? graphics->wicFactory.Get() : nullptr;
-    if (!factory || !imaging || !hwnd) return false;
-    const D2D1_RENDER_TARGET_PROPERTIES props = D2D1::RenderTargetProperties(
-        D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED),
-        static_cast<float>(dpi), static_cast<float>(dpi));
-    if (FAILED(imaging->CreateBitmap(width, height, GUID_WICPixelFormat32bppPBGRA, WICBitmapCacheOnLoad, &canvas)) ||
-        FAILED(factory->CreateWicBitmapRenderTarget(canvas.Get(), props, &renderTarget)) || !renderTarget) {
-        ReleaseTarget();
-        return false;
-    }
-    targetDpi = dpi;
-    return true;
+    if (!graphics || !hwnd) return false;
+    return canvas.Ensure(*graphics, width, height, static_cast<float>(dpi));
 }
 
 void SettingsWindow::ReleaseBitmaps() {
@@ -371,9 +356,9 @@ void SettingsWindow::ReleaseBitmaps() {
 }
 
 void SettingsWindow::EnsureBitmaps() {
-    if (!renderTarget || !graphics || !graphics->wicFactory) return;
+    if (!canvas.Target() || !graphics || !graphics->wicFactory) return;
     if (std::fabs(bitmapScale - scale) > 0.01f) ReleaseBitmaps();
-    LoadLogos(renderTarget.Get(), graphics->wicFactory.Get(), scale);
+    LoadLogos(canvas.Target(), graphics->wicFactory.Get(), scale);
 }
 
 void SettingsWindow::LoadLogos(ID2D1RenderTarget* target, IWICImagingFactory* imaging, float logoScale) {
@@ -444,29 +429,25 @@ void SettingsWindow::Paint(HDC dc) {
     const bool dark = IsDarkGlass(config.theme);
     if (!keptKit || keptKit->dark != dark) {
         keptKit = std::make_unique<PaintKit>();
-        BuildPaintKit(*keptKit, renderTarget.Get(), dwrite, dark, true);
+        BuildPaintKit(*keptKit, canvas.Target(), dwrite, dark, true);
     }
     keptKit->W = logicalWidth;
     keptKit->H = logicalHeight;
     keptKit->R = logicalWidth - 24.0f;
     kit = keptKit.get();
-    renderTarget->BeginDraw();
-    renderTarget->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    canvas.Begin();
+    canvas.Target()->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    std::vector<uint32_t> pixels;
     try {
         DrawAll();
     } catch (...) {
         kit = nullptr;
-        renderTarget->EndDraw();
+        canvas.End(pixels);
         PaintFailed(L"drawing threw", E_UNEXPECTED);
         throw;
     }
     kit = nullptr;
-    HRESULT hr = renderTarget->EndDraw();
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    if (SUCCEEDED(hr)) {
-        hr = canvas->CopyPixels(nullptr, width * 4, static_cast<UINT>(pixels.size() * 4),
-                                reinterpret_cast<BYTE*>(pixels.data()));
-    }
+    const HRESULT hr = canvas.End(pixels);
     if (FAILED(hr)) {
         ReleaseTarget();
         PaintFailed(L"EndDraw", hr);
@@ -504,7 +485,7 @@ bool SettingsWindow::WarmNextPage(GraphicsDevice* device, const DockConfig* live
     if (warmedPages >= 5) return false;
     IDWriteFactory* dwrite = device ? device->dwriteFactory.Get() : nullptr;
     IWICImagingFactory* imaging = device ? device->wicFactory.Get() : nullptr;
-    if (!dwrite || !imaging || !device->d2dFactory) {
+    if (!dwrite || !imaging || !device->d2dDevice) {
         warmedPages = 5;
         return false;
     }
@@ -522,7 +503,7 @@ bool SettingsWindow::WarmNextPage(GraphicsDevice* device, const DockConfig* live
     hitItems.clear();
     PaintKit warmKit;
     std::vector<uint32_t> pixels =
-        painted_pictures::PaintPixels(*device, width, height, static_cast<float>(dpi), [&](ID2D1RenderTarget* target) {
+        painted_pictures::PaintPixels(canvas, *device, width, height, static_cast<float>(dpi), [&](ID2D1RenderTarget* target) {
             BuildPaintKit(warmKit, target, dwrite, IsDarkGlass(config.theme), true);
             warmKit.W = std::max(DipsOf(width, dpi), kMinWidth);
             warmKit.H = std::max(DipsOf(height, dpi), kMinHeight);

@@ -29,6 +29,7 @@
 #include "config/DockConfig.h"
 #include "dock/HitItem.h"
 #include "render/PaintedPictures.h"
+#include "render/PictureCanvas.h"
 
 class GraphicsDevice;
 
@@ -186,9 +187,7 @@ private:
     HINSTANCE hInstance = nullptr;
     GraphicsDevice* graphics = nullptr;
     HWND hwnd = nullptr;
-    Microsoft::WRL::ComPtr<IWICBitmap> canvas;  // the client's pixels, drawn by renderTarget
-    Microsoft::WRL::ComPtr<ID2D1RenderTarget> renderTarget;
-    UINT targetDpi = 0;
+    PictureCanvas canvas;  // the client's pixels
     std::unique_ptr<PaintKit> keptKit;  // the brushes of one theme and the formats
     int32_t warmedPages = 0;
     DockConfig warmedFor;  // the settings the pages were painted for

@@ -1,42 +1,19 @@
 #include "render/PaintedPictures.h"
 
-#include <wincodec.h>
-#include <wrl/client.h>
-
-using Microsoft::WRL::ComPtr;
-
 namespace painted_pictures {
 
-std::vector<uint32_t> PaintPixels(const GraphicsDevice& device, UINT width, UINT height, float dpi,
-                                  const std::function<void(ID2D1RenderTarget*)>& paint) {
-    ID2D1Factory* factory = device.d2dFactory.Get();
-    IWICImagingFactory* imaging = device.wicFactory.Get();
-    if (!factory || !imaging || width == 0 || height == 0) return {};
-    ComPtr<IWICBitmap> bitmap;
-    ComPtr<ID2D1RenderTarget> target;
-    if (FAILED(imaging->CreateBitmap(width, height, GUID_WICPixelFormat32bppPBGRA, WICBitmapCacheOnLoad, &bitmap)) ||
-        FAILED(factory->CreateWicBitmapRenderTarget(
-            bitmap.Get(),
-            D2D1::RenderTargetProperties(D2D1_RENDER_TARGET_TYPE_DEFAULT,
-                                         D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED),
-                                         dpi, dpi),
-            &target))) {
-        return {};
-    }
-    target->BeginDraw();
-    target->Clear(D2D1::ColorF(0, 0, 0, 0));
+std::vector<uint32_t> PaintPixels(PictureCanvas& canvas, const GraphicsDevice& device, UINT width, UINT height,
+                                  float dpi, const std::function<void(ID2D1RenderTarget*)>& paint) {
+    if (!canvas.Ensure(device, width, height, dpi)) return {};
+    canvas.Begin();
+    std::vector<uint32_t> pixels;
     try {
-        paint(target.Get());
+        paint(canvas.Target());
     } catch (...) {
-        target->EndDraw();
+        canvas.End(pixels);
         return {};
     }
-    if (FAILED(target->EndDraw())) return {};
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    if (FAILED(bitmap->CopyPixels(nullptr, width * 4, static_cast<UINT>(pixels.size() * 4),
-                                  reinterpret_cast<BYTE*>(pixels.data())))) {
-        return {};
-    }
+    canvas.End(pixels);
     return pixels;
 }
 

@@ -20,13 +20,15 @@
 #include <vector>
 
 #include "render/GraphicsDevice.h"
+#include "render/PictureCanvas.h"
 
 namespace painted_pictures {
 
 // A premultiplied BGRA picture of width x height pixels painted by `paint`
-// onto a target of `dpi`; empty when any step fails.
-std::vector<uint32_t> PaintPixels(const GraphicsDevice& device, UINT width, UINT height, float dpi,
-                                  const std::function<void(ID2D1RenderTarget*)>& paint);
+// onto a target of `dpi` on `canvas` (made or kept for that size); empty when
+// any step fails.
+std::vector<uint32_t> PaintPixels(PictureCanvas& canvas, const GraphicsDevice& device, UINT width, UINT height,
+                                  float dpi, const std::function<void(ID2D1RenderTarget*)>& paint);
 // Opaque pixels to `dc` at its top left.
 void Show(HDC dc, const std::vector<uint32_t>& pixels, UINT width, UINT height);
 

@@ -127,6 +127,7 @@ protected:
         AutoStartSystem().uninstall = [] { return true; };
         oleReady_ = SUCCEEDED(OleInitialize(nullptr));
         ASSERT_TRUE(CreateGraphicsFactories(graphics_));
+        ASSERT_TRUE(graphics_.Create());
         config_.hideTaskbar = false;
     }
 
