@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <iterator>
 
+#include "app/Log.h"
 #include "dock/SystemTaskbar.h"
 
 namespace {
@@ -182,6 +183,16 @@ void WriteWide(HANDLE file, const wchar_t* format, ...) {
 namespace {
 
 [[noreturn]] void RaiseTerminate() {
+    // The record shows where; the debug log says what was thrown.
+    if (std::exception_ptr current = std::current_exception()) {
+        try {
+            std::rethrow_exception(current);
+        } catch (const std::exception& e) {
+            LogMessage(L"exit: uncaught exception: %S", e.what());
+        } catch (...) {
+            LogMessage(L"exit: uncaught exception of no standard type");
+        }
+    }
     RaiseException(kTerminateExceptionCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
     TerminateProcess(GetCurrentProcess(), kTerminateExceptionCode);
     for (;;) {

@@ -1,11 +1,22 @@
 #include "render/GraphicsDeviceStart.h"
 
 #include <system_error>
+#include <thread>
 
 GraphicsDeviceStart::GraphicsDeviceStart(GraphicsDevice& graphics) : graphics_(graphics) {
     try {
-        worker_ = std::thread([this] { created_ = graphics_.Create(); });
+        std::promise<bool> promise;
+        worker_ = promise.get_future();
+        std::thread([&graphics, promise = std::move(promise)]() mutable {
+            bool created = false;
+            try {
+                created = graphics.Create();
+            } catch (...) {
+            }
+            promise.set_value(created);
+        }).detach();
     } catch (const std::system_error&) {
+        worker_ = {};  // Wait creates the device itself
     }
 }
 
@@ -13,11 +24,11 @@ GraphicsDeviceStart::~GraphicsDeviceStart() { Wait(); }
 
 bool GraphicsDeviceStart::Wait() {
     if (finished_) return created_;
-    if (worker_.joinable()) {
-        worker_.join();
-    } else {
-        created_ = graphics_.Create();
-    }
     finished_ = true;
+    try {
+        created_ = worker_.valid() ? worker_.get() : graphics_.Create();
+    } catch (...) {  // a device that throws is no device
+        created_ = false;
+    }
     return created_;
 }

@@ -3,8 +3,13 @@
 // system: it runs on a worker while the starting thread goes on with work that
 // needs no device (windows, caches, the backdrop). Nothing may touch the
 // device between the start and Wait.
+//
+// The worker is detached and hands its result over through its own promise:
+// the thread is never joined. Joining it under load failed now and then
+// (std::system_error out of the join), which ended the start, and a second
+// join in the destructor then ended the process.
 
-#include <thread>
+#include <future>
 
 #include "render/GraphicsDevice.h"
 
@@ -13,17 +18,17 @@ public:
     // Starts GraphicsDevice::Create on a worker; where no thread can start,
     // Wait creates the device itself.
     explicit GraphicsDeviceStart(GraphicsDevice& graphics);
-    // Waits: the worker never outlives the device it fills in.
+    // Waits: the worker never outlives its use of the device it fills in.
     ~GraphicsDeviceStart();
     GraphicsDeviceStart(const GraphicsDeviceStart&) = delete;
     GraphicsDeviceStart& operator=(const GraphicsDeviceStart&) = delete;
 
-    // Create's result, once the worker has finished.
+    // Create's result, once the worker has finished; false when it failed.
     bool Wait();
 
 private:
     GraphicsDevice& graphics_;
-    std::thread worker_;
+    std::future<bool> worker_;
     bool created_ = false;
     bool finished_ = false;
 };
