@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/Log.h"
+#include "platform/DetachedThread.h"
 #include "platform/LogonTrigger.h"
 
 namespace {
@@ -246,11 +247,11 @@ void ReadAutoStartOnWorker(std::function<void(bool enabled)> answer) {
         answer(enabled);
     };
     try {
-        std::thread([read] {
+        platform::StartDetachedThread([read] {
             const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
             read();
             if (SUCCEEDED(com)) CoUninitialize();
-        }).detach();
+        });
     } catch (const std::system_error&) {
         read();
     }
@@ -306,7 +307,7 @@ void MigrateAutoStart() {
 
 void MigrateAutoStartOnWorker() {
     try {
-        std::thread([] {
+        platform::StartDetachedThread([] {
             const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
             try {
                 MigrateAutoStart();
@@ -314,7 +315,7 @@ void MigrateAutoStartOnWorker() {
                 LogMessage(L"Auto-start: migration failed");
             }
             if (SUCCEEDED(com)) CoUninitialize();
-        }).detach();
+        });
     } catch (const std::system_error&) {
         MigrateAutoStart();
     }

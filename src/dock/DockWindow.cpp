@@ -15,6 +15,7 @@
 #include "config/Paths.h"
 #include "dock/ForegroundWindow.h"
 #include "dock/TextWarmUp.h"
+#include "platform/DetachedThread.h"
 #include "render/GraphicsDeviceStart.h"
 #include "render/WallpaperLumaCache.h"
 #include "render/WallpaperLuminanceWorker.h"
@@ -124,7 +125,7 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     // The files the first frames read come into the file cache meanwhile. A
     // thread that cannot start only costs that head start.
     try {
-        std::thread(&DockWindow::PrefetchThreadProc).detach();
+        platform::StartDetachedThread(&DockWindow::PrefetchThreadProc);
     } catch (const std::system_error&) {
     }
     StartupLog::Mark(L"prefetch queued");

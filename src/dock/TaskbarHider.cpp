@@ -9,6 +9,7 @@
 
 #include "app/Log.h"
 #include "dock/SystemTaskbar.h"
+#include "platform/DetachedThread.h"
 
 namespace {
 
@@ -191,13 +192,13 @@ void TaskbarHider::StartWatchdogEarly() {
         earlyWatchdog = promise.get_future();
         // Detached with its own promise: the hide takes the result, and nothing
         // ever waits for the thread itself.
-        std::thread([path, promise = std::move(promise)]() mutable {
+        platform::StartDetachedThread([path, promise = std::move(promise)]() mutable {
             EarlyWatchdog started;
             SaveSystemTaskbarState(started.state, started.stateSaved);
             started.cancelEvent = CreateCancelEvent();
             if (started.cancelEvent) started.process = LaunchWatchdog(path, started.state & 3);
             promise.set_value(started);
-        }).detach();
+        });
     } catch (const std::system_error&) {
         earlyWatchdog = {};  // the first hide starts the watchdog itself
     }

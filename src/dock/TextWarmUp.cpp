@@ -3,10 +3,12 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/DetachedThread.h"
+
 void WarmLabelTextOnWorker(Microsoft::WRL::ComPtr<IDWriteFactory> factory) {
     if (!factory) return;
     try {
-        std::thread([factory] {
+        platform::StartDetachedThread([factory] {
             // The same font, weight and locale as the label; Latin and CJK text
             // so both the font and its fallback are loaded.
             Microsoft::WRL::ComPtr<IDWriteTextFormat> format;
@@ -20,7 +22,7 @@ void WarmLabelTextOnWorker(Microsoft::WRL::ComPtr<IDWriteFactory> factory) {
                 DWRITE_TEXT_METRICS metrics = {};
                 layout->GetMetrics(&metrics);
             }
-        }).detach();
+        });
     } catch (const std::system_error&) {
         // Without a thread the first label loads the font itself.
     }

@@ -3,18 +3,20 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/DetachedThread.h"
+
 GraphicsDeviceStart::GraphicsDeviceStart(GraphicsDevice& graphics) : graphics_(graphics) {
     try {
         std::promise<bool> promise;
         worker_ = promise.get_future();
-        std::thread([&graphics, promise = std::move(promise)]() mutable {
+        platform::StartDetachedThread([&graphics, promise = std::move(promise)]() mutable {
             bool created = false;
             try {
                 created = graphics.Create();
             } catch (...) {
             }
             promise.set_value(created);
-        }).detach();
+        });
     } catch (const std::system_error&) {
         worker_ = {};  // Wait creates the device itself
     }

@@ -1,5 +1,6 @@
 #include "render/WallpaperLuminanceWorker.h"
 
+#include "platform/DetachedThread.h"
 #include "render/GraphicsDevice.h"
 #include "render/WallpaperLumaCache.h"
 
@@ -32,13 +33,13 @@ bool StartWallpaperLuminanceWorker(HWND target, WallpaperSystem system) {
     try {
         // Detached with its own copy of the services: the dock may be gone by
         // the time the wallpaper is decoded, and then the post simply fails.
-        std::thread([target, system = std::move(system)] {
+        platform::StartDetachedThread([target, system = std::move(system)] {
             try {
                 MeasureAndPostWallpaperLuminance(target, system);
             } catch (...) {
                 // Nothing to report to: the glass keeps its current theme.
             }
-        }).detach();
+        });
         return true;
     } catch (const std::system_error&) {
         return false;

@@ -25,6 +25,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "platform/DetachedThread.h"
+
 namespace vantreel {
 
 template <typename Result>
@@ -43,7 +45,7 @@ public:
         } else {
             auto task = std::make_shared<std::packaged_task<Result()>>(std::move(work));
             std::shared_future<Result> answer = task->get_future().share();
-            std::thread([task] { (*task)(); }).detach();
+            platform::StartDetachedThread([task] { (*task)(); });
             answer_ = std::move(answer);
             request_ = request;
             // The deadline, guarded against running past the clock's range.

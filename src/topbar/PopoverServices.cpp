@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "platform/DetachedThread.h"
 #include "system/DefaultAudioOutput.h"
 #include "system/DefaultEndpointVolume.h"
 #include "system/DesktopIcons.h"
@@ -93,7 +94,7 @@ PopoverServices::PopoverServices()
           CloseHandle(thread);
           return true;
       }),
-      startWorker([](std::function<void()> body) { std::thread(std::move(body)).detach(); }),
+      startWorker([](std::function<void()> body) { platform::StartDetachedThread(std::move(body)); }),
       tickCount([] { return static_cast<uint64_t>(GetTickCount64()); }),
       localTime([] {
           SYSTEMTIME now = {};

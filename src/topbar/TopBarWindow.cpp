@@ -6,6 +6,7 @@
 
 #include "app/Log.h"
 #include "config/Paths.h"
+#include "platform/DetachedThread.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
 #include "system/InputMethods.h"
@@ -50,7 +51,7 @@ TopBarSystemCalls RealTopBarSystemCalls() {
         SYSTEMTIME next = {};
         return FileTimeToSystemTime(&file, &next) ? vantreel::FormatClockText(next) : std::wstring();
     };
-    calls.startWorker = [](std::function<void()> body) { std::thread(std::move(body)).detach(); };
+    calls.startWorker = [](std::function<void()> body) { platform::StartDetachedThread(std::move(body)); };
     return calls;
 }
 

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/DetachedThread.h"
 #include "render/comp/CompositorState.h"
 
 namespace comp {
@@ -277,10 +278,10 @@ void CompositionGraphicsDevice::WarmUp(std::function<void()> done) {
         device.warming = promise.get_future();
         // Detached with its own promise and its own reference to the device:
         // the first BeginDraw takes the result, nothing waits for the thread.
-        std::thread([d2dDevice = device.d2dDevice, promise = std::move(promise), done]() mutable {
+        platform::StartDetachedThread([d2dDevice = device.d2dDevice, promise = std::move(promise), done]() mutable {
             promise.set_value(DrawOnce(d2dDevice.Get()));
             if (done) done();
-        }).detach();
+        });
     } catch (const std::system_error&) {
         device.warming = {};
         if (done) done();

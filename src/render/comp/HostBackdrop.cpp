@@ -12,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/DetachedThread.h"
 #include "render/raster/Blur.h"
 #include "render/raster/ColorMatrix.h"
 #include "render/raster/Stretch.h"
@@ -304,7 +305,7 @@ void HostBackdrop::Prepare(const Steps& steps, int top, int bottom) {
             return FilterBand(base, steps, key, top, bottom);
         });
         pending.band = task->get_future();
-        std::thread([task] { (*task)(); }).detach();
+        platform::StartDetachedThread([task] { (*task)(); });
         pending_.push_back(std::move(pending));
     } catch (const std::system_error&) {
         // Without a worker the first frame filters the band itself.

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/DetachedThread.h"
+
 namespace raster {
 namespace {
 
@@ -18,7 +20,7 @@ public:
     Helpers() {
         const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
         count_ = static_cast<int>(std::min(hardware - 1, kMostHelpers));
-        for (int i = 0; i < count_; ++i) std::thread([this] { Serve(); }).detach();
+        for (int i = 0; i < count_; ++i) platform::StartDetachedThread([this] { Serve(); });
     }
 
     int Count() const { return count_; }
