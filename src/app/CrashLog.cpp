@@ -183,7 +183,15 @@ void WriteWide(HANDLE file, const wchar_t* format, ...) {
 namespace {
 
 [[noreturn]] void RaiseTerminate() {
-    // The record shows where; the debug log says what was thrown.
+    RaiseException(kTerminateExceptionCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    TerminateProcess(GetCurrentProcess(), kTerminateExceptionCode);
+    for (;;) {
+    }
+}
+
+// The record shows where; the debug log says what was thrown. Not from the
+// abort signal, which may come while this thread holds the log's lock.
+[[noreturn]] void OnTerminate() {
     if (std::exception_ptr current = std::current_exception()) {
         try {
             std::rethrow_exception(current);
@@ -193,10 +201,7 @@ namespace {
             LogMessage(L"exit: uncaught exception of no standard type");
         }
     }
-    RaiseException(kTerminateExceptionCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
-    TerminateProcess(GetCurrentProcess(), kTerminateExceptionCode);
-    for (;;) {
-    }
+    RaiseTerminate();
 }
 
 void OnAbortSignal(int) { RaiseTerminate(); }
@@ -204,7 +209,7 @@ void OnAbortSignal(int) { RaiseTerminate(); }
 }  // namespace
 
 void InstallTerminateHandlers() {
-    std::set_terminate(&RaiseTerminate);
+    std::set_terminate(&OnTerminate);
     std::signal(SIGABRT, &OnAbortSignal);
 }
 

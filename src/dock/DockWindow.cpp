@@ -437,6 +437,9 @@ void DockWindow::OpenSettings() {
     };
     callbacks.onToggleNativeTaskbar = [this] { ToggleNativeTaskbar(); };
     callbacks.onRestoreDefaults = [this] { RestoreDefaults(); };
+    // The window paints on the shared device, which the start-up's warm-up
+    // may still be drawing with on its worker.
+    if (composition.graphicsDevice) composition.graphicsDevice.FinishWarmUp();
     settings.Open(instance, &graphics, config, std::move(callbacks));
 }
 

@@ -520,6 +520,8 @@ bool SettingsWindow::WarmNextPage(GraphicsDevice* device, const DockConfig* live
     hitItems = record.hitItems;
     sliderTracks = record.sliderTracks;
     sliderRows = record.sliderRows;
+    // The pages are kept as pixels; the canvas would only hold its device.
+    if (warmedPages >= 5) canvas.Reset();
     return warmedPages < 5;
 }
 

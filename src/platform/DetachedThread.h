@@ -26,7 +26,7 @@ void* RunDetachedBody(void* argument) {
     try {
         (*body)();
     } catch (...) {
-        std::terminate();  // as for a std::thread: the crash record shows where
+        std::terminate();  // as for a std::thread; the debug log names the exception
     }
     return nullptr;
 }

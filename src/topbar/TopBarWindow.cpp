@@ -305,6 +305,9 @@ void TopBarWindow::RemoveAppBar() {
     data.hWnd = window;
     system.appBar(ABM_REMOVE, data);
     appBarRegistered = false;
+    // No longer an app bar, the bar hears no more from the shell about full
+    // screens: the poll alone decides from its next look.
+    shellReportsFullscreen = false;
 }
 
 void TopBarWindow::SetHiddenForFullscreen(bool hidden) {

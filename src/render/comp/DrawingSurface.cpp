@@ -293,6 +293,11 @@ bool CompositionGraphicsDevice::Warming() const {
     return warming.valid() && warming.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready;
 }
 
+void CompositionGraphicsDevice::FinishWarmUp() {
+    auto& device = Get();
+    if (device.warming.valid()) device.context = device.warming.get();
+}
+
 void CompositionGraphicsDevice::SetRenderingDevice(ID2D1Device* d2dDevice) {
     auto& device = Get();
     // A warm-up still drawing on the old device finishes before it goes.

@@ -63,6 +63,9 @@ public:
     void WarmUp(std::function<void()> done);
     // The worker of WarmUp has not finished yet.
     bool Warming() const;
+    // Waits for the worker of WarmUp, if any, and takes its context: for
+    // drawing on this device from outside its surfaces.
+    void FinishWarmUp();
 
     // Tests: the next BeginDraw or surface creation fails with this code.
     void InjectFailure(HRESULT code) { Get().injectedFailure = code; }
