@@ -240,9 +240,9 @@ TEST(DockStartup, AFailingOrThrowingStepFailsTheStartAndLeavesNothingBehind) {
     DockConfig config;
     config.hideTaskbar = false;
     ASSERT_TRUE(SaveConfig(configPath, config));
-    const std::wstring logPath = BinDir() + L"\\vantreel.log";
-    DeleteFileW(logPath.c_str());
-    InitializeLog(true);
+    // A log of its own: the tests of the other lane log beside the executables too.
+    const std::wstring logPath = dir.File(L"vantreel.log");
+    InitializeLog(true, dir.Path());
     auto log = [&] {
         auto bytes = ReadFileBytes(logPath);
         return std::string(bytes.begin(), bytes.end());
