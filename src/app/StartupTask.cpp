@@ -3,7 +3,6 @@
 #include <oleauto.h>
 
 #include <system_error>
-#include <thread>
 
 #include "app/Log.h"
 #include "platform/DetachedThread.h"

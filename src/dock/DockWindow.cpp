@@ -6,7 +6,6 @@
 #include <cmath>
 #include <exception>
 #include <system_error>
-#include <thread>
 
 #include "app/Log.h"
 #include "app/Prefetch.h"

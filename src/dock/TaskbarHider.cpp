@@ -3,7 +3,6 @@
 #include <chrono>
 #include <iterator>
 #include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 

@@ -1,7 +1,6 @@
 #include "dock/TextWarmUp.h"
 
 #include <system_error>
-#include <thread>
 
 #include "platform/DetachedThread.h"
 

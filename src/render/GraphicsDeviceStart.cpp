@@ -1,7 +1,6 @@
 #include "render/GraphicsDeviceStart.h"
 
 #include <system_error>
-#include <thread>
 
 #include "platform/DetachedThread.h"
 

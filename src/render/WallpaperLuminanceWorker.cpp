@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <system_error>
-#include <thread>
 
 bool MeasureAndPostWallpaperLuminance(HWND target, const WallpaperSystem& system,
                                       const ImagingFactoryCall& createFactory) {

@@ -21,7 +21,6 @@
 #include <future>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <type_traits>
 #include <utility>
 

@@ -4,7 +4,6 @@
 #include <shellapi.h>
 #include <wlanapi.h>
 
-#include <thread>
 
 #include "platform/DetachedThread.h"
 #include "system/DefaultAudioOutput.h"

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 #include <system_error>
-#include <thread>
 
 #include "platform/DetachedThread.h"
 #include "render/comp/CompositorState.h"
@@ -63,6 +62,12 @@ HRESULT CopyTargetPixels(ID2D1DeviceContext* context, ID2D1Bitmap1* target, rast
     }
     readable->Unmap();
     return S_OK;
+}
+
+// The context the warm-up worker made, once it has finished; nothing when
+// there was no warm-up or it was taken already.
+void TakeWarmedContext(detail::GraphicsDeviceNode& device) {
+    if (device.warming.valid()) device.context = device.warming.get();
 }
 
 // Copies the surface's target back into its pixel store.
@@ -143,7 +148,7 @@ HRESULT CompositionDrawingSurface::BeginDraw(const RECT* updateRect, ID2D1Device
         return E_INVALIDARG;
     }
 
-    if (device.warming.valid()) device.context = device.warming.get();
+    TakeWarmedContext(device);
     if (!device.context) {
         HRESULT hr = device.d2dDevice->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE, &device.context);
         if (FAILED(hr)) return hr;
@@ -293,10 +298,7 @@ bool CompositionGraphicsDevice::Warming() const {
     return warming.valid() && warming.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready;
 }
 
-void CompositionGraphicsDevice::FinishWarmUp() {
-    auto& device = Get();
-    if (device.warming.valid()) device.context = device.warming.get();
-}
+void CompositionGraphicsDevice::FinishWarmUp() { TakeWarmedContext(Get()); }
 
 void CompositionGraphicsDevice::SetRenderingDevice(ID2D1Device* d2dDevice) {
     auto& device = Get();

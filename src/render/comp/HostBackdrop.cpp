@@ -10,7 +10,6 @@
 #include <limits>
 #include <memory>
 #include <system_error>
-#include <thread>
 
 #include "platform/DetachedThread.h"
 #include "render/raster/Blur.h"
