@@ -264,7 +264,8 @@ private:
     bool dragReordered = false;  // this drag has already moved the item
     UINT shellHookMessage = 0;
     UINT taskbarCreatedMessage = 0;
-    RECT inputRect = {0, 0, 0, 0};
+    RECT inputRect = {0, 0, 0, 0};        // where the input window belongs
+    RECT placedInputRect = {0, 0, 0, 0};  // where it was last put
     bool fullscreenOverlap = false;
     bool revealed = false;
     bool menuOpen = false;

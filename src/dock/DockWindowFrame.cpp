@@ -158,10 +158,15 @@ void DockWindow::ApplyLayout() {
     rectInput.reaching = hovering || dragging;
     rectInput.revealed = revealed;
     RECT next = ComputeDockInputRect(rectInput);
-    if (InputRectNearlyEqual(next, inputRect)) return;
-    inputRect = next;
-    SetWindowPos(inputWindow, HWND_TOPMOST, next.left, next.top, next.right - next.left, next.bottom - next.top,
-                 SWP_NOACTIVATE);
+    if (!InputRectNearlyEqual(next, inputRect)) inputRect = next;
+    // A press holds the capture, so the window gets the pointer wherever it
+    // is. Moving a topmost window costs milliseconds, and a drag over a
+    // magnified row would pay it at every step: it follows once the press ends.
+    if (pressed && GetCapture() == inputWindow) return;
+    if (EqualRect(&inputRect, &placedInputRect)) return;
+    placedInputRect = inputRect;
+    const RECT& r = placedInputRect;
+    SetWindowPos(inputWindow, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
     taskbarHider.zOrderAnchor = inputWindow;
     taskbarHider.UpdateEdgeGuard();
 }

@@ -287,8 +287,12 @@ TEST_F(DockPointer, ADragAcrossTwoIconsReordersAndSavesOnceOnRelease) {
     const int notepad = IndexOf(L"Notepad");
     ASSERT_EQ(Labels(notepad, notepad + 3), (std::vector<std::wstring>{L"Notepad", L"Regedit", L"Help"}));
     LONG pastHelp = IconCentre(notepad + 2).x + static_cast<LONG>(10 * scale_);
+    RECT atRest = {}, placed = {};
+    GetWindowRect(dock_.InputWindow(), &atRest);
     POINT at = PressAndDrag(notepad, pastHelp, -10.0f);
     EXPECT_TRUE(dock_.IsDragging());
+    GetWindowRect(dock_.InputWindow(), &placed);
+    EXPECT_TRUE(EqualRect(&placed, &atRest)) << "the captured pointer needs no input window that follows the row";
     EXPECT_EQ(Labels(notepad, notepad + 3), (std::vector<std::wstring>{L"Regedit", L"Help", L"Notepad"}));
     EXPECT_TRUE(FileUntouched()) << "nothing is saved while the drag goes on";
 
@@ -299,6 +303,8 @@ TEST_F(DockPointer, ADragAcrossTwoIconsReordersAndSavesOnceOnRelease) {
     EXPECT_TRUE(launched_.empty()) << "a drag is no click";
     Settle();
     EXPECT_EQ(Labels(notepad, notepad + 3), (std::vector<std::wstring>{L"Regedit", L"Help", L"Notepad"}));
+    GetWindowRect(dock_.InputWindow(), &placed);
+    EXPECT_TRUE(EqualRect(&placed, &dock_.InputRect())) << "after the press the input window follows again";
 }
 
 TEST_F(DockPointer, LiftedAwayAnIconShowsTheHintAndUnpinsOnReleaseUnlessBroughtBack) {
