@@ -1,19 +1,6 @@
 #include "render/PictureCanvas.h"
 
-#include <cstring>
-
-namespace {
-
-D2D1_BITMAP_PROPERTIES1 Properties(D2D1_BITMAP_OPTIONS options, float dpi) {
-    D2D1_BITMAP_PROPERTIES1 properties = {};
-    properties.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
-    properties.dpiX = dpi;
-    properties.dpiY = dpi;
-    properties.bitmapOptions = options;
-    return properties;
-}
-
-}  // namespace
+#include "render/comp/TargetPixels.h"
 
 bool PictureCanvas::Fits(const GraphicsDevice& device, UINT width, UINT height, float dpi) const {
     return context_ && device_.Get() == device.d2dDevice.Get() && width_ == width && height_ == height && dpi_ == dpi;
@@ -24,8 +11,9 @@ bool PictureCanvas::Ensure(const GraphicsDevice& device, UINT width, UINT height
     Reset();
     if (!device.d2dDevice || width == 0 || height == 0 || !(dpi > 0.0f)) return false;
     const D2D1_SIZE_U size = {width, height};
-    D2D1_BITMAP_PROPERTIES1 drawn = Properties(D2D1_BITMAP_OPTIONS_TARGET, dpi);
-    D2D1_BITMAP_PROPERTIES1 read = Properties(D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW, dpi);
+    D2D1_BITMAP_PROPERTIES1 drawn = comp::BitmapProperties(D2D1_BITMAP_OPTIONS_TARGET, dpi);
+    D2D1_BITMAP_PROPERTIES1 read =
+        comp::BitmapProperties(D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW, dpi);
     if (FAILED(device.d2dDevice->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE, &context_)) ||
         FAILED(context_->CreateBitmap(size, nullptr, 0, &drawn, &target_)) ||
         FAILED(context_->CreateBitmap(size, nullptr, 0, &read, &readable_))) {
@@ -52,19 +40,16 @@ HRESULT PictureCanvas::End(std::vector<uint32_t>& pixels) {
     pixels.clear();
     if (!context_) return E_POINTER;
     HRESULT hr = context_->EndDraw();
-    if (SUCCEEDED(hr)) hr = readable_->CopyFromBitmap(nullptr, target_.Get(), nullptr);
-    D2D1_MAPPED_RECT mapped = {};
-    if (SUCCEEDED(hr)) hr = readable_->Map(D2D1_MAP_OPTIONS_READ, &mapped);
+    if (SUCCEEDED(hr)) {
+        pixels.resize(static_cast<size_t>(width_) * height_);
+        hr = comp::CopyTargetPixels(context_.Get(), target_.Get(), pixels.data(), static_cast<int>(width_),
+                                    static_cast<int>(height_), &readable_);
+    }
     if (FAILED(hr)) {
+        pixels.clear();
         Reset();
         return hr;
     }
-    pixels.resize(static_cast<size_t>(width_) * height_);
-    for (UINT y = 0; y < height_; ++y) {
-        std::memcpy(pixels.data() + static_cast<size_t>(y) * width_, mapped.bits + static_cast<size_t>(y) * mapped.pitch,
-                    static_cast<size_t>(width_) * 4);
-    }
-    readable_->Unmap();
     return S_OK;
 }
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <system_error>
 
 #include "platform/DetachedThread.h"
 #include "render/comp/CompositorState.h"
+#include "render/comp/TargetPixels.h"
 
 namespace comp {
 
@@ -15,53 +15,10 @@ namespace {
 
 constexpr HRESULT kDrawAlreadyOpen = static_cast<HRESULT>(0x8000000E);  // E_ILLEGAL_METHOD_CALL
 
-D2D1_BITMAP_PROPERTIES1 BitmapProperties(D2D1_BITMAP_OPTIONS options) {
-    D2D1_BITMAP_PROPERTIES1 properties = {};
-    properties.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
-    properties.dpiX = 96.0f;
-    properties.dpiY = 96.0f;
-    properties.bitmapOptions = options;
-    return properties;
-}
-
 HRESULT TakeInjectedFailure(detail::GraphicsDeviceNode& device) {
     HRESULT hr = device.injectedFailure;
     device.injectedFailure = S_OK;
     return hr;
-}
-
-// Copies a drawn target into `pixels` (as far as both reach), through a
-// CPU-readable bitmap of the target's size that is kept in `readable` when
-// given: under Wine making one costs more than the copy.
-HRESULT CopyTargetPixels(ID2D1DeviceContext* context, ID2D1Bitmap1* target, raster::Image& pixels,
-                         Microsoft::WRL::ComPtr<ID2D1Bitmap1>* kept = nullptr) {
-    D2D1_SIZE_U size = target->GetPixelSize();
-    Microsoft::WRL::ComPtr<ID2D1Bitmap1> made;
-    Microsoft::WRL::ComPtr<ID2D1Bitmap1>& readable = kept ? *kept : made;
-    HRESULT hr = S_OK;
-    if (readable) {
-        const D2D1_SIZE_U have = readable->GetPixelSize();
-        if (have.width != size.width || have.height != size.height) readable.Reset();
-    }
-    if (!readable) {
-        D2D1_BITMAP_PROPERTIES1 properties =
-            BitmapProperties(D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW);
-        hr = context->CreateBitmap(size, nullptr, 0, &properties, &readable);
-        if (FAILED(hr)) return hr;
-    }
-    hr = readable->CopyFromBitmap(nullptr, target, nullptr);
-    if (FAILED(hr)) return hr;
-    D2D1_MAPPED_RECT mapped = {};
-    hr = readable->Map(D2D1_MAP_OPTIONS_READ, &mapped);
-    if (FAILED(hr)) return hr;
-    int width = pixels.Width();
-    int height = pixels.Height();
-    for (int y = 0; y < height && y < static_cast<int>(size.height); ++y) {
-        std::memcpy(pixels.Data() + static_cast<size_t>(y) * width, mapped.bits + y * mapped.pitch,
-                    static_cast<size_t>(std::min<int>(width, size.width)) * 4);
-    }
-    readable->Unmap();
-    return S_OK;
 }
 
 // The context the warm-up worker made, once it has finished; nothing when
@@ -72,7 +29,8 @@ void TakeWarmedContext(detail::GraphicsDeviceNode& device) {
 
 // Copies the surface's target back into its pixel store.
 HRESULT ReadBack(detail::SurfaceNode& surface, ID2D1DeviceContext* context) {
-    HRESULT hr = CopyTargetPixels(context, surface.target.Get(), surface.pixels, &surface.readable);
+    HRESULT hr = CopyTargetPixels(context, surface.target.Get(), surface.pixels.Data(), surface.pixels.Width(),
+                                  surface.pixels.Height(), &surface.readable);
     if (SUCCEEDED(hr)) surface.targetHoldsPixels = true;
     return hr;
 }
@@ -95,7 +53,9 @@ Microsoft::WRL::ComPtr<ID2D1DeviceContext> DrawOnce(ID2D1Device* d2dDevice) {
         context->Clear(D2D1::ColorF(0, 0.0f));
         context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(1, 1, 15, 15), 4, 4), brush.Get());
         context->DrawEllipse(D2D1::Ellipse(D2D1::Point2F(8, 8), 5, 5), brush.Get(), 1.5f);
-        if (SUCCEEDED(context->EndDraw())) CopyTargetPixels(context.Get(), target.Get(), pixels);
+        if (SUCCEEDED(context->EndDraw())) {
+            CopyTargetPixels(context.Get(), target.Get(), pixels.Data(), pixels.Width(), pixels.Height());
+        }
         context->SetTarget(nullptr);
     }
     return context;
