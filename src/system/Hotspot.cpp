@@ -122,4 +122,8 @@ bool SetHotspotEnabled(bool on) {
     return flight->Run([lookup, on] { return SwitchWorker(lookup, on); }, kHotspotSwitchWait, false, on ? 1 : 0);
 }
 
+HotspotStatusInfo ReadHotspotStatus() { return QueryWorker(g_factoryLookup.load()); }
+
+bool SwitchHotspot(bool on) { return SwitchWorker(g_factoryLookup.load(), on); }
+
 }  // namespace vantreel

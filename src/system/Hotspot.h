@@ -35,6 +35,12 @@ HotspotStatusInfo QueryHotspotStatus();
 // Starts or stops sharing; true when the system reported success in time.
 bool SetHotspotEnabled(bool on);
 
+// The same work on the caller's thread, with no wait of its own: it blocks
+// until the tethering service answers. For callers that can afford to block,
+// such as a worker of their own.
+HotspotStatusInfo ReadHotspotStatus();
+bool SwitchHotspot(bool on);
+
 // How a worker finds the statics of the connectivity and tethering classes:
 // RoGetActivationFactory unless replaced. A worker may call it long after its
 // caller returned, so it is a plain function, and whatever it reads must

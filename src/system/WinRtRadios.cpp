@@ -120,4 +120,8 @@ bool SetWinRtRadioState(RadioKind kind, bool on) {
                                         false, on ? 1 : 0);
 }
 
+RadioQueryResult ReadWinRtRadios(RadioKind kind) { return QueryWorker(g_factoryLookup.load(), kind); }
+
+bool SwitchWinRtRadios(RadioKind kind, bool on) { return SwitchWorker(g_factoryLookup.load(), kind, on); }
+
 }  // namespace vantreel

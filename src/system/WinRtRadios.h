@@ -39,6 +39,13 @@ RadioQueryResult QueryWinRtRadioState(RadioKind kind);
 // accepted it within kRadioWait. No access request is made first.
 bool SetWinRtRadioState(RadioKind kind, bool on);
 
+// The same work on the caller's thread, with no wait of its own: it blocks
+// until the platform answers (each operation still cancelled after
+// kRadioWorkerLimit). For callers that can afford to block, such as a worker
+// of their own; the walk over the radios is the same as above.
+RadioQueryResult ReadWinRtRadios(RadioKind kind);
+bool SwitchWinRtRadios(RadioKind kind, bool on);
+
 // How a worker finds the Radio class's statics: RoGetActivationFactory unless
 // replaced. A detached worker may call it long after the caller returned, so
 // it is a plain function, and whatever it reads must outlive the process's

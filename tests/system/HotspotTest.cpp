@@ -21,6 +21,8 @@ using platform::TetheringOperationStatus;
 using vantreel::HotspotStatusInfo;
 using vantreel::QueryHotspotStatus;
 using vantreel::SetHotspotEnabled;
+using vantreel::ReadHotspotStatus;
+using vantreel::SwitchHotspot;
 
 namespace {
 
@@ -226,7 +228,7 @@ TEST_F(HotspotTest, UsesTheInternetProfileElseTheFirstNonNullOne) {
     TheSetup().profiles = {0, 2, 3};
     TheSetup().state = TetheringOperationalState::On;
     TheSetup().clients = 3;
-    HotspotStatusInfo status = QueryHotspotStatus();
+    HotspotStatusInfo status = ReadHotspotStatus();
     EXPECT_EQ(TheSetup().managerProfile.load(), 2);
     EXPECT_TRUE(status.available);
     EXPECT_TRUE(status.on);
@@ -234,35 +236,35 @@ TEST_F(HotspotTest, UsesTheInternetProfileElseTheFirstNonNullOne) {
 
     TheSetup().internetProfile = 7;
     TheSetup().state = TetheringOperationalState::InTransition;
-    status = QueryHotspotStatus();
+    status = ReadHotspotStatus();
     EXPECT_EQ(TheSetup().managerProfile.load(), 7);
     EXPECT_TRUE(status.available);
     EXPECT_FALSE(status.on);
 }
 
 TEST_F(HotspotTest, NoProfileOrNoManagerIsNotAvailable) {
-    HotspotStatusInfo status = QueryHotspotStatus();
+    HotspotStatusInfo status = ReadHotspotStatus();
     EXPECT_FALSE(status.available);
     EXPECT_EQ(TheSetup().managerProfile.load(), -1) << "no profile, no manager asked for";
-    EXPECT_FALSE(SetHotspotEnabled(true));
+    EXPECT_FALSE(SwitchHotspot(true));
 
     TheSetup().internetProfile = 1;
     TheSetup().managerFails = true;
-    status = QueryHotspotStatus();
+    status = ReadHotspotStatus();
     EXPECT_FALSE(status.available);
     EXPECT_FALSE(status.on);
     EXPECT_EQ(status.clientCount, 0u);
-    EXPECT_FALSE(SetHotspotEnabled(true));
+    EXPECT_FALSE(SwitchHotspot(true));
     EXPECT_EQ(TheSetup().managerProfile.load(), 1);
 }
 
 TEST_F(HotspotTest, OnlySuccessSwitches) {
     TheSetup().internetProfile = 1;
     const int starts = TheSetup().starts.load(), stops = TheSetup().stops.load();
-    EXPECT_TRUE(SetHotspotEnabled(true));
+    EXPECT_TRUE(SwitchHotspot(true));
     EXPECT_EQ(TheSetup().starts.load(), starts + 1);
     TheSetup().switchStatus = static_cast<TetheringOperationStatus>(2);
-    EXPECT_FALSE(SetHotspotEnabled(false));
+    EXPECT_FALSE(SwitchHotspot(false));
     EXPECT_EQ(TheSetup().stops.load(), stops + 1);
 }
 

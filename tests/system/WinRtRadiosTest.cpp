@@ -17,7 +17,8 @@ using platform::RadioAccessStatus;
 using platform::RadioKind;
 using platform::RadioState;
 using vantreel::QueryWinRtRadioState;
-using vantreel::SetWinRtRadioState;
+using vantreel::ReadWinRtRadios;
+using vantreel::SwitchWinRtRadios;
 
 namespace {
 
@@ -47,20 +48,20 @@ int ThreadCount() {
 TEST_F(WinRtRadiosTest, QueryWalksEveryRadioOfTheKind) {
     // An off radio does not end the walk: a later one that is on still counts.
     fake_radios::Install({Bluetooth(RadioState::Off), Bluetooth(RadioState::On)});
-    auto result = QueryWinRtRadioState(RadioKind::Bluetooth);
+    auto result = ReadWinRtRadios(RadioKind::Bluetooth);
     EXPECT_TRUE(result.found);
     EXPECT_TRUE(result.on);
 
     fake_radios::Install({WiFi(RadioState::On), Bluetooth(RadioState::Off)});
-    result = QueryWinRtRadioState(RadioKind::Bluetooth);
+    result = ReadWinRtRadios(RadioKind::Bluetooth);
     EXPECT_TRUE(result.found);
     EXPECT_FALSE(result.on);
 
     fake_radios::Install({WiFi(RadioState::On), WiFi(RadioState::Off)});
-    result = QueryWinRtRadioState(RadioKind::Bluetooth);
+    result = ReadWinRtRadios(RadioKind::Bluetooth);
     EXPECT_FALSE(result.found);
     EXPECT_FALSE(result.on);
-    result = QueryWinRtRadioState(RadioKind::WiFi);
+    result = ReadWinRtRadios(RadioKind::WiFi);
     EXPECT_TRUE(result.found);
     EXPECT_TRUE(result.on);
 }
@@ -99,14 +100,14 @@ TEST_F(WinRtRadiosTest, SwitchIsAcceptedWhenAnyRadioOfTheKindAllows) {
     fake_radios::Install({Bluetooth(RadioState::Off, RadioAccessStatus::DeniedBySystem),
                           Bluetooth(RadioState::Off, RadioAccessStatus::Allowed)});
     const int before = fake_radios::TheSetup().switchRequests.load();
-    EXPECT_TRUE(SetWinRtRadioState(RadioKind::Bluetooth, true));
+    EXPECT_TRUE(SwitchWinRtRadios(RadioKind::Bluetooth, true));
     EXPECT_EQ(fake_radios::TheSetup().switchRequests.load(), before + 2);
 
     fake_radios::Install({Bluetooth(RadioState::On, RadioAccessStatus::DeniedByUser)});
-    EXPECT_FALSE(SetWinRtRadioState(RadioKind::Bluetooth, false));
+    EXPECT_FALSE(SwitchWinRtRadios(RadioKind::Bluetooth, false));
 
     fake_radios::Install({WiFi(RadioState::On)});
-    EXPECT_FALSE(SetWinRtRadioState(RadioKind::Bluetooth, true)) << "no radio of the kind";
+    EXPECT_FALSE(SwitchWinRtRadios(RadioKind::Bluetooth, true)) << "no radio of the kind";
 }
 
 TEST_F(WinRtRadiosTest, RealServiceReportsOnlyAFoundRadioOn) {
