@@ -100,6 +100,43 @@ bool DockWindow::CreateWindows() {
     return true;
 }
 
+void DockWindow::StartWindowTracking() {
+    windowTracker.Start(visualWindow, inputWindow);
+    taskbarHider.instance = instance;
+    if (!taskbarHider.edgeGuard && instance) taskbarHider.edgeGuard = CreateEdgeGuardWindow(instance);
+    taskbarHider.monitor = monitor;
+    taskbarHider.UpdateEdgeGuard();
+    taskbarHider.zOrderAnchor = inputWindow;
+    taskbarHider.UpdateEdgeGuard();
+}
+
+void DockWindow::RegisterDropTarget() {
+    vantreel::DockDropTarget::Callbacks dropCallbacks;
+    dropCallbacks.onDragOver = [this](POINT screen) { DragFilesOver(screen); };
+    dropCallbacks.onDragLeave = [this] { DragFilesLeave(); };
+    dropCallbacks.onDrop = [this](const std::vector<std::wstring>& paths, POINT screen) {
+        PinDroppedFiles(paths, screen);
+    };
+    dropTarget = new vantreel::DockDropTarget(std::move(dropCallbacks));
+    HRESULT registered = RegisterDragDrop(inputWindow, dropTarget);
+    if (FAILED(registered)) {
+        // The dock runs on; it just takes no dropped files.
+        LogMessage(L"RegisterDragDrop failed: 0x%08X", static_cast<unsigned>(registered));
+        dropTarget->Release();
+        dropTarget = nullptr;
+    }
+}
+
+void DockWindow::RegisterHotkeysAndTimers() {
+    shellHookMessage = RegisterWindowMessageW(L"SHELLHOOK");
+    taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+    RegisterHotKey(inputWindow, 1, MOD_CONTROL | MOD_ALT, 'T');
+    RegisterHotKey(inputWindow, 2, MOD_CONTROL | MOD_ALT, VK_OEM_COMMA);
+    RegisterHotKey(inputWindow, 3, MOD_ALT, VK_SPACE);
+    UpdateFullscreenWatch();
+    SetTimer(inputWindow, kDeviceCheckTimer, 2000, nullptr);
+}
+
 void DockWindow::PrefetchThreadProc() { PrefetchStartupFiles(); }
 
 bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
@@ -128,6 +165,11 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     } catch (const std::system_error&) {
     }
     StartupLog::Mark(L"prefetch queued");
+    // The device takes longest and needs nothing from this thread: it is made
+    // on a worker while the configuration, the factories, the windows, the
+    // caches and the backdrop come up here.
+    if (createD3DDevice) graphics.createD3DDevice = createD3DDevice;
+    GraphicsDeviceStart deviceStart(graphics);
 
     configPath = configPathSource ? configPathSource() : GetConfigPath();
     config = LoadConfig(configPath);
@@ -141,11 +183,7 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
 
     model.LoadFromConfig(config);
 
-    // The device takes longest and needs nothing from this thread: it is made
-    // on a worker while the windows, the caches and the backdrop come up here.
     if (!CreateGraphicsFactories(graphics, factoryCalls)) return false;
-    if (createD3DDevice) graphics.createD3DDevice = createD3DDevice;
-    GraphicsDeviceStart deviceStart(graphics);
     if (!CreateWindows()) return false;
     WarmLabelTextOnWorker(graphics.dwriteFactory);
     float cachedLuma = LoadWallpaperLumaCache();
@@ -155,6 +193,12 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     GetWindowRect(visualWindow, &band);
     GlassLayer::PrepareBackdrop(composition.compositor.Backdrop(), kDockBlur, GlassStyle::Dock, band.top,
                                 band.bottom);
+
+    // What needs no device is wired meanwhile too. Its milestones keep their
+    // order below, each written once what it names is done.
+    StartWindowTracking();
+    RegisterDropTarget();
+    RegisterHotkeysAndTimers();
 
     if (!deviceStart.Wait()) return false;
     if (!composition.Initialize(visualWindow, graphics)) return false;
@@ -198,13 +242,6 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     CreateSharedSurfaces();
     StartupLog::Mark(L"shared surfaces ready");
 
-    windowTracker.Start(visualWindow, inputWindow);
-    taskbarHider.instance = instance;
-    if (!taskbarHider.edgeGuard && instance) taskbarHider.edgeGuard = CreateEdgeGuardWindow(instance);
-    taskbarHider.monitor = monitor;
-    taskbarHider.UpdateEdgeGuard();
-    taskbarHider.zOrderAnchor = inputWindow;
-    taskbarHider.UpdateEdgeGuard();
     StartupLog::Mark(L"taskbar manager ready");
 
     RebuildVisuals();
@@ -272,31 +309,9 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
         ArmIdleTrimTimer();
     };
     allApps.callbacks = std::move(appsCallbacks);
-    vantreel::DockDropTarget::Callbacks dropCallbacks;
-    dropCallbacks.onDragOver = [this](POINT screen) { DragFilesOver(screen); };
-    dropCallbacks.onDragLeave = [this] { DragFilesLeave(); };
-    dropCallbacks.onDrop = [this](const std::vector<std::wstring>& paths, POINT screen) {
-        PinDroppedFiles(paths, screen);
-    };
-    dropTarget = new vantreel::DockDropTarget(std::move(dropCallbacks));
-    HRESULT registered = RegisterDragDrop(inputWindow, dropTarget);
-    if (FAILED(registered)) {
-        // The dock runs on; it just takes no dropped files.
-        LogMessage(L"RegisterDragDrop failed: 0x%08X", static_cast<unsigned>(registered));
-        dropTarget->Release();
-        dropTarget = nullptr;
-    }
     // The launcher is wired here; its window and prewarm worker start after the
     // first frame (AllAppsWindow::Initialize below), off the path to it.
     StartupLog::Mark(L"all apps + drop target ready");
-
-    shellHookMessage = RegisterWindowMessageW(L"SHELLHOOK");
-    taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
-    RegisterHotKey(inputWindow, 1, MOD_CONTROL | MOD_ALT, 'T');
-    RegisterHotKey(inputWindow, 2, MOD_CONTROL | MOD_ALT, VK_OEM_COMMA);
-    RegisterHotKey(inputWindow, 3, MOD_ALT, VK_SPACE);
-    UpdateFullscreenWatch();
-    SetTimer(inputWindow, kDeviceCheckTimer, 2000, nullptr);
 
     ApplyLayout();
     StartupLog::Mark(L"layout + cached icons");

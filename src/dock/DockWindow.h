@@ -197,6 +197,11 @@ private:
     void EmptyIconKeys();
     float AllAppsReserve() const;
     bool CreateWindows();
+    // The start-up steps that need no graphics device, run while its worker
+    // still makes it.
+    void StartWindowTracking();
+    void RegisterDropTarget();
+    void RegisterHotkeysAndTimers();
     // Saves the live configuration, keeping run-only choices out of the file.
     bool SaveToFile();
 

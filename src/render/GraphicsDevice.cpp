@@ -27,7 +27,9 @@ GraphicsDevice::~GraphicsDevice() {
     device.Reset();
 }
 
-bool GraphicsDevice::Create() {
+bool GraphicsDevice::Create() { return CreateD3D() && CreateD2D(); }
+
+bool GraphicsDevice::CreateD3D() {
     d2dDevice.Reset();
     context.Reset();
     device.Reset();
@@ -44,11 +46,15 @@ bool GraphicsDevice::Create() {
             return false;
         }
     }
+    return device != nullptr;
+}
+
+bool GraphicsDevice::CreateD2D() {
+    d2dDevice.Reset();
     Microsoft::WRL::ComPtr<IDXGIDevice> dxgi;
     if (!device || FAILED(device.As(&dxgi))) return false;
     if (!d2dFactory) return false;
-    d2dDevice.Reset();
-    hr = d2dFactory->CreateDevice(dxgi.Get(), &d2dDevice);
+    HRESULT hr = d2dFactory->CreateDevice(dxgi.Get(), &d2dDevice);
     if (FAILED(hr)) {
         LogMessage(L"CreateD2DDevice failed: 0x%08X", static_cast<unsigned>(hr));
         return false;

@@ -20,6 +20,11 @@ public:
 
     // (Re)creates device, context and Direct2D device: hardware first, then WARP.
     bool Create();
+    // Create's two halves. The Direct3D half takes nearly all the time and
+    // needs no factory, so it can start before the factories exist; the
+    // Direct2D half needs d2dFactory.
+    bool CreateD3D();
+    bool CreateD2D();
 
     Microsoft::WRL::ComPtr<ID3D11Device> device;
     Microsoft::WRL::ComPtr<ID3D11DeviceContext> context;

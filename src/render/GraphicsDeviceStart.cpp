@@ -11,7 +11,7 @@ GraphicsDeviceStart::GraphicsDeviceStart(GraphicsDevice& graphics) : graphics_(g
         platform::StartDetachedThread([&graphics, promise = std::move(promise)]() mutable {
             bool created = false;
             try {
-                created = graphics.Create();
+                created = graphics.CreateD3D();
             } catch (...) {
             }
             promise.set_value(created);
@@ -27,7 +27,7 @@ bool GraphicsDeviceStart::Wait() {
     if (finished_) return created_;
     finished_ = true;
     try {
-        created_ = worker_.valid() ? worker_.get() : graphics_.Create();
+        created_ = worker_.valid() ? worker_.get() && graphics_.CreateD2D() : graphics_.Create();
     } catch (...) {  // a device that throws is no device
         created_ = false;
     }

@@ -1,8 +1,10 @@
 #pragma once
 // Creating the graphics device takes a quarter of a second, most of it in the
 // system: it runs on a worker while the starting thread goes on with work that
-// needs no device (windows, caches, the backdrop). Nothing may touch the
-// device between the start and Wait.
+// needs no device (factories, windows, caches, the backdrop). The worker makes
+// the Direct3D device only; Wait adds the Direct2D device, from the factory the
+// starting thread has made by then. Nothing may touch the device between the
+// start and Wait.
 //
 // The worker is detached and hands its result over through its own promise:
 // the thread is never joined. Joining it under load failed now and then
