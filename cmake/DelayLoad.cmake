@@ -1,7 +1,10 @@
 # Import libraries that load their DLL at the first call into it rather than
 # at process start. Under Wine each DLL loaded before main costs the start-up
 # milliseconds, and the status libraries (wireless, Bluetooth, network, power)
-# are first called by the top bar's workers, well after the first frame.
+# are first called by the top bar's workers, well after the first frame. The
+# drawing, text and shell libraries are first called once the graphics device
+# is being made on its worker, so their loading runs beside it instead of
+# before it.
 #
 #   vantreel_delay_load(<out-var> <import-library> <dll-file> ...)
 #
