@@ -321,9 +321,8 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     LogMessage(L"Dock startup: %llu icons missing from cache at first frame",
                static_cast<unsigned long long>(missing));
 
-    ShowWindow(visualWindow, SW_SHOWNOACTIVATE);
-    ShowWindow(inputWindow, SW_SHOWNOACTIVATE);
-    // The line says the frame is on screen: present it before saying so.
+    // The first frame is composed and handed to the window before it is
+    // shown, so the window appears with its pixels.
     try {
         composition.compositor.Commit();
     } catch (const comp::HResultError& e) {
@@ -331,6 +330,8 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     } catch (const std::exception& e) {
         LogMessage(L"DockWindow::Initialize std::exception: %S", e.what());
     }
+    ShowWindow(visualWindow, SW_SHOWNOACTIVATE);
+    ShowWindow(inputWindow, SW_SHOWNOACTIVATE);
     StartupLog::Mark(L"first frame shown");
 
     PostMessageW(inputWindow, WM_DOCK_CREATE_TOP_BAR, 0, 0);
