@@ -2,9 +2,9 @@
 # at process start. Under Wine each DLL loaded before main costs the start-up
 # milliseconds, and the status libraries (wireless, Bluetooth, network, power)
 # are first called by the top bar's workers, well after the first frame. The
-# drawing, text and shell libraries are first called once the graphics device
-# is being made on its worker, so their loading runs beside it instead of
-# before it.
+# drawing and text libraries are first called once the graphics device is
+# being made on its worker, so their loading runs beside it instead of before
+# it; shell32 is first called for the start-up log's folder, just before.
 #
 #   vantreel_delay_load(<out-var> <import-library> <dll-file> ...)
 #
