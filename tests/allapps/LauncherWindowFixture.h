@@ -24,16 +24,27 @@ inline size_t Occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
+// The launcher's tests log into a folder of their own: the tests of the other
+// lane write and delete the log beside the executables at any moment.
+inline const std::wstring& LauncherLogFolder() {
+    static const std::wstring folder = [] {
+        std::wstring path = testing_support::BinDir() + L"\\launcher-test-log";
+        CreateDirectoryW(path.c_str(), nullptr);
+        return path;
+    }();
+    return folder;
+}
+
 inline std::string ReadDebugLog() {
-    auto bytes = testing_support::ReadFileBytes(testing_support::BinDir() + L"\\vantreel.log");
+    auto bytes = testing_support::ReadFileBytes(LauncherLogFolder() + L"\\vantreel.log");
     return std::string(bytes.begin(), bytes.end());
 }
 
 // The debug log switched on and emptied for one test, off again afterwards.
 struct FreshLog {
     FreshLog() {
-        InitializeLog(true);
-        DeleteFileW((testing_support::BinDir() + L"\\vantreel.log").c_str());
+        InitializeLog(true, LauncherLogFolder());
+        DeleteFileW((LauncherLogFolder() + L"\\vantreel.log").c_str());
     }
     ~FreshLog() { InitializeLog(false); }
 };
