@@ -199,6 +199,15 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     StartWindowTracking();
     RegisterDropTarget();
     RegisterHotkeysAndTimers();
+    iconGraphics.dwrite = graphics.dwriteFactory.Get();
+    iconGraphics.imaging = graphics.wicFactory.Get();
+    iconLoader.graphics = &iconGraphics;
+    iconLoader.host = &iconHost;
+    iconLoader.StartWorkers();
+    iconLoader.SetNotifyTarget(inputWindow, WM_DOCK_ICONS_READY);
+    SetWallpaperLuminance(cachedLuma);
+    // A failure here only leaves the buffer to the first frame.
+    composition.PrepareWindow(visualWindow);
 
     if (!deviceStart.Wait()) return false;
     if (!composition.Initialize(visualWindow, graphics)) return false;
@@ -208,14 +217,6 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     composition.graphicsDevice.WarmUp(
         [window = inputWindow] { PostMessageW(window, WM_DOCK_DEVICE_READY, 0, 0); });
     StartupLog::Mark(L"d3d/dcomp ready");
-
-    iconGraphics.dwrite = graphics.dwriteFactory.Get();
-    iconGraphics.imaging = graphics.wicFactory.Get();
-    iconLoader.graphics = &iconGraphics;
-    iconLoader.host = &iconHost;
-    iconLoader.StartWorkers();
-    iconLoader.SetNotifyTarget(inputWindow, WM_DOCK_ICONS_READY);
-    SetWallpaperLuminance(cachedLuma);
     StartupLog::Mark(L"icon loader + luma cache");
 
     try {

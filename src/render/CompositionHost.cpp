@@ -70,19 +70,41 @@ void EnableHostBackdropForHwnd(HWND hwnd) {
                static_cast<unsigned>(dwmHr));
 }
 
+void CompositionHost::MakeMainTarget(HWND hwnd) {
+    // Our compositor belongs to the thread that makes it and runs its
+    // commits through that thread's message queue, so it needs no
+    // dispatcher queue of its own.
+    EnableHostBackdropForHwnd(hwnd);
+    // An owner may make the compositor first, to prepare its backdrop
+    // while the device is being created.
+    if (!compositor) compositor = comp::Compositor();
+    mainTarget = compositor.CreateDesktopWindowTarget(hwnd, true);
+    mainRoot = compositor.CreateContainerVisual();
+    mainRoot.RelativeSizeAdjustment({1.0f, 1.0f});
+    mainTarget.Root(mainRoot);
+}
+
+bool CompositionHost::PrepareWindow(HWND hwnd) {
+    try {
+        MakeMainTarget(hwnd);
+        // Fresh memory is slow to touch on some machines, and the window's
+        // own surface is made at its first present: both are done here,
+        // beside the device, instead of on the way to the first frame.
+        mainTarget.PrepareBuffer();
+        return true;
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"CompositionHost::PrepareWindow failed: 0x%08X", static_cast<unsigned>(error.code()));
+    } catch (...) {
+        LogMessage(L"CompositionHost::PrepareWindow failed: 0x%08X", static_cast<unsigned>(E_FAIL));
+    }
+    mainTarget = nullptr;
+    mainRoot = nullptr;
+    return false;
+}
+
 bool CompositionHost::Initialize(HWND hwnd, GraphicsDevice& graphics) {
     try {
-        // Our compositor belongs to the thread that makes it and runs its
-        // commits through that thread's message queue, so it needs no
-        // dispatcher queue of its own.
-        EnableHostBackdropForHwnd(hwnd);
-        // An owner may make the compositor first, to prepare its backdrop
-        // while the device is being created.
-        if (!compositor) compositor = comp::Compositor();
-        mainTarget = compositor.CreateDesktopWindowTarget(hwnd, true);
-        mainRoot = compositor.CreateContainerVisual();
-        mainRoot.RelativeSizeAdjustment({1.0f, 1.0f});
-        mainTarget.Root(mainRoot);
+        if (!mainTarget || mainTarget.Window() != hwnd) MakeMainTarget(hwnd);
         graphicsDevice = compositor.CreateGraphicsDevice(graphics.d2dDevice.Get());
         return true;
     } catch (const comp::HResultError& error) {

@@ -25,6 +25,9 @@ public:
 
     // Keeps a compositor the owner made already; makes one otherwise.
     bool Initialize(HWND hwnd, GraphicsDevice& graphics);
+    // The part of Initialize that needs no device, run while the device is
+    // made: the window's target and root, and the target's buffer.
+    bool PrepareWindow(HWND hwnd);
     void SetRenderingDevice(GraphicsDevice& graphics);
     comp::DesktopWindowTarget CreateWindowTarget(HWND hwnd);
     // Premultiplied BGRA; sizes below one pixel become one. Null without a device.
@@ -59,4 +62,7 @@ public:
     std::atomic<bool> deviceLost{false};
     // Text runs and glyphs every window paints, painted once.
     PaintedPixelCache paintedPixels;
+
+private:
+    void MakeMainTarget(HWND hwnd);
 };

@@ -27,6 +27,8 @@ protected:
     void SetUp() override {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         ASSERT_TRUE(CreateGraphicsFactories(graphics));
+        // As the dock does: the window's buffer is made before the device.
+        ASSERT_TRUE(host.PrepareWindow(window.hwnd));
         ASSERT_TRUE(graphics.Create());
         ASSERT_TRUE(host.Initialize(window.hwnd, graphics));
         host.compositor.Backdrop().SetCreationFails(false);

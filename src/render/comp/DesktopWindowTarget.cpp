@@ -132,7 +132,36 @@ void ComposeWithStillLayer(TargetNode& target, Vector2 size, const RECT& window,
     }
 }
 
+// Hands the whole buffer to the window; `dirty` only limits what is updated.
+bool PresentBuffer(TargetNode& target, RECT dirty) {
+    SIZE windowSize = {target.width, target.height};
+    POINT source = {0, 0};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    UPDATELAYEREDWINDOWINFO info = {};
+    info.cbSize = sizeof(info);
+    info.psize = &windowSize;
+    info.hdcSrc = target.memoryDc;
+    info.pptSrc = &source;
+    info.pblend = &blend;
+    info.dwFlags = ULW_ALPHA;
+    info.prcDirty = &dirty;
+    if (UpdateLayeredWindowIndirect(target.hwnd, &info)) return true;
+    info.prcDirty = nullptr;
+    return UpdateLayeredWindowIndirect(target.hwnd, &info) != FALSE;
+}
+
 }  // namespace
+
+bool TargetNode::PrepareBuffer() {
+    RECT window = {};
+    if (!hwnd || !GetWindowRect(hwnd, &window)) return false;
+    const int w = window.right - window.left, h = window.bottom - window.top;
+    if (w <= 0 || h <= 0 || !EnsureBuffer(*this, w, h)) return false;
+    // The buffer is cleared, so the window takes nothing but transparency; the
+    // next commit is drawn in full whatever happens here.
+    forceFull = true;
+    return PresentBuffer(*this, {0, 0, w, h});
+}
 
 void TargetNode::ReleaseScratch() {
     scratch = ComposeScratch();
@@ -215,28 +244,10 @@ bool TargetNode::CommitFrame() {
 
     forceFull = false;
     QueryPerformanceCounter(&composed);
-    SIZE windowSize = {w, h};
-    POINT source = {0, 0};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     // One present for all of the damage: under Wine each call costs far more
-    // than the pixels between the rectangles. The whole buffer is handed over;
-    // the dirty rectangle only limits what is updated.
+    // than the pixels between the rectangles.
     const raster::Rect bounds = damage.Bounds();
-    RECT dirty = {bounds.x, bounds.y, bounds.Right(), bounds.Bottom()};
-    UPDATELAYEREDWINDOWINFO info = {};
-    info.cbSize = sizeof(info);
-    info.psize = &windowSize;
-    info.hdcSrc = memoryDc;
-    info.pptSrc = &source;
-    info.pblend = &blend;
-    info.dwFlags = ULW_ALPHA;
-    info.prcDirty = &dirty;
-    bool shown = UpdateLayeredWindowIndirect(hwnd, &info) != FALSE;
-    if (!shown) {
-        info.prcDirty = nullptr;
-        shown = UpdateLayeredWindowIndirect(hwnd, &info) != FALSE;
-    }
-    if (!shown) {
+    if (!PresentBuffer(*this, {bounds.x, bounds.y, bounds.Right(), bounds.Bottom()})) {
         // The window still shows an older frame: the next commit presents all
         // of it. A window that refuses every present would fill the log, so
         // each target says so once.

@@ -33,6 +33,10 @@ struct TargetNode : Node {
     // Composes what changed since the last present and presents it; false when
     // nothing needed presenting.
     bool CommitFrame();
+    // Makes the buffer for the window's present size and hands the window that
+    // empty buffer, so the first frame finds its memory and the window's own
+    // surface made; the first commit still draws and presents all of it.
+    bool PrepareBuffer();
     // Frees what is kept between frames only for speed; the window's buffer
     // stays, as later frames redraw only their damage into it.
     void ReleaseScratch();
@@ -81,6 +85,9 @@ public:
     // The root takes the window's size through its relative size.
     void Root(const Visual& root);
     HWND Window() const { return Get().hwnd; }
+    // Makes the window's buffer ahead of the first frame, while the window is
+    // hidden (see TargetNode::PrepareBuffer).
+    bool PrepareBuffer() { return Get().PrepareBuffer(); }
 
     // Tests and diagnostics: how often the window was presented, the area the
     // last present redrew (and how many pixels of it were composed), and the
