@@ -177,9 +177,6 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     // save that the user makes.
     if (keepTaskbar) keepTaskbarRun.Begin(config);
     StartupLog::Mark(L"config loaded");
-    // The watchdog copy of the program comes up while the dock does, so the
-    // taskbar can be hidden right after the first frame.
-    if (config.hideTaskbar) taskbarHider.StartWatchdogEarly();
 
     model.LoadFromConfig(config);
 

@@ -128,6 +128,10 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
             case WM_DOCK_SCAN_WINDOWS:
                 RefreshWindowList();
                 StartupLog::Mark(L"window list scanned");
+                // The watchdog copy of the program starts once the dock, the
+                // top bar and the window list are up, and the first hide waits
+                // for it: another process coming up beside them slowed each.
+                if (config.hideTaskbar) taskbarHider.StartWatchdogEarly();
                 return 0;
             case WM_DOCK_CREATE_TOP_BAR:
                 topBar.Apply(monitor, config, scale);
