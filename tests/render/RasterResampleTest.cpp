@@ -2,6 +2,7 @@
 
 #include "render/raster/Image.h"
 #include "render/raster/NineGrid.h"
+#include "render/raster/Resample.h"
 #include "render/raster/Stretch.h"
 #include "render/raster/Translate.h"
 
@@ -31,6 +32,32 @@ TEST(RasterStretch, Bilinear2x2To4x4) {
         {0, 32, 96, 128}, {16, 48, 112, 144}, {48, 80, 144, 176}, {64, 96, 160, 192}};
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.At(x, y), Grey(expected[y][x])) << x << "," << y;
+}
+
+TEST(RasterStretch, EveryChannelMixesAsTheTapsSay) {
+    Image src(7, 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) src.At(x, y) = Bgra(x * 30, y * 50, (x * 7 + y * 3) * 9 % 256, 40 + x * 20 + y * 10);
+    Image dst(13, 9, 0);
+    DrawOptions copy;
+    copy.mode = BlendMode::Copy;
+    DrawStretched(dst.View(), {0, 0, 13, 9}, src.View(), copy);
+    const Taps columns = StretchTaps(13, 7), rows = StretchTaps(9, 5);
+    auto channel = [&](int x, int y, int ch) { return (src.At(x, y) >> (8 * ch)) & 0xFFu; };
+    for (int y = 0; y < 9; ++y) {
+        for (int x = 0; x < 13; ++x) {
+            const uint32_t wy = rows.weight[y], wx = columns.weight[x];
+            uint32_t expected = 0;
+            for (int ch = 0; ch < 4; ++ch) {
+                auto column = [&](int c) {
+                    return channel(c, rows.first[y], ch) * (256 - wy) + channel(c, rows.second[y], ch) * wy;
+                };
+                expected |= ((column(columns.first[x]) * (256 - wx) + column(columns.second[x]) * wx + 32768) >> 16)
+                            << (8 * ch);
+            }
+            EXPECT_EQ(dst.At(x, y), expected) << x << "," << y;
+        }
+    }
 }
 
 TEST(RasterStretch, SameSizeCopiesAndClipRestricts) {
