@@ -3,21 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/raster/PixelVector.h"
+
 namespace raster {
 namespace {
 
-// Two pixels as eight 16-bit channels: the blends below work on pairs, which
-// plain SSE2 handles in a handful of instructions.
-typedef uint16_t Pair __attribute__((vector_size(16)));
-typedef uint8_t PairBytes __attribute__((vector_size(8)));
-
-inline Pair LoadPair(const uint32_t* p) {
-    PairBytes b;
-    std::memcpy(&b, p, sizeof b);
-    return __builtin_convertvector(b, Pair);
-}
-
+// The blends below work on pairs of pixels.
 inline void StorePair(uint32_t* p, Pair v) {
+    typedef uint8_t PairBytes __attribute__((vector_size(8)));
     v = v > 255 ? Pair{} + 255 : v;  // only reached by colour above alpha; never wrap
     const PairBytes b = __builtin_convertvector(v, PairBytes);
     std::memcpy(p, &b, sizeof b);

@@ -1,6 +1,7 @@
 #pragma once
 // One pixel's four channels (B, G, R, A, 0..255) as one SSE vector of floats,
-// for the operations that weigh many samples (blur, resampling).
+// for the operations that weigh many samples (blur), and two pixels' channels
+// as 16-bit lanes, for those that blend or mix them (blends, resampling).
 
 #include <algorithm>
 #include <cstdint>
@@ -32,6 +33,17 @@ inline uint32_t ToPixel(F4 v) {
     uint32_t p;
     std::memcpy(&p, &bytes, sizeof p);
     return p;
+}
+
+// Two pixels as eight 16-bit channels: plain SSE2 handles them in a handful
+// of instructions.
+typedef uint16_t Pair __attribute__((vector_size(16)));
+
+inline Pair LoadPair(const uint32_t* p) {
+    typedef uint8_t PairBytes __attribute__((vector_size(8)));
+    PairBytes b;
+    std::memcpy(&b, p, sizeof b);
+    return __builtin_convertvector(b, Pair);
 }
 
 }  // namespace raster

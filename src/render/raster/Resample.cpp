@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/PerThread.h"
+#include "render/raster/PixelVector.h"
 
 namespace raster {
 namespace {
@@ -16,17 +17,9 @@ uint16_t Weight256(float fraction) {
 // Two pixels' channels as 16-bit lanes for the vertical mix, and one pixel's
 // as 32-bit lanes for the horizontal one, whose sums need the width. Plain
 // SSE2 runs both; the integer arithmetic is the same as channel by channel.
-typedef uint16_t Pair __attribute__((vector_size(16)));
-typedef uint8_t PairBytes __attribute__((vector_size(8)));
 typedef uint32_t Quad __attribute__((vector_size(16)));
 typedef uint16_t Quad16 __attribute__((vector_size(8)));
 typedef uint8_t QuadBytes __attribute__((vector_size(4)));
-
-inline Pair LoadPair(const uint32_t* p) {
-    PairBytes b;
-    std::memcpy(&b, p, sizeof b);
-    return __builtin_convertvector(b, Pair);
-}
 
 // m[x * 4 + ch] = channel ch of r0[x] * w0 + r1[x] * w1, a missing row read as
 // transparent black.
