@@ -128,10 +128,6 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
             case WM_DOCK_SCAN_WINDOWS:
                 RefreshWindowList();
                 StartupLog::Mark(L"window list scanned");
-                // The watchdog copy of the program starts once the dock, the
-                // top bar and the window list are up, and the first hide waits
-                // for it: another process coming up beside them slowed each.
-                if (config.hideTaskbar) taskbarHider.StartWatchdogEarly();
                 return 0;
             case WM_DOCK_CREATE_TOP_BAR:
                 topBar.Apply(monitor, config, scale);
@@ -233,7 +229,11 @@ void DockWindow::HandleTimer(UINT_PTR id) {
                 }
             }
             // The hide never goes without a watchdog, and waiting here for the
-            // one still starting would freeze the dock: look again shortly.
+            // one still starting would freeze the dock: look again shortly. It
+            // starts at the first of these ticks, which come after the top
+            // bar and the window list: another process coming up beside the
+            // device and them slowed each.
+            taskbarHider.StartWatchdogEarly();
             if (taskbarHider.WatchdogStarting()) {
                 SetTimer(inputWindow, kTaskbarHideTimer, kWatchdogPollMs, nullptr);
                 break;

@@ -24,10 +24,11 @@ public:
     void Hide(bool skipWatchdog);
     // Starts the watchdog once while hiding.
     void StartWatchdog();
-    // A copy of the program takes most of a second to start, so a dock that will
+    // A copy of the program takes most of a second to start, so a dock about to
     // hide the taskbar reads the user's state and starts the watchdog carrying
-    // it on a worker while it comes up; the first hide takes that watchdog, and
-    // a restore cancels it whether or not anything was hidden.
+    // it on a worker, and hides once that is done; the first hide takes that
+    // watchdog, and a restore cancels it whether or not anything was hidden.
+    // Does nothing while hiding or while a watchdog exists or is starting.
     void StartWatchdogEarly();
     // The early start is still under way: a hide now would wait for it.
     bool WatchdogStarting() const;

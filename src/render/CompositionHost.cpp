@@ -90,8 +90,7 @@ bool CompositionHost::PrepareWindow(HWND hwnd) {
         // Fresh memory is slow to touch on some machines, and the window's
         // own surface is made at its first present: both are done here,
         // beside the device, instead of on the way to the first frame.
-        mainTarget.PrepareBuffer();
-        return true;
+        return mainTarget.PrepareBuffer();
     } catch (const comp::HResultError& error) {
         LogMessage(L"CompositionHost::PrepareWindow failed: 0x%08X", static_cast<unsigned>(error.code()));
     } catch (...) {

@@ -23,10 +23,12 @@ public:
     CompositionHost(const CompositionHost&) = delete;
     CompositionHost& operator=(const CompositionHost&) = delete;
 
-    // Keeps a compositor the owner made already; makes one otherwise.
+    // Keeps a compositor the owner made already, and the window's target and
+    // root that PrepareWindow made; makes them otherwise.
     bool Initialize(HWND hwnd, GraphicsDevice& graphics);
     // The part of Initialize that needs no device, run while the device is
-    // made: the window's target and root, and the target's buffer.
+    // made: the window's target and root, and the target's buffer. False when
+    // the buffer could not be made or handed over; the target is kept.
     bool PrepareWindow(HWND hwnd);
     void SetRenderingDevice(GraphicsDevice& graphics);
     comp::DesktopWindowTarget CreateWindowTarget(HWND hwnd);

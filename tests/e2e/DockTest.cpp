@@ -360,7 +360,7 @@ TEST(RunningDock, HidingTheTaskbarStartsAWatchdogThatAnOrderlyEndCancels) {
     config.hideTaskbar = true;
     DockProcess dock;
     ASSERT_TRUE(StartAndSettle(dock, config));
-    // The watchdog starts early, beside the device, so a count of two comes before the hide.
+    // The first hide waits for the watchdog, so a count of two comes before the hide.
     ASSERT_TRUE(WaitUntil([&] { return HasMilestone(dock, L"taskbar hidden"); }, kStartTimeoutMs));
     EXPECT_EQ(ProcessesOf(dock.Folder().Path()), 2) << "no hide without a running watchdog";
     EXPECT_EQ(dock.CloseAndWait(), 0u);

@@ -68,8 +68,6 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
     ASSERT_TRUE(WaitUntil([&] { return taskbar.BothHidden() && dock.FindWindowOfClass(L"VantreelEdgeGuard"); },
                           kStartTimeoutMs));
     ASSERT_TRUE(WaitUntil([&] { return dock.MilestoneMs(L"taskbar hidden") >= 0; }, kStartTimeoutMs));
-    EXPECT_LE(dock.MilestoneMs(L"taskbar hidden") - dock.MilestoneMs(L"first frame shown"), 1000.0)
-        << "hidden within a second of the first frame\n" << dock.Describe();
     HWND input = dock.InputWindow();
     HWND guard = dock.FindWindowOfClass(L"VantreelEdgeGuard");
 

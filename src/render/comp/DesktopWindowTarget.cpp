@@ -157,8 +157,9 @@ bool TargetNode::PrepareBuffer() {
     if (!hwnd || !GetWindowRect(hwnd, &window)) return false;
     const int w = window.right - window.left, h = window.bottom - window.top;
     if (w <= 0 || h <= 0 || !EnsureBuffer(*this, w, h)) return false;
-    // The buffer is cleared, so the window takes nothing but transparency; the
-    // next commit is drawn in full whatever happens here.
+    // The window takes nothing but transparency; the next commit is drawn in
+    // full whatever happens here.
+    std::memset(bits, 0, static_cast<size_t>(w) * h * 4);
     forceFull = true;
     return PresentBuffer(*this, {0, 0, w, h});
 }

@@ -33,9 +33,9 @@ struct TargetNode : Node {
     // Composes what changed since the last present and presents it; false when
     // nothing needed presenting.
     bool CommitFrame();
-    // Makes the buffer for the window's present size and hands the window that
-    // empty buffer, so the first frame finds its memory and the window's own
-    // surface made; the first commit still draws and presents all of it.
+    // Makes the buffer for the window's present size, clears it and hands it
+    // to the window, so the first frame finds its memory and the window's own
+    // surface made; the next commit draws and presents all of it.
     bool PrepareBuffer();
     // Frees what is kept between frames only for speed; the window's buffer
     // stays, as later frames redraw only their damage into it.
