@@ -156,10 +156,12 @@ bool TargetNode::PrepareBuffer() {
     RECT window = {};
     if (!hwnd || !GetWindowRect(hwnd, &window)) return false;
     const int w = window.right - window.left, h = window.bottom - window.top;
+    // A new buffer comes cleared; one kept from an earlier frame is cleared
+    // here. The window takes nothing but transparency; the next commit is
+    // drawn in full whatever happens here.
+    const bool kept = bits && width == w && height == h;
     if (w <= 0 || h <= 0 || !EnsureBuffer(*this, w, h)) return false;
-    // The window takes nothing but transparency; the next commit is drawn in
-    // full whatever happens here.
-    std::memset(bits, 0, static_cast<size_t>(w) * h * 4);
+    if (kept) std::memset(bits, 0, static_cast<size_t>(w) * h * 4);
     forceFull = true;
     return PresentBuffer(*this, {0, 0, w, h});
 }
