@@ -1,6 +1,6 @@
 #include "system/tray/TrayProcesses.h"
 
-#include <tlhelp32.h>
+#include <psapi.h>
 
 #include <algorithm>
 
@@ -58,26 +58,22 @@ bool ContainsNoCase(std::wstring_view text, std::wstring_view part) {
            }) != text.end();
 }
 
-class Snapshot {
-public:
-    Snapshot() : handle_(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)) {}
-    ~Snapshot() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+// The ids of the running processes, in the system's order; empty when they
+// cannot be read. Cheaper than a Toolhelp snapshot, which copies every entry
+// into a section of its own, and the tray pass takes one every second.
+std::vector<DWORD> RunningProcessIds() {
+    std::vector<DWORD> ids(512);
+    for (;;) {
+        DWORD bytes = 0;
+        if (!EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes)) return {};
+        // A full buffer may have cut the list short: ask again with more room.
+        if (bytes < ids.size() * sizeof(DWORD)) {
+            ids.resize(bytes / sizeof(DWORD));
+            return ids;
+        }
+        ids.resize(ids.size() * 2);
     }
-    Snapshot(const Snapshot&) = delete;
-    Snapshot& operator=(const Snapshot&) = delete;
-
-    template <typename Visit>
-    void ForEach(Visit visit) const {
-        if (handle_ == INVALID_HANDLE_VALUE) return;
-        PROCESSENTRY32W entry = {};
-        entry.dwSize = sizeof(entry);
-        for (BOOL ok = Process32FirstW(handle_, &entry); ok; ok = Process32NextW(handle_, &entry)) visit(entry);
-    }
-
-private:
-    HANDLE handle_;
-};
+}
 
 }  // namespace
 
@@ -95,17 +91,16 @@ std::wstring ProcessImagePath(uint32_t pid) {
 RunningExeMap SnapshotProcesses() {
     RunningExeMap map;
     DWORD self = GetCurrentProcessId();
-    Snapshot snapshot;
-    snapshot.ForEach([&](const PROCESSENTRY32W& entry) {
-        if (entry.th32ProcessID <= 4 || entry.th32ProcessID == self) return;
-        std::wstring path = ProcessImagePath(entry.th32ProcessID);
-        if (path.empty()) return;
+    for (const DWORD pid : RunningProcessIds()) {
+        if (pid <= 4 || pid == self) continue;
+        std::wstring path = ProcessImagePath(pid);
+        if (path.empty()) continue;
         std::wstring key = NormalizePathKey(path);
-        if (IsShellProcess(key)) return;
+        if (IsShellProcess(key)) continue;
         RunningExe& exe = map[key];
-        exe.pids.push_back(entry.th32ProcessID);
+        exe.pids.push_back(pid);
         if (exe.imagePath.empty()) exe.imagePath = path;
-    });
+    }
     return map;
 }
 
@@ -124,12 +119,11 @@ std::unordered_set<uint32_t> FindProcessesByExe(const std::vector<std::wstring>&
     }
     if (keys.empty()) return result;
     if (extraPid != 0 && keys.count(NormalizePathKey(ProcessImagePath(extraPid)))) result.insert(extraPid);
-    Snapshot snapshot;
-    snapshot.ForEach([&](const PROCESSENTRY32W& entry) {
-        if (entry.th32ProcessID <= 4) return;
-        std::wstring path = ProcessImagePath(entry.th32ProcessID);
-        if (!path.empty() && keys.count(NormalizePathKey(path))) result.insert(entry.th32ProcessID);
-    });
+    for (const DWORD pid : RunningProcessIds()) {
+        if (pid <= 4) continue;
+        std::wstring path = ProcessImagePath(pid);
+        if (!path.empty() && keys.count(NormalizePathKey(path))) result.insert(pid);
+    }
     return result;
 }
 
