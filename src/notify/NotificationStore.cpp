@@ -121,6 +121,9 @@ int32_t NotificationStore::CountUnread(const std::vector<NotificationItem>& list
 bool NotificationStore::ReadDue(bool force) {
     if (!EnsureOpen()) return false;
     if (!force && initialized && !DatabaseChanged(false)) return false;
+    // Until the first good read every tick tries again, but a database that
+    // does not exist is only looked for: no worker is started to find nothing.
+    if (!force && !initialized && StampOf(databasePath) == FileStamp{}) return false;
     DatabaseChanged(true);
     return true;
 }

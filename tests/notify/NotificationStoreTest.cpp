@@ -206,6 +206,10 @@ TEST_F(NotificationStoreTest, MissingDatabaseAndLibrary) {
     EXPECT_TRUE(store.available);
     EXPECT_FALSE(store.Poll(arrived, false));
     EXPECT_EQ(wrapped::opens, 0);
+    int workers = 0;
+    const NotificationStore::WorkerStarter counting = [&workers](std::function<void()>) { ++workers; };
+    store.RequestPoll(false, counting, nullptr);
+    EXPECT_EQ(workers, 0) << "no worker is started while there is no database";
     {
         ToastDatabase db(appData.Path());
         ASSERT_TRUE(db.AddHandler(1, "A.B_c!d", "immersive"));
