@@ -184,8 +184,10 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     if (!CreateWindows()) return false;
     WarmLabelTextOnWorker(graphics.dwriteFactory);
     float cachedLuma = LoadWallpaperLumaCache();
-    // The glass's backdrop band is filtered on workers meanwhile, too.
+    // The glass's backdrop band is filtered on workers meanwhile, too, unless
+    // the band of an earlier start still holds for the wallpaper.
     composition.compositor = comp::Compositor();
+    composition.compositor.Backdrop().KeepBandsIn(GetCacheDirectory());
     RECT band = {};
     GetWindowRect(visualWindow, &band);
     GlassLayer::PrepareBackdrop(composition.compositor.Backdrop(), kDockBlur, GlassStyle::Dock, band.top,

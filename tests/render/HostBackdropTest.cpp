@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "CompTestWindow.h"
 #include "LuminanceTestSupport.h"
@@ -161,4 +162,51 @@ TEST(HostBackdrop, BandEqualsTheSameRowsOfTheWholeFiltering) {
         EXPECT_LE(worst, 1);
         EXPECT_EQ(banded.Filtered(*c.steps, c.top + 2, c.bottom - 2), band) << "a covered band is reused";
     }
+}
+
+// A band kept in a file comes back to the next backdrop with the same pixels
+// and without loading the wallpaper; another wallpaper's band, or a damaged
+// file, is filtered again.
+TEST(HostBackdrop, AKeptBandIsTakenForTheSameWallpaperOnly) {
+    testing_support::TempDir folder;
+    std::wstring wallpaper = L"first";
+    int loads = 0;
+    auto loader = [&](comp::BackdropPicture& picture) {
+        ++loads;
+        picture.pixels.Reset(64, 200);
+        for (int y = 0; y < 200; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                picture.pixels.At(x, y) = raster::Bgra(x * 4, y, static_cast<int>(wallpaper.size()) * 20, 255);
+            }
+        }
+        picture.identity = wallpaper;
+        return true;
+    };
+    using Step = comp::detail::EffectStep;
+    const std::vector<Step> glass = {{Step::Kind::Saturation, 1.48f, 0}, {Step::Kind::GaussianBlur, 4.5f, 0}};
+    auto band = [&] {
+        comp::HostBackdrop backdrop;
+        backdrop.SetLoader(loader);
+        backdrop.KeepBandsIn(folder.Path(), [&] { return wallpaper; });
+        backdrop.Prepare(glass, 120, 160);
+        const comp::BackdropPicture* picture = backdrop.Filtered(glass, 120, 160);
+        return picture ? std::vector<uint32_t>(picture->pixels.Data(),
+                                               picture->pixels.Data() + picture->pixels.Width() * picture->pixels.Height())
+                       : std::vector<uint32_t>();
+    };
+    const std::vector<uint32_t> first = band();
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(band(), first);
+    EXPECT_EQ(loads, 1) << "the second band came from the file";
+
+    wallpaper = L"second";
+    const std::vector<uint32_t> second = band();
+    EXPECT_EQ(loads, 2);
+    EXPECT_NE(second, first);
+
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+        std::filesystem::resize_file(entry.path(), std::filesystem::file_size(entry.path()) - 1);
+    }
+    EXPECT_EQ(band(), second);
+    EXPECT_EQ(loads, 3) << "a damaged file is not taken";
 }

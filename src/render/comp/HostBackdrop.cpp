@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 #include "platform/DetachedThread.h"
@@ -298,17 +299,32 @@ void HostBackdrop::Prepare(const Steps& steps, int top, int bottom) {
         // A detached thread with the task's own future, not std::async: the
         // result is taken once it is ready, and nothing waits for the thread
         // itself to end (joining a finished worker was seen to hang for good).
-        auto task = std::make_shared<std::packaged_task<Band()>>([loader = loader_, steps, key, top, bottom] {
-            BackdropPicture base;
-            if (!loader || !loader(base) || base.pixels.IsEmpty()) return Band();
-            return FilterBand(base, steps, key, top, bottom);
-        });
+        auto task = std::make_shared<std::packaged_task<Band()>>(
+            [loader = loader_, steps, key, top, bottom, file = BackdropBandFile(bandFolder_, key),
+             identity = bandIdentity_] {
+                if (!file.empty() && identity) {
+                    std::optional<Band> kept = ReadBackdropBand(file);
+                    if (kept && kept->key == key && Covers(*kept, top, bottom) &&
+                        kept->picture.identity == identity())
+                        return std::move(*kept);
+                }
+                BackdropPicture base;
+                if (!loader || !loader(base) || base.pixels.IsEmpty()) return Band();
+                Band band = FilterBand(base, steps, key, top, bottom);
+                if (!file.empty()) WriteBackdropBand(file, band);
+                return band;
+            });
         pending.band = task->get_future();
         platform::StartDetachedThread([task] { (*task)(); });
         pending_.push_back(std::move(pending));
     } catch (const std::system_error&) {
         // Without a worker the first frame filters the band itself.
     }
+}
+
+void HostBackdrop::KeepBandsIn(std::wstring folder, std::function<std::wstring()> identity) {
+    bandFolder_ = std::move(folder);
+    bandIdentity_ = std::move(identity);
 }
 
 void HostBackdrop::TakePending(const std::vector<float>& key) {

@@ -13,16 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "render/comp/BackdropBand.h"
 #include "render/comp/Nodes.h"
 #include "render/raster/Image.h"
 
 namespace comp {
-
-struct BackdropPicture {
-    raster::Image pixels;  // opaque, premultiplied BGRA
-    POINT origin = {0, 0};  // screen position of pixel (0, 0)
-    std::wstring identity;  // changes whenever the picture does
-};
 
 class HostBackdrop {
 public:
@@ -46,6 +41,12 @@ public:
     // Starts filtering that band on a worker; the Filtered call that needs it
     // takes the result, waiting for it if it is not done yet.
     void Prepare(const Steps& steps, int top, int bottom);
+    // Bands prepared from now on are also kept in files in this folder, and a
+    // kept band of the same setting, rows and wallpaper is taken from there
+    // instead of being filtered again. `identity` tells the current wallpaper
+    // without loading it. An empty folder keeps nothing.
+    void KeepBandsIn(std::wstring folder,
+                     std::function<std::wstring()> identity = &HostBackdrop::CurrentWallpaperIdentity);
     // Checks at most once a second whether the wallpaper changed; true when the
     // picture was dropped and everything showing it must be redrawn.
     bool Refresh(bool force = false);
@@ -67,12 +68,7 @@ public:
     static std::wstring CurrentWallpaperIdentity();
 
 private:
-    struct Band {
-        std::vector<float> key;
-        int top = 0, bottom = 0;          // screen rows held
-        int pictureTop = 0, pictureBottom = 0;  // screen rows of the whole picture
-        BackdropPicture picture;
-    };
+    using Band = FilteredBand;
     struct Pending {
         std::vector<float> key;
         uint64_t version = 0;
@@ -102,6 +98,8 @@ private:
     uint64_t version_ = 1;
     bool creationFails_ = false;
     bool customLoader_ = false;
+    std::wstring bandFolder_;
+    std::function<std::wstring()> bandIdentity_;
 };
 
 }  // namespace comp
