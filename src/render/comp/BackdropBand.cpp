@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <io.h>
+#include <memory>
 #include <share.h>
 
 #include "config/SharedFile.h"
@@ -11,6 +13,8 @@ namespace comp {
 namespace {
 
 constexpr char kMagic[4] = {'V', 'T', 'B', 'B'};
+// Raised whenever the layout of the file or the filters behind its pixels
+// change: a band filtered by an older program is then filtered again.
 constexpr uint32_t kVersion = 1;
 constexpr uint32_t kMostKeyValues = 64;
 constexpr uint32_t kMostIdentityChars = 4096;
@@ -52,8 +56,8 @@ std::wstring BackdropBandFile(const std::wstring& folder, const std::vector<floa
 
 void WriteBackdropBand(const std::wstring& file, const FilteredBand& band) {
     const raster::Image& pixels = band.picture.pixels;
-    if (file.empty() || pixels.IsEmpty() || band.key.size() > kMostKeyValues ||
-        band.picture.identity.size() > kMostIdentityChars)
+    if (file.empty() || pixels.IsEmpty() || pixels.Width() > kMostEdge || pixels.Height() > kMostEdge ||
+        band.key.size() > kMostKeyValues || band.picture.identity.size() > kMostIdentityChars)
         return;
     Header header;
     header.keyValues = static_cast<uint32_t>(band.key.size());
@@ -81,30 +85,32 @@ void WriteBackdropBand(const std::wstring& file, const FilteredBand& band) {
 
 std::optional<FilteredBand> ReadBackdropBand(const std::wstring& file) {
     if (file.empty()) return std::nullopt;
-    FILE* stream = OpenSharedForReading(file);
+    const std::unique_ptr<FILE, int (*)(FILE*)> stream(OpenSharedForReading(file), fclose);
     if (!stream) return std::nullopt;
     FilteredBand band;
     char magic[4] = {};
     Header header;
-    bool ok = Read(stream, magic, sizeof(magic)) && std::memcmp(magic, kMagic, sizeof(kMagic)) == 0 &&
-              Read(stream, &header, sizeof(header)) && header.version == kVersion &&
+    bool ok = Read(stream.get(), magic, sizeof(magic)) && std::memcmp(magic, kMagic, sizeof(kMagic)) == 0 &&
+              Read(stream.get(), &header, sizeof(header)) && header.version == kVersion &&
               header.keyValues <= kMostKeyValues && header.identityChars <= kMostIdentityChars &&
               header.width > 0 && header.width <= kMostEdge && header.height > 0 && header.height <= kMostEdge &&
               // The rows said to be held are the rows of the pixels, inside the picture.
-              header.bottom - header.top == header.height && header.originY == header.top &&
+              int64_t{header.bottom} - header.top == header.height && header.originY == header.top &&
               header.pictureTop <= header.top && header.bottom <= header.pictureBottom;
+    const size_t pixelBytes = ok ? static_cast<size_t>(header.width) * header.height * 4 : 0;
+    // The header's sizes must be the file's before anything is made of them:
+    // a damaged one could otherwise ask for a gigabyte.
+    ok = ok && _filelengthi64(_fileno(stream.get())) ==
+                   static_cast<int64_t>(sizeof(kMagic) + sizeof(Header) + header.keyValues * sizeof(float) +
+                                        header.identityChars * sizeof(wchar_t) + pixelBytes);
     if (ok) {
         band.key.resize(header.keyValues);
         band.picture.identity.resize(header.identityChars);
         band.picture.pixels.Reset(header.width, header.height);
-        // Every byte is read and nothing may follow: a file cut short or grown is not ours.
-        char beyond = 0;
-        ok = Read(stream, band.key.data(), band.key.size() * sizeof(float)) &&
-             Read(stream, band.picture.identity.data(), band.picture.identity.size() * sizeof(wchar_t)) &&
-             Read(stream, band.picture.pixels.Data(), static_cast<size_t>(header.width) * header.height * 4) &&
-             fread(&beyond, 1, 1, stream) == 0;
+        ok = Read(stream.get(), band.key.data(), band.key.size() * sizeof(float)) &&
+             Read(stream.get(), band.picture.identity.data(), band.picture.identity.size() * sizeof(wchar_t)) &&
+             Read(stream.get(), band.picture.pixels.Data(), pixelBytes);
     }
-    fclose(stream);
     if (!ok) return std::nullopt;
     band.top = header.top;
     band.bottom = header.bottom;

@@ -17,6 +17,9 @@ struct BackdropPicture {
     raster::Image pixels;  // opaque, premultiplied BGRA
     POINT origin = {0, 0};  // screen position of pixel (0, 0)
     std::wstring identity;  // changes whenever the picture does
+    // False for a stand-in: the desktop colour drawn for a wallpaper that
+    // could not be read this time, which must not outlast this run.
+    bool keep = true;
 };
 
 struct FilteredBand {

@@ -174,8 +174,10 @@ std::wstring HostBackdrop::CurrentWallpaperIdentity() {
     std::wstring identity = WallpaperPath();
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!identity.empty() && GetFileAttributesExW(identity.c_str(), GetFileExInfoStandard, &data)) {
+        // The size too: a picture copied over the old one may keep its time.
         identity += L"|" + std::to_wstring(data.ftLastWriteTime.dwHighDateTime) + L":" +
-                    std::to_wstring(data.ftLastWriteTime.dwLowDateTime);
+                    std::to_wstring(data.ftLastWriteTime.dwLowDateTime) + L":" +
+                    std::to_wstring(data.nFileSizeHigh) + L":" + std::to_wstring(data.nFileSizeLow);
     }
     RECT screen = VirtualScreen();
     identity += L"|" + std::to_wstring(screen.left) + L"," + std::to_wstring(screen.top) + L"," +
@@ -204,6 +206,7 @@ bool HostBackdrop::LoadDesktopWallpaper(BackdropPicture& picture) {
         raster::DrawStretched(picture.pixels.View(), target, wallpaper.View());
         return true;
     }
+    picture.keep = path.empty();
     COLORREF desktop = GetSysColor(COLOR_DESKTOP);
     picture.pixels.Fill(raster::Bgra(GetBValue(desktop), GetGValue(desktop), GetRValue(desktop), 255));
     return true;
@@ -311,7 +314,7 @@ void HostBackdrop::Prepare(const Steps& steps, int top, int bottom) {
                 BackdropPicture base;
                 if (!loader || !loader(base) || base.pixels.IsEmpty()) return Band();
                 Band band = FilterBand(base, steps, key, top, bottom);
-                if (!file.empty()) WriteBackdropBand(file, band);
+                if (!file.empty() && base.keep) WriteBackdropBand(file, band);
                 return band;
             });
         pending.band = task->get_future();
