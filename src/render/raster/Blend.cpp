@@ -10,7 +10,6 @@ namespace {
 
 // The blends below work on pairs of pixels.
 inline void StorePair(uint32_t* p, Pair v) {
-    typedef uint8_t PairBytes __attribute__((vector_size(8)));
     v = v > 255 ? Pair{} + 255 : v;  // only reached by colour above alpha; never wrap
     const PairBytes b = __builtin_convertvector(v, PairBytes);
     std::memcpy(p, &b, sizeof b);

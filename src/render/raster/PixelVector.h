@@ -38,9 +38,9 @@ inline uint32_t ToPixel(F4 v) {
 // Two pixels as eight 16-bit channels: plain SSE2 handles them in a handful
 // of instructions.
 typedef uint16_t Pair __attribute__((vector_size(16)));
+typedef uint8_t PairBytes __attribute__((vector_size(8)));
 
 inline Pair LoadPair(const uint32_t* p) {
-    typedef uint8_t PairBytes __attribute__((vector_size(8)));
     PairBytes b;
     std::memcpy(&b, p, sizeof b);
     return __builtin_convertvector(b, Pair);
