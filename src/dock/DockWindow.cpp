@@ -3,6 +3,7 @@
 #include <ole2.h>
 
 #include <algorithm>
+#include <optional>
 #include <cmath>
 #include <exception>
 #include <system_error>
@@ -172,7 +173,7 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
     GraphicsDeviceStart deviceStart(graphics);
 
     configPath = configPathSource ? configPathSource() : GetConfigPath();
-    config = LoadConfig(configPath);
+    config = configStore.Load(configPath);
     // --keep-taskbar is for this run only; it reaches the file with the next
     // save that the user makes.
     if (keepTaskbar) keepTaskbarRun.Begin(config);
@@ -436,7 +437,19 @@ void DockWindow::UnhideInstalledApp(const InstalledApp& app) {
 }
 
 bool DockWindow::SaveToFile() {
-    bool saved = SaveConfig(configPath, keepTaskbarRun.ForFile(config));
+    if (std::optional<DockConfig> file = configStore.TakeUnreadFile(keepTaskbarRun.ForFile(config))) {
+        // The start could not read the file: the user's settings in it come
+        // back, with this run's changes on top, before anything is saved.
+        if (keepTaskbarRun.active) {
+            keepTaskbarRun.fileValue = file->hideTaskbar;
+            file->hideTaskbar = false;
+        }
+        model.LoadFromConfig(*file);
+        ApplyConfig(*file);  // saves
+        RefreshWindowList();
+        return true;
+    }
+    bool saved = configStore.Save(keepTaskbarRun.ForFile(config));
     // Every change of the live configuration ends here; an open settings window
     // takes it, or its next change would send the old values back.
     settings.TakeOwnerConfig(config);
@@ -457,6 +470,7 @@ void DockWindow::OpenSettings() {
     // may still be drawing with on its worker.
     if (composition.graphicsDevice) composition.graphicsDevice.FinishWarmUp();
     settings.Open(instance, &graphics, config, std::move(callbacks));
+    if (std::wstring notice = configStore.TakeNotice(); !notice.empty()) settings.ShowSaveNotice(std::move(notice));
 }
 
 void DockWindow::RestoreDefaults() {

@@ -18,6 +18,7 @@
 #include "allapps/AllAppsWindow.h"
 #include "apps/CompositionIconHost.h"
 #include "apps/IconLoader.h"
+#include "config/ConfigStore.h"
 #include "config/DockConfig.h"
 #include "config/Paths.h"
 #include "dock/DockConfigChanges.h"
@@ -217,6 +218,7 @@ private:
     int32_t originX = 0;
     int32_t originY = 0;
     std::wstring configPath;
+    ConfigStore configStore;
     DockConfig config;
     DockModel model;
     DockLayoutResult layout;

@@ -305,6 +305,8 @@ void SettingsWindow::DrawFooter() {
             Fill(Rect(200, H - 32, 208, H - 24), 4.0f, alert.Get());
             Text(L"设置未能保存，更改仅在本次运行中有效", kit->caption.Get(), Rect(214, H - 56, W - 228, H),
                  alert.Get());
+        } else if (!saveNotice.empty()) {
+            Text(saveNotice.c_str(), kit->caption.Get(), Rect(200, H - 56, W - 228, H), kit->secondary.Get());
         } else {
             Text(L"更改实时生效并自动保存", kit->caption.Get(), Rect(200, H - 56, 380, H), kit->secondary.Get());
         }

@@ -97,6 +97,7 @@ void SettingsWindow::Open(HINSTANCE instance, GraphicsDevice* graphicsDevice, co
     // (the stored flag before it ever said) and the answer follows.
     const bool open = hwnd && IsWindow(hwnd);
     const bool shownAutoStart = open ? config.autoStart : autoStartKnown ? lastAutoStart : live.autoStart;
+    if (!open) saveNotice.clear();
     config = live;
     DockConfig::Clamp(config);
     config.autoStart = shownAutoStart;
@@ -190,6 +191,11 @@ void SettingsWindow::TakeOwnerConfig(const DockConfig& live) {
     const bool themeChanged = taken.theme != config.theme;
     config = std::move(taken);
     if (themeChanged) ApplyDwmLook();
+    Invalidate();
+}
+
+void SettingsWindow::ShowSaveNotice(std::wstring notice) {
+    saveNotice = std::move(notice);
     Invalidate();
 }
 
@@ -390,6 +396,7 @@ SettingsWindow::PageState SettingsWindow::CurrentPageState(UINT width, UINT heig
     state.hoverId = shown ? hoverId : 0;
     state.hoverIndex = shown ? hoverIndex : 0;
     state.saveFailed = saveFailed;
+    state.saveNotice = saveNotice;
     state.dark = IsDarkGlass(config.theme);
     state.width = width;
     state.height = height;

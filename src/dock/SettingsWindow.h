@@ -88,6 +88,9 @@ public:
     // The outcome of the owner's last save: a refused one is shown in the
     // footer (which otherwise says that changes are saved) until one succeeds.
     void ShowSaveResult(bool saved);
+    // Something the user should know about the file, shown in the footer
+    // while this window stays open.
+    void ShowSaveNotice(std::wstring notice);
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -125,6 +128,7 @@ private:
         int32_t hoverId = 0;  // 0 when the hovered element looks as it would unhovered
         int32_t hoverIndex = 0;
         bool saveFailed = false;
+        std::wstring saveNotice;
         bool dark = false;
         UINT width = 0;
         UINT height = 0;
@@ -211,6 +215,7 @@ private:
     std::array<D2D1_RECT_F, 5> sliderTracks = {};  // entry 0 is never written
     std::vector<HitItem> hitItems;
     bool saveFailed = false;
+    std::wstring saveNotice;
     static constexpr UINT kAutoStartAnswer = WM_APP + 0x35;
     LPARAM autoStartAsk = 0;  // the ask whose answer is awaited; 0 for none
     bool autoStartKnown = false;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "config/ConfigFile.h"
+#include "config/ConfigStore.h"
 #include "TestFiles.h"
 
 #include <string>
@@ -26,6 +27,17 @@ std::string DefaultText() { return DockConfig::ToJson(DockConfig::MakeDefault())
 
 HANDLE OpenWithoutSharing(const std::wstring& path) {
     return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// A copy made on an earlier day gives way to a new one.
+void MadeYesterday(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME time = {};
+    GetSystemTimeAsFileTime(&time);
+    const uint64_t yesterday = ((uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime) - 864000000000ull;
+    time = {static_cast<DWORD>(yesterday), static_cast<DWORD>(yesterday >> 32)};
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
 }
 
 class ConfigFileTest : public ::testing::Test {
@@ -61,6 +73,7 @@ TEST_F(ConfigFileTest, UnusableFileGivesDefaultsAndStaysAsItIs) {
         ASSERT_TRUE(WriteBytes(path_, text));
         const size_t before = ParseFailuresLogged();
         const size_t keptBefore = TimesLogged("Config kept as " + testfiles::Utf8(backup));
+        MadeYesterday(backup);
         EXPECT_EQ(DockConfig::ToJson(LoadConfig(path_)), DefaultText()) << text.size();
         EXPECT_EQ(ParseFailuresLogged(), before + 1) << text.size();
         EXPECT_TRUE(ReadBytes(path_) == text) << "file changed, size " << text.size();
@@ -71,6 +84,7 @@ TEST_F(ConfigFileTest, UnusableFileGivesDefaultsAndStaysAsItIs) {
     }
     // The copy outlives the save that replaces the broken file.
     ASSERT_TRUE(WriteBytes(path_, typo));
+    MadeYesterday(backup);
     DockConfig config = LoadConfig(path_);
     config.theme = 1;
     ASSERT_TRUE(SaveConfig(path_, config));
@@ -171,4 +185,58 @@ TEST_F(ConfigFileTest, LongHiddenTrayListLoadsWithoutDuplicates) {
                                   config.hiddenTrayApps.end());
     DockConfig::Clamp(doubled);
     EXPECT_EQ(doubled.hiddenTrayApps, config.hiddenTrayApps);
+}
+
+TEST_F(ConfigFileTest, AFileLockedAtStartKeepsTheUsersKeysThroughTheFirstSave) {
+    DockConfig user;
+    user.iconSize = 40;
+    user.pinned = {{L"记事本", L"C:\\windows\\notepad.exe", L"", L"c:\\windows\\notepad.exe"}};
+    user.clearedNotifWatermark = 133444555666777888ull;
+    ASSERT_TRUE(SaveConfig(path_, user));
+    const size_t failed = TimesLogged("Config open failed (error 32), using defaults");
+    HANDLE lock = OpenWithoutSharing(path_);
+    ConfigStore store;
+    DockConfig live = store.Load(path_);
+    CloseHandle(lock);
+    EXPECT_EQ(TimesLogged("Config open failed (error 32), using defaults"), failed + 1);
+    live.hideTaskbar = !live.hideTaskbar;
+    const std::optional<DockConfig> file = store.TakeUnreadFile(live);
+    ASSERT_TRUE(file.has_value());
+    ASSERT_TRUE(store.Save(*file));
+    user.hideTaskbar = live.hideTaskbar;
+    EXPECT_EQ(ReadBytes(path_), DockConfig::ToJson(user));
+
+    // Still unreadable at the save: kept as ".bak" before it is replaced.
+    lock = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ConfigStore locked;
+    live = locked.Load(path_);
+    EXPECT_FALSE(locked.TakeUnreadFile(live).has_value());
+    EXPECT_TRUE(locked.Save(live));
+    CloseHandle(lock);
+    EXPECT_EQ(ReadBytes(path_ + L".bak"), DockConfig::ToJson(user));
+}
+
+TEST_F(ConfigFileTest, ACutLeavesRoomForAThousandMoreHiddenAppsAndSaysSo) {
+    // The pinned entries hold most bytes and the hidden keys most entries.
+    std::string text = "{\"pinned\": [";
+    for (int i = 0; i < 1800; ++i) {
+        text += "{\"path\": \"C:\\\\a" + std::to_string(i) + ".exe\", \"args\": \"" + std::string(1500, 'x') + "\"},";
+    }
+    text.back() = ']';
+    text += ", \"hiddenApps\": [";
+    for (int i = 0; i < 100000; ++i) text += "\"app" + std::to_string(100000 + i) + "\",";
+    text.back() = ']';
+    text += "}";
+    ASSERT_LT(text.size(), kMaxConfigFileBytes);
+    ASSERT_TRUE(WriteBytes(path_, text));
+    ConfigStore store;
+    DockConfig config = store.Load(path_);
+    EXPECT_FALSE(store.TakeNotice().empty());
+    EXPECT_TRUE(store.TakeNotice().empty()) << "told once";
+    EXPECT_EQ(ReadBytes(path_ + L".bak"), text);
+    for (int i = 0; i < 1000; ++i) config.hiddenApps.push_back(L"c:\\program files\\" + std::wstring(100, L'n') + std::to_wstring(i));
+    EXPECT_TRUE(store.Save(config));
+    ASSERT_TRUE(WriteBytes(path_, "{broken"));
+    LoadConfig(path_);
+    EXPECT_EQ(ReadBytes(path_ + L".bak"), text) << "the user's file outlives a broken one the same day";
 }
