@@ -144,7 +144,7 @@ void SaveCatalogCacheTo(const std::wstring& path, const std::vector<InstalledApp
     bool ok = fwrite(kMagic, 1, sizeof(kMagic), raw) == sizeof(kMagic) &&
               WriteValue(raw, version) && WriteValue(raw, count);
     for (size_t i = 0; ok && i < catalog.size(); ++i) ok = WriteCatalogEntry(raw, catalog[i]);
-    if (fflush(raw) != 0) ok = false;
+    if (!FlushToDisk(raw)) ok = false;
     if (file.Close() != 0) ok = false;
 
     if (!ok || !ReplaceSharedFile(temporary, path, MOVEFILE_REPLACE_EXISTING)) {

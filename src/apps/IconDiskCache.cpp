@@ -147,7 +147,7 @@ void WriteIconCacheFileAt(const std::wstring& file, const IconBitmap& bitmap) {
     const size_t pixelBytes = static_cast<size_t>(bitmap.width) * bitmap.height * 4;
     bool ok = fwrite(header, 1, kHeaderBytes, stream) == kHeaderBytes &&
               fwrite(bitmap.pixels.data(), 1, pixelBytes, stream) == pixelBytes &&
-              fflush(stream) == 0;
+              FlushToDisk(stream);
     fclose(stream);
     if (!ok || !ReplaceSharedFile(temp, file, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(temp.c_str());

@@ -30,6 +30,12 @@ FILE* OpenSharedForReading(const std::wstring& path) {
     return stream;
 }
 
+bool FlushToDisk(FILE* stream) {
+    if (fflush(stream) != 0) return false;
+    const intptr_t handle = _get_osfhandle(_fileno(stream));
+    return handle != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(handle)) != FALSE;
+}
+
 bool MoveIntoPlace(const std::wstring& from, const std::wstring& to, DWORD flags) {
     for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
         if (attempt > 0) Sleep(kMoveRetryMs);

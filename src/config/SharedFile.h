@@ -12,6 +12,12 @@
 // it cannot be opened. Close with fclose.
 FILE* OpenSharedForReading(const std::wstring& path);
 
+// fflush, then FlushFileBuffers: the bytes of a temporary file must be on the
+// disk before a rename makes it the real file, or a crash or power loss soon
+// after can leave an empty or torn file under the real name. False when
+// either fails.
+bool FlushToDisk(FILE* stream);
+
 // MoveFileExW(from, to, flags), tried 3 times 15 ms apart: a scanner or an
 // indexer may hold the old file for a moment. The last error is the last
 // attempt's when false.

@@ -15,7 +15,7 @@ namespace {
 constexpr char kMagic[4] = {'V', 'T', 'B', 'B'};
 // Raised whenever the layout of the file or the filters behind its pixels
 // change: a band filtered by an older program is then filtered again.
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 constexpr uint32_t kMostKeyValues = 64;
 constexpr uint32_t kMostIdentityChars = 4096;
 constexpr int32_t kMostEdge = 16384;
@@ -27,8 +27,12 @@ struct Header {
     uint32_t identityChars = 0;
     int32_t top = 0, bottom = 0, pictureTop = 0, pictureBottom = 0;
     int32_t originX = 0, originY = 0, width = 0, height = 0;
+    // FNV-1a of the pixels, low half first: a file of the right length can
+    // still hold other bytes (a torn write, a disk's zeroed blocks), and a
+    // glass without its blur would otherwise show until the wallpaper changes.
+    uint32_t pixelHashLow = 0, pixelHashHigh = 0;
 };
-static_assert(sizeof(Header) == 44);
+static_assert(sizeof(Header) == 52);
 
 uint64_t Fnv1a(const void* data, size_t size, uint64_t hash = 14695981039346656037ull) {
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -70,6 +74,9 @@ void WriteBackdropBand(const std::wstring& file, const FilteredBand& band) {
     header.originY = band.picture.origin.y;
     header.width = pixels.Width();
     header.height = pixels.Height();
+    const uint64_t hash = Fnv1a(pixels.Data(), static_cast<size_t>(header.width) * header.height * 4);
+    header.pixelHashLow = static_cast<uint32_t>(hash);
+    header.pixelHashHigh = static_cast<uint32_t>(hash >> 32);
     const std::wstring temporary = file + L".tmp";
     // Exclusive writer: a second one at the same moment leaves the file to the first.
     FILE* stream = _wfsopen(temporary.c_str(), L"wb", _SH_DENYWR);
@@ -78,7 +85,7 @@ void WriteBackdropBand(const std::wstring& file, const FilteredBand& band) {
                     Write(stream, band.key.data(), band.key.size() * sizeof(float)) &&
                     Write(stream, band.picture.identity.data(), band.picture.identity.size() * sizeof(wchar_t)) &&
                     Write(stream, pixels.Data(), static_cast<size_t>(header.width) * header.height * 4) &&
-                    fflush(stream) == 0;
+                    FlushToDisk(stream);
     fclose(stream);
     if (!ok || !ReplaceSharedFile(temporary, file, MOVEFILE_REPLACE_EXISTING)) DeleteFileW(temporary.c_str());
 }
@@ -109,7 +116,9 @@ std::optional<FilteredBand> ReadBackdropBand(const std::wstring& file) {
         band.picture.pixels.Reset(header.width, header.height);
         ok = Read(stream.get(), band.key.data(), band.key.size() * sizeof(float)) &&
              Read(stream.get(), band.picture.identity.data(), band.picture.identity.size() * sizeof(wchar_t)) &&
-             Read(stream.get(), band.picture.pixels.Data(), pixelBytes);
+             Read(stream.get(), band.picture.pixels.Data(), pixelBytes) &&
+             Fnv1a(band.picture.pixels.Data(), pixelBytes) ==
+                 ((static_cast<uint64_t>(header.pixelHashHigh) << 32) | header.pixelHashLow);
     }
     if (!ok) return std::nullopt;
     band.top = header.top;
