@@ -1,6 +1,6 @@
 #pragma once
 // "wallpaper.luma": the last measured luminance, keyed by the wallpaper's path
-// and last-write time, so a start-up does not decode the wallpaper again.
+// and file stamp (ReadWallpaperFileStamp), so a start-up does not decode the wallpaper again.
 // One UTF-8 line "stamp|luminance|path".
 
 #include "render/WallpaperLuminance.h"

@@ -1,5 +1,7 @@
 #include "render/WallpaperLuminance.h"
 
+#include "render/WallpaperFileStamp.h"
+
 #include "config/Paths.h"
 
 #include <wrl/client.h>
@@ -115,17 +117,7 @@ float ComputeWallpaperLuminance(IWICImagingFactory* factory, const WallpaperSyst
 bool GetWallpaperPathAndStamp(std::wstring& path, uint64_t& stamp, const WallpaperSystem& system) {
     std::wstring current = system.wallpaperPath ? system.wallpaperPath() : std::wstring();
     if (current.empty()) return false;
-    // Opening the file (not asking for its attributes) follows links to the
-    // image itself, whose time changes when the picture does.
-    HANDLE file = CreateFileW(current.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    FILETIME written = {};
-    const BOOL got = GetFileTime(file, nullptr, nullptr, &written);
-    CloseHandle(file);
-    if (!got) return false;
-    stamp = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    if (!ReadWallpaperFileStamp(current, stamp)) return false;
     path = std::move(current);
     return true;
 }

@@ -45,7 +45,7 @@ float AverageLumaOfRows(const uint8_t* bgra, uint32_t width, uint32_t rows, uint
 float ComputeWallpaperLuminance(IWICImagingFactory* factory,
                                 const WallpaperSystem& system = RealWallpaperSystem());
 
-// The current wallpaper's path and its last-write time (100-ns units since
-// 1601, links followed). False when there is no wallpaper or no time.
+// The current wallpaper's path and its ReadWallpaperFileStamp. False when
+// there is no wallpaper or no stamp.
 bool GetWallpaperPathAndStamp(std::wstring& path, uint64_t& stamp,
                               const WallpaperSystem& system = RealWallpaperSystem());

@@ -30,6 +30,15 @@ TEST(HostBackdrop, ShowsTheWallpaperAndFollowsItsChange) {
         EXPECT_EQ(PixelAt(picture.pixels, width / 2, height / 8), (Px{0, 0, 255, 255})) << "red on top";
         EXPECT_EQ(PixelAt(picture.pixels, width / 2, height * 7 / 8), (Px{255, 0, 0, 255})) << "blue below";
 
+        // Another picture copied over it with the same size and time is another wallpaper.
+        const std::wstring identity = comp::HostBackdrop::CurrentWallpaperIdentity();
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        ASSERT_TRUE(GetFileAttributesExW(topRed.c_str(), GetFileExInfoStandard, &data));
+        WriteBmp(topRed, 64, 36, [](int, int) { return Rgb{0, 255, 0}; });
+        ASSERT_TRUE(SetLastWriteTime(topRed, (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                                 data.ftLastWriteTime.dwLowDateTime));
+        EXPECT_NE(comp::HostBackdrop::CurrentWallpaperIdentity(), identity);
+
         comp::HostBackdrop backdrop;
         ASSERT_NE(backdrop.Filtered({}), nullptr);
         uint64_t version = backdrop.Version();
@@ -209,4 +218,12 @@ TEST(HostBackdrop, AKeptBandIsTakenForTheSameWallpaperOnly) {
     }
     EXPECT_EQ(band(), second);
     EXPECT_EQ(loads, 3) << "a damaged file is not taken";
+
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+        const auto size = std::filesystem::file_size(entry.path());
+        std::filesystem::resize_file(entry.path(), size - 64 * 40 * 4);
+        std::filesystem::resize_file(entry.path(), size);
+    }
+    EXPECT_EQ(band(), second);
+    EXPECT_EQ(loads, 4) << "a file whose pixels were zeroed is not taken";
 }

@@ -31,13 +31,15 @@ protected:
         ASSERT_TRUE(wallpaper_->Applied());
         system_ = RealWallpaperSystem();
         system_.cacheDirectory = [this] { return cache_.Path(); };
+        std::wstring path;
+        ASSERT_TRUE(GetWallpaperPathAndStamp(path, stamp_, system_));
     }
     void TearDown() override { wallpaper_.reset(); }
 
     std::wstring CacheFile() const { return cache_.File(L"wallpaper.luma"); }
     void WriteCache(const std::string& bytes) { WriteFileBytes(CacheFile(), bytes); }
     std::string Line(const std::string& value, const std::wstring& path) const {
-        return std::to_string(kStamp) + "|" + value + "|" + ToUtf8(path) + "\r\n";
+        return std::to_string(stamp_) + "|" + value + "|" + ToUtf8(path) + "\r\n";
     }
 
     TempDir images_;
@@ -45,6 +47,7 @@ protected:
     std::wstring image_;
     std::unique_ptr<ScopedWallpaper> wallpaper_;
     WallpaperSystem system_;
+    uint64_t stamp_ = 0;
 };
 
 }  // namespace
@@ -76,6 +79,12 @@ TEST_F(WallpaperCache, AChangedWallpaperFileInvalidatesTheEntry) {
     ASSERT_NEAR(LoadWallpaperLumaCache(system_), 0.3f, 1e-6);
     ASSERT_TRUE(SetLastWriteTime(image_, kStamp + 1));
     EXPECT_EQ(LoadWallpaperLumaCache(system_), -1.0f);
+
+    // Another picture of the same size copied over it and given its time.
+    SaveWallpaperLumaCache(0.3f, system_);
+    WriteBmp(image_, 32, 18, [](int, int) { return Rgb{250, 250, 250}; });
+    ASSERT_TRUE(SetLastWriteTime(image_, kStamp + 1));
+    EXPECT_EQ(LoadWallpaperLumaCache(system_), -1.0f);
 }
 
 TEST_F(WallpaperCache, ThePathMustMatchExactlyIncludingLetterCase) {
@@ -94,7 +103,7 @@ TEST_F(WallpaperCache, ThePathMustMatchExactlyIncludingLetterCase) {
 }
 
 TEST_F(WallpaperCache, MalformedLinesReadAsUnknown) {
-    const std::string stamp = std::to_string(kStamp);
+    const std::string stamp = std::to_string(stamp_);
     const std::string path = ToUtf8(image_);
     const std::vector<std::string> lines = {
         Line("1.2000", image_),
@@ -120,7 +129,7 @@ TEST_F(WallpaperCache, OverLongLinesAreRejectedWithoutHarm) {
     WriteCache(Line("0.5000", image_ + std::wstring(100000, L'a')));
     EXPECT_EQ(LoadWallpaperLumaCache(system_), -1.0f);
     // The right entry padded with spaces to an absurd length.
-    WriteCache(std::to_string(kStamp) + "|0.5000|" + ToUtf8(image_) + std::string(5000, ' '));
+    WriteCache(std::to_string(stamp_) + "|0.5000|" + ToUtf8(image_) + std::string(5000, ' '));
     EXPECT_EQ(LoadWallpaperLumaCache(system_), -1.0f);
     // A valid first line is still read when garbage follows it.
     WriteCache(Line("0.4000", image_) + std::string(100000, 'z'));

@@ -107,16 +107,19 @@ TEST_F(WallpaperMeasure, UndecodableWallpaperOrNoFactoryGiveTheDesktopColour) {
     EXPECT_FLOAT_EQ(ComputeWallpaperLuminance(nullptr, system_), 0.2126f);
 }
 
-TEST_F(WallpaperMeasure, StampIsTheFilesLastWriteTime) {
+TEST_F(WallpaperMeasure, StampFollowsTheFile) {
     const std::wstring image = Banded(L"stamped.bmp", kWhite, kBlack);
-    ASSERT_TRUE(SetLastWriteTime(image, 133000000000000000ull));
     ScopedWallpaper wallpaper(image);
     ASSERT_TRUE(wallpaper.Applied());
     std::wstring path;
-    uint64_t stamp = 0;
+    uint64_t stamp = 0, again = 0;
     ASSERT_TRUE(GetWallpaperPathAndStamp(path, stamp, system_));
     EXPECT_EQ(path, image);
-    EXPECT_EQ(stamp, 133000000000000000ull);
+    ASSERT_TRUE(GetWallpaperPathAndStamp(path, again, system_));
+    EXPECT_EQ(again, stamp);
+    ASSERT_TRUE(SetLastWriteTime(image, 133000000000000000ull));
+    ASSERT_TRUE(GetWallpaperPathAndStamp(path, again, system_));
+    EXPECT_NE(again, stamp);
 
     ScopedWallpaper missing(images_.File(L"gone.bmp"));
     EXPECT_FALSE(GetWallpaperPathAndStamp(path, stamp, system_));

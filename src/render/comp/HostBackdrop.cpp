@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "platform/DetachedThread.h"
+#include "render/WallpaperFileStamp.h"
 #include "render/raster/Blur.h"
 #include "render/raster/ColorMatrix.h"
 #include "render/raster/Stretch.h"
@@ -172,13 +173,8 @@ void HostBackdrop::SetLoader(Loader loader) {
 
 std::wstring HostBackdrop::CurrentWallpaperIdentity() {
     std::wstring identity = WallpaperPath();
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!identity.empty() && GetFileAttributesExW(identity.c_str(), GetFileExInfoStandard, &data)) {
-        // The size too: a picture copied over the old one may keep its time.
-        identity += L"|" + std::to_wstring(data.ftLastWriteTime.dwHighDateTime) + L":" +
-                    std::to_wstring(data.ftLastWriteTime.dwLowDateTime) + L":" +
-                    std::to_wstring(data.nFileSizeHigh) + L":" + std::to_wstring(data.nFileSizeLow);
-    }
+    uint64_t stamp = 0;
+    if (ReadWallpaperFileStamp(identity, stamp)) identity += L"|" + std::to_wstring(stamp);
     RECT screen = VirtualScreen();
     identity += L"|" + std::to_wstring(screen.left) + L"," + std::to_wstring(screen.top) + L"," +
                 std::to_wstring(screen.right) + L"," + std::to_wstring(screen.bottom) + L"|" +
