@@ -112,6 +112,28 @@ void MacMenuWindow::MeasureItems() {
     menuHeight_ = layout.height;
 }
 
+namespace {
+
+// A button press for another window than the menu: it closes the menu, as a
+// press outside any menu does, and goes no further.
+bool IsPressOutsideMenu(const MSG& msg, HWND menu) {
+    switch (msg.message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCXBUTTONDOWN:
+        return msg.hwnd && msg.hwnd != menu && !IsChild(menu, msg.hwnd);
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
 int MacMenuWindow::ShowModal(POINT screenPoint, const std::vector<MacMenuItem>& rows, const DockConfig& config,
                              float scale) {
     if (rows.empty() || open_) return 0;
@@ -157,6 +179,12 @@ int MacMenuWindow::ShowModal(POINT screenPoint, const std::vector<MacMenuItem>& 
                 break;
             }
             if (got == -1) break;
+            if (IsPressOutsideMenu(msg, hwnd_)) {
+                // Windows of ours that never take the foreground (the top bar,
+                // the dock) would otherwise leave the menu open and in front.
+                Close(0);
+                continue;
+            }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

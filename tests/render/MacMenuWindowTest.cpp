@@ -206,6 +206,11 @@ TEST_F(MenuTest, ClicksOnRowsSeparatorsAndOutside) {
     MenuDriver outside(menu, {[&] { Post(WM_LBUTTONUP, 0, ClientPoint(4, 4)); }});
     EXPECT_EQ(outside.Show({300, 200}, rows), 0) << "a click in the shadow margin dismisses";
     EXPECT_FALSE(outside.Escaped());
+
+    // A window of ours that never takes the foreground, as the top bar.
+    MenuDriver elsewhere(menu, {[&] { PostMessageW(window.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(5, 5)); }});
+    EXPECT_EQ(elsewhere.Show({300, 200}, rows), 0);
+    EXPECT_FALSE(elsewhere.Escaped()) << "a press on another window closes the menu";
 }
 
 TEST_F(MenuTest, ThePointerHoversRowsUntilItLeaves) {
