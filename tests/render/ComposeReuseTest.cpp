@@ -150,6 +150,23 @@ TEST(ComposeReuse, HoverSweepFramesEqualFramesComposedFromNothing) {
             compositor.Commit();
             ASSERT_TRUE(PresentedEqualsFresh(compositor, host.mainTarget)) << "frame " << frame;
         }
+        // A part of a surface drawn at 4x reaches two window pixels beyond its scaled area.
+        auto zoomedSurface = host.CreateDrawingSurface(16, 16);
+        raster::Image cells(16, 16);
+        cells.Fill(raster::Bgra(0, 0, 0, 255));
+        ASSERT_TRUE(host.PaintPixels(zoomedSurface, cells));
+        auto zoomed = compositor.CreateSpriteVisual();
+        zoomed.Brush(compositor.CreateSurfaceBrush(zoomedSurface));
+        zoomed.Size({64, 64});
+        zoomed.Offset({560, 4, 0});
+        host.mainRoot.Children().InsertAtTop(zoomed);
+        compositor.Commit();
+        for (int y = 6; y < 10; ++y) {
+            for (int x = 6; x < 10; ++x) cells.At(x, y) = raster::Bgra(255, 255, 255, 255);
+        }
+        ASSERT_EQ(zoomedSurface.SetPixelsIn(cells, RECT{6, 6, 10, 10}), S_OK);
+        compositor.Commit();
+        ASSERT_TRUE(PresentedEqualsFresh(compositor, host.mainTarget)) << "after a partial update at 4x";
         // Nothing changed: nothing is composed or presented.
         const int presents = host.mainTarget.PresentCount();
         compositor.Commit();

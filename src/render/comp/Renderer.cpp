@@ -759,19 +759,25 @@ bool AddSurfacePartDamage(const VisualRecord& before, const VisualRecord& after,
     }
     const int sw = surface->pixels.Width(), sh = surface->pixels.Height();
     if (sw <= 0 || sh <= 0 || after.target.IsEmpty()) return false;
-    const float fx = static_cast<float>(after.target.width) / static_cast<float>(sw);
-    const float fy = static_cast<float>(after.target.height) / static_cast<float>(sh);
+    const double fx = static_cast<double>(after.target.width) / sw;
+    const double fy = static_cast<double>(after.target.height) / sh;
     raster::Rect parts[SurfaceNode::kPartialChangesKept];
     int count = 0;
     uint64_t version = after.surfaceVersion;
     const auto& changes = surface->partialChanges;
     for (auto change = changes.rbegin(); change != changes.rend() && version != before.surfaceVersion; ++change) {
         if (change->to != version) return false;
-        // A stretched surface blends each pixel with its neighbours: one more around.
-        const int x0 = after.target.x + static_cast<int>(std::floor(static_cast<float>(change->area.x) * fx)) - 1;
-        const int y0 = after.target.y + static_cast<int>(std::floor(static_cast<float>(change->area.y) * fy)) - 1;
-        const int x1 = after.target.x + static_cast<int>(std::ceil(static_cast<float>(change->area.Right()) * fx)) + 1;
-        const int y1 = after.target.y + static_cast<int>(std::ceil(static_cast<float>(change->area.Bottom()) * fy)) + 1;
+        // A stretched surface blends two source pixels into each window pixel
+        // (DrawStretched): source pixel p reaches the window pixels whose
+        // centres map within one pixel of it, (p - 0.5) f - 0.5 up to
+        // (p + 1.5) f - 0.5, which at 4x is two pixels beyond the scaled area.
+        const auto reach = [](int from, int to, double f, int origin, int& first, int& end) {
+            first = origin + static_cast<int>(std::floor((from - 0.5) * f - 0.5));
+            end = origin + static_cast<int>(std::ceil((to + 0.5) * f - 0.5));
+        };
+        int x0, x1, y0, y1;
+        reach(change->area.x, change->area.Right(), fx, after.target.x, x0, x1);
+        reach(change->area.y, change->area.Bottom(), fy, after.target.y, y0, y1);
         parts[count++] = raster::Intersect({x0, y0, x1 - x0, y1 - y0}, after.bounds);
         version = change->from;
     }
