@@ -2,7 +2,11 @@
 // One code per lunar year 1901..2100 (index 0 is 1901, whose first day is
 // 1901-02-19). Bits 0..3: the leap month (0: none); bit m+3: month m has 30
 // days; bit 16: the leap month has 30 days. Produced from the new moons and
-// principal solar terms of those years (China's standard time).
+// principal solar terms of those years (China's standard time), except that
+// the calendars published before 1929 reckoned in Beijing's local time,
+// some fourteen minutes behind it: three new moons just after midnight fall
+// on the day before there, so 1914's and 1920's tenth months and 1916's first
+// begin a day earlier.
 
 #include <array>
 #include <cstdint>
@@ -12,7 +16,7 @@ inline constexpr int kLunarLastYear = 2100;
 
 inline constexpr std::array<uint32_t, 200> kLunarYearCodes = {
     0x07520, 0x0EA50, 0x0B2A5, 0x064B0, 0x0A9B0, 0x1AA64, 0x056A0, 0x0B590, 0x0BAA2, 0x07520,
-    0x0DA56, 0x0B250, 0x0A4B0, 0x194B5, 0x0AAD0, 0x056A0, 0x05B52, 0x0DA90, 0x1E927, 0x0D920,
+    0x0DA56, 0x0B250, 0x0A4B0, 0x1A4B5, 0x02AD0, 0x056B0, 0x05B52, 0x0DA90, 0x1E927, 0x0E920,
     0x0D250, 0x0D2D5, 0x0A560, 0x02B60, 0x1AD54, 0x06D40, 0x0EA90, 0x0F4A2, 0x0E920, 0x06A66,
     0x052B0, 0x0A570, 0x19565, 0x0B5A0, 0x06D40, 0x17613, 0x07490, 0x1B137, 0x0A930, 0x052B0,
     0x151B6, 0x0AAD0, 0x056A0, 0x1DA54, 0x0BA40, 0x0B490, 0x0D4B2, 0x0A950, 0x0AAD7, 0x05360,

@@ -140,6 +140,8 @@ TEST(LunarCalendar, EveryDayFollowsTheDayBefore) {
 }
 
 TEST(LunarCalendar, DatesThePublishedTablesDispute) {
+    EXPECT_EQ(Display(1914, 11, 17), L"十月初一|十月");  // new moons of Beijing's local time
+    EXPECT_EQ(Display(1920, 11, 10), L"十月初一|十月");
     EXPECT_EQ(Display(1906, 4, 23), L"三月三十|三十");
     EXPECT_EQ(Display(1906, 5, 23), L"闰四月初一|闰四月");
     EXPECT_EQ(Display(1914, 7, 22), L"闰五月三十|三十");

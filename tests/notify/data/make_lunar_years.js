@@ -4,19 +4,19 @@
 //   mkdir /tmp/lunar && cd /tmp/lunar && npm install astronomy-engine@2.1.19
 //   NODE_PATH=/tmp/lunar/node_modules node make_lunar_years.js > lunar_years.txt
 //   NODE_PATH=/tmp/lunar/node_modules node make_lunar_years.js --codes
-// Rules: days counted in UTC+8; the month holding the winter solstice is the
+// Rules: days counted in UTC+8 (before 1929 in Beijing's local time); the month holding the winter solstice is the
 // eleventh; a winter-solstice year of 13 months makes its first month without
 // a principal term the leap month. The dates the published tables dispute are
 // pinned by the tests themselves (LunarCalendarTest.cpp); at two new moons a
 // few seconds after midnight the Observatory's day is taken (below).
 const A = require('astronomy-engine');
 const DAY_MS = 86400e3;
-const dayOf = (t) => Math.floor((t.date.getTime() + 8 * 3600e3) / DAY_MS);
+const dayOf = (t) => Math.floor((t.date.getTime() + (t.date.getUTCFullYear() < 1929 ? 27940e3 : 8 * 3600e3)) / DAY_MS);
 const civil = (d) => new Date(d * DAY_MS).toISOString().slice(0, 10);
 
 // New moons within a minute of midnight that the Hong Kong Observatory's tables
-// (which hold there) put on the day before: computed day -> Observatory's day.
-const observatoryNewMoons = { '2057-09-29': '2057-09-28', '2097-08-08': '2097-08-07' };
+// (which hold there) put on the day before, and 1906's on its UTC+8 day: computed day -> Observatory's day.
+const observatoryNewMoons = { '1906-04-23': '1906-04-24', '2057-09-29': '2057-09-28', '2097-08-08': '2097-08-07' };
 const newMoons = [];
 for (let t = A.MakeTime(new Date(Date.UTC(1899, 9, 1))); t.date.getTime() < Date.UTC(2102, 5, 1);) {
   const nm = A.SearchMoonPhase(0, t, 40);
@@ -81,7 +81,7 @@ if (process.argv.includes('--codes')) {
   console.log('# Lunar years 1901-2100 and the new year of 2101: year, first day (Gregorian),');
   console.log('# leap month (0: none), leap month length (0: none).');
   console.log('# Source: new moons and principal solar terms of the astronomy-engine 2.1.19');
-  console.log('# package (npm registry) in UTC+8, by make_lunar_years.js beside this file;');
+  console.log('# package (npm registry) in UTC+8 (Beijing local time before 1929), by make_lunar_years.js;');
   console.log('# compared with the Hong Kong Observatory Gregorian-Lunar Calendar Conversion');
   console.log('# Tables (1901-2100) where they could be read.');
   for (const r of years) console.log(r.y > 2100 ? `${r.y} ${r.newYear}` : `${r.y} ${r.newYear} ${r.leap} ${r.leapLen}`);
