@@ -186,6 +186,7 @@ void ParseToastPayload(const unsigned char* payload, size_t length, std::wstring
     title.clear();
     body.clear();
     if (!payload || length == 0) return;
+    const bool cut = length > kToastPayloadLimit;
     length = std::min(length, kToastPayloadLimit);
     const char* bytes = reinterpret_cast<const char*>(payload);
     std::string lower(bytes, length);
@@ -213,7 +214,13 @@ void ParseToastPayload(const unsigned char* payload, size_t length, std::wstring
         const std::string_view tagContent = view.substr(afterName, tagEnd - afterName);
         const bool attribution =
             tagContent.size() >= 11 && tagContent.find("attribution") != kNone;
-        const size_t close = view.find("</text>", tagEnd + 1);
+        size_t close = view.find("</text>", tagEnd + 1);
+        if (close == kNone && cut) {
+            // The element runs past what is looked at: its start is its text,
+            // ended before the character that the limit splits.
+            close = length;
+            while (close > tagEnd + 1 && (payload[close] & 0xC0) == 0x80) --close;
+        }
         if (close == kNone) break;
         const std::string inner = ExtractXmlText(bytes + tagEnd + 1, close - tagEnd - 1);
         std::wstring text = TrimWhitespace(Utf8ToWide(inner));
