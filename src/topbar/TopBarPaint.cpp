@@ -47,6 +47,7 @@ struct TopBarWindow::PaintPass {
     BarPalette palette;
     BarPaletteColors colors;
     ComPtr<IDWriteTextFormat> nameFormat, labelFormat, batteryFormat, imeFormat;
+    const std::wstring* clockText = nullptr;
 
     // Runs a drawing moved down by dy pixels.
     template <typename Draw>
@@ -164,13 +165,12 @@ void TopBarWindow::PaintClockAhead() {
         if (item.id != kTopBarClock) continue;
         const BarPiece piece = PieceFor(item, next);
         clockPaintedAhead = next;
-        // Drawn from the status, as the minute's tick will draw it.
-        std::swap(status.clockText, next);
+        // Drawn as the minute's tick will draw it, but from the copy: the
+        // status keeps the minute that is shown, whatever the paint does.
         host->paintedPixels.Get(*host, piece.key, piece.box.width, piece.box.height,
                                 [&](ID2D1DeviceContext* context) {
-                                    PaintPiece(context, item, static_cast<float>(piece.box.x));
+                                    PaintPiece(context, item, static_cast<float>(piece.box.x), &next);
                                 });
-        std::swap(status.clockText, next);
         return;
     }
 }
@@ -268,7 +268,8 @@ void TopBarWindow::DrawItemText(ID2D1DeviceContext* context, const std::wstring&
     draw(text.Get(), 0.0f);
 }
 
-void TopBarWindow::PaintPiece(ID2D1DeviceContext* context, const TopBarItem& item, float pieceLeft) {
+void TopBarWindow::PaintPiece(ID2D1DeviceContext* context, const TopBarItem& item, float pieceLeft,
+                              const std::wstring* clockText) {
     context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
     D2D1_MATRIX_3X2_F origin;
     context->GetTransform(&origin);
@@ -279,6 +280,7 @@ void TopBarWindow::PaintPiece(ID2D1DeviceContext* context, const TopBarItem& ite
     pass.d = 1.8f * scale;
     pass.h = static_cast<float>(surfaceHeight);
     pass.cy = pass.h / 2.0f;
+    pass.clockText = clockText ? clockText : &status.clockText;
     pass.factory = device->d2dFactory.Get();
     // The item is drawn where it stands on the bar, seen from the piece's left edge.
     pass.base = D2D1::Matrix3x2F::Translation(-pieceLeft, 0.0f) * origin;
@@ -342,8 +344,9 @@ void TopBarWindow::PaintItem(ID2D1DeviceContext* context, const TopBarItem& item
         case kTopBarClock:
             // The clock and the input mode change without a relayout (a minute
             // keeps its text's length; a click on the box only repaints): both
-            // are drawn from the status, the item only gives their place.
-            DrawItemText(context, status.clockText, pass.labelFormat.Get(), L + 4.0f * s, R - 4.0f * s);
+            // are drawn from the status (the clock of the coming minute from
+            // its copy), the item only gives their place.
+            DrawItemText(context, *pass.clockText, pass.labelFormat.Get(), L + 4.0f * s, R - 4.0f * s);
             return;
         case kTopBarInputMethod: {
             context->DrawLine(D2D1::Point2F(L - 4.0f * s, 7.0f * s), D2D1::Point2F(L - 4.0f * s, 25.0f * s),

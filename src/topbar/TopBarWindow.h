@@ -158,8 +158,9 @@ public:
     // the bar and painting it are two short stretches of the thread, not one.
     void RedrawSoon();
     // One item drawn onto a transparent piece whose left edge stands at
-    // pieceLeft bar pixels.
-    void PaintPiece(ID2D1DeviceContext* context, const TopBarItem& item, float pieceLeft);
+    // pieceLeft bar pixels; the clock shows clockText, or the status's.
+    void PaintPiece(ID2D1DeviceContext* context, const TopBarItem& item, float pieceLeft,
+                    const std::wstring* clockText = nullptr);
     void DrawItemText(ID2D1DeviceContext* context, const std::wstring& label, IDWriteTextFormat* format, float left,
                       float right);
     int HitTest(float x, float y) const { return HitTestTopBarItems(items, x, y); }

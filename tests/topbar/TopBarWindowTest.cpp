@@ -10,6 +10,12 @@
 #include "TopBarFixture.h"
 #include "support/SurfacePixels.h"
 
+static std::atomic<size_t> failAllocationOf{0};  // armed by a test: the next allocation of that size fails
+void* operator new(size_t size) {  // as the runtime's, on malloc, which its operator delete frees
+    if (size_t armed = size; size != 0 && failAllocationOf.compare_exchange_strong(armed, 0)) throw std::bad_alloc();
+    void* memory = std::malloc(size ? size : 1);
+    return memory ? memory : throw std::bad_alloc();
+}
 namespace {
 
 void ExpectPixel(const Bgra& p, int b, int g, int r, int a, const char* what) {
@@ -256,4 +262,15 @@ TEST_F(TopBarWindowTest, AClockTickShowsOnlyTheClockAgainAndTheSamePixelsAsAFres
     const raster::Image fresh = bar.target.PresentedPixels();
     ASSERT_EQ(fresh.Width() * fresh.Height(), presented.Width() * presented.Height());
     EXPECT_TRUE(std::equal(fresh.Data(), fresh.Data() + fresh.Width() * fresh.Height(), presented.Data()));
+}
+
+// The coming minute's piece (7 pixels past the clock on each side) cannot be kept.
+TEST_F(TopBarWindowTest, AClockPaintedAheadThatFailsLeavesTheShownMinute) {
+    bar.system.nextClockText = [] { return std::wstring(L"12月9日 周二  07:13"); };
+    Apply();
+    const TopBarItem* clock = Item(kTopBarClock);
+    ASSERT_NE(clock, nullptr);
+    failAllocationOf = static_cast<size_t>(std::ceil(clock->right) - std::floor(clock->left) + 14) * bar.surfaceHeight * 4;
+    EXPECT_THROW(bar.StatusTick(), std::bad_alloc);
+    EXPECT_EQ(bar.status.clockText, status.clockText);
 }
