@@ -174,6 +174,12 @@ bool DockWindow::RunStartup(HINSTANCE moduleInstance, bool keepTaskbar) {
 
     configPath = configPathSource ? configPathSource() : GetConfigPath();
     config = configStore.Load(configPath);
+    // A watermark saved before the clock was set back would hide every
+    // notification until the clock caught up with it.
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    config.clearedNotifWatermark = SaneClearedWatermark(
+        config.clearedNotifWatermark, (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
     // --keep-taskbar is for this run only; it reaches the file with the next
     // save that the user makes.
     if (keepTaskbar) keepTaskbarRun.Begin(config);

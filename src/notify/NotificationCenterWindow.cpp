@@ -574,6 +574,10 @@ void NotificationCenterWindow::ClickCenter(float x, float y) {
         if (callbacks.onSetDoNotDisturb) callbacks.onSetDoNotDisturb(!doNotDisturb);
         break;
     case kHitClearAll:
+        // What is listed goes now and for good, by id, like a dismissed row:
+        // a stamp ahead of the clock would outlast the owner's watermark.
+        for (const NotificationItem& item : items) dismissedIds.insert(item.id);
+        items.clear();
         if (callbacks.onClearAll) callbacks.onClearAll();
         break;
     case kHitCard: {

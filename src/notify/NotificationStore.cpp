@@ -37,7 +37,14 @@ bool Resolve(HMODULE library, const char* name, T& entry) {
     return entry != nullptr;
 }
 
+// Matches no file's stamp, not even a missing file's (0, 0).
+constexpr FileStamp kUnreadStamp = {~0ull, ~0u};
+
 }  // namespace
+
+uint64_t SaneClearedWatermark(uint64_t saved, uint64_t now) {
+    return saved > now && saved - now > kClearedWatermarkLeeway ? now : saved;
+}
 
 NotificationStoreOps DefaultNotificationStoreOps() {
     NotificationStoreOps ops;
@@ -121,20 +128,21 @@ int32_t NotificationStore::CountUnread(const std::vector<NotificationItem>& list
 bool NotificationStore::ReadDue(bool force) {
     if (!EnsureOpen()) return false;
     if (!force && initialized && !DatabaseChanged(false)) return false;
-    // Until the first good read every tick tries again, but a database that
-    // does not exist is only looked for: no worker is started to find nothing.
-    if (!force && !initialized && StampOf(databasePath) == FileStamp{}) return false;
+    // Until a read succeeds every tick tries again, but a database that does
+    // not exist is only looked for: no worker is started to find nothing.
+    if (!force && StampOf(databasePath) == FileStamp{}) return false;
     DatabaseChanged(true);
     return true;
 }
 
-NotificationReadRequest NotificationStore::MakeRequest() const {
+NotificationReadRequest NotificationStore::MakeRequest() {
     NotificationReadRequest request;
     request.sqlite = sqlite;
     request.databasePath = databasePath;
     request.walPath = walPath;
     request.databasePathUtf8 = databasePathUtf8;
-    request.now = ops_.now ? ops_.now() : 0;
+    request.now = Now();
+    clearedWatermark = SaneClearedWatermark(clearedWatermark, request.now);
     request.clearedWatermark = clearedWatermark;
     request.dismissedIds = dismissedIds;
     for (const NotificationItem& item : items) request.previousRead.emplace(item.id, item.read);
@@ -153,8 +161,16 @@ bool NotificationStore::Adopt(NotificationReadResult result, std::vector<Notific
     newItems.clear();
     // A read that fails part-way changes nothing: an empty or cut list would
     // wrongly drop notifications, and a low maxSeenId would bring every old
-    // toast back as a banner on the next good read.
-    if (!result.ok) return false;
+    // toast back as a banner on the next good read. It is tried again at the
+    // next tick: a lock or a busy database is soon gone, while the files may
+    // not change again for a long time.
+    if (!result.ok) {
+        databaseStamp = walStamp = kUnreadStamp;
+        if (!readFailing_) LogMessage(L"Notifications: the database could not be read; read again at the next tick");
+        readFailing_ = true;
+        return false;
+    }
+    readFailing_ = false;
     maxSeenId = std::max(maxSeenId, result.maxSeenId);
     // What the user took away or saw while the rows were read stays so: it
     // neither comes back nor counts towards the unread badge or banners.
@@ -262,13 +278,18 @@ void NotificationStore::Dismiss(int64_t id) {
 }
 
 uint64_t NotificationStore::ClearAll() {
-    uint64_t watermark = ops_.now ? ops_.now() : 0;
-    for (const NotificationItem& item : items) watermark = std::max(watermark, item.arrivalTime);
-    clearedWatermark = watermark;
+    // The clock, never the newest stamp: a toast stamped ahead (its clock set
+    // right after it came) would hide everything that arrives until then.
+    // What is listed goes by its id, whatever its stamp.
+    const uint64_t now = Now();
+    clearedWatermark = std::max(SaneClearedWatermark(clearedWatermark, now), now);
+    for (const NotificationItem& item : items) dismissedIds.insert(item.id);
     items.clear();
     unreadCount = 0;
-    return watermark;
+    return clearedWatermark;
 }
+
+void NotificationStore::SetClearedWatermark(uint64_t saved) { clearedWatermark = SaneClearedWatermark(saved, Now()); }
 
 void NotificationStore::MarkAllRead() {
     for (NotificationItem& item : items) item.read = true;

@@ -42,6 +42,13 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
+// A clear-all watermark more than this far ahead of the clock (FILETIME units:
+// a minute) was taken by a clock that has since been set back.
+inline constexpr uint64_t kClearedWatermarkLeeway = 60ull * 10'000'000ull;
+// The watermark to apply: one too far ahead of `now` is taken as `now`, so it
+// hides what was cleared and never what comes later.
+uint64_t SaneClearedWatermark(uint64_t saved, uint64_t now);
+
 class NotificationStore {
 public:
     // At most this many rows are read, the newest first.
@@ -71,7 +78,11 @@ public:
     // meanwhile still hold); false when none waits or nothing visible changed.
     bool TakePolled(std::vector<NotificationItem>& newItems);
     void Dismiss(int64_t id);
+    // Hides what is listed now, by id, and what arrived up to now, by the
+    // returned watermark, which the owner saves.
     uint64_t ClearAll();
+    // Applies a saved watermark (see SaneClearedWatermark).
+    void SetClearedWatermark(uint64_t saved);
     void MarkAllRead();
 
     HMODULE library = nullptr;
@@ -100,7 +111,9 @@ private:
 
     // The checks before a read; stores the file stamps when one is due.
     bool ReadDue(bool force);
-    NotificationReadRequest MakeRequest() const;
+    // Also corrects a watermark that the clock has fallen behind since it was set.
+    NotificationReadRequest MakeRequest();
+    uint64_t Now() const { return ops_.now ? ops_.now() : 0; }
     bool Adopt(NotificationReadResult result, std::vector<NotificationItem>& newItems);
     void StartRead();
     int32_t CountUnread(const std::vector<NotificationItem>& list) const;
@@ -110,6 +123,7 @@ private:
     NotificationStoreOps ops_;
     std::shared_ptr<PollSlot> slot_ = std::make_shared<PollSlot>();
     bool reading_ = false;      // a worker's result is not taken yet
+    bool readFailing_ = false;  // the last read failed (logged once per run of failures)
     bool waiting_ = false;      // a request came while reading
     bool waitingForced_ = false;
     WorkerStarter start_;

@@ -196,7 +196,7 @@ void TopBarWindow::Apply(HMONITOR monitorHandle, const DockConfig& configuration
     if (!showTopBar && !(window && IsWindow(window))) return;
 
     CreateBarWindow();
-    store.clearedWatermark = config.clearedNotifWatermark;
+    store.SetClearedWatermark(config.clearedNotifWatermark);
     RequestNotifications(true);
     foreground = system.foregroundApp(&foreground);
     status = system.collectStatus(false, &status, foreground.hwnd);
@@ -350,6 +350,12 @@ void TopBarWindow::RequestNotifications(bool force) {
     store.RequestPoll(force, system.startWorker, [target] {
         if (target) PostMessageW(target, WM_TOPBAR_NOTIFICATIONS_READY, 0, 0);
     });
+    // The store corrects a watermark that the clock fell behind; the saved one
+    // follows, or the next configuration applied would bring it back.
+    if (store.clearedWatermark != config.clearedNotifWatermark) {
+        config.clearedNotifWatermark = store.clearedWatermark;
+        if (callbacks.onNotificationsCleared) callbacks.onNotificationsCleared(store.clearedWatermark);
+    }
 }
 
 void TopBarWindow::TakeNotifications() {

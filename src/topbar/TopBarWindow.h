@@ -93,7 +93,9 @@ public:
         std::function<void(bool)> onTrayCollapsedChanged;
         std::function<void(const std::vector<std::wstring>&)> onHiddenTrayAppsChanged;
         std::function<void(bool)> onDoNotDisturbChanged;
-        std::function<void(uint64_t)> onNotificationsCleared;  // a FILETIME watermark
+        // The clear-all watermark to save (FILETIME): after a clear-all, and
+        // when the store corrected one that the clock fell behind.
+        std::function<void(uint64_t)> onNotificationsCleared;
 
         Callbacks() = default;
         Callbacks(const Callbacks&) = default;
