@@ -15,8 +15,10 @@ RadioQueryResult QueryWinRtRadio(const BluetoothApi& api) {
     try {
         return api.queryWinRtRadio();
     } catch (const std::system_error&) {
-        // A worker that cannot start reads like one that did not answer.
-        return RadioQueryResult{};
+        // A worker that cannot start reads like one that never answered.
+        RadioQueryResult unknown;
+        unknown.stale = true;
+        return unknown;
     }
 }
 
@@ -93,6 +95,7 @@ BluetoothState ListBluetoothDevices() { return ListBluetoothDevices(SystemBlueto
 BluetoothState ListBluetoothDevices(const BluetoothApi& api) {
     BluetoothState state;
     const RadioQueryResult radio = QueryWinRtRadio(api);
+    state.radioStale = radio.stale;
     if (radio.found) {
         state.radioPresent = true;
         state.radioOn = radio.on;

@@ -26,6 +26,8 @@ struct BluetoothState {
     bool radioPresent = false;
     bool radioOn = false;
     std::vector<BluetoothDevice> devices;  // sorted by SortBluetoothDevices
+    // The radio service did not answer: the two flags are its last answer.
+    bool radioStale = false;
 };
 
 // The records handed to bthprops, in the sizes its interface fixes.

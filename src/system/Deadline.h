@@ -65,4 +65,24 @@ private:
     int request_ = 0;
 };
 
+// The last answer a query's worker gave, however late, for the callers whose
+// wait ran out: a service that does not answer has not changed its state.
+template <typename Result>
+class LastAnswer {
+public:
+    void Keep(const Result& answer) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        answer_ = answer;
+    }
+    // A default Result until the first answer.
+    Result Get() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return answer_;
+    }
+
+private:
+    std::mutex mutex_;
+    Result answer_{};
+};
+
 }  // namespace vantreel

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <optional>
 
 #include "platform/TetheringInterfaces.h"
 #include "system/Deadline.h"
@@ -111,9 +112,20 @@ void SetHotspotFactoryLookup(HotspotFactoryLookup lookup) {
 // service would hold the caller for as long as it hangs. The runners are
 // never destroyed: callers may still come while the process exits.
 HotspotStatusInfo QueryHotspotStatus() {
-    static auto* flight = new SingleFlight<HotspotStatusInfo>;
+    static auto* flight = new SingleFlight<std::optional<HotspotStatusInfo>>;
+    static auto* last = new LastAnswer<HotspotStatusInfo>;
     const HotspotFactoryLookup lookup = g_factoryLookup.load();
-    return flight->Run([lookup] { return QueryWorker(lookup); }, kHotspotQueryWait, HotspotStatusInfo{});
+    const std::optional<HotspotStatusInfo> answer = flight->Run(
+        [lookup]() -> std::optional<HotspotStatusInfo> {
+            const HotspotStatusInfo status = QueryWorker(lookup);
+            last->Keep(status);
+            return status;
+        },
+        kHotspotQueryWait, std::nullopt);
+    if (answer) return *answer;
+    HotspotStatusInfo known = last->Get();
+    known.stale = true;
+    return known;
 }
 
 bool SetHotspotEnabled(bool on) {

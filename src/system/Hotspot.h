@@ -4,7 +4,8 @@
 // switch. The Windows Runtime tethering calls block until their operations
 // complete, so each call runs them on a detached worker and waits a fixed
 // time (kHotspotQueryWait, kHotspotSwitchWait); after that the caller gets the
-// "not available" or "not switched" answer and the worker finishes alone. One
+// last answer the service gave, marked stale (a query), or "not switched" (a
+// switch), and the worker finishes alone. One
 // worker per operation runs at a time (system/Deadline.h); a switch that has
 // not ended after kHotspotWorkerLimit is cancelled.
 //
@@ -23,13 +24,17 @@ struct HotspotStatusInfo {
     bool available = false;    // a tethering manager exists for the chosen connection profile
     bool on = false;           // its operational state is On
     uint32_t clientCount = 0;  // connected clients
+    // The service did not answer in time: the rest is its last answer (not
+    // available when it never gave one).
+    bool stale = false;
 };
 
 inline constexpr std::chrono::milliseconds kHotspotQueryWait{800};
 inline constexpr std::chrono::milliseconds kHotspotSwitchWait{3500};
 inline constexpr std::chrono::milliseconds kHotspotWorkerLimit{15000};
 
-// The hotspot's state; the default record when nothing answered in time.
+// The hotspot's state; the last answer, stale, when nothing answered in time.
+// An answer that comes after its caller gave up is still kept as the last one.
 HotspotStatusInfo QueryHotspotStatus();
 
 // Starts or stops sharing; true when the system reported success in time.

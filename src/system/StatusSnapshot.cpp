@@ -42,9 +42,11 @@ void ReadBluetooth(const StatusSources& sources, SystemStatusSnapshot& status) {
     try {
         radio = sources.winRtBluetooth();
     } catch (const std::system_error&) {
-        // No worker could be started: the same answer as a query that timed out.
+        // No worker could be started: as a query that timed out with nothing known.
         radio = RadioQueryResult{};
+        radio.stale = true;
     }
+    status.bluetoothStale = radio.stale;
     if (radio.found) {
         status.bluetoothPresent = true;
         status.bluetoothOn = radio.on;

@@ -31,6 +31,8 @@ struct SystemStatusSnapshot {
     bool ethernetConnected = false;
     bool bluetoothPresent = false;
     bool bluetoothOn = false;
+    // The radio service did not answer: the two above are its last answer.
+    bool bluetoothStale = false;
     bool hasBattery = false;
     bool acOnline = false;
     uint32_t batteryPercent = 100;
@@ -38,7 +40,8 @@ struct SystemStatusSnapshot {
     std::wstring clockText;
     std::wstring inputIndicator = L"中";
 
-    // Volumes compare as whole percent; every other field exactly.
+    // Volumes compare as whole percent; the stale mark not at all (it changes
+    // nothing drawn); every other field exactly.
     bool operator==(const SystemStatusSnapshot& other) const;
 };
 

@@ -11,12 +11,14 @@ namespace vantreel {
 namespace {
 
 // The radio fallbacks never throw out of the Wi-Fi service: a worker that
-// cannot start reads like one that did not answer in time.
+// cannot start reads like one that never answered.
 RadioQueryResult QueryWinRtRadio(const WlanApi& api) {
     try {
         return api.queryWinRtRadio();
     } catch (const std::system_error&) {
-        return RadioQueryResult{};
+        RadioQueryResult unknown;
+        unknown.stale = true;
+        return unknown;
     }
 }
 
@@ -125,6 +127,7 @@ WifiPanelState ScanWifiNetworks(const WlanApi& api, bool scan) {
     } else {
         const RadioQueryResult radio = QueryWinRtRadio(api);
         state.radioOn = radio.found ? radio.on : first->state != wlan_interface_state_not_ready;
+        state.radioStale = radio.stale;
     }
 
     if (scan && state.radioOn) api.scan(session.Handle(), first->guid);

@@ -32,6 +32,8 @@ struct WifiNetwork {
 struct WifiPanelState {
     bool adapterPresent = false;
     bool radioOn = false;
+    // The radio was read from a radio service that did not answer: its last answer.
+    bool radioStale = false;
     bool connected = false;
     std::wstring interfaceDescription;
     std::wstring connectedSsid;

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <optional>
 
 #include "system/Deadline.h"
 
@@ -32,8 +33,16 @@ int KindIndex(RadioKind kind) {
 // reads a destroyed value.
 std::atomic<RadioFactoryLookup> g_factoryLookup{&RealFactoryLookup};
 
-// The radios the platform lists, or null on any failure or cancellation.
-ComPtr<IRadioVectorView> GetRadios(RadioFactoryLookup lookup) {
+// The last answer of each kind's query, for the queries that time out.
+// Never destroyed: a late worker may still write it while the process ends.
+LastAnswer<RadioQueryResult>& LastAnswerOf(RadioKind kind) {
+    static auto* answers = new LastAnswer<RadioQueryResult>[kKinds];
+    return answers[KindIndex(kind)];
+}
+
+// The radios the platform lists, or null on any failure or cancellation;
+// `cancelled` tells the listing that never ended (no answer) from a failure.
+ComPtr<IRadioVectorView> GetRadios(RadioFactoryLookup lookup, bool& cancelled) {
     HSTRING_HEADER header{};
     HSTRING className = nullptr;
     if (FAILED(WindowsCreateStringReference(platform::kRadioClassName,
@@ -46,8 +55,10 @@ ComPtr<IRadioVectorView> GetRadios(RadioFactoryLookup lookup) {
         return nullptr;
     ComPtr<IRadioListOperation> operation;
     if (FAILED(statics->GetRadiosAsync(operation.GetAddressOf())) || !operation) return nullptr;
-    if (!WaitForAsyncOperation<IRadioListOperation, IRadioListCompletedHandler>(operation.Get(), kRadioWorkerLimit))
+    if (!WaitForAsyncOperation<IRadioListOperation, IRadioListCompletedHandler>(operation.Get(), kRadioWorkerLimit)) {
+        cancelled = true;
         return nullptr;
+    }
     ComPtr<IRadioVectorView> radios;
     if (FAILED(operation->GetResults(radios.GetAddressOf()))) return nullptr;
     return radios;
@@ -56,7 +67,7 @@ ComPtr<IRadioVectorView> GetRadios(RadioFactoryLookup lookup) {
 RadioQueryResult QueryWorker(RadioFactoryLookup lookup, RadioKind kind) {
     MtaScope com;
     RadioQueryResult result;
-    ComPtr<IRadioVectorView> radios = GetRadios(lookup);
+    ComPtr<IRadioVectorView> radios = GetRadios(lookup, result.stale);
     UINT32 count = 0;
     if (!radios || FAILED(radios->get_Size(&count))) return result;
     for (UINT32 i = 0; i < count; ++i) {
@@ -78,7 +89,8 @@ RadioQueryResult QueryWorker(RadioFactoryLookup lookup, RadioKind kind) {
 bool SwitchWorker(RadioFactoryLookup lookup, RadioKind kind, bool on) {
     MtaScope com;
     bool accepted = false;
-    ComPtr<IRadioVectorView> radios = GetRadios(lookup);
+    bool cancelled = false;
+    ComPtr<IRadioVectorView> radios = GetRadios(lookup, cancelled);
     UINT32 count = 0;
     if (!radios || FAILED(radios->get_Size(&count))) return accepted;
     const platform::RadioState wanted = on ? platform::RadioState::On : platform::RadioState::Off;
@@ -107,10 +119,21 @@ void SetRadioFactoryLookup(RadioFactoryLookup lookup) {
 
 RadioQueryResult QueryWinRtRadioState(RadioKind kind) {
     // Never destroyed: callers may still come while the process exits.
-    static auto* flights = new SingleFlight<RadioQueryResult>[kKinds];
+    static auto* flights = new SingleFlight<std::optional<RadioQueryResult>>[kKinds];
     const RadioFactoryLookup lookup = g_factoryLookup.load();
-    return flights[KindIndex(kind)].Run([lookup, kind] { return QueryWorker(lookup, kind); }, kRadioWait,
-                                        RadioQueryResult{});
+    const std::optional<RadioQueryResult> answer = flights[KindIndex(kind)].Run(
+        [lookup, kind]() -> std::optional<RadioQueryResult> {
+            RadioQueryResult result = QueryWorker(lookup, kind);
+            if (result.stale) return std::nullopt;
+            LastAnswerOf(kind).Keep(result);
+            return result;
+        },
+        kRadioWait, std::nullopt);
+    // A service that does not answer has not said the radio is gone.
+    if (answer) return *answer;
+    RadioQueryResult last = LastAnswerOf(kind).Get();
+    last.stale = true;
+    return last;
 }
 
 bool SetWinRtRadioState(RadioKind kind, bool on) {
