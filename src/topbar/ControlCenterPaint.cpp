@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "render/ArcLines.h"
 #include "render/GraphicsDevice.h"
@@ -10,6 +11,7 @@
 #include "topbar/ControlCenterTiles.h"
 #include "topbar/PopoverHitId.h"
 #include "topbar/PopoverPen.h"
+#include "topbar/PopoverTexts.h"
 #include "topbar/TopBarPopover.h"
 
 using Microsoft::WRL::ComPtr;
@@ -156,11 +158,8 @@ void ModuleCard(const PopoverPen& pen, const PopoverRectF& card, const wchar_t* 
     pen.Text(title, c.body.Get(), kLeading, 26, card.top + 6, titleRight, card.top + 26, c.text.Get());
 }
 
-void Slider(const PopoverPen& pen, const PopoverRectF& track, float value) {
-    const PopoverPalette& c = pen.palette;
-    const D2D1_RECT_F at = pen.popover.ScaleRect(track.left, track.top, track.right, track.bottom);
-    DrawPopoverSlider(pen.context, at.left, at.top, at.right, at.bottom, value, pen.popover.scale, c.track.Get(),
-                      c.accent.Get(), c.border.Get(), c.knob.Get(), c.knobShadow.Get());
+void Slider(const PopoverPen& pen, const PopoverRectF& track, std::optional<float> value) {
+    pen.Slider(track.left, track.top, track.right, track.bottom, value);
 }
 
 }  // namespace
@@ -173,22 +172,8 @@ void PaintControlCenter(const PopoverPen& pen, bool dark) {
     const ControlCenterLayout layout =
         LayoutControlCenter(w, keys.size(), p.config.ccShowBrightness, p.config.ccShowVolume);
 
-    ControlCenterTileState state;
-    state.wifiRadioOn = p.wifi.radioOn;
-    state.wifiConnected = p.wifi.connected;
-    state.wifiSsid = p.wifi.connectedSsid;
-    state.bluetoothPresent = p.bluetooth.radioPresent;
-    state.bluetoothOn = p.bluetooth.radioOn;
-    state.keepAwake = p.keepAwake;
-    state.powerSchemeName = p.powerMode.name;
-    state.highPerformance = p.powerMode.highPerformance;
-    state.hotspotAvailable = p.hotspot.available;
-    state.hotspotOn = p.hotspot.on;
-    state.hotspotClients = p.hotspot.clientCount;
-    state.hotspotSwitching = p.hotspotSwitching;
-    state.hotspotTarget = p.hotspotTarget;
+    ControlCenterTileState state = p.TileState();
     state.darkGlass = dark;
-    state.desktopIconsVisible = p.desktopIconsVisible;
     for (size_t i = 0; i < keys.size() && i < layout.tiles.size(); ++i) {
         const ControlCenterTileFace face = ControlCenterTileFaceFor(keys[i], state);
         const PopoverRectF& tile = layout.tiles[i];
@@ -200,7 +185,12 @@ void PaintControlCenter(const PopoverPen& pen, bool dark) {
         const PopoverRectF& card = layout.brightnessCard;
         ModuleCard(pen, card, L"显示器亮度", 134);
         const PopoverRectF& track = layout.brightnessTrack;
-        if (p.brightness.supported) {
+        if (p.awaitingAnswer) {
+            // Neither a level nor whether the display takes one: no hit either.
+            pen.Text(kPopoverBeingRead, c.smallText.Get(), kTrailing, w - 74, card.top + 6, w - 26, card.top + 26,
+                     c.secondaryText.Get());
+            Slider(pen, track, std::nullopt);
+        } else if (p.brightness.supported) {
             pen.Text(Percent(p.brightness.percent), c.smallText.Get(), kTrailing, w - 74, card.top + 6, w - 26,
                      card.top + 26, c.secondaryText.Get());
             p.brightnessTrack = D2D1::RectF(track.left, track.top, track.right, track.bottom);
@@ -214,19 +204,45 @@ void PaintControlCenter(const PopoverPen& pen, bool dark) {
     if (layout.hasVolume) {
         const PopoverRectF& card = layout.volumeCard;
         ModuleCard(pen, card, L"声音", 94);
-        const std::wstring level =
-            p.muted ? std::wstring(L"已静音") : Percent(static_cast<int>(std::lround(p.volume * 100)));
+        const std::wstring level = p.awaitingAnswer ? std::wstring(kPopoverBeingRead)
+                                   : p.muted        ? std::wstring(L"已静音")
+                                                    : Percent(static_cast<int>(std::lround(p.volume * 100)));
         pen.Text(level, c.smallText.Get(), kTrailing, w - 94, card.top + 6, w - 26, card.top + 26,
                  c.secondaryText.Get());
         const PopoverRectF& track = layout.volumeTrack;
-        p.volumeTrack = D2D1::RectF(track.left, track.top, track.right, track.bottom);
-        p.AddHit(kPopoverHitVolumeTrack, track.left, track.top, track.right, track.bottom);
-        Slider(pen, track, p.muted ? 0.0f : p.volume);
+        if (p.awaitingAnswer) {
+            Slider(pen, track, std::nullopt);
+        } else {
+            p.volumeTrack = D2D1::RectF(track.left, track.top, track.right, track.bottom);
+            p.AddHit(kPopoverHitVolumeTrack, track.left, track.top, track.right, track.bottom);
+            Slider(pen, track, p.muted ? 0.0f : p.volume);
+        }
     }
     if (keys.empty() && !layout.hasBrightness && !layout.hasVolume) {
         pen.Text(L"请在偏好设置 -> 控制中心中勾选开关", c.smallText.Get(), kCentre, 14, 14, w - 14, h - 14,
                  c.secondaryText.Get());
     }
+}
+
+ControlCenterTileState TopBarPopover::TileState() const {
+    ControlCenterTileState state;
+    state.wifiRadioOn = wifi.radioOn;
+    state.wifiConnected = wifi.connected;
+    state.wifiSsid = wifi.connectedSsid;
+    state.bluetoothPresent = bluetooth.radioPresent;
+    state.bluetoothOn = bluetooth.radioOn;
+    state.keepAwake = keepAwake;
+    state.powerSchemeName = powerMode.name;
+    state.highPerformance = powerMode.highPerformance;
+    state.hotspotAvailable = hotspot.available;
+    state.hotspotOn = hotspot.on;
+    state.hotspotClients = hotspot.clientCount;
+    state.hotspotSwitching = hotspotSwitching;
+    state.hotspotTarget = hotspotTarget;
+    state.darkGlass = glass.dark;
+    state.desktopIconsVisible = desktopIconsVisible;
+    state.reading = awaitingAnswer;
+    return state;
 }
 
 void TopBarPopover::DrawTile(ID2D1DeviceContext* context, const PopoverPalette& palette, float x, float y,

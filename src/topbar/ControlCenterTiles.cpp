@@ -1,5 +1,7 @@
 #include "topbar/ControlCenterTiles.h"
 
+#include "topbar/PopoverTexts.h"
+
 namespace {
 
 struct TileKey {
@@ -47,8 +49,10 @@ ControlCenterTile ControlCenterTileFor(std::wstring_view key) {
     return ControlCenterTile::Unknown;
 }
 
-ControlCenterTileFace ControlCenterTileFaceFor(std::wstring_view key, const ControlCenterTileState& s) {
-    switch (ControlCenterTileFor(key)) {
+namespace {
+
+ControlCenterTileFace FaceOf(ControlCenterTile tile, const ControlCenterTileState& s) {
+    switch (tile) {
     case ControlCenterTile::Wifi:
         return {L"Wi-Fi", s.wifiConnected ? s.wifiSsid : std::wstring(OnOff(s.wifiRadioOn)), s.wifiRadioOn};
     case ControlCenterTile::Bluetooth:
@@ -75,4 +79,30 @@ ControlCenterTileFace ControlCenterTileFaceFor(std::wstring_view key, const Cont
         break;
     }
     return {};
+}
+
+}  // namespace
+
+bool ControlCenterTileShowsReadState(ControlCenterTile tile) {
+    switch (tile) {
+    case ControlCenterTile::Wifi:
+    case ControlCenterTile::Bluetooth:
+    case ControlCenterTile::KeepAwake:
+    case ControlCenterTile::PowerMode:
+    case ControlCenterTile::Hotspot:
+    case ControlCenterTile::DesktopIcons:
+        return true;
+    default:
+        return false;
+    }
+}
+
+ControlCenterTileFace ControlCenterTileFaceFor(std::wstring_view key, const ControlCenterTileState& s) {
+    const ControlCenterTile tile = ControlCenterTileFor(key);
+    ControlCenterTileFace face = FaceOf(tile, s);
+    if (s.reading && ControlCenterTileShowsReadState(tile)) {
+        face.status = kPopoverBeingRead;
+        face.active = false;
+    }
+    return face;
 }

@@ -41,6 +41,8 @@ struct ControlCenterTileState {
     bool hotspotTarget = false;  // the state a running switch goes to
     bool darkGlass = false;
     bool desktopIconsVisible = true;
+    // The records predate this opening's answer.
+    bool reading = false;
 };
 
 struct ControlCenterTileFace {
@@ -49,5 +51,9 @@ struct ControlCenterTileFace {
     bool active = false;
 };
 
-// An unknown key gives empty texts and an unlit circle.
+// An unknown key gives empty texts and an unlit circle. While reading, a tile
+// that shows a read state is unlit and says it is being read.
 ControlCenterTileFace ControlCenterTileFaceFor(std::wstring_view key, const ControlCenterTileState& state);
+
+// The tile shows (and its click acts on) a state read of the machine.
+bool ControlCenterTileShowsReadState(ControlCenterTile tile);

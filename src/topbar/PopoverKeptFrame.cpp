@@ -28,6 +28,9 @@ void WriteControlCenter(KeyWriter& k, const TopBarPopover& p) {
     k << static_cast<long long>(p.config.controlCenterTiles.size());
     for (const std::wstring& tile : p.config.controlCenterTiles) k << tile;
     k << p.config.ccShowBrightness << p.config.ccShowVolume;
+    // Being read, the panel draws none of the values below.
+    k << p.awaitingAnswer;
+    if (p.awaitingAnswer) return;
     k << p.wifi.radioOn << p.wifi.connected << p.wifi.connectedSsid;
     k << p.bluetooth.radioPresent << p.bluetooth.radioOn << p.keepAwake << p.desktopIconsVisible;
     k << p.powerMode.name << p.powerMode.highPerformance;

@@ -7,6 +7,7 @@
 #include <dwrite.h>
 #include <wrl/client.h>
 
+#include <optional>
 #include <string>
 
 #include "topbar/PopoverDrawing.h"
@@ -37,6 +38,21 @@ struct PopoverPen {
     }
     void Dot(float cx, float cy, float radius, ID2D1Brush* brush) const {
         if (brush) context->FillEllipse(D2D1::Ellipse(Point(cx, cy), S(radius), S(radius)), brush);
+    }
+    // A slider's track at panel DIP, filled up to its knob at the value; the
+    // bare track for a value not yet read.
+    void Slider(float left, float top, float right, float bottom, std::optional<float> value) const {
+        const D2D1_RECT_F at = popover.ScaleRect(left, top, right, bottom);
+        const bool known = value.has_value();
+        DrawPopoverSlider(context, at.left, at.top, at.right, at.bottom, value.value_or(0.0f), popover.scale,
+                          palette.track.Get(), known ? palette.accent.Get() : nullptr, palette.border.Get(),
+                          known ? palette.knob.Get() : nullptr, known ? palette.knobShadow.Get() : nullptr);
+    }
+    // A switch at panel DIP; for a state not yet read a dim pill without a knob.
+    void Switch(float left, float top, float right, float bottom, std::optional<bool> on) const {
+        const PopoverPalette& c = palette;
+        DrawPopoverSwitch(context, popover.ScaleRect(left, top, right, bottom), on.value_or(false), popover.scale,
+                          c.accent.Get(), c.dim.Get(), on ? c.white.Get() : nullptr);
     }
     void Text(const std::wstring& text, IDWriteTextFormat* format, DWRITE_TEXT_ALIGNMENT alignment, float left,
               float top, float right, float bottom, ID2D1Brush* brush) const {

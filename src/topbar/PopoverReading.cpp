@@ -13,6 +13,11 @@ bool HasTile(const DockConfig& config, const wchar_t* key) {
 
 }  // namespace
 
+bool PanelAwaitsItsReading(PopoverKind kind) {
+    return kind == PopoverKind::Sound || kind == PopoverKind::Wifi || kind == PopoverKind::Bluetooth ||
+           kind == PopoverKind::ControlCenter;
+}
+
 PopoverReadPlan PlanPopoverReads(PopoverKind kind, const DockConfig& config, bool scanWifi, bool hotspotSwitching,
                                  HMONITOR monitor) {
     PopoverReadPlan plan;

@@ -42,6 +42,11 @@ struct PopoverReading {
     std::vector<TrayIconInfo> trayApps;
 };
 
+// The kinds whose panels show switches, levels and lists of the machine that a
+// click acts on: on each opening they draw those as being read, and their
+// controls do nothing, until the opening's first answer.
+bool PanelAwaitsItsReading(PopoverKind kind);
+
 // The reads of a kind: the control center's by its tiles and sliders, its
 // hotspot only while no switch is under way.
 PopoverReadPlan PlanPopoverReads(PopoverKind kind, const DockConfig& config, bool scanWifi, bool hotspotSwitching,

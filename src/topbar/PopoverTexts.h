@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string>
 
+// What a panel shows for a value it has not yet read in this opening.
+inline constexpr wchar_t kPopoverBeingRead[] = L"…";
+
 // "电源状态：…", with the remaining time when on battery and it is known.
 std::wstring BatteryStatusText(bool acOnline, int32_t batteryLifeSeconds);
 

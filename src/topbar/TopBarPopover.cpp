@@ -48,6 +48,7 @@ void TopBarPopover::Show(PopoverKind newKind, HMONITOR onMonitor, POINT at, cons
         dragSlider = kNoDrag;
         wifiScroll = 0;
         statusLine.clear();
+        awaitingAnswer = PanelAwaitsItsReading(kind);
         if (kind == PopoverKind::Calendar) {
             const SYSTEMTIME today = services.localTime();
             calendarYear = today.wYear;
@@ -183,6 +184,8 @@ bool TopBarPopover::RefreshData(bool scanWifi) {
 void TopBarPopover::Fill(const PopoverReading& reading) {
     const PopoverReadPlan& plan = reading.plan;
     answeredKinds |= 1u << static_cast<int>(kind);
+    // Only the newest question's answer is ever taken: one asked in this opening.
+    awaitingAnswer = false;
     const bool unedited = plan.edits == localEdits;
     if (unedited) {
         volume = reading.status.volume;

@@ -6,8 +6,8 @@
 // opens it under an item, closes it and hands it configuration changes; the
 // panel reads the machine's state when it opens and acts on it when clicked.
 // Everything runs on the UI thread except the reads, which a worker makes (the
-// panel shows at once and fills in when the worker answers), and the hotspot
-// switch.
+// panel shows at once, what it has not yet read drawn as being read, and fills
+// in when the worker answers), and the hotspot switch.
 
 #include <windows.h>
 #include <d2d1_1.h>
@@ -34,6 +34,7 @@
 #include "system/WifiService.h"
 #include "system/tray/TrayIconInfo.h"
 #include "topbar/BackgroundReader.h"
+#include "topbar/ControlCenterTiles.h"
 #include "topbar/PopoverKeptFrame.h"
 #include "topbar/PopoverKind.h"
 #include "topbar/PopoverReading.h"
@@ -116,6 +117,8 @@ public:
     void Paint(ID2D1DeviceContext* context, bool dark);
     float ScaleValue(float value) const;
     D2D1_RECT_F ScaleRect(float left, float top, float right, float bottom) const;
+    // What the control center's tiles show, from the records below.
+    ControlCenterTileState TileState() const;
     void AddHit(int32_t id, float left, float top, float right, float bottom, int32_t index = -1);
     bool IsHovered(int32_t id, int32_t index) const;
     static void SetTextAlign(IDWriteTextFormat* format, DWRITE_TEXT_ALIGNMENT alignment);
@@ -210,6 +213,9 @@ public:
     uint64_t localEdits = 0;
     // Bit k: the panel of kind k has been filled with answers at least once.
     uint32_t answeredKinds = 0;
+    // What the panel holds was read before this opening: another moment's
+    // state, drawn as being read, and not acted on, until the first answer.
+    bool awaitingAnswer = false;
 
 private:
     // Commits the composition so the window shows the newest frame.

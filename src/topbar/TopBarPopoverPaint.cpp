@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "config/Paths.h"
 #include "render/GraphicsDevice.h"
@@ -53,23 +54,32 @@ void PaintSound(const PopoverPen& pen) {
     const PopoverPalette& c = pen.palette;
     const float w = p.width;
     Title(pen, L"声音");
-    pen.Text(p.muted ? std::wstring(L"已静音") : Percent(static_cast<int>(std::lround(p.volume * 100))),
-             c.body.Get(), kTrailing, w - 124, 14, w - 50, 38, c.secondaryText.Get());
-
-    p.AddHit(kPopoverHitMute, w - 44, 14, w - 14, 38);
-    ID2D1Brush* mute = p.muted ? c.accent.Get() : p.IsHovered(kPopoverHitMute, -1) ? c.hover.Get() : c.card.Get();
-    pen.Card(w - 44, 14, w - 14, 38, 7, mute);
-    pen.Text(p.muted ? L"开" : L"静音", c.smallText.Get(), kCentre, w - 44, 14, w - 14, 38,
-             p.muted ? c.white.Get() : c.text.Get());
-
-    p.volumeTrack = D2D1::RectF(14, 48, w - 14, 72);
-    p.AddHit(kPopoverHitVolumeTrack, 14, 48, w - 14, 72);
-    const D2D1_RECT_F track = p.ScaleRect(14, 48, w - 14, 72);
-    DrawPopoverSlider(pen.context, track.left, track.top, track.right, track.bottom, p.muted ? 0.0f : p.volume,
-                      p.scale, c.track.Get(), c.accent.Get(), c.border.Get(), c.knob.Get(), c.knobShadow.Get());
+    if (p.awaitingAnswer) {
+        // Neither level nor mute state yet: the button and the slider wait too.
+        pen.Text(kPopoverBeingRead, c.body.Get(), kTrailing, w - 124, 14, w - 50, 38, c.secondaryText.Get());
+        pen.Card(w - 44, 14, w - 14, 38, 7, c.card.Get());
+        pen.Slider(14, 48, w - 14, 72, std::nullopt);
+    } else {
+        pen.Text(p.muted ? std::wstring(L"已静音") : Percent(static_cast<int>(std::lround(p.volume * 100))),
+                 c.body.Get(), kTrailing, w - 124, 14, w - 50, 38, c.secondaryText.Get());
+        p.AddHit(kPopoverHitMute, w - 44, 14, w - 14, 38);
+        ID2D1Brush* mute =
+            p.muted ? c.accent.Get() : p.IsHovered(kPopoverHitMute, -1) ? c.hover.Get() : c.card.Get();
+        pen.Card(w - 44, 14, w - 14, 38, 7, mute);
+        pen.Text(p.muted ? L"开" : L"静音", c.smallText.Get(), kCentre, w - 44, 14, w - 14, 38,
+                 p.muted ? c.white.Get() : c.text.Get());
+        p.volumeTrack = D2D1::RectF(14, 48, w - 14, 72);
+        p.AddHit(kPopoverHitVolumeTrack, 14, 48, w - 14, 72);
+        pen.Slider(14, 48, w - 14, 72, p.muted ? 0.0f : p.volume);
+    }
 
     pen.Line(14, 88, w - 14, 88, c.separator.Get());
     pen.Text(L"输出设备", c.smallText.Get(), kLeading, 14, 96, w - 14, 114, c.secondaryText.Get());
+    if (p.awaitingAnswer) {
+        pen.Text(kPopoverBeingRead, c.body.Get(), kLeading, 14, 118, w - 14, 150, c.secondaryText.Get());
+        Footer(pen, kPopoverHitSoundSettings, L"声音设置...");
+        return;
+    }
     const size_t rows = std::min(p.audioDevices.size(), kSoundRows);
     for (size_t i = 0; i < rows; ++i) {
         const vantreel::AudioDevice& device = p.audioDevices[i];
@@ -122,18 +132,21 @@ void PaintWifi(const PopoverPen& pen) {
     const vantreel::WifiPanelState& wifi = p.wifi;
     const float w = p.width;
     Title(pen, L"Wi-Fi", 104);
-    if (wifi.adapterPresent && wifi.radioOn) {
+    const bool reading = p.awaitingAnswer;
+    if (wifi.adapterPresent && wifi.radioOn && !reading) {
         p.AddHit(kPopoverHitWifiRefresh, w - 94, 14, w - 64, 38);
         pen.Card(w - 94, 14, w - 64, 38, 7,
                  p.IsHovered(kPopoverHitWifiRefresh, -1) ? c.hover.Get() : c.card.Get());
         pen.Text(L"刷新", c.smallText.Get(), kCentre, w - 94, 14, w - 64, 38, c.text.Get());
     }
-    p.AddHit(kPopoverHitWifiSwitch, w - 56, 15, w - 14, 37);
-    DrawPopoverSwitch(pen.context, p.ScaleRect(w - 56, 15, w - 14, 37), wifi.radioOn, p.scale, c.accent.Get(),
-                      c.dim.Get(), c.white.Get());
+    if (!reading) p.AddHit(kPopoverHitWifiSwitch, w - 56, 15, w - 14, 37);
+    pen.Switch(w - 56, 15, w - 14, 37, reading ? std::nullopt : std::optional<bool>(wifi.radioOn));
 
     float y = 48;
-    if (wifi.ethernetConnected) {
+    // Being read, the Ethernet row keeps its place (the panel's size) and says nothing.
+    if (wifi.ethernetConnected && reading) {
+        y = 98;
+    } else if (wifi.ethernetConnected) {
         pen.Card(14, 48, w - 14, 90, 9, c.card.Get());
         pen.Outline(14, 48, w - 14, 90, 9, c.border.Get());
         pen.Dot(28, 69, 5, c.green.Get());
@@ -148,7 +161,9 @@ void PaintWifi(const PopoverPen& pen) {
         pen.Text(p.statusLine, c.smallText.Get(), kLeading, 18, y, w - 14, y + 20, c.accent.Get());
         y += 24;
     }
-    if (!wifi.adapterPresent) {
+    if (reading) {
+        pen.Text(kPopoverBeingRead, c.body.Get(), kCentre, 14, y + 4, w - 14, y + 34, c.secondaryText.Get());
+    } else if (!wifi.adapterPresent) {
         pen.Text(L"未检测到无线网卡", c.body.Get(), kCentre, 14, y + 10, w - 14, y + 60, c.secondaryText.Get());
     } else if (wifi.radioOn && !wifi.networks.empty()) {
         const WifiRowRange range = VisibleWifiRows(p.wifiScroll, wifi.networks.size());
@@ -173,11 +188,11 @@ void PaintBluetooth(const PopoverPen& pen) {
     const PopoverPalette& c = pen.palette;
     const float w = p.width;
     Title(pen, L"蓝牙");
-    p.AddHit(kPopoverHitBluetoothSwitch, w - 56, 15, w - 14, 37);
-    DrawPopoverSwitch(pen.context, p.ScaleRect(w - 56, 15, w - 14, 37), p.bluetooth.radioOn, p.scale,
-                      c.accent.Get(), c.dim.Get(), c.white.Get());
+    const bool reading = p.awaitingAnswer;
+    if (!reading) p.AddHit(kPopoverHitBluetoothSwitch, w - 56, 15, w - 14, 37);
+    pen.Switch(w - 56, 15, w - 14, 37, reading ? std::nullopt : std::optional<bool>(p.bluetooth.radioOn));
     pen.Line(14, 49, w - 14, 49, c.separator.Get());
-    const size_t rows = std::min(p.bluetooth.devices.size(), kBluetoothRows);
+    const size_t rows = reading ? 0 : std::min(p.bluetooth.devices.size(), kBluetoothRows);
     for (size_t i = 0; i < rows; ++i) {
         const vantreel::BluetoothDevice& device = p.bluetooth.devices[i];
         const float y = 58 + 34 * static_cast<float>(i);
@@ -186,7 +201,9 @@ void PaintBluetooth(const PopoverPen& pen) {
         pen.Text(device.connected ? L"已连接" : L"已配对", c.smallText.Get(), kTrailing, w - 74, y, w - 24, y + 30,
                  device.connected ? c.accent.Get() : c.secondaryText.Get());
     }
-    if (p.bluetooth.devices.empty()) {
+    if (reading) {
+        pen.Text(kPopoverBeingRead, c.body.Get(), kLeading, 14, 58, w - 14, 90, c.secondaryText.Get());
+    } else if (p.bluetooth.devices.empty()) {
         pen.Text(L"暂无已配对蓝牙设备", c.body.Get(), kLeading, 14, 58, w - 14, 90, c.secondaryText.Get());
     }
     Footer(pen, kPopoverHitBluetoothSettings, L"蓝牙与其他设备设置...");

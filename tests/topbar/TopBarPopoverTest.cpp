@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "PopoverRig.h"
+#include "topbar/PopoverTexts.h"
 
 namespace {
 
@@ -530,6 +531,32 @@ TEST_F(ControlCenterTest, SwitchesAndSettingsTiles) {
     mark = Mark();
     ClickHit(501, 1);
     EXPECT_EQ(Since(mark), (Log{L"hidden", L"open DisplaySwitch.exe"}));
+}
+
+TEST_F(ControlCenterTest, AReopeningShowsNoEarlierStateAndActsOnNoneUntilItsAnswer) {
+    OpenTiles({L"wifi", L"bluetooth"});
+    popover.Hide();
+    machine.wifi.radioOn = machine.wifi.connected = false;  // switched off elsewhere; the reads come late
+    HANDLE answer = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    popover.services.startWorker = [](std::function<void()> body) { std::thread(std::move(body)).detach(); };
+    popover.services.collectStatus = [this, answer] {
+        WaitForSingleObject(answer, 10000);
+        return machine.status;
+    };
+    Open(PopoverKind::ControlCenter);
+    for (const wchar_t* tile : {L"wifi", L"bluetooth"}) {
+        EXPECT_EQ(ControlCenterTileFaceFor(tile, popover.TileState()).status, kPopoverBeingRead) << tile;
+        EXPECT_FALSE(ControlCenterTileFaceFor(tile, popover.TileState()).active) << tile;
+    }
+    EXPECT_TRUE(std::none_of(popover.hits.begin(), popover.hits.end(),
+                             [](const HitItem& hit) { return hit.id == 101 || hit.id == 507; }))
+        << "no slider to drag from a level not read";
+    ClickHit(501, 0);
+    EXPECT_EQ(Count(L"setWifiEnabled 0"), 0u) << "off already: the tile showed no state to switch from";
+    SetEvent(answer);
+    for (int i = 0; i < 400 && popover.awaitingAnswer; ++i) Pump(10);
+    EXPECT_EQ(ControlCenterTileFaceFor(L"wifi", popover.TileState()).status, L"已关闭");
+    CloseHandle(answer);
 }
 
 TEST_F(ControlCenterTest, PowerModeStepsToTheNextScheme) {
