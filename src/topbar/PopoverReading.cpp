@@ -21,6 +21,7 @@ bool PanelAwaitsItsReading(PopoverKind kind) {
 PopoverReadPlan PlanPopoverReads(PopoverKind kind, const DockConfig& config, bool scanWifi, bool hotspotSwitching,
                                  HMONITOR monitor) {
     PopoverReadPlan plan;
+    plan.kind = kind;
     plan.monitor = monitor;
     switch (kind) {
     case PopoverKind::Sound:

@@ -13,6 +13,7 @@
 #include "topbar/PopoverServices.h"
 
 struct PopoverReadPlan {
+    PopoverKind kind = PopoverKind::None;  // the panel it was made for
     bool audioDevices = false;
     bool wifi = false;
     bool scanWifi = false;

@@ -183,7 +183,9 @@ bool TopBarPopover::RefreshData(bool scanWifi) {
 
 void TopBarPopover::Fill(const PopoverReading& reading) {
     const PopoverReadPlan& plan = reading.plan;
-    answeredKinds |= 1u << static_cast<int>(kind);
+    // The kind asked for: an answer that comes once the panel closed still
+    // spares its next opening the wait.
+    answeredKinds |= 1u << static_cast<int>(plan.kind);
     // Only the newest question's answer is ever taken: one asked in this opening.
     awaitingAnswer = false;
     const bool unedited = plan.edits == localEdits;

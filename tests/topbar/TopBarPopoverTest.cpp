@@ -272,6 +272,19 @@ TEST_F(PopoverTest, SlowReadsFillThePanelInWhenTheyAnswer) {
     for (int i = 0; i < 400 && popover.bluetooth.devices.empty(); ++i) Pump(10);
     EXPECT_EQ(popover.bluetooth.devices.size(), 2u);
     EXPECT_EQ(popover.surfaceHeight, before + 34) << "resized for its second row";
+
+    // An answer that comes once the panel has closed counts for its kind.
+    ResetEvent(radio);
+    popover.services.audioOutputDevices = [this, radio] {
+        WaitForSingleObject(radio, 10000);
+        return machine.outputs;
+    };
+    Open(PopoverKind::Sound);
+    popover.Hide();
+    SetEvent(radio);
+    for (int i = 0; i < 400 && popover.audioDevices.empty(); ++i) Pump(10);
+    EXPECT_TRUE((popover.answeredKinds >> static_cast<int>(PopoverKind::Sound)) & 1u)
+        << "its next opening does not wait for its reads again";
     CloseHandle(radio);
 }
 
