@@ -103,8 +103,20 @@ LRESULT CALLBACK AllAppsWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, 
                     handled = true;
                 }
                 break;
+            case WM_SYSCOMMAND:
+                if ((wParam & 0xFFF0) != SC_CLOSE) break;
+                [[fallthrough]];
+            case WM_CLOSE:
+                // Alt+F4 closes the panel as Esc does; the window itself lives
+                // until Shutdown.
+                self->Hide();
+                handled = true;
+                break;
             case WM_NCDESTROY:
-                if (self->window == hwnd) self->window = nullptr;
+                if (self->window != hwnd) break;
+                // A window lost some other way leaves the launcher closed.
+                self->Hide();
+                self->window = nullptr;
                 break;
             default:
                 break;
@@ -134,6 +146,9 @@ void AllAppsWindow::EnsureWindow() {
     CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"全部应用", WS_POPUP, 0, 0, 792, 552, nullptr,
                     nullptr, module, this);
     if (!window || !composition) return;
+    // Surfaces and brushes kept from an earlier window hang on sprites of its
+    // tree: the new tree is drawn afresh, every sprite on a surface of its own.
+    ReleaseVisuals();
     target = composition->CreateWindowTarget(window);
     if (target) BuildVisualTree();
 }

@@ -113,6 +113,15 @@ TEST_F(LauncherWindowTest, AReopenAfterHoveringPresentsTheFirstOpeningsFrame) {
     host.compositor.Commit();
     const raster::Image again = apps.target.PresentedPixels();
     EXPECT_TRUE(std::equal(first.Data(), first.Data() + first.Width() * first.Height(), again.Data()));
+    SendMessageW(apps.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4
+    ASSERT_TRUE(IsWindow(apps.Window()) && !apps.visible);
+    DestroyWindow(apps.Window());  // lost some other way: made again, drawn afresh
+    now += 1000;
+    Toggle();
+    host.compositor.Commit();
+    const raster::Image made = apps.target.PresentedPixels();
+    EXPECT_TRUE(std::equal(first.Data(), first.Data() + first.Width() * first.Height(), made.Data(),
+                           made.Data() + made.Width() * made.Height()));
 }
 
 TEST_F(LauncherWindowTest, IconStyleAndThemeChangesReachTheSlotKeys) {
