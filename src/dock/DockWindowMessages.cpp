@@ -59,6 +59,7 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
                 glass.UpdateTint(config.theme, config.glassOpacity, scale);
                 topBar.Apply(monitor, config, scale);
                 allApps.ApplyTheme(config, scale);
+                settings.FollowSystemTheme();
                 labelText.clear();
                 RequestFrame();
                 return 0;
@@ -121,6 +122,7 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
                 glass.UpdateTint(0, config.glassOpacity, scale);
                 topBar.Apply(monitor, config, scale);
                 allApps.ApplyTheme(config, scale);
+                settings.FollowSystemTheme();
                 labelText.clear();
                 RebuildVisuals();
                 RequestFrame();

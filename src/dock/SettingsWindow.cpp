@@ -199,6 +199,12 @@ void SettingsWindow::ShowSaveNotice(std::wstring notice) {
     Invalidate();
 }
 
+void SettingsWindow::FollowSystemTheme() {
+    if (!hwnd || !IsWindow(hwnd) || config.theme != kGlassThemeSystem) return;
+    ApplyDwmLook();
+    Invalidate();
+}
+
 void SettingsWindow::ShowSaveResult(bool saved) {
     if (saveFailed == !saved) return;
     saveFailed = !saved;

@@ -91,6 +91,9 @@ public:
     // Something the user should know about the file, shown in the footer
     // while this window stays open.
     void ShowSaveNotice(std::wstring notice);
+    // The system's theme or the wallpaper's luminance changed: a window whose
+    // theme follows them takes the new colours now, as the dock and bar do.
+    void FollowSystemTheme();
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

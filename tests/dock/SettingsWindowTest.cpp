@@ -20,6 +20,7 @@
 #include "dock/DockWindow.h"
 #include "dock/SettingsWindow.h"
 #include "render/GraphicsDevice.h"
+#include "render/WallpaperLuminance.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -459,6 +460,8 @@ TEST_F(DockWithSettings, ChangesMadeElsewhereWhileOpenAreNotUndoneByTheNextSlide
     SettingsWindow& settings = dock_.Settings();
     ASSERT_NE(settings.Window(), nullptr);
     UpdateWindow(settings.Window());
+    SendMessageW(dock_.InputWindow(), WM_DOCK_WALLPAPER_LUMA, IsDarkGlass(kGlassThemeSystem) ? 900 : 100, 0);
+    EXPECT_TRUE(GetUpdateRect(settings.Window(), nullptr, FALSE)) << "the followed theme turned; old colours kept";
 
     InstalledApp app;
     app.launchId = L"C:\\Apps\\Hidden.exe";
