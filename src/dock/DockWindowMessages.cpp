@@ -190,6 +190,7 @@ void DockWindow::HandleTimer(UINT_PTR id) {
             break;
         }
         case kFullscreenTimer: {
+            taskbarHider.HideShownTaskbars();
             bool fs = IsForegroundFullscreen(monitor);
             if (fs != taskbarHider.fullscreenSuppressed) {
                 taskbarHider.fullscreenSuppressed = fs;
@@ -204,6 +205,8 @@ void DockWindow::HandleTimer(UINT_PTR id) {
             break;
         }
         case kDeviceCheckTimer:
+            // The taskbar's own check, for when the full-screen poll is off.
+            taskbarHider.HideShownTaskbars();
             if (CheckDevice()) {
                 RebuildVisuals();
                 RequestFrame();

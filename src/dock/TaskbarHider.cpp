@@ -266,6 +266,24 @@ void TaskbarHider::RestoreNow() {
     LogMessage(L"System taskbars restored");
 }
 
+int TaskbarHider::HideShownTaskbars() {
+    if (!hiding || busy) return 0;
+    std::vector<HWND> shown;
+    for (const wchar_t* name : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"}) {
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, name, nullptr))) {
+            if (IsWindowVisible(window)) shown.push_back(window);
+        }
+    }
+    // Hidden only once found: a hidden window goes to the bottom of the
+    // z-order, and the search above walks that order.
+    for (HWND window : shown) HideTaskbarWindow(window);
+    if (!shown.empty()) {
+        LogMessage(L"System taskbar shown again: hidden (%d windows)", static_cast<int>(shown.size()));
+    }
+    return static_cast<int>(shown.size());
+}
+
 void TaskbarHider::UpdateEdgeGuard() {
     if (!edgeGuard) return;
     if (!hiding || fullscreenSuppressed) {

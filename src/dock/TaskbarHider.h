@@ -48,6 +48,12 @@ public:
 
     bool IsHiding() const { return hiding; }
 
+    // The shell may show a taskbar again without a word: no "TaskbarCreated",
+    // and no show event where those of other processes do not come. While
+    // hiding, every taskbar window that is visible is hidden again; returns
+    // how many were.
+    int HideShownTaskbars();
+
     // The WinEvent callback of the re-hide hook: a taskbar window that the shell
     // shows or moves while hiding is hidden again.
     static void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG idObject, LONG idChild,

@@ -81,6 +81,8 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
         },
         5000));
     EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 10000));
+    for (HWND w : {taskbar.Primary(), taskbar.Secondary()}) EnableWindow(w, TRUE), ShowWindow(w, SW_SHOWNOACTIVATE);
+    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 10000)) << "shown again without a word";
 
     // The guard takes the pointer along the bottom edge, right behind the dock.
     if (IsFullHdAt96Dpi()) {
