@@ -1,6 +1,7 @@
 #include "apps/IconExtraction.h"
 
 #include "apps/IconDiskCache.h"
+#include "apps/LinkFileCheck.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -67,7 +68,7 @@ bool ConvertToPbgraBitmap(IWICImagingFactory* factory, IWICBitmapSource* source,
 
 bool GetShellItemBitmap(IWICImagingFactory* factory, const std::wstring& name, int size,
                         bool macStyle, IconBitmap& out) {
-    if (!factory || name.empty()) return false;
+    if (!factory || name.empty() || !IsLinkFileSound(name)) return false;
     const int s = ClampIconSize(size);
     ComPtr<IShellItemImageFactory> images;
     if (FAILED(SHCreateItemFromParsingName(name.c_str(), nullptr, IID_PPV_ARGS(&images)))) {
@@ -111,7 +112,7 @@ bool BitmapFromHIcon(IWICImagingFactory* factory, HICON icon, int size, IconBitm
 }
 
 bool ExtractFileIcon(IWICImagingFactory* factory, const std::wstring& path, IconBitmap& out) {
-    if (!factory || !IsDrivePath(path)) return false;
+    if (!factory || !IsDrivePath(path) || !IsLinkFileSound(path)) return false;
     SHFILEINFOW info = {};
     if (!SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICON) || !info.hIcon) {
         return false;

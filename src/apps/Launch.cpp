@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "app/Log.h"
+#include "apps/LinkFileCheck.h"
 #include "apps/PathNames.h"
 #include "config/Paths.h"
 
@@ -31,6 +32,7 @@ INT_PTR RealShellOpen(const std::wstring& file, const std::wstring& parameters) 
 
 bool RealShellOpenEx(const std::wstring& file, const std::wstring& parameters,
                      const std::wstring& directory, DWORD& error) {
+    if (!IsLinkFileSound(file)) return error = ERROR_BAD_FORMAT, false;  // the callers log the refusal
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_FLAG_NO_UI;

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include "apps/LinkFileProperties.h"
 
 #include <windows.h>
@@ -12,6 +11,7 @@ namespace {
 constexpr uint32_t kLinkHeaderSize = 0x4C;
 constexpr uint32_t kHasLinkTargetIdList = 0x1;
 constexpr uint32_t kHasLinkInfo = 0x2;
+constexpr uint32_t kLinkInfoMinSize = 0x1C;
 constexpr uint32_t kStringDataFlags[] = {0x4, 0x8, 0x10, 0x20, 0x40};
 constexpr uint32_t kIsUnicode = 0x80;
 constexpr uint32_t kPropertyStoreSignature = 0xA0000009;
@@ -80,30 +80,59 @@ bool FindIdInStorage(std::span<const uint8_t> storage, std::wstring& id) {
     }
 }
 
-}  // namespace
-
-std::wstring AppUserModelIdFromLinkBytes(std::span<const uint8_t> bytes) {
-    Reader r(bytes);
+// Walks the header, the item id list, the LinkInfo block and the strings,
+// each size checked against what the bytes hold, and leaves r at the first
+// extra-data block.
+bool SkipToExtraData(Reader& r) {
     uint32_t headerSize = 0;
     uint32_t flags = 0;
     if (!r.U32(headerSize) || headerSize != kLinkHeaderSize || !r.Skip(16) || !r.U32(flags) ||
         !r.Skip(kLinkHeaderSize - 24)) {
-        return {};
+        return false;
     }
     if (flags & kHasLinkTargetIdList) {
         uint16_t size = 0;
-        if (!r.U16(size) || !r.Skip(size)) return {};
+        if (!r.U16(size) || !r.Skip(size)) return false;
     }
     if (flags & kHasLinkInfo) {
         uint32_t size = 0;
-        if (!r.U32(size) || size < 4 || !r.Skip(size - 4)) return {};
+        uint32_t fields[6] = {};  // header size, flags, then four offsets into the block
+        if (!r.U32(size) || size < kLinkInfoMinSize || !r.Has(size - 4) || !r.Read(fields, sizeof fields)) {
+            return false;
+        }
+        if (fields[0] > size) return false;
+        for (int i = 2; i < 6; ++i) {
+            if (fields[i] >= size) return false;
+        }
+        r.Skip(size - 4 - sizeof fields);
     }
     const size_t charSize = (flags & kIsUnicode) ? 2 : 1;
     for (uint32_t flag : kStringDataFlags) {
         if (!(flags & flag)) continue;
         uint16_t count = 0;
-        if (!r.U16(count) || !r.Skip(count * charSize)) return {};
+        if (!r.U16(count) || !r.Skip(count * charSize)) return false;
     }
+    return true;
+}
+
+}  // namespace
+
+bool LinkBytesAreSound(std::span<const uint8_t> bytes) {
+    Reader r(bytes);
+    if (!SkipToExtraData(r)) return false;
+    // Extra-data blocks until the terminal block or the end of the file.
+    while (r.Has(4)) {
+        uint32_t blockSize = 0;
+        r.U32(blockSize);
+        if (blockSize < 4) return true;
+        if (blockSize < 8 || !r.Skip(blockSize - 4)) return false;
+    }
+    return true;
+}
+
+std::wstring AppUserModelIdFromLinkBytes(std::span<const uint8_t> bytes) {
+    Reader r(bytes);
+    if (!SkipToExtraData(r)) return {};
     // Extra-data blocks until the terminal block (a size below 4).
     while (true) {
         const size_t blockStart = r.Position();
@@ -127,25 +156,4 @@ std::wstring AppUserModelIdFromLinkBytes(std::span<const uint8_t> bytes) {
         }
         r.Skip(blockSize - 8);
     }
-}
-
-std::wstring AppUserModelIdFromLinkFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    // Shortcuts are a few kilobytes; read no more than the file holds (at most 1 MiB).
-    constexpr DWORD kMaxBytes = 1 << 20;
-    LARGE_INTEGER fileSize = {};
-    if (!GetFileSizeEx(file, &fileSize) || fileSize.QuadPart <= 0) {
-        CloseHandle(file);
-        return {};
-    }
-    const DWORD wanted = static_cast<DWORD>(std::min<LONGLONG>(fileSize.QuadPart, kMaxBytes));
-    std::string bytes(wanted, '\0');
-    DWORD read = 0;
-    const BOOL ok = ReadFile(file, bytes.data(), wanted, &read, nullptr);
-    CloseHandle(file);
-    if (!ok) return {};
-    return AppUserModelIdFromLinkBytes(
-        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), read));
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Reads the application user model id straight from a shortcut file's bytes:
-// the property-store extra-data block of the binary link format. Used where the
-// shell link object's property store cannot give it.
+// A shortcut file's own bytes, read without the shell: whether its sections
+// fit the file, and the application user model id of its property-store
+// extra-data block, for where the shell link object's property store cannot
+// give it.
 
 #include <windows.h>
 
@@ -9,8 +10,10 @@
 #include <span>
 #include <string>
 
+// True when every section the link's header announces (item id list, LinkInfo,
+// strings, extra-data blocks) lies within the bytes. The shell trusts those
+// sizes and allocates what they claim before it reads.
+bool LinkBytesAreSound(std::span<const uint8_t> bytes);
+
 // The raw id (not normalised), or empty when the bytes hold none or are malformed.
 std::wstring AppUserModelIdFromLinkBytes(std::span<const uint8_t> bytes);
-
-// Reads up to 1 MiB of the file and parses it.
-std::wstring AppUserModelIdFromLinkFile(const std::wstring& path);

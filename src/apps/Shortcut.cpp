@@ -75,7 +75,12 @@ std::optional<ShortcutInfo> ResolveShortcut(const std::wstring& path) {
         ComPtr<IPersistFile> file;
         std::string bytes;
         const bool haveBytes = ReadLinkBytes(path, bytes);
-        if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+        // A link whose sections claim more than it holds is one without a
+        // target: the shell would commit what they claim before finding out.
+        const bool sound = haveBytes && LinkBytesAreSound(std::span<const uint8_t>(
+                                            reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+        if (sound &&
+            SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                        IID_PPV_ARGS(&link))) &&
             ((haveBytes && LoadFromBytes(link.Get(), bytes)) ||
              (SUCCEEDED(link.As(&file)) && SUCCEEDED(file->Load(path.c_str(), STGM_READ))))) {
@@ -99,9 +104,8 @@ std::optional<ShortcutInfo> ResolveShortcut(const std::wstring& path) {
             // Some shells keep no property store for links; the file's own
             // property-store block still names the id of pinned packaged apps.
             if (id.empty()) {
-                id = haveBytes ? AppUserModelIdFromLinkBytes(std::span<const uint8_t>(
-                                     reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
-                               : AppUserModelIdFromLinkFile(path);
+                id = AppUserModelIdFromLinkBytes(
+                    std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
             }
             info.appUserModelId = NormalizePathKey(id);
         }

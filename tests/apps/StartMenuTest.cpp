@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <psapi.h>
+#include <shlobj.h>
 #include <shobjidl.h>
+#include <wincodec.h>
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "TestSupport.h"
+#include "apps/IconExtraction.h"
+#include "apps/LinkFileCheck.h"
 #include "apps/StartMenuScan.h"
 #include "config/Paths.h"
 
@@ -178,6 +185,38 @@ TEST_F(StartMenuTest, MissingRootsContributeNothing) {
     CollectStartMenuShortcutsIn(temp / L"absent", groups, index);
     CollectStartMenuShortcutsIn(L"", groups, index);
     EXPECT_TRUE(groups.empty());
+}
+
+// 110 bytes whose LinkInfo claims 0xFFFFFFFF: the shell commits what a link
+// claims before it reads, so reading, drawing or starting it must not reach it.
+TEST_F(StartMenuTest, AMalformedLinkIsTargetlessAndCostsNoMoreThanAGoodOne) {
+    Link(common, L"Suite\\One.lnk", Target(L"one.exe"));
+    Link(common, L"Suite\\Two.lnk", Target(L"two.exe"));
+    const std::wstring broken = common + L"\\Suite\\Broken.lnk";
+    std::string bytes(110, '\0');
+    bytes[0] = 0x4C;
+    std::memcpy(&bytes[4], &CLSID_ShellLink, sizeof(GUID));
+    bytes[20] = 0x02;
+    bytes.replace(0x4C, 4, 4, '\xFF');
+    ASSERT_TRUE(WriteBytes(broken, bytes));
+    Microsoft::WRL::ComPtr<IWICImagingFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
+    PROCESS_MEMORY_COUNTERS before = {}, after = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+    const std::vector<StartMenuGroup> groups = Walk();
+    IconBitmap icon;
+    EXPECT_FALSE(ExtractShellItemImage(factory.Get(), L"", broken, 48, true, icon) || ExtractFileIcon(factory.Get(), broken, icon));
+    GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+    EXPECT_LT(after.PeakPagefileUsage - before.PagefileUsage, SIZE_T(256) << 20);
+    EXPECT_LT(after.PeakWorkingSetSize - before.WorkingSetSize, SIZE_T(256) << 20);
+    ASSERT_EQ(groups.size(), 1u);
+    ASSERT_EQ(groups[0].apps.size(), 3u);
+    EXPECT_EQ(std::count_if(groups[0].apps.begin(), groups[0].apps.end(),
+                            [&](const InstalledApp& app) { return app.targetPath == broken; }), 1);
+    // Mended in place, it is judged again.
+    EXPECT_FALSE(IsLinkFileSound(broken));
+    ASSERT_TRUE(MakeShortcut(broken, Target(L"three.exe")));
+    EXPECT_TRUE(IsLinkFileSound(broken));
 }
 
 TEST_F(StartMenuTest, FallbackWalksEverythingButDropsUninstallersAndDuplicates) {
