@@ -1,6 +1,7 @@
 #include "apps/CatalogCache.h"
 
 #include <windows.h>
+#include <io.h>
 #include <share.h>
 
 #include <cstring>
@@ -27,8 +28,35 @@ bool ReadValue(FILE* file, T& value) {
     return fread(&value, sizeof(T), 1, file) == 1;
 }
 
+// The least an entry takes in the file: four empty strings, the flags, the
+// category, the initial and the child count.
+constexpr uint64_t kMinEntryBytes = 4 * 4 + 1 + 1 + 2 + 4;
+
+// What the rest of a file may still make the reader hold.
+struct ReadBudget {
+    uint64_t fileBytes = 0;
+    uint32_t entriesLeft = kCatalogCacheMaxEntries;
+};
+
+ReadBudget BudgetFor(FILE* file) {
+    const int64_t length = _filelengthi64(_fileno(file));
+    return ReadBudget{length > 0 ? static_cast<uint64_t>(length) : 0};
+}
+
+// Room for count more entries: within the entry limit, and no more than the
+// rest of the file can hold, so a count is refused before it is allocated.
+bool TakeEntries(FILE* file, ReadBudget& budget, uint32_t count) {
+    const int64_t at = _ftelli64(file);
+    if (at < 0 || static_cast<uint64_t>(at) > budget.fileBytes || count > budget.entriesLeft ||
+        count > (budget.fileBytes - static_cast<uint64_t>(at)) / kMinEntryBytes) {
+        return false;
+    }
+    budget.entriesLeft -= count;
+    return true;
+}
+
 // depth 0 is a top-level entry; its members are depth 1 and hold no members.
-bool ReadEntryAt(FILE* file, InstalledApp& entry, int depth) {
+bool ReadEntryAt(FILE* file, InstalledApp& entry, int depth, ReadBudget& budget) {
     uint8_t flags = 0;
     uint8_t category = 0;
     uint16_t initial = 0;
@@ -43,13 +71,26 @@ bool ReadEntryAt(FILE* file, InstalledApp& entry, int depth) {
     entry.isFolder = (flags & kFlagFolder) != 0;
     entry.category = category > 6 ? AppCategory::All : static_cast<AppCategory>(category);
     entry.initial = static_cast<wchar_t>(initial);
-    if (childCount > kCatalogCacheMaxChildren) return false;
     if (depth > 0 && childCount > 0) return false;
+    if (!TakeEntries(file, budget, childCount)) return false;
     entry.children.resize(childCount);
     for (InstalledApp& child : entry.children) {
-        if (!ReadEntryAt(file, child, depth + 1)) return false;
+        if (!ReadEntryAt(file, child, depth + 1, budget)) return false;
     }
     return true;
+}
+
+// The writer's side of the entry limits; strings and bytes are checked as
+// they are written.
+bool WithinEntryLimits(const std::vector<InstalledApp>& catalog) {
+    size_t entries = catalog.size();
+    for (const InstalledApp& entry : catalog) {
+        entries += entry.children.size();
+        for (const InstalledApp& member : entry.children) {
+            if (!member.children.empty()) return false;
+        }
+    }
+    return entries <= kCatalogCacheMaxEntries;
 }
 
 // Never destroyed: a detached launcher thread may still save while the process exits.
@@ -83,6 +124,7 @@ std::wstring CatalogCachePath() {
 }
 
 bool WriteCatalogString(FILE* file, const std::wstring& text) {
+    if (text.size() > kCatalogCacheMaxStringUnits) return false;
     const uint32_t length = static_cast<uint32_t>(text.size());
     if (!WriteValue(file, length)) return false;
     if (length == 0) return true;
@@ -115,7 +157,11 @@ bool WriteCatalogEntry(FILE* file, const InstalledApp& entry) {
     return true;
 }
 
-bool ReadCatalogEntry(FILE* file, InstalledApp& entry) { return ReadEntryAt(file, entry, 0); }
+bool ReadCatalogEntry(FILE* file, InstalledApp& entry) {
+    ReadBudget budget = BudgetFor(file);
+    budget.entriesLeft -= 1;
+    return ReadEntryAt(file, entry, 0, budget);
+}
 
 void SaveCatalogCache(const std::vector<InstalledApp>& catalog) {
     if (catalog.empty()) return;
@@ -123,7 +169,7 @@ void SaveCatalogCache(const std::vector<InstalledApp>& catalog) {
 }
 
 void SaveCatalogCacheTo(const std::wstring& path, const std::vector<InstalledApp>& catalog) {
-    if (catalog.empty() || path.empty()) return;
+    if (catalog.empty() || path.empty() || !WithinEntryLimits(catalog)) return;
     std::error_code ec;
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty()) {
@@ -144,7 +190,7 @@ void SaveCatalogCacheTo(const std::wstring& path, const std::vector<InstalledApp
     bool ok = fwrite(kMagic, 1, sizeof(kMagic), raw) == sizeof(kMagic) &&
               WriteValue(raw, version) && WriteValue(raw, count);
     for (size_t i = 0; ok && i < catalog.size(); ++i) ok = WriteCatalogEntry(raw, catalog[i]);
-    if (!FlushToDisk(raw)) ok = false;
+    if (!FlushToDisk(raw) || _ftelli64(raw) > static_cast<int64_t>(kCatalogCacheMaxFileBytes)) ok = false;
     if (file.Close() != 0) ok = false;
 
     if (!ok || !ReplaceSharedFile(temporary, path, MOVEFILE_REPLACE_EXISTING)) {
@@ -168,13 +214,15 @@ bool LoadCatalogCacheFrom(const std::wstring& path, std::vector<InstalledApp>& o
         char magic[4] = {};
         uint32_t version = 0;
         uint32_t count = 0;
-        ok = fread(magic, 1, sizeof(magic), raw) == sizeof(magic) && ReadValue(raw, version) &&
-             ReadValue(raw, count) && std::memcmp(magic, kMagic, sizeof(kMagic)) == 0 &&
-             version == kCatalogCacheVersion && count <= kCatalogCacheMaxEntries;
+        // A file larger than any catalog saved is refused unread.
+        ReadBudget budget = BudgetFor(raw);
+        ok = budget.fileBytes <= kCatalogCacheMaxFileBytes && fread(magic, 1, sizeof(magic), raw) == sizeof(magic) &&
+             ReadValue(raw, version) && ReadValue(raw, count) && std::memcmp(magic, kMagic, sizeof(kMagic)) == 0 &&
+             version == kCatalogCacheVersion && TakeEntries(raw, budget, count);
         if (ok) {
             entries.resize(count);
             for (InstalledApp& entry : entries) {
-                if (!ReadCatalogEntry(raw, entry)) {
+                if (!ReadEntryAt(raw, entry, 0, budget)) {
                     ok = false;
                     break;
                 }

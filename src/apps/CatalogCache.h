@@ -13,14 +13,19 @@
 #include "apps/InstalledApp.h"
 
 inline constexpr uint32_t kCatalogCacheVersion = 1;
-inline constexpr uint32_t kCatalogCacheMaxEntries = 4096;
-inline constexpr uint32_t kCatalogCacheMaxChildren = 512;
+// The reader's limits, which the writer keeps too, so every catalog saved loads
+// again (one that would not is not saved) and no file makes the reader hold
+// more than a few times its own size: entries in all, folder members included;
+// units of one string; bytes of the whole file.
+inline constexpr uint32_t kCatalogCacheMaxEntries = 65536;
 inline constexpr uint32_t kCatalogCacheMaxStringUnits = 32768;
+inline constexpr uint64_t kCatalogCacheMaxFileBytes = 16u << 20;
 
 // "catalog.bin" in the cache folder, or empty when there is no cache folder.
 std::wstring CatalogCachePath();
 
-// An empty catalog writes nothing. Saves in this process are serialised, and the
+// An empty catalog writes nothing, nor does one beyond the limits above (the
+// previous file stays, as after any failed save). Saves in this process are serialised, and the
 // temporary file is held without write sharing, so two saves never interleave.
 void SaveCatalogCache(const std::vector<InstalledApp>& catalog);
 void SaveCatalogCacheTo(const std::wstring& path, const std::vector<InstalledApp>& catalog);

@@ -145,11 +145,20 @@ TEST_F(CacheTest, ReaderLimits) {
     ASSERT_TRUE(LoadBytes(file, out));
     EXPECT_EQ(out.size(), 4096u);
 
-    // The writer writes what it is given; the reader refuses it.
-    std::vector<InstalledApp> tooMany(4097, App(L"x", AppCategory::Other, L'X'));
-    SaveCatalogCacheTo(path, tooMany);
-    ASSERT_TRUE(FileExists(path));
-    EXPECT_TRUE(Rejected(ReadBytes(path)));
+    // Past 4096 top-level entries a catalog still comes back; past the limit
+    // of entries in all it is not saved, and the previous file stays.
+    std::vector<InstalledApp> many(4097, App(L"x", AppCategory::Other, L'X'));
+    SaveCatalogCacheTo(path, many);
+    ASSERT_TRUE(LoadCatalogCacheFrom(path, out));
+    EXPECT_EQ(out, many);
+    many.resize(kCatalogCacheMaxEntries - 4096 + 1);
+    many[0].children.resize(4096, many[1]);
+    SaveCatalogCacheTo(path, many);
+    ASSERT_TRUE(LoadCatalogCacheFrom(path, out));
+    EXPECT_EQ(out.size(), 4097u);
+    SaveCatalogCacheTo(path, {App(std::wstring(32769, L'u'), AppCategory::Other, L'U')});
+    ASSERT_TRUE(LoadCatalogCacheFrom(path, out));
+    EXPECT_EQ(out.size(), 4097u);
 
     std::string units = Header(1);
     PutString(units, std::wstring(32768, L'u'));
@@ -161,13 +170,20 @@ TEST_F(CacheTest, ReaderLimits) {
     tooLong += EntryBytes().substr(4);
     EXPECT_TRUE(Rejected(tooLong));
 
-    std::string children = Header(1) + EntryBytes(3, 6, 'F', 512);
-    for (int i = 0; i < 512; ++i) children += EntryBytes();
+    // Members count towards the entries in all.
+    std::string children = Header(1) + EntryBytes(3, 6, 'F', kCatalogCacheMaxEntries - 1);
+    for (uint32_t i = 0; i < kCatalogCacheMaxEntries - 1; ++i) children += EntryBytes();
     ASSERT_TRUE(LoadBytes(children, out));
-    EXPECT_EQ(out[0].children.size(), 512u);
-    std::string tooManyChildren = Header(1) + EntryBytes(3, 6, 'F', 513);
-    for (int i = 0; i < 513; ++i) tooManyChildren += EntryBytes();
+    EXPECT_EQ(out[0].children.size(), kCatalogCacheMaxEntries - 1);
+    std::string tooManyChildren = Header(1) + EntryBytes(3, 6, 'F', kCatalogCacheMaxEntries);
+    for (uint32_t i = 0; i < kCatalogCacheMaxEntries; ++i) tooManyChildren += EntryBytes();
     EXPECT_TRUE(Rejected(tooManyChildren));
+
+    // A file larger than any catalog saved is refused, however valid inside.
+    const uint32_t big = kCatalogCacheMaxFileBytes / (kCatalogCacheMaxStringUnits * 2) + 1;
+    std::string oversized = Header(big);
+    for (uint32_t i = 0; i < big; ++i) oversized += EntryBytes(1, 6, '#', 0, std::wstring(kCatalogCacheMaxStringUnits / 2, L'b'));
+    EXPECT_TRUE(Rejected(oversized));
 }
 
 TEST_F(CacheTest, CategoryAndFlagBytesAreSanitised) {
