@@ -148,7 +148,7 @@ void AllAppsWindow::ActivateEntry(int slot) {
         return;
     }
     // Copied before hiding: the entry lives in a catalog that may be replaced meanwhile.
-    const std::wstring target = !entry->targetPath.empty() ? entry->targetPath : entry->launchId;
+    const std::wstring target = StartPathOf(*entry);
     Hide();
     if (launchShellApp) launchShellApp(target);
 }

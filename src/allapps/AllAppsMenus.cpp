@@ -52,7 +52,7 @@ void AllAppsWindow::ActivateCopiedEntry(const InstalledApp& entry) {
         }
         return;
     }
-    const std::wstring target = !entry.targetPath.empty() ? entry.targetPath : entry.launchId;
+    const std::wstring target = StartPathOf(entry);
     Hide();
     if (launchShellApp) launchShellApp(target);
 }
@@ -122,8 +122,7 @@ void AllAppsWindow::ShowTileMenu(int slot, POINT screenPoint) {
             if (!folder) break;
             Hide();
             if (launchShellApp) {
-                const InstalledApp& first = entry.children.front();
-                launchShellApp(!first.targetPath.empty() ? first.targetPath : first.launchId);
+                launchShellApp(StartPathOf(entry.children.front()));
             }
             break;
         case 2006:

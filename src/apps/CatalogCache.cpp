@@ -9,6 +9,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "app/Log.h"
 #include "config/Paths.h"
 #include "config/SharedFile.h"
 
@@ -63,8 +64,8 @@ bool ReadEntryAt(FILE* file, InstalledApp& entry, int depth, ReadBudget& budget)
     uint32_t childCount = 0;
     if (!ReadCatalogString(file, entry.name) || !ReadCatalogString(file, entry.launchId) ||
         !ReadCatalogString(file, entry.targetPath) || !ReadCatalogString(file, entry.nameKey) ||
-        !ReadValue(file, flags) || !ReadValue(file, category) || !ReadValue(file, initial) ||
-        !ReadValue(file, childCount)) {
+        !ReadCatalogString(file, entry.shortcutPath) || !ReadValue(file, flags) ||
+        !ReadValue(file, category) || !ReadValue(file, initial) || !ReadValue(file, childCount)) {
         return false;
     }
     entry.isPrimary = (flags & kFlagPrimary) != 0;
@@ -147,8 +148,8 @@ bool WriteCatalogEntry(FILE* file, const InstalledApp& entry) {
     const uint32_t childCount = static_cast<uint32_t>(entry.children.size());
     if (!WriteCatalogString(file, entry.name) || !WriteCatalogString(file, entry.launchId) ||
         !WriteCatalogString(file, entry.targetPath) || !WriteCatalogString(file, entry.nameKey) ||
-        !WriteValue(file, flags) || !WriteValue(file, category) || !WriteValue(file, initial) ||
-        !WriteValue(file, childCount)) {
+        !WriteCatalogString(file, entry.shortcutPath) || !WriteValue(file, flags) ||
+        !WriteValue(file, category) || !WriteValue(file, initial) || !WriteValue(file, childCount)) {
         return false;
     }
     for (const InstalledApp& child : entry.children) {
@@ -219,6 +220,10 @@ bool LoadCatalogCacheFrom(const std::wstring& path, std::vector<InstalledApp>& o
         ok = budget.fileBytes <= kCatalogCacheMaxFileBytes && fread(magic, 1, sizeof(magic), raw) == sizeof(magic) &&
              ReadValue(raw, version) && ReadValue(raw, count) && std::memcmp(magic, kMagic, sizeof(kMagic)) == 0 &&
              version == kCatalogCacheVersion && TakeEntries(raw, budget, count);
+        if (!ok && std::memcmp(magic, kMagic, sizeof(kMagic)) == 0 && version != kCatalogCacheVersion) {
+            LogMessage(L"Catalog cache: %s has version %u, not %u; it is rebuilt", path.c_str(), version,
+                       kCatalogCacheVersion);
+        }
         if (ok) {
             entries.resize(count);
             for (InstalledApp& entry : entries) {

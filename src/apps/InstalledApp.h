@@ -12,6 +12,9 @@ struct InstalledApp {
     std::wstring launchId;    // what LaunchShellApp is given
     std::wstring targetPath;  // executable or other target
     std::wstring nameKey;     // path key of name; the de-duplication key
+    // The Start-menu shortcut the entry was read from; empty for the others.
+    // Started through it, its arguments, working folder and "run as" apply.
+    std::wstring shortcutPath;
     AppCategory category = AppCategory::Other;
     wchar_t initial = L'#';   // 'A'..'Z' or '#'
     bool isPrimary = true;
@@ -20,3 +23,10 @@ struct InstalledApp {
 
     bool operator==(const InstalledApp&) const = default;
 };
+
+// What starting the entry hands to LaunchShellApp: the shortcut when there is
+// one, else the target, else the launch id.
+inline const std::wstring& StartPathOf(const InstalledApp& app) {
+    if (!app.shortcutPath.empty()) return app.shortcutPath;
+    return !app.targetPath.empty() ? app.targetPath : app.launchId;
+}

@@ -6,6 +6,7 @@
 #include "app/Log.h"
 #include "apps/LinkFileCheck.h"
 #include "apps/PathNames.h"
+#include "apps/ShortcutChain.h"
 #include "config/Paths.h"
 
 namespace {
@@ -46,6 +47,11 @@ bool RealShellOpenEx(const std::wstring& file, const std::wstring& parameters,
     return false;
 }
 
+bool IsProgramFile(const std::wstring& key) {
+    const std::wstring extension = ExtensionOf(key);
+    return extension == L".exe" || extension == L".com" || extension == L".bat" || extension == L".cmd";
+}
+
 bool RealSelectInFolder(const std::wstring& path) {
     PIDLIST_ABSOLUTE list = nullptr;
     if (FAILED(SHParseDisplayName(path.c_str(), nullptr, &list, 0, nullptr)) || !list) return false;
@@ -58,6 +64,18 @@ bool RealSelectInFolder(const std::wstring& path) {
 
 LaunchOps DefaultLaunchOps() {
     return LaunchOps{RealShellOpen, RealShellOpenEx, RealSelectInFolder};
+}
+
+std::wstring ExpandLaunchTarget(const std::wstring& target) {
+    const std::wstring path = ExpandKnownFolderPath(target);
+    if (path.find(L'%') == std::wstring::npos) return path;
+    const DWORD needed = ExpandEnvironmentStringsW(path.c_str(), nullptr, 0);
+    if (needed == 0) return path;
+    std::wstring expanded(needed, L'\0');
+    const DWORD written = ExpandEnvironmentStringsW(path.c_str(), expanded.data(), needed);
+    if (written == 0 || written > needed) return path;
+    expanded.resize(written - 1);
+    return expanded;
 }
 
 std::wstring LaunchWorkingDirectory(const std::wstring& expanded) {
@@ -74,7 +92,7 @@ bool LaunchApp(const std::wstring& target, const std::wstring& arguments) {
 
 bool LaunchApp(const std::wstring& target, const std::wstring& arguments, const LaunchOps& ops) {
     if (target.empty()) return false;
-    const std::wstring expanded = ExpandKnownFolderPath(target);
+    const std::wstring expanded = ExpandLaunchTarget(target);
     const std::wstring key = NormalizePathKey(expanded);
 
     if (IsShellNamespacePath(key)) {
@@ -84,8 +102,11 @@ bool LaunchApp(const std::wstring& target, const std::wstring& arguments, const 
         if (ops.shellOpen(L"explorer.exe", L"") > 32) return true;
     }
 
+    if (!ShortcutChainIsSafe(expanded)) return false;
+    // A shortcut brings its own working folder.
+    const std::wstring directory = IsShortcutPath(expanded) ? std::wstring() : LaunchWorkingDirectory(expanded);
     DWORD error = 0;
-    if (!ops.shellOpenEx(expanded, arguments, LaunchWorkingDirectory(expanded), error)) {
+    if (!ops.shellOpenEx(expanded, arguments, directory, error)) {
         LogMessage(L"LaunchApp failed (%lu) for %s", error, expanded.c_str());
         return false;
     }
@@ -96,7 +117,7 @@ bool LaunchShellApp(const std::wstring& id) { return LaunchShellApp(id, DefaultL
 
 bool LaunchShellApp(const std::wstring& id, const LaunchOps& ops) {
     if (id.empty()) return false;
-    const std::wstring expanded = ExpandKnownFolderPath(id);
+    const std::wstring expanded = ExpandLaunchTarget(id);
     const std::wstring key = NormalizePathKey(expanded);
 
     enum class Kind { ShellPath, File, AppId, Neither };
@@ -105,9 +126,13 @@ bool LaunchShellApp(const std::wstring& id, const LaunchOps& ops) {
         kind = Kind::ShellPath;
     } else if (GetFileAttributesW(expanded.c_str()) != INVALID_FILE_ATTRIBUTES) {
         kind = Kind::File;
+    } else if (expanded.find(L'\\') != std::wstring::npos || (expanded.size() > 1 && expanded[1] == L':')) {
+        // An application id never holds a backslash or starts with a drive:
+        // this is a path, with or without a '!' in a folder's name.
+        kind = Kind::Neither;
     } else if (expanded.find(L'!') != std::wstring::npos) {
         kind = Kind::AppId;
-    } else if (expanded.find_first_of(L"\\/") != std::wstring::npos) {
+    } else if (expanded.find(L'/') != std::wstring::npos) {
         kind = Kind::Neither;
     } else {
         kind = Kind::AppId;
@@ -115,8 +140,10 @@ bool LaunchShellApp(const std::wstring& id, const LaunchOps& ops) {
 
     switch (kind) {
     case Kind::File: {
+        if (!ShortcutChainIsSafe(expanded)) return false;
+        const std::wstring directory = IsProgramFile(key) ? LaunchWorkingDirectory(expanded) : std::wstring();
         DWORD error = 0;
-        if (!ops.shellOpenEx(expanded, L"", L"", error)) {
+        if (!ops.shellOpenEx(expanded, L"", directory, error)) {
             LogMessage(L"LaunchShellApp: cannot run '%s' (err=%lu)", expanded.c_str(), error);
             return false;
         }

@@ -34,6 +34,11 @@ bool LaunchShellApp(const std::wstring& id, const LaunchOps& ops);
 void OpenFileLocation(const std::wstring& path);
 void OpenFileLocation(const std::wstring& path, const LaunchOps& ops);
 
+// A stored target as it is started: a leading braced known-folder id and
+// %environment% variables expanded (a shortcut's raw target may hold either).
+// The stored text stays what is shown and keyed.
+std::wstring ExpandLaunchTarget(const std::wstring& target);
+
 // The working directory a launched target gets: none for packaged executables
 // and for non-file targets, else its existing parent folder.
 std::wstring LaunchWorkingDirectory(const std::wstring& expanded);

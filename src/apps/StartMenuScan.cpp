@@ -62,6 +62,7 @@ void AddGroupMember(const std::wstring& linkPath, const std::wstring& name, cons
         app.launchId = linkPath;
         app.targetPath = target;
         app.nameKey = nameKey;
+        app.shortcutPath = linkPath;
         // The classifiers blank the user's profile folder out of the paths, so a
         // user's own name never turns into a keyword.
         Classify(app, target, linkPath);
@@ -251,6 +252,7 @@ void ScanStartMenuFallbackIn(const std::wstring& root,
         app.launchId = launchId;
         app.targetPath = target;
         app.nameKey = nameKey;
+        app.shortcutPath = linkPath;
         Classify(app, target, launchId);
         out.push_back(std::move(app));
     }

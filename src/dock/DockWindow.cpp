@@ -14,6 +14,7 @@
 #include "config/ConfigFile.h"
 #include "config/Paths.h"
 #include "dock/ForegroundWindow.h"
+#include "dock/PinnedAppFrom.h"
 #include "dock/TextWarmUp.h"
 #include "platform/DetachedThread.h"
 #include "render/GraphicsDeviceStart.h"
@@ -422,8 +423,7 @@ void DockWindow::ApplyConfig(const DockConfig& newConfig) {
 }
 
 void DockWindow::PinInstalledApp(const InstalledApp& app) {
-    PinnedApp pin{app.name, app.targetPath, L"", NormalizePathKey(app.targetPath)};
-    if (!model.PinApp(pin, model.PinnedRunEnd())) return;
+    if (!model.PinApp(PinnedAppFromInstalledApp(app), model.PinnedRunEnd())) return;
     config.pinned = model.GetPinnedApps();
     SaveToFile();
     RebuildVisuals();

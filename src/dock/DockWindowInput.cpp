@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "app/Log.h"
-#include "apps/Shortcut.h"
 #include "dock/DockDragStep.h"
 #include "dock/DockMenuRows.h"
+#include "dock/PinnedAppFrom.h"
 #include "dock/WindowCycling.h"
 
 namespace {
@@ -433,11 +433,10 @@ void DockWindow::PinDroppedFiles(const std::vector<std::wstring>& paths, POINT s
             continue;
         }
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        std::optional<ShortcutInfo> info = ResolveShortcut(path);
-        if (!info) continue;
-        PinnedApp entry{info->displayName, info->targetPath, info->arguments, info->appUserModelId};
+        std::optional<PinnedApp> entry = PinnedAppFromFile(path);
+        if (!entry) continue;
         // Several files keep their order: each one goes after the one before.
-        if (model.PinApp(entry, slot)) {
+        if (model.PinApp(*entry, slot)) {
             ++slot;
             ++pinned;
         }

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/Log.h"
+#include "apps/ShortcutChain.h"
 #include "notify/CenterLayout.h"
 #include "notify/NotificationHits.h"
 #include "notify/NotificationPlacement.h"
@@ -67,6 +68,7 @@ NotificationCenterWindow::System::System()
           return LoadFileIcon(path, factory, edge);
       }),
       shellOpen([](const std::wstring& target) {
+          if (!ShortcutChainIsSafe(target)) return;
           ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
       }),
       sendWinKeyChord([](uint16_t key) { return vantreel::SendWinKeyChord(key); }),

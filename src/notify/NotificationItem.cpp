@@ -7,6 +7,7 @@
 #include <cwctype>
 
 #include "apps/Launch.h"
+#include "apps/ShortcutChain.h"
 #include "config/Paths.h"
 #include "notify/NotificationSource.h"
 #include "system/InputMethods.h"
@@ -46,6 +47,7 @@ NotificationActivationOps DefaultNotificationActivationOps() {
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     };
     ops.shellOpen = [](const std::wstring& target) {
+        if (!ShortcutChainIsSafe(target)) return;
         ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     };
     ops.launchPackagedApp = [](const std::wstring& appId) {

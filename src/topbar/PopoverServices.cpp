@@ -5,6 +5,7 @@
 #include <wlanapi.h>
 
 
+#include "apps/ShortcutChain.h"
 #include "platform/DetachedThread.h"
 #include "system/DefaultAudioOutput.h"
 #include "system/DefaultEndpointVolume.h"
@@ -73,6 +74,7 @@ PopoverServices::PopoverServices()
           SendMessageTimeoutW(view, WM_COMMAND, kToggleDesktopIconsCommand, 0, SMTO_ABORTIFHUNG, 500, &result);
       }),
       shellOpen([](const std::wstring& target) {
+          if (!ShortcutChainIsSafe(target)) return;
           ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
       }),
       lockWorkStation([] { return LockWorkStation() != FALSE; }),

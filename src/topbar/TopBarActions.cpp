@@ -3,12 +3,14 @@
 #include <shellapi.h>
 
 #include "apps/Launch.h"
+#include "apps/ShortcutChain.h"
 #include "system/AudioDevices.h"
 #include "system/tray/TrayClose.h"
 #include "system/tray/TrayMonitor.h"
 
 TopBarActions::TopBarActions() {
     shellOpen = [](const std::wstring& file, const std::wstring& parameters) {
+        if (!ShortcutChainIsSafe(file)) return;
         ShellExecuteW(nullptr, L"open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(), nullptr,
                       SW_SHOWNORMAL);
     };

@@ -98,7 +98,9 @@ TEST_F(LauncherInputTest, HitTestsOfTheGridTabsLettersAndDots) {
 }
 
 TEST_F(LauncherInputTest, ATileClickLaunchesAndClosesAFolderOpensWithABackButton) {
-    Open(FilterFixture());
+    std::vector<InstalledApp> list = FilterFixture();
+    list[3].shortcutPath = L"C:\\Start\\Rechner.lnk";
+    Open(list);
     const int folder = SlotOf(L"Corp Tools");
     ASSERT_GE(folder, 0);
     Click(SlotCenter(folder).x, SlotCenter(folder).y);
@@ -113,7 +115,7 @@ TEST_F(LauncherInputTest, ATileClickLaunchesAndClosesAFolderOpensWithABackButton
     Click(SlotCenter(rechner).x, SlotCenter(rechner).y);
     EXPECT_FALSE(apps.visible);
     ASSERT_EQ(launched.size(), 1u);
-    EXPECT_EQ(launched[0], L"C:\\Windows\\calc.exe") << "the target path wins over the launch id";
+    EXPECT_EQ(launched[0], L"C:\\Start\\Rechner.lnk") << "the shortcut wins over the target and the launch id";
 }
 
 TEST_F(LauncherInputTest, CloseButtonMarginClickAndFooterClose) {
@@ -349,7 +351,9 @@ TEST_F(LauncherInputTest, TileMenuHidesUnhidesAndUninstallsInOrder) {
 }
 
 TEST_F(LauncherInputTest, OpenActsOnTheCopiedEntryWhenTheListChangesUnderTheMenu) {
-    Open(FilterFixture());
+    std::vector<InstalledApp> list = FilterFixture();
+    list[3].shortcutPath = L"C:\\Start\\Rechner.lnk";
+    Open(list);
     const int slot = SlotOf(L"Rechner");
     apps.showMenu = [&](POINT, const std::vector<MacMenuItem>&) {
         std::vector<InstalledApp> other = NumberedApps(30);
@@ -360,7 +364,7 @@ TEST_F(LauncherInputTest, OpenActsOnTheCopiedEntryWhenTheListChangesUnderTheMenu
     Send(WM_RBUTTONUP, 0, At(SlotCenter(slot).x, SlotCenter(slot).y));
     EXPECT_EQ(apps.catalog.size(), 30u) << "the list was replaced inside the menu";
     ASSERT_EQ(launched.size(), 1u);
-    EXPECT_EQ(launched[0], L"C:\\Windows\\calc.exe");
+    EXPECT_EQ(launched[0], L"C:\\Start\\Rechner.lnk");
 }
 
 TEST_F(LauncherInputTest, PowerMenuKeepsThePanelWhenRestartIsDeclined) {

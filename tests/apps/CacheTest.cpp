@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "TestSupport.h"
+#include "app/Log.h"
 #include "apps/CatalogCache.h"
 #include "apps/IconDiskCache.h"
 #include "config/SharedFile.h"
@@ -17,7 +18,7 @@ void PutString(std::string& out, const std::wstring& s) {
     PutU32(out, static_cast<uint32_t>(s.size()));
     out.append(reinterpret_cast<const char*>(s.data()), s.size() * 2);
 }
-std::string Header(uint32_t count, uint32_t version = 1) {
+std::string Header(uint32_t count, uint32_t version = kCatalogCacheVersion) {
     std::string out = "VTCA";
     PutU32(out, version);
     PutU32(out, count);
@@ -31,6 +32,7 @@ std::string EntryBytes(uint8_t flags = 1, uint8_t category = 6, uint16_t initial
     PutU32(out, 0);
     PutU32(out, 0);
     PutString(out, name);
+    PutU32(out, 0);
     out.push_back(static_cast<char>(flags));
     out.push_back(static_cast<char>(category));
     out.append(reinterpret_cast<const char*>(&initial), 2);
@@ -97,13 +99,14 @@ TEST_F(CacheTest, GoldenBytes) {
     SaveCatalogCacheTo(path, {folder});
 
     const unsigned char expected[] = {
-        'V', 'T', 'C', 'A', 1, 0, 0, 0, 1, 0, 0, 0,
+        'V', 'T', 'C', 'A', 2, 0, 0, 0, 1, 0, 0, 0,
         2, 0, 0, 0, 'A', 0, 'b', 0,          // name
         1, 0, 0, 0, 'x', 0,                  // launchId
         0, 0, 0, 0,                          // targetPath
         2, 0, 0, 0, 'a', 0, 'b', 0,          // nameKey
+        0, 0, 0, 0,                          // shortcutPath
         3, 5, 'A', 0, 1, 0, 0, 0,            // flags, category, initial, one member
-        1, 0, 0, 0, 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 'c', 0,
+        1, 0, 0, 0, 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 'c', 0, 0, 0, 0, 0,
         0, 6, '#', 0, 0, 0, 0, 0,
     };
     EXPECT_EQ(ReadBytes(path), std::string(reinterpret_cast<const char*>(expected), sizeof(expected)));
@@ -116,6 +119,7 @@ TEST_F(CacheTest, RoundTripKeepsEverythingInOrder) {
         catalog.push_back(App(L"App " + std::to_wstring(c), static_cast<AppCategory>(c),
                               static_cast<wchar_t>(L'A' + c)));
     }
+    catalog[0].shortcutPath = L"C:\\Start\\App 0.lnk";
     catalog.push_back(App(L"微信", AppCategory::Social, static_cast<wchar_t>(0xFFFF)));
     InstalledApp folder = App(L"Suite", AppCategory::Office, L'S');
     folder.isFolder = true;
@@ -228,7 +232,9 @@ TEST_F(CacheTest, EmptyCatalogsAndMissingFiles) {
 TEST_F(CacheTest, HostileFilesAreRejectedAndDeleted) {
     EXPECT_TRUE(Rejected(""));
     EXPECT_TRUE(Rejected("VTCB" + Header(1).substr(4) + EntryBytes()));
-    EXPECT_TRUE(Rejected(Header(1, 2) + EntryBytes()));
+    InitializeLog(true);
+    EXPECT_TRUE(Rejected(Header(1, 1) + EntryBytes()));  // from before entries kept their shortcut
+    EXPECT_NE(ReadDebugLog().find(L"has version 1, not 2; it is rebuilt"), std::wstring::npos);
     EXPECT_TRUE(Rejected(Header(0xFFFFFFFFu)));
     // Huge string lengths.
     std::string huge = Header(1);

@@ -14,6 +14,8 @@
 #include "apps/LinkText.h"
 #include "apps/PathNames.h"
 #include "apps/Shortcut.h"
+#include "apps/ShortcutChain.h"
+#include "dock/PinnedAppFrom.h"
 #include "config/Paths.h"
 #include "platform/ShellPropertyKeys.h"
 
@@ -229,6 +231,36 @@ TEST_F(LaunchTest, DockItemRouting) {
     }
 }
 
+TEST_F(LaunchTest, EnvironmentVariablesAreExpandedAndProgramsStartInTheirFolder) {
+    RecordedOps rec;
+    EXPECT_TRUE(LaunchApp(L"%SystemRoot%\\notepad.exe", L"", rec.Ops()));
+    EXPECT_TRUE(LaunchShellApp(L"%SystemRoot%\\notepad.exe", rec.Ops()));
+    ASSERT_EQ(rec.calls.size(), 2u);
+    for (const auto& call : rec.calls) EXPECT_EQ(DirKey(call.directory), DirKey(KnownFolder(FOLDERID_Windows)));
+}
+
+TEST_F(LaunchTest, ShortcutChainsThatLoopOrRunPastEightShortcutsAreRefused) {
+    TempDir temp;
+    auto link = [&](int i) { return temp / (std::to_wstring(i) + L".lnk"); };
+    for (int i = 8; i >= 0; --i) ASSERT_TRUE(MakeShortcut(link(i), i == 8 ? L"C:\\x.exe" : link(i + 1)));
+    EXPECT_EQ(FollowShortcutChain(link(1)).end, ShortcutChainEnd::Program);
+    EXPECT_EQ(FollowShortcutChain(link(0)).end, ShortcutChainEnd::TooLong);
+    ASSERT_TRUE(MakeShortcut(link(8), link(7)));
+    EXPECT_FALSE(LaunchShellApp(link(7))) << "7 -> 8 -> 7, and the program lives on";
+    EXPECT_FALSE(LaunchApp(link(8), L""));
+    EXPECT_NE(ReadDebugLog().find(L"Shortcut refused: " + link(7) + L" leads back to"), std::wstring::npos);
+    ASSERT_TRUE(MakeShortcut(link(8), link(8)));
+    EXPECT_EQ(FollowShortcutChain(link(8)).end, ShortcutChainEnd::Loop) << "a shortcut to itself";
+}
+
+TEST_F(LaunchTest, ALauncherShortcutPinsAsItsTargetWithItsArguments) {
+    TempDir temp;
+    InstalledApp app;
+    app.shortcutPath = temp / L"Notes.lnk";
+    ASSERT_TRUE(MakeShortcut(app.shortcutPath, temp / L"notes.exe", L"--open x"));
+    EXPECT_EQ(PinnedAppFromInstalledApp(app).args, L"--open x");
+}
+
 TEST_F(LaunchTest, WorkingDirectoryRules) {
     TempDir temp;
     EXPECT_EQ(LaunchWorkingDirectory(temp / L"tool.exe"), temp.Path());
@@ -253,6 +285,8 @@ TEST_F(LaunchTest, ShellAppIdentifiersAreClassifiedInOrder) {
     // "!" names an application; a bare word does too.
     EXPECT_TRUE(LaunchShellApp(L"X!App", rec.Ops()));
     EXPECT_TRUE(LaunchShellApp(L"Microsoft.WindowsCalculator_8wekyb3d8bbwe", rec.Ops()));
+    EXPECT_FALSE(LaunchShellApp(L"C:\\Games\\Wow!\\gone.exe", rec.Ops())) << "a missing path, '!' or not";
+    EXPECT_NE(ReadDebugLog().find(L"'C:\\Games\\Wow!\\gone.exe' is neither a file"), std::wstring::npos);
     // A separator with "!" is still an id when no such file exists.
     EXPECT_TRUE(LaunchShellApp(L"Contoso/Tool!App", rec.Ops()));
     // An existing file wins over "!".

@@ -172,6 +172,7 @@ TEST_F(StartMenuTest, GroupsMergeAcrossBothFoldersWithFilters) {
         groups[0].apps.begin(), groups[0].apps.end(),
         [](const InstalledApp& a) { return a.name == L"Contoso"; });
     EXPECT_EQ(contoso.launchId, common + L"\\Contoso\\Contoso.lnk");
+    EXPECT_EQ(contoso.shortcutPath, contoso.launchId);
     EXPECT_EQ(NormalizePathKey(contoso.targetPath), NormalizePathKey(targets + L"\\contoso.exe"));
     EXPECT_EQ(contoso.nameKey, L"contoso");
     EXPECT_EQ(contoso.initial, L'C');
@@ -239,6 +240,7 @@ TEST_F(StartMenuTest, FallbackWalksEverythingButDropsUninstallersAndDuplicates) 
     for (const auto& app : out) {
         // Plain links have no id of their own: the launch id is the target's key.
         EXPECT_EQ(app.launchId, NormalizePathKey(app.targetPath));
+        EXPECT_NE(app.shortcutPath.find(app.name + L".lnk"), std::wstring::npos) << "it starts through it";
     }
     EXPECT_TRUE(nameKeys.count(L"uninstall suite") == 0);
     EXPECT_TRUE(exeTargets.count(NormalizePathKey(targets + L"\\own.exe")) == 1);

@@ -159,6 +159,9 @@ TEST_F(RunningLauncherUse, TypingEnterAndATileClickStartTheProbeThenTheFooterAnd
     Key(VK_RETURN);
     EXPECT_TRUE(WaitUntil([&] { return FileExists(menu.ProbeFile()); }, 10000)) << "Enter started the probe";
     EXPECT_TRUE(Hidden());
+    // Through its shortcut: with the shortcut's arguments, in its working folder.
+    EXPECT_TRUE(WaitUntil([&] { return menu.ProbeText().find(L"\n" + menu.ProbeFolder()) != std::string::npos; }, 5000));
+    EXPECT_NE(menu.ProbeText().find(L" --open \"my notes.txt\""), std::wstring::npos) << ToUtf8(menu.ProbeText());
 
     DeleteFileW(menu.ProbeFile().c_str());
     ASSERT_TRUE(Open());

@@ -31,10 +31,13 @@ inline std::wstring ProgramsFolder() {
     return result;
 }
 
-inline bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target) {
+inline bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target, const wchar_t* arguments = L"",
+                         const std::wstring& folder = L"") {
     ComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) return false;
     link->SetPath(target.c_str());
+    link->SetArguments(arguments);
+    link->SetWorkingDirectory(folder.c_str());
     ComPtr<IPersistFile> file;
     if (FAILED(link.As(&file))) return false;
     return SUCCEEDED(file->Save(linkPath.c_str(), TRUE));
@@ -43,7 +46,7 @@ inline bool MakeShortcut(const std::wstring& linkPath, const std::wstring& targe
 // Shortcuts in the user's Programs folder, each to its own copy of a helper
 // program with an icon (the catalog drops shortcuts to the same program):
 // "VtApp 01".. at the top level, or the folder "VtSuite" of three, and with
-// a probe "VtProbe", whose copy leaves its command line in ProbeFile() when
+// a probe "VtProbe", whose copy leaves its command line and folder in ProbeFile() when
 // started. Removed again at the end.
 class TestStartMenu {
 public:
@@ -68,9 +71,9 @@ public:
         }
         if (probe && ok_) {
             probe_ = bin_.File(L"vtprobe.exe");
-            ok_ = CopyFileW(helper.c_str(), probe_.c_str(), FALSE) != FALSE;
+            ok_ = CopyFileW(helper.c_str(), probe_.c_str(), FALSE) && CreateDirectoryW(ProbeFolder().c_str(), nullptr);
             links_.push_back(programs_ + L"\\VtProbe.lnk");
-            ok_ = ok_ && MakeShortcut(links_.back(), probe_);
+            ok_ = ok_ && MakeShortcut(links_.back(), probe_, L"--open \"my notes.txt\"", ProbeFolder());
         }
     }
     ~TestStartMenu() {
@@ -80,6 +83,11 @@ public:
     }
     bool Ready() const { return ok_; }
     std::wstring ProbeFile() const { return probe_ + L".ran"; }
+    std::wstring ProbeFolder() const { return bin_.File(L"notes"); }  // the probe shortcut's working folder
+    std::wstring ProbeText() const {
+        const std::vector<uint8_t> bytes = testing_support::ReadFileBytes(ProbeFile());
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    }
 
 private:
     TempDir bin_;
