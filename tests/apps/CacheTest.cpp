@@ -234,7 +234,7 @@ TEST_F(CacheTest, HostileFilesAreRejectedAndDeleted) {
     EXPECT_TRUE(Rejected("VTCB" + Header(1).substr(4) + EntryBytes()));
     InitializeLog(true);
     EXPECT_TRUE(Rejected(Header(1, 1) + EntryBytes()));  // from before entries kept their shortcut
-    EXPECT_NE(ReadDebugLog().find(L"has version 1, not 2; it is rebuilt"), std::wstring::npos);
+    EXPECT_NE(ReadDebugLog().find(path + L" has version 1, not 2; it is rebuilt"), std::wstring::npos);
     EXPECT_TRUE(Rejected(Header(0xFFFFFFFFu)));
     // Huge string lengths.
     std::string huge = Header(1);
