@@ -56,11 +56,9 @@ void AddFolderEntries(std::vector<StartMenuGroup>& groups, BuildState& state) {
         if (best != 0) std::swap(members[0], members[best]);
         if (members.size() > 2) SortAppsByName(members.begin() + 1, members.end());
 
-        for (const InstalledApp& member : members) {
-            state.folderMemberNameKeys.insert(member.nameKey);
-            const std::wstring targetKey = NormalizePathKey(member.targetPath);
-            if (ExtensionOf(targetKey) == L".exe") state.folderMemberExeTargets.insert(targetKey);
-        }
+        for (const InstalledApp& member : members) state.folderMemberNameKeys.insert(member.nameKey);
+        // The executables the members start, with their arguments.
+        state.folderMemberExeTargets.insert(group.seenTargetKeys.begin(), group.seenTargetKeys.end());
 
         InstalledApp folder;
         folder.name = group.folderName;
@@ -91,17 +89,19 @@ void AddAppsFolderItems(const std::vector<AppsFolderItem>& items, BuildState& st
         const std::wstring targetKey = NormalizePathKey(app.targetPath);
         const std::wstring fileName = FileNameOf(targetKey);
         const bool exe = ExtensionOf(targetKey) == L".exe";
+        const std::wstring exeKey = ExeTargetKey(targetKey, item.linkArguments);
         const bool inFolder = state.folderMemberNameKeys.count(app.nameKey) > 0 ||
-                              (exe && state.folderMemberExeTargets.count(targetKey) > 0);
+                              (exe && state.folderMemberExeTargets.count(exeKey) > 0);
         const bool uninstaller = IsUninstallerName(app.nameKey, fileName);
         // Every executable is remembered, taken or not, so a later item with the
-        // same target counts as a duplicate.
-        const bool duplicate = exe && !state.seenExeTargets.insert(targetKey).second;
+        // same target and arguments counts as a duplicate.
+        const bool duplicate = exe && !state.seenExeTargets.insert(exeKey).second;
         if (inFolder || uninstaller || duplicate) continue;
         if (!state.seenNameKeys.insert(app.nameKey).second) continue;
 
-        app.isPrimary = IsPrimaryAppEntry(app, app.targetPath, app.launchId);
-        app.category = AppCategoryFor(app, app.targetPath, app.launchId);
+        const std::wstring classified = ClassifiedTargetOf(app.targetPath, item.linkArguments);
+        app.isPrimary = IsPrimaryAppEntry(app, classified, app.launchId);
+        app.category = AppCategoryFor(app, classified, app.launchId);
         app.initial = GroupInitialOf(app);
         state.result.push_back(std::move(app));
     }

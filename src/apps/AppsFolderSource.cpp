@@ -22,18 +22,20 @@ std::wstring DisplayName(IShellItem* item, SIGDN form) {
     return result;
 }
 
-std::wstring LinkTarget(IShellItem* item) {
-    ComPtr<IPropertyStore> store;
-    if (FAILED(item->BindToHandler(nullptr, BHID_PropertyStore, IID_PPV_ARGS(&store)))) return {};
+std::wstring StringProperty(IPropertyStore* store, const PROPERTYKEY& key) {
     PROPVARIANT value;
     PropVariantInit(&value);
-    std::wstring target;
-    if (SUCCEEDED(store->GetValue(kPKEY_Link_TargetParsingPath, &value)) &&
-        value.vt == VT_LPWSTR && value.pwszVal) {
-        target = value.pwszVal;
-    }
+    std::wstring text;
+    if (SUCCEEDED(store->GetValue(key, &value)) && value.vt == VT_LPWSTR && value.pwszVal) text = value.pwszVal;
     PropVariantClear(&value);
-    return target;
+    return text;
+}
+
+void ReadLink(IShellItem* item, AppsFolderItem& record) {
+    ComPtr<IPropertyStore> store;
+    if (FAILED(item->BindToHandler(nullptr, BHID_PropertyStore, IID_PPV_ARGS(&store)))) return;
+    record.linkTarget = StringProperty(store.Get(), kPKEY_Link_TargetParsingPath);
+    record.linkArguments = StringProperty(store.Get(), kPKEY_Link_Arguments);
 }
 
 }  // namespace
@@ -57,7 +59,7 @@ std::optional<std::vector<AppsFolderItem>> EnumerateShellAppsFolder() {
         record.name = DisplayName(item.Get(), SIGDN_NORMALDISPLAY);
         record.parsingName = DisplayName(item.Get(), SIGDN_PARENTRELATIVEPARSING);
         if (!record.name.empty() && !record.parsingName.empty()) {
-            record.linkTarget = LinkTarget(item.Get());
+            ReadLink(item.Get(), record);
         }
         items.push_back(std::move(record));
     }

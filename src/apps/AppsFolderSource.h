@@ -12,6 +12,7 @@ struct AppsFolderItem {
     std::wstring name;         // normal display name; empty when the shell gave none
     std::wstring parsingName;  // parent-relative parsing name (the id of packaged apps)
     std::wstring linkTarget;   // target parsing path of a link; empty when none
+    std::wstring linkArguments = {};  // a link's arguments; empty when none
 };
 
 // Gives the items in the folder's order; nothing when it cannot be read.

@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <string_view>
+#include <vector>
 
 #include "apps/NameKeywordTables.h"
 #include "apps/PathNames.h"
@@ -61,7 +62,53 @@ std::wstring ComputeUserProfileKey() {
     return key;
 }
 
+// The arguments split as a command line is: at blanks, double quotes grouping.
+std::vector<std::wstring> ArgumentWords(const std::wstring& arguments) {
+    std::vector<std::wstring> words;
+    std::wstring word;
+    bool quoted = false, inWord = false;
+    for (wchar_t c : arguments) {
+        if (c == L'"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (!quoted && (c == L' ' || c == L'\t')) {
+            if (inWord) words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(std::move(word));
+    return words;
+}
+
+// The program named after "--processStart" (or its "AndWait" form, or with '='); empty when none.
+std::wstring ProcessStartName(const std::wstring& arguments) {
+    const std::vector<std::wstring> words = ArgumentWords(arguments);
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::wstring key = NormalizePathKey(words[i]);
+        if ((key == L"--processstart" || key == L"--processstartandwait") && i + 1 < words.size()) {
+            return words[i + 1];
+        }
+        for (std::wstring_view option : {std::wstring_view(L"--processstart="), std::wstring_view(L"--processstartandwait=")}) {
+            if (key.compare(0, option.size(), option) == 0) return words[i].substr(option.size());
+        }
+    }
+    return {};
+}
+
 }  // namespace
+
+std::wstring ClassifiedTargetOf(const std::wstring& targetPath, const std::wstring& arguments) {
+    if (FileNameOf(NormalizePathKey(targetPath)) != L"update.exe") return targetPath;
+    const std::wstring name = FileNameOf(ProcessStartName(arguments));
+    if (name.empty()) return targetPath;
+    const std::wstring folder = ParentFolderOf(targetPath);
+    if (folder.empty()) return name;
+    return folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
+}
 
 const std::wstring& UserProfileKey() {
     static std::once_flag once;

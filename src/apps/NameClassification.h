@@ -29,5 +29,10 @@ AppCategory AppCategoryFor(const InstalledApp& entry, const std::wstring& target
 bool IsPrimaryAppEntry(const InstalledApp& entry, const std::wstring& targetPath,
                        const std::wstring& launchId);
 
+// The program a shortcut starts in the end, for classifying it: an
+// installer-managed "Update.exe --processStart App.exe" shortcut starts
+// App.exe beside Update.exe, so that path; any other shortcut's own target.
+std::wstring ClassifiedTargetOf(const std::wstring& targetPath, const std::wstring& arguments);
+
 // Path key of the current user's profile folder, computed once; empty when unknown.
 const std::wstring& UserProfileKey();

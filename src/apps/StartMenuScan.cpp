@@ -23,20 +23,47 @@ bool IsShortcutFile(const fs::directory_entry& entry) {
     return NormalizePathKey(entry.path().extension().wstring()) == L".lnk";
 }
 
-// Calls visit(path) for every shortcut below root, any depth. Folders that cannot
-// be opened are skipped; any other error ends the walk quietly.
+// A folder the walk goes into; links to folders are not followed.
+bool IsFolderToEnter(const fs::directory_entry& entry) {
+    std::error_code ec;
+    const fs::file_status status = entry.symlink_status(ec);
+    return !ec && fs::is_directory(status);
+}
+
+// Calls visit(path) for every shortcut below root, any depth, each folder's
+// entries before the next sibling of that folder. A folder that cannot be
+// opened or read to its end (no rights, a path too long) loses what lies
+// inside it, never the rest of the tree.
 template <typename Visit>
 void WalkShortcuts(const fs::path& root, Visit visit) {
     std::error_code ec;
-    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (IsShortcutFile(*it)) visit(it->path().wstring());
+    std::vector<fs::directory_iterator> open;
+    open.emplace_back(root, fs::directory_options::skip_permission_denied, ec);
+    if (ec) return;
+    while (!open.empty()) {
+        if (open.back() == fs::directory_iterator()) {
+            open.pop_back();
+            continue;
+        }
+        const fs::directory_entry entry = *open.back();
+        open.back().increment(ec);
+        if (ec) open.back() = fs::directory_iterator();
+        ec.clear();
+        if (IsShortcutFile(entry)) {
+            visit(entry.path().wstring());
+        } else if (IsFolderToEnter(entry)) {
+            fs::directory_iterator inner(entry.path(), fs::directory_options::skip_permission_denied, ec);
+            if (!ec) open.push_back(std::move(inner));
+            ec.clear();
+        }
     }
 }
 
-void Classify(InstalledApp& app, const std::wstring& target, const std::wstring& classifyId) {
-    app.isPrimary = IsPrimaryAppEntry(app, target, classifyId);
-    app.category = AppCategoryFor(app, target, classifyId);
+void Classify(InstalledApp& app, const std::wstring& target, const std::wstring& arguments,
+              const std::wstring& classifyId) {
+    const std::wstring classified = ClassifiedTargetOf(target, arguments);
+    app.isPrimary = IsPrimaryAppEntry(app, classified, classifyId);
+    app.category = AppCategoryFor(app, classified, classifyId);
     app.initial = GroupInitialOf(app);
 }
 
@@ -52,8 +79,7 @@ void AddGroupMember(const std::wstring& linkPath, const std::wstring& name, cons
         if (!group.seenNameKeys.insert(nameKey).second) return;
 
         const std::wstring targetKey = NormalizePathKey(target);
-        if (ExtensionOf(targetKey) == L".exe" &&
-            !group.seenTargetKeys.insert(targetKey + L"|" + NormalizePathKey(arguments)).second) {
+        if (ExtensionOf(targetKey) == L".exe" && !group.seenTargetKeys.insert(ExeTargetKey(targetKey, arguments)).second) {
             return;
         }
 
@@ -65,9 +91,19 @@ void AddGroupMember(const std::wstring& linkPath, const std::wstring& name, cons
         app.shortcutPath = linkPath;
         // The classifiers blank the user's profile folder out of the paths, so a
         // user's own name never turns into a keyword.
-        Classify(app, target, linkPath);
+        Classify(app, target, arguments, linkPath);
         group.apps.push_back(std::move(app));
     }
+}
+
+// A link without an id of its own is known by its target's key (the hidden
+// list keeps such keys); with arguments that key is every shortcut's to the
+// program, so such a link is known, and started, by the link itself.
+std::wstring FallbackLaunchId(const std::wstring& linkPath, const std::optional<ShortcutInfo>& info,
+                              const std::wstring& targetKey) {
+    if (!info || info->appUserModelId.empty()) return linkPath;
+    const bool ownId = info->appUserModelId != targetKey;
+    return ownId || info->arguments.empty() ? info->appUserModelId : linkPath;
 }
 
 bool IsDirectory(const std::wstring& path) {
@@ -92,6 +128,10 @@ std::wstring AskShell(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::wstring ExeTargetKey(const std::wstring& targetKey, const std::wstring& arguments) {
+    return targetKey + L"|" + NormalizePathKey(arguments);
+}
 
 std::wstring KnownFolderPathOf(const KNOWNFOLDERID& folder) {
     PWSTR path = nullptr;
@@ -240,12 +280,14 @@ void ScanStartMenuFallbackIn(const std::wstring& root,
         const std::optional<ShortcutInfo>& info = infos[i];
         const std::wstring nameKey = NormalizePathKey(names[i]);
         const std::wstring target = info ? info->targetPath : linkPath;
-        const std::wstring launchId =
-            info && !info->appUserModelId.empty() ? info->appUserModelId : linkPath;
+        const std::wstring arguments = info ? info->arguments : std::wstring();
         const std::wstring targetKey = NormalizePathKey(target);
+        const std::wstring launchId = FallbackLaunchId(linkPath, info, targetKey);
         if (IsUninstallerName(nameKey, FileNameOf(targetKey))) continue;
         if (!takenNameKeys.insert(nameKey).second) continue;
-        if (ExtensionOf(targetKey) == L".exe" && !takenExeTargets.insert(targetKey).second) continue;
+        if (ExtensionOf(targetKey) == L".exe" && !takenExeTargets.insert(ExeTargetKey(targetKey, arguments)).second) {
+            continue;
+        }
 
         InstalledApp app;
         app.name = names[i];
@@ -253,7 +295,7 @@ void ScanStartMenuFallbackIn(const std::wstring& root,
         app.targetPath = target;
         app.nameKey = nameKey;
         app.shortcutPath = linkPath;
-        Classify(app, target, launchId);
+        Classify(app, target, arguments, launchId);
         out.push_back(std::move(app));
     }
 }

@@ -21,8 +21,12 @@ struct StartMenuGroup {
     std::wstring folderName;
     std::vector<InstalledApp> apps;                  // in walk order
     std::unordered_set<std::wstring> seenNameKeys;   // name keys taken in this group
-    std::unordered_set<std::wstring> seenTargetKeys; // "<exe target key>|<arguments key>"
+    std::unordered_set<std::wstring> seenTargetKeys; // ExeTargetKey of the .exe shortcuts taken
 };
+
+// What tells shortcuts to one executable apart: its target key, a "|" and the
+// key of its arguments, so the same program started two ways is two entries.
+std::wstring ExeTargetKey(const std::wstring& targetKey, const std::wstring& arguments);
 
 // Folder key (key of the folder's display name) to the group's index.
 using StartMenuGroupIndex = std::unordered_map<std::wstring, size_t>;
@@ -35,7 +39,8 @@ void CollectStartMenuShortcuts(const KNOWNFOLDERID& folder, std::vector<StartMen
 void CollectStartMenuShortcutsIn(const std::wstring& root, std::vector<StartMenuGroup>& groups,
                                  StartMenuGroupIndex& index, ShortcutReadings* readings = nullptr);
 
-// Plain entries from every shortcut below the root, any depth; with readings,
+// Plain entries from every shortcut below the root, any depth; takenExeTargets
+// holds ExeTargetKey values. With readings,
 // shortcuts unchanged since an earlier build are not opened again.
 void ScanStartMenuFallback(const KNOWNFOLDERID& folder,
                            std::unordered_set<std::wstring>& takenNameKeys,

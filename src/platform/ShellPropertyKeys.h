@@ -10,6 +10,10 @@
 inline constexpr PROPERTYKEY kPKEY_Link_TargetParsingPath = {
     {0xB9B4B3FC, 0x2B51, 0x4A42, {0xB5, 0xD8, 0x32, 0x41, 0x46, 0xAF, 0xCF, 0x25}}, 2};
 
+// System.Link.Arguments: a link's command-line arguments.
+inline constexpr PROPERTYKEY kPKEY_Link_Arguments = {
+    {0x436F2667, 0x14E2, 0x4FEB, {0xB3, 0x0A, 0x14, 0x6C, 0x53, 0xB5, 0xB6, 0x74}}, 100};
+
 // System.AppUserModel.ID, also used to find the id inside a link file's own
 // property-store block.
 inline constexpr PROPERTYKEY kPKEY_AppUserModel_ID = {

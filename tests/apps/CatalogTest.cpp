@@ -269,3 +269,10 @@ TEST_F(CatalogTest, RebuildWithKeptReadingsEqualsBuildFromNothing) {
     ASSERT_NE(app2, nullptr);
     EXPECT_EQ(app2->targetPath, targets + L"\\elsewhere.exe");
 }
+
+TEST_F(CatalogTest, AppsFolderItemsOfOneProgramWithOtherArgumentsAreBothListed) {
+    const std::wstring games = Target(L"games.exe");
+    appsItems = {{L"Games", L"games", games}, {L"Dota 2", L"dota", games, L"-applaunch 570"},
+                 {L"Games Again", L"again", games}};
+    EXPECT_EQ(Names(EnumerateInstalledApps(sources)), (std::vector<std::wstring>{L"Dota 2", L"Games"}));
+}

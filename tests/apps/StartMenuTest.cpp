@@ -243,7 +243,7 @@ TEST_F(StartMenuTest, FallbackWalksEverythingButDropsUninstallersAndDuplicates) 
         EXPECT_NE(app.shortcutPath.find(app.name + L".lnk"), std::wstring::npos) << "it starts through it";
     }
     EXPECT_TRUE(nameKeys.count(L"uninstall suite") == 0);
-    EXPECT_TRUE(exeTargets.count(NormalizePathKey(targets + L"\\own.exe")) == 1);
+    EXPECT_TRUE(exeTargets.count(NormalizePathKey(targets + L"\\own.exe") + L"|") == 1);
 }
 
 TEST_F(StartMenuTest, FolderMembersAreClassifiedByTheirShortcutPath) {
@@ -260,4 +260,29 @@ TEST_F(StartMenuTest, FolderMembersAreClassifiedByTheirShortcutPath) {
             EXPECT_EQ(group.apps[0].category, AppCategory::Other);
         }
     }
+}
+
+TEST_F(StartMenuTest, OneProgramStartedTwoWaysIsTwoEntriesAndAnUpdaterStartIsItsProgram) {
+    Link(user, L"Browser.lnk", Target(L"browser.exe"));
+    Link(user, L"Browser Profile 2.lnk", Target(L"browser.exe"), L"--profile-directory=\"Profile 2\"");
+    Link(user, L"Workspace.lnk", Target(L"Update.exe"), L"--processStart \"slack.exe\"");
+    std::unordered_set<std::wstring> nameKeys, exeTargets;
+    std::vector<InstalledApp> out;
+    ScanStartMenuFallbackIn(user, nameKeys, exeTargets, out);
+    std::sort(out.begin(), out.end(), [](const InstalledApp& a, const InstalledApp& b) { return a.name < b.name; });
+    ASSERT_EQ(Names(out), (std::vector<std::wstring>{L"Browser", L"Browser Profile 2", L"Workspace"}));
+    EXPECT_EQ(out[1].launchId, user + L"\\Browser Profile 2.lnk");
+    EXPECT_TRUE(out[2].isPrimary);
+    EXPECT_EQ(out[2].category, AppCategory::Social);
+}
+
+TEST_F(StartMenuTest, AFolderTheWalkCannotEnterLeavesOutOnlyItself) {
+    std::vector<std::wstring> deep = {common + L"\\Suite", common + L"\\Suite\\Deep"};
+    while (deep.back().size() <= MAX_PATH) deep.push_back(deep.back() + L"\\" + std::wstring(50, L'd'));
+    for (const std::wstring& folder : deep) ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr));
+    Link(common, L"Suite\\Reader.lnk", Target(L"reader.exe"));
+    Link(common, L"Suite\\Writer.lnk", Target(L"writer.exe"));
+    const std::vector<StartMenuGroup> groups = Walk();
+    for (auto folder = deep.rbegin(); folder != deep.rend(); ++folder) RemoveDirectoryW((L"\\\\?\\" + *folder).c_str());
+    EXPECT_EQ(Names(groups.at(0).apps), (std::vector<std::wstring>{L"Reader", L"Writer"}));  // in folder order
 }
