@@ -40,14 +40,6 @@ const std::wstring& IconPathOf(const InstalledApp& entry) {
     return entry.targetPath.empty() ? entry.launchId : entry.targetPath;
 }
 
-bool SameCatalog(const std::vector<InstalledApp>& a, const std::vector<InstalledApp>& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].launchId != b[i].launchId || a[i].name != b[i].name) return false;
-    }
-    return true;
-}
-
 class ComScope {
 public:
     ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
@@ -158,9 +150,11 @@ struct AllAppsWorkers {
         {
             ComScope com;
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+            bool fromDisk = false;
             if (!owner.stopRequested.load()) {
                 std::vector<InstalledApp> disk;
                 if (owner.catalogSource.loadCache && owner.catalogSource.loadCache(disk) && !disk.empty()) {
+                    fromDisk = true;
                     Deliver(owner, disk);
                     PrewarmCatalogIcons(*params, disk);
                     LogMessage(L"AllApps prewarm: catalog + page0 icons from disk (%llu apps)",
@@ -171,7 +165,8 @@ struct AllAppsWorkers {
             }
             if (!owner.stopRequested.load() && owner.catalogSource.enumerate) {
                 std::vector<InstalledApp> fresh = owner.catalogSource.enumerate();
-                if (!fresh.empty()) {
+                // An empty Start menu replaces the list of the last run too.
+                if (!fresh.empty() || fromDisk) {
                     if (owner.catalogSource.save) owner.catalogSource.save(fresh);
                     Deliver(owner, fresh);
                     PrewarmCatalogIcons(*params, fresh);
@@ -201,8 +196,8 @@ struct AllAppsWorkers {
             for (int i = 0; i < 30 && waiting(); ++i) Sleep(50);
         }
         if (!waiting() || !owner->catalogSource.enumerate) return;
+        // Empty too, when the last application went.
         std::vector<InstalledApp> fresh = owner->catalogSource.enumerate();
-        if (fresh.empty()) return;
         if (owner->catalogSource.save) owner->catalogSource.save(fresh);
         Deliver(*owner, fresh);
         owner->prewarmDone.store(true);
@@ -214,8 +209,9 @@ struct AllAppsWorkers {
     static void StartMenuChanged(AllAppsWindow& owner) {
         if (owner.stopRequested.load() || !owner.catalogSource.enumerate) return;
         ComScope com;
+        // Empty too, when the last shortcut went.
         std::vector<InstalledApp> fresh = owner.catalogSource.enumerate();
-        if (fresh.empty() || owner.stopRequested.load()) return;
+        if (owner.stopRequested.load()) return;
         if (owner.catalogSource.save) owner.catalogSource.save(fresh);
         Deliver(owner, fresh);
         LogMessage(L"AllApps catalog: Start menu changed (%llu apps)", static_cast<unsigned long long>(fresh.size()));
@@ -298,13 +294,15 @@ void AllAppsWindow::EnumerateNow(bool save) {
 }
 
 void AllAppsWindow::OnCatalogReady() {
-    if (!catalogReady) return;
+    if (!catalogReady || !pendingReady.load()) return;
     std::vector<InstalledApp> copy;
     {
         std::lock_guard<std::mutex> lock(catalogMutex);
         copy = pendingCatalog;
     }
-    if (copy.empty() || SameCatalog(copy, catalog)) return;
+    // A folder's members, a target or a category may change under an
+    // unchanged name: the whole list decides.
+    if (copy == catalog) return;
     ReplaceCatalog(std::move(copy));
     visualsValid = false;
     if (visible) {

@@ -28,6 +28,9 @@ AllAppsCatalogSource RealAllAppsCatalogSource() {
     };
     source.save = [shared](const std::vector<InstalledApp>& list) {
         std::lock_guard<std::mutex> lock(shared->mutex);
+        // The file of a fuller Start menu would bring its entries back at the next start.
+        const std::wstring path = CatalogCachePath();
+        if (list.empty() && !path.empty()) DeleteFileW(path.c_str());
         SaveCatalogCache(list);
     };
     source.watchedFolders = [] {

@@ -13,7 +13,7 @@
 struct AllAppsCatalogSource {
     std::function<bool(std::vector<InstalledApp>&)> loadCache;
     std::function<std::vector<InstalledApp>()> enumerate;
-    std::function<void(const std::vector<InstalledApp>&)> save;
+    std::function<void(const std::vector<InstalledApp>&)> save;  // an empty list removes the saved one
     std::function<std::vector<std::wstring>()> watchedFolders;
 };
 

@@ -64,6 +64,23 @@ TEST_F(LauncherWindowTest, AShortcutWrittenMeanwhileIsListedAtTheNextOpening) {
     EXPECT_EQ(apps.visibleEntries.size(), 4u);
 }
 
+TEST_F(LauncherWindowTest, AMemberAddedARetargetedShortcutAndAnEmptyStartMenuReplaceTheList) {
+    apps.Initialize(nullptr, config, 1.0f, 78.0f);
+    const std::vector<InstalledApp> shown = {MakeFolder(L"Suite", AppCategory::Other, L'S', NumberedApps(2, L"Suite ")),
+                                             NumberedApps(1)[0]};
+    Deliver(shown);
+    apps.TryAdoptPendingCatalog();
+    std::vector<InstalledApp> grown = shown;
+    grown[0].children.push_back(NumberedApps(3, L"Suite ")[2]);
+    std::vector<InstalledApp> retargeted = grown;
+    retargeted[1].targetPath = L"C:\\elsewhere\\app.exe";
+    for (const std::vector<InstalledApp>& next : {grown, retargeted, std::vector<InstalledApp>{}}) {
+        Deliver(next);
+        SendMessageW(apps.Window(), WM_ALLAPPS_CATALOG_READY, 0, 0);
+        EXPECT_TRUE(apps.catalog == next) << next.size();
+    }
+}
+
 TEST_F(LauncherWindowTest, WithNothingDeliveredThe241stPollEnumeratesOnce) {
     fresh = NumberedApps(5);
     apps.catalogPollActive = true;

@@ -191,6 +191,18 @@ TEST_F(RunningLauncherUse, TypingEnterAndATileClickStartTheProbeThenTheFooterAnd
     DestroyWindow(other);
 }
 
+TEST_F(RunningLauncherUse, AFolderMemberAddedWhileRunningIsFoundAndStarted) {
+    TestStartMenu menu(0, true);
+    ASSERT_TRUE(StartLauncher(menu)) << dock_.DebugLog();
+    const std::wstring ran = menu.AddSuiteMember(L"VtNewcomer");
+    ASSERT_FALSE(ran.empty());
+    ASSERT_TRUE(WaitUntil([&] { return dock_.DebugLog().find("Start menu changed") != std::string::npos; }, kStartTimeoutMs));
+    ASSERT_TRUE(Open());
+    TypeLetters(L"vtnewcomer");
+    Key(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(ran); }, 10000)) << "the new member was found and started";
+}
+
 TEST_F(RunningLauncherUse, WheelAndLeftTurnPagesAndTheTileMenuHidesIntoTheConfiguration) {
     TestStartMenu menu(30, false);
     ASSERT_TRUE(StartLauncher(menu)) << dock_.DebugLog();

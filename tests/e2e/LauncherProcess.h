@@ -88,6 +88,13 @@ public:
         const std::vector<uint8_t> bytes = testing_support::ReadFileBytes(ProbeFile());
         return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     }
+    // One more member of "VtSuite", to a copy of its own; the file its start leaves, or empty.
+    std::wstring AddSuiteMember(const std::wstring& name) {
+        const std::wstring exe = bin_.File(name + L".exe");
+        links_.push_back(suite_ + L"\\" + name + L".lnk");
+        const bool made = CopyFileW((BinDir() + L"\\launcher_app.exe").c_str(), exe.c_str(), FALSE);
+        return made && MakeShortcut(links_.back(), exe) ? exe + L".ran" : std::wstring();
+    }
 
 private:
     TempDir bin_;
