@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <knownfolders.h>
+#include <shlobj.h>
 
 #include <memory>
 #include <mutex>
@@ -9,6 +10,19 @@
 #include "apps/AppCatalog.h"
 #include "apps/CatalogCache.h"
 #include "apps/StartMenuScan.h"
+
+namespace {
+
+// The folder's path also while it does not exist, so the watch can wait for it.
+std::wstring UnverifiedFolderPath(const KNOWNFOLDERID& folder) {
+    PWSTR path = nullptr;
+    std::wstring result;
+    if (SUCCEEDED(SHGetKnownFolderPath(folder, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path) result = path;
+    CoTaskMemFree(path);
+    return result;
+}
+
+}  // namespace
 
 AllAppsCatalogSource RealAllAppsCatalogSource() {
     // The prewarm, the folder watch and an uninstall's refresh may enumerate at
@@ -34,7 +48,8 @@ AllAppsCatalogSource RealAllAppsCatalogSource() {
         SaveCatalogCache(list);
     };
     source.watchedFolders = [] {
-        return std::vector<std::wstring>{KnownFolderPathOf(FOLDERID_CommonPrograms), KnownFolderPathOf(FOLDERID_Programs)};
+        return std::vector<std::wstring>{UnverifiedFolderPath(FOLDERID_CommonPrograms),
+                                         UnverifiedFolderPath(FOLDERID_Programs)};
     };
     return source;
 }

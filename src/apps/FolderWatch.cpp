@@ -2,55 +2,112 @@
 
 #include <system_error>
 
+#include "apps/PathNames.h"
+
 namespace {
 
 constexpr DWORD kWatchedChanges =
     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;
 
-// handles[0] is the stop event; the rest are change notifications, closed here.
-void WatchLoop(std::vector<HANDLE> handles, const std::function<void()>& changed) {
-    DWORD timeout = INFINITE;
+// One watched tree and its parent's list of folders: deleting the tree, or
+// making it where it was missing, shows in the parent, which the tree's own
+// notification (bound to the folder that was there when it was opened) may
+// never tell.
+struct Watched {
+    std::wstring folder;
+    HANDLE tree = INVALID_HANDLE_VALUE;
+    HANDLE parent = INVALID_HANDLE_VALUE;
+};
+
+void Close(HANDLE& notification) {
+    if (notification != INVALID_HANDLE_VALUE) FindCloseChangeNotification(notification);
+    notification = INVALID_HANDLE_VALUE;
+}
+
+// Opens what is not open yet; false while something is still missing.
+bool Open(Watched& watched) {
+    if (watched.tree == INVALID_HANDLE_VALUE) {
+        watched.tree = FindFirstChangeNotificationW(watched.folder.c_str(), TRUE, kWatchedChanges);
+    }
+    const std::wstring parent = ParentFolderOf(watched.folder);
+    if (watched.parent == INVALID_HANDLE_VALUE && !parent.empty()) {
+        watched.parent = FindFirstChangeNotificationW(parent.c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME);
+    }
+    return watched.tree != INVALID_HANDLE_VALUE && (parent.empty() || watched.parent != INVALID_HANDLE_VALUE);
+}
+
+void WatchLoop(HANDLE stop, std::vector<Watched> folders, const std::function<void()>& changed) {
+    bool missing = false;
+    for (Watched& watched : folders) missing |= !Open(watched);
+    bool pending = false;  // a change waits for the quiet period to end
     for (;;) {
+        std::vector<HANDLE> handles{stop};
+        std::vector<HANDLE*> owners;
+        for (Watched& watched : folders) {
+            for (HANDLE* notification : {&watched.tree, &watched.parent}) {
+                if (*notification == INVALID_HANDLE_VALUE) continue;
+                handles.push_back(*notification);
+                owners.push_back(notification);
+            }
+        }
+        const DWORD timeout = pending ? FolderWatch::kQuietMs : missing ? FolderWatch::kMissingPollMs : INFINITE;
         const DWORD woke = WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, timeout);
         if (woke == WAIT_TIMEOUT) {
-            timeout = INFINITE;
-            changed();
+            if (pending) {
+                // A folder deleted and made again is another folder: every
+                // watch starts afresh before the callback reads the trees.
+                missing = false;
+                for (Watched& watched : folders) {
+                    Close(watched.tree);
+                    Close(watched.parent);
+                    missing |= !Open(watched);
+                }
+                pending = false;
+                changed();
+            } else {
+                // What is missing is looked for again; a tree that has appeared counts as a change.
+                missing = false;
+                for (Watched& watched : folders) {
+                    const bool hadTree = watched.tree != INVALID_HANDLE_VALUE;
+                    missing |= !Open(watched);
+                    pending |= !hadTree && watched.tree != INVALID_HANDLE_VALUE;
+                }
+            }
             continue;
         }
         const DWORD index = woke - WAIT_OBJECT_0;
         if (index == 0 || index >= handles.size()) break;  // stopped, or the wait failed
-        // A further change restarts the quiet period.
-        if (!FindNextChangeNotification(handles[index])) break;
-        timeout = FolderWatch::kQuietMs;
+        // A notification that cannot go on is opened again after the quiet
+        // period; a further change restarts that period.
+        HANDLE& notification = *owners[index - 1];
+        if (!FindNextChangeNotification(notification)) Close(notification);
+        pending = true;
     }
-    for (size_t i = 1; i < handles.size(); ++i) FindCloseChangeNotification(handles[i]);
+    for (Watched& watched : folders) {
+        Close(watched.tree);
+        Close(watched.parent);
+    }
 }
 
 }  // namespace
 
 bool FolderWatch::Start(const std::vector<std::wstring>& folders, std::function<void()> changed) {
     Stop();
-    std::vector<HANDLE> handles;
+    std::vector<Watched> watched;
     for (const std::wstring& folder : folders) {
-        if (folder.empty()) continue;
-        HANDLE notification = FindFirstChangeNotificationW(folder.c_str(), TRUE, kWatchedChanges);
-        if (notification != INVALID_HANDLE_VALUE) handles.push_back(notification);
+        if (!folder.empty()) watched.push_back({folder});
     }
-    if (handles.empty()) return false;
+    if (watched.empty()) return false;
     stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (stop_) {
-        handles.insert(handles.begin(), stop_);
-        try {
-            worker_ = std::thread(WatchLoop, handles, std::move(changed));
-            return true;
-        } catch (const std::system_error&) {
-            handles.erase(handles.begin());
-        }
+    if (!stop_) return false;
+    try {
+        worker_ = std::thread(WatchLoop, stop_, std::move(watched), std::move(changed));
+        return true;
+    } catch (const std::system_error&) {
+        CloseHandle(stop_);
+        stop_ = nullptr;
+        return false;
     }
-    for (HANDLE notification : handles) FindCloseChangeNotification(notification);
-    if (stop_) CloseHandle(stop_);
-    stop_ = nullptr;
-    return false;
 }
 
 void FolderWatch::Stop() {

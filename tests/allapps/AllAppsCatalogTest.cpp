@@ -64,6 +64,25 @@ TEST_F(LauncherWindowTest, AShortcutWrittenMeanwhileIsListedAtTheNextOpening) {
     EXPECT_EQ(apps.visibleEntries.size(), 4u);
 }
 
+TEST_F(LauncherWindowTest, TheWatchFindsItsFolderMadeLateAndMadeAgainAfterDeletion) {
+    testing_support::TempDir menu;
+    const std::wstring programs = menu.File(L"Programs");
+    apps.catalogSource.watchedFolders = [&] { return std::vector<std::wstring>{programs}; };
+    apps.Initialize(nullptr, config, 1.0f, 78.0f);
+    ASSERT_TRUE(WaitFor(apps.prewarmDone));
+    Toggle();
+    Toggle();
+    for (int count : {3, 4}) {
+        fresh = NumberedApps(count);
+        ASSERT_TRUE(CreateDirectoryW(programs.c_str(), nullptr));
+        testing_support::WriteFileBytes(programs + L"\\New.lnk", "L");
+        ASSERT_TRUE(testing_support::WaitFor([&] { return apps.catalog.size() == static_cast<size_t>(count); }, 10000));
+        const int seen = enumerations;
+        ASSERT_TRUE(DeleteFileW((programs + L"\\New.lnk").c_str()) && RemoveDirectoryW(programs.c_str()));
+        ASSERT_TRUE(testing_support::WaitFor([&] { return enumerations > seen; }, 10000)) << "the deletion was seen";
+    }
+}
+
 TEST_F(LauncherWindowTest, AMemberAddedARetargetedShortcutAndAnEmptyStartMenuReplaceTheList) {
     apps.Initialize(nullptr, config, 1.0f, 78.0f);
     const std::vector<InstalledApp> shown = {MakeFolder(L"Suite", AppCategory::Other, L'S', NumberedApps(2, L"Suite ")),
