@@ -85,6 +85,9 @@ void AddAppsFolderItems(const std::vector<AppsFolderItem>& items, BuildState& st
         app.nameKey = NormalizePathKey(item.name);
         app.targetPath =
             item.linkTarget.empty() ? L"shell:AppsFolder\\" + item.parsingName : item.linkTarget;
+        // A link among the folder's items is started as the folder starts it, so
+        // the shortcut's arguments and working folder apply, not its bare target.
+        if (!item.linkTarget.empty()) app.shortcutPath = L"shell:AppsFolder\\" + item.parsingName;
 
         const std::wstring targetKey = NormalizePathKey(app.targetPath);
         const std::wstring fileName = FileNameOf(targetKey);

@@ -12,8 +12,9 @@ struct InstalledApp {
     std::wstring launchId;    // what LaunchShellApp is given
     std::wstring targetPath;  // executable or other target
     std::wstring nameKey;     // path key of name; the de-duplication key
-    // The Start-menu shortcut the entry was read from; empty for the others.
-    // Started through it, its arguments, working folder and "run as" apply.
+    // The Start-menu shortcut the entry was read from (for an Apps-folder link,
+    // its "shell:AppsFolder\" path); empty for the others. Started through it,
+    // its arguments, working folder and "run as" apply.
     std::wstring shortcutPath;
     AppCategory category = AppCategory::Other;
     wchar_t initial = L'#';   // 'A'..'Z' or '#'

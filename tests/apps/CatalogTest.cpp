@@ -274,5 +274,7 @@ TEST_F(CatalogTest, AppsFolderItemsOfOneProgramWithOtherArgumentsAreBothListed) 
     const std::wstring games = Target(L"games.exe");
     appsItems = {{L"Games", L"games", games}, {L"Dota 2", L"dota", games, L"-applaunch 570"},
                  {L"Games Again", L"again", games}};
-    EXPECT_EQ(Names(EnumerateInstalledApps(sources)), (std::vector<std::wstring>{L"Dota 2", L"Games"}));
+    const std::vector<InstalledApp> apps = EnumerateInstalledApps(sources);
+    ASSERT_EQ(Names(apps), (std::vector<std::wstring>{L"Dota 2", L"Games"}));
+    EXPECT_EQ(StartPathOf(apps[0]), L"shell:AppsFolder\\dota");  // its link, with the arguments
 }
