@@ -98,6 +98,11 @@ public:
 
     // Owner wiring: message first, then the window, each published atomically.
     void SetNotifyTarget(HWND window, UINT message);
+    // The owner calls this first thing on each icons-ready message, before it
+    // asks for the icons again: icons finished from then on post a new one.
+    // Until then they post nothing, so one message stands for every icon
+    // finished since the last, however many that is.
+    void TakeReadyNotice() { notifyPending.store(false); }
 
     // Inspection for the owner and tests.
     size_t SurfaceCount() const { return surfaceLru.size(); }
@@ -119,6 +124,7 @@ public:
     std::unordered_map<std::wstring, IconBitmap> pixels;
     std::atomic<HWND> notifyWindow{nullptr};
     std::atomic<uint32_t> notifyMessage{0};
+    std::atomic<bool> notifyPending{false};
     std::mutex recentMutex;
     std::vector<std::wstring> recentPaths;
     std::mutex queueMutex;
@@ -132,6 +138,8 @@ public:
 private:
     static void WorkerThreadEntry(IconLoader* loader);
     void WorkerMain();
+    // Posts the icons-ready message unless one is still waiting for the owner.
+    void NotifyReady();
     // Stores an extracted icon, replacing an entry when the store is full.
     void StoreExtracted(const std::wstring& key, const IconBitmap& bitmap);
     IconSurfaceRef FindSurface(const std::wstring& key);

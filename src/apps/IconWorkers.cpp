@@ -70,6 +70,15 @@ void IconLoader::StoreExtracted(const std::wstring& key, const IconBitmap& bitma
     pixels.emplace(key, bitmap);
 }
 
+// A message per icon would have the owner redraw once per icon, and hundreds of
+// them queued ahead of its other messages (closing, input) at start-up.
+void IconLoader::NotifyReady() {
+    const HWND window = notifyWindow.load();
+    const UINT message = notifyMessage.load();
+    if (!window || message == 0 || notifyPending.exchange(true)) return;
+    if (!PostMessageW(window, message, 0, 0)) notifyPending.store(false);
+}
+
 void IconLoader::WorkerMain() {
     const bool comReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
@@ -109,11 +118,7 @@ void IconLoader::WorkerMain() {
             std::lock_guard<std::mutex> lock(queueMutex);
             pendingKeys.erase(key);
         }
-        if (ok) {
-            const HWND window = notifyWindow.load();
-            const UINT message = notifyMessage.load();
-            if (window && message != 0) PostMessageW(window, message, 0, 0);
-        }
+        if (ok) NotifyReady();
         request = IconRequest{};
         bitmap = IconBitmap{};
     }

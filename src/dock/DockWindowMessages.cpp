@@ -99,6 +99,7 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
                 SetTimer(inputWindow, kRefreshTimer, 60, nullptr);
                 return 0;
             case WM_DOCK_ICONS_READY: {
+                iconLoader.TakeReadyNotice();
                 bool anyMissing = false;
                 for (auto& visual : itemVisuals) {
                     if (!visual.missing) continue;
