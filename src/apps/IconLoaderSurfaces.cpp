@@ -4,6 +4,7 @@
 #include "apps/IconExtraction.h"
 #include "apps/IconLoader.h"
 #include "apps/IconRendering.h"
+#include "apps/IconSquare.h"
 
 IconSurfaceRef IconLoader::SurfaceFromBitmap(const IconBitmap& bitmap, int size, bool macStyle,
                                              int count) {
@@ -14,7 +15,7 @@ IconSurfaceRef IconLoader::SurfaceFromBitmap(const IconBitmap& bitmap, int size,
         if (macStyle || count >= 2) {
             DrawIconPixels(context, bitmap, macStyle, size, count);
         } else {
-            PaintIconBitmapPlain(context, bitmap);
+            PaintIconBitmapPlain(context, FitIconToSquare(bitmap, size));
         }
     });
     return surface;

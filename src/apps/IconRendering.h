@@ -18,6 +18,7 @@ Microsoft::WRL::ComPtr<ID2D1Bitmap> CreateIconD2DBitmap(ID2D1DeviceContext* cont
                                                         const IconBitmap& bitmap);
 
 // A 1:1 copy into the top-left corner: nothing scaled, the rest left clear.
+// Callers bring the pixels to the surface's size first (FitIconToSquare).
 void PaintIconBitmapPlain(ID2D1DeviceContext* context, const IconBitmap& bitmap);
 
 // Scaled into the whole square, or in mac style onto the tile plate's inner

@@ -145,7 +145,7 @@ TEST_F(IconLoaderSurfaces, BuiltinGlyphsWinInMacStyle) {
     PixelImage pixels = host.Pixels(plain);
     EXPECT_EQ(pixels.At(10, 10).r, 255);
     EXPECT_EQ(pixels.At(10, 10).g, 0);
-    EXPECT_EQ(pixels.At(40, 40).a, 0) << "32 x 32 pixels in a 48 x 48 surface stay top-left";
+    EXPECT_EQ(pixels.At(40, 40).r, 255) << "32 x 32 pixels fill a 48 x 48 surface";
 
     EXPECT_EQ(loader.GetIconSurface(notepad, notepad, L"", 48, true), mac) << "cached";
 }

@@ -71,18 +71,19 @@ protected:
 
 }  // namespace
 
-TEST_F(IconRendering, PlainPathCopiesOneToOneIntoTheCorner) {
+TEST_F(IconRendering, PlainPathScalesToTheSquareAndCentres) {
     PixelImage small = Draw(Halves(32, 32, 16), 48, false, 0);
     ASSERT_EQ(small.width, 48);
     EXPECT_TRUE(IsRed(small.At(15, 31)));
-    EXPECT_TRUE(IsBlue(small.At(16, 0)));
+    EXPECT_TRUE(IsRed(small.At(20, 0))) << "scaled up: column 20 maps to source 13";
     EXPECT_TRUE(IsBlue(small.At(31, 31)));
-    EXPECT_TRUE(small.AllTransparentIn(32, 0, 48, 48)) << "the rest stays clear";
-    EXPECT_TRUE(small.AllTransparentIn(0, 32, 48, 48));
+    PixelImage narrow = Draw(Halves(16, 32, 8), 48, false, 0);
+    EXPECT_TRUE(IsRed(narrow.At(13, 24)) && IsBlue(narrow.At(34, 24))) << "24 x 48, centred";
+    EXPECT_TRUE(narrow.AllTransparentIn(0, 0, 12, 48) && narrow.AllTransparentIn(36, 0, 48, 48));
 
-    // A larger bitmap is cut off, not scaled: column 45 is still red.
+    // A larger bitmap is scaled down, not cut off: column 45 is blue.
     PixelImage large = Draw(Halves(64, 64, 56), 48, false, 0);
-    EXPECT_TRUE(IsRed(large.At(45, 47)));
+    EXPECT_TRUE(IsBlue(large.At(45, 47)));
 
     EXPECT_EQ(loader.SurfaceFromBitmap(IconBitmap{}, 48, false, 0), nullptr);
 }
