@@ -1,6 +1,7 @@
 #include "apps/IconDiskCache.h"
 
 #include "app/Log.h"
+#include "config/Paths.h"
 #include "config/SharedFile.h"
 
 #include <windows.h>
@@ -72,21 +73,45 @@ bool IsDrivePath(std::wstring_view text) {
     return text.size() >= 2 && text[1] == L':';
 }
 
-std::wstring MakeVersionedIconKey(const std::wstring& key, const std::wstring& sourcePath) {
-    if (!IsDrivePath(sourcePath)) return key;
+namespace {
+
+// "|" + last-write FILETIME + "|" + size of a readable drive-path file, else empty.
+std::wstring FileStamp(const std::wstring& path) {
+    if (!IsDrivePath(path)) return {};
     // File times come from Win32: the runtime's filesystem clock is not FILETIME.
     // Opening the file follows links to their target; a folder has no size and
     // keeps the bare key, so its icon does not go stale whenever its contents change.
-    HANDLE file = CreateFileW(sourcePath.c_str(), FILE_READ_ATTRIBUTES,
+    HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return key;
+    if (file == INVALID_HANDLE_VALUE) return {};
     BY_HANDLE_FILE_INFORMATION info = {};
     const bool ok = GetFileInformationByHandle(file, &info) != FALSE;
     CloseHandle(file);
-    if (!ok || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return key;
+    if (!ok || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
     const uint64_t size = static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-    return key + L"|" + ToDecimal(FileTimeValue(info.ftLastWriteTime)) + L"|" + ToDecimal(size);
+    return L"|" + ToDecimal(FileTimeValue(info.ftLastWriteTime)) + L"|" + ToDecimal(size);
+}
+
+}  // namespace
+
+std::wstring ShortcutOfTileKey(const std::wstring& key) {
+    constexpr std::wstring_view prefix = L"shell:";
+    if (!key.starts_with(prefix)) return {};
+    const size_t at = key.rfind(L'@');
+    if (at == std::wstring::npos || at < prefix.size()) return {};
+    std::wstring item = key.substr(prefix.size(), at - prefix.size());
+    if (!IsDrivePath(item) || !item.ends_with(L".lnk")) return {};
+    return item;
+}
+
+std::wstring MakeVersionedIconKey(const std::wstring& key, const std::wstring& sourcePath) {
+    std::wstring versioned = key + FileStamp(sourcePath);
+    // A tile's icon comes from its shortcut first: a shortcut given another
+    // icon changes the shortcut, not its target.
+    const std::wstring shortcut = ShortcutOfTileKey(key);
+    if (!shortcut.empty() && shortcut != NormalizePathKey(sourcePath)) versioned += FileStamp(shortcut);
+    return versioned;
 }
 
 std::wstring IconCacheFilePathIn(const std::wstring& cacheFolder, const std::wstring& key,

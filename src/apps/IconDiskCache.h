@@ -16,8 +16,13 @@ uint64_t IconCacheHash(std::wstring_view text);
 // Not empty, not a "shell:" / "SHELL:" name, at least 2 characters, ':' second.
 bool IsDrivePath(std::wstring_view text);
 
+// The shortcut a tile pixel key names ("shell:" + a drive path ending in
+// ".lnk" + "@..."), else empty.
+std::wstring ShortcutOfTileKey(const std::wstring& key);
+
 // key + "|" + last-write FILETIME + "|" + size for a readable drive-path file,
-// else the key unchanged.
+// else the key unchanged; then the same stamp of the shortcut a tile key names
+// when that is not the source itself.
 std::wstring MakeVersionedIconKey(const std::wstring& key, const std::wstring& sourcePath);
 
 // "<cacheFolder>\iconcache\%016llX.vti"; empty when cacheFolder is empty.

@@ -87,6 +87,12 @@ TEST(IconDiskCacheNames, VersionFollowsTheSourceFile) {
 
     // A folder's time moves with its contents; its icon keeps one file.
     EXPECT_EQ(IconLoader::MakeVersionedKey(L"k", dir.Path()), L"k");
+    const std::wstring link = dir.File(L"App.lnk");
+    WriteFileBytes(link, "L");
+    const std::wstring tile = IconLoader::MakeIconKey(link, exe, 48, false, 0);
+    const std::wstring file = IconCacheFilePathIn(dir.Path(), tile, exe);
+    SetWriteTime(link, 133000000000000002ll);
+    EXPECT_NE(IconCacheFilePathIn(dir.Path(), tile, exe), file) << "a shortcut given another icon";
 }
 
 TEST(IconDiskCacheFiles, WritesExactBytesAndReadsThemBack) {
