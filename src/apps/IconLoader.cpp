@@ -145,6 +145,10 @@ IconSurfaceRef IconLoader::GetIconSurface(const std::wstring& itemKey, const std
         }
     }
     if (IconSurfaceRef fromPixels = CreateSurfaceFromPixels(key, s, macStyle)) return fromPixels;
+    // An icon being extracted lands in memory: the dock asks again for every
+    // missing icon whenever some are ready, and a file probe each time for
+    // each of hundreds of them slowed the extraction itself.
+    if (IsPending(key)) return nullptr;
     if (IconSurfaceRef fromDisk = SurfaceFromDisk(key, path, s, macStyle, 0)) {
         PutSurface(key, fromDisk);
         return fromDisk;
@@ -300,6 +304,11 @@ void IconLoader::SetNotifyTarget(HWND window, UINT message) {
 size_t IconLoader::QueuedCount() {
     std::lock_guard<std::mutex> lock(queueMutex);
     return queue.size();
+}
+
+bool IconLoader::IsPending(const std::wstring& key) {
+    std::lock_guard<std::mutex> lock(queueMutex);
+    return pendingKeys.count(key) != 0;
 }
 
 size_t IconLoader::PendingCount() {

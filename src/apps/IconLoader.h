@@ -32,6 +32,7 @@ class IconLoader {
 public:
     static constexpr size_t kSurfaceCacheLimit = 256;
     static constexpr size_t kPixelStoreLimit = 256;
+    static constexpr uint64_t kNotifyGatherMs = 100;
 
     IconLoader();
     ~IconLoader();
@@ -110,6 +111,7 @@ public:
     std::vector<std::wstring> RecentPaths();
     size_t QueuedCount();
     size_t PendingCount();
+    bool IsPending(const std::wstring& key);
     size_t WorkerCount() const { return workers.size(); }
 
     // Members in the owner's documented order. graphics and host are set by the
@@ -125,6 +127,7 @@ public:
     std::atomic<HWND> notifyWindow{nullptr};
     std::atomic<uint32_t> notifyMessage{0};
     std::atomic<bool> notifyPending{false};
+    std::atomic<uint64_t> lastNotifyTick{0};
     std::mutex recentMutex;
     std::vector<std::wstring> recentPaths;
     std::mutex queueMutex;
@@ -138,8 +141,9 @@ public:
 private:
     static void WorkerThreadEntry(IconLoader* loader);
     void WorkerMain();
-    // Posts the icons-ready message unless one is still waiting for the owner.
-    void NotifyReady();
+    // Posts the icons-ready message unless one is still waiting for the owner
+    // or, while more requests are queued, one went out a moment ago.
+    void NotifyReady(bool moreQueued);
     // Stores an extracted icon, replacing an entry when the store is full.
     void StoreExtracted(const std::wstring& key, const IconBitmap& bitmap);
     IconSurfaceRef FindSurface(const std::wstring& key);

@@ -71,11 +71,17 @@ void IconLoader::StoreExtracted(const std::wstring& key, const IconBitmap& bitma
 }
 
 // A message per icon would have the owner redraw once per icon, and hundreds of
-// them queued ahead of its other messages (closing, input) at start-up.
-void IconLoader::NotifyReady() {
+// them queued ahead of its other messages (closing, input) at start-up. While
+// more requests wait, icons are also gathered for a short while, so the owner
+// redraws a few times a second rather than whenever it is free.
+void IconLoader::NotifyReady(bool moreQueued) {
     const HWND window = notifyWindow.load();
     const UINT message = notifyMessage.load();
-    if (!window || message == 0 || notifyPending.exchange(true)) return;
+    if (!window || message == 0) return;
+    const uint64_t now = GetTickCount64();
+    if (moreQueued && now - lastNotifyTick.load() < kNotifyGatherMs) return;
+    if (notifyPending.exchange(true)) return;
+    lastNotifyTick.store(now);
     if (!PostMessageW(window, message, 0, 0)) notifyPending.store(false);
 }
 
@@ -114,11 +120,13 @@ void IconLoader::WorkerMain() {
             WriteCacheFile(key, request.path, bitmap);
             TouchRecent(CacheFilePath(key, request.path));
         }
+        bool moreQueued = false;
         {
             std::lock_guard<std::mutex> lock(queueMutex);
             pendingKeys.erase(key);
+            moreQueued = !queue.empty();
         }
-        if (ok) NotifyReady();
+        if (ok) NotifyReady(moreQueued);
         request = IconRequest{};
         bitmap = IconBitmap{};
     }
