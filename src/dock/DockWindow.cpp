@@ -512,6 +512,9 @@ void DockWindow::ToggleNativeTaskbar() {
 void DockWindow::Shutdown() {
     if (shutDown) return;
     shutDown = true;
+    // A close during the start may come while the device's first drawing runs
+    // on its worker; the process must not end with that worker inside Direct2D.
+    if (composition.graphicsDevice) composition.graphicsDevice.StopWarmUp();
     ReleaseKeepAwake();
     allApps.Shutdown();
     iconLoader.Stop();

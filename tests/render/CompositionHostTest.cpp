@@ -195,6 +195,16 @@ TEST_F(HostTest, ScheduledCommitRunsFromTheMessageQueue) {
     EXPECT_EQ(host.mainTarget.PresentCount(), before + 1);
 }
 
+// A warm-up stopped for the end: nothing of it holds the device any more.
+TEST_F(HostTest, AStoppedWarmUpLeavesTheWorkerHoldingNothingOfTheDevice) {
+    auto references = [&] { return graphics.d2dDevice->AddRef(), graphics.d2dDevice->Release(); };
+    const ULONG before = references();
+    host.graphicsDevice.WarmUp(nullptr);
+    host.graphicsDevice.StopWarmUp();
+    EXPECT_FALSE(host.graphicsDevice.Warming());
+    EXPECT_EQ(references(), before);
+}
+
 TEST_F(HostTest, TexturePaintersFillTheirGradients) {
     auto fade = host.CreateDrawingSurface(16, 128);
     ASSERT_TRUE(host.PaintFadeTexture(fade));

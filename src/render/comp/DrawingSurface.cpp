@@ -240,15 +240,27 @@ void CompositionGraphicsDevice::WarmUp(std::function<void()> done) {
     }
     try {
         std::promise<Microsoft::WRL::ComPtr<ID2D1DeviceContext>> promise;
+        auto cancelled = std::make_shared<std::atomic<bool>>(false);
         device.warming = promise.get_future();
+        device.warmingCancelled = cancelled;
         // Detached with its own promise and its own reference to the device:
         // the first BeginDraw takes the result, nothing waits for the thread.
-        platform::StartDetachedThread([d2dDevice = device.d2dDevice, promise = std::move(promise), done]() mutable {
-            promise.set_value(DrawOnce(d2dDevice.Get()));
-            if (done) done();
+        // The promise is kept only once the worker is done with Direct2D: a
+        // process ending while a worker still drew, or let go of the device,
+        // was killed or crashed on its way out.
+        platform::StartDetachedThread([d2dDevice = device.d2dDevice, promise = std::move(promise), cancelled,
+                                       done]() mutable {
+            Microsoft::WRL::ComPtr<ID2D1DeviceContext> context;
+            if (!cancelled->load()) context = DrawOnce(d2dDevice.Get());
+            // Not wanted any more: let go of here, on the thread that made it.
+            if (cancelled->load()) context.Reset();
+            d2dDevice.Reset();
+            promise.set_value(std::move(context));
+            if (done && !cancelled->load()) done();
         });
     } catch (const std::system_error&) {
         device.warming = {};
+        device.warmingCancelled.reset();
         if (done) done();
     }
 }
@@ -259,6 +271,13 @@ bool CompositionGraphicsDevice::Warming() const {
 }
 
 void CompositionGraphicsDevice::FinishWarmUp() { TakeWarmedContext(Get()); }
+
+void CompositionGraphicsDevice::StopWarmUp() {
+    auto& device = Get();
+    if (device.warmingCancelled) device.warmingCancelled->store(true);
+    // A context that was done before the stop came is dropped all the same.
+    if (device.warming.valid()) device.warming.get();
+}
 
 void CompositionGraphicsDevice::SetRenderingDevice(ID2D1Device* d2dDevice) {
     auto& device = Get();

@@ -66,6 +66,10 @@ public:
     // Waits for the worker of WarmUp, if any, and takes its context: for
     // drawing on this device from outside its surfaces.
     void FinishWarmUp();
+    // Before the end: a worker that has not begun drawing does not, one that
+    // has is waited for, and its context is dropped. Once this returns no
+    // worker of WarmUp is inside Direct2D or holds any of its objects.
+    void StopWarmUp();
 
     // Tests: the next BeginDraw or surface creation fails with this code.
     void InjectFailure(HRESULT code) { Get().injectedFailure = code; }

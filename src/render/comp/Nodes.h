@@ -7,6 +7,7 @@
 #include <d2d1_1.h>
 #include <wrl/client.h>
 
+#include <atomic>
 #include <future>
 #include <map>
 #include <memory>
@@ -90,6 +91,8 @@ struct GraphicsDeviceNode : Node {
     Microsoft::WRL::ComPtr<ID2D1DeviceContext> context;
     // The context a worker made and drew with once; the first BeginDraw takes it.
     std::future<Microsoft::WRL::ComPtr<ID2D1DeviceContext>> warming;
+    // Set when the context is no longer wanted: a worker that has not drawn yet does not.
+    std::shared_ptr<std::atomic<bool>> warmingCancelled;
     HRESULT injectedFailure = S_OK;  // tests: the next BeginDraw or surface creation fails
     // Every surface made on this device, to move them all to a new device;
     // dropped ones are forgotten once the list has doubled since the last sweep.
