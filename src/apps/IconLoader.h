@@ -128,6 +128,7 @@ public:
     std::atomic<uint32_t> notifyMessage{0};
     std::atomic<bool> notifyPending{false};
     std::atomic<uint64_t> lastNotifyTick{0};
+    std::atomic<bool> notifyOwed{false};
     std::mutex recentMutex;
     std::vector<std::wstring> recentPaths;
     std::mutex queueMutex;

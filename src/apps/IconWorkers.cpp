@@ -79,7 +79,11 @@ void IconLoader::NotifyReady(bool moreQueued) {
     const UINT message = notifyMessage.load();
     if (!window || message == 0) return;
     const uint64_t now = GetTickCount64();
-    if (moreQueued && now - lastNotifyTick.load() < kNotifyGatherMs) return;
+    if (moreQueued && now - lastNotifyTick.load() < kNotifyGatherMs) {
+        notifyOwed.store(true);
+        return;
+    }
+    notifyOwed.store(false);
     if (notifyPending.exchange(true)) return;
     lastNotifyTick.store(now);
     if (!PostMessageW(window, message, 0, 0)) notifyPending.store(false);
@@ -126,7 +130,8 @@ void IconLoader::WorkerMain() {
             pendingKeys.erase(key);
             moreQueued = !queue.empty();
         }
-        if (ok) NotifyReady(moreQueued);
+        // A failure can be the last request: icons gathered before it are still owed.
+        if (ok || notifyOwed.load()) NotifyReady(moreQueued);
         request = IconRequest{};
         bitmap = IconBitmap{};
     }
