@@ -10,7 +10,7 @@
 
 #include "allapps/AllAppsGeometry.h"
 #include "allapps/AllAppsWindow.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "apps/BuiltinIcons.h"
 #include "apps/IconExtraction.h"
 #include "apps/IconLoader.h"

@@ -12,7 +12,7 @@
 #include "allapps/AllAppsPaint.h"
 #include "allapps/AllAppsSurfaces.h"
 #include "allapps/AllAppsWindow.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
 

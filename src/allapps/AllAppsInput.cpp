@@ -8,7 +8,7 @@
 #include "allapps/AllAppsGeometry.h"
 #include "allapps/AllAppsSearchText.h"
 #include "allapps/AllAppsWindow.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "allapps/AllAppsMenuRows.h"
 #include "allapps/AllAppsWindow.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "apps/Uninstall.h"
 #include "config/Paths.h"
 #include "render/MacMenuWindow.h"

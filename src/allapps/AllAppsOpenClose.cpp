@@ -4,7 +4,7 @@
 
 #include "allapps/AllAppsGeometry.h"
 #include "allapps/AllAppsWindow.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/CompositionHost.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "allapps/AllAppsGeometry.h"
 #include "allapps/AllAppsSurfaces.h"
 #include "allapps/AllAppsWindow.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
 

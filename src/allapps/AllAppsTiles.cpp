@@ -6,7 +6,7 @@
 #include "allapps/AllAppsPaint.h"
 #include "allapps/AllAppsSurfaces.h"
 #include "allapps/AllAppsWindow.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "apps/CompositionIconHost.h"
 #include "apps/IconLoader.h"
 #include "render/CompositionHost.h"

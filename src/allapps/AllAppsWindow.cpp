@@ -3,7 +3,7 @@
 
 #include <system_error>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 #include "render/CompositionHost.h"
 

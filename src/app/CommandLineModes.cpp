@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "app/StartupTask.h"
-#include "dock/SystemTaskbar.h"
+#include "platform/SystemTaskbar.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cwchar>
 #include <iterator>
 
-#include "app/Log.h"
-#include "dock/SystemTaskbar.h"
+#include "platform/Log.h"
+#include "platform/SystemTaskbar.h"
 
 namespace {
 

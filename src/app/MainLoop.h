@@ -13,7 +13,7 @@
 #include <windows.h>
 
 #include "app/FramePacer.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 
 constexpr UINT_PTR kIdleTrimTimerId = 2;
 constexpr UINT kIdleTrimDelayMs = 3000;

@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 
 namespace {

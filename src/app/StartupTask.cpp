@@ -4,7 +4,7 @@
 
 #include <system_error>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "platform/DetachedThread.h"
 #include "platform/LogonTrigger.h"
 

@@ -9,7 +9,7 @@
 #include "app/CommandLineModes.h"
 #include "app/CrashLog.h"
 #include "app/FramePacer.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "app/MainLoop.h"
 #include "dock/DockWindow.h"
 

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <system_error>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 #include "config/SharedFile.h"
 

@@ -1,6 +1,6 @@
 #include "apps/IconDiskCache.h"
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 #include "config/SharedFile.h"
 

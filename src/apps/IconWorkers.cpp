@@ -3,7 +3,7 @@
 #include "apps/IconExtraction.h"
 #include "apps/IconLoader.h"
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 
 #include <objbase.h>

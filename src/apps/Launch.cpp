@@ -3,7 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "apps/LinkFileCheck.h"
 #include "apps/PathNames.h"
 #include "apps/ShortcutChain.h"

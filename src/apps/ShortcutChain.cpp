@@ -8,7 +8,7 @@
 
 #include <unordered_set>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "apps/Launch.h"
 #include "apps/PathNames.h"
 #include "apps/Shortcut.h"

@@ -1,6 +1,6 @@
 #include "config/ConfigFile.h"
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/JsonWriter.h"
 #include "config/SharedFile.h"
 

@@ -1,6 +1,6 @@
 #include "config/ConfigStore.h"
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigMerge.h"
 

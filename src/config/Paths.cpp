@@ -1,6 +1,6 @@
 #include "config/Paths.h"
 
-#include "app/Log.h"
+#include "platform/Log.h"
 
 #include <windows.h>
 #include <shlobj.h>

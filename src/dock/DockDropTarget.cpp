@@ -7,7 +7,7 @@
 #include <exception>
 #include <utility>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 
 namespace vantreel {
 

@@ -8,7 +8,7 @@
 #include <exception>
 #include <system_error>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "app/Prefetch.h"
 #include "app/StartupLog.h"
 #include "config/ConfigFile.h"

@@ -8,7 +8,7 @@
 #include <exception>
 #include <unordered_map>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "dock/DockInputRect.h"
 #include "dock/DockVisualPlacement.h"
 #include "render/GradientPixels.h"

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "dock/DockDragStep.h"
 #include "dock/DockMenuRows.h"
 #include "dock/PinnedAppFrom.h"

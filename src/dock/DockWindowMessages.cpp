@@ -7,14 +7,14 @@
 
 #include <exception>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "app/StartupLog.h"
 #include "app/StartupTask.h"
 #include "apps/BuiltinIcons.h"
 #include "dock/DockWindowFrameDump.h"
 #include "dock/ForegroundWindow.h"
 #include "dock/RunningApps.h"
-#include "dock/SystemTaskbar.h"
+#include "platform/SystemTaskbar.h"
 #include "render/WallpaperLuminance.h"
 #include "render/raster/PixelCount.h"
 

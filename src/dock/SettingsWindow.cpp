@@ -7,7 +7,7 @@
 #include <cmath>
 #include <exception>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "app/StartupTask.h"
 #include "dock/SettingsControls.h"
 #include "dock/SettingsPaintKit.h"

@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "config/DockConfig.h"
-#include "dock/HitItem.h"
+#include "render/HitItem.h"
 #include "render/PaintedPictures.h"
 #include "render/PictureCanvas.h"
 

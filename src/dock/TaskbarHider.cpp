@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/Log.h"
-#include "dock/SystemTaskbar.h"
+#include "platform/Log.h"
+#include "platform/SystemTaskbar.h"
 #include "platform/DetachedThread.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "apps/ShortcutChain.h"
 #include "notify/CenterLayout.h"
 #include "notify/NotificationHits.h"

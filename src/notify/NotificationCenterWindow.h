@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "config/DockConfig.h"
-#include "dock/HitItem.h"
+#include "render/HitItem.h"
 #include "notify/BannerStack.h"
 #include "notify/NotificationItem.h"
 #include "render/CompositionHost.h"

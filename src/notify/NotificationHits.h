@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "dock/HitItem.h"
+#include "render/HitItem.h"
 
 enum NotificationHitId : int32_t {
     kHitDoNotDisturb = 101,

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 
 namespace {
 

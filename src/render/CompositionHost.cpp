@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/GradientPixels.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/CompositionEffects.h"
 #include "render/GlassShadow.h"
 #include "render/GradientPixels.h"

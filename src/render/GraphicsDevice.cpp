@@ -3,7 +3,7 @@
 #include <dxgi.h>
 #include <objbase.h>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 
 namespace {
 

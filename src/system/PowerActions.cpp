@@ -1,7 +1,7 @@
 // Power actions: the decisions and texts. The system calls are in PowerOps.
 #include "system/PowerActions.h"
 
-#include "app/Log.h"
+#include "platform/Log.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "dock/HitItem.h"
+#include "render/HitItem.h"
 #include "render/raster/Image.h"
 #include "topbar/PopoverTextRun.h"
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "topbar/TopBarMenus.h"
 #include "topbar/TopBarWindow.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 #include "render/MacMenuWindow.h"
 #include "topbar/TopBarMenus.h"

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cmath>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"

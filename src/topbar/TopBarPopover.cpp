@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
 #include "render/raster/Blend.h"

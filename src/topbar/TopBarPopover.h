@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "config/DockConfig.h"
-#include "dock/HitItem.h"
+#include "render/HitItem.h"
 #include "render/GlassLayer.h"
 #include "render/GlassTheme.h"
 #include "render/comp/Compositor.h"

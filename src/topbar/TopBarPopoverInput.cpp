@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 #include "topbar/PopoverCalendar.h"
 #include "topbar/PopoverTexts.h"

@@ -11,7 +11,7 @@
 
 #include "LauncherFixtures.h"
 #include "allapps/AllAppsWindow.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "apps/CompositionIconHost.h"
 #include "apps/IconLoader.h"
 #include "render/CompositionHost.h"

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "app/StartupLog.h"
 #include "config/Paths.h"
 #include "support/TestSupport.h"

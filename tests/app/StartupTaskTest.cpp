@@ -4,7 +4,7 @@
 
 #include <objbase.h>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "app/StartupTask.h"
 #include "support/TestSupport.h"
 

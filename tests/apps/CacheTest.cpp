@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "apps/CatalogCache.h"
 #include "apps/IconDiskCache.h"
 #include "config/SharedFile.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "apps/Launch.h"
 #include "apps/LinkFileProperties.h"
 #include "apps/LinkText.h"

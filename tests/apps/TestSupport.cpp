@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 
 using Microsoft::WRL::ComPtr;
 

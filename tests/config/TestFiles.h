@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 
 namespace testfiles {
 

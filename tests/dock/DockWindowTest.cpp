@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/ConfigFile.h"
 #include "config/Paths.h"
 #include "dock/DockWindow.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dock/HitItem.h"
+#include "render/HitItem.h"
 #include "dock/SettingsControls.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "dock/SystemTaskbar.h"
+#include "platform/SystemTaskbar.h"
 #include "dock/TaskbarHider.h"
 #include "support/FakeAppBar.h"
 #include "support/StandInTaskbar.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "dock/ForegroundWindow.h"
 #include "dock/RunningApps.h"
 #include "dock/WindowTracker.h"

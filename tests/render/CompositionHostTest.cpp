@@ -12,7 +12,7 @@
 #include <string>
 
 #include "CompTestWindow.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/CompositionHost.h"
 #include "render/GradientPixels.h"
 #include "render/GraphicsDeviceStart.h"

@@ -8,7 +8,7 @@
 
 #include "CompTestWindow.h"
 #include "ScopedPersonalizeValue.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/GlassLayer.h"
 #include "render/GlassShadow.h"
 #include "render/WallpaperLuminance.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/GraphicsDevice.h"
 #include "support/TestSupport.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "dock/SystemTaskbar.h"
+#include "platform/SystemTaskbar.h"
 
 namespace testing_support {
 

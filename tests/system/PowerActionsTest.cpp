@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "support/TestSupport.h"
 #include "system/PowerActions.h"
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 #include "support/TestSupport.h"
 #include "system/TrayTestSupport.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "TopBarFixture.h"
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 #include "support/TestSupport.h"
 #include "topbar/TopBarMenus.h"

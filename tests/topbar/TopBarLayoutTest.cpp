@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "support/TestSupport.h"
 #include "topbar/TopBarLayout.h"
 #include "topbar/TopBarWindow.h"

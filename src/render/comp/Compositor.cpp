@@ -3,7 +3,7 @@
 #include <atomic>
 #include <exception>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/comp/CompositorState.h"
 #include "render/comp/EffectCompiler.h"
 #include "render/raster/Blur.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "render/comp/CompositorState.h"
 #include "render/raster/Blend.h"
 #include "render/raster/PixelCount.h"

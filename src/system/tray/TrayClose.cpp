@@ -4,7 +4,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 #include "system/tray/TrayActions.h"
 #include "system/tray/TrayProcessTree.h"

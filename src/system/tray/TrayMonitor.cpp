@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "config/Paths.h"
 #include "system/tray/TrayLegacyToolbars.h"
 #include "system/tray/TrayNameCandidates.h"

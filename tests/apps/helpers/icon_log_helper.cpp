@@ -5,7 +5,7 @@
 //   icon_log_helper missing <path>   -> requests the path twice; exit code
 //                                       10 + icons-ready messages, 2 on timeout
 
-#include "app/Log.h"
+#include "platform/Log.h"
 #include "apps/IconDiskCache.h"
 #include "apps/IconLoader.h"
 

@@ -1,4 +1,4 @@
-#include "dock/SystemTaskbar.h"
+#include "platform/SystemTaskbar.h"
 
 #include <atomic>
 

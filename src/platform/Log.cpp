@@ -1,4 +1,4 @@
-#include "app/Log.h"
+#include "platform/Log.h"
 
 #include <windows.h>
 
