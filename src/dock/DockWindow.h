@@ -146,7 +146,21 @@ public:
 
 private:
     // The start-up steps in order; Initialize turns their exceptions into false.
+    // Each step below is one of them (DockWindowStartup.cpp).
     bool RunStartup(HINSTANCE instance, bool keepTaskbar);
+    void QueuePrefetch();
+    void LoadStartupConfig(bool keepTaskbar);
+    void PrepareGlassBackdrop();
+    void StartIconLoader();
+    bool BuildGlassAndLayers();
+    TopBarWindow::Callbacks MakeTopBarCallbacks();
+    void InitializeTopBar();
+    AllAppsWindow::Callbacks MakeAllAppsCallbacks();
+    void WireAllApps();
+    void LogIconsMissingAtFirstFrame();
+    void ShowFirstFrame();
+    // The device's warm-up, the posted and timed rest of the start, the launcher.
+    void StartAfterFirstFrame(float cachedLuma);
     LRESULT HandleInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleTimer(UINT_PTR id);
     void HandlePointerMessage(UINT message, LPARAM lParam);
