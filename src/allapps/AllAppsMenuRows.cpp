@@ -9,21 +9,6 @@
 
 namespace {
 
-MacMenuItem Row(int32_t id, std::wstring label, bool disabled = false, bool destructive = false) {
-    MacMenuItem item;
-    item.id = id;
-    item.label = std::move(label);
-    item.disabled = disabled;
-    item.destructive = destructive;
-    return item;
-}
-
-MacMenuItem Separator() {
-    MacMenuItem item;
-    item.separator = true;
-    return item;
-}
-
 bool HasChildren(const InstalledApp& entry) { return entry.isFolder && !entry.children.empty(); }
 
 }  // namespace
@@ -53,41 +38,41 @@ std::vector<MacMenuItem> TileMenuRows(const InstalledApp& entry, const TileMenuI
     const bool folder = HasChildren(entry);
     const bool noLocation = input.location.empty();
     if (input.unhideMenu) {
-        rows.push_back(Row(2006, L"取消隐藏"));
-        if (input.hiddenKeyCount > 1) rows.push_back(Row(2007, L"恢复全部已隐藏"));
-        rows.push_back(Separator());
+        rows.push_back(MenuRow(2006, L"取消隐藏"));
+        if (input.hiddenKeyCount > 1) rows.push_back(MenuRow(2007, L"恢复全部已隐藏"));
+        rows.push_back(MenuSeparator());
     }
     if (folder) {
         const std::wstring& first = entry.children.front().name;
-        rows.push_back(Row(2001, L"打开文件夹 (" + std::to_wstring(entry.children.size()) + L" 项)"));
-        rows.push_back(Row(2005, L"直接打开「" + first + L"」"));
-        rows.push_back(Row(2002, L"固定「" + first + L"」到程序坞"));
-        rows.push_back(Row(2008, L"打开文件所在位置", noLocation));
+        rows.push_back(MenuRow(2001, L"打开文件夹 (" + std::to_wstring(entry.children.size()) + L" 项)"));
+        rows.push_back(MenuRow(2005, L"直接打开「" + first + L"」"));
+        rows.push_back(MenuRow(2002, L"固定「" + first + L"」到程序坞"));
+        rows.push_back(MenuRow(2008, L"打开文件所在位置", !noLocation));
         if (!input.unhideMenu) {
-            rows.push_back(Separator());
-            rows.push_back(Row(2003, L"隐藏"));
+            rows.push_back(MenuSeparator());
+            rows.push_back(MenuRow(2003, L"隐藏"));
         }
         return rows;
     }
-    rows.push_back(Row(2001, L"打开"));
-    rows.push_back(Row(2002, L"固定到程序坞"));
-    rows.push_back(Row(2008, L"打开文件所在位置", noLocation));
+    rows.push_back(MenuRow(2001, L"打开"));
+    rows.push_back(MenuRow(2002, L"固定到程序坞"));
+    rows.push_back(MenuRow(2008, L"打开文件所在位置", !noLocation));
     if (input.unhideMenu) {
         if (input.canUninstall) {
-            rows.push_back(Separator());
-            rows.push_back(Row(2004, L"卸载...", false, true));
+            rows.push_back(MenuSeparator());
+            rows.push_back(MenuRow(2004, L"卸载...", true, true));
         }
         return rows;
     }
-    rows.push_back(Separator());
-    rows.push_back(Row(2003, L"隐藏"));
-    if (input.canUninstall) rows.push_back(Row(2004, L"卸载...", false, true));
+    rows.push_back(MenuSeparator());
+    rows.push_back(MenuRow(2003, L"隐藏"));
+    if (input.canUninstall) rows.push_back(MenuRow(2004, L"卸载...", true, true));
     return rows;
 }
 
 std::vector<MacMenuItem> PowerMenuRows() {
-    return {Row(2101, L"睡眠"), Row(2102, L"锁屏"), Separator(), Row(2103, L"重新启动..."),
-            Row(2104, L"关机...", false, true)};
+    return {MenuRow(2101, L"睡眠"), MenuRow(2102, L"锁屏"), MenuSeparator(), MenuRow(2103, L"重新启动..."),
+            MenuRow(2104, L"关机...", true, true)};
 }
 
 POINT PowerMenuAnchor(float panelWidth, float panelHeight, float s) {

@@ -1,35 +1,18 @@
 #include "dock/DockMenuRows.h"
 
-namespace {
-
-MacMenuItem Row(int32_t id, std::wstring label) {
-    MacMenuItem row;
-    row.id = id;
-    row.label = std::move(label);
-    return row;
-}
-
-MacMenuItem Separator() {
-    MacMenuItem row;
-    row.separator = true;
-    return row;
-}
-
-}  // namespace
-
 std::vector<MacMenuItem> AppMenuRows(const DockItem& item) {
     const bool hasWindows = item.running && !item.windows.empty();
     std::vector<MacMenuItem> rows;
-    rows.push_back(Row(kDockMenuActivate, item.running ? L"激活 / 切换窗口" : L"打开"));
-    MacMenuItem pin = Row(kDockMenuPinToggle, item.pinned ? L"从程序坞取消固定" : L"固定到程序坞");
+    rows.push_back(MenuRow(kDockMenuActivate, item.running ? L"激活 / 切换窗口" : L"打开"));
+    MacMenuItem pin = MenuRow(kDockMenuPinToggle, item.pinned ? L"从程序坞取消固定" : L"固定到程序坞");
     pin.checked = item.pinned;
     rows.push_back(pin);
-    MacMenuItem location = Row(kDockMenuOpenLocation, L"打开文件所在位置");
+    MacMenuItem location = MenuRow(kDockMenuOpenLocation, L"打开文件所在位置");
     location.disabled = item.path.empty();
     rows.push_back(location);
     if (hasWindows) {
-        rows.push_back(Separator());
-        MacMenuItem close = Row(kDockMenuClose, L"关闭");
+        rows.push_back(MenuSeparator());
+        MacMenuItem close = MenuRow(kDockMenuClose, L"关闭");
         close.destructive = true;
         rows.push_back(close);
     }
@@ -37,21 +20,21 @@ std::vector<MacMenuItem> AppMenuRows(const DockItem& item) {
 }
 
 std::vector<MacMenuItem> RecycleBinMenuRows() {
-    return {Row(kDockMenuOpenBin, L"打开回收站"), Row(kDockMenuEmptyBin, L"清空回收站...")};
+    return {MenuRow(kDockMenuOpenBin, L"打开回收站"), MenuRow(kDockMenuEmptyBin, L"清空回收站...")};
 }
 
 std::vector<MacMenuItem> DockMenuRows(bool taskbarHidden) {
     std::vector<MacMenuItem> rows;
-    MacMenuItem allApps = Row(kDockMenuAllApps, L"全部应用");
+    MacMenuItem allApps = MenuRow(kDockMenuAllApps, L"全部应用");
     allApps.trailingText = L"⌥ Space";
     rows.push_back(allApps);
-    rows.push_back(Row(kDockMenuSettings, L"程序坞设置..."));
+    rows.push_back(MenuRow(kDockMenuSettings, L"程序坞设置..."));
     MacMenuItem taskbar =
-        Row(kDockMenuTaskbar, taskbarHidden ? L"显示 Windows 原生任务栏" : L"隐藏 Windows 原生任务栏");
+        MenuRow(kDockMenuTaskbar, taskbarHidden ? L"显示 Windows 原生任务栏" : L"隐藏 Windows 原生任务栏");
     taskbar.trailingText = L"⌃⌥ T";
     rows.push_back(taskbar);
-    rows.push_back(Separator());
-    MacMenuItem quit = Row(kDockMenuQuit, L"退出 Vantreel");
+    rows.push_back(MenuSeparator());
+    MacMenuItem quit = MenuRow(kDockMenuQuit, L"退出 Vantreel");
     quit.destructive = true;
     rows.push_back(quit);
     return rows;
