@@ -11,17 +11,6 @@ namespace {
 // first version.
 constexpr DWORD kFindRadioParamsSize = 4;
 
-RadioQueryResult QueryWinRtRadio(const BluetoothApi& api) {
-    try {
-        return api.queryWinRtRadio();
-    } catch (const std::system_error&) {
-        // A worker that cannot start reads like one that never answered.
-        RadioQueryResult unknown;
-        unknown.stale = true;
-        return unknown;
-    }
-}
-
 bool HasClassicRadio(const BluetoothApi& api) {
     BLUETOOTH_FIND_RADIO_PARAMS params{};
     params.dwSize = kFindRadioParamsSize;
@@ -94,7 +83,7 @@ BluetoothState ListBluetoothDevices() { return ListBluetoothDevices(SystemBlueto
 
 BluetoothState ListBluetoothDevices(const BluetoothApi& api) {
     BluetoothState state;
-    const RadioQueryResult radio = QueryWinRtRadio(api);
+    const RadioQueryResult radio = QueryRadioOrStale(api.queryWinRtRadio);
     state.radioStale = radio.stale;
     if (radio.found) {
         state.radioPresent = true;

@@ -10,18 +10,7 @@
 namespace vantreel {
 namespace {
 
-// The radio fallbacks never throw out of the Wi-Fi service: a worker that
-// cannot start reads like one that never answered.
-RadioQueryResult QueryWinRtRadio(const WlanApi& api) {
-    try {
-        return api.queryWinRtRadio();
-    } catch (const std::system_error&) {
-        RadioQueryResult unknown;
-        unknown.stale = true;
-        return unknown;
-    }
-}
-
+// A radio switch whose worker cannot start is one that was not made.
 bool SetWinRtRadio(const WlanApi& api, bool on) {
     try {
         return api.setWinRtRadio(on);
@@ -125,7 +114,7 @@ WifiPanelState ScanWifiNetworks(const WlanApi& api, bool scan) {
     if (std::optional<std::vector<WLAN_PHY_RADIO_STATE>> phys = api.radioState(session.Handle(), first->guid)) {
         state.radioOn = RadioIsOn(*phys);
     } else {
-        const RadioQueryResult radio = QueryWinRtRadio(api);
+        const RadioQueryResult radio = QueryRadioOrStale(api.queryWinRtRadio);
         state.radioOn = radio.found ? radio.on : first->state != wlan_interface_state_not_ready;
         state.radioStale = radio.stale;
     }

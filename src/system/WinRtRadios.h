@@ -18,6 +18,8 @@
 
 #include <chrono>
 
+#include <system_error>
+
 #include "platform/RadioInterfaces.h"
 
 namespace vantreel {
@@ -39,6 +41,19 @@ inline constexpr std::chrono::milliseconds kRadioWorkerLimit{5000};
 // answer, stale, when nothing answered within kRadioWait. An answer that comes
 // after its caller gave up is still kept as the last one.
 RadioQueryResult QueryWinRtRadioState(RadioKind kind);
+
+// Runs a radio query whose worker may fail to start (std::system_error): such
+// a query reads like one that never answered.
+template <class Query>
+RadioQueryResult QueryRadioOrStale(const Query& query) {
+    try {
+        return query();
+    } catch (const std::system_error&) {
+        RadioQueryResult unknown;
+        unknown.stale = true;
+        return unknown;
+    }
+}
 
 // Asks every radio of the kind for the new state; true when at least one
 // accepted it within kRadioWait. No access request is made first.
