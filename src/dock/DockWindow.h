@@ -176,6 +176,7 @@ private:
     int HitTestClient(POINT client) const;
     int ResolvePressedIndex();
     void EndPressAsCaptureLoss();
+    void ClearPress();  // forgets the press and any drag it became
     void RunMenuCommand(int command, int64_t itemId);
     void SavePinnedList();
     void RefreshWindowList();

@@ -202,13 +202,7 @@ void DockWindow::OnLeftButtonUp() {
     const int64_t id = pressedId;
     // Cleared before the capture goes: WM_CAPTURECHANGED arrives inside
     // ReleaseCapture and must find no press left to end.
-    pressed = false;
-    dragging = false;
-    unpinIntent = false;
-    dragReordered = false;
-    dragOffsetY = 0.0f;
-    pressedIndex = -1;
-    pressedId = 0;
+    ClearPress();
     ReleaseCapture();
 
     if (!wasDragging) {
@@ -228,6 +222,16 @@ void DockWindow::OnLeftButtonUp() {
     RequestFrame();
 }
 
+void DockWindow::ClearPress() {
+    pressed = false;
+    dragging = false;
+    unpinIntent = false;
+    dragReordered = false;
+    dragOffsetY = 0.0f;
+    pressedIndex = -1;
+    pressedId = 0;
+}
+
 // The leave notice that came during a drag was set aside; a drag that ends
 // away from the dock must still let the magnification and the label go.
 void DockWindow::LeaveIfPointerOutside() {
@@ -243,13 +247,7 @@ void DockWindow::EndPressAsCaptureLoss() {
         dragVisualRaised = false;
         RebuildVisuals();
     }
-    pressed = false;
-    dragging = false;
-    unpinIntent = false;
-    dragReordered = false;
-    dragOffsetY = 0.0f;
-    pressedIndex = -1;
-    pressedId = 0;
+    ClearPress();
     if (reordered) SavePinnedList();
     LeaveIfPointerOutside();
     RequestFrame();
