@@ -74,6 +74,15 @@ void AllAppsWindow::RefreshAll() {
     RedrawHover();
 }
 
+void AllAppsWindow::TakeLooks(const DockConfig& config, float scaleFactor) {
+    theme = config.theme;
+    glassOpacity = config.glassOpacity;
+    launcherTransparency = std::clamp(config.allAppsTransparency, 0.0f, 1.0f);
+    useMacIcons = config.useMacIcons;
+    magnifyEnabled = config.magnifyEnabled;
+    scale = std::max(scaleFactor, 1.0f);
+}
+
 void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, float scaleFactor, float reserve) {
     try {
         if (visible) {
@@ -88,12 +97,7 @@ void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, flo
         }
         const bool oldMacIcons = useMacIcons;
         const bool hiddenChanged = SetHiddenApps(config.hiddenApps);
-        theme = config.theme;
-        glassOpacity = config.glassOpacity;
-        launcherTransparency = std::clamp(config.allAppsTransparency, 0.0f, 1.0f);
-        useMacIcons = config.useMacIcons;
-        magnifyEnabled = config.magnifyEnabled;
-        scale = std::max(scaleFactor, 1.0f);
+        TakeLooks(config, scaleFactor);
         // The dock's height follows its icon size: the panel stands above the
         // dock as it is now.
         dockReserve = reserve;

@@ -53,12 +53,7 @@ void AllAppsWindow::Initialize(HMONITOR monitorHandle, const DockConfig& config,
         monitor = monitorHandle;
         dockReserve = reserveDip;
         hideTaskbar = config.hideTaskbar;
-        theme = config.theme;
-        glassOpacity = config.glassOpacity;
-        launcherTransparency = std::clamp(config.allAppsTransparency, 0.0f, 1.0f);
-        useMacIcons = config.useMacIcons;
-        magnifyEnabled = config.magnifyEnabled;
-        scale = std::max(scaleFactor, 1.0f);
+        TakeLooks(config, scaleFactor);
         SetHiddenApps(config.hiddenApps);
         EnsureWindow();
         StartPrewarm();

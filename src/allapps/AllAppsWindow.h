@@ -114,6 +114,8 @@ public:
     bool IsAnimating() const;
     void Tick(float dt);
     bool SetHiddenApps(const std::vector<std::wstring>& hiddenApps);
+    // The settings that decide how the panel looks, and the monitor's scale.
+    void TakeLooks(const DockConfig& config, float scaleFactor);
     void RefreshAll();
     void PrebuildHiddenVisuals();
     void ReleaseVisuals();
