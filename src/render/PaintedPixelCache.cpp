@@ -10,7 +10,37 @@ size_t BytesOf(const raster::Image& pixels) {
     return static_cast<size_t>(pixels.Width()) * static_cast<size_t>(pixels.Height()) * 4;
 }
 
+// A miss costs a clear, a draw and a read-back of its whole surface: a
+// surface more than twice the piece's area would cost more than making one.
+bool Fits(SIZE have, int width, int height) {
+    return have.cx >= width && have.cy >= height &&
+           static_cast<long long>(have.cx) * have.cy <= 2LL * width * height;
+}
+
 }  // namespace
+
+comp::CompositionDrawingSurface PaintedPixelCache::ScratchFor(CompositionHost& host, int width, int height) {
+    auto best = scratches_.end();
+    for (auto it = scratches_.begin(); it != scratches_.end(); ++it) {
+        const SIZE have = it->SizeInt();
+        if (!Fits(have, width, height)) continue;
+        if (best == scratches_.end() ||
+            static_cast<long long>(have.cx) * have.cy < static_cast<long long>(best->SizeInt().cx) * best->SizeInt().cy) {
+            best = it;
+        }
+    }
+    if (best != scratches_.end()) {
+        scratches_.splice(scratches_.begin(), scratches_, best);
+        return scratches_.front();
+    }
+    comp::CompositionDrawingSurface made = host.CreateDrawingSurface(width, height);
+    // A large piece is rare and kept once painted: its scratch is not worth
+    // the memory it would hold.
+    if (!made || static_cast<size_t>(width) * static_cast<size_t>(height) * 4 > kMostScratchBytes) return made;
+    scratches_.push_front(made);
+    if (scratches_.size() > kScratchesKept) scratches_.pop_back();
+    return made;
+}
 
 const raster::Image* PaintedPixelCache::Get(CompositionHost& host, const std::wstring& key, int width, int height,
                                             const Painter& paint) {
@@ -19,16 +49,10 @@ const raster::Image* PaintedPixelCache::Get(CompositionHost& host, const std::ws
         return &found->second->pixels;
     }
     if (width <= 0 || height <= 0) return nullptr;
-    // One scratch surface, grown to the largest piece asked for: a new surface
-    // per size would cost more than the pixels it saves.
-    const SIZE have = scratch_ ? scratch_.SizeInt() : SIZE{0, 0};
-    if (!scratch_ || have.cx < width || have.cy < height) {
-        scratch_ = host.CreateDrawingSurface(std::max<int>(width, have.cx), std::max<int>(height, have.cy));
-        if (!scratch_) return nullptr;
-    }
-    if (!host.Paint(scratch_, paint)) return nullptr;
+    const comp::CompositionDrawingSurface scratch = ScratchFor(host, width, height);
+    if (!scratch || !host.Paint(scratch, paint)) return nullptr;
     Entry entry{key, raster::Image(width, height)};
-    const raster::Image& painted = scratch_.Pixels();
+    const raster::Image& painted = scratch.Pixels();
     for (int y = 0; y < height; ++y) {
         std::copy_n(painted.Data() + static_cast<size_t>(y) * painted.Width(), width,
                     entry.pixels.Data() + static_cast<size_t>(y) * width);
@@ -48,5 +72,5 @@ void PaintedPixelCache::Clear() {
     entries_.clear();
     index_.clear();
     bytes_ = 0;
-    scratch_ = nullptr;
+    scratches_.clear();
 }

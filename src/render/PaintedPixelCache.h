@@ -35,13 +35,21 @@ public:
     size_t Bytes() const { return bytes_; }
     size_t Size() const { return entries_.size(); }
 
+    // Scratch surfaces kept for the next misses, and the largest one kept.
+    static constexpr size_t kScratchesKept = 4;
+    static constexpr size_t kMostScratchBytes = 512u << 10;
+
 private:
     struct Entry {
         std::wstring key;
         raster::Image pixels;
     };
+    // A surface that covers width x height without being much larger, from
+    // those kept or made now; null when it cannot be made.
+    comp::CompositionDrawingSurface ScratchFor(CompositionHost& host, int width, int height);
+
     std::list<Entry> entries_;  // newest first
     std::unordered_map<std::wstring, std::list<Entry>::iterator> index_;
     size_t bytes_ = 0;
-    comp::CompositionDrawingSurface scratch_{nullptr};
+    std::list<comp::CompositionDrawingSurface> scratches_;  // most recently used first
 };

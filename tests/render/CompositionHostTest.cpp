@@ -16,6 +16,7 @@
 #include "render/CompositionHost.h"
 #include "render/GradientPixels.h"
 #include "render/GraphicsDeviceStart.h"
+#include "render/raster/PixelCount.h"
 #include "support/TestSupport.h"
 
 using namespace comp;
@@ -552,4 +553,14 @@ TEST_F(HostTest, KeptTextEqualsTextPaintedFreshAndStaysWithinItsBudget) {
     const int before = paints;
     cache.Get(host, L"clock", 160, 32, paintClock);
     EXPECT_EQ(paints, before + 1) << "the least used went";
+}
+
+// A piece asked for after a far larger one is painted on a surface of its own
+// size, not cleared, drawn and read back across the larger one's.
+TEST_F(HostTest, APieceAfterALargerOneIsPaintedAtItsOwnSize) {
+    const long long start = raster::PixelBytesHeld();
+    const auto none = [](ID2D1DeviceContext*) {};
+    ASSERT_NE(host.paintedPixels.Get(host, L"empty state", 1920, 600, none), nullptr);
+    ASSERT_NE(host.paintedPixels.Get(host, L"field", 404, 40, none), nullptr);
+    EXPECT_LE(raster::PixelBytesHeld() - start - static_cast<long long>(host.paintedPixels.Bytes()), 404 * 40 * 4);
 }
