@@ -1,6 +1,7 @@
 // The 24 tiles of the shown page: placement, icon surfaces from the icon
 // loader, cached label surfaces, and the hover highlight.
 #include <algorithm>
+#include <chrono>
 
 #include "allapps/AllAppsGeometry.h"
 #include "allapps/AllAppsPaint.h"
@@ -19,7 +20,23 @@ namespace {
 constexpr size_t kLabelCacheLimit = 256;
 constexpr uint64_t kSlowIconMs = 29;
 
+// Showing the icons that came in stops after this much of a frame and goes on
+// at the next message, so the panel keeps answering.
+constexpr std::chrono::milliseconds kIconsReadyShare{8};
+
 int FolderCountOf(const InstalledApp& entry) { return entry.isFolder ? static_cast<int>(entry.children.size()) : 0; }
+
+// The icon visual's brush shows the surface, or nothing.
+void ShowIcon(CompositionHost& composition, AllAppsTileSlot& slot, const IconSurfaceRef& icon) {
+    comp::CompositionDrawingSurface surface = CompositionSurfaceOf(icon);
+    if (!surface) {
+        slot.iconVisual.Brush(nullptr);
+        return;
+    }
+    comp::CompositionSurfaceBrush brush = composition.compositor.CreateSurfaceBrush(surface);
+    brush.Stretch(comp::CompositionStretch::Fill);
+    slot.iconVisual.Brush(brush);
+}
 
 // Everything that decides a tile label's pixels: the name, the format (medium
 // 12 DIP with an ellipsis), the surface size, the scale and the theme.
@@ -59,12 +76,14 @@ void AllAppsWindow::RebuildPageVisuals() {
             PaintTileLabel(context, name, labelFormat.Get(), labelPx.cx, labelPx.cy, dark);
         };
 
+        std::vector<const InstalledApp*> toRequest;
         for (int u = 0; u < kSlotsPerPage; ++u) {
             AllAppsTileSlot& slot = tileSlots[static_cast<size_t>(u)];
             const size_t i = static_cast<size_t>(page) * kSlotsPerPage + static_cast<size_t>(u);
             if (i >= visibleEntries.size()) {
                 slot.visible = false;
                 slot.surfaceKey.clear();
+                slot.iconPending = false;
                 slot.slotVisual.IsVisible(false);
                 slot.iconVisual.Brush(nullptr);
                 slot.labelVisual.Brush(nullptr);
@@ -90,28 +109,34 @@ void AllAppsWindow::RebuildPageVisuals() {
             if (key != slot.surfaceKey) {
                 slot.surfaceKey = key;
                 const uint64_t before = tickCount();
-                // An icon that could not be found while the panel is open is
-                // not looked for again at every keystroke that brings its tile
-                // back, only at the next opening (a hidden prebuild always asks).
-                IconSurfaceRef icon;
-                if (iconsMissing.count(key) == 0) {
-                    icon = iconLoader->GetIconSurfaceSync(entry.launchId, entry.name, entry.targetPath, grid.iconPx,
-                                                          useMacIcons, FolderCountOf(entry));
+                // The shell takes tens of milliseconds an icon: what memory and
+                // the disk do not have, the icon workers extract, and the tile
+                // shows its placeholder until they answer. An icon asked for
+                // while the panel is open is not asked for again at every
+                // keystroke that brings its tile back, only at the next opening.
+                const int count = FolderCountOf(entry);
+                bool asked = iconsMissing.count(key) != 0;
+                if (asked && iconLoader->HasTilePixels(entry.launchId, entry.targetPath, grid.iconPx, useMacIcons)) {
+                    iconsMissing.erase(key);
+                    asked = false;
                 }
-                const uint64_t took = tickCount() - before;
-                comp::CompositionDrawingSurface surface = CompositionSurfaceOf(icon);
-                if (surface) {
-                    comp::CompositionSurfaceBrush brush = composition->compositor.CreateSurfaceBrush(surface);
-                    brush.Stretch(comp::CompositionStretch::Fill);
-                    slot.iconVisual.Brush(brush);
-                } else {
-                    slot.iconVisual.Brush(nullptr);
+                IconSurfaceRef icon;
+                if (!asked) {
+                    icon = iconLoader->FindTileSurface(entry.launchId, entry.name, entry.targetPath, grid.iconPx,
+                                                       useMacIcons, count);
+                }
+                slot.iconPending = !icon;
+                if (!icon) {
+                    if (!asked) toRequest.push_back(&entry);
                     if (visible) iconsMissing.insert(key);
+                    icon = iconLoader->PlaceholderTile(grid.iconPx, useMacIcons, count);
                     ++miss;
                 }
+                const uint64_t took = tickCount() - before;
+                ShowIcon(*composition, slot, icon);
                 ++iconCalls;
                 iconMs += took;
-                if (!surface || took > kSlowIconMs) ++slow;
+                if (slot.iconPending || took > kSlowIconMs) ++slow;
             }
 
             auto cached = tileSurfaceCache.find(entry.name);
@@ -136,12 +161,47 @@ void AllAppsWindow::RebuildPageVisuals() {
             if (cached != tileSurfaceCache.end()) slot.labelVisual.Brush(cached->second.brush);
             slot.labelVisual.Size({static_cast<float>(labelPx.cx), static_cast<float>(labelPx.cy)});
         }
+        // Each goes before the queue: the last first, so the page fills from its top.
+        for (auto it = toRequest.rbegin(); it != toRequest.rend(); ++it) {
+            iconLoader->RequestTileAsync((*it)->launchId, (*it)->targetPath, (*it)->name, grid.iconPx, useMacIcons);
+        }
         UpdateTileTransforms();
         LogMessage(L"AllApps perf: rebuild tiles done +%llu ms (px=%d, iconCalls=%d, iconMs=%llu, slow=%d, miss=%d)",
                    static_cast<unsigned long long>(tickCount() - start), grid.iconPx, iconCalls,
                    static_cast<unsigned long long>(iconMs), slow, miss);
     } catch (const comp::HResultError& error) {
         LogMessage(L"AllAppsWindow::RebuildPageVisuals winrt error: 0x%08X", static_cast<unsigned>(error.code()));
+    }
+}
+
+void AllAppsWindow::OnIconsReady() {
+    if (!composition || !iconLoader || !TreeReady()) return;
+    try {
+        const auto start = std::chrono::steady_clock::now();
+        const AllAppsGrid grid = GridFor(panelWidth, panelHeight, scale);
+        const bool dark = GlassDark();
+        for (int u = 0; u < kSlotsPerPage; ++u) {
+            AllAppsTileSlot& slot = tileSlots[static_cast<size_t>(u)];
+            const size_t i = static_cast<size_t>(page) * kSlotsPerPage + static_cast<size_t>(u);
+            if (!slot.visible || !slot.iconPending || i >= visibleEntries.size()) continue;
+            const InstalledApp& entry = *visibleEntries[i];
+            if (slot.surfaceKey != AllAppsTileIconKey(entry, grid.iconPx, useMacIcons, dark) ||
+                !iconLoader->HasTilePixels(entry.launchId, entry.targetPath, grid.iconPx, useMacIcons)) {
+                continue;
+            }
+            if (std::chrono::steady_clock::now() - start > kIconsReadyShare) {
+                if (window) PostMessageW(window, WM_ALLAPPS_ICONS_READY, 0, 0);
+                return;
+            }
+            IconSurfaceRef icon = iconLoader->FindTileSurface(entry.launchId, entry.name, entry.targetPath,
+                                                              grid.iconPx, useMacIcons, FolderCountOf(entry));
+            if (!icon) continue;
+            ShowIcon(*composition, slot, icon);
+            slot.iconPending = false;
+            iconsMissing.erase(slot.surfaceKey);
+        }
+    } catch (const comp::HResultError& error) {
+        LogMessage(L"AllAppsWindow::OnIconsReady winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
 }
 

@@ -88,6 +88,10 @@ LRESULT CALLBACK AllAppsWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, 
                 self->PrebuildHiddenVisuals();
                 handled = true;
                 break;
+            case WM_ALLAPPS_ICONS_READY:
+                self->OnIconsReady();
+                handled = true;
+                break;
             case WM_TIMER:
                 if (wParam == kCatalogPollTimer) {
                     self->OnCatalogPollTimer();

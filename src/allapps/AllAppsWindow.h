@@ -49,6 +49,8 @@ struct IDWriteTextFormat;
 constexpr UINT WM_ALLAPPS_CATALOG_READY = 0x8047;
 constexpr UINT WM_ALLAPPS_ACTIVATE = 0x8048;
 constexpr UINT WM_ALLAPPS_PREBUILD = 0x8049;
+// The tile icons that came in take more than one message to show.
+constexpr UINT WM_ALLAPPS_ICONS_READY = 0x804A;
 // Timer 3: the hidden prebuild tries again once the device's first drawing is done.
 constexpr UINT_PTR kPrebuildRetryTimer = 3;
 
@@ -74,6 +76,7 @@ struct AllAppsTileSlot {
     float offsetY = 0.0f;
     bool visible = false;
     std::wstring surfaceKey;
+    bool iconPending = false;  // shows its placeholder until the icon workers answer
 };
 
 struct AllAppsLabelSurface {
@@ -176,6 +179,9 @@ public:
     void RedrawPageDots();
     void RedrawIndexBar();
     void RebuildPageVisuals();
+    // The icon workers have answered: the tiles waiting for their icons take
+    // those now in memory, a frame's share at a time.
+    void OnIconsReady();
     void RedrawHover();
     void PaintChrome(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark);
     // The field with its text, underline and clear button, but no caret.

@@ -18,6 +18,7 @@ struct IconBitmap {
 struct IconRequest {
     std::wstring key;          // the caller's item key, unchanged
     std::wstring path;         // what to extract from
+    std::wstring primary;      // when not empty, tried before path (a launch id)
     std::wstring displayName;  // travels with the request; the worker does not use it
     int32_t size = 48;         // already clamped to the icon size range
     bool macStyle = false;

@@ -1,6 +1,7 @@
 #include "apps/IconLoader.h"
 
 #include "apps/IconExtraction.h"
+#include "apps/IconRendering.h"
 #include "config/Paths.h"
 
 #include <shellapi.h>
@@ -157,7 +158,8 @@ IconSurfaceRef IconLoader::GetIconSurface(const std::wstring& itemKey, const std
 }
 
 void IconLoader::RequestAsync(const std::wstring& itemKey, const std::wstring& path,
-                              const std::wstring& displayName, int size, bool macStyle) {
+                              const std::wstring& displayName, int size, bool macStyle,
+                              const std::wstring& primary, bool first) {
     if (path.empty()) return;
     const int s = ClampIconSize(size);
     const std::wstring key = MakeRequestKey(itemKey, s, macStyle);
@@ -172,19 +174,22 @@ void IconLoader::RequestAsync(const std::wstring& itemKey, const std::wstring& p
         IconRequest request;
         request.key = itemKey;
         request.path = path;
+        request.primary = primary;
         request.displayName = displayName;
         request.size = s;
         request.macStyle = macStyle;
-        queue.push_back(std::move(request));
+        if (first) {
+            queue.push_front(std::move(request));
+        } else {
+            queue.push_back(std::move(request));
+        }
     }
     StartWorkers();
     queueReady.notify_one();
 }
 
-IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId,
-                                              const std::wstring& displayName,
-                                              const std::wstring& targetPath, int size,
-                                              bool macStyle, int count) {
+IconSurfaceRef IconLoader::FindTileSurface(const std::wstring& launchId, const std::wstring& displayName,
+                                           const std::wstring& targetPath, int size, bool macStyle, int count) {
     if (!host) return nullptr;
     const int s = ClampIconSize(size);
     const int n = count >= 2 ? count : 0;
@@ -213,7 +218,21 @@ IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId,
         PutSurface(tileKey, fromDisk);
         return fromDisk;
     }
+    return nullptr;
+}
 
+IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId,
+                                              const std::wstring& displayName,
+                                              const std::wstring& targetPath, int size,
+                                              bool macStyle, int count) {
+    if (IconSurfaceRef found = FindTileSurface(launchId, displayName, targetPath, size, macStyle, count)) {
+        return found;
+    }
+    if (!host) return nullptr;
+    const int s = ClampIconSize(size);
+    const int n = count >= 2 ? count : 0;
+    const std::wstring pixelKey = MakeIconKey(launchId, targetPath, s, macStyle, 0);
+    const std::wstring source = targetPath.empty() ? launchId : targetPath;
     IconSurfaceRef extracted;
     if (!launchId.empty()) {
         const std::wstring name =
@@ -223,8 +242,39 @@ IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId,
     if (!extracted && !targetPath.empty()) {
         extracted = ExtractNow(targetPath, s, macStyle, n, pixelKey, source);
     }
-    if (extracted) PutSurface(tileKey, extracted);
+    if (extracted) PutSurface(MakeIconKey(launchId, targetPath, s, macStyle, n), extracted);
     return extracted;
+}
+
+// The request's key makes the workers store the pixels under the tile's pixel
+// key and write the cache file the tile reads, of the target it names. It goes
+// before what is queued: the page on the screen comes before pages left.
+void IconLoader::RequestTileAsync(const std::wstring& launchId, const std::wstring& targetPath,
+                                  const std::wstring& displayName, int size, bool macStyle) {
+    const std::wstring& id = launchId.empty() ? targetPath : launchId;
+    RequestAsync(L"shell:" + id, targetPath.empty() ? launchId : targetPath, displayName, size, macStyle,
+                 launchId, true);
+}
+
+bool IconLoader::HasTilePixels(const std::wstring& launchId, const std::wstring& targetPath, int size,
+                               bool macStyle) {
+    const std::wstring key = MakeIconKey(launchId, targetPath, ClampIconSize(size), macStyle, 0);
+    std::lock_guard<std::mutex> lock(pixelMutex);
+    return pixels.count(key) != 0;
+}
+
+IconSurfaceRef IconLoader::PlaceholderTile(int size, bool macStyle, int count) {
+    if (!macStyle || !host) return nullptr;
+    const int s = ClampIconSize(size);
+    const int n = count >= 2 ? count : 0;
+    const std::wstring key = L"::placeholder@" + std::to_wstring(s) + L"#f" + std::to_wstring(n);
+    if (IconSurfaceRef hit = FindSurface(key)) return hit;
+    IconSurfaceRef surface = host->CreateDrawingSurface(s, s);
+    if (!surface) return nullptr;
+    IDWriteFactory* dwrite = graphics ? graphics->dwrite : nullptr;
+    host->DrawSurface(*surface, [&](ID2D1DeviceContext* context) { PaintPlaceholderPlate(context, dwrite, s, n); });
+    PutSurface(key, surface);
+    return surface;
 }
 
 IconSurfaceRef IconLoader::CachedGlyphSurface(const wchar_t* keyPrefix, BuiltinIconKind kind, int size,

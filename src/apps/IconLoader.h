@@ -50,8 +50,24 @@ public:
     // ---- lookups (UI thread) ----
     IconSurfaceRef GetIconSurface(const std::wstring& itemKey, const std::wstring& path,
                                   const std::wstring& displayName, int size, bool macStyle);
+    // `primary`, when given, is tried before `path` (a launch id, as the
+    // all-apps tiles have); `first` puts the request before those queued.
     void RequestAsync(const std::wstring& itemKey, const std::wstring& path,
-                      const std::wstring& displayName, int size, bool macStyle);
+                      const std::wstring& displayName, int size, bool macStyle,
+                      const std::wstring& primary = {}, bool first = false);
+    // An all-apps tile's icon from memory, a built-in drawing or the disk
+    // cache; null when only the shell has it.
+    IconSurfaceRef FindTileSurface(const std::wstring& launchId, const std::wstring& displayName,
+                                   const std::wstring& targetPath, int size, bool macStyle, int count);
+    // The tile's extraction for the workers, before what is queued; its
+    // pixels FindTileSurface then finds, and HasTilePixels tells when they are in.
+    void RequestTileAsync(const std::wstring& launchId, const std::wstring& targetPath,
+                          const std::wstring& displayName, int size, bool macStyle);
+    bool HasTilePixels(const std::wstring& launchId, const std::wstring& targetPath, int size, bool macStyle);
+    // What a tile shows until its icon comes: the empty plate (with the count
+    // badge) in mac style, nothing in the plain style.
+    IconSurfaceRef PlaceholderTile(int size, bool macStyle, int count);
+    // FindTileSurface, else the shell's extraction on the caller's thread.
     IconSurfaceRef GetIconSurfaceSync(const std::wstring& launchId,
                                       const std::wstring& displayName,
                                       const std::wstring& targetPath, int size, bool macStyle,

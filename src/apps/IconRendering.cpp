@@ -63,6 +63,15 @@ void PaintIconPixels(ID2D1DeviceContext* context, IDWriteFactory* dwrite, const 
     if (count >= 2 && dwrite) DrawCountBadge(context, dwrite, size, count);
 }
 
+void PaintPlaceholderPlate(ID2D1DeviceContext* context, IDWriteFactory* dwrite, int size, int count) {
+    if (!context) return;
+    const float d = static_cast<float>(size);
+    auto plate = MakeLinearGradientBrush(context, D2D1::Point2F(0, 0.08f * d), D2D1::Point2F(0, 0.92f * d),
+                                         kPlateTop, kPlateBottom);
+    DrawIconTilePlate(context, d, plate.Get());
+    if (count >= 2 && dwrite) DrawCountBadge(context, dwrite, size, count);
+}
+
 std::wstring CountBadgeText(int count) {
     return count <= 99 ? std::to_wstring(count) : std::wstring(L"99+");
 }

@@ -26,6 +26,10 @@ void PaintIconBitmapPlain(ID2D1DeviceContext* context, const IconBitmap& bitmap)
 void PaintIconPixels(ID2D1DeviceContext* context, IDWriteFactory* dwrite, const IconBitmap& bitmap,
                      bool macStyle, int size, int count);
 
+// The mac-style plate with nothing on it, and the count badge for counts of 2
+// and more: what a tile shows while its icon is being extracted.
+void PaintPlaceholderPlate(ID2D1DeviceContext* context, IDWriteFactory* dwrite, int size, int count);
+
 // "1".."99", then "99+".
 std::wstring CountBadgeText(int count);
 // The badge's font size for its text at badge radius r.

@@ -113,7 +113,7 @@ void IconLoader::WorkerMain() {
         const int s = ClampIconSize(request.size);
         const std::wstring key = MakeRequestKey(request.key, s, request.macStyle);
 
-        bool ok = factory && ExtractShellItemImage(factory.Get(), L"", request.path, s,
+        bool ok = factory && ExtractShellItemImage(factory.Get(), request.primary, request.path, s,
                                                    request.macStyle, bitmap);
         if (!ok && factory) ok = ExtractFileIcon(factory.Get(), request.path, bitmap);
 

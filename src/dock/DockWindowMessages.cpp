@@ -100,6 +100,7 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
                 return 0;
             case WM_DOCK_ICONS_READY: {
                 iconLoader.TakeReadyNotice();
+                allApps.OnIconsReady();
                 bool anyMissing = false;
                 for (auto& visual : itemVisuals) {
                     if (!visual.missing) continue;

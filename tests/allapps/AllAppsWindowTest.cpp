@@ -287,3 +287,21 @@ TEST_F(LauncherWindowTest, ANewCatalogKeepsOrClosesTheOpenFolder) {
     ASSERT_EQ(apps.visibleEntries.size(), 30u);
     for (const InstalledApp* entry : apps.visibleEntries) EXPECT_TRUE(insideCatalog(entry));
 }
+
+// A page seen for the first time leaves the shell's extraction to the icon
+// workers; the tile takes its icon once they have answered.
+TEST_F(LauncherWindowTest, AFirstPageVisitLeavesTheExtractionToTheIconWorkers) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<InstalledApp> list = NumberedApps(30);
+    list[24].launchId = list[24].targetPath = self;
+    Deliver(list);
+    Toggle();
+    apps.GoToPage(1, 1);
+    const std::wstring key = IconLoader::MakeIconKey(self, self, GridFor(apps.panelWidth, apps.panelHeight, 1.0f).iconPx,
+                                                     true, 0);
+    EXPECT_FALSE(loader.HasSurface(key)) << "extracted on the UI thread";
+    while (loader.PendingCount() > 0) Sleep(10);
+    apps.OnIconsReady();
+    EXPECT_TRUE(loader.HasSurface(key));
+}
