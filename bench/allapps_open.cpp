@@ -128,7 +128,7 @@ void RemoveShortcuts(const std::filesystem::path& targets) {
 }
 
 // Shortcuts at the top of the Start menu (a folder there would be one tile),
-// each to a target of its own.
+// each to a target of its own, saved beside the targets and moved there.
 bool MakeShortcuts(const std::filesystem::path& targets) {
     using Microsoft::WRL::ComPtr;
     std::error_code ec;
@@ -143,10 +143,12 @@ bool MakeShortcuts(const std::filesystem::path& targets) {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         ComPtr<IShellLinkW> link;
         ComPtr<IPersistFile> persist;
-        const std::wstring linkPath = (programs / (kShortcutPrefix + std::wstring(number) + L".lnk")).wstring();
+        const std::wstring name = kShortcutPrefix + std::wstring(number) + L".lnk";
+        const std::wstring saved = (targets / name).wstring();
         if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
             FAILED(link->SetPath(target.c_str())) || FAILED(link.As(&persist)) ||
-            FAILED(persist->Save(linkPath.c_str(), TRUE))) {
+            FAILED(persist->Save(saved.c_str(), TRUE)) ||
+            !MoveFileExW(saved.c_str(), (programs / name).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
             return false;
         }
     }
@@ -175,7 +177,13 @@ void MeasurePageVisits(const std::wstring& folder, const std::wstring& exe, cons
     const std::filesystem::path targets = std::filesystem::path(temp) / L"vantreel-bench-targets";
     RemoveShortcuts(targets);
     const double made = Now(frequency);
-    if (!MakeShortcuts(targets)) {
+    // Wine starts its menu builder for every shortcut saved; not for these.
+    wchar_t overrides[512] = {};
+    GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 512);
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", (std::wstring(overrides) + L";winemenubuilder.exe=d").c_str());
+    const bool madeAll = MakeShortcuts(targets);
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides[0] ? overrides : nullptr);
+    if (!madeAll) {
         std::printf("cannot make the shortcuts\n");
         RemoveShortcuts(targets);
         return;
