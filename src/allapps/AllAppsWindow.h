@@ -33,6 +33,7 @@
 #include "apps/Launch.h"
 #include "config/DockConfig.h"
 #include "apps/Uninstall.h"
+#include "platform/JoinableThread.h"
 #include "render/GlassLayer.h"
 #include "render/MacMenuItem.h"
 #include "render/Spring.h"
@@ -338,8 +339,8 @@ public:
     std::atomic<bool> prewarmDone{false};
     std::mutex catalogMutex;
     std::vector<InstalledApp> pendingCatalog;
-    std::thread prewarmThread;
-    std::thread refreshThread;
+    platform::JoinableThread prewarmThread;
+    platform::JoinableThread refreshThread;
     // Tells a refresh still waiting for an uninstaller that a newer one took over.
     std::atomic<uint32_t> refreshGeneration{0};
     FolderWatch catalogWatch;
@@ -372,8 +373,8 @@ public:
     PowerOps powerOps = DefaultPowerOps();
     // The input method behind the search box; tests play one.
     ImeOps imeOps = DefaultImeOps();
-    std::function<std::thread(std::function<void()>)> startWorker = [](std::function<void()> body) {
-        return std::thread(std::move(body));
+    std::function<platform::JoinableThread(std::function<void()>)> startWorker = [](std::function<void()> body) {
+        return platform::StartJoinableThread(std::move(body));
     };
 
 private:

@@ -8,6 +8,7 @@
 #include "platform/Log.h"
 #include "app/StartupTask.h"
 #include "platform/SystemTaskbar.h"
+#include "platform/UniqueHandle.h"
 
 namespace {
 
@@ -26,28 +27,27 @@ void LogRestoreAfterExit(HANDLE process) {
 }  // namespace
 
 int RunWatchdogMode(const WatchdogArgs& args) {
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, args.processId);
-    HANDLE cancel = args.eventName.empty() ? nullptr
-                                           : OpenEventW(SYNCHRONIZE, FALSE, args.eventName.c_str());
+    const platform::UniqueHandle process(
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, args.processId));
+    const platform::UniqueHandle cancel(
+        args.eventName.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, args.eventName.c_str()));
     if (process) {
         SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
-        HANDLE handles[2] = {process, cancel};
+        HANDLE handles[2] = {process.get(), cancel.get()};
         DWORD count = cancel ? 2 : 1;
         DWORD result = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
         // Only the dock process ending without a cancel restores; a failed wait does
         // not. The wait reports the process whenever both are signalled, so an
         // orderly end that raced this wait is told by the event itself.
-        bool cancelled = cancel && WaitForSingleObject(cancel, 0) == WAIT_OBJECT_0;
+        bool cancelled = cancel && WaitForSingleObject(cancel.get(), 0) == WAIT_OBJECT_0;
         if (result == WAIT_OBJECT_0 && !cancelled) {
             RestoreSystemTaskbarsAtStartup(args.taskbarState);
-            LogRestoreAfterExit(process);
+            LogRestoreAfterExit(process.get());
         }
     } else {
         // The dock is already gone.
         RestoreSystemTaskbarsAtStartup(args.taskbarState);
     }
-    if (process) CloseHandle(process);
-    if (cancel) CloseHandle(cancel);
     return 0;
 }
 

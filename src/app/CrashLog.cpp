@@ -9,6 +9,7 @@
 
 #include "platform/Log.h"
 #include "platform/SystemTaskbar.h"
+#include "platform/UniqueHandle.h"
 
 namespace {
 
@@ -304,9 +305,10 @@ void Write(EXCEPTION_POINTERS* pointers) {
     if (static_cast<size_t>(nameStart - path) + std::size(kName) > std::size(path)) return;
     wcscpy(nameStart, kName);
 
-    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    const platform::UniqueHandle owner(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!owner) return;
+    const HANDLE file = owner.get();
 
     DWORD code = 0, flags = 0;
     DWORD64 address = 0;
@@ -328,7 +330,6 @@ void Write(EXCEPTION_POINTERS* pointers) {
     if (haveAddress) WriteFrame(file, address);
     if (pointers && pointers->ContextRecord) WriteStackWalk(file, pointers->ContextRecord);
     WriteUtf8Line(file, L"\r\n");
-    CloseHandle(file);
 }
 
 }  // namespace CrashLog

@@ -4,6 +4,7 @@
 
 #include "platform/MissingFlags.h"
 #include "platform/PerThread.h"
+#include "platform/UniqueHandle.h"
 
 #include <memory>
 
@@ -26,14 +27,11 @@ int64_t PerformanceFrequency() {
 
 // One waitable timer per thread that paces; high resolution where the system has it.
 struct TimerHandle {
-    HANDLE handle = nullptr;
+    platform::UniqueHandle handle;
     TimerHandle() {
-        handle = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
-                                        TIMER_ALL_ACCESS);
-        if (!handle) handle = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
-    }
-    ~TimerHandle() {
-        if (handle) CloseHandle(handle);
+        handle.reset(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                            TIMER_ALL_ACCESS));
+        if (!handle) handle.reset(CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS));
     }
 };
 
@@ -48,8 +46,8 @@ void SleepUntilCounter(int64_t target) {
     if (timer.handle) {
         LARGE_INTEGER due;
         due.QuadPart = -ticks;
-        if (SetWaitableTimer(timer.handle, &due, 0, nullptr, nullptr, FALSE)) {
-            WaitForSingleObject(timer.handle, INFINITE);
+        if (SetWaitableTimer(timer.handle.get(), &due, 0, nullptr, nullptr, FALSE)) {
+            WaitForSingleObject(timer.handle.get(), INFINITE);
             return;
         }
     }

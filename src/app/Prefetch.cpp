@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "config/Paths.h"
+#include "platform/UniqueHandle.h"
 
 namespace {
 
@@ -45,19 +46,19 @@ std::vector<std::wstring> NewestIconFiles(const std::wstring& iconFolder) {
 
 std::vector<std::wstring> ReadPathListFile(const std::wstring& path) {
     std::vector<std::wstring> lines;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lines;
+    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return lines;
     LARGE_INTEGER size = {};
     std::wstring text;
-    if (GetFileSizeEx(file, &size) && size.QuadPart >= 1 && size.QuadPart <= 65535) {
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart >= 1 && size.QuadPart <= 65535) {
         std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
         DWORD read = 0;
-        if (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        if (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
             text.assign(reinterpret_cast<const wchar_t*>(bytes.data()), read / sizeof(wchar_t));
         }
     }
-    CloseHandle(file);
+    file.reset();
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find(L'\n', start);
@@ -86,30 +87,26 @@ std::vector<std::wstring> StartupPrefetchList(const std::wstring& configPath, co
 
 int PrefetchFiles(const std::vector<std::wstring>& paths) {
     struct Mapped {
-        HANDLE file;
+        platform::UniqueHandle file;
         void* view;
     };
     std::vector<Mapped> mapped;
     std::vector<WIN32_MEMORY_RANGE_ENTRY> ranges;
     for (const auto& path : paths) {
         if (path.empty()) continue;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (file == INVALID_HANDLE_VALUE) continue;
+        platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file) continue;
         LARGE_INTEGER size = {};
         void* view = nullptr;
-        if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
-            HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-            if (mapping) {
-                view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-                CloseHandle(mapping);
-            }
+        if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
+            // The view keeps the mapping alive.
+            const platform::UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+            if (mapping) view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
         }
-        if (!view) {
-            CloseHandle(file);
-            continue;
-        }
-        mapped.push_back({file, view});
+        if (!view) continue;
+        mapped.push_back({std::move(file), view});
         ranges.push_back({view, static_cast<SIZE_T>(size.QuadPart)});
     }
     if (!ranges.empty()) {
@@ -121,9 +118,9 @@ int PrefetchFiles(const std::vector<std::wstring>& paths) {
                                : nullptr;
         if (prefetch) prefetch(GetCurrentProcess(), ranges.size(), ranges.data(), 0);
     }
-    for (const auto& m : mapped) {
+    for (auto& m : mapped) {
         UnmapViewOfFile(m.view);
-        CloseHandle(m.file);
+        m.file.reset();
     }
     return static_cast<int>(mapped.size());
 }

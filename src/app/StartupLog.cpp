@@ -9,18 +9,19 @@
 
 #include "platform/Log.h"
 #include "config/Paths.h"
+#include "platform/UniqueHandle.h"
 
 namespace {
 
 long long g_startCounter = 0;
 long long g_counterFrequency = 1;
-HANDLE g_startupFile = INVALID_HANDLE_VALUE;
+platform::UniqueHandle g_startupFile;
 double g_previousMarkMs = 0.0;
 
 void WriteUtf16(const wchar_t* text, int length) {
-    if (g_startupFile == INVALID_HANDLE_VALUE || length <= 0) return;
+    if (!g_startupFile || length <= 0) return;
     DWORD written = 0;
-    WriteFile(g_startupFile, text, static_cast<DWORD>(length * sizeof(wchar_t)), &written, nullptr);
+    WriteFile(g_startupFile.get(), text, static_cast<DWORD>(length * sizeof(wchar_t)), &written, nullptr);
 }
 
 }  // namespace
@@ -41,10 +42,10 @@ void Open() {
     std::filesystem::create_directories(std::filesystem::path(dir), ec);
     if (ec) return;
     std::wstring path = dir + L"\\startup.log";
-    if (g_startupFile != INVALID_HANDLE_VALUE) CloseHandle(g_startupFile);
-    g_startupFile = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (g_startupFile == INVALID_HANDLE_VALUE) return;
+    g_startupFile.reset();  // before the new one: both are the same file
+    g_startupFile.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!g_startupFile) return;
 
     wchar_t line[160];
     int n = _snwprintf(line, 159, L"---- process started %llu ms into this boot ----\r\n",
@@ -60,7 +61,7 @@ void Mark(const wchar_t* milestone) {
     double ms = static_cast<double>(now.QuadPart - g_startCounter) * 1000.0 /
                 static_cast<double>(g_counterFrequency);
     LogMessage(L"startup %7.1f ms  %s", ms, milestone);
-    if (g_startupFile == INVALID_HANDLE_VALUE) return;
+    if (!g_startupFile) return;
     wchar_t line[320];
     int n = _snwprintf(line, 319, L"%8.1f ms  (+%6.1f)  %s\r\n", ms, ms - g_previousMarkMs, milestone);
     if (n < 0 || n > 319) n = 319;
@@ -69,10 +70,7 @@ void Mark(const wchar_t* milestone) {
 }
 
 void Close() {
-    if (g_startupFile != INVALID_HANDLE_VALUE) {
-        CloseHandle(g_startupFile);
-        g_startupFile = INVALID_HANDLE_VALUE;
-    }
+    g_startupFile.reset();
 }
 
 }  // namespace StartupLog

@@ -10,6 +10,7 @@
 #include "app/CrashLog.h"
 #include "app/FramePacer.h"
 #include "platform/Log.h"
+#include "platform/UniqueHandle.h"
 #include "app/MainLoop.h"
 #include "dock/DockWindow.h"
 
@@ -26,13 +27,6 @@ void OptOutOfPowerThrottling() {
     SetProcessInformation(GetCurrentProcess(), ProcessPowerThrottling, &state, sizeof(state));
 }
 
-struct MutexOwner {
-    HANDLE handle = nullptr;
-    ~MutexOwner() {
-        if (handle) CloseHandle(handle);
-    }
-};
-
 }  // namespace
 
 int VantreelMain(HINSTANCE instance) {
@@ -45,9 +39,8 @@ int VantreelMain(HINSTANCE instance) {
 
     bool debugLog = options.debugLog || GetTickCount64() < kFreshBootMs;
 
-    MutexOwner mutex;
-    mutex.handle = CreateMutexW(nullptr, TRUE, L"Local\\Vantreel_SingleInstance");
-    if (mutex.handle && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    const platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, L"Local\\Vantreel_SingleInstance"));
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
     InitializeLog(debugLog);
     if (options.installTask || options.removeTask) return RunLogonTaskMode(options.installTask);

@@ -98,21 +98,19 @@ bool FolderWatch::Start(const std::vector<std::wstring>& folders, std::function<
         if (!folder.empty()) watched.push_back({folder});
     }
     if (watched.empty()) return false;
-    stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    stop_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!stop_) return false;
     try {
-        worker_ = std::thread(WatchLoop, stop_, std::move(watched), std::move(changed));
+        worker_ = platform::StartJoinableThread(WatchLoop, stop_.get(), std::move(watched), std::move(changed));
         return true;
     } catch (const std::system_error&) {
-        CloseHandle(stop_);
-        stop_ = nullptr;
+        stop_.reset();
         return false;
     }
 }
 
 void FolderWatch::Stop() {
-    if (stop_) SetEvent(stop_);
-    if (worker_.joinable()) worker_.join();
-    if (stop_) CloseHandle(stop_);
-    stop_ = nullptr;
+    if (stop_) SetEvent(stop_.get());
+    worker_.join();
+    stop_.reset();
 }

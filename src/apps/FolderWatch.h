@@ -10,8 +10,10 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "platform/JoinableThread.h"
+#include "platform/UniqueHandle.h"
 
 class FolderWatch {
 public:
@@ -31,6 +33,6 @@ public:
     bool Running() const { return worker_.joinable(); }
 
 private:
-    HANDLE stop_ = nullptr;
-    std::thread worker_;
+    platform::UniqueHandle stop_;
+    platform::JoinableThread worker_;
 };

@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 #include "config/Paths.h"
 #include "config/SharedFile.h"
+#include "platform/UniqueHandle.h"
 
 #include <windows.h>
 #include <share.h>
@@ -81,13 +82,13 @@ std::wstring FileStamp(const std::wstring& path) {
     // File times come from Win32: the runtime's filesystem clock is not FILETIME.
     // Opening the file follows links to their target; a folder has no size and
     // keeps the bare key, so its icon does not go stale whenever its contents change.
-    HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+    platform::UniqueHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
     BY_HANDLE_FILE_INFORMATION info = {};
-    const bool ok = GetFileInformationByHandle(file, &info) != FALSE;
-    CloseHandle(file);
+    const bool ok = GetFileInformationByHandle(file.get(), &info) != FALSE;
+    file.reset();
     if (!ok || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
     const uint64_t size = static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
     return L"|" + ToDecimal(FileTimeValue(info.ftLastWriteTime)) + L"|" + ToDecimal(size);
@@ -221,11 +222,10 @@ void WriteRecentListFile(const std::wstring& cacheFolder, const std::vector<std:
     std::wstring file = cacheFolder;
     if (file.back() != L'\\' && file.back() != L'/') file += L'\\';
     file += L"icon-recent.txt";
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return;
+    const platform::UniqueHandle handle(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return;
     DWORD written = 0;
-    WriteFile(handle, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
+    WriteFile(handle.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
               nullptr);
-    CloseHandle(handle);
 }

@@ -10,6 +10,7 @@
 #include "apps/BuiltinIcons.h"
 #include "apps/IconBitmap.h"
 #include "apps/IconSurfaceHost.h"
+#include "platform/JoinableThread.h"
 
 #include <windows.h>
 
@@ -151,7 +152,7 @@ public:
     std::condition_variable queueReady;
     std::deque<IconRequest> queue;
     std::unordered_set<std::wstring> pendingKeys;
-    std::vector<std::thread> workers;
+    std::vector<platform::JoinableThread> workers;
     INIT_ONCE pruneOnce = INIT_ONCE_STATIC_INIT;
     std::atomic<bool> stopping{false};
 

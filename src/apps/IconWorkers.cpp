@@ -36,7 +36,9 @@ void IconLoader::StartWorkers() {
     if (!workers.empty()) return;
     stopping.exchange(false);
     const unsigned count = WorkerCountFor(std::thread::hardware_concurrency());
-    for (unsigned i = 0; i < count; ++i) workers.emplace_back(&IconLoader::WorkerThreadEntry, this);
+    for (unsigned i = 0; i < count; ++i) {
+        workers.push_back(platform::StartJoinableThread(&IconLoader::WorkerThreadEntry, this));
+    }
 }
 
 void IconLoader::Stop() {
@@ -47,9 +49,7 @@ void IconLoader::Stop() {
         pendingKeys.clear();
     }
     queueReady.notify_all();
-    for (std::thread& worker : workers) {
-        if (worker.joinable()) worker.join();
-    }
+    for (platform::JoinableThread& worker : workers) worker.join();
     workers.clear();
 }
 

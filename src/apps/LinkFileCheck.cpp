@@ -11,6 +11,7 @@
 #include "apps/LinkFileProperties.h"
 #include "apps/PathNames.h"
 #include "config/Paths.h"
+#include "platform/UniqueHandle.h"
 
 namespace {
 
@@ -60,13 +61,14 @@ bool StampOf(const std::wstring& path, Stamp& stamp) {
 
 bool ReadSound(const std::wstring& path, uint64_t size) {
     if (size == 0 || size > kMaxLinkBytes) return false;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     std::string bytes(static_cast<size_t>(size), '\0');
     DWORD read = 0;
-    const bool ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
+    const bool ok = ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    file.reset();
     return ok && LinkBytesAreSound(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), read));
 }
 

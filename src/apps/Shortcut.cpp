@@ -17,6 +17,7 @@
 #include "apps/PathNames.h"
 #include "config/Paths.h"
 #include "platform/ShellPropertyKeys.h"
+#include "platform/UniqueHandle.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -38,18 +39,18 @@ std::wstring AppUserModelIdFromStore(IShellLinkW* link) {
 
 // The whole file, up to 1 MiB (shortcuts are a few kilobytes).
 bool ReadLinkBytes(const std::wstring& path, std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     constexpr LONGLONG kMaxBytes = 1 << 20;
     LARGE_INTEGER size = {};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxBytes;
+    bool ok = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart <= kMaxBytes;
     if (ok) {
         bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
         DWORD read = 0;
-        ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+        ok = ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+             read == bytes.size();
     }
-    CloseHandle(file);
     return ok;
 }
 

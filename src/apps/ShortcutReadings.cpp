@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <atomic>
 #include <system_error>
-#include <thread>
 
 #include "apps/Shortcut.h"
+#include "platform/JoinableThread.h"
 
 namespace {
 
@@ -35,10 +35,10 @@ std::vector<std::optional<ShortcutInfo>> ResolveShortcuts(const std::vector<std:
         if (com) CoUninitialize();
     };
     const size_t threads = std::min(kMaxThreads, paths.size() / kShortcutsPerThread);
-    std::vector<std::thread> helpers;
+    std::vector<platform::JoinableThread> helpers;
     for (size_t i = 1; i < threads; ++i) {
         try {
-            helpers.emplace_back(work, true);
+            helpers.push_back(platform::StartJoinableThread(work, true));
         } catch (const std::system_error&) {
             break;  // the threads that started, and this one, do the rest
         }

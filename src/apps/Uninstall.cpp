@@ -11,6 +11,7 @@
 #include "apps/UninstallRegistrations.h"
 #include "config/Paths.h"
 #include "platform/MissingFlags.h"
+#include "platform/UniqueHandle.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ bool ShellStart(const wchar_t* verb, const std::wstring& file, const std::wstrin
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExW(&info)) return false;
-    if (process && info.hProcess) process->reset(info.hProcess, CloseHandle);
+    if (process && info.hProcess) process->reset(info.hProcess, platform::CloseKernelHandle());
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 #include "config/JsonWriter.h"
 #include "config/SharedFile.h"
+#include "platform/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -11,26 +12,6 @@
 #include <system_error>
 
 namespace {
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    bool Close() {
-        if (!Valid()) return true;
-        const BOOL closed = CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-        return closed != FALSE;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 constexpr int kReadAttempts = 6;
 constexpr DWORD kReadRetryMs = 200;
@@ -59,12 +40,12 @@ bool WrittenToday(const FILETIME& written) {
 // The copy is dated when it was made, not when the file was last written, so
 // its age says how long ago it was kept.
 void DateNow(const std::wstring& path) {
-    FileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return;
+    platform::UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
     FILETIME now = {};
     GetSystemTimeAsFileTime(&now);
-    SetFileTime(file.Get(), nullptr, nullptr, &now);
+    SetFileTime(file.get(), nullptr, nullptr, &now);
 }
 
 size_t WrittenBytes(const std::wstring& entry) { return JsonEscapeToUtf8(entry).size() + 8; }
@@ -131,10 +112,10 @@ bool CutToWritableSize(const std::wstring& path, DockConfig& config) {
 
 ConfigRead ReadConfigText(const std::wstring& path, std::string& text, DWORD& error) {
     text.clear();
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
+    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         error = GetLastError();
         // Only absence counts as Missing: a file that is locked or denied to
         // us still holds the user's settings and must not be replaced.
@@ -142,13 +123,13 @@ ConfigRead ReadConfigText(const std::wstring& path, std::string& text, DWORD& er
                                                                                : ConfigRead::Unreadable;
     }
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.Get(), &size)) return ConfigRead::Read;
+    if (!GetFileSizeEx(file.get(), &size)) return ConfigRead::Read;
     if (size.QuadPart < 1 || static_cast<uint64_t>(size.QuadPart) > kMaxConfigFileBytes) {
         return ConfigRead::Read;
     }
     text.resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
-    if (!ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr)) got = 0;
+    if (!ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr)) got = 0;
     text.resize(got);
     return ConfigRead::Read;
 }
@@ -236,17 +217,17 @@ bool SaveConfig(const std::wstring& path, const DockConfig& config) {
 
     const std::wstring temp = path + L".tmp";
     // No sharing: a second writer must not interleave with this one.
-    FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
+    platform::UniqueHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         LogMessage(L"Config save failed: cannot create %s (error %lu)", temp.c_str(),
                    GetLastError());
         return false;
     }
     // The bytes must be on disk before the rename makes them the configuration,
     // or a crash could leave an empty file under the real name.
-    const bool written = WriteAll(file.Get(), text) && FlushFileBuffers(file.Get());
-    const bool closed = file.Close();
+    const bool written = WriteAll(file.get(), text) && FlushFileBuffers(file.get());
+    const bool closed = file.close();
     if (!written || !closed) {
         LogMessage(L"Config save failed: cannot write %s", temp.c_str());
         DeleteFileW(temp.c_str());

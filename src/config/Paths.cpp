@@ -1,6 +1,7 @@
 #include "config/Paths.h"
 
 #include "platform/Log.h"
+#include "platform/UniqueHandle.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -40,11 +41,9 @@ std::wstring JoinPath(const std::wstring& folder, const wchar_t* name) {
 // as well as one we create ourselves.
 bool FolderIsWritable(const std::wstring& folder) {
     const std::wstring probe = JoinPath(folder, L".vantreel_write_probe");
-    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
-    CloseHandle(file);
-    return true;
+    const platform::UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                  FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_HIDDEN, nullptr));
+    return file || GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+#include "platform/UniqueHandle.h"
+
 namespace {
 
 constexpr int kMoveAttempts = 3;
@@ -16,15 +18,13 @@ FILE* OpenSharedForReading(const std::wstring& path) {
     if (path.empty()) return nullptr;
     // The runtime's own open shares no delete access, and a reader holding the
     // old file would then keep every save of a new one out.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
-    if (descriptor == -1) {
-        CloseHandle(file);
-        return nullptr;
-    }
+    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_RDONLY | _O_BINARY);
+    if (descriptor == -1) return nullptr;
+    file.release();  // the descriptor owns it
     FILE* stream = _fdopen(descriptor, "rb");
     if (!stream) _close(descriptor);  // closes the handle too
     return stream;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/UniqueHandle.h"
+
 bool WriteFrameDump(const std::wstring& path, const raster::Image& image) {
     if (path.empty() || image.IsEmpty()) return false;
     const uint32_t pixelBytes = static_cast<uint32_t>(image.Width()) * static_cast<uint32_t>(image.Height()) * 4u;
@@ -21,15 +23,15 @@ bool WriteFrameDump(const std::wstring& path, const raster::Image& image) {
     info.biSizeImage = pixelBytes;
 
     const std::wstring temporary = path + L".tmp";
-    HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    platform::UniqueHandle handle(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return false;
     auto put = [&](const void* data, DWORD size) {
         DWORD written = 0;
-        return WriteFile(handle, data, size, &written, nullptr) && written == size;
+        return WriteFile(handle.get(), data, size, &written, nullptr) && written == size;
     };
     const bool written = put(&file, sizeof(file)) && put(&info, sizeof(info)) && put(image.Data(), pixelBytes);
-    CloseHandle(handle);
+    handle.reset();  // closed before it is moved into place
     if (!written || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(temporary.c_str());
         return false;

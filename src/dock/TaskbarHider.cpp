@@ -9,29 +9,31 @@
 #include "platform/Log.h"
 #include "platform/SystemTaskbar.h"
 #include "platform/DetachedThread.h"
+#include "platform/UniqueHandle.h"
 
 namespace {
 
 constexpr wchar_t kEdgeGuardClass[] = L"VantreelEdgeGuard";
 constexpr int kEdgeGuardHeight = 2;
 
-// This process's cancel event, not signalled; null when it cannot be made.
-HANDLE CreateCancelEvent() {
+// This process's cancel event, not signalled; empty when it cannot be made.
+platform::UniqueHandle CreateCancelEvent() {
     SetLastError(ERROR_SUCCESS);
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, WatchdogCancelEventName(GetCurrentProcessId()).c_str());
+    platform::UniqueHandle event(
+        CreateEventW(nullptr, TRUE, FALSE, WatchdogCancelEventName(GetCurrentProcessId()).c_str()));
     // A watchdog of an earlier hide may still hold the event, signalled: the new
     // watchdog would take that for a cancel and end at once.
-    if (event && GetLastError() == ERROR_ALREADY_EXISTS) ResetEvent(event);
+    if (event && GetLastError() == ERROR_ALREADY_EXISTS) ResetEvent(event.get());
     return event;
 }
 
-// The watchdog process restoring `state`, or null.
-HANDLE LaunchWatchdog(const std::wstring& path, uint32_t state) {
-    if (path.empty()) return nullptr;
+// The watchdog process restoring `state`, or empty.
+platform::UniqueHandle LaunchWatchdog(const std::wstring& path, uint32_t state) {
+    if (path.empty()) return {};
     PROCESS_INFORMATION info = {};
-    if (!StartWatchdogProcess(path, BuildWatchdogCommandLine(path, GetCurrentProcessId(), state, IsLogEnabled()), info)) return nullptr;
-    CloseHandle(info.hThread);
-    return info.hProcess;
+    if (!StartWatchdogProcess(path, BuildWatchdogCommandLine(path, GetCurrentProcessId(), state, IsLogEnabled()), info)) return {};
+    const platform::UniqueHandle thread(info.hThread);  // only the process is waited on
+    return platform::UniqueHandle(info.hProcess);
 }
 
 bool SetKillOnClose(HANDLE job, bool kill) {
@@ -49,18 +51,19 @@ bool SetKillOnClose(HANDLE job, bool kill) {
 bool StartWatchdogProcess(const std::wstring& path, std::wstring commandLine, PROCESS_INFORMATION& info) {
     STARTUPINFOEXW startup = {};
     startup.StartupInfo.cb = sizeof(startup);
-    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    platform::UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
     std::vector<unsigned char> attributeBytes;
     auto* attributes = static_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(nullptr);
+    HANDLE jobHandle = job.get();  // the list points at it until it is deleted
     if (job) {
         SIZE_T size = 0;
         InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
         attributeBytes.resize(size);
         attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBytes.data());
-        if (!SetKillOnClose(job, true) || !InitializeProcThreadAttributeList(attributes, 1, 0, &size)) {
+        if (!SetKillOnClose(job.get(), true) || !InitializeProcThreadAttributeList(attributes, 1, 0, &size)) {
             attributes = nullptr;
-        } else if (!UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_JOB_LIST, &job, sizeof(job),
-                                              nullptr, nullptr)) {
+        } else if (!UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_JOB_LIST, &jobHandle,
+                                              sizeof(jobHandle), nullptr, nullptr)) {
             DeleteProcThreadAttributeList(attributes);
             attributes = nullptr;
         }
@@ -71,17 +74,16 @@ bool StartWatchdogProcess(const std::wstring& path, std::wstring commandLine, PR
         started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                                  CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
                                  &startup.StartupInfo, &info) != FALSE;
-        if (started && !SetKillOnClose(job, false)) {
+        if (started && !SetKillOnClose(job.get(), false)) {
             // Closing the job would end it: start it anew, plainly.
             TerminateProcess(info.hProcess, 0);
-            CloseHandle(info.hThread);
-            CloseHandle(info.hProcess);
+            const platform::UniqueHandle thread(info.hThread), process(info.hProcess);
             info = {};
             started = false;
         }
         DeleteProcThreadAttributeList(attributes);
     }
-    if (job) CloseHandle(job);
+    job.reset();
     if (started) return true;
     // Without jobs for new processes: the plain start.
     STARTUPINFOW plain = {};
@@ -196,7 +198,7 @@ void TaskbarHider::StartWatchdogEarly() {
             SaveSystemTaskbarState(started.state, started.stateSaved);
             started.cancelEvent = CreateCancelEvent();
             if (started.cancelEvent) started.process = LaunchWatchdog(path, started.state & 3);
-            promise.set_value(started);
+            promise.set_value(std::move(started));
         });
     } catch (const std::system_error&) {
         earlyWatchdog = {};  // the first hide starts the watchdog itself
@@ -221,19 +223,18 @@ void TaskbarHider::TakeEarlyWatchdog(bool withState) {
         savedState = started.state;
         stateSaved = true;
     }
-    cancelEvent = started.cancelEvent;
-    watchdogProcess = started.process;
+    cancelEvent = std::move(started.cancelEvent);
+    watchdogProcess = std::move(started.process);
     watchdogState = started.state & 3;
 }
 
 void TaskbarHider::RenewStaleWatchdog() {
     if (!hiding || !watchdogProcess || !stateSaved || watchdogState == (savedState & 3)) return;
-    HANDLE renewed = LaunchWatchdog(WatchdogProgramPath(watchdogProgram), savedState & 3);
+    platform::UniqueHandle renewed = LaunchWatchdog(WatchdogProgramPath(watchdogProgram), savedState & 3);
     if (!renewed) return;
     // The old copy waits on the same cancel event; ended this way it restores nothing.
-    TerminateProcess(watchdogProcess, 0);
-    CloseHandle(watchdogProcess);
-    watchdogProcess = renewed;
+    TerminateProcess(watchdogProcess.get(), 0);
+    watchdogProcess = std::move(renewed);
     watchdogState = savedState & 3;
 }
 
@@ -252,16 +253,14 @@ void TaskbarHider::RestoreNow() {
     hiding = false;
     UpdateEdgeGuard();
     if (cancelEvent) {
-        SetEvent(cancelEvent);
-        CloseHandle(cancelEvent);
-        cancelEvent = nullptr;
+        SetEvent(cancelEvent.get());
+        cancelEvent.reset();
     }
     if (watchdogProcess) {
         // A copy that has not seen the cancel yet (it may not have opened the
         // event) would later write this hide's state over the user's own.
-        if (WaitForSingleObject(watchdogProcess, 400) == WAIT_TIMEOUT) TerminateProcess(watchdogProcess, 0);
-        CloseHandle(watchdogProcess);
-        watchdogProcess = nullptr;
+        if (WaitForSingleObject(watchdogProcess.get(), 400) == WAIT_TIMEOUT) TerminateProcess(watchdogProcess.get(), 0);
+        watchdogProcess.reset();
     }
     LogMessage(L"System taskbars restored");
 }

@@ -11,6 +11,8 @@
 #include <future>
 #include <string>
 
+#include "platform/UniqueHandle.h"
+
 class TaskbarHider {
 public:
     TaskbarHider() = default;
@@ -64,8 +66,8 @@ public:
     HWND edgeGuard = nullptr;
     HWND zOrderAnchor = nullptr;
     HWINEVENTHOOK rehideHook = nullptr;
-    HANDLE cancelEvent = nullptr;
-    HANDLE watchdogProcess = nullptr;
+    platform::UniqueHandle cancelEvent;
+    platform::UniqueHandle watchdogProcess;
     uint32_t savedState = 0;
     bool stateSaved = false;
     bool hiding = false;
@@ -77,8 +79,8 @@ public:
 
 private:
     struct EarlyWatchdog {
-        HANDLE cancelEvent = nullptr;
-        HANDLE process = nullptr;
+        platform::UniqueHandle cancelEvent;
+        platform::UniqueHandle process;
         uint32_t state = 0;
         bool stateSaved = false;
     };

@@ -6,14 +6,9 @@
 #include <shellapi.h>
 #include <wrl/client.h>
 
-namespace {
+#include "platform/UniqueHandle.h"
 
-struct HandleCloser {
-  HANDLE h;
-  ~HandleCloser() {
-    if (h) CloseHandle(h);
-  }
-};
+namespace {
 
 BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
   reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
@@ -34,11 +29,11 @@ std::wstring GetProcessImagePathForWindow(HWND hwnd) {
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   if (pid == 0) return {};
-  HandleCloser process{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)};
-  if (!process.h) return {};
+  const platform::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process) return {};
   wchar_t buffer[520] = {};
   DWORD size = 520;
-  if (!QueryFullProcessImageNameW(process.h, 0, buffer, &size)) return {};
+  if (!QueryFullProcessImageNameW(process.get(), 0, buffer, &size)) return {};
   return std::wstring(buffer, size);
 }
 

@@ -6,6 +6,7 @@
 
 #include "notify/NotificationSource.h"
 #include "notify/ToastText.h"
+#include "platform/UniqueHandle.h"
 
 namespace {
 
@@ -42,13 +43,13 @@ bool FileExists(const std::wstring& path) {
 
 // Bytes 18 and 19 of the database header are 2 in WAL mode.
 bool InWalMode(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     unsigned char header[20] = {};
     DWORD got = 0;
-    const bool read = ReadFile(file, header, sizeof(header), &got, nullptr) && got == sizeof(header);
-    CloseHandle(file);
+    const bool read = ReadFile(file.get(), header, sizeof(header), &got, nullptr) && got == sizeof(header);
     return read && header[18] == 2 && header[19] == 2;
 }
 

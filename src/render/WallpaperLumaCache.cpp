@@ -4,6 +4,8 @@
 
 #include <charconv>
 
+#include "platform/UniqueHandle.h"
+
 namespace {
 
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
@@ -16,21 +18,6 @@ constexpr size_t kMaxPathChars = MAX_PATH - 1;
 // within this many bytes is not an entry of ours.
 constexpr size_t kMaxLineBytes = 20 + 1 + 32 + 1 + kMaxPathChars * 3 + 2;
 constexpr size_t kMaxReadBytes = kUtf8BomBytes + kMaxLineBytes;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (Valid()) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) return {};
@@ -56,13 +43,13 @@ bool FromUtf8(std::string_view utf8, std::wstring& text) {
 // At most kMaxReadBytes + 1 bytes: one more than a valid file can need, so an
 // over-long line is recognised without reading the rest of the file.
 bool ReadCacheStart(const std::wstring& path, std::string& bytes) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
+    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     bytes.assign(kMaxReadBytes + 1, '\0');
     DWORD got = 0;
-    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) {
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) {
         return false;
     }
     bytes.resize(got);
@@ -140,11 +127,11 @@ void SaveWallpaperLumaCache(float luminance, const WallpaperSystem& system) {
     const std::wstring cachePath = GetWallpaperLumaCachePath(system);
     if (cachePath.empty()) return;
     const std::string text = FormatWallpaperLumaFile(stamp, luminance, path);
-    FileHandle file(CreateFileW(cachePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return;
+    platform::UniqueHandle file(CreateFileW(cachePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
     DWORD written = 0;
     // A short write leaves a line that the next load rejects, which only costs
     // one more measurement.
-    WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }

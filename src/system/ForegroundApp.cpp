@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "config/Paths.h"
+#include "platform/UniqueHandle.h"
 
 namespace vantreel {
 namespace {
@@ -47,13 +48,12 @@ void ReadWindowFlags(ForegroundAppInfo& info) {
 bool IsShownWindow(HWND window) { return window && IsWindow(window) && IsWindowVisible(window); }
 
 std::wstring ProcessImagePath(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    const platform::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process) return {};
     wchar_t buffer[520] = {};
     DWORD length = 520;
     std::wstring path;
-    if (QueryFullProcessImageNameW(process, 0, buffer, &length)) path.assign(buffer, length);
-    CloseHandle(process);
+    if (QueryFullProcessImageNameW(process.get(), 0, buffer, &length)) path.assign(buffer, length);
     return path;
 }
 

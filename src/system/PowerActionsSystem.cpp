@@ -4,17 +4,19 @@
 #include <powrprof.h>
 #include <shellapi.h>
 
+#include "platform/UniqueHandle.h"
 #include "system/PowerActions.h"
 
 namespace {
 
 PrivilegeOutcome EnableShutdownPrivilegeOnToken() {
     PrivilegeOutcome outcome;
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
         outcome.error = GetLastError();
         return outcome;
     }
+    const platform::UniqueHandle token(opened);
     outcome.tokenOpened = true;
     TOKEN_PRIVILEGES privileges = {};
     if (LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
@@ -23,11 +25,10 @@ PrivilegeOutcome EnableShutdownPrivilegeOnToken() {
         SetLastError(ERROR_SUCCESS);
         // ERROR_NOT_ALL_ASSIGNED comes with a successful call: only a clean
         // error code means the privilege is on.
-        outcome.enabled = AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+        outcome.enabled = AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr) &&
                           GetLastError() == ERROR_SUCCESS;
     }
     outcome.error = GetLastError();
-    CloseHandle(token);
     return outcome;
 }
 
@@ -45,9 +46,9 @@ bool StartHiddenAndWait(const std::wstring& file, const std::wstring& parameters
         return false;
     }
     exitCode = STILL_ACTIVE;
-    if (info.hProcess) {
-        if (WaitForSingleObject(info.hProcess, waitMs) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &exitCode);
-        CloseHandle(info.hProcess);
+    const platform::UniqueHandle process(info.hProcess);
+    if (process) {
+        if (WaitForSingleObject(process.get(), waitMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.get(), &exitCode);
     }
     return true;
 }

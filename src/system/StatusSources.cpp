@@ -7,6 +7,7 @@
 #include <wlanapi.h>
 #include <wrl/client.h>
 
+#include "platform/UniqueHandle.h"
 #include "system/DefaultEndpointVolume.h"
 #include "system/EthernetStatus.h"
 #include "system/InputMethods.h"
@@ -77,7 +78,7 @@ bool HasClassicBluetoothRadio() {
     HANDLE radio = nullptr;
     HBLUETOOTH_RADIO_FIND find = BluetoothFindFirstRadio(&params, &radio);
     if (!find) return false;
-    if (radio) CloseHandle(radio);
+    const platform::UniqueHandle found(radio);  // only that there is one matters
     BluetoothFindRadioClose(find);
     return true;
 }

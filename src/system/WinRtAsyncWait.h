@@ -13,6 +13,7 @@
 #include <chrono>
 
 #include "platform/RadioInterfaces.h"
+#include "platform/UniqueHandle.h"
 
 namespace vantreel {
 
@@ -55,24 +56,22 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Invoke(Operation*, platform::AsyncStatus status) override {
         status_.store(status);
-        SetEvent(event_);
+        SetEvent(event_.get());
         return S_OK;
     }
 
     // Blocks until the operation ends or the limit passes; true when it ended.
     bool Wait(std::chrono::milliseconds limit) const {
-        return event_ && WaitForSingleObject(event_, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
+        return event_ && WaitForSingleObject(event_.get(), static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
     }
     // It completed: not cancelled and not failed.
     bool Completed() const { return status_.load() == platform::AsyncStatus::Completed; }
 
 private:
-    ~AsyncCompletionSignal() {
-        if (event_) CloseHandle(event_);
-    }
+    ~AsyncCompletionSignal() = default;
 
     std::atomic<ULONG> refs_{1};
-    HANDLE event_;
+    platform::UniqueHandle event_;
     std::atomic<platform::AsyncStatus> status_{platform::AsyncStatus::Started};
 };
 

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <wlanapi.h>
 
+#include <system_error>
 
 #include "apps/ShortcutChain.h"
 #include "platform/DetachedThread.h"
@@ -90,10 +91,12 @@ PopoverServices::PopoverServices()
           return MakeTemplateIcon(pixels, edge, dark);
       }),
       startThread([](LPTHREAD_START_ROUTINE procedure, void* parameter) {
-          HANDLE thread = CreateThread(nullptr, 0, procedure, parameter, 0, nullptr);
-          if (!thread) return false;
-          CloseHandle(thread);
-          return true;
+          try {
+              platform::StartDetachedThread([procedure, parameter] { procedure(parameter); });
+              return true;
+          } catch (const std::system_error&) {
+              return false;
+          }
       }),
       startWorker([](std::function<void()> body) { platform::StartDetachedThread(std::move(body)); }),
       tickCount([] { return static_cast<uint64_t>(GetTickCount64()); }),

@@ -131,7 +131,7 @@ TEST_F(LauncherWindowTest, AfterThePrewarmWithNothingAdoptedToggleEnumeratesOnce
 TEST_F(LauncherWindowTest, AFailedWorkerStartLeavesTheFirstOpenToEnumerate) {
     fresh = NumberedApps(5);
     FreshLog log;
-    apps.startWorker = [](std::function<void()>) -> std::thread {
+    apps.startWorker = [](std::function<void()>) -> platform::JoinableThread {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     };
     apps.Initialize(nullptr, config, 1.0f, 78.0f);

@@ -329,7 +329,7 @@ TEST_F(LauncherInputTest, TileMenuHidesUnhidesAndUninstallsInOrder) {
     };
     apps.startWorker = [&](std::function<void()>) {
         events.push_back(L"refresh");
-        return std::thread();
+        return platform::JoinableThread();
     };
     int boxAnswer = IDNO;
     apps.powerOps.messageBox = [&](HWND, const std::wstring& text, const std::wstring& caption, UINT) {

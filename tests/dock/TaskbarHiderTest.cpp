@@ -32,13 +32,13 @@ TEST_F(HiderTest, HidesOnceSavingTheUsersStateAndRestoresItsLowBits) {
     FakeAppBar appBar(7);
     hider.Hide(true);
     EXPECT_TRUE(taskbar.BothHidden());
-    EXPECT_TRUE(StillRunning(hider.watchdogProcess)) << "the first hide never goes without a watchdog";
-    HANDLE firstWatchdog = hider.watchdogProcess;
+    EXPECT_TRUE(StillRunning(hider.watchdogProcess.get())) << "the first hide never goes without a watchdog";
+    HANDLE firstWatchdog = hider.watchdogProcess.get();
 
     ShowWindow(taskbar.secondary, SW_SHOWNOACTIVATE);
     hider.Hide(false);
     EXPECT_TRUE(taskbar.BothHidden()) << "hiding again hides what the shell showed";
-    EXPECT_EQ(hider.watchdogProcess, firstWatchdog) << "one watchdog per hide";
+    EXPECT_EQ(hider.watchdogProcess.get(), firstWatchdog) << "one watchdog per hide";
 
     // What the dock does when the shell restarts: auto-hide again, no new read.
     SetSystemTaskbarAutoHide(true, hider.savedState, hider.stateSaved);
@@ -48,7 +48,7 @@ TEST_F(HiderTest, HidesOnceSavingTheUsersStateAndRestoresItsLowBits) {
     hider.Restore();
     EXPECT_EQ(appBar.writes.back(), 3u) << "the saved 7 goes back as its low two bits";
     EXPECT_TRUE(taskbar.BothShown());
-    EXPECT_EQ(hider.watchdogProcess, nullptr) << "waited for and closed";
+    EXPECT_EQ(hider.watchdogProcess.get(), nullptr) << "waited for and closed";
     EXPECT_FALSE(IsTaskbarRehideActive());
 }
 
@@ -77,7 +77,7 @@ TEST_F(HiderTest, ARestoreAskedForDuringTheHideHasTheLastWord) {
     EXPECT_FALSE(hider.IsHiding());
     EXPECT_FALSE(IsTaskbarRehideActive());
     EXPECT_EQ(hider.rehideHook, nullptr);
-    EXPECT_EQ(hider.watchdogProcess, nullptr);
+    EXPECT_EQ(hider.watchdogProcess.get(), nullptr);
     EXPECT_EQ(appBar.writes.back(), 1u);
 }
 
@@ -107,11 +107,11 @@ TEST_F(HiderTest, AWatchdogOfAnEarlierHideDoesNotCancelTheNextOne) {
     HANDLE stale = CreateEventW(nullptr, TRUE, TRUE, WatchdogCancelEventName(GetCurrentProcessId()).c_str());
     ASSERT_NE(stale, nullptr);
     hider.Hide(true);
-    ASSERT_NE(hider.watchdogProcess, nullptr);
-    EXPECT_EQ(WaitForSingleObject(hider.watchdogProcess, 1000), static_cast<DWORD>(WAIT_TIMEOUT))
+    ASSERT_NE(hider.watchdogProcess.get(), nullptr);
+    EXPECT_EQ(WaitForSingleObject(hider.watchdogProcess.get(), 1000), static_cast<DWORD>(WAIT_TIMEOUT))
         << "the new watchdog keeps watching";
     HANDLE watchdog = nullptr;
-    DuplicateHandle(GetCurrentProcess(), hider.watchdogProcess, GetCurrentProcess(), &watchdog, 0, FALSE,
+    DuplicateHandle(GetCurrentProcess(), hider.watchdogProcess.get(), GetCurrentProcess(), &watchdog, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
     hider.Restore();
     EXPECT_EQ(WaitForSingleObject(watchdog, 5000), WAIT_OBJECT_0) << "the cancel ends it";
@@ -123,17 +123,17 @@ TEST_F(HiderTest, AWatchdogOfASlowShellIsRenewedOnceTheTaskbarsStateIsRead) {
     FakeAppBar appBar(1);
     SystemAppBarCalls().findTaskbar = [] { return HWND{}; };  // the shell has no taskbar yet
     hider.Hide(true);
-    ASSERT_TRUE(StillRunning(hider.watchdogProcess));
+    ASSERT_TRUE(StillRunning(hider.watchdogProcess.get()));
     EXPECT_EQ(hider.watchdogState, 0u);
     HANDLE stale = nullptr;
-    DuplicateHandle(GetCurrentProcess(), hider.watchdogProcess, GetCurrentProcess(), &stale, SYNCHRONIZE, FALSE, 0);
+    DuplicateHandle(GetCurrentProcess(), hider.watchdogProcess.get(), GetCurrentProcess(), &stale, SYNCHRONIZE, FALSE, 0);
 
     // The taskbar comes up ("TaskbarCreated"): auto-hide again, which reads the user's state.
     SystemAppBarCalls().findTaskbar = [&] { return taskbar.primary; };
     SetSystemTaskbarAutoHide(true, hider.savedState, hider.stateSaved);
     hider.RenewStaleWatchdog();
     EXPECT_EQ(hider.watchdogState, 1u);
-    EXPECT_TRUE(StillRunning(hider.watchdogProcess));
+    EXPECT_TRUE(StillRunning(hider.watchdogProcess.get()));
     EXPECT_EQ(WaitForSingleObject(stale, 5000), WAIT_OBJECT_0) << "the copy carrying 0 is gone";
     CloseHandle(stale);
 }
@@ -225,7 +225,7 @@ TEST_F(HiderTest, AWatchdogStartedEarlyServesTheFirstHideAndEndsWithARestoreWith
     hider.StartWatchdogEarly();
     hider.Hide(true);
     EXPECT_EQ(appBar.reads, 1) << "the first hide keeps the state read by the early start";
-    EXPECT_TRUE(StillRunning(hider.watchdogProcess));
+    EXPECT_TRUE(StillRunning(hider.watchdogProcess.get()));
     hider.Restore();
     EXPECT_EQ(appBar.writes.back(), 1u);
 

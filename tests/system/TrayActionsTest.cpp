@@ -279,9 +279,9 @@ TEST(TrayCloseAsync, AFailedThreadStartClosesInline) {
     icon.exePath = exe;
     icon.key = NormalizePathKey(exe);
     bool asked = false;
-    TrayCloseAsync(icon, [&](LPTHREAD_START_ROUTINE, void*) -> HANDLE {
+    TrayCloseAsync(icon, [&](std::function<void()>) {
         asked = true;
-        return nullptr;
+        return false;
     });
     EXPECT_TRUE(asked);
     EXPECT_TRUE(app.WaitExit(0)) << "closed before the call returned";

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <iterator>
+#include <system_error>
 #include <vector>
 
+#include "platform/DetachedThread.h"
 #include "platform/Log.h"
+#include "platform/UniqueHandle.h"
 #include "config/Paths.h"
 #include "system/tray/TrayActions.h"
 #include "system/tray/TrayProcessTree.h"
@@ -47,16 +50,6 @@ bool IsSameProcess(HANDLE process, const ProcessTreeEntry& entry) {
     return entry.creationTime == 0 || ProcessCreationTime(process) == entry.creationTime;
 }
 
-DWORD WINAPI TrayCloseThreadProc(void* parameter) {
-    auto* icon = static_cast<TrayIconInfo*>(parameter);
-    try {
-        TrayClose(*icon);
-    } catch (...) {
-    }
-    delete icon;
-    return 0;
-}
-
 }  // namespace
 
 void TrayClose(const TrayIconInfo& icon) {
@@ -92,18 +85,17 @@ void TrayClose(const TrayIconInfo& icon) {
 
     int forced = 0;
     for (uint32_t pid : survivors) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-        if (!process) {
+        const platform::UniqueHandle owner(
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        const HANDLE process = owner.get();
+        if (!owner) {
             LogMessage(L"TrayClose: %s pid=%lu cannot be terminated (err=%lu)", icon.key.c_str(),
                        static_cast<unsigned long>(pid), GetLastError());
             continue;
         }
         auto entry = std::find_if(snapshot.begin(), snapshot.end(),
                                   [pid](const ProcessTreeEntry& e) { return e.pid == pid; });
-        if (entry != snapshot.end() && !entry->imagePath.empty() && !IsSameProcess(process, *entry)) {
-            CloseHandle(process);
-            continue;
-        }
+        if (entry != snapshot.end() && !entry->imagePath.empty() && !IsSameProcess(process, *entry)) continue;
         if (TerminateProcess(process, 0)) {
             ++forced;
             WaitForSingleObject(process, kTerminateWaitMs);
@@ -116,7 +108,6 @@ void TrayClose(const TrayIconInfo& icon) {
                 ++forced;
             }
         }
-        CloseHandle(process);
     }
 
     int stillRunning = static_cast<int>(std::count_if(set.begin(), set.end(), IsProcessRunning));
@@ -125,18 +116,24 @@ void TrayClose(const TrayIconInfo& icon) {
 }
 
 void TrayCloseAsync(const TrayIconInfo& icon) {
-    TrayCloseAsync(icon, [](LPTHREAD_START_ROUTINE proc, void* parameter) {
-        return CreateThread(nullptr, 0, proc, parameter, 0, nullptr);
+    TrayCloseAsync(icon, [](std::function<void()> body) {
+        try {
+            platform::StartDetachedThread(std::move(body));
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        }
     });
 }
 
 void TrayCloseAsync(const TrayIconInfo& icon, const TrayThreadStarter& startThread) {
-    auto* copy = new TrayIconInfo(icon);
-    HANDLE thread = startThread(TrayCloseThreadProc, copy);
-    if (thread) {
-        CloseHandle(thread);
-        return;
-    }
-    delete copy;
-    TrayClose(icon);
+    // An exception leaving the thread would end the process; the monitor's
+    // next pass shows what the close did anyway.
+    const bool started = startThread([copy = icon] {
+        try {
+            TrayClose(copy);
+        } catch (...) {
+        }
+    });
+    if (!started) TrayClose(icon);
 }

@@ -12,8 +12,8 @@
 // Blocks for up to about a second plus 500 ms per forced process.
 void TrayClose(const TrayIconInfo& icon);
 
-// Creates a thread; null on failure.
-using TrayThreadStarter = std::function<HANDLE(LPTHREAD_START_ROUTINE, void*)>;
+// Runs `body` on a detached thread; false when no thread can be made.
+using TrayThreadStarter = std::function<bool(std::function<void()> body)>;
 
 // Runs TrayClose on a detached thread of its own with a copy of the icon; when no
 // thread can be started, closes on the calling thread instead.

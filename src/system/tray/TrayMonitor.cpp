@@ -7,8 +7,10 @@
 #include <cstdarg>
 #include <iterator>
 #include <stdexcept>
+#include <system_error>
 #include <string_view>
 
+#include "platform/DetachedThread.h"
 #include "platform/Log.h"
 #include "config/Paths.h"
 #include "system/tray/TrayLegacyToolbars.h"
@@ -68,7 +70,7 @@ std::wstring Format(const wchar_t* format, ...) {
     return std::wstring(buffer, static_cast<size_t>(n));
 }
 
-DWORD WINAPI TrayMonitorThread(void*) {
+void TrayMonitorThread() {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     // Kept for the life of the process: the thread never ends.
     uia::IUIAutomation* automation = CreateUiAutomation();
@@ -86,8 +88,11 @@ DWORD WINAPI TrayMonitorThread(void*) {
 }
 
 void StartTrayMonitor() {
-    HANDLE thread = CreateThread(nullptr, 0, TrayMonitorThread, nullptr, 0, nullptr);
-    if (thread) CloseHandle(thread);
+    try {
+        platform::StartDetachedThread(TrayMonitorThread);
+    } catch (const std::system_error&) {
+        // Without the monitor the tray stays as it was last read.
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "config/Paths.h"
+#include "platform/UniqueHandle.h"
 #include "system/tray/TrayProcesses.h"
 
 namespace {
@@ -41,25 +42,24 @@ uint64_t ProcessCreationTime(void* process) {
 
 std::vector<ProcessTreeEntry> SnapshotProcessTree() {
     std::vector<ProcessTreeEntry> entries;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return entries;
+    const platform::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return entries;
     PROCESSENTRY32W pe = {};
     pe.dwSize = sizeof(pe);
-    for (BOOL ok = Process32FirstW(snapshot, &pe); ok; ok = Process32NextW(snapshot, &pe)) {
+    for (BOOL ok = Process32FirstW(snapshot.get(), &pe); ok; ok = Process32NextW(snapshot.get(), &pe)) {
         if (pe.th32ProcessID <= 4) continue;
         ProcessTreeEntry entry;
         entry.pid = pe.th32ProcessID;
         entry.parentPid = pe.th32ParentProcessID;
-        if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pe.th32ProcessID)) {
+        if (const platform::UniqueHandle process{
+                OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pe.th32ProcessID)}) {
             wchar_t path[520] = {};
             DWORD size = static_cast<DWORD>(std::size(path));
-            if (QueryFullProcessImageNameW(process, 0, path, &size)) entry.imagePath.assign(path, size);
-            entry.creationTime = ProcessCreationTime(process);
-            CloseHandle(process);
+            if (QueryFullProcessImageNameW(process.get(), 0, path, &size)) entry.imagePath.assign(path, size);
+            entry.creationTime = ProcessCreationTime(process.get());
         }
         entries.push_back(std::move(entry));
     }
-    CloseHandle(snapshot);
     return entries;
 }
 
@@ -139,9 +139,7 @@ std::function<bool(uint32_t, uint32_t)> CompareProcessDepth(const std::vector<Pr
 }
 
 bool IsProcessRunning(uint32_t pid) {
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    const platform::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
-    bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return running;
+    return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }

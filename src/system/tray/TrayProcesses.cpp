@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "config/Paths.h"
+#include "platform/UniqueHandle.h"
 
 namespace {
 
@@ -78,13 +79,12 @@ std::vector<DWORD> RunningProcessIds() {
 }  // namespace
 
 std::wstring ProcessImagePath(uint32_t pid) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    const platform::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process) return {};
     wchar_t path[520] = {};
     DWORD size = static_cast<DWORD>(std::size(path));
     std::wstring result;
-    if (QueryFullProcessImageNameW(process, 0, path, &size)) result.assign(path, size);
-    CloseHandle(process);
+    if (QueryFullProcessImageNameW(process.get(), 0, path, &size)) result.assign(path, size);
     return result;
 }
 
