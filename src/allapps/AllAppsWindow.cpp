@@ -12,19 +12,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"VantreelAllAppsWindow";
 constexpr UINT_PTR kCatalogPollTimer = 2;
 
-template <typename Fn>
-void LogErrors(const wchar_t* where, Fn&& fn) {
-    try {
-        fn();
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"%s winrt error: 0x%08X", where, static_cast<unsigned>(error.code()));
-    } catch (const std::exception& error) {
-        LogMessage(L"%s std::exception: %S", where, error.what());
-    } catch (...) {
-        LogMessage(L"%s unknown exception", where);
-    }
-}
-
 }  // namespace
 
 std::unordered_map<std::wstring, AllAppsLabelSurface> AllAppsWindow::MakeLabelCache() {
@@ -49,7 +36,7 @@ bool AllAppsWindow::SetHiddenApps(const std::vector<std::wstring>& hiddenApps) {
 
 void AllAppsWindow::Initialize(HMONITOR monitorHandle, const DockConfig& config, float scaleFactor,
                                float reserveDip) {
-    LogErrors(L"AllAppsWindow::Initialize", [&] {
+    platform::Guarded(L"AllAppsWindow::Initialize", [&] {
         monitor = monitorHandle;
         dockReserve = reserveDip;
         hideTaskbar = config.hideTaskbar;
@@ -61,67 +48,49 @@ void AllAppsWindow::Initialize(HMONITOR monitorHandle, const DockConfig& config,
     });
 }
 
-LRESULT CALLBACK AllAppsWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    AllAppsWindow* self = nullptr;
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        self = static_cast<AllAppsWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->window = hwnd;
-    } else {
-        self = reinterpret_cast<AllAppsWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+const platform::WindowBinding<AllAppsWindow> AllAppsWindow::kWindowBinding{
+    L"AllAppsWindow::HandleMessage", &AllAppsWindow::window, platform::MessageHandler<&AllAppsWindow::HandleMessage>};
+
+LRESULT AllAppsWindow::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window == hwnd && HandleInput(message, wParam, lParam)) return 0;
+    switch (message) {
+        case WM_ALLAPPS_CATALOG_READY:
+            OnCatalogReady();
+            return 0;
+        case WM_ALLAPPS_PREBUILD:
+            PrebuildHiddenVisuals();
+            return 0;
+        case WM_ALLAPPS_ICONS_READY:
+            OnIconsReady();
+            return 0;
+        case WM_TIMER:
+            if (wParam == kCatalogPollTimer) {
+                OnCatalogPollTimer();
+                return 0;
+            }
+            if (wParam == kPrebuildRetryTimer) {
+                KillTimer(hwnd, kPrebuildRetryTimer);
+                PrebuildHiddenVisuals();
+                return 0;
+            }
+            break;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) != SC_CLOSE) break;
+            [[fallthrough]];
+        case WM_CLOSE:
+            // Alt+F4 closes the panel as Esc does; the window itself lives
+            // until Shutdown.
+            Hide();
+            return 0;
+        case WM_NCDESTROY:
+            if (window != hwnd) break;
+            // A window lost some other way leaves the launcher closed.
+            Hide();
+            window = nullptr;
+            break;
+        default:
+            break;
     }
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    LRESULT result = 0;
-    bool handled = false;
-    LogErrors(L"AllAppsWindow::HandleMessage", [&] {
-        if (self->window == hwnd && self->HandleInput(message, wParam, lParam)) {
-            handled = true;
-            return;
-        }
-        switch (message) {
-            case WM_ALLAPPS_CATALOG_READY:
-                self->OnCatalogReady();
-                handled = true;
-                break;
-            case WM_ALLAPPS_PREBUILD:
-                self->PrebuildHiddenVisuals();
-                handled = true;
-                break;
-            case WM_ALLAPPS_ICONS_READY:
-                self->OnIconsReady();
-                handled = true;
-                break;
-            case WM_TIMER:
-                if (wParam == kCatalogPollTimer) {
-                    self->OnCatalogPollTimer();
-                    handled = true;
-                } else if (wParam == kPrebuildRetryTimer) {
-                    KillTimer(hwnd, kPrebuildRetryTimer);
-                    self->PrebuildHiddenVisuals();
-                    handled = true;
-                }
-                break;
-            case WM_SYSCOMMAND:
-                if ((wParam & 0xFFF0) != SC_CLOSE) break;
-                [[fallthrough]];
-            case WM_CLOSE:
-                // Alt+F4 closes the panel as Esc does; the window itself lives
-                // until Shutdown.
-                self->Hide();
-                handled = true;
-                break;
-            case WM_NCDESTROY:
-                if (self->window != hwnd) break;
-                // A window lost some other way leaves the launcher closed.
-                self->Hide();
-                self->window = nullptr;
-                break;
-            default:
-                break;
-        }
-    });
-    if (handled) return result;
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -129,17 +98,13 @@ void AllAppsWindow::EnsureWindow() {
     if (window && IsWindow(window)) return;
     window = nullptr;
     HINSTANCE module = instance ? instance : GetModuleHandleW(nullptr);
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof(existing);
-    if (!GetClassInfoExW(module, kClassName, &existing)) {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &AllAppsWindow::WndProc;
-        wc.hInstance = module;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClassName;
-        RegisterClassExW(&wc);
-    }
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &platform::WindowProcedure<kWindowBinding>;
+    wc.hInstance = module;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClassName;
+    platform::RegisterWindowClass(wc);
     // Our compositor presents the panel with UpdateLayeredWindow, which needs the
     // window's own redirection surface: no WS_EX_NOREDIRECTIONBITMAP.
     CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"全部应用", WS_POPUP, 0, 0, 792, 552, nullptr,

@@ -32,6 +32,7 @@
 #include "apps/InstalledApp.h"
 #include "apps/Launch.h"
 #include "config/DockConfig.h"
+#include "platform/WindowBase.h"
 #include "apps/Uninstall.h"
 #include "platform/JoinableThread.h"
 #include "render/GlassLayer.h"
@@ -379,8 +380,8 @@ public:
 
 private:
     static std::unordered_map<std::wstring, AllAppsLabelSurface> MakeLabelCache();
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    static const platform::WindowBinding<AllAppsWindow> kWindowBinding;
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool HandleInput(UINT message, WPARAM wParam, LPARAM lParam);
     void SearchEdited();
     void ClearSearch();

@@ -24,13 +24,6 @@ constexpr float kAllAppsReserveExtraDip = 22.0f;
 // without covering the dock's pixels where the system gives it a surface.
 constexpr BYTE kInputWindowAlpha = 1;
 
-void RegisterClassOnce(const WNDCLASSEXW& wc) {
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof(existing);
-    if (GetClassInfoExW(wc.hInstance, wc.lpszClassName, &existing)) return;
-    RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 DockWindow::~DockWindow() {
@@ -55,11 +48,11 @@ bool DockWindow::CreateWindows() {
     visualClass.lpfnWndProc = &DockWindow::VisualWndProc;
     visualClass.hInstance = instance;
     visualClass.lpszClassName = kVisualClass;
-    RegisterClassOnce(visualClass);
+    platform::RegisterWindowClass(visualClass);
 
     WNDCLASSEXW inputClass = {};
     inputClass.cbSize = sizeof(inputClass);
-    inputClass.lpfnWndProc = &DockWindow::InputWndProc;
+    inputClass.lpfnWndProc = &platform::WindowProcedure<kInputWindowBinding>;
     inputClass.hInstance = instance;
     inputClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     inputClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
@@ -68,7 +61,7 @@ bool DockWindow::CreateWindows() {
         static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     inputClass.lpszClassName = kInputClass;
-    RegisterClassOnce(inputClass);
+    platform::RegisterWindowClass(inputClass);
 
     monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     UpdateMonitorMetrics();
@@ -283,19 +276,5 @@ void DockWindow::Shutdown() {
 }
 
 LRESULT CALLBACK DockWindow::VisualWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK DockWindow::InputWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<DockWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->inputWindow = hwnd;
-    }
-    auto* self = reinterpret_cast<DockWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && message != WM_NCCREATE && self->inputWindow == hwnd) {
-        return self->HandleInputMessage(message, wParam, lParam);
-    }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

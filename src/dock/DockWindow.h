@@ -33,6 +33,7 @@
 #include "dock/SettingsWindow.h"
 #include "dock/TaskbarHider.h"
 #include "dock/WindowTracker.h"
+#include "platform/WindowBase.h"
 #include "render/CompositionHost.h"
 #include "render/GlassLayer.h"
 #include "render/MacMenuWindow.h"
@@ -140,7 +141,7 @@ public:
     std::wstring frameDumpPath;
 
     static LRESULT CALLBACK VisualWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK InputWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static const platform::WindowBinding<DockWindow> kInputWindowBinding;
     // Body of the detached start-up prefetch thread.
     static void PrefetchThreadProc();
 

@@ -18,142 +18,138 @@
 #include "render/WallpaperLuminance.h"
 #include "render/raster/PixelCount.h"
 
+// Only the window the dock holds as its input window speaks for it; a failed
+// message is answered with 0.
+const platform::WindowBinding<DockWindow> DockWindow::kInputWindowBinding{
+    L"DockWindow::HandleInputMessage", &DockWindow::inputWindow,
+    platform::MessageHandler<&DockWindow::HandleInputMessage>,
+    [](DockWindow&, HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; }, true};
+
 LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        if (shellHookMessage != 0 && message == shellHookMessage) {
+    if (shellHookMessage != 0 && message == shellHookMessage) {
+        SetTimer(inputWindow, kRefreshTimer, 60, nullptr);
+        return 0;
+    }
+    if (taskbarCreatedMessage != 0 && message == taskbarCreatedMessage) {
+        if (taskbarHider.IsHiding()) {
+            SetSystemTaskbarAutoHide(true, taskbarHider.savedState, taskbarHider.stateSaved);
+            ShowSystemTaskbars(false);
+            taskbarHider.RenewStaleWatchdog();
+        }
+        taskbarHider.UpdateEdgeGuard();
+        return 0;
+    }
+    switch (message) {
+        case WM_CLOSE: {
+            HWND active = GetActiveWindow();
+            DWORD pid = 0;
+            if (active) GetWindowThreadProcessId(active, &pid);
+            LogMessage(L"exit: WM_CLOSE on input window (active=%p pid=%lu)", static_cast<void*>(active),
+                       static_cast<unsigned long>(pid));
+            PostQuitMessage(0);
+            return 0;
+        }
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) {
+                topBar.popover.Hide();
+                topBar.center.HideCenter();
+                topBar.center.HideBanners();
+                topBar.RemoveAppBar();
+                taskbarHider.Restore();
+            }
+            return 0;
+        case WM_SETTINGCHANGE:
+            StartWallpaperLumaProbe();
+            glass.UpdateTint(config.theme, config.glassOpacity, scale);
+            topBar.Apply(monitor, config, scale);
+            allApps.ApplyTheme(config, scale);
+            settings.FollowSystemTheme();
+            labelText.clear();
+            RequestFrame();
+            return 0;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_DISPLAYCHANGE:
+        case WM_DPICHANGED:
+            UpdateMonitorMetrics();
+            iconLoader.ClearMemoryCaches();
+            allApps.HandleDeviceLost();
+            allApps.ApplyTheme(config, scale);
+            EmptyIconKeys();
+            glass.UpdateTint(config.theme, config.glassOpacity, scale);
+            topBar.Apply(monitor, config, scale);
+            labelText.clear();
+            RebuildVisuals();
+            RequestFrame();
+            return 0;
+        case WM_TIMER:
+            HandleTimer(wParam);
+            return 0;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+        case WM_CAPTURECHANGED:
+        case WM_MOUSELEAVE:
+            HandlePointerMessage(message, lParam);
+            return 0;
+        case WM_HOTKEY:
+            if (wParam == 1) ToggleNativeTaskbar();
+            if (wParam == 2) OpenSettings();
+            if (wParam == 3) ToggleAllApps();
+            return 0;
+        case WM_DOCK_WINDOWS_CHANGED:
             SetTimer(inputWindow, kRefreshTimer, 60, nullptr);
             return 0;
-        }
-        if (taskbarCreatedMessage != 0 && message == taskbarCreatedMessage) {
-            if (taskbarHider.IsHiding()) {
-                SetSystemTaskbarAutoHide(true, taskbarHider.savedState, taskbarHider.stateSaved);
-                ShowSystemTaskbars(false);
-                taskbarHider.RenewStaleWatchdog();
+        case WM_DOCK_ICONS_READY: {
+            iconLoader.TakeReadyNotice();
+            allApps.OnIconsReady();
+            bool anyMissing = false;
+            for (auto& visual : itemVisuals) {
+                if (!visual.missing) continue;
+                visual.iconKey.clear();
+                anyMissing = true;
             }
-            taskbarHider.UpdateEdgeGuard();
+            if (!anyMissing) return 0;
+            RebuildVisuals();
+            RequestFrame();
+            bool stillMissing = false;
+            for (const auto& visual : itemVisuals) stillMissing = stillMissing || visual.missing;
+            if (!stillMissing && startupIconsPending) {
+                startupIconsPending = false;
+                StartupLog::Mark(L"all dock icons ready");
+            }
             return 0;
         }
-        switch (message) {
-            case WM_CLOSE: {
-                HWND active = GetActiveWindow();
-                DWORD pid = 0;
-                if (active) GetWindowThreadProcessId(active, &pid);
-                LogMessage(L"exit: WM_CLOSE on input window (active=%p pid=%lu)", static_cast<void*>(active),
-                           static_cast<unsigned long>(pid));
-                PostQuitMessage(0);
-                return 0;
-            }
-            case WM_QUERYENDSESSION:
-                return TRUE;
-            case WM_ENDSESSION:
-                if (wParam) {
-                    topBar.popover.Hide();
-                    topBar.center.HideCenter();
-                    topBar.center.HideBanners();
-                    topBar.RemoveAppBar();
-                    taskbarHider.Restore();
-                }
-                return 0;
-            case WM_SETTINGCHANGE:
-                StartWallpaperLumaProbe();
-                glass.UpdateTint(config.theme, config.glassOpacity, scale);
-                topBar.Apply(monitor, config, scale);
-                allApps.ApplyTheme(config, scale);
-                settings.FollowSystemTheme();
-                labelText.clear();
-                RequestFrame();
-                return 0;
-            case WM_MOUSEACTIVATE:
-                return MA_NOACTIVATE;
-            case WM_DISPLAYCHANGE:
-            case WM_DPICHANGED:
-                UpdateMonitorMetrics();
-                iconLoader.ClearMemoryCaches();
-                allApps.HandleDeviceLost();
-                allApps.ApplyTheme(config, scale);
-                EmptyIconKeys();
-                glass.UpdateTint(config.theme, config.glassOpacity, scale);
-                topBar.Apply(monitor, config, scale);
-                labelText.clear();
-                RebuildVisuals();
-                RequestFrame();
-                return 0;
-            case WM_TIMER:
-                HandleTimer(wParam);
-                return 0;
-            case WM_MOUSEMOVE:
-            case WM_LBUTTONDOWN:
-            case WM_LBUTTONUP:
-            case WM_RBUTTONUP:
-            case WM_MBUTTONUP:
-            case WM_CAPTURECHANGED:
-            case WM_MOUSELEAVE:
-                HandlePointerMessage(message, lParam);
-                return 0;
-            case WM_HOTKEY:
-                if (wParam == 1) ToggleNativeTaskbar();
-                if (wParam == 2) OpenSettings();
-                if (wParam == 3) ToggleAllApps();
-                return 0;
-            case WM_DOCK_WINDOWS_CHANGED:
-                SetTimer(inputWindow, kRefreshTimer, 60, nullptr);
-                return 0;
-            case WM_DOCK_ICONS_READY: {
-                iconLoader.TakeReadyNotice();
-                allApps.OnIconsReady();
-                bool anyMissing = false;
-                for (auto& visual : itemVisuals) {
-                    if (!visual.missing) continue;
-                    visual.iconKey.clear();
-                    anyMissing = true;
-                }
-                if (!anyMissing) return 0;
-                RebuildVisuals();
-                RequestFrame();
-                bool stillMissing = false;
-                for (const auto& visual : itemVisuals) stillMissing = stillMissing || visual.missing;
-                if (!stillMissing && startupIconsPending) {
-                    startupIconsPending = false;
-                    StartupLog::Mark(L"all dock icons ready");
-                }
-                return 0;
-            }
-            case WM_DOCK_WALLPAPER_LUMA:
-                SetWallpaperLuminance(static_cast<float>(wParam) / 1000.0f);
-                if (config.theme != 0) return 0;
-                glass.UpdateTint(0, config.glassOpacity, scale);
-                topBar.Apply(monitor, config, scale);
-                allApps.ApplyTheme(config, scale);
-                settings.FollowSystemTheme();
-                labelText.clear();
-                RebuildVisuals();
-                RequestFrame();
-                return 0;
-            case WM_DOCK_SCAN_WINDOWS:
-                RefreshWindowList();
-                StartupLog::Mark(L"window list scanned");
-                return 0;
-            case WM_DOCK_CREATE_TOP_BAR:
-                topBar.Apply(monitor, config, scale);
-                StartupLog::Mark(L"top bar ready");
-                return 0;
-            case WM_DOCK_DEVICE_READY:
-                topBar.Redraw();
-                return 0;
-            case WM_DOCK_PIXEL_BYTES:
-                return static_cast<LRESULT>(raster::PixelBytesHeld());
-            default:
-                break;
-        }
-    } catch (const comp::HResultError& e) {
-        LogMessage(L"DockWindow::HandleInputMessage winrt error: 0x%08X", static_cast<unsigned>(e.code()));
-        return 0;
-    } catch (const std::exception& e) {
-        LogMessage(L"DockWindow::HandleInputMessage std::exception: %S", e.what());
-        return 0;
-    } catch (...) {
-        LogMessage(L"DockWindow::HandleInputMessage unknown exception");
-        return 0;
+        case WM_DOCK_WALLPAPER_LUMA:
+            SetWallpaperLuminance(static_cast<float>(wParam) / 1000.0f);
+            if (config.theme != 0) return 0;
+            glass.UpdateTint(0, config.glassOpacity, scale);
+            topBar.Apply(monitor, config, scale);
+            allApps.ApplyTheme(config, scale);
+            settings.FollowSystemTheme();
+            labelText.clear();
+            RebuildVisuals();
+            RequestFrame();
+            return 0;
+        case WM_DOCK_SCAN_WINDOWS:
+            RefreshWindowList();
+            StartupLog::Mark(L"window list scanned");
+            return 0;
+        case WM_DOCK_CREATE_TOP_BAR:
+            topBar.Apply(monitor, config, scale);
+            StartupLog::Mark(L"top bar ready");
+            return 0;
+        case WM_DOCK_DEVICE_READY:
+            topBar.Redraw();
+            return 0;
+        case WM_DOCK_PIXEL_BYTES:
+            return static_cast<LRESULT>(raster::PixelBytesHeld());
+        default:
+            break;
     }
     return DefWindowProcW(inputWindow, message, wParam, lParam);
 }

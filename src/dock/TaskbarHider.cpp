@@ -10,6 +10,7 @@
 #include "platform/SystemTaskbar.h"
 #include "platform/DetachedThread.h"
 #include "platform/UniqueHandle.h"
+#include "platform/WindowBase.h"
 
 namespace {
 
@@ -328,9 +329,7 @@ HWND CreateEdgeGuardWindow(HINSTANCE instance) {
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kEdgeGuardClass;
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof(existing);
-    if (!GetClassInfoExW(instance, kEdgeGuardClass, &existing) && !RegisterClassExW(&windowClass)) return nullptr;
+    if (!platform::RegisterWindowClass(windowClass)) return nullptr;
     // Where the system ignores WS_EX_NOREDIRECTIONBITMAP the window would show
     // its unpainted surface; as a layered window of alpha 1 it stays invisible
     // and still takes the pointer.

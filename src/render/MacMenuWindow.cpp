@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/Log.h"
+#include "render/GlassWindowTree.h"
 
 namespace {
 
@@ -61,32 +62,20 @@ void MacMenuWindow::EnsureWindow() {
     if (hwnd_ && IsWindow(hwnd_)) return;
     hwnd_ = nullptr;
     HINSTANCE instance = instance_ ? instance_ : GetModuleHandleW(nullptr);
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof(existing);
-    if (!GetClassInfoExW(instance, kClassName, &existing)) {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &MacMenuWindow::WndProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClassName;
-        RegisterClassExW(&wc);
-    }
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &platform::WindowProcedure<kWindowBinding>;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClassName;
+    platform::RegisterWindowClass(wc);
     // Our compositor presents the menu with UpdateLayeredWindow, which needs the window's
     // own redirection surface: no WS_EX_NOREDIRECTIONBITMAP here.
     CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"", WS_POPUP, 0, 0,
                     200, 120, nullptr, nullptr, instance, this);
     if (!hwnd_ || !host_) return;
 
-    target_ = host_->CreateWindowTarget(hwnd_);
-    if (!target_) return;
-    root_ = host_->compositor.CreateContainerVisual();
-    root_.RelativeSizeAdjustment({1.0f, 1.0f});
-    target_.Root(root_);
-    glass_.Initialize(*host_, 9.0f, GlassStyle::Popup);
-    contentSprite_ = host_->compositor.CreateSpriteVisual();
-    root_.Children().InsertAtTop(glass_.root);
-    root_.Children().InsertAtTop(contentSprite_);
+    if (!BuildGlassWindowTree(*host_, hwnd_, 9.0f, GlassStyle::Popup, target_, root_, glass_, contentSprite_)) return;
     contentSurface_ = nullptr;
     contentBrush_ = nullptr;
     surfaceWidth_ = surfaceHeight_ = 0;
@@ -193,9 +182,8 @@ int MacMenuWindow::ShowModal(POINT screenPoint, const std::vector<MacMenuItem>& 
         ShowWindow(hwnd_, SW_HIDE);
         ReleaseContent();
         return result_;
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"MacMenuWindow::ShowModal winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     } catch (...) {
+        platform::LogCaughtException(L"MacMenuWindow::ShowModal");
     }
     open_ = false;
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
@@ -362,96 +350,86 @@ void MacMenuWindow::OnGraceTimer() {
     if (system.foregroundWindow() != hwnd_) Close(0);
 }
 
-LRESULT CALLBACK MacMenuWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<MacMenuWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->hwnd_ = hwnd;
-    }
-    auto* self = reinterpret_cast<MacMenuWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->open_ = false;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
-}
+// A failed message closes the menu as a dismissal, so its loop never waits on
+// a menu that can no longer answer.
+const platform::WindowBinding<MacMenuWindow> MacMenuWindow::kWindowBinding{
+    L"MacMenuWindow::HandleMessage", &MacMenuWindow::hwnd_, platform::MessageHandler<&MacMenuWindow::HandleMessage>,
+    [](MacMenuWindow& menu, HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+        menu.Close(0);
+        return 0;
+    }};
 
 LRESULT MacMenuWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = hwnd_;
-    try {
-        auto menuPoint = [&](float& x, float& y) {
-            x = static_cast<float>(GET_X_LPARAM(lParam)) / scale_ - kMenuMarginDip;
-            y = static_cast<float>(GET_Y_LPARAM(lParam)) / scale_ - kMenuMarginDip;
-        };
-        switch (message) {
-        case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE && open_) {
-                OnDeactivated();
-                return 0;
-            }
-            break;
-        case WM_TIMER:
-            if (wParam == kGraceTimer) {
-                OnGraceTimer();
-                return 0;
-            }
-            break;
-        case WM_KEYDOWN:
-            switch (wParam) {
-            case VK_ESCAPE:
-                Close(0);
-                return 0;
-            case VK_UP:
-            case VK_DOWN: {
-                const int next = StepMenuHover(rows_, hover_, wParam == VK_DOWN);
-                if (next >= 0) SetHover(next);
-                return 0;
-            }
-            case VK_RETURN:
-                if (hover_ >= 0 && hover_ < static_cast<int>(rows_.size()) && IsMenuRowSelectable(rows_[hover_])) {
-                    Close(rows_[hover_].id);
-                }
-                return 0;
-            default:
-                break;
-            }
-            break;
-        case WM_MOUSEMOVE: {
-            TRACKMOUSEEVENT track = {};
-            track.cbSize = sizeof(track);
-            track.dwFlags = TME_LEAVE;
-            track.hwndTrack = hwnd;
-            TrackMouseEvent(&track);
-            float x, y;
-            menuPoint(x, y);
-            SetHover(HitTestItem(x, y));
+    auto menuPoint = [&](float& x, float& y) {
+        x = static_cast<float>(GET_X_LPARAM(lParam)) / scale_ - kMenuMarginDip;
+        y = static_cast<float>(GET_Y_LPARAM(lParam)) / scale_ - kMenuMarginDip;
+    };
+    switch (message) {
+    case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        open_ = false;
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE && open_) {
+            OnDeactivated();
             return 0;
         }
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP: {
-            float x, y;
-            menuPoint(x, y);
-            const int hit = HitTestItem(x, y);
-            if (hit >= 0) {
-                Close(rows_[hit].id);
-            } else if (x < 0 || x > menuWidth_ || y < 0 || y > menuHeight_) {
-                Close(0);
-            }
+        break;
+    case WM_TIMER:
+        if (wParam == kGraceTimer) {
+            OnGraceTimer();
             return 0;
         }
-        case WM_MOUSELEAVE:
-            SetHover(-1);
+        break;
+    case WM_KEYDOWN:
+        switch (wParam) {
+        case VK_ESCAPE:
+            Close(0);
+            return 0;
+        case VK_UP:
+        case VK_DOWN: {
+            const int next = StepMenuHover(rows_, hover_, wParam == VK_DOWN);
+            if (next >= 0) SetHover(next);
+            return 0;
+        }
+        case VK_RETURN:
+            if (hover_ >= 0 && hover_ < static_cast<int>(rows_.size()) && IsMenuRowSelectable(rows_[hover_])) {
+                Close(rows_[hover_].id);
+            }
             return 0;
         default:
             break;
         }
-    } catch (...) {
-        Close(0);
+        break;
+    case WM_MOUSEMOVE: {
+        TRACKMOUSEEVENT track = {};
+        track.cbSize = sizeof(track);
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = hwnd;
+        TrackMouseEvent(&track);
+        float x, y;
+        menuPoint(x, y);
+        SetHover(HitTestItem(x, y));
         return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: {
+        float x, y;
+        menuPoint(x, y);
+        const int hit = HitTestItem(x, y);
+        if (hit >= 0) {
+            Close(rows_[hit].id);
+        } else if (x < 0 || x > menuWidth_ || y < 0 || y > menuHeight_) {
+            Close(0);
+        }
+        return 0;
+    }
+    case WM_MOUSELEAVE:
+        SetHover(-1);
+        return 0;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "config/DockConfig.h"
+#include "platform/WindowBase.h"
 #include "render/CompositionHost.h"
 #include "render/GlassLayer.h"
 #include "render/GraphicsDevice.h"
@@ -48,7 +49,7 @@ public:
     System system;
 
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static const platform::WindowBinding<MacMenuWindow> kWindowBinding;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void EnsureWindow();
     void MeasureItems();

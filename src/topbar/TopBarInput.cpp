@@ -37,78 +37,59 @@ PopoverKind PopoverKindForItem(int32_t id) {
 
 }  // namespace
 
-LRESULT CALLBACK TopBarWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    TopBarWindow* self = nullptr;
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        self = static_cast<TopBarWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->window = hwnd;
-    } else {
-        self = reinterpret_cast<TopBarWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (self) return self->HandleMessage(message, wParam, lParam);
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
+const platform::WindowBinding<TopBarWindow> TopBarWindow::kWindowBinding{
+    L"TopBarWindow::HandleMessage", &TopBarWindow::window, platform::MessageHandler<&TopBarWindow::HandleMessage>};
 
 LRESULT TopBarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // A nested menu loop may shut the bar down under this very message.
     HWND hwnd = window;
-    try {
-        switch (message) {
-            case WM_TOPBAR_STATUS_READY:
-                ConsumeAsyncStatus();
-                if (statusWantedAgain && !busyFlag->load()) {
-                    statusWantedAgain = false;
-                    RefreshStatusAsync();
-                }
-                return 0;
-            case WM_TOPBAR_NOTIFICATIONS_READY:
-                TakeNotifications();
-                return 0;
-            case WM_TOPBAR_REDRAW:
-                redrawPosted = false;
-                Redraw();
-                return 0;
-            case WM_TOPBAR_APPBAR_NOTIFY:
-                if (wParam == ABN_POSCHANGED) {
-                    UpdatePosition();
-                } else if (wParam == ABN_FULLSCREENAPP) {
-                    SetShellFullscreen(lParam != 0);
-                }
-                return 0;
-            case WM_MOUSEACTIVATE:
-                return MA_NOACTIVATE;
-            case WM_TIMER:
-                if (wParam == kStatusTimer && showTopBar) StatusTick();
-                return 0;
-            case WM_MOUSEMOVE:
-                OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-                return 0;
-            case WM_MOUSELEAVE:
-                OnMouseLeave();
-                return 0;
-            case WM_LBUTTONUP: {
-                const int hit = HitTest(static_cast<float>(GET_X_LPARAM(lParam)) / scale,
-                                        static_cast<float>(GET_Y_LPARAM(lParam)) / scale);
-                if (hit >= 0) OnItemClick(TopBarItem(items[hit]));
-                return 0;
+    switch (message) {
+        case WM_TOPBAR_STATUS_READY:
+            ConsumeAsyncStatus();
+            if (statusWantedAgain && !busyFlag->load()) {
+                statusWantedAgain = false;
+                RefreshStatusAsync();
             }
-            case WM_RBUTTONUP:
-                if (menu && OnRightClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) return 0;
-                break;
-            case WM_MOUSEWHEEL:
-                if (OnWheel(wParam, lParam)) return 0;
-                break;
-            default:
-                break;
+            return 0;
+        case WM_TOPBAR_NOTIFICATIONS_READY:
+            TakeNotifications();
+            return 0;
+        case WM_TOPBAR_REDRAW:
+            redrawPosted = false;
+            Redraw();
+            return 0;
+        case WM_TOPBAR_APPBAR_NOTIFY:
+            if (wParam == ABN_POSCHANGED) {
+                UpdatePosition();
+            } else if (wParam == ABN_FULLSCREENAPP) {
+                SetShellFullscreen(lParam != 0);
+            }
+            return 0;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_TIMER:
+            if (wParam == kStatusTimer && showTopBar) StatusTick();
+            return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_MOUSELEAVE:
+            OnMouseLeave();
+            return 0;
+        case WM_LBUTTONUP: {
+            const int hit = HitTest(static_cast<float>(GET_X_LPARAM(lParam)) / scale,
+                                    static_cast<float>(GET_Y_LPARAM(lParam)) / scale);
+            if (hit >= 0) OnItemClick(TopBarItem(items[hit]));
+            return 0;
         }
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"TopBarWindow::HandleMessage winrt error: 0x%08X", static_cast<unsigned>(error.code()));
-    } catch (const std::exception& error) {
-        LogMessage(L"TopBarWindow::HandleMessage std::exception: %S", error.what());
-    } catch (...) {
-        LogMessage(L"TopBarWindow::HandleMessage unknown exception");
+        case WM_RBUTTONUP:
+            if (menu && OnRightClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) return 0;
+            break;
+        case WM_MOUSEWHEEL:
+            if (OnWheel(wParam, lParam)) return 0;
+            break;
+        default:
+            break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

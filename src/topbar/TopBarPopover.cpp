@@ -5,6 +5,7 @@
 
 #include "platform/Log.h"
 #include "render/CompositionHost.h"
+#include "render/GlassWindowTree.h"
 #include "render/GraphicsDevice.h"
 #include "render/raster/Blend.h"
 #include "topbar/PopoverPlacement.h"
@@ -127,11 +128,11 @@ void TopBarPopover::EnsureWindow() {
     target = nullptr;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &TopBarPopover::WndProc;
+    wc.lpfnWndProc = &platform::WindowProcedure<kWindowBinding>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);  // fails harmlessly when the class exists
+    platform::RegisterWindowClass(wc);
 
     // Our compositor presents with UpdateLayeredWindow, which needs the
     // window's own redirection surface: no WS_EX_NOREDIRECTIONBITMAP here.
@@ -145,15 +146,7 @@ void TopBarPopover::BuildTree() {
     // root would double the shadow and leak the first.
     if (target) return;
     try {
-        target = host->CreateWindowTarget(window);
-        if (!target) return;
-        root = host->compositor.CreateContainerVisual();
-        root.RelativeSizeAdjustment({1.0f, 1.0f});
-        target.Root(root);
-        glass.Initialize(*host, 9.0f, GlassStyle::Popup);
-        content = host->compositor.CreateSpriteVisual();
-        root.Children().InsertAtTop(glass.root);
-        root.Children().InsertAtTop(content);
+        BuildGlassWindowTree(*host, window, 9.0f, GlassStyle::Popup, target, root, glass, content);
     } catch (...) {
         // A half-built tree would count as built and keep the panel from
         // ever opening again: the next Show tries once more.

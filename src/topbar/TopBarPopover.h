@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "config/DockConfig.h"
+#include "platform/WindowBase.h"
 #include "render/HitItem.h"
 #include "render/GlassLayer.h"
 #include "render/GlassTheme.h"
@@ -130,7 +131,7 @@ public:
                   const std::wstring& key);
 
     // Input and actions.
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static const platform::WindowBinding<TopBarPopover> kWindowBinding;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // The first hit under the point (panel DIP), or null.
     const HitItem* HitTest(float x, float y) const;

@@ -273,161 +273,145 @@ void TopBarPopover::OnDeactivated() {
     SetTimer(window, kGraceTimer, static_cast<UINT>(kDeactivationGraceMs - elapsed), nullptr);
 }
 
-LRESULT CALLBACK TopBarPopover::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<TopBarPopover*>(create->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->window = hwnd;
-    }
-    auto* self = reinterpret_cast<TopBarPopover*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->window = nullptr;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
-}
+const platform::WindowBinding<TopBarPopover> TopBarPopover::kWindowBinding{
+    L"TopBarPopover::HandleMessage", &TopBarPopover::window, platform::MessageHandler<&TopBarPopover::HandleMessage>};
 
 LRESULT TopBarPopover::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = window;
-    try {
-        const float x = static_cast<float>(GET_X_LPARAM(lParam)) / scale - kMarginDip;
-        const float y = static_cast<float>(GET_Y_LPARAM(lParam)) / scale - kMarginDip;
-        switch (message) {
-        case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) OnDeactivated();
-            break;
-        case WM_KEYDOWN:
-            if (wParam != VK_ESCAPE) break;
-            Hide();
-            return 0;
-        case WM_POPOVER_DATA_READY:
-            if (std::optional<PopoverReading> reading = reader.Take(std::chrono::milliseconds(0))) {
-                Fill(*reading);
-                if (visible) Relayout();
-            }
-            return 0;
-        case WM_TIMER:
-            switch (wParam) {
-            case kClockTimer:
-                if (visible && kind == PopoverKind::Calendar) Redraw();
-                return 0;
-            case kWifiTimer:
-                KillTimer(hwnd, kWifiTimer);
-                if (!visible) return 0;
-                statusLine.clear();
-                RefreshData(false);
-                Relayout();
-                if (callbacks.onStatusChanged) callbacks.onStatusChanged();
-                return 0;
-            case kScreenOffTimer:
-                KillTimer(hwnd, kScreenOffTimer);
-                services.monitorPowerOff();
-                return 0;
-            case kHotspotTimer:
-                KillTimer(hwnd, kHotspotTimer);
-                if (!visible) return 0;
-                hotspotSwitching = false;
-                hotspot = services.hotspotStatus();
-                Redraw();
-                return 0;
-            case kGraceTimer:
-                KillTimer(hwnd, kGraceTimer);
-                if (visible && services.foregroundWindow() != hwnd) OnDeactivated();
-                return 0;
-            default:
-                break;
-            }
-            break;
-        case WM_MOUSEMOVE: {
-            if (!trackingMouse) {
-                TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
-                TrackMouseEvent(&track);
-                trackingMouse = true;
-            }
-            if (dragSlider != kNoDrag) {
-                DragSlider(x);
-                return 0;
-            }
-            const HitItem* hit = HitTest(x, y);
-            const int32_t id = hit ? hit->id : 0;
-            const int32_t index = hit ? hit->index : -1;
-            if (id != hoverId || index != hoverIndex) {
-                hoverId = id;
-                hoverIndex = index;
-                Redraw();
-            }
-            return 0;
+    const float x = static_cast<float>(GET_X_LPARAM(lParam)) / scale - kMarginDip;
+    const float y = static_cast<float>(GET_Y_LPARAM(lParam)) / scale - kMarginDip;
+    switch (message) {
+    case WM_NCDESTROY:
+        window = nullptr;
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) OnDeactivated();
+        break;
+    case WM_KEYDOWN:
+        if (wParam != VK_ESCAPE) break;
+        Hide();
+        return 0;
+    case WM_POPOVER_DATA_READY:
+        if (std::optional<PopoverReading> reading = reader.Take(std::chrono::milliseconds(0))) {
+            Fill(*reading);
+            if (visible) Relayout();
         }
-        case WM_LBUTTONDOWN: {
-            if (modalOpen) return 0;
-            const HitItem* hit = HitTest(x, y);
-            if (!hit) return 0;
-            if (hit->id == kHitVolume) {
-                dragSlider = kVolumeDrag;
-            } else if (hit->id == kHitBrightness && brightness.supported) {
-                dragSlider = kBrightnessDrag;
-            } else {
-                return 0;
-            }
-            SetCapture(hwnd);
-            DragSlider(x);
+        return 0;
+    case WM_TIMER:
+        switch (wParam) {
+        case kClockTimer:
+            if (visible && kind == PopoverKind::Calendar) Redraw();
             return 0;
-        }
-        case WM_LBUTTONUP: {
-            if (dragSlider != kNoDrag) {
-                DragSlider(x);
-                const bool brightnessDrag = dragSlider == kBrightnessDrag;
-                dragSlider = kNoDrag;
-                if (GetCapture() == hwnd) ReleaseCapture();
-                // The throttle may have skipped the last steps: the final
-                // position is always written.
-                if (brightnessDrag && brightness.supported) services.setDisplayBrightness(monitor, brightness.percent);
-                return 0;
-            }
-            if (modalOpen) return 0;
-            if (x >= 0.0f && x <= width && y >= 0.0f && y <= height) {
-                if (const HitItem* hit = HitTest(x, y)) OnClick(*hit, x, y);
-            } else {
-                Hide();
-            }
+        case kWifiTimer:
+            KillTimer(hwnd, kWifiTimer);
+            if (!visible) return 0;
+            statusLine.clear();
+            RefreshData(false);
+            Relayout();
+            if (callbacks.onStatusChanged) callbacks.onStatusChanged();
             return 0;
-        }
-        case WM_MOUSEWHEEL: {
-            const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
-            if (kind == PopoverKind::Sound) {
-                services.adjustVolumeBy(delta > 0 ? kWheelVolumeStep : -kWheelVolumeStep);
-                RefreshData(false);
-                Redraw();
-                if (callbacks.onStatusChanged) callbacks.onStatusChanged();
-                return 0;
-            }
-            if (kind == PopoverKind::Wifi && wifi.networks.size() > kWifiVisibleRows) {
-                wifiScroll = ScrollWifiRows(wifiScroll, delta, wifi.networks.size());
-                Redraw();
-                return 0;
-            }
-            break;
-        }
-        case WM_CAPTURECHANGED:
-            dragSlider = kNoDrag;
-            break;
-        case WM_MOUSELEAVE:
-            trackingMouse = false;
-            if (hoverId != 0 || hoverIndex != -1) {
-                hoverId = 0;
-                hoverIndex = -1;
-                Redraw();
-            }
+        case kScreenOffTimer:
+            KillTimer(hwnd, kScreenOffTimer);
+            services.monitorPowerOff();
+            return 0;
+        case kHotspotTimer:
+            KillTimer(hwnd, kHotspotTimer);
+            if (!visible) return 0;
+            hotspotSwitching = false;
+            hotspot = services.hotspotStatus();
+            Redraw();
+            return 0;
+        case kGraceTimer:
+            KillTimer(hwnd, kGraceTimer);
+            if (visible && services.foregroundWindow() != hwnd) OnDeactivated();
             return 0;
         default:
             break;
         }
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"TopBarPopover::HandleMessage winrt error: 0x%08X", static_cast<unsigned>(error.code()));
-    } catch (...) {
+        break;
+    case WM_MOUSEMOVE: {
+        if (!trackingMouse) {
+            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
+            TrackMouseEvent(&track);
+            trackingMouse = true;
+        }
+        if (dragSlider != kNoDrag) {
+            DragSlider(x);
+            return 0;
+        }
+        const HitItem* hit = HitTest(x, y);
+        const int32_t id = hit ? hit->id : 0;
+        const int32_t index = hit ? hit->index : -1;
+        if (id != hoverId || index != hoverIndex) {
+            hoverId = id;
+            hoverIndex = index;
+            Redraw();
+        }
+        return 0;
+    }
+    case WM_LBUTTONDOWN: {
+        if (modalOpen) return 0;
+        const HitItem* hit = HitTest(x, y);
+        if (!hit) return 0;
+        if (hit->id == kHitVolume) {
+            dragSlider = kVolumeDrag;
+        } else if (hit->id == kHitBrightness && brightness.supported) {
+            dragSlider = kBrightnessDrag;
+        } else {
+            return 0;
+        }
+        SetCapture(hwnd);
+        DragSlider(x);
+        return 0;
+    }
+    case WM_LBUTTONUP: {
+        if (dragSlider != kNoDrag) {
+            DragSlider(x);
+            const bool brightnessDrag = dragSlider == kBrightnessDrag;
+            dragSlider = kNoDrag;
+            if (GetCapture() == hwnd) ReleaseCapture();
+            // The throttle may have skipped the last steps: the final
+            // position is always written.
+            if (brightnessDrag && brightness.supported) services.setDisplayBrightness(monitor, brightness.percent);
+            return 0;
+        }
+        if (modalOpen) return 0;
+        if (x >= 0.0f && x <= width && y >= 0.0f && y <= height) {
+            if (const HitItem* hit = HitTest(x, y)) OnClick(*hit, x, y);
+        } else {
+            Hide();
+        }
+        return 0;
+    }
+    case WM_MOUSEWHEEL: {
+        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        if (kind == PopoverKind::Sound) {
+            services.adjustVolumeBy(delta > 0 ? kWheelVolumeStep : -kWheelVolumeStep);
+            RefreshData(false);
+            Redraw();
+            if (callbacks.onStatusChanged) callbacks.onStatusChanged();
+            return 0;
+        }
+        if (kind == PopoverKind::Wifi && wifi.networks.size() > kWifiVisibleRows) {
+            wifiScroll = ScrollWifiRows(wifiScroll, delta, wifi.networks.size());
+            Redraw();
+            return 0;
+        }
+        break;
+    }
+    case WM_CAPTURECHANGED:
+        dragSlider = kNoDrag;
+        break;
+    case WM_MOUSELEAVE:
+        trackingMouse = false;
+        if (hoverId != 0 || hoverIndex != -1) {
+            hoverId = 0;
+            hoverIndex = -1;
+            Redraw();
+        }
+        return 0;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -7,6 +7,7 @@
 #include "config/Paths.h"
 #include "platform/DetachedThread.h"
 #include "render/CompositionHost.h"
+#include "render/GlassWindowTree.h"
 #include "render/GraphicsDevice.h"
 #include "system/InputMethods.h"
 #include "system/tray/TrayFileIcon.h"
@@ -223,11 +224,11 @@ void TopBarWindow::CreateBarWindow() {
     window = nullptr;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &TopBarWindow::WndProc;
+    wc.lpfnWndProc = &platform::WindowProcedure<kWindowBinding>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);  // fails harmlessly when the class exists
+    platform::RegisterWindowClass(wc);
 
     // Our compositor presents the bar with UpdateLayeredWindow, which needs the
     // window's own redirection surface: no WS_EX_NOREDIRECTIONBITMAP here.
@@ -236,16 +237,7 @@ void TopBarWindow::CreateBarWindow() {
     window = created;
     if (!window || !host) return;
 
-    target = host->CreateWindowTarget(window);
-    if (target) {
-        root = host->compositor.CreateContainerVisual();
-        root.RelativeSizeAdjustment({1.0f, 1.0f});
-        target.Root(root);
-        glass.Initialize(*host, kBarBlur, GlassStyle::TopBar);
-        content = host->compositor.CreateSpriteVisual();
-        root.Children().InsertAtTop(glass.root);
-        root.Children().InsertAtTop(content);
-    }
+    BuildGlassWindowTree(*host, window, kBarBlur, GlassStyle::TopBar, target, root, glass, content);
     SetTimer(window, kStatusTimer, 1000, nullptr);
 }
 

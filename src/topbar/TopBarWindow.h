@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "config/DockConfig.h"
+#include "platform/WindowBase.h"
 #include "notify/NotificationCenterWindow.h"
 #include "notify/NotificationStore.h"
 #include "render/GlassLayer.h"
@@ -172,7 +173,7 @@ public:
     // The bar's window; null until it is created.
     HWND Window() const { return window; }
 
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static const platform::WindowBinding<TopBarWindow> kWindowBinding;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // The left-click action of an item.
     void OnItemClick(const TopBarItem& item);

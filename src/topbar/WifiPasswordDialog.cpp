@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/WindowBase.h"
 #include "system/WlanProfile.h"
 
 namespace {
@@ -26,7 +27,7 @@ struct WifiPasswordDialog {
     std::wstring ssid;
     std::wstring password;
 
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     // The field's text when it is a key a WPA2-Personal network takes.
     std::optional<std::wstring> ReadKeyIfValid() const {
@@ -45,48 +46,42 @@ struct WifiPasswordDialog {
     }
 };
 
-LRESULT CALLBACK WifiPasswordDialog::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* state = static_cast<WifiPasswordDialog*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-        state->dialog = hwnd;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    auto* state = reinterpret_cast<WifiPasswordDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
+const platform::WindowBinding<WifiPasswordDialog> kDialogBinding{
+    L"WifiPasswordDialog::HandleMessage", &WifiPasswordDialog::dialog,
+    platform::MessageHandler<&WifiPasswordDialog::HandleMessage>};
 
+LRESULT WifiPasswordDialog::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CLOSE:
-        state->Finish(false);
+        Finish(false);
         return 0;
     case WM_COMMAND:
-        if (state->edit && reinterpret_cast<HWND>(lParam) == state->edit) {
-            if (HIWORD(wParam) == EN_CHANGE && state->connect) {
-                EnableWindow(state->connect, state->ReadKeyIfValid().has_value());
+        if (edit && reinterpret_cast<HWND>(lParam) == edit) {
+            if (HIWORD(wParam) == EN_CHANGE && connect) {
+                EnableWindow(connect, ReadKeyIfValid().has_value());
             }
             return 0;
         }
         if (LOWORD(wParam) == kConnectId) {
             // Enter reaches here whatever the button's state: a key the network
             // cannot take is not handed on.
-            std::optional<std::wstring> key = state->ReadKeyIfValid();
+            std::optional<std::wstring> key = ReadKeyIfValid();
             if (!key) return 0;
-            state->password = std::move(*key);
-            state->Finish(true);
+            password = std::move(*key);
+            Finish(true);
             return 0;
         }
         if (LOWORD(wParam) == kCancelId) {
-            state->Finish(false);
+            Finish(false);
             return 0;
         }
         break;
     case WM_NCDESTROY:
         // Destroyed from outside (its owner went first): the loop ends as a cancel.
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        state->dialog = nullptr;
-        state->edit = nullptr;
-        state->connect = nullptr;
-        state->done = true;
+        dialog = nullptr;
+        edit = nullptr;
+        connect = nullptr;
+        done = true;
         break;
     default:
         break;
@@ -99,12 +94,12 @@ bool EnsureDialogClass(HINSTANCE instance) {
     if (registered) return true;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = WifiPasswordDialog::WndProc;
+    wc.lpfnWndProc = &platform::WindowProcedure<kDialogBinding>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
     wc.lpszClassName = kClassName;
-    registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    registered = platform::RegisterWindowClass(wc);
     return registered;
 }
 

@@ -4,11 +4,14 @@
 
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/HResultError.h"
 #include "platform/Log.h"
+#include "platform/WindowBase.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -45,7 +48,45 @@ protected:
     }
 };
 
+// A window whose handler throws what wParam asks for; a failed message is answered with 7.
+struct ThrowingWindow {
+    HWND window = nullptr;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_APP && wParam == 1) throw std::runtime_error("the handler broke");
+        if (message == WM_APP && wParam == 2) throw platform::HResultError(E_FAIL);
+        if (message == WM_APP && wParam == 3) throw 3;
+        return message == WM_APP ? 42 : DefWindowProcW(window, message, wParam, lParam);
+    }
+};
+const platform::WindowBinding<ThrowingWindow> kThrowingBinding{
+    L"ThrowingWindow::HandleMessage", &ThrowingWindow::window, platform::MessageHandler<&ThrowingWindow::HandleMessage>,
+    [](ThrowingWindow&, HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 7; }};
+
 }  // namespace
+
+TEST_F(DebugLog, AnExceptionFromAWindowHandlerIsLoggedWithItsClassAndTheWindowGoesOnAnswering) {
+    InitializeLog(true);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &platform::WindowProcedure<kThrowingBinding>;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VantreelThrowingTestWindow";
+    ASSERT_TRUE(platform::RegisterWindowClass(wc));
+    ASSERT_TRUE(platform::RegisterWindowClass(wc)) << "a class registered before is taken as it stands";
+    ThrowingWindow object;
+    HWND window =
+        CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, &object);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(object.window, window);
+    for (WPARAM kind : {1, 2, 3}) EXPECT_EQ(SendMessageW(window, WM_APP, kind, 0), 7) << kind;
+    EXPECT_EQ(SendMessageW(window, WM_APP, 0, 0), 42);
+    DestroyWindow(window);
+    auto lines = ReadLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[0].find("] ThrowingWindow::HandleMessage std::exception: the handler broke"), std::string::npos);
+    EXPECT_NE(lines[1].find("] ThrowingWindow::HandleMessage winrt error: 0x80004005"), std::string::npos);
+    EXPECT_NE(lines[2].find("] ThrowingWindow::HandleMessage unknown exception"), std::string::npos);
+}
 
 TEST_F(DebugLog, WritesNothingWhileOff) {
     LogMessage(L"before the log is switched on %d", 1);

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/Log.h"
+#include "platform/WindowBase.h"
 #include "render/comp/CompositorState.h"
 #include "render/comp/EffectCompiler.h"
 #include "render/raster/Blur.h"
@@ -25,41 +26,35 @@ bool FirstFailureOfKind(CompositorState& state, unsigned kind) {
     return first;
 }
 
-LRESULT CALLBACK CommitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kCommitMessage) {
-        auto* state = reinterpret_cast<CompositorState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (state) {
-            try {
-                state->commitPending = false;
-                state->Commit();
-            } catch (const HResultError& error) {
-                if (FirstFailureOfKind(*state, 1)) {
-                    LogMessage(L"Compositor::Commit winrt error: 0x%08X", static_cast<unsigned>(error.code()));
-                }
-            } catch (const std::exception& error) {
-                if (FirstFailureOfKind(*state, 2)) LogMessage(L"Compositor::Commit std::exception: %S", error.what());
-            } catch (...) {
-                if (FirstFailureOfKind(*state, 4)) LogMessage(L"Compositor::Commit unknown exception");
-            }
+LRESULT CommitOnRequest(CompositorState& state, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kCommitMessage) return DefWindowProcW(hwnd, message, wParam, lParam);
+    try {
+        state.commitPending = false;
+        state.Commit();
+    } catch (const HResultError& error) {
+        if (FirstFailureOfKind(state, 1)) {
+            LogMessage(L"Compositor::Commit winrt error: 0x%08X", static_cast<unsigned>(error.code()));
         }
-        return 0;
+    } catch (const std::exception& error) {
+        if (FirstFailureOfKind(state, 2)) LogMessage(L"Compositor::Commit std::exception: %S", error.what());
+    } catch (...) {
+        if (FirstFailureOfKind(state, 4)) LogMessage(L"Compositor::Commit unknown exception");
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return 0;
 }
 
+const platform::WindowBinding<CompositorState> kCommitWindowBinding{
+    L"Compositor::CommitOnRequest", &CompositorState::messageWindow, &CommitOnRequest};
+
 HWND CreateCommitWindow(CompositorState* state) {
-    static ATOM atom = [] {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = CommitWindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kWindowClass;
-        return RegisterClassW(&wc);
-    }();
-    if (!atom) return nullptr;
-    HWND hwnd = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    if (hwnd) SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    return hwnd;
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &platform::WindowProcedure<kCommitWindowBinding>;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWindowClass;
+    if (!platform::RegisterWindowClass(wc)) return nullptr;
+    return CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                           state);
 }
 
 }  // namespace

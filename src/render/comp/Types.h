@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <exception>
 
+#include "platform/HResultError.h"
+
 namespace comp {
 
 struct Vector2 {
@@ -37,15 +39,7 @@ enum class DirectXPixelFormat : int32_t { B8G8R8A8UIntNormalized = 87 };
 enum class DirectXAlphaMode : int32_t { Unspecified = 0, Premultiplied = 1, Straight = 2, Ignore = 3 };
 
 // What every failing operation throws; code() is the failure's HRESULT.
-class HResultError : public std::exception {
-public:
-    explicit HResultError(HRESULT code) : code_(code) {}
-    HRESULT code() const noexcept { return code_; }
-    const char* what() const noexcept override { return "composition error"; }
-
-private:
-    HRESULT code_;
-};
+using HResultError = platform::HResultError;
 
 [[noreturn]] inline void ThrowHResult(HRESULT code) { throw HResultError(code); }
 inline void ThrowIfFailed(HRESULT code) {

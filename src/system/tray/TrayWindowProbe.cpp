@@ -4,6 +4,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "platform/WindowBase.h"
+
 namespace {
 
 constexpr int kMaxWalkSteps = 16384;
@@ -51,11 +53,12 @@ HWND ThreadProbeWindow() {
     thread_local HWND probe = nullptr;
     if (probe && IsWindow(probe)) return probe;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW wc = {};
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = instance;
     wc.lpszClassName = kProbeClass;
-    RegisterClassW(&wc);  // fails harmlessly when another thread registered it
+    platform::RegisterWindowClass(wc);
     probe = CreateWindowExW(0, kProbeClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     return probe;
 }
