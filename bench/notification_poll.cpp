@@ -112,7 +112,7 @@ double BellToCenter(bench::Device& device, MacMenuWindow& menu, const std::wstri
     }
     const double start = bench::NowMs();
     SendMessageW(bar.Window(), WM_LBUTTONUP, 0, bell);
-    const double shown = bar.center.centerVisible ? bench::NowMs() - start : -1.0;
+    const double shown = bar.center.CenterVisible() ? bench::NowMs() - start : -1.0;
     bar.center.HideCenter();
     bar.Shutdown();  // a read still under way finishes on its own copies
     return shown;

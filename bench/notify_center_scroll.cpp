@@ -76,16 +76,16 @@ int main() {
         center.instance = GetModuleHandleW(nullptr);
         center.device = &graphics;
         center.host = &host;
-        center.system.foregroundWindow = [&] { return center.centerWindow; };
+        center.system.foregroundWindow = [&] { return center.panel.window; };
         const double showStart = bench::NowMs();
         center.ShowCenter(nullptr, config, scale, items, false);
         const double firstFrame = bench::NowMs() - showStart;
-        if (!center.centerVisible) {
+        if (!center.panel.visible) {
             std::printf("notify_center_scroll: the center did not open\n");
             return 1;
         }
         RECT centerRect = {};
-        GetWindowRect(center.centerWindow, &centerRect);
+        GetWindowRect(center.panel.window, &centerRect);
         bench::PresentFloor floor({0, centerRect.top},
                                   {centerRect.right - centerRect.left, centerRect.bottom - centerRect.top});
         std::vector<double> frame, paint, present, down, up, bare;
@@ -93,12 +93,12 @@ int main() {
         const double cpuStart = ThreadCpuMs();
         for (int notch = 0; notch < 500; ++notch) {
             const int delta = notch < 250 ? -WHEEL_DELTA : WHEEL_DELTA;
-            const int presents = center.centerTarget.PresentCount();
+            const int presents = center.panel.target.PresentCount();
             const double start = bench::NowMs();
-            SendMessageW(center.centerWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(100, 100));
+            SendMessageW(center.panel.window, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(100, 100));
             const double took = bench::NowMs() - start;
-            const double composed = center.centerTarget.PresentCount() != presents
-                                        ? center.centerTarget.LastComposeMs() + center.centerTarget.LastPresentMs()
+            const double composed = center.panel.target.PresentCount() != presents
+                                        ? center.panel.target.LastComposeMs() + center.panel.target.LastPresentMs()
                                         : 0.0;
             frame.push_back(took);
             present.push_back(composed);
@@ -115,7 +115,7 @@ int main() {
         std::printf("notify_center_scroll: scale %.1f, %d rows: frame median %.3f ms p95 %.3f ms (down %.3f, up %.3f); "
                     "paint median %.3f ms p95 %.3f ms; compose+present median %.3f ms p95 %.3f ms; UI-thread CPU "
                     "%.3f ms/frame; first frame %.1f ms\n",
-                    scale, center.visibleRows, bench::Percentile(frame, 0.5), bench::Percentile(frame, 0.95),
+                    scale, center.panel.visibleRows, bench::Percentile(frame, 0.5), bench::Percentile(frame, 0.95),
                     bench::Percentile(down, 0.5), bench::Percentile(up, 0.5), bench::Percentile(paint, 0.5),
                     bench::Percentile(paint, 0.95), bench::Percentile(present, 0.5),
                     bench::Percentile(present, 0.95), cpuPerFrame, firstFrame);

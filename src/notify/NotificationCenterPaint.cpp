@@ -8,7 +8,9 @@
 
 #include "config/Paths.h"
 #include "notify/LetterTile.h"
-#include "notify/NotificationCenterWindow.h"
+#include "notify/BannerWindow.h"
+#include "notify/NotificationCenterPanel.h"
+#include "notify/NotificationContext.h"
 #include "notify/NotificationHits.h"
 #include "notify/NotificationSource.h"
 #include "render/ArcLines.h"
@@ -137,8 +139,8 @@ void PaintCardContent(Painter& p, const CardShape& k, const CardPaint& look, flo
 
 }  // namespace
 
-void NotificationCenterWindow::DrawMoonGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx, float cy,
-                                             float u, ID2D1Brush* fill, ID2D1Brush* star) {
+void NotificationCenterPanel::DrawMoonGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx, float cy,
+                                            float u, ID2D1Brush* fill, ID2D1Brush* star) {
     if (!context || !factory || !fill) return;
     // The outer circle less the inner one, as one path of two arcs between
     // their crossing points: Wine has no geometry combination.
@@ -171,8 +173,8 @@ void NotificationCenterWindow::DrawMoonGlyph(ID2D1DeviceContext* context, ID2D1F
     }
 }
 
-void NotificationCenterWindow::DrawNotificationGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx,
-                                                     float cy, float u, ID2D1Brush* brush) {
+void NotificationCenterPanel::DrawNotificationGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx,
+                                                    float cy, float u, ID2D1Brush* brush) {
     if (!context || !factory || !brush) return;
     context->FillEllipse(D2D1::Ellipse({cx, cy - 8.4f * u}, 1.85f * u, 1.85f * u), brush);
     auto at = [&](float x, float y) { return D2D1::Point2F(cx + x * u, cy + y * u); };
@@ -198,7 +200,7 @@ void NotificationCenterWindow::DrawNotificationGlyph(ID2D1DeviceContext* context
     context->FillGeometry(path.Get(), brush);
 }
 
-void NotificationCenterWindow::EnsureFormats() {
+void NotificationContext::EnsureFormats() {
     IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
     if (!factory || (formats.scale == scale && formats.header)) return;
     const float s = scale;
@@ -214,7 +216,7 @@ void NotificationCenterWindow::EnsureFormats() {
     formats.letter = MakeFormat(factory, DWRITE_FONT_WEIGHT_BOLD, 13 * s, Align::Center);
 }
 
-const std::vector<uint8_t>* NotificationCenterWindow::LoadedIcon(const NotificationItem& item) {
+const std::vector<uint8_t>* NotificationContext::LoadedIcon(const NotificationItem& item) {
     if (item.exePath.empty() || !device || !device->wicFactory) return nullptr;
     const std::wstring key = NormalizePathKey(item.exePath);
     auto found = iconPixels.find(key);
@@ -225,8 +227,8 @@ const std::vector<uint8_t>* NotificationCenterWindow::LoadedIcon(const Notificat
     return &found->second;
 }
 
-void NotificationCenterWindow::DrawAppIcon(ID2D1DeviceContext* context, IDWriteFactory* factory,
-                                           const NotificationItem& item, float x, float y, float size) {
+void NotificationContext::DrawAppIcon(ID2D1DeviceContext* context, IDWriteFactory* factory,
+                                      const NotificationItem& item, float x, float y, float size) {
     const float s = scale;
     const D2D1_RECT_F square = D2D1::RectF(x * s, y * s, (x + size) * s, (y + size) * s);
     if (const std::vector<uint8_t>* icon = LoadedIcon(item)) {
@@ -278,37 +280,37 @@ CenterPalette CenterColors(bool dark) {
 
 }  // namespace
 
-void NotificationCenterWindow::PaintCenterChrome(ID2D1DeviceContext* context) {
-    ID2D1Factory* d2d = device ? device->d2dFactory.Get() : nullptr;
-    const float s = scale;
+void NotificationCenterPanel::PaintCenterChrome(ID2D1DeviceContext* context) {
+    ID2D1Factory* d2d = shared.device ? shared.device->d2dFactory.Get() : nullptr;
+    const float s = shared.scale;
     const float W = panelWidth, H = panelHeight;
-    const bool dark = centerGlass.dark;
+    const bool dark = glass.dark;
     const CenterPalette c = CenterColors(dark);
     context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
     Painter p{context, nullptr, s};
     if (FAILED(context->CreateSolidColorBrush(Rgba(1, 1, 1, 1), &p.brush))) return;
-    EnsureFormats();
+    shared.EnsureFormats();
 
     const int32_t count = static_cast<int32_t>(items.size());
-    const CenterHitRects hits = BuildCenterHits(W, H, count, scrollRow, visibleRows);
+    const CenterHitRects rects = BuildCenterHits(W, H, count, scrollRow, visibleRows);
     auto hovered = [&](int32_t id) { return hoverId == id && hoverIndex == -1; };
 
     // 1. Header.
-    p.Text(L"通知中心", formats.header.Get(), 14, 12, 96, 38, c.primary);
+    p.Text(L"通知中心", shared.formats.header.Get(), 14, 12, 96, 38, c.primary);
     if (count > 0) {
         p.FillRound(90, 16, 116, 34, 9, c.badge);
         wchar_t number[24] = {};
         _snwprintf(number, 23, L"%llu", static_cast<unsigned long long>(items.size()));
-        p.Text(number, formats.small.Get(), 90, 16, 116, 34, c.primary);
+        p.Text(number, shared.formats.small.Get(), 90, 16, 116, 34, c.primary);
     }
-    for (const HitItem& hit : hits.header) {
+    for (const HitItem& hit : rects.header) {
         if (hit.id == kHitClearAll) {
             p.FillRound(hit.left, hit.top, hit.right, hit.bottom, 12, hovered(kHitClearAll) ? c.pillHovered : c.pill);
-            p.Text(L"全部清除", formats.small.Get(), hit.left, hit.top, hit.right, hit.bottom, c.primary);
+            p.Text(L"全部清除", shared.formats.small.Get(), hit.left, hit.top, hit.right, hit.bottom, c.primary);
         } else {
             D2D1_COLOR_F fill = doNotDisturb ? c.accent : hovered(kHitDoNotDisturb) ? c.pillHovered : c.pill;
             p.FillRound(hit.left, hit.top, hit.right, hit.bottom, 12, fill);
-            p.Text(L"勿扰", formats.small.Get(), hit.left, hit.top, hit.right, hit.bottom,
+            p.Text(L"勿扰", shared.formats.small.Get(), hit.left, hit.top, hit.right, hit.bottom,
                    doNotDisturb ? c.white : c.primary);
         }
     }
@@ -337,30 +339,30 @@ void NotificationCenterWindow::PaintCenterChrome(ID2D1DeviceContext* context) {
             context->CreateSolidColorBrush(c.secondary, &bell);
             DrawNotificationGlyph(context, d2d, centre.x, centre.y, s, bell.Get());
         }
-        p.Text(doNotDisturb ? L"勿扰模式已开启" : L"没有新通知", formats.headerCentered.Get(), 14, m + 4, W - 14,
-               m + 28, c.primary);
-        p.Text(L"来自 Windows 应用的通知将显示在此处", formats.small.Get(), 14, m + 28, W - 14, m + 48,
+        p.Text(doNotDisturb ? L"勿扰模式已开启" : L"没有新通知", shared.formats.headerCentered.Get(), 14, m + 4,
+               W - 14, m + 28, c.primary);
+        p.Text(L"来自 Windows 应用的通知将显示在此处", shared.formats.small.Get(), 14, m + 28, W - 14, m + 48,
                c.secondary);
     }
 
     // 4. Footer.
     p.Line(14, H - 46, W - 14, c.separator);
-    for (const HitItem& hit : hits.footer) {
+    for (const HitItem& hit : rects.footer) {
         p.FillRound(hit.left, hit.top, hit.right, hit.bottom, 8, hovered(hit.id) ? c.pillHovered : c.pill);
-        p.Text(hit.id == kHitSettings ? L"系统通知设置" : L"Windows 原生通知", formats.small.Get(), hit.left,
-               hit.top, hit.right, hit.bottom, c.primary);
+        p.Text(hit.id == kHitSettings ? L"系统通知设置" : L"Windows 原生通知", shared.formats.small.Get(),
+               hit.left, hit.top, hit.right, hit.bottom, c.primary);
     }
 }
 
-void NotificationCenterWindow::PaintCenterRow(ID2D1DeviceContext* context, int32_t i, float y, FILETIME now) {
-    IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
-    const float s = scale;
+void NotificationCenterPanel::PaintCenterRow(ID2D1DeviceContext* context, int32_t i, float y, FILETIME now) {
+    IDWriteFactory* factory = shared.device ? shared.device->dwriteFactory.Get() : nullptr;
+    const float s = shared.scale;
     const float W = panelWidth;
-    const CenterPalette c = CenterColors(centerGlass.dark);
+    const CenterPalette c = CenterColors(glass.dark);
     context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
     Painter p{context, nullptr, s};
     if (FAILED(context->CreateSolidColorBrush(Rgba(1, 1, 1, 1), &p.brush))) return;
-    EnsureFormats();
+    shared.EnsureFormats();
 
     const NotificationItem& item = items[i];
     const bool rowHovered = hoverIndex == i && (hoverId == kHitCard || hoverId == kHitCardClose);
@@ -371,29 +373,30 @@ void NotificationCenterWindow::PaintCenterRow(ID2D1DeviceContext* context, int32
     const uint64_t nowValue = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     PaintCardContent(
         p, kCenterCard,
-        {formats.appName.Get(), formats.smallTrailing.Get(), formats.title.Get(), formats.body.Get(), c.primary,
-         c.secondary},
-        W, y, item, [&](float x, float top, float size) { DrawAppIcon(context, factory, item, x, top, size); },
+        {shared.formats.appName.Get(), shared.formats.smallTrailing.Get(), shared.formats.title.Get(),
+         shared.formats.body.Get(), c.primary, c.secondary},
+        W, y, item,
+        [&](float x, float top, float size) { shared.DrawAppIcon(context, factory, item, x, top, size); },
         rowHovered, hoverId == kHitCardClose ? c.pillHovered : c.closeButton,
         rowHovered ? std::wstring() : FormatRelativeTime(item.arrivalTime, nowValue));
 }
 
-void NotificationCenterWindow::PaintCenter(ID2D1DeviceContext* context, FILETIME now) {
-    const CenterHitRects hits =
+void NotificationCenterPanel::PaintCenter(ID2D1DeviceContext* context, FILETIME now) {
+    const CenterHitRects rects =
         BuildCenterHits(panelWidth, panelHeight, static_cast<int32_t>(items.size()), scrollRow, visibleRows);
     PaintCenterChrome(context);
     // 2. Rows: for each shown row its close button, then its card.
-    for (size_t k = 0; k + 1 < hits.rows.size(); k += 2) {
-        PaintCenterRow(context, hits.rows[k].index, hits.rows[k + 1].top, now);
+    for (size_t k = 0; k + 1 < rects.rows.size(); k += 2) {
+        PaintCenterRow(context, rects.rows[k].index, rects.rows[k + 1].top, now);
     }
-    centerHits = FlattenCenterHits(hits);
+    hits = FlattenCenterHits(rects);
 }
 
-void NotificationCenterWindow::PaintBanners(ID2D1DeviceContext* context) {
-    IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
-    const float s = scale;
-    const float W = bannerPanelWidth;
-    const bool dark = bannerGlass.dark;
+void BannerWindow::Paint(ID2D1DeviceContext* context) {
+    IDWriteFactory* factory = shared.device ? shared.device->dwriteFactory.Get() : nullptr;
+    const float s = shared.scale;
+    const float W = panelWidth;
+    const bool dark = glass.dark;
     context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
     Painter p{context, nullptr, s};
     if (FAILED(context->CreateSolidColorBrush(Rgba(1, 1, 1, 1), &p.brush))) return;
@@ -405,21 +408,22 @@ void NotificationCenterWindow::PaintBanners(ID2D1DeviceContext* context) {
     const D2D1_COLOR_F closeButton = dark ? Rgba(1, 1, 1, 0.18f) : Rgba(0, 0, 0, 0.12f);
     const D2D1_COLOR_F closeHovered = dark ? Rgba(1, 1, 1, 0.32f) : Rgba(0, 0, 0, 0.22f);
 
-    EnsureFormats();
+    shared.EnsureFormats();
 
-    bannerHits = BuildBannerHits(W, static_cast<int32_t>(banners.size()));
-    for (size_t i = 0; i < banners.size(); ++i) {
-        const NotificationItem& item = banners[i].item;
+    hits = BuildBannerHits(W, static_cast<int32_t>(stack.size()));
+    for (size_t i = 0; i < stack.size(); ++i) {
+        const NotificationItem& item = stack[i].item;
         const float y = 90.0f * static_cast<float>(i);
-        const bool hovered = bannerHoverIndex == static_cast<int32_t>(i) &&
-                             (bannerHoverId == kHitBanner || bannerHoverId == kHitBannerClose);
-        if (hovered) p.FillRound(2, y + 2, W - 2, y + 80, 14, cardHovered);
+        const bool lit = hoverIndex == static_cast<int32_t>(i) &&
+                             (hoverId == kHitBanner || hoverId == kHitBannerClose);
+        if (lit) p.FillRound(2, y + 2, W - 2, y + 80, 14, cardHovered);
         if (i > 0) p.Line(12, y - 4, W - 12, separator);
         PaintCardContent(
             p, kBannerCard,
-            {formats.appName.Get(), formats.bannerTime.Get(), formats.title.Get(), formats.body.Get(), primary,
-             secondary},
-            W, y, item, [&](float x, float top, float size) { DrawAppIcon(context, factory, item, x, top, size); },
-            hovered, bannerHoverId == kHitBannerClose ? closeHovered : closeButton, L"刚刚");
+            {shared.formats.appName.Get(), shared.formats.bannerTime.Get(), shared.formats.title.Get(),
+             shared.formats.body.Get(), primary, secondary},
+            W, y, item,
+            [&](float x, float top, float size) { shared.DrawAppIcon(context, factory, item, x, top, size); },
+            lit, hoverId == kHitBannerClose ? closeHovered : closeButton, L"刚刚");
     }
 }

@@ -137,7 +137,7 @@ void TopBarWindow::OnItemClick(const TopBarItem& item) {
     LogMessage(L"TopBar click id=%d", id);
     if (id == kTopBarNotifications) {
         popover.Hide();
-        if (center.centerVisible) {
+        if (center.CenterVisible()) {
             center.HideCenter();
         } else {
             ShowNotificationCenter();

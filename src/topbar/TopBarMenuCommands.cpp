@@ -195,12 +195,12 @@ void TopBarWindow::ShowInputMenu(POINT anchor) {
 }
 
 void TopBarWindow::ShowNotificationMenu(POINT anchor) {
-    const int chosen = RunMenu(anchor, BarNotificationMenuRows(center.centerVisible, config.doNotDisturb,
+    const int chosen = RunMenu(anchor, BarNotificationMenuRows(center.CenterVisible(), config.doNotDisturb,
                                                                !store.items.empty()));
     if (shutDown) return;
     switch (chosen) {
         case kBarToggleCenter:
-            if (center.centerVisible) {
+            if (center.CenterVisible()) {
                 center.HideCenter();
             } else {
                 ShowNotificationCenter();

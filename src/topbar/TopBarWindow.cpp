@@ -353,7 +353,7 @@ void TopBarWindow::RequestNotifications(bool force) {
 void TopBarWindow::TakeNotifications() {
     std::vector<NotificationItem> newItems;
     if (!store.TakePolled(newItems)) return;
-    if (center.centerVisible) {
+    if (center.CenterVisible()) {
         store.MarkAllRead();
         center.UpdateItems(store.items, config.doNotDisturb);
     } else if (!newItems.empty() && !config.doNotDisturb && !hiddenForFullscreen) {

@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "notify/NotificationCenterWindow.h"
 #include "notify/NotificationStore.h"
+#include "platform/Log.h"
 #include "support/CompositorTest.h"
 #include "support/SurfacePixels.h"
 #include "support/TestSupport.h"
@@ -60,13 +62,13 @@ protected:
 
     void Show(const std::vector<NotificationItem>& items, bool quiet = false) {
         center.ShowCenter(nullptr, config, 1.0f, items, quiet);
-        ASSERT_TRUE(center.centerVisible);
+        ASSERT_TRUE(center.panel.visible);
     }
     // A message at panel DIP (x, y), at scale 1.
     LRESULT Send(HWND hwnd, UINT message, float x, float y, WPARAM wParam = 0) {
         return SendMessageW(hwnd, message, wParam, MAKELPARAM(static_cast<int>(x + 14), static_cast<int>(y + 14)));
     }
-    void Click(float x, float y) { Send(center.centerWindow, WM_LBUTTONUP, x, y); }
+    void Click(float x, float y) { Send(center.panel.window, WM_LBUTTONUP, x, y); }
     void Pump(DWORD ms) {
         DWORD end = GetTickCount() + ms;
         MSG msg;
@@ -90,27 +92,27 @@ protected:
 TEST_F(CenterTest, EmptyStateRingAndDoNotDisturbCrescent) {
     Show({});
     RECT rect = {};
-    GetWindowRect(center.centerWindow, &rect);
+    GetWindowRect(center.panel.window, &rect);
     EXPECT_EQ(rect.right - rect.left, 376);
     EXPECT_EQ(rect.bottom - rect.top, 260);
-    EXPECT_TRUE(Near(SurfacePixel(center.centerSurface, 174, 71), {20, 20, 20, 20}, 2));
+    EXPECT_TRUE(Near(SurfacePixel(center.panel.surface, 174, 71), {20, 20, 20, 20}, 2));
 
     center.UpdateItems({}, true);
-    EXPECT_TRUE(Near(SurfacePixel(center.centerSurface, 174, 71), {43, 17, 17, 46}, 3));
+    EXPECT_TRUE(Near(SurfacePixel(center.panel.surface, 174, 71), {43, 17, 17, 46}, 3));
     center.HideCenter();
     config.theme = kGlassThemeLight;
     Show({});
-    EXPECT_TRUE(Near(SurfacePixel(center.centerSurface, 174, 71), {0, 0, 0, 13}, 2)) << "light from the first frame on";
+    EXPECT_TRUE(Near(SurfacePixel(center.panel.surface, 174, 71), {0, 0, 0, 13}, 2)) << "light from the first frame on";
     config.theme = kGlassThemeDark;
     center.HideCenter();
     Show({});
     center.UpdateItems({}, true);
-    Bgra crescent = SurfacePixel(center.centerSurface, 166, 94);
+    Bgra crescent = SurfacePixel(center.panel.surface, 166, 94);
     EXPECT_GE(crescent.r, 245);
     EXPECT_GE(crescent.g, 245);
-    Bgra bite = SurfacePixel(center.centerSurface, 177, 92);
+    Bgra bite = SurfacePixel(center.panel.surface, 177, 92);
     EXPECT_GT(bite.b, bite.g + 100) << "the accent shows through the bite";
-    EXPECT_EQ(center.centerHits.size(), 3u) << "do-not-disturb and the two footer buttons";
+    EXPECT_EQ(center.panel.hits.size(), 3u) << "do-not-disturb and the two footer buttons";
 }
 
 TEST_F(CenterTest, LetterTileFromTheStoreAndOneIconLoadPerExecutable) {
@@ -129,7 +131,7 @@ TEST_F(CenterTest, LetterTileFromTheStoreAndOneIconLoadPerExecutable) {
     ASSERT_EQ(store.items[0].appName, L"Notes");
 
     Show(store.items);
-    EXPECT_TRUE(Near(SurfacePixel(center.centerSurface, 27, 77), {113, 61, 206, 245}, 3));
+    EXPECT_TRUE(Near(SurfacePixel(center.panel.surface, 27, 77), {113, 61, 206, 245}, 3));
     EXPECT_EQ(iconLoads, 0) << "no executable, no icon lookup";
 
     wchar_t module[MAX_PATH] = {};
@@ -138,12 +140,12 @@ TEST_F(CenterTest, LetterTileFromTheStoreAndOneIconLoadPerExecutable) {
     NotificationItem app = Item(2, L"Vantreel");
     app.exePath = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"vantreel.exe";
     center.UpdateItems({app}, false);
-    Bgra icon = SurfacePixel(center.centerSurface, 37, 77);
+    Bgra icon = SurfacePixel(center.panel.surface, 37, 77);
     center.UpdateItems({app}, false);
     center.UpdateItems({app}, false);
     EXPECT_EQ(iconLoads, 1);
     EXPECT_EQ(center.iconPixels.begin()->second.size(), 4096u) << "the program's own icon";
-    Bgra tile = SurfacePixel(center.centerSurface, 27, 77);
+    Bgra tile = SurfacePixel(center.panel.surface, 27, 77);
     EXPECT_FALSE(Near(tile, {113, 61, 206, 245}, 10)) << "an icon, not a letter tile";
     EXPECT_GT(icon.a, 0);
 }
@@ -159,39 +161,39 @@ TEST_F(CenterTest, ClicksDismissHideAndOpen) {
     Show(list);
     Click(317, 71);  // close button of the first row
     EXPECT_EQ(dismissed, (std::vector<int64_t>{7}));
-    EXPECT_TRUE(center.centerVisible);
+    EXPECT_TRUE(center.panel.visible);
     EXPECT_TRUE(activated.empty());
-    ASSERT_EQ(center.items.size(), 2u);
+    ASSERT_EQ(center.panel.items.size(), 2u);
     // A list from before the dismiss never brings the row back.
     center.UpdateItems({Item(7, L"A"), Item(6, L"B"), Item(5, L"C")}, false);
-    EXPECT_EQ(center.items.size(), 2u);
+    EXPECT_EQ(center.panel.items.size(), 2u);
 
     Click(100, 54 + 92 + 40);  // the second card, whose owner list shrinks under it
     EXPECT_EQ(dismissed.back(), 5);
-    EXPECT_FALSE(center.centerVisible);
+    EXPECT_FALSE(center.panel.visible);
     EXPECT_EQ(hidden, 1);
     EXPECT_EQ(activated, (std::vector<int64_t>{5}));
 
     Show({Item(1, L"A")});
-    center.items.clear();  // the hits still name row 0
+    center.panel.items.clear();  // the hits still name row 0
     Click(100, 100);
-    EXPECT_TRUE(center.centerVisible) << "a stale index does nothing";
+    EXPECT_TRUE(center.panel.visible) << "a stale index does nothing";
     Click(20, 194 - 20);  // settings footer button of a one-row panel
-    EXPECT_FALSE(center.centerVisible);
+    EXPECT_FALSE(center.panel.visible);
     EXPECT_EQ(opened, (std::vector<std::wstring>{L"ms-settings:notifications"}));
 
     Show({});
     Click(300, 215);
-    EXPECT_FALSE(center.centerVisible);
+    EXPECT_FALSE(center.panel.visible);
     EXPECT_EQ(chords, (std::vector<uint16_t>{'N'}));
 
     Show({});
     Click(-5, 100);
-    EXPECT_FALSE(center.centerVisible) << "the shadow margin";
+    EXPECT_FALSE(center.panel.visible) << "the shadow margin";
     Show({});
-    SendMessageW(center.centerWindow, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_FALSE(center.centerVisible);
-    EXPECT_FALSE(IsWindowVisible(center.centerWindow));
+    SendMessageW(center.panel.window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(center.panel.visible);
+    EXPECT_FALSE(IsWindowVisible(center.panel.window));
 }
 
 TEST_F(CenterTest, KeptPixelsMatchAWholePaint) {
@@ -213,17 +215,17 @@ TEST_F(CenterTest, KeptPixelsMatchAWholePaint) {
     for (float scale : {1.0f, 1.25f, 1.5f}) {
         SCOPED_TRACE(scale);
         center.ShowCenter(nullptr, config, scale, list, false);
-        ASSERT_TRUE(center.centerVisible);
+        ASSERT_TRUE(center.panel.visible);
         auto send = [&](UINT message, float x, float y, WPARAM wParam = 0) {
-            SendMessageW(center.centerWindow, message, wParam,
+            SendMessageW(center.panel.window, message, wParam,
                          MAKELPARAM(static_cast<int>((x + 14) * scale), static_cast<int>((y + 14) * scale)));
         };
         // The frame put together from kept pixels against the same state painted in one go.
         auto matches = [&](const char* step) {
             SCOPED_TRACE(step);
-            const raster::Image kept = center.centerSurface.Pixels();
+            const raster::Image kept = center.panel.surface.Pixels();
             comp::CompositionDrawingSurface whole = host.CreateDrawingSurface(kept.Width(), kept.Height());
-            ASSERT_TRUE(host.Paint(whole, [&](ID2D1DeviceContext* context) { center.PaintCenter(context, fixed); }));
+            ASSERT_TRUE(host.Paint(whole, [&](ID2D1DeviceContext* context) { center.panel.PaintCenter(context, fixed); }));
             const raster::Image& painted = whole.Pixels();
             // Wine's anti-aliasing rounds a few edge pixels of a shape one
             // level apart at another whole-pixel place on the surface.
@@ -244,8 +246,8 @@ TEST_F(CenterTest, KeptPixelsMatchAWholePaint) {
         };
         matches("first frame");
         // Idle, the center paints the cards next to those shown where they will come in.
-        for (MSG msg; PeekMessageW(&msg, center.centerWindow, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
-        EXPECT_EQ(center.paintedRows.size(), center.items.size());
+        for (MSG msg; PeekMessageW(&msg, center.panel.window, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+        EXPECT_EQ(center.panel.cards.rows.size(), center.panel.items.size());
         send(WM_MOUSEMOVE, 100, 54 + 92 + 30);  // the second card
         matches("card hovered");
         send(WM_MOUSEMOVE, 317, 54 + 17);  // the first card's close button
@@ -257,11 +259,11 @@ TEST_F(CenterTest, KeptPixelsMatchAWholePaint) {
         send(WM_MOUSEWHEEL, 10, 10, MAKEWPARAM(0, WHEEL_DELTA));
         matches("one row up, a pill hovered");
         fixed.dwHighDateTime += 20;  // about 24 minutes later
-        SendMessageW(center.centerWindow, WM_TIMER, NotificationCenterWindow::kCenterTimer, 0);
+        SendMessageW(center.panel.window, WM_TIMER, NotificationCenterPanel::kTimer, 0);
         matches("the ages moved on");
         send(WM_LBUTTONUP, 317, 54 + 17);  // dismiss the first row shown
         matches("a row dismissed");
-        SendMessageW(center.centerWindow, WM_MOUSELEAVE, 0, 0);
+        SendMessageW(center.panel.window, WM_MOUSELEAVE, 0, 0);
         matches("pointer gone");
         center.HideCenter();
     }
@@ -274,9 +276,9 @@ TEST_F(CenterTest, EachOpeningShowsItsOwnFrameAtItsOwnSize) {
     for (int i = 0; i < 5; ++i) five.push_back(Item(10 + i, L"App"));
     Show(five);
     // Nothing pumped since: what the window shows was presented by the opening itself.
-    raster::Image shown = center.centerTarget.PresentedPixels();
+    raster::Image shown = center.panel.target.PresentedPixels();
     RECT rect = {};
-    GetWindowRect(center.centerWindow, &rect);
+    GetWindowRect(center.panel.window, &rect);
     EXPECT_EQ(shown.Width(), rect.right - rect.left);
     EXPECT_EQ(shown.Height(), rect.bottom - rect.top);
     ASSERT_EQ(shown.Height(), 590);
@@ -284,9 +286,9 @@ TEST_F(CenterTest, EachOpeningShowsItsOwnFrameAtItsOwnSize) {
 
     center.HideCenter();
     center.ShowBanners({Item(30, L"X")}, nullptr, config, 1.0f);
-    ASSERT_TRUE(center.bannersVisible);
+    ASSERT_TRUE(center.banners.visible);
     center.ShowBanners({Item(31, L"Y")}, nullptr, config, 1.0f);
-    shown = center.bannerTarget.PresentedPixels();
+    shown = center.banners.target.PresentedPixels();
     EXPECT_EQ(shown.Height(), 110 + 90) << "two banners, presented while shown";
 }
 
@@ -294,28 +296,28 @@ TEST_F(CenterTest, WheelScrollsOneRowAtATime) {
     std::vector<NotificationItem> many;
     for (int i = 0; i < 20; ++i) many.push_back(Item(100 - i, L"App " + std::to_wstring(i)));
     Show(many);
-    int rows = center.visibleRows;
+    int rows = center.panel.visibleRows;
     ASSERT_LT(rows, 20);
-    for (int i = 0; i < 30; ++i) Send(center.centerWindow, WM_MOUSEWHEEL, 10, 10, MAKEWPARAM(0, -WHEEL_DELTA));
-    EXPECT_EQ(center.scrollRow, 20 - rows);
-    EXPECT_EQ(center.centerHits[2].index, 20 - rows) << "the first row shown is hit-tested under its index";
-    Send(center.centerWindow, WM_MOUSEWHEEL, 10, 10, MAKEWPARAM(0, WHEEL_DELTA));
-    EXPECT_EQ(center.scrollRow, 19 - rows);
+    for (int i = 0; i < 30; ++i) Send(center.panel.window, WM_MOUSEWHEEL, 10, 10, MAKEWPARAM(0, -WHEEL_DELTA));
+    EXPECT_EQ(center.panel.scrollRow, 20 - rows);
+    EXPECT_EQ(center.panel.hits[2].index, 20 - rows) << "the first row shown is hit-tested under its index";
+    Send(center.panel.window, WM_MOUSEWHEEL, 10, 10, MAKEWPARAM(0, WHEEL_DELTA));
+    EXPECT_EQ(center.panel.scrollRow, 19 - rows);
 }
 
 TEST_F(CenterTest, DeactivationWaitsForTheGraceTime) {
     Show({});
     now += 50;
-    SendMessageW(center.centerWindow, WM_ACTIVATE, WA_INACTIVE, 0);
-    EXPECT_TRUE(center.centerVisible);
+    SendMessageW(center.panel.window, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_TRUE(center.panel.visible);
     now += 100;
     Pump(250);
-    EXPECT_FALSE(center.centerVisible) << "checked again once the grace time is over";
+    EXPECT_FALSE(center.panel.visible) << "checked again once the grace time is over";
 
     Show({});
     now += 200;
-    SendMessageW(center.centerWindow, WM_ACTIVATE, WA_INACTIVE, 0);
-    EXPECT_FALSE(center.centerVisible);
+    SendMessageW(center.panel.window, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_FALSE(center.panel.visible);
 }
 
 TEST_F(CenterTest, DeviceLossIsReportedAndShutdownRunsTwice) {
@@ -325,53 +327,83 @@ TEST_F(CenterTest, DeviceLossIsReportedAndShutdownRunsTwice) {
     EXPECT_TRUE(host.TakeDeviceLost());
     center.Shutdown();
     center.Shutdown();
-    EXPECT_EQ(center.centerWindow, nullptr);
+    EXPECT_EQ(center.panel.window, nullptr);
     EXPECT_EQ(hidden, 1);
 }
 
 TEST_F(CenterTest, BannersNeverTakeTheFocusAndGoByClickOrTime) {
     Show({});
     center.ShowBanners({Item(1, L"A")}, nullptr, config, 1.0f);
-    EXPECT_TRUE(center.banners.empty()) << "the open center takes them";
+    EXPECT_TRUE(center.banners.stack.empty()) << "the open center takes them";
     center.HideCenter();
 
     center.ShowBanners({Item(3, L"C"), Item(2, L"B"), Item(1, L"A")}, nullptr, config, 1.0f);
-    ASSERT_TRUE(center.bannersVisible);
+    ASSERT_TRUE(center.banners.visible);
     Pump(50);
-    EXPECT_NE(GetForegroundWindow(), center.bannerWindow);
-    EXPECT_NE(GetActiveWindow(), center.bannerWindow);
+    EXPECT_NE(GetForegroundWindow(), center.banners.window);
+    EXPECT_NE(GetActiveWindow(), center.banners.window);
     RECT rect = {};
-    GetWindowRect(center.bannerWindow, &rect);
+    GetWindowRect(center.banners.window, &rect);
     EXPECT_EQ(rect.right - rect.left, 364);
     EXPECT_EQ(rect.bottom - rect.top, 290);
-    EXPECT_EQ(SendMessageW(center.bannerWindow, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+    EXPECT_EQ(SendMessageW(center.banners.window, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
 
-    Send(center.bannerWindow, WM_RBUTTONUP, 100, 40);  // top card, right button
+    Send(center.banners.window, WM_RBUTTONUP, 100, 40);  // top card, right button
     EXPECT_TRUE(activated.empty());
-    ASSERT_EQ(center.banners.size(), 2u);
-    Send(center.bannerWindow, WM_LBUTTONUP, 336 - 18, 17);  // close button of the new top one
+    ASSERT_EQ(center.banners.stack.size(), 2u);
+    Send(center.banners.window, WM_LBUTTONUP, 336 - 18, 17);  // close button of the new top one
     EXPECT_TRUE(activated.empty());
-    ASSERT_EQ(center.banners.size(), 1u);
-    EXPECT_EQ(center.banners[0].item.id, 1);
-    Send(center.bannerWindow, WM_LBUTTONUP, 100, 40);
+    ASSERT_EQ(center.banners.stack.size(), 1u);
+    EXPECT_EQ(center.banners.stack[0].item.id, 1);
+    Send(center.banners.window, WM_LBUTTONUP, 100, 40);
     EXPECT_EQ(activated, (std::vector<int64_t>{1}));
-    EXPECT_FALSE(center.bannersVisible);
-    EXPECT_FALSE(IsWindowVisible(center.bannerWindow));
-    EXPECT_FALSE(KillTimer(center.bannerWindow, NotificationCenterWindow::kBannerTimer)) << "no timer left";
+    EXPECT_FALSE(center.banners.visible);
+    EXPECT_FALSE(IsWindowVisible(center.banners.window));
+    EXPECT_FALSE(KillTimer(center.banners.window, BannerWindow::kTimer)) << "no timer left";
 
     center.ShowBanners({Item(4, L"D")}, nullptr, config, 1.0f);
-    Send(center.bannerWindow, WM_MOUSEMOVE, 100, 40);
+    Send(center.banners.window, WM_MOUSEMOVE, 100, 40);
     now += 20000;
-    SendMessageW(center.bannerWindow, WM_TIMER, NotificationCenterWindow::kBannerTimer, 0);
-    EXPECT_EQ(center.banners.size(), 1u) << "hovered banners stay";
-    SendMessageW(center.bannerWindow, WM_MOUSELEAVE, 0, 0);
-    SendMessageW(center.bannerWindow, WM_TIMER, NotificationCenterWindow::kBannerTimer, 0);
-    EXPECT_TRUE(center.banners.empty());
-    EXPECT_FALSE(center.bannersVisible);
+    SendMessageW(center.banners.window, WM_TIMER, BannerWindow::kTimer, 0);
+    EXPECT_EQ(center.banners.stack.size(), 1u) << "hovered banners stay";
+    SendMessageW(center.banners.window, WM_MOUSELEAVE, 0, 0);
+    SendMessageW(center.banners.window, WM_TIMER, BannerWindow::kTimer, 0);
+    EXPECT_TRUE(center.banners.stack.empty());
+    EXPECT_FALSE(center.banners.visible);
 
     center.Shutdown();
     center.ShowBanners({Item(5, L"E")}, nullptr, config, 1.0f);
-    EXPECT_TRUE(center.banners.empty());
+    EXPECT_TRUE(center.banners.stack.empty());
+}
+
+TEST_F(CenterTest, AThrowingHandlerIsLoggedAndTheWindowsGoOnAnswering) {
+    testing_support::TempDir dir;
+    InitializeLog(true, dir.Path());
+    auto log = [&] {
+        auto bytes = testing_support::ReadFileBytes(dir.File(L"vantreel.log"));
+        return std::string(bytes.begin(), bytes.end());
+    };
+    auto clock = center.system.tickCount;
+    Show({Item(1, L"A")});
+    center.system.tickCount = []() -> ULONGLONG { throw std::runtime_error("clock gone"); };
+    SendMessageW(center.panel.window, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_NE(log().find("NotificationCenterWindow::HandleCenterMessage std::exception: clock gone"), std::string::npos)
+        << log();
+    center.system.tickCount = clock;
+    SendMessageW(center.panel.window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(center.panel.visible) << "the center still answers";
+
+    center.ShowBanners({Item(2, L"B")}, nullptr, config, 1.0f);
+    ASSERT_TRUE(center.banners.visible);
+    center.system.tickCount = []() -> ULONGLONG { throw 7; };
+    Send(center.banners.window, WM_MOUSEMOVE, 100, 40);
+    EXPECT_NE(log().find("NotificationCenterWindow::HandleBannerMessage unknown exception"), std::string::npos)
+        << log();
+    center.system.tickCount = clock;
+    EXPECT_EQ(SendMessageW(center.banners.window, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+    Send(center.banners.window, WM_LBUTTONUP, 100, 40);
+    EXPECT_EQ(activated, (std::vector<int64_t>{2})) << "the banners still answer";
+    InitializeLog(false);
 }
 
 }  // namespace

@@ -444,11 +444,11 @@ TEST_F(TopBarInputTest, NotificationMenuCommands) {
     item.arrivalTime = 133000000000000000ull;
     item.title = L"新消息";
     bar.center.ShowBanners({item}, nullptr, bar.config, 1.0f);
-    ASSERT_TRUE(bar.center.bannersVisible);
+    ASSERT_TRUE(bar.center.BannersVisible());
     Choose(kTopBarNotifications, kBarToggleDoNotDisturb, true);
     EXPECT_EQ(dnd, std::vector<bool>{true});
     EXPECT_TRUE(bar.config.doNotDisturb);
-    EXPECT_FALSE(bar.center.bannersVisible) << "banners go when it is turned on";
+    EXPECT_FALSE(bar.center.BannersVisible()) << "banners go when it is turned on";
 
     bar.store.items = {item};
     Choose(kTopBarNotifications, kBarClearNotifications, true);
@@ -458,10 +458,10 @@ TEST_F(TopBarInputTest, NotificationMenuCommands) {
     EXPECT_TRUE(bar.store.items.empty());
 
     Choose(kTopBarNotifications, kBarToggleCenter, true);
-    EXPECT_TRUE(bar.center.centerVisible);
+    EXPECT_TRUE(bar.center.CenterVisible());
     EXPECT_EQ(bar.activeItemId, kTopBarNotifications);
     Choose(kTopBarNotifications, kBarToggleCenter, true);
-    EXPECT_FALSE(bar.center.centerVisible);
+    EXPECT_FALSE(bar.center.CenterVisible());
     EXPECT_EQ(bar.activeItemId, 0) << "the center's onHidden clears the item";
     for (int command : {kBarNotificationSettings, kBarQuietHoursSettings, kBarNativeNotifications}) {
         Choose(kTopBarNotifications, command, true);
@@ -485,7 +485,7 @@ TEST_F(TopBarInputTest, LeftClicksOnTheInputMethodTheToggleAndATrayIcon) {
     Click(kTopBarTrayToggle);
     EXPECT_TRUE(collapsed);
     EXPECT_TRUE(bar.config.topBarTrayCollapsed);
-    EXPECT_FALSE(bar.center.centerVisible) << "the toggle closes the center";
+    EXPECT_FALSE(bar.center.CenterVisible()) << "the toggle closes the center";
     EXPECT_EQ(done, (std::vector<std::wstring>{L"tray activate C:\\Apps\\A.exe", L"toggle input mode"}));
     EXPECT_TRUE(shown.empty());
 }
@@ -567,7 +567,7 @@ TEST_F(TopBarInputTest, AppBarNotifications) {
     bar.ShowNotificationCenter();
     SendMessageW(window, WM_TOPBAR_APPBAR_NOTIFY, ABN_FULLSCREENAPP, 1);
     EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_FALSE(bar.center.centerVisible);
+    EXPECT_FALSE(bar.center.CenterVisible());
     bar.SetHiddenForFullscreen(false);
     EXPECT_FALSE(IsWindowVisible(window)) << "the dock's poll, which finds nothing, does not show it over the shell's word";
     SendMessageW(window, WM_TOPBAR_APPBAR_NOTIFY, ABN_FULLSCREENAPP, 0);
@@ -575,12 +575,12 @@ TEST_F(TopBarInputTest, AppBarNotifications) {
     item.id = 1;
     item.title = L"x";
     bar.center.ShowBanners({item}, nullptr, bar.config, 1.0f);
-    ASSERT_TRUE(bar.center.bannersVisible);
+    ASSERT_TRUE(bar.center.BannersVisible());
     bar.popover.Show(PopoverKind::Sound, nullptr, {0, 0}, config, 1.0f);
     SendMessageW(window, WM_TOPBAR_APPBAR_NOTIFY, ABN_FULLSCREENAPP, 1);
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_FALSE(bar.popover.visible);
-    EXPECT_FALSE(bar.center.bannersVisible);
+    EXPECT_FALSE(bar.center.BannersVisible());
     const size_t count = calls.size();
     for (WPARAM other : {WPARAM{0}, WPARAM{3}}) SendMessageW(window, WM_TOPBAR_APPBAR_NOTIFY, other, 0);
     EXPECT_FALSE(IsWindowVisible(window)) << "other notifications do nothing";
@@ -626,11 +626,11 @@ TEST_F(TopBarInputTest, StatusItemsOpenAndCloseTheirPanels) {
 
     Click(kTopBarNotifications);
     EXPECT_FALSE(bar.popover.visible) << "the center replaces the panel";
-    EXPECT_TRUE(bar.center.centerVisible);
+    EXPECT_TRUE(bar.center.CenterVisible());
     EXPECT_EQ(bar.activeItemId, kTopBarNotifications);
     const int closedBefore = popupsClosed;
     Click(kTopBarNotifications);
-    EXPECT_FALSE(bar.center.centerVisible);
+    EXPECT_FALSE(bar.center.CenterVisible());
     EXPECT_EQ(bar.activeItemId, 0) << "the center's onHidden clears the item";
     EXPECT_EQ(popupsClosed, closedBefore + 1) << "and reports the closed popup";
 }

@@ -228,7 +228,7 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
         f.bar.HandleMessage(WM_TOPBAR_NOTIFICATIONS_READY, 0, 0);
     };
     tick();
-    EXPECT_TRUE(f.bar.center.banners.empty()) << "nothing new";
+    EXPECT_TRUE(f.bar.center.Banners().empty()) << "nothing new";
 
     int64_t next = 2;
     auto arrive = [&] {
@@ -238,19 +238,19 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
     };
     arrive();
     tick();
-    EXPECT_EQ(f.bar.center.banners.size(), 1u);
+    EXPECT_EQ(f.bar.center.Banners().size(), 1u);
     f.bar.center.HideBanners();
 
     f.bar.config.doNotDisturb = true;
     arrive();
     tick();
-    EXPECT_TRUE(f.bar.center.banners.empty()) << "do-not-disturb";
+    EXPECT_TRUE(f.bar.center.Banners().empty()) << "do-not-disturb";
     f.bar.config.doNotDisturb = false;
 
     f.bar.hiddenForFullscreen = true;
     arrive();
     tick();
-    EXPECT_TRUE(f.bar.center.banners.empty()) << "full screen";
+    EXPECT_TRUE(f.bar.center.Banners().empty()) << "full screen";
     f.bar.hiddenForFullscreen = false;
 
     // The center opens only where it can be drawn.
@@ -262,9 +262,9 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
     f.bar.ShowNotificationCenter();
     EXPECT_EQ(f.bar.activeItemId, kTopBarNotifications);
     EXPECT_EQ(f.bar.store.unreadCount, 0);
-    ASSERT_TRUE(f.bar.center.centerVisible) << "shown before the database is read";
+    ASSERT_TRUE(f.bar.center.CenterVisible()) << "shown before the database is read";
     ASSERT_FALSE(f.workers.empty());
-    const size_t listed = f.bar.center.items.size();
+    const size_t listed = f.bar.center.Items().size();
     // A name of 300,000 characters is cut before the center lays it out.
     std::string longName;
     for (int i = 0; i < 300000; ++i) longName += "\xE5\x90\x8D";
@@ -272,11 +272,11 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
     ASSERT_TRUE(db.AddNotification(next, 2, 132000000000000000LL + next, db.ToastXml({"long"})));
     f.RunWorkers();
     f.bar.HandleMessage(WM_TOPBAR_NOTIFICATIONS_READY, 0, 0);
-    EXPECT_TRUE(f.bar.center.banners.empty()) << "an open center takes them";
-    EXPECT_EQ(f.bar.center.items.size(), listed + 1);
-    EXPECT_EQ(f.bar.center.items.front().appName.back(), L'\u2026');
+    EXPECT_TRUE(f.bar.center.Banners().empty()) << "an open center takes them";
+    EXPECT_EQ(f.bar.center.Items().size(), listed + 1);
+    EXPECT_EQ(f.bar.center.Items().front().appName.back(), L'\u2026');
     EXPECT_EQ(f.bar.store.unreadCount, 0) << "marked read at once";
-    EXPECT_EQ(f.bar.center.items.size(), f.bar.store.items.size());
+    EXPECT_EQ(f.bar.center.Items().size(), f.bar.store.items.size());
 
     int closed = 0;
     f.bar.callbacks.onPopupClosed = [&] { ++closed; };
@@ -291,10 +291,10 @@ TEST(TopBarStatus, NewToastsBecomeBannersOnlyWhenNothingSilencesThem) {
     ASSERT_NE(bell, f.bar.items.end());
     const LPARAM onBell = MAKELPARAM(static_cast<int>((bell->left + bell->right) / 2 * f.bar.scale), 10);
     f.bar.HandleMessage(WM_LBUTTONUP, 0, onBell);
-    EXPECT_TRUE(f.bar.center.centerVisible);
+    EXPECT_TRUE(f.bar.center.CenterVisible());
     EXPECT_EQ(f.bar.activeItemId, kTopBarNotifications);
     f.bar.HandleMessage(WM_LBUTTONUP, 0, onBell);
-    EXPECT_FALSE(f.bar.center.centerVisible);
+    EXPECT_FALSE(f.bar.center.CenterVisible());
     EXPECT_EQ(f.bar.activeItemId, 0);
     EXPECT_EQ(closed, 2);
     f.bar.center.Shutdown();
