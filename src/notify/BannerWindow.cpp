@@ -8,6 +8,7 @@
 #include "notify/NotificationHits.h"
 #include "notify/NotificationPlacement.h"
 #include "platform/Log.h"
+#include "platform/WindowBase.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ void BannerWindow::EnsureWindow() {
         window = nullptr;
         target = nullptr;
         HINSTANCE module = shared.Module();
-        RegisterNotificationClass(module, kBannerClass, &BannerWindow::WndProc);
+        RegisterNotificationClass(module, kBannerClass, &platform::WindowProcedure<kWindowBinding>);
         // No WS_EX_NOREDIRECTIONBITMAP: see the center window.
         CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kBannerClass,
                         L"VantreelNotificationBanner", WS_POPUP, 0, 0, 360, 120, nullptr, nullptr, module, this);
@@ -159,86 +160,68 @@ void BannerWindow::ExpireTick() {
     Place();
 }
 
-LRESULT CALLBACK BannerWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<BannerWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->window = hwnd;
-    }
-    auto* self = reinterpret_cast<BannerWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->window = nullptr;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
-}
+const platform::WindowBinding<BannerWindow> BannerWindow::kWindowBinding{
+    L"BannerWindow::HandleMessage", &BannerWindow::window, platform::MessageHandler<&BannerWindow::HandleMessage>};
 
 LRESULT BannerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = window;
-    try {
-        const float x = static_cast<float>(GET_X_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
-        const float y = static_cast<float>(GET_Y_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
-        switch (message) {
-        case WM_MOUSEACTIVATE:
-            return MA_NOACTIVATE;
-        case WM_TIMER:
-            if (wParam == kTimer) {
-                ExpireTick();
-                shared.Present();
-            }
-            return 0;
-        case WM_MOUSEMOVE: {
-            if (!mouseTracking) {
-                TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
-                mouseTracking = TrackMouseEvent(&track) != FALSE;
-            }
-            if (!hovered) LogMessage(L"Banners: pointer over at tick %llu", shared.system.tickCount());
-            hovered = true;
-            const HitItem* hit = FindHitItem(hits, x, y);
-            int32_t id = hit ? hit->id : 0;
-            int32_t index = hit ? hit->index : -1;
-            if (id != hoverId || index != hoverIndex) {
-                hoverId = id;
-                hoverIndex = index;
-                Redraw();
-                shared.Present();
-            }
-            return 0;
+    if (message == WM_NCDESTROY) {
+        window = nullptr;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    const float x = static_cast<float>(GET_X_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
+    const float y = static_cast<float>(GET_Y_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
+    switch (message) {
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_TIMER:
+        if (wParam == kTimer) {
+            ExpireTick();
+            shared.Present();
         }
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP: {
-            const HitItem* hit = FindHitItem(hits, x, y);
-            if (hit) {
-                bool activate = message == WM_LBUTTONUP && hit->id == kHitBanner;
-                Remove(hit->index, activate);
-                shared.Present();
-            }
-            return 0;
+        return 0;
+    case WM_MOUSEMOVE: {
+        if (!mouseTracking) {
+            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
+            mouseTracking = TrackMouseEvent(&track) != FALSE;
         }
-        case WM_MOUSELEAVE:
-            LogMessage(L"Banners: pointer left at tick %llu", shared.system.tickCount());
-            mouseTracking = false;
-            hovered = false;
-            if (hoverId != 0 || hoverIndex != -1) {
-                hoverId = 0;
-                hoverIndex = -1;
-                Redraw();
-                shared.Present();
-            }
-            // Whatever ran out while the pointer rested goes on the next tick.
-            return 0;
-        default:
-            break;
+        if (!hovered) LogMessage(L"Banners: pointer over at tick %llu", shared.system.tickCount());
+        hovered = true;
+        const HitItem* hit = FindHitItem(hits, x, y);
+        int32_t id = hit ? hit->id : 0;
+        int32_t index = hit ? hit->index : -1;
+        if (id != hoverId || index != hoverIndex) {
+            hoverId = id;
+            hoverIndex = index;
+            Redraw();
+            shared.Present();
         }
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"NotificationCenterWindow::HandleBannerMessage error: 0x%08X", static_cast<unsigned>(error.code()));
-    } catch (const std::exception& error) {
-        LogMessage(L"NotificationCenterWindow::HandleBannerMessage std::exception: %S", error.what());
-    } catch (...) {
-        LogMessage(L"NotificationCenterWindow::HandleBannerMessage unknown exception");
+        return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: {
+        const HitItem* hit = FindHitItem(hits, x, y);
+        if (hit) {
+            bool activate = message == WM_LBUTTONUP && hit->id == kHitBanner;
+            Remove(hit->index, activate);
+            shared.Present();
+        }
+        return 0;
+    }
+    case WM_MOUSELEAVE:
+        LogMessage(L"Banners: pointer left at tick %llu", shared.system.tickCount());
+        mouseTracking = false;
+        hovered = false;
+        if (hoverId != 0 || hoverIndex != -1) {
+            hoverId = 0;
+            hoverIndex = -1;
+            Redraw();
+            shared.Present();
+        }
+        // Whatever ran out while the pointer rested goes on the next tick.
+        return 0;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/WindowBase.h"
 #include "notify/BannerStack.h"
 #include "notify/NotificationContext.h"
 #include "notify/NotificationItem.h"
@@ -54,7 +55,7 @@ public:
 
     static constexpr UINT_PTR kTimer = 1;
 
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static const platform::WindowBinding<BannerWindow> kWindowBinding;
 
 private:
     void EnsureWindow();

@@ -9,6 +9,7 @@
 #include "notify/NotificationHits.h"
 #include "notify/NotificationPlacement.h"
 #include "platform/Log.h"
+#include "platform/WindowBase.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void NotificationCenterPanel::EnsureWindow() {
         window = nullptr;
         target = nullptr;
         HINSTANCE module = shared.Module();
-        RegisterNotificationClass(module, kCenterClass, &NotificationCenterPanel::WndProc);
+        RegisterNotificationClass(module, kCenterClass, &platform::WindowProcedure<kWindowBinding>);
         // Our compositor presents with UpdateLayeredWindow, which needs the
         // window's own redirection surface: no WS_EX_NOREDIRECTIONBITMAP here.
         CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kCenterClass, L"VantreelNotificationCenter", WS_POPUP, 0, 0,
@@ -204,98 +205,80 @@ void NotificationCenterPanel::OnDeactivated() {
     SetTimer(window, kGraceTimer, static_cast<UINT>(kDeactivationGraceMs - elapsed), nullptr);
 }
 
-LRESULT CALLBACK NotificationCenterPanel::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<NotificationCenterPanel*>(create->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->window = hwnd;
-    }
-    auto* self = reinterpret_cast<NotificationCenterPanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->window = nullptr;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
-}
+const platform::WindowBinding<NotificationCenterPanel> NotificationCenterPanel::kWindowBinding{
+    L"NotificationCenterPanel::HandleMessage", &NotificationCenterPanel::window, platform::MessageHandler<&NotificationCenterPanel::HandleMessage>};
 
 LRESULT NotificationCenterPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = window;
-    try {
-        const float x = static_cast<float>(GET_X_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
-        const float y = static_cast<float>(GET_Y_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
-        switch (message) {
-        case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) OnDeactivated();
-            return 0;
-        case WM_KEYDOWN:
-            if (wParam != VK_ESCAPE) break;
-            Hide();
-            return 0;
-        case WM_TIMER:
-            if (wParam == kTimer) {
-                if (visible) Redraw();
-                shared.Present();
-            } else if (wParam == kGraceTimer) {
-                KillTimer(hwnd, kGraceTimer);
-                if (visible && shared.system.foregroundWindow() != window) OnDeactivated();
-            }
-            return 0;
-        case WM_MOUSEMOVE: {
-            if (!mouseTracking) {
-                TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
-                mouseTracking = TrackMouseEvent(&track) != FALSE;
-            }
-            const HitItem* hit = FindHitItem(hits, x, y);
-            int32_t id = hit ? hit->id : 0;
-            int32_t index = hit ? hit->index : -1;
-            if (id != hoverId || index != hoverIndex) {
-                hoverId = id;
-                hoverIndex = index;
-                Redraw();
-                shared.Present();
-            }
-            return 0;
-        }
-        case WM_LBUTTONUP:
-            Click(x, y);
+    if (message == WM_NCDESTROY) {
+        window = nullptr;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    const float x = static_cast<float>(GET_X_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
+    const float y = static_cast<float>(GET_Y_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
+    switch (message) {
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) OnDeactivated();
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam != VK_ESCAPE) break;
+        Hide();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTimer) {
+            if (visible) Redraw();
             shared.Present();
-            return 0;
-        case WM_MOUSEWHEEL: {
-            int32_t next = ScrollAfterWheel(scrollRow, GET_WHEEL_DELTA_WPARAM(wParam),
-                                            static_cast<int32_t>(items.size()), visibleRows);
-            if (next != scrollRow) {
-                scrollRow = next;
-                Redraw();
-                shared.Present();
-            }
-            return 0;
+        } else if (wParam == kGraceTimer) {
+            KillTimer(hwnd, kGraceTimer);
+            if (visible && shared.system.foregroundWindow() != window) OnDeactivated();
         }
-        case WM_MOUSELEAVE:
-            mouseTracking = false;
-            if (hoverId != 0 || hoverIndex != -1) {
-                hoverId = 0;
-                hoverIndex = -1;
-                Redraw();
-                shared.Present();
-            }
-            return 0;
-        case kPaintAheadMessage:
-            // One card per message, so that input waits for one card at most.
-            paintAheadPosted = false;
-            if (PaintNextRowAhead()) paintAheadPosted = PostMessageW(hwnd, kPaintAheadMessage, 0, 0) != FALSE;
-            return 0;
-        default:
-            break;
+        return 0;
+    case WM_MOUSEMOVE: {
+        if (!mouseTracking) {
+            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
+            mouseTracking = TrackMouseEvent(&track) != FALSE;
         }
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"NotificationCenterWindow::HandleCenterMessage error: 0x%08X", static_cast<unsigned>(error.code()));
-    } catch (const std::exception& error) {
-        LogMessage(L"NotificationCenterWindow::HandleCenterMessage std::exception: %S", error.what());
-    } catch (...) {
-        LogMessage(L"NotificationCenterWindow::HandleCenterMessage unknown exception");
+        const HitItem* hit = FindHitItem(hits, x, y);
+        int32_t id = hit ? hit->id : 0;
+        int32_t index = hit ? hit->index : -1;
+        if (id != hoverId || index != hoverIndex) {
+            hoverId = id;
+            hoverIndex = index;
+            Redraw();
+            shared.Present();
+        }
+        return 0;
+    }
+    case WM_LBUTTONUP:
+        Click(x, y);
+        shared.Present();
+        return 0;
+    case WM_MOUSEWHEEL: {
+        int32_t next = ScrollAfterWheel(scrollRow, GET_WHEEL_DELTA_WPARAM(wParam),
+                                        static_cast<int32_t>(items.size()), visibleRows);
+        if (next != scrollRow) {
+            scrollRow = next;
+            Redraw();
+            shared.Present();
+        }
+        return 0;
+    }
+    case WM_MOUSELEAVE:
+        mouseTracking = false;
+        if (hoverId != 0 || hoverIndex != -1) {
+            hoverId = 0;
+            hoverIndex = -1;
+            Redraw();
+            shared.Present();
+        }
+        return 0;
+    case kPaintAheadMessage:
+        // One card per message, so that input waits for one card at most.
+        paintAheadPosted = false;
+        if (PaintNextRowAhead()) paintAheadPosted = PostMessageW(hwnd, kPaintAheadMessage, 0, 0) != FALSE;
+        return 0;
+    default:
+        break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/WindowBase.h"
 #include "notify/NotificationCardCache.h"
 #include "notify/NotificationContext.h"
 #include "notify/NotificationItem.h"
@@ -96,7 +97,7 @@ public:
     static constexpr UINT_PTR kGraceTimer = 3;
     static constexpr uint64_t kDeactivationGraceMs = 120;
 
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static const platform::WindowBinding<NotificationCenterPanel> kWindowBinding;
 
 private:
     void EnsureWindow();

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "platform/WindowBase.h"
 #include "apps/ShortcutChain.h"
 #include "system/InputMethods.h"
 #include "system/tray/TrayFileIcon.h"
@@ -59,16 +60,13 @@ void NotificationContext::ShowPresented(HWND window, const RECT& rect, UINT flag
 }
 
 void RegisterNotificationClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof(existing);
-    if (GetClassInfoExW(instance, name, &existing)) return;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = name;
-    RegisterClassExW(&wc);
+    platform::RegisterWindowClass(wc);
 }
 
 void BuildNotificationTree(CompositionHost& host, HWND hwnd, comp::DesktopWindowTarget& target,
