@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cwchar>
 
+#include "dock/SettingsWindow.h"
+
 namespace {
 
 constexpr std::array<ControlCenterTile, kControlCenterTileCount> kTiles = {{
@@ -18,6 +20,21 @@ constexpr std::array<ControlCenterTile, kControlCenterTileCount> kTiles = {{
     {L"screen_off", L"立即熄屏"},
     {L"theme_mode", L"深浅模式"},
     {L"desktop_icons", L"桌面图标"},
+}};
+
+// The rows below the top bar's own switch concern a top bar that is shown.
+constexpr std::array<SettingToggle, 11> kToggles = {{
+    {SettingsWindow::kHitMagnify, &DockConfig::magnifyEnabled, nullptr},
+    {SettingsWindow::kHitMacIcons, &DockConfig::useMacIcons, nullptr},
+    {SettingsWindow::kHitHideTaskbar, &DockConfig::hideTaskbar, nullptr},
+    {SettingsWindow::kHitTopBar, &DockConfig::showTopBar, nullptr},
+    {SettingsWindow::kHitDoNotDisturb, &DockConfig::doNotDisturb, nullptr},
+    {SettingsWindow::kHitHideOnFullscreen, &DockConfig::hideDockOnFullscreen, nullptr},
+    {SettingsWindow::kHitBrightness, &DockConfig::ccShowBrightness, nullptr},
+    {SettingsWindow::kHitVolume, &DockConfig::ccShowVolume, nullptr},
+    {SettingsWindow::kHitReserveSpace, &DockConfig::topBarReserveSpace, &DockConfig::showTopBar},
+    {SettingsWindow::kHitLunar, &DockConfig::showLunarCalendar, &DockConfig::showTopBar},
+    {SettingsWindow::kHitOriginalTrayIcons, &DockConfig::topBarOriginalTrayIcons, &DockConfig::showTopBar},
 }};
 
 constexpr float kIconSizeMin = 32.0f;
@@ -121,4 +138,17 @@ void ToggleControlCenterTile(DockConfig& config, int index) {
         if (wanted) rebuilt.push_back(tile.key);
     }
     tiles = std::move(rebuilt);
+}
+
+const SettingToggle* FindSettingToggle(int32_t hitId) {
+    for (const SettingToggle& toggle : kToggles) {
+        if (toggle.hitId == hitId) return &toggle;
+    }
+    return nullptr;
+}
+
+bool FlipSetting(const SettingToggle& toggle, DockConfig& config) {
+    if (toggle.enabledBy && !(config.*toggle.enabledBy)) return false;
+    config.*toggle.setting = !(config.*toggle.setting);
+    return true;
 }

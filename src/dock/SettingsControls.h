@@ -1,9 +1,11 @@
 #pragma once
 // What the settings window's controls mean, apart from drawing them: the
-// slider scales and their value texts, the control-center tile table, and
-// which rows take no input while another setting is off.
+// slider scales and their value texts, the control-center tile table, the
+// switch rows that each flip one setting, and which rows take no input while
+// another setting is off.
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "config/DockConfig.h"
@@ -35,3 +37,15 @@ const std::array<ControlCenterTile, kControlCenterTileCount>& ControlCenterTiles
 // which case the list is rebuilt in table order. Other indexes do nothing.
 void ToggleControlCenterTile(DockConfig& config, int index);
 bool HasControlCenterTile(const DockConfig& config, int index);
+
+// A switch row that flips one setting of the configuration; while `enabledBy`
+// (when set) is off the row is inert.
+struct SettingToggle {
+    int32_t hitId;
+    bool DockConfig::*setting;
+    bool DockConfig::*enabledBy;
+};
+// The switch row of hit id `hitId`; null for controls that do more than flip one setting.
+const SettingToggle* FindSettingToggle(int32_t hitId);
+// Flips the row's setting unless the row is inert; true when it flipped.
+bool FlipSetting(const SettingToggle& toggle, DockConfig& config);

@@ -1,20 +1,21 @@
+// The settings window as a window: its class and frame, the messages it takes
+// and where each goes (painting to SettingsWindowPaint.cpp, what a click or a
+// drag does to the copy to SettingsController.cpp), and the frame's colours.
 #include "dock/SettingsWindow.h"
 
 #include <dwmapi.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <exception>
 
 #include "platform/Log.h"
-#include "app/StartupTask.h"
 #include "dock/SettingsControls.h"
 #include "dock/SettingsPaintKit.h"
+#include "dock/SettingsWindowMetrics.h"
 #include "render/GlassTheme.h"
-#include "render/GraphicsDevice.h"
 
-using Microsoft::WRL::ComPtr;
+using settings_metrics::RoundAway;
+using settings_metrics::ScaleForDpi;
 
 namespace {
 
@@ -22,9 +23,6 @@ constexpr wchar_t kClassName[] = L"VantreelSettingsWindow";
 constexpr wchar_t kTitle[] = L"Vantreel 偏好设置";
 constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kAppIconResource = 101;
-constexpr int kLogoResource = 201;
-constexpr float kMinWidth = 540.0f;
-constexpr float kMinHeight = 440.0f;
 
 // Window attributes of newer systems (public documentation values).
 constexpr DWORD kDwmUseImmersiveDarkMode = 20;
@@ -34,52 +32,7 @@ constexpr DWORD kDwmCornerRound = 2;
 constexpr COLORREF kCaptionDark = 0x00211A18;
 constexpr COLORREF kCaptionLight = 0x00F7F3F1;
 
-float ScaleForDpi(UINT dpi) { return std::max(static_cast<float>(dpi) / 96.0f, 1.0f); }
-
-float DipsOf(UINT pixels, UINT dpi) { return static_cast<float>(pixels) * 96.0f / static_cast<float>(dpi); }
-
-int RoundAway(float v) { return static_cast<int>(std::lround(v)); }
-
 }  // namespace
-
-ComPtr<ID2D1Bitmap> LoadPngResourceBitmap(HMODULE module, int resourceId, IWICImagingFactory* imaging,
-                                          ID2D1RenderTarget* target, UINT edgePixels) {
-    if (!imaging || !target) return nullptr;
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
-    if (!found) return nullptr;
-    DWORD size = SizeofResource(module, found);
-    HGLOBAL loaded = LoadResource(module, found);
-    void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes || size == 0) return nullptr;
-
-    ComPtr<IWICStream> stream;
-    if (FAILED(imaging->CreateStream(&stream))) return nullptr;
-    if (FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(bytes), size))) return nullptr;
-    ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(imaging->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, &decoder))) {
-        return nullptr;
-    }
-    ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, &frame))) return nullptr;
-
-    ComPtr<IWICBitmapSource> source = frame;
-    if (edgePixels != 0) {
-        ComPtr<IWICBitmapScaler> scaler;
-        if (SUCCEEDED(imaging->CreateBitmapScaler(&scaler)) &&
-            SUCCEEDED(scaler->Initialize(frame.Get(), edgePixels, edgePixels, WICBitmapInterpolationModeFant))) {
-            source = scaler;
-        }
-    }
-    ComPtr<IWICFormatConverter> converter;
-    if (FAILED(imaging->CreateFormatConverter(&converter))) return nullptr;
-    if (FAILED(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
-                                     0.0, WICBitmapPaletteTypeCustom))) {
-        return nullptr;
-    }
-    ComPtr<ID2D1Bitmap> bitmap;
-    if (FAILED(target->CreateBitmapFromWicBitmap(converter.Get(), nullptr, &bitmap))) return nullptr;
-    return bitmap;
-}
 
 SettingsWindow::SettingsWindow() = default;
 
@@ -157,58 +110,11 @@ void SettingsWindow::Open(HINSTANCE instance, GraphicsDevice* graphicsDevice, co
     UpdateWindow(hwnd);
 }
 
-void SettingsWindow::AskAutoStart() {
-    // Asks are numbered across windows, so an answer for a window gone since
-    // is never taken by another.
-    static std::atomic<LPARAM> lastAsk{0};
-    autoStartAsk = ++lastAsk;
-    ReadAutoStartOnWorker([window = hwnd, ask = autoStartAsk](bool enabled) {
-        PostMessageW(window, kAutoStartAnswer, enabled ? 1 : 0, ask);
-    });
-}
-
-void SettingsWindow::TakeAutoStart(bool enabled) {
-    autoStartAsk = 0;  // an answer still on its way is older than this one
-    autoStartKnown = true;
-    lastAutoStart = enabled;
-    config.autoStart = enabled;
-}
-
 void SettingsWindow::Close() {
     ReleaseTarget();
     HWND window = hwnd;
     hwnd = nullptr;
     if (window && IsWindow(window)) DestroyWindow(window);
-}
-
-void SettingsWindow::TakeOwnerConfig(const DockConfig& live) {
-    if (!hwnd || !IsWindow(hwnd)) return;
-    DockConfig taken = live;
-    DockConfig::Clamp(taken);
-    taken.autoStart = config.autoStart;
-    // Most often this is the save of a change made here: nothing to show.
-    if (taken == config) return;
-    const bool themeChanged = taken.theme != config.theme;
-    config = std::move(taken);
-    if (themeChanged) ApplyDwmLook();
-    Invalidate();
-}
-
-void SettingsWindow::ShowSaveNotice(std::wstring notice) {
-    saveNotice = std::move(notice);
-    Invalidate();
-}
-
-void SettingsWindow::FollowSystemTheme() {
-    if (!hwnd || !IsWindow(hwnd) || config.theme != kGlassThemeSystem) return;
-    ApplyDwmLook();
-    Invalidate();
-}
-
-void SettingsWindow::ShowSaveResult(bool saved) {
-    if (saveFailed == !saved) return;
-    saveFailed = !saved;
-    Invalidate();
 }
 
 LRESULT CALLBACK SettingsWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -320,7 +226,10 @@ LRESULT SettingsWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
             default:
                 break;
         }
+    } catch (const std::exception& e) {
+        LogMessage(L"SettingsWindow::HandleMessage std::exception: %S", e.what());
     } catch (...) {
+        LogMessage(L"SettingsWindow::HandleMessage unknown exception");
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -345,343 +254,4 @@ void SettingsWindow::ApplyDwmLook() {
     DwmSetWindowAttribute(hwnd, kDwmWindowCornerPreference, &corner, sizeof(corner));
     COLORREF caption = dark ? kCaptionDark : kCaptionLight;
     DwmSetWindowAttribute(hwnd, kDwmCaptionColor, &caption, sizeof(caption));
-}
-
-void SettingsWindow::ReleaseTarget() {
-    ReleaseBitmaps();
-    keptKit.reset();
-    canvas.Reset();
-}
-
-bool SettingsWindow::EnsureTarget(UINT dpi, UINT width, UINT height) {
-    if (graphics && canvas.Fits(*graphics, width, height, static_cast<float>(dpi))) return true;
-    // The logos and brushes were made for the canvas that goes.
-    ReleaseTarget();
-    if (!graphics || !hwnd) return false;
-    return canvas.Ensure(*graphics, width, height, static_cast<float>(dpi));
-}
-
-void SettingsWindow::ReleaseBitmaps() {
-    logoSmall.Reset();
-    logoLarge.Reset();
-    bitmapScale = 0.0f;
-}
-
-void SettingsWindow::EnsureBitmaps() {
-    if (!canvas.Target() || !graphics || !graphics->wicFactory) return;
-    if (std::fabs(bitmapScale - scale) > 0.01f) ReleaseBitmaps();
-    LoadLogos(canvas.Target(), graphics->wicFactory.Get(), scale);
-}
-
-void SettingsWindow::LoadLogos(ID2D1RenderTarget* target, IWICImagingFactory* imaging, float logoScale) {
-    HMODULE module = hInstance ? hInstance : GetModuleHandleW(nullptr);
-    if (!logoSmall) {
-        UINT edge = static_cast<UINT>(std::max(RoundAway(38.0f * logoScale), 32));
-        logoSmall = LoadPngResourceBitmap(module, kLogoResource, imaging, target, edge);
-    }
-    if (!logoLarge) {
-        UINT edge = static_cast<UINT>(std::max(RoundAway(60.0f * logoScale), 48));
-        logoLarge = LoadPngResourceBitmap(module, kLogoResource, imaging, target, edge);
-    }
-    bitmapScale = logoScale;
-}
-
-SettingsWindow::PageState SettingsWindow::CurrentPageState(UINT width, UINT height, UINT dpi) const {
-    PageState state;
-    state.shown = config;
-    state.shown.pinned.clear();
-    state.shown.hiddenApps.clear();
-    state.shown.hiddenTrayApps.clear();
-    state.trayAppsHidden = !config.hiddenTrayApps.empty();
-    state.section = section;
-    // Only sections, theme segments and buttons show a hover, and a selected
-    // section or segment shows none.
-    const bool shown = (hoverId == kHitSection && hoverIndex != section) ||
-                       (hoverId == kHitTheme && hoverIndex != config.theme) || hoverId == kHitRestoreDefaults ||
-                       hoverId == kHitToggleTaskbar || hoverId == kHitRestoreTray;
-    state.hoverId = shown ? hoverId : 0;
-    state.hoverIndex = shown ? hoverIndex : 0;
-    state.saveFailed = saveFailed;
-    state.saveNotice = saveNotice;
-    state.dark = IsDarkGlass(config.theme);
-    state.width = width;
-    state.height = height;
-    state.dpi = dpi;
-    return state;
-}
-
-void SettingsWindow::Paint(HDC dc) {
-    IDWriteFactory* dwrite = graphics ? graphics->dwriteFactory.Get() : nullptr;
-    if (!hwnd || !dwrite) return;
-    UINT dpi = GetDpiForWindow(hwnd);
-    if (dpi == 0) dpi = 96;
-    RECT client = {};
-    GetClientRect(hwnd, &client);
-    const UINT width = static_cast<UINT>(std::max<LONG>(client.right, 1));
-    const UINT height = static_cast<UINT>(std::max<LONG>(client.bottom, 1));
-    scale = ScaleForDpi(dpi);
-    logicalWidth = std::max(DipsOf(width, dpi), kMinWidth);
-    logicalHeight = std::max(DipsOf(height, dpi), kMinHeight);
-
-    const PageState state = CurrentPageState(width, height, dpi);
-    if (const auto* page = pages.Find(state)) {
-        hitItems = page->extra.hitItems;
-        sliderTracks = page->extra.sliderTracks;
-        sliderRows = page->extra.sliderRows;
-        painted_pictures::Show(dc, page->pixels, width, height);
-        failedPaints = 0;
-        return;
-    }
-
-    if (!EnsureTarget(dpi, width, height)) {
-        PaintFailed(L"no render target", E_FAIL);
-        return;
-    }
-    EnsureBitmaps();
-    hitItems.clear();
-    const bool dark = IsDarkGlass(config.theme);
-    if (!keptKit || keptKit->dark != dark) {
-        keptKit = std::make_unique<PaintKit>();
-        BuildPaintKit(*keptKit, canvas.Target(), dwrite, dark, true);
-    }
-    keptKit->W = logicalWidth;
-    keptKit->H = logicalHeight;
-    keptKit->R = logicalWidth - 24.0f;
-    kit = keptKit.get();
-    canvas.Begin();
-    canvas.Target()->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
-    std::vector<uint32_t> pixels;
-    try {
-        DrawAll();
-    } catch (...) {
-        kit = nullptr;
-        canvas.End(pixels);
-        PaintFailed(L"drawing threw", E_UNEXPECTED);
-        throw;
-    }
-    kit = nullptr;
-    const HRESULT hr = canvas.End(pixels);
-    if (FAILED(hr)) {
-        ReleaseTarget();
-        PaintFailed(L"EndDraw", hr);
-        return;
-    }
-    failedPaints = 0;
-    painted_pictures::Show(dc, pixels, width, height);
-    // A step of a drag or a hover is seldom seen again: kept, it would only
-    // push out the pages that are.
-    if (dragSlider == 0 && state.hoverId == 0) pages.Keep(state, Recorded(), std::move(pixels), width, height);
-}
-
-// The window is validated whatever the paint did, so a failed one would leave
-// it unpainted until something else invalidated it: it is tried again, a few
-// times, with a new target.
-void SettingsWindow::PaintFailed(const wchar_t* what, HRESULT hr) {
-    LogMessage(L"Settings window paint failed (%s): 0x%08X", what, static_cast<unsigned>(hr));
-    if (++failedPaints <= kPaintRetries) Invalidate();
-}
-
-bool SettingsWindow::WarmNextPage(GraphicsDevice* device, const DockConfig* live) {
-    if (hwnd || kit) return false;
-    if (live) {
-        // The copy the window would open with; pages painted for other
-        // settings (changed since, or in the window) are painted again.
-        config = *live;
-        DockConfig::Clamp(config);
-        config.autoStart = autoStartKnown ? lastAutoStart : live->autoStart;
-        if (!(config == warmedFor) || IsDarkGlass(config.theme) != warmedDark) {
-            warmedFor = config;
-            warmedDark = IsDarkGlass(config.theme);
-            warmedPages = 0;
-        }
-    }
-    if (warmedPages >= 5) return false;
-    IDWriteFactory* dwrite = device ? device->dwriteFactory.Get() : nullptr;
-    IWICImagingFactory* imaging = device ? device->wicFactory.Get() : nullptr;
-    if (!dwrite || !imaging || !device->d2dDevice) {
-        warmedPages = 5;
-        return false;
-    }
-    // The size and scale a window opened now would have.
-    const UINT dpi = GetDpiForSystem();
-    const float pageScale = ScaleForDpi(dpi);
-    const UINT width = static_cast<UINT>(RoundAway(pageScale * logicalWidth));
-    const UINT height = static_cast<UINT>(RoundAway(pageScale * logicalHeight));
-    // The page's painters record hit items and tracks: what a window shows keeps its own.
-    const int32_t shown = section;
-    const PageRecord record = Recorded();
-    section = warmedPages++;
-    hoverId = 0;
-    hoverIndex = 0;
-    hitItems.clear();
-    PaintKit warmKit;
-    std::vector<uint32_t> pixels =
-        painted_pictures::PaintPixels(canvas, *device, width, height, static_cast<float>(dpi), [&](ID2D1RenderTarget* target) {
-            BuildPaintKit(warmKit, target, dwrite, IsDarkGlass(config.theme), true);
-            warmKit.W = std::max(DipsOf(width, dpi), kMinWidth);
-            warmKit.H = std::max(DipsOf(height, dpi), kMinHeight);
-            warmKit.R = warmKit.W - 24.0f;
-            LoadLogos(target, imaging, pageScale);
-            kit = &warmKit;
-            target->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
-            DrawAll();
-        });
-    kit = nullptr;
-    ReleaseBitmaps();
-    if (!pixels.empty()) pages.Keep(CurrentPageState(width, height, dpi), Recorded(), std::move(pixels), width, height);
-    section = shown;
-    hitItems = record.hitItems;
-    sliderTracks = record.sliderTracks;
-    sliderRows = record.sliderRows;
-    // The pages are kept as pixels; the canvas would only hold its device.
-    if (warmedPages >= 5) canvas.Reset();
-    return warmedPages < 5;
-}
-
-void SettingsWindow::SetSliderAt(int slider, float x) {
-    const D2D1_RECT_F& track = sliderTracks[static_cast<size_t>(slider)];
-    DockConfig before = config;
-    SetSliderValue(slider, SliderFraction(x, track.left, track.right), config);
-    // A step that lands on the same value changes nothing to show or to save.
-    if (config == before) return;
-    InvalidateArea(sliderRows[static_cast<size_t>(slider)]);
-    Commit();
-}
-
-void SettingsWindow::DragSlider(float x) {
-    if (dragSlider < 1 || dragSlider > 4) return;
-    SetSliderAt(dragSlider, x);
-}
-
-void SettingsWindow::CommitChange() {
-    Invalidate();
-    Commit();
-}
-
-void SettingsWindow::Commit() {
-    DockConfig::Clamp(config);
-    // The frame's colours follow the theme; setting them again costs a round trip.
-    if (dwmTheme != config.theme) ApplyDwmLook();
-    if (callbacks.onConfigChanged) callbacks.onConfigChanged(config);
-}
-
-void SettingsWindow::RestoreDefaults() {
-    if (callbacks.onRestoreDefaults) callbacks.onRestoreDefaults();
-    // The pinned list and the cleared-notification watermark are state, not
-    // settings: the owner keeps both, and so does the copy.
-    DockConfig defaults = DockConfig::MakeDefault();
-    defaults.pinned = config.pinned;
-    defaults.clearedNotifWatermark = config.clearedNotifWatermark;
-    config = std::move(defaults);
-    TakeAutoStart(IsAutoStartEnabled());
-    ApplyDwmLook();
-    Invalidate();
-}
-
-void SettingsWindow::ToggleNativeTaskbar() {
-    if (callbacks.onToggleNativeTaskbar) {
-        // The owner decides from the taskbar's real state and hands its live
-        // configuration back; inverting the copy could disagree with it.
-        callbacks.onToggleNativeTaskbar();
-    } else {
-        config.hideTaskbar = !config.hideTaskbar;
-    }
-    Invalidate();
-}
-
-void SettingsWindow::OnItemClicked(HitItem item, float x) {
-    switch (item.id) {
-        case kSliderIconSize:
-        case kSliderGlass:
-        case kSliderAllApps:
-            SetSliderAt(item.id, x);
-            break;
-        case kSliderMagnify:
-            if (config.magnifyEnabled) SetSliderAt(item.id, x);
-            break;
-        case kHitSection:
-            if (item.index >= 0 && item.index <= 4 && item.index != section) {
-                section = item.index;
-                Invalidate();
-            }
-            break;
-        case kHitMagnify:
-            config.magnifyEnabled = !config.magnifyEnabled;
-            CommitChange();
-            break;
-        case kHitMacIcons:
-            config.useMacIcons = !config.useMacIcons;
-            CommitChange();
-            break;
-        case kHitHideTaskbar:
-            config.hideTaskbar = !config.hideTaskbar;
-            CommitChange();
-            break;
-        case kHitTopBar:
-            config.showTopBar = !config.showTopBar;
-            CommitChange();
-            break;
-        case kHitDoNotDisturb:
-            config.doNotDisturb = !config.doNotDisturb;
-            CommitChange();
-            break;
-        case kHitHideOnFullscreen:
-            config.hideDockOnFullscreen = !config.hideDockOnFullscreen;
-            CommitChange();
-            break;
-        case kHitBrightness:
-            config.ccShowBrightness = !config.ccShowBrightness;
-            CommitChange();
-            break;
-        case kHitVolume:
-            config.ccShowVolume = !config.ccShowVolume;
-            CommitChange();
-            break;
-        case kHitReserveSpace:
-            if (!config.showTopBar) break;
-            config.topBarReserveSpace = !config.topBarReserveSpace;
-            CommitChange();
-            break;
-        case kHitLunar:
-            if (!config.showTopBar) break;
-            config.showLunarCalendar = !config.showLunarCalendar;
-            CommitChange();
-            break;
-        case kHitOriginalTrayIcons:
-            if (!config.showTopBar) break;
-            config.topBarOriginalTrayIcons = !config.topBarOriginalTrayIcons;
-            CommitChange();
-            break;
-        case kHitTheme:
-            if (item.index < 0 || item.index > 2) break;
-            config.theme = item.index;
-            CommitChange();
-            break;
-        case kHitAutoStart:
-            SetAutoStart(!config.autoStart);
-            // The switch shows what the system now does: a failed change stays off.
-            TakeAutoStart(IsAutoStartEnabled());
-            CommitChange();
-            break;
-        case kHitToggleTaskbar:
-            ToggleNativeTaskbar();
-            break;
-        case kHitRestoreTray:
-            config.hiddenTrayApps.clear();
-            CommitChange();
-            break;
-        case kHitRestoreDefaults:
-            RestoreDefaults();
-            break;
-        case kHitDone:
-            Close();
-            break;
-        case kHitTile:
-            if (item.index < 0 || item.index >= kControlCenterTileCount) break;
-            ToggleControlCenterTile(config, item.index);
-            CommitChange();
-            break;
-        default:
-            break;
-    }
 }

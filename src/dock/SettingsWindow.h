@@ -12,6 +12,11 @@
 // The brushes and formats are made once per render target, not per paint.
 // While no window is open the owner has the pages painted, a page at a time
 // (WarmNextPage), so the hotkey and the first visit of each page find them.
+//
+// The class is split by what its parts do: SettingsWindow.cpp is the window
+// (creation, messages, where input goes), SettingsWindowPaint.cpp shows and
+// keeps the pages, SettingsPages.cpp draws them, and SettingsController.cpp is
+// what a control does to the copy and how a change reaches the owner.
 
 #include <windows.h>
 #include <d2d1.h>

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "config/Paths.h"
 #include "dock/DockWindow.h"
 #include "dock/SettingsWindow.h"
+#include "platform/Log.h"
 #include "render/GraphicsDevice.h"
 #include "render/WallpaperLuminance.h"
 #include "support/TestSupport.h"
@@ -278,6 +280,60 @@ TEST_F(SettingsWindowTest, SwitchesSegmentsTilesAndTheTrayButtonCommitAtOnce) {
     EXPECT_TRUE(committed_.hiddenTrayApps.empty());
     EXPECT_EQ(button(31).id, 0) << "the tray button is gone";
     EXPECT_FLOAT_EQ(button(30).right - button(30).left, 184.0f);
+}
+
+TEST_F(SettingsWindowTest, EverySwitchRowFlipsItsOwnSettingAndNoOther) {
+    // The top bar's own switch comes last: it makes the rows below it inert.
+    const std::vector<std::pair<int32_t, bool DockConfig::*>> rows = {
+        {SettingsWindow::kHitMagnify, &DockConfig::magnifyEnabled},
+        {SettingsWindow::kHitMacIcons, &DockConfig::useMacIcons},
+        {SettingsWindow::kHitHideTaskbar, &DockConfig::hideTaskbar},
+        {SettingsWindow::kHitHideOnFullscreen, &DockConfig::hideDockOnFullscreen},
+        {SettingsWindow::kHitBrightness, &DockConfig::ccShowBrightness},
+        {SettingsWindow::kHitVolume, &DockConfig::ccShowVolume},
+        {SettingsWindow::kHitReserveSpace, &DockConfig::topBarReserveSpace},
+        {SettingsWindow::kHitOriginalTrayIcons, &DockConfig::topBarOriginalTrayIcons},
+        {SettingsWindow::kHitLunar, &DockConfig::showLunarCalendar},
+        {SettingsWindow::kHitDoNotDisturb, &DockConfig::doNotDisturb},
+        {SettingsWindow::kHitTopBar, &DockConfig::showTopBar},
+    };
+    Open();
+    size_t clicked = 0;
+    for (int section = 0; section < 5; ++section) {
+        ShowSection(window_, section);
+        for (const auto& [id, setting] : rows) {
+            const auto& items = window_.HitItems();
+            auto item = std::find_if(items.begin(), items.end(), [id = id](const HitItem& i) { return i.id == id; });
+            if (item == items.end()) continue;
+            DockConfig expected = window_.Config();
+            expected.*setting = !(expected.*setting);
+            Click(window_, (item->left + item->right) / 2, (item->top + item->bottom) / 2);
+            EXPECT_TRUE(committed_ == expected) << "row " << id;
+            ++clicked;
+        }
+    }
+    EXPECT_EQ(clicked, rows.size());
+}
+
+TEST_F(SettingsWindowTest, AThrowingHandlerIsLoggedWithItsClassAndMethodAndTheWindowGoesOnAnswering) {
+    TempDir dir;
+    InitializeLog(true, dir.Path());
+    SettingsWindow::Callbacks callbacks = Recording();
+    callbacks.onConfigChanged = [this](const DockConfig& c) {
+        calls_.push_back("changed");
+        if (calls_.size() == 1) throw std::runtime_error("owner gone");
+        committed_ = c;
+    };
+    window_.Open(GetModuleHandleW(nullptr), &graphics_, config_, callbacks);
+    UpdateWindow(window_.Window());
+    Click(window_, 500, 188);  // 启用鼠标鱼眼放大
+    const std::vector<uint8_t> log = ReadFileBytes(dir.File(L"vantreel.log"));
+    InitializeLog(false);
+    EXPECT_NE(std::string(log.begin(), log.end()).find("SettingsWindow::HandleMessage std::exception: owner gone"),
+              std::string::npos);
+    Click(window_, 500, 188);
+    EXPECT_EQ(calls_.size(), 2u);
+    EXPECT_TRUE(committed_.magnifyEnabled) << "the second click turned it back on";
 }
 
 TEST_F(SettingsWindowTest, AFailedAutoStartShowsOff) {
