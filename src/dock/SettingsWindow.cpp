@@ -6,9 +6,8 @@
 #include <dwmapi.h>
 
 #include <cmath>
-#include <exception>
 
-#include "platform/Log.h"
+#include "platform/WindowBase.h"
 #include "dock/SettingsControls.h"
 #include "dock/SettingsPaintKit.h"
 #include "dock/SettingsWindowMetrics.h"
@@ -70,7 +69,7 @@ void SettingsWindow::Open(HINSTANCE instance, GraphicsDevice* graphicsDevice, co
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     if (!GetClassInfoExW(hInstance, kClassName, &wc)) {
-        wc.lpfnWndProc = &SettingsWindow::WndProc;
+        wc.lpfnWndProc = &platform::WindowProcedure<kWindowBinding>;
         wc.hInstance = hInstance;
         wc.hIcon = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
@@ -80,7 +79,7 @@ void SettingsWindow::Open(HINSTANCE instance, GraphicsDevice* graphicsDevice, co
                                                    LR_DEFAULTCOLOR));
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.lpszClassName = kClassName;
-        if (!RegisterClassExW(&wc)) {
+        if (!platform::RegisterWindowClass(wc)) {
             if (wc.hIcon) DestroyIcon(wc.hIcon);
             if (wc.hIconSm) DestroyIcon(wc.hIconSm);
         }
@@ -117,119 +116,101 @@ void SettingsWindow::Close() {
     if (window && IsWindow(window)) DestroyWindow(window);
 }
 
-LRESULT CALLBACK SettingsWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    SettingsWindow* self = nullptr;
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        self = static_cast<SettingsWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->hwnd = window;
-    } else {
-        self = reinterpret_cast<SettingsWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
-    if (self) return self->HandleMessage(window, message, wParam, lParam);
-    return DefWindowProcW(window, message, wParam, lParam);
-}
+const platform::WindowBinding<SettingsWindow> SettingsWindow::kWindowBinding{
+    L"SettingsWindow::HandleMessage", &SettingsWindow::hwnd, platform::MessageHandler<&SettingsWindow::HandleMessage>};
 
 LRESULT SettingsWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Nothing leaves a window procedure: a failing handler leaves the message to
-    // the default procedure (which also validates a window whose paint failed).
-    try {
-        auto pointX = [&] { return static_cast<float>(static_cast<short>(LOWORD(lParam))) / scale; };
-        auto pointY = [&] { return static_cast<float>(static_cast<short>(HIWORD(lParam))) / scale; };
-        switch (message) {
-            case WM_SIZE:
-                Invalidate();
-                return 0;
-            case WM_PAINT: {
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(window, &ps);
-                Paint(dc);
-                EndPaint(window, &ps);
-                return 0;
-            }
-            case WM_ERASEBKGND:
-                return 1;
-            case WM_CLOSE:
+    // A handler that throws leaves the message to the default procedure (the
+    // window base logs it), which also validates a window whose paint failed.
+    auto pointX = [&] { return static_cast<float>(static_cast<short>(LOWORD(lParam))) / scale; };
+    auto pointY = [&] { return static_cast<float>(static_cast<short>(HIWORD(lParam))) / scale; };
+    switch (message) {
+        case WM_SIZE:
+            Invalidate();
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(window, &ps);
+            Paint(dc);
+            EndPaint(window, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_CLOSE:
+            Close();
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {
                 Close();
                 return 0;
-            case WM_KEYDOWN:
-                if (wParam == VK_ESCAPE) {
-                    Close();
-                    return 0;
-                }
-                break;
-            case WM_MOUSEMOVE: {
-                if (!trackingMouse) {
-                    TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, window, 0};
-                    TrackMouseEvent(&track);
-                    trackingMouse = true;
-                }
-                if (dragSlider != 0) {
-                    DragSlider(pointX());
-                    return 0;
-                }
-                const HitItem* item = HitTest(pointX(), pointY());
-                int32_t id = item ? item->id : 0;
-                int32_t index = item ? item->index : 0;
-                if (id != hoverId || index != hoverIndex) {
-                    hoverId = id;
-                    hoverIndex = index;
-                    Invalidate();
-                }
+            }
+            break;
+        case WM_MOUSEMOVE: {
+            if (!trackingMouse) {
+                TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, window, 0};
+                TrackMouseEvent(&track);
+                trackingMouse = true;
+            }
+            if (dragSlider != 0) {
+                DragSlider(pointX());
                 return 0;
             }
-            case WM_LBUTTONDOWN: {
-                const HitItem* item = HitTest(pointX(), pointY());
-                if (item && (item->id == kSliderIconSize || item->id == kSliderGlass || item->id == kSliderAllApps ||
-                             (item->id == kSliderMagnify && config.magnifyEnabled))) {
-                    dragSlider = item->id;
-                    SetCapture(window);
-                    DragSlider(pointX());
-                }
-                return 0;
+            const HitItem* item = HitTest(pointX(), pointY());
+            int32_t id = item ? item->id : 0;
+            int32_t index = item ? item->index : 0;
+            if (id != hoverId || index != hoverIndex) {
+                hoverId = id;
+                hoverIndex = index;
+                Invalidate();
             }
-            case WM_LBUTTONUP: {
-                if (dragSlider != 0) {
-                    DragSlider(pointX());
-                    dragSlider = 0;
-                    if (GetCapture() == window) ReleaseCapture();
-                    return 0;
-                }
-                const HitItem* item = HitTest(pointX(), pointY());
-                if (item) OnItemClicked(*item, pointX());
-                return 0;
-            }
-            case kAutoStartAnswer:
-                if (lParam != 0 && lParam == autoStartAsk) {
-                    const bool changed = config.autoStart != (wParam != 0);
-                    TakeAutoStart(wParam != 0);
-                    if (changed) Invalidate();
-                }
-                return 0;
-            case WM_CAPTURECHANGED:
-                dragSlider = 0;
-                return 0;
-            case WM_MOUSELEAVE:
-                trackingMouse = false;
-                if (hoverId != 0 || hoverIndex != 0) {
-                    hoverId = 0;
-                    hoverIndex = 0;
-                    Invalidate();
-                }
-                return 0;
-            case WM_NCDESTROY:
-                ReleaseTarget();
-                if (hwnd == window) hwnd = nullptr;
-                SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-                return DefWindowProcW(window, message, wParam, lParam);
-            default:
-                break;
+            return 0;
         }
-    } catch (const std::exception& e) {
-        LogMessage(L"SettingsWindow::HandleMessage std::exception: %S", e.what());
-    } catch (...) {
-        LogMessage(L"SettingsWindow::HandleMessage unknown exception");
+        case WM_LBUTTONDOWN: {
+            const HitItem* item = HitTest(pointX(), pointY());
+            if (item && (item->id == kSliderIconSize || item->id == kSliderGlass || item->id == kSliderAllApps ||
+                         (item->id == kSliderMagnify && config.magnifyEnabled))) {
+                dragSlider = item->id;
+                SetCapture(window);
+                DragSlider(pointX());
+            }
+            return 0;
+        }
+        case WM_LBUTTONUP: {
+            if (dragSlider != 0) {
+                DragSlider(pointX());
+                dragSlider = 0;
+                if (GetCapture() == window) ReleaseCapture();
+                return 0;
+            }
+            const HitItem* item = HitTest(pointX(), pointY());
+            if (item) OnItemClicked(*item, pointX());
+            return 0;
+        }
+        case kAutoStartAnswer:
+            if (lParam != 0 && lParam == autoStartAsk) {
+                const bool changed = config.autoStart != (wParam != 0);
+                TakeAutoStart(wParam != 0);
+                if (changed) Invalidate();
+            }
+            return 0;
+        case WM_CAPTURECHANGED:
+            dragSlider = 0;
+            return 0;
+        case WM_MOUSELEAVE:
+            trackingMouse = false;
+            if (hoverId != 0 || hoverIndex != 0) {
+                hoverId = 0;
+                hoverIndex = 0;
+                Invalidate();
+            }
+            return 0;
+        case WM_NCDESTROY:
+            ReleaseTarget();
+            if (hwnd == window) hwnd = nullptr;
+            return DefWindowProcW(window, message, wParam, lParam);
+        default:
+            break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/WindowBase.h"
 #include "config/DockConfig.h"
 #include "render/HitItem.h"
 #include "render/PaintedPictures.h"
@@ -100,7 +101,7 @@ public:
     // theme follows them takes the new colours now, as the dock and bar do.
     void FollowSystemTheme();
 
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static const platform::WindowBinding<SettingsWindow> kWindowBinding;
 
     // Shows the page on `dc`, drawing it only when none is kept for its state.
     void Paint(HDC dc);
