@@ -9,7 +9,7 @@
 
 inline std::vector<InstalledApp> BenchCatalog() {
     static const wchar_t* const words[] = {L"Visual", L"Studio", L"Code", L"Photo", L"Editor", L"Music",
-                                           L"Player", L"Office", L"Mail",  L"Chat",   L"Game",   L"Notes"};
+                                           L"Player", L"Office", L"Mail", L"Chat",  L"Game",   L"Notes"};
     auto make = [](const std::wstring& name, int i) {
         InstalledApp app;
         app.name = name;
@@ -24,8 +24,7 @@ inline std::vector<InstalledApp> BenchCatalog() {
     std::vector<InstalledApp> catalog;
     int n = 0;
     for (int i = 0; catalog.size() < 2000; ++i) {
-        const std::wstring name =
-            std::wstring(words[i % 12]) + L" " + words[(i / 12) % 12] + L" " + std::to_wstring(i);
+        const std::wstring name = std::wstring(words[i % 12]) + L" " + words[(i / 12) % 12] + L" " + std::to_wstring(i);
         if (i < 150) {
             InstalledApp folder = make(name + L" Suite", n++);
             folder.isFolder = true;

@@ -23,9 +23,8 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VantreelBenchPresentFloor";
         RegisterClassW(&wc);
-        window_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
-                                  wc.lpszClassName, L"", WS_POPUP, at.x, at.y, size.cx, size.cy, nullptr, nullptr,
-                                  wc.hInstance, nullptr);
+        window_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, wc.lpszClassName,
+                                  L"", WS_POPUP, at.x, at.y, size.cx, size.cy, nullptr, nullptr, wc.hInstance, nullptr);
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
         info.bmiHeader.biWidth = size.cx;

@@ -22,7 +22,8 @@ int main() {
         QueryPerformanceCounter(&a);
         apps.ApplyFilterAndLayout();
         QueryPerformanceCounter(&b);
-        const double ms = 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(frequency.QuadPart);
+        const double ms =
+            1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(frequency.QuadPart);
         total += ms;
         worst = std::max(worst, ms);
         shown += apps.visibleEntries.size();
@@ -36,7 +37,8 @@ int main() {
         apps.searchText = typed.substr(0, i);
         run();
     }
-    std::printf("ApplyFilterAndLayout, 2000 entries, %d keystrokes: mean %.3f ms, max %.3f ms (target 5 ms; %llu shown)\n",
-                runs, total / runs, worst, static_cast<unsigned long long>(shown));
+    std::printf(
+        "ApplyFilterAndLayout, 2000 entries, %d keystrokes: mean %.3f ms, max %.3f ms (target 5 ms; %llu shown)\n",
+        runs, total / runs, worst, static_cast<unsigned long long>(shown));
     return 0;
 }

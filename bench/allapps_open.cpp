@@ -138,8 +138,8 @@ bool MakeShortcuts(const std::filesystem::path& targets) {
         wchar_t number[16];
         swprintf(number, 16, L"%04d", i);
         const std::filesystem::path target = targets / (std::wstring(L"app") + number + L".exe");
-        HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+        HANDLE file =
+            CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         ComPtr<IShellLinkW> link;
         ComPtr<IPersistFile> persist;
@@ -206,8 +206,8 @@ void MeasurePageVisits(const std::wstring& folder, const std::wstring& exe, cons
         RemoveShortcuts(targets);
         return;
     }
-    const double bare = bench::BarePresentMs(window.left, window.top, window.right - window.left,
-                                             window.bottom - window.top);
+    const double bare =
+        bench::BarePresentMs(window.left, window.top, window.right - window.left, window.bottom - window.top);
     PressAltSpace();
     const double opened = Now(frequency);
     while (!IsWindowVisible(panel) && Now(frequency) - opened < 5000) Sleep(5);
@@ -222,10 +222,11 @@ void MeasurePageVisits(const std::wstring& folder, const std::wstring& exe, cons
     DeleteFileW(CatalogCachePath().c_str());
     std::sort(stretches.begin(), stretches.end());
     const double longest = stretches.empty() ? 0.0 : stretches.back();
-    std::printf("first visit of %llu pages of %d shortcuts, longest UI-thread stretch: median %.1f ms, max %.1f ms "
-                "(target 16 ms); bare present %.1f ms, max / bare %.1f\n",
-                static_cast<unsigned long long>(stretches.size()), kShortcuts, bench::Percentile(stretches, 0.5),
-                longest, bare, bare > 0.0 ? longest / bare : 0.0);
+    std::printf(
+        "first visit of %llu pages of %d shortcuts, longest UI-thread stretch: median %.1f ms, max %.1f ms "
+        "(target 16 ms); bare present %.1f ms, max / bare %.1f\n",
+        static_cast<unsigned long long>(stretches.size()), kShortcuts, bench::Percentile(stretches, 0.5), longest, bare,
+        bare > 0.0 ? longest / bare : 0.0);
 }
 
 }  // namespace
@@ -244,7 +245,8 @@ int main() {
     config.hideTaskbar = false;
     config.theme = 1;
     const std::string json = DockConfig::ToJson(config);
-    HANDLE file = CreateFileW((folder + L"\\vantreel.json").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file =
+        CreateFileW((folder + L"\\vantreel.json").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, json.data(), static_cast<DWORD>(json.size()), &written, nullptr);
     CloseHandle(file);

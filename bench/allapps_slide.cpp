@@ -43,8 +43,9 @@ int main() {
         host.compositor.Commit();
         QueryPerformanceCounter(&b);
         const double reopen = Ms(a, b, f);
-        std::printf("prebuild %.2f ms; open after the prebuild %.2f ms; reopen %.2f ms (in process, to the composed frame)\n",
-                    prebuild, firstOpen, reopen);
+        std::printf(
+            "prebuild %.2f ms; open after the prebuild %.2f ms; reopen %.2f ms (in process, to the composed frame)\n",
+            prebuild, firstOpen, reopen);
 
         double total = 0, worst = 0, tickTotal = 0;
         int frames = 0;
@@ -66,9 +67,10 @@ int main() {
                 ++frames;
             }
         }
-        std::printf("slide frame (Tick + Commit), %d frames over 200 slides: mean %.3f ms, max %.3f ms (target 2 ms);"
-                    " Tick alone %.3f ms\n",
-                    frames, total / frames, worst, tickTotal / frames);
+        std::printf(
+            "slide frame (Tick + Commit), %d frames over 200 slides: mean %.3f ms, max %.3f ms (target 2 ms);"
+            " Tick alone %.3f ms\n",
+            frames, total / frames, worst, tickTotal / frames);
     }
     return 0;
 }

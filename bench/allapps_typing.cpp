@@ -99,8 +99,8 @@ int main() {
         // prefix of another. The first set's letters occur in no name or path
         // of the catalog.
         const wchar_t* const unmatched[] = {L"qxzzy plugh", L"jwkz bxqv", L"xkcd bjwq", L"zqwx kbjz",
-                                            L"kbjw zqxq", L"wzqk xjbb", L"bqjx wkzz", L"Qzxw jkbq",
-                                            L"Jkqz wbxx", L"Xwbq zjkk", L"Zkxj qwbb", L"Kqbw xzjj"};
+                                            L"kbjw zqxq",   L"wzqk xjbb", L"bqjx wkzz", L"Qzxw jkbq",
+                                            L"Jkqz wbxx",   L"Xwbq zjkk", L"Zkxj qwbb", L"Kqbw xzjj"};
         const wchar_t* const matching[] = {L"visual studio 4", L"photo editor 2", L"music player 1",
                                            L"office mail 3",   L"chat notes 5",   L"game code 6"};
         Samples fresh, known, grid;
@@ -147,8 +147,9 @@ int main() {
                         bench::Percentile(samples.total, 0.95), base95,
                         base95 > 0.0 ? bench::Percentile(samples.total, 0.95) / base95 : 0.0);
         };
-        std::printf("WM_CHAR to committed frame, 2000 entries (target for a new text: median <= 1.3 x baseline, "
-                    "p95 <= 2 x baseline p95)\n");
+        std::printf(
+            "WM_CHAR to committed frame, 2000 entries (target for a new text: median <= 1.3 x baseline, "
+            "p95 <= 2 x baseline p95)\n");
         section("new text, grid unchanged", fresh);
         section("new text changing the grid", grid);
         section("known text (erasing)", known);

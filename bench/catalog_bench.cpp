@@ -35,8 +35,7 @@ double Milliseconds(std::chrono::steady_clock::duration d) {
 bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
     ComPtr<IShellLinkW> shellLink;
     ComPtr<IPersistFile> file;
-    return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_PPV_ARGS(&shellLink))) &&
+    return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shellLink))) &&
            SUCCEEDED(shellLink->SetPath(target.c_str())) && SUCCEEDED(shellLink.As(&file)) &&
            SUCCEEDED(file->Save(link.c_str(), TRUE));
 }
@@ -81,15 +80,14 @@ int main(int argc, char** argv) {
         fs::create_directories(dir, ec);
         const std::wstring name = L"Program " + std::to_wstring(i);
         const fs::path target = targets / (L"prog" + std::to_wstring(i) + L".exe");
-        HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         if (!MakeShortcut((dir / (name + L".lnk")).wstring(), target.wstring())) {
             std::printf("could not create shortcut %d\n", i);
             return 1;
         }
-        records.push_back({name, L"{A77F5D77-2E2B-44C3-A6A2-ABA601054A51}\\" + name + L".lnk",
-                           target.wstring()});
+        records.push_back({name, L"{A77F5D77-2E2B-44C3-A6A2-ABA601054A51}\\" + name + L".lnk", target.wstring()});
     }
     records.push_back({L"Packaged App", L"Contoso.App_8wekyb3d8bbwe!App", L""});
     sources.appsFolder = [&records] { return records; };
@@ -114,7 +112,8 @@ int main(int argc, char** argv) {
         const int n = i * 197;
         const int folder = n % kFolders;
         const fs::path base = (n / kFolders) % 2 == 0 || folder % 5 == 0 ? common : user;
-        const fs::path link = base / (L"Vendor " + std::to_wstring(folder)) / (L"Program " + std::to_wstring(n) + L".lnk");
+        const fs::path link =
+            base / (L"Vendor " + std::to_wstring(folder)) / (L"Program " + std::to_wstring(n) + L".lnk");
         MakeShortcut(link.wstring(), (targets / (L"changed_prog" + std::to_wstring(n) + L".exe")).wstring());
     }
     std::vector<InstalledApp> changed;
@@ -136,8 +135,7 @@ int main(int argc, char** argv) {
         std::vector<InstalledApp> loaded;
         loadedOk = LoadCatalogCacheFrom(cachePath, loaded) && loaded == catalog && loadedOk;
     });
-    std::printf("load catalog.bin: %.2f ms (median of 20)%s\n", load,
-                loadedOk ? "" : " - LOAD MISMATCH");
+    std::printf("load catalog.bin: %.2f ms (median of 20)%s\n", load, loadedOk ? "" : " - LOAD MISMATCH");
 
     if (argc > 1) CopyFileW(cachePath.c_str(), fs::path(argv[1]).wstring().c_str(), FALSE);
     fs::remove_all(root, ec);

@@ -38,8 +38,7 @@ bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
 // Header with HasLinkInfo, then a LinkInfo size of 0xFFFFFFFF, 110 bytes in all.
 void WriteMalformedLink(const std::wstring& path) {
     std::string bytes(110, '\0');
-    const unsigned char header[20] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0, 0, 0, 0, 0,
-                                      0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    const unsigned char header[20] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
     std::memcpy(bytes.data(), header, sizeof header);
     bytes[20] = 0x02;  // flags: HasLinkInfo
     std::memset(bytes.data() + 0x4C, 0xFF, 4);
@@ -73,7 +72,6 @@ void Measure(const char* what, F f) {
                 growth(after.PeakWorkingSetSize, before.WorkingSetSize));
 }
 
-
 // One measured step in a process of its own, so each peak is its own.
 int RunStep(const std::wstring& step, const fs::path& root) {
     const bool bad = step.ends_with(L"bad");
@@ -87,7 +85,8 @@ int RunStep(const std::wstring& step, const fs::path& root) {
     const std::wstring link = (programs / L"Vendor" / (bad ? L"Broken.lnk" : L"One.lnk")).wstring();
     auto icon = [&] {
         IconBitmap bitmap;
-        if (!ExtractShellItemImage(factory.Get(), L"", link, 48, true, bitmap)) ExtractFileIcon(factory.Get(), link, bitmap);
+        if (!ExtractShellItemImage(factory.Get(), L"", link, 48, true, bitmap))
+            ExtractFileIcon(factory.Get(), link, bitmap);
     };
     // The shell warmed up on a good link, as in the running program.
     const std::wstring warm = (root / L"without" / L"Vendor" / L"Two.lnk").wstring();
@@ -127,7 +126,8 @@ int main() {
         fs::create_directories(folder, ec);
         for (const wchar_t* name : {L"One", L"Two"}) {
             const fs::path target = root / (std::wstring(name) + L".exe");
-            HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            HANDLE file =
+                CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
             MakeShortcut((folder / (std::wstring(name) + L".lnk")).wstring(), target.wstring());
         }

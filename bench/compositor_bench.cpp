@@ -32,8 +32,8 @@ int main() {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"VantreelCompositorBench";
     RegisterClassW(&wc);
-    HWND band = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"", WS_POPUP, 0, 870, 1920,
-                                210, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND band = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"", WS_POPUP, 0, 870, 1920, 210,
+                                nullptr, nullptr, wc.hInstance, nullptr);
     ShowWindow(band, SW_SHOWNOACTIVATE);
 
     GraphicsDevice graphics;
@@ -73,7 +73,8 @@ int main() {
         FILETIME created, exited, kernel, user;
         GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
         auto ms = [](FILETIME t) {
-            const unsigned long long ticks = (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+            const unsigned long long ticks =
+                (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
             return static_cast<double>(ticks) / 1.0e4;
         };
         return ms(kernel) + ms(user);

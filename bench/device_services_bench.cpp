@@ -64,14 +64,15 @@ int main() {
         {"ListBluetoothDevices", MeanMs(kRuns, [] { vantreel::ListBluetoothDevices(); })},
         {"QueryHotspotStatus", MeanMs(kRuns, [] { vantreel::QueryHotspotStatus(); })},
         {"GetActivePowerSchemeSummary", MeanMs(kRuns, [] { vantreel::GetActivePowerSchemeSummary(); })},
-        {"whole control-center refresh", MeanMs(kRuns, [] {
-             vantreel::EnumerateAudioOutputDevices();
-             vantreel::GetDisplayBrightness(nullptr);
-             vantreel::ScanWifiNetworks(true);
-             vantreel::ListBluetoothDevices();
-             vantreel::QueryHotspotStatus();
-             vantreel::GetActivePowerSchemeSummary();
-         })},
+        {"whole control-center refresh", MeanMs(kRuns,
+                                                [] {
+                                                    vantreel::EnumerateAudioOutputDevices();
+                                                    vantreel::GetDisplayBrightness(nullptr);
+                                                    vantreel::ScanWifiNetworks(true);
+                                                    vantreel::ListBluetoothDevices();
+                                                    vantreel::QueryHotspotStatus();
+                                                    vantreel::GetActivePowerSchemeSummary();
+                                                })},
     };
     for (const Row& row : rows) std::printf("%-30s mean %8.3f ms (%d calls)\n", row.name, row.mean, kRuns);
 

@@ -61,7 +61,7 @@ int main() {
         return 1;
     }
     auto* files = new testing_support::FileDropData(testing_support::DropDataKind::Files,
-                                                     {bench::WindowsFolder() + L"\\winhlp32.exe"});
+                                                    {bench::WindowsFolder() + L"\\winhlp32.exe"});
     const POINTL from = IconCentre(dock, 1);
     const POINTL to = IconCentre(dock, 12);
     DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
@@ -137,10 +137,11 @@ int main() {
     }
     RECT input = {};
     GetWindowRect(dock.InputWindow(), &input);
-    std::printf("500 files dropped at once: the UI thread held %.0f ms, then %.1f ms a frame (p50 of 30); %d pinned, "
-                "input window (%ld,%ld)-(%ld,%ld) on a %d px wide screen\n",
-                dropMs, Percentile(after, 0.5), dock.Model().PinnedCount() - pinnedBefore, input.left, input.top,
-                input.right, input.bottom, GetSystemMetrics(SM_CXSCREEN));
+    std::printf(
+        "500 files dropped at once: the UI thread held %.0f ms, then %.1f ms a frame (p50 of 30); %d pinned, "
+        "input window (%ld,%ld)-(%ld,%ld) on a %d px wide screen\n",
+        dropMs, Percentile(after, 0.5), dock.Model().PinnedCount() - pinnedBefore, input.left, input.top, input.right,
+        input.bottom, GetSystemMetrics(SM_CXSCREEN));
     for (const std::wstring& path : paths) DeleteFileW(path.c_str());
     RemoveDirectoryW(many.c_str());
 

@@ -88,7 +88,8 @@ bool WritePins(const fs::path& dir, const fs::path& program, int pins, int start
     for (int i = 0; i < pins; ++i) {
         const fs::path copy = apps / (L"App" + std::to_wstring(i) + L".exe");
         if (!CopyFileW(program.c_str(), copy.c_str(), FALSE)) return false;
-        config.pinned.push_back({L"App " + std::to_wstring(i + 1), copy.wstring(), L"", NormalizePathKey(copy.wstring())});
+        config.pinned.push_back(
+            {L"App " + std::to_wstring(i + 1), copy.wstring(), L"", NormalizePathKey(copy.wstring())});
     }
     return SaveConfig((dir / L"vantreel.json").wstring(), config);
 }
@@ -171,9 +172,10 @@ int main(int argc, char** argv) {
         WritePins(dir, pinned, 1, copies++);
         const StartFigures one = RunOnce(exe, dir, true);
         if (one.closeToExit >= 0) baseClose.push_back(one.closeToExit);
-        std::printf("start %d: first frame to all dock icons ready %.1f ms; WM_CLOSE at the first frame to exit "
-                    "%.1f ms (%d pins), %.1f ms (1 pin)\n",
-                    run + 1, full.firstFrameToIcons, early.closeToExit, pins, one.closeToExit);
+        std::printf(
+            "start %d: first frame to all dock icons ready %.1f ms; WM_CLOSE at the first frame to exit "
+            "%.1f ms (%d pins), %.1f ms (1 pin)\n",
+            run + 1, full.firstFrameToIcons, early.closeToExit, pins, one.closeToExit);
     }
     std::printf("dock_icons_ready: medians of %d starts, %d pinned programs with uncached icons\n", starts, pins);
     std::printf("first frame to all dock icons ready  %.1f ms (the program's log)\n", Median(ready));

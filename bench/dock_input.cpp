@@ -42,7 +42,8 @@ POINT IconCentre(const DockWindow& dock, int index) {
     const DockItemVisual& visual = dock.ItemVisuals().at(index);
     comp::Vector3 offset = visual.container.Offset();
     comp::Vector2 size = visual.container.Size();
-    return POINT{band.left + static_cast<LONG>(offset.x + size.x / 2), band.top + static_cast<LONG>(offset.y + size.y / 2)};
+    return POINT{band.left + static_cast<LONG>(offset.x + size.x / 2),
+                 band.top + static_cast<LONG>(offset.y + size.y / 2)};
 }
 
 // Notes when the menu window is shown and closes it again at once.
@@ -135,7 +136,8 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(labelChangeMs.size()));
         // What the label itself adds to the frame it changes in.
         std::printf("  label change above the median frame: first %.1f ms, later p95 %.3f ms\n",
-                    firstLabelMs - Percentile(frameMs, 0.5), Percentile(labelChangeMs, 0.95) - Percentile(frameMs, 0.5));
+                    firstLabelMs - Percentile(frameMs, 0.5),
+                    Percentile(labelChangeMs, 0.95) - Percentile(frameMs, 0.5));
         SendMessageW(input, WM_MOUSELEAVE, 0, 0);
         for (int i = 0; i < 600 && dock.IsAnimating(); ++i) dock.Tick(1.0f / 60.0f);
         dock.Composition().compositor.Commit();
@@ -180,10 +182,11 @@ int main(int argc, char** argv) {
                 Percentile(tickMs, 0.5), Percentile(composeMs, 0.5));
     std::printf("  of the compose: pixels %.3f ms, present %.3f ms, damage %.0f px\n", Percentile(rasterMs, 0.5),
                 Percentile(presentMs, 0.5), Percentile(damagePx, 0.5));
-    std::printf("  bare present of a %ldx%ld window: p50 %.3f ms, p95 %.3f ms (baseline); drag step p95 ratio %.2f "
-                "(target <= 1.30)\n",
-                band.right - band.left, band.bottom - band.top, Percentile(bare, 0.5), Percentile(bare, 0.95),
-                Percentile(bare, 0.95) > 0 ? Percentile(steps, 0.95) / Percentile(bare, 0.95) : 0.0);
+    std::printf(
+        "  bare present of a %ldx%ld window: p50 %.3f ms, p95 %.3f ms (baseline); drag step p95 ratio %.2f "
+        "(target <= 1.30)\n",
+        band.right - band.left, band.bottom - band.top, Percentile(bare, 0.5), Percentile(bare, 0.95),
+        Percentile(bare, 0.95) > 0 ? Percentile(steps, 0.95) / Percentile(bare, 0.95) : 0.0);
 
     // Right-clicks on the glass left of the launchpad.
     for (int i = 0; i < 600 && dock.IsAnimating(); ++i) dock.Tick(1.0f / 60.0f);
@@ -212,9 +215,10 @@ int main(int argc, char** argv) {
         Pump();
     }
     UnhookWindowsHookEx(hook);
-    std::printf("right-click to menu window shown: first %.1f ms (target 150), later p50 %.1f ms, p95 %.1f ms "
-                "(target 60)\n",
-                first, Percentile(later, 0.5), Percentile(later, 0.95));
+    std::printf(
+        "right-click to menu window shown: first %.1f ms (target 150), later p50 %.1f ms, p95 %.1f ms "
+        "(target 60)\n",
+        first, Percentile(later, 0.5), Percentile(later, 0.95));
 
     dock.Shutdown();
     DeleteFileW(configPath.c_str());

@@ -138,7 +138,8 @@ double BareFirstFrameMs(const fs::path& program) {
     if (shown && CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                 &startup, &process)) {
         if (WaitForSingleObject(shown, 20000) == WAIT_OBJECT_0) ms = Now() - created;
-        if (HWND window = WindowOfProcess(process.dwProcessId, L"VantreelBareFrame")) PostMessageW(window, WM_CLOSE, 0, 0);
+        if (HWND window = WindowOfProcess(process.dwProcessId, L"VantreelBareFrame"))
+            PostMessageW(window, WM_CLOSE, 0, 0);
         if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -159,8 +160,10 @@ int main(int argc, char** argv) {
     int starts = 5;
     bool watch = true;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--first-frame") == 0) watch = false;
-        else if (std::atoi(argv[i]) > 0) starts = std::atoi(argv[i]);
+        if (std::strcmp(argv[i], "--first-frame") == 0)
+            watch = false;
+        else if (std::atoi(argv[i]) > 0)
+            starts = std::atoi(argv[i]);
     }
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -210,8 +213,8 @@ int main(int argc, char** argv) {
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
         const double created = Now();
-        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                            &startup, &process)) {
+        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
+                            &process)) {
             std::printf("dock_startup: could not start the program\n");
             return 1;
         }
@@ -234,14 +237,16 @@ int main(int argc, char** argv) {
             device.push_back(deviceMs);
             difference.push_back(shown - deviceMs);
             afterDevice.push_back(fromDevice);
-            std::printf("start %d: first frame %.1f ms after process creation, device milestone %.1f ms, "
-                        "%.1f ms after the device was ready\n",
-                        run + 1, shown, deviceMs, fromDevice);
+            std::printf(
+                "start %d: first frame %.1f ms after process creation, device milestone %.1f ms, "
+                "%.1f ms after the device was ready\n",
+                run + 1, shown, deviceMs, fromDevice);
         } else {
             std::printf("start %d: no first frame within 20 s\n", run + 1);
         }
         HWND input = nullptr;
-        for (int i = 0; i < 200 && !input; ++i, Sleep(10)) input = WindowOfProcess(process.dwProcessId, L"VantreelInputWindow");
+        for (int i = 0; i < 200 && !input; ++i, Sleep(10))
+            input = WindowOfProcess(process.dwProcessId, L"VantreelInputWindow");
         if (input && shown >= 0 && watch) {
             unanswered.push_back(LongestUnansweredMs(input, created + 20000));
             log = ReadUtf16(startupLog);
@@ -250,10 +255,11 @@ int main(int argc, char** argv) {
             const double hiddenAt = MilestoneTime(log, L"taskbar hidden");
             if (barAt >= 0) topBar.push_back(barAt - frameAt);
             if (hiddenAt >= 0) taskbarHidden.push_back(hiddenAt - frameAt);
-            std::printf("start %d: longest unanswered %.1f ms; after the first frame: top bar %.1f ms, taskbar hidden "
-                        "%.1f ms\n",
-                        run + 1, unanswered.back(), barAt >= 0 ? barAt - frameAt : -1.0,
-                        hiddenAt >= 0 ? hiddenAt - frameAt : -1.0);
+            std::printf(
+                "start %d: longest unanswered %.1f ms; after the first frame: top bar %.1f ms, taskbar hidden "
+                "%.1f ms\n",
+                run + 1, unanswered.back(), barAt >= 0 ? barAt - frameAt : -1.0,
+                hiddenAt >= 0 ? hiddenAt - frameAt : -1.0);
         }
         if (input) PostMessageW(input, WM_CLOSE, 0, 0);
         if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);

@@ -39,12 +39,10 @@ int main() {
     const double read = MicrosecondsPer(rounds, [&](int) { ReadIconCacheFileAt(file, out); });
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const double name = MicrosecondsPer(rounds * 10, [&](int) {
-        IconCacheFilePathIn(folder, L"c:\\tools\\app.exe@48#mac", self);
-    });
-    const double classify = MicrosecondsPer(rounds * 10, [&](int) {
-        BuiltinIconKindFor(L"C:\\Program Files\\Some Vendor\\Tool.exe", L"Some Tool");
-    });
+    const double name =
+        MicrosecondsPer(rounds * 10, [&](int) { IconCacheFilePathIn(folder, L"c:\\tools\\app.exe@48#mac", self); });
+    const double classify = MicrosecondsPer(
+        rounds * 10, [&](int) { BuiltinIconKindFor(L"C:\\Program Files\\Some Vendor\\Tool.exe", L"Some Tool"); });
 
     printf("icon cache file write (160x160): %.1f us\n", write);
     printf("icon cache file read (160x160):  %.1f us\n", read);

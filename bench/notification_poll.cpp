@@ -36,14 +36,13 @@ namespace {
 double MillisecondsOf(const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
     work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 double Percentile(std::vector<double> samples, double fraction) {
     std::sort(samples.begin(), samples.end());
-    const size_t index = std::min(samples.size() - 1,
-                                  static_cast<size_t>(fraction * static_cast<double>(samples.size())));
+    const size_t index =
+        std::min(samples.size() - 1, static_cast<size_t>(fraction * static_cast<double>(samples.size())));
     return samples[index];
 }
 
@@ -79,9 +78,10 @@ void HugeToastPolls(const std::wstring& folder) {
         whole.push_back(bench::NowMs() - begin);
     }
     CloseHandle(done);
-    printf("50 toasts of 1 MiB, forced poll: read on the UI thread %.1f ms (median of 5);\n"
-           "  with the worker the UI thread spends %.2f ms, the read takes %.1f ms beside it\n",
-           Percentile(inline_, 0.5), Percentile(uiShare, 0.5), Percentile(whole, 0.5));
+    printf(
+        "50 toasts of 1 MiB, forced poll: read on the UI thread %.1f ms (median of 5);\n"
+        "  with the worker the UI thread spends %.2f ms, the read takes %.1f ms beside it\n",
+        Percentile(inline_, 0.5), Percentile(uiShare, 0.5), Percentile(whole, 0.5));
 }
 
 // The bell of a real bar whose store reads `folder`, clicked with the center
@@ -135,14 +135,13 @@ int main() {
     }
     FILETIME now = {};
     GetSystemTimeAsFileTime(&now);
-    const int64_t nowValue = static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) |
-                                                  now.dwLowDateTime);
+    const int64_t nowValue =
+        static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
     const std::string words(560, 'w');
     for (int id = 1; id <= 5000; ++id) {
-        const std::string payload = ToastDatabase::ToastXml(
-            {"Message " + std::to_string(id), "From &amp; to " + words, "<![CDATA[tail]]>"});
-        db.AddNotification(id, id % 20 + 1, nowValue - static_cast<int64_t>(5000 - id) * 10000000,
-                           payload);
+        const std::string payload =
+            ToastDatabase::ToastXml({"Message " + std::to_string(id), "From &amp; to " + words, "<![CDATA[tail]]>"});
+        db.AddNotification(id, id % 20 + 1, nowValue - static_cast<int64_t>(5000 - id) * 10000000, payload);
     }
     db.Exec("COMMIT");
 
@@ -177,8 +176,8 @@ int main() {
         std::vector<double> runs;
         for (int i = 0; i < 5; ++i) {
             runs.push_back(MillisecondsOf([&] {
-                ParseToastPayload(reinterpret_cast<const unsigned char*>(payload->data()),
-                                  payload->size(), title, body);
+                ParseToastPayload(reinterpret_cast<const unsigned char*>(payload->data()), payload->size(), title,
+                                  body);
             }));
         }
         worstParse = std::max(worstParse, Percentile(runs, 0.5));
@@ -190,10 +189,10 @@ int main() {
     std::vector<double> indexed;
     for (int i = 0; i < 50; ++i) indexed.push_back(MillisecondsOf([&] { store.Poll(arrived, true); }));
 
-    printf("forced poll (5000 toasts, 50 read): median %.2f ms, p95 %.2f ms\n",
-           Percentile(forced, 0.5), Percentile(forced, 0.95));
-    printf("  the same with an ArrivalTime index: median %.2f ms, p95 %.2f ms\n",
-           Percentile(indexed, 0.5), Percentile(indexed, 0.95));
+    printf("forced poll (5000 toasts, 50 read): median %.2f ms, p95 %.2f ms\n", Percentile(forced, 0.5),
+           Percentile(forced, 0.95));
+    printf("  the same with an ArrivalTime index: median %.2f ms, p95 %.2f ms\n", Percentile(indexed, 0.5),
+           Percentile(indexed, 0.95));
     printf("unforced poll, files unchanged:     median %.4f ms\n", Percentile(unforced, 0.5));
     printf("ParseToastPayload, worst %llu KiB:    median %.2f ms\n",
            static_cast<unsigned long long>(kToastPayloadLimit / 1024), worstParse);
@@ -219,9 +218,10 @@ int main() {
             menu.Initialize(GetModuleHandleW(nullptr), device.graphics, device.host);
             const double baseline = BellToCenter(device, menu, emptyFolder.Path());
             const double hostile = BellToCenter(device, menu, hugeFolder.Path());
-            printf("bell to center shown: %.1f ms over 50 toasts of 1 MiB (target 1500), %.1f ms over none "
-                   "(baseline), ratio %.1f\n",
-                   hostile, baseline, baseline > 0 ? hostile / baseline : 0.0);
+            printf(
+                "bell to center shown: %.1f ms over 50 toasts of 1 MiB (target 1500), %.1f ms over none "
+                "(baseline), ratio %.1f\n",
+                hostile, baseline, baseline > 0 ? hostile / baseline : 0.0);
         }
     }
     return 0;

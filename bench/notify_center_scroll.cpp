@@ -112,19 +112,21 @@ int main() {
             bench::Pump();
         }
         const double cpuPerFrame = (ThreadCpuMs() - cpuStart - floorMs) / 500.0;
-        std::printf("notify_center_scroll: scale %.1f, %d rows: frame median %.3f ms p95 %.3f ms (down %.3f, up %.3f); "
-                    "paint median %.3f ms p95 %.3f ms; compose+present median %.3f ms p95 %.3f ms; UI-thread CPU "
-                    "%.3f ms/frame; first frame %.1f ms\n",
-                    scale, center.panel.visibleRows, bench::Percentile(frame, 0.5), bench::Percentile(frame, 0.95),
-                    bench::Percentile(down, 0.5), bench::Percentile(up, 0.5), bench::Percentile(paint, 0.5),
-                    bench::Percentile(paint, 0.95), bench::Percentile(present, 0.5),
-                    bench::Percentile(present, 0.95), cpuPerFrame, firstFrame);
+        std::printf(
+            "notify_center_scroll: scale %.1f, %d rows: frame median %.3f ms p95 %.3f ms (down %.3f, up %.3f); "
+            "paint median %.3f ms p95 %.3f ms; compose+present median %.3f ms p95 %.3f ms; UI-thread CPU "
+            "%.3f ms/frame; first frame %.1f ms\n",
+            scale, center.panel.visibleRows, bench::Percentile(frame, 0.5), bench::Percentile(frame, 0.95),
+            bench::Percentile(down, 0.5), bench::Percentile(up, 0.5), bench::Percentile(paint, 0.5),
+            bench::Percentile(paint, 0.95), bench::Percentile(present, 0.5), bench::Percentile(present, 0.95),
+            cpuPerFrame, firstFrame);
         const double frameMedian = bench::Percentile(frame, 0.5);
         const double bareMedian = bench::Percentile(bare, 0.5);
-        std::printf("notify_center_scroll: scale %.1f: scroll frame median %.3f ms, bare present of a %ldx%ld window "
-                    "median %.3f ms (baseline), ratio %.2f (target <= 1.30)\n",
-                    scale, frameMedian, centerRect.right - centerRect.left, centerRect.bottom - centerRect.top,
-                    bareMedian, bareMedian > 0 ? frameMedian / bareMedian : 0.0);
+        std::printf(
+            "notify_center_scroll: scale %.1f: scroll frame median %.3f ms, bare present of a %ldx%ld window "
+            "median %.3f ms (baseline), ratio %.2f (target <= 1.30)\n",
+            scale, frameMedian, centerRect.right - centerRect.left, centerRect.bottom - centerRect.top, bareMedian,
+            bareMedian > 0 ? frameMedian / bareMedian : 0.0);
         center.Shutdown();
     }
     return 0;

@@ -28,10 +28,11 @@
 
 namespace {
 
-const PopoverKind kKinds[] = {PopoverKind::Sound,         PopoverKind::Wifi,     PopoverKind::Bluetooth,
-                              PopoverKind::Battery,       PopoverKind::ControlCenter, PopoverKind::Calendar,
+const PopoverKind kKinds[] = {PopoverKind::Sound,   PopoverKind::Wifi,          PopoverKind::Bluetooth,
+                              PopoverKind::Battery, PopoverKind::ControlCenter, PopoverKind::Calendar,
                               PopoverKind::TrayApps};
-const char* const kKindNames[] = {"", "sound", "wifi", "bluetooth", "battery", "control center", "calendar", "tray apps"};
+const char* const kKindNames[] = {"",        "sound",          "wifi",     "bluetooth",
+                                  "battery", "control center", "calendar", "tray apps"};
 
 // Answers as a busy machine gives them, without asking it.
 void Record(PopoverServices& s) {
@@ -48,7 +49,9 @@ void Record(PopoverServices& s) {
     wifi.adapterPresent = wifi.radioOn = wifi.connected = true;
     wifi.networks = bench::NineWifiNetworks();
     s.scanWifi = [wifi](bool) { return wifi; };
-    s.bluetoothDevices = [] { return vantreel::BluetoothState{true, true, {{L"耳机", true, true}, {L"键盘", false, true}}}; };
+    s.bluetoothDevices = [] {
+        return vantreel::BluetoothState{true, true, {{L"耳机", true, true}, {L"键盘", false, true}}};
+    };
     s.powerSchemeSummary = [] { return vantreel::PowerModeInfo{true, L"平衡", false}; };
     s.hotspotStatus = [] { return vantreel::HotspotStatusInfo{true, false, 0}; };
     s.keepAwakeFlag = [] { return false; };
@@ -128,10 +131,10 @@ void InProcess(bool recorded, int runs) {
             Report("RefreshData", refresh);
             Report("paint", paint);
             Report("compose + present", present);
-            std::printf("  bare present of %ldx%ld       median %7.2f ms   Show to first present - bare %.2f ms "
-                        "(target <= 50), ratio %.2f\n",
-                        shown.right - shown.left, shown.bottom - shown.top, bare, open - bare,
-                        bare > 0 ? open / bare : 0.0);
+            std::printf(
+                "  bare present of %ldx%ld       median %7.2f ms   Show to first present - bare %.2f ms "
+                "(target <= 50), ratio %.2f\n",
+                shown.right - shown.left, shown.bottom - shown.top, bare, open - bare, bare > 0 ? open / bare : 0.0);
             if (kind == PopoverKind::Calendar) lastPanelBare = bare;
         }
         popover.Hide();
@@ -221,8 +224,8 @@ void InProgram(int runs) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
         std::printf("  cannot start vantreel.exe\n");
         return;
     }

@@ -62,8 +62,8 @@ int main() {
     const struct {
         PopoverKind kind;
         const char* name;
-    } kinds[] = {{PopoverKind::Sound, "sound"},          {PopoverKind::Wifi, "wifi"},
-                 {PopoverKind::Bluetooth, "bluetooth"},  {PopoverKind::Battery, "battery"},
+    } kinds[] = {{PopoverKind::Sound, "sound"},           {PopoverKind::Wifi, "wifi"},
+                 {PopoverKind::Bluetooth, "bluetooth"},   {PopoverKind::Battery, "battery"},
                  {PopoverKind::ControlCenter, "control"}, {PopoverKind::Calendar, "calendar"},
                  {PopoverKind::TrayApps, "tray"}};
     for (const float scale : {1.0f, 1.5f}) {
@@ -74,9 +74,9 @@ int main() {
             const UINT w = static_cast<UINT>(std::lround(popover.width * scale));
             const UINT h = static_cast<UINT>(std::lround(popover.height * scale));
             ComPtr<ID2D1Bitmap1> target;
-            const auto props = D2D1::BitmapProperties1(
-                D2D1_BITMAP_OPTIONS_TARGET,
-                D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
+            const auto props =
+                D2D1::BitmapProperties1(D2D1_BITMAP_OPTIONS_TARGET,
+                                        D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
             if (FAILED(context->CreateBitmap(D2D1::SizeU(w, h), nullptr, 0, props, &target))) continue;
             context->SetTarget(target.Get());
             double figures[2][2] = {};
@@ -98,10 +98,11 @@ int main() {
                 figures[fresh][1] = bench::Percentile(runs, 0.95);
             }
             context->SetTarget(nullptr);
-            std::printf("popover_paint: %-9s %ux%u scale %.1f: kept brushes and formats median %.3f ms p95 %.3f ms; "
-                        "made per paint median %.3f ms p95 %.3f ms\n",
-                        entry.name, w, h, static_cast<double>(scale), figures[0][0], figures[0][1], figures[1][0],
-                        figures[1][1]);
+            std::printf(
+                "popover_paint: %-9s %ux%u scale %.1f: kept brushes and formats median %.3f ms p95 %.3f ms; "
+                "made per paint median %.3f ms p95 %.3f ms\n",
+                entry.name, w, h, static_cast<double>(scale), figures[0][0], figures[0][1], figures[1][0],
+                figures[1][1]);
         }
     }
     CoUninitialize();

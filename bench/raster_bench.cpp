@@ -66,9 +66,8 @@ int main() {
         // The backdrop: a whole wallpaper, blurred once per setting.
         const Image screen = Wallpaper(1920, 1080);
         Image blurred(1920, 1080);
-        Report("blur 1920 x 1080 sigma 9.0", MedianMs(5, [&] {
-                   GaussianBlur(blurred.View(), screen.View(), 9.0f, EdgeMode::Hard);
-               }));
+        Report("blur 1920 x 1080 sigma 9.0",
+               MedianMs(5, [&] { GaussianBlur(blurred.View(), screen.View(), 9.0f, EdgeMode::Hard); }));
     }
     Report("saturation 1.48", MedianMs(21, [&] {
                out = wallpaper;
@@ -98,13 +97,11 @@ int main() {
     const ConstMaskView cov = clip.View();
     DrawOptions clipped;
     clipped.coverage = &cov;
-    Report("source-over through the rounded clip", MedianMs(51, [&] {
-               DrawImage(out.View(), wallpaper.View(), 0, 0, clipped);
-           }));
+    Report("source-over through the rounded clip",
+           MedianMs(51, [&] { DrawImage(out.View(), wallpaper.View(), 0, 0, clipped); }));
     DrawOptions copy;
     copy.mode = BlendMode::Copy;
-    Report("translate by (0, 7.5)", MedianMs(21, [&] {
-               DrawTranslated(out.View(), wallpaper.View(), 0.0f, 7.5f, EdgeMode::Hard, copy);
-           }));
+    Report("translate by (0, 7.5)",
+           MedianMs(21, [&] { DrawTranslated(out.View(), wallpaper.View(), 0.0f, 7.5f, EdgeMode::Hard, copy); }));
     return 0;
 }

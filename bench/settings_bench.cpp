@@ -69,9 +69,9 @@ HWND MakeBareWindow(const RECT& frame) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = L"SettingsBenchBare";
     RegisterClassExW(&wc);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"bare", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, wc.lpszClassName, L"bare", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, frame.left, frame.top,
+                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, wc.hInstance, nullptr);
     ShowWindow(hwnd, SW_SHOWNORMAL);
     UpdateWindow(hwnd);
     return hwnd;
@@ -129,7 +129,8 @@ int main() {
     a0 = NowMs();
     SaveConfig(folder + L"\\probe.json", dock.Config());
     double saveMs = NowMs() - a0;
-    std::printf("for comparison: IsAutoStartEnabled %.1f ms (%d), SaveConfig %.1f ms\n", autoStartMs, autoStart ? 1 : 0, saveMs);
+    std::printf("for comparison: IsAutoStartEnabled %.1f ms (%d), SaveConfig %.1f ms\n", autoStartMs, autoStart ? 1 : 0,
+                saveMs);
     double start = NowMs();
     SendMessageW(dock.InputWindow(), WM_HOTKEY, 2, 0);
     double firstPaint = NowMs() - start;
@@ -210,8 +211,8 @@ int main() {
     PrintAgainst("slider step to saved file p95", Percentile(steps, 0.95), Percentile(bareSaves, 0.95), 16);
     std::printf("glass slider step to saved file: p50 %.2f ms, p95 %.2f ms\n", Percentile(glassSteps, 0.5),
                 Percentile(glassSteps, 0.95));
-    std::printf("saved icon size after the drag: %.0f; dock icons still missing: %d\n",
-                static_cast<double>(savedSize), missing);
+    std::printf("saved icon size after the drag: %.0f; dock icons still missing: %d\n", static_cast<double>(savedSize),
+                missing);
     dock.Shutdown();
     return 0;
 }

@@ -37,8 +37,8 @@ Figures Measure(int runs, F f) {
     std::sort(times.begin(), times.end());
     Figures figures;
     figures.mean = std::accumulate(times.begin(), times.end(), 0.0) / runs;
-    figures.p99 = times[static_cast<size_t>(runs * 0.99) < times.size() ? static_cast<size_t>(runs * 0.99)
-                                                                          : times.size() - 1];
+    figures.p99 =
+        times[static_cast<size_t>(runs * 0.99) < times.size() ? static_cast<size_t>(runs * 0.99) : times.size() - 1];
     figures.max = times.back();
     return figures;
 }

@@ -86,9 +86,11 @@ int main() {
         bench::Pump();
     }
     UnhookWindowsHookEx(hook);
-    std::printf("topbar_click: WM_LBUTTONUP on the go menu to its first present: first %.1f ms, "
-                "median of %llu later %.1f ms (target 30), p95 %.1f ms\n",
-                first, static_cast<unsigned long long>(later.size()), bench::Percentile(later, 0.5), bench::Percentile(later, 0.95));
+    std::printf(
+        "topbar_click: WM_LBUTTONUP on the go menu to its first present: first %.1f ms, "
+        "median of %llu later %.1f ms (target 30), p95 %.1f ms\n",
+        first, static_cast<unsigned long long>(later.size()), bench::Percentile(later, 0.5),
+        bench::Percentile(later, 0.95));
     bar.Shutdown();
     return 0;
 }

@@ -101,17 +101,20 @@ int main() {
             newMinute.push_back(tickTo(minute(i)));
         }
         bar.system.nextClockText = nullptr;
-        for (int i = 0; i < 200; ++i) keptMinute.push_back(tickTo((i % 2) ? L"12月9日 周二  08:01" : L"12月9日 周二  08:02"));
+        for (int i = 0; i < 200; ++i)
+            keptMinute.push_back(tickTo((i % 2) ? L"12月9日 周二  08:01" : L"12月9日 周二  08:02"));
         for (int i = 0; i < 200; ++i) unchanged.push_back(tickTo(status.clockText));
         const double bare = bench::BarePresentMs(0, 200, bar.surfaceWidth, bar.surfaceHeight, 200);
         const double tickNew = Median(newMinute), tickKept = Median(keptMinute);
-        std::printf("topbar_paint: %dx%d whole bar afresh %.3f ms; hover change %.3f ms; unchanged tick %.3f ms; "
-                    "unchanged tick painting the next minute ahead %.3f ms\n",
-                    bar.surfaceWidth, bar.surfaceHeight, Median(fresh), Median(hover), Median(unchanged), Median(ahead));
-        std::printf("topbar_paint: %dx%d clock tick (repaint+compose+present): new minute %.3f ms, kept minute %.3f ms; "
-                    "bare UpdateLayeredWindow %.3f ms; ratio %.2f (new) %.2f (kept), target <= 1.30\n",
-                    bar.surfaceWidth, bar.surfaceHeight, tickNew, tickKept, bare, bare > 0 ? tickNew / bare : 0.0,
-                    bare > 0 ? tickKept / bare : 0.0);
+        std::printf(
+            "topbar_paint: %dx%d whole bar afresh %.3f ms; hover change %.3f ms; unchanged tick %.3f ms; "
+            "unchanged tick painting the next minute ahead %.3f ms\n",
+            bar.surfaceWidth, bar.surfaceHeight, Median(fresh), Median(hover), Median(unchanged), Median(ahead));
+        std::printf(
+            "topbar_paint: %dx%d clock tick (repaint+compose+present): new minute %.3f ms, kept minute %.3f ms; "
+            "bare UpdateLayeredWindow %.3f ms; ratio %.2f (new) %.2f (kept), target <= 1.30\n",
+            bar.surfaceWidth, bar.surfaceHeight, tickNew, tickKept, bare, bare > 0 ? tickNew / bare : 0.0,
+            bare > 0 ? tickKept / bare : 0.0);
     }
     bar.Shutdown();
     return 0;

@@ -45,7 +45,8 @@ HANDLE Start(const std::wstring& exe, const std::wstring& args) {
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return nullptr;
     CloseHandle(pi.hThread);
     return pi.hProcess;
 }
@@ -115,8 +116,9 @@ int main() {
         processes.push_back(Start(exe, L"--windows m --out \"" + out + L"\""));
         std::string text = WaitRead(out);
         size_t at = text.find("\nm ");
-        HWND w = at == std::string::npos ? nullptr
-                                         : reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(text.c_str() + at + 3, nullptr, 16)));
+        HWND w = at == std::string::npos
+                     ? nullptr
+                     : reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(text.c_str() + at + 3, nullptr, 16)));
         exes.push_back(exe);
         owners.push_back(w);
         buttons += L" \"" + Hex(reinterpret_cast<uintptr_t>(w)) + L"," + std::to_wstring(i) + L",0,h,Bench app " +
@@ -217,7 +219,8 @@ int main() {
         FindClose(find);
     }
     std::vector<std::wstring> programs;
-    for (size_t i = 0; !withIcons.empty() && programs.size() < kIcons; ++i) programs.push_back(withIcons[i % withIcons.size()]);
+    for (size_t i = 0; !withIcons.empty() && programs.size() < kIcons; ++i)
+        programs.push_back(withIcons[i % withIcons.size()]);
     auto pictures = [&](const std::vector<std::wstring>& paths, int& made) {
         LARGE_INTEGER p0, p1;
         QueryPerformanceCounter(&p0);

@@ -43,8 +43,8 @@ double MedianMs(int runs, F f) {
 int main() {
     for (int i = 0; i < kRegistrations; ++i) {
         HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, BenchKey(i).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, BenchKey(i).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS) {
             std::printf("cannot write the registrations\n");
             return 1;
         }
@@ -71,9 +71,10 @@ int main() {
 
     for (int i = 0; i < kRegistrations; ++i) RegDeleteTreeW(HKEY_CURRENT_USER, BenchKey(i).c_str());
 
-    std::printf("CanUninstallApp over %d registrations: first lookup %.2f ms; then no match %.2f ms, "
-                "location match %.2f ms (median of 25)\n",
-                kRegistrations, cold, none, byLocation);
+    std::printf(
+        "CanUninstallApp over %d registrations: first lookup %.2f ms; then no match %.2f ms, "
+        "location match %.2f ms (median of 25)\n",
+        kRegistrations, cold, none, byLocation);
     std::printf("target: at most %.0f ms -> %s\n", kTargetMs,
                 std::max(none, byLocation) <= kTargetMs && found && missed ? "met" : "NOT met");
     return found && missed ? 0 : 1;

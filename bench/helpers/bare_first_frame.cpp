@@ -23,9 +23,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     windowClass.lpszClassName = L"VantreelBareFrame";
     RegisterClassExW(&windowClass);
     const int width = 800, height = 96;
-    HWND window = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
-                                  L"VantreelBareFrame", L"bare", WS_POPUP, 560, 980, width, height, nullptr, nullptr,
-                                  instance, nullptr);
+    HWND window =
+        CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"VantreelBareFrame",
+                        L"bare", WS_POPUP, 560, 980, width, height, nullptr, nullptr, instance, nullptr);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;

@@ -184,9 +184,7 @@ struct AllAppsWorkers {
 
     static void CatalogRefreshThread(AllAppsWindow* owner, const ProcessHandle& uninstaller, uint32_t generation) {
         ComScope com;
-        auto waiting = [&] {
-            return !owner->stopRequested.load() && owner->refreshGeneration.load() == generation;
-        };
+        auto waiting = [&] { return !owner->stopRequested.load() && owner->refreshGeneration.load() == generation; };
         if (uninstaller) {
             // However long the uninstaller asks its questions; a newer refresh
             // takes over from this one.
@@ -346,9 +344,8 @@ void AllAppsWindow::StartCatalogRefresh(ProcessHandle uninstaller) {
     }
     if (refreshThread.joinable()) refreshThread.join();
     try {
-        refreshThread = startWorker([this, uninstaller, generation] {
-            AllAppsWorkers::CatalogRefreshThread(this, uninstaller, generation);
-        });
+        refreshThread = startWorker(
+            [this, uninstaller, generation] { AllAppsWorkers::CatalogRefreshThread(this, uninstaller, generation); });
     } catch (const std::exception& error) {
         LogMessage(L"AllAppsWindow::StartCatalogRefresh std::exception: %S", error.what());
         prewarmDone.store(true);

@@ -184,14 +184,13 @@ void AllAppsWindow::RedrawIndexBar() {
         indexBarVisual.IsVisible(true);
         const SIZE px = {std::max(RoundPx(panelWidth * scale), 64), std::max(RoundPx(54.0f * scale), 32)};
         const comp::CompositionDrawingSurface before = indexBarSurface;
-        if (!EnsureSpriteSurface(*composition, indexBarVisual, indexBarSurface, indexBarBrush, indexBarSurfacePx,
-                                 px)) {
+        if (!EnsureSpriteSurface(*composition, indexBarVisual, indexBarSurface, indexBarBrush, indexBarSurfacePx, px)) {
             return;
         }
         if (!device->dwriteFactory) return;
         const bool dark = GlassDark();
-        IndexBarLook look{true, px.cx, px.cy, scale, dark, indexLetters, letterScales, letterLifts, indexLetter,
-                          hoveredLetter};
+        IndexBarLook look{true,         px.cx,        px.cy,       scale,       dark,
+                          indexLetters, letterScales, letterLifts, indexLetter, hoveredLetter};
         if (look == indexBarLook && indexBarSurface == before) return;
         indexBarLook = IndexBarLook();
         const auto paint = [&](ID2D1DeviceContext* context) { PaintIndexBar(context, px.cx, dark); };
@@ -248,8 +247,7 @@ void AllAppsWindow::PaintChrome(ID2D1DeviceContext* context, int, int, bool dark
         FillRoundRect(context, back, 13.44f, backHovered ? p.hover : p.control);
         StrokeRoundRect(context, back, 13.44f, p.controlStroke, 0.8f);
         DrawCenteredText(context, tabFormat.Get(), L"\u2039 返回", back, p.primary);
-        const std::wstring title =
-            openFolder->name + L"\uFF08" + std::to_wstring(visibleEntries.size()) + L" 项）";
+        const std::wstring title = openFolder->name + L"\uFF08" + std::to_wstring(visibleEntries.size()) + L" 项）";
         DrawCenteredText(context, tabFormat.Get(), title, Box(114, 62, w - 114, 90), p.primary);
     }
 

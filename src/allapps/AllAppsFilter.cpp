@@ -50,8 +50,8 @@ bool ContainsFolded(std::wstring_view text, std::wstring_view key) {
 }
 
 bool NameLess(const InstalledApp* a, const InstalledApp* b) {
-    return CompareStringEx(nullptr, NORM_IGNORECASE, a->name.c_str(), -1, b->name.c_str(), -1, nullptr, nullptr,
-                           0) == CSTR_LESS_THAN;
+    return CompareStringEx(nullptr, NORM_IGNORECASE, a->name.c_str(), -1, b->name.c_str(), -1, nullptr, nullptr, 0) ==
+           CSTR_LESS_THAN;
 }
 
 // Collects entries once per key and marks their letters.
@@ -83,9 +83,7 @@ bool AllAppsWindow::MatchesSearch(const InstalledApp& entry, const std::wstring&
     return ContainsFolded(PathStem(entry.targetPath), s);
 }
 
-void AllAppsWindow::SortVisibleEntriesByName() {
-    std::sort(visibleEntries.begin(), visibleEntries.end(), NameLess);
-}
+void AllAppsWindow::SortVisibleEntriesByName() { std::sort(visibleEntries.begin(), visibleEntries.end(), NameLess); }
 
 void AllAppsWindow::ApplyFilterAndLayout() {
     visibleEntries.clear();
@@ -98,16 +96,19 @@ void AllAppsWindow::ApplyFilterAndLayout() {
         indexLetters.clear();
         for (size_t slot = 0; slot < kLetterSlots; ++slot) {
             if (!marks[slot] && slot != 0) continue;
-            indexLetters.push_back(slot == 0 ? 0 : slot == 27 ? static_cast<uint16_t>(L'#')
-                                                              : static_cast<uint16_t>(L'A' + slot - 1));
+            indexLetters.push_back(slot == 0    ? 0
+                                   : slot == 27 ? static_cast<uint16_t>(L'#')
+                                                : static_cast<uint16_t>(L'A' + slot - 1));
         }
-        if (indexLetter != 0 && std::find(indexLetters.begin(), indexLetters.end(), indexLetter) == indexLetters.end()) {
+        if (indexLetter != 0 &&
+            std::find(indexLetters.begin(), indexLetters.end(), indexLetter) == indexLetters.end()) {
             indexLetter = 0;
         }
     };
     auto takeLetter = [&](const std::vector<const InstalledApp*>& candidates) {
         for (const InstalledApp* entry : candidates) {
-            if (indexLetter == 0 || entry->initial == static_cast<wchar_t>(indexLetter)) visibleEntries.push_back(entry);
+            if (indexLetter == 0 || entry->initial == static_cast<wchar_t>(indexLetter))
+                visibleEntries.push_back(entry);
         }
     };
 
@@ -157,7 +158,8 @@ void AllAppsWindow::ApplyFilterAndLayout() {
             for (const InstalledApp& child : e.children) {
                 if (IsEntryHidden(child)) continue;
                 const bool fits = FitsTab(categoryTab, child.category) || FitsTab(categoryTab, e.category);
-                if (fits && (folderMatches || MatchesSearch(child, s))) found.Add(child, NormalizePathKey(child.launchId));
+                if (fits && (folderMatches || MatchesSearch(child, s)))
+                    found.Add(child, NormalizePathKey(child.launchId));
             }
         }
         buildLetters(found.present);

@@ -27,8 +27,8 @@ std::wstring ReadCompositionString(const ImeOps& ops, HIMC context, DWORD index)
     if (bytes <= 0) return {};
     std::wstring text(static_cast<size_t>(bytes) / sizeof(wchar_t), L'\0');
     if (text.empty()) return {};
-    const LONG read = ops.getCompositionString(context, index, text.data(),
-                                               static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+    const LONG read =
+        ops.getCompositionString(context, index, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
     if (read <= 0) return {};
     text.resize(std::min(text.size(), static_cast<size_t>(read) / sizeof(wchar_t)));
     while (!text.empty() && text.back() == L'\0') text.pop_back();

@@ -10,7 +10,8 @@ void AllAppsWindow::UpdateImeWindow() {
     if (!context) return;
     // The field measured this text already: the window follows its end.
     const SearchTextExtent extent = MeasureSearchText();
-    const ImeWindowPlacement placement = ImeWindowPlacementFor(panelWidth, scale, extent.measured ? extent.endX : -1.0f);
+    const ImeWindowPlacement placement =
+        ImeWindowPlacementFor(panelWidth, scale, extent.measured ? extent.endX : -1.0f);
     imeOps.setCompositionWindow(context, placement.composition);
     imeOps.setCandidateWindow(context, placement.candidate);
     imeOps.releaseContext(window, context);

@@ -222,8 +222,7 @@ void AllAppsWindow::OnPointerDown(float x, float y) {
         return;
     }
     const float ch = CellHeight(panelHeight);
-    if (pageCount > 1 && x >= kGridLeft && x < panelWidth - kGridLeft && y >= kGridTop &&
-        y < kGridTop + 4.0f * ch) {
+    if (pageCount > 1 && x >= kGridLeft && x < panelWidth - kGridLeft && y >= kGridTop && y < kGridTop + 4.0f * ch) {
         dragArmed = true;
         dragging = false;
         dragStartX = x;
@@ -616,8 +615,8 @@ bool AllAppsWindow::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
             if (hoveredTab != -1 || hoveredFooter != -1 || backHovered || closeHovered || searchHovered ||
                 searchClearHovered || restoreAllHovered || powerHovered) {
                 hoveredTab = hoveredFooter = -1;
-                backHovered = closeHovered = searchHovered = searchClearHovered = restoreAllHovered =
-                    powerHovered = false;
+                backHovered = closeHovered = searchHovered = searchClearHovered = restoreAllHovered = powerHovered =
+                    false;
                 RedrawChrome();
             }
             return true;

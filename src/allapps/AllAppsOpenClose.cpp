@@ -123,9 +123,8 @@ void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, flo
             }
         }
         LogMessage(L"AllApps perf: catalog ready +%llu ms (prewarm=%d, prewarmReady=%d, pending=%d, apps=%llu)",
-                   static_cast<unsigned long long>(tickCount() - start), wasReady ? 1 : 0,
-                   pendingReady.load() ? 1 : 0, catalogPollActive ? 1 : 0,
-                   static_cast<unsigned long long>(catalog.size()));
+                   static_cast<unsigned long long>(tickCount() - start), wasReady ? 1 : 0, pendingReady.load() ? 1 : 0,
+                   catalogPollActive ? 1 : 0, static_cast<unsigned long long>(catalog.size()));
 
         MONITORINFO info;
         if (!MonitorInfoOf(monitorHandle, info)) return;
@@ -214,8 +213,7 @@ void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, flo
         // Wine does not always keep what the prebuild presented while the
         // panel was hidden: the first frame after showing presents all of it.
         target.Root(root);
-        LogMessage(L"AllApps perf: opened in %llu ms (%llu apps)",
-                   static_cast<unsigned long long>(tickCount() - start),
+        LogMessage(L"AllApps perf: opened in %llu ms (%llu apps)", static_cast<unsigned long long>(tickCount() - start),
                    static_cast<unsigned long long>(catalog.size()));
         PostMessageW(window, WM_ALLAPPS_ACTIVATE, 0, 0);
         if (catalogPollActive) SetTimer(window, kCatalogPollTimer, kCatalogPollMs, nullptr);

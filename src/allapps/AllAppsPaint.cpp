@@ -61,8 +61,8 @@ float TextPositionX(IDWriteFactory* factory, IDWriteTextFormat* format, const st
     // The width of the text before the caret, laid out alone: not every text
     // engine answers a hit test on a position.
     ComPtr<IDWriteTextLayout> layout;
-    if (FAILED(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(position), format, 2000.0f, 36.0f,
-                                         &layout))) {
+    if (FAILED(
+            factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(position), format, 2000.0f, 36.0f, &layout))) {
         return 0.0f;
     }
     DWRITE_TEXT_METRICS metrics{};
@@ -70,8 +70,8 @@ float TextPositionX(IDWriteFactory* factory, IDWriteTextFormat* format, const st
     return metrics.left + metrics.widthIncludingTrailingWhitespace;
 }
 
-void DrawCenteredText(ID2D1DeviceContext* context, IDWriteTextFormat* format, const std::wstring& text,
-                      D2D1_RECT_F box, Rgba color) {
+void DrawCenteredText(ID2D1DeviceContext* context, IDWriteTextFormat* format, const std::wstring& text, D2D1_RECT_F box,
+                      Rgba color) {
     if (!format || text.empty()) return;
     if (auto brush = Solid(context, color)) {
         context->DrawText(text.c_str(), static_cast<UINT32>(text.size()), format, box, brush.Get(),

@@ -23,12 +23,12 @@ void DrawLine(ID2D1DeviceContext* context, float x0, float y0, float x1, float y
 
 // "Microsoft YaHei UI", zh-CN, centred both ways, no wrapping; null on failure.
 Microsoft::WRL::ComPtr<IDWriteTextFormat> MakeLauncherFormat(IDWriteFactory* factory, DWRITE_FONT_WEIGHT weight,
-                                                            float size);
+                                                             float size);
 // The tile labels': medium 12 DIP at the scale, centred across, set from the
 // top, cut with an ellipsis.
 Microsoft::WRL::ComPtr<IDWriteTextFormat> MakeTileLabelFormat(IDWriteFactory* factory, float scale);
-void DrawCenteredText(ID2D1DeviceContext* context, IDWriteTextFormat* format, const std::wstring& text,
-                      D2D1_RECT_F box, Rgba color);
+void DrawCenteredText(ID2D1DeviceContext* context, IDWriteTextFormat* format, const std::wstring& text, D2D1_RECT_F box,
+                      Rgba color);
 // The x of a caret before the unit at position of one line of text set in a
 // leading-aligned format (position may be the text's length).
 float TextPositionX(IDWriteFactory* factory, IDWriteTextFormat* format, const std::wstring& text, size_t position);

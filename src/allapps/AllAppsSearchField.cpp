@@ -46,8 +46,8 @@ RECT FieldPixels(float panelWidth, float scale) {
 void MoveToOrigin(ID2D1DeviceContext* context, POINT origin) {
     D2D1_MATRIX_3X2_F current;
     context->GetTransform(&current);
-    context->SetTransform(current * D2D1::Matrix3x2F::Translation(-static_cast<float>(origin.x),
-                                                                  -static_cast<float>(origin.y)));
+    context->SetTransform(current *
+                          D2D1::Matrix3x2F::Translation(-static_cast<float>(origin.x), -static_cast<float>(origin.y)));
 }
 
 // Everything that decides the caret's pixels: where its centre falls within
@@ -121,8 +121,9 @@ void AllAppsWindow::RedrawSearchField() {
         searchVisual.Offset({inset + static_cast<float>(area.left), inset + static_cast<float>(area.top), 0.0f});
         searchVisual.Size({static_cast<float>(px.cx), static_cast<float>(px.cy)});
         const bool dark = GlassDark();
-        const SearchFieldLook look{true,          px.cx,          px.cy,      scale,          dark, searchFocused,
-                                   searchHovered, searchClearHovered, searchText, imeComposition};
+        const SearchFieldLook look{true,       px.cx,         px.cy,         scale,
+                                   dark,       searchFocused, searchHovered, searchClearHovered,
+                                   searchText, imeComposition};
         if (look != searchLook || searchSurface != before) {
             searchLook = SearchFieldLook();
             // Typing and erasing bring the same texts back: each field is

@@ -148,10 +148,10 @@ void AllAppsWindow::RebuildPageVisuals() {
                 // this page's own label surfaces: typing brings the same names back.
                 const auto paint = [&](ID2D1DeviceContext* context) { paintLabel(context, entry.name); };
                 const raster::Image* pixels =
-                    label.surface ? composition->paintedPixels.Get(*composition,
-                                                                   LabelPieceKey(entry.name, labelPx, scale, dark),
-                                                                   labelPx.cx, labelPx.cy, paint)
-                                  : nullptr;
+                    label.surface
+                        ? composition->paintedPixels.Get(*composition, LabelPieceKey(entry.name, labelPx, scale, dark),
+                                                         labelPx.cx, labelPx.cy, paint)
+                        : nullptr;
                 if (pixels) {
                     composition->PaintPixels(label.surface, *pixels);
                     label.brush = composition->compositor.CreateSurfaceBrush(label.surface);
@@ -194,8 +194,8 @@ void AllAppsWindow::OnIconsReady() {
                 if (window) PostMessageW(window, WM_ALLAPPS_ICONS_READY, 0, 0);
                 return;
             }
-            IconSurfaceRef icon = iconLoader->FindTileSurface(entry.launchId, entry.name, entry.targetPath,
-                                                              grid.iconPx, useMacIcons, FolderCountOf(entry));
+            IconSurfaceRef icon = iconLoader->FindTileSurface(entry.launchId, entry.name, entry.targetPath, grid.iconPx,
+                                                              useMacIcons, FolderCountOf(entry));
             if (!icon) continue;
             ShowIcon(*composition, slot, icon);
             slot.iconPending = false;

@@ -34,8 +34,7 @@ bool AllAppsWindow::SetHiddenApps(const std::vector<std::wstring>& hiddenApps) {
     return true;
 }
 
-void AllAppsWindow::Initialize(HMONITOR monitorHandle, const DockConfig& config, float scaleFactor,
-                               float reserveDip) {
+void AllAppsWindow::Initialize(HMONITOR monitorHandle, const DockConfig& config, float scaleFactor, float reserveDip) {
     platform::Guarded(L"AllAppsWindow::Initialize", [&] {
         monitor = monitorHandle;
         dockReserve = reserveDip;
@@ -98,13 +97,7 @@ void AllAppsWindow::EnsureWindow() {
     if (window && IsWindow(window)) return;
     window = nullptr;
     HINSTANCE module = instance ? instance : GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &platform::WindowProcedure<kWindowBinding>;
-    wc.hInstance = module;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    platform::RegisterWindowClass(wc);
+    platform::RegisterWindowClass(module, kClassName, &platform::WindowProcedure<kWindowBinding>);
     // Our compositor presents the panel with UpdateLayeredWindow, which needs the
     // window's own redirection surface: no WS_EX_NOREDIRECTIONBITMAP.
     CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"全部应用", WS_POPUP, 0, 0, 792, 552, nullptr,
@@ -219,7 +212,8 @@ void AllAppsWindow::ReleaseVisuals() {
         hoverDrawnSlot = -1;
         if (chromeVisual) chromeVisual.Brush(nullptr);
         if (searchVisual) searchVisual.Brush(nullptr);
-        for (comp::SpriteVisual* sprite : {&pageDotsVisual, &indexBarVisual, &hoverVisual, &caretVisual, &emptyVisual}) {
+        for (comp::SpriteVisual* sprite :
+             {&pageDotsVisual, &indexBarVisual, &hoverVisual, &caretVisual, &emptyVisual}) {
             if (!*sprite) continue;
             sprite->Brush(nullptr);
             sprite->IsVisible(false);

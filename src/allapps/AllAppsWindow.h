@@ -354,13 +354,9 @@ public:
     AllAppsCatalogSource catalogSource = RealAllAppsCatalogSource();
     // Starts a worker thread; tests replace it to play a failed start.
     // What a tile click and the footer start; tests record instead of launching.
-    std::function<bool(const std::wstring&)> launchShellApp = [](const std::wstring& id) {
-        return LaunchShellApp(id);
-    };
-    std::function<bool(const std::wstring&, const std::wstring&)> launchApp = [](const std::wstring& target,
-                                                                               const std::wstring& arguments) {
-        return LaunchApp(target, arguments);
-    };
+    std::function<bool(const std::wstring&)> launchShellApp = [](const std::wstring& id) { return LaunchShellApp(id); };
+    std::function<bool(const std::wstring&, const std::wstring&)> launchApp =
+        [](const std::wstring& target, const std::wstring& arguments) { return LaunchApp(target, arguments); };
     std::function<void()> openSettings = [] {
         ShellExecuteW(nullptr, L"open", L"ms-settings:", nullptr, nullptr, SW_SHOWNORMAL);
     };

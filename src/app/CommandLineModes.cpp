@@ -69,8 +69,8 @@ int RunLogonTaskMode(bool install) {
     } else {
         ok = StartupTask::Uninstall();
     }
-    LogMessage(L"startup task %s: %s (com=0x%08X)", install ? L"install" : L"remove",
-               ok ? L"ok" : L"failed", static_cast<unsigned>(com));
+    LogMessage(L"startup task %s: %s (com=0x%08X)", install ? L"install" : L"remove", ok ? L"ok" : L"failed",
+               static_cast<unsigned>(com));
     if (SUCCEEDED(com)) CoUninitialize();
     return ok ? 0 : 2;
 }

@@ -54,35 +54,55 @@ constexpr BYTE kChainedInfo = 0x4;  // UNW_FLAG_CHAININFO
 
 int UnwindOpSlots(BYTE op, BYTE info) {
     switch (op) {
-    case kAllocLarge: return info == 0 ? 2 : 3;
-    case kSaveNonvol:
-    case kSaveXmm128:
-    case kEpilog: return 2;
-    case kSaveNonvolFar:
-    case kSaveXmm128Far:
-    case kSpare: return 3;
-    default: return 1;
+        case kAllocLarge:
+            return info == 0 ? 2 : 3;
+        case kSaveNonvol:
+        case kSaveXmm128:
+        case kEpilog:
+            return 2;
+        case kSaveNonvolFar:
+        case kSaveXmm128Far:
+        case kSpare:
+            return 3;
+        default:
+            return 1;
     }
 }
 
 DWORD64 IntegerRegister(const CONTEXT& context, int index) {
     switch (index) {
-    case 0: return context.Rax;
-    case 1: return context.Rcx;
-    case 2: return context.Rdx;
-    case 3: return context.Rbx;
-    case 4: return context.Rsp;
-    case 5: return context.Rbp;
-    case 6: return context.Rsi;
-    case 7: return context.Rdi;
-    case 8: return context.R8;
-    case 9: return context.R9;
-    case 10: return context.R10;
-    case 11: return context.R11;
-    case 12: return context.R12;
-    case 13: return context.R13;
-    case 14: return context.R14;
-    default: return context.R15;
+        case 0:
+            return context.Rax;
+        case 1:
+            return context.Rcx;
+        case 2:
+            return context.Rdx;
+        case 3:
+            return context.Rbx;
+        case 4:
+            return context.Rsp;
+        case 5:
+            return context.Rbp;
+        case 6:
+            return context.Rsi;
+        case 7:
+            return context.Rdi;
+        case 8:
+            return context.R8;
+        case 9:
+            return context.R9;
+        case 10:
+            return context.R10;
+        case 11:
+            return context.R11;
+        case 12:
+            return context.R12;
+        case 13:
+            return context.R13;
+        case 14:
+            return context.R14;
+        default:
+            return context.R15;
     }
 }
 
@@ -97,8 +117,8 @@ bool UnwindReadsOnlyTheStack(const CONTEXT& context, DWORD64 imageBase, const RU
     DWORD64 frame = rsp;
     for (int chain = 0; chain < 32; ++chain) {
         if (function->UnwindData & 1) {  // an entry that only points at another one
-            function = reinterpret_cast<const RUNTIME_FUNCTION*>(
-                static_cast<ULONG_PTR>(imageBase + function->UnwindData - 1));
+            function =
+                reinterpret_cast<const RUNTIME_FUNCTION*>(static_cast<ULONG_PTR>(imageBase + function->UnwindData - 1));
             continue;
         }
         const BYTE* info = reinterpret_cast<const BYTE*>(static_cast<ULONG_PTR>(imageBase + function->UnwindData));
@@ -122,37 +142,44 @@ bool UnwindReadsOnlyTheStack(const CONTEXT& context, DWORD64 imageBase, const RU
             const BYTE opInfo = codes[2 * i + 1] >> 4;
             const int slots = UnwindOpSlots(op, opInfo);
             if (i + slots > codeCount) return false;
-            auto slot16 = [&](int n) { return static_cast<DWORD64>(codes[2 * (i + n)] | (codes[2 * (i + n) + 1] << 8)); };
+            auto slot16 = [&](int n) {
+                return static_cast<DWORD64>(codes[2 * (i + n)] | (codes[2 * (i + n) + 1] << 8));
+            };
             auto slot32 = [&](int n) { return slot16(n) | (slot16(n + 1) << 16); };
             if (prologOffset >= codeOffset) {
                 switch (op) {
-                case kPushNonvol:
-                    if (!stack.Contains(rsp, 8)) return false;
-                    rsp += 8;
-                    break;
-                case kAllocLarge: rsp += opInfo == 0 ? slot16(1) * 8 : slot32(1); break;
-                case kAllocSmall: rsp += static_cast<DWORD64>(opInfo) * 8 + 8; break;
-                case kSetFrame:
-                    if (!stack.Contains(frame, 8)) return false;
-                    rsp = frame;
-                    break;
-                case kSaveNonvol:
-                    if (!stack.Contains(frame + slot16(1) * 8, 8)) return false;
-                    break;
-                case kSaveNonvolFar:
-                    if (!stack.Contains(frame + slot32(1), 8)) return false;
-                    break;
-                case kSaveXmm128:
-                    if (!stack.Contains(frame + slot16(1) * 16, 16)) return false;
-                    break;
-                case kSaveXmm128Far:
-                    if (!stack.Contains(frame + slot32(1), 16)) return false;
-                    break;
-                case kPushMachFrame:
-                    // The interrupted context's own stack pointer comes next;
-                    // the walk checks it like any other.
-                    return stack.Contains(rsp, opInfo ? 48 : 40);
-                default: break;  // epilog descriptions read nothing here
+                    case kPushNonvol:
+                        if (!stack.Contains(rsp, 8)) return false;
+                        rsp += 8;
+                        break;
+                    case kAllocLarge:
+                        rsp += opInfo == 0 ? slot16(1) * 8 : slot32(1);
+                        break;
+                    case kAllocSmall:
+                        rsp += static_cast<DWORD64>(opInfo) * 8 + 8;
+                        break;
+                    case kSetFrame:
+                        if (!stack.Contains(frame, 8)) return false;
+                        rsp = frame;
+                        break;
+                    case kSaveNonvol:
+                        if (!stack.Contains(frame + slot16(1) * 8, 8)) return false;
+                        break;
+                    case kSaveNonvolFar:
+                        if (!stack.Contains(frame + slot32(1), 8)) return false;
+                        break;
+                    case kSaveXmm128:
+                        if (!stack.Contains(frame + slot16(1) * 16, 16)) return false;
+                        break;
+                    case kSaveXmm128Far:
+                        if (!stack.Contains(frame + slot32(1), 16)) return false;
+                        break;
+                    case kPushMachFrame:
+                        // The interrupted context's own stack pointer comes next;
+                        // the walk checks it like any other.
+                        return stack.Contains(rsp, opInfo ? 48 : 40);
+                    default:
+                        break;  // epilog descriptions read nothing here
                 }
                 if (rsp < context.Rsp) return false;  // a size that wrapped around
             }
@@ -235,8 +262,7 @@ void WriteUtf8Line(HANDLE file, const wchar_t* text) {
 
 bool WriteFrame(HANDLE file, DWORD64 address) {
     HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(address)), &module) ||
         !module) {
         return false;
@@ -281,8 +307,8 @@ void WriteStackWalk(HANDLE file, const CONTEXT* context) {
         if (function) {
             PVOID handlerData = nullptr;
             DWORD64 establisher = 0;
-            RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, copy.Rip, function, &copy, &handlerData,
-                             &establisher, nullptr);
+            RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, copy.Rip, function, &copy, &handlerData, &establisher,
+                             nullptr);
         } else {
             // A leaf function: the return address is on top of the stack.
             copy.Rip = *reinterpret_cast<const DWORD64*>(static_cast<ULONG_PTR>(copy.Rsp));
@@ -305,8 +331,8 @@ void Write(EXCEPTION_POINTERS* pointers) {
     if (static_cast<size_t>(nameStart - path) + std::size(kName) > std::size(path)) return;
     wcscpy(nameStart, kName);
 
-    const platform::UniqueHandle owner(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const platform::UniqueHandle owner(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!owner) return;
     const HANDLE file = owner.get();
 
@@ -322,9 +348,8 @@ void Write(EXCEPTION_POINTERS* pointers) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     WriteWide(file, L"[%04u-%02u-%02u %02u:%02u:%02u] unhandled exception 0x%08lX (flags 0x%08lX) pid=%lu tid=%lu\r\n",
-              now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-              static_cast<unsigned long>(code), static_cast<unsigned long>(flags),
-              static_cast<unsigned long>(GetCurrentProcessId()),
+              now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, static_cast<unsigned long>(code),
+              static_cast<unsigned long>(flags), static_cast<unsigned long>(GetCurrentProcessId()),
               static_cast<unsigned long>(GetCurrentThreadId()));
     WriteUtf8Line(file, L"  stack:\r\n");
     if (haveAddress) WriteFrame(file, address);

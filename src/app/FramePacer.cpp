@@ -29,8 +29,7 @@ int64_t PerformanceFrequency() {
 struct TimerHandle {
     platform::UniqueHandle handle;
     TimerHandle() {
-        handle.reset(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
-                                            TIMER_ALL_ACCESS));
+        handle.reset(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
         if (!handle) handle.reset(CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS));
     }
 };
@@ -79,8 +78,7 @@ void FramePacer::WaitForFrame() {
     HRESULT hr = system_.flush();
     int64_t after = system_.counter();
     int64_t period = frequency_ / kFallbackHz;
-    bool waited = SUCCEEDED(hr) &&
-                  static_cast<double>(after - before) >= kMinimumFlushSeconds * frequency_;
+    bool waited = SUCCEEDED(hr) && static_cast<double>(after - before) >= kMinimumFlushSeconds * frequency_;
     if (!waited) {
         // Hold the frame until a full period has passed since the previous one.
         int64_t due = lastFrame_ + period;

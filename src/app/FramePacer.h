@@ -12,10 +12,10 @@
 class FramePacer {
 public:
     struct System {
-        std::function<HRESULT()> flush;         // DwmFlush
-        std::function<int64_t()> counter;       // QueryPerformanceCounter
-        std::function<int64_t()> frequency;     // QueryPerformanceFrequency
-        std::function<void(int64_t)> waitUntil; // sleep until this counter value
+        std::function<HRESULT()> flush;          // DwmFlush
+        std::function<int64_t()> counter;        // QueryPerformanceCounter
+        std::function<int64_t()> frequency;      // QueryPerformanceFrequency
+        std::function<void(int64_t)> waitUntil;  // sleep until this counter value
         static System Real();
     };
 

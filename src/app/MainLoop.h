@@ -22,8 +22,8 @@ constexpr UINT_PTR kTestAllAppsTimerId = 10;
 constexpr float kFirstTickSeconds = 1.0f / 120.0f;
 
 enum class LoopEnd {
-    Quit,               // WM_QUIT taken from the queue
-    MessageLoopEnded,   // GetMessageW returned 0 or -1
+    Quit,              // WM_QUIT taken from the queue
+    MessageLoopEnded,  // GetMessageW returned 0 or -1
 };
 
 template <class App>
@@ -52,8 +52,7 @@ LoopEnd RunMainLoop(App& app, FramePacer& pacer) {
                 DispatchMessageW(&msg);
             }
             QueryPerformanceCounter(&counter);
-            float dt = static_cast<float>(counter.QuadPart - lastCounter) /
-                       static_cast<float>(frequency.QuadPart);
+            float dt = static_cast<float>(counter.QuadPart - lastCounter) / static_cast<float>(frequency.QuadPart);
             lastCounter = counter.QuadPart;
             app.Tick(dt);
             if (!app.IsAnimating()) {

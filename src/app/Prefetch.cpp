@@ -113,9 +113,10 @@ int PrefetchFiles(const std::vector<std::wstring>& paths) {
         // Looked up by name: a system without it still starts, only without the prefetch.
         using PrefetchFn = BOOL(WINAPI*)(HANDLE, ULONG_PTR, PWIN32_MEMORY_RANGE_ENTRY, ULONG);
         HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-        auto prefetch = kernel ? reinterpret_cast<PrefetchFn>(
-                                     reinterpret_cast<void*>(GetProcAddress(kernel, "PrefetchVirtualMemory")))
-                               : nullptr;
+        auto prefetch =
+            kernel
+                ? reinterpret_cast<PrefetchFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "PrefetchVirtualMemory")))
+                : nullptr;
         if (prefetch) prefetch(GetCurrentProcess(), ranges.size(), ranges.data(), 0);
     }
     for (auto& m : mapped) {

@@ -58,8 +58,7 @@ void Mark(const wchar_t* milestone) {
     if (g_startCounter == 0 || milestone == nullptr) return;
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    double ms = static_cast<double>(now.QuadPart - g_startCounter) * 1000.0 /
-                static_cast<double>(g_counterFrequency);
+    double ms = static_cast<double>(now.QuadPart - g_startCounter) * 1000.0 / static_cast<double>(g_counterFrequency);
     LogMessage(L"startup %7.1f ms  %s", ms, milestone);
     if (!g_startupFile) return;
     wchar_t line[320];
@@ -69,8 +68,6 @@ void Mark(const wchar_t* milestone) {
     WriteUtf16(line, n);
 }
 
-void Close() {
-    g_startupFile.reset();
-}
+void Close() { g_startupFile.reset(); }
 
 }  // namespace StartupLog

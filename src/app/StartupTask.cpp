@@ -63,8 +63,7 @@ std::wstring ParentFolder(const std::wstring& path) {
 
 bool RunValueExists() {
     DWORD size = 0;
-    return RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, nullptr, &size) ==
-           ERROR_SUCCESS;
+    return RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, nullptr, &size) == ERROR_SUCCESS;
 }
 
 std::wstring RunValue() {

@@ -63,8 +63,7 @@ int VantreelMain(HINSTANCE instance) {
         return 1;
     }
     if (options.testAllAppsMs != 0 && dock->InputWindow()) {
-        SetTimer(dock->InputWindow(), kTestAllAppsTimerId, static_cast<UINT>(options.testAllAppsMs),
-                 nullptr);
+        SetTimer(dock->InputWindow(), kTestAllAppsTimerId, static_cast<UINT>(options.testAllAppsMs), nullptr);
     }
 
     FramePacer pacer;

@@ -17,9 +17,7 @@ namespace {
 
 using KeySet = std::unordered_set<std::wstring>;
 
-bool Contains(const std::wstring& haystack, const wchar_t* word) {
-    return haystack.find(word) != std::wstring::npos;
-}
+bool Contains(const std::wstring& haystack, const wchar_t* word) { return haystack.find(word) != std::wstring::npos; }
 
 template <size_t N>
 bool ContainsAnyOf(const std::wstring& haystack, const std::wstring_view (&words)[N]) {
@@ -30,13 +28,11 @@ bool ContainsAnyOf(const std::wstring& haystack, const std::wstring_view (&words
 }
 
 bool NameLess(const InstalledApp& a, const InstalledApp& b) {
-    return CompareStringEx(nullptr, NORM_IGNORECASE, a.name.c_str(), -1, b.name.c_str(), -1,
-                           nullptr, nullptr, 0) == CSTR_LESS_THAN;
+    return CompareStringEx(nullptr, NORM_IGNORECASE, a.name.c_str(), -1, b.name.c_str(), -1, nullptr, nullptr, 0) ==
+           CSTR_LESS_THAN;
 }
 
-int Bucket(const InstalledApp& app) {
-    return (app.initial >= L'A' && app.initial <= L'Z') ? app.initial - L'A' : 26;
-}
+int Bucket(const InstalledApp& app) { return (app.initial >= L'A' && app.initial <= L'Z') ? app.initial - L'A' : 26; }
 
 // Working sets shared by the steps of one build.
 struct BuildState {
@@ -83,8 +79,7 @@ void AddAppsFolderItems(const std::vector<AppsFolderItem>& items, BuildState& st
         app.name = item.name;
         app.launchId = item.parsingName;
         app.nameKey = NormalizePathKey(item.name);
-        app.targetPath =
-            item.linkTarget.empty() ? L"shell:AppsFolder\\" + item.parsingName : item.linkTarget;
+        app.targetPath = item.linkTarget.empty() ? L"shell:AppsFolder\\" + item.parsingName : item.linkTarget;
         // A link among the folder's items is started as the folder starts it, so
         // the shortcut's arguments and working folder apply, not its bare target.
         if (!item.linkTarget.empty()) app.shortcutPath = L"shell:AppsFolder\\" + item.parsingName;
@@ -117,9 +112,7 @@ CatalogSources DefaultCatalogSources() {
                           EnumerateShellAppsFolder, nullptr};
 }
 
-std::vector<InstalledApp> EnumerateInstalledApps() {
-    return EnumerateInstalledApps(DefaultCatalogSources());
-}
+std::vector<InstalledApp> EnumerateInstalledApps() { return EnumerateInstalledApps(DefaultCatalogSources()); }
 
 std::vector<InstalledApp> EnumerateInstalledApps(const CatalogSources& sources) {
     BuildState state;
@@ -142,10 +135,9 @@ std::vector<InstalledApp> EnumerateInstalledApps(const CatalogSources& sources) 
     if (!appsItems || appsItems->empty() || state.result.empty()) {
         state.seenNameKeys.insert(state.folderMemberNameKeys.begin(), state.folderMemberNameKeys.end());
         state.seenExeTargets.insert(state.folderMemberExeTargets.begin(), state.folderMemberExeTargets.end());
-        ScanStartMenuFallbackIn(sources.commonPrograms, state.seenNameKeys, state.seenExeTargets,
-                                state.result, readings);
-        ScanStartMenuFallbackIn(sources.userPrograms, state.seenNameKeys, state.seenExeTargets,
-                                state.result, readings);
+        ScanStartMenuFallbackIn(sources.commonPrograms, state.seenNameKeys, state.seenExeTargets, state.result,
+                                readings);
+        ScanStartMenuFallbackIn(sources.userPrograms, state.seenNameKeys, state.seenExeTargets, state.result, readings);
     }
     if (readings) readings->Sweep();
     SortAppsForDisplay(state.result.begin(), state.result.end());
@@ -172,8 +164,7 @@ int RepresentativeScore(const std::wstring& folderKey, const InstalledApp& membe
     return score;
 }
 
-size_t ChooseRepresentative(const std::wstring& folderName,
-                            const std::vector<InstalledApp>& members) {
+size_t ChooseRepresentative(const std::wstring& folderName, const std::vector<InstalledApp>& members) {
     const std::wstring folderKey = NormalizePathKey(folderName);
     int bestScore = -10000;
     size_t best = 0;
@@ -194,9 +185,7 @@ bool InstalledAppLess(const InstalledApp& a, const InstalledApp& b) {
     return NameLess(a, b);
 }
 
-void SortAppsByName(InstalledAppIterator first, InstalledAppIterator last) {
-    std::sort(first, last, NameLess);
-}
+void SortAppsByName(InstalledAppIterator first, InstalledAppIterator last) { std::sort(first, last, NameLess); }
 
 void SortAppsForDisplay(InstalledAppIterator first, InstalledAppIterator last) {
     std::sort(first, last, InstalledAppLess);

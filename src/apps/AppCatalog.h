@@ -32,8 +32,7 @@ std::vector<InstalledApp> EnumerateInstalledApps(const CatalogSources& sources);
 // Score of a folder member as the folder's representative.
 int RepresentativeScore(const std::wstring& folderKey, const InstalledApp& member);
 // Index of the best-scoring member; ties keep the earlier one. 0 for no members.
-size_t ChooseRepresentative(const std::wstring& folderName,
-                            const std::vector<InstalledApp>& members);
+size_t ChooseRepresentative(const std::wstring& folderName, const std::vector<InstalledApp>& members);
 
 // Display order: by initial ('A'..'Z', then everything else), then by name in the
 // user's collation, ignoring case.

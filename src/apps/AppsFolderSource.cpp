@@ -42,8 +42,7 @@ void ReadLink(IShellItem* item, AppsFolderItem& record) {
 
 std::optional<std::vector<AppsFolderItem>> EnumerateShellAppsFolder() {
     ComPtr<IShellItem> folder;
-    if (FAILED(SHGetKnownFolderItem(FOLDERID_AppsFolder, KF_FLAG_DEFAULT, nullptr,
-                                    IID_PPV_ARGS(&folder)))) {
+    if (FAILED(SHGetKnownFolderItem(FOLDERID_AppsFolder, KF_FLAG_DEFAULT, nullptr, IID_PPV_ARGS(&folder)))) {
         return std::nullopt;
     }
     ComPtr<IEnumShellItems> enumerator;

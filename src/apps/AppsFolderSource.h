@@ -9,9 +9,9 @@
 #include <vector>
 
 struct AppsFolderItem {
-    std::wstring name;         // normal display name; empty when the shell gave none
-    std::wstring parsingName;  // parent-relative parsing name (the id of packaged apps)
-    std::wstring linkTarget;   // target parsing path of a link; empty when none
+    std::wstring name;                // normal display name; empty when the shell gave none
+    std::wstring parsingName;         // parent-relative parsing name (the id of packaged apps)
+    std::wstring linkTarget;          // target parsing path of a link; empty when none
     std::wstring linkArguments = {};  // a link's arguments; empty when none
 };
 

@@ -2,7 +2,6 @@
 
 #include "config/Paths.h"
 
-
 namespace {
 
 // One row of the classification; the first row whose test holds decides.
@@ -26,18 +25,16 @@ const wchar_t* const kEdgeNames[] = {L"microsoft edge", nullptr};
 const wchar_t* const kNotepadFiles[] = {L"notepad.exe", nullptr};
 const wchar_t* const kNotepadPath[] = {L"\\notepad.exe", L"windowsnotepad", nullptr};
 const wchar_t* const kNotepadNames[] = {L"记事本", nullptr};
-const wchar_t* const kTerminalFiles[] = {L"wt.exe", L"cmd.exe", L"powershell.exe", L"pwsh.exe",
-                                         L"windowsterminal.exe", nullptr};
-const wchar_t* const kTerminalPath[] = {L"\\wt.exe", L"windowsterminal", L"\\powershell.exe",
-                                        L"\\pwsh.exe", L"\\cmd.exe", nullptr};
+const wchar_t* const kTerminalFiles[] = {L"wt.exe", L"cmd.exe", L"powershell.exe", L"pwsh.exe", L"windowsterminal.exe",
+                                         nullptr};
+const wchar_t* const kTerminalPath[] = {L"\\wt.exe",   L"windowsterminal", L"\\powershell.exe",
+                                        L"\\pwsh.exe", L"\\cmd.exe",       nullptr};
 const wchar_t* const kTerminalNames[] = {L"终端", L"windows 终端", L"命令提示符", nullptr};
 const wchar_t* const kCalcFiles[] = {L"calc.exe", L"calculatorapp.exe", nullptr};
-const wchar_t* const kCalcPath[] = {L"\\calc.exe", L"windowscalculator", L"calculatorapp",
-                                    nullptr};
+const wchar_t* const kCalcPath[] = {L"\\calc.exe", L"windowscalculator", L"calculatorapp", nullptr};
 const wchar_t* const kCalcNames[] = {L"计算器", nullptr};
 const wchar_t* const kSettingsFiles[] = {L"systemsettings.exe", L"control.exe", nullptr};
-const wchar_t* const kSettingsPath[] = {L"immersivecontrolpanel", L"systemsettings.exe",
-                                        L"\\control.exe", nullptr};
+const wchar_t* const kSettingsPath[] = {L"immersivecontrolpanel", L"systemsettings.exe", L"\\control.exe", nullptr};
 const wchar_t* const kSettingsNames[] = {L"设置", L"控制面板", nullptr};
 const wchar_t* const kTaskFiles[] = {L"taskmgr.exe", nullptr};
 const wchar_t* const kTaskPath[] = {L"\\taskmgr.exe", L"\\resmon.exe", nullptr};
@@ -53,8 +50,7 @@ const wchar_t* const kMailPath[] = {L"windowscommunicationsapps", L"outlookforwi
 const wchar_t* const kMailNames[] = {L"邮件", nullptr};
 const wchar_t* const kCameraPath[] = {L"microsoft.windowscamera", nullptr};
 const wchar_t* const kCameraNames[] = {L"相机", nullptr};
-const wchar_t* const kSnipPath[] = {L"screenclippinghost", L"snippingtool", L"screensketch",
-                                    nullptr};
+const wchar_t* const kSnipPath[] = {L"screenclippinghost", L"snippingtool", L"screensketch", nullptr};
 const wchar_t* const kSnipNames[] = {L"截图工具", nullptr};
 const wchar_t* const kClockPath[] = {L"windowsalarms", nullptr};
 const wchar_t* const kClockNames[] = {L"时钟", nullptr};
@@ -84,13 +80,11 @@ bool EqualsAnyOf(std::wstring_view text, const wchar_t* const* names) {
     return false;
 }
 
-bool RuleHolds(const KindRule& rule, const std::wstring& path, const std::wstring& file,
-               const std::wstring& name) {
+bool RuleHolds(const KindRule& rule, const std::wstring& path, const std::wstring& file, const std::wstring& name) {
     if (rule.kind == BuiltinIconSettings && path.rfind(L"ms-settings:", 0) == 0) return true;
     // An empty list must not match: ContainsAnyOf treats an empty needle as a hit,
     // but a list without needles has none.
-    return EqualsAnyOf(file, rule.fileNames) ||
-           (*rule.pathParts && ContainsAnyOf(path, rule.pathParts)) ||
+    return EqualsAnyOf(file, rule.fileNames) || (*rule.pathParts && ContainsAnyOf(path, rule.pathParts)) ||
            EqualsAnyOf(name, rule.displayNames);
 }
 
@@ -128,9 +122,8 @@ BuiltinIconKind BuiltinIconKindFor(const std::wstring& path, const std::wstring&
     if (normalPath.size() > 2 && normalPath[1] == L':') {
         DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            return normalPath.find(L"\\downloads") != std::wstring::npos
-                       ? BuiltinIconDownloadsFolder
-                       : BuiltinIconFolder;
+            return normalPath.find(L"\\downloads") != std::wstring::npos ? BuiltinIconDownloadsFolder
+                                                                         : BuiltinIconFolder;
         }
     }
     return BuiltinIconNone;

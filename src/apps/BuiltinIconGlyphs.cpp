@@ -34,8 +34,8 @@ void PlateSpanAt(float y, float* left, float* right) {
 // ---- launchpad ----------------------------------------------------------
 
 constexpr D2D1_COLOR_F kLaunchpadCells[9] = {
-    Rgba(1, 0.38f, 0.36f),    Rgba(1, 0.72f, 0.2f),   Rgba(0.32f, 0.85f, 0.45f),
-    Rgba(0.24f, 0.72f, 1),    Rgba(0.65f, 0.45f, 1),  Rgba(1, 0.45f, 0.76f),
+    Rgba(1, 0.38f, 0.36f),    Rgba(1, 0.72f, 0.2f),      Rgba(0.32f, 0.85f, 0.45f),
+    Rgba(0.24f, 0.72f, 1),    Rgba(0.65f, 0.45f, 1),     Rgba(1, 0.45f, 0.76f),
     Rgba(0.25f, 0.82f, 0.8f), Rgba(0.95f, 0.96f, 0.99f), Rgba(0.35f, 0.62f, 1),
 };
 
@@ -95,9 +95,8 @@ constexpr Blob kPaintBlobs[] = {
 };
 
 constexpr D2D1_COLOR_F kPetals[6] = {
-    Rgba(1, 0.35f, 0.32f, 0.85f),    Rgba(1, 0.7f, 0.18f, 0.85f),
-    Rgba(0.32f, 0.84f, 0.44f, 0.85f), Rgba(0.2f, 0.72f, 0.98f, 0.85f),
-    Rgba(0.58f, 0.42f, 0.98f, 0.85f), Rgba(1, 0.4f, 0.72f, 0.85f),
+    Rgba(1, 0.35f, 0.32f, 0.85f),    Rgba(1, 0.7f, 0.18f, 0.85f),      Rgba(0.32f, 0.84f, 0.44f, 0.85f),
+    Rgba(0.2f, 0.72f, 0.98f, 0.85f), Rgba(0.58f, 0.42f, 0.98f, 0.85f), Rgba(1, 0.4f, 0.72f, 0.85f),
 };
 
 struct Segment {
@@ -106,19 +105,16 @@ struct Segment {
 };
 constexpr Segment kLetterA[] = {
     {{0.5f, 0.25f}, {0.3f, 0.72f}}, {{0.5f, 0.25f}, {0.7f, 0.72f}}, {{0.25f, 0.6f}, {0.75f, 0.6f}}};
-constexpr Segment kEnvelopeFlap[] = {{{0.22f, 0.32f}, {0.5f, 0.54f}},
-                                     {{0.78f, 0.32f}, {0.5f, 0.54f}}};
+constexpr Segment kEnvelopeFlap[] = {{{0.22f, 0.32f}, {0.5f, 0.54f}}, {{0.78f, 0.32f}, {0.5f, 0.54f}}};
 constexpr Segment kClockHands[] = {{{0.5f, 0.5f}, {0.5f, 0.31f}}, {{0.5f, 0.5f}, {0.64f, 0.58f}}};
-constexpr Segment kTerminalPrompt[] = {{{0.25f, 0.34f}, {0.4f, 0.46f}},
-                                       {{0.4f, 0.46f}, {0.25f, 0.58f}},
-                                       {{0.45f, 0.6f}, {0.63f, 0.6f}}};
-constexpr Segment kDownloadArrow[] = {{{0.5f, 0.44f}, {0.5f, 0.66f}},
-                                      {{0.4f, 0.57f}, {0.5f, 0.67f}},
-                                      {{0.6f, 0.57f}, {0.5f, 0.67f}}};
+constexpr Segment kTerminalPrompt[] = {
+    {{0.25f, 0.34f}, {0.4f, 0.46f}}, {{0.4f, 0.46f}, {0.25f, 0.58f}}, {{0.45f, 0.6f}, {0.63f, 0.6f}}};
+constexpr Segment kDownloadArrow[] = {
+    {{0.5f, 0.44f}, {0.5f, 0.66f}}, {{0.4f, 0.57f}, {0.5f, 0.67f}}, {{0.6f, 0.57f}, {0.5f, 0.67f}}};
 
 template <size_t N>
-void DrawRoundSegments(ID2D1DeviceContext* context, const Segment (&segments)[N],
-                       D2D1_COLOR_F color, float width, float s) {
+void DrawRoundSegments(ID2D1DeviceContext* context, const Segment (&segments)[N], D2D1_COLOR_F color, float width,
+                       float s) {
     auto brush = SolidBrush(context, color);
     for (const Segment& segment : segments) {
         DrawRoundLine(context, brush.Get(), segment.from, segment.to, width, s);
@@ -133,8 +129,7 @@ void DrawRotated(ID2D1DeviceContext* context, float s, int steps, float degrees,
     context->GetTransform(&entry);
     for (int n = 0; n < steps; ++n) {
         context->SetTransform(D2D1::Matrix3x2F::Rotation(n * degrees, D2D1::Point2F(0.5f * s, 0.5f * s)) *
-                              D2D1::Matrix3x2F(entry._11, entry._12, entry._21, entry._22,
-                                               entry._31, entry._32));
+                              D2D1::Matrix3x2F(entry._11, entry._12, entry._21, entry._22, entry._31, entry._32));
         draw(n);
     }
     context->SetTransform(entry);
@@ -186,8 +181,8 @@ void PaintFileExplorerGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, 
         .LineTo({kPlateNear, bend})
         .QuarterArcTo({kPlateNear, kPlateNear}, {bend, kPlateNear});
     auto halfGeometry = half.Finish(true);
-    auto blue = UnitGradient(context, s, {0.08f, 0.08f}, {0.54f, 0.92f}, Rgba(0.24f, 0.65f, 1),
-                             Rgba(0.06f, 0.4f, 0.92f));
+    auto blue =
+        UnitGradient(context, s, {0.08f, 0.08f}, {0.54f, 0.92f}, Rgba(0.24f, 0.65f, 1), Rgba(0.06f, 0.4f, 0.92f));
     if (halfGeometry && blue) context->FillGeometry(halfGeometry.Get(), blue.Get());
 
     // The profile ends on the plate's edges, where the clip would cut its round
@@ -198,8 +193,7 @@ void PaintFileExplorerGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, 
     auto line = SolidBrush(context, Rgba(0.03f, 0.19f, 0.46f, 0.32f));
     auto joins = RoundJoinStrokeStyle(factory);
     if (profileGeometry && line) {
-        context->DrawGeometry(profileGeometry.Get(), line.Get(), std::max(0.015f * s, 1.2f),
-                              joins.Get());
+        context->DrawGeometry(profileGeometry.Get(), line.Get(), std::max(0.015f * s, 1.2f), joins.Get());
     }
 
     auto face = SolidBrush(context, kExplorerFace);
@@ -225,8 +219,8 @@ void PaintBrowserGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float
     DrawGradientPlate(context, s, Rgba(0.98f, 0.99f, 1), Rgba(0.89f, 0.91f, 0.95f));
     constexpr float R = 0.335f;
     const UnitPoint centre = {0.5f, 0.5f};
-    auto dial = UnitGradient(context, s, {0.5f, 0.5f - R}, {0.5f, 0.5f + R}, Rgba(0.18f, 0.72f, 1),
-                             Rgba(0.06f, 0.42f, 0.94f));
+    auto dial =
+        UnitGradient(context, s, {0.5f, 0.5f - R}, {0.5f, 0.5f + R}, Rgba(0.18f, 0.72f, 1), Rgba(0.06f, 0.42f, 0.94f));
     FillCircle(context, dial.Get(), centre, R, s);
 
     auto tick = SolidBrush(context, Rgba(1, 1, 1, 0.85f));
@@ -279,8 +273,7 @@ void PaintNotepadGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float
         .QuarterArcTo({kPlateFar, kPlateNear}, {kPlateFar, bend})
         .LineTo({kPlateFar, 0.31f});
     auto bandGeometry = band.Finish(true);
-    auto yellow = UnitGradient(context, s, {0, 0.08f}, {0, 0.32f}, Rgba(1, 0.84f, 0.18f),
-                               Rgba(0.96f, 0.72f, 0.05f));
+    auto yellow = UnitGradient(context, s, {0, 0.08f}, {0, 0.32f}, Rgba(1, 0.84f, 0.18f), Rgba(0.96f, 0.72f, 0.05f));
     if (bandGeometry && yellow) context->FillGeometry(bandGeometry.Get(), yellow.Get());
 
     auto rule = SolidBrush(context, Rgba(0.8f, 0.82f, 0.86f, 0.8f));
@@ -300,11 +293,9 @@ void PaintTerminalGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, floa
     (void)factory;
     if (!context) return;
     DrawGradientPlate(context, s, Rgba(0.84f, 0.86f, 0.9f), Rgba(0.6f, 0.63f, 0.69f));
-    auto screen = UnitGradient(context, s, {0, 0.14f}, {0, 0.86f}, Rgba(0.14f, 0.15f, 0.18f),
-                               Rgba(0.07f, 0.08f, 0.1f));
+    auto screen = UnitGradient(context, s, {0, 0.14f}, {0, 0.86f}, Rgba(0.14f, 0.15f, 0.18f), Rgba(0.07f, 0.08f, 0.1f));
     FillRoundRect(context, screen.Get(), {0.14f, 0.14f, 0.86f, 0.86f}, 0.16f, s);
-    DrawRoundSegments(context, kTerminalPrompt, Rgba(0.96f, 0.97f, 1, 0.96f),
-                      std::max(0.045f * s, 2.0f), s);
+    DrawRoundSegments(context, kTerminalPrompt, Rgba(0.96f, 0.97f, 1, 0.96f), std::max(0.045f * s, 2.0f), s);
 }
 
 void PaintCalculatorGlyph(ID2D1DeviceContext* context, float s) {
@@ -318,8 +309,8 @@ void PaintCalculatorGlyph(ID2D1DeviceContext* context, float s) {
         for (int column = 0; column < 4; ++column) {
             const float x = kCalcLeft + column * kCalcPitch;
             const float y = kCalcTop + row * kCalcPitch;
-            FillRoundRect(context, column == 3 ? orange.Get() : grey.Get(),
-                          {x, y, x + kCalcCell, y + kCalcCell}, 0.35f * kCalcCell, s);
+            FillRoundRect(context, column == 3 ? orange.Get() : grey.Get(), {x, y, x + kCalcCell, y + kCalcCell},
+                          0.35f * kCalcCell, s);
         }
     }
 }
@@ -330,21 +321,19 @@ void PaintSettingsGlyph(ID2D1DeviceContext* context, float s) {
     const UnitPoint centre = {0.5f, 0.5f};
     auto backing = SolidBrush(context, Rgba(0.22f, 0.24f, 0.28f, 0.9f));
     FillCircle(context, backing.Get(), centre, 0.29f, s);
-    auto gear = UnitGradient(context, s, {0.5f, 0.2f}, {0.5f, 0.8f}, Rgba(0.96f, 0.97f, 0.99f),
-                             Rgba(0.72f, 0.75f, 0.8f));
+    auto gear =
+        UnitGradient(context, s, {0.5f, 0.2f}, {0.5f, 0.8f}, Rgba(0.96f, 0.97f, 0.99f), Rgba(0.72f, 0.75f, 0.8f));
     if (gear) {
         DrawRotated(context, s, 8, 45.0f, [&](int) {
             FillRoundRect(context, gear.Get(), {0.4575f, 0.19f, 0.5425f, 0.34f}, 0.0255f, s);
         });
-        context->DrawEllipse(D2D1::Ellipse(Px(centre, s), 0.17f * s, 0.17f * s), gear.Get(),
-                             0.08f * s);
+        context->DrawEllipse(D2D1::Ellipse(Px(centre, s), 0.17f * s, 0.17f * s), gear.Get(), 0.08f * s);
     }
     auto hub = SolidBrush(context, Rgba(0.3f, 0.33f, 0.38f));
     FillCircle(context, hub.Get(), centre, 0.08f, s);
 }
 
-void PaintAppGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, BuiltinIconKind kind,
-                   float s) {
+void PaintAppGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, BuiltinIconKind kind, float s) {
     if (!context || kind < BuiltinIconTaskManager || kind > BuiltinIconClock) return;
     const PlateColors plate = AppPlate(kind);
     DrawGradientPlate(context, s, plate.top, plate.bottom);
@@ -353,8 +342,7 @@ void PaintAppGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, BuiltinIc
         case BuiltinIconTaskManager: {
             auto brush = SolidBrush(context, Rgba(0.25f, 0.92f, 0.45f));
             for (size_t n = 0; n + 1 < std::size(kPulse); ++n) {
-                DrawRoundLine(context, brush.Get(), kPulse[n], kPulse[n + 1],
-                              std::max(0.032f * s, 1.8f), s);
+                DrawRoundLine(context, brush.Get(), kPulse[n], kPulse[n + 1], std::max(0.032f * s, 1.8f), s);
             }
             break;
         }
@@ -376,8 +364,7 @@ void PaintAppGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, BuiltinIc
         case BuiltinIconMail: {
             auto body = SolidBrush(context, Rgba(1, 1, 1, 0.96f));
             FillRoundRect(context, body.Get(), {0.2f, 0.3f, 0.8f, 0.7f}, 0.05f, s);
-            DrawRoundSegments(context, kEnvelopeFlap, Rgba(0.16f, 0.48f, 0.9f, 0.9f),
-                              std::max(0.025f * s, 1.6f), s);
+            DrawRoundSegments(context, kEnvelopeFlap, Rgba(0.16f, 0.48f, 0.9f, 0.9f), std::max(0.025f * s, 1.6f), s);
             break;
         }
         case BuiltinIconCamera: {
@@ -391,17 +378,15 @@ void PaintAppGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, BuiltinIc
             auto frame = SolidBrush(context, Rgba(0.96f, 0.97f, 1, 0.94f));
             if (frame) {
                 context->DrawRoundedRectangle(
-                    D2D1::RoundedRect(Px(UnitRect{0.25f, 0.28f, 0.75f, 0.72f}, s), 0.04f * s,
-                                      0.04f * s),
-                    frame.Get(), std::max(0.03f * s, 1.8f));
+                    D2D1::RoundedRect(Px(UnitRect{0.25f, 0.28f, 0.75f, 0.72f}, s), 0.04f * s, 0.04f * s), frame.Get(),
+                    std::max(0.03f * s, 1.8f));
             }
             break;
         }
         case BuiltinIconClock: {
             auto face = SolidBrush(context, Rgba(0.98f, 0.98f, 1, 0.96f));
             FillCircle(context, face.Get(), centre, 0.31f, s);
-            DrawRoundSegments(context, kClockHands, Rgba(0.12f, 0.13f, 0.16f),
-                              std::max(0.03f * s, 1.8f), s);
+            DrawRoundSegments(context, kClockHands, Rgba(0.12f, 0.13f, 0.16f), std::max(0.03f * s, 1.8f), s);
             break;
         }
         default:
@@ -410,23 +395,19 @@ void PaintAppGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, BuiltinIc
     (void)factory;
 }
 
-void PaintFolderGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float s,
-                      bool downloads) {
+void PaintFolderGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float s, bool downloads) {
     (void)factory;
     if (!context) return;
     auto tab = SolidBrush(context, Rgba(0.25f, 0.62f, 0.94f));
     FillRoundRect(context, tab.Get(), {0.1f, 0.18f, 0.46f, 0.36f}, 0.06f, s);
-    auto body = UnitGradient(context, s, {0, 0.3f}, {0, 0.84f}, Rgba(0.45f, 0.8f, 1),
-                             Rgba(0.2f, 0.58f, 0.94f));
+    auto body = UnitGradient(context, s, {0, 0.3f}, {0, 0.84f}, Rgba(0.45f, 0.8f, 1), Rgba(0.2f, 0.58f, 0.94f));
     FillRoundRect(context, body.Get(), {0.1f, 0.3f, 0.9f, 0.84f}, 0.08f, s);
     if (downloads) {
-        DrawRoundSegments(context, kDownloadArrow, Rgba(0.08f, 0.32f, 0.62f, 0.72f),
-                          std::max(0.045f * s, 2.0f), s);
+        DrawRoundSegments(context, kDownloadArrow, Rgba(0.08f, 0.32f, 0.62f, 0.72f), std::max(0.045f * s, 2.0f), s);
     }
 }
 
-void PaintRecycleBinGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float s,
-                          bool full) {
+void PaintRecycleBinGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float s, bool full) {
     if (!context) return;
     auto shadow = SolidBrush(context, Rgba(0, 0, 0, 0.22f));
     FillEllipse(context, shadow.Get(), {0.5f, 0.91f}, 0.56f * 0.42f, 0.045f, s);
@@ -437,24 +418,21 @@ void PaintRecycleBinGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, fl
         }
     }
     PathBuilder body(factory, s, {0.22f, 0.22f}, true);
-    body.LineTo({0.78f, 0.22f})
-        .LineTo({0.71f, 0.89f})
-        .BezierTo({0.605f, 0.93f}, {0.395f, 0.93f}, {0.29f, 0.89f});
+    body.LineTo({0.78f, 0.22f}).LineTo({0.71f, 0.89f}).BezierTo({0.605f, 0.93f}, {0.395f, 0.93f}, {0.29f, 0.89f});
     auto bodyGeometry = body.Finish(true);
-    auto metal = UnitGradient(context, s, {0.22f, 0.22f}, {0.78f, 0.22f},
-                              Rgba(0.76f, 0.8f, 0.86f, 0.88f), Rgba(0.54f, 0.58f, 0.65f, 0.9f));
+    auto metal = UnitGradient(context, s, {0.22f, 0.22f}, {0.78f, 0.22f}, Rgba(0.76f, 0.8f, 0.86f, 0.88f),
+                              Rgba(0.54f, 0.58f, 0.65f, 0.9f));
     if (bodyGeometry && metal) context->FillGeometry(bodyGeometry.Get(), metal.Get());
 
     auto rib = SolidBrush(context, Rgba(1, 1, 1, 0.35f));
     if (rib) {
         for (int n = -2; n <= 2; ++n) {
             context->DrawLine(Px(UnitPoint{0.5f + n * 0.18f * 0.56f, 0.26f}, s),
-                              Px(UnitPoint{0.5f + n * 0.18f * 0.42f, 0.88f}, s), rib.Get(),
-                              std::max(0.015f * s, 1.0f));
+                              Px(UnitPoint{0.5f + n * 0.18f * 0.42f, 0.88f}, s), rib.Get(), std::max(0.015f * s, 1.0f));
         }
     }
-    auto rim = UnitGradient(context, s, {0.22f, 0.22f}, {0.78f, 0.22f}, Rgba(0.92f, 0.94f, 0.97f),
-                            Rgba(0.7f, 0.74f, 0.8f));
+    auto rim =
+        UnitGradient(context, s, {0.22f, 0.22f}, {0.78f, 0.22f}, Rgba(0.92f, 0.94f, 0.97f), Rgba(0.7f, 0.74f, 0.8f));
     FillEllipse(context, rim.Get(), {0.5f, 0.22f}, 0.28f, 0.06f, s);
     auto opening = SolidBrush(context, Rgba(0.34f, 0.38f, 0.44f, 0.8f));
     FillEllipse(context, opening.Get(), {0.5f, 0.22f}, 0.56f * 0.42f, 0.04f, s);
@@ -466,17 +444,41 @@ void PaintBuiltinGlyph(ID2D1DeviceContext* context, BuiltinIconKind kind, float 
     context->GetFactory(&factory);
     ID2D1Factory* f = factory.Get();
     switch (kind) {
-        case BuiltinIconLaunchpad: PaintLaunchpadGlyph(context, s); break;
-        case BuiltinIconFileExplorer: PaintFileExplorerGlyph(context, f, s); break;
-        case BuiltinIconBrowser: PaintBrowserGlyph(context, f, s); break;
-        case BuiltinIconNotepad: PaintNotepadGlyph(context, f, s); break;
-        case BuiltinIconTerminal: PaintTerminalGlyph(context, f, s); break;
-        case BuiltinIconCalculator: PaintCalculatorGlyph(context, s); break;
-        case BuiltinIconSettings: PaintSettingsGlyph(context, s); break;
-        case BuiltinIconFolder: PaintFolderGlyph(context, f, s, false); break;
-        case BuiltinIconDownloadsFolder: PaintFolderGlyph(context, f, s, true); break;
-        case BuiltinIconRecycleBinEmpty: PaintRecycleBinGlyph(context, f, s, false); break;
-        case BuiltinIconRecycleBinFull: PaintRecycleBinGlyph(context, f, s, true); break;
-        default: PaintAppGlyph(context, f, kind, s); break;
+        case BuiltinIconLaunchpad:
+            PaintLaunchpadGlyph(context, s);
+            break;
+        case BuiltinIconFileExplorer:
+            PaintFileExplorerGlyph(context, f, s);
+            break;
+        case BuiltinIconBrowser:
+            PaintBrowserGlyph(context, f, s);
+            break;
+        case BuiltinIconNotepad:
+            PaintNotepadGlyph(context, f, s);
+            break;
+        case BuiltinIconTerminal:
+            PaintTerminalGlyph(context, f, s);
+            break;
+        case BuiltinIconCalculator:
+            PaintCalculatorGlyph(context, s);
+            break;
+        case BuiltinIconSettings:
+            PaintSettingsGlyph(context, s);
+            break;
+        case BuiltinIconFolder:
+            PaintFolderGlyph(context, f, s, false);
+            break;
+        case BuiltinIconDownloadsFolder:
+            PaintFolderGlyph(context, f, s, true);
+            break;
+        case BuiltinIconRecycleBinEmpty:
+            PaintRecycleBinGlyph(context, f, s, false);
+            break;
+        case BuiltinIconRecycleBinFull:
+            PaintRecycleBinGlyph(context, f, s, true);
+            break;
+        default:
+            PaintAppGlyph(context, f, kind, s);
+            break;
     }
 }

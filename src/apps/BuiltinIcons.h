@@ -53,9 +53,9 @@ BuiltinIconKind BuiltinIconKindFor(const std::wstring& path, const std::wstring&
 BuiltinIconKind BuiltinIconKindByName(const std::wstring& path, const std::wstring& displayName);
 
 // Two-stop linear gradient (gamma 2.2, clamped); null when Direct2D refuses.
-Microsoft::WRL::ComPtr<ID2D1LinearGradientBrush> MakeLinearGradientBrush(
-    ID2D1DeviceContext* context, D2D1_POINT_2F start, D2D1_POINT_2F end, D2D1_COLOR_F color0,
-    D2D1_COLOR_F color1);
+Microsoft::WRL::ComPtr<ID2D1LinearGradientBrush> MakeLinearGradientBrush(ID2D1DeviceContext* context,
+                                                                         D2D1_POINT_2F start, D2D1_POINT_2F end,
+                                                                         D2D1_COLOR_F color0, D2D1_COLOR_F color1);
 
 // The rounded tile with its three-layer drop shadow and rim; a null fill draws
 // only shadow and rim.
@@ -69,12 +69,9 @@ void PaintTerminalGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, floa
 void PaintCalculatorGlyph(ID2D1DeviceContext* context, float s);
 void PaintSettingsGlyph(ID2D1DeviceContext* context, float s);
 // Kinds 8 (task manager) to 15 (clock); other kinds draw nothing.
-void PaintAppGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, BuiltinIconKind kind,
-                   float s);
-void PaintFolderGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float s,
-                      bool downloads);
-void PaintRecycleBinGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float s,
-                          bool full);
+void PaintAppGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, BuiltinIconKind kind, float s);
+void PaintFolderGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float s, bool downloads);
+void PaintRecycleBinGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float s, bool full);
 
 // Dispatches a kind to its painter (kind 0 draws nothing).
 void PaintBuiltinGlyph(ID2D1DeviceContext* context, BuiltinIconKind kind, float s);

@@ -64,8 +64,8 @@ bool ReadEntryAt(FILE* file, InstalledApp& entry, int depth, ReadBudget& budget)
     uint32_t childCount = 0;
     if (!ReadCatalogString(file, entry.name) || !ReadCatalogString(file, entry.launchId) ||
         !ReadCatalogString(file, entry.targetPath) || !ReadCatalogString(file, entry.nameKey) ||
-        !ReadCatalogString(file, entry.shortcutPath) || !ReadValue(file, flags) ||
-        !ReadValue(file, category) || !ReadValue(file, initial) || !ReadValue(file, childCount)) {
+        !ReadCatalogString(file, entry.shortcutPath) || !ReadValue(file, flags) || !ReadValue(file, category) ||
+        !ReadValue(file, initial) || !ReadValue(file, childCount)) {
         return false;
     }
     entry.isPrimary = (flags & kFlagPrimary) != 0;
@@ -148,8 +148,8 @@ bool WriteCatalogEntry(FILE* file, const InstalledApp& entry) {
     const uint32_t childCount = static_cast<uint32_t>(entry.children.size());
     if (!WriteCatalogString(file, entry.name) || !WriteCatalogString(file, entry.launchId) ||
         !WriteCatalogString(file, entry.targetPath) || !WriteCatalogString(file, entry.nameKey) ||
-        !WriteCatalogString(file, entry.shortcutPath) || !WriteValue(file, flags) ||
-        !WriteValue(file, category) || !WriteValue(file, initial) || !WriteValue(file, childCount)) {
+        !WriteCatalogString(file, entry.shortcutPath) || !WriteValue(file, flags) || !WriteValue(file, category) ||
+        !WriteValue(file, initial) || !WriteValue(file, childCount)) {
         return false;
     }
     for (const InstalledApp& child : entry.children) {
@@ -188,8 +188,8 @@ void SaveCatalogCacheTo(const std::wstring& path, const std::vector<InstalledApp
 
     const uint32_t version = kCatalogCacheVersion;
     const uint32_t count = static_cast<uint32_t>(catalog.size());
-    bool ok = fwrite(kMagic, 1, sizeof(kMagic), raw) == sizeof(kMagic) &&
-              WriteValue(raw, version) && WriteValue(raw, count);
+    bool ok =
+        fwrite(kMagic, 1, sizeof(kMagic), raw) == sizeof(kMagic) && WriteValue(raw, version) && WriteValue(raw, count);
     for (size_t i = 0; ok && i < catalog.size(); ++i) ok = WriteCatalogEntry(raw, catalog[i]);
     if (!FlushToDisk(raw) || _ftelli64(raw) > static_cast<int64_t>(kCatalogCacheMaxFileBytes)) ok = false;
     if (file.Close() != 0) ok = false;
@@ -199,9 +199,7 @@ void SaveCatalogCacheTo(const std::wstring& path, const std::vector<InstalledApp
     }
 }
 
-bool LoadCatalogCache(std::vector<InstalledApp>& out) {
-    return LoadCatalogCacheFrom(CatalogCachePath(), out);
-}
+bool LoadCatalogCache(std::vector<InstalledApp>& out) { return LoadCatalogCacheFrom(CatalogCachePath(), out); }
 
 bool LoadCatalogCacheFrom(const std::wstring& path, std::vector<InstalledApp>& out) {
     if (path.empty()) return false;

@@ -10,8 +10,7 @@ wchar_t GroupInitialOfName(const std::wstring& name) {
     size_t i = 0;
     while (i < name.size()) {
         const wchar_t c = name[i];
-        if (c == L' ' || c == L'\t' || c == L'[' || c == L'(' || c == L'\u3010' ||
-            c == L'\uFF08' || c == L'\u300C') {
+        if (c == L' ' || c == L'\t' || c == L'[' || c == L'(' || c == L'\u3010' || c == L'\uFF08' || c == L'\u300C') {
             ++i;
         } else {
             break;
@@ -36,8 +35,7 @@ wchar_t GroupInitialOfName(const std::wstring& name) {
     const int length = WideCharToMultiByte(936, 0, &c, 1, bytes, sizeof(bytes), nullptr, nullptr);
     if (length != 2) return L'#';
     const unsigned code =
-        static_cast<unsigned>(static_cast<unsigned char>(bytes[0])) * 256u +
-        static_cast<unsigned char>(bytes[1]);
+        static_cast<unsigned>(static_cast<unsigned char>(bytes[0])) * 256u + static_cast<unsigned char>(bytes[1]);
     if (code < 0xB0A1 || code > 0xD7F9) return L'#';
     wchar_t letter = L'#';
     for (const auto& [first, initial] : name_tables::kGb2312InitialBoundaries) {

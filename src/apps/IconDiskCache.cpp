@@ -44,13 +44,12 @@ void PutLe32(uint8_t* out, uint32_t value) {
 }
 
 uint32_t GetLe32(const uint8_t* in) {
-    return static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
-           static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24;
+    return static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 | static_cast<uint32_t>(in[2]) << 16 |
+           static_cast<uint32_t>(in[3]) << 24;
 }
 
 int64_t FileTimeValue(const FILETIME& time) {
-    return static_cast<int64_t>(static_cast<uint64_t>(time.dwHighDateTime) << 32 |
-                                time.dwLowDateTime);
+    return static_cast<int64_t>(static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime);
 }
 
 struct CacheFileEntry {
@@ -83,8 +82,8 @@ std::wstring FileStamp(const std::wstring& path) {
     // Opening the file follows links to their target; a folder has no size and
     // keeps the bare key, so its icon does not go stale whenever its contents change.
     platform::UniqueHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {};
     BY_HANDLE_FILE_INFORMATION info = {};
     const bool ok = GetFileInformationByHandle(file.get(), &info) != FALSE;
@@ -132,8 +131,8 @@ bool ReadIconCacheFileAt(const std::wstring& file, IconBitmap& out) {
     FILE* stream = OpenSharedForReading(file);
     if (!stream) return false;
     uint8_t header[kHeaderBytes];
-    bool ok = fread(header, 1, kHeaderBytes, stream) == kHeaderBytes &&
-              memcmp(header, kMagic, 4) == 0 && GetLe32(header + 4) == kVersion;
+    bool ok = fread(header, 1, kHeaderBytes, stream) == kHeaderBytes && memcmp(header, kMagic, 4) == 0 &&
+              GetLe32(header + 4) == kVersion;
     if (ok) {
         const auto width = static_cast<int32_t>(GetLe32(header + 8));
         const auto height = static_cast<int32_t>(GetLe32(header + 12));
@@ -172,8 +171,7 @@ void WriteIconCacheFileAt(const std::wstring& file, const IconBitmap& bitmap) {
     PutLe32(header + 12, static_cast<uint32_t>(bitmap.height));
     const size_t pixelBytes = static_cast<size_t>(bitmap.width) * bitmap.height * 4;
     bool ok = fwrite(header, 1, kHeaderBytes, stream) == kHeaderBytes &&
-              fwrite(bitmap.pixels.data(), 1, pixelBytes, stream) == pixelBytes &&
-              FlushToDisk(stream);
+              fwrite(bitmap.pixels.data(), 1, pixelBytes, stream) == pixelBytes && FlushToDisk(stream);
     fclose(stream);
     if (!ok || !ReplaceSharedFile(temp, file, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(temp.c_str());
@@ -184,8 +182,8 @@ size_t PruneIconCacheFolder(const std::wstring& iconCacheFolder) {
     if (iconCacheFolder.empty()) return 0;
     std::vector<CacheFileEntry> entries;
     WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileExW((iconCacheFolder + L"\\*").c_str(), FindExInfoBasic, &found,
-                                     FindExSearchNameMatch, nullptr, 0);
+    HANDLE search = FindFirstFileExW((iconCacheFolder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return 0;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
@@ -197,9 +195,8 @@ size_t PruneIconCacheFolder(const std::wstring& iconCacheFolder) {
     FindClose(search);
 
     if (entries.size() <= kPruneAbove) return 0;
-    std::sort(entries.begin(), entries.end(), [](const CacheFileEntry& a, const CacheFileEntry& b) {
-        return a.lastWriteTime < b.lastWriteTime;
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const CacheFileEntry& a, const CacheFileEntry& b) { return a.lastWriteTime < b.lastWriteTime; });
     const size_t excess = entries.size() - kPruneKeep;
     for (size_t i = 0; i < excess; ++i) DeleteFileW(entries[i].path.c_str());
     LogMessage(L"IconLoader: pruned %llu cached icon files", static_cast<unsigned long long>(excess));
@@ -223,9 +220,8 @@ void WriteRecentListFile(const std::wstring& cacheFolder, const std::vector<std:
     if (file.back() != L'\\' && file.back() != L'/') file += L'\\';
     file += L"icon-recent.txt";
     const platform::UniqueHandle handle(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) return;
     DWORD written = 0;
-    WriteFile(handle.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
-              nullptr);
+    WriteFile(handle.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
 }

@@ -20,37 +20,31 @@ ComPtr<ID2D1SolidColorBrush> SolidBrush(ID2D1DeviceContext* context, D2D1_COLOR_
     return brush;
 }
 
-ComPtr<ID2D1LinearGradientBrush> UnitGradient(ID2D1DeviceContext* context, float s,
-                                              UnitPoint start, UnitPoint end, D2D1_COLOR_F top,
-                                              D2D1_COLOR_F bottom) {
+ComPtr<ID2D1LinearGradientBrush> UnitGradient(ID2D1DeviceContext* context, float s, UnitPoint start, UnitPoint end,
+                                              D2D1_COLOR_F top, D2D1_COLOR_F bottom) {
     return MakeLinearGradientBrush(context, Px(start, s), Px(end, s), top, bottom);
 }
 
-void FillRoundRect(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitRect rect, float radius,
-                   float s) {
+void FillRoundRect(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitRect rect, float radius, float s) {
     if (!brush) return;
     context->FillRoundedRectangle(D2D1::RoundedRect(Px(rect, s), radius * s, radius * s), brush);
 }
 
-void FillCircle(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint centre, float radius,
-                float s) {
+void FillCircle(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint centre, float radius, float s) {
     FillEllipse(context, brush, centre, radius, radius, s);
 }
 
-void FillEllipse(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint centre, float rx,
-                 float ry, float s) {
+void FillEllipse(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint centre, float rx, float ry, float s) {
     if (!brush) return;
     context->FillEllipse(D2D1::Ellipse(Px(centre, s), rx * s, ry * s), brush);
 }
 
-void DrawGradientPlate(ID2D1DeviceContext* context, float s, D2D1_COLOR_F top,
-                       D2D1_COLOR_F bottom) {
+void DrawGradientPlate(ID2D1DeviceContext* context, float s, D2D1_COLOR_F top, D2D1_COLOR_F bottom) {
     auto fill = UnitGradient(context, s, {0, 0.08f}, {0, 0.92f}, top, bottom);
     DrawIconTilePlate(context, s, fill.Get());
 }
 
-void DrawRoundCap(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint from, UnitPoint end,
-                  float width, float s) {
+void DrawRoundCap(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint from, UnitPoint end, float width, float s) {
     if (!brush) return;
     float dx = (end.x - from.x) * s;
     float dy = (end.y - from.y) * s;
@@ -73,17 +67,14 @@ void DrawRoundCap(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint from
     if (!factory || FAILED(factory->CreatePathGeometry(&path)) || FAILED(path->Open(&sink))) return;
     const float k = kQuarterArc;
     sink->BeginFigure(a, D2D1_FIGURE_BEGIN_FILLED);
-    sink->AddBezier(D2D1::BezierSegment({a.x + dx * k, a.y + dy * k}, {tip.x + nx * k, tip.y + ny * k},
-                                        tip));
-    sink->AddBezier(D2D1::BezierSegment({tip.x - nx * k, tip.y - ny * k}, {b.x + dx * k, b.y + dy * k},
-                                        b));
+    sink->AddBezier(D2D1::BezierSegment({a.x + dx * k, a.y + dy * k}, {tip.x + nx * k, tip.y + ny * k}, tip));
+    sink->AddBezier(D2D1::BezierSegment({tip.x - nx * k, tip.y - ny * k}, {b.x + dx * k, b.y + dy * k}, b));
     sink->EndFigure(D2D1_FIGURE_END_CLOSED);
     if (FAILED(sink->Close())) return;
     context->FillGeometry(path.Get(), brush);
 }
 
-void DrawRoundLine(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint from, UnitPoint to,
-                   float width, float s) {
+void DrawRoundLine(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint from, UnitPoint to, float width, float s) {
     if (!brush) return;
     context->DrawLine(Px(from, s), Px(to, s), brush, width);
     DrawRoundCap(context, brush, to, from, width, s);
@@ -93,15 +84,13 @@ void DrawRoundLine(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint fro
 ComPtr<ID2D1StrokeStyle> RoundJoinStrokeStyle(ID2D1Factory* factory) {
     ComPtr<ID2D1StrokeStyle> style;
     if (!factory) return nullptr;
-    const auto props = D2D1::StrokeStyleProperties(D2D1_CAP_STYLE_FLAT, D2D1_CAP_STYLE_FLAT,
-                                                   D2D1_CAP_STYLE_FLAT, D2D1_LINE_JOIN_ROUND,
-                                                   10.0f, D2D1_DASH_STYLE_SOLID, 0.0f);
+    const auto props = D2D1::StrokeStyleProperties(D2D1_CAP_STYLE_FLAT, D2D1_CAP_STYLE_FLAT, D2D1_CAP_STYLE_FLAT,
+                                                   D2D1_LINE_JOIN_ROUND, 10.0f, D2D1_DASH_STYLE_SOLID, 0.0f);
     if (FAILED(factory->CreateStrokeStyle(props, nullptr, 0, &style))) return nullptr;
     return style;
 }
 
-PathBuilder::PathBuilder(ID2D1Factory* factory, float s, UnitPoint start, bool filled)
-    : s_(s), current_(start) {
+PathBuilder::PathBuilder(ID2D1Factory* factory, float s, UnitPoint start, bool filled) : s_(s), current_(start) {
     if (!factory || FAILED(factory->CreatePathGeometry(&path_)) || FAILED(path_->Open(&sink_))) {
         path_.Reset();
         sink_.Reset();
@@ -142,20 +131,17 @@ ComPtr<ID2D1PathGeometry> PathBuilder::Finish(bool closed) {
 
 using namespace icon_drawing;
 
-ComPtr<ID2D1LinearGradientBrush> MakeLinearGradientBrush(ID2D1DeviceContext* context,
-                                                         D2D1_POINT_2F start, D2D1_POINT_2F end,
-                                                         D2D1_COLOR_F color0,
-                                                         D2D1_COLOR_F color1) {
+ComPtr<ID2D1LinearGradientBrush> MakeLinearGradientBrush(ID2D1DeviceContext* context, D2D1_POINT_2F start,
+                                                         D2D1_POINT_2F end, D2D1_COLOR_F color0, D2D1_COLOR_F color1) {
     if (!context) return nullptr;
     const D2D1_GRADIENT_STOP stops[2] = {{0.0f, color0}, {1.0f, color1}};
     ComPtr<ID2D1GradientStopCollection> collection;
-    if (FAILED(context->CreateGradientStopCollection(stops, 2, D2D1_GAMMA_2_2,
-                                                     D2D1_EXTEND_MODE_CLAMP, &collection))) {
+    if (FAILED(context->CreateGradientStopCollection(stops, 2, D2D1_GAMMA_2_2, D2D1_EXTEND_MODE_CLAMP, &collection))) {
         return nullptr;
     }
     ComPtr<ID2D1LinearGradientBrush> brush;
-    if (FAILED(context->CreateLinearGradientBrush(
-            D2D1::LinearGradientBrushProperties(start, end), collection.Get(), &brush))) {
+    if (FAILED(context->CreateLinearGradientBrush(D2D1::LinearGradientBrushProperties(start, end), collection.Get(),
+                                                  &brush))) {
         return nullptr;
     }
     return brush;
@@ -174,16 +160,14 @@ void DrawIconTilePlate(ID2D1DeviceContext* context, float s, ID2D1Brush* fill) {
         const float f = 0.01f * d * s;
         const float g = 0.011f * d * s;
         context->FillRoundedRectangle(
-            D2D1::RoundedRect(D2D1::RectF(i - f, i - 0.3f * f + g, e + f, e + f + g), r + f, r + f),
-            shadow.Get());
+            D2D1::RoundedRect(D2D1::RectF(i - f, i - 0.3f * f + g, e + f, e + f + g), r + f, r + f), shadow.Get());
     }
     if (fill) context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(i, i, e, e), r, r), fill);
     const float m = std::max(0.008f * s, 0.8f);
-    auto rim = MakeLinearGradientBrush(context, D2D1::Point2F(0, i), D2D1::Point2F(0, e),
-                                       Rgba(1, 1, 1, 0.44f), Rgba(0, 0, 0, 0.16f));
+    auto rim = MakeLinearGradientBrush(context, D2D1::Point2F(0, i), D2D1::Point2F(0, e), Rgba(1, 1, 1, 0.44f),
+                                       Rgba(0, 0, 0, 0.16f));
     if (rim) {
-        context->DrawRoundedRectangle(
-            D2D1::RoundedRect(D2D1::RectF(i + m, i + m, e - m, e - m), r - m, r - m), rim.Get(),
-            std::max(0.012f * s, 1.0f));
+        context->DrawRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(i + m, i + m, e - m, e - m), r - m, r - m),
+                                      rim.Get(), std::max(0.012f * s, 1.0f));
     }
 }

@@ -28,33 +28,25 @@ struct UnitRect {
 constexpr D2D1_COLOR_F Rgba(float r, float g, float b, float a = 1.0f) { return {r, g, b, a}; }
 
 inline D2D1_POINT_2F Px(UnitPoint p, float s) { return D2D1::Point2F(p.x * s, p.y * s); }
-inline D2D1_RECT_F Px(UnitRect r, float s) {
-    return D2D1::RectF(r.left * s, r.top * s, r.right * s, r.bottom * s);
-}
+inline D2D1_RECT_F Px(UnitRect r, float s) { return D2D1::RectF(r.left * s, r.top * s, r.right * s, r.bottom * s); }
 
 ComPtr<ID2D1SolidColorBrush> SolidBrush(ID2D1DeviceContext* context, D2D1_COLOR_F color);
 
 // A gradient in unit coordinates, scaled by s.
-ComPtr<ID2D1LinearGradientBrush> UnitGradient(ID2D1DeviceContext* context, float s,
-                                              UnitPoint start, UnitPoint end, D2D1_COLOR_F top,
-                                              D2D1_COLOR_F bottom);
+ComPtr<ID2D1LinearGradientBrush> UnitGradient(ID2D1DeviceContext* context, float s, UnitPoint start, UnitPoint end,
+                                              D2D1_COLOR_F top, D2D1_COLOR_F bottom);
 
-void FillRoundRect(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitRect rect, float radius,
-                   float s);
-void FillCircle(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint centre, float radius,
-                float s);
-void FillEllipse(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint centre, float rx,
-                 float ry, float s);
+void FillRoundRect(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitRect rect, float radius, float s);
+void FillCircle(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint centre, float radius, float s);
+void FillEllipse(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint centre, float rx, float ry, float s);
 
 // A tile plate filled with a vertical gradient from (0, 0.08) to (0, 0.92).
-void DrawGradientPlate(ID2D1DeviceContext* context, float s, D2D1_COLOR_F top,
-                       D2D1_COLOR_F bottom);
+void DrawGradientPlate(ID2D1DeviceContext* context, float s, D2D1_COLOR_F top, D2D1_COLOR_F bottom);
 
 // A line with round caps of the given pixel width. The caps are drawn as half
 // discs beside a flat-capped line, so they look the same on every Direct2D
 // (some implementations ignore cap styles) and never overlap the line itself.
-void DrawRoundLine(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint from, UnitPoint to,
-                   float width, float s);
+void DrawRoundLine(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint from, UnitPoint to, float width, float s);
 
 // Builds one path figure in pixels; Finish() closes the sink and returns the
 // geometry, or null when any step failed.
@@ -79,7 +71,6 @@ private:
 ComPtr<ID2D1StrokeStyle> RoundJoinStrokeStyle(ID2D1Factory* factory);
 
 // The half-disc cap at `end` for a stroke arriving from `from`.
-void DrawRoundCap(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint from, UnitPoint end,
-                  float width, float s);
+void DrawRoundCap(ID2D1DeviceContext* context, ID2D1Brush* brush, UnitPoint from, UnitPoint end, float width, float s);
 
 }  // namespace icon_drawing

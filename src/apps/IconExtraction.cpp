@@ -16,8 +16,7 @@ namespace {
 bool CopyPbgra(IWICImagingFactory* factory, IWICBitmapSource* source, int edge, IconBitmap& out) {
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(&converter)) ||
-        FAILED(converter->Initialize(source, GUID_WICPixelFormat32bppPBGRA,
-                                     WICBitmapDitherTypeNone, nullptr, 0.0,
+        FAILED(converter->Initialize(source, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                      WICBitmapPaletteTypeCustom))) {
         return false;
     }
@@ -29,8 +28,7 @@ bool CopyPbgra(IWICImagingFactory* factory, IWICBitmapSource* source, int edge, 
         ComPtr<IWICBitmapScaler> scaler;
         // A scaler that cannot be made keeps the unscaled image.
         if (SUCCEEDED(factory->CreateBitmapScaler(&scaler)) &&
-            SUCCEEDED(scaler->Initialize(converter.Get(), edge, edge,
-                                         WICBitmapInterpolationModeFant))) {
+            SUCCEEDED(scaler->Initialize(converter.Get(), edge, edge, WICBitmapInterpolationModeFant))) {
             final = scaler;
         }
     }
@@ -38,8 +36,7 @@ bool CopyPbgra(IWICImagingFactory* factory, IWICBitmapSource* source, int edge, 
     out.width = static_cast<int32_t>(width);
     out.height = static_cast<int32_t>(height);
     out.pixels.assign(static_cast<size_t>(width) * height * 4, 0);
-    if (FAILED(final->CopyPixels(nullptr, width * 4, static_cast<UINT>(out.pixels.size()),
-                                 out.pixels.data()))) {
+    if (FAILED(final->CopyPixels(nullptr, width * 4, static_cast<UINT>(out.pixels.size()), out.pixels.data()))) {
         out = IconBitmap{};
         return false;
     }
@@ -60,14 +57,14 @@ bool IsExtractablePath(const std::wstring& text) {
     return text.size() >= 2 && text[1] == L':';
 }
 
-bool ConvertToPbgraBitmap(IWICImagingFactory* factory, IWICBitmapSource* source, int size,
-                          bool macStyle, IconBitmap& out) {
+bool ConvertToPbgraBitmap(IWICImagingFactory* factory, IWICBitmapSource* source, int size, bool macStyle,
+                          IconBitmap& out) {
     if (!factory || !source) return false;
     return CopyPbgra(factory, source, ExtractionPixelSize(size, macStyle), out);
 }
 
-bool GetShellItemBitmap(IWICImagingFactory* factory, const std::wstring& name, int size,
-                        bool macStyle, IconBitmap& out) {
+bool GetShellItemBitmap(IWICImagingFactory* factory, const std::wstring& name, int size, bool macStyle,
+                        IconBitmap& out) {
     if (!factory || name.empty() || !IsLinkFileSound(name)) return false;
     const int s = ClampIconSize(size);
     ComPtr<IShellItemImageFactory> images;
@@ -75,8 +72,7 @@ bool GetShellItemBitmap(IWICImagingFactory* factory, const std::wstring& name, i
         return false;
     }
     HBITMAP handle = nullptr;
-    if (FAILED(images->GetImage(SIZE{s, s}, SIIGBF_BIGGERSIZEOK | SIIGBF_ICONONLY, &handle)) ||
-        !handle) {
+    if (FAILED(images->GetImage(SIZE{s, s}, SIIGBF_BIGGERSIZEOK | SIIGBF_ICONONLY, &handle)) || !handle) {
         return false;
     }
     ComPtr<IWICBitmap> bitmap;
@@ -91,13 +87,12 @@ bool GetShellItemBitmap(IWICImagingFactory* factory, const std::wstring& name, i
     return true;
 }
 
-bool ExtractShellItemImage(IWICImagingFactory* factory, const std::wstring& primary,
-                           const std::wstring& fallback, int size, bool macStyle, IconBitmap& out) {
+bool ExtractShellItemImage(IWICImagingFactory* factory, const std::wstring& primary, const std::wstring& fallback,
+                           int size, bool macStyle, IconBitmap& out) {
     if (!factory) return false;
     const int s = ClampIconSize(size);
     if (!primary.empty()) {
-        const std::wstring name =
-            IsExtractablePath(primary) ? primary : L"shell:AppsFolder\\" + primary;
+        const std::wstring name = IsExtractablePath(primary) ? primary : L"shell:AppsFolder\\" + primary;
         if (GetShellItemBitmap(factory, name, s, macStyle, out)) return true;
     }
     if (fallback.empty()) return false;

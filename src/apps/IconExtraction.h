@@ -15,18 +15,18 @@ bool IsExtractablePath(const std::wstring& text);
 
 // Converts to 32bppPBGRA and scales to the extraction size (the whole square,
 // or the plate's inner square in mac style); false on any failure.
-bool ConvertToPbgraBitmap(IWICImagingFactory* factory, IWICBitmapSource* source, int size,
-                          bool macStyle, IconBitmap& out);
+bool ConvertToPbgraBitmap(IWICImagingFactory* factory, IWICBitmapSource* source, int size, bool macStyle,
+                          IconBitmap& out);
 
 // The shell item image of a parsing name. A blank answer (1 x 1, or nothing
 // visible, as some shells give for items without a thumbnail) is a failure.
-bool GetShellItemBitmap(IWICImagingFactory* factory, const std::wstring& name, int size,
-                        bool macStyle, IconBitmap& out);
+bool GetShellItemBitmap(IWICImagingFactory* factory, const std::wstring& name, int size, bool macStyle,
+                        IconBitmap& out);
 
 // The primary name (an application id becomes "shell:AppsFolder\" + id) and
 // then the fallback name, used unchanged.
-bool ExtractShellItemImage(IWICImagingFactory* factory, const std::wstring& primary,
-                           const std::wstring& fallback, int size, bool macStyle, IconBitmap& out);
+bool ExtractShellItemImage(IWICImagingFactory* factory, const std::wstring& primary, const std::wstring& fallback,
+                           int size, bool macStyle, IconBitmap& out);
 
 // The file's shell icon at the system's large-icon size, unscaled; only for
 // drive paths. Blank icons count as failures.

@@ -63,17 +63,16 @@ IconLoader::~IconLoader() {
     if (!workers.empty()) Stop();
 }
 
-std::wstring IconLoader::MakeIconKey(const std::wstring& launchId, const std::wstring& fallbackPath,
-                                     int size, bool macStyle, int count) {
-    std::wstring key = L"shell:" + NormalizePathKey(launchId.empty() ? fallbackPath : launchId) +
-                       L"@" + std::to_wstring(ClampIconSize(size)) + StyleSuffix(macStyle);
+std::wstring IconLoader::MakeIconKey(const std::wstring& launchId, const std::wstring& fallbackPath, int size,
+                                     bool macStyle, int count) {
+    std::wstring key = L"shell:" + NormalizePathKey(launchId.empty() ? fallbackPath : launchId) + L"@" +
+                       std::to_wstring(ClampIconSize(size)) + StyleSuffix(macStyle);
     if (count > 1) key += L"#f" + std::to_wstring(count);
     return key;
 }
 
 std::wstring IconLoader::MakeRequestKey(const std::wstring& itemKey, int size, bool macStyle) {
-    return NormalizePathKey(itemKey) + L"@" + std::to_wstring(ClampIconSize(size)) +
-           StyleSuffix(macStyle);
+    return NormalizePathKey(itemKey) + L"@" + std::to_wstring(ClampIconSize(size)) + StyleSuffix(macStyle);
 }
 
 IconSurfaceRef IconLoader::FindSurface(const std::wstring& key) {
@@ -105,8 +104,7 @@ std::pair<bool, IconBitmap> IconLoader::CopyPixels(const std::wstring& key) {
     return {true, found->second};
 }
 
-IconSurfaceRef IconLoader::CreateSurfaceFromPixels(const std::wstring& requestKey, int size,
-                                                   bool macStyle) {
+IconSurfaceRef IconLoader::CreateSurfaceFromPixels(const std::wstring& requestKey, int size, bool macStyle) {
     auto [found, bitmap] = CopyPixels(requestKey);
     if (!found) return nullptr;
     IconSurfaceRef surface = SurfaceFromBitmap(bitmap, ClampIconSize(size), macStyle, 0);
@@ -115,9 +113,8 @@ IconSurfaceRef IconLoader::CreateSurfaceFromPixels(const std::wstring& requestKe
 }
 
 // Reads (pixelKey, sourcePath) from disk into the pixel store and draws it.
-IconSurfaceRef IconLoader::SurfaceFromDisk(const std::wstring& pixelKey,
-                                           const std::wstring& sourcePath, int size, bool macStyle,
-                                           int count) {
+IconSurfaceRef IconLoader::SurfaceFromDisk(const std::wstring& pixelKey, const std::wstring& sourcePath, int size,
+                                           bool macStyle, int count) {
     IconBitmap bitmap;
     if (!ReadCacheFile(pixelKey, sourcePath, bitmap)) return nullptr;
     TouchRecent(CacheFilePath(pixelKey, sourcePath));
@@ -129,8 +126,7 @@ IconSurfaceRef IconLoader::SurfaceFromDisk(const std::wstring& pixelKey,
 }
 
 IconSurfaceRef IconLoader::GetIconSurface(const std::wstring& itemKey, const std::wstring& path,
-                                          const std::wstring& displayName, int size,
-                                          bool macStyle) {
+                                          const std::wstring& displayName, int size, bool macStyle) {
     if (!host) return nullptr;
     const int s = ClampIconSize(size);
     const std::wstring key = MakeRequestKey(itemKey, s, macStyle);
@@ -157,8 +153,8 @@ IconSurfaceRef IconLoader::GetIconSurface(const std::wstring& itemKey, const std
     return nullptr;
 }
 
-void IconLoader::RequestAsync(const std::wstring& itemKey, const std::wstring& path,
-                              const std::wstring& displayName, int size, bool macStyle) {
+void IconLoader::RequestAsync(const std::wstring& itemKey, const std::wstring& path, const std::wstring& displayName,
+                              int size, bool macStyle) {
     IconRequest request;
     request.key = itemKey;
     request.path = path;
@@ -234,10 +230,8 @@ IconSurfaceRef IconLoader::LookUpTile(const std::wstring& launchId, const std::w
     return nullptr;
 }
 
-IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId,
-                                              const std::wstring& displayName,
-                                              const std::wstring& targetPath, int size,
-                                              bool macStyle, int count) {
+IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId, const std::wstring& displayName,
+                                              const std::wstring& targetPath, int size, bool macStyle, int count) {
     if (IconSurfaceRef found = LookUpTile(launchId, displayName, targetPath, size, macStyle, count, true)) {
         return found;
     }
@@ -248,8 +242,7 @@ IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId,
     const std::wstring source = targetPath.empty() ? launchId : targetPath;
     IconSurfaceRef extracted;
     if (!launchId.empty()) {
-        const std::wstring name =
-            IsExtractablePath(launchId) ? launchId : L"shell:AppsFolder\\" + launchId;
+        const std::wstring name = IsExtractablePath(launchId) ? launchId : L"shell:AppsFolder\\" + launchId;
         extracted = ExtractNow(name, s, macStyle, n, pixelKey, source);
     }
     if (!extracted && !targetPath.empty()) {
@@ -275,8 +268,7 @@ void IconLoader::RequestTileAsync(const std::wstring& launchId, const std::wstri
     Enqueue(std::move(request), true);
 }
 
-bool IconLoader::HasTilePixels(const std::wstring& launchId, const std::wstring& targetPath, int size,
-                               bool macStyle) {
+bool IconLoader::HasTilePixels(const std::wstring& launchId, const std::wstring& targetPath, int size, bool macStyle) {
     const std::wstring key = MakeIconKey(launchId, targetPath, ClampIconSize(size), macStyle, 0);
     std::lock_guard<std::mutex> lock(pixelMutex);
     return pixels.count(key) != 0 || folderTiles.count(key) != 0;
@@ -296,8 +288,7 @@ IconSurfaceRef IconLoader::PlaceholderTile(int size, bool macStyle, int count) {
     return surface;
 }
 
-IconSurfaceRef IconLoader::CachedGlyphSurface(const wchar_t* keyPrefix, BuiltinIconKind kind, int size,
-                                              bool macStyle) {
+IconSurfaceRef IconLoader::CachedGlyphSurface(const wchar_t* keyPrefix, BuiltinIconKind kind, int size, bool macStyle) {
     const std::wstring key = SpecialKey(keyPrefix, size, macStyle);
     if (IconSurfaceRef hit = FindSurface(key)) return hit;
     IconSurfaceRef surface = BuiltinGlyphTile(ClampIconSize(size), kind, 0, macStyle);
@@ -327,8 +318,7 @@ IconSurfaceRef IconLoader::GetRecycleBinSurface(int size, bool macStyle, bool* i
     } else {
         SHSTOCKICONINFO stock = {};
         stock.cbSize = sizeof stock;
-        if (SUCCEEDED(SHGetStockIconInfo(full ? SIID_RECYCLERFULL : SIID_RECYCLER, SHGSI_ICON,
-                                         &stock)) &&
+        if (SUCCEEDED(SHGetStockIconInfo(full ? SIID_RECYCLERFULL : SIID_RECYCLER, SHGSI_ICON, &stock)) &&
             stock.hIcon) {
             surface = SurfaceFromHIcon(stock.hIcon, s);
             DestroyIcon(stock.hIcon);
@@ -338,8 +328,7 @@ IconSurfaceRef IconLoader::GetRecycleBinSurface(int size, bool macStyle, bool* i
     return surface;
 }
 
-bool IconLoader::LoadFromDisk(const std::wstring& tilePixelKey, const std::wstring& path,
-                              bool touchRecent) {
+bool IconLoader::LoadFromDisk(const std::wstring& tilePixelKey, const std::wstring& path, bool touchRecent) {
     if (tilePixelKey.empty()) return false;
     bool present = false;
     {

@@ -43,16 +43,16 @@ public:
     // ---- keys ----
     // "shell:" + normalised (launch id, or fallback when empty) + "@" + size +
     // "#mac"/"#win", and "#f" + count for counts above 1.
-    static std::wstring MakeIconKey(const std::wstring& launchId, const std::wstring& fallbackPath,
-                                    int size, bool macStyle, int count);
+    static std::wstring MakeIconKey(const std::wstring& launchId, const std::wstring& fallbackPath, int size,
+                                    bool macStyle, int count);
     // Normalised item key + "@" + clamped size + "#mac"/"#win".
     static std::wstring MakeRequestKey(const std::wstring& itemKey, int size, bool macStyle);
 
     // ---- lookups (UI thread) ----
     IconSurfaceRef GetIconSurface(const std::wstring& itemKey, const std::wstring& path,
                                   const std::wstring& displayName, int size, bool macStyle);
-    void RequestAsync(const std::wstring& itemKey, const std::wstring& path,
-                      const std::wstring& displayName, int size, bool macStyle);
+    void RequestAsync(const std::wstring& itemKey, const std::wstring& path, const std::wstring& displayName, int size,
+                      bool macStyle);
     // An all-apps tile's icon from memory or a built-in drawing, touching no
     // file (a file probe costs a round trip to the file system, 24 of them a
     // page); null when only the disk cache or the shell has it.
@@ -61,18 +61,16 @@ public:
     // The tile's disk-cache read, folder check and extraction for the
     // workers, before what is queued; what they find FindTileSurface then
     // finds, and HasTilePixels tells when it is in.
-    void RequestTileAsync(const std::wstring& launchId, const std::wstring& targetPath,
-                          const std::wstring& displayName, int size, bool macStyle);
+    void RequestTileAsync(const std::wstring& launchId, const std::wstring& targetPath, const std::wstring& displayName,
+                          int size, bool macStyle);
     bool HasTilePixels(const std::wstring& launchId, const std::wstring& targetPath, int size, bool macStyle);
     // What a tile shows until its icon comes: the empty plate (with the count
     // badge) in mac style, nothing in the plain style.
     IconSurfaceRef PlaceholderTile(int size, bool macStyle, int count);
     // The same from memory, a built-in drawing (a folder's too) or the disk
     // cache, else the shell's extraction, all on the caller's thread.
-    IconSurfaceRef GetIconSurfaceSync(const std::wstring& launchId,
-                                      const std::wstring& displayName,
-                                      const std::wstring& targetPath, int size, bool macStyle,
-                                      int count);
+    IconSurfaceRef GetIconSurfaceSync(const std::wstring& launchId, const std::wstring& displayName,
+                                      const std::wstring& targetPath, int size, bool macStyle, int count);
     IconSurfaceRef GetLaunchpadSurface(int size, bool macStyle);
     IconSurfaceRef GetRecycleBinSurface(int size, bool macStyle, bool* isFull = nullptr);
     IconSurfaceRef GetSettingsSurface(int size, bool macStyle);
@@ -85,10 +83,8 @@ public:
     static std::wstring MakeVersionedKey(const std::wstring& key, const std::wstring& sourcePath);
     static std::wstring CacheFilePath(const std::wstring& key, const std::wstring& sourcePath);
     static bool HasCacheFile(const std::wstring& key, const std::wstring& sourcePath);
-    static bool ReadCacheFile(const std::wstring& key, const std::wstring& sourcePath,
-                              IconBitmap& out);
-    static void WriteCacheFile(const std::wstring& key, const std::wstring& sourcePath,
-                               const IconBitmap& bitmap);
+    static bool ReadCacheFile(const std::wstring& key, const std::wstring& sourcePath, IconBitmap& out);
+    static void WriteCacheFile(const std::wstring& key, const std::wstring& sourcePath, const IconBitmap& bitmap);
     static void PruneDiskCache();
     void TouchRecent(const std::wstring& cacheFilePath);
     void SaveRecentList();
@@ -103,8 +99,7 @@ public:
 
     // ---- drawing (UI thread) ----
     IconSurfaceRef SurfaceFromBitmap(const IconBitmap& bitmap, int size, bool macStyle, int count);
-    void DrawIconPixels(ID2D1DeviceContext* context, const IconBitmap& bitmap, bool macStyle,
-                        int size, int count);
+    void DrawIconPixels(ID2D1DeviceContext* context, const IconBitmap& bitmap, bool macStyle, int size, int count);
     IconSurfaceRef RenderBuiltinGlyph(int size, BuiltinIconKind kind, int count);
     // A built-in glyph's tile: from the disk cache once it has been drawn, as
     // pixels without a drawing pass (where the host can take them); drawn and
@@ -137,8 +132,7 @@ public:
     const IconGraphics* graphics = nullptr;
     IconSurfaceHost* host = nullptr;
     std::list<std::pair<std::wstring, IconSurfaceRef>> surfaceLru;
-    std::unordered_map<std::wstring, std::list<std::pair<std::wstring, IconSurfaceRef>>::iterator>
-        surfaceIndex;
+    std::unordered_map<std::wstring, std::list<std::pair<std::wstring, IconSurfaceRef>>::iterator> surfaceIndex;
     std::mutex pixelMutex;
     std::unordered_map<std::wstring, IconBitmap> pixels;
     // Tile pixel keys whose target the workers found to be a folder, with the
@@ -176,7 +170,7 @@ private:
     bool ServeTileFromFiles(const std::wstring& key, const IconRequest& request, IconBitmap& bitmap);
     // A built-in glyph's surface under its own cache key, rendered once.
     IconSurfaceRef CachedGlyphSurface(const wchar_t* keyPrefix, BuiltinIconKind kind, int size, bool macStyle);
-    IconSurfaceRef SurfaceFromDisk(const std::wstring& pixelKey, const std::wstring& sourcePath,
-                                   int size, bool macStyle, int count);
+    IconSurfaceRef SurfaceFromDisk(const std::wstring& pixelKey, const std::wstring& sourcePath, int size,
+                                   bool macStyle, int count);
     std::pair<bool, IconBitmap> CopyPixels(const std::wstring& key);
 };

@@ -22,13 +22,11 @@ bool IconLoader::HasCacheFile(const std::wstring& key, const std::wstring& sourc
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IconLoader::ReadCacheFile(const std::wstring& key, const std::wstring& sourcePath,
-                               IconBitmap& out) {
+bool IconLoader::ReadCacheFile(const std::wstring& key, const std::wstring& sourcePath, IconBitmap& out) {
     return ReadIconCacheFileAt(CacheFilePath(key, sourcePath), out);
 }
 
-void IconLoader::WriteCacheFile(const std::wstring& key, const std::wstring& sourcePath,
-                                const IconBitmap& bitmap) {
+void IconLoader::WriteCacheFile(const std::wstring& key, const std::wstring& sourcePath, const IconBitmap& bitmap) {
     if (!bitmap.Usable()) return;
     WriteIconCacheFileAt(CacheFilePath(key, sourcePath), bitmap);
 }

@@ -6,8 +6,7 @@
 #include "apps/IconRendering.h"
 #include "apps/IconSquare.h"
 
-IconSurfaceRef IconLoader::SurfaceFromBitmap(const IconBitmap& bitmap, int size, bool macStyle,
-                                             int count) {
+IconSurfaceRef IconLoader::SurfaceFromBitmap(const IconBitmap& bitmap, int size, bool macStyle, int count) {
     if (!host || !bitmap.Usable()) return nullptr;
     IconSurfaceRef surface = host->CreateDrawingSurface(size, size);
     if (!surface) return nullptr;
@@ -21,8 +20,8 @@ IconSurfaceRef IconLoader::SurfaceFromBitmap(const IconBitmap& bitmap, int size,
     return surface;
 }
 
-void IconLoader::DrawIconPixels(ID2D1DeviceContext* context, const IconBitmap& bitmap,
-                                bool macStyle, int size, int count) {
+void IconLoader::DrawIconPixels(ID2D1DeviceContext* context, const IconBitmap& bitmap, bool macStyle, int size,
+                                int count) {
     PaintIconPixels(context, graphics ? graphics->dwrite : nullptr, bitmap, macStyle, size, count);
 }
 
@@ -31,9 +30,8 @@ IconSurfaceRef IconLoader::RenderBuiltinGlyph(int size, BuiltinIconKind kind, in
     IconSurfaceRef surface = host->CreateDrawingSurface(size, size);
     if (!surface) return nullptr;
     IDWriteFactory* dwrite = graphics ? graphics->dwrite : nullptr;
-    host->DrawSurface(*surface, [&](ID2D1DeviceContext* context) {
-        PaintBuiltinIcon(context, dwrite, size, kind, count);
-    });
+    host->DrawSurface(*surface,
+                      [&](ID2D1DeviceContext* context) { PaintBuiltinIcon(context, dwrite, size, kind, count); });
     return surface;
 }
 

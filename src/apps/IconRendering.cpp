@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-using Microsoft::WRL::ComPtr;
 using icon_drawing::Rgba;
 using icon_drawing::SolidBrush;
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -26,10 +26,10 @@ ComPtr<ID2D1Bitmap> CreateIconD2DBitmap(ID2D1DeviceContext* context, const IconB
     ComPtr<ID2D1Bitmap> result;
     if (!context || !bitmap.Usable()) return result;
     if (bitmap.pixels.size() < static_cast<size_t>(bitmap.width) * bitmap.height * 4) return result;
-    const auto props = D2D1::BitmapProperties(
-        D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED), 96, 96);
-    context->CreateBitmap(D2D1::SizeU(bitmap.width, bitmap.height), bitmap.pixels.data(),
-                          bitmap.width * 4, props, &result);
+    const auto props =
+        D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED), 96, 96);
+    context->CreateBitmap(D2D1::SizeU(bitmap.width, bitmap.height), bitmap.pixels.data(), bitmap.width * 4, props,
+                          &result);
     return result;
 }
 
@@ -40,24 +40,22 @@ void PaintIconBitmapPlain(ID2D1DeviceContext* context, const IconBitmap& bitmap)
                        D2D1_COMPOSITE_MODE_SOURCE_OVER);
 }
 
-void PaintIconPixels(ID2D1DeviceContext* context, IDWriteFactory* dwrite, const IconBitmap& bitmap,
-                     bool macStyle, int size, int count) {
+void PaintIconPixels(ID2D1DeviceContext* context, IDWriteFactory* dwrite, const IconBitmap& bitmap, bool macStyle,
+                     int size, int count) {
     if (!context) return;
     const float d = static_cast<float>(size);
     ComPtr<ID2D1Bitmap> image = CreateIconD2DBitmap(context, bitmap);
     if (image) {
         if (macStyle) {
-            auto plate = MakeLinearGradientBrush(context, D2D1::Point2F(0, 0.08f * d),
-                                                 D2D1::Point2F(0, 0.92f * d), kPlateTop,
-                                                 kPlateBottom);
+            auto plate = MakeLinearGradientBrush(context, D2D1::Point2F(0, 0.08f * d), D2D1::Point2F(0, 0.92f * d),
+                                                 kPlateTop, kPlateBottom);
             DrawIconTilePlate(context, d, plate.Get());
             const float inset = kInnerInset * d;
             context->DrawBitmap(image.Get(), D2D1::RectF(inset, inset, d - inset, d - inset), 1.0f,
                                 D2D1_INTERPOLATION_MODE_HIGH_QUALITY_CUBIC, nullptr, nullptr);
         } else {
-            static_cast<ID2D1RenderTarget*>(context)->DrawBitmap(
-                image.Get(), D2D1::RectF(0, 0, d, d), 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR,
-                nullptr);
+            static_cast<ID2D1RenderTarget*>(context)->DrawBitmap(image.Get(), D2D1::RectF(0, 0, d, d), 1.0f,
+                                                                 D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
         }
     }
     if (count >= 2 && dwrite) DrawCountBadge(context, dwrite, size, count);
@@ -66,15 +64,13 @@ void PaintIconPixels(ID2D1DeviceContext* context, IDWriteFactory* dwrite, const 
 void PaintPlaceholderPlate(ID2D1DeviceContext* context, IDWriteFactory* dwrite, int size, int count) {
     if (!context) return;
     const float d = static_cast<float>(size);
-    auto plate = MakeLinearGradientBrush(context, D2D1::Point2F(0, 0.08f * d), D2D1::Point2F(0, 0.92f * d),
-                                         kPlateTop, kPlateBottom);
+    auto plate = MakeLinearGradientBrush(context, D2D1::Point2F(0, 0.08f * d), D2D1::Point2F(0, 0.92f * d), kPlateTop,
+                                         kPlateBottom);
     DrawIconTilePlate(context, d, plate.Get());
     if (count >= 2 && dwrite) DrawCountBadge(context, dwrite, size, count);
 }
 
-std::wstring CountBadgeText(int count) {
-    return count <= 99 ? std::to_wstring(count) : std::wstring(L"99+");
-}
+std::wstring CountBadgeText(int count) { return count <= 99 ? std::to_wstring(count) : std::wstring(L"99+"); }
 
 float CountBadgeFontSize(float radius, size_t textLength) {
     if (textLength <= 1) return radius * 1.18f;
@@ -92,8 +88,7 @@ void DrawCountBadge(ID2D1DeviceContext* context, IDWriteFactory* dwrite, int siz
     const float r = std::max(0.175f * s, 7.0f);
     const float m = 0.8f * s;
     if (shadow) {
-        context->FillEllipse(D2D1::Ellipse(D2D1::Point2F(m, m + std::max(0.12f * r, 1.0f)), r + 0.8f,
-                                           r + 0.8f),
+        context->FillEllipse(D2D1::Ellipse(D2D1::Point2F(m, m + std::max(0.12f * r, 1.0f)), r + 0.8f, r + 0.8f),
                              shadow.Get());
     }
     const auto badge = D2D1::Ellipse(D2D1::Point2F(m, m), r, r);
@@ -112,12 +107,11 @@ void DrawCountBadge(ID2D1DeviceContext* context, IDWriteFactory* dwrite, int siz
     format->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
     format->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
     context->DrawText(label.c_str(), static_cast<UINT32>(label.size()), format.Get(),
-                      D2D1::RectF(m - 1.25f * r, m - 1.1f * r, m + 1.25f * r, m + 1.1f * r),
-                      text.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
+                      D2D1::RectF(m - 1.25f * r, m - 1.1f * r, m + 1.25f * r, m + 1.1f * r), text.Get(),
+                      D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
 }
 
-void PaintBuiltinIcon(ID2D1DeviceContext* context, IDWriteFactory* dwrite, int size,
-                      BuiltinIconKind kind, int count) {
+void PaintBuiltinIcon(ID2D1DeviceContext* context, IDWriteFactory* dwrite, int size, BuiltinIconKind kind, int count) {
     if (!context) return;
     PaintBuiltinGlyph(context, kind, static_cast<float>(size));
     if (count > 1 && dwrite) DrawCountBadge(context, dwrite, size, count);

@@ -14,8 +14,7 @@
 #include <string>
 
 // A Direct2D bitmap of already premultiplied BGRA pixels; null on failure.
-Microsoft::WRL::ComPtr<ID2D1Bitmap> CreateIconD2DBitmap(ID2D1DeviceContext* context,
-                                                        const IconBitmap& bitmap);
+Microsoft::WRL::ComPtr<ID2D1Bitmap> CreateIconD2DBitmap(ID2D1DeviceContext* context, const IconBitmap& bitmap);
 
 // A 1:1 copy into the top-left corner: nothing scaled, the rest left clear.
 // Callers bring the pixels to the surface's size first (FitIconToSquare).
@@ -23,8 +22,8 @@ void PaintIconBitmapPlain(ID2D1DeviceContext* context, const IconBitmap& bitmap)
 
 // Scaled into the whole square, or in mac style onto the tile plate's inner
 // square; then the count badge for counts of 2 and more.
-void PaintIconPixels(ID2D1DeviceContext* context, IDWriteFactory* dwrite, const IconBitmap& bitmap,
-                     bool macStyle, int size, int count);
+void PaintIconPixels(ID2D1DeviceContext* context, IDWriteFactory* dwrite, const IconBitmap& bitmap, bool macStyle,
+                     int size, int count);
 
 // The mac-style plate with nothing on it, and the count badge for counts of 2
 // and more: what a tile shows while its icon is being extracted.
@@ -40,5 +39,4 @@ float CountBadgeFontSize(float radius, size_t textLength);
 void DrawCountBadge(ID2D1DeviceContext* context, IDWriteFactory* dwrite, int size, int count);
 
 // The glyph's painter (kind 0 draws nothing), then the badge for counts above 1.
-void PaintBuiltinIcon(ID2D1DeviceContext* context, IDWriteFactory* dwrite, int size,
-                      BuiltinIconKind kind, int count);
+void PaintBuiltinIcon(ID2D1DeviceContext* context, IDWriteFactory* dwrite, int size, BuiltinIconKind kind, int count);

@@ -12,8 +12,7 @@ IconBitmap FitIconToSquare(const IconBitmap& bitmap, int size) {
     raster::Image source(bitmap.width, bitmap.height);
     std::memcpy(source.Data(), bitmap.pixels.data(), static_cast<size_t>(bitmap.width) * bitmap.height * 4);
 
-    const double scale = std::min(static_cast<double>(size) / bitmap.width,
-                                  static_cast<double>(size) / bitmap.height);
+    const double scale = std::min(static_cast<double>(size) / bitmap.width, static_cast<double>(size) / bitmap.height);
     const int width = std::clamp(static_cast<int>(std::lround(bitmap.width * scale)), 1, size);
     const int height = std::clamp(static_cast<int>(std::lround(bitmap.height * scale)), 1, size);
     raster::Image square(size, size);

@@ -32,8 +32,7 @@ public:
     // offset, clear to transparent, run paint, end drawing. A failing begin
     // (paint is then not run) or end is reported as a draw failure, which also
     // records device loss. The surface stays usable by the caller either way.
-    virtual void DrawSurface(IconSurface& surface,
-                             const std::function<void(ID2D1DeviceContext*)>& paint) = 0;
+    virtual void DrawSurface(IconSurface& surface, const std::function<void(ID2D1DeviceContext*)>& paint) = 0;
 
     // Ready-made pixels (premultiplied BGRA, the surface's size) become the
     // content without a drawing pass; false where the host cannot do that, and
@@ -45,6 +44,6 @@ public:
 
 // The factories the loader borrows from the owner's graphics device.
 struct IconGraphics {
-    IDWriteFactory* dwrite = nullptr;     // count badges
+    IDWriteFactory* dwrite = nullptr;       // count badges
     IWICImagingFactory* imaging = nullptr;  // stock icons, synchronous extraction
 };

@@ -17,20 +17,16 @@ namespace {
 
 ComPtr<IWICImagingFactory> CreateImagingFactory() {
     ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&factory)))) {
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)))) {
         // Systems without the newer factory still have the original one.
-        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                         IID_PPV_ARGS(&factory));
+        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
     }
     return factory;
 }
 
 }  // namespace
 
-unsigned IconLoader::WorkerCountFor(unsigned hardwareThreads) {
-    return hardwareThreads >= 3 ? 3u : 2u;
-}
+unsigned IconLoader::WorkerCountFor(unsigned hardwareThreads) { return hardwareThreads >= 3 ? 3u : 2u; }
 
 void IconLoader::StartWorkers() {
     if (!workers.empty()) return;
@@ -156,8 +152,7 @@ bool IconLoader::ServeTileFromFiles(const std::wstring& key, const IconRequest& 
 }
 
 IconSurfaceRef IconLoader::ExtractNow(const std::wstring& name, int size, bool macStyle, int count,
-                                      const std::wstring& tilePixelKey,
-                                      const std::wstring& sourcePath) {
+                                      const std::wstring& tilePixelKey, const std::wstring& sourcePath) {
     if (name.empty() || !graphics || !graphics->imaging) return nullptr;
     IconBitmap bitmap;
     // The file's own shell icon when the item has no image, as the workers do.

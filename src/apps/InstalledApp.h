@@ -17,7 +17,7 @@ struct InstalledApp {
     // its arguments, working folder and "run as" apply.
     std::wstring shortcutPath;
     AppCategory category = AppCategory::Other;
-    wchar_t initial = L'#';   // 'A'..'Z' or '#'
+    wchar_t initial = L'#';  // 'A'..'Z' or '#'
     bool isPrimary = true;
     bool isFolder = false;
     std::vector<InstalledApp> children;  // members of a folder entry, representative first

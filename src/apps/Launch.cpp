@@ -13,26 +13,21 @@ namespace {
 
 const wchar_t* OrNull(const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); }
 
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool EndsWith(const std::wstring& text, const std::wstring& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-bool IsShellNamespacePath(const std::wstring& key) {
-    return StartsWith(key, L"shell:") || StartsWith(key, L"::{");
-}
+bool IsShellNamespacePath(const std::wstring& key) { return StartsWith(key, L"shell:") || StartsWith(key, L"::{"); }
 
 INT_PTR RealShellOpen(const std::wstring& file, const std::wstring& parameters) {
-    return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", file.c_str(),
-                                                   OrNull(parameters), nullptr, SW_SHOWNORMAL));
+    return reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", file.c_str(), OrNull(parameters), nullptr, SW_SHOWNORMAL));
 }
 
-bool RealShellOpenEx(const std::wstring& file, const std::wstring& parameters,
-                     const std::wstring& directory, DWORD& error) {
+bool RealShellOpenEx(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory,
+                     DWORD& error) {
     if (!IsLinkFileSound(file)) return error = ERROR_BAD_FORMAT, false;  // the callers log the refusal
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
@@ -62,9 +57,7 @@ bool RealSelectInFolder(const std::wstring& path) {
 
 }  // namespace
 
-LaunchOps DefaultLaunchOps() {
-    return LaunchOps{RealShellOpen, RealShellOpenEx, RealSelectInFolder};
-}
+LaunchOps DefaultLaunchOps() { return LaunchOps{RealShellOpen, RealShellOpenEx, RealSelectInFolder}; }
 
 std::wstring ExpandLaunchTarget(const std::wstring& target) {
     const std::wstring path = ExpandKnownFolderPath(target);
@@ -139,28 +132,27 @@ bool LaunchShellApp(const std::wstring& id, const LaunchOps& ops) {
     }
 
     switch (kind) {
-    case Kind::File: {
-        if (!ShortcutChainIsSafe(expanded)) return false;
-        const std::wstring directory = IsProgramFile(key) ? LaunchWorkingDirectory(expanded) : std::wstring();
-        DWORD error = 0;
-        if (!ops.shellOpenEx(expanded, L"", directory, error)) {
-            LogMessage(L"LaunchShellApp: cannot run '%s' (err=%lu)", expanded.c_str(), error);
-            return false;
+        case Kind::File: {
+            if (!ShortcutChainIsSafe(expanded)) return false;
+            const std::wstring directory = IsProgramFile(key) ? LaunchWorkingDirectory(expanded) : std::wstring();
+            DWORD error = 0;
+            if (!ops.shellOpenEx(expanded, L"", directory, error)) {
+                LogMessage(L"LaunchShellApp: cannot run '%s' (err=%lu)", expanded.c_str(), error);
+                return false;
+            }
+            return true;
         }
-        return true;
-    }
-    case Kind::ShellPath:
-    case Kind::AppId: {
-        const std::wstring parameters =
-            kind == Kind::AppId ? L"shell:AppsFolder\\" + expanded : expanded;
-        if (ops.shellOpen(L"explorer.exe", parameters) <= 32) {
-            LogMessage(L"LaunchShellApp: explorer could not open '%s'", parameters.c_str());
-            return false;
+        case Kind::ShellPath:
+        case Kind::AppId: {
+            const std::wstring parameters = kind == Kind::AppId ? L"shell:AppsFolder\\" + expanded : expanded;
+            if (ops.shellOpen(L"explorer.exe", parameters) <= 32) {
+                LogMessage(L"LaunchShellApp: explorer could not open '%s'", parameters.c_str());
+                return false;
+            }
+            return true;
         }
-        return true;
-    }
-    case Kind::Neither:
-        break;
+        case Kind::Neither:
+            break;
     }
     LogMessage(L"LaunchShellApp: '%s' is neither a file nor an AppsFolder id", id.c_str());
     return false;

@@ -13,8 +13,9 @@ struct LaunchOps {
     std::function<INT_PTR(const std::wstring& file, const std::wstring& parameters)> shellOpen;
     // ShellExecuteExW with SEE_MASK_FLAG_NO_UI; true when started, else false
     // with GetLastError() in error (whatever it is, 0 included).
-    std::function<bool(const std::wstring& file, const std::wstring& parameters,
-                       const std::wstring& directory, DWORD& error)> shellOpenEx;
+    std::function<bool(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory,
+                       DWORD& error)>
+        shellOpenEx;
     // Opens the folder holding the item with the item selected; false when the
     // shell cannot parse the path.
     std::function<bool(const std::wstring& path)> selectInFolder;

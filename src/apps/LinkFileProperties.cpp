@@ -37,9 +37,7 @@ public:
         return true;
     }
     size_t Position() const { return pos_; }
-    std::span<const uint8_t> Slice(size_t start, size_t count) const {
-        return bytes_.subspan(start, count);
-    }
+    std::span<const uint8_t> Slice(size_t start, size_t count) const { return bytes_.subspan(start, count); }
 
 private:
     std::span<const uint8_t> bytes_;
@@ -52,8 +50,7 @@ bool FindIdInStorage(std::span<const uint8_t> storage, std::wstring& id) {
     Reader r(storage);
     uint32_t version = 0;
     GUID format{};
-    if (!r.Skip(4) || !r.U32(version) || version != kSerializedStorageVersion ||
-        !r.Read(&format, sizeof(format))) {
+    if (!r.Skip(4) || !r.U32(version) || version != kSerializedStorageVersion || !r.Read(&format, sizeof(format))) {
         return false;
     }
     if (!IsEqualGUID(format, kPKEY_AppUserModel_ID.fmtid)) return false;
@@ -66,9 +63,9 @@ bool FindIdInStorage(std::span<const uint8_t> storage, std::wstring& id) {
         uint32_t propertyId = 0;
         uint16_t type = 0;
         uint32_t chars = 0;
-        if (value.Skip(4) && value.U32(propertyId) && value.Skip(1) && value.U16(type) &&
-            value.Skip(2) && propertyId == kPKEY_AppUserModel_ID.pid && type == kVtLpwstr &&
-            value.U32(chars) && chars > 0 && value.Has(size_t(chars) * 2)) {
+        if (value.Skip(4) && value.U32(propertyId) && value.Skip(1) && value.U16(type) && value.Skip(2) &&
+            propertyId == kPKEY_AppUserModel_ID.pid && type == kVtLpwstr && value.U32(chars) && chars > 0 &&
+            value.Has(size_t(chars) * 2)) {
             std::wstring text(chars, L'\0');
             value.Read(text.data(), size_t(chars) * 2);
             const size_t end = text.find(L'\0');

@@ -92,7 +92,8 @@ std::wstring ProcessStartName(const std::wstring& arguments) {
         if ((key == L"--processstart" || key == L"--processstartandwait") && i + 1 < words.size()) {
             return words[i + 1];
         }
-        for (std::wstring_view option : {std::wstring_view(L"--processstart="), std::wstring_view(L"--processstartandwait=")}) {
+        for (std::wstring_view option :
+             {std::wstring_view(L"--processstart="), std::wstring_view(L"--processstartandwait=")}) {
             if (key.compare(0, option.size(), option) == 0) return words[i].substr(option.size());
         }
     }
@@ -119,8 +120,7 @@ const std::wstring& UserProfileKey() {
 }
 
 bool IsUninstallerName(const std::wstring& nameKey, const std::wstring& fileName) {
-    return Contains(nameKey, L"uninstall") || Contains(nameKey, L"卸载") ||
-           FileNameHasUninstaller(fileName);
+    return Contains(nameKey, L"uninstall") || Contains(nameKey, L"卸载") || FileNameHasUninstaller(fileName);
 }
 
 bool IsDocumentationShortcut(const std::wstring& displayName, const std::wstring& targetPath) {
@@ -135,13 +135,12 @@ bool IsDocumentationShortcut(const std::wstring& displayName, const std::wstring
     return ContainsAny(nameKey, name_tables::kDocumentationNameWords);
 }
 
-AppCategory AppCategoryFor(const InstalledApp& entry, const std::wstring& targetPath,
-                           const std::wstring& launchId) {
+AppCategory AppCategoryFor(const InstalledApp& entry, const std::wstring& targetPath, const std::wstring& launchId) {
     return AppCategoryFor(entry, targetPath, launchId, UserProfileKey());
 }
 
-AppCategory AppCategoryFor(const InstalledApp& entry, const std::wstring& targetPath,
-                           const std::wstring& launchId, const std::wstring& profileKey) {
+AppCategory AppCategoryFor(const InstalledApp& entry, const std::wstring& targetPath, const std::wstring& launchId,
+                           const std::wstring& profileKey) {
     const std::wstring haystack = NormalizePathKey(entry.name) + L" " +
                                   WithoutProfile(NormalizePathKey(targetPath), profileKey) + L" " +
                                   WithoutProfile(NormalizePathKey(launchId), profileKey);
@@ -153,8 +152,7 @@ AppCategory AppCategoryFor(const InstalledApp& entry, const std::wstring& target
     return AppCategory::Other;
 }
 
-bool IsPrimaryAppEntry(const InstalledApp& entry, const std::wstring& targetPath,
-                       const std::wstring& launchId) {
+bool IsPrimaryAppEntry(const InstalledApp& entry, const std::wstring& targetPath, const std::wstring& launchId) {
     const std::wstring nameKey = NormalizePathKey(entry.name);
     const std::wstring targetKey = NormalizePathKey(targetPath);
     const std::wstring extension = ExtensionOf(targetKey);

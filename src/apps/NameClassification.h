@@ -18,16 +18,14 @@ bool IsDocumentationShortcut(const std::wstring& displayName, const std::wstring
 // in the name, target or launch id decides; else Other. The user's own profile
 // folder is blanked out of the target and the id first, so the user's account
 // name never counts as a keyword.
-AppCategory AppCategoryFor(const InstalledApp& entry, const std::wstring& targetPath,
-                           const std::wstring& launchId);
+AppCategory AppCategoryFor(const InstalledApp& entry, const std::wstring& targetPath, const std::wstring& launchId);
 // The same with the profile folder's key given (empty: nothing is blanked).
-AppCategory AppCategoryFor(const InstalledApp& entry, const std::wstring& targetPath,
-                           const std::wstring& launchId, const std::wstring& profileKey);
+AppCategory AppCategoryFor(const InstalledApp& entry, const std::wstring& targetPath, const std::wstring& launchId,
+                           const std::wstring& profileKey);
 
 // False for uninstallers, documentation, installers, updaters, system tools and
 // auxiliary system packages; true for main applications.
-bool IsPrimaryAppEntry(const InstalledApp& entry, const std::wstring& targetPath,
-                       const std::wstring& launchId);
+bool IsPrimaryAppEntry(const InstalledApp& entry, const std::wstring& targetPath, const std::wstring& launchId);
 
 // The program a shortcut starts in the end, for classifying it: an
 // installer-managed "Update.exe --processStart App.exe" shortcut starts

@@ -9,6 +9,9 @@
 
 namespace name_tables {
 
+// The words are laid out by hand, several to a line.
+// clang-format off
+
 // Target extensions of documentation shortcuts.
 inline constexpr std::wstring_view kDocumentationExtensions[] = {
     L".chm", L".hlp", L".html", L".htm", L".url", L".txt", L".pdf", L".doc", L".docx", L".msi",
@@ -185,5 +188,7 @@ inline constexpr std::pair<unsigned, wchar_t> kGb2312InitialBoundaries[] = {
     {0xCEF4, L'X'}, {0xD1B9, L'Y'}, {0xD4D1, L'Z'},
 };
 static_assert(std::size(kGb2312InitialBoundaries) == 23);
+
+// clang-format on
 
 }  // namespace name_tables

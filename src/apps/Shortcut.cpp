@@ -29,8 +29,7 @@ std::wstring AppUserModelIdFromStore(IShellLinkW* link) {
     PROPVARIANT value;
     PropVariantInit(&value);
     std::wstring id;
-    if (SUCCEEDED(store->GetValue(kPKEY_AppUserModel_ID, &value)) && value.vt == VT_LPWSTR &&
-        value.pwszVal) {
+    if (SUCCEEDED(store->GetValue(kPKEY_AppUserModel_ID, &value)) && value.vt == VT_LPWSTR && value.pwszVal) {
         id = value.pwszVal;
     }
     PropVariantClear(&value);
@@ -80,25 +79,18 @@ std::optional<ShortcutInfo> ResolveShortcut(const std::wstring& path) {
         // target: the shell would commit what they claim before finding out.
         const bool sound = haveBytes && LinkBytesAreSound(std::span<const uint8_t>(
                                             reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-        if (sound &&
-            SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_PPV_ARGS(&link))) &&
+        if (sound && SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) &&
             ((haveBytes && LoadFromBytes(link.Get(), bytes)) ||
              (SUCCEEDED(link.As(&file)) && SUCCEEDED(file->Load(path.c_str(), STGM_READ))))) {
             std::wstring target;
             const bool hasTarget = ReadWholeLinkText(
                 MAX_PATH,
-                [&](wchar_t* buffer, int capacity) {
-                    return link->GetPath(buffer, capacity, nullptr, SLGP_RAWPATH);
-                },
+                [&](wchar_t* buffer, int capacity) { return link->GetPath(buffer, capacity, nullptr, SLGP_RAWPATH); },
                 target);
             if (hasTarget && !target.empty()) {
                 info.targetPath = std::move(target);
                 ReadWholeLinkText(
-                    512,
-                    [&](wchar_t* buffer, int capacity) {
-                        return link->GetArguments(buffer, capacity);
-                    },
+                    512, [&](wchar_t* buffer, int capacity) { return link->GetArguments(buffer, capacity); },
                     info.arguments);
             }
             std::wstring id = AppUserModelIdFromStore(link.Get());

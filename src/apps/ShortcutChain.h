@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-
 // The most shortcuts one chain may hold, the one started included.
 inline constexpr int kMaxShortcutChainLinks = 8;
 

@@ -5,8 +5,8 @@
 #include <string>
 
 struct ShortcutInfo {
-    std::wstring displayName;    // file name of the shortcut without its extension
-    std::wstring targetPath;     // raw stored target; the file itself when there is none
+    std::wstring displayName;  // file name of the shortcut without its extension
+    std::wstring targetPath;   // raw stored target; the file itself when there is none
     std::wstring arguments;
-    std::wstring appUserModelId; // path key of the id, or of targetPath when the link has none
+    std::wstring appUserModelId;  // path key of the id, or of targetPath when the link has none
 };

@@ -58,8 +58,7 @@ std::vector<std::optional<ShortcutInfo>> ShortcutReadings::Resolve(const std::ve
         const bool stamped = FileStamp(paths[i], size, writeTime);
         stamps[i] = {size, writeTime};
         auto found = readings_.find(paths[i]);
-        if (stamped && found != readings_.end() && found->second.size == size &&
-            found->second.writeTime == writeTime) {
+        if (stamped && found != readings_.end() && found->second.size == size && found->second.writeTime == writeTime) {
             found->second.build = build_;
             results[i] = found->second.info;
             continue;

@@ -79,7 +79,8 @@ void AddGroupMember(const std::wstring& linkPath, const std::wstring& name, cons
         if (!group.seenNameKeys.insert(nameKey).second) return;
 
         const std::wstring targetKey = NormalizePathKey(target);
-        if (ExtensionOf(targetKey) == L".exe" && !group.seenTargetKeys.insert(ExeTargetKey(targetKey, arguments)).second) {
+        if (ExtensionOf(targetKey) == L".exe" &&
+            !group.seenTargetKeys.insert(ExeTargetKey(targetKey, arguments)).second) {
             return;
         }
 
@@ -250,18 +251,15 @@ void CollectStartMenuShortcutsIn(const std::wstring& root, std::vector<StartMenu
     }
 }
 
-void ScanStartMenuFallback(const KNOWNFOLDERID& folder,
-                           std::unordered_set<std::wstring>& takenNameKeys,
-                           std::unordered_set<std::wstring>& takenExeTargets,
-                           std::vector<InstalledApp>& out) {
+void ScanStartMenuFallback(const KNOWNFOLDERID& folder, std::unordered_set<std::wstring>& takenNameKeys,
+                           std::unordered_set<std::wstring>& takenExeTargets, std::vector<InstalledApp>& out) {
     const std::wstring root = KnownFolderPathOf(folder);
     if (!root.empty()) ScanStartMenuFallbackIn(root, takenNameKeys, takenExeTargets, out);
 }
 
-void ScanStartMenuFallbackIn(const std::wstring& root,
-                             std::unordered_set<std::wstring>& takenNameKeys,
-                             std::unordered_set<std::wstring>& takenExeTargets,
-                             std::vector<InstalledApp>& out, ShortcutReadings* readings) {
+void ScanStartMenuFallbackIn(const std::wstring& root, std::unordered_set<std::wstring>& takenNameKeys,
+                             std::unordered_set<std::wstring>& takenExeTargets, std::vector<InstalledApp>& out,
+                             ShortcutReadings* readings) {
     if (root.empty()) return;
     // The shortcuts first, those whose name is taken already left unread, then
     // read all at once as the main walk reads its own.

@@ -19,9 +19,9 @@
 // The shortcuts found below one top-level Start-menu subfolder.
 struct StartMenuGroup {
     std::wstring folderName;
-    std::vector<InstalledApp> apps;                  // in walk order
-    std::unordered_set<std::wstring> seenNameKeys;   // name keys taken in this group
-    std::unordered_set<std::wstring> seenTargetKeys; // ExeTargetKey of the .exe shortcuts taken
+    std::vector<InstalledApp> apps;                   // in walk order
+    std::unordered_set<std::wstring> seenNameKeys;    // name keys taken in this group
+    std::unordered_set<std::wstring> seenTargetKeys;  // ExeTargetKey of the .exe shortcuts taken
 };
 
 // What tells shortcuts to one executable apart: its target key, a "|" and the
@@ -42,14 +42,11 @@ void CollectStartMenuShortcutsIn(const std::wstring& root, std::vector<StartMenu
 // Plain entries from every shortcut below the root, any depth; takenExeTargets
 // holds ExeTargetKey values. With readings,
 // shortcuts unchanged since an earlier build are not opened again.
-void ScanStartMenuFallback(const KNOWNFOLDERID& folder,
-                           std::unordered_set<std::wstring>& takenNameKeys,
-                           std::unordered_set<std::wstring>& takenExeTargets,
-                           std::vector<InstalledApp>& out);
-void ScanStartMenuFallbackIn(const std::wstring& root,
-                             std::unordered_set<std::wstring>& takenNameKeys,
-                             std::unordered_set<std::wstring>& takenExeTargets,
-                             std::vector<InstalledApp>& out, ShortcutReadings* readings = nullptr);
+void ScanStartMenuFallback(const KNOWNFOLDERID& folder, std::unordered_set<std::wstring>& takenNameKeys,
+                           std::unordered_set<std::wstring>& takenExeTargets, std::vector<InstalledApp>& out);
+void ScanStartMenuFallbackIn(const std::wstring& root, std::unordered_set<std::wstring>& takenNameKeys,
+                             std::unordered_set<std::wstring>& takenExeTargets, std::vector<InstalledApp>& out,
+                             ShortcutReadings* readings = nullptr);
 
 // The shell's display name of a file or folder; its stem, then its file name,
 // when the shell gives none. The shell is asked only where a desktop.ini can

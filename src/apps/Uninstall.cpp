@@ -27,19 +27,33 @@ const std::array<UninstallPlace, 3> kPlaces = {{
 }};
 
 constexpr std::wstring_view kProtectedExecutables[] = {
-    L"explorer.exe", L"notepad.exe", L"calc.exe", L"mspaint.exe", L"taskmgr.exe",    L"control.exe",
-    L"cmd.exe",      L"powershell.exe", L"msedge.exe", L"regedit.exe", L"mmc.exe", L"mstsc.exe",
+    L"explorer.exe", L"notepad.exe",    L"calc.exe",   L"mspaint.exe", L"taskmgr.exe", L"control.exe",
+    L"cmd.exe",      L"powershell.exe", L"msedge.exe", L"regedit.exe", L"mmc.exe",     L"mstsc.exe",
 };
 static_assert(std::size(kProtectedExecutables) == 12);
 
 constexpr std::wstring_view kProtectedIds[] = {
-    L"microsoft.windowsstore",      L"microsoft.windows.photos",     L"microsoft.windowscalculator",
-    L"microsoft.windowsnotepad",    L"microsoft.paint",              L"microsoft.windowscamera",
-    L"microsoft.windowsalarms",     L"microsoft.screensketch",       L"microsoft.windowsterminal",
-    L"microsoft.microsoftedge",     L"microsoft.sechealthui",        L"microsoft.windows.sechealthui",
-    L"microsoft.desktopappinstaller", L"microsoft.gethelp",          L"microsoftwindows.client",
-    L"windows.immersivecontrolpanel", L"microsoft.windows.explorer", L"microsoft.ui.",
-    L"windows.cbspreview",          L"shell:recyclebinfolder",       L"microsoft.screenclip",
+    L"microsoft.windowsstore",
+    L"microsoft.windows.photos",
+    L"microsoft.windowscalculator",
+    L"microsoft.windowsnotepad",
+    L"microsoft.paint",
+    L"microsoft.windowscamera",
+    L"microsoft.windowsalarms",
+    L"microsoft.screensketch",
+    L"microsoft.windowsterminal",
+    L"microsoft.microsoftedge",
+    L"microsoft.sechealthui",
+    L"microsoft.windows.sechealthui",
+    L"microsoft.desktopappinstaller",
+    L"microsoft.gethelp",
+    L"microsoftwindows.client",
+    L"windows.immersivecontrolpanel",
+    L"microsoft.windows.explorer",
+    L"microsoft.ui.",
+    L"windows.cbspreview",
+    L"shell:recyclebinfolder",
+    L"microsoft.screenclip",
     L"microsoft.windowscommunicationsapps",
 };
 static_assert(std::size(kProtectedIds) == 22);
@@ -57,8 +71,7 @@ std::wstring DirectoryKeyOf(const std::wstring& targetPath) {
     return NormalizePathKey(ParentFolderOf(targetPath));
 }
 
-bool ShellStart(const wchar_t* verb, const std::wstring& file, const std::wstring& parameters,
-                ProcessHandle* process) {
+bool ShellStart(const wchar_t* verb, const std::wstring& file, const std::wstring& parameters, ProcessHandle* process) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = process ? SEE_MASK_NOCLOSEPROCESS : 0;

@@ -88,8 +88,8 @@ bool CutToWritableSize(const std::wstring& path, DockConfig& config) {
     const size_t before[] = {config.pinned.size(), config.hiddenApps.size(), config.hiddenTrayApps.size()};
     const size_t lists = ListBytes(config.pinned) + ListBytes(config.hiddenApps) + ListBytes(config.hiddenTrayApps);
     const double target = kCutConfigFileBytes;
-    double share = lists > 0 ? std::clamp((target - static_cast<double>(size - std::min(size, lists))) / lists, 0.0, 1.0)
-                             : 0.0;
+    double share =
+        lists > 0 ? std::clamp((target - static_cast<double>(size - std::min(size, lists))) / lists, 0.0, 1.0) : 0.0;
     // The entry sizes above are the writer's to within a few bytes; a second
     // round takes up what they missed.
     for (int round = 0; round < 8 && size > kCutConfigFileBytes; ++round) {
@@ -99,12 +99,12 @@ bool CutToWritableSize(const std::wstring& path, DockConfig& config) {
         size = DockConfig::ToJson(config).size();
         share = 0.95;
     }
-    LogMessage(L"Config lists cut to fit a file that can be saved: pinned %llu -> %llu, hiddenApps %llu -> %llu, "
-               L"hiddenTrayApps %llu -> %llu",
-               static_cast<unsigned long long>(before[0]), static_cast<unsigned long long>(config.pinned.size()),
-               static_cast<unsigned long long>(before[1]), static_cast<unsigned long long>(config.hiddenApps.size()),
-               static_cast<unsigned long long>(before[2]),
-               static_cast<unsigned long long>(config.hiddenTrayApps.size()));
+    LogMessage(
+        L"Config lists cut to fit a file that can be saved: pinned %llu -> %llu, hiddenApps %llu -> %llu, "
+        L"hiddenTrayApps %llu -> %llu",
+        static_cast<unsigned long long>(before[0]), static_cast<unsigned long long>(config.pinned.size()),
+        static_cast<unsigned long long>(before[1]), static_cast<unsigned long long>(config.hiddenApps.size()),
+        static_cast<unsigned long long>(before[2]), static_cast<unsigned long long>(config.hiddenTrayApps.size()));
     return true;
 }
 
@@ -120,7 +120,7 @@ ConfigRead ReadConfigText(const std::wstring& path, std::string& text, DWORD& er
         // Only absence counts as Missing: a file that is locked or denied to
         // us still holds the user's settings and must not be replaced.
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ConfigRead::Missing
-                                                                               : ConfigRead::Unreadable;
+                                                                              : ConfigRead::Unreadable;
     }
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file.get(), &size)) return ConfigRead::Read;
@@ -217,11 +217,10 @@ bool SaveConfig(const std::wstring& path, const DockConfig& config) {
 
     const std::wstring temp = path + L".tmp";
     // No sharing: a second writer must not interleave with this one.
-    platform::UniqueHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    platform::UniqueHandle file(
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        LogMessage(L"Config save failed: cannot create %s (error %lu)", temp.c_str(),
-                   GetLastError());
+        LogMessage(L"Config save failed: cannot create %s (error %lu)", temp.c_str(), GetLastError());
         return false;
     }
     // The bytes must be on disk before the rename makes them the configuration,

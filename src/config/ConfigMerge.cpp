@@ -45,10 +45,10 @@ DockConfig MergeConfigChanges(const DockConfig& base, const DockConfig& live, co
     TakeChanged(base.doNotDisturb, live.doNotDisturb, out.doNotDisturb);
     // A watermark only moves forward: an older one would bring cleared
     // notifications back.
-    out.clearedNotifWatermark = std::max(file.clearedNotifWatermark,
-                                         live.clearedNotifWatermark != base.clearedNotifWatermark
-                                             ? live.clearedNotifWatermark
-                                             : file.clearedNotifWatermark);
+    out.clearedNotifWatermark =
+        std::max(file.clearedNotifWatermark, live.clearedNotifWatermark != base.clearedNotifWatermark
+                                                 ? live.clearedNotifWatermark
+                                                 : file.clearedNotifWatermark);
     TakeChanged(base.bottomMargin, live.bottomMargin, out.bottomMargin);
     TakeChanged(base.controlCenterTiles, live.controlCenterTiles, out.controlCenterTiles);
     TakeChanged(base.ccShowBrightness, live.ccShowBrightness, out.ccShowBrightness);

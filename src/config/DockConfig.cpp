@@ -19,8 +19,10 @@ constexpr std::array<std::wstring_view, 11> kKnownTiles = {
 // A value that compares with neither bound (NaN) is left as it is.
 template <typename T>
 void ClampRange(T& value, T low, T high) {
-    if (value > high) value = high;
-    else if (value < low) value = low;
+    if (value > high)
+        value = high;
+    else if (value < low)
+        value = low;
 }
 
 bool Contains(const std::vector<std::wstring>& list, const std::wstring& value) {

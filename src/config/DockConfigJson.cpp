@@ -22,8 +22,7 @@ namespace {
 
 std::string FormatFixed(float value, int decimals) {
     char buffer[128];
-    auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::fixed,
-                                decimals);
+    auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::fixed, decimals);
     if (result.ec != std::errc()) return "0";
     return std::string(buffer, result.ptr);
 }
@@ -47,8 +46,7 @@ void WriteBoolLine(std::string& out, const char* key, bool value) {
     WriteValueLine(out, key, value ? "true" : "false");
 }
 
-void WriteStringList(std::string& out, const char* key, const std::vector<std::wstring>& list,
-                     bool last) {
+void WriteStringList(std::string& out, const char* key, const std::vector<std::wstring>& list, bool last) {
     out += "  \"";
     out += key;
     out += "\": [\n";
@@ -147,11 +145,16 @@ bool ReadPinnedApp(JsonReader& reader, PinnedApp& app) {
         std::wstring key;
         if (!reader.ReadString(key) || !reader.Consume(':')) return false;
         bool ok;
-        if (key == L"name") ok = reader.ReadString(app.name);
-        else if (key == L"path") ok = reader.ReadString(app.path);
-        else if (key == L"args") ok = reader.ReadString(app.args);
-        else if (key == L"appId") ok = reader.ReadString(app.appId);
-        else ok = reader.SkipValue();
+        if (key == L"name")
+            ok = reader.ReadString(app.name);
+        else if (key == L"path")
+            ok = reader.ReadString(app.path);
+        else if (key == L"args")
+            ok = reader.ReadString(app.args);
+        else if (key == L"appId")
+            ok = reader.ReadString(app.appId);
+        else
+            ok = reader.SkipValue();
         if (!ok) return false;
         if (reader.Consume(',')) continue;
         return reader.Consume('}');
@@ -287,8 +290,7 @@ std::string DockConfig::ToJson(const DockConfig& c) {
     WriteBoolLine(out, "showLunarCalendar", c.showLunarCalendar);
     WriteBoolLine(out, "doNotDisturb", c.doNotDisturb);
     // Quoted: readers that hold numbers as doubles would lose FILETIME precision.
-    WriteValueLine(out, "clearedNotifWatermark",
-                   "\"" + FormatInteger(c.clearedNotifWatermark) + "\"");
+    WriteValueLine(out, "clearedNotifWatermark", "\"" + FormatInteger(c.clearedNotifWatermark) + "\"");
     WriteValueLine(out, "bottomMargin", FormatInteger(c.bottomMargin));
     WriteBoolLine(out, "ccShowBrightness", c.ccShowBrightness);
     WriteBoolLine(out, "ccShowVolume", c.ccShowVolume);

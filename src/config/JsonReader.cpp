@@ -36,12 +36,10 @@ void AppendUtf8(std::string& bytes, unsigned codePoint) {
 
 std::wstring Utf8ToWide(const std::string& bytes) {
     if (bytes.empty() || bytes.size() > static_cast<size_t>(INT_MAX)) return {};
-    int chars = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                    nullptr, 0);
+    int chars = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     if (chars <= 0) return {};
     std::wstring text(static_cast<size_t>(chars), L'\0');
-    chars = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                text.data(), chars);
+    chars = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), chars);
     if (chars <= 0) return {};
     text.resize(static_cast<size_t>(chars));
     return text;
@@ -81,11 +79,21 @@ bool JsonReader::ReadStringBytes(std::string& bytes) {
         if (position >= size) return false;
         char escape = data[position++];
         switch (escape) {
-            case 'b': bytes += '\b'; break;
-            case 'f': bytes += '\f'; break;
-            case 'n': bytes += '\n'; break;
-            case 'r': bytes += '\r'; break;
-            case 't': bytes += '\t'; break;
+            case 'b':
+                bytes += '\b';
+                break;
+            case 'f':
+                bytes += '\f';
+                break;
+            case 'n':
+                bytes += '\n';
+                break;
+            case 'r':
+                bytes += '\r';
+                break;
+            case 't':
+                bytes += '\t';
+                break;
             case 'u': {
                 if (size - position < 4) return false;
                 unsigned codePoint = 0;

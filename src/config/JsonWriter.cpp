@@ -12,8 +12,7 @@ std::string WideToUtf8(std::wstring_view text) {
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return {};
     std::string utf8(static_cast<size_t>(bytes), '\0');
-    bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), bytes, nullptr,
-                                nullptr);
+    bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), bytes, nullptr, nullptr);
     if (bytes <= 0) return {};
     utf8.resize(static_cast<size_t>(bytes));
     return utf8;
@@ -29,13 +28,27 @@ std::string JsonEscapeToUtf8(std::wstring_view text) {
     for (char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
         switch (byte) {
-            case '"': escaped += "\\\""; break;
-            case '\\': escaped += "\\\\"; break;
-            case '\b': escaped += "\\b"; break;
-            case '\f': escaped += "\\f"; break;
-            case '\n': escaped += "\\n"; break;
-            case '\r': escaped += "\\r"; break;
-            case '\t': escaped += "\\t"; break;
+            case '"':
+                escaped += "\\\"";
+                break;
+            case '\\':
+                escaped += "\\\\";
+                break;
+            case '\b':
+                escaped += "\\b";
+                break;
+            case '\f':
+                escaped += "\\f";
+                break;
+            case '\n':
+                escaped += "\\n";
+                break;
+            case '\r':
+                escaped += "\\r";
+                break;
+            case '\t':
+                escaped += "\\t";
+                break;
             default:
                 if (byte < 0x20) {
                     escaped += "\\u00";

@@ -14,8 +14,7 @@ namespace {
 
 std::wstring ComputeCacheDirectory() {
     PWSTR local = nullptr;
-    if (FAILED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &local)) ||
-        !local) {
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &local)) || !local) {
         if (local) CoTaskMemFree(local);
         return {};
     }
@@ -60,8 +59,7 @@ std::wstring ResolveConfigPath(const std::wstring& executableFolder) {
     }
 
     wchar_t local[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
-                                local))) {
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local))) {
         return candidate;
     }
     const std::wstring folder = JoinPath(local, L"Vantreel");
@@ -75,8 +73,7 @@ std::wstring GetConfigPath() {
     static std::wstring* cached = nullptr;
     // Once per process: the start-up prefetch thread and the UI thread both ask,
     // and two concurrent probes could otherwise send them to different folders.
-    std::call_once(once,
-                   [] { cached = new std::wstring(ResolveConfigPath(ExecutableDirectory())); });
+    std::call_once(once, [] { cached = new std::wstring(ResolveConfigPath(ExecutableDirectory())); });
     return *cached;
 }
 
@@ -91,8 +88,10 @@ std::wstring GetCacheDirectory() {
 std::wstring NormalizePathKey(std::wstring_view text) {
     std::wstring key(text);
     for (wchar_t& c : key) {
-        if (c == L'/') c = L'\\';
-        else if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+        if (c == L'/')
+            c = L'\\';
+        else if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
     }
     return key;
 }

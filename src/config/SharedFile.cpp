@@ -49,8 +49,8 @@ namespace {
 bool MoveAsideAndReplace(const std::wstring& from, const std::wstring& to, DWORD flags) {
     static std::atomic<unsigned> counter{0};
     // A name no other save uses: an earlier old file may still be open under its own.
-    const std::wstring aside = to + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                               std::to_wstring(++counter) + L".old";
+    const std::wstring aside =
+        to + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L".old";
     if (!MoveFileExW(to.c_str(), aside.c_str(), 0)) return false;
     const bool moved = MoveFileExW(from.c_str(), to.c_str(), flags) != FALSE;
     const DWORD error = GetLastError();

@@ -15,22 +15,22 @@ struct DockDragInput {
     POINT pressPoint = {0, 0};  // screen pixels
     POINT cursor = {0, 0};      // screen pixels
     float scale = 1.0f;
-    bool dragging = false;      // the press is a drag already
-    bool pinned = false;        // only a pinned item can be unpinned by lifting it away
+    bool dragging = false;  // the press is a drag already
+    bool pinned = false;    // only a pinned item can be unpinned by lifting it away
     int pressedIndex = -1;
-    float cursorDipX = 0.0f;    // pointer x in the band window, dip
-    int runFirst = 0;           // the application run: [runFirst, runFirst + runCount)
+    float cursorDipX = 0.0f;  // pointer x in the band window, dip
+    int runFirst = 0;         // the application run: [runFirst, runFirst + runCount)
     int runCount = 0;
-    int itemCount = 0;          // items of the layout
+    int itemCount = 0;  // items of the layout
 };
 
 struct DockDragStep {
     bool dragging = false;
-    bool started = false;       // this move turned the press into a drag
-    float dragOffsetY = 0.0f;   // dip, negative is upwards
+    bool started = false;      // this move turned the press into a drag
+    float dragOffsetY = 0.0f;  // dip, negative is upwards
     bool unpinIntent = false;
-    int reorderTo = -1;         // the dragged item's new index, -1 when it keeps its slot
-    bool moveInModel = false;   // both indices lie in the run, so the item itself moves
+    int reorderTo = -1;        // the dragged item's new index, -1 when it keeps its slot
+    bool moveInModel = false;  // both indices lie in the run, so the item itself moves
 };
 
 // Lifted more than this, a pinned icon is unpinned on release.

@@ -77,7 +77,7 @@ std::vector<std::wstring> ReadFileList(const BYTE* block, SIZE_T size) {
         const SIZE_T start = i;
         while (i < units && at(i) != 0) ++i;
         if (i >= units) return {};  // no terminator inside the block
-        if (i == start) break;         // the empty name that ends the list
+        if (i == start) break;      // the empty name that ends the list
         std::wstring name;
         if (unit == 1) {
             const char* text = reinterpret_cast<const char*>(list + start);

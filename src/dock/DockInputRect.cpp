@@ -39,6 +39,6 @@ RECT ComputeDockInputRect(const DockInputRectInput& in) {
 }
 
 bool InputRectNearlyEqual(const RECT& a, const RECT& b) {
-    return std::labs(a.left - b.left) <= 2 && std::labs(a.top - b.top) <= 2 &&
-           std::labs(a.right - b.right) <= 2 && std::labs(a.bottom - b.bottom) <= 2;
+    return std::labs(a.left - b.left) <= 2 && std::labs(a.top - b.top) <= 2 && std::labs(a.right - b.right) <= 2 &&
+           std::labs(a.bottom - b.bottom) <= 2;
 }

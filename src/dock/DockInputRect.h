@@ -8,18 +8,18 @@
 #include "dock/DockLayout.h"
 
 struct DockInputRectInput {
-    float layoutX = 0.0f;       // dip, band coordinates
+    float layoutX = 0.0f;  // dip, band coordinates
     float layoutY = 0.0f;
     float layoutWidth = 0.0f;
     float layoutHeight = 0.0f;
-    float iconSize = 48.0f;     // the configured icon size, dip
+    float iconSize = 48.0f;  // the configured icon size, dip
     float scale = 1.0f;
-    int originX = 0;            // top-left pixel of the band
+    int originX = 0;  // top-left pixel of the band
     int originY = 0;
     RECT monitor = {0, 0, 0, 0};
-    bool hidden = false;        // hide target above one half and progress above 0.65
-    bool reaching = false;      // hovering or dragging
-    bool revealed = false;      // auto-hidden, brought back by the pointer at the bottom edge
+    bool hidden = false;    // hide target above one half and progress above 0.65
+    bool reaching = false;  // hovering or dragging
+    bool revealed = false;  // auto-hidden, brought back by the pointer at the bottom edge
 };
 
 // Screen rectangle in pixels.

@@ -14,5 +14,5 @@ struct DockItemVisual {
     comp::SpriteVisual separator{nullptr};  // separator items only
     std::wstring iconKey;                   // empty: fetch the surface again
     bool binFull = false;
-    bool missing = false;                   // no surface yet; a request is outstanding
+    bool missing = false;  // no surface yet; a request is outstanding
 };

@@ -10,7 +10,8 @@ DockShellActions::DockShellActions()
       activateWindow([](HWND hwnd) { ActivateWindow(hwnd); }),
       showWindowAsync([](HWND hwnd, int command) { ShowWindowAsync(hwnd, command); }),
       closeWindow([](HWND hwnd) { PostMessageW(hwnd, WM_CLOSE, 0, 0); }),
-      openRecycleBin([] { ShellExecuteW(nullptr, L"open", L"shell:RecycleBinFolder", nullptr, nullptr, SW_SHOWNORMAL); }),
+      openRecycleBin(
+          [] { ShellExecuteW(nullptr, L"open", L"shell:RecycleBinFolder", nullptr, nullptr, SW_SHOWNORMAL); }),
       emptyRecycleBin([](HWND owner) { SHEmptyRecycleBinW(owner, nullptr, 0); }),
       openFileLocation([](const std::wstring& path) { OpenFileLocation(path); }),
       foregroundWindow([] { return GetForegroundWindow(); }),

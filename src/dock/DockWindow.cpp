@@ -69,17 +69,14 @@ bool DockWindow::CreateWindows() {
     // Both windows are layered windows whose pixels our compositor presents with
     // UpdateLayeredWindow, so they keep their redirection surface:
     // WS_EX_NOREDIRECTIONBITMAP is only for content the system compositor supplies.
-    visualWindow = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYERED |
-                                       WS_EX_NOACTIVATE,
-                                   kVisualClass, L"VantreelVisual", WS_POPUP, originX, originY,
-                                   static_cast<int>(std::lround(scale * screenWidth)),
-                                   static_cast<int>(std::lround(scale * bandHeight)), nullptr, nullptr, instance,
-                                   this);
+    visualWindow = CreateWindowExW(
+        WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE, kVisualClass,
+        L"VantreelVisual", WS_POPUP, originX, originY, static_cast<int>(std::lround(scale * screenWidth)),
+        static_cast<int>(std::lround(scale * bandHeight)), nullptr, nullptr, instance, this);
     if (!visualWindow) return false;
 
-    HWND created = CreateWindowExW(
-        WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED,
-        kInputClass, L"Vantreel", WS_POPUP, originX, originY, 200, 64, nullptr, nullptr, instance, this);
+    HWND created = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED, kInputClass,
+                                   L"Vantreel", WS_POPUP, originX, originY, 200, 64, nullptr, nullptr, instance, this);
     if (!created) return false;
     inputWindow = created;
     SetLayeredWindowAttributes(inputWindow, 0, kInputWindowAlpha, LWA_ALPHA);

@@ -231,8 +231,8 @@ void DockWindow::RebuildVisuals() {
 
         switch (item.kind) {
             case DockItemKind::App: {
-                std::wstring key = item.key + L"#" + std::to_wstring(px) + (item.windows.empty() ? L"#p" : L"#w") +
-                                   StyleSuffix(mac);
+                std::wstring key =
+                    item.key + L"#" + std::to_wstring(px) + (item.windows.empty() ? L"#p" : L"#w") + StyleSuffix(mac);
                 if (key != visual.iconKey) {
                     IconSurfaceRef surface = iconLoader.GetIconSurface(item.key, item.path, item.label, px, mac);
                     if (surface && setIcon(surface)) {
@@ -448,10 +448,10 @@ comp::CompositionDrawingSurface DockWindow::CreatePillSurface(float w, float h, 
     // anything has paid for the first drawing on the device.
     raster::Image pixels(pxWidth, pxHeight);
     const float r = h / 2.0f + haloWidth;
-    FillRoundedRect(pixels,
-                    {(1.5f - haloWidth) * fx, (1.5f - haloWidth) * fy, (w + 2.0f * haloWidth) * fx,
-                     (h + 2.0f * haloWidth) * fy},
-                    r * fx, r * fy, PremultipliedPixel(halo.r, halo.g, halo.b, halo.a));
+    FillRoundedRect(
+        pixels,
+        {(1.5f - haloWidth) * fx, (1.5f - haloWidth) * fy, (w + 2.0f * haloWidth) * fx, (h + 2.0f * haloWidth) * fy},
+        r * fx, r * fy, PremultipliedPixel(halo.r, halo.g, halo.b, halo.a));
     FillRoundedRect(pixels, {1.5f * fx, 1.5f * fy, w * fx, h * fy}, h / 2.0f * fx, h / 2.0f * fy,
                     PremultipliedPixel(pill.r, pill.g, pill.b, pill.a));
     composition.PaintPixels(surface, pixels);

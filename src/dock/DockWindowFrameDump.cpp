@@ -23,8 +23,8 @@ bool WriteFrameDump(const std::wstring& path, const raster::Image& image) {
     info.biSizeImage = pixelBytes;
 
     const std::wstring temporary = path + L".tmp";
-    platform::UniqueHandle handle(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    platform::UniqueHandle handle(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) return false;
     auto put = [&](const void* data, DWORD size) {
         DWORD written = 0;

@@ -136,8 +136,7 @@ void DockWindow::PrepareGlassBackdrop() {
     composition.compositor.Backdrop().KeepBandsIn(GetCacheDirectory());
     RECT band = {};
     GetWindowRect(visualWindow, &band);
-    GlassLayer::PrepareBackdrop(composition.compositor.Backdrop(), kDockBlur, GlassStyle::Dock, band.top,
-                                band.bottom);
+    GlassLayer::PrepareBackdrop(composition.compositor.Backdrop(), kDockBlur, GlassStyle::Dock, band.top, band.bottom);
 }
 
 void DockWindow::StartWindowTracking() {
@@ -286,8 +285,7 @@ void DockWindow::LogIconsMissingAtFirstFrame() {
     size_t missing = 0;
     for (const auto& visual : itemVisuals) missing += visual.missing ? 1 : 0;
     startupIconsPending = missing != 0;
-    LogMessage(L"Dock startup: %llu icons missing from cache at first frame",
-               static_cast<unsigned long long>(missing));
+    LogMessage(L"Dock startup: %llu icons missing from cache at first frame", static_cast<unsigned long long>(missing));
 }
 
 void DockWindow::ShowFirstFrame() {
@@ -309,8 +307,7 @@ void DockWindow::StartAfterFirstFrame(float cachedLuma) {
     // drawing is slow: a worker draws first, and what needs the device before
     // it is done (the top bar's content) is painted when it says so. Started
     // beside the first frame, its shaders cost that frame some 20 ms.
-    composition.graphicsDevice.WarmUp(
-        [window = inputWindow] { PostMessageW(window, WM_DOCK_DEVICE_READY, 0, 0); });
+    composition.graphicsDevice.WarmUp([window = inputWindow] { PostMessageW(window, WM_DOCK_DEVICE_READY, 0, 0); });
 
     PostMessageW(inputWindow, WM_DOCK_CREATE_TOP_BAR, 0, 0);
     PostMessageW(inputWindow, WM_DOCK_SCAN_WINDOWS, 0, 0);

@@ -22,9 +22,8 @@ bool LabelSurfaceCache::Contains(const std::wstring& text, float scale, bool dar
 void LabelSurfaceCache::Add(const std::wstring& text, float scale, bool dark,
                             const comp::CompositionDrawingSurface& surface) {
     if (!surface) return;
-    std::erase_if(entries_, [&](const Entry& entry) {
-        return entry.text == text && entry.scale == scale && entry.dark == dark;
-    });
+    std::erase_if(entries_,
+                  [&](const Entry& entry) { return entry.text == text && entry.scale == scale && entry.dark == dark; });
     if (entries_.size() >= kCapacity) entries_.erase(entries_.begin());
     entries_.push_back({text, scale, dark, surface});
 }

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-bool LaunchBounce::IsActive() const {
-    return bouncesLeft > 0 || offset < -0.1f || std::fabs(velocity) > 1.0f;
-}
+bool LaunchBounce::IsActive() const { return bouncesLeft > 0 || offset < -0.1f || std::fabs(velocity) > 1.0f; }
 
 bool LaunchBounce::Step(float dt) {
     if (!IsActive()) {

@@ -6,10 +6,10 @@
 #include <unordered_map>
 
 struct LaunchBounce {
-    float offset = 0.0f;     // dip, negative is upwards
-    float velocity = 0.0f;   // dip/s
+    float offset = 0.0f;    // dip, negative is upwards
+    float velocity = 0.0f;  // dip/s
     int32_t bouncesLeft = 0;
-    float gravity = 2400.0f; // dip/s^2
+    float gravity = 2400.0f;  // dip/s^2
 
     static constexpr float kLaunchVelocity = -360.0f;
     static constexpr int32_t kLaunchBounces = 2;

@@ -50,9 +50,7 @@ int Percent(float fraction) { return static_cast<int>(std::lround(fraction * 100
 
 }  // namespace
 
-float SliderFraction(float x, float left, float right) {
-    return Clamp01((x - left) / std::max(right - left, 1.0f));
-}
+float SliderFraction(float x, float left, float right) { return Clamp01((x - left) / std::max(right - left, 1.0f)); }
 
 void SetSliderValue(int slider, float t, DockConfig& config) {
     t = Clamp01(t);

@@ -19,8 +19,8 @@ constexpr wchar_t kLocale[] = L"zh-CN";
 
 D2D1_COLOR_F Rgba(float r, float g, float b, float a) { return D2D1::ColorF(r, g, b, a); }
 
-void MakeBrush(ID2D1RenderTarget* target, ComPtr<ID2D1SolidColorBrush>& brush, D2D1_COLOR_F light,
-               D2D1_COLOR_F dark, bool isDark) {
+void MakeBrush(ID2D1RenderTarget* target, ComPtr<ID2D1SolidColorBrush>& brush, D2D1_COLOR_F light, D2D1_COLOR_F dark,
+               bool isDark) {
     target->CreateSolidColorBrush(isDark ? dark : light, &brush);
 }
 
@@ -122,8 +122,8 @@ void SettingsWindow::DrawPageHeader(const wchar_t* title, const wchar_t* subtitl
     Text(subtitle, kit->caption.Get(), Rect(200.0f, 48.0f, kit->R, 66.0f), kit->secondary.Get());
 }
 
-void SettingsWindow::PaintToggleSwitch(D2D1_RECT_F rect, bool on, bool inert, ID2D1Brush* onBrush,
-                                       ID2D1Brush* offBrush, ID2D1Brush* knobBrush) {
+void SettingsWindow::PaintToggleSwitch(D2D1_RECT_F rect, bool on, bool inert, ID2D1Brush* onBrush, ID2D1Brush* offBrush,
+                                       ID2D1Brush* knobBrush) {
     float h = rect.bottom - rect.top;
     Fill(rect, h / 2.0f, on ? onBrush : offBrush);
     float r = h / 2.0f - 2.5f;
@@ -151,9 +151,8 @@ void SettingsWindow::DrawToggleRow(float y, const wchar_t* label, bool on, bool 
     if (divider) Line(L + 18.0f, y + 44.0f, R - 18.0f, y + 44.0f, kit->divider.Get());
 }
 
-void SettingsWindow::DrawSliderRow(float y, const wchar_t* label, const std::wstring& value,
-                                   const wchar_t* description, float t, bool inert, int32_t slider,
-                                   bool divider) {
+void SettingsWindow::DrawSliderRow(float y, const wchar_t* label, const std::wstring& value, const wchar_t* description,
+                                   float t, bool inert, int32_t slider, bool divider) {
     const float L = kit->L;
     const float R = kit->R;
     ID2D1Brush* textBrush = inert ? kit->tertiary.Get() : kit->primary.Get();
@@ -177,8 +176,7 @@ void SettingsWindow::DrawSliderRow(float y, const wchar_t* label, const std::wst
     Fill(Rect(left, cy - 3.5f, std::min(knobX, right), cy + 3.5f), 3.5f,
          inert ? kit->switchOff.Get() : kit->accent.Get());
     if (kit->knobShadow) {
-        kit->target->FillEllipse(D2D1::Ellipse(D2D1::Point2F(knobX, cy + 1.2f), 12.0f, 12.0f),
-                                 kit->knobShadow.Get());
+        kit->target->FillEllipse(D2D1::Ellipse(D2D1::Point2F(knobX, cy + 1.2f), 12.0f, 12.0f), kit->knobShadow.Get());
     }
     D2D1_ELLIPSE knob = D2D1::Ellipse(D2D1::Point2F(knobX, cy), k, k);
     if (kit->knob) kit->target->FillEllipse(knob, kit->knob.Get());
@@ -268,8 +266,7 @@ void SettingsWindow::DrawSidebar() {
     Line(kSidebarWidth, 0, kSidebarWidth, H, kit->divider.Get());
 
     if (logoSmall) {
-        kit->target->DrawBitmap(logoSmall.Get(), Rect(16, 18, 54, 56), 1.0f,
-                                D2D1_BITMAP_INTERPOLATION_MODE_LINEAR);
+        kit->target->DrawBitmap(logoSmall.Get(), Rect(16, 18, 54, 56), 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR);
     } else {
         Fill(Rect(18, 20, 52, 54), 9.0f, kit->accent.Get());
         Text(L"VT", kit->body.Get(), Rect(23, 20, 52, 54), kit->white.Get());
@@ -390,8 +387,7 @@ void SettingsWindow::DrawControlCenterPage() {
         float y0 = 98.0f + 38.0f * static_cast<float>(i / 2);
         float y1 = y0 + 38.0f;
         AddHitItem(kHitTile, x0 + 6, y0, x1 - 6, y1, i);
-        Text(tiles[static_cast<size_t>(i)].label, kit->body.Get(), Rect(x0 + 16, y0, x1 - 58, y1),
-             kit->primary.Get());
+        Text(tiles[static_cast<size_t>(i)].label, kit->body.Get(), Rect(x0 + 16, y0, x1 - 58, y1), kit->primary.Get());
         PaintToggleSwitch(Rect(x1 - 52, y0 + 9, x1 - 16, y0 + 29), HasControlCenterTile(config, i), false,
                           kit->accent.Get(), kit->switchOff.Get(), kit->knob.Get());
         if (i % 2 == 0 && i / 2 <= 4) Line(216, y1, R - 16, y1, kit->divider.Get());
@@ -434,8 +430,7 @@ void SettingsWindow::DrawAboutPage() {
     const float R = kit->R;
     DrawCard(16, 104);
     if (logoLarge) {
-        kit->target->DrawBitmap(logoLarge.Get(), Rect(218, 38, 278, 98), 1.0f,
-                                D2D1_BITMAP_INTERPOLATION_MODE_LINEAR);
+        kit->target->DrawBitmap(logoLarge.Get(), Rect(218, 38, 278, 98), 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR);
     } else {
         Fill(Rect(218, 38, 278, 98), 14.0f, kit->accent.Get());
         Text(L"VT", kit->title.Get(), Rect(230, 38, 278, 98), kit->white.Get());
@@ -444,8 +439,8 @@ void SettingsWindow::DrawAboutPage() {
     D2D1_RECT_F pill = Rect(390, 26, 448, 46);
     Fill(pill, 7.0f, kit->accentTint.Get());
     Text(L"v1.0.0", kit->button.Get(), pill, kit->accent.Get());
-    Text(L"为 Windows 10 与 11 打造的轻量原生磨砂玻璃程序坞与顶部状态栏，启动迅速，占用极低。",
-         kit->aboutText.Get(), Rect(292, 71, R - 16, 114), kit->secondary.Get(), true);
+    Text(L"为 Windows 10 与 11 打造的轻量原生磨砂玻璃程序坞与顶部状态栏，启动迅速，占用极低。", kit->aboutText.Get(),
+         Rect(292, 71, R - 16, 114), kit->secondary.Get(), true);
 
     DrawCard(130, 140);
     Text(L"软件特色与核心优势", kit->heading.Get(), Rect(218, 137, R - 18, 155), kit->secondary.Get(), true);

@@ -20,8 +20,8 @@ struct SettingsWindow::PaintKit {
     float L = 200.0f;
     float R = 656.0f;
 
-    Brush sidebar, content, card, border, divider, primary, secondary, tertiary, accent, accentTint, hover,
-        controlFill, controlHover, switchOff, knob, groove, knobShadow, white, segmentTrack, segmentSelected;
+    Brush sidebar, content, card, border, divider, primary, secondary, tertiary, accent, accentTint, hover, controlFill,
+        controlHover, switchOff, knob, groove, knobShadow, white, segmentTrack, segmentSelected;
     Format title, heading, body, caption, button, aboutText, featureTitle, featureText;
 };
 

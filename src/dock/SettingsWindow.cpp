@@ -71,9 +71,9 @@ void SettingsWindow::Open(HINSTANCE instance, GraphicsDevice* graphicsDevice, co
     if (!GetClassInfoExW(hInstance, kClassName, &wc)) {
         wc.lpfnWndProc = &platform::WindowProcedure<kWindowBinding>;
         wc.hInstance = hInstance;
-        wc.hIcon = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                                 LR_DEFAULTCOLOR));
+        wc.hIcon =
+            static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
         wc.hIconSm = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                                    LR_DEFAULTCOLOR));
@@ -99,8 +99,7 @@ void SettingsWindow::Open(HINSTANCE instance, GraphicsDevice* graphicsDevice, co
     hoverId = 0;
     hoverIndex = 0;
     dragSlider = 0;
-    HWND created = CreateWindowExW(0, kClassName, kTitle, kWindowStyle, x, y, w, h, nullptr, nullptr, hInstance,
-                                   this);
+    HWND created = CreateWindowExW(0, kClassName, kTitle, kWindowStyle, x, y, w, h, nullptr, nullptr, hInstance, this);
     if (!created) return;
     hwnd = created;
     AskAutoStart();

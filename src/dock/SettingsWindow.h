@@ -41,8 +41,7 @@ class GraphicsDevice;
 
 // Resource 201 of the module decoded to a Direct2D bitmap, scaled to a square
 // of edgePixels (0 keeps the natural size); null on any failure.
-Microsoft::WRL::ComPtr<ID2D1Bitmap> LoadPngResourceBitmap(HMODULE module, int resourceId,
-                                                          IWICImagingFactory* imaging,
+Microsoft::WRL::ComPtr<ID2D1Bitmap> LoadPngResourceBitmap(HMODULE module, int resourceId, IWICImagingFactory* imaging,
                                                           ID2D1RenderTarget* target, UINT edgePixels);
 
 class SettingsWindow {
@@ -177,8 +176,8 @@ private:
     void DrawHeading(float y, const wchar_t* text);
     void DrawPageHeader(const wchar_t* title, const wchar_t* subtitle);
     void DrawToggleRow(float y, const wchar_t* label, bool on, bool inert, int32_t id, bool divider);
-    void DrawSliderRow(float y, const wchar_t* label, const std::wstring& value, const wchar_t* description,
-                       float t, bool inert, int32_t slider, bool divider);
+    void DrawSliderRow(float y, const wchar_t* label, const std::wstring& value, const wchar_t* description, float t,
+                       bool inert, int32_t slider, bool divider);
     void PaintToggleSwitch(D2D1_RECT_F rect, bool on, bool inert, ID2D1Brush* onBrush, ID2D1Brush* offBrush,
                            ID2D1Brush* knobBrush);
     void PaintSectionIcon(int32_t index, float x, float y, ID2D1Brush* brush);
@@ -190,8 +189,7 @@ private:
     void DrawTopBarPage();
     void DrawAboutPage();
     void DrawButton(int32_t id, D2D1_RECT_F rect, const wchar_t* label);
-    void Text(const wchar_t* text, IDWriteTextFormat* format, D2D1_RECT_F rect, ID2D1Brush* brush,
-              bool clip = false);
+    void Text(const wchar_t* text, IDWriteTextFormat* format, D2D1_RECT_F rect, ID2D1Brush* brush, bool clip = false);
     void Line(float x0, float y0, float x1, float y1, ID2D1Brush* brush, float width = 1.0f);
     void Fill(D2D1_RECT_F rect, float radius, ID2D1Brush* brush);
     bool Hovered(int32_t id, int32_t index) const { return hoverId == id && hoverIndex == index; }
@@ -200,7 +198,7 @@ private:
     HINSTANCE hInstance = nullptr;
     GraphicsDevice* graphics = nullptr;
     HWND hwnd = nullptr;
-    PictureCanvas canvas;  // the client's pixels
+    PictureCanvas canvas;               // the client's pixels
     std::unique_ptr<PaintKit> keptKit;  // the brushes of one theme and the formats
     int32_t warmedPages = 0;
     DockConfig warmedFor;  // the settings the pages were painted for
@@ -229,8 +227,8 @@ private:
     LPARAM autoStartAsk = 0;  // the ask whose answer is awaited; 0 for none
     bool autoStartKnown = false;
     bool lastAutoStart = false;  // the system's last answer, once known
-    int32_t dwmTheme = -1;  // the theme the frame's colours were last set for
+    int32_t dwmTheme = -1;       // the theme the frame's colours were last set for
 
-    PaintKit* kit = nullptr;  // set only while a paint draws
+    PaintKit* kit = nullptr;                     // set only while a paint draws
     std::array<D2D1_RECT_F, 5> sliderRows = {};  // what a slider step paints again
 };

@@ -15,9 +15,7 @@ inline constexpr float kMinHeight = 440.0f;
 
 inline float ScaleForDpi(UINT dpi) { return std::max(static_cast<float>(dpi) / 96.0f, 1.0f); }
 
-inline float DipsOf(UINT pixels, UINT dpi) {
-    return static_cast<float>(pixels) * 96.0f / static_cast<float>(dpi);
-}
+inline float DipsOf(UINT pixels, UINT dpi) { return static_cast<float>(pixels) * 96.0f / static_cast<float>(dpi); }
 
 inline int RoundAway(float v) { return static_cast<int>(std::lround(v)); }
 

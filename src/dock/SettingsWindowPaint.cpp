@@ -55,15 +55,14 @@ ComPtr<ID2D1Bitmap> LoadPngResourceBitmap(HMODULE module, int resourceId, IWICIm
     }
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(imaging->CreateFormatConverter(&converter))) return nullptr;
-    if (FAILED(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
-                                     0.0, WICBitmapPaletteTypeCustom))) {
+    if (FAILED(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom))) {
         return nullptr;
     }
     ComPtr<ID2D1Bitmap> bitmap;
     if (FAILED(target->CreateBitmapFromWicBitmap(converter.Get(), nullptr, &bitmap))) return nullptr;
     return bitmap;
 }
-
 
 void SettingsWindow::ReleaseTarget() {
     ReleaseBitmaps();
@@ -233,8 +232,8 @@ bool SettingsWindow::WarmNextPage(GraphicsDevice* device, const DockConfig* live
     hoverIndex = 0;
     hitItems.clear();
     PaintKit warmKit;
-    std::vector<uint32_t> pixels =
-        painted_pictures::PaintPixels(canvas, *device, width, height, static_cast<float>(dpi), [&](ID2D1RenderTarget* target) {
+    std::vector<uint32_t> pixels = painted_pictures::PaintPixels(
+        canvas, *device, width, height, static_cast<float>(dpi), [&](ID2D1RenderTarget* target) {
             BuildPaintKit(warmKit, target, dwrite, IsDarkGlass(config.theme), true);
             warmKit.W = std::max(DipsOf(width, dpi), kMinWidth);
             warmKit.H = std::max(DipsOf(height, dpi), kMinHeight);

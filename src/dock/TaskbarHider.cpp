@@ -32,7 +32,8 @@ platform::UniqueHandle CreateCancelEvent() {
 platform::UniqueHandle LaunchWatchdog(const std::wstring& path, uint32_t state) {
     if (path.empty()) return {};
     PROCESS_INFORMATION info = {};
-    if (!StartWatchdogProcess(path, BuildWatchdogCommandLine(path, GetCurrentProcessId(), state, IsLogEnabled()), info)) return {};
+    if (!StartWatchdogProcess(path, BuildWatchdogCommandLine(path, GetCurrentProcessId(), state, IsLogEnabled()), info))
+        return {};
     const platform::UniqueHandle thread(info.hThread);  // only the process is waited on
     return platform::UniqueHandle(info.hProcess);
 }
@@ -89,8 +90,8 @@ bool StartWatchdogProcess(const std::wstring& path, std::wstring commandLine, PR
     // Without jobs for new processes: the plain start.
     STARTUPINFOW plain = {};
     plain.cb = sizeof(plain);
-    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          nullptr, &plain, &info) != FALSE;
+    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &plain, &info) != FALSE;
 }
 
 std::wstring WatchdogCancelEventName(DWORD processId) {
@@ -101,7 +102,7 @@ std::wstring WatchdogCancelEventName(DWORD processId) {
 }
 
 std::wstring BuildWatchdogCommandLine(const std::wstring& programPath, DWORD processId, uint32_t taskbarState,
-                                     bool debugLog) {
+                                      bool debugLog) {
     std::wstring eventName = WatchdogCancelEventName(processId);
     wchar_t commandLine[520];
     _snwprintf(commandLine, std::size(commandLine) - 1, L"\"%s\"%s --watchdog %lu %u %s", programPath.c_str(),
@@ -207,8 +208,7 @@ void TaskbarHider::StartWatchdogEarly() {
 }
 
 bool TaskbarHider::WatchdogStarting() const {
-    return earlyWatchdog.valid() &&
-           earlyWatchdog.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready;
+    return earlyWatchdog.valid() && earlyWatchdog.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready;
 }
 
 void TaskbarHider::TakeEarlyWatchdog(bool withState) {
@@ -333,10 +333,10 @@ HWND CreateEdgeGuardWindow(HINSTANCE instance) {
     // Where the system ignores WS_EX_NOREDIRECTIONBITMAP the window would show
     // its unpainted surface; as a layered window of alpha 1 it stays invisible
     // and still takes the pointer.
-    HWND guard = CreateWindowExW(
-        WS_EX_NOACTIVATE | WS_EX_NOREDIRECTIONBITMAP | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED,
-        kEdgeGuardClass, L"VantreelEdgeGuard", WS_POPUP, 0, 0, 100, kEdgeGuardHeight, nullptr, nullptr, instance,
-        nullptr);
+    HWND guard =
+        CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_NOREDIRECTIONBITMAP | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED,
+                        kEdgeGuardClass, L"VantreelEdgeGuard", WS_POPUP, 0, 0, 100, kEdgeGuardHeight, nullptr, nullptr,
+                        instance, nullptr);
     if (guard) SetLayeredWindowAttributes(guard, 0, 1, LWA_ALPHA);
     return guard;
 }

@@ -108,7 +108,7 @@ std::wstring WatchdogCancelEventName(DWORD processId);
 // process id, the taskbar state to restore and the cancel event's name;
 // --debug-log before them when the watchdog is to log what it did.
 std::wstring BuildWatchdogCommandLine(const std::wstring& programPath, DWORD processId, uint32_t taskbarState,
-                                     bool debugLog = false);
+                                      bool debugLog = false);
 
 // Starts the program (no window, nothing inherited) so that it outlives this
 // process, but never survives as a copy whose start this process's death cut short.

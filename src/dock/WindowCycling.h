@@ -17,5 +17,4 @@ struct WindowClickChoice {
 
 // A handle that no longer names a window (`alive` false) is left alone.
 WindowClickChoice ChooseWindowForClick(const std::vector<HWND>& windows, HWND foreground,
-                                       const std::function<bool(HWND)>& iconic,
-                                       const std::function<bool(HWND)>& alive);
+                                       const std::function<bool(HWND)>& iconic, const std::function<bool(HWND)>& alive);

@@ -10,22 +10,22 @@
 #include <vector>
 
 struct WindowQueries {
-  std::function<HWND()> foregroundWindow;
-  std::function<std::vector<HWND>()> topLevelWindows;  // EnumWindows order
-  std::function<bool(HWND)> isWindow;
-  std::function<bool(HWND)> isVisible;
-  std::function<bool(HWND)> isIconic;
-  std::function<bool(HWND)> isCloaked;
-  std::function<bool(HWND)> isShellWindowClass;
-  std::function<DWORD(HWND)> processId;
-  std::function<DWORD(HWND)> style;
-  std::function<DWORD(HWND)> exStyle;
-  std::function<HWND(HWND)> owner;
-  std::function<bool(HWND, RECT*)> windowRect;
-  std::function<int(HWND)> titleLength;
-  std::function<std::wstring(HWND)> title;
-  std::function<std::wstring(HWND)> imagePath;
-  std::function<std::wstring(HWND)> appUserModelId;  // empty when the window has none
+    std::function<HWND()> foregroundWindow;
+    std::function<std::vector<HWND>()> topLevelWindows;  // EnumWindows order
+    std::function<bool(HWND)> isWindow;
+    std::function<bool(HWND)> isVisible;
+    std::function<bool(HWND)> isIconic;
+    std::function<bool(HWND)> isCloaked;
+    std::function<bool(HWND)> isShellWindowClass;
+    std::function<DWORD(HWND)> processId;
+    std::function<DWORD(HWND)> style;
+    std::function<DWORD(HWND)> exStyle;
+    std::function<HWND(HWND)> owner;
+    std::function<bool(HWND, RECT*)> windowRect;
+    std::function<int(HWND)> titleLength;
+    std::function<std::wstring(HWND)> title;
+    std::function<std::wstring(HWND)> imagePath;
+    std::function<std::wstring(HWND)> appUserModelId;  // empty when the window has none
 };
 
 WindowQueries SystemWindowQueries();

@@ -20,40 +20,40 @@
 constexpr UINT WM_DOCK_WINDOWS_CHANGED = WM_APP + 42;
 
 class WindowTracker {
- public:
-  // Timer id the re-scan fallback uses on the input window.
-  static constexpr UINT_PTR kRescanTimerId = 0x802A;
-  static constexpr UINT kRescanIntervalMs = 500;
+public:
+    // Timer id the re-scan fallback uses on the input window.
+    static constexpr UINT_PTR kRescanTimerId = 0x802A;
+    static constexpr UINT kRescanIntervalMs = 500;
 
-  WindowTracker() = default;
-  WindowTracker(const WindowTracker&) = delete;
-  WindowTracker& operator=(const WindowTracker&) = delete;
-  ~WindowTracker();
+    WindowTracker() = default;
+    WindowTracker(const WindowTracker&) = delete;
+    WindowTracker& operator=(const WindowTracker&) = delete;
+    ~WindowTracker();
 
-  // visualWindow and inputWindow are the dock's own windows, never counted;
-  // notifications go to inputWindow.
-  void Start(HWND visualWindow, HWND inputWindow);
-  // Idempotent. After it returns nothing more is posted.
-  void Stop();
+    // visualWindow and inputWindow are the dock's own windows, never counted;
+    // notifications go to inputWindow.
+    void Start(HWND visualWindow, HWND inputWindow);
+    // Idempotent. After it returns nothing more is posted.
+    void Stop();
 
-  bool IsRescanning() const { return rescanTimer != 0; }
+    bool IsRescanning() const { return rescanTimer != 0; }
 
-  // What the dock merged at its last refresh; the re-scan compares with it.
-  void NoteMerged(const std::vector<RunningApp>& apps) { lastMerged = apps; }
+    // What the dock merged at its last refresh; the re-scan compares with it.
+    void NoteMerged(const std::vector<RunningApp>& apps) { lastMerged = apps; }
 
-  static void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG idObject, LONG idChild,
-                                  DWORD eventThread, DWORD eventTime);
+    static void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG idObject, LONG idChild,
+                                    DWORD eventThread, DWORD eventTime);
 
-  HWND shellHookWindow = nullptr;
-  std::vector<HWND> ownWindows;
-  HWINEVENTHOOK foregroundHook = nullptr;
-  HWINEVENTHOOK objectHook = nullptr;
-  HWINEVENTHOOK minimizeHook = nullptr;
+    HWND shellHookWindow = nullptr;
+    std::vector<HWND> ownWindows;
+    HWINEVENTHOOK foregroundHook = nullptr;
+    HWINEVENTHOOK objectHook = nullptr;
+    HWINEVENTHOOK minimizeHook = nullptr;
 
- private:
-  static void CALLBACK OnRescanTimer(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
+private:
+    static void CALLBACK OnRescanTimer(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
 
-  HWND rescanWindow = nullptr;
-  UINT_PTR rescanTimer = 0;
-  std::vector<RunningApp> lastMerged;
+    HWND rescanWindow = nullptr;
+    UINT_PTR rescanTimer = 0;
+    std::vector<RunningApp> lastMerged;
 };

@@ -6,8 +6,8 @@ bool AddBanners(std::vector<NotificationBanner>& stack, const std::vector<Notifi
                 uint64_t now) {
     bool changed = false;
     for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) {
-        bool shown = std::any_of(stack.begin(), stack.end(),
-                                 [&](const NotificationBanner& b) { return b.item.id == it->id; });
+        bool shown =
+            std::any_of(stack.begin(), stack.end(), [&](const NotificationBanner& b) { return b.item.id == it->id; });
         if (shown) continue;
         stack.insert(stack.begin(), NotificationBanner{*it, now + kBannerLifetimeMs});
         if (stack.size() > kMaxBanners) stack.resize(kMaxBanners);
@@ -29,5 +29,6 @@ bool ExpireBanners(std::vector<NotificationBanner>& stack, uint64_t now) {
 }
 
 bool AllBannersDue(const std::vector<NotificationBanner>& stack, uint64_t now) {
-    return !stack.empty() && std::all_of(stack.begin(), stack.end(), [now](const NotificationBanner& b) { return Due(b, now); });
+    return !stack.empty() &&
+           std::all_of(stack.begin(), stack.end(), [now](const NotificationBanner& b) { return Due(b, now); });
 }

@@ -19,8 +19,7 @@ constexpr size_t kMaxBanners = 3;
 // on top, and a later poll lands above what already shows. An id that already
 // has a banner is skipped; the others keep their own expiry. Returns whether
 // the stack changed.
-bool AddBanners(std::vector<NotificationBanner>& stack, const std::vector<NotificationItem>& newestFirst,
-                uint64_t now);
+bool AddBanners(std::vector<NotificationBanner>& stack, const std::vector<NotificationItem>& newestFirst, uint64_t now);
 
 // Removes every banner whose time is up (expiresAt <= now), keeping the order.
 // Returns whether any went.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "render/GlassWindowTree.h"
 #include "notify/NotificationHits.h"
 #include "notify/NotificationPlacement.h"
 #include "platform/Log.h"
@@ -51,15 +52,9 @@ void BannerWindow::Redraw() {
         const float scale = shared.scale;
         int w = std::max(RoundPixels(scale * panelWidth), 32);
         int h = std::max(RoundPixels(scale * panelHeight), 32);
-        if (!surface || w != surfaceWidth || h != surfaceHeight) {
-            surface = host->CreateDrawingSurface(w, h);
-            if (!surface) return;
-            surfaceWidth = w;
-            surfaceHeight = h;
-            surfaceBrush = host->compositor.CreateSurfaceBrush(surface);
-            surfaceBrush.Stretch(comp::CompositionStretch::Fill);
-            sprite.Brush(surfaceBrush);
-        }
+        if (FitContentSurface(*host, sprite, w, h, surface, surfaceBrush, surfaceWidth, surfaceHeight) ==
+            SurfaceFit::Failed)
+            return;
         if (shared.device->dwriteFactory) {
             host->Paint(surface, [&](ID2D1DeviceContext* dc) { Paint(dc); });
         }
@@ -172,56 +167,51 @@ LRESULT BannerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     const float x = static_cast<float>(GET_X_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
     const float y = static_cast<float>(GET_Y_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
     switch (message) {
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    case WM_TIMER:
-        if (wParam == kTimer) {
-            ExpireTick();
-            shared.Present();
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_TIMER:
+            if (wParam == kTimer) {
+                ExpireTick();
+                shared.Present();
+            }
+            return 0;
+        case WM_MOUSEMOVE: {
+            if (!mouseTracking) {
+                TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
+                mouseTracking = TrackMouseEvent(&track) != FALSE;
+            }
+            if (!hovered) LogMessage(L"Banners: pointer over at tick %llu", shared.system.tickCount());
+            hovered = true;
+            if (TrackHover(hits, x, y, hoverId, hoverIndex)) {
+                Redraw();
+                shared.Present();
+            }
+            return 0;
         }
-        return 0;
-    case WM_MOUSEMOVE: {
-        if (!mouseTracking) {
-            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
-            mouseTracking = TrackMouseEvent(&track) != FALSE;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP: {
+            const HitItem* hit = FindHitItem(hits, x, y);
+            if (hit) {
+                bool activate = message == WM_LBUTTONUP && hit->id == kHitBanner;
+                Remove(hit->index, activate);
+                shared.Present();
+            }
+            return 0;
         }
-        if (!hovered) LogMessage(L"Banners: pointer over at tick %llu", shared.system.tickCount());
-        hovered = true;
-        const HitItem* hit = FindHitItem(hits, x, y);
-        int32_t id = hit ? hit->id : 0;
-        int32_t index = hit ? hit->index : -1;
-        if (id != hoverId || index != hoverIndex) {
-            hoverId = id;
-            hoverIndex = index;
-            Redraw();
-            shared.Present();
-        }
-        return 0;
-    }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP: {
-        const HitItem* hit = FindHitItem(hits, x, y);
-        if (hit) {
-            bool activate = message == WM_LBUTTONUP && hit->id == kHitBanner;
-            Remove(hit->index, activate);
-            shared.Present();
-        }
-        return 0;
-    }
-    case WM_MOUSELEAVE:
-        LogMessage(L"Banners: pointer left at tick %llu", shared.system.tickCount());
-        mouseTracking = false;
-        hovered = false;
-        if (hoverId != 0 || hoverIndex != -1) {
-            hoverId = 0;
-            hoverIndex = -1;
-            Redraw();
-            shared.Present();
-        }
-        // Whatever ran out while the pointer rested goes on the next tick.
-        return 0;
-    default:
-        break;
+        case WM_MOUSELEAVE:
+            LogMessage(L"Banners: pointer left at tick %llu", shared.system.tickCount());
+            mouseTracking = false;
+            hovered = false;
+            if (hoverId != 0 || hoverIndex != -1) {
+                hoverId = 0;
+                hoverIndex = -1;
+                Redraw();
+                shared.Present();
+            }
+            // Whatever ran out while the pointer rested goes on the next tick.
+            return 0;
+        default:
+            break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -19,8 +19,7 @@ CenterLayout LayoutCenterPanel(int32_t workAreaHeightPx, float scale, int32_t it
     } else {
         layout.cap = kNoMonitorCap;
     }
-    layout.visibleRows =
-        std::max(1, static_cast<int32_t>((std::max(layout.cap - 106.0f, 120.0f) + 8.0f) / kRowPitch));
+    layout.visibleRows = std::max(1, static_cast<int32_t>((std::max(layout.cap - 106.0f, 120.0f) + 8.0f) / kRowPitch));
     if (itemCount <= 0) {
         layout.panelHeight = 232.0f;
         layout.scrollRow = 0;

@@ -5,11 +5,11 @@
 #include <cstdint>
 
 struct CenterLayout {
-    float cap = 560.0f;         // the tallest the panel may grow, in DIP
-    int32_t visibleRows = 1;    // rows that fit under the cap
+    float cap = 560.0f;       // the tallest the panel may grow, in DIP
+    int32_t visibleRows = 1;  // rows that fit under the cap
     float panelWidth = 348.0f;
     float panelHeight = 232.0f;
-    int32_t scrollRow = 0;      // first row shown, clamped to the list
+    int32_t scrollRow = 0;  // first row shown, clamped to the list
 };
 
 // workAreaHeightPx < 0 means the monitor could not be asked.

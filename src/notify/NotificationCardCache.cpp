@@ -5,13 +5,12 @@
 
 bool NotificationCardCache::Kept(int64_t id, const std::wstring& look, const RECT& box) const {
     auto found = rows.find(id);
-    return found != rows.end() && found->second.look == look &&
-           found->second.pixels.Width() == box.right - box.left && found->second.pixels.Height() == box.bottom - box.top;
+    return found != rows.end() && found->second.look == look && found->second.pixels.Width() == box.right - box.left &&
+           found->second.pixels.Height() == box.bottom - box.top;
 }
 
 bool NotificationCardCache::PaintScratch(CompositionHost& host, int width, int height, int originX, int originY,
-                                         const std::function<void(ID2D1DeviceContext*)>& painter,
-                                         raster::Image& out) {
+                                         const std::function<void(ID2D1DeviceContext*)>& painter, raster::Image& out) {
     if (!scratch || scratch.SizeInt().cx != width || scratch.SizeInt().cy != height) {
         scratch = host.CreateDrawingSurface(width, height);
         if (!scratch) return false;
@@ -20,8 +19,8 @@ bool NotificationCardCache::PaintScratch(CompositionHost& host, int width, int h
     const bool painted = host.Paint(scratch, [&](ID2D1DeviceContext* context) {
         D2D1_MATRIX_3X2_F base;
         context->GetTransform(&base);
-        context->SetTransform(base * D2D1::Matrix3x2F::Translation(static_cast<float>(-originX),
-                                                                   static_cast<float>(-originY)));
+        context->SetTransform(
+            base * D2D1::Matrix3x2F::Translation(static_cast<float>(-originX), static_cast<float>(-originY)));
         painter(context);
         context->SetTransform(base);
     });
@@ -29,8 +28,8 @@ bool NotificationCardCache::PaintScratch(CompositionHost& host, int width, int h
     return painted;
 }
 
-void NotificationCardCache::ForgetFar(const std::vector<NotificationItem>& items, int32_t firstShown,
-                                      int32_t shownRows, int32_t keepNear) {
+void NotificationCardCache::ForgetFar(const std::vector<NotificationItem>& items, int32_t firstShown, int32_t shownRows,
+                                      int32_t keepNear) {
     size_t bytes = 0;
     for (const auto& entry : rows) {
         bytes += static_cast<size_t>(entry.second.pixels.Width()) * entry.second.pixels.Height() * 4;
@@ -64,11 +63,11 @@ void NotificationCardCache::Forget() {
     scratch = nullptr;
 }
 
-std::wstring CardLookKey(const NotificationItem& item, const std::wstring& corner, bool hovered, bool dark,
-                         float scale, float fractionY, bool hasIcon) {
+std::wstring CardLookKey(const NotificationItem& item, const std::wstring& corner, bool hovered, bool dark, float scale,
+                         float fractionY, bool hasIcon) {
     wchar_t numbers[96] = {};
-    _snwprintf(numbers, 95, L"%lld|%d|%d|%.3f|%.4f|%d", static_cast<long long>(item.id), hovered ? 1 : 0,
-               dark ? 1 : 0, static_cast<double>(scale), static_cast<double>(fractionY), hasIcon ? 1 : 0);
+    _snwprintf(numbers, 95, L"%lld|%d|%d|%.3f|%.4f|%d", static_cast<long long>(item.id), hovered ? 1 : 0, dark ? 1 : 0,
+               static_cast<double>(scale), static_cast<double>(fractionY), hasIcon ? 1 : 0);
     std::wstring look = numbers;
     for (const std::wstring* text : {&item.appName, &item.title, &item.body, &item.exePath, &corner}) {
         look += L'\x1F';

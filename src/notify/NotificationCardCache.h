@@ -29,8 +29,7 @@ public:
                       const std::function<void(ID2D1DeviceContext*)>& painter, raster::Image& out);
     // Past the budget, the kept cards farthest from the rows shown go, all but
     // those within keepNear rows of them.
-    void ForgetFar(const std::vector<NotificationItem>& items, int32_t firstShown, int32_t shownRows,
-                   int32_t keepNear);
+    void ForgetFar(const std::vector<NotificationItem>& items, int32_t firstShown, int32_t shownRows, int32_t keepNear);
     void Forget();
 
     std::unordered_map<int64_t, Card> rows;
@@ -44,8 +43,8 @@ public:
 };
 
 // Everything a card's pixels depend on besides the panel's width.
-std::wstring CardLookKey(const NotificationItem& item, const std::wstring& corner, bool hovered, bool dark,
-                         float scale, float fractionY, bool hasIcon);
+std::wstring CardLookKey(const NotificationItem& item, const std::wstring& corner, bool hovered, bool dark, float scale,
+                         float fractionY, bool hasIcon);
 
 // Copies a kept block of pixels into the frame with its top-left at (x, y).
 void PlaceBlock(const raster::Image& block, raster::Image& frame, int x, int y);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "render/GlassWindowTree.h"
 #include "notify/CenterLayout.h"
 #include "notify/NotificationCenterPanel.h"
 #include "notify/NotificationHits.h"
@@ -21,15 +22,9 @@ void NotificationCenterPanel::Redraw() {
         const float scale = shared.scale;
         int w = std::max(RoundPixels(scale * panelWidth), 32);
         int h = std::max(RoundPixels(scale * panelHeight), 32);
-        if (!surface || w != surfaceWidth || h != surfaceHeight) {
-            surface = host->CreateDrawingSurface(w, h);
-            if (!surface) return;
-            surfaceWidth = w;
-            surfaceHeight = h;
-            surfaceBrush = host->compositor.CreateSurfaceBrush(surface);
-            surfaceBrush.Stretch(comp::CompositionStretch::Fill);
-            sprite.Brush(surfaceBrush);
-        }
+        if (FitContentSurface(*host, sprite, w, h, surface, surfaceBrush, surfaceWidth, surfaceHeight) ==
+            SurfaceFit::Failed)
+            return;
         if (shared.device->dwriteFactory && shared.device->d2dFactory) {
             FILETIME now = shared.system.systemTime();
             if (reusePaintedRows) {
@@ -100,8 +95,8 @@ void NotificationCenterPanel::Compose(FILETIME now) {
     } else {
         if (!chromeKept) {
             cards.chromeLook.clear();
-            if (!cards.PaintScratch(host, w, h, 0, 0, [&](ID2D1DeviceContext* dc) { PaintCenterChrome(dc); },
-                                    cards.chrome)) {
+            if (!cards.PaintScratch(
+                    host, w, h, 0, 0, [&](ID2D1DeviceContext* dc) { PaintCenterChrome(dc); }, cards.chrome)) {
                 return;
             }
             cards.chromeLook = chrome;
@@ -112,10 +107,10 @@ void NotificationCenterPanel::Compose(FILETIME now) {
             NotificationCardCache::Card& row = cards.rows[items[card.index].id];
             if (!card.kept) {
                 row.look.clear();
-                if (!cards.PaintScratch(host, card.box.right - card.box.left, card.box.bottom - card.box.top,
-                                        card.box.left, card.box.top,
-                                        [&](ID2D1DeviceContext* dc) { PaintCenterRow(dc, card.index, card.y, now); },
-                                        row.pixels)) {
+                if (!cards.PaintScratch(
+                        host, card.box.right - card.box.left, card.box.bottom - card.box.top, card.box.left,
+                        card.box.top, [&](ID2D1DeviceContext* dc) { PaintCenterRow(dc, card.index, card.y, now); },
+                        row.pixels)) {
                     return;
                 }
                 row.look = card.look;
@@ -181,9 +176,9 @@ bool NotificationCenterPanel::PaintNextRowAhead() {
             if (CardKept(index, look, box)) continue;
             NotificationCardCache::Card& row = cards.rows[items[index].id];
             row.look.clear();
-            if (!cards.PaintScratch(*shared.host, box.right - box.left, box.bottom - box.top, box.left, box.top,
-                                    [&](ID2D1DeviceContext* dc) { PaintCenterRow(dc, index, y, now); },
-                                    row.pixels)) {
+            if (!cards.PaintScratch(
+                    *shared.host, box.right - box.left, box.bottom - box.top, box.left, box.top,
+                    [&](ID2D1DeviceContext* dc) { PaintCenterRow(dc, index, y, now); }, row.pixels)) {
                 return false;
             }
             row.look = look;

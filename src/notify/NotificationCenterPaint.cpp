@@ -33,7 +33,7 @@ ComPtr<IDWriteTextFormat> MakeFormat(IDWriteFactory* factory, DWRITE_FONT_WEIGHT
                                                      DWRITE_FONT_STRETCH_NORMAL, size, kLocale, &format))) {
         return nullptr;
     }
-    format->SetTextAlignment(align == Align::Leading   ? DWRITE_TEXT_ALIGNMENT_LEADING
+    format->SetTextAlignment(align == Align::Leading  ? DWRITE_TEXT_ALIGNMENT_LEADING
                              : align == Align::Center ? DWRITE_TEXT_ALIGNMENT_CENTER
                                                       : DWRITE_TEXT_ALIGNMENT_TRAILING);
     format->SetParagraphAlignment(wrapTop ? DWRITE_PARAGRAPH_ALIGNMENT_NEAR : DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
@@ -79,8 +79,8 @@ struct Painter {
 
 // Adds the arc of the circle (centre, radius) from the current point `from`
 // to `to` that passes through `via`.
-void AddArcThrough(ID2D1GeometrySink* sink, D2D1_POINT_2F centre, float radius, D2D1_POINT_2F from,
-                   D2D1_POINT_2F via, D2D1_POINT_2F to) {
+void AddArcThrough(ID2D1GeometrySink* sink, D2D1_POINT_2F centre, float radius, D2D1_POINT_2F from, D2D1_POINT_2F via,
+                   D2D1_POINT_2F to) {
     constexpr float kFull = 6.28318530718f;
     auto angle = [&](D2D1_POINT_2F p) { return std::atan2(p.y - centre.y, p.x - centre.x); };
     auto turn = [&](float a) {
@@ -120,11 +120,10 @@ struct CardPaint {
 // The content both kinds of card share, in their painting order: icon, source
 // name, the close button while hovered or else the age, heading and body.
 void PaintCardContent(Painter& p, const CardShape& k, const CardPaint& look, float W, float y,
-                      const NotificationItem& item, const std::function<void(float, float, float)>& icon,
-                      bool hovered, D2D1_COLOR_F closeFill, const std::wstring& age) {
+                      const NotificationItem& item, const std::function<void(float, float, float)>& icon, bool hovered,
+                      D2D1_COLOR_F closeFill, const std::wstring& age) {
     icon(k.iconX, y + k.iconY, k.iconSize);
-    p.Text(item.appName, look.name, k.textLeft, y + k.nameTop, W - k.nameRightInset, y + k.nameBottom,
-           look.secondary);
+    p.Text(item.appName, look.name, k.textLeft, y + k.nameTop, W - k.nameRightInset, y + k.nameBottom, look.secondary);
     if (hovered) {
         p.CloseButton(W - k.closeInset, y + k.closeY, closeFill, look.primary);
     } else {
@@ -233,9 +232,8 @@ void NotificationContext::DrawAppIcon(ID2D1DeviceContext* context, IDWriteFactor
     const D2D1_RECT_F square = D2D1::RectF(x * s, y * s, (x + size) * s, (y + size) * s);
     if (const std::vector<uint8_t>* icon = LoadedIcon(item)) {
         if (icon->size() == 32u * 32u * 4u) {
-            D2D1_BITMAP_PROPERTIES props =
-                D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED),
-                                       96.0f, 96.0f);
+            D2D1_BITMAP_PROPERTIES props = D2D1::BitmapProperties(
+                D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED), 96.0f, 96.0f);
             ComPtr<ID2D1Bitmap> bitmap;
             if (SUCCEEDED(context->CreateBitmap(D2D1::SizeU(32, 32), icon->data(), 128, &props, &bitmap))) {
                 context->DrawBitmap(bitmap.Get(), square, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR);
@@ -339,8 +337,8 @@ void NotificationCenterPanel::PaintCenterChrome(ID2D1DeviceContext* context) {
             context->CreateSolidColorBrush(c.secondary, &bell);
             DrawNotificationGlyph(context, d2d, centre.x, centre.y, s, bell.Get());
         }
-        p.Text(doNotDisturb ? L"勿扰模式已开启" : L"没有新通知", shared.formats.headerCentered.Get(), 14, m + 4,
-               W - 14, m + 28, c.primary);
+        p.Text(doNotDisturb ? L"勿扰模式已开启" : L"没有新通知", shared.formats.headerCentered.Get(), 14, m + 4, W - 14,
+               m + 28, c.primary);
         p.Text(L"来自 Windows 应用的通知将显示在此处", shared.formats.small.Get(), 14, m + 28, W - 14, m + 48,
                c.secondary);
     }
@@ -349,8 +347,8 @@ void NotificationCenterPanel::PaintCenterChrome(ID2D1DeviceContext* context) {
     p.Line(14, H - 46, W - 14, c.separator);
     for (const HitItem& hit : rects.footer) {
         p.FillRound(hit.left, hit.top, hit.right, hit.bottom, 8, hovered(hit.id) ? c.pillHovered : c.pill);
-        p.Text(hit.id == kHitSettings ? L"系统通知设置" : L"Windows 原生通知", shared.formats.small.Get(),
-               hit.left, hit.top, hit.right, hit.bottom, c.primary);
+        p.Text(hit.id == kHitSettings ? L"系统通知设置" : L"Windows 原生通知", shared.formats.small.Get(), hit.left,
+               hit.top, hit.right, hit.bottom, c.primary);
     }
 }
 
@@ -367,16 +365,14 @@ void NotificationCenterPanel::PaintCenterRow(ID2D1DeviceContext* context, int32_
     const NotificationItem& item = items[i];
     const bool rowHovered = hoverIndex == i && (hoverId == kHitCard || hoverId == kHitCardClose);
     const D2D1_RECT_F box = p.Box(14, y, W - 14, y + 84);
-    context->FillRoundedRectangle(D2D1::RoundedRect(box, 13 * s, 13 * s),
-                                  p.Paint(rowHovered ? c.cardHovered : c.card));
+    context->FillRoundedRectangle(D2D1::RoundedRect(box, 13 * s, 13 * s), p.Paint(rowHovered ? c.cardHovered : c.card));
     context->DrawRoundedRectangle(D2D1::RoundedRect(box, 13 * s, 13 * s), p.Paint(c.cardBorder), 1.0f);
     const uint64_t nowValue = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     PaintCardContent(
         p, kCenterCard,
         {shared.formats.appName.Get(), shared.formats.smallTrailing.Get(), shared.formats.title.Get(),
          shared.formats.body.Get(), c.primary, c.secondary},
-        W, y, item,
-        [&](float x, float top, float size) { shared.DrawAppIcon(context, factory, item, x, top, size); },
+        W, y, item, [&](float x, float top, float size) { shared.DrawAppIcon(context, factory, item, x, top, size); },
         rowHovered, hoverId == kHitCardClose ? c.pillHovered : c.closeButton,
         rowHovered ? std::wstring() : FormatRelativeTime(item.arrivalTime, nowValue));
 }
@@ -414,8 +410,7 @@ void BannerWindow::Paint(ID2D1DeviceContext* context) {
     for (size_t i = 0; i < stack.size(); ++i) {
         const NotificationItem& item = stack[i].item;
         const float y = 90.0f * static_cast<float>(i);
-        const bool lit = hoverIndex == static_cast<int32_t>(i) &&
-                             (hoverId == kHitBanner || hoverId == kHitBannerClose);
+        const bool lit = hoverIndex == static_cast<int32_t>(i) && (hoverId == kHitBanner || hoverId == kHitBannerClose);
         if (lit) p.FillRound(2, y + 2, W - 2, y + 80, 14, cardHovered);
         if (i > 0) p.Line(12, y - 4, W - 12, separator);
         PaintCardContent(
@@ -423,7 +418,7 @@ void BannerWindow::Paint(ID2D1DeviceContext* context) {
             {shared.formats.appName.Get(), shared.formats.bannerTime.Get(), shared.formats.title.Get(),
              shared.formats.body.Get(), primary, secondary},
             W, y, item,
-            [&](float x, float top, float size) { shared.DrawAppIcon(context, factory, item, x, top, size); },
-            lit, hoverId == kHitBannerClose ? closeHovered : closeButton, L"刚刚");
+            [&](float x, float top, float size) { shared.DrawAppIcon(context, factory, item, x, top, size); }, lit,
+            hoverId == kHitBannerClose ? closeHovered : closeButton, L"刚刚");
     }
 }

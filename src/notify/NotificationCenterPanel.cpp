@@ -41,8 +41,7 @@ void NotificationCenterPanel::EnsureWindow() {
 void NotificationCenterPanel::Layout() {
     int workHeight = -1;
     shared.MonitorRect(nullptr, &workHeight);
-    CenterLayout layout =
-        LayoutCenterPanel(workHeight, shared.scale, static_cast<int32_t>(items.size()), scrollRow);
+    CenterLayout layout = LayoutCenterPanel(workHeight, shared.scale, static_cast<int32_t>(items.size()), scrollRow);
     panelWidth = layout.panelWidth;
     panelHeight = layout.panelHeight;
     visibleRows = layout.visibleRows;
@@ -152,39 +151,39 @@ void NotificationCenterPanel::Click(float x, float y) {
     const int32_t index = hit->index;
     const bool validRow = index >= 0 && index < static_cast<int32_t>(items.size());
     switch (id) {
-    case kHitDoNotDisturb:
-        if (callbacks.onSetDoNotDisturb) callbacks.onSetDoNotDisturb(!doNotDisturb);
-        break;
-    case kHitClearAll:
-        // What is listed goes now and for good, by id, like a dismissed row:
-        // a stamp ahead of the clock would outlast the owner's watermark.
-        for (const NotificationItem& item : items) dismissedIds.insert(item.id);
-        items.clear();
-        if (callbacks.onClearAll) callbacks.onClearAll();
-        break;
-    case kHitCard: {
-        if (!validRow) return;
-        // A copy: the owner's dismiss replaces the list under us.
-        NotificationItem clicked = items[index];
-        DismissRow(clicked.id);
-        Hide();
-        shared.system.activate(clicked);
-        return;
-    }
-    case kHitCardClose:
-        if (!validRow) return;
-        DismissRow(items[index].id);
-        break;
-    case kHitSettings:
-        Hide();
-        shared.system.shellOpen(L"ms-settings:notifications");
-        return;
-    case kHitSystemPanel:
-        Hide();
-        shared.system.sendWinKeyChord('N');
-        return;
-    default:
-        return;
+        case kHitDoNotDisturb:
+            if (callbacks.onSetDoNotDisturb) callbacks.onSetDoNotDisturb(!doNotDisturb);
+            break;
+        case kHitClearAll:
+            // What is listed goes now and for good, by id, like a dismissed row:
+            // a stamp ahead of the clock would outlast the owner's watermark.
+            for (const NotificationItem& item : items) dismissedIds.insert(item.id);
+            items.clear();
+            if (callbacks.onClearAll) callbacks.onClearAll();
+            break;
+        case kHitCard: {
+            if (!validRow) return;
+            // A copy: the owner's dismiss replaces the list under us.
+            NotificationItem clicked = items[index];
+            DismissRow(clicked.id);
+            Hide();
+            shared.system.activate(clicked);
+            return;
+        }
+        case kHitCardClose:
+            if (!validRow) return;
+            DismissRow(items[index].id);
+            break;
+        case kHitSettings:
+            Hide();
+            shared.system.shellOpen(L"ms-settings:notifications");
+            return;
+        case kHitSystemPanel:
+            Hide();
+            shared.system.sendWinKeyChord('N');
+            return;
+        default:
+            return;
     }
     if (visible) {
         Layout();
@@ -206,7 +205,8 @@ void NotificationCenterPanel::OnDeactivated() {
 }
 
 const platform::WindowBinding<NotificationCenterPanel> NotificationCenterPanel::kWindowBinding{
-    L"NotificationCenterPanel::HandleMessage", &NotificationCenterPanel::window, platform::MessageHandler<&NotificationCenterPanel::HandleMessage>};
+    L"NotificationCenterPanel::HandleMessage", &NotificationCenterPanel::window,
+    platform::MessageHandler<&NotificationCenterPanel::HandleMessage>};
 
 LRESULT NotificationCenterPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = window;
@@ -217,68 +217,63 @@ LRESULT NotificationCenterPanel::HandleMessage(UINT message, WPARAM wParam, LPAR
     const float x = static_cast<float>(GET_X_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
     const float y = static_cast<float>(GET_Y_LPARAM(lParam)) / shared.scale - kNotificationMarginDip;
     switch (message) {
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) OnDeactivated();
-        return 0;
-    case WM_KEYDOWN:
-        if (wParam != VK_ESCAPE) break;
-        Hide();
-        return 0;
-    case WM_TIMER:
-        if (wParam == kTimer) {
-            if (visible) Redraw();
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) OnDeactivated();
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam != VK_ESCAPE) break;
+            Hide();
+            return 0;
+        case WM_TIMER:
+            if (wParam == kTimer) {
+                if (visible) Redraw();
+                shared.Present();
+            } else if (wParam == kGraceTimer) {
+                KillTimer(hwnd, kGraceTimer);
+                if (visible && shared.system.foregroundWindow() != window) OnDeactivated();
+            }
+            return 0;
+        case WM_MOUSEMOVE: {
+            if (!mouseTracking) {
+                TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
+                mouseTracking = TrackMouseEvent(&track) != FALSE;
+            }
+            if (TrackHover(hits, x, y, hoverId, hoverIndex)) {
+                Redraw();
+                shared.Present();
+            }
+            return 0;
+        }
+        case WM_LBUTTONUP:
+            Click(x, y);
             shared.Present();
-        } else if (wParam == kGraceTimer) {
-            KillTimer(hwnd, kGraceTimer);
-            if (visible && shared.system.foregroundWindow() != window) OnDeactivated();
+            return 0;
+        case WM_MOUSEWHEEL: {
+            int32_t next = ScrollAfterWheel(scrollRow, GET_WHEEL_DELTA_WPARAM(wParam),
+                                            static_cast<int32_t>(items.size()), visibleRows);
+            if (next != scrollRow) {
+                scrollRow = next;
+                Redraw();
+                shared.Present();
+            }
+            return 0;
         }
-        return 0;
-    case WM_MOUSEMOVE: {
-        if (!mouseTracking) {
-            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
-            mouseTracking = TrackMouseEvent(&track) != FALSE;
-        }
-        const HitItem* hit = FindHitItem(hits, x, y);
-        int32_t id = hit ? hit->id : 0;
-        int32_t index = hit ? hit->index : -1;
-        if (id != hoverId || index != hoverIndex) {
-            hoverId = id;
-            hoverIndex = index;
-            Redraw();
-            shared.Present();
-        }
-        return 0;
-    }
-    case WM_LBUTTONUP:
-        Click(x, y);
-        shared.Present();
-        return 0;
-    case WM_MOUSEWHEEL: {
-        int32_t next = ScrollAfterWheel(scrollRow, GET_WHEEL_DELTA_WPARAM(wParam),
-                                        static_cast<int32_t>(items.size()), visibleRows);
-        if (next != scrollRow) {
-            scrollRow = next;
-            Redraw();
-            shared.Present();
-        }
-        return 0;
-    }
-    case WM_MOUSELEAVE:
-        mouseTracking = false;
-        if (hoverId != 0 || hoverIndex != -1) {
-            hoverId = 0;
-            hoverIndex = -1;
-            Redraw();
-            shared.Present();
-        }
-        return 0;
-    case kPaintAheadMessage:
-        // One card per message, so that input waits for one card at most.
-        paintAheadPosted = false;
-        if (PaintNextRowAhead()) paintAheadPosted = PostMessageW(hwnd, kPaintAheadMessage, 0, 0) != FALSE;
-        return 0;
-    default:
-        break;
+        case WM_MOUSELEAVE:
+            mouseTracking = false;
+            if (hoverId != 0 || hoverIndex != -1) {
+                hoverId = 0;
+                hoverIndex = -1;
+                Redraw();
+                shared.Present();
+            }
+            return 0;
+        case kPaintAheadMessage:
+            // One card per message, so that input waits for one card at most.
+            paintAheadPosted = false;
+            if (PaintNextRowAhead()) paintAheadPosted = PostMessageW(hwnd, kPaintAheadMessage, 0, 0) != FALSE;
+            return 0;
+        default:
+            break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

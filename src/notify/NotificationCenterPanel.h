@@ -50,8 +50,8 @@ public:
     void PaintCenterRow(ID2D1DeviceContext* context, int32_t index, float y, FILETIME now);
     static void DrawMoonGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx, float cy, float u,
                               ID2D1Brush* fill, ID2D1Brush* star);
-    static void DrawNotificationGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx, float cy,
-                                      float u, ID2D1Brush* brush);
+    static void DrawNotificationGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float cx, float cy, float u,
+                                      ID2D1Brush* brush);
 
     NotificationContext& shared;
     const NotificationCenterCallbacks& callbacks;

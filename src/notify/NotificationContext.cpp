@@ -59,14 +59,18 @@ void NotificationContext::ShowPresented(HWND window, const RECT& rect, UINT flag
     Present();
 }
 
+bool TrackHover(const std::vector<HitItem>& hits, float x, float y, int32_t& hoverId, int32_t& hoverIndex) {
+    const HitItem* hit = FindHitItem(hits, x, y);
+    const int32_t id = hit ? hit->id : 0;
+    const int32_t index = hit ? hit->index : -1;
+    if (id == hoverId && index == hoverIndex) return false;
+    hoverId = id;
+    hoverIndex = index;
+    return true;
+}
+
 void RegisterNotificationClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = name;
-    platform::RegisterWindowClass(wc);
+    platform::RegisterWindowClass(instance, name, proc);
 }
 
 void BuildNotificationTree(CompositionHost& host, HWND hwnd, comp::DesktopWindowTarget& target,

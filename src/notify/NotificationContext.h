@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "render/HitItem.h"
 #include "config/DockConfig.h"
 #include "notify/NotificationItem.h"
 #include "render/CompositionHost.h"
@@ -67,6 +68,10 @@ struct NotificationContext {
 
 // The margin around each window's glass that its shadow falls in.
 constexpr float kNotificationMarginDip = 14.0f;
+
+// Follows the pointer to the hit item under it (id 0, index -1 over none);
+// true when that changed what is hovered.
+bool TrackHover(const std::vector<HitItem>& hits, float x, float y, int32_t& hoverId, int32_t& hoverIndex);
 
 void RegisterNotificationClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc);
 

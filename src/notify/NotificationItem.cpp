@@ -19,8 +19,7 @@ bool IsApplicationUserModelId(const std::wstring& id) {
     });
 }
 
-NotificationActivation ChooseNotificationActivation(const NotificationItem& item,
-                                                    bool exePathIsFile) {
+NotificationActivation ChooseNotificationActivation(const NotificationItem& item, bool exePathIsFile) {
     if (exePathIsFile && IsLocalExecutablePath(item.exePath)) {
         return {NotificationActivationKind::OpenExecutable, item.exePath};
     }
@@ -50,9 +49,7 @@ NotificationActivationOps DefaultNotificationActivationOps() {
         if (!ShortcutChainIsSafe(target)) return;
         ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     };
-    ops.launchPackagedApp = [](const std::wstring& appId) {
-        LaunchApp(L"shell:AppsFolder\\" + appId, L"");
-    };
+    ops.launchPackagedApp = [](const std::wstring& appId) { LaunchApp(L"shell:AppsFolder\\" + appId, L""); };
     ops.sendWinKeyChord = [](uint16_t virtualKey) { return vantreel::SendWinKeyChord(virtualKey); };
     return ops;
 }
@@ -60,20 +57,19 @@ NotificationActivationOps DefaultNotificationActivationOps() {
 void NotificationItem::Activate() const { Activate(DefaultNotificationActivationOps()); }
 
 void NotificationItem::Activate(const NotificationActivationOps& ops) const {
-    const bool exeIsFile =
-        IsLocalExecutablePath(exePath) && ops.isExistingFile && ops.isExistingFile(exePath);
+    const bool exeIsFile = IsLocalExecutablePath(exePath) && ops.isExistingFile && ops.isExistingFile(exePath);
     const NotificationActivation action = ChooseNotificationActivation(*this, exeIsFile);
     switch (action.kind) {
-    case NotificationActivationKind::OpenExecutable:
-    case NotificationActivationKind::OpenDefender:
-    case NotificationActivationKind::OpenWindowsUpdate:
-        if (ops.shellOpen) ops.shellOpen(action.target);
-        break;
-    case NotificationActivationKind::LaunchPackagedApp:
-        if (ops.launchPackagedApp) ops.launchPackagedApp(action.target);
-        break;
-    case NotificationActivationKind::OpenSystemPanel:
-        if (ops.sendWinKeyChord) ops.sendWinKeyChord('N');
-        break;
+        case NotificationActivationKind::OpenExecutable:
+        case NotificationActivationKind::OpenDefender:
+        case NotificationActivationKind::OpenWindowsUpdate:
+            if (ops.shellOpen) ops.shellOpen(action.target);
+            break;
+        case NotificationActivationKind::LaunchPackagedApp:
+            if (ops.launchPackagedApp) ops.launchPackagedApp(action.target);
+            break;
+        case NotificationActivationKind::OpenSystemPanel:
+            if (ops.sendWinKeyChord) ops.sendWinKeyChord('N');
+            break;
     }
 }

@@ -29,11 +29,11 @@ struct NotificationItem {
 // executable, or a packaged application by its id; whatever else a row names
 // (a script, a shortcut, a document) opens the system's own panel instead.
 enum class NotificationActivationKind {
-    OpenExecutable,      // ShellExecuteW "open" on exePath
-    LaunchPackagedApp,   // "shell:AppsFolder\<appId>"
-    OpenDefender,        // "windowsdefender:"
-    OpenWindowsUpdate,   // "ms-settings:windowsupdate"
-    OpenSystemPanel,     // Win+N, the system's own notification panel
+    OpenExecutable,     // ShellExecuteW "open" on exePath
+    LaunchPackagedApp,  // "shell:AppsFolder\<appId>"
+    OpenDefender,       // "windowsdefender:"
+    OpenWindowsUpdate,  // "ms-settings:windowsupdate"
+    OpenSystemPanel,    // Win+N, the system's own notification panel
 };
 
 struct NotificationActivation {
@@ -41,8 +41,7 @@ struct NotificationActivation {
     std::wstring target;  // the file, id or URI the kind opens; empty for the panel
 };
 
-NotificationActivation ChooseNotificationActivation(const NotificationItem& item,
-                                                    bool exePathIsFile);
+NotificationActivation ChooseNotificationActivation(const NotificationItem& item, bool exePathIsFile);
 
 // An application user model id as packaged applications have them: a "!"
 // and none of \ / : " or white space, so it can name no file.
@@ -52,9 +51,9 @@ bool IsApplicationUserModelId(const std::wstring& id);
 // without opening anything.
 struct NotificationActivationOps {
     std::function<bool(const std::wstring& path)> isExistingFile;
-    std::function<void(const std::wstring& target)> shellOpen;       // ShellExecuteW "open"
+    std::function<void(const std::wstring& target)> shellOpen;         // ShellExecuteW "open"
     std::function<void(const std::wstring& appId)> launchPackagedApp;  // via shell:AppsFolder
-    std::function<uint32_t(uint16_t virtualKey)> sendWinKeyChord;    // Win + key
+    std::function<uint32_t(uint16_t virtualKey)> sendWinKeyChord;      // Win + key
 };
 
 NotificationActivationOps DefaultNotificationActivationOps();

@@ -10,8 +10,7 @@ constexpr float kRightGap = 12.0f;
 
 // Both panels hug the monitor's right edge under the top bar; the margin keeps
 // the shadow inside the window.
-PanelPlacement Place(const RECT& monitor, float scale, float panelWidth, float panelHeight, float top,
-                     float radius) {
+PanelPlacement Place(const RECT& monitor, float scale, float panelWidth, float panelHeight, float top, float radius) {
     PanelPlacement out;
     int margin = RoundPixels(kShadowMargin * scale);
     int width = RoundPixels(panelWidth * scale);

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 struct PanelPlacement {
-    RECT window{};       // screen pixels, shadow margin included
-    int glassLeft = 0;   // glass bounds inside the window, pixels
+    RECT window{};      // screen pixels, shadow margin included
+    int glassLeft = 0;  // glass bounds inside the window, pixels
     int glassTop = 0;
     int glassWidth = 0;
     int glassHeight = 0;

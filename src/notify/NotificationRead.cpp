@@ -121,8 +121,8 @@ NotificationReadResult ReadNotifications(const NotificationReadRequest& request)
         const void* payload = api.column_blob(s, 6);
         const int payloadBytes = api.column_bytes(s, 6);
         if (payload && payloadBytes > 0) {
-            ParseToastPayload(static_cast<const unsigned char*>(payload), static_cast<size_t>(payloadBytes),
-                              item.title, item.body);
+            ParseToastPayload(static_cast<const unsigned char*>(payload), static_cast<size_t>(payloadBytes), item.title,
+                              item.body);
         }
         if (item.title.empty() && item.body.empty()) continue;
         item.appName = ResolveNotificationSourceName(item.appId, displayName, &item.exePath);

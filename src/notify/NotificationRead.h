@@ -40,7 +40,7 @@ struct NotificationReadResult {
     bool ok = false;  // the query ran to its end; nothing else counts
     std::vector<NotificationItem> rows;
     std::vector<NotificationItem> arrived;  // rows with an id above maxSeenId, unread
-    int64_t maxSeenId = 0;                   // the largest id of any row returned
+    int64_t maxSeenId = 0;                  // the largest id of any row returned
 };
 
 // Opens the database read-only, and so that nothing is created beside it:

@@ -49,23 +49,20 @@ std::wstring Capped(std::wstring name) {
 
 bool IsLocalExecutablePath(const std::wstring& path) {
     const wchar_t letter = static_cast<wchar_t>(path.empty() ? 0 : path[0] | 0x20);
-    const bool drive = path.size() > 3 && letter >= L'a' && letter <= L'z' && path[1] == L':' &&
-                       (path[2] == L'\\' || path[2] == L'/');
+    const bool drive =
+        path.size() > 3 && letter >= L'a' && letter <= L'z' && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
     // A second ':' names a stream of a file, not the file.
-    return drive && path.size() < MAX_PATH && path.find(L':', 2) == std::wstring::npos &&
-           EndsWithExe(path);
+    return drive && path.size() < MAX_PATH && path.find(L':', 2) == std::wstring::npos && EndsWithExe(path);
 }
 
-std::wstring ResolveNotificationSourceName(const std::wstring& appId,
-                                           const std::wstring& displayName,
+std::wstring ResolveNotificationSourceName(const std::wstring& appId, const std::wstring& displayName,
                                            std::wstring* exePathOut) {
     if (exePathOut) exePathOut->clear();
     const std::wstring expanded = ExpandKnownFolderPath(appId);
     const bool namesExe = EndsWithExe(expanded);
     if (exePathOut && IsLocalExecutablePath(expanded)) *exePathOut = expanded;
 
-    if (!displayName.empty() && !StartsWith(displayName, L"ms-resource:") &&
-        !StartsWith(displayName, L"@{")) {
+    if (!displayName.empty() && !StartsWith(displayName, L"ms-resource:") && !StartsWith(displayName, L"@{")) {
         return Capped(displayName);
     }
 

@@ -21,8 +21,7 @@ bool IsLocalExecutablePath(const std::wstring& path);
 // product part of an application user model id, else "系统通知".
 // *exePathOut (when given) becomes the executable that appId names when it
 // passes IsLocalExecutablePath.
-std::wstring ResolveNotificationSourceName(const std::wstring& appId,
-                                           const std::wstring& displayName,
+std::wstring ResolveNotificationSourceName(const std::wstring& appId, const std::wstring& displayName,
                                            std::wstring* exePathOut);
 
 // "刚刚", "N 分钟前", "N 小时前", "昨天", "N 天前" or "较早" for two FILETIME values.

@@ -22,12 +22,11 @@ FileStamp StampOf(const std::wstring& path) {
 
 std::string WideToUtf8(const std::wstring& text) {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     if (size <= 0) return {};
     std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
 }
 
@@ -57,9 +56,7 @@ NotificationStoreOps DefaultNotificationStoreOps() {
         CoTaskMemFree(folder);
         return result;
     };
-    ops.loadLibrary = []() {
-        return LoadLibraryExW(L"winsqlite3.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    };
+    ops.loadLibrary = []() { return LoadLibraryExW(L"winsqlite3.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); };
     ops.now = []() {
         FILETIME now = {};
         GetSystemTimeAsFileTime(&now);
@@ -271,9 +268,9 @@ bool NotificationStore::TakePolled(std::vector<NotificationItem>& newItems) {
 
 void NotificationStore::Dismiss(int64_t id) {
     dismissedIds.insert(id);
-    items.erase(std::remove_if(items.begin(), items.end(),
-                               [id](const NotificationItem& item) { return item.id == id; }),
-                items.end());
+    items.erase(
+        std::remove_if(items.begin(), items.end(), [id](const NotificationItem& item) { return item.id == id; }),
+        items.end());
     unreadCount = CountUnread(items);
 }
 

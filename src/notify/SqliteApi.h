@@ -21,8 +21,8 @@ struct SqliteApi {
     using OpenV2 = int (*)(const char* file, SqliteConnection** db, int flags, const char* vfs);
     using Close = int (*)(SqliteConnection* db);
     using BusyTimeout = int (*)(SqliteConnection* db, int ms);
-    using PrepareV2 = int (*)(SqliteConnection* db, const char* sql, int bytes,
-                              SqliteStatement** statement, const char** tail);
+    using PrepareV2 = int (*)(SqliteConnection* db, const char* sql, int bytes, SqliteStatement** statement,
+                              const char** tail);
     using Step = int (*)(SqliteStatement* statement);
     using Finalize = int (*)(SqliteStatement* statement);
     using ColumnInt64 = long long (*)(SqliteStatement* statement, int column);
@@ -42,7 +42,7 @@ struct SqliteApi {
     ColumnBytes column_bytes = nullptr;
 
     bool Complete() const {
-        return open_v2 && close && busy_timeout && prepare_v2 && step && finalize &&
-               column_int64 && column_text && column_blob && column_bytes;
+        return open_v2 && close && busy_timeout && prepare_v2 && step && finalize && column_int64 && column_text &&
+               column_blob && column_bytes;
     }
 };

@@ -116,9 +116,7 @@ std::string DecodeEntities(std::string_view text) {
     return out;
 }
 
-bool IsTagNameEnd(char c) {
-    return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '/' || c == '>';
-}
+bool IsTagNameEnd(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '/' || c == '>'; }
 
 }  // namespace
 
@@ -135,8 +133,7 @@ std::wstring Utf8ToWide(const char* utf8, size_t length) {
     const int size = MultiByteToWideChar(CP_UTF8, 0, utf8, static_cast<int>(length), nullptr, 0);
     if (size <= 0) return {};
     std::wstring text(static_cast<size_t>(size), L'\0');
-    const int written =
-        MultiByteToWideChar(CP_UTF8, 0, utf8, static_cast<int>(length), text.data(), size);
+    const int written = MultiByteToWideChar(CP_UTF8, 0, utf8, static_cast<int>(length), text.data(), size);
     if (written <= 0) return {};
     text.resize(static_cast<size_t>(written));
     return text;
@@ -181,8 +178,7 @@ std::string ExtractXmlText(const char* fragment, size_t length) {
     return DecodeEntities(plain);
 }
 
-void ParseToastPayload(const unsigned char* payload, size_t length, std::wstring& title,
-                       std::wstring& body) {
+void ParseToastPayload(const unsigned char* payload, size_t length, std::wstring& title, std::wstring& body) {
     title.clear();
     body.clear();
     if (!payload || length == 0) return;
@@ -212,8 +208,7 @@ void ParseToastPayload(const unsigned char* payload, size_t length, std::wstring
             continue;
         }
         const std::string_view tagContent = view.substr(afterName, tagEnd - afterName);
-        const bool attribution =
-            tagContent.size() >= 11 && tagContent.find("attribution") != kNone;
+        const bool attribution = tagContent.size() >= 11 && tagContent.find("attribution") != kNone;
         size_t close = view.find("</text>", tagEnd + 1);
         if (close == kNone && cut) {
             // The element runs past what is looked at: its start is its text,

@@ -9,9 +9,7 @@
 
 // UTF-8 to UTF-16 (invalid sequences become U+FFFD); empty on failure.
 std::wstring Utf8ToWide(const char* utf8, size_t length);
-inline std::wstring Utf8ToWide(const std::string& utf8) {
-    return Utf8ToWide(utf8.data(), utf8.size());
-}
+inline std::wstring Utf8ToWide(const std::string& utf8) { return Utf8ToWide(utf8.data(), utf8.size()); }
 
 // The inner text of an XML fragment: tags dropped, CDATA kept as written, the
 // five named entities and numeric references decoded once; anything malformed
@@ -32,5 +30,4 @@ void CutAtCodePoint(std::wstring& text, size_t limit, bool ellipsis = false);
 // The first text element is the title, the others joined by "\n" the body;
 // attribution texts stand in when there is no other text; a payload without
 // any markup is the body.
-void ParseToastPayload(const unsigned char* payload, size_t length, std::wstring& title,
-                       std::wstring& body);
+void ParseToastPayload(const unsigned char* payload, size_t length, std::wstring& title, std::wstring& body);

@@ -70,8 +70,8 @@ void LogMessage(const wchar_t* format, ...) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     wchar_t line[kMessageChars + 32];
-    int len = _snwprintf(line, std::size(line) - 1, L"[%02u:%02u:%02u.%03u] %s\n", now.wHour,
-                         now.wMinute, now.wSecond, now.wMilliseconds, message);
+    int len = _snwprintf(line, std::size(line) - 1, L"[%02u:%02u:%02u.%03u] %s\n", now.wHour, now.wMinute, now.wSecond,
+                         now.wMilliseconds, message);
     if (len < 0) len = static_cast<int>(std::size(line)) - 1;
     line[len] = L'\0';
     fputws(line, file);

@@ -40,9 +40,9 @@ void ShowOne(HWND window, bool show) {
 
 AppBarCalls& SystemAppBarCalls() {
     // Never destroyed: the crash filter may use it while the process ends.
-    static AppBarCalls* calls = new AppBarCalls{
-        [](DWORD message, APPBARDATA& data) { return SHAppBarMessage(message, &data); },
-        [] { return FindWindowW(L"Shell_TrayWnd", nullptr); }};
+    static AppBarCalls* calls =
+        new AppBarCalls{[](DWORD message, APPBARDATA& data) { return SHAppBarMessage(message, &data); },
+                        [] { return FindWindowW(L"Shell_TrayWnd", nullptr); }};
     return *calls;
 }
 

@@ -32,8 +32,7 @@ constexpr int UIA_AutomationIdPropertyId = 30011;
 inline constexpr CLSID CLSID_CUIAutomation = {
     0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
 // {30CBE57D-D9D0-452A-AB13-7AC5AC4825EE}
-inline constexpr IID IID_IUIAutomation = {
-    0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
+inline constexpr IID IID_IUIAutomation = {0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
 // {34723AFF-0C9D-49D0-9896-7AB52DF8CD8A}
 inline constexpr IID IID_IUIAutomation2 = {
     0x34723aff, 0x0c9d, 0x49d0, {0x98, 0x96, 0x7a, 0xb5, 0x2d, 0xf8, 0xcd, 0x8a}};
@@ -134,8 +133,8 @@ struct IUIAutomation : public IUnknown {
                                                                 IUIAutomationCacheRequest*, IUnknown*) = 0;
     virtual HRESULT STDMETHODCALLTYPE RemoveAutomationEventHandler(int, IUIAutomationElement*, IUnknown*) = 0;
     virtual HRESULT STDMETHODCALLTYPE AddPropertyChangedEventHandlerNativeArray(IUIAutomationElement*, TreeScope,
-                                                                                IUIAutomationCacheRequest*,
-                                                                                IUnknown*, int*, int) = 0;
+                                                                                IUIAutomationCacheRequest*, IUnknown*,
+                                                                                int*, int) = 0;
     virtual HRESULT STDMETHODCALLTYPE AddPropertyChangedEventHandler(IUIAutomationElement*, TreeScope,
                                                                      IUIAutomationCacheRequest*, IUnknown*,
                                                                      SAFEARRAY*) = 0;

@@ -29,6 +29,9 @@ namespace platform {
 // does not exist afterwards.
 bool RegisterWindowClass(const WNDCLASSEXW& windowClass);
 
+// The same for a plain class: the arrow cursor, no icon, no background brush.
+bool RegisterWindowClass(HINSTANCE instance, const wchar_t* className, WNDPROC procedure);
+
 template <typename Object>
 struct WindowBinding {
     using Window = Object;

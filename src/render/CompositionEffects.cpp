@@ -30,7 +30,7 @@ Microsoft::WRL::ComPtr<IGraphicsEffectSource> AsEffectSource(const Microsoft::WR
 }
 
 Microsoft::WRL::ComPtr<IGraphicsEffect> SaturationEffect::Make(Microsoft::WRL::ComPtr<IGraphicsEffectSource> source,
-                                                              float saturation) {
+                                                               float saturation) {
     return Adopt(new SaturationEffect(std::move(source), saturation, 0.0f));
 }
 
@@ -41,46 +41,46 @@ HRESULT SaturationEffect::GetProperty(UINT index, IPropertyValue** value) {
 }
 
 Microsoft::WRL::ComPtr<IGraphicsEffect> GaussianBlurEffect::Make(Microsoft::WRL::ComPtr<IGraphicsEffectSource> source,
-                                                                float standardDeviation) {
+                                                                 float standardDeviation) {
     return Adopt(new GaussianBlurEffect(std::move(source), standardDeviation, 0.0f));
 }
 
 HRESULT GaussianBlurEffect::GetProperty(UINT index, IPropertyValue** value) {
     switch (index) {
-    case 0:
-        if (!value) return E_POINTER;
-        return Hand(comp::BoxSingle(value_), value);
-    case 1:
-        if (!value) return E_POINTER;
-        return Hand(comp::BoxUInt32(kBlurOptimizationBalanced), value);
-    case 2:
-        if (!value) return E_POINTER;
-        return Hand(comp::BoxUInt32(kBorderModeHard), value);
-    default:
-        return E_INVALIDARG;
+        case 0:
+            if (!value) return E_POINTER;
+            return Hand(comp::BoxSingle(value_), value);
+        case 1:
+            if (!value) return E_POINTER;
+            return Hand(comp::BoxUInt32(kBlurOptimizationBalanced), value);
+        case 2:
+            if (!value) return E_POINTER;
+            return Hand(comp::BoxUInt32(kBorderModeHard), value);
+        default:
+            return E_INVALIDARG;
     }
 }
 
 Microsoft::WRL::ComPtr<IGraphicsEffect> Transform2DEffect::Make(Microsoft::WRL::ComPtr<IGraphicsEffectSource> source,
-                                                               float dx, float dy) {
+                                                                float dx, float dy) {
     return Adopt(new Transform2DEffect(std::move(source), dx, dy));
 }
 
 HRESULT Transform2DEffect::GetProperty(UINT index, IPropertyValue** value) {
     switch (index) {
-    case 0:
-        if (!value) return E_POINTER;
-        return Hand(comp::BoxUInt32(kInterpolationLinear), value);
-    case 1:
-        if (!value) return E_POINTER;
-        return Hand(comp::BoxUInt32(kBorderModeHard), value);
-    case 2:
-        if (!value) return E_POINTER;
-        return Hand(comp::BoxSingleArray({1.0f, 0.0f, 0.0f, 1.0f, value_, value2_}), value);
-    case 3:
-        if (!value) return E_POINTER;
-        return Hand(comp::BoxSingle(1.0f), value);
-    default:
-        return E_INVALIDARG;
+        case 0:
+            if (!value) return E_POINTER;
+            return Hand(comp::BoxUInt32(kInterpolationLinear), value);
+        case 1:
+            if (!value) return E_POINTER;
+            return Hand(comp::BoxUInt32(kBorderModeHard), value);
+        case 2:
+            if (!value) return E_POINTER;
+            return Hand(comp::BoxSingleArray({1.0f, 0.0f, 0.0f, 1.0f, value_, value2_}), value);
+        case 3:
+            if (!value) return E_POINTER;
+            return Hand(comp::BoxSingle(1.0f), value);
+        default:
+            return E_INVALIDARG;
     }
 }

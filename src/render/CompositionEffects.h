@@ -101,7 +101,7 @@ public:
     static constexpr GUID kEffectId = platform::kClsidD2D1Saturation;
     static constexpr UINT kPropertyCount = 1;
     static Microsoft::WRL::ComPtr<IGraphicsEffect> Make(Microsoft::WRL::ComPtr<IGraphicsEffectSource> source,
-                                                       float saturation);
+                                                        float saturation);
     HRESULT STDMETHODCALLTYPE GetProperty(UINT index, IPropertyValue** value) override;
 
 private:
@@ -114,7 +114,7 @@ public:
     static constexpr GUID kEffectId = platform::kClsidD2D1GaussianBlur;
     static constexpr UINT kPropertyCount = 3;
     static Microsoft::WRL::ComPtr<IGraphicsEffect> Make(Microsoft::WRL::ComPtr<IGraphicsEffectSource> source,
-                                                       float standardDeviation);
+                                                        float standardDeviation);
     HRESULT STDMETHODCALLTYPE GetProperty(UINT index, IPropertyValue** value) override;
 
 private:
@@ -126,8 +126,8 @@ public:
     static constexpr const wchar_t* kName = L"Transform2D";
     static constexpr GUID kEffectId = platform::kClsidD2D12DAffineTransform;
     static constexpr UINT kPropertyCount = 4;
-    static Microsoft::WRL::ComPtr<IGraphicsEffect> Make(Microsoft::WRL::ComPtr<IGraphicsEffectSource> source,
-                                                       float dx, float dy);
+    static Microsoft::WRL::ComPtr<IGraphicsEffect> Make(Microsoft::WRL::ComPtr<IGraphicsEffectSource> source, float dx,
+                                                        float dy);
     HRESULT STDMETHODCALLTYPE GetProperty(UINT index, IPropertyValue** value) override;
 
 private:

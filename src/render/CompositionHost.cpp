@@ -217,10 +217,9 @@ bool CompositionHost::PaintFadeTexture(const comp::CompositionDrawingSurface& su
 }
 
 bool CompositionHost::PaintRimHighlightTexture(const comp::CompositionDrawingSurface& surface) {
-    return PaintPixels(surface, VerticalGradient(64, {{0.0f, White(0.55f)},
-                                                      {0.12f, White(0.0f)},
-                                                      {0.75f, White(0.0f)},
-                                                      {1.0f, White(0.90f)}}));
+    return PaintPixels(
+        surface,
+        VerticalGradient(64, {{0.0f, White(0.55f)}, {0.12f, White(0.0f)}, {0.75f, White(0.0f)}, {1.0f, White(0.90f)}}));
 }
 
 bool CompositionHost::PaintEdgeSheenTexture(const comp::CompositionDrawingSurface& surface, const float& a0,
@@ -232,9 +231,8 @@ bool CompositionHost::PaintEdgeSheenTexture(const comp::CompositionDrawingSurfac
                                                        {1.0f, {0.88f, 0.96f, 1.0f, a2}}}));
 }
 
-bool CompositionHost::PaintRoundedMaskTexture(const comp::CompositionDrawingSurface& surface, float width,
-                                              float height, const float& size, const float& strokeWidth,
-                                              const float& cornerRadius) {
+bool CompositionHost::PaintRoundedMaskTexture(const comp::CompositionDrawingSurface& surface, float width, float height,
+                                              const float& size, const float& strokeWidth, const float& cornerRadius) {
     if (!surface || width < 1 || height < 1) return false;
     const float s = size, w = strokeWidth, r = cornerRadius;
     // Built as pixels rather than drawn: the dock's first frame needs this

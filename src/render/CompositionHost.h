@@ -42,8 +42,7 @@ public:
     // transparent, paint, end-draw. False when any step fails or the painter
     // throws; the failure goes to ReportDrawFailure (E_FAIL for an exception
     // that carries no code).
-    bool Paint(const comp::CompositionDrawingSurface& surface,
-               const std::function<void(ID2D1DeviceContext*)>& painter);
+    bool Paint(const comp::CompositionDrawingSurface& surface, const std::function<void(ID2D1DeviceContext*)>& painter);
     // The same for a painter that reports its own failure.
     bool PaintChecked(const comp::CompositionDrawingSurface& surface,
                       const std::function<HRESULT(ID2D1DeviceContext*)>& painter);

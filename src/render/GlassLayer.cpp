@@ -41,8 +41,7 @@ Microsoft::WRL::ComPtr<IGraphicsEffect> RefractedBackdrop() {
 
 }  // namespace
 
-void GlassLayer::PrepareBackdrop(comp::HostBackdrop& backdrop, float blur, GlassStyle glassStyle, int top,
-                                 int bottom) {
+void GlassLayer::PrepareBackdrop(comp::HostBackdrop& backdrop, float blur, GlassStyle glassStyle, int top, int bottom) {
     if (glassStyle == GlassStyle::Panel || glassStyle == GlassStyle::Popup) return;
     try {
         auto prepare = [&](const Microsoft::WRL::ComPtr<IGraphicsEffect>& graph) {
@@ -125,8 +124,7 @@ void GlassLayer::Initialize(CompositionHost& compositionHost, float blur, GlassS
 comp::CompositionEffectBrush GlassLayer::BuildBlurBrush(const comp::Compositor& compositor,
                                                         const comp::CompositionBackdropBrush& backdrop, float amount,
                                                         GlassStyle forStyle) {
-    return BrushOverBackdrop(compositor, SaturatedBlur(BackdropSaturation(forStyle), std::max(amount, 2.0f)),
-                             backdrop);
+    return BrushOverBackdrop(compositor, SaturatedBlur(BackdropSaturation(forStyle), std::max(amount, 2.0f)), backdrop);
 }
 
 comp::CompositionEffectBrush GlassLayer::BuildRefractionBrush() {
@@ -136,8 +134,7 @@ comp::CompositionEffectBrush GlassLayer::BuildRefractionBrush() {
         refractionOn = true;
         return brush;
     } catch (const comp::HResultError& error) {
-        LogMessage(L"LiquidGlass Transform2D unavailable (0x%08X), using clear lens rim fallback",
-                   Hex(error.code()));
+        LogMessage(L"LiquidGlass Transform2D unavailable (0x%08X), using clear lens rim fallback", Hex(error.code()));
     }
     refractionOn = false;
     return BrushOverBackdrop(compositor, SaturatedBlur(1.8f, 1.4f), hostBackdropBrush);
@@ -378,13 +375,12 @@ void GlassLayer::PaintShadowMask(const comp::CompositionDrawingSurface& surface,
     host->PaintPixels(surface, pixels);
 }
 
-void GlassLayer::PaintRimGradient(const comp::CompositionDrawingSurface& surface, D2D1_COLOR_F color,
-                                  float topAlpha) {
+void GlassLayer::PaintRimGradient(const comp::CompositionDrawingSurface& surface, D2D1_COLOR_F color, float topAlpha) {
     auto stop = [&](float position, float alpha) { return GradientStop{position, color.r, color.g, color.b, alpha}; };
-    const raster::Image pixels = VerticalGradientImage(16, 128, 128.0f,
-                                                       {stop(0.0f, topAlpha), stop(0.35f, 0.82f * topAlpha),
-                                                        stop(0.62f, 0.45f * topAlpha), stop(0.82f, 0.14f * topAlpha),
-                                                        stop(0.93f, 0.03f * topAlpha), stop(1.0f, 0.0f)});
+    const raster::Image pixels =
+        VerticalGradientImage(16, 128, 128.0f,
+                              {stop(0.0f, topAlpha), stop(0.35f, 0.82f * topAlpha), stop(0.62f, 0.45f * topAlpha),
+                               stop(0.82f, 0.14f * topAlpha), stop(0.93f, 0.03f * topAlpha), stop(1.0f, 0.0f)});
     host->PaintPixels(surface, pixels);
 }
 

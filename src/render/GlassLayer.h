@@ -26,8 +26,7 @@ public:
     // Starts filtering, on a worker, the backdrop a glass of this blur and
     // style shows in a window over the screen rows [top, bottom), so that its
     // first frame finds it done. Needs no device.
-    static void PrepareBackdrop(comp::HostBackdrop& backdrop, float blurAmount, GlassStyle style, int top,
-                                int bottom);
+    static void PrepareBackdrop(comp::HostBackdrop& backdrop, float blurAmount, GlassStyle style, int top, int bottom);
 
     CompositionHost* host = nullptr;
     comp::ContainerVisual root;

@@ -14,8 +14,8 @@ raster::Image BuildGlassShadowMask(const GlassShadowShape& shape) {
 
     const float drop = std::min(pad / 4.0f, 3.0f * shape.scale);
     const raster::Rect all = image.View().Bounds();
-    const raster::Mask cast = raster::RoundedRectCoverage(all, {pad, pad + drop, extent, extent}, shape.radius,
-                                                          shape.radius);
+    const raster::Mask cast =
+        raster::RoundedRectCoverage(all, {pad, pad + drop, extent, extent}, shape.radius, shape.radius);
     const uint32_t alpha = raster::OpacityToByte(shape.dark ? 0.34f : 0.22f);
     for (int y = 0; y < side; ++y) {
         for (int x = 0; x < side; ++x) image.At(x, y) = raster::Bgra(0, 0, 0, raster::Mul255(alpha, cast.At(x, y)));

@@ -7,11 +7,11 @@
 #include "render/raster/Image.h"
 
 struct GlassShadowShape {
-    int side = 0;          // the square texture's side S
-    float shadowPad = 0;   // margin between the texture's edge and the panel
-    float radius = 0;      // the panel's corner radius
-    float scale = 1;       // per-monitor scale
-    bool dark = true;      // dark glass casts a denser shadow
+    int side = 0;         // the square texture's side S
+    float shadowPad = 0;  // margin between the texture's edge and the panel
+    float radius = 0;     // the panel's corner radius
+    float scale = 1;      // per-monitor scale
+    bool dark = true;     // dark glass casts a denser shadow
 };
 
 // Premultiplied black: the shadow of a rounded panel spanning (pad, pad) to

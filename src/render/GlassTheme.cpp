@@ -4,14 +4,13 @@
 
 namespace {
 
-constexpr wchar_t kPersonalizeKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+constexpr wchar_t kPersonalizeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
 std::optional<DWORD> ReadPersonalizeDword(const wchar_t* name) {
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, kPersonalizeKey, name, RRF_RT_REG_DWORD, nullptr, &value,
-                     &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(HKEY_CURRENT_USER, kPersonalizeKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS) {
         return std::nullopt;
     }
     return value;
@@ -36,8 +35,7 @@ bool IsTransparencyEnabled() {
     return !value || *value != 0;
 }
 
-bool DecideDarkGlass(GlassTheme theme, float wallpaperLuminance,
-                     std::optional<DWORD> appsUseLightTheme) {
+bool DecideDarkGlass(GlassTheme theme, float wallpaperLuminance, std::optional<DWORD> appsUseLightTheme) {
     if (theme == kGlassThemeDark) return true;
     if (theme == kGlassThemeLight) return false;
     // Compared as float: the stored value is a float, and 0.58 itself is light.

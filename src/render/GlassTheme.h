@@ -36,5 +36,4 @@ bool IsDarkGlass(GlassTheme theme);
 
 // The decision behind IsDarkGlass: luminance is negative while unknown;
 // appsUseLightTheme is empty when the system value cannot be read.
-bool DecideDarkGlass(GlassTheme theme, float wallpaperLuminance,
-                     std::optional<DWORD> appsUseLightTheme);
+bool DecideDarkGlass(GlassTheme theme, float wallpaperLuminance, std::optional<DWORD> appsUseLightTheme);

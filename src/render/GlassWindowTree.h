@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "render/CompositionHost.h"
 #include "render/GlassLayer.h"
 #include "render/comp/Compositor.h"
@@ -14,3 +16,12 @@
 bool BuildGlassWindowTree(CompositionHost& host, HWND window, float blurAmount, GlassStyle style,
                           comp::DesktopWindowTarget& target, comp::ContainerVisual& root, GlassLayer& glass,
                           comp::SpriteVisual& content);
+
+enum class SurfaceFit { Kept, MadeAnew, Failed };
+
+// The content sprite's drawing surface at w x h pixels: kept while its size
+// holds, otherwise made anew with the brush that stretches it over `content`.
+// Failed, with no surface, when the host could not make one.
+SurfaceFit FitContentSurface(CompositionHost& host, comp::SpriteVisual& content, int32_t w, int32_t h,
+                             comp::CompositionDrawingSurface& surface, comp::CompositionSurfaceBrush& brush,
+                             int32_t& surfaceWidth, int32_t& surfaceHeight);

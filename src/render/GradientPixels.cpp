@@ -8,9 +8,7 @@
 
 namespace {
 
-uint32_t Channel(float value) {
-    return static_cast<uint32_t>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
-}
+uint32_t Channel(float value) { return static_cast<uint32_t>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f)); }
 
 }  // namespace
 

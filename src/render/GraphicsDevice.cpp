@@ -89,8 +89,8 @@ HRESULT CreateImagingFactory(Microsoft::WRL::ComPtr<IWICImagingFactory>& factory
                              const std::function<HRESULT(REFCLSID, IWICImagingFactory**)>& create) {
     auto call = [&](REFCLSID classId) {
         factory.Reset();
-        HRESULT hr = create ? create(classId, factory.GetAddressOf())
-                            : CoCreateImagingFactory(classId, factory.GetAddressOf());
+        HRESULT hr =
+            create ? create(classId, factory.GetAddressOf()) : CoCreateImagingFactory(classId, factory.GetAddressOf());
         if (SUCCEEDED(hr) && !factory) hr = E_NOINTERFACE;
         if (FAILED(hr)) factory.Reset();
         return hr;

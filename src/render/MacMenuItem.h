@@ -6,7 +6,7 @@
 #include <utility>
 
 struct MacMenuItem {
-    int32_t id = 0;             // returned by MacMenuWindow::ShowModal when chosen
+    int32_t id = 0;  // returned by MacMenuWindow::ShowModal when chosen
     std::wstring label;
     bool separator = false;     // a thin divider; never hoverable
     bool disabled = false;      // drawn dim; skipped by hover, keys and clicks

@@ -9,10 +9,10 @@
 
 #include "render/MacMenuItem.h"
 
-inline constexpr float kMenuMarginDip = 12.0f;       // around the panel, where the shadow shows
+inline constexpr float kMenuMarginDip = 12.0f;  // around the panel, where the shadow shows
 inline constexpr float kMenuRowHeightDip = 31.0f;
 inline constexpr float kMenuSeparatorHeightDip = 13.0f;
-inline constexpr float kMenuPaddingDip = 7.0f;        // above the first row and below the last
+inline constexpr float kMenuPaddingDip = 7.0f;  // above the first row and below the last
 inline constexpr float kMenuMinWidthDip = 190.0f;
 inline constexpr float kMenuMaxWidthDip = 340.0f;
 

@@ -62,17 +62,11 @@ void MacMenuWindow::EnsureWindow() {
     if (hwnd_ && IsWindow(hwnd_)) return;
     hwnd_ = nullptr;
     HINSTANCE instance = instance_ ? instance_ : GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &platform::WindowProcedure<kWindowBinding>;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    platform::RegisterWindowClass(wc);
+    platform::RegisterWindowClass(instance, kClassName, &platform::WindowProcedure<kWindowBinding>);
     // Our compositor presents the menu with UpdateLayeredWindow, which needs the window's
     // own redirection surface: no WS_EX_NOREDIRECTIONBITMAP here.
-    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"", WS_POPUP, 0, 0,
-                    200, 120, nullptr, nullptr, instance, this);
+    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"", WS_POPUP, 0, 0, 200, 120, nullptr, nullptr,
+                    instance, this);
     if (!hwnd_ || !host_) return;
 
     if (!BuildGlassWindowTree(*host_, hwnd_, 9.0f, GlassStyle::Popup, target_, root_, glass_, contentSprite_)) return;
@@ -107,17 +101,17 @@ namespace {
 // press outside any menu does, and goes no further.
 bool IsPressOutsideMenu(const MSG& msg, HWND menu) {
     switch (msg.message) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCRBUTTONDOWN:
-    case WM_NCMBUTTONDOWN:
-    case WM_NCXBUTTONDOWN:
-        return msg.hwnd && msg.hwnd != menu && !IsChild(menu, msg.hwnd);
-    default:
-        return false;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCRBUTTONDOWN:
+        case WM_NCMBUTTONDOWN:
+        case WM_NCXBUTTONDOWN:
+            return msg.hwnd && msg.hwnd != menu && !IsChild(menu, msg.hwnd);
+        default:
+            return false;
     }
 }
 
@@ -366,70 +360,70 @@ LRESULT MacMenuWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         y = static_cast<float>(GET_Y_LPARAM(lParam)) / scale_ - kMenuMarginDip;
     };
     switch (message) {
-    case WM_NCDESTROY:
-        hwnd_ = nullptr;
-        open_ = false;
-        break;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE && open_) {
-            OnDeactivated();
-            return 0;
-        }
-        break;
-    case WM_TIMER:
-        if (wParam == kGraceTimer) {
-            OnGraceTimer();
-            return 0;
-        }
-        break;
-    case WM_KEYDOWN:
-        switch (wParam) {
-        case VK_ESCAPE:
-            Close(0);
-            return 0;
-        case VK_UP:
-        case VK_DOWN: {
-            const int next = StepMenuHover(rows_, hover_, wParam == VK_DOWN);
-            if (next >= 0) SetHover(next);
-            return 0;
-        }
-        case VK_RETURN:
-            if (hover_ >= 0 && hover_ < static_cast<int>(rows_.size()) && IsMenuRowSelectable(rows_[hover_])) {
-                Close(rows_[hover_].id);
+        case WM_NCDESTROY:
+            hwnd_ = nullptr;
+            open_ = false;
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE && open_) {
+                OnDeactivated();
+                return 0;
             }
+            break;
+        case WM_TIMER:
+            if (wParam == kGraceTimer) {
+                OnGraceTimer();
+                return 0;
+            }
+            break;
+        case WM_KEYDOWN:
+            switch (wParam) {
+                case VK_ESCAPE:
+                    Close(0);
+                    return 0;
+                case VK_UP:
+                case VK_DOWN: {
+                    const int next = StepMenuHover(rows_, hover_, wParam == VK_DOWN);
+                    if (next >= 0) SetHover(next);
+                    return 0;
+                }
+                case VK_RETURN:
+                    if (hover_ >= 0 && hover_ < static_cast<int>(rows_.size()) && IsMenuRowSelectable(rows_[hover_])) {
+                        Close(rows_[hover_].id);
+                    }
+                    return 0;
+                default:
+                    break;
+            }
+            break;
+        case WM_MOUSEMOVE: {
+            TRACKMOUSEEVENT track = {};
+            track.cbSize = sizeof(track);
+            track.dwFlags = TME_LEAVE;
+            track.hwndTrack = hwnd;
+            TrackMouseEvent(&track);
+            float x, y;
+            menuPoint(x, y);
+            SetHover(HitTestItem(x, y));
+            return 0;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP: {
+            float x, y;
+            menuPoint(x, y);
+            const int hit = HitTestItem(x, y);
+            if (hit >= 0) {
+                Close(rows_[hit].id);
+            } else if (x < 0 || x > menuWidth_ || y < 0 || y > menuHeight_) {
+                Close(0);
+            }
+            return 0;
+        }
+        case WM_MOUSELEAVE:
+            SetHover(-1);
             return 0;
         default:
             break;
-        }
-        break;
-    case WM_MOUSEMOVE: {
-        TRACKMOUSEEVENT track = {};
-        track.cbSize = sizeof(track);
-        track.dwFlags = TME_LEAVE;
-        track.hwndTrack = hwnd;
-        TrackMouseEvent(&track);
-        float x, y;
-        menuPoint(x, y);
-        SetHover(HitTestItem(x, y));
-        return 0;
-    }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP: {
-        float x, y;
-        menuPoint(x, y);
-        const int hit = HitTestItem(x, y);
-        if (hit >= 0) {
-            Close(rows_[hit].id);
-        } else if (x < 0 || x > menuWidth_ || y < 0 || y > menuHeight_) {
-            Close(0);
-        }
-        return 0;
-    }
-    case WM_MOUSELEAVE:
-        SetHover(-1);
-        return 0;
-    default:
-        break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

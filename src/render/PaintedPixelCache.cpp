@@ -13,8 +13,7 @@ size_t BytesOf(const raster::Image& pixels) {
 // A miss costs a clear, a draw and a read-back of its whole surface: a
 // surface more than twice the piece's area would cost more than making one.
 bool Fits(SIZE have, int width, int height) {
-    return have.cx >= width && have.cy >= height &&
-           static_cast<long long>(have.cx) * have.cy <= 2LL * width * height;
+    return have.cx >= width && have.cy >= height && static_cast<long long>(have.cx) * have.cy <= 2LL * width * height;
 }
 
 }  // namespace
@@ -24,8 +23,8 @@ comp::CompositionDrawingSurface PaintedPixelCache::ScratchFor(CompositionHost& h
     for (auto it = scratches_.begin(); it != scratches_.end(); ++it) {
         const SIZE have = it->SizeInt();
         if (!Fits(have, width, height)) continue;
-        if (best == scratches_.end() ||
-            static_cast<long long>(have.cx) * have.cy < static_cast<long long>(best->SizeInt().cx) * best->SizeInt().cy) {
+        if (best == scratches_.end() || static_cast<long long>(have.cx) * have.cy <
+                                            static_cast<long long>(best->SizeInt().cx) * best->SizeInt().cy) {
             best = it;
         }
     }

@@ -21,23 +21,22 @@ constexpr size_t kMaxReadBytes = kUtf8BomBytes + kMaxLineBytes;
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     if (size <= 0) return {};
     std::string utf8(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
     return utf8;
 }
 
 bool FromUtf8(std::string_view utf8, std::wstring& text) {
     if (utf8.empty()) return false;
-    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                         static_cast<int>(utf8.size()), nullptr, 0);
+    const int size =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     if (size <= 0) return false;
     text.assign(static_cast<size_t>(size), L'\0');
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                               static_cast<int>(utf8.size()), text.data(), size) == size;
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), text.data(),
+                               size) == size;
 }
 
 // At most kMaxReadBytes + 1 bytes: one more than a valid file can need, so an
@@ -71,8 +70,8 @@ std::string FormatWallpaperLumaFile(uint64_t stamp, float luminance, const std::
     auto written = std::to_chars(number, number + sizeof(number), stamp);
     text.append(number, written.ptr);
     text += '|';
-    written = std::to_chars(number, number + sizeof(number), static_cast<double>(luminance),
-                            std::chars_format::fixed, 4);
+    written =
+        std::to_chars(number, number + sizeof(number), static_cast<double>(luminance), std::chars_format::fixed, 4);
     text.append(number, written.ptr);
     text += '|';
     text += ToUtf8(path);
@@ -127,8 +126,8 @@ void SaveWallpaperLumaCache(float luminance, const WallpaperSystem& system) {
     const std::wstring cachePath = GetWallpaperLumaCachePath(system);
     if (cachePath.empty()) return;
     const std::string text = FormatWallpaperLumaFile(stamp, luminance, path);
-    platform::UniqueHandle file(CreateFileW(cachePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    platform::UniqueHandle file(CreateFileW(cachePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     DWORD written = 0;
     // A short write leaves a line that the next load rejects, which only costs

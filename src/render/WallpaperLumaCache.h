@@ -25,8 +25,7 @@ float LoadWallpaperLumaCache(const WallpaperSystem& system = RealWallpaperSystem
 
 // Writes the entry for the current wallpaper. Does nothing for a value outside
 // 0..1 or without wallpaper, stamp or cache folder; failures are silent.
-void SaveWallpaperLumaCache(float luminance,
-                            const WallpaperSystem& system = RealWallpaperSystem());
+void SaveWallpaperLumaCache(float luminance, const WallpaperSystem& system = RealWallpaperSystem());
 
 // The file's bytes for an entry: byte-order mark, then
 // "<stamp>|<luminance, 4 decimals>|<path>" and CR LF.

@@ -14,9 +14,7 @@ std::atomic<float> WallpaperLuminance{-1.0f};
 
 float GetWallpaperLuminance() { return WallpaperLuminance.load(std::memory_order_acquire); }
 
-void SetWallpaperLuminance(float luminance) {
-    WallpaperLuminance.store(luminance, std::memory_order_release);
-}
+void SetWallpaperLuminance(float luminance) { WallpaperLuminance.store(luminance, std::memory_order_release); }
 
 namespace {
 
@@ -29,8 +27,7 @@ constexpr UINT kSampleStride = kSampleWidth * 4;
 
 std::wstring SystemWallpaperPath() {
     std::array<wchar_t, MAX_PATH> buffer{};
-    if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, static_cast<UINT>(buffer.size()),
-                               buffer.data(), 0)) {
+    if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, static_cast<UINT>(buffer.size()), buffer.data(), 0)) {
         return {};
     }
     buffer.back() = L'\0';
@@ -39,28 +36,25 @@ std::wstring SystemWallpaperPath() {
 
 bool MeasureImage(IWICImagingFactory* factory, const std::wstring& path, float& luminance) {
     ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, &decoder))) {
+    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                  &decoder))) {
         return false;
     }
     ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, &frame))) return false;
     ComPtr<IWICBitmapScaler> scaler;
     if (FAILED(factory->CreateBitmapScaler(&scaler)) ||
-        FAILED(scaler->Initialize(frame.Get(), kSampleWidth, kSampleHeight,
-                                  WICBitmapInterpolationModeFant))) {
+        FAILED(scaler->Initialize(frame.Get(), kSampleWidth, kSampleHeight, WICBitmapInterpolationModeFant))) {
         return false;
     }
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(&converter)) ||
-        FAILED(converter->Initialize(scaler.Get(), GUID_WICPixelFormat32bppBGRA,
-                                     WICBitmapDitherTypeNone, nullptr, 0.0,
+        FAILED(converter->Initialize(scaler.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                      WICBitmapPaletteTypeCustom))) {
         return false;
     }
     std::array<BYTE, kSampleStride * kSampleHeight> pixels{};
-    if (FAILED(converter->CopyPixels(nullptr, kSampleStride, static_cast<UINT>(pixels.size()),
-                                     pixels.data()))) {
+    if (FAILED(converter->CopyPixels(nullptr, kSampleStride, static_cast<UINT>(pixels.size()), pixels.data()))) {
         return false;
     }
     luminance = AverageLumaOfRows(pixels.data(), kSampleWidth, kSampleRows, kSampleStride);

@@ -42,8 +42,7 @@ float AverageLumaOfRows(const uint8_t* bgra, uint32_t width, uint32_t rows, uint
 // 64 x 36; the desktop colour's luma when there is no factory, no wallpaper or
 // the image cannot be decoded; negative when not even that colour can be read.
 // Safe from any thread with COM initialised.
-float ComputeWallpaperLuminance(IWICImagingFactory* factory,
-                                const WallpaperSystem& system = RealWallpaperSystem());
+float ComputeWallpaperLuminance(IWICImagingFactory* factory, const WallpaperSystem& system = RealWallpaperSystem());
 
 // The current wallpaper's path and its ReadWallpaperFileStamp. False when
 // there is no wallpaper or no stamp.

@@ -24,8 +24,8 @@ bool MeasureAndPostWallpaperLuminance(HWND target, const WallpaperSystem& system
     }
     if (SUCCEEDED(com)) CoUninitialize();
     if (!(luminance >= 0.0f && luminance <= 1.0f)) return false;
-    return PostMessageW(target, WM_DOCK_WALLPAPER_LUMA,
-                        static_cast<WPARAM>(std::lround(luminance * 1000.0f)), 0) != FALSE;
+    return PostMessageW(target, WM_DOCK_WALLPAPER_LUMA, static_cast<WPARAM>(std::lround(luminance * 1000.0f)), 0) !=
+           FALSE;
 }
 
 bool StartWallpaperLuminanceWorker(HWND target, WallpaperSystem system) {

@@ -21,5 +21,4 @@ bool MeasureAndPostWallpaperLuminance(HWND target, const WallpaperSystem& system
 
 // Starts a detached thread that runs MeasureAndPostWallpaperLuminance. False
 // when the thread could not be started.
-bool StartWallpaperLuminanceWorker(HWND target,
-                                   WallpaperSystem system = RealWallpaperSystem());
+bool StartWallpaperLuminanceWorker(HWND target, WallpaperSystem system = RealWallpaperSystem());

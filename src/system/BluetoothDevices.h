@@ -42,8 +42,7 @@ struct BluetoothApi {
     std::function<HBLUETOOTH_RADIO_FIND(BLUETOOTH_FIND_RADIO_PARAMS*, HANDLE* radio)> findFirstRadio;
     std::function<BOOL(HBLUETOOTH_RADIO_FIND)> findRadioClose;
     std::function<BOOL(HANDLE)> closeHandle;
-    std::function<HBLUETOOTH_DEVICE_FIND(BLUETOOTH_DEVICE_SEARCH_PARAMS*, BLUETOOTH_DEVICE_INFO*)>
-        findFirstDevice;
+    std::function<HBLUETOOTH_DEVICE_FIND(BLUETOOTH_DEVICE_SEARCH_PARAMS*, BLUETOOTH_DEVICE_INFO*)> findFirstDevice;
     std::function<BOOL(HBLUETOOTH_DEVICE_FIND, BLUETOOTH_DEVICE_INFO*)> findNextDevice;
     std::function<BOOL(HBLUETOOTH_DEVICE_FIND)> findDeviceClose;
 };

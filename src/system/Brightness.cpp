@@ -74,7 +74,9 @@ const MonitorConfigApi* SystemMonitorConfigApi() {
     return api;
 }
 
-BrightnessInfo GetDisplayBrightness(HMONITOR monitor) { return GetDisplayBrightness(SystemMonitorConfigApi(), monitor); }
+BrightnessInfo GetDisplayBrightness(HMONITOR monitor) {
+    return GetDisplayBrightness(SystemMonitorConfigApi(), monitor);
+}
 
 BrightnessInfo GetDisplayBrightness(const MonitorConfigApi* api, HMONITOR monitor) {
     BrightnessInfo info;

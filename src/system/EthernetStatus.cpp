@@ -74,7 +74,8 @@ bool ReadAdapterRecords(const AdapterAddressesCall& call, std::vector<EthernetAd
     adapters.clear();
     ULONG size = kInitialBufferBytes;
     std::vector<unsigned char> buffer(size);
-    ULONG answer = call(AF_INET, kSkipAnycastMulticastDns, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+    ULONG answer =
+        call(AF_INET, kSkipAnycastMulticastDns, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
     if (answer == ERROR_BUFFER_OVERFLOW) {
         buffer.assign(size, 0);
         answer = call(AF_INET, kSkipAnycastMulticastDns, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);

@@ -22,7 +22,7 @@ struct EthernetAdapterRecord {
     uint32_t operStatus = 0;  // IfOperStatusUp (1) when up
     std::optional<std::wstring> description;
     std::optional<std::wstring> friendlyName;
-    uint64_t transmitLinkSpeed = 0;  // bits per second
+    uint64_t transmitLinkSpeed = 0;           // bits per second
     std::vector<std::wstring> ipv4Addresses;  // dotted texts of the IPv4 unicast addresses, in order
 };
 

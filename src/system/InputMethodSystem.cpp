@@ -19,7 +19,8 @@ namespace {
 constexpr UINT kImeAnswerMs = 40;
 
 // CLSID_TF_InputProcessorProfiles
-constexpr CLSID kInputProcessorProfiles = {0x33c53a50, 0xf456, 0x4884, {0xb0, 0x49, 0x85, 0xfd, 0x64, 0x3e, 0xcf, 0xed}};
+constexpr CLSID kInputProcessorProfiles = {
+    0x33c53a50, 0xf456, 0x4884, {0xb0, 0x49, 0x85, 0xfd, 0x64, 0x3e, 0xcf, 0xed}};
 
 ComPtr<ITfInputProcessorProfileMgr> CreateProfileManager() {
     ComPtr<ITfInputProcessorProfileMgr> manager;
@@ -74,7 +75,8 @@ std::optional<std::vector<TsfProfileRecord>> ReadTsfProfiles() {
         record.profileGuid = profile.guidProfile;
         record.hkl = profile.hkl;
         record.flags = profile.dwFlags;
-        if (profile.dwProfileType == TF_PROFILETYPE_INPUTPROCESSOR) record.description = Description(profiles.Get(), profile);
+        if (profile.dwProfileType == TF_PROFILETYPE_INPUTPROCESSOR)
+            record.description = Description(profiles.Get(), profile);
         records.push_back(std::move(record));
         fetched = 0;
     }

@@ -122,8 +122,8 @@ std::vector<InputProfile> EnumerateInputProfiles(const InputMethodSystem& system
             }
             std::wstring name = ProfileName(system, record);
             if (name.empty()) continue;
-            list.Add(InputProfile{record.profileType, record.langId, record.clsid, record.profileGuid, record.hkl, std::move(name),
-                      (record.flags & TF_IPP_FLAG_ACTIVE) != 0});
+            list.Add(InputProfile{record.profileType, record.langId, record.clsid, record.profileGuid, record.hkl,
+                                  std::move(name), (record.flags & TF_IPP_FLAG_ACTIVE) != 0});
         }
     }
     if (!list.Empty()) return list.Take();

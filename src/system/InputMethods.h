@@ -23,8 +23,8 @@ namespace vantreel {
 struct InputProfile {
     uint32_t profileType = 0;
     uint16_t langId = 0;
-    CLSID clsid{};        // all zero for layouts from the layout list
-    GUID profileGuid{};   // all zero for layouts from the layout list
+    CLSID clsid{};       // all zero for layouts from the layout list
+    GUID profileGuid{};  // all zero for layouts from the layout list
     HKL hkl = nullptr;
     std::wstring name;
     bool active = false;

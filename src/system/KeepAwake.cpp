@@ -14,8 +14,8 @@ bool SetKeepAwake(bool on) {
 }
 
 bool SetKeepAwake(bool on, const ExecutionStateCall& setThreadExecutionState) {
-    const EXECUTION_STATE previous = setThreadExecutionState(
-        on ? (ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED) : ES_CONTINUOUS);
+    const EXECUTION_STATE previous =
+        setThreadExecutionState(on ? (ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED) : ES_CONTINUOUS);
     if (on && previous == 0) return false;
     KeepAwakeFlag.exchange(on);
     return true;

@@ -76,14 +76,12 @@ bool PerformPowerAction(PowerAction action, HWND owner, const PowerOps& ops) {
     // its exit code does. One still running after the wait counts as started.
     DWORD exitCode = 0;
     DWORD error = 0;
-    const bool started = ops.startHidden(L"shutdown.exe", restart ? L"/r /t 0" : L"/s /t 0", kFallbackWaitMs,
-                                         exitCode, error);
+    const bool started =
+        ops.startHidden(L"shutdown.exe", restart ? L"/r /t 0" : L"/s /t 0", kFallbackWaitMs, exitCode, error);
     if (started && (exitCode == 0 || exitCode == STILL_ACTIVE)) return true;
     LogMessage(L"shutdown.exe fallback failed (%lld)", static_cast<long long>(started ? exitCode : error));
     ShowPowerActionError(owner, action, ops);
     return false;
 }
 
-bool PerformPowerAction(PowerAction action, HWND owner) {
-    return PerformPowerAction(action, owner, DefaultPowerOps());
-}
+bool PerformPowerAction(PowerAction action, HWND owner) { return PerformPowerAction(action, owner, DefaultPowerOps()); }

@@ -52,8 +52,8 @@ struct PowerModeInfo {
 
 // The PowrProf calls, replaceable to record their answers.
 struct PowrProfApi {
-    std::function<std::optional<GUID>()> activeScheme;          // nothing on failure
-    std::function<std::optional<GUID>(ULONG index)> scheme;     // nothing past the last one or on failure
+    std::function<std::optional<GUID>()> activeScheme;                     // nothing on failure
+    std::function<std::optional<GUID>(ULONG index)> scheme;                // nothing past the last one or on failure
     std::function<std::optional<std::wstring>(const GUID&)> friendlyName;  // nothing when unreadable
 };
 

@@ -47,9 +47,9 @@ struct SystemStatusSnapshot {
 
 // What the default output's volume control answered.
 struct VolumeReading {
-    bool endpoint = false;        // a default output with a volume control exists
-    std::optional<float> level;   // the master volume scalar, when it could be read
-    std::optional<bool> muted;    // the mute state, when it could be read
+    bool endpoint = false;       // a default output with a volume control exists
+    std::optional<float> level;  // the master volume scalar, when it could be read
+    std::optional<bool> muted;   // the mute state, when it could be read
 };
 
 // The first WLAN interface: its state, and its current connection's state and

@@ -22,7 +22,6 @@ constexpr DWORD kWlanClientVersion = 2;
 
 VolumeReading ReadDefaultVolume() { return ReadEndpointVolume(GetDefaultEndpointVolume().Get()); }
 
-
 std::optional<uint32_t> ReadConnectivity() {
     ComPtr<INetworkListManager> manager;
     if (FAILED(CoCreateInstance(__uuidof(NetworkListManager), nullptr, CLSCTX_ALL, __uuidof(INetworkListManager),

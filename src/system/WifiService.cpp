@@ -60,9 +60,7 @@ bool ComesFirst(const WifiNetwork& a, const WifiNetwork& b) {
 
 }  // namespace
 
-void SortWifiNetworks(std::vector<WifiNetwork>& networks) {
-    std::sort(networks.begin(), networks.end(), ComesFirst);
-}
+void SortWifiNetworks(std::vector<WifiNetwork>& networks) { std::sort(networks.begin(), networks.end(), ComesFirst); }
 
 std::vector<WifiNetwork> MergeWifiNetworks(const std::vector<WlanAvailableNetworkRecord>& entries) {
     std::map<std::wstring, WifiNetwork> bySsid;  // ordinal order of code units
@@ -146,8 +144,7 @@ bool SetWifiEnabled(const WlanApi& api, bool on) {
     {
         WlanSession session(api);
         if (const std::optional<WlanInterfaceRecord> first = session.FirstInterface()) {
-            if (std::optional<std::vector<WLAN_PHY_RADIO_STATE>> phys =
-                    api.radioState(session.Handle(), first->guid)) {
+            if (std::optional<std::vector<WLAN_PHY_RADIO_STATE>> phys = api.radioState(session.Handle(), first->guid)) {
                 for (const WLAN_PHY_RADIO_STATE& phy : *phys) {
                     const WLAN_PHY_RADIO_STATE wanted{phy.dwPhyIndex, target, phy.dot11HardwareRadioState};
                     if (api.setRadioState(session.Handle(), first->guid, wanted)) switched = true;

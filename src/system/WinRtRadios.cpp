@@ -45,9 +45,8 @@ LastAnswer<RadioQueryResult>& LastAnswerOf(RadioKind kind) {
 ComPtr<IRadioVectorView> GetRadios(RadioFactoryLookup lookup, bool& cancelled) {
     HSTRING_HEADER header{};
     HSTRING className = nullptr;
-    if (FAILED(WindowsCreateStringReference(platform::kRadioClassName,
-                                            static_cast<UINT32>(wcslen(platform::kRadioClassName)), &header,
-                                            &className)))
+    if (FAILED(WindowsCreateStringReference(
+            platform::kRadioClassName, static_cast<UINT32>(wcslen(platform::kRadioClassName)), &header, &className)))
         return nullptr;
     ComPtr<IRadioStatics> statics;
     if (FAILED(lookup(className, __uuidof(IRadioStatics), reinterpret_cast<void**>(statics.GetAddressOf()))) ||
@@ -102,7 +101,7 @@ bool SwitchWorker(RadioFactoryLookup lookup, RadioKind kind, bool on) {
         ComPtr<IRadioAccessOperation> operation;
         if (FAILED(radio->SetStateAsync(wanted, operation.GetAddressOf())) || !operation) break;
         if (!WaitForAsyncOperation<IRadioAccessOperation, IRadioAccessCompletedHandler>(operation.Get(),
-                                                                                       kRadioWorkerLimit))
+                                                                                        kRadioWorkerLimit))
             break;
         platform::RadioAccessStatus status{};
         if (FAILED(operation->GetResults(&status))) break;
@@ -113,9 +112,7 @@ bool SwitchWorker(RadioFactoryLookup lookup, RadioKind kind, bool on) {
 
 }  // namespace
 
-void SetRadioFactoryLookup(RadioFactoryLookup lookup) {
-    g_factoryLookup.store(lookup ? lookup : &RealFactoryLookup);
-}
+void SetRadioFactoryLookup(RadioFactoryLookup lookup) { g_factoryLookup.store(lookup ? lookup : &RealFactoryLookup); }
 
 RadioQueryResult QueryWinRtRadioState(RadioKind kind) {
     // Never destroyed: callers may still come while the process exits.

@@ -50,12 +50,24 @@ std::wstring XmlEscape(const std::wstring& text) {
     escaped.reserve(text.size());
     for (wchar_t c : text) {
         switch (c) {
-            case L'&': escaped += L"&amp;"; break;
-            case L'<': escaped += L"&lt;"; break;
-            case L'>': escaped += L"&gt;"; break;
-            case L'"': escaped += L"&quot;"; break;
-            case L'\'': escaped += L"&apos;"; break;
-            default: escaped += c; break;
+            case L'&':
+                escaped += L"&amp;";
+                break;
+            case L'<':
+                escaped += L"&lt;";
+                break;
+            case L'>':
+                escaped += L"&gt;";
+                break;
+            case L'"':
+                escaped += L"&quot;";
+                break;
+            case L'\'':
+                escaped += L"&apos;";
+                break;
+            default:
+                escaped += c;
+                break;
         }
     }
     return escaped;
@@ -78,8 +90,7 @@ WifiKeyKind ClassifyWifiKey(const std::wstring& key) {
                          return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
                      });
     if (hex) return WifiKeyKind::NetworkKey;
-    const bool printable =
-        std::all_of(key.begin(), key.end(), [](wchar_t c) { return c >= 0x20 && c <= 0x7E; });
+    const bool printable = std::all_of(key.begin(), key.end(), [](wchar_t c) { return c >= 0x20 && c <= 0x7E; });
     return printable && key.size() >= 8 && key.size() <= 63 ? WifiKeyKind::PassPhrase : WifiKeyKind::Invalid;
 }
 

@@ -32,8 +32,8 @@ WifiKeyKind ClassifyWifiKey(const std::wstring& key);
 
 // The profile document for `ssid`, named after it: WPA2-Personal with AES and
 // `password` as its key (a network key for 64 hexadecimal digits, otherwise a
-// pass phrase) when `secured` and the password is not empty, otherwise open. Nothing when the SSID's UTF-8 form is empty or longer than
-// the 32 bytes an SSID holds.
+// pass phrase) when `secured` and the password is not empty, otherwise open. Nothing when the SSID's UTF-8 form is
+// empty or longer than the 32 bytes an SSID holds.
 std::optional<std::wstring> BuildWlanProfileXml(const std::wstring& ssid, const std::wstring& password, bool secured);
 
 }  // namespace vantreel

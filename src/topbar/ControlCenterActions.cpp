@@ -59,72 +59,72 @@ void TopBarPopover::RunTileAction(int32_t index) {
     if (awaitingAnswer && ControlCenterTileShowsReadState(tile)) return;
     ++localEdits;
     switch (tile) {
-    case ControlCenterTile::Wifi:
-        services.setWifiEnabled(!wifi.radioOn);
-        RefreshData(false);
-        Redraw();
-        SetTimer(window, kWifiTimer, kWifiTileStatusMs, nullptr);
-        if (callbacks.onStatusChanged) callbacks.onStatusChanged();
-        return;
-    case ControlCenterTile::Bluetooth:
-        services.setRadioState(vantreel::RadioKind::Bluetooth, !bluetooth.radioOn);
-        RefreshData(false);
-        Redraw();
-        if (callbacks.onStatusChanged) callbacks.onStatusChanged();
-        return;
-    case ControlCenterTile::Snip:
-        Hide();
-        services.shellOpen(L"ms-screenclip:");
-        return;
-    case ControlCenterTile::Lock:
-        Hide();
-        services.lockWorkStation();
-        return;
-    case ControlCenterTile::KeepAwake:
-        services.setKeepAwake(!keepAwake);
-        keepAwake = services.keepAwakeFlag();
-        Redraw();
-        return;
-    case ControlCenterTile::PowerMode: {
-        const std::vector<vantreel::PowerScheme> schemes = services.powerSchemes();
-        if (schemes.size() >= 2) {
-            size_t active = 0;
-            for (size_t i = 0; i < schemes.size(); ++i) {
-                if (schemes[i].active) {
-                    active = i;
-                    break;
+        case ControlCenterTile::Wifi:
+            services.setWifiEnabled(!wifi.radioOn);
+            RefreshData(false);
+            Redraw();
+            SetTimer(window, kWifiTimer, kWifiTileStatusMs, nullptr);
+            if (callbacks.onStatusChanged) callbacks.onStatusChanged();
+            return;
+        case ControlCenterTile::Bluetooth:
+            services.setRadioState(vantreel::RadioKind::Bluetooth, !bluetooth.radioOn);
+            RefreshData(false);
+            Redraw();
+            if (callbacks.onStatusChanged) callbacks.onStatusChanged();
+            return;
+        case ControlCenterTile::Snip:
+            Hide();
+            services.shellOpen(L"ms-screenclip:");
+            return;
+        case ControlCenterTile::Lock:
+            Hide();
+            services.lockWorkStation();
+            return;
+        case ControlCenterTile::KeepAwake:
+            services.setKeepAwake(!keepAwake);
+            keepAwake = services.keepAwakeFlag();
+            Redraw();
+            return;
+        case ControlCenterTile::PowerMode: {
+            const std::vector<vantreel::PowerScheme> schemes = services.powerSchemes();
+            if (schemes.size() >= 2) {
+                size_t active = 0;
+                for (size_t i = 0; i < schemes.size(); ++i) {
+                    if (schemes[i].active) {
+                        active = i;
+                        break;
+                    }
                 }
+                services.setActivePowerScheme(schemes[(active + 1) % schemes.size()].guid);
             }
-            services.setActivePowerScheme(schemes[(active + 1) % schemes.size()].guid);
+            powerMode = services.powerSchemeSummary();
+            Redraw();
+            return;
         }
-        powerMode = services.powerSchemeSummary();
-        Redraw();
-        return;
-    }
-    case ControlCenterTile::Hotspot:
-        if (!hotspot.available || hotspotSwitching) return;
-        hotspotSwitching = true;
-        hotspotTarget = !hotspot.on;
-        Redraw();
-        StartHotspotSwitch();
-        return;
-    case ControlCenterTile::Project:
-        Hide();
-        services.shellOpen(L"DisplaySwitch.exe");
-        return;
-    case ControlCenterTile::ScreenOff:
-        Hide();
-        if (window) SetTimer(window, kScreenOffTimer, kScreenOffDelayMs, nullptr);
-        return;
-    case ControlCenterTile::ThemeMode:
-        if (callbacks.onThemeChange) callbacks.onThemeChange(glass.dark ? kGlassThemeLight : kGlassThemeDark);
-        return;
-    case ControlCenterTile::DesktopIcons:
-        if (HWND view = services.findDesktopView()) services.toggleDesktopIcons(view);
-        desktopIconsVisible = services.desktopIconsVisible();
-        Redraw();
-        return;
-    case ControlCenterTile::Unknown:
-        return;
+        case ControlCenterTile::Hotspot:
+            if (!hotspot.available || hotspotSwitching) return;
+            hotspotSwitching = true;
+            hotspotTarget = !hotspot.on;
+            Redraw();
+            StartHotspotSwitch();
+            return;
+        case ControlCenterTile::Project:
+            Hide();
+            services.shellOpen(L"DisplaySwitch.exe");
+            return;
+        case ControlCenterTile::ScreenOff:
+            Hide();
+            if (window) SetTimer(window, kScreenOffTimer, kScreenOffDelayMs, nullptr);
+            return;
+        case ControlCenterTile::ThemeMode:
+            if (callbacks.onThemeChange) callbacks.onThemeChange(glass.dark ? kGlassThemeLight : kGlassThemeDark);
+            return;
+        case ControlCenterTile::DesktopIcons:
+            if (HWND view = services.findDesktopView()) services.toggleDesktopIcons(view);
+            desktopIconsVisible = services.desktopIconsVisible();
+            Redraw();
+            return;
+        case ControlCenterTile::Unknown:
+            return;
     }
 }

@@ -19,8 +19,8 @@ struct ControlCenterLayout {
     std::vector<PopoverRectF> tiles;  // one per configured tile, in order
     float gridBottom = 14.0f;         // running y after the grid (and its 10-DIP gap)
     bool hasBrightness = false;
-    PopoverRectF brightnessCard;      // the module card, when shown
-    PopoverRectF brightnessTrack;     // its slider track
+    PopoverRectF brightnessCard;   // the module card, when shown
+    PopoverRectF brightnessTrack;  // its slider track
     bool hasVolume = false;
     PopoverRectF volumeCard;
     PopoverRectF volumeTrack;

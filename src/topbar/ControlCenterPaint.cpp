@@ -54,8 +54,8 @@ void DrawPowerBolt(const GlyphPen& g) {
     ComPtr<ID2D1PathGeometry> path;
     ComPtr<ID2D1GeometrySink> sink;
     if (FAILED(g.factory->CreatePathGeometry(&path)) || FAILED(path->Open(&sink))) return;
-    const float points[6][2] = {{1.2f, -6.8f}, {-4.2f, 0.6f}, {-0.3f, 0.6f}, {-1.5f, 6.8f}, {4.4f, -0.8f},
-                                {0.5f, -0.8f}};
+    const float points[6][2] = {{1.2f, -6.8f}, {-4.2f, 0.6f}, {-0.3f, 0.6f},
+                                {-1.5f, 6.8f}, {4.4f, -0.8f}, {0.5f, -0.8f}};
     sink->BeginFigure(g.At(points[0][0], points[0][1]), D2D1_FIGURE_BEGIN_FILLED);
     for (int i = 1; i < 6; ++i) sink->AddLine(g.At(points[i][0], points[i][1]));
     sink->EndFigure(D2D1_FIGURE_END_CLOSED);
@@ -197,8 +197,8 @@ void PaintControlCenter(const PopoverPen& pen, bool dark) {
             p.AddHit(kPopoverHitBrightnessTrack, track.left, track.top, track.right, track.bottom);
             Slider(pen, track, static_cast<float>(p.brightness.percent) / 100.0f);
         } else {
-            pen.Text(L"当前显示器不支持 DDC 亮度调节", c.smallText.Get(), kLeading, track.left, track.top,
-                     track.right, track.bottom, c.secondaryText.Get());
+            pen.Text(L"当前显示器不支持 DDC 亮度调节", c.smallText.Get(), kLeading, track.left, track.top, track.right,
+                     track.bottom, c.secondaryText.Get());
         }
     }
     if (layout.hasVolume) {

@@ -53,9 +53,12 @@ std::array<CalendarCell, 42> CalendarCells(int year, int month) {
     std::array<CalendarCell, 42> cells{};
     for (int i = 0; i < 42; ++i) {
         const int d = i + 1 - first;
-        if (d < 1) cells[i] = {prevYear, prevMonth, d + prevDays, false};
-        else if (d > days) cells[i] = {nextYear, nextMonth, d - days, false};
-        else cells[i] = {year, month, d, true};
+        if (d < 1)
+            cells[i] = {prevYear, prevMonth, d + prevDays, false};
+        else if (d > days)
+            cells[i] = {nextYear, nextMonth, d - days, false};
+        else
+            cells[i] = {year, month, d, true};
     }
     return cells;
 }

@@ -50,8 +50,8 @@ std::wstring PopoverFrameKey(const TopBarPopover& p, bool dark, const SYSTEMTIME
     if (p.kind == PopoverKind::Calendar) {
         k << p.config.showLunarCalendar << static_cast<long long>(p.calendarYear)
           << static_cast<long long>(p.calendarMonth);
-        k << static_cast<long long>(now.wYear) << static_cast<long long>(now.wMonth)
-          << static_cast<long long>(now.wDay) << static_cast<long long>(now.wDayOfWeek);
+        k << static_cast<long long>(now.wYear) << static_cast<long long>(now.wMonth) << static_cast<long long>(now.wDay)
+          << static_cast<long long>(now.wDayOfWeek);
     } else {
         WriteControlCenter(k, p);
     }

@@ -62,7 +62,8 @@ struct PopoverPen {
             if (SUCCEEDED(brush->QueryInterface(IID_PPV_ARGS(&solid)))) {
                 D2D1_COLOR_F color = solid->GetColor();
                 color.a *= solid->GetOpacity();
-                popover.textRuns->push_back({text, format, alignment, popover.ScaleRect(left, top, right, bottom), color});
+                popover.textRuns->push_back(
+                    {text, format, alignment, popover.ScaleRect(left, top, right, bottom), color});
                 return;
             }
         }

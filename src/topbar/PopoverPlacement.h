@@ -6,14 +6,14 @@
 #include <windows.h>
 
 struct PopoverPlacement {
-    int outerWidth = 0;   // window size, margin included
+    int outerWidth = 0;  // window size, margin included
     int outerHeight = 0;
-    int pad = 0;          // the margin on each side
-    int panelWidth = 0;   // the glass panel itself
+    int pad = 0;         // the margin on each side
+    int panelWidth = 0;  // the glass panel itself
     int panelHeight = 0;
-    int panelX = 0;       // the panel's top-left on the screen
+    int panelX = 0;  // the panel's top-left on the screen
     int panelY = 0;
-    RECT window{};        // what SetWindowPos gets: (panelX - pad, panelY - pad) and the outer size
+    RECT window{};  // what SetWindowPos gets: (panelX - pad, panelY - pad) and the outer size
 };
 
 // width and height in DIP without the margin; monitorRect is the monitor's

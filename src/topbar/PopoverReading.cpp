@@ -24,29 +24,29 @@ PopoverReadPlan PlanPopoverReads(PopoverKind kind, const DockConfig& config, boo
     plan.kind = kind;
     plan.monitor = monitor;
     switch (kind) {
-    case PopoverKind::Sound:
-        plan.audioDevices = true;
-        break;
-    case PopoverKind::Wifi:
-        plan.wifi = true;
-        plan.scanWifi = scanWifi;
-        break;
-    case PopoverKind::Bluetooth:
-        plan.bluetooth = true;
-        break;
-    case PopoverKind::ControlCenter:
-        plan.wifi = HasTile(config, L"wifi");
-        plan.bluetooth = HasTile(config, L"bluetooth");
-        plan.powerMode = HasTile(config, L"power_mode");
-        plan.hotspot = HasTile(config, L"hotspot") && !hotspotSwitching;
-        plan.tileStates = true;
-        plan.brightness = config.ccShowBrightness;
-        break;
-    case PopoverKind::TrayApps:
-        plan.trayApps = true;
-        break;
-    default:
-        break;
+        case PopoverKind::Sound:
+            plan.audioDevices = true;
+            break;
+        case PopoverKind::Wifi:
+            plan.wifi = true;
+            plan.scanWifi = scanWifi;
+            break;
+        case PopoverKind::Bluetooth:
+            plan.bluetooth = true;
+            break;
+        case PopoverKind::ControlCenter:
+            plan.wifi = HasTile(config, L"wifi");
+            plan.bluetooth = HasTile(config, L"bluetooth");
+            plan.powerMode = HasTile(config, L"power_mode");
+            plan.hotspot = HasTile(config, L"hotspot") && !hotspotSwitching;
+            plan.tileStates = true;
+            plan.brightness = config.ccShowBrightness;
+            break;
+        case PopoverKind::TrayApps:
+            plan.trayApps = true;
+            break;
+        default:
+            break;
     }
     return plan;
 }

@@ -87,9 +87,8 @@ PopoverServices::PopoverServices()
       loadFileIcon([](const std::wstring& path, IWICImagingFactory* factory, int edge) {
           return LoadFileIcon(path, factory, edge);
       }),
-      makeTemplateIcon([](const std::vector<uint8_t>& pixels, int edge, bool dark) {
-          return MakeTemplateIcon(pixels, edge, dark);
-      }),
+      makeTemplateIcon(
+          [](const std::vector<uint8_t>& pixels, int edge, bool dark) { return MakeTemplateIcon(pixels, edge, dark); }),
       startThread([](LPTHREAD_START_ROUTINE procedure, void* parameter) {
           try {
               platform::StartDetachedThread([procedure, parameter] { procedure(parameter); });

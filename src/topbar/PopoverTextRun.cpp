@@ -47,8 +47,8 @@ void DrawPopoverTextRun(ID2D1DeviceContext* context, const PopoverTextRun& run, 
     if (FAILED(context->CreateSolidColorBrush(run.color, &brush))) return;
     D2D1_MATRIX_3X2_F origin;
     context->GetTransform(&origin);
-    context->SetTransform(
-        D2D1::Matrix3x2F::Translation(-static_cast<float>(box.x), -static_cast<float>(box.y)) * origin);
+    context->SetTransform(D2D1::Matrix3x2F::Translation(-static_cast<float>(box.x), -static_cast<float>(box.y)) *
+                          origin);
     context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
     SetPopoverTextAlign(run.format, run.alignment);
     context->DrawText(run.text.c_str(), static_cast<UINT32>(run.text.size()), run.format, run.rect, brush.Get());
@@ -73,8 +73,11 @@ std::vector<PopoverTextRun> SplitPopoverTextRun(const PopoverTextRun& run, IDWri
         // Room past the advance, so the lone character is never trimmed.
         const float left = run.rect.left + metrics.left;
         const float right = left + metrics.width + height / 2;
-        glyphs.push_back({run.text.substr(i, 1), run.format, DWRITE_TEXT_ALIGNMENT_LEADING,
-                          {left, run.rect.top, right, run.rect.bottom}, run.color});
+        glyphs.push_back({run.text.substr(i, 1),
+                          run.format,
+                          DWRITE_TEXT_ALIGNMENT_LEADING,
+                          {left, run.rect.top, right, run.rect.bottom},
+                          run.color});
     }
     return glyphs;
 }

@@ -27,8 +27,8 @@ NetworkGlyph NetworkGlyphFor(bool ethernetConnected, bool wifiConnected) {
 BatteryGauge BatteryGaugeFor(uint32_t percent, bool acOnline) {
     BatteryGauge gauge;
     gauge.fraction = std::clamp(static_cast<float>(percent) / 100.0f, 0.05f, 1.0f);
-    gauge.brush = acOnline ? BatteryFillBrush::Charging
-                           : (percent <= 20 ? BatteryFillBrush::Alert : BatteryFillBrush::Text);
+    gauge.brush =
+        acOnline ? BatteryFillBrush::Charging : (percent <= 20 ? BatteryFillBrush::Alert : BatteryFillBrush::Text);
     return gauge;
 }
 
@@ -49,8 +49,8 @@ ComPtr<ID2D1PathGeometry> OpenPath(ID2D1Factory* factory, ComPtr<ID2D1GeometrySi
 
 void AddBeziers(ID2D1GeometrySink* sink, float x, float y, float k, std::initializer_list<Bezier> curves) {
     for (const auto& c : curves) {
-        sink->AddBezier(D2D1::BezierSegment(At(x, y, k, c.c1x, c.c1y), At(x, y, k, c.c2x, c.c2y),
-                                            At(x, y, k, c.ex, c.ey)));
+        sink->AddBezier(
+            D2D1::BezierSegment(At(x, y, k, c.c1x, c.c1y), At(x, y, k, c.c2x, c.c2y), At(x, y, k, c.ex, c.ey)));
     }
 }
 
@@ -96,8 +96,8 @@ void DrawTopBarArc(ID2D1DeviceContext* context, ID2D1Factory* factory, D2D1_POIN
     context->DrawGeometry(path.Get(), brush, width);
 }
 
-void DrawTopBarSpeakerGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float x, float y, float s,
-                            float volume, bool muted, ID2D1Brush* brush) {
+void DrawTopBarSpeakerGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float x, float y, float s, float volume,
+                            bool muted, ID2D1Brush* brush) {
     ComPtr<ID2D1GeometrySink> sink;
     ComPtr<ID2D1PathGeometry> path = OpenPath(factory, sink);
     if (!path) return;
@@ -123,8 +123,8 @@ void DrawTopBarSpeakerGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, 
     }
 }
 
-void DrawTopBarWifiGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float x, float y, float s,
-                         bool connected, ID2D1Brush* onBrush, ID2D1Brush* offBrush) {
+void DrawTopBarWifiGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float x, float y, float s, bool connected,
+                         ID2D1Brush* onBrush, ID2D1Brush* offBrush) {
     ID2D1Brush* brush = connected ? onBrush : offBrush;
     const float b = y + 4.8f * s;
     context->FillEllipse(D2D1::Ellipse(D2D1::Point2F(x, b - s), 1.4f * s, 1.4f * s), brush);

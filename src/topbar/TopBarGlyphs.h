@@ -31,10 +31,10 @@ void DrawTopBarLogoGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, flo
                          ID2D1Brush* brush);
 void DrawTopBarArc(ID2D1DeviceContext* context, ID2D1Factory* factory, D2D1_POINT_2F from, D2D1_POINT_2F to,
                    float radius, ID2D1Brush* brush, float width);
-void DrawTopBarSpeakerGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float x, float y, float s,
-                            float volume, bool muted, ID2D1Brush* brush);
-void DrawTopBarWifiGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float x, float y, float s,
-                         bool connected, ID2D1Brush* onBrush, ID2D1Brush* offBrush);
+void DrawTopBarSpeakerGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float x, float y, float s, float volume,
+                            bool muted, ID2D1Brush* brush);
+void DrawTopBarWifiGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float x, float y, float s, bool connected,
+                         ID2D1Brush* onBrush, ID2D1Brush* offBrush);
 void DrawTopBarEthernetGlyph(ID2D1DeviceContext* context, float x, float y, float s, ID2D1Brush* brush);
 void DrawTopBarBluetoothGlyph(ID2D1DeviceContext* context, float x, float y, float s, ID2D1Brush* brush);
 void DrawTopBarNotificationGlyph(ID2D1DeviceContext* context, ID2D1Factory* factory, float x, float y, float s,

@@ -195,8 +195,8 @@ void TopBarWindow::ShowInputMenu(POINT anchor) {
 }
 
 void TopBarWindow::ShowNotificationMenu(POINT anchor) {
-    const int chosen = RunMenu(anchor, BarNotificationMenuRows(center.CenterVisible(), config.doNotDisturb,
-                                                               !store.items.empty()));
+    const int chosen =
+        RunMenu(anchor, BarNotificationMenuRows(center.CenterVisible(), config.doNotDisturb, !store.items.empty()));
     if (shutDown) return;
     switch (chosen) {
         case kBarToggleCenter:

@@ -4,8 +4,8 @@
 #include <cmath>
 
 std::vector<MacMenuItem> BarLogoMenuRows() {
-    return {MenuRow(kBarAbout, L"关于本机"), MenuSeparator(), MenuRow(kBarSettings, L"Vantreel 设置..."), MenuSeparator(),
-            MenuRow(kBarQuit, L"退出 Vantreel", true, true)};
+    return {MenuRow(kBarAbout, L"关于本机"), MenuSeparator(), MenuRow(kBarSettings, L"Vantreel 设置..."),
+            MenuSeparator(), MenuRow(kBarQuit, L"退出 Vantreel", true, true)};
 }
 
 std::vector<MacMenuItem> BarApplicationMenuRows(const BarWindowState& window) {
@@ -20,8 +20,8 @@ std::vector<MacMenuItem> BarApplicationMenuRows(const BarWindowState& window) {
 
 std::vector<MacMenuItem> BarWindowMenuRows(bool hasWindow) {
     return {MenuRow(kBarSnapLeft, L"左半屏贴靠", hasWindow), MenuRow(kBarSnapRight, L"右半屏贴靠", hasWindow),
-            MenuRow(kBarCentre, L"居中大窗展示", hasWindow), MenuSeparator(), MenuRow(kBarShowDesktop, L"显示桌面 (Win+D)"),
-            MenuRow(kBarTaskView, L"任务视图 (Win+Tab)")};
+            MenuRow(kBarCentre, L"居中大窗展示", hasWindow), MenuSeparator(),
+            MenuRow(kBarShowDesktop, L"显示桌面 (Win+D)"),   MenuRow(kBarTaskView, L"任务视图 (Win+Tab)")};
 }
 
 std::vector<MacMenuItem> BarGoMenuRows() {
@@ -34,7 +34,7 @@ std::vector<MacMenuItem> BarInputMenuRows(const std::vector<BarInputProfileRow>&
     const size_t listed = std::min(profiles.size(), kBarMaxInputProfiles);
     for (size_t i = 0; i < listed; ++i) {
         rows.push_back(MenuRow(kBarInputProfileBase + static_cast<int32_t>(i),
-                           (profiles[i].active ? L"✓ " : L"   ") + profiles[i].name));
+                               (profiles[i].active ? L"✓ " : L"   ") + profiles[i].name));
     }
     if (listed > 0) rows.push_back(MenuSeparator());
     rows.push_back(MenuRow(kBarToggleInputMode, L"切换中 / 英模式"));

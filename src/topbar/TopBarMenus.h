@@ -66,7 +66,7 @@ struct BarWindowState {
     bool hasWindow = false;  // a window that still exists
     bool zoomed = false;
     bool topmost = false;
-    bool hasPath = false;    // an executable path to show in its folder
+    bool hasPath = false;  // an executable path to show in its folder
 };
 
 struct BarInputProfileRow {

@@ -5,6 +5,7 @@
 
 #include "platform/Log.h"
 #include "config/Paths.h"
+#include "render/GlassWindowTree.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
 #include "render/raster/Blend.h"
@@ -63,10 +64,9 @@ struct TopBarWindow::PaintPass {
 float TopBarWindow::MeasureText(const std::wstring& text, int32_t weight, float size, float maxWidth) const {
     if (!device || !device->dwriteFactory || text.empty()) return 60.0f;
     ComPtr<IDWriteTextFormat> format;
-    if (FAILED(device->dwriteFactory->CreateTextFormat(L"Microsoft YaHei UI", nullptr,
-                                                       static_cast<DWRITE_FONT_WEIGHT>(weight),
-                                                       DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL, size,
-                                                       L"zh-CN", &format))) {
+    if (FAILED(device->dwriteFactory->CreateTextFormat(
+            L"Microsoft YaHei UI", nullptr, static_cast<DWRITE_FONT_WEIGHT>(weight), DWRITE_FONT_STYLE_NORMAL,
+            DWRITE_FONT_STRETCH_NORMAL, size, L"zh-CN", &format))) {
         return 60.0f;
     }
     ComPtr<IDWriteTextLayout> layout;
@@ -109,17 +109,10 @@ void TopBarWindow::Redraw() {
     try {
         const int w = std::max(64, static_cast<int>(std::round(scale * barWidthDip)));
         const int h = TopBarHeightPixels(scale);
-        bool whole = false;
-        if (!surface || surfaceWidth != w || surfaceHeight != h) {
-            surface = host->CreateDrawingSurface(w, h);
-            if (!surface) return;
-            surfaceWidth = w;
-            surfaceHeight = h;
-            surfaceBrush = host->compositor.CreateSurfaceBrush(surface);
-            surfaceBrush.Stretch(comp::CompositionStretch::Fill);
-            content.Brush(surfaceBrush);
-            whole = true;
-        }
+        const SurfaceFit fit =
+            FitContentSurface(*host, content, w, h, surface, surfaceBrush, surfaceWidth, surfaceHeight);
+        if (fit == SurfaceFit::Failed) return;
+        const bool whole = fit == SurfaceFit::MadeAnew;
         if (device->dwriteFactory && device->d2dFactory && PaintChangedPieces(whole) && !contentShown) {
             contentShown = true;
             LogMessage(L"TopBar content painted");
@@ -151,8 +144,8 @@ BarPiece TopBarWindow::PieceFor(const TopBarItem& item, const std::wstring& look
     piece.key = L"bar|" + std::to_wstring(item.id) + L"|" + std::to_wstring(std::bit_cast<uint32_t>(L)) + L"|" +
                 std::to_wstring(std::bit_cast<uint32_t>(R)) + L"|" + std::to_wstring(std::bit_cast<uint32_t>(scale)) +
                 L"|" + std::to_wstring(piece.box.x) + L"|" + std::to_wstring(surfaceHeight) +
-                (glass.dark ? L"|d|" : L"|l|") +
-                (item.id == hoveredItemId || item.id == activeItemId ? L"h|" : L"-|") + look;
+                (glass.dark ? L"|d|" : L"|l|") + (item.id == hoveredItemId || item.id == activeItemId ? L"h|" : L"-|") +
+                look;
     return piece;
 }
 
@@ -167,10 +160,9 @@ void TopBarWindow::PaintClockAhead() {
         clockPaintedAhead = next;
         // Drawn as the minute's tick will draw it, but from the copy: the
         // status keeps the minute that is shown, whatever the paint does.
-        host->paintedPixels.Get(*host, piece.key, piece.box.width, piece.box.height,
-                                [&](ID2D1DeviceContext* context) {
-                                    PaintPiece(context, item, static_cast<float>(piece.box.x), &next);
-                                });
+        host->paintedPixels.Get(*host, piece.key, piece.box.width, piece.box.height, [&](ID2D1DeviceContext* context) {
+            PaintPiece(context, item, static_cast<float>(piece.box.x), &next);
+        });
         return;
     }
 }
@@ -179,22 +171,28 @@ std::wstring TopBarWindow::ItemLook(const TopBarItem& item) const {
     switch (item.id) {
         case kTopBarAppName:
         case kTopBarWindowMenu:
-        case kTopBarGoMenu: return item.label;
-        case kTopBarClock: return status.clockText;
-        case kTopBarInputMethod: return status.inputIndicator;
+        case kTopBarGoMenu:
+            return item.label;
+        case kTopBarClock:
+            return status.clockText;
+        case kTopBarInputMethod:
+            return status.inputIndicator;
         case kTopBarSound: {
             const SpeakerGlyphState glyph = SpeakerGlyphFor(status.volume, status.muted);
             return glyph.cross ? L"x" : std::to_wstring(glyph.waves);
         }
         case kTopBarNetwork:
             return std::to_wstring(static_cast<int>(NetworkGlyphFor(status.ethernetConnected, status.wifiConnected)));
-        case kTopBarBluetooth: return status.bluetoothOn ? L"on" : L"off";
+        case kTopBarBluetooth:
+            return status.bluetoothOn ? L"on" : L"off";
         case kTopBarBattery:
             return std::to_wstring(status.batteryPercent) + (status.acOnline ? L"ac" : L"dc");
         case kTopBarNotifications:
             return config.doNotDisturb ? L"dnd" : store.unreadCount >= 1 ? L"unread" : L"";
-        case kTopBarTrayToggle: return trayCollapsed ? L"collapsed" : L"open";
-        default: break;
+        case kTopBarTrayToggle:
+            return trayCollapsed ? L"collapsed" : L"open";
+        default:
+            break;
     }
     if (item.id < kTopBarTrayIconBase) return L"";
     const size_t index = static_cast<size_t>(item.id - kTopBarTrayIconBase);
@@ -218,10 +216,9 @@ bool TopBarWindow::PaintChangedPieces(bool whole) {
             const raster::Rect& box = next[i].box;
             if (raster::Intersect(box, area).IsEmpty()) continue;
             const TopBarItem& item = items[i];
-            const raster::Image* piece =
-                host->paintedPixels.Get(*host, next[i].key, box.width, box.height, [&](ID2D1DeviceContext* context) {
-                    PaintPiece(context, item, static_cast<float>(box.x));
-                });
+            const raster::Image* piece = host->paintedPixels.Get(
+                *host, next[i].key, box.width, box.height,
+                [&](ID2D1DeviceContext* context) { PaintPiece(context, item, static_cast<float>(box.x)); });
             if (!piece) return false;
             raster::DrawOptions options;
             options.clip = area;
@@ -329,7 +326,9 @@ void TopBarWindow::PaintItem(ID2D1DeviceContext* context, const TopBarItem& item
 
     switch (item.id) {
         case kTopBarLogo: {
-            auto logo = [&](ID2D1Brush* brush) { DrawTopBarLogoGlyph(context, factory, cx, cy + 0.5f * s, 16.0f * s, brush); };
+            auto logo = [&](ID2D1Brush* brush) {
+                DrawTopBarLogoGlyph(context, factory, cx, cy + 0.5f * s, 16.0f * s, brush);
+            };
             if (pass.dark) pass.Shifted(context, pass.d, [&] { logo(p.deepShadow.Get()); });
             twoPasses(logo);
             return;
@@ -428,8 +427,8 @@ void TopBarWindow::PaintItem(ID2D1DeviceContext* context, const TopBarItem& item
             DrawTopBarNotificationGlyph(context, factory, cx, cy, s,
                                         config.doNotDisturb ? p.dimText.Get() : p.text.Get());
             if (config.doNotDisturb) {
-                context->DrawLine(D2D1::Point2F(cx - 6.2f * s, cy - 5.2f * s), D2D1::Point2F(cx + 6.2f * s, cy + 5.2f * s),
-                                  p.text.Get(), 1.6f * s);
+                context->DrawLine(D2D1::Point2F(cx - 6.2f * s, cy - 5.2f * s),
+                                  D2D1::Point2F(cx + 6.2f * s, cy + 5.2f * s), p.text.Get(), 1.6f * s);
             } else if (store.unreadCount >= 1) {
                 ComPtr<ID2D1SolidColorBrush> ring;
                 const D2D1_POINT_2F dot = D2D1::Point2F(cx + 4.6f * s, cy - 4.4f * s);
@@ -469,8 +468,9 @@ void TopBarWindow::PaintTrayIcon(ID2D1DeviceContext* context, size_t index, floa
     const TrayIconInfo& icon = shownTrayIcons[index];
     auto found = trayIconPixels.find(icon.key);
     if (found == trayIconPixels.end() && device->wicFactory) {
-        found = trayIconPixels.emplace(icon.key, system.loadFileIcon(icon.exePath, device->wicFactory.Get(),
-                                                                     kTrayIconEdge)).first;
+        found =
+            trayIconPixels.emplace(icon.key, system.loadFileIcon(icon.exePath, device->wicFactory.Get(), kTrayIconEdge))
+                .first;
     }
     if (found == trayIconPixels.end() || found->second.size() != kTrayIconBytes) return;
     const std::vector<uint8_t>* pixels = &found->second;
@@ -478,7 +478,8 @@ void TopBarWindow::PaintTrayIcon(ID2D1DeviceContext* context, size_t index, floa
         const std::wstring templateKey = NormalizePathKey(icon.key) + (dark ? L"#d" : L"#l");
         auto templ = trayTemplatePixels.find(templateKey);
         if (templ == trayTemplatePixels.end()) {
-            templ = trayTemplatePixels.emplace(templateKey, system.makeTemplateIcon(*pixels, kTrayIconEdge, dark)).first;
+            templ =
+                trayTemplatePixels.emplace(templateKey, system.makeTemplateIcon(*pixels, kTrayIconEdge, dark)).first;
         }
         if (templ->second.size() != kTrayIconBytes) return;
         pixels = &templ->second;

@@ -6,8 +6,8 @@
 #include <wrl/client.h>
 
 struct BarPaletteColors {
-    D2D1_COLOR_F text, emboss, deepShadow, dimText, highlightFill, highlightStroke, charging, alert, imeFill,
-        imeStroke, separator, unreadRing;
+    D2D1_COLOR_F text, emboss, deepShadow, dimText, highlightFill, highlightStroke, charging, alert, imeFill, imeStroke,
+        separator, unreadRing;
 };
 BarPaletteColors BarPaletteColorsFor(bool dark);
 

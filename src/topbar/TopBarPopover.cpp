@@ -98,10 +98,10 @@ void TopBarPopover::Hide() {
 void TopBarPopover::UpdateConfig(const DockConfig& configuration, float newScale) {
     const bool calendarChanged =
         kind == PopoverKind::Calendar && configuration.showLunarCalendar != config.showLunarCalendar;
-    const bool tilesChanged = kind == PopoverKind::ControlCenter &&
-                              (configuration.controlCenterTiles != config.controlCenterTiles ||
-                               configuration.ccShowBrightness != config.ccShowBrightness ||
-                               configuration.ccShowVolume != config.ccShowVolume);
+    const bool tilesChanged =
+        kind == PopoverKind::ControlCenter && (configuration.controlCenterTiles != config.controlCenterTiles ||
+                                               configuration.ccShowBrightness != config.ccShowBrightness ||
+                                               configuration.ccShowVolume != config.ccShowVolume);
     config = configuration;
     scale = std::max(newScale, 1.0f);
     if (!visible || !window) return;
@@ -126,13 +126,7 @@ void TopBarPopover::EnsureWindow() {
     }
     window = nullptr;
     target = nullptr;
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &platform::WindowProcedure<kWindowBinding>;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    platform::RegisterWindowClass(wc);
+    platform::RegisterWindowClass(instance, kClassName, &platform::WindowProcedure<kWindowBinding>);
 
     // Our compositor presents with UpdateLayeredWindow, which needs the
     // window's own redirection surface: no WS_EX_NOREDIRECTIONBITMAP here.
@@ -231,8 +225,8 @@ RECT TopBarPopover::ArrangeGlass() {
     }
     const PopoverPlacement place = PlacePopover(width, height, scale, info.rcMonitor, anchor);
     glass.UpdateTint(config.theme, config.glassOpacity, scale);
-    glass.SetBounds(static_cast<float>(place.pad), static_cast<float>(place.pad),
-                    static_cast<float>(place.panelWidth), static_cast<float>(place.panelHeight), 16.0f * scale);
+    glass.SetBounds(static_cast<float>(place.pad), static_cast<float>(place.pad), static_cast<float>(place.panelWidth),
+                    static_cast<float>(place.panelHeight), 16.0f * scale);
     return place.window;
 }
 
@@ -359,16 +353,10 @@ void TopBarPopover::Redraw() {
         hits.clear();
         const int w = std::max(PixelsOf(width, scale), 32);
         const int h = std::max(PixelsOf(height, scale), 32);
-        if (!surface || w != surfaceWidth || h != surfaceHeight) {
-            surface = host->CreateDrawingSurface(w, h);
-            if (!surface) return;
-            surfaceWidth = w;
-            surfaceHeight = h;
-            surfaceFrameKey.clear();
-            surfaceBrush = host->compositor.CreateSurfaceBrush(surface);
-            surfaceBrush.Stretch(comp::CompositionStretch::Fill);
-            content.Brush(surfaceBrush);
-        }
+        const SurfaceFit fit =
+            FitContentSurface(*host, content, w, h, surface, surfaceBrush, surfaceWidth, surfaceHeight);
+        if (fit == SurfaceFit::Failed) return;
+        if (fit == SurfaceFit::MadeAnew) surfaceFrameKey.clear();
         if (device->d2dFactory && device->dwriteFactory) PaintWithKeptTexts();
         content.Offset({kMarginDip * scale, kMarginDip * scale, 0.0f});
         content.Size({static_cast<float>(w), static_cast<float>(h)});

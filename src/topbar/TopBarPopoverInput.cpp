@@ -144,120 +144,120 @@ void TopBarPopover::OnClick(HitItem hit, float x, float y) {
     // the first, whose end would clear the flag under it.
     if (modalOpen) return;
     switch (hit.id) {
-    case kHitVolume:
-        SlideTo(kVolumeDrag, x);
-        return;
-    case kHitMute:
-        if (Microsoft::WRL::ComPtr<IAudioEndpointVolume> endpoint = services.endpointVolume()) {
-            BOOL mutedNow = FALSE;
-            if (SUCCEEDED(endpoint->GetMute(&mutedNow))) endpoint->SetMute(mutedNow ? FALSE : TRUE, nullptr);
+        case kHitVolume:
+            SlideTo(kVolumeDrag, x);
+            return;
+        case kHitMute:
+            if (Microsoft::WRL::ComPtr<IAudioEndpointVolume> endpoint = services.endpointVolume()) {
+                BOOL mutedNow = FALSE;
+                if (SUCCEEDED(endpoint->GetMute(&mutedNow))) endpoint->SetMute(mutedNow ? FALSE : TRUE, nullptr);
+            }
+            RefreshData(false);
+            Redraw();
+            if (callbacks.onStatusChanged) callbacks.onStatusChanged();
+            return;
+        case kHitAudioDevice:
+            if (!InList(audioDevices, hit.index) || audioDevices[hit.index].id.empty()) return;
+            services.setDefaultEndpoint(audioDevices[hit.index].id);
+            RefreshData(false);
+            Redraw();
+            if (callbacks.onStatusChanged) callbacks.onStatusChanged();
+            return;
+        case kHitSoundSettings:
+            Hide();
+            services.shellOpen(L"ms-settings:sound");
+            return;
+        case kHitWifiSwitch:
+            SwitchWifi(!wifi.radioOn);
+            return;
+        case kHitWifiRefresh:
+            statusLine = L"正在扫描附近无线网络...";
+            RefreshData(true);
+            Redraw();
+            SetTimer(window, kWifiTimer, kScanStatusMs, nullptr);
+            return;
+        case kHitNetwork:
+            ClickNetwork(hit.index);
+            return;
+        case kHitWifiOn:
+            SwitchWifi(true);
+            return;
+        case kHitWifiSettings:
+            Hide();
+            services.shellOpen(L"ms-settings:network-wifi");
+            return;
+        case kHitBluetoothSwitch:
+            services.setRadioState(vantreel::RadioKind::Bluetooth, !bluetooth.radioOn);
+            RefreshData(false);
+            Redraw();
+            if (callbacks.onStatusChanged) callbacks.onStatusChanged();
+            return;
+        case kHitBluetoothSettings:
+            Hide();
+            services.shellOpen(L"ms-settings:bluetooth");
+            return;
+        case kHitBatterySettings:
+            Hide();
+            services.shellOpen(L"ms-settings:powersleep");
+            return;
+        case kHitTile:
+            RunTileAction(hit.index);
+            return;
+        case kHitBrightness:
+            if (!brightness.supported) return;
+            SlideTo(kBrightnessDrag, x);
+            services.setDisplayBrightness(monitor, brightness.percent);
+            return;
+        case kHitPreviousMonth:
+            ShowCalendarMonth(-1);
+            return;
+        case kHitToday:
+            ShowCalendarMonth(0);
+            return;
+        case kHitNextMonth:
+            ShowCalendarMonth(1);
+            return;
+        case kHitNotificationCenter:
+            Hide();
+            if (callbacks.onOpenNotificationCenter) {
+                callbacks.onOpenNotificationCenter();
+            } else {
+                services.sendWinKeyChord('N');
+            }
+            return;
+        case kHitDateSettings:
+            Hide();
+            services.shellOpen(L"ms-settings:dateandtime");
+            return;
+        case kHitTrayRow: {
+            if (!InList(trayApps, hit.index)) return;
+            const TrayIconInfo app = trayApps[hit.index];
+            Hide();
+            services.activateTrayIcon(app);
+            return;
         }
-        RefreshData(false);
-        Redraw();
-        if (callbacks.onStatusChanged) callbacks.onStatusChanged();
-        return;
-    case kHitAudioDevice:
-        if (!InList(audioDevices, hit.index) || audioDevices[hit.index].id.empty()) return;
-        services.setDefaultEndpoint(audioDevices[hit.index].id);
-        RefreshData(false);
-        Redraw();
-        if (callbacks.onStatusChanged) callbacks.onStatusChanged();
-        return;
-    case kHitSoundSettings:
-        Hide();
-        services.shellOpen(L"ms-settings:sound");
-        return;
-    case kHitWifiSwitch:
-        SwitchWifi(!wifi.radioOn);
-        return;
-    case kHitWifiRefresh:
-        statusLine = L"正在扫描附近无线网络...";
-        RefreshData(true);
-        Redraw();
-        SetTimer(window, kWifiTimer, kScanStatusMs, nullptr);
-        return;
-    case kHitNetwork:
-        ClickNetwork(hit.index);
-        return;
-    case kHitWifiOn:
-        SwitchWifi(true);
-        return;
-    case kHitWifiSettings:
-        Hide();
-        services.shellOpen(L"ms-settings:network-wifi");
-        return;
-    case kHitBluetoothSwitch:
-        services.setRadioState(vantreel::RadioKind::Bluetooth, !bluetooth.radioOn);
-        RefreshData(false);
-        Redraw();
-        if (callbacks.onStatusChanged) callbacks.onStatusChanged();
-        return;
-    case kHitBluetoothSettings:
-        Hide();
-        services.shellOpen(L"ms-settings:bluetooth");
-        return;
-    case kHitBatterySettings:
-        Hide();
-        services.shellOpen(L"ms-settings:powersleep");
-        return;
-    case kHitTile:
-        RunTileAction(hit.index);
-        return;
-    case kHitBrightness:
-        if (!brightness.supported) return;
-        SlideTo(kBrightnessDrag, x);
-        services.setDisplayBrightness(monitor, brightness.percent);
-        return;
-    case kHitPreviousMonth:
-        ShowCalendarMonth(-1);
-        return;
-    case kHitToday:
-        ShowCalendarMonth(0);
-        return;
-    case kHitNextMonth:
-        ShowCalendarMonth(1);
-        return;
-    case kHitNotificationCenter:
-        Hide();
-        if (callbacks.onOpenNotificationCenter) {
-            callbacks.onOpenNotificationCenter();
-        } else {
-            services.sendWinKeyChord('N');
+        case kHitTrayClose: {
+            if (!InList(trayApps, hit.index)) return;
+            const TrayIconInfo app = trayApps[hit.index];
+            const std::wstring key = NormalizePathKey(app.key);
+            ++localEdits;
+            services.forgetTrayIcon(key);
+            services.closeTrayApp(app);
+            trayApps.erase(RemoveTrayItemsByKey(trayApps.begin(), trayApps.end(), key), trayApps.end());
+            Relayout();
+            if (callbacks.onStatusChanged) callbacks.onStatusChanged();
+            return;
         }
-        return;
-    case kHitDateSettings:
-        Hide();
-        services.shellOpen(L"ms-settings:dateandtime");
-        return;
-    case kHitTrayRow: {
-        if (!InList(trayApps, hit.index)) return;
-        const TrayIconInfo app = trayApps[hit.index];
-        Hide();
-        services.activateTrayIcon(app);
-        return;
-    }
-    case kHitTrayClose: {
-        if (!InList(trayApps, hit.index)) return;
-        const TrayIconInfo app = trayApps[hit.index];
-        const std::wstring key = NormalizePathKey(app.key);
-        ++localEdits;
-        services.forgetTrayIcon(key);
-        services.closeTrayApp(app);
-        trayApps.erase(RemoveTrayItemsByKey(trayApps.begin(), trayApps.end(), key), trayApps.end());
-        Relayout();
-        if (callbacks.onStatusChanged) callbacks.onStatusChanged();
-        return;
-    }
-    case kHitTrayHide: {
-        if (!InList(trayApps, hit.index)) return;
-        const std::wstring key = NormalizePathKey(trayApps[hit.index].key);
-        ToggleHiddenTrayKey(config.hiddenTrayApps, key);
-        if (callbacks.onHiddenTrayAppToggled) callbacks.onHiddenTrayAppToggled(key);
-        Redraw();
-        return;
-    }
-    default:
-        return;
+        case kHitTrayHide: {
+            if (!InList(trayApps, hit.index)) return;
+            const std::wstring key = NormalizePathKey(trayApps[hit.index].key);
+            ToggleHiddenTrayKey(config.hiddenTrayApps, key);
+            if (callbacks.onHiddenTrayAppToggled) callbacks.onHiddenTrayAppToggled(key);
+            Redraw();
+            return;
+        }
+        default:
+            return;
     }
 }
 
@@ -281,137 +281,137 @@ LRESULT TopBarPopover::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     const float x = static_cast<float>(GET_X_LPARAM(lParam)) / scale - kMarginDip;
     const float y = static_cast<float>(GET_Y_LPARAM(lParam)) / scale - kMarginDip;
     switch (message) {
-    case WM_NCDESTROY:
-        window = nullptr;
-        break;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) OnDeactivated();
-        break;
-    case WM_KEYDOWN:
-        if (wParam != VK_ESCAPE) break;
-        Hide();
-        return 0;
-    case WM_POPOVER_DATA_READY:
-        if (std::optional<PopoverReading> reading = reader.Take(std::chrono::milliseconds(0))) {
-            Fill(*reading);
-            if (visible) Relayout();
+        case WM_NCDESTROY:
+            window = nullptr;
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) OnDeactivated();
+            break;
+        case WM_KEYDOWN:
+            if (wParam != VK_ESCAPE) break;
+            Hide();
+            return 0;
+        case WM_POPOVER_DATA_READY:
+            if (std::optional<PopoverReading> reading = reader.Take(std::chrono::milliseconds(0))) {
+                Fill(*reading);
+                if (visible) Relayout();
+            }
+            return 0;
+        case WM_TIMER:
+            switch (wParam) {
+                case kClockTimer:
+                    if (visible && kind == PopoverKind::Calendar) Redraw();
+                    return 0;
+                case kWifiTimer:
+                    KillTimer(hwnd, kWifiTimer);
+                    if (!visible) return 0;
+                    statusLine.clear();
+                    RefreshData(false);
+                    Relayout();
+                    if (callbacks.onStatusChanged) callbacks.onStatusChanged();
+                    return 0;
+                case kScreenOffTimer:
+                    KillTimer(hwnd, kScreenOffTimer);
+                    services.monitorPowerOff();
+                    return 0;
+                case kHotspotTimer:
+                    KillTimer(hwnd, kHotspotTimer);
+                    if (!visible) return 0;
+                    hotspotSwitching = false;
+                    hotspot = services.hotspotStatus();
+                    Redraw();
+                    return 0;
+                case kGraceTimer:
+                    KillTimer(hwnd, kGraceTimer);
+                    if (visible && services.foregroundWindow() != hwnd) OnDeactivated();
+                    return 0;
+                default:
+                    break;
+            }
+            break;
+        case WM_MOUSEMOVE: {
+            if (!trackingMouse) {
+                TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
+                TrackMouseEvent(&track);
+                trackingMouse = true;
+            }
+            if (dragSlider != kNoDrag) {
+                DragSlider(x);
+                return 0;
+            }
+            const HitItem* hit = HitTest(x, y);
+            const int32_t id = hit ? hit->id : 0;
+            const int32_t index = hit ? hit->index : -1;
+            if (id != hoverId || index != hoverIndex) {
+                hoverId = id;
+                hoverIndex = index;
+                Redraw();
+            }
+            return 0;
         }
-        return 0;
-    case WM_TIMER:
-        switch (wParam) {
-        case kClockTimer:
-            if (visible && kind == PopoverKind::Calendar) Redraw();
+        case WM_LBUTTONDOWN: {
+            if (modalOpen) return 0;
+            const HitItem* hit = HitTest(x, y);
+            if (!hit) return 0;
+            if (hit->id == kHitVolume) {
+                dragSlider = kVolumeDrag;
+            } else if (hit->id == kHitBrightness && brightness.supported) {
+                dragSlider = kBrightnessDrag;
+            } else {
+                return 0;
+            }
+            SetCapture(hwnd);
+            DragSlider(x);
             return 0;
-        case kWifiTimer:
-            KillTimer(hwnd, kWifiTimer);
-            if (!visible) return 0;
-            statusLine.clear();
-            RefreshData(false);
-            Relayout();
-            if (callbacks.onStatusChanged) callbacks.onStatusChanged();
+        }
+        case WM_LBUTTONUP: {
+            if (dragSlider != kNoDrag) {
+                DragSlider(x);
+                const bool brightnessDrag = dragSlider == kBrightnessDrag;
+                dragSlider = kNoDrag;
+                if (GetCapture() == hwnd) ReleaseCapture();
+                // The throttle may have skipped the last steps: the final
+                // position is always written.
+                if (brightnessDrag && brightness.supported) services.setDisplayBrightness(monitor, brightness.percent);
+                return 0;
+            }
+            if (modalOpen) return 0;
+            if (x >= 0.0f && x <= width && y >= 0.0f && y <= height) {
+                if (const HitItem* hit = HitTest(x, y)) OnClick(*hit, x, y);
+            } else {
+                Hide();
+            }
             return 0;
-        case kScreenOffTimer:
-            KillTimer(hwnd, kScreenOffTimer);
-            services.monitorPowerOff();
-            return 0;
-        case kHotspotTimer:
-            KillTimer(hwnd, kHotspotTimer);
-            if (!visible) return 0;
-            hotspotSwitching = false;
-            hotspot = services.hotspotStatus();
-            Redraw();
-            return 0;
-        case kGraceTimer:
-            KillTimer(hwnd, kGraceTimer);
-            if (visible && services.foregroundWindow() != hwnd) OnDeactivated();
+        }
+        case WM_MOUSEWHEEL: {
+            const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+            if (kind == PopoverKind::Sound) {
+                services.adjustVolumeBy(delta > 0 ? kWheelVolumeStep : -kWheelVolumeStep);
+                RefreshData(false);
+                Redraw();
+                if (callbacks.onStatusChanged) callbacks.onStatusChanged();
+                return 0;
+            }
+            if (kind == PopoverKind::Wifi && wifi.networks.size() > kWifiVisibleRows) {
+                wifiScroll = ScrollWifiRows(wifiScroll, delta, wifi.networks.size());
+                Redraw();
+                return 0;
+            }
+            break;
+        }
+        case WM_CAPTURECHANGED:
+            dragSlider = kNoDrag;
+            break;
+        case WM_MOUSELEAVE:
+            trackingMouse = false;
+            if (hoverId != 0 || hoverIndex != -1) {
+                hoverId = 0;
+                hoverIndex = -1;
+                Redraw();
+            }
             return 0;
         default:
             break;
-        }
-        break;
-    case WM_MOUSEMOVE: {
-        if (!trackingMouse) {
-            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
-            TrackMouseEvent(&track);
-            trackingMouse = true;
-        }
-        if (dragSlider != kNoDrag) {
-            DragSlider(x);
-            return 0;
-        }
-        const HitItem* hit = HitTest(x, y);
-        const int32_t id = hit ? hit->id : 0;
-        const int32_t index = hit ? hit->index : -1;
-        if (id != hoverId || index != hoverIndex) {
-            hoverId = id;
-            hoverIndex = index;
-            Redraw();
-        }
-        return 0;
-    }
-    case WM_LBUTTONDOWN: {
-        if (modalOpen) return 0;
-        const HitItem* hit = HitTest(x, y);
-        if (!hit) return 0;
-        if (hit->id == kHitVolume) {
-            dragSlider = kVolumeDrag;
-        } else if (hit->id == kHitBrightness && brightness.supported) {
-            dragSlider = kBrightnessDrag;
-        } else {
-            return 0;
-        }
-        SetCapture(hwnd);
-        DragSlider(x);
-        return 0;
-    }
-    case WM_LBUTTONUP: {
-        if (dragSlider != kNoDrag) {
-            DragSlider(x);
-            const bool brightnessDrag = dragSlider == kBrightnessDrag;
-            dragSlider = kNoDrag;
-            if (GetCapture() == hwnd) ReleaseCapture();
-            // The throttle may have skipped the last steps: the final
-            // position is always written.
-            if (brightnessDrag && brightness.supported) services.setDisplayBrightness(monitor, brightness.percent);
-            return 0;
-        }
-        if (modalOpen) return 0;
-        if (x >= 0.0f && x <= width && y >= 0.0f && y <= height) {
-            if (const HitItem* hit = HitTest(x, y)) OnClick(*hit, x, y);
-        } else {
-            Hide();
-        }
-        return 0;
-    }
-    case WM_MOUSEWHEEL: {
-        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
-        if (kind == PopoverKind::Sound) {
-            services.adjustVolumeBy(delta > 0 ? kWheelVolumeStep : -kWheelVolumeStep);
-            RefreshData(false);
-            Redraw();
-            if (callbacks.onStatusChanged) callbacks.onStatusChanged();
-            return 0;
-        }
-        if (kind == PopoverKind::Wifi && wifi.networks.size() > kWifiVisibleRows) {
-            wifiScroll = ScrollWifiRows(wifiScroll, delta, wifi.networks.size());
-            Redraw();
-            return 0;
-        }
-        break;
-    }
-    case WM_CAPTURECHANGED:
-        dragSlider = kNoDrag;
-        break;
-    case WM_MOUSELEAVE:
-        trackingMouse = false;
-        if (hoverId != 0 || hoverIndex != -1) {
-            hoverId = 0;
-            hoverIndex = -1;
-            Redraw();
-        }
-        return 0;
-    default:
-        break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -63,8 +63,7 @@ void PaintSound(const PopoverPen& pen) {
         pen.Text(p.muted ? std::wstring(L"已静音") : Percent(static_cast<int>(std::lround(p.volume * 100))),
                  c.body.Get(), kTrailing, w - 124, 14, w - 50, 38, c.secondaryText.Get());
         p.AddHit(kPopoverHitMute, w - 44, 14, w - 14, 38);
-        ID2D1Brush* mute =
-            p.muted ? c.accent.Get() : p.IsHovered(kPopoverHitMute, -1) ? c.hover.Get() : c.card.Get();
+        ID2D1Brush* mute = p.muted ? c.accent.Get() : p.IsHovered(kPopoverHitMute, -1) ? c.hover.Get() : c.card.Get();
         pen.Card(w - 44, 14, w - 14, 38, 7, mute);
         pen.Text(p.muted ? L"开" : L"静音", c.smallText.Get(), kCentre, w - 44, 14, w - 14, 38,
                  p.muted ? c.white.Get() : c.text.Get());
@@ -135,8 +134,7 @@ void PaintWifi(const PopoverPen& pen) {
     const bool reading = p.awaitingAnswer;
     if (wifi.adapterPresent && wifi.radioOn && !reading) {
         p.AddHit(kPopoverHitWifiRefresh, w - 94, 14, w - 64, 38);
-        pen.Card(w - 94, 14, w - 64, 38, 7,
-                 p.IsHovered(kPopoverHitWifiRefresh, -1) ? c.hover.Get() : c.card.Get());
+        pen.Card(w - 94, 14, w - 64, 38, 7, p.IsHovered(kPopoverHitWifiRefresh, -1) ? c.hover.Get() : c.card.Get());
         pen.Text(L"刷新", c.smallText.Get(), kCentre, w - 94, 14, w - 64, 38, c.text.Get());
     }
     if (!reading) p.AddHit(kPopoverHitWifiSwitch, w - 56, 15, w - 14, 37);
@@ -274,8 +272,8 @@ void PaintCalendar(const PopoverPen& pen) {
         for (int i = 0; i < 7; ++i) {
             const CalendarCell& cell = cells[static_cast<size_t>(7 * r + i)];
             const float x = 14 + i * cw, y = gridTop + r * rowHeight;
-            const bool today = cell.inShownMonth && cell.year == now.wYear && cell.month == now.wMonth &&
-                               cell.day == now.wDay;
+            const bool today =
+                cell.inShownMonth && cell.year == now.wYear && cell.month == now.wMonth && cell.day == now.wDay;
             ID2D1Brush* number = today ? c.white.Get() : cell.inShownMonth ? c.text.Get() : c.dim.Get();
             _snwprintf(text, 63, L"%d", cell.day);
             if (!lunar) {
@@ -287,11 +285,11 @@ void PaintCalendar(const PopoverPen& pen) {
             pen.Text(text, dayFormat, kCentre, x, y + 2.5f, x + cw, y + 19.5f, number);
             const LunarDayInfo info = ComputeLunarDate(cell.year, cell.month, cell.day);
             if (!info.valid || info.displayText.empty()) continue;
-            ID2D1Brush* brush = today                 ? todayLunar
-                                : !cell.inShownMonth  ? c.dim.Get()
-                                : info.hasFestival    ? c.calendarFestival.Get()
-                                : info.firstDay       ? c.accent.Get()
-                                                      : c.secondaryText.Get();
+            ID2D1Brush* brush = today                ? todayLunar
+                                : !cell.inShownMonth ? c.dim.Get()
+                                : info.hasFestival   ? c.calendarFestival.Get()
+                                : info.firstDay      ? c.accent.Get()
+                                                     : c.secondaryText.Get();
             pen.Text(info.displayText, c.calendarLunar.Get(), kCentre, x, y + 18.5f, x + cw, y + 37 - 2.5f, brush);
         }
     }
@@ -341,8 +339,8 @@ void DrawTrayIcon(const PopoverPen& pen, const std::vector<uint8_t>& pixels, flo
     const D2D1_BITMAP_PROPERTIES props = D2D1::BitmapProperties(
         D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED), 96.0f, 96.0f);
     ComPtr<ID2D1Bitmap> bitmap;
-    if (FAILED(pen.context->CreateBitmap(D2D1::SizeU(kTrayIconEdge, kTrayIconEdge), pixels.data(),
-                                         kTrayIconEdge * 4, &props, &bitmap))) {
+    if (FAILED(pen.context->CreateBitmap(D2D1::SizeU(kTrayIconEdge, kTrayIconEdge), pixels.data(), kTrayIconEdge * 4,
+                                         &props, &bitmap))) {
         return;
     }
     pen.context->DrawBitmap(bitmap.Get(), pen.popover.ScaleRect(20, y + 6, 40, y + 26), hidden ? 0.45f : 1.0f,
@@ -404,14 +402,29 @@ void TopBarPopover::Paint(ID2D1DeviceContext* context, bool dark) {
     context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
     const PopoverPen pen{*this, context, device->d2dFactory.Get(), *paintPalette};
     switch (kind) {
-        case PopoverKind::Sound: PaintSound(pen); break;
-        case PopoverKind::Wifi: PaintWifi(pen); break;
-        case PopoverKind::Bluetooth: PaintBluetooth(pen); break;
-        case PopoverKind::Battery: PaintBattery(pen); break;
-        case PopoverKind::ControlCenter: PaintControlCenter(pen, dark); break;
-        case PopoverKind::Calendar: PaintCalendar(pen); break;
-        case PopoverKind::TrayApps: PaintTrayApps(pen, dark); break;
-        case PopoverKind::None: break;
+        case PopoverKind::Sound:
+            PaintSound(pen);
+            break;
+        case PopoverKind::Wifi:
+            PaintWifi(pen);
+            break;
+        case PopoverKind::Bluetooth:
+            PaintBluetooth(pen);
+            break;
+        case PopoverKind::Battery:
+            PaintBattery(pen);
+            break;
+        case PopoverKind::ControlCenter:
+            PaintControlCenter(pen, dark);
+            break;
+        case PopoverKind::Calendar:
+            PaintCalendar(pen);
+            break;
+        case PopoverKind::TrayApps:
+            PaintTrayApps(pen, dark);
+            break;
+        case PopoverKind::None:
+            break;
     }
 }
 

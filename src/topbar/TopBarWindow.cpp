@@ -55,9 +55,7 @@ TopBarSystemCalls RealTopBarSystemCalls() {
     return calls;
 }
 
-int TopBarHeightPixels(float scale) {
-    return std::max(24, static_cast<int>(std::round(32.0f * scale)));
-}
+int TopBarHeightPixels(float scale) { return std::max(24, static_cast<int>(std::round(32.0f * scale))); }
 
 TopBarWindow::~TopBarWindow() { Shutdown(); }
 
@@ -135,8 +133,14 @@ void TopBarWindow::OnPopoverHidden() {
 }
 
 void TopBarWindow::OnPopoverSwitchKind(PopoverKind kind) {
-    static constexpr int32_t kItemOfKind[] = {0, kTopBarSound, kTopBarNetwork, kTopBarBluetooth, kTopBarBattery,
-                                              kTopBarControlCenter, kTopBarClock, kTopBarTrayOverflow};
+    static constexpr int32_t kItemOfKind[] = {0,
+                                              kTopBarSound,
+                                              kTopBarNetwork,
+                                              kTopBarBluetooth,
+                                              kTopBarBattery,
+                                              kTopBarControlCenter,
+                                              kTopBarClock,
+                                              kTopBarTrayOverflow};
     const int32_t k = static_cast<int32_t>(kind);
     const int32_t id = k >= 1 && k <= 7 ? kItemOfKind[k] : 0;
     float x = barWidthDip - 10.0f;
@@ -222,13 +226,7 @@ void TopBarWindow::PrepareBackdrop(HMONITOR monitorHandle, float scaleFactor) {
 void TopBarWindow::CreateBarWindow() {
     if (window && IsWindow(window)) return;
     window = nullptr;
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &platform::WindowProcedure<kWindowBinding>;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    platform::RegisterWindowClass(wc);
+    platform::RegisterWindowClass(instance, kClassName, &platform::WindowProcedure<kWindowBinding>);
 
     // Our compositor presents the bar with UpdateLayeredWindow, which needs the
     // window's own redirection surface: no WS_EX_NOREDIRECTIONBITMAP here.

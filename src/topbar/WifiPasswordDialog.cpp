@@ -52,39 +52,39 @@ const platform::WindowBinding<WifiPasswordDialog> kDialogBinding{
 
 LRESULT WifiPasswordDialog::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE:
-        Finish(false);
-        return 0;
-    case WM_COMMAND:
-        if (edit && reinterpret_cast<HWND>(lParam) == edit) {
-            if (HIWORD(wParam) == EN_CHANGE && connect) {
-                EnableWindow(connect, ReadKeyIfValid().has_value());
-            }
-            return 0;
-        }
-        if (LOWORD(wParam) == kConnectId) {
-            // Enter reaches here whatever the button's state: a key the network
-            // cannot take is not handed on.
-            std::optional<std::wstring> key = ReadKeyIfValid();
-            if (!key) return 0;
-            password = std::move(*key);
-            Finish(true);
-            return 0;
-        }
-        if (LOWORD(wParam) == kCancelId) {
+        case WM_CLOSE:
             Finish(false);
             return 0;
-        }
-        break;
-    case WM_NCDESTROY:
-        // Destroyed from outside (its owner went first): the loop ends as a cancel.
-        dialog = nullptr;
-        edit = nullptr;
-        connect = nullptr;
-        done = true;
-        break;
-    default:
-        break;
+        case WM_COMMAND:
+            if (edit && reinterpret_cast<HWND>(lParam) == edit) {
+                if (HIWORD(wParam) == EN_CHANGE && connect) {
+                    EnableWindow(connect, ReadKeyIfValid().has_value());
+                }
+                return 0;
+            }
+            if (LOWORD(wParam) == kConnectId) {
+                // Enter reaches here whatever the button's state: a key the network
+                // cannot take is not handed on.
+                std::optional<std::wstring> key = ReadKeyIfValid();
+                if (!key) return 0;
+                password = std::move(*key);
+                Finish(true);
+                return 0;
+            }
+            if (LOWORD(wParam) == kCancelId) {
+                Finish(false);
+                return 0;
+            }
+            break;
+        case WM_NCDESTROY:
+            // Destroyed from outside (its owner went first): the loop ends as a cancel.
+            dialog = nullptr;
+            edit = nullptr;
+            connect = nullptr;
+            done = true;
+            break;
+        default:
+            break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -136,9 +136,9 @@ std::optional<std::wstring> PromptWifiPassword(HINSTANCE instance, HWND owner, c
 
     WifiPasswordDialog state;
     state.ssid = ssid;
-    state.font = CreateFontW(-Scaled(13.0f, scale), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                             L"Microsoft YaHei UI");
+    state.font =
+        CreateFontW(-Scaled(13.0f, scale), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Microsoft YaHei UI");
     HWND dialog = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"连接无线网络", WS_CAPTION | WS_SYSMENU, x, y, width,
                                   height, owner, nullptr, instance, &state);
     if (!dialog) {
@@ -149,10 +149,10 @@ std::optional<std::wstring> PromptWifiPassword(HINSTANCE instance, HWND owner, c
     const std::wstring prompt = L"请输入「" + ssid + L"」的安全密钥 (Wi-Fi 密码)：";
     // An SSID is shown as it is written: "&" is no mnemonic here.
     AddControl(state, instance, 0, L"STATIC", prompt.c_str(), SS_NOPREFIX, 16, 14, 312, 22, 0, scale);
-    state.edit = AddControl(state, instance, WS_EX_CLIENTEDGE, L"EDIT", L"", ES_PASSWORD | ES_AUTOHSCROLL, 16, 42,
-                            304, 26, kKeyFieldId, scale);
-    state.connect = AddControl(state, instance, 0, L"BUTTON", L"连接", BS_DEFPUSHBUTTON, 152, 82, 80, 28,
-                               kConnectId, scale);
+    state.edit = AddControl(state, instance, WS_EX_CLIENTEDGE, L"EDIT", L"", ES_PASSWORD | ES_AUTOHSCROLL, 16, 42, 304,
+                            26, kKeyFieldId, scale);
+    state.connect =
+        AddControl(state, instance, 0, L"BUTTON", L"连接", BS_DEFPUSHBUTTON, 152, 82, 80, 28, kConnectId, scale);
     AddControl(state, instance, 0, L"BUTTON", L"取消", 0, 240, 82, 80, 28, kCancelId, scale);
     if (state.connect) EnableWindow(state.connect, FALSE);  // the field starts empty
 

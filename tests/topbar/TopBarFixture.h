@@ -97,4 +97,3 @@ protected:
     std::vector<AppBarCall> calls;
     bool shellAnswers = true;
 };
-

@@ -88,7 +88,7 @@ int main() {
             [&] {
                 input = FindWindowW(L"VantreelInputWindow", nullptr);
                 DWORD pid = 0;
-                if (!input || !GetWindowThreadProcessId(input, &pid) ) return false;
+                if (!input || !GetWindowThreadProcessId(input, &pid)) return false;
                 dock = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
                 if (dock && WaitForSingleObject(dock, 0) == WAIT_TIMEOUT) return lastPid = pid, true;
                 if (dock) CloseHandle(dock);

@@ -41,9 +41,7 @@ uint64_t Fnv1a(const void* data, size_t size, uint64_t hash = 146959810393466560
 }
 
 bool Read(FILE* stream, void* data, size_t size) { return size == 0 || fread(data, 1, size, stream) == size; }
-bool Write(FILE* stream, const void* data, size_t size) {
-    return size == 0 || fwrite(data, 1, size, stream) == size;
-}
+bool Write(FILE* stream, const void* data, size_t size) { return size == 0 || fwrite(data, 1, size, stream) == size; }
 
 }  // namespace
 
@@ -99,8 +97,8 @@ std::optional<FilteredBand> ReadBackdropBand(const std::wstring& file) {
     Header header;
     bool ok = Read(stream.get(), magic, sizeof(magic)) && std::memcmp(magic, kMagic, sizeof(kMagic)) == 0 &&
               Read(stream.get(), &header, sizeof(header)) && header.version == kVersion &&
-              header.keyValues <= kMostKeyValues && header.identityChars <= kMostIdentityChars &&
-              header.width > 0 && header.width <= kMostEdge && header.height > 0 && header.height <= kMostEdge &&
+              header.keyValues <= kMostKeyValues && header.identityChars <= kMostIdentityChars && header.width > 0 &&
+              header.width <= kMostEdge && header.height > 0 && header.height <= kMostEdge &&
               // The rows said to be held are the rows of the pixels, inside the picture.
               int64_t{header.bottom} - header.top == header.height && header.originY == header.top &&
               header.pictureTop <= header.top && header.bottom <= header.pictureBottom;

@@ -14,7 +14,7 @@
 namespace comp {
 
 struct BackdropPicture {
-    raster::Image pixels;  // opaque, premultiplied BGRA
+    raster::Image pixels;   // opaque, premultiplied BGRA
     POINT origin = {0, 0};  // screen position of pixel (0, 0)
     std::wstring identity;  // changes whenever the picture does
     // False for a stand-in: the desktop colour drawn for a wallpaper that
@@ -23,8 +23,8 @@ struct BackdropPicture {
 };
 
 struct FilteredBand {
-    std::vector<float> key;  // the filter setting, translations left out
-    int top = 0, bottom = 0;          // screen rows held
+    std::vector<float> key;                 // the filter setting, translations left out
+    int top = 0, bottom = 0;                // screen rows held
     int pictureTop = 0, pictureBottom = 0;  // screen rows of the whole picture
     BackdropPicture picture;
 };

@@ -2,14 +2,15 @@
 
 namespace comp {
 
-
 void CompositionRoundedRectangleGeometry::Offset(Vector2 value) {
     detail::SetAndTouchPlacement(Get(), Get().offset, value);
 }
 void CompositionRoundedRectangleGeometry::Size(Vector2 value) {
     detail::SetAndTouchPlacement(Get(), Get().size, value);
 }
-void CompositionRoundedRectangleGeometry::CornerRadius(Vector2 value) { detail::SetAndTouch(Get(), Get().cornerRadius, value); }
+void CompositionRoundedRectangleGeometry::CornerRadius(Vector2 value) {
+    detail::SetAndTouch(Get(), Get().cornerRadius, value);
+}
 
 void InsetClip::LeftInset(float value) { detail::SetAndTouch(Get(), Get().left, value); }
 void InsetClip::TopInset(float value) { detail::SetAndTouch(Get(), Get().top, value); }

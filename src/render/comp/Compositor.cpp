@@ -43,8 +43,8 @@ LRESULT CommitOnRequest(CompositorState& state, HWND hwnd, UINT message, WPARAM 
     return 0;
 }
 
-const platform::WindowBinding<CompositorState> kCommitWindowBinding{
-    L"Compositor::CommitOnRequest", &CompositorState::messageWindow, &CommitOnRequest};
+const platform::WindowBinding<CompositorState> kCommitWindowBinding{L"Compositor::CommitOnRequest",
+                                                                    &CompositorState::messageWindow, &CommitOnRequest};
 
 HWND CreateCommitWindow(CompositorState* state) {
     WNDCLASSEXW wc = {};
@@ -166,8 +166,7 @@ CompositionMaskBrush Compositor::CreateMaskBrush() const {
 
 CompositionBackdropBrush Compositor::CreateHostBackdropBrush() const {
     if (State().backdrop.CreationFails()) ThrowHResult(E_NOTIMPL);
-    return CompositionBackdropBrush(
-        std::make_shared<detail::BrushNode>(state_, detail::BrushNode::Kind::HostBackdrop));
+    return CompositionBackdropBrush(std::make_shared<detail::BrushNode>(state_, detail::BrushNode::Kind::HostBackdrop));
 }
 
 CompositionEffectFactory Compositor::CreateEffectFactory(IGraphicsEffect* effect) const {

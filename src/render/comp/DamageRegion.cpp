@@ -36,7 +36,8 @@ void Subtract(const raster::Rect& r, const raster::Rect& cut, std::vector<raster
         return;
     }
     if (overlap.y > r.y) pieces.push_back({r.x, r.y, r.width, overlap.y - r.y});
-    if (overlap.Bottom() < r.Bottom()) pieces.push_back({r.x, overlap.Bottom(), r.width, r.Bottom() - overlap.Bottom()});
+    if (overlap.Bottom() < r.Bottom())
+        pieces.push_back({r.x, overlap.Bottom(), r.width, r.Bottom() - overlap.Bottom()});
     if (overlap.x > r.x) pieces.push_back({r.x, overlap.y, overlap.x - r.x, overlap.height});
     if (overlap.Right() < r.Right()) {
         pieces.push_back({overlap.Right(), overlap.y, r.Right() - overlap.Right(), overlap.height});

@@ -44,10 +44,10 @@ struct TargetNode : Node {
     HWND hwnd;
     std::shared_ptr<VisualNode> root;
     TreeSnapshot presented;
-    TreeSnapshot next;                // the snapshot being taken, kept for its memory
-    DamageRegion damage;              // what the frame redraws, kept for its memory
-    DamageRegion layerDamage;         // the part of it in the still layer's children
-    uint64_t presentedNewest = 0;     // newest version in the tree at the last frame
+    TreeSnapshot next;             // the snapshot being taken, kept for its memory
+    DamageRegion damage;           // what the frame redraws, kept for its memory
+    DamageRegion layerDamage;      // the part of it in the still layer's children
+    uint64_t presentedNewest = 0;  // newest version in the tree at the last frame
     ComposeScratch scratch;
     // The bottom children that for two frames changed at most along their
     // edges (the glass under moving icons, also while it widens), composed
@@ -69,9 +69,9 @@ struct TargetNode : Node {
     int height = 0;
     int presentCount = 0;
     bool presentFailureLogged = false;
-    raster::Rect lastDamage;        // the rectangle presented
+    raster::Rect lastDamage;         // the rectangle presented
     long long lastDamagePixels = 0;  // the pixels composed for it
-    double lastComposeMs = 0;  // time spent composing and presenting the last frame
+    double lastComposeMs = 0;        // time spent composing and presenting the last frame
     double lastPresentMs = 0;
 };
 

@@ -248,16 +248,16 @@ void CompositionGraphicsDevice::WarmUp(std::function<void()> done) {
         // The promise is kept only once the worker is done with Direct2D: a
         // process ending while a worker still drew, or let go of the device,
         // was killed or crashed on its way out.
-        platform::StartDetachedThread([d2dDevice = device.d2dDevice, promise = std::move(promise), cancelled,
-                                       done]() mutable {
-            Microsoft::WRL::ComPtr<ID2D1DeviceContext> context;
-            if (!cancelled->load()) context = DrawOnce(d2dDevice.Get());
-            // Not wanted any more: let go of here, on the thread that made it.
-            if (cancelled->load()) context.Reset();
-            d2dDevice.Reset();
-            promise.set_value(std::move(context));
-            if (done && !cancelled->load()) done();
-        });
+        platform::StartDetachedThread(
+            [d2dDevice = device.d2dDevice, promise = std::move(promise), cancelled, done]() mutable {
+                Microsoft::WRL::ComPtr<ID2D1DeviceContext> context;
+                if (!cancelled->load()) context = DrawOnce(d2dDevice.Get());
+                // Not wanted any more: let go of here, on the thread that made it.
+                if (cancelled->load()) context.Reset();
+                d2dDevice.Reset();
+                promise.set_value(std::move(context));
+                if (done && !cancelled->load()) done();
+            });
     } catch (const std::system_error&) {
         device.warming = {};
         device.warmingCancelled.reset();

@@ -8,13 +8,12 @@ namespace comp::detail {
 
 // Private interface through which the effect factory reads the parameter's name.
 MIDL_INTERFACE("6f0f2d1e-4b8a-4c59-9a53-0d7c1e7b4a21")
-IEffectSourceParameterName : public IUnknown {
-    virtual const std::wstring& Name() const = 0;
-};
+IEffectSourceParameterName : public IUnknown { virtual const std::wstring& Name() const = 0; };
 
 }  // namespace comp::detail
 
-__CRT_UUID_DECL(comp::detail::IEffectSourceParameterName, 0x6f0f2d1e, 0x4b8a, 0x4c59, 0x9a, 0x53, 0x0d, 0x7c, 0x1e, 0x7b, 0x4a, 0x21)
+__CRT_UUID_DECL(comp::detail::IEffectSourceParameterName, 0x6f0f2d1e, 0x4b8a, 0x4c59, 0x9a, 0x53, 0x0d, 0x7c, 0x1e,
+                0x7b, 0x4a, 0x21)
 
 namespace comp {
 namespace {

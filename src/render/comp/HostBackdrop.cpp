@@ -51,8 +51,8 @@ bool DecodeImage(const std::wstring& path, raster::Image& out) {
         ComPtr<IWICBitmapFrameDecode> frame;
         ComPtr<IWICFormatConverter> converter;
         UINT width = 0, height = 0;
-        if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_PPV_ARGS(&factory))) &&
+        if (SUCCEEDED(
+                CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) &&
             SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
                                                          WICDecodeMetadataCacheOnDemand, &decoder)) &&
             SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
@@ -61,8 +61,8 @@ bool DecodeImage(const std::wstring& path, raster::Image& out) {
             SUCCEEDED(converter->GetSize(&width, &height)) && width > 0 && height > 0 && width <= 16384 &&
             height <= 16384) {
             out.Reset(static_cast<int>(width), static_cast<int>(height));
-            ok = SUCCEEDED(converter->CopyPixels(nullptr, width * 4, width * height * 4,
-                                                 reinterpret_cast<BYTE*>(out.Data())));
+            ok = SUCCEEDED(
+                converter->CopyPixels(nullptr, width * 4, width * height * 4, reinterpret_cast<BYTE*>(out.Data())));
         }
     }
     if (uninit) CoUninitialize();
@@ -100,8 +100,8 @@ int TranslationReach(const HostBackdrop::Steps& steps) {
 // The rows [top, bottom) of the picture (screen rows, cut to the picture)
 // through the steps. The blur reads its reach around them, so the band equals
 // the same rows of the whole picture filtered. Runs on any thread.
-HostBackdrop::Band HostBackdrop::FilterBand(const BackdropPicture& base, const Steps& steps,
-                                            std::vector<float> key, int top, int bottom) {
+HostBackdrop::Band HostBackdrop::FilterBand(const BackdropPicture& base, const Steps& steps, std::vector<float> key,
+                                            int top, int bottom) {
     const int width = base.pixels.Width(), height = base.pixels.Height();
     const int originY = static_cast<int>(base.origin.y);
     int from = std::clamp(top - originY, 0, height);
@@ -194,8 +194,8 @@ bool HostBackdrop::LoadDesktopWallpaper(BackdropPicture& picture) {
     std::wstring path = WallpaperPath();
     if (!path.empty() && DecodeImage(path, wallpaper)) {
         // Fill the screen keeping the picture's proportions (the usual "fill" position).
-        float scale = std::max(static_cast<float>(width) / wallpaper.Width(),
-                               static_cast<float>(height) / wallpaper.Height());
+        float scale =
+            std::max(static_cast<float>(width) / wallpaper.Width(), static_cast<float>(height) / wallpaper.Height());
         int drawnWidth = static_cast<int>(std::ceil(wallpaper.Width() * scale));
         int drawnHeight = static_cast<int>(std::ceil(wallpaper.Height() * scale));
         raster::Rect target = {(width - drawnWidth) / 2, (height - drawnHeight) / 2, drawnWidth, drawnHeight};
@@ -298,21 +298,20 @@ void HostBackdrop::Prepare(const Steps& steps, int top, int bottom) {
         // A detached thread with the task's own future, not std::async: the
         // result is taken once it is ready, and nothing waits for the thread
         // itself to end (joining a finished worker was seen to hang for good).
-        auto task = std::make_shared<std::packaged_task<Band()>>(
-            [loader = loader_, steps, key, top, bottom, file = BackdropBandFile(bandFolder_, key),
-             identity = bandIdentity_] {
-                if (!file.empty() && identity) {
-                    std::optional<Band> kept = ReadBackdropBand(file);
-                    if (kept && kept->key == key && Covers(*kept, top, bottom) &&
-                        kept->picture.identity == identity())
-                        return std::move(*kept);
-                }
-                BackdropPicture base;
-                if (!loader || !loader(base) || base.pixels.IsEmpty()) return Band();
-                Band band = FilterBand(base, steps, key, top, bottom);
-                if (!file.empty() && base.keep) WriteBackdropBand(file, band);
-                return band;
-            });
+        auto task = std::make_shared<std::packaged_task<Band()>>([loader = loader_, steps, key, top, bottom,
+                                                                  file = BackdropBandFile(bandFolder_, key),
+                                                                  identity = bandIdentity_] {
+            if (!file.empty() && identity) {
+                std::optional<Band> kept = ReadBackdropBand(file);
+                if (kept && kept->key == key && Covers(*kept, top, bottom) && kept->picture.identity == identity())
+                    return std::move(*kept);
+            }
+            BackdropPicture base;
+            if (!loader || !loader(base) || base.pixels.IsEmpty()) return Band();
+            Band band = FilterBand(base, steps, key, top, bottom);
+            if (!file.empty() && base.keep) WriteBackdropBand(file, band);
+            return band;
+        });
         pending.band = task->get_future();
         platform::StartDetachedThread([task] { (*task)(); });
         pending_.push_back(std::move(pending));
@@ -345,9 +344,8 @@ void HostBackdrop::TakePending(const std::vector<float>& key) {
 }
 
 const BackdropPicture* HostBackdrop::Keep(Band band) {
-    bands_.remove_if([&](const Band& old) {
-        return old.key == band.key && band.top <= old.top && band.bottom >= old.bottom;
-    });
+    bands_.remove_if(
+        [&](const Band& old) { return old.key == band.key && band.top <= old.top && band.bottom >= old.bottom; });
     bands_.push_back(std::move(band));
     while (bands_.size() > kMostBands) bands_.pop_front();
     return &bands_.back().picture;

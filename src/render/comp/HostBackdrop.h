@@ -86,7 +86,7 @@ private:
     void TakePending(const std::vector<float>& key);
 
     Loader loader_;
-    bool loaded_ = false;   // the wallpaper was looked at since the last refresh
+    bool loaded_ = false;     // the wallpaper was looked at since the last refresh
     bool baseValid_ = false;  // base_ holds it (it is dropped once bands exist)
     bool unfilteredShown_ = false;
     BackdropPicture base_;

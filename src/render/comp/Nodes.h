@@ -122,13 +122,13 @@ struct BrushNode : Node {
     BrushNode(std::shared_ptr<CompositorState> compositor, Kind k) : Node(std::move(compositor)), kind(k) {}
 
     Kind kind;
-    Color color;                                  // Color
-    std::shared_ptr<SurfaceNode> surface;         // Surface
+    Color color;                           // Color
+    std::shared_ptr<SurfaceNode> surface;  // Surface
     CompositionStretch stretch = CompositionStretch::Fill;
-    std::shared_ptr<BrushNode> source;            // NineGrid, Mask
-    std::shared_ptr<BrushNode> mask;              // Mask
-    float insets[4] = {0, 0, 0, 0};               // NineGrid: left, top, right, bottom
-    EffectProgram program;                        // Effect
+    std::shared_ptr<BrushNode> source;                              // NineGrid, Mask
+    std::shared_ptr<BrushNode> mask;                                // Mask
+    float insets[4] = {0, 0, 0, 0};                                 // NineGrid: left, top, right, bottom
+    EffectProgram program;                                          // Effect
     std::map<std::wstring, std::shared_ptr<BrushNode>> parameters;  // Effect
 };
 
@@ -144,7 +144,7 @@ struct ClipNode : Node {
     ClipNode(std::shared_ptr<CompositorState> compositor, Kind k) : Node(std::move(compositor)), kind(k) {}
     Kind kind;
     float left = 0, top = 0, right = 0, bottom = 0;  // Inset
-    std::shared_ptr<GeometryNode> geometry;           // Geometric
+    std::shared_ptr<GeometryNode> geometry;          // Geometric
 };
 
 struct VisualNode : Node {

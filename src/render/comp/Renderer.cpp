@@ -22,8 +22,7 @@ struct ClipState {
 
 // Children [firstChild, lastChild) only; the visual's own brush only with the first.
 void ComposeVisual(const VisualNode& visual, float parentX, float parentY, Vector2 parentSize, float opacity,
-                   const ClipState& clip, ComposeContext& context, size_t firstChild = 0,
-                   size_t lastChild = SIZE_MAX) {
+                   const ClipState& clip, ComposeContext& context, size_t firstChild = 0, size_t lastChild = SIZE_MAX) {
     if (!visual.visible) return;
     opacity *= visual.opacity;
     if (!(opacity > 0.0f)) return;
@@ -41,8 +40,8 @@ void ComposeVisual(const VisualNode& visual, float parentX, float parentY, Vecto
             const GeometryNode& g = *c.geometry;
             raster::RectF shape = {p.x + g.offset.x, p.y + g.offset.y, std::max(0.0f, g.size.x),
                                    std::max(0.0f, g.size.y)};
-            inner.rect = raster::Intersect(
-                inner.rect, Inflate(PixelRect(shape.x, shape.y, shape.width, shape.height), 1));
+            inner.rect =
+                raster::Intersect(inner.rect, Inflate(PixelRect(shape.x, shape.y, shape.width, shape.height), 1));
             if (inner.rect.IsEmpty()) return;
             mask.emplace(context.scratch, inner.rect);
             raster::FillRoundedRectCoverage((*mask)->View(), shape, g.cornerRadius.x, g.cornerRadius.y);

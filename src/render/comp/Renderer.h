@@ -26,9 +26,9 @@ struct ComposeScratch {
 };
 
 struct ComposeContext {
-    raster::ImageView buffer;      // the window's pixels, (0, 0) at its top-left
-    raster::Rect damage;           // only these pixels are redrawn
-    POINT screenOrigin = {0, 0};   // screen position of the buffer's (0, 0)
+    raster::ImageView buffer;     // the window's pixels, (0, 0) at its top-left
+    raster::Rect damage;          // only these pixels are redrawn
+    POINT screenOrigin = {0, 0};  // screen position of the buffer's (0, 0)
     HostBackdrop* backdrop = nullptr;
     ComposeScratch* scratch = nullptr;  // none: every buffer is made for the frame
 };
@@ -70,12 +70,12 @@ struct VisualRecord {
     static constexpr int kMaxClips = 3;
 
     const VisualNode* visual = nullptr;
-    int group = -1;            // which of the root's children it is or is under; -1: the root
-    raster::Rect bounds;       // what it may draw; empty when it draws nothing itself
+    int group = -1;       // which of the root's children it is or is under; -1: the root
+    raster::Rect bounds;  // what it may draw; empty when it draws nothing itself
     uint64_t version = 0;
-    uint64_t content = 0;      // the same, leaving out changes of place and size
-    raster::Rect target;       // where its brush is drawn
-    AxisFollow follow[2];      // along x, along y
+    uint64_t content = 0;  // the same, leaving out changes of place and size
+    raster::Rect target;   // where its brush is drawn
+    AxisFollow follow[2];  // along x, along y
     // The clips of the visual and its ancestors, innermost last; more than
     // kMaxClips: not kept, and every change redraws the whole visual.
     ClipShape clips[kMaxClips];

@@ -32,26 +32,27 @@ void PaintSurface(const BrushNode& brush, raster::ImageView dst, const raster::R
     raster::DrawOptions inside = ClippedTo(options, target);
     float sw = static_cast<float>(pixels.Width()), sh = static_cast<float>(pixels.Height());
     switch (brush.stretch) {
-    case CompositionStretch::None:
-        raster::DrawImage(dst, pixels.View(), target.x + (target.width - pixels.Width()) / 2,
-                          target.y + (target.height - pixels.Height()) / 2, inside);
-        return;
-    case CompositionStretch::Fill:
-        if (pixels.Width() == target.width && pixels.Height() == target.height) {
-            raster::DrawImage(dst, pixels.View(), target.x, target.y, inside);
-        } else {
-            raster::DrawStretched(dst, target, pixels.View(), inside);
+        case CompositionStretch::None:
+            raster::DrawImage(dst, pixels.View(), target.x + (target.width - pixels.Width()) / 2,
+                              target.y + (target.height - pixels.Height()) / 2, inside);
+            return;
+        case CompositionStretch::Fill:
+            if (pixels.Width() == target.width && pixels.Height() == target.height) {
+                raster::DrawImage(dst, pixels.View(), target.x, target.y, inside);
+            } else {
+                raster::DrawStretched(dst, target, pixels.View(), inside);
+            }
+            return;
+        case CompositionStretch::Uniform:
+        case CompositionStretch::UniformToFill: {
+            float sx = target.width / sw, sy = target.height / sh;
+            float scale = brush.stretch == CompositionStretch::Uniform ? std::min(sx, sy) : std::max(sx, sy);
+            float w = sw * scale, h = sh * scale;
+            raster::Rect fitted =
+                PixelRect(target.x + (target.width - w) / 2, target.y + (target.height - h) / 2, w, h);
+            raster::DrawStretched(dst, fitted, pixels.View(), inside);
+            return;
         }
-        return;
-    case CompositionStretch::Uniform:
-    case CompositionStretch::UniformToFill: {
-        float sx = target.width / sw, sy = target.height / sh;
-        float scale = brush.stretch == CompositionStretch::Uniform ? std::min(sx, sy) : std::max(sx, sy);
-        float w = sw * scale, h = sh * scale;
-        raster::Rect fitted = PixelRect(target.x + (target.width - w) / 2, target.y + (target.height - h) / 2, w, h);
-        raster::DrawStretched(dst, fitted, pixels.View(), inside);
-        return;
-    }
     }
 }
 
@@ -95,16 +96,16 @@ void PaintEffect(const BrushNode& brush, raster::ImageView dst, const raster::Re
     float dx = 0, dy = 0;
     for (const auto& step : brush.program.steps) {
         switch (step.kind) {
-        case EffectStep::Kind::Saturation:
-            raster::Saturate(input->View(), step.a);
-            break;
-        case EffectStep::Kind::GaussianBlur:
-            if (step.a > 0) raster::GaussianBlur(input->View(), input->View(), step.a, raster::EdgeMode::Hard);
-            break;
-        case EffectStep::Kind::Translation:
-            dx += step.a;
-            dy += step.b;
-            break;
+            case EffectStep::Kind::Saturation:
+                raster::Saturate(input->View(), step.a);
+                break;
+            case EffectStep::Kind::GaussianBlur:
+                if (step.a > 0) raster::GaussianBlur(input->View(), input->View(), step.a, raster::EdgeMode::Hard);
+                break;
+            case EffectStep::Kind::Translation:
+                dx += step.a;
+                dy += step.b;
+                break;
         }
     }
     raster::DrawTranslated(dst, input->View(), static_cast<float>(target.x) + dx, static_cast<float>(target.y) + dy,
@@ -117,18 +118,18 @@ void PaintEffect(const BrushNode& brush, raster::ImageView dst, const raster::Re
 // they can be drawn piece by piece.
 bool PaintsPixelByPixel(const BrushNode& brush) {
     switch (brush.kind) {
-    case BrushNode::Kind::Color:
-    case BrushNode::Kind::Surface:
-    case BrushNode::Kind::NineGrid:
-    case BrushNode::Kind::HostBackdrop:
-        return true;
-    case BrushNode::Kind::Effect: {
-        auto found = brush.parameters.find(brush.program.sourceName);
-        return found != brush.parameters.end() && found->second &&
-               found->second->kind == BrushNode::Kind::HostBackdrop;
-    }
-    case BrushNode::Kind::Mask:
-        return false;
+        case BrushNode::Kind::Color:
+        case BrushNode::Kind::Surface:
+        case BrushNode::Kind::NineGrid:
+        case BrushNode::Kind::HostBackdrop:
+            return true;
+        case BrushNode::Kind::Effect: {
+            auto found = brush.parameters.find(brush.program.sourceName);
+            return found != brush.parameters.end() && found->second &&
+                   found->second->kind == BrushNode::Kind::HostBackdrop;
+        }
+        case BrushNode::Kind::Mask:
+            return false;
     }
     return false;
 }
@@ -216,34 +217,34 @@ void PaintBrush(const BrushNode& brush, raster::ImageView dst, const raster::Rec
                 const raster::DrawOptions& options, const PaintEnv& env) {
     if (target.IsEmpty()) return;
     switch (brush.kind) {
-    case BrushNode::Kind::Color:
-        if (brush.color.A) {
-            raster::FillRect(dst, target,
-                             raster::PremultiplyArgb(brush.color.A, brush.color.R, brush.color.G, brush.color.B),
-                             options);
-        }
-        return;
-    case BrushNode::Kind::Surface:
-        PaintSurface(brush, dst, target, options);
-        return;
-    case BrushNode::Kind::NineGrid:
-        if (brush.source && brush.source->kind == BrushNode::Kind::Surface && brush.source->surface &&
-            !brush.source->surface->pixels.IsEmpty()) {
-            raster::NineGridInsets insets = {Round(brush.insets[0]), Round(brush.insets[1]), Round(brush.insets[2]),
-                                             Round(brush.insets[3])};
-            raster::DrawNineGrid(dst, target, brush.source->surface->pixels.View(), insets,
-                                 ClippedTo(options, target));
-        }
-        return;
-    case BrushNode::Kind::Mask:
-        PaintMasked(brush, dst, target, options, env);
-        return;
-    case BrushNode::Kind::Effect:
-        PaintEffect(brush, dst, target, options, env);
-        return;
-    case BrushNode::Kind::HostBackdrop:
-        PaintBackdrop({}, dst, target, options, env);
-        return;
+        case BrushNode::Kind::Color:
+            if (brush.color.A) {
+                raster::FillRect(dst, target,
+                                 raster::PremultiplyArgb(brush.color.A, brush.color.R, brush.color.G, brush.color.B),
+                                 options);
+            }
+            return;
+        case BrushNode::Kind::Surface:
+            PaintSurface(brush, dst, target, options);
+            return;
+        case BrushNode::Kind::NineGrid:
+            if (brush.source && brush.source->kind == BrushNode::Kind::Surface && brush.source->surface &&
+                !brush.source->surface->pixels.IsEmpty()) {
+                raster::NineGridInsets insets = {Round(brush.insets[0]), Round(brush.insets[1]), Round(brush.insets[2]),
+                                                 Round(brush.insets[3])};
+                raster::DrawNineGrid(dst, target, brush.source->surface->pixels.View(), insets,
+                                     ClippedTo(options, target));
+            }
+            return;
+        case BrushNode::Kind::Mask:
+            PaintMasked(brush, dst, target, options, env);
+            return;
+        case BrushNode::Kind::Effect:
+            PaintEffect(brush, dst, target, options, env);
+            return;
+        case BrushNode::Kind::HostBackdrop:
+            PaintBackdrop({}, dst, target, options, env);
+            return;
     }
 }
 

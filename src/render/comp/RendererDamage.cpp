@@ -87,11 +87,10 @@ bool AddEdgeDamage(const VisualRecord& before, const VisualRecord& after, int ax
     for (int c = 0; c < before.clipCount; ++c) {
         const ClipShape& a = before.clips[c];
         const ClipShape& b = after.clips[c];
-        const bool same = a.rounded == b.rounded && (across == 0 ? a.shape.x == b.shape.x && a.shape.width == b.shape.width &&
-                                                                       a.radius.x == b.radius.x
-                                                                 : a.shape.y == b.shape.y &&
-                                                                       a.shape.height == b.shape.height &&
-                                                                       a.radius.y == b.radius.y);
+        const bool same =
+            a.rounded == b.rounded &&
+            (across == 0 ? a.shape.x == b.shape.x && a.shape.width == b.shape.width && a.radius.x == b.radius.x
+                         : a.shape.y == b.shape.y && a.shape.height == b.shape.height && a.radius.y == b.radius.y);
         if (!same) return false;
     }
     const Span unchanged = Meet(kept[0], kept[1]);
@@ -158,8 +157,8 @@ bool AddSurfacePartDamage(const VisualRecord& before, const VisualRecord& after,
 
 }  // namespace
 
-void DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after, DamageRegion& damage,
-                   DamageRegion* bottom, int bottomChildren, uint64_t* wholeGroups) {
+void DamageBetween(const TreeSnapshot& before, const TreeSnapshot& after, DamageRegion& damage, DamageRegion* bottom,
+                   int bottomChildren, uint64_t* wholeGroups) {
     const DamageSink sink{damage, bottom, bottomChildren, wholeGroups};
     auto b = before.begin(), a = after.begin();
     std::less<> less;

@@ -75,8 +75,8 @@ Follow Combine(const Follow& a, const Follow& b) {
 // the insets as drawn), so beyond them only the lines across whose middle
 // run of source pixels (between the source insets s) is not all one value
 // depend on the ends.
-AxisFollow NineGridFollow(const raster::Image& pixels, const raster::NineGridInsets& s,
-                          const raster::NineGridInsets& d, const raster::Rect& target, int axis) {
+AxisFollow NineGridFollow(const raster::Image& pixels, const raster::NineGridInsets& s, const raster::NineGridInsets& d,
+                          const raster::Rect& target, int axis) {
     const int along = axis == 0 ? pixels.Width() : pixels.Height();
     const int across = axis == 0 ? pixels.Height() : pixels.Width();
     const int nearInset = axis == 0 ? s.left : s.top, farInset = axis == 0 ? s.right : s.bottom;
@@ -123,55 +123,53 @@ AxisFollow NineGridFollow(const raster::Image& pixels, const raster::NineGridIns
 }  // namespace
 
 Follow FollowOf(const BrushNode& brush, const raster::Rect& target, int depth) {
-
     if (depth > 16) return {};
     switch (brush.kind) {
-    case BrushNode::Kind::Color:
-    case BrushNode::Kind::HostBackdrop:
-        return Uniform();
-    case BrushNode::Kind::Effect:
-        // The backdrop through an effect is anchored to the screen; any other
-        // source is filtered as a whole.
-        return PaintsPixelByPixel(brush) ? Uniform() : Follow{};
-    case BrushNode::Kind::Surface: {
-        if (!brush.surface || brush.surface->pixels.IsEmpty()) return Uniform();
-        if (brush.stretch != CompositionStretch::Fill) return {};
-        const auto& repeats = RepeatsOf(*brush.surface);
-        Follow follow;
-        if (repeats.column[0]) follow[0].nearBand = follow[0].farBand = 0;
-        if (repeats.row[0]) follow[1].nearBand = follow[1].farBand = 0;
-        return follow;
-    }
-    case BrushNode::Kind::NineGrid: {
-        if (!brush.source || brush.source->kind != BrushNode::Kind::Surface || !brush.source->surface ||
-            brush.source->surface->pixels.IsEmpty()) {
+        case BrushNode::Kind::Color:
+        case BrushNode::Kind::HostBackdrop:
             return Uniform();
+        case BrushNode::Kind::Effect:
+            // The backdrop through an effect is anchored to the screen; any other
+            // source is filtered as a whole.
+            return PaintsPixelByPixel(brush) ? Uniform() : Follow{};
+        case BrushNode::Kind::Surface: {
+            if (!brush.surface || brush.surface->pixels.IsEmpty()) return Uniform();
+            if (brush.stretch != CompositionStretch::Fill) return {};
+            const auto& repeats = RepeatsOf(*brush.surface);
+            Follow follow;
+            if (repeats.column[0]) follow[0].nearBand = follow[0].farBand = 0;
+            if (repeats.row[0]) follow[1].nearBand = follow[1].farBand = 0;
+            return follow;
         }
-        const SurfaceNode& surface = *brush.source->surface;
-        const raster::Image& pixels = surface.pixels;
-        const int width = pixels.Width(), height = pixels.Height();
-        // As DrawNineGrid takes them.
-        raster::NineGridInsets s{std::clamp(Round(brush.insets[0]), 0, width),
-                                 std::clamp(Round(brush.insets[1]), 0, height),
-                                 std::clamp(Round(brush.insets[2]), 0, width),
-                                 std::clamp(Round(brush.insets[3]), 0, height)};
-        s.right = std::min(s.right, width - s.left);
-        s.bottom = std::min(s.bottom, height - s.top);
-        // Corners shrunk to fit a small target: their size across an axis
-        // must not depend on the length along it (a glass lower than its
-        // corners are wide keeps them while it widens).
-        const raster::NineGridInsets d = raster::TargetInsets(s, target.width, target.height);
-        constexpr int kUnlimited = 1 << 28;
-        const raster::NineGridInsets wide = raster::TargetInsets(s, kUnlimited, target.height);
-        const raster::NineGridInsets tall = raster::TargetInsets(s, target.width, kUnlimited);
-        Follow follow;
-        if (wide.top == d.top && wide.bottom == d.bottom) follow[0] = NineGridFollow(pixels, s, d, target, 0);
-        if (tall.left == d.left && tall.right == d.right) follow[1] = NineGridFollow(pixels, s, d, target, 1);
-        return follow;
-    }
-    case BrushNode::Kind::Mask:
-        if (!brush.source || !brush.mask) return Uniform();
-        return Combine(FollowOf(*brush.source, target, depth + 1), FollowOf(*brush.mask, target, depth + 1));
+        case BrushNode::Kind::NineGrid: {
+            if (!brush.source || brush.source->kind != BrushNode::Kind::Surface || !brush.source->surface ||
+                brush.source->surface->pixels.IsEmpty()) {
+                return Uniform();
+            }
+            const SurfaceNode& surface = *brush.source->surface;
+            const raster::Image& pixels = surface.pixels;
+            const int width = pixels.Width(), height = pixels.Height();
+            // As DrawNineGrid takes them.
+            raster::NineGridInsets s{
+                std::clamp(Round(brush.insets[0]), 0, width), std::clamp(Round(brush.insets[1]), 0, height),
+                std::clamp(Round(brush.insets[2]), 0, width), std::clamp(Round(brush.insets[3]), 0, height)};
+            s.right = std::min(s.right, width - s.left);
+            s.bottom = std::min(s.bottom, height - s.top);
+            // Corners shrunk to fit a small target: their size across an axis
+            // must not depend on the length along it (a glass lower than its
+            // corners are wide keeps them while it widens).
+            const raster::NineGridInsets d = raster::TargetInsets(s, target.width, target.height);
+            constexpr int kUnlimited = 1 << 28;
+            const raster::NineGridInsets wide = raster::TargetInsets(s, kUnlimited, target.height);
+            const raster::NineGridInsets tall = raster::TargetInsets(s, target.width, kUnlimited);
+            Follow follow;
+            if (wide.top == d.top && wide.bottom == d.bottom) follow[0] = NineGridFollow(pixels, s, d, target, 0);
+            if (tall.left == d.left && tall.right == d.right) follow[1] = NineGridFollow(pixels, s, d, target, 1);
+            return follow;
+        }
+        case BrushNode::Kind::Mask:
+            if (!brush.source || !brush.mask) return Uniform();
+            return Combine(FollowOf(*brush.source, target, depth + 1), FollowOf(*brush.mask, target, depth + 1));
     }
     return {};
 }

@@ -30,9 +30,7 @@ VisualNode::~VisualNode() {
 
 void Visual::Offset(Vector3 value) { detail::SetAndTouchPlacement(Get(), Get().offset, value); }
 void Visual::Size(Vector2 value) { detail::SetAndTouchPlacement(Get(), Get().size, value); }
-void Visual::RelativeSizeAdjustment(Vector2 value) {
-    detail::SetAndTouchPlacement(Get(), Get().relativeSize, value);
-}
+void Visual::RelativeSizeAdjustment(Vector2 value) { detail::SetAndTouchPlacement(Get(), Get().relativeSize, value); }
 void Visual::Opacity(float value) { detail::SetAndTouch(Get(), Get().opacity, value); }
 void Visual::IsVisible(bool value) { detail::SetAndTouch(Get(), Get().visible, value); }
 

@@ -29,12 +29,10 @@ struct DrawOptions {
 Rect DrawArea(const ImageView& dst, const Rect& target, const DrawOptions& options);
 
 // count pixels of src onto dst. opacity is 0..255; coverage may be null (all 255).
-void BlendRow(uint32_t* dst, const uint32_t* src, int count, uint32_t opacity, const uint8_t* coverage,
-              BlendMode mode);
+void BlendRow(uint32_t* dst, const uint32_t* src, int count, uint32_t opacity, const uint8_t* coverage, BlendMode mode);
 
 // One colour (premultiplied) onto count pixels.
-void BlendColorRow(uint32_t* dst, uint32_t color, int count, uint32_t opacity, const uint8_t* coverage,
-                   BlendMode mode);
+void BlendColorRow(uint32_t* dst, uint32_t color, int count, uint32_t opacity, const uint8_t* coverage, BlendMode mode);
 
 // src with its top-left at (x, y) of dst.
 void DrawImage(ImageView dst, ConstImageView src, int x, int y, const DrawOptions& options = {});

@@ -46,8 +46,7 @@ struct Kernel {
 
 Kernel MakeKernel(float sigma, BlurKernel kind) {
     Kernel k;
-    const bool boxes =
-        kind == BlurKernel::Boxes || (kind == BlurKernel::Automatic && sigma > kLargestSampledDeviation);
+    const bool boxes = kind == BlurKernel::Boxes || (kind == BlurKernel::Automatic && sigma > kLargestSampledDeviation);
     if (boxes) {
         // A box of radius r with end weight alpha has variance
         // (r (r + 1) (2 r + 1) / 3 + 2 alpha (r + 1)^2) / (2 r + 1 + 2 alpha).
@@ -228,8 +227,8 @@ void BlurColumns(const Job& job, const Rect& area, int rowFirst, const F4* acros
             const int x0 = strip * kStripPixels;
             const int lanes = std::min(kStripPixels, n - x0);
             for (int i = 0; i < length; ++i)
-                input[i] = rows[i] < 0 ? job.zeros.data()
-                                       : &across[static_cast<std::size_t>(rows[i] - rowFirst) * n + x0];
+                input[i] =
+                    rows[i] < 0 ? job.zeros.data() : &across[static_cast<std::size_t>(rows[i] - rowFirst) * n + x0];
             Plane& result = RunPasses(input.data(), length, lanes, k, scratch);
             for (int i = 0; i < m; ++i) {
                 const F4* line = result.At(reach + i);
@@ -249,8 +248,7 @@ bool Overlap(const ImageView& dst, const ConstImageView& src) {
 
 }  // namespace
 
-void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges, const Rect& clip,
-                  BlurKernel kind) {
+void GaussianBlur(ImageView dst, ConstImageView src, float sigma, EdgeMode edges, const Rect& clip, BlurKernel kind) {
     const Rect area = Intersect(Intersect(src.Bounds(), dst.Bounds()), clip);
     if (area.IsEmpty()) return;
     if (!(sigma > 0.0f)) {  // also NaN

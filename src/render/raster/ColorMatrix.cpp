@@ -54,7 +54,8 @@ void ApplyGeneral(ImageView img, const ColorMatrix& c, const Rect& area) {
             }
             float out[4];
             for (int k = 0; k < 4; ++k) {
-                const float v = in[0] * c.m[0][k] + in[1] * c.m[1][k] + in[2] * c.m[2][k] + in[3] * c.m[3][k] + c.m[4][k];
+                const float v =
+                    in[0] * c.m[0][k] + in[1] * c.m[1][k] + in[2] * c.m[2][k] + in[3] * c.m[3][k] + c.m[4][k];
                 out[k] = std::clamp(v, 0.0f, 1.0f);
             }
             auto byte = [](float v) { return static_cast<uint32_t>(v * 255.0f + 0.5f); };
@@ -86,6 +87,8 @@ void ApplyColorMatrix(ImageView img, const ColorMatrix& m, const Rect& clip) {
     }
 }
 
-void Saturate(ImageView img, float saturation, const Rect& clip) { ApplyColorMatrix(img, SaturationMatrix(saturation), clip); }
+void Saturate(ImageView img, float saturation, const Rect& clip) {
+    ApplyColorMatrix(img, SaturationMatrix(saturation), clip);
+}
 
 }  // namespace raster

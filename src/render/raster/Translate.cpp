@@ -6,8 +6,7 @@
 
 namespace raster {
 
-void DrawTranslated(ImageView dst, ConstImageView src, float dx, float dy, EdgeMode edges,
-                    const DrawOptions& options) {
+void DrawTranslated(ImageView dst, ConstImageView src, float dx, float dy, EdgeMode edges, const DrawOptions& options) {
     if (!std::isfinite(dx) || !std::isfinite(dy)) return;
     const Rect area = DrawArea(dst, dst.Bounds(), options);
     if (area.IsEmpty() || src.width <= 0 || src.height <= 0) return;

@@ -15,10 +15,9 @@
 
 namespace {
 
-constexpr std::wstring_view kHelperExeWords[] = {L"applauncher", L"launcher", L"systemtray", L"systray",
-                                                 L"tray",        L"helper",   L"daemon",     L"agent",
-                                                 L"broker",      L"monitor",  L"notifier",   L"service",
-                                                 L"background"};
+constexpr std::wstring_view kHelperExeWords[] = {L"applauncher", L"launcher", L"systemtray", L"systray", L"tray",
+                                                 L"helper",      L"daemon",   L"agent",      L"broker",  L"monitor",
+                                                 L"notifier",    L"service",  L"background"};
 static_assert(std::size(kHelperExeWords) == 13);
 
 constexpr std::wstring_view kInstallerWords[] = {L"unins", L"crash", L"update", L"elevat", L"setup"};

@@ -93,8 +93,8 @@ void TrayClose(const TrayIconInfo& icon) {
                        static_cast<unsigned long>(pid), GetLastError());
             continue;
         }
-        auto entry = std::find_if(snapshot.begin(), snapshot.end(),
-                                  [pid](const ProcessTreeEntry& e) { return e.pid == pid; });
+        auto entry =
+            std::find_if(snapshot.begin(), snapshot.end(), [pid](const ProcessTreeEntry& e) { return e.pid == pid; });
         if (entry != snapshot.end() && !entry->imagePath.empty() && !IsSameProcess(process, *entry)) continue;
         if (TerminateProcess(process, 0)) {
             ++forced;

@@ -43,8 +43,8 @@ std::vector<uint8_t> IconPixels(HICON icon, IWICImagingFactory* factory, int edg
     if (std::max(width, height) > kMaxSourceEdge) {
         ComPtr<IWICBitmapScaler> scaler;
         if (SUCCEEDED(factory->CreateBitmapScaler(&scaler)) &&
-            SUCCEEDED(scaler->Initialize(bitmap.Get(), kMaxSourceEdge, kMaxSourceEdge,
-                                         WICBitmapInterpolationModeFant))) {
+            SUCCEEDED(
+                scaler->Initialize(bitmap.Get(), kMaxSourceEdge, kMaxSourceEdge, WICBitmapInterpolationModeFant))) {
             source = scaler;
             width = height = kMaxSourceEdge;
         }
@@ -52,8 +52,8 @@ std::vector<uint8_t> IconPixels(HICON icon, IWICImagingFactory* factory, int edg
 
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(&converter)) ||
-        FAILED(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
-                                     0.0, WICBitmapPaletteTypeCustom))) {
+        FAILED(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom))) {
         return {};
     }
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);

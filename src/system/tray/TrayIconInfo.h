@@ -10,11 +10,11 @@
 #include "system/tray/TrayProcesses.h"
 
 struct TrayIconInfo {
-    std::wstring key;          // normalised executable path: identifies the application
-    std::wstring displayName;  // tooltip's first line, tray item name or executable stem
-    std::wstring exePath;      // as the system reports it
-    uint32_t pid = 0;          // 0 when none is known
-    uint8_t onBar = 0;         // 1 on the taskbar itself, 0 in the overflow area
+    std::wstring key;            // normalised executable path: identifies the application
+    std::wstring displayName;    // tooltip's first line, tray item name or executable stem
+    std::wstring exePath;        // as the system reports it
+    uint32_t pid = 0;            // 0 when none is known
+    uint8_t onBar = 0;           // 1 on the taskbar itself, 0 in the overflow area
     HWND ownerWindow = nullptr;  // null when matched by name only
     uint32_t uID = 0;
     uint32_t callbackMessage = 0;  // known only from the classic toolbars

@@ -285,8 +285,8 @@ int TrayIconInfo::CheckAlive(const RunningExeMap& running) const {
     return CheckTrayIconAlive(*this, running, *system);
 }
 
-void FilterSuppressedIcons(std::vector<TrayIconInfo>& icons, const RunningExeMap& running,
-                           TraySuppression& suppression, uint64_t now) {
+void FilterSuppressedIcons(std::vector<TrayIconInfo>& icons, const RunningExeMap& running, TraySuppression& suppression,
+                           uint64_t now) {
     std::lock_guard<std::mutex> lock(suppression.mutex);
     if (suppression.deadlines.empty()) return;
     for (auto it = suppression.deadlines.begin(); it != suppression.deadlines.end();) {
@@ -302,8 +302,7 @@ void FilterSuppressedIcons(std::vector<TrayIconInfo>& icons, const RunningExeMap
                 icons.end());
 }
 
-bool RunTrayPass(TrayPassMemory& memory, const TraySources& sources, TrayState& state,
-                 TraySuppression& suppression) {
+bool RunTrayPass(TrayPassMemory& memory, const TraySources& sources, TrayState& state, TraySuppression& suppression) {
     uint64_t start = sources.tickCount();
     bool ok = true;
     uint64_t forgetsSeen = 0;
@@ -359,11 +358,10 @@ bool RunTrayPass(TrayPassMemory& memory, const TraySources& sources, TrayState& 
             std::lock_guard<std::mutex> lock(state.mutex);
             publish = state.icons;
         }
-        publish.erase(std::remove_if(publish.begin(), publish.end(),
-                                     [&](const TrayIconInfo& icon) {
-                                         return CheckTrayIconAlive(icon, running, sources) == 2;
-                                     }),
-                      publish.end());
+        publish.erase(
+            std::remove_if(publish.begin(), publish.end(),
+                           [&](const TrayIconInfo& icon) { return CheckTrayIconAlive(icon, running, sources) == 2; }),
+            publish.end());
     }
     {
         std::lock_guard<std::mutex> lock(state.mutex);

@@ -83,13 +83,12 @@ std::vector<TrayIconInfo> CollectTrayIcons(const TraySources& sources, const Run
 
 int CheckTrayIconAlive(const TrayIconInfo& icon, const RunningExeMap& running, const TraySources& sources);
 
-void FilterSuppressedIcons(std::vector<TrayIconInfo>& icons, const RunningExeMap& running,
-                           TraySuppression& suppression, uint64_t now);
+void FilterSuppressedIcons(std::vector<TrayIconInfo>& icons, const RunningExeMap& running, TraySuppression& suppression,
+                           uint64_t now);
 
 bool TrayIconLess(const TrayIconInfo& a, const TrayIconInfo& b);
 std::vector<TrayIconInfo> SortTrayIcons(std::vector<TrayIconInfo> icons);
 
 // One pass: collect, drop, suppress, log and publish. Returns whether the
 // collection succeeded.
-bool RunTrayPass(TrayPassMemory& memory, const TraySources& sources, TrayState& state,
-                 TraySuppression& suppression);
+bool RunTrayPass(TrayPassMemory& memory, const TraySources& sources, TrayState& state, TraySuppression& suppression);

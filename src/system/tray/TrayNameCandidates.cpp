@@ -41,8 +41,7 @@ std::vector<std::wstring> ReadVersionNames(const std::wstring& path) {
     };
     Translation* translations = nullptr;
     UINT bytes = 0;
-    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
-                        &bytes) ||
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &bytes) ||
         translations == nullptr || bytes < sizeof(Translation)) {
         return result;
     }

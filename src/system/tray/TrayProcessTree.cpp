@@ -116,8 +116,8 @@ std::unordered_set<uint32_t> TrayAppProcesses(const std::vector<ProcessTreeEntry
         const ProcessTreeEntry* parent = FindEntry(snapshot, candidate->parentPid);
         bool related = parent && own.count(parent->pid) && CreatedBefore(*parent, *candidate);
         for (const ProcessTreeEntry& child : snapshot) {
-            related = related || (own.count(child.pid) && child.parentPid == candidate->pid &&
-                                  CreatedBefore(*candidate, child));
+            related = related ||
+                      (own.count(child.pid) && child.parentPid == candidate->pid && CreatedBefore(*candidate, child));
         }
         if (related) result.insert(candidate->pid);
     }

@@ -10,9 +10,8 @@
 namespace {
 
 constexpr std::wstring_view kShellProcesses[] = {
-    L"explorer.exe",    L"vantreel.exe",      L"sihost.exe",     L"ctfmon.exe",
-    L"searchhost.exe",  L"runtimebroker.exe", L"narrator.exe",   L"textinputhost.exe",
-    L"shellhost.exe",   L"conhost.exe",       L"dllhost.exe",
+    L"explorer.exe", L"vantreel.exe",      L"sihost.exe",    L"ctfmon.exe",  L"searchhost.exe", L"runtimebroker.exe",
+    L"narrator.exe", L"textinputhost.exe", L"shellhost.exe", L"conhost.exe", L"dllhost.exe",
 };
 static_assert(std::size(kShellProcesses) == 11);
 
@@ -54,9 +53,8 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
 }
 
 bool ContainsNoCase(std::wstring_view text, std::wstring_view part) {
-    return std::search(text.begin(), text.end(), part.begin(), part.end(), [](wchar_t x, wchar_t y) {
-               return FoldAscii(x) == FoldAscii(y);
-           }) != text.end();
+    return std::search(text.begin(), text.end(), part.begin(), part.end(),
+                       [](wchar_t x, wchar_t y) { return FoldAscii(x) == FoldAscii(y); }) != text.end();
 }
 
 // The ids of the running processes, in the system's order; empty when they

@@ -82,8 +82,8 @@ std::vector<NotifyIconSetting> ReadNotifyIconSettings(const RunningExeMap& runni
         bool hasPromoted = ReadDword(entry.Get(), L"IsPromoted", promoted);
         bool hasUid = ReadDword(entry.Get(), L"UID", uid);
 
-        auto setting = std::find_if(settings.begin(), settings.end(),
-                                    [&](const NotifyIconSetting& s) { return s.key == key; });
+        auto setting =
+            std::find_if(settings.begin(), settings.end(), [&](const NotifyIconSetting& s) { return s.key == key; });
         if (setting == settings.end()) {
             NotifyIconSetting created;
             created.key = key;

@@ -9,12 +9,12 @@
 #include <vector>
 
 struct NotifyIconSetting {
-    std::wstring key;                   // normalised executable path
-    std::wstring exePath;               // as the process snapshot reports it
+    std::wstring key;      // normalised executable path
+    std::wstring exePath;  // as the process snapshot reports it
     std::vector<uint32_t> pids;
-    std::wstring displayName;           // the longest name made from its tooltips
-    std::vector<std::wstring> tooltips; // distinct, in reading order
-    std::vector<uint32_t> uids;         // distinct; {0, 1, 2, 3} when none was read
+    std::wstring displayName;            // the longest name made from its tooltips
+    std::vector<std::wstring> tooltips;  // distinct, in reading order
+    std::vector<uint32_t> uids;          // distinct; {0, 1, 2, 3} when none was read
     bool promoted = false;
 };
 

@@ -72,8 +72,8 @@ uia::IUIAutomation* CreateUiAutomation() {
         return nullptr;
     }
     ComPtr<uia::IUIAutomation2> second;
-    if (SUCCEEDED(automation->QueryInterface(uia::IID_IUIAutomation2,
-                                             reinterpret_cast<void**>(second.GetAddressOf())))) {
+    if (SUCCEEDED(
+            automation->QueryInterface(uia::IID_IUIAutomation2, reinterpret_cast<void**>(second.GetAddressOf())))) {
         second->put_ConnectionTimeout(400);
         second->put_TransactionTimeout(2000);
     }

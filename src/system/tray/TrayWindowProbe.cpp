@@ -12,8 +12,8 @@ constexpr int kMaxWalkSteps = 16384;
 constexpr wchar_t kProbeClass[] = L"VantreelTrayMessageWindowProbe";
 
 constexpr std::wstring_view kRemovedClasses[] = {
-    L"IME",           L"MSCTFIME UI",           L"tooltips_class32", L"OleDdeWndClass",
-    L"OleMainThreadWndClass", L"#32768",        L"Shell_TrayWnd",    L"GDI+ Hook Window Class",
+    L"IME",    L"MSCTFIME UI",   L"tooltips_class32",       L"OleDdeWndClass", L"OleMainThreadWndClass",
+    L"#32768", L"Shell_TrayWnd", L"GDI+ Hook Window Class",
 };
 static_assert(std::size(kRemovedClasses) == 8);
 
