@@ -150,8 +150,7 @@ TEST_F(LauncherWindowTest, HiddenEntriesAreNotAmongPageZerosLoads) {
     ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info));
     config.hideTaskbar = false;
     config.useMacIcons = false;
-    const int px =
-        PrewarmIconPx(info.rcWork.right - info.rcWork.left, info.rcWork.bottom - info.rcWork.top, 1.0f, 78.0f);
+    const int px = PrewarmIconPx(info.rcWork.right - info.rcWork.left, info.rcWork.bottom - info.rcWork.top, 1.0f, 78.0f);
     disk = NumberedApps(30, L"Prewarm ");
     IconBitmap bitmap;
     bitmap.width = bitmap.height = 2;

@@ -52,10 +52,10 @@ TEST(LauncherGeometry, GridCellsIconsAndHover) {
     EXPECT_EQ(hover.height, 85);
     EXPECT_EQ(PrewarmIconPx(1920, 1080, 1.0f, 78.0f), 70);
 
-    InstalledApp folder = MakeFolder(
-        L"Suite", AppCategory::Other, L'S',
-        {MakeApp(L"One", L"one", AppCategory::Other, L'O'), MakeApp(L"Two", L"two", AppCategory::Other, L'T'),
-         MakeApp(L"Three", L"three", AppCategory::Other, L'T')});
+    InstalledApp folder = MakeFolder(L"Suite", AppCategory::Other, L'S',
+                                     {MakeApp(L"One", L"one", AppCategory::Other, L'O'),
+                                      MakeApp(L"Two", L"two", AppCategory::Other, L'T'),
+                                      MakeApp(L"Three", L"three", AppCategory::Other, L'T')});
     const std::wstring key = AllAppsTileIconKey(folder, grid.iconPx, true, true);
     EXPECT_EQ(key, L"one|70|f3#m#d");
     EXPECT_EQ(AllAppsTileIconKey(folder.children[0], 70, false, false), L"one|70|f0#w#l");

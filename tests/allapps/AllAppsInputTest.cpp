@@ -276,11 +276,7 @@ TEST(LauncherSearchText, BackspaceAndPasteNeverSplitAPairAndStayInsideTheBlock) 
     EXPECT_EQ(search, L"abc" + std::wstring(124, L'p')) << "the limit never splits a pair";
     EXPECT_FALSE(AppendPastedText(search, L"\x01\x7F", 2, 200));
     search.clear();
-    EXPECT_TRUE(AppendPastedText(search,
-                                 L"a\xD83D"
-                                 L"b\xDE00"
-                                 L"c",
-                                 5, 128));
+    EXPECT_TRUE(AppendPastedText(search, L"a\xD83D" L"b\xDE00" L"c", 5, 128));
     EXPECT_EQ(search, L"abc") << "a lone half is skipped and the rest pasted";
 }
 

@@ -15,10 +15,11 @@ std::vector<int32_t> Ids(const std::vector<MacMenuItem>& rows) {
 }  // namespace
 
 TEST(LauncherMenuRows, FolderAppAndUnhideMenus) {
-    const InstalledApp folder = MakeFolder(L"Tools", AppCategory::Other, L'T',
-                                           {MakeApp(L"first", L"C:\\a.lnk", AppCategory::Other, L'F'),
-                                            MakeApp(L"second", L"C:\\b.lnk", AppCategory::Other, L'S'),
-                                            MakeApp(L"third", L"C:\\c.lnk", AppCategory::Other, L'T')});
+    const InstalledApp folder =
+        MakeFolder(L"Tools", AppCategory::Other, L'T',
+                   {MakeApp(L"first", L"C:\\a.lnk", AppCategory::Other, L'F'),
+                    MakeApp(L"second", L"C:\\b.lnk", AppCategory::Other, L'S'),
+                    MakeApp(L"third", L"C:\\c.lnk", AppCategory::Other, L'T')});
     TileMenuInput input;
     std::vector<MacMenuItem> rows = TileMenuRows(folder, input);
     EXPECT_EQ(Ids(rows), (std::vector<int32_t>{2001, 2005, 2002, 2008, 0, 2003}));

@@ -170,8 +170,8 @@ TEST_F(LauncherWindowTest, DeviceLossRedrawsTheSameFrame) {
             const uint32_t a = before.At(x, y);
             const uint32_t b = after.At(x, y);
             for (int shift = 0; shift < 32; shift += 8) {
-                worst = std::max(worst,
-                                 std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)));
+                worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 255) -
+                                                 static_cast<int>((b >> shift) & 255)));
             }
         }
     }

@@ -53,8 +53,8 @@ inline std::vector<InstalledApp> NumberedApps(int n, const std::wstring& prefix 
         digits[0] = static_cast<wchar_t>(L'0' + i / 10);
         digits[1] = static_cast<wchar_t>(L'0' + i % 10);
         digits[2] = 0;
-        apps.push_back(
-            MakeApp(prefix + digits, L"C:\\vt-launcher-test\\" + prefix + digits + L".exe", AppCategory::Other, L'A'));
+        apps.push_back(MakeApp(prefix + digits, L"C:\\vt-launcher-test\\" + prefix + digits + L".exe",
+                               AppCategory::Other, L'A'));
         apps.back().targetPath = apps.back().launchId;
     }
     return apps;

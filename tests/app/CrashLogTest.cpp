@@ -123,8 +123,7 @@ TEST(CrashLogProcess, CorruptFramePointerEndsTheWalkWithoutASecondFault) {
     // The frame whose frame register was overwritten cannot be unwound: the
     // walk stops there instead of reading through the bad pointer.
     EXPECT_NE(stack.find("    <stack walk aborted>\r\n\r\n"), std::string::npos) << stack;
-    EXPECT_TRUE(std::regex_match(
-        stack, std::regex(R"(((    [^\r\n+]+\+0x[0-9A-F]+)\r\n)+(    <stack walk aborted>\r\n)?\r\n)")))
+    EXPECT_TRUE(std::regex_match(stack, std::regex(R"(((    [^\r\n+]+\+0x[0-9A-F]+)\r\n)+(    <stack walk aborted>\r\n)?\r\n)")))
         << "frame lines, perhaps the end of the walk, and the closing blank line: " << stack;
 }
 

@@ -28,7 +28,8 @@ struct TestApp {
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VantreelLoopTestWindow";
         RegisterClassW(&wc);
-        window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 wc.hInstance, nullptr);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~TestApp() { DestroyWindow(window); }

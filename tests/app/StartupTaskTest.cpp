@@ -96,8 +96,7 @@ TEST_F(AutoStart, WithoutLogonTasksTheRunValueIsUsed) {
     WriteRunValue(L"\"C:\\elsewhere\\vantreel.exe\"");
     MigrateAutoStart();
     EXPECT_EQ(RunValueText(), L"\"C:\\elsewhere\\vantreel.exe\"") << "kept while no task can be made";
-    EXPECT_NE(ReadLog(logDir_).find("] Auto-start: stale Run entry kept, logon task unavailable\r\n"),
-              std::string::npos);
+    EXPECT_NE(ReadLog(logDir_).find("] Auto-start: stale Run entry kept, logon task unavailable\r\n"), std::string::npos);
 
     SetAutoStart(false);
     EXPECT_FALSE(RunValueExists());

@@ -54,8 +54,8 @@ TEST(BuiltinIconClassification, NameRowsInOrder) {
         {L"Microsoft.WindowsCALCULATOR_8wekyb3d8bbwe!App", L"", BuiltinIconCalculator},
         {L"ms-settings:display", L"", BuiltinIconSettings},
         {L"shell:x-ms-settings:display", L"", BuiltinIconNone},
-        {L"windows.immersivecontrolpanel_cw5n1h2txyewy!microsoft.windows.immersivecontrolpanel", L"",
-         BuiltinIconSettings},
+        {L"windows.immersivecontrolpanel_cw5n1h2txyewy!microsoft.windows.immersivecontrolpanel",
+         L"", BuiltinIconSettings},
         {L"C:\\Windows\\System32\\control.exe", L"", BuiltinIconSettings},
         {L"", L"控制面板", BuiltinIconSettings},
         {L"C:\\Windows\\System32\\Taskmgr.exe", L"", BuiltinIconTaskManager},
@@ -63,7 +63,8 @@ TEST(BuiltinIconClassification, NameRowsInOrder) {
         {L"Microsoft.Paint_8wekyb3d8bbwe!App", L"", BuiltinIconPaint},
         {L"Microsoft.Windows.Photos_8wekyb3d8bbwe!App", L"", BuiltinIconPhotos},
         {L"Microsoft.WindowsStore_8wekyb3d8bbwe!App", L"", BuiltinIconStore},
-        {L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.mail", L"", BuiltinIconMail},
+        {L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.mail", L"",
+         BuiltinIconMail},
         {L"Microsoft.WindowsCamera_8wekyb3d8bbwe!App", L"", BuiltinIconCamera},
         {L"Microsoft.ScreenSketch_8wekyb3d8bbwe!App", L"", BuiltinIconSnippingTool},
         {L"Microsoft.WindowsAlarms_8wekyb3d8bbwe!App", L"", BuiltinIconClock},
@@ -72,7 +73,8 @@ TEST(BuiltinIconClassification, NameRowsInOrder) {
         {L"", L"", BuiltinIconNone},
     };
     for (const KindCase& c : cases) {
-        EXPECT_EQ(BuiltinIconKindFor(c.path, c.name), c.kind) << ToUtf8(c.path) << " / " << ToUtf8(c.name);
+        EXPECT_EQ(BuiltinIconKindFor(c.path, c.name), c.kind)
+            << ToUtf8(c.path) << " / " << ToUtf8(c.name);
     }
 }
 
@@ -103,8 +105,9 @@ protected:
         if (!device.Ready()) GTEST_SKIP() << "no Direct2D device";
     }
     PixelImage Paint(BuiltinIconKind kind, int size) {
-        return device.Render(
-            size, [&](ID2D1DeviceContext* context) { PaintBuiltinGlyph(context, kind, static_cast<float>(size)); });
+        return device.Render(size, [&](ID2D1DeviceContext* context) {
+            PaintBuiltinGlyph(context, kind, static_cast<float>(size));
+        });
     }
     IconTestDevice device;
 };
@@ -159,8 +162,9 @@ TEST_F(BuiltinIconPainting, GlyphDetailsLandWhereTheyBelong) {
 
 TEST_F(BuiltinIconPainting, PlateWithoutFillStillHasShadowAndRim) {
     constexpr int s = 48;
-    PixelImage plate = device.Render(
-        s, [&](ID2D1DeviceContext* context) { DrawIconTilePlate(context, static_cast<float>(s), nullptr); });
+    PixelImage plate = device.Render(s, [&](ID2D1DeviceContext* context) {
+        DrawIconTilePlate(context, static_cast<float>(s), nullptr);
+    });
     ASSERT_EQ(plate.width, s);
     // Without a fill the middle shows only the three stacked shadows (about 30 %).
     EXPECT_GT(plate.At(24, 24).a, 60);

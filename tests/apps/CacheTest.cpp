@@ -25,8 +25,8 @@ std::string Header(uint32_t count, uint32_t version = kCatalogCacheVersion) {
     return out;
 }
 // An entry record with empty strings and no members unless given.
-std::string EntryBytes(uint8_t flags = 1, uint8_t category = 6, uint16_t initial = '#', uint32_t childCount = 0,
-                       const std::wstring& name = L"") {
+std::string EntryBytes(uint8_t flags = 1, uint8_t category = 6, uint16_t initial = '#',
+                       uint32_t childCount = 0, const std::wstring& name = L"") {
     std::string out;
     PutString(out, name);
     PutU32(out, 0);
@@ -69,10 +69,7 @@ protected:
     TempDir temp;
     std::wstring path;
 
-    void SetUp() override {
-        path = temp / L"cache\\catalog.bin";
-        MakeDirs(temp / L"cache");
-    }
+    void SetUp() override { path = temp / L"cache\\catalog.bin"; MakeDirs(temp / L"cache"); }
 
     // Writes the bytes, loads them, and tells whether the load accepted them.
     bool LoadBytes(const std::string& bytes, std::vector<InstalledApp>& out) {
@@ -102,14 +99,15 @@ TEST_F(CacheTest, GoldenBytes) {
     SaveCatalogCacheTo(path, {folder});
 
     const unsigned char expected[] = {
-        'V', 'T', 'C', 'A', 2,   0, 0,   0, 1, 0, 0, 0, 2, 0, 0, 0, 'A', 0, 'b', 0,  // name
-        1,   0,   0,   0,   'x', 0,                                                  // launchId
-        0,   0,   0,   0,                                                            // targetPath
-        2,   0,   0,   0,   'a', 0, 'b', 0,                                          // nameKey
-        0,   0,   0,   0,                                                            // shortcutPath
-        3,   5,   'A', 0,   1,   0, 0,   0,  // flags, category, initial, one member
-        1,   0,   0,   0,   'c', 0, 0,   0, 0, 0, 0, 0, 0, 0, 1, 0, 0,   0, 'c', 0,
-        0,   0,   0,   0,   0,   6, '#', 0, 0, 0, 0, 0,
+        'V', 'T', 'C', 'A', 2, 0, 0, 0, 1, 0, 0, 0,
+        2, 0, 0, 0, 'A', 0, 'b', 0,          // name
+        1, 0, 0, 0, 'x', 0,                  // launchId
+        0, 0, 0, 0,                          // targetPath
+        2, 0, 0, 0, 'a', 0, 'b', 0,          // nameKey
+        0, 0, 0, 0,                          // shortcutPath
+        3, 5, 'A', 0, 1, 0, 0, 0,            // flags, category, initial, one member
+        1, 0, 0, 0, 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 'c', 0, 0, 0, 0, 0,
+        0, 6, '#', 0, 0, 0, 0, 0,
     };
     EXPECT_EQ(ReadBytes(path), std::string(reinterpret_cast<const char*>(expected), sizeof(expected)));
     EXPECT_FALSE(FileExists(path + L".tmp"));
@@ -118,8 +116,8 @@ TEST_F(CacheTest, GoldenBytes) {
 TEST_F(CacheTest, RoundTripKeepsEverythingInOrder) {
     std::vector<InstalledApp> catalog;
     for (int c = 0; c <= 6; ++c) {
-        catalog.push_back(
-            App(L"App " + std::to_wstring(c), static_cast<AppCategory>(c), static_cast<wchar_t>(L'A' + c)));
+        catalog.push_back(App(L"App " + std::to_wstring(c), static_cast<AppCategory>(c),
+                              static_cast<wchar_t>(L'A' + c)));
     }
     catalog[0].shortcutPath = L"C:\\Start\\App 0.lnk";
     catalog.push_back(App(L"微信", AppCategory::Social, static_cast<wchar_t>(0xFFFF)));
@@ -188,14 +186,15 @@ TEST_F(CacheTest, ReaderLimits) {
     // A file larger than any catalog saved is refused, however valid inside.
     const uint32_t big = kCatalogCacheMaxFileBytes / (kCatalogCacheMaxStringUnits * 2) + 1;
     std::string oversized = Header(big);
-    for (uint32_t i = 0; i < big; ++i)
-        oversized += EntryBytes(1, 6, '#', 0, std::wstring(kCatalogCacheMaxStringUnits / 2, L'b'));
+    for (uint32_t i = 0; i < big; ++i) oversized += EntryBytes(1, 6, '#', 0, std::wstring(kCatalogCacheMaxStringUnits / 2, L'b'));
     EXPECT_TRUE(Rejected(oversized));
 }
 
 TEST_F(CacheTest, CategoryAndFlagBytesAreSanitised) {
     std::vector<InstalledApp> out;
-    ASSERT_TRUE(LoadBytes(Header(3) + EntryBytes(0xFC, 7) + EntryBytes(0xFF, 255) + EntryBytes(0x02, 6, 0xABCD), out));
+    ASSERT_TRUE(LoadBytes(Header(3) + EntryBytes(0xFC, 7) + EntryBytes(0xFF, 255) +
+                              EntryBytes(0x02, 6, 0xABCD),
+                          out));
     EXPECT_EQ(out[0].category, AppCategory::All);
     EXPECT_FALSE(out[0].isPrimary);
     EXPECT_FALSE(out[0].isFolder);
@@ -242,7 +241,8 @@ TEST_F(CacheTest, HostileFilesAreRejectedAndDeleted) {
     PutU32(huge, 0xFFFFFFFFu);
     EXPECT_TRUE(Rejected(huge));
     // A member with members of its own.
-    EXPECT_TRUE(Rejected(Header(1) + EntryBytes(3, 6, 'F', 1) + EntryBytes(1, 6, '#', 1) + EntryBytes()));
+    EXPECT_TRUE(Rejected(Header(1) + EntryBytes(3, 6, 'F', 1) + EntryBytes(1, 6, '#', 1) +
+                         EntryBytes()));
     // Nesting far deeper than any stack: refused at the second level.
     std::string deep = Header(1);
     for (int i = 0; i < 200000; ++i) deep += EntryBytes(3, 6, 'F', 1);

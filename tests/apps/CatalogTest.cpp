@@ -29,7 +29,8 @@ std::vector<std::wstring> Names(const std::vector<InstalledApp>& apps) {
 }
 
 const InstalledApp* Find(const std::vector<InstalledApp>& apps, const std::wstring& name) {
-    auto it = std::find_if(apps.begin(), apps.end(), [&](const InstalledApp& a) { return a.name == name; });
+    auto it = std::find_if(apps.begin(), apps.end(),
+                           [&](const InstalledApp& a) { return a.name == name; });
     return it == apps.end() ? nullptr : &*it;
 }
 
@@ -87,8 +88,9 @@ TEST(Representative, ScoresAndTies) {
 }
 
 TEST(DisplayOrder, LettersThenHashAndCaseIgnoredWithinABucket) {
-    std::vector<InstalledApp> apps = {Entry(L"7-Zip", L'#'), Entry(L"zeta", L'Z'),  Entry(L"beta", L'B'),
-                                      Entry(L"Alpha", L'A'), Entry(L"Bravo", L'B'), Entry(L"(odd)", L'?'),
+    std::vector<InstalledApp> apps = {Entry(L"7-Zip", L'#'), Entry(L"zeta", L'Z'),
+                                      Entry(L"beta", L'B'),  Entry(L"Alpha", L'A'),
+                                      Entry(L"Bravo", L'B'), Entry(L"(odd)", L'?'),
                                       Entry(L"abc", L'A')};
     SortAppsForDisplay(apps.begin(), apps.end());
     const std::vector<std::wstring> names = Names(apps);
@@ -113,25 +115,26 @@ TEST_F(CatalogTest, FolderEntriesAndAppsFolderMerge) {
     Link(common, L"Foo\\Foo.lnk", Target(L"foo.exe"));
     Link(user, L"Foo\\Foo Zeta.lnk", Target(L"foozeta.exe"));
     Link(user, L"Foo\\Foo Alpha.lnk", Target(L"fooalpha.exe"));
-    Link(common, L"Solo\\Solo.lnk", Target(L"solo.exe"));  // one app: no folder
-    Link(common, L"Pair\\Pair.lnk", Target(L"pair.exe"));  // app + uninstaller
+    Link(common, L"Solo\\Solo.lnk", Target(L"solo.exe"));                 // one app: no folder
+    Link(common, L"Pair\\Pair.lnk", Target(L"pair.exe"));                 // app + uninstaller
     Link(common, L"Pair\\Uninstall Pair.lnk", Target(L"unins000.exe"));
 
     appsItems = {
         {L"foo manager", L"{id}\\Foo\\Foo Manager.lnk", Target(L"foomgr.exe")},  // member's name
-        {L"Renamed", L"renamed", Target(L"FOO.EXE")},                            // member's target
+        {L"Renamed", L"renamed", Target(L"FOO.EXE")},           // member's target
         {L"Solo", L"{id}\\Solo\\Solo.lnk", Target(L"solo.exe")},
         {L"Pair", L"{id}\\Pair\\Pair.lnk", Target(L"pair.exe")},
-        {L"Uninstall Zeta", L"unz", L"C:\\Zeta\\zeta.exe"},  // dropped, target remembered
-        {L"Zeta", L"zeta", L"C:\\ZETA\\Zeta.exe"},           // same exe: duplicate
+        {L"Uninstall Zeta", L"unz", L"C:\\Zeta\\zeta.exe"},       // dropped, target remembered
+        {L"Zeta", L"zeta", L"C:\\ZETA\\Zeta.exe"},                // same exe: duplicate
         {L"Photos", L"Contoso.PhotoLab_8wekyb3d8bbwe!App", L""},
         {L"Beta", L"beta1", L"C:\\Beta\\beta.exe"},
-        {L"BETA", L"beta2", L"C:\\Beta\\other.exe"},  // same name: dropped
+        {L"BETA", L"beta2", L"C:\\Beta\\other.exe"},              // same name: dropped
         {L"", L"nameless", L"C:\\n.exe"},
         {L"No Parsing Name", L"", L"C:\\p.exe"},
     };
     const std::vector<InstalledApp> catalog = EnumerateInstalledApps(sources);
-    EXPECT_EQ(Names(catalog), (std::vector<std::wstring>{L"Beta", L"Foo", L"Pair", L"Photos", L"Solo"}));
+    EXPECT_EQ(Names(catalog),
+              (std::vector<std::wstring>{L"Beta", L"Foo", L"Pair", L"Photos", L"Solo"}));
 
     const InstalledApp* foo = Find(catalog, L"Foo");
     ASSERT_NE(foo, nullptr);
@@ -140,7 +143,8 @@ TEST_F(CatalogTest, FolderEntriesAndAppsFolderMerge) {
     EXPECT_EQ(foo->nameKey, L"foo");
     EXPECT_EQ(foo->initial, L'F');
     // Representative first, the rest by name.
-    EXPECT_EQ(Names(foo->children), (std::vector<std::wstring>{L"Foo", L"Foo Alpha", L"Foo Manager", L"Foo Zeta"}));
+    EXPECT_EQ(Names(foo->children),
+              (std::vector<std::wstring>{L"Foo", L"Foo Alpha", L"Foo Manager", L"Foo Zeta"}));
     EXPECT_EQ(foo->launchId, foo->children[0].launchId);
     EXPECT_EQ(foo->targetPath, foo->children[0].targetPath);
     for (const InstalledApp& child : foo->children) EXPECT_TRUE(child.children.empty());
@@ -174,15 +178,16 @@ TEST_F(CatalogTest, FallbackRunsWhenTheAppsFolderGivesNothing) {
 
     sources.appsFolder = [] { return std::optional<std::vector<AppsFolderItem>>(); };
     for (int i = 0; i < 28; ++i) Link(sources.commonPrograms, std::to_wstring(i) + L".lnk", Target(std::to_wstring(i)));
-    for (std::wstring name : {L"One", L"Two", L"Three"})
-        Link(sources.userPrograms, L"Suite\\" + name + L".lnk", Target(name));
+    for (std::wstring name : {L"One", L"Two", L"Three"}) Link(sources.userPrograms, L"Suite\\" + name + L".lnk", Target(name));
     catalog = EnumerateInstalledApps(sources);
     EXPECT_EQ(catalog.size(), 31u) << "30 shortcuts and the folder (its members inside), the Apps folder unreadable";
 
     // An Apps-folder item alone also keeps the fallback away.
     CatalogSources appsOnly;
     appsOnly.commonPrograms = sources.commonPrograms;
-    appsOnly.appsFolder = [] { return std::vector<AppsFolderItem>{{L"Calc", L"calc!app", L""}}; };
+    appsOnly.appsFolder = [] {
+        return std::vector<AppsFolderItem>{{L"Calc", L"calc!app", L""}};
+    };
     EXPECT_EQ(Names(EnumerateInstalledApps(appsOnly)), (std::vector<std::wstring>{L"Calc"}));
 
     CatalogSources nothing;
@@ -267,8 +272,8 @@ TEST_F(CatalogTest, RebuildWithKeptReadingsEqualsBuildFromNothing) {
 
 TEST_F(CatalogTest, AppsFolderItemsOfOneProgramWithOtherArgumentsAreBothListed) {
     const std::wstring games = Target(L"games.exe");
-    appsItems = {
-        {L"Games", L"games", games}, {L"Dota 2", L"dota", games, L"-applaunch 570"}, {L"Games Again", L"again", games}};
+    appsItems = {{L"Games", L"games", games}, {L"Dota 2", L"dota", games, L"-applaunch 570"},
+                 {L"Games Again", L"again", games}};
     const std::vector<InstalledApp> apps = EnumerateInstalledApps(sources);
     ASSERT_EQ(Names(apps), (std::vector<std::wstring>{L"Dota 2", L"Games"}));
     EXPECT_EQ(StartPathOf(apps[0]), L"shell:AppsFolder\\dota");  // its link, with the arguments

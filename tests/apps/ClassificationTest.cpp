@@ -11,8 +11,8 @@ InstalledApp Named(const std::wstring& name) {
     return app;
 }
 
-AppCategory Category(const std::wstring& name, const std::wstring& target, const std::wstring& id = L"",
-                     const std::wstring& profile = L"") {
+AppCategory Category(const std::wstring& name, const std::wstring& target,
+                     const std::wstring& id = L"", const std::wstring& profile = L"") {
     return AppCategoryFor(Named(name), target, id, profile);
 }
 
@@ -28,8 +28,8 @@ TEST(GroupInitial, LatinAndFullWidthLettersAndSkippedOpeners) {
     EXPECT_EQ(GroupInitialOfName(L"[ zoom]"), L'Z');
     EXPECT_EQ(GroupInitialOfName(L"(\u3010\u300Cfoo"), L'F');
     EXPECT_EQ(GroupInitialOfName(L"Alpha"), L'A');
-    EXPECT_EQ(GroupInitialOfName(L"\uFF42ili"), L'B');  // full-width lower-case b
-    EXPECT_EQ(GroupInitialOfName(L"\uFF3Aoo"), L'Z');   // full-width upper-case Z
+    EXPECT_EQ(GroupInitialOfName(L"\uFF42ili"), L'B');   // full-width lower-case b
+    EXPECT_EQ(GroupInitialOfName(L"\uFF3Aoo"), L'Z');    // full-width upper-case Z
     EXPECT_EQ(GroupInitialOfName(L"7-Zip"), L'#');
     EXPECT_EQ(GroupInitialOfName(L"\u00C9tude"), L'#');  // accented Latin is not A..Z
     EXPECT_EQ(GroupInitialOfName(L"\U0001F600 smile"), L'#');
@@ -41,25 +41,27 @@ TEST(GroupInitial, HanziByPinyinThroughCodePage936) {
     EXPECT_EQ(GroupInitialOfName(L"【网易云音乐】"), L'W');
     EXPECT_EQ(GroupInitialOfName(L"哔哩哔哩"), L'B');  // level-2 hanzi, from the overrides
     EXPECT_EQ(GroupInitialOfName(L"睿频"), L'R');
-    EXPECT_EQ(GroupInitialOfName(L"丌"), L'#');  // level-2 hanzi without an override
+    EXPECT_EQ(GroupInitialOfName(L"丌"), L'#');        // level-2 hanzi without an override
     // Boundaries of the table: the first code of a letter and the one before it.
-    EXPECT_EQ(GroupInitialOfName(L"啊"), L'A');  // B0A1, the first level-1 hanzi
-    EXPECT_EQ(GroupInitialOfName(L"芭"), L'B');  // B0C5
-    EXPECT_EQ(GroupInitialOfName(L"簿"), L'B');  // B2C0
-    EXPECT_EQ(GroupInitialOfName(L"擦"), L'C');  // B2C1
-    EXPECT_EQ(GroupInitialOfName(L"匝"), L'Z');  // D4D1
-    EXPECT_EQ(GroupInitialOfName(L"座"), L'Z');  // D7F9, the last level-1 hanzi
+    EXPECT_EQ(GroupInitialOfName(L"啊"), L'A');        // B0A1, the first level-1 hanzi
+    EXPECT_EQ(GroupInitialOfName(L"芭"), L'B');        // B0C5
+    EXPECT_EQ(GroupInitialOfName(L"簿"), L'B');        // B2C0
+    EXPECT_EQ(GroupInitialOfName(L"擦"), L'C');        // B2C1
+    EXPECT_EQ(GroupInitialOfName(L"匝"), L'Z');        // D4D1
+    EXPECT_EQ(GroupInitialOfName(L"座"), L'Z');        // D7F9, the last level-1 hanzi
     EXPECT_EQ(GroupInitialOfName(L"钉钉"), L'D');
     EXPECT_EQ(GroupInitialOfName(L"腾讯会议"), L'T');
 }
 
 TEST(Category, FirstMatchingListWinsAndPathsCount) {
     // Media is tested before social, so "qq" inside "qqmusic" does not decide.
-    EXPECT_EQ(Category(L"QQ音乐", L"C:\\Program Files\\Tencent\\QQMusic\\QQMusic.exe"), AppCategory::Media);
+    EXPECT_EQ(Category(L"QQ音乐", L"C:\\Program Files\\Tencent\\QQMusic\\QQMusic.exe"),
+              AppCategory::Media);
     EXPECT_EQ(Category(L"Outlook", L"C:\\Office\\OUTLOOK.EXE"), AppCategory::Social);
     EXPECT_EQ(Category(L"Microsoft Teams", L"C:\\x\\ms-teams.exe"), AppCategory::Social);
     EXPECT_EQ(Category(L"Notepad++", L"C:\\npp\\npp.exe"), AppCategory::Office);
-    EXPECT_EQ(Category(L"Calculator", L"C:\\Windows\\System32\\calc.exe"), AppCategory::Development);
+    EXPECT_EQ(Category(L"Calculator", L"C:\\Windows\\System32\\calc.exe"),
+              AppCategory::Development);
     EXPECT_EQ(Category(L"Steam", L"D:\\Steam\\steam.exe"), AppCategory::Games);
     EXPECT_EQ(Category(L"Foo", L"C:\\Foo\\foo.exe"), AppCategory::Other);
     // Words anywhere in the target or the id count.
@@ -69,12 +71,14 @@ TEST(Category, FirstMatchingListWinsAndPathsCount) {
 
 TEST(Category, TheUsersOwnProfileFolderIsNoKeyword) {
     const std::wstring target = L"C:\\Users\\Tim\\AppData\\Local\\Programs\\Foo\\foo.exe";
-    const std::wstring link = L"C:\\Users\\Tim\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Foo.lnk";
+    const std::wstring link =
+        L"C:\\Users\\Tim\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Foo.lnk";
     EXPECT_EQ(Category(L"Foo", target, link, L"c:\\users\\tim"), AppCategory::Other);
     // Without the profile known, the account name would decide.
     EXPECT_EQ(Category(L"Foo", target, link, L""), AppCategory::Social);
     // Only the profile folder is blanked: a keyword below it still counts.
-    EXPECT_EQ(Category(L"Foo", L"C:\\Users\\Tim\\Apps\\vlc\\foo.exe", L"", L"c:\\users\\tim"), AppCategory::Media);
+    EXPECT_EQ(Category(L"Foo", L"C:\\Users\\Tim\\Apps\\vlc\\foo.exe", L"", L"c:\\users\\tim"),
+              AppCategory::Media);
     // A name that is a keyword still counts.
     EXPECT_EQ(Category(L"TIM", target, link, L"c:\\users\\tim"), AppCategory::Social);
 }

@@ -32,8 +32,8 @@ IconBitmap Pattern(int width, int height) {
 }
 
 void SetWriteTime(const std::wstring& path, int64_t ticks) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
@@ -82,7 +82,8 @@ TEST(IconDiskCacheNames, VersionFollowsTheSourceFile) {
 
     const std::wstring missing = dir.File(L"Missing.exe");
     EXPECT_EQ(IconLoader::MakeVersionedKey(L"k", missing), L"k");
-    EXPECT_EQ(IconCacheFilePathIn(dir.Path(), L"k", missing), IconCacheFilePathIn(dir.Path(), L"k", L""));
+    EXPECT_EQ(IconCacheFilePathIn(dir.Path(), L"k", missing),
+              IconCacheFilePathIn(dir.Path(), L"k", L""));
 
     // A folder's time moves with its contents; its icon keeps one file.
     EXPECT_EQ(IconLoader::MakeVersionedKey(L"k", dir.Path()), L"k");

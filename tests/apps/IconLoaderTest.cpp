@@ -28,8 +28,10 @@ TEST(IconLoaderKeys, KeysFollowTheirForms) {
     EXPECT_EQ(IconLoader::MakeRequestKey(L"C:/Tools/App.exe", 54, true), L"c:\\tools\\app.exe@54#mac");
     EXPECT_EQ(IconLoader::MakeIconKey(L"c:\\tools\\app.exe", L"", 200, false, 3),
               L"shell:c:\\tools\\app.exe@160#win#f3");
-    EXPECT_EQ(IconLoader::MakeIconKey(L"c:\\tools\\app.exe", L"", 200, false, 0), L"shell:c:\\tools\\app.exe@160#win");
-    EXPECT_EQ(IconLoader::MakeIconKey(L"c:\\tools\\app.exe", L"", 48, true, 1), L"shell:c:\\tools\\app.exe@48#mac");
+    EXPECT_EQ(IconLoader::MakeIconKey(L"c:\\tools\\app.exe", L"", 200, false, 0),
+              L"shell:c:\\tools\\app.exe@160#win");
+    EXPECT_EQ(IconLoader::MakeIconKey(L"c:\\tools\\app.exe", L"", 48, true, 1),
+              L"shell:c:\\tools\\app.exe@48#mac");
     EXPECT_EQ(IconLoader::MakeIconKey(L"", L"D:/X/Y.EXE", 48, false, 2), L"shell:d:\\x\\y.exe@48#win#f2");
     EXPECT_EQ(IconLoader::MakeIconKey(L"Microsoft.App_x!App", L"D:\\y.exe", 48, false, 0),
               L"shell:microsoft.app_x!app@48#win");
@@ -164,7 +166,8 @@ TEST_F(IconLoaderSurfaces, DiskCacheFillsThePixelStoreAndTheRecentList) {
     EXPECT_EQ(loader.GetIconSurface(item, item, L"", 40, false), surface);
 
     // Nowhere to be found: null, so the caller queues a request.
-    EXPECT_EQ(loader.GetIconSurface(L"C:\\NoSuchFolder\\Other.exe", L"C:\\NoSuchFolder\\Other.exe", L"", 40, false),
+    EXPECT_EQ(loader.GetIconSurface(L"C:\\NoSuchFolder\\Other.exe", L"C:\\NoSuchFolder\\Other.exe",
+                                    L"", 40, false),
               nullptr);
 }
 
@@ -205,7 +208,8 @@ TEST_F(IconLoaderSurfaces, SpecialItemsUseTheirOwnKeys) {
     // The stock icon path: a surface under the bin's own key, or none at all
     // where the shell has no stock icon to give.
     IconSurfaceRef stock = loader.GetRecycleBinSurface(48, false, nullptr);
-    EXPECT_EQ(stock != nullptr, loader.HasSurface(full ? L"::bin_full@48#win" : L"::bin_empty@48#win"));
+    EXPECT_EQ(stock != nullptr,
+              loader.HasSurface(full ? L"::bin_full@48#win" : L"::bin_empty@48#win"));
 
     host.failCreation = true;
     EXPECT_EQ(loader.GetSettingsSurface(64, false), nullptr);

@@ -23,7 +23,8 @@ IconBitmap Halves(int width, int height, int split) {
         for (int x = 0; x < width; ++x) {
             const bool red = x < split;
             bitmap.pixels.insert(bitmap.pixels.end(),
-                                 {static_cast<uint8_t>(red ? 0 : 255), 0, static_cast<uint8_t>(red ? 255 : 0), 255});
+                                 {static_cast<uint8_t>(red ? 0 : 255), 0,
+                                  static_cast<uint8_t>(red ? 255 : 0), 255});
         }
     }
     return bitmap;
@@ -37,7 +38,8 @@ protected:
     void SetUp() override {
         if (!device.Ready()) GTEST_SKIP() << "no Direct2D device";
         com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&imaging));
+        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                         IID_PPV_ARGS(&imaging));
         graphics.dwrite = device.DWrite();
         graphics.imaging = imaging.Get();
         loader.host = &host;
@@ -134,7 +136,8 @@ TEST_F(IconRendering, BadgeOnlyFromTwoAndCappedAt99Plus) {
     PixelImage ninetyNine = Glyph(s, BuiltinIconNone, 99);
     EXPECT_EQ(memcmp(hundred.pixels.data(), many.pixels.data(), hundred.pixels.size() * 4), 0)
         << "100 and 150 both read 99+";
-    EXPECT_NE(memcmp(hundred.pixels.data(), ninetyNine.pixels.data(), hundred.pixels.size() * 4), 0);
+    EXPECT_NE(memcmp(hundred.pixels.data(), ninetyNine.pixels.data(), hundred.pixels.size() * 4),
+              0);
 
     // At 32 the radius is the 7-pixel minimum: the disc ends 7 pixels right of 25.6.
     PixelImage tiny = Glyph(32, BuiltinIconNone, 3);
@@ -172,7 +175,8 @@ TEST_F(IconRendering, SurfaceFromAnIconHandleIsScaledToTheSize) {
     header.bV5AlphaMask = 0xFF000000;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                     &bits, nullptr, 0);
     ReleaseDC(nullptr, screen);
     ASSERT_NE(color, nullptr);
     auto* pixels = static_cast<uint32_t*>(bits);

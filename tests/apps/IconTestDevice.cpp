@@ -23,15 +23,17 @@ bool PixelImage::AllTransparentIn(int left, int top, int right, int bottom) cons
 }
 
 IconTestDevice::IconTestDevice() {
-    const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1, D3D_FEATURE_LEVEL_10_0};
-    if (FAILED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT, levels,
-                                 3, D3D11_SDK_VERSION, &d3d_, nullptr, nullptr))) {
+    const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1,
+                                        D3D_FEATURE_LEVEL_10_0};
+    if (FAILED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr,
+                                 D3D11_CREATE_DEVICE_BGRA_SUPPORT, levels, 3, D3D11_SDK_VERSION,
+                                 &d3d_, nullptr, nullptr))) {
         return;
     }
     ComPtr<IDXGIDevice> dxgi;
     if (FAILED(d3d_.As(&dxgi))) return;
-    if (FAILED(D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), nullptr,
-                                 reinterpret_cast<void**>(factory_.GetAddressOf())))) {
+    if (FAILED(D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1),
+                                 nullptr, reinterpret_cast<void**>(factory_.GetAddressOf())))) {
         return;
     }
     if (FAILED(factory_->CreateDevice(dxgi.Get(), &device_))) return;
@@ -46,7 +48,8 @@ ComPtr<ID2D1Bitmap1> IconTestDevice::CreateTarget(int size) {
     ComPtr<ID2D1Bitmap1> target;
     if (!context_) return target;
     const auto props = D2D1::BitmapProperties1(
-        D2D1_BITMAP_OPTIONS_TARGET, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
+        D2D1_BITMAP_OPTIONS_TARGET,
+        D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
     context_->CreateBitmap(D2D1::SizeU(size, size), nullptr, 0, props, &target);
     return target;
 }
@@ -55,9 +58,9 @@ PixelImage IconTestDevice::ReadBack(ID2D1Bitmap1* target) {
     PixelImage image;
     if (!context_ || !target) return image;
     const D2D1_SIZE_U size = target->GetPixelSize();
-    const auto props =
-        D2D1::BitmapProperties1(D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW,
-                                D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
+    const auto props = D2D1::BitmapProperties1(
+        D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW,
+        D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
     ComPtr<ID2D1Bitmap1> staging;
     if (FAILED(context_->CreateBitmap(size, nullptr, 0, props, &staging))) return image;
     if (FAILED(staging->CopyFromBitmap(nullptr, target, nullptr))) return image;
@@ -101,7 +104,8 @@ IconSurfaceRef IconTestHost::CreateDrawingSurface(int width, int height) {
     return surface;
 }
 
-void IconTestHost::DrawSurface(IconSurface& base, const std::function<void(ID2D1DeviceContext*)>& paint) {
+void IconTestHost::DrawSurface(IconSurface& base,
+                               const std::function<void(ID2D1DeviceContext*)>& paint) {
     auto& surface = static_cast<Surface&>(base);
     ++drawn;
     if (!device_ || !surface.target) return;

@@ -64,7 +64,8 @@ public:
     explicit IconTestHost(IconTestDevice* device = nullptr) : device_(device) {}
 
     IconSurfaceRef CreateDrawingSurface(int width, int height) override;
-    void DrawSurface(IconSurface& surface, const std::function<void(ID2D1DeviceContext*)>& paint) override;
+    void DrawSurface(IconSurface& surface,
+                     const std::function<void(ID2D1DeviceContext*)>& paint) override;
 
     PixelImage Pixels(const IconSurfaceRef& surface);
     static int Width(const IconSurfaceRef& surface);

@@ -28,8 +28,8 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VantreelIconNotifyTest";
         RegisterClassW(&wc);
-        window_ =
-            CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        window_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  wc.hInstance, nullptr);
     }
     ~NotifyWindow() { DestroyWindow(window_); }
     HWND Handle() const { return window_; }
@@ -39,7 +39,8 @@ public:
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (std::chrono::steady_clock::now() < end && received_ < expected) {
             MSG msg;
-            while (PeekMessageW(&msg, window_, WM_DOCK_ICONS_READY, WM_DOCK_ICONS_READY, PM_REMOVE)) {
+            while (PeekMessageW(&msg, window_, WM_DOCK_ICONS_READY, WM_DOCK_ICONS_READY,
+                                PM_REMOVE)) {
                 EXPECT_EQ(msg.wParam, 0u);
                 EXPECT_EQ(msg.lParam, 0);
                 if (owner) owner->TakeReadyNotice();
@@ -155,7 +156,8 @@ TEST(IconWorkerFailures, MissingFileIsLoggedPostsNothingAndCanBeQueuedAgain) {
     EXPECT_EQ(result.exitCode, 10u) << "both attempts ended and no message was posted";
     const std::string line = "] IconLoader: background extraction failed for " + ToUtf8(missing);
     EXPECT_EQ(CountIn(dir.File(L"vantreel.log"), line), 2u) << "the second request was queued";
-    EXPECT_FALSE(FileExists(IconLoader::CacheFilePath(IconLoader::MakeRequestKey(L"gone", 48, false), missing)));
+    EXPECT_FALSE(FileExists(IconLoader::CacheFilePath(IconLoader::MakeRequestKey(L"gone", 48, false),
+                                                      missing)));
 }
 
 TEST_F(IconWorkers, DuplicateRequestsExtractOnce) {
@@ -271,12 +273,13 @@ TEST_F(IconWorkers, AFullStoreWithoutACacheFileStillKeepsTheIcon) {
 TEST(IconExtraction, ConversionScalesToTheExtractionSize) {
     const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     ComPtr<IWICImagingFactory> factory;
-    ASSERT_TRUE(
-        SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))));
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_PPV_ARGS(&factory))));
     std::vector<uint8_t> source(100 * 50 * 4, 0xFF);
     ComPtr<IWICBitmap> bitmap;
-    ASSERT_TRUE(SUCCEEDED(factory->CreateBitmapFromMemory(100, 50, GUID_WICPixelFormat32bppBGRA, 400,
-                                                          static_cast<UINT>(source.size()), source.data(), &bitmap)));
+    ASSERT_TRUE(SUCCEEDED(factory->CreateBitmapFromMemory(100, 50, GUID_WICPixelFormat32bppBGRA,
+                                                          400, static_cast<UINT>(source.size()),
+                                                          source.data(), &bitmap)));
     IconBitmap out;
     ASSERT_TRUE(ConvertToPbgraBitmap(factory.Get(), bitmap.Get(), 60, true, out));
     EXPECT_EQ(out.width, 38);

@@ -106,7 +106,8 @@ protected:
 
     // Runs launch with the recording helper's output going to a file in temp;
     // false when launch fails or the helper never writes its record.
-    bool LaunchRecorded(const TempDir& temp, const std::function<bool()>& launch, LaunchRecord& got) {
+    bool LaunchRecorded(const TempDir& temp, const std::function<bool()>& launch,
+                        LaunchRecord& got) {
         const std::wstring record = temp / L"record.txt";
         SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", record.c_str());
         const bool started = launch();
@@ -125,7 +126,8 @@ TEST_F(LaunchTest, ExpandsBracedKnownFolderIdsAndLeavesEverythingElse) {
     const std::wstring windows = KnownFolder(FOLDERID_Windows);
     ASSERT_FALSE(windows.empty());
     const std::wstring id = L"{F38BF404-1D43-42F2-9305-67DE0B28FC23}";
-    EXPECT_EQ(ExpandKnownFolderPath(id + L"\\System32\\notepad.exe"), windows + L"\\System32\\notepad.exe");
+    EXPECT_EQ(ExpandKnownFolderPath(id + L"\\System32\\notepad.exe"),
+              windows + L"\\System32\\notepad.exe");
     EXPECT_EQ(ExpandKnownFolderPath(id + L"\\/\\tool.exe"), windows + L"\\tool.exe");
     EXPECT_EQ(ExpandKnownFolderPath(id), windows);
 
@@ -170,8 +172,7 @@ TEST_F(LaunchTest, ExecutablesStartWithArgumentsInTheRightFolder) {
     wchar_t previous[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, previous);
     SetCurrentDirectoryW(elsewhere.c_str());
-    const bool recorded = LaunchRecorded(
-        temp, [&] { return LaunchApp(packaged, L""); }, got);
+    const bool recorded = LaunchRecorded(temp, [&] { return LaunchApp(packaged, L""); }, got);
     SetCurrentDirectoryW(previous);
     ASSERT_TRUE(recorded);
     EXPECT_TRUE(got.args.empty());
@@ -179,8 +180,7 @@ TEST_F(LaunchTest, ExecutablesStartWithArgumentsInTheRightFolder) {
 
     // An all-apps file entry starts for real too.
     DeleteFileW((temp / L"record.txt").c_str());
-    EXPECT_TRUE(LaunchRecorded(
-        temp, [&] { return LaunchShellApp(ordinary); }, got));
+    EXPECT_TRUE(LaunchRecorded(temp, [&] { return LaunchShellApp(ordinary); }, got));
 }
 
 TEST_F(LaunchTest, MissingTargetFailsAndIsLogged) {
@@ -224,7 +224,8 @@ TEST_F(LaunchTest, DockItemRouting) {
         rec.openExStarted = false;
         rec.openExError = error;
         EXPECT_FALSE(LaunchApp(L"C:\\Tools\\Denied.exe", L"", rec.Ops()));
-        EXPECT_NE(ReadDebugLog().find(L"LaunchApp failed (" + std::to_wstring(error) + L") for C:\\Tools\\Denied.exe"),
+        EXPECT_NE(ReadDebugLog().find(L"LaunchApp failed (" + std::to_wstring(error) +
+                                      L") for C:\\Tools\\Denied.exe"),
                   std::wstring::npos)
             << error;
     }
@@ -295,7 +296,8 @@ TEST_F(LaunchTest, ShellAppIdentifiersAreClassifiedInOrder) {
     ASSERT_EQ(rec.calls.size(), 5u);
     EXPECT_EQ(rec.calls[0].parameters, L"shell:AppsFolder\\X!App");
     EXPECT_EQ(rec.calls[0].file, L"explorer.exe");
-    EXPECT_EQ(rec.calls[1].parameters, L"shell:AppsFolder\\Microsoft.WindowsCalculator_8wekyb3d8bbwe");
+    EXPECT_EQ(rec.calls[1].parameters,
+              L"shell:AppsFolder\\Microsoft.WindowsCalculator_8wekyb3d8bbwe");
     EXPECT_EQ(rec.calls[2].parameters, L"shell:AppsFolder\\Contoso/Tool!App");
     EXPECT_EQ(rec.calls[3].kind, L"openEx");
     EXPECT_EQ(rec.calls[3].file, file);
@@ -310,7 +312,8 @@ TEST_F(LaunchTest, ShellAppIdentifiersAreClassifiedInOrder) {
     rec.openExStarted = false;
     rec.openExError = ERROR_ACCESS_DENIED;
     EXPECT_FALSE(LaunchShellApp(file, rec.Ops()));
-    EXPECT_NE(ReadDebugLog().find(L"LaunchShellApp: cannot run '" + file + L"' (err=5)"), std::wstring::npos);
+    EXPECT_NE(ReadDebugLog().find(L"LaunchShellApp: cannot run '" + file + L"' (err=5)"),
+              std::wstring::npos);
     EXPECT_FALSE(LaunchShellApp(L"", rec.Ops()));
 }
 
@@ -374,8 +377,9 @@ TEST_F(LaunchTest, ShortcutApplicationIdComesFromTheFilesPropertyBlock) {
     ASSERT_GE(bytes.size(), 80u);
     // Put the property block in front of the terminal block.
     ASSERT_EQ(bytes.substr(bytes.size() - 4), std::string(4, '\0'));
-    bytes.insert(bytes.size() - 4, MakeLinkPropertyStoreBlock(kPKEY_AppUserModel_ID.fmtid, kPKEY_AppUserModel_ID.pid,
-                                                              L"Contoso.PhotoLab_8wekyb3d8bbwe!App"));
+    bytes.insert(bytes.size() - 4,
+                 MakeLinkPropertyStoreBlock(kPKEY_AppUserModel_ID.fmtid, kPKEY_AppUserModel_ID.pid,
+                                            L"Contoso.PhotoLab_8wekyb3d8bbwe!App"));
     ASSERT_TRUE(WriteBytes(link, bytes));
 
     const auto info = ResolveShortcut(link);
@@ -391,8 +395,8 @@ TEST_F(LaunchTest, LinkPropertyParserRejectsMalformedBlocks) {
     const std::string base = ReadBytes(link);
     const std::string block = MakeLinkPropertyStoreBlock(kPKEY_AppUserModel_ID.fmtid, 5, L"A!B");
     auto parse = [](const std::string& bytes) {
-        return AppUserModelIdFromLinkBytes(
-            std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+        return AppUserModelIdFromLinkBytes(std::span<const uint8_t>(
+            reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
     };
     std::string good = base;
     good.insert(good.size() - 4, block);
@@ -437,6 +441,5 @@ TEST(LinkText, LongTextIsReadWholeNotCut) {
 
     // Text that fills even the largest buffer is refused, never taken cut.
     EXPECT_FALSE(ReadWholeLinkText(MAX_PATH, fill(std::wstring(70000, L'z')), out));
-    EXPECT_FALSE(ReadWholeLinkText(
-        MAX_PATH, [](wchar_t*, int) { return E_FAIL; }, out));
+    EXPECT_FALSE(ReadWholeLinkText(MAX_PATH, [](wchar_t*, int) { return E_FAIL; }, out));
 }

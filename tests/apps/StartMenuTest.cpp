@@ -66,7 +66,8 @@ protected:
 
 TEST_F(StartMenuTest, DisplayNamesOfShortcutsAndFolders) {
     Link(common, L"Contoso Suite\\Contoso Writer.lnk", Target(L"writer.exe"));
-    EXPECT_EQ(ShortcutDisplayName(common + L"\\Contoso Suite\\Contoso Writer.lnk"), L"Contoso Writer");
+    EXPECT_EQ(ShortcutDisplayName(common + L"\\Contoso Suite\\Contoso Writer.lnk"),
+              L"Contoso Writer");
     EXPECT_EQ(ShortcutDisplayName(common + L"\\Contoso Suite"), L"Contoso Suite");
     // Without a shell item the stem, then the file name.
     EXPECT_EQ(ShortcutDisplayName(common + L"\\gone\\Ghost.lnk"), L"Ghost");
@@ -91,8 +92,8 @@ std::wstring ShellName(const std::wstring& path) {
 // Names are worked out without the shell except where a desktop.ini can rename
 // the item; they must be what the shell says, either way.
 TEST_F(StartMenuTest, DisplayNamesEqualTheShellsOnPlainFoldersAndDesktopIniStillRenames) {
-    const std::vector<std::wstring> plain = {L"Vendor\\Plain.lnk",          L"Vendor\\Two.Dots 1.2.lnk",
-                                             L"Vendor\\UPPER CASE.LNK",     L"Vendor 2.0\\名前 ünïcode.lnk",
+    const std::vector<std::wstring> plain = {L"Vendor\\Plain.lnk",       L"Vendor\\Two.Dots 1.2.lnk",
+                                             L"Vendor\\UPPER CASE.LNK",  L"Vendor 2.0\\名前 ünïcode.lnk",
                                              L"Vendor 2.0\\Sub\\x.exe.lnk", L"Vendor\\ spaced .lnk"};
     for (const auto& relative : plain) Link(common, relative, Target(L"plain.exe"));
     for (const auto& relative : plain) {
@@ -108,7 +109,8 @@ TEST_F(StartMenuTest, DisplayNamesEqualTheShellsOnPlainFoldersAndDesktopIniStill
     // section gives the localized name; the walk shows the same name.
     Link(common, L"Local\\Writer.lnk", Target(L"writer.exe"));
     Link(common, L"Local\\Other.lnk", Target(L"other.exe"));
-    WriteBytes(common + L"\\Local\\desktop.ini", "[LocalizedFileNames]\r\nWriter.lnk=Localized Writer\r\n");
+    WriteBytes(common + L"\\Local\\desktop.ini",
+               "[LocalizedFileNames]\r\nWriter.lnk=Localized Writer\r\n");
     const std::wstring named = common + L"\\Local\\Writer.lnk";
     EXPECT_EQ(ShortcutDisplayName(named), ShellName(named));
     int asked = 0;
@@ -120,11 +122,10 @@ TEST_F(StartMenuTest, DisplayNamesEqualTheShellsOnPlainFoldersAndDesktopIniStill
     EXPECT_EQ(localized, L"Localized Writer");
     EXPECT_EQ(asked, 1);
     // Not named in the section: the file name, without asking.
-    EXPECT_EQ(ShortcutDisplayName(common + L"\\Local\\Other.lnk",
-                                  [&](const std::wstring&) {
-                                      ++asked;
-                                      return std::wstring(L"wrong");
-                                  }),
+    EXPECT_EQ(ShortcutDisplayName(common + L"\\Local\\Other.lnk", [&](const std::wstring&) {
+                  ++asked;
+                  return std::wstring(L"wrong");
+              }),
               L"Other");
     EXPECT_EQ(asked, 1);
 }
@@ -167,8 +168,9 @@ TEST_F(StartMenuTest, GroupsMergeAcrossBothFoldersWithFilters) {
     // Shortcuts to the same non-executable target are both kept.
     EXPECT_EQ(groups[1].apps.size(), 2u);
 
-    const InstalledApp& contoso = *std::find_if(groups[0].apps.begin(), groups[0].apps.end(),
-                                                [](const InstalledApp& a) { return a.name == L"Contoso"; });
+    const InstalledApp& contoso = *std::find_if(
+        groups[0].apps.begin(), groups[0].apps.end(),
+        [](const InstalledApp& a) { return a.name == L"Contoso"; });
     EXPECT_EQ(contoso.launchId, common + L"\\Contoso\\Contoso.lnk");
     EXPECT_EQ(contoso.shortcutPath, contoso.launchId);
     EXPECT_EQ(NormalizePathKey(contoso.targetPath), NormalizePathKey(targets + L"\\contoso.exe"));
@@ -199,22 +201,19 @@ TEST_F(StartMenuTest, AMalformedLinkIsTargetlessAndCostsNoMoreThanAGoodOne) {
     bytes.replace(0x4C, 4, 4, '\xFF');
     ASSERT_TRUE(WriteBytes(broken, bytes));
     Microsoft::WRL::ComPtr<IWICImagingFactory> factory;
-    ASSERT_HRESULT_SUCCEEDED(
-        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
     PROCESS_MEMORY_COUNTERS before = {}, after = {};
     GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
     const std::vector<StartMenuGroup> groups = Walk();
     IconBitmap icon;
-    EXPECT_FALSE(ExtractShellItemImage(factory.Get(), L"", broken, 48, true, icon) ||
-                 ExtractFileIcon(factory.Get(), broken, icon));
+    EXPECT_FALSE(ExtractShellItemImage(factory.Get(), L"", broken, 48, true, icon) || ExtractFileIcon(factory.Get(), broken, icon));
     GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
     EXPECT_LT(after.PeakPagefileUsage - before.PagefileUsage, SIZE_T(256) << 20);
     EXPECT_LT(after.PeakWorkingSetSize - before.WorkingSetSize, SIZE_T(256) << 20);
     ASSERT_EQ(groups.size(), 1u);
     ASSERT_EQ(groups[0].apps.size(), 3u);
     EXPECT_EQ(std::count_if(groups[0].apps.begin(), groups[0].apps.end(),
-                            [&](const InstalledApp& app) { return app.targetPath == broken; }),
-              1);
+                            [&](const InstalledApp& app) { return app.targetPath == broken; }), 1);
     // Mended in place, it is judged again.
     EXPECT_FALSE(IsLinkFileSound(broken));
     ASSERT_TRUE(MakeShortcut(broken, Target(L"three.exe")));
@@ -226,8 +225,8 @@ TEST_F(StartMenuTest, FallbackWalksEverythingButDropsUninstallersAndDuplicates) 
     Link(common, L"Startup\\Starter.lnk", Target(L"starter.exe"));
     Link(common, L"Suite\\Deep\\Helpful Readme.lnk", Target(L"readme.txt"));
     Link(common, L"Suite\\Uninstall Suite.lnk", Target(L"remove.exe"));
-    Link(user, L"loose.lnk", Target(L"loose2.exe"));       // same name: dropped
-    Link(user, L"Loose Again.lnk", Target(L"loose.exe"));  // same exe: dropped
+    Link(user, L"loose.lnk", Target(L"loose2.exe"));        // same name: dropped
+    Link(user, L"Loose Again.lnk", Target(L"loose.exe"));   // same exe: dropped
     Link(user, L"Own.lnk", Target(L"own.exe"));
 
     std::unordered_set<std::wstring> nameKeys, exeTargets;

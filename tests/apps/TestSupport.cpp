@@ -32,9 +32,11 @@ void MakeDirs(const std::wstring& path) {
     std::filesystem::create_directories(std::filesystem::path(path), ec);
 }
 
-bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target, const std::wstring& arguments) {
+bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target,
+                  const std::wstring& arguments) {
     ComPtr<IShellLinkW> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) {
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&link)))) {
         return false;
     }
     if (FAILED(link->SetPath(target.c_str()))) return false;
@@ -45,17 +47,19 @@ bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target, cons
 }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                              nullptr);
     CloseHandle(file);
     return ok && written == bytes.size();
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes;
     char chunk[65536];
@@ -67,7 +71,9 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool WaitForFile(const std::wstring& path, DWORD timeoutMs) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
@@ -87,9 +93,11 @@ std::wstring TestBinDirectory() { return ExecutableDirectory(); }
 
 std::wstring Utf8ToWide(const std::string& text) {
     if (text.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0);
     std::wstring wide(length, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
     return wide;
 }
 
@@ -103,7 +111,8 @@ void PutU32(std::string& out, uint32_t value) { out.append(reinterpret_cast<char
 
 // Layout of the link format's property-store block: block size and signature,
 // then serialized storages ("1SPS", format id, values), each list ended by a zero size.
-std::string MakeLinkPropertyStoreBlock(const GUID& formatId, uint32_t propertyId, const std::wstring& value) {
+std::string MakeLinkPropertyStoreBlock(const GUID& formatId, uint32_t propertyId,
+                                       const std::wstring& value) {
     // Typed value: type, padding, character count (with terminator), the
     // characters, padded to a multiple of four bytes.
     std::string typed;

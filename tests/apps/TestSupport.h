@@ -33,7 +33,8 @@ public:
 // Creates the folder and its parents.
 void MakeDirs(const std::wstring& path);
 // Writes a shell link with IShellLinkW; false when the shell refuses it.
-bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target, const std::wstring& arguments = L"");
+bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target,
+                  const std::wstring& arguments = L"");
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
@@ -46,4 +47,5 @@ std::wstring TestBinDirectory();
 std::wstring ReadDebugLog();
 std::wstring Utf8ToWide(const std::string& text);
 // A link file's property-store extra-data block holding one string property.
-std::string MakeLinkPropertyStoreBlock(const GUID& formatId, uint32_t propertyId, const std::wstring& value);
+std::string MakeLinkPropertyStoreBlock(const GUID& formatId, uint32_t propertyId,
+                                       const std::wstring& value);

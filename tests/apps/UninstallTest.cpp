@@ -23,16 +23,16 @@ class UninstallRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kTestRoot);
-        SetUninstallShellStarterForTesting(
-            [this](const wchar_t* verb, const std::wstring& file, const std::wstring& parameters, ProcessHandle*) {
-                started.push_back({verb, file, parameters});
-                if (failNext > 0) {
-                    --failNext;
-                    SetLastError(lastError);
-                    return false;
-                }
-                return true;
-            });
+        SetUninstallShellStarterForTesting([this](const wchar_t* verb, const std::wstring& file,
+                                                  const std::wstring& parameters, ProcessHandle*) {
+            started.push_back({verb, file, parameters});
+            if (failNext > 0) {
+                --failNext;
+                SetLastError(lastError);
+                return false;
+            }
+            return true;
+        });
     }
     void TearDown() override {
         SetUninstallShellStarterForTesting(nullptr);

@@ -78,7 +78,8 @@ TEST_F(ConfigFileTest, UnusableFileGivesDefaultsAndStaysAsItIs) {
         EXPECT_EQ(ParseFailuresLogged(), before + 1) << text.size();
         EXPECT_TRUE(ReadBytes(path_) == text) << "file changed, size " << text.size();
         EXPECT_TRUE(ReadBytes(backup) == (text.empty() ? "an older copy" : text)) << text.size();
-        EXPECT_EQ(TimesLogged("Config kept as " + testfiles::Utf8(backup)), keptBefore + (text.empty() ? 0 : 1))
+        EXPECT_EQ(TimesLogged("Config kept as " + testfiles::Utf8(backup)),
+                  keptBefore + (text.empty() ? 0 : 1))
             << text.size();
     }
     // The copy outlives the save that replaces the broken file.
@@ -233,8 +234,7 @@ TEST_F(ConfigFileTest, ACutLeavesRoomForAThousandMoreHiddenAppsAndSaysSo) {
     EXPECT_FALSE(store.TakeNotice().empty());
     EXPECT_TRUE(store.TakeNotice().empty()) << "told once";
     EXPECT_EQ(ReadBytes(path_ + L".bak"), text);
-    for (int i = 0; i < 1000; ++i)
-        config.hiddenApps.push_back(L"c:\\program files\\" + std::wstring(100, L'n') + std::to_wstring(i));
+    for (int i = 0; i < 1000; ++i) config.hiddenApps.push_back(L"c:\\program files\\" + std::wstring(100, L'n') + std::to_wstring(i));
     EXPECT_TRUE(store.Save(config));
     ASSERT_TRUE(WriteBytes(path_, "{broken"));
     LoadConfig(path_);

@@ -15,33 +15,13 @@
 namespace {
 
 // Bytes and tokens that matter to the grammar, so random text gets deep into it.
-constexpr std::string_view kInteresting = "{}[]:,\"\\u0123456789.-+etrufalsn \t\r\n\x01\x7f\xc3\xa9\xff";
-const char* const kTokens[] = {"{",
-                               "}",
-                               "[",
-                               "]",
-                               ",",
-                               "\"",
-                               "\\uD83D",
-                               "true",
-                               "null",
-                               "1e5",
-                               "99999999999",
-                               "-99999999999",
-                               "-.5",
-                               "400",
-                               "123456789012345678901234567890",
-                               "\"iconSize\":",
-                               "\"pinned\":",
-                               "\"controlCenterTiles\":",
-                               "\"hiddenTrayApps\":",
-                               "\"theme\":",
-                               "\"clearedNotifWatermark\":",
-                               "[[[[[[[[",
-                               "{\"a\":",
-                               "\"WiFi\"",
-                               "\"C:/X.EXE\"",
-                               "\"\""};
+constexpr std::string_view kInteresting =
+    "{}[]:,\"\\u0123456789.-+etrufalsn \t\r\n\x01\x7f\xc3\xa9\xff";
+const char* const kTokens[] = {
+    "{", "}", "[", "]", ",", "\"", "\\uD83D", "true", "null", "1e5", "99999999999",
+    "-99999999999", "-.5", "400", "123456789012345678901234567890", "\"iconSize\":",
+    "\"pinned\":", "\"controlCenterTiles\":", "\"hiddenTrayApps\":", "\"theme\":",
+    "\"clearedNotifWatermark\":", "[[[[[[[[", "{\"a\":", "\"WiFi\"", "\"C:/X.EXE\"", "\"\""};
 
 std::string RandomBytes(std::mt19937& rng) {
     std::string text = rng() % 2 ? "{" : "";
@@ -55,18 +35,10 @@ std::string Mutate(std::string text, std::mt19937& rng) {
     for (int e = 0, edits = 1 + static_cast<int>(rng() % 4); e < edits; ++e) {
         const size_t at = rng() % (text.size() + 1);
         switch (rng() % 6) {
-            case 0:
-                if (at < text.size()) text[at] = static_cast<char>(rng());
-                break;
-            case 1:
-                if (at < text.size()) text.erase(at, 1 + rng() % 16);
-                break;
-            case 2:
-                if (at < text.size()) text.insert(at, text.substr(at, 1 + rng() % 40));
-                break;
-            case 3:
-                text.resize(at);
-                break;
+            case 0: if (at < text.size()) text[at] = static_cast<char>(rng()); break;
+            case 1: if (at < text.size()) text.erase(at, 1 + rng() % 16); break;
+            case 2: if (at < text.size()) text.insert(at, text.substr(at, 1 + rng() % 40)); break;
+            case 3: text.resize(at); break;
             case 4: {  // replace a number with an extreme or odd one
                 const size_t start = text.find_first_of("0123456789", at);
                 if (start == std::string::npos) break;
@@ -74,9 +46,7 @@ std::string Mutate(std::string text, std::mt19937& rng) {
                 text.replace(start, end - start, kTokens[9 + rng() % 6]);
                 break;
             }
-            default:
-                text.insert(at, kTokens[rng() % std::size(kTokens)]);
-                break;
+            default: text.insert(at, kTokens[rng() % std::size(kTokens)]); break;
         }
     }
     return text;
@@ -86,8 +56,7 @@ bool Normalized(const std::wstring& key) { return !key.empty() && NormalizePathK
 
 template <typename T>
 bool Unique(const std::vector<T>& list) {
-    for (const T& item : list)
-        if (std::count(list.begin(), list.end(), item) != 1) return false;
+    for (const T& item : list) if (std::count(list.begin(), list.end(), item) != 1) return false;
     return true;
 }
 
@@ -154,21 +123,11 @@ TEST(ConfigFuzz, ReaderOperationsStayInsideTheirData) {
             bool b = false;
             double d = 0.0;
             switch (rng() % 5) {
-                case 0:
-                    reader.Consume("{}[]:,"[rng() % 6]);
-                    break;
-                case 1:
-                    reader.ReadString(s);
-                    break;
-                case 2:
-                    reader.ReadBool(b);
-                    break;
-                case 3:
-                    EXPECT_FALSE(reader.ReadNumber(d) && std::isnan(d)) << text;
-                    break;
-                default:
-                    reader.SkipValue();
-                    break;
+                case 0: reader.Consume("{}[]:,"[rng() % 6]); break;
+                case 1: reader.ReadString(s); break;
+                case 2: reader.ReadBool(b); break;
+                case 3: EXPECT_FALSE(reader.ReadNumber(d) && std::isnan(d)) << text; break;
+                default: reader.SkipValue(); break;
             }
             ASSERT_LE(reader.position, reader.size) << text;
         }

@@ -22,8 +22,7 @@ std::wstring GoldenPath() {
     std::string source = VANTREEL_TESTS_DIR "/config/golden/default.json";
     std::wstring path(source.begin(), source.end());
     if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
+    for (wchar_t& c : path) if (c == L'/') c = L'\\';
     return path;
 }
 
@@ -41,14 +40,14 @@ TEST(DockConfigDefaults, PinInstalledApps) {
     CreateDirectoryW(folder.File(L"first.exe").c_str(), nullptr);  // a folder never counts
     SetEnvironmentVariableW(L"VANTREEL_TEST_APPS", folder.Path().c_str());
     std::vector<PinnedApp> pinned;
-    AddDefaultPinnedApp(pinned, L"应用",
-                        {L"", L"%VANTREEL_TEST_APPS%\\first.exe", L"%VANTREEL_TEST_APPS%\\Second.EXE",
-                         L"%VANTREEL_TEST_APPS%\\Second.EXE"});
+    AddDefaultPinnedApp(pinned, L"应用", {L"", L"%VANTREEL_TEST_APPS%\\first.exe",
+                                           L"%VANTREEL_TEST_APPS%\\Second.EXE",
+                                           L"%VANTREEL_TEST_APPS%\\Second.EXE"});
     AddDefaultPinnedApp(pinned, L"none", {L"%VANTREEL_TEST_APPS%\\missing.exe"});
     SetEnvironmentVariableW(L"VANTREEL_TEST_APPS", nullptr);
     ASSERT_EQ(pinned.size(), 1u);
-    EXPECT_EQ(pinned[0],
-              (PinnedApp{L"应用", folder.File(L"Second.EXE"), L"", NormalizePathKey(folder.File(L"Second.EXE"))}));
+    EXPECT_EQ(pinned[0], (PinnedApp{L"应用", folder.File(L"Second.EXE"), L"",
+                                    NormalizePathKey(folder.File(L"Second.EXE"))}));
 }
 
 TEST(DockConfigToJson, MatchesGoldenFileByteForByte) {
@@ -82,7 +81,8 @@ TEST(DockConfigToJson, RoundTripKeepsEverySetting) {
     config.hiddenApps = {L"c:\\hidden.exe", L"c:\\hidden.exe"};
     config.hiddenTrayApps = {L"tray\\一.exe"};
     const std::string text = DockConfig::ToJson(config);
-    EXPECT_NE(text.find("  \"clearedNotifWatermark\": \"18446744073709551615\",\n"), std::string::npos);
+    EXPECT_NE(text.find("  \"clearedNotifWatermark\": \"18446744073709551615\",\n"),
+              std::string::npos);
     EXPECT_EQ(text.find('\r'), std::string::npos);
     DockConfig back = MustParse(text);
     EXPECT_TRUE(back == config);
@@ -110,20 +110,15 @@ TEST(DockConfigFromJson, ListsAndDefaults) {
         {"path": "d:\\x.exe", "appId": "My.App", "args": "-a"}
     ]})");
     ASSERT_EQ(pinned.pinned.size(), 2u);
-    EXPECT_EQ(pinned.pinned[0],
-              (PinnedApp{L"App", L"C:/Program Files/App/App.EXE", L"", L"c:\\program files\\app\\app.exe"}));
+    EXPECT_EQ(pinned.pinned[0], (PinnedApp{L"App", L"C:/Program Files/App/App.EXE", L"",
+                                           L"c:\\program files\\app\\app.exe"}));
     EXPECT_EQ(pinned.pinned[1], (PinnedApp{L"", L"d:\\x.exe", L"-a", L"My.App"}));
 }
 
 TEST(DockConfigFromJson, NumbersAreClampedAndHugeOnesSaturate) {
     const std::string huge(400, '9');
     const std::string big(40, '9');
-    struct Case {
-        std::string text;
-        float DockConfig::*f;
-        int32_t DockConfig::*i;
-        double expected;
-    };
+    struct Case { std::string text; float DockConfig::*f; int32_t DockConfig::*i; double expected; };
     const Case cases[] = {
         {R"({"iconSize": 200})", &DockConfig::iconSize, nullptr, 76},
         {R"({"iconSize": 10})", &DockConfig::iconSize, nullptr, 32},
@@ -143,51 +138,29 @@ TEST(DockConfigFromJson, NumbersAreClampedAndHugeOnesSaturate) {
     };
     for (const Case& c : cases) {
         DockConfig config = MustParse(c.text);
-        if (c.f)
-            EXPECT_EQ(config.*c.f, static_cast<float>(c.expected)) << c.text;
-        else
-            EXPECT_EQ(config.*c.i, static_cast<int32_t>(c.expected)) << c.text;
+        if (c.f) EXPECT_EQ(config.*c.f, static_cast<float>(c.expected)) << c.text;
+        else EXPECT_EQ(config.*c.i, static_cast<int32_t>(c.expected)) << c.text;
     }
-    const std::pair<std::string, uint64_t> marks[] = {{R"("133456789012345678")", 133456789012345678ull},
-                                                      {"1234567", 1234567},
-                                                      {"-5", 0},
-                                                      {"12.9", 12},
-                                                      {"\"" + big + "\"", UINT64_MAX},
-                                                      {big, UINT64_MAX},
-                                                      {R"(" 42abc")", 42},
-                                                      {R"("")", 0}};
+    const std::pair<std::string, uint64_t> marks[] = {
+        {R"("133456789012345678")", 133456789012345678ull}, {"1234567", 1234567}, {"-5", 0},
+        {"12.9", 12}, {"\"" + big + "\"", UINT64_MAX}, {big, UINT64_MAX}, {R"(" 42abc")", 42},
+        {R"("")", 0}};
     for (const auto& [value, expected] : marks) {
-        EXPECT_EQ(MustParse("{\"clearedNotifWatermark\": " + value + "}").clearedNotifWatermark, expected) << value;
+        EXPECT_EQ(MustParse("{\"clearedNotifWatermark\": " + value + "}").clearedNotifWatermark,
+                  expected) << value;
     }
 }
 
 TEST(DockConfigFromJson, BadInputFailsAndLeavesOutputUnchanged) {
     const std::string bad[] = {
-        "",
-        "   ",
-        "[]",
-        "{",
-        "\xEF\xBB\xBF",
-        "\xEF\xBB{}",
-        R"({"iconSize": "48"})",
-        R"({"magnifyEnabled": 1})",
-        R"({"theme": true})",
-        R"({"clearedNotifWatermark": true})",
-        R"({"clearedNotifWatermark": 1e5})",
-        R"({"controlCenterTiles": "wifi"})",
-        R"({"controlCenterTiles": ["wifi", 3]})",
-        R"({"hiddenApps": [null]})",
-        R"({"hiddenTrayApps": {}})",
-        R"({"pinned": ["C:\\a.exe"]})",
-        R"({"pinned": [{"path": 5}]})",
-        R"({"pinned": [{"path": "a",}]})",
-        R"({"iconSize": 48,})",
-        R"({"iconSize" 48})",
-        R"({iconSize: 48})",
-        R"({"iconSize": +5})",
-        R"({"iconSize": 48 "theme": 1})",
-        R"({"unknown": [1,]})",
-        R"({"hiddenApps": ["a",]})",
+        "", "   ", "[]", "{", "\xEF\xBB\xBF", "\xEF\xBB{}",
+        R"({"iconSize": "48"})", R"({"magnifyEnabled": 1})", R"({"theme": true})",
+        R"({"clearedNotifWatermark": true})", R"({"clearedNotifWatermark": 1e5})",
+        R"({"controlCenterTiles": "wifi"})", R"({"controlCenterTiles": ["wifi", 3]})",
+        R"({"hiddenApps": [null]})", R"({"hiddenTrayApps": {}})", R"({"pinned": ["C:\\a.exe"]})",
+        R"({"pinned": [{"path": 5}]})", R"({"pinned": [{"path": "a",}]})", R"({"iconSize": 48,})",
+        R"({"iconSize" 48})", R"({iconSize: 48})", R"({"iconSize": +5})",
+        R"({"iconSize": 48 "theme": 1})", R"({"unknown": [1,]})", R"({"hiddenApps": ["a",]})",
         "{\"future\": " + std::string(200000, '[') + "}",
     };
     for (const std::string& text : bad) {

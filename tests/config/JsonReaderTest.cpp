@@ -22,10 +22,7 @@ TEST(JsonReader, Strings) {
         {"\"\"", L""},
         {"\"\xe4\xb8\xad\xe6\x96\x87\"", L"\u4e2d\u6587"},
         {R"("a\u0000b")", std::wstring(L"a\0b", 3)},
-        {"\"a\xff"
-         "b\"",
-         L"a\xFFFD"
-         L"b"},
+        {"\"a\xff" "b\"", L"a\xFFFD" L"b"},
     };
     for (const auto& [text, expected] : good) {
         std::wstring out;
@@ -36,8 +33,8 @@ TEST(JsonReader, Strings) {
     ASSERT_TRUE(ReadString(R"("\uD83D\uDE00")", pair));
     EXPECT_EQ(pair, std::wstring(pair.size(), L'\xFFFD'));
     EXPECT_FALSE(pair.empty());
-    for (std::string_view bad :
-         {"", "x", "'single'", "\"open", "\"ends in escape\\", R"("\u12")", R"("\u12g4")", "123"}) {
+    for (std::string_view bad : {"", "x", "'single'", "\"open", "\"ends in escape\\",
+                                 R"("\u12")", R"("\u12g4")", "123"}) {
         std::wstring out = L"keep";
         EXPECT_FALSE(ReadString(bad, out)) << bad;
         EXPECT_EQ(out, L"keep") << bad;
@@ -56,25 +53,14 @@ TEST(JsonReader, BoolsAndNumbers) {
         EXPECT_FALSE(JsonReader(bad).ReadBool(out) || !out) << bad;
     }
 
-    struct Case {
-        std::string_view text;
-        double value;
-        size_t end;
-    };
+    struct Case { std::string_view text; double value; size_t end; };
     const std::string huge(400, '9');
     const std::string tiny = "0." + std::string(400, '0') + "1";
     const std::string negativeHuge = "-" + huge;
     const Case cases[] = {
-        {"5.", 5.0, 2},
-        {"-.5", -0.5, 3},
-        {"007", 7.0, 3},
-        {"12abc", 12.0, 2},
-        {"1e5", 1.0, 1},
-        {"  42,", 42.0, 4},
-        {"3.25.1", 3.25, 4},
-        {"99999999999", 99999999999.0, 11},
-        {huge, HUGE_VAL, huge.size()},
-        {negativeHuge, -HUGE_VAL, negativeHuge.size()},
+        {"5.", 5.0, 2},     {"-.5", -0.5, 3},  {"007", 7.0, 3},   {"12abc", 12.0, 2},
+        {"1e5", 1.0, 1},    {"  42,", 42.0, 4}, {"3.25.1", 3.25, 4}, {"99999999999", 99999999999.0, 11},
+        {huge, HUGE_VAL, huge.size()}, {negativeHuge, -HUGE_VAL, negativeHuge.size()},
         {tiny, 0.0, tiny.size()},
     };
     for (const Case& c : cases) {
@@ -102,8 +88,8 @@ TEST(JsonReader, SkipValue) {
     ASSERT_TRUE(reader.SkipValue());
     EXPECT_EQ(std::string_view(reader.data + reader.position), " tail");
 
-    for (std::string_view bad :
-         {"[1,]", "[1 2]", "{\"a\":1,}", "{\"a\" 1}", "{a:1}", "[", "nul", "'x'", "", "]", "[1}", "/* c */ 1"}) {
+    for (std::string_view bad : {"[1,]", "[1 2]", "{\"a\":1,}", "{\"a\" 1}", "{a:1}", "[", "nul",
+                                 "'x'", "", "]", "[1}", "/* c */ 1"}) {
         EXPECT_FALSE(Skips(bad)) << bad;
     }
 
@@ -120,15 +106,12 @@ TEST(JsonReader, SkipValue) {
 TEST(JsonEscape, EscapesAndRoundTrips) {
     EXPECT_EQ(JsonEscapeToUtf8(L"a\tb\x01"), "a\\tb\\u0001");
     EXPECT_EQ(JsonEscapeToUtf8(L"\x1b\"\\/\b\f\n\r\x7f"), "\\u001b\\\"\\\\/\\b\\f\\n\\r\x7f");
-    EXPECT_EQ(JsonEscapeToUtf8(L"a\xd83d"
-                               L"b"),
-              "a\xef\xbf\xbd"
-              "b");  // lone surrogate
+    EXPECT_EQ(JsonEscapeToUtf8(L"a\xd83d" L"b"), "a\xef\xbf\xbd" "b");  // lone surrogate
 
-    for (const std::wstring& text :
-         {std::wstring(L"C:\\Program Files\\应用\\app.exe"),
-          std::wstring(L"say \"hi\" \\ back\\\\slash 文件资源管理器"), std::wstring(L"tab\tline\nbell\x07 esc\x1b"),
-          std::wstring(L"emoji \xd83d\xde00 and \u00e9 /slash/")}) {
+    for (const std::wstring& text : {std::wstring(L"C:\\Program Files\\应用\\app.exe"),
+                                     std::wstring(L"say \"hi\" \\ back\\\\slash 文件资源管理器"),
+                                     std::wstring(L"tab\tline\nbell\x07 esc\x1b"),
+                                     std::wstring(L"emoji \xd83d\xde00 and \u00e9 /slash/")}) {
         const std::string json = "\"" + JsonEscapeToUtf8(text) + "\"";
         std::wstring back;
         ASSERT_TRUE(ReadString(json, back)) << json;

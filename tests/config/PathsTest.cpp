@@ -42,8 +42,8 @@ TEST(ConfigPath, ResolvesBesideExecutableOrInLocalAppData) {
     EXPECT_FALSE(Exists(folder.File(L".vantreel_write_probe")));
 
     // A probe held by another caller still shows the folder is writable.
-    HANDLE probe = CreateFileW(folder.File(L".vantreel_write_probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               0, nullptr);
+    HANDLE probe = CreateFileW(folder.File(L".vantreel_write_probe").c_str(), GENERIC_WRITE, 0,
+                               nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(probe, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ResolveConfigPath(folder.Path()), beside);
     CloseHandle(probe);
@@ -62,7 +62,8 @@ TEST(ConfigPath, ResolvesBesideExecutableOrInLocalAppData) {
     SetCurrentDirectoryW(previous);
     DeleteFileW(folder.File(L"vantreel.json").c_str());
     EXPECT_EQ(withoutFolder, localConfig);
-    EXPECT_NE(GetFileAttributesW((std::wstring(local) + L"\\Vantreel").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_NE(GetFileAttributesW((std::wstring(local) + L"\\Vantreel").c_str()) &
+                  FILE_ATTRIBUTE_DIRECTORY, 0u);
 
     // An existing entry wins even when it is a folder.
     const std::wstring other = folder.File(L"sub");

@@ -29,14 +29,17 @@ inline bool WriteBytes(const std::wstring& path, const std::string& text) {
 
 inline std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
     return out;
 }
 
-inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // A new empty folder under %TEMP%, removed again when the object goes.
 class TempFolder {
@@ -45,8 +48,8 @@ public:
         static std::atomic<int> counter{0};
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
-        path_ = std::wstring(temp) + L"vantreel_config_test_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                std::to_wstring(counter++);
+        path_ = std::wstring(temp) + L"vantreel_config_test_" +
+                std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(counter++);
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
         std::filesystem::create_directories(path_, ec);

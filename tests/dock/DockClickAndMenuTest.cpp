@@ -16,7 +16,8 @@ const HWND a = Handle(0x10), b = Handle(0x20), c = Handle(0x30), other = Handle(
 WindowClickChoice Click(const std::vector<HWND>& windows, HWND foreground, std::set<HWND> iconic = {},
                         std::set<HWND> dead = {}) {
     return ChooseWindowForClick(
-        windows, foreground, [&](HWND w) { return iconic.count(w) != 0; }, [&](HWND w) { return dead.count(w) == 0; });
+        windows, foreground, [&](HWND w) { return iconic.count(w) != 0; },
+        [&](HWND w) { return dead.count(w) == 0; });
 }
 
 std::vector<int> Ids(const std::vector<MacMenuItem>& rows) {

@@ -38,11 +38,12 @@ TEST(DockDragStep, StartsPastEightDipRoundedAtTheScale) {
         LONG dx, dy;
         bool starts;
     } cases[] = {
-        {1.0f, 6, 6, true},                            // 72 > 64
-        {1.0f, 5, 6, false},                           // 61
-        {1.5f, 8, 9, true},                            // 145 > 144
-        {1.5f, 8, 8, false},                           // 128
-        {1.5f, -12, 0, false}, {1.25f, 0, -11, true},  // round(10) = 10
+        {1.0f, 6, 6, true},   // 72 > 64
+        {1.0f, 5, 6, false},  // 61
+        {1.5f, 8, 9, true},   // 145 > 144
+        {1.5f, 8, 8, false},  // 128
+        {1.5f, -12, 0, false},
+        {1.25f, 0, -11, true},  // round(10) = 10
     };
     for (const Case& c : cases) {
         DockDragStep step = StepDockDrag(PressOnThird(c.scale, c.dx, c.dy), Row());

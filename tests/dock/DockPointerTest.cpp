@@ -343,7 +343,7 @@ TEST_F(DockPointer, AClickLaunchesAStoppedApplicationWithABounceAndAMiddleClickA
     POINT centre = IconCentre(regedit);
     Pointer(WM_LBUTTONDOWN, centre);
     Pointer(WM_MOUSEMOVE, Offset(centre, 3, 2));  // within the drag threshold
-    Settle();                                     // the magnification comes to rest, so only a bounce can move now
+    Settle();  // the magnification comes to rest, so only a bounce can move now
     Pointer(WM_LBUTTONUP, Offset(centre, 3, 2));
     ASSERT_EQ(launched_.size(), 1u);
     EXPECT_EQ(launched_[0], WindowsFile(L"regedit.exe"));

@@ -19,8 +19,8 @@ struct PlacedDock {
 
     PlacedDock() {
         itemsRoot = compositor.CreateContainerVisual();
-        DockItemKind kinds[] = {DockItemKind::Launchpad, DockItemKind::App, DockItemKind::App, DockItemKind::Separator,
-                                DockItemKind::RecycleBin};
+        DockItemKind kinds[] = {DockItemKind::Launchpad, DockItemKind::App, DockItemKind::App,
+                                DockItemKind::Separator, DockItemKind::RecycleBin};
         DockLayoutInput input;
         input.screenWidth = 1920.0f;
         input.bandHeight = kBand;

@@ -266,18 +266,16 @@ TEST(DockStartup, AFailingOrThrowingStepFailsTheStartAndLeavesNothingBehind) {
         EXPECT_FALSE(IsWindow(visual));
     };
 
-    failedStart(
-        [](DockWindow& dock) { dock.factoryCalls.createDWrite = [](IDWriteFactory**) { return E_OUTOFMEMORY; }; },
-        false);
+    failedStart([](DockWindow& dock) {
+        dock.factoryCalls.createDWrite = [](IDWriteFactory**) { return E_OUTOFMEMORY; };
+    }, false);
     EXPECT_NE(log().find("DWriteCreateFactory failed: 0x8007000E"), std::string::npos) << log();
 
-    failedStart(
-        [](DockWindow& dock) {
-            dock.factoryCalls.createImaging = [](REFCLSID, IWICImagingFactory**) -> HRESULT {
-                throw std::runtime_error("imaging service gone");
-            };
-        },
-        false);
+    failedStart([](DockWindow& dock) {
+        dock.factoryCalls.createImaging = [](REFCLSID, IWICImagingFactory**) -> HRESULT {
+            throw std::runtime_error("imaging service gone");
+        };
+    }, false);
     EXPECT_NE(log().find("DockWindow::Initialize std::exception: imaging service gone"), std::string::npos) << log();
 
     // The device is made on a worker while the windows come up: its failure

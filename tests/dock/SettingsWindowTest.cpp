@@ -75,15 +75,14 @@ std::string WindowsAt(const SettingsWindow& window, float x, float y) {
     POINT p = {static_cast<LONG>(std::lround(x * window.Scale())), static_cast<LONG>(std::lround(y * window.Scale()))};
     ClientToScreen(window.Window(), &p);
     std::string text = "at " + std::to_string(p.x) + "," + std::to_string(p.y) + "; settings window " +
-                       (IsWindowVisible(window.Window()) ? "shown" : "hidden") +
-                       (IsIconic(window.Window()) ? ", minimised" : "");
+                       (IsWindowVisible(window.Window()) ? "shown" : "hidden") + (IsIconic(window.Window()) ? ", minimised" : "");
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
         RECT r = {};
         char name[128] = {};
         if (!IsWindowVisible(w) || !GetWindowRect(w, &r) || !PtInRect(&r, p)) continue;
         GetClassNameA(w, name, sizeof(name));
-        text += std::string("; over it: ") + name + " (" + std::to_string(r.left) + "," + std::to_string(r.top) +
-                " - " + std::to_string(r.right) + "," + std::to_string(r.bottom) + ", ex-style " +
+        text += std::string("; over it: ") + name + " (" + std::to_string(r.left) + "," + std::to_string(r.top) + " - " +
+                std::to_string(r.right) + "," + std::to_string(r.bottom) + ", ex-style " +
                 std::to_string(GetWindowLongW(w, GWL_EXSTYLE)) + ")";
         if (w == window.Window()) break;
     }
@@ -349,10 +348,7 @@ TEST_F(SettingsWindowTest, AFailedAutoStartShowsOff) {
     AutoStartSystem().executablePath = [] { return std::wstring(L"C:\\vantreel.exe"); };
     AutoStartSystem().registerTask = [&](const std::wstring&) { return installed = true; };
     AutoStartSystem().isInstalled = [&] { return installed; };
-    AutoStartSystem().uninstall = [&] {
-        installed = false;
-        return true;
-    };
+    AutoStartSystem().uninstall = [&] { installed = false; return true; };
     Click(window_, 500, 376);
     EXPECT_TRUE(installed);
     EXPECT_TRUE(committed_.autoStart);

@@ -126,8 +126,7 @@ TEST_F(HiderTest, AWatchdogOfASlowShellIsRenewedOnceTheTaskbarsStateIsRead) {
     ASSERT_TRUE(StillRunning(hider.watchdogProcess.get()));
     EXPECT_EQ(hider.watchdogState, 0u);
     HANDLE stale = nullptr;
-    DuplicateHandle(GetCurrentProcess(), hider.watchdogProcess.get(), GetCurrentProcess(), &stale, SYNCHRONIZE, FALSE,
-                    0);
+    DuplicateHandle(GetCurrentProcess(), hider.watchdogProcess.get(), GetCurrentProcess(), &stale, SYNCHRONIZE, FALSE, 0);
 
     // The taskbar comes up ("TaskbarCreated"): auto-hide again, which reads the user's state.
     SystemAppBarCalls().findTaskbar = [&] { return taskbar.primary; };
@@ -246,8 +245,8 @@ TEST(WatchdogStart, AKillDuringTheStartLeavesNoCopyThatNeverRuns) {
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION spawner = {};
-        ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                   nullptr, &startup, &spawner));
+        ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                                   nullptr, nullptr, &startup, &spawner));
         Sleep(300 + 70 * trial);  // it is starting copies back to back by now
         TerminateProcess(spawner.hProcess, 1);
         WaitForSingleObject(spawner.hProcess, 5000);

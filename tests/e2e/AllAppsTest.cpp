@@ -31,9 +31,8 @@ TEST(RunningLauncher, AltSpaceOpensThePrebuiltPanelAndClosesIt) {
     config.theme = 1;
     DockProcess dock;
     ASSERT_TRUE(dock.Start(config));
-    ASSERT_TRUE(
-        WaitUntil([&] { return dock.DebugLog().find("AllApps prewarm: visuals prebuilt") != std::string::npos; },
-                  kStartTimeoutMs))
+    ASSERT_TRUE(WaitUntil([&] { return dock.DebugLog().find("AllApps prewarm: visuals prebuilt") != std::string::npos; },
+                          kStartTimeoutMs))
         << dock.DebugLog();
     HWND panel = dock.FindWindowOfClass(L"VantreelAllAppsWindow");
     ASSERT_NE(panel, nullptr);

@@ -72,12 +72,9 @@ protected:
     }
     // A content point (DIP, scale 1) on the screen.
     POINT At(float x, float y) const {
-        return {rect_.left + static_cast<LONG>(x + kAllAppsInsetDip),
-                rect_.top + static_cast<LONG>(y + kAllAppsInsetDip)};
+        return {rect_.left + static_cast<LONG>(x + kAllAppsInsetDip), rect_.top + static_cast<LONG>(y + kAllAppsInsetDip)};
     }
-    bool Hidden() {
-        return WaitUntil([&] { return !Shown(panel_); }, 5000);
-    }
+    bool Hidden() { return WaitUntil([&] { return !Shown(panel_); }, 5000); }
     // Clicks (a right click for the tile menu) and waits until the menu holds
     // the keyboard, with the X pointer parked away from its rows.
     bool OpenMenuWith(POINT point, int button) {
@@ -99,8 +96,7 @@ protected:
     }
     std::string LowerConfig() const {
         std::string text = dock_.ConfigFileText();
-        std::transform(text.begin(), text.end(), text.begin(),
-                       [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+        std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
         return text;
     }
     void TearDown() override {
@@ -164,8 +160,7 @@ TEST_F(RunningLauncherUse, TypingEnterAndATileClickStartTheProbeThenTheFooterAnd
     EXPECT_TRUE(WaitUntil([&] { return FileExists(menu.ProbeFile()); }, 10000)) << "Enter started the probe";
     EXPECT_TRUE(Hidden());
     // Through its shortcut: with the shortcut's arguments, in its working folder.
-    EXPECT_TRUE(
-        WaitUntil([&] { return menu.ProbeText().find(L"\n" + menu.ProbeFolder()) != std::string::npos; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return menu.ProbeText().find(L"\n" + menu.ProbeFolder()) != std::string::npos; }, 5000));
     EXPECT_NE(menu.ProbeText().find(L" --open \"my notes.txt\""), std::wstring::npos) << ToUtf8(menu.ProbeText());
 
     DeleteFileW(menu.ProbeFile().c_str());
@@ -201,8 +196,7 @@ TEST_F(RunningLauncherUse, AFolderMemberAddedWhileRunningIsFoundAndStarted) {
     ASSERT_TRUE(StartLauncher(menu)) << dock_.DebugLog();
     const std::wstring ran = menu.AddSuiteMember(L"VtNewcomer");
     ASSERT_FALSE(ran.empty());
-    ASSERT_TRUE(
-        WaitUntil([&] { return dock_.DebugLog().find("Start menu changed") != std::string::npos; }, kStartTimeoutMs));
+    ASSERT_TRUE(WaitUntil([&] { return dock_.DebugLog().find("Start menu changed") != std::string::npos; }, kStartTimeoutMs));
     ASSERT_TRUE(Open());
     TypeLetters(L"vtnewcomer");
     Key(VK_RETURN);

@@ -112,8 +112,7 @@ protected:
         const std::wstring resultPath = files_.File(L"drag-result.txt");
         DeleteFileW(resultPath.c_str());
         const std::wstring exe = BinDir() + L"\\drag_files.exe";
-        std::wstring commandLine =
-            L"\"" + exe + L"\" \"" + resultPath + L"\" " + std::wstring(kind.begin(), kind.end());
+        std::wstring commandLine = L"\"" + exe + L"\" \"" + resultPath + L"\" " + std::wstring(kind.begin(), kind.end());
         for (const auto& path : paths) commandLine += L" \"" + path + L"\"";
         commandLine += L" --";
         for (const auto& point : points) commandLine += L" " + std::wstring(point.begin(), point.end());

@@ -89,8 +89,8 @@ protected:
         std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
-        return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &helper_) != FALSE;
+        return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &helper_) != FALSE;
     }
 
     static HWND HelperWindow(const wchar_t* title = L"Tracked window") {
@@ -176,8 +176,8 @@ TEST_F(DockUnderPointer, ClicksAlternateBetweenTwoWindowsOfOneApplication) {
     const RECT bare = RestingInput();
     ASSERT_TRUE(StartHelper(L"--two-windows"));
     HWND first = nullptr, second = nullptr;
-    ASSERT_TRUE(
-        WaitUntil([&] { return (first = HelperWindow()) && (second = HelperWindow(L"Tracked window 2")); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return (first = HelperWindow()) && (second = HelperWindow(L"Tracked window 2")); },
+                          10000));
     RECT input = {};
     const auto joined = [&] {
         input = RestingInput();
@@ -218,11 +218,8 @@ TEST_F(DockUnderPointer, AMouseDragReordersThePinnedListInTheFile) {
         for (const auto& pin : LoadConfig(dock_.Folder().File(L"vantreel.json")).pinned) list.push_back(pin.name);
         return list;
     };
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            return names() == std::vector<std::wstring>{L"Regedit", L"Help", L"Notepad"};
-        },
-        3000))
+    EXPECT_TRUE(WaitUntil([&] { return names() == std::vector<std::wstring>{L"Regedit", L"Help", L"Notepad"}; },
+                          3000))
         << dock_.ConfigFileText();
     EXPECT_EQ(dock_.CloseAndWait(), 0u);
 }

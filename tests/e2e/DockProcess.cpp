@@ -115,8 +115,8 @@ std::string DockProcess::Describe() const {
     snprintf(head, sizeof(head), "%s (exit code 0x%08lX), input window %p", IsRunning() ? "still running" : "ended",
              static_cast<unsigned long>(code), static_cast<void*>(InputWindow()));
     const auto crash = ReadFileBytes(dir_.File(L"Vantreel-crash.log"));
-    return std::string(head) + "\nstart-up log:\n" + std::string(startupLog.begin(), startupLog.end()) + "\nlog:\n" +
-           debugLog + "\ncrash log:\n" + std::string(crash.begin(), crash.end());
+    return std::string(head) + "\nstart-up log:\n" + std::string(startupLog.begin(), startupLog.end()) +
+           "\nlog:\n" + debugLog + "\ncrash log:\n" + std::string(crash.begin(), crash.end());
 }
 
 std::string DockProcess::ConfigFileText() const {

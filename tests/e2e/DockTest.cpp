@@ -145,16 +145,17 @@ TEST(RunningDock, StartsThroughEveryMilestoneInOrderAndEndsOnClose) {
     // Unknown arguments are skipped.
     ASSERT_TRUE(StartAndSettle(dock, TestDockConfig(), L"--debug-log --unknown-option")) << "the dock did not start";
     std::wstring log = dock.StartupLogText();
-    const wchar_t* milestones[] = {L"prefetch queued",       L"config loaded",
-                                   L"d3d/dcomp ready",       L"icon loader + luma cache",
-                                   L"glass + layers ready",  L"shared surfaces ready",
-                                   L"taskbar manager ready", L"pinned dock icons ready",
-                                   L"top bar init deferred", L"all apps + drop target ready",
-                                   L"layout + cached icons", L"first frame shown"};
+    const wchar_t* milestones[] = {L"prefetch queued",        L"config loaded",
+                                   L"d3d/dcomp ready",        L"icon loader + luma cache",
+                                   L"glass + layers ready",   L"shared surfaces ready",
+                                   L"taskbar manager ready",  L"pinned dock icons ready",
+                                   L"top bar init deferred",  L"all apps + drop target ready",
+                                   L"layout + cached icons",  L"first frame shown"};
     size_t at = 0;
     for (const wchar_t* milestone : milestones) {
         size_t found = log.find(milestone, at);
-        ASSERT_NE(found, std::wstring::npos) << "missing or out of order: " << ToUtf8(milestone) << "\n" << ToUtf8(log);
+        ASSERT_NE(found, std::wstring::npos) << "missing or out of order: " << ToUtf8(milestone) << "\n"
+                                             << ToUtf8(log);
         at = found;
     }
     // The bar follows the device's first drawing, which may end before or after the window list.
@@ -309,9 +310,9 @@ TEST(RunningDock, ARunningApplicationJoinsTheDock) {
     CloseHandle(app.hThread);
     CloseHandle(app.hProcess);
     EXPECT_TRUE(WaitUntil([&] { return showsItsItems(false); }, 15000))
-        << "after the application closed the dock shows " << shown.apps << " applications, running: " << shown.running
-        << "; input window " << Describe(WindowRectOf(input)) << ", at rest " << Describe(RestingInputRect(shown.apps))
-        << "\n"
+        << "after the application closed the dock shows " << shown.apps << " applications, running: "
+        << shown.running << "; input window " << Describe(WindowRectOf(input)) << ", at rest "
+        << Describe(RestingInputRect(shown.apps)) << "\n"
         << dock.Describe();
     EXPECT_EQ(dock.CloseAndWait(), 0u);
 }

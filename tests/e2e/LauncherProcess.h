@@ -61,9 +61,8 @@ public:
             wchar_t number[8];
             _snwprintf(number, 8, L"%02d", i);
             const bool member = i > topLevel;
-            const std::wstring name = member
-                                          ? L"VtSuite " + std::wstring(1, static_cast<wchar_t>(L'A' + i - topLevel - 1))
-                                          : L"VtApp " + std::wstring(number);
+            const std::wstring name = member ? L"VtSuite " + std::wstring(1, static_cast<wchar_t>(L'A' + i - topLevel - 1))
+                                             : L"VtApp " + std::wstring(number);
             const std::wstring exe = bin_.File(L"vt" + std::wstring(number) + L".exe");
             ok_ = CopyFileW(helper.c_str(), exe.c_str(), FALSE) != FALSE;
             const std::wstring link = (member ? suite_ : programs_) + L"\\" + name + L".lnk";
@@ -139,5 +138,6 @@ inline size_t ColoursIn(const ScreenShot& shot, float left, float top, float rig
 }
 
 inline int Brightness(uint32_t p) { return static_cast<int>((p & 255) + ((p >> 8) & 255) + ((p >> 16) & 255)); }
+
 
 }  // namespace launcher_e2e

@@ -69,8 +69,7 @@ public:
         // The program hands its environment to what it starts.
         SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", marker_.c_str());
         db_ = std::make_unique<ToastDatabase>(localAppData_);
-        if (!db_->Ok() ||
-            !db_->AddHandler(1, testing_support::ToUtf8(recorder_), "app:desktop", std::string("记录器")) ||
+        if (!db_->Ok() || !db_->AddHandler(1, testing_support::ToUtf8(recorder_), "app:desktop", std::string("记录器")) ||
             !db_->AddHandler(2, "Contoso.Notes_1a2b3c4d5e6f7!App", "app:immersive")) {
             db_.reset();
         }

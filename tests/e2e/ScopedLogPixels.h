@@ -7,8 +7,8 @@
 class ScopedLogPixels {
 public:
     explicit ScopedLogPixels(DWORD dpi) {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
-                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                            nullptr, &key_, nullptr) != ERROR_SUCCESS) {
             key_ = nullptr;
             return;
         }
@@ -17,8 +17,8 @@ public:
         hadOld_ = RegQueryValueExW(key_, L"LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&old_), &size) ==
                       ERROR_SUCCESS &&
                   type == REG_DWORD;
-        applied_ = RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi)) ==
-                   ERROR_SUCCESS;
+        applied_ = RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                                  sizeof(dpi)) == ERROR_SUCCESS;
     }
     ~ScopedLogPixels() {
         if (!key_) return;

@@ -49,11 +49,10 @@ ScreenImage CaptureScreen(const RECT& rect) {
     // layered window of another one.
     const std::wstring name = testing_support::UnixTempName(L"vantreel-screen") + L".png";
     const std::wstring geometry = std::to_wstring(rect.right - rect.left) + L"x" +
-                                  std::to_wstring(rect.bottom - rect.top) + L"+" + std::to_wstring(rect.left) + L"+" +
-                                  std::to_wstring(rect.top);
+                                  std::to_wstring(rect.bottom - rect.top) + L"+" + std::to_wstring(rect.left) +
+                                  L"+" + std::to_wstring(rect.top);
     if (rect.right <= rect.left || rect.bottom <= rect.top ||
-        !testing_support::RunUnixCommand(L"/usr/bin/import -window root -crop " + geometry + L" +repage png:/tmp/" +
-                                         name)) {
+        !testing_support::RunUnixCommand(L"/usr/bin/import -window root -crop " + geometry + L" +repage png:/tmp/" + name)) {
         return {};
     }
     const std::wstring file = L"Z:\\tmp\\" + name;

@@ -86,6 +86,7 @@ protected:
         return shown;
     }
 
+
     DockConfig Saved() const { return LoadConfig(dock_.Folder().File(L"vantreel.json")); }
 
     // Waits until the file says what the predicate wants.
@@ -118,8 +119,8 @@ TEST_P(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextCli
     DockConfig start = TestDockConfig();
     start.hiddenTrayApps = {L"c:\\tray\\app.exe"};
     ASSERT_TRUE(dock_.Start(start));
-    ASSERT_TRUE(
-        WaitUntil([&] { return dock_.StartupLogText().find(L"window list scanned") != std::wstring::npos; }, 30000));
+    ASSERT_TRUE(WaitUntil([&] { return dock_.StartupLogText().find(L"window list scanned") != std::wstring::npos; },
+                          30000));
 
     ASSERT_TRUE(WaitUntil(
         [&] {
@@ -188,7 +189,7 @@ TEST_P(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextCli
     Section(2);
     ClickAt(200 + 228 + 114, 117 + 38 * 4);  // 深浅模式
     EXPECT_TRUE(SavedSoon([](const DockConfig& c) {
-        return c.controlCenterTiles == std::vector<std::wstring>{L"wifi",       L"bluetooth",  L"snip",         L"lock",
+        return c.controlCenterTiles == std::vector<std::wstring>{L"wifi", L"bluetooth", L"snip", L"lock",
                                                                  L"screen_off", L"theme_mode", L"desktop_icons"};
     }));
 
@@ -209,8 +210,9 @@ TEST_P(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextCli
     ClickAt(500, 188);
     ASSERT_TRUE(SavedSoon([](const DockConfig& c) { return !c.magnifyEnabled; }));
     ClickAt(507, 512);
-    EXPECT_TRUE(SavedSoon(
-        [](const DockConfig& c) { return c.magnifyEnabled && c.iconSize == 48.0f && c.theme == 0 && c.hideTaskbar; }));
+    EXPECT_TRUE(SavedSoon([](const DockConfig& c) {
+        return c.magnifyEnabled && c.iconSize == 48.0f && c.theme == 0 && c.hideTaskbar;
+    }));
     DockConfig restored = Saved();
     ASSERT_EQ(restored.pinned.size(), 1u);
     EXPECT_EQ(restored.pinned[0].name, L"Notepad");
@@ -225,4 +227,6 @@ TEST_P(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextCli
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, SettingsUnderPointer, ::testing::Values(96u, 144u),
-                         [](const ::testing::TestParamInfo<DWORD>& info) { return "At" + std::to_string(info.param); });
+                         [](const ::testing::TestParamInfo<DWORD>& info) {
+                             return "At" + std::to_string(info.param);
+                         });

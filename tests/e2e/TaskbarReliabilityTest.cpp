@@ -106,13 +106,11 @@ TEST(StartStorm, DISABLED_OrderlyStartsNeitherCrashNorStall) {
         DockProcess dock;
         ASSERT_TRUE(dock.Start(config));
         const bool up = WaitUntil(
-                            [&] {
-                                return !dock.IsRunning() ||
-                                       (dock.StartupLogText().find(L"window list scanned") != std::wstring::npos &&
-                                        dock.InputWindow());
-                            },
-                            20000) &&
-                        dock.IsRunning();
+            [&] {
+                return !dock.IsRunning() ||
+                       (dock.StartupLogText().find(L"window list scanned") != std::wstring::npos && dock.InputWindow());
+            },
+            20000) && dock.IsRunning();
         DWORD code = dock.WaitForExit(0);
         if (!up && code == ~0u) {
             ++stalls;
@@ -133,10 +131,9 @@ TEST(StartStorm, DISABLED_OrderlyStartsNeitherCrashNorStall) {
         WaitUntil([&] { return ProgramCopiesRunning(folder) == 0; }, 10000);
         if (!taskbar.BothShown()) PostMessageW(taskbar.Primary(), WM_APP + 1, 0, 0);
     }
-    std::printf(
-        "start storm: %u starts at %lu dpi, %u crash records, %u other exit codes, %u without the window "
-        "list within 20 s\n",
-        starts, static_cast<unsigned long>(dpi ? dpi : GetDpiForSystem()), crashes, otherExits, stalls);
+    std::printf("start storm: %u starts at %lu dpi, %u crash records, %u other exit codes, %u without the window "
+                "list within 20 s\n",
+                starts, static_cast<unsigned long>(dpi ? dpi : GetDpiForSystem()), crashes, otherExits, stalls);
     if (hadDpi) {
         RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &savedDpi, sizeof(savedDpi));
     } else {

@@ -107,13 +107,12 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
     ShowWindow(guard, SW_SHOWNOACTIVATE);
 
     // A full-screen window in front: no guard over it.
-    HWND fullscreen =
-        CreateWindowExW(0, L"STATIC", L"full screen", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+    HWND fullscreen = CreateWindowExW(0, L"STATIC", L"full screen", WS_POPUP | WS_VISIBLE, 0, 0,
+                                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                      nullptr, nullptr);
     SetForegroundWindow(fullscreen);
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == fullscreen; }, 3000));
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(guard); }, 3000))
-        << "the guard stays over a full-screen window";
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(guard); }, 3000)) << "the guard stays over a full-screen window";
     DestroyWindow(fullscreen);
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(guard); }, 3000));
 
@@ -121,8 +120,8 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
     PressToggleTaskbarHotkey();
     EXPECT_TRUE(WaitUntil([&] { return taskbar.BothShown(); }, 10000));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(guard); }, 10000)) << "the guard goes with the hiding";
-    EXPECT_TRUE(
-        WaitUntil([&] { return dock.ConfigFileText().find("\"hideTaskbar\": false") != std::string::npos; }, 3000))
+    EXPECT_TRUE(WaitUntil([&] { return dock.ConfigFileText().find("\"hideTaskbar\": false") != std::string::npos; },
+                          3000))
         << dock.ConfigFileText();
     PressToggleTaskbarHotkey();
     EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden() && IsWindowVisible(guard); }, 3000));

@@ -145,8 +145,8 @@ TEST_F(TopBarUnderPointer, MenusAndTheTrayToggleActOnTheWindowInFront) {
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 3000));
     int right = 0;
-    ASSERT_TRUE(
-        WaitUntil([&] { return TopBarItemSpan(dock_.DebugLog(), 2, left, right) && right > desktopRight; }, 3000))
+    ASSERT_TRUE(WaitUntil([&] { return TopBarItemSpan(dock_.DebugLog(), 2, left, right) && right > desktopRight; },
+                          3000))
         << "the bar names the helper, whose name is longer than the desktop's";
 
     ChooseFromMenu(3, 1, BarWindowMenuRows(true), kBarSnapLeft);

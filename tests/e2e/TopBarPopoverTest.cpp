@@ -90,7 +90,7 @@ bool SavePng(const std::wstring& path, const std::vector<uint32_t>& pixels, int 
 }
 
 struct Look {
-    int lit = 0;         // pixels brighter than near-black
+    int lit = 0;      // pixels brighter than near-black
     size_t colours = 0;  // distinct colours, each channel cut to 5 bits
 };
 
@@ -196,8 +196,7 @@ protected:
     }
     // A point of the panel at DIP (x, y).
     static POINT At(const RECT& outer, float x, float y) {
-        return {outer.left + 14 + static_cast<LONG>(std::lround(x)),
-                outer.top + 14 + static_cast<LONG>(std::lround(y))};
+        return {outer.left + 14 + static_cast<LONG>(std::lround(x)), outer.top + 14 + static_cast<LONG>(std::lround(y))};
     }
 
     DockProcess dock;
@@ -210,9 +209,10 @@ TEST_F(RunningPopover, StatusItemsOpenTheirPanelsAndASecondClickClosesThem) {
     // The sizes follow what this machine answers; the test asks it too.
     const size_t outputs = vantreel::EnumerateAudioOutputDevices().size();
     const vantreel::WifiPanelState wifi = vantreel::ScanWifiNetworks(false);
-    const int wifiHeight =
-        (wifi.ethernetConnected ? 110 : 58) +
-        (wifi.radioOn ? 10 + 36 * std::clamp<int>(static_cast<int>(wifi.networks.size()), 1, 7) : 88) + 42;
+    const int wifiHeight = (wifi.ethernetConnected ? 110 : 58) +
+                           (wifi.radioOn ? 10 + 36 * std::clamp<int>(static_cast<int>(wifi.networks.size()), 1, 7)
+                                         : 88) +
+                           42;
     struct Case {
         int item;
         const wchar_t* name;
@@ -289,8 +289,7 @@ TEST_F(RunningPopover, MonthButtonsAndClosingFromOutside) {
     auto monthsShown = [&] {
         const std::string log = dock.DebugLog();
         int count = 0;
-        for (size_t at = log.find("Calendar shows "); at != std::string::npos;
-             at = log.find("Calendar shows ", at + 1)) {
+        for (size_t at = log.find("Calendar shows "); at != std::string::npos; at = log.find("Calendar shows ", at + 1)) {
             ++count;
         }
         return count;

@@ -158,7 +158,8 @@ TEST(RunningTopBar, AnEarlierAppBarHearsTheBarTakeAndLeaveItsPlace) {
         << "the bar's place was announced";
     const int placed = CountLines(log, "poschanged");
     EXPECT_EQ(dock.CloseAndWait(), 0u);
-    EXPECT_TRUE(WaitUntil([&] { return CountLines(log, "poschanged") > placed; }, 3000)) << "and its removal";
+    EXPECT_TRUE(WaitUntil([&] { return CountLines(log, "poschanged") > placed; }, 3000))
+        << "and its removal";
     probe.Close();
 }
 
@@ -236,8 +237,7 @@ TEST(RunningTopBar, GivesTheApplicationInFrontTheWidthOfItsName) {
     DockProcess dock;
     ASSERT_TRUE(StartAndWaitForBar(dock, TestDockConfig()));
     EXPECT_TRUE(WaitUntil([&] { return dock.DebugLog().find(expected) != std::string::npos; }, 3000))
-        << expected << "\n"
-        << dock.DebugLog();
+        << expected << "\n" << dock.DebugLog();
     EXPECT_EQ(dock.CloseAndWait(), 0u);
     program.Close();
 }

@@ -19,7 +19,7 @@ struct Helper {
     bool Start(const std::wstring& exe, const std::wstring& args) {
         std::wstring line = L"\"" + exe + L"\" " + args;
         STARTUPINFOW si = {};
-        si.cb = sizeof(si);
+    si.cb = sizeof(si);
         return CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
     }
     void Kill() {
@@ -59,8 +59,9 @@ TEST(TrayMirror, ProgramListsTrayIconsAndDropsAKilledOwner) {
     ASSERT_TRUE(ownerB.Start(second, L"--windows m --out \"" + apps.File(L"b.out") + L"\""));
     std::wstring a = OwnerWindow(apps.File(L"a.out")), b = OwnerWindow(apps.File(L"b.out"));
     ASSERT_FALSE(a.empty() || b.empty());
-    ASSERT_TRUE(tray.Start(BinDir() + L"\\fake_tray_gui.exe", L"--out \"" + apps.File(L"t.out") + L"\" \"" + a +
-                                                                  L",1,0,v,First\" \"" + b + L",1,0,h,Second\""));
+    ASSERT_TRUE(tray.Start(BinDir() + L"\\fake_tray_gui.exe",
+                           L"--out \"" + apps.File(L"t.out") + L"\" \"" + a + L",1,0,v,First\" \"" + b +
+                               L",1,0,h,Second\""));
     ASSERT_TRUE(WaitUntil([&] { return FileExists(apps.File(L"t.out")); }, 10000));
 
     DockProcess dock;
@@ -69,8 +70,7 @@ TEST(TrayMirror, ProgramListsTrayIconsAndDropsAKilledOwner) {
         [&] {
             std::string log = dock.DebugLog();
             size_t pass = log.find("TrayMonitor: pass 0 finished in ");
-            return pass != std::string::npos &&
-                   log.substr(pass, log.find('\n', pass) - pass).find(" ms (ok=1)") != std::string::npos &&
+            return pass != std::string::npos && log.substr(pass, log.find('\n', pass) - pass).find(" ms (ok=1)") != std::string::npos &&
                    log.find("TrayMonitor: 2 live icons: First[hidden] Second[hidden] ") != std::string::npos;
         },
         5000))

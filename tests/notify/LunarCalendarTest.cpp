@@ -35,8 +35,8 @@ std::vector<YearRow> LoadYears() {
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') continue;
         YearRow row;
-        const int fields = std::sscanf(line.c_str(), "%d %d-%d-%d %d %d", &row.year, &row.y, &row.m, &row.d,
-                                       &row.leapMonth, &row.leapLength);
+        const int fields = std::sscanf(line.c_str(), "%d %d-%d-%d %d %d", &row.year, &row.y,
+                                       &row.m, &row.d, &row.leapMonth, &row.leapLength);
         if (fields >= 4) rows.push_back(row);
     }
     return rows;
@@ -76,7 +76,8 @@ TEST(LunarCalendar, EveryYearStartsAndLeapsAsTheTablesSay) {
         const YearRow& row = years[i];
         SCOPED_TRACE(row.year);
         const LunarDayInfo first = ComputeLunarDate(row.y, row.m, row.d);
-        EXPECT_TRUE(first.valid && first.year == row.year && first.month == 1 && first.day == 1 && !first.leapMonth);
+        EXPECT_TRUE(first.valid && first.year == row.year && first.month == 1 && first.day == 1 &&
+                    !first.leapMonth);
         EXPECT_EQ(first.displayText, L"春节");
         const YearRow& next = years[i + 1];
         const int32_t start = DaysFromCivil(row.y, row.m, row.d);
@@ -122,9 +123,11 @@ TEST(LunarCalendar, EveryDayFollowsTheDayBefore) {
     for (int32_t day = first + 1; day <= last && failures < 5; ++day) {
         CivilFromDays(day, y, m, d);
         const LunarDayInfo info = ComputeLunarDate(y, m, d);
-        const bool nextDay = info.valid && info.year == previous.year && info.month == previous.month &&
-                             info.leapMonth == previous.leapMonth && info.day == previous.day + 1;
-        const bool newMonth = info.valid && info.day == 1 && previous.day >= 29 && info.firstDay && !previous.firstDay;
+        const bool nextDay = info.valid && info.year == previous.year &&
+                             info.month == previous.month && info.leapMonth == previous.leapMonth &&
+                             info.day == previous.day + 1;
+        const bool newMonth = info.valid && info.day == 1 && previous.day >= 29 &&
+                              info.firstDay && !previous.firstDay;
         if (!nextDay && !newMonth) {
             ADD_FAILURE() << Name(y, m, d);
             ++failures;
@@ -152,11 +155,10 @@ TEST(LunarCalendar, DatesThePublishedTablesDispute) {
 // First days of months read from the Hong Kong Observatory's yearly tables
 // (T1923e.txt, T1978e.txt, T1988e.txt, T2009e.txt): Gregorian date, lunar month.
 TEST(LunarCalendar, MonthStartsFromTheObservatoryTables) {
-    const struct {
-        int y, m, d, month;
-    } kStarts[] = {{1923, 1, 17, 12}, {1923, 2, 16, 1}, {1923, 3, 17, 2},  {1978, 1, 9, 12},
-                   {1978, 2, 7, 1},   {1978, 3, 9, 2},  {1988, 1, 19, 12}, {1988, 2, 17, 1},
-                   {1988, 3, 18, 2},  {2009, 1, 26, 1}, {2009, 2, 25, 2}};
+    const struct { int y, m, d, month; } kStarts[] = {
+        {1923, 1, 17, 12}, {1923, 2, 16, 1}, {1923, 3, 17, 2}, {1978, 1, 9, 12},
+        {1978, 2, 7, 1},   {1978, 3, 9, 2},  {1988, 1, 19, 12}, {1988, 2, 17, 1},
+        {1988, 3, 18, 2},  {2009, 1, 26, 1}, {2009, 2, 25, 2}};
     for (const auto& start : kStarts) {
         const LunarDayInfo info = ComputeLunarDate(start.y, start.m, start.d);
         EXPECT_TRUE(info.valid && info.day == 1 && info.month == start.month && !info.leapMonth)
@@ -175,7 +177,8 @@ TEST(LunarCalendar, LinesAndLimits) {
     EXPECT_EQ(FormatLunarText(ComputeLunarDate(2101, 1, 28)), L"农历 庚申猴年 腊月廿九 除夕");
     const LunarDayInfo first = ComputeLunarDate(1901, 2, 19);
     EXPECT_EQ(FormatLunarText(first), L"农历 辛丑牛年 正月初一 春节");
-    EXPECT_EQ(ComputeLunarDate(1984, 2, 2).yearText + ComputeLunarDate(1984, 2, 2).zodiacText, L"甲子鼠");
+    EXPECT_EQ(ComputeLunarDate(1984, 2, 2).yearText + ComputeLunarDate(1984, 2, 2).zodiacText,
+              L"甲子鼠");
     // Day 1 without a festival shows the month, day 2 the day.
     EXPECT_EQ(Display(2025, 3, 29), L"三月初一|三月");
     EXPECT_EQ(Display(2025, 3, 30), L"三月初二|初二");
@@ -186,27 +189,23 @@ TEST(LunarCalendar, LinesAndLimits) {
     EXPECT_EQ(feb30.monthText + feb30.dayText, L"二月初三");
 
     // Outside the table, and impossible or absurd dates: invalid, all empty.
-    for (const auto& [y, m, d] : std::vector<std::tuple<int, int, int>>{{2101, 1, 29},
-                                                                        {1901, 2, 18},
-                                                                        {2025, 13, 1},
-                                                                        {2025, 1, 0},
-                                                                        {2025, 0, 5},
-                                                                        {2025, 1, 32},
-                                                                        {INT32_MAX, 12, 31},
-                                                                        {INT32_MIN, 1, 1},
-                                                                        {-4713, 1, 1}}) {
+    for (const auto& [y, m, d] : std::vector<std::tuple<int, int, int>>{
+             {2101, 1, 29}, {1901, 2, 18}, {2025, 13, 1}, {2025, 1, 0}, {2025, 0, 5},
+             {2025, 1, 32}, {INT32_MAX, 12, 31}, {INT32_MIN, 1, 1}, {-4713, 1, 1}}) {
         const LunarDayInfo info = ComputeLunarDate(y, m, d);
-        EXPECT_FALSE(info.valid || info.year || info.month || info.day || info.leapMonth || info.hasFestival ||
-                     info.firstDay || !info.yearText.empty() || !info.displayText.empty());
+        EXPECT_FALSE(info.valid || info.year || info.month || info.day || info.leapMonth ||
+                     info.hasFestival || info.firstDay || !info.yearText.empty() ||
+                     !info.displayText.empty());
         EXPECT_EQ(FormatLunarText(info), L"");
     }
 }
 
 TEST(LunarCalendar, DayNames) {
-    const wchar_t* expected[] = {L"",     L"初一", L"初二", L"初三", L"初四", L"初五", L"初六", L"初七",
-                                 L"初八", L"初九", L"初十", L"十一", L"十二", L"十三", L"十四", L"十五",
-                                 L"十六", L"十七", L"十八", L"十九", L"二十", L"廿一", L"廿二", L"廿三",
-                                 L"廿四", L"廿五", L"廿六", L"廿七", L"廿八", L"廿九", L"三十", L""};
+    const wchar_t* expected[] = {L"",     L"初一", L"初二", L"初三", L"初四", L"初五", L"初六",
+                                 L"初七", L"初八", L"初九", L"初十", L"十一", L"十二", L"十三",
+                                 L"十四", L"十五", L"十六", L"十七", L"十八", L"十九", L"二十",
+                                 L"廿一", L"廿二", L"廿三", L"廿四", L"廿五", L"廿六", L"廿七",
+                                 L"廿八", L"廿九", L"三十", L""};
     for (int day = 0; day <= 31; ++day) EXPECT_EQ(LunarDayName(day), expected[day]) << day;
     EXPECT_EQ(LunarDayName(-1), L"");
 }

@@ -206,8 +206,7 @@ TEST_F(CenterTest, KeptPixelsMatchAWholePaint) {
     const std::wstring exe(module);
     std::vector<NotificationItem> list;
     for (int i = 0; i < 9; ++i) {
-        NotificationItem item =
-            Item(50 - i, L"App " + std::to_wstring(i % 4), i == 2 ? L"" : L"标题 " + std::to_wstring(i));
+        NotificationItem item = Item(50 - i, L"App " + std::to_wstring(i % 4), i == 2 ? L"" : L"标题 " + std::to_wstring(i));
         item.arrivalTime = nowValue - static_cast<uint64_t>(i) * 900000000ull;
         if (i == 3) item.body.clear();
         if (i % 3 == 1) item.exePath = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"vantreel.exe";
@@ -226,8 +225,7 @@ TEST_F(CenterTest, KeptPixelsMatchAWholePaint) {
             SCOPED_TRACE(step);
             const raster::Image kept = center.panel.surface.Pixels();
             comp::CompositionDrawingSurface whole = host.CreateDrawingSurface(kept.Width(), kept.Height());
-            ASSERT_TRUE(
-                host.Paint(whole, [&](ID2D1DeviceContext* context) { center.panel.PaintCenter(context, fixed); }));
+            ASSERT_TRUE(host.Paint(whole, [&](ID2D1DeviceContext* context) { center.panel.PaintCenter(context, fixed); }));
             const raster::Image& painted = whole.Pixels();
             // Wine's anti-aliasing rounds a few edge pixels of a shape one
             // level apart at another whole-pixel place on the surface.
@@ -399,7 +397,8 @@ TEST_F(CenterTest, AThrowingHandlerIsLoggedAndTheWindowsGoOnAnswering) {
     ASSERT_TRUE(center.banners.visible);
     center.system.tickCount = []() -> ULONGLONG { throw 7; };
     Send(center.banners.window, WM_MOUSEMOVE, 100, 40);
-    EXPECT_NE(log().find("BannerWindow::HandleMessage unknown exception"), std::string::npos) << log();
+    EXPECT_NE(log().find("BannerWindow::HandleMessage unknown exception"), std::string::npos)
+        << log();
     center.system.tickCount = clock;
     EXPECT_EQ(SendMessageW(center.banners.window, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
     Send(center.banners.window, WM_LBUTTONUP, 100, 40);

@@ -54,9 +54,11 @@ TEST(NotificationSource, DisplayNamesTableAndIds) {
               (Resolved{L"蓝牙", L""}));
     EXPECT_EQ(Resolve(L"Windows.Defender.SecurityCenter", L"@{Pkg?ms-resource://x}"),
               (Resolved{L"Windows 安全中心", L""}));
-    EXPECT_EQ(Resolve(L"Windows.SystemToast.WindowsUpdate.MoNotification"), (Resolved{L"Windows 更新", L""}));
+    EXPECT_EQ(Resolve(L"Windows.SystemToast.WindowsUpdate.MoNotification"),
+              (Resolved{L"Windows 更新", L""}));
     EXPECT_EQ(Resolve(L"Microsoft.AutoPlay_8wekyb3d8bbwe!App"), (Resolved{L"自动播放", L""}));
-    EXPECT_EQ(Resolve(L"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\PowerShell.exe").name, L"Windows PowerShell");
+    EXPECT_EQ(Resolve(L"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\PowerShell.exe").name,
+              L"Windows PowerShell");
     EXPECT_EQ(Resolve(L"Contoso.Notes_8wekyb3d8bbwe!App"), (Resolved{L"Notes", L""}));
     EXPECT_EQ(Resolve(L"_hidden!x"), (Resolved{L"_hidden", L""}));
     EXPECT_EQ(Resolve(L"Vendor."), (Resolved{L"Vendor.", L""}));
@@ -137,13 +139,15 @@ TEST(NotificationActivation, ChoosesByTheItem) {
     item.isPackaged = true;
     item.appId.clear();
     EXPECT_EQ(activate(item), L"win+N");
-    EXPECT_EQ(ChooseNotificationActivation(item, false).kind, NotificationActivationKind::OpenSystemPanel);
+    EXPECT_EQ(ChooseNotificationActivation(item, false).kind,
+              NotificationActivationKind::OpenSystemPanel);
 }
 
 TEST(NotificationActivation, StartsTheExecutable) {
     TempDir folder;
     const std::wstring exe = folder.File(L"record_launch.exe");
-    ASSERT_TRUE(CopyFileW((testing_support::BinDir() + L"\\record_launch.exe").c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((testing_support::BinDir() + L"\\record_launch.exe").c_str(), exe.c_str(),
+                          FALSE));
     const std::wstring record = folder.File(L"record.txt");
     SetEnvironmentVariableW(L"VANTREEL_LAUNCH_RECORD", record.c_str());
     NotificationItem item;

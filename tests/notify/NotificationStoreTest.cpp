@@ -74,7 +74,8 @@ protected:
     // Toast n: handler 1, arrived n minutes before now.
     bool AddToast(ToastDatabase& db, int64_t id, int64_t minutesAgo, int64_t expiry = 0) {
         return db.AddNotification(id, 1, static_cast<int64_t>(kNow) - minutesAgo * kMinute,
-                                  ToastDatabase::ToastXml({"title " + std::to_string(id), "body"}), expiry);
+                                  ToastDatabase::ToastXml({"title " + std::to_string(id), "body"}),
+                                  expiry);
     }
 
     std::vector<int64_t> Ids(const std::vector<NotificationItem>& list) {
@@ -159,7 +160,8 @@ TEST_F(NotificationStoreTest, FirstReadThenNewAndReturningToasts) {
 TEST_F(NotificationStoreTest, RowsTheStoreKeepsAndDrops) {
     ToastDatabase db(appData.Path());
     ASSERT_TRUE(db.Ok()) << db.LastError();
-    ASSERT_TRUE(db.AddHandler(1, "Contoso.Notes_8wekyb3d8bbwe!App", "app:immersive", "ms-resource:AppDisplayName"));
+    ASSERT_TRUE(db.AddHandler(1, "Contoso.Notes_8wekyb3d8bbwe!App", "app:immersive",
+                              "ms-resource:AppDisplayName"));
     ASSERT_TRUE(db.AddHandler(2, "Windows.SystemToast.Bluetooth", "app:desktop", "@{Pkg?x}"));
     ASSERT_TRUE(db.AddHandler(3, "C:\\Tools\\Widget.exe", "app:desktop"));
     for (int64_t id = 1; id <= 51; ++id) ASSERT_TRUE(AddToast(db, id, 1000 - id));
@@ -369,10 +371,7 @@ TEST_F(NotificationStoreTest, HostileRowsAreCutStartNoFileAndLeaveNothingBesideT
     NotificationActivationOps ops = DefaultNotificationActivationOps();
     ops.shellOpen = [&](const std::wstring& target) { started.push_back(L"open " + target); };
     ops.launchPackagedApp = [&](const std::wstring& id) { started.push_back(L"launch " + id); };
-    ops.sendWinKeyChord = [&](uint16_t) {
-        started.push_back(L"panel");
-        return 4u;
-    };
+    ops.sendWinKeyChord = [&](uint16_t) { started.push_back(L"panel"); return 4u; };
     store.items[0].Activate(ops);
     store.items[1].Activate(ops);
     EXPECT_EQ(started, (std::vector<std::wstring>{L"panel", L"panel"}));

@@ -26,11 +26,14 @@ struct Parsed {
 
 Parsed Parse(const std::string& payload) {
     Parsed out{L"junk", L"junk"};
-    ParseToastPayload(reinterpret_cast<const unsigned char*>(payload.data()), payload.size(), out.title, out.body);
+    ParseToastPayload(reinterpret_cast<const unsigned char*>(payload.data()), payload.size(),
+                      out.title, out.body);
     return out;
 }
 
-std::string Text(const std::string& fragment) { return ExtractXmlText(fragment.data(), fragment.size()); }
+std::string Text(const std::string& fragment) {
+    return ExtractXmlText(fragment.data(), fragment.size());
+}
 
 void PrintTo(const Parsed& p, std::ostream* os) {
     *os << "title(" << p.title.size() << ") body(" << p.body.size() << ")";
@@ -75,13 +78,15 @@ TEST(ToastText, TitleBodyAndAttribution) {
     EXPECT_EQ(Parse("<toast><visual><binding><text>a</text><text>b</text><text>c</text>"
                     "</binding></visual></toast>"),
               (Parsed{L"a", L"b\nc"}));
-    EXPECT_EQ(Parse("<toast><text placement=\"attribution\">via Web</text></toast>"), (Parsed{L"via Web", L""}));
+    EXPECT_EQ(Parse("<toast><text placement=\"attribution\">via Web</text></toast>"),
+              (Parsed{L"via Web", L""}));
     // An attribution text gives way to ordinary ones, wherever it stands.
     EXPECT_EQ(Parse("<text placement=\"attribution\">via</text><text hint-style=\"x\">t</text>"
                     "<text>\n  b  \n</text>"),
               (Parsed{L"t", L"b"}));
     EXPECT_EQ(Parse("<toast><text/><text /><textbox>x</textbox></toast>"), (Parsed{}));
-    EXPECT_EQ(Parse("<TOAST><TEXT>Hello</TEXT><Text>World &amp; Co</Text></TOAST>"), (Parsed{L"Hello", L"World & Co"}));
+    EXPECT_EQ(Parse("<TOAST><TEXT>Hello</TEXT><Text>World &amp; Co</Text></TOAST>"),
+              (Parsed{L"Hello", L"World & Co"}));
     EXPECT_EQ(Parse("  plain words, no markup  "), (Parsed{L"", L"plain words, no markup"}));
     EXPECT_EQ(Parse("<toast>no text element</toast>"), (Parsed{}));
     EXPECT_EQ(Parse(""), (Parsed{}));
@@ -94,14 +99,14 @@ TEST(ToastText, MarkupAndEntities) {
     EXPECT_EQ(Text("&#x4E2D;&#20013;"), "\xE4\xB8\xAD\xE4\xB8\xAD");
     EXPECT_EQ(Text("&lt;&gt;&quot;&apos;&#X41;&#x1F600;"), "<>\"'A\xF0\x9F\x98\x80");
     EXPECT_EQ(Text("a&nbsp;b&#0;c&#;d&#x;e&#12a;"), "a&nbsp;b&#0;c&#;d&#x;e&#12a;");
-    EXPECT_EQ(Text("&#0000000065;"), "A");                // ';' 12 bytes after '&'
-    EXPECT_EQ(Text("&#00000000065;"), "&#00000000065;");  // ';' 13 bytes after
-    EXPECT_EQ(Text("a&#4294967363;b"), "ab");             // not wrapped to 'C'
+    EXPECT_EQ(Text("&#0000000065;"), "A");                 // ';' 12 bytes after '&'
+    EXPECT_EQ(Text("&#00000000065;"), "&#00000000065;");   // ';' 13 bytes after
+    EXPECT_EQ(Text("a&#4294967363;b"), "ab");                      // not wrapped to 'C'
     EXPECT_EQ(Text("a&#x110000;b"), "ab");
-    EXPECT_EQ(Text("a&#xD800;b&#55296;"), "a&#xD800;b&#55296;");  // surrogates stay
+    EXPECT_EQ(Text("a&#xD800;b&#55296;"), "a&#xD800;b&#55296;");   // surrogates stay
     EXPECT_EQ(Text("x&"), "x&");
     EXPECT_EQ(Text("<![CDATA[<b>&amp;</b>]]>!"), "<b>&</b>!");  // kept, then decoded once
-    EXPECT_EQ(Text("<![CDATA[open <b>bold</b>"), "bold");       // unclosed CDATA is markup
+    EXPECT_EQ(Text("<![CDATA[open <b>bold</b>"), "bold");  // unclosed CDATA is markup
     EXPECT_EQ(Text("<![CDATA[open"), "<![CDATA[open");
     EXPECT_EQ(Text("a <b>bold</b> < c"), "a bold < c");
     EXPECT_EQ(TrimWhitespace(L"\t\r\n x y \u3000"), L"x y");
@@ -151,15 +156,10 @@ TEST(ToastText, HostilePayloadsFinishQuickly) {
 
 TEST(ToastText, RandomAndMutatedPayloadsStayWellFormed) {
     WithinTwoSeconds("10,000 random and mutated payloads", [] {
-        static const char* const kPieces[] = {"<text>",    "</text>",  "<text placement=\"attribution\">",
-                                              "<![CDATA[", "]]>",      "<",
-                                              ">",         "&",        ";",
-                                              "&#x",       "&#",       "&amp;",
-                                              "\xF0\x9F",  "\x98\x80", "\xE4\xB8\xAD",
-                                              "\xFF",      "text",     "/>",
-                                              " ",         "\n",       "a",
-                                              "Z",         "0",        "9",
-                                              "F",         "<TEXT>",   "</TEXT>"};
+        static const char* const kPieces[] = {
+            "<text>", "</text>", "<text placement=\"attribution\">", "<![CDATA[", "]]>", "<",
+            ">", "&", ";", "&#x", "&#", "&amp;", "\xF0\x9F", "\x98\x80", "\xE4\xB8\xAD", "\xFF",
+            "text", "/>", " ", "\n", "a", "Z", "0", "9", "F", "<TEXT>", "</TEXT>"};
         std::mt19937 random(20261209);
         for (int round = 0; round < 10000; ++round) {
             std::string payload;
@@ -169,8 +169,8 @@ TEST(ToastText, RandomAndMutatedPayloadsStayWellFormed) {
                 payload[random() % payload.size()] = static_cast<char>(random() & 0xFF);
             }
             const Parsed out = Parse(payload);
-            if (!WellFormedUtf16(out.title) || !WellFormedUtf16(out.body) || out.title.size() > kToastTextLimit ||
-                out.body.size() > kToastTextLimit) {
+            if (!WellFormedUtf16(out.title) || !WellFormedUtf16(out.body) ||
+                out.title.size() > kToastTextLimit || out.body.size() > kToastTextLimit) {
                 ADD_FAILURE() << "round " << round;
                 return;
             }

@@ -11,8 +11,8 @@ CompTestWindow::CompTestWindow(int x, int y, int width, int height, bool show) {
         return RegisterClassW(&wc);
     }();
     (void)atom;
-    hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"VantreelCompTestWindow", L"comp test", WS_POPUP, x, y,
-                           width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"VantreelCompTestWindow", L"comp test", WS_POPUP, x,
+                           y, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (show) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
 }
 

@@ -65,7 +65,8 @@ raster::Image ComposedFromNothing(const comp::DesktopWindowTarget& target, comp:
     context.damage = {0, 0, width, height};
     context.screenOrigin = {window.left, window.top};
     context.backdrop = &backdrop;
-    comp::detail::ComposeTree(*target.Root().Node(), {static_cast<float>(width), static_cast<float>(height)}, context);
+    comp::detail::ComposeTree(*target.Root().Node(), {static_cast<float>(width), static_cast<float>(height)},
+                              context);
     return image;
 }
 
@@ -208,9 +209,9 @@ TEST(ComposeReuse, DamageIsAFewSeparateRectangles) {
     // The ends and rim rows of a widening glass, in an order that cuts them
     // into more pieces than are kept: still about the bands, not all they span.
     damage.Clear();
-    for (const raster::Rect band :
-         {raster::Rect{50, 49, 29, 72}, raster::Rect{50, 116, 521, 4}, raster::Rect{50, 50, 521, 4},
-          raster::Rect{547, 26, 47, 118}, raster::Rect{27, 120, 567, 15}, raster::Rect{50, 49, 37, 72}}) {
+    for (const raster::Rect band : {raster::Rect{50, 49, 29, 72}, raster::Rect{50, 116, 521, 4},
+                                    raster::Rect{50, 50, 521, 4}, raster::Rect{547, 26, 47, 118},
+                                    raster::Rect{27, 120, 567, 15}, raster::Rect{50, 49, 37, 72}}) {
         damage.Add(band);
     }
     area = 0;
@@ -301,10 +302,7 @@ TEST(ComposeReuse, ResizedGlassRedrawsItsEdgesAndEqualsFramesComposedFromNothing
         for (int y = 0; y < 40; ++y) {
             for (int x = 0; x < 40; ++x) {
                 const bool side = x < 12 || x >= 28, middle = y >= 12 && y < 28;
-                const int a = side     ? 40 + 3 * x + 2 * y
-                              : middle ? 20 + (x * 7 + y * 5) % 40
-                              : y < 3  ? 90 + 2 * x
-                                       : 150 + y;
+                const int a = side ? 40 + 3 * x + 2 * y : middle ? 20 + (x * 7 + y * 5) % 40 : y < 3 ? 90 + 2 * x : 150 + y;
                 ring.At(x, y) = raster::PremultiplyArgb(static_cast<uint32_t>(a), 250, 240, 30);
             }
         }

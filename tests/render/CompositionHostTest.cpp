@@ -252,8 +252,8 @@ TEST_F(HostTest, ShapesBuiltAsPixelsMatchTheirDrawing) {
                 const Px a = PixelAt(d, x, y), b = PixelAt(p, x, y);
                 drawnSum += a.a;
                 builtSum += b.a;
-                const int worst =
-                    std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b), std::abs(a.a - b.a)});
+                const int worst = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b),
+                                            std::abs(a.a - b.a)});
                 if (worst > 10 && !onEdge(p, x, y) && !onEdge(d, x, y)) ++offEdge;
             }
         }
@@ -262,37 +262,35 @@ TEST_F(HostTest, ShapesBuiltAsPixelsMatchTheirDrawing) {
     };
     // The lens mask: five fading rings.
     const float side = 66, stroke = 15, radius = 21;
-    compare(
-        66, 66,
-        [&](ID2D1DeviceContext* context) {
-            for (int i = 0; i <= 4; ++i) {
-                const float d = 0.25f * i, e = stroke * (1.0f - 0.78f * d), m = std::max(e / 2.0f, 0.5f);
-                const float r = std::max(radius - 0.45f * m, 2.0f);
-                Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
-                context->CreateSolidColorBrush(D2D1::ColorF(1, 1, 1, 0.24f * (1.0f - 0.72f * d)), &brush);
-                context->DrawRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(m, m, side - m, side - m), r, r),
-                                              brush.Get(), e);
-            }
-        },
-        [&](const CompositionDrawingSurface& surface) {
-            EXPECT_TRUE(host.PaintRoundedMaskTexture(surface, side, side, side, stroke, radius));
-        });
+    compare(66, 66,
+            [&](ID2D1DeviceContext* context) {
+                for (int i = 0; i <= 4; ++i) {
+                    const float d = 0.25f * i, e = stroke * (1.0f - 0.78f * d), m = std::max(e / 2.0f, 0.5f);
+                    const float r = std::max(radius - 0.45f * m, 2.0f);
+                    Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+                    context->CreateSolidColorBrush(D2D1::ColorF(1, 1, 1, 0.24f * (1.0f - 0.72f * d)), &brush);
+                    context->DrawRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(m, m, side - m, side - m), r, r),
+                                                  brush.Get(), e);
+                }
+            },
+            [&](const CompositionDrawingSurface& surface) {
+                EXPECT_TRUE(host.PaintRoundedMaskTexture(surface, side, side, side, stroke, radius));
+            });
     // An indicator pill: elliptical corners, a halo under the pill.
-    compare(
-        38, 19,
-        [&](ID2D1DeviceContext* context) {
-            Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
-            context->CreateSolidColorBrush(D2D1::ColorF(0.42f, 0.78f, 1.0f, 0.48f), &brush);
-            context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(1, 1, 37, 18), 5.2f, 7.0f), brush.Get());
-            brush->SetColor(D2D1::ColorF(1, 1, 1, 0.99f));
-            context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(3, 4, 35, 15), 4.0f, 5.5f), brush.Get());
-        },
-        [&](const CompositionDrawingSurface& surface) {
-            raster::Image pixels(38, 19);
-            FillRoundedRect(pixels, {1, 1, 36, 17}, 5.2f, 7.0f, PremultipliedPixel(0.42f, 0.78f, 1.0f, 0.48f));
-            FillRoundedRect(pixels, {3, 4, 32, 11}, 4.0f, 5.5f, PremultipliedPixel(1, 1, 1, 0.99f));
-            EXPECT_TRUE(host.PaintPixels(surface, pixels));
-        });
+    compare(38, 19,
+            [&](ID2D1DeviceContext* context) {
+                Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+                context->CreateSolidColorBrush(D2D1::ColorF(0.42f, 0.78f, 1.0f, 0.48f), &brush);
+                context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(1, 1, 37, 18), 5.2f, 7.0f), brush.Get());
+                brush->SetColor(D2D1::ColorF(1, 1, 1, 0.99f));
+                context->FillRoundedRectangle(D2D1::RoundedRect(D2D1::RectF(3, 4, 35, 15), 4.0f, 5.5f), brush.Get());
+            },
+            [&](const CompositionDrawingSurface& surface) {
+                raster::Image pixels(38, 19);
+                FillRoundedRect(pixels, {1, 1, 36, 17}, 5.2f, 7.0f, PremultipliedPixel(0.42f, 0.78f, 1.0f, 0.48f));
+                FillRoundedRect(pixels, {3, 4, 32, 11}, 4.0f, 5.5f, PremultipliedPixel(1, 1, 1, 0.99f));
+                EXPECT_TRUE(host.PaintPixels(surface, pixels));
+            });
 }
 
 TEST_F(HostTest, PaintersThatFailOrThrowReturnFalseAndReport) {
@@ -525,9 +523,10 @@ TEST_F(HostTest, IconsAreCompositionSurfacesPaintedByTheHost) {
 // fresh; the kept pieces stay within their budget, the least used going first.
 TEST_F(HostTest, KeptTextEqualsTextPaintedFreshAndStaysWithinItsBudget) {
     Microsoft::WRL::ComPtr<IDWriteTextFormat> format;
-    ASSERT_TRUE(SUCCEEDED(graphics.dwriteFactory->CreateTextFormat(
-        L"Microsoft YaHei UI", nullptr, DWRITE_FONT_WEIGHT_SEMI_BOLD, DWRITE_FONT_STYLE_NORMAL,
-        DWRITE_FONT_STRETCH_NORMAL, 13.0f, L"zh-CN", &format)));
+    ASSERT_TRUE(SUCCEEDED(graphics.dwriteFactory->CreateTextFormat(L"Microsoft YaHei UI", nullptr,
+                                                                   DWRITE_FONT_WEIGHT_SEMI_BOLD,
+                                                                   DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
+                                                                   13.0f, L"zh-CN", &format)));
     int paints = 0;
     auto paintClock = [&](ID2D1DeviceContext* context) {
         ++paints;

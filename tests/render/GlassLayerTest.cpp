@@ -263,8 +263,8 @@ TEST_F(GlassTest, TexturesArePremultipliedAndClearWhereTheySayNothing) {
         GlassLayer glass;
         glass.Initialize(host, GlassBlurAmount(style), style);
         glass.UpdateTint(kGlassThemeLight, 0.62f, 1.5f);
-        for (const auto& surface :
-             {glass.highlightSurface, glass.rimSurface, glass.shadowSurface, glass.lensSurface, glass.fadeSurface}) {
+        for (const auto& surface : {glass.highlightSurface, glass.rimSurface, glass.shadowSurface, glass.lensSurface,
+                                    glass.fadeSurface}) {
             if (!surface) continue;
             const raster::Image& pixels = surface.Pixels();
             int bad = 0;

@@ -14,7 +14,9 @@ namespace {
 
 class ScopedLuminance {
 public:
-    explicit ScopedLuminance(float value) : saved_(GetWallpaperLuminance()) { SetWallpaperLuminance(value); }
+    explicit ScopedLuminance(float value) : saved_(GetWallpaperLuminance()) {
+        SetWallpaperLuminance(value);
+    }
     ~ScopedLuminance() { SetWallpaperLuminance(saved_); }
     void Set(float value) { SetWallpaperLuminance(value); }
 

@@ -35,8 +35,8 @@ TEST(HostBackdrop, ShowsTheWallpaperAndFollowsItsChange) {
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         ASSERT_TRUE(GetFileAttributesExW(topRed.c_str(), GetFileExInfoStandard, &data));
         WriteBmp(topRed, 64, 36, [](int, int) { return Rgb{0, 255, 0}; });
-        ASSERT_TRUE(SetLastWriteTime(
-            topRed, (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime));
+        ASSERT_TRUE(SetLastWriteTime(topRed, (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                                 data.ftLastWriteTime.dwLowDateTime));
         EXPECT_NE(comp::HostBackdrop::CurrentWallpaperIdentity(), identity);
 
         comp::HostBackdrop backdrop;
@@ -47,7 +47,7 @@ TEST(HostBackdrop, ShowsTheWallpaperAndFollowsItsChange) {
 
         // Saturation 0 and a blur are applied once and cached.
         std::vector<comp::detail::EffectStep> steps = {{comp::detail::EffectStep::Kind::Saturation, 0.0f, 0},
-                                                       {comp::detail::EffectStep::Kind::GaussianBlur, 4.5f, 0}};
+                                                        {comp::detail::EffectStep::Kind::GaussianBlur, 4.5f, 0}};
         const comp::BackdropPicture* grey = backdrop.Filtered(steps);
         ASSERT_NE(grey, nullptr);
         EXPECT_EQ(grey, backdrop.Filtered(steps));
@@ -130,8 +130,9 @@ TEST(HostBackdrop, BandEqualsTheSameRowsOfTheWholeFiltering) {
     };
     using Step = comp::detail::EffectStep;
     const std::vector<Step> glass = {{Step::Kind::Saturation, 1.48f, 0}, {Step::Kind::GaussianBlur, 4.5f, 0}};
-    const std::vector<Step> lens = {
-        {Step::Kind::Saturation, 1.8f, 0}, {Step::Kind::GaussianBlur, 1.4f, 0}, {Step::Kind::Translation, 0.0f, 7.5f}};
+    const std::vector<Step> lens = {{Step::Kind::Saturation, 1.8f, 0},
+                                    {Step::Kind::GaussianBlur, 1.4f, 0},
+                                    {Step::Kind::Translation, 0.0f, 7.5f}};
     comp::HostBackdrop whole;
     whole.SetLoader(loader);
     struct Case {
@@ -140,8 +141,8 @@ TEST(HostBackdrop, BandEqualsTheSameRowsOfTheWholeFiltering) {
         bool prepared;
     };
     // Screen rows: the picture spans 30..270.
-    const Case cases[] = {
-        {&glass, 130, 170, false}, {&glass, 200, 400, true}, {&lens, 0, 60, true}, {&lens, 100, 140, false}};
+    const Case cases[] = {{&glass, 130, 170, false}, {&glass, 200, 400, true}, {&lens, 0, 60, true},
+                          {&lens, 100, 140, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "rows " << c.top << ".." << c.bottom);
         const comp::BackdropPicture* all = whole.Filtered(*c.steps);
@@ -163,8 +164,8 @@ TEST(HostBackdrop, BandEqualsTheSameRowsOfTheWholeFiltering) {
             for (int x = 0; x < 160; ++x) {
                 Px a = PixelAt(band->pixels, x, y);
                 Px b = PixelAt(all->pixels, x, y + band->origin.y - 30);
-                worst = std::max(
-                    {worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b), std::abs(a.a - b.a)});
+                worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b),
+                                  std::abs(a.a - b.a)});
             }
         }
         EXPECT_LE(worst, 1);
@@ -198,10 +199,9 @@ TEST(HostBackdrop, AKeptBandIsTakenForTheSameWallpaperOnly) {
         backdrop.KeepBandsIn(folder.Path(), [&] { return wallpaper; });
         backdrop.Prepare(glass, 120, 160);
         const comp::BackdropPicture* picture = backdrop.Filtered(glass, 120, 160);
-        return picture
-                   ? std::vector<uint32_t>(picture->pixels.Data(),
-                                           picture->pixels.Data() + picture->pixels.Width() * picture->pixels.Height())
-                   : std::vector<uint32_t>();
+        return picture ? std::vector<uint32_t>(picture->pixels.Data(),
+                                               picture->pixels.Data() + picture->pixels.Width() * picture->pixels.Height())
+                       : std::vector<uint32_t>();
     };
     const std::vector<uint32_t> first = band();
     ASSERT_FALSE(first.empty());

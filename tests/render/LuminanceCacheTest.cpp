@@ -146,7 +146,8 @@ TEST_F(WallpaperCache, NoCacheFolderMeansNoCache) {
 
 TEST(WallpaperLumaFile, ParsesTheLongestValidEntry) {
     const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 1 - 3, L'\x58C1');
-    const auto entry = ParseWallpaperLumaFile(FormatWallpaperLumaFile(18446744073709551615ull, 0.12344f, longest));
+    const auto entry = ParseWallpaperLumaFile(FormatWallpaperLumaFile(
+        18446744073709551615ull, 0.12344f, longest));
     ASSERT_TRUE(entry.has_value());
     EXPECT_EQ(entry->stamp, 18446744073709551615ull);
     EXPECT_DOUBLE_EQ(entry->luminance, 0.1234);

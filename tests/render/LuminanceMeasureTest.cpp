@@ -30,8 +30,8 @@ class WallpaperMeasure : public ::testing::Test {
 protected:
     void SetUp() override {
         com_ = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        ASSERT_HRESULT_SUCCEEDED(
-            CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory_)));
+        ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr,
+                                                  CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory_)));
         system_ = RealWallpaperSystem();
         system_.cacheDirectory = [this] { return cache_.Path(); };
     }

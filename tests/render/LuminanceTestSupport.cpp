@@ -20,7 +20,8 @@ bool SetWallpaper(const std::wstring& path) {
 
 }  // namespace
 
-void WriteBmp(const std::wstring& path, int width, int height, const std::function<Rgb(int x, int y)>& colorAt) {
+void WriteBmp(const std::wstring& path, int width, int height,
+              const std::function<Rgb(int x, int y)>& colorAt) {
     const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
     const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(height);
     std::string file = "BM";
@@ -65,9 +66,9 @@ ScopedWallpaper::ScopedWallpaper(const std::wstring& path) : previous_(CurrentWa
 ScopedWallpaper::~ScopedWallpaper() { SetWallpaper(previous_); }
 
 bool SetLastWriteTime(const std::wstring& path, uint64_t stamp) {
-    HANDLE file =
-        CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     FILETIME time = {static_cast<DWORD>(stamp & 0xFFFFFFFFu), static_cast<DWORD>(stamp >> 32)};
     const BOOL set = SetFileTime(file, nullptr, nullptr, &time);

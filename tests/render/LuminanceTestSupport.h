@@ -15,7 +15,8 @@ struct Rgb {
 };
 
 // A 24-bit bottom-up BMP file; colorAt receives top-down row numbers.
-void WriteBmp(const std::wstring& path, int width, int height, const std::function<Rgb(int x, int y)>& colorAt);
+void WriteBmp(const std::wstring& path, int width, int height,
+              const std::function<Rgb(int x, int y)>& colorAt);
 
 // What the system reports as the wallpaper now.
 std::wstring CurrentWallpaper();

@@ -21,8 +21,8 @@ namespace {
 class MessageWindow {
 public:
     MessageWindow() {
-        window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                                  nullptr);
+        window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
     }
     ~MessageWindow() {
         if (window_) DestroyWindow(window_);
@@ -56,7 +56,9 @@ TEST(WallpaperLuminanceWorker, PostsTheMeasurementAndFillsTheCache) {
     TempDir cache;
     const std::wstring image = images.File(L"half.bmp");
     // A top strip of mid-grey 128: luma 128 / 255.
-    WriteBmp(image, 320, 180, [](int, int y) { return y < 30 ? Rgb{128, 128, 128} : Rgb{255, 255, 255}; });
+    WriteBmp(image, 320, 180, [](int, int y) {
+        return y < 30 ? Rgb{128, 128, 128} : Rgb{255, 255, 255};
+    });
     ScopedWallpaper wallpaper(image);
     ASSERT_TRUE(wallpaper.Applied());
     WallpaperSystem system = RealWallpaperSystem();

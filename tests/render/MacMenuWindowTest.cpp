@@ -193,9 +193,9 @@ TEST_F(MenuTest, KeysMoveTheHoverAndEnterChooses) {
 TEST_F(MenuTest, ClicksOnRowsSeparatorsAndOutside) {
     std::vector<MacMenuItem> rows = {Row(1, L"一"), Separator(), Row(2, L"二")};
     MenuDriver onRow(menu, {[&] {
-                                Post(WM_LBUTTONUP, 0, RowPoint(1, 6));
-                                Post(WM_LBUTTONUP, 0, ClientPoint(12 + 2, 12 + 20));
-                            },
+                           Post(WM_LBUTTONUP, 0, RowPoint(1, 6));
+                           Post(WM_LBUTTONUP, 0, ClientPoint(12 + 2, 12 + 20));
+                       },
                             [&] {
                                 EXPECT_TRUE(menu.IsOpen()) << "separator and side margin are ignored";
                                 Post(WM_RBUTTONUP, 0, RowPoint(2, 15));
@@ -243,9 +243,9 @@ TEST_F(MenuTest, ThePointerHoversRowsUntilItLeaves) {
 TEST_F(MenuTest, EarlyDeactivationIsIgnoredButTheMenuStillClosesOnceItIsBehind) {
     const ULONGLONG shown = now;
     MenuDriver early(menu, {[&] {
-                                now = shown + 50;
-                                Post(WM_ACTIVATE, WA_INACTIVE);
-                            },
+                           now = shown + 50;
+                           Post(WM_ACTIVATE, WA_INACTIVE);
+                       },
                             [&] {
                                 EXPECT_TRUE(menu.IsOpen()) << "50 ms after showing";
                                 now = shown + 150;
@@ -260,9 +260,9 @@ TEST_F(MenuTest, EarlyDeactivationIsIgnoredButTheMenuStillClosesOnceItIsBehind) 
     menuInFront = true;
     bool stayedOpen = false;
     MenuDriver frontAgain(menu, {[&] {
-                                     now = 5050;
-                                     Post(WM_ACTIVATE, WA_INACTIVE);
-                                 },
+                                now = 5050;
+                                Post(WM_ACTIVATE, WA_INACTIVE);
+                            },
                                  [&] { now = 5200; }, [&] {}, [&] {}, [&] {}, [&] {},
                                  [&] {
                                      stayedOpen = menu.IsOpen();
@@ -273,9 +273,9 @@ TEST_F(MenuTest, EarlyDeactivationIsIgnoredButTheMenuStillClosesOnceItIsBehind) 
 
     now = 9000;
     MenuDriver late(menu, {[&] {
-                        now = 9150;
-                        Post(WM_ACTIVATE, WA_INACTIVE);
-                    }});
+                          now = 9150;
+                          Post(WM_ACTIVATE, WA_INACTIVE);
+                      }});
     EXPECT_EQ(late.Show({300, 200}, threeRows), 0);
     EXPECT_FALSE(late.Escaped());
 }

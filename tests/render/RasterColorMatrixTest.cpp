@@ -10,10 +10,10 @@ using namespace raster;
 TEST(RasterSaturation, ZeroGivesTheLuminanceGrey) {
     // grey = 0.213 R + 0.715 G + 0.072 B
     Image img(4, 1);
-    img.At(0, 0) = Bgra(0, 0, 255, 255);      // red: 54.3
-    img.At(1, 0) = Bgra(0, 255, 0, 255);      // green: 182.3
-    img.At(2, 0) = Bgra(200, 150, 100, 255);  // 21.3 + 107.25 + 14.4 = 142.95
-    img.At(3, 0) = Bgra(0, 0, 128, 128);      // half-transparent red: 27.3 at alpha 128
+    img.At(0, 0) = Bgra(0, 0, 255, 255);        // red: 54.3
+    img.At(1, 0) = Bgra(0, 255, 0, 255);        // green: 182.3
+    img.At(2, 0) = Bgra(200, 150, 100, 255);    // 21.3 + 107.25 + 14.4 = 142.95
+    img.At(3, 0) = Bgra(0, 0, 128, 128);        // half-transparent red: 27.3 at alpha 128
     Saturate(img.View(), 0.0f);
     EXPECT_EQ(img.At(0, 0), Bgra(54, 54, 54, 255));
     EXPECT_EQ(img.At(1, 0), Bgra(182, 182, 182, 255));

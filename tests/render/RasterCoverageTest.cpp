@@ -11,7 +11,7 @@ TEST(RasterCoverage, RoundedClipOfRadius9Point6On100x20) {
     const Mask m = RoundedRectCoverage({0, 0, 100, 20}, {0, 0, 100, 20}, 9.6f, 9.6f);
     EXPECT_EQ(m.At(0, 0), 0);
     EXPECT_EQ(m.At(50, 10), 255);
-    EXPECT_EQ(m.At(50, 0), 255);  // straight edge on a pixel boundary: fully inside
+    EXPECT_EQ(m.At(50, 0), 255);   // straight edge on a pixel boundary: fully inside
     EXPECT_EQ(m.At(0, 10), 255);
     // The arc crosses the centre of pixel (6, 0): about half covered.
     EXPECT_NEAR(m.At(6, 0), 128, 24);

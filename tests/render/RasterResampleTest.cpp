@@ -28,7 +28,8 @@ TEST(RasterStretch, Bilinear2x2To4x4) {
     src.At(1, 1) = Grey(192);
     Image dst(4, 4, 0);
     DrawStretched(dst.View(), {0, 0, 4, 4}, src.View());
-    const uint32_t expected[4][4] = {{0, 32, 96, 128}, {16, 48, 112, 144}, {48, 80, 144, 176}, {64, 96, 160, 192}};
+    const uint32_t expected[4][4] = {
+        {0, 32, 96, 128}, {16, 48, 112, 144}, {48, 80, 144, 176}, {64, 96, 160, 192}};
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.At(x, y), Grey(expected[y][x])) << x << "," << y;
 }
@@ -36,8 +37,7 @@ TEST(RasterStretch, Bilinear2x2To4x4) {
 TEST(RasterStretch, EveryChannelMixesAsTheTapsSay) {
     Image src(7, 5);
     for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x)
-            src.At(x, y) = Bgra(x * 30, y * 50, (x * 7 + y * 3) * 9 % 256, 40 + x * 20 + y * 10);
+        for (int x = 0; x < 7; ++x) src.At(x, y) = Bgra(x * 30, y * 50, (x * 7 + y * 3) * 9 % 256, 40 + x * 20 + y * 10);
     Image dst(13, 9, 0);
     DrawOptions copy;
     copy.mode = BlendMode::Copy;
@@ -81,9 +81,9 @@ TEST(RasterNineGrid, CornersAreCopiedExactly) {
     DrawNineGrid(dst.View(), {3, 2, 30, 20}, src.View(), NineGridInsets::Uniform(4));
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 4; ++x) {
-            EXPECT_EQ(dst.At(3 + x, 2 + y), src.At(x, y));                    // top left
-            EXPECT_EQ(dst.At(3 + 26 + x, 2 + y), src.At(8 + x, y));           // top right
-            EXPECT_EQ(dst.At(3 + x, 2 + 16 + y), src.At(x, 8 + y));           // bottom left
+            EXPECT_EQ(dst.At(3 + x, 2 + y), src.At(x, y));                 // top left
+            EXPECT_EQ(dst.At(3 + 26 + x, 2 + y), src.At(8 + x, y));        // top right
+            EXPECT_EQ(dst.At(3 + x, 2 + 16 + y), src.At(x, 8 + y));        // bottom left
             EXPECT_EQ(dst.At(3 + 26 + x, 2 + 16 + y), src.At(8 + x, 8 + y));  // bottom right
         }
     }

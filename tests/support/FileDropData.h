@@ -92,7 +92,7 @@ public:
         if (!format || !medium) return E_INVALIDARG;
         const HRESULT offered = Offers(*format);
         if (offered != S_OK) return offered == S_FALSE ? DV_E_FORMATETC : offered;
-        HGLOBAL memory = kind_ == DropDataKind::Text          ? MakeTextMemory(L"https://example.invalid/")
+        HGLOBAL memory = kind_ == DropDataKind::Text ? MakeTextMemory(L"https://example.invalid/")
                          : kind_ == DropDataKind::RawFileList ? MakeBytesMemory(block_)
                                                               : MakeFileListMemory(paths_);
         if (!memory) return E_OUTOFMEMORY;

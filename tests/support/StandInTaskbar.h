@@ -32,9 +32,8 @@ public:
         int height = GetSystemMetrics(SM_CYSCREEN);
         secondary = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"Shell_SecondaryTrayWnd", L"",
                                     WS_POPUP | WS_VISIBLE, 0, 0, width / 4, 40, nullptr, nullptr, instance, nullptr);
-        primary =
-            CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"Shell_TrayWnd", L"",
-                            WS_POPUP | WS_VISIBLE, 0, height - 40, width, 40, nullptr, nullptr, instance, nullptr);
+        primary = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"Shell_TrayWnd", L"",
+                                  WS_POPUP | WS_VISIBLE, 0, height - 40, width, 40, nullptr, nullptr, instance, nullptr);
     }
     ~StandInTaskbar() {
         if (primary) DestroyWindow(primary);

@@ -28,6 +28,6 @@ inline ::testing::AssertionResult Near(Bgra got, Bgra want, int tolerance) {
         return ::testing::AssertionSuccess();
     }
     return ::testing::AssertionFailure() << "(" << got.b << ", " << got.g << ", " << got.r << ", " << got.a
-                                         << ") is not (" << want.b << ", " << want.g << ", " << want.r << ", " << want.a
-                                         << ") +- " << tolerance;
+                                         << ") is not (" << want.b << ", " << want.g << ", " << want.r << ", "
+                                         << want.a << ") +- " << tolerance;
 }

@@ -30,8 +30,8 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(std::filesystem::path(path_), ec);
 }
 
-ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir,
-                         DWORD timeoutMs) {
+ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
+                         const std::wstring& workingDir, DWORD timeoutMs) {
     ProcessResult result;
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
@@ -71,9 +71,11 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
     std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
     return out;
 }
 

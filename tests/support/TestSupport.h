@@ -35,8 +35,8 @@ struct ProcessResult {
 
 // Starts a program with CreateProcessW (full 32-bit exit code, unlike the
 // wine launcher), waits up to timeoutMs, kills it when it does not end.
-ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir = L"",
-                         DWORD timeoutMs = 30000);
+ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
+                         const std::wstring& workingDir = L"", DWORD timeoutMs = 30000);
 
 bool FileExists(const std::wstring& path);
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path);

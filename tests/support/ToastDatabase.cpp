@@ -39,11 +39,14 @@ const SqliteWriterApi* WriterApi() {
         HMODULE module = LoadLibraryExW(L"winsqlite3.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         if (!module) return a;
         a.loaded = Load(module, "sqlite3_open_v2", a.open_v2) && Load(module, "sqlite3_close", a.close) &&
-                   Load(module, "sqlite3_exec", a.exec) && Load(module, "sqlite3_prepare_v2", a.prepare_v2) &&
-                   Load(module, "sqlite3_bind_int64", a.bind_int64) && Load(module, "sqlite3_bind_text", a.bind_text) &&
-                   Load(module, "sqlite3_bind_blob", a.bind_blob) && Load(module, "sqlite3_bind_null", a.bind_null) &&
-                   Load(module, "sqlite3_step", a.step) && Load(module, "sqlite3_finalize", a.finalize) &&
-                   Load(module, "sqlite3_errmsg", a.errmsg) && Load(module, "sqlite3_free", a.free);
+                   Load(module, "sqlite3_exec", a.exec) &&
+                   Load(module, "sqlite3_prepare_v2", a.prepare_v2) &&
+                   Load(module, "sqlite3_bind_int64", a.bind_int64) &&
+                   Load(module, "sqlite3_bind_text", a.bind_text) &&
+                   Load(module, "sqlite3_bind_blob", a.bind_blob) &&
+                   Load(module, "sqlite3_bind_null", a.bind_null) && Load(module, "sqlite3_step", a.step) &&
+                   Load(module, "sqlite3_finalize", a.finalize) && Load(module, "sqlite3_errmsg", a.errmsg) &&
+                   Load(module, "sqlite3_free", a.free);
         return a;
     }();
     return api.loaded ? &api : nullptr;
@@ -70,10 +73,7 @@ public:
         }
     }
     void OptionalInt(int index, std::optional<int64_t> value) {
-        if (value)
-            Int(index, *value);
-        else
-            api_.bind_null(statement_, index);
+        if (value) Int(index, *value); else api_.bind_null(statement_, index);
     }
     int Run() { return statement_ ? api_.step(statement_) : 1; }
 
@@ -108,16 +108,14 @@ ToastDatabase::ToastDatabase(const std::wstring& localAppData) : path_(PathIn(lo
         db_ = nullptr;
         return;
     }
-    const bool made = Exec("PRAGMA journal_mode=WAL") &&
-                      Exec(
-                          "CREATE TABLE IF NOT EXISTS Notification (Id INTEGER PRIMARY KEY, HandlerId INTEGER, "
-                          "Type TEXT, Payload BLOB, ArrivalTime INTEGER, ExpiryTime INTEGER)") &&
-                      Exec(
-                          "CREATE TABLE IF NOT EXISTS NotificationHandler (RecordId INTEGER PRIMARY KEY, "
-                          "PrimaryId TEXT, HandlerType TEXT)") &&
-                      Exec(
-                          "CREATE TABLE IF NOT EXISTS HandlerAssets (HandlerId INTEGER, AssetKey TEXT, "
-                          "AssetValue TEXT)");
+    const bool made =
+        Exec("PRAGMA journal_mode=WAL") &&
+        Exec("CREATE TABLE IF NOT EXISTS Notification (Id INTEGER PRIMARY KEY, HandlerId INTEGER, "
+             "Type TEXT, Payload BLOB, ArrivalTime INTEGER, ExpiryTime INTEGER)") &&
+        Exec("CREATE TABLE IF NOT EXISTS NotificationHandler (RecordId INTEGER PRIMARY KEY, "
+             "PrimaryId TEXT, HandlerType TEXT)") &&
+        Exec("CREATE TABLE IF NOT EXISTS HandlerAssets (HandlerId INTEGER, AssetKey TEXT, "
+             "AssetValue TEXT)");
     if (!made) Close();
 }
 
@@ -145,7 +143,8 @@ bool ToastDatabase::Exec(const std::string& sql) {
     return result == 0;
 }
 
-bool ToastDatabase::AddHandler(int64_t recordId, const std::string& primaryId, const std::string& handlerType,
+bool ToastDatabase::AddHandler(int64_t recordId, const std::string& primaryId,
+                               const std::string& handlerType,
                                const std::optional<std::string>& displayName) {
     if (!db_) return false;
     Statement handler(*api_, db_,
@@ -162,9 +161,9 @@ bool ToastDatabase::AddHandler(int64_t recordId, const std::string& primaryId, c
     return Check(asset.Run(), "asset");
 }
 
-bool ToastDatabase::AddNotification(int64_t id, std::optional<int64_t> handlerId, int64_t arrivalTime,
-                                    const std::optional<std::string>& payload, int64_t expiryTime,
-                                    const std::string& type) {
+bool ToastDatabase::AddNotification(int64_t id, std::optional<int64_t> handlerId,
+                                    int64_t arrivalTime, const std::optional<std::string>& payload,
+                                    int64_t expiryTime, const std::string& type) {
     if (!db_) return false;
     Statement row(*api_, db_,
                   "INSERT INTO Notification (Id, HandlerId, Type, Payload, ArrivalTime, ExpiryTime) "

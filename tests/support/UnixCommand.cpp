@@ -24,8 +24,8 @@ bool RunUnixCommand(const std::wstring& command) {
     const std::wstring marker = UnixTempName(L"vantreel-xdotool");
     const std::wstring unixMarker = L"/tmp/" + marker;
     const std::wstring windowsMarker = L"Z:\\tmp\\" + marker;
-    std::wstring commandLine = L"\"Z:\\bin\\sh\" -c \"" + command + L"; echo $? > " + unixMarker + L".part && mv " +
-                               unixMarker + L".part " + unixMarker + L"\"";
+    std::wstring commandLine = L"\"Z:\\bin\\sh\" -c \"" + command + L"; echo $? > " +
+                               unixMarker + L".part && mv " + unixMarker + L".part " + unixMarker + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION unreliable = {};

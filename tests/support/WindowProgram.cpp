@@ -38,7 +38,8 @@ WindowProgram::WindowProgram(const std::wstring& exe, const std::wstring& argume
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
         return;
     CloseHandle(info.hThread);
     process_ = info.hProcess;

@@ -248,12 +248,12 @@ TEST(AudioVolumeStep, FailuresChangeNothing) {
 }
 
 TEST(AudioOutputDevices, DefaultMarkNamesAndUnreadableIds) {
-    auto devices =
-        ListOver(L"{0.0.0.00000000}.{ABCD-ef01}", {{L"{0.0.0.00000000}.{abcd-EF01}", WideName(L"Speakers (USB)")},
-                                                   {L"{0.0.0.00000000}.{9999}", std::nullopt},
-                                                   {std::nullopt, WideName(L"Unreadable")},
-                                                   {L"{0.0.0.00000000}.{7777}", NumberName()},
-                                                   {L"{0.0.0.00000000}.{5555}", EmptyName()}});
+    auto devices = ListOver(L"{0.0.0.00000000}.{ABCD-ef01}",
+                            {{L"{0.0.0.00000000}.{abcd-EF01}", WideName(L"Speakers (USB)")},
+                             {L"{0.0.0.00000000}.{9999}", std::nullopt},
+                             {std::nullopt, WideName(L"Unreadable")},
+                             {L"{0.0.0.00000000}.{7777}", NumberName()},
+                             {L"{0.0.0.00000000}.{5555}", EmptyName()}});
     ASSERT_EQ(devices.size(), 4u);
     EXPECT_EQ(devices[0].name, L"Speakers (USB)");
     EXPECT_TRUE(devices[0].isDefault) << "ids compared without regard to case";

@@ -78,9 +78,9 @@ TEST(DefaultAudioOutput, EveryRoleThroughThePolicyObjectAndNothingWithoutIt) {
 
     FakeFactory factory;
     DWORD cookie = 0;
-    ASSERT_EQ(
-        CoRegisterClassObject(kAudioPolicyConfigClsid, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
-        S_OK);
+    ASSERT_EQ(CoRegisterClassObject(kAudioPolicyConfigClsid, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                    &cookie),
+              S_OK);
     vantreel::SetDefaultAudioOutput(L"{0.0.0.00000000}.{speakers}");
     vantreel::SetDefaultAudioOutput(L"");
     CoRevokeClassObject(cookie);

@@ -7,11 +7,11 @@
 #include "support/WindowProgram.h"
 #include "system/ForegroundApp.h"
 
-using testing_support::WaitFor;
-using testing_support::WindowProgram;
 using vantreel::AppDisplayNameFromExe;
 using vantreel::ForegroundAppInfo;
 using vantreel::GetForegroundAppInfo;
+using testing_support::WaitFor;
+using testing_support::WindowProgram;
 
 namespace {
 
@@ -50,7 +50,8 @@ TEST(ForegroundAppTest, DisplayNamesComeFromTheFileStem) {
     EXPECT_EQ(vantreel::ExeFileStem(L"noext"), L"noext");
     EXPECT_EQ(AppDisplayNameFromExe(L"C:\\a\\b.c.exe", nullptr), L"b.c");
     EXPECT_EQ(AppDisplayNameFromExe(L"D:\\Apps\\WeChat.exe", nullptr), L"微信");
-    EXPECT_EQ(AppDisplayNameFromExe(L"C:\\Program Files\\Microsoft VS Code\\Code.exe", nullptr), L"Visual Studio Code");
+    EXPECT_EQ(AppDisplayNameFromExe(L"C:\\Program Files\\Microsoft VS Code\\Code.exe", nullptr),
+              L"Visual Studio Code");
     EXPECT_EQ(AppDisplayNameFromExe(L"C:\\tools\\codex.exe", nullptr), L"codex") << "stems compare whole";
     EXPECT_EQ(AppDisplayNameFromExe(L"C:\\tools\\", nullptr), L"应用");
 }

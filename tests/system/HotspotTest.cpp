@@ -20,8 +20,8 @@ using platform::TetheringOperationalState;
 using platform::TetheringOperationStatus;
 using vantreel::HotspotStatusInfo;
 using vantreel::QueryHotspotStatus;
-using vantreel::ReadHotspotStatus;
 using vantreel::SetHotspotEnabled;
+using vantreel::ReadHotspotStatus;
 using vantreel::SwitchHotspot;
 
 namespace {
@@ -31,10 +31,10 @@ namespace {
 // is never destroyed; every test waits until the objects it caused are gone.
 struct TetheringSetup {
     std::mutex mutex;
-    int internetProfile = 0;    // id of the internet profile, 0 for none
-    std::vector<int> profiles;  // the list of all profiles, 0 for a null entry
+    int internetProfile = 0;              // id of the internet profile, 0 for none
+    std::vector<int> profiles;            // the list of all profiles, 0 for a null entry
     bool managerFails = false;
-    DWORD createDelayMs = 0;  // before the manager is handed out
+    DWORD createDelayMs = 0;              // before the manager is handed out
     TetheringOperationalState state = TetheringOperationalState::Off;
     UINT32 clients = 0;
     TetheringOperationStatus switchStatus = TetheringOperationStatus::Success;

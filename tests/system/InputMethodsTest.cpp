@@ -59,16 +59,11 @@ struct RecordedInputMethods {
         system.layoutList = [this] { return layouts; };
         system.languageDisplayName = [](LANGID language) -> std::wstring {
             switch (language) {
-                case 0x0409:
-                    return L"English (United States)";
-                case 0x0809:
-                    return L"english (united states)";  // a clash in case only
-                case 0x0804:
-                    return L"中文(中国)";
-                case 0x0411:
-                    return L"日本語";
-                default:
-                    return L"";
+                case 0x0409: return L"English (United States)";
+                case 0x0809: return L"english (united states)";  // a clash in case only
+                case 0x0804: return L"中文(中国)";
+                case 0x0411: return L"日本語";
+                default: return L"";
             }
         };
         system.setForegroundWindow = [](HWND) {};
@@ -195,8 +190,8 @@ TEST(InputMethodsTest, ActivatingALayoutPostsTheLanguageRequestToTheTarget) {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"VantreelInputTarget";
     RegisterClassW(&windowClass);
-    HWND target = CreateWindowExW(0, windowClass.lpszClassName, L"input target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,
-                                  50, 300, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND target = CreateWindowExW(0, windowClass.lpszClassName, L"input target", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  50, 50, 300, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
     ASSERT_TRUE(target);
 
     InputMethodSystem system = vantreel::SystemInputMethods();
@@ -249,8 +244,8 @@ std::vector<SeenKey>* g_seenKeys = nullptr;
 LRESULT CALLBACK RecordKeys(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && g_seenKeys) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        g_seenKeys->push_back(
-            {key->vkCode, wParam == WM_KEYUP || wParam == WM_SYSKEYUP, (key->flags & LLKHF_INJECTED) != 0});
+        g_seenKeys->push_back({key->vkCode, wParam == WM_KEYUP || wParam == WM_SYSKEYUP,
+                               (key->flags & LLKHF_INJECTED) != 0});
         return 1;  // swallowed: the chord reaches no window
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -48,8 +48,8 @@ struct FakePower {
             SetLastError(ERROR_PRIVILEGE_NOT_HELD);
             return exitOk;
         };
-        ops.startHidden = [this](const std::wstring& file, const std::wstring& parameters, DWORD waitMs, DWORD& code,
-                                 DWORD& error) {
+        ops.startHidden = [this](const std::wstring& file, const std::wstring& parameters, DWORD waitMs,
+                                 DWORD& code, DWORD& error) {
             EXPECT_EQ(waitMs, 5000u);
             started.push_back(file + L" " + parameters);
             code = exitCode;

@@ -59,10 +59,10 @@ std::vector<Listed> List(RecordedPowrProf& powrProf) {
 
 TEST(PowerSchemes, KindsFromNamesSortTheList) {
     RecordedPowrProf chinese{{L"高性能", L"节能", L"平衡"}, 2u};
-    EXPECT_EQ(List(chinese), (std::vector<Listed>{{L"节能", 0, false}, {L"平衡", 1, true}, {L"高性能", 2, false}}));
+    EXPECT_EQ(List(chinese),
+              (std::vector<Listed>{{L"节能", 0, false}, {L"平衡", 1, true}, {L"高性能", 2, false}}));
 
-    RecordedPowrProf english{{L"My plan", L"Power saver", L"Ultimate Performance", L"High performance", L"Balanced"},
-                             std::nullopt};
+    RecordedPowrProf english{{L"My plan", L"Power saver", L"Ultimate Performance", L"High performance", L"Balanced"}, std::nullopt};
     EXPECT_EQ(List(english), (std::vector<Listed>{{L"Balanced", 1, false},
                                                   {L"High performance", 2, false},
                                                   {L"Ultimate Performance", 3, false},

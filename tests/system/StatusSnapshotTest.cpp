@@ -143,8 +143,8 @@ TEST(StatusSnapshotTest, VolumeIsClampedAndKeptWhenUnreadable) {
 
 TEST(StatusSnapshotTest, InternetNeedsLocalNetworkOrInternetConnectivity) {
     RecordedMachine machine;
-    const std::pair<std::optional<uint32_t>, bool> cases[] = {{0x10, false}, {0x100, false}, {0x20, true},
-                                                              {0x400, true}, {0x1, false},   {std::nullopt, false}};
+    const std::pair<std::optional<uint32_t>, bool> cases[] = {
+        {0x10, false}, {0x100, false}, {0x20, true}, {0x400, true}, {0x1, false}, {std::nullopt, false}};
     for (const auto& [mask, internet] : cases) {
         machine.connectivity = mask;
         EXPECT_EQ(machine.Collect().internet, internet) << (mask ? *mask : 0xFFFFFFFFu);
@@ -212,9 +212,12 @@ TEST(StatusSnapshotTest, BatteryFromThePowerStatus) {
         int32_t seconds;
     };
     const Case cases[] = {
-        {Power(1, 0x01, 80, 3600), true, true, 80, -1},        {Power(0, 0x02, 55, 5400), true, false, 55, 5400},
-        {Power(0, 0x02, 55, 0xFFFFFFFF), true, false, 55, -1}, {Power(1, 0x80, 100, 3600), false, false, 100, -1},
-        {Power(0, 0x01, 255, 3600), false, false, 100, -1},    {std::nullopt, false, false, 100, -1},
+        {Power(1, 0x01, 80, 3600), true, true, 80, -1},
+        {Power(0, 0x02, 55, 5400), true, false, 55, 5400},
+        {Power(0, 0x02, 55, 0xFFFFFFFF), true, false, 55, -1},
+        {Power(1, 0x80, 100, 3600), false, false, 100, -1},
+        {Power(0, 0x01, 255, 3600), false, false, 100, -1},
+        {std::nullopt, false, false, 100, -1},
     };
     for (const Case& c : cases) {
         machine.power = c.power;

@@ -132,8 +132,7 @@ TEST_F(TrayActions, HelperExecutablesResolveToTheApplication) {
 
     std::wstring only = dir_.Path() + L"\\Only";
     CreateDirectoryW(only.c_str(), nullptr);
-    for (auto name : {L"unins000.exe", L"FooUpdate.exe", L"FooHelper.exe"})
-        WriteFileBytes(only + L"\\" + name, "bytes");
+    for (auto name : {L"unins000.exe", L"FooUpdate.exe", L"FooHelper.exe"}) WriteFileBytes(only + L"\\" + name, "bytes");
     EXPECT_EQ(ResolveTrayExePath(only + L"\\FooHelper.exe", L""), only + L"\\FooHelper.exe");
 
     std::wstring scan = dir_.Path() + L"\\Scan";

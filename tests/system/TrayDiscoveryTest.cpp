@@ -28,8 +28,7 @@ protected:
     TrayHelperProcess& Owner(const std::wstring& name, const std::wstring& windows = L"m") {
         owners_.push_back(std::make_unique<TrayHelperProcess>());
         std::wstring out = dir_.File(name + L".out");
-        EXPECT_TRUE(owners_.back()->Start(CopyTrayOwner(dir_.Path(), name),
-                                          L"--windows " + windows + L" --out \"" + out + L"\"", out));
+        EXPECT_TRUE(owners_.back()->Start(CopyTrayOwner(dir_.Path(), name), L"--windows " + windows + L" --out \"" + out + L"\"", out));
         return *owners_.back();
     }
     HWND StartTray(const std::vector<std::wstring>& buttons, const std::wstring& extra = L"") {
@@ -60,7 +59,8 @@ TEST_F(TrayDiscovery, ClassicToolbarGivesOneRecordPerExecutable) {
     HWND a = first.Window(L'm'), b = second.Window(L'm');
     ASSERT_TRUE(a && b);
     StartTray({FakeTrayButton(a, 7, kCallback, false, L"First tip\\nline two"),
-               FakeTrayButton(a, 8, kCallback, true, L"Other"), FakeTrayButton(b, 3, kCallback, true, L"~")});
+               FakeTrayButton(a, 8, kCallback, true, L"Other"),
+               FakeTrayButton(b, 3, kCallback, true, L"~")});
 
     std::vector<TrayIconInfo> icons;
     ASSERT_EQ(ReadLegacyTrayToolbars(icons), LegacyTrayRead::Read) << "the overflow toolbar exists";
@@ -88,17 +88,17 @@ TEST_F(TrayDiscovery, BarButtonWinsInEitherOrderAndShellOwnersAreSkipped) {
         if (IsShellProcess(NormalizePathKey(ProcessImagePath(pid)))) break;
     }
     ASSERT_TRUE(shell) << "explorer's own taskbar window";
-    HWND hiddenFirst =
-        StartTray({FakeTrayButton(w, 1, kCallback, true, L"Hidden"), FakeTrayButton(w, 2, kCallback, false, L"Shown"),
-                   FakeTrayButton(shell, 1, kCallback, false, L"Shell")});
+    HWND hiddenFirst = StartTray({FakeTrayButton(w, 1, kCallback, true, L"Hidden"),
+                                  FakeTrayButton(w, 2, kCallback, false, L"Shown"),
+                                  FakeTrayButton(shell, 1, kCallback, false, L"Shell")});
     auto read = Read(hiddenFirst, false);
     ASSERT_EQ(read.size(), 1u) << "explorer's icons never make records";
     EXPECT_EQ(read.begin()->second.uID, 2u);
     EXPECT_EQ(read.begin()->second.onBar, 1);
     EXPECT_EQ(read.begin()->second.displayName, L"Shown");
 
-    HWND shownFirst =
-        StartTray({FakeTrayButton(w, 2, kCallback, false, L"Shown"), FakeTrayButton(w, 1, kCallback, false, L"Later")});
+    HWND shownFirst = StartTray({FakeTrayButton(w, 2, kCallback, false, L"Shown"),
+                                 FakeTrayButton(w, 1, kCallback, false, L"Later")});
     EXPECT_EQ(Read(shownFirst, false).begin()->second.uID, 2u) << "of two on the bar the first stays";
     EXPECT_EQ(Read(shownFirst, true).begin()->second.onBar, 0) << "nothing in the overflow is on the bar";
 }
@@ -221,8 +221,8 @@ TEST_F(TrayDiscovery, KnownFolderPathsExpandAndUnterminatedStringsAreReadSafely)
     ASSERT_TRUE(owner.Start(exe, L"--windows m --out \"" + out + L"\"", out));
 
     NotifyIconEntries entries;
-    entries.Entry(L"TrayTestKnown", L"{F1B32785-6FBA-4FCF-9D55-7B8E7F157091}\\TrayTestApp\\Local.exe", L"Local",
-                  nullptr, nullptr);
+    entries.Entry(L"TrayTestKnown", L"{F1B32785-6FBA-4FCF-9D55-7B8E7F157091}\\TrayTestApp\\Local.exe", L"Local", nullptr,
+                  nullptr);
     // 1040 bytes of text with no terminating NUL, the whole buffer.
     HKEY raw = entries.Add(L"TrayTestRaw");
     // The text runs on past the 1040 bytes given, so nothing appends a terminator.
@@ -232,8 +232,8 @@ TEST_F(TrayDiscovery, KnownFolderPathsExpandAndUnterminatedStringsAreReadSafely)
     RegCloseKey(raw);
 
     std::vector<NotifyIconSetting> settings = ReadNotifyIconSettings(SnapshotProcesses());
-    auto local_ =
-        std::find_if(settings.begin(), settings.end(), [&](auto& s) { return s.key == NormalizePathKey(exe); });
+    auto local_ = std::find_if(settings.begin(), settings.end(),
+                               [&](auto& s) { return s.key == NormalizePathKey(exe); });
     EXPECT_NE(local_, settings.end()) << "the known-folder id resolves to LocalAppData";
 
     // Read the raw entry directly the same way: a running process keyed by that text.

@@ -60,8 +60,8 @@ TEST(TrayIconPixels, OpaqueSquareFillsEightyPercentCentred) {
 
 TEST(TrayIconPixels, SparseGlyphFillsNinetyPercentWithTheOddPixelRightAndBottom) {
     Bitmap glyph(48, 48);
-    glyph.Fill(4, 4, 8, 44, 0, 255);    // vertical stroke
-    glyph.Fill(8, 40, 44, 44, 0, 255);  // foot
+    glyph.Fill(4, 4, 8, 44, 0, 255);   // vertical stroke
+    glyph.Fill(8, 40, 44, 44, 0, 255); // foot
     std::vector<uint8_t> out = FitIconPixels(glyph.px, 48, 48, 48);
     // The crop (the box grown by its transparent one-pixel border, 42 wide) becomes
     // 43 pixels at offset 2: columns 2 and 44 hold that border, 45..47 stay free.
@@ -146,9 +146,7 @@ TEST(TrayIconPixels, TemplateIconGreys) {
     clear[3] = 10;  // below the statistics threshold: returned as it is
     EXPECT_EQ(MakeTemplateIcon(clear, 48, true), clear);
 
-    auto grey = [](const Bitmap& b, bool dark, int x, int y) {
-        return MakeTemplateIcon(b.px, 48, dark)[(y * 48 + x) * 4];
-    };
+    auto grey = [](const Bitmap& b, bool dark, int x, int y) { return MakeTemplateIcon(b.px, 48, dark)[(y * 48 + x) * 4]; };
     Bitmap flat(48, 48);
     flat.Fill(0, 0, 48, 24, 90, 255);
     flat.Fill(0, 24, 48, 48, 90, 128);
@@ -176,8 +174,8 @@ TEST(TrayIconPixels, TemplateIconGreys) {
 TEST(TrayFileIcon, ExecutablesGiveTheirIconAndDataFilesTheirTypeIcon) {
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Microsoft::WRL::ComPtr<IWICImagingFactory> factory;
-    ASSERT_TRUE(
-        SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))));
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_PPV_ARGS(&factory))));
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
     std::vector<uint8_t> notepad = LoadFileIcon(std::wstring(windows) + L"\\notepad.exe", factory.Get(), 48);

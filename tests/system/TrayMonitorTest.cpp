@@ -225,8 +225,7 @@ TEST(TrayMonitorPass, ForgottenIconsStayAwayForEightSecondsWhileRunning) {
     TrayState raced;
     TrayPassMemory racedMemory;
     sources.log = [&](const std::wstring& line) {
-        if (line.find(L"live icons") != std::wstring::npos)
-            ForgetTrayIcon(raced, suppression, L"c:\\apps\\foo.exe", r.now);
+        if (line.find(L"live icons") != std::wstring::npos) ForgetTrayIcon(raced, suppression, L"c:\\apps\\foo.exe", r.now);
     };
     RunTrayPass(racedMemory, sources, raced, suppression);
     EXPECT_TRUE(raced.icons.empty()) << "the pass does not bring the quit icon back";

@@ -46,9 +46,14 @@ TEST(TrayNaming, CandidatesComeInOrderAndVersionNamesAreCached) {
     NotifyIconSetting setting;
     setting.exePath = path;
     setting.tooltips = {L"Tip one", L"Tip two"};
-    std::vector<std::wstring> expected = {
-        L"Tip one",         L"Tip two",   L"my-tool_x.y",       L"my tool x y", L"Versioned Tray Tool",
-        L"Versioned Suite", L"versioned", L"tray_versioned.exe"};
+    std::vector<std::wstring> expected = {L"Tip one",
+                                          L"Tip two",
+                                          L"my-tool_x.y",
+                                          L"my tool x y",
+                                          L"Versioned Tray Tool",
+                                          L"Versioned Suite",
+                                          L"versioned",
+                                          L"tray_versioned.exe"};
     EXPECT_EQ(GetTrayNameCandidates(setting), expected);
 
     // The file loses its version resource; the names read before stay.

@@ -62,8 +62,7 @@ public:
     NOT_USED(GetRuntimeId(SAFEARRAY**))
     NOT_USED(FindFirst(TreeScope, IUIAutomationCondition*, IUIAutomationElement**))
     NOT_USED(FindAll(TreeScope, IUIAutomationCondition*, IUIAutomationElementArray**))
-    NOT_USED(FindFirstBuildCache(TreeScope, IUIAutomationCondition*, IUIAutomationCacheRequest*,
-                                 IUIAutomationElement**))
+    NOT_USED(FindFirstBuildCache(TreeScope, IUIAutomationCondition*, IUIAutomationCacheRequest*, IUIAutomationElement**))
     HRESULT STDMETHODCALLTYPE FindAllBuildCache(TreeScope scope, IUIAutomationCondition* condition,
                                                 IUIAutomationCacheRequest* request,
                                                 IUIAutomationElementArray** found) override;
@@ -152,8 +151,7 @@ public:
     NOT_USED(CreateFalseCondition(IUIAutomationCondition**))
     HRESULT STDMETHODCALLTYPE CreatePropertyCondition(int id, VARIANT value, IUIAutomationCondition** out) override {
         std::wstring text = value.vt == VT_BSTR ? value.bstrVal : L"?";
-        g_calls.push_back("CreatePropertyCondition " + std::to_string(id) + " " +
-                          std::string(text.begin(), text.end()));
+        g_calls.push_back("CreatePropertyCondition " + std::to_string(id) + " " + std::string(text.begin(), text.end()));
         condition.AddRef();
         *out = &condition;
         return S_OK;
@@ -222,8 +220,8 @@ TEST(TrayUiAutomation, OneCachedSearchGivesNamesAndRectangles) {
     std::vector<UiaNotifyItem> items(1);  // appended to, not replaced
     ASSERT_TRUE(CollectUiaNotifyItems(&automation, window, items));
     EXPECT_EQ(g_calls, (std::vector<std::string>{"CreateCacheRequest", "AddProperty 30005", "AddProperty 30001",
-                                                 "ElementMode 0", "CreatePropertyCondition 30011 NotifyItemIcon",
-                                                 "ElementFromHandle", "FindAllBuildCache 4", "get_Length"}));
+                                                  "ElementMode 0", "CreatePropertyCondition 30011 NotifyItemIcon",
+                                                  "ElementFromHandle", "FindAllBuildCache 4", "get_Length"}));
     ASSERT_EQ(items.size(), 3u) << "the index the array cannot give is skipped";
     EXPECT_EQ(items[1].name, L"Foo Sync");
     EXPECT_EQ(items[1].rect.left, 100);

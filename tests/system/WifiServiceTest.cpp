@@ -38,8 +38,8 @@ DOT11_SSID Ssid(const std::string& bytes) {
 
 DOT11_SSID Ssid(const std::wstring& text) { return Ssid(testing_support::ToUtf8(text)); }
 
-WlanAvailableNetworkRecord Entry(const std::wstring& ssid, const std::wstring& profile, uint32_t signal, bool secured,
-                                 DWORD flags = 0) {
+WlanAvailableNetworkRecord Entry(const std::wstring& ssid, const std::wstring& profile, uint32_t signal,
+                                 bool secured, DWORD flags = 0) {
     WlanAvailableNetworkRecord entry;
     entry.ssid = Ssid(ssid);
     entry.profileName = profile;
@@ -169,7 +169,7 @@ TEST(WifiScan, MergesEntriesOfOneSsidAndDropsHiddenOnes) {
 
 TEST(WifiScan, SortsConnectedThenSavedThenSignalThenCodeUnits) {
     std::vector<WifiNetwork> networks = {
-        {L"Cafe", L"", 90, false, false, false},   {L"attic", L"", 90, false, false, false},
+        {L"Cafe", L"", 90, false, false, false},  {L"attic", L"", 90, false, false, false},
         {L"Home", L"Home", 40, false, true, true}, {L"Office", L"", 10, true, true, false},
         {L"Zed", L"", 90, false, false, false},
     };
@@ -366,8 +366,7 @@ TEST(WlanProfile, DocumentsMatchTheGoldenFiles) {
     ASSERT_TRUE(open.has_value());
     EXPECT_EQ(*open, ReadGolden("wlan-open.xml"));
     EXPECT_EQ(*vantreel::BuildWlanProfileXml(ssid, L"", true), *open) << "no key, no pass phrase";
-    EXPECT_NE(vantreel::BuildWlanProfileXml(ssid, std::wstring(64, L'A'), true)->find(L">networkKey<"),
-              std::wstring::npos);
+    EXPECT_NE(vantreel::BuildWlanProfileXml(ssid, std::wstring(64, L'A'), true)->find(L">networkKey<"), std::wstring::npos);
     EXPECT_FALSE(vantreel::BuildWlanProfileXml(L"", L"", false).has_value());
 }
 
@@ -375,10 +374,7 @@ TEST(WlanProfile, SsidBytesToText) {
     DOT11_SSID ssid = Ssid(std::string(40, 'a'));
     ssid.uSSIDLength = 40;
     EXPECT_EQ(vantreel::SsidToWide(ssid), std::wstring(32, L'a'));
-    EXPECT_EQ(vantreel::SsidToWide(Ssid(std::string("ab\xFF"
-                                                    "c"))),
-              L"ab\xFFFD"
-              L"c");
+    EXPECT_EQ(vantreel::SsidToWide(Ssid(std::string("ab\xFF" "c"))), L"ab\xFFFD" L"c");
     EXPECT_EQ(vantreel::SsidToWide(Ssid(std::string())), L"");
 
     const uint8_t bytes[33] = {0x00, 0x9F, 0xFA};

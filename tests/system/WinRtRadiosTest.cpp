@@ -120,8 +120,8 @@ TEST_F(WinRtRadiosTest, RealServiceReportsOnlyAFoundRadioOn) {
 }
 
 TEST_F(WinRtRadiosTest, ProcessEndsCleanlyWhileAQueryStillRuns) {
-    const auto run =
-        testing_support::RunProcess(testing_support::BinDir() + L"\\radio_exit_helper.exe", L"", L"", 20000);
+    const auto run = testing_support::RunProcess(testing_support::BinDir() + L"\\radio_exit_helper.exe", L"",
+                                                 L"", 20000);
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0u);

@@ -160,8 +160,9 @@ TEST_F(PopoverPaintTest, SoundPanelMutedShowsAccentButtonAndEmptySlider) {
     EXPECT_GT(image.At(263, 26).a, 0);
     EXPECT_LT(image.At(263, 26).a, 60) << "the unmuted button is a card";
     EXPECT_TRUE(Near(image.At(100, 60), kAccent, 12)) << "filled up to the knob at 0.6";
-    EXPECT_TRUE(SameHits(popover.hits,
-                         {{102, 260, 14, 290, 38, -1}, {101, 14, 48, 290, 72, -1}, {104, 14, 166, 290, 194, -1}}));
+    EXPECT_TRUE(SameHits(popover.hits, {{102, 260, 14, 290, 38, -1},
+                                        {101, 14, 48, 290, 72, -1},
+                                        {104, 14, 166, 290, 194, -1}}));
 }
 
 TEST_F(PopoverPaintTest, WifiPanelListsTheScrolledRangeWithEthernetAndStatus) {
@@ -199,8 +200,9 @@ TEST_F(PopoverPaintTest, WifiPanelListsTheScrolledRangeWithEthernetAndStatus) {
     popover.statusLine.clear();
     CanvasImage image = Paint(PopoverKind::Wifi, true);
     EXPECT_EQ(image.height, 188);
-    EXPECT_TRUE(SameHits(popover.hits,
-                         {{201, 268, 15, 310, 37, -1}, {204, 108, 90, 216, 120, -1}, {205, 14, 150, 310, 178, -1}}));
+    EXPECT_TRUE(SameHits(popover.hits, {{201, 268, 15, 310, 37, -1},
+                                        {204, 108, 90, 216, 120, -1},
+                                        {205, 14, 150, 310, 178, -1}}));
     EXPECT_TRUE(Near(image.At(112, 105), kAccent, 3)) << "the turn-on button";
 }
 
@@ -279,9 +281,8 @@ TEST_F(PopoverPaintTest, ControlCenterTilesSlidersAndHint) {
 }
 
 TEST_F(PopoverPaintTest, TileGlyphsDrawInsideTheirCircles) {
-    popover.config.controlCenterTiles = {L"wifi",       L"bluetooth",  L"snip",         L"lock",
-                                         L"keep_awake", L"power_mode", L"hotspot",      L"project",
-                                         L"screen_off", L"theme_mode", L"desktop_icons"};
+    popover.config.controlCenterTiles = {L"wifi", L"bluetooth", L"snip", L"lock", L"keep_awake", L"power_mode",
+                                         L"hotspot", L"project", L"screen_off", L"theme_mode", L"desktop_icons"};
     popover.config.ccShowBrightness = false;
     popover.config.ccShowVolume = false;
     CanvasImage image = Paint(PopoverKind::ControlCenter, true);
@@ -331,8 +332,8 @@ TEST_F(PopoverPaintTest, CalendarWithLunarDatesAndFestivalColour) {
         EXPECT_NEAR(festival.g, want.g * 255, 12);
         EXPECT_NEAR(festival.b, want.b * 255, 12);
         // The 5th, an ordinary day, is in the secondary text colour.
-        const Strongest plain =
-            StrongestIn(image, static_cast<int>(14 + 6 * cw), 136 + 19, static_cast<int>(14 + 7 * cw), 136 + 35);
+        const Strongest plain = StrongestIn(image, static_cast<int>(14 + 6 * cw), 136 + 19,
+                                            static_cast<int>(14 + 7 * cw), 136 + 35);
         EXPECT_GT(std::fabs(plain.r - festival.r) + std::fabs(plain.g - festival.g) + std::fabs(plain.b - festival.b),
                   60);
     }

@@ -75,14 +75,10 @@ RecordedMachine::RecordedMachine() {
     wifi.connectedSsid = L"Cafe";
     wifi.connectedSignal = 88;
     wifi.interfaceDescription = L"Wireless";
-    wifi.networks = {WifiRow(L"Cafe", 88, true, true, true),
-                     WifiRow(L"Home", 70, true, true),
-                     WifiRow(L"Office", 90, true),
-                     WifiRow(L"Guest", 80, false),
-                     WifiRow(L"Lab", 60, true),
-                     WifiRow(L"Library", 55, false),
-                     WifiRow(L"Metro", 40, true),
-                     WifiRow(L"Park", 30, false),
+    wifi.networks = {WifiRow(L"Cafe", 88, true, true, true), WifiRow(L"Home", 70, true, true),
+                     WifiRow(L"Office", 90, true),           WifiRow(L"Guest", 80, false),
+                     WifiRow(L"Lab", 60, true),              WifiRow(L"Library", 55, false),
+                     WifiRow(L"Metro", 40, true),            WifiRow(L"Park", 30, false),
                      WifiRow(L"Studio", 20, true)};
 
     bluetooth.radioPresent = true;
@@ -244,7 +240,9 @@ void PopoverRig::SetUp() {
 
     popover.callbacks.onHidden = [this] { log.push_back(L"hidden"); };
     popover.callbacks.onStatusChanged = [this] { log.push_back(L"statusChanged"); };
-    popover.callbacks.onThemeChange = [this](GlassTheme theme) { log.push_back(Format(L"themeChange %.0f", theme)); };
+    popover.callbacks.onThemeChange = [this](GlassTheme theme) {
+        log.push_back(Format(L"themeChange %.0f", theme));
+    };
     popover.callbacks.onHiddenTrayAppToggled = [this](const std::wstring& key) {
         log.push_back(L"hiddenTrayAppToggled " + key);
     };

@@ -97,3 +97,4 @@ protected:
     std::vector<AppBarCall> calls;
     bool shellAnswers = true;
 };
+

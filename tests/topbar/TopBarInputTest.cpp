@@ -165,22 +165,19 @@ TEST_F(TopBarInputTest, LeftClickMenusShowTheirRowsAndCloseWithTheirCallback) {
     EXPECT_EQ(popupsClosed, 1);
 
     Click(kTopBarAppName);  // the desktop: no window and no path
-    EXPECT_EQ(LastRows(),
-              L"3101 最小化当前窗口 (off)|3102 最大化窗口 (off)|3103 置顶当前窗口 (off)|"
-              L"3104 打开程序所在位置 (off)|-|3105 关闭当前窗口 (off)!");
+    EXPECT_EQ(LastRows(), L"3101 最小化当前窗口 (off)|3102 最大化窗口 (off)|3103 置顶当前窗口 (off)|"
+                          L"3104 打开程序所在位置 (off)|-|3105 关闭当前窗口 (off)!");
     bar.foreground.hwnd = Helper();
     bar.foreground.exePath = L"C:\\Tools\\tool.exe";
     bar.foreground.zoomed = bar.foreground.topmost = true;
     Click(kTopBarAppName);
-    EXPECT_EQ(LastRows(),
-              L"3101 最小化当前窗口|3102 还原窗口大小|3103 取消窗口置顶|3104 打开程序所在位置|-|"
-              L"3105 关闭当前窗口!")
+    EXPECT_EQ(LastRows(), L"3101 最小化当前窗口|3102 还原窗口大小|3103 取消窗口置顶|3104 打开程序所在位置|-|"
+                          L"3105 关闭当前窗口!")
         << "the labels follow the stored flags";
 
     Click(kTopBarWindowMenu);
-    EXPECT_EQ(LastRows(),
-              L"3301 左半屏贴靠|3302 右半屏贴靠|3303 居中大窗展示|-|3304 显示桌面 (Win+D)|"
-              L"3305 任务视图 (Win+Tab)");
+    EXPECT_EQ(LastRows(), L"3301 左半屏贴靠|3302 右半屏贴靠|3303 居中大窗展示|-|3304 显示桌面 (Win+D)|"
+                          L"3305 任务视图 (Win+Tab)");
     Click(kTopBarGoMenu);
     EXPECT_EQ(LastRows(), L"3401 显示桌面|3402 下载|3403 文档|3404 此电脑|3405 控制面板");
     EXPECT_EQ(shown.back().anchor.x, bar.monitorRect.left + static_cast<LONG>(Item(kTopBarGoMenu)->left));
@@ -203,18 +200,16 @@ TEST_F(TopBarInputTest, RightClickMenusShowTheirRows) {
     for (int i = 0; i < 12; ++i) {
         expected += std::to_wstring(3720 + i) + (i == 1 ? L" ✓ " : L"    ") + L"输入法" + std::to_wstring(i) + L"|";
     }
-    expected +=
-        L"-|3701 切换中 / 英模式|3702 切换下一个输入法 (Win+Space)|3703 表情符号面板 (Win+.)|-|"
-        L"3704 输入法与语言设置...|3705 键盘与输入设置...";
+    expected += L"-|3701 切换中 / 英模式|3702 切换下一个输入法 (Win+Space)|3703 表情符号面板 (Win+.)|-|"
+                L"3704 输入法与语言设置...|3705 键盘与输入设置...";
     EXPECT_EQ(LastRows(), expected) << "twelve profiles at most";
     profiles.clear();
     RightClick(kTopBarInputMethod);
     EXPECT_EQ(shown.back().rows.front().id, kBarToggleInputMode) << "no leading separator without profiles";
 
     RightClick(kTopBarNotifications);
-    EXPECT_EQ(LastRows(),
-              L"3906 打开通知中心|3904 开启勿扰模式|3905 清除全部通知 (off)|-|3902 系统通知设置...|"
-              L"3903 专注时段设置...|3901 打开 Windows 原生通知栏 (Win+N)");
+    EXPECT_EQ(LastRows(), L"3906 打开通知中心|3904 开启勿扰模式|3905 清除全部通知 (off)|-|3902 系统通知设置...|"
+                          L"3903 专注时段设置...|3901 打开 Windows 原生通知栏 (Win+N)");
     bar.store.items.push_back(NotificationItem{});
     bar.config.doNotDisturb = true;
     bar.ShowNotificationCenter();
@@ -387,10 +382,11 @@ TEST_F(TopBarInputTest, LogoGoAndInputCommands) {
     Choose(kTopBarInputMethod, kBarInputProfileBase + 1, true);
     Choose(kTopBarInputMethod, kBarEmojiPanel, true);
     Choose(kTopBarInputMethod, kBarLanguageSettings, true);
-    EXPECT_EQ(done, (std::vector<std::wstring>{
-                        L"open ms-settings:about", L"chord 68", L"open " + dir.Path(), L"open C:\\Docs",
-                        L"open explorer.exe ::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", L"launch control.exe",
-                        L"chord 9", L"activate 微软拼音", L"front", L"chord 190", L"open ms-settings:regionlanguage"}));
+    EXPECT_EQ(done, (std::vector<std::wstring>{L"open ms-settings:about", L"chord 68", L"open " + dir.Path(),
+                                                L"open C:\\Docs",
+                                                L"open explorer.exe ::{20D04FE0-3AEA-1069-A2D8-08002B30309D}",
+                                                L"launch control.exe", L"chord 9", L"activate 微软拼音", L"front",
+                                                L"chord 190", L"open ms-settings:regionlanguage"}));
 }
 
 TEST_F(TopBarInputTest, TrayMenuCommands) {
@@ -471,7 +467,7 @@ TEST_F(TopBarInputTest, NotificationMenuCommands) {
         Choose(kTopBarNotifications, command, true);
     }
     EXPECT_EQ(done, (std::vector<std::wstring>{L"open ms-settings:notifications", L"open ms-settings:quiethours",
-                                               L"chord 78"}));
+                                                L"chord 78"}));
 }
 
 TEST_F(TopBarInputTest, LeftClicksOnTheInputMethodTheToggleAndATrayIcon) {
@@ -562,9 +558,7 @@ TEST_F(TopBarInputTest, AThrowingActionIsLoggedAndTheNextClickWorks) {
 TEST_F(TopBarInputTest, AppBarNotifications) {
     Apply();
     HWND window = bar.Window();
-    auto queries = [&] {
-        return std::count_if(calls.begin(), calls.end(), [](auto& c) { return c.message == ABM_QUERYPOS; });
-    };
+    auto queries = [&] { return std::count_if(calls.begin(), calls.end(), [](auto& c) { return c.message == ABM_QUERYPOS; }); };
     const auto before = queries();
     SendMessageW(window, WM_TOPBAR_APPBAR_NOTIFY, ABN_POSCHANGED, 0);
     EXPECT_EQ(queries(), before + 1) << "placed again";
@@ -575,8 +569,7 @@ TEST_F(TopBarInputTest, AppBarNotifications) {
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_FALSE(bar.center.CenterVisible());
     bar.SetHiddenForFullscreen(false);
-    EXPECT_FALSE(IsWindowVisible(window))
-        << "the dock's poll, which finds nothing, does not show it over the shell's word";
+    EXPECT_FALSE(IsWindowVisible(window)) << "the dock's poll, which finds nothing, does not show it over the shell's word";
     SendMessageW(window, WM_TOPBAR_APPBAR_NOTIFY, ABN_FULLSCREENAPP, 0);
     NotificationItem item;
     item.id = 1;

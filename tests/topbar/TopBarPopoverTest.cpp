@@ -172,7 +172,8 @@ TEST_F(PopoverTest, NewConfigurationResizesOnlyWhatItChanges) {
     next.ccShowVolume = false;
     mark = Mark();
     popover.UpdateConfig(next, 1.0f);
-    EXPECT_EQ(Since(mark), (Log{L"collectStatus", L"scanWifi 0", L"desktopIconsVisible", L"displayBrightness"}));
+    EXPECT_EQ(Since(mark),
+              (Log{L"collectStatus", L"scanWifi 0", L"desktopIconsVisible", L"displayBrightness"}));
     EXPECT_EQ(WindowRect().bottom - WindowRect().top, 14 + 56 * 2 + 8 + 10 + 62 + 14 + 28);
 
     Open(PopoverKind::Calendar);
@@ -229,8 +230,8 @@ TEST_F(PopoverTest, VolumeDragSetsEveryStepAndUnmutesOnlyAboveOnePercent) {
     Post(WM_LBUTTONDOWN, 83, 60);  // t 0.25
     Post(WM_MOUSEMOVE, 14, 60);    // t 0: shown muted, the endpoint is not muted
     EXPECT_TRUE(popover.muted);
-    Post(WM_MOUSEMOVE, 400, 60);  // beyond the track: 1
-    Post(WM_LBUTTONUP, 16, 60);   // t 0.007: above 0.005, not above 0.01
+    Post(WM_MOUSEMOVE, 400, 60);   // beyond the track: 1
+    Post(WM_LBUTTONUP, 16, 60);    // t 0.007: above 0.005, not above 0.01
     EXPECT_FALSE(popover.muted);
     EXPECT_EQ(popover.dragSlider, 0);
     EXPECT_EQ(Only(Since(mark), {L"setVolume", L"setMute", L"statusChanged"}),
@@ -485,8 +486,7 @@ TEST_F(PopoverTest, TrayAppsOpenCloseAndHide) {
     EXPECT_EQ(popover.config.hiddenTrayApps, (std::vector<std::wstring>{L"c:\\apps\\sync.exe"}));
     ClickHit(703, 2);
     EXPECT_TRUE(popover.config.hiddenTrayApps.empty()) << "a second click shows it again";
-    EXPECT_EQ(Since(mark),
-              (Log{L"hiddenTrayAppToggled c:\\apps\\sync.exe", L"hiddenTrayAppToggled c:\\apps\\sync.exe"}));
+    EXPECT_EQ(Since(mark), (Log{L"hiddenTrayAppToggled c:\\apps\\sync.exe", L"hiddenTrayAppToggled c:\\apps\\sync.exe"}));
 
     mark = Mark();
     ClickHit(702, 1);
@@ -561,9 +561,9 @@ TEST_F(ControlCenterTest, AReopeningShowsNoEarlierStateAndActsOnNoneUntilItsAnsw
         EXPECT_EQ(ControlCenterTileFaceFor(tile, popover.TileState()).status, kPopoverBeingRead) << tile;
         EXPECT_FALSE(ControlCenterTileFaceFor(tile, popover.TileState()).active) << tile;
     }
-    EXPECT_TRUE(std::none_of(popover.hits.begin(), popover.hits.end(), [](const HitItem& hit) {
-        return hit.id == 101 || hit.id == 507;
-    })) << "no slider to drag from a level not read";
+    EXPECT_TRUE(std::none_of(popover.hits.begin(), popover.hits.end(),
+                             [](const HitItem& hit) { return hit.id == 101 || hit.id == 507; }))
+        << "no slider to drag from a level not read";
     ClickHit(501, 0);
     EXPECT_EQ(Count(L"setWifiEnabled 0"), 0u) << "off already: the tile showed no state to switch from";
     SetEvent(answer);
@@ -638,9 +638,8 @@ TEST_F(ControlCenterTest, HotspotSwitchesOnItsOwnThread) {
     EXPECT_FALSE(popover.hotspotSwitching);
     EXPECT_FALSE(TimerRunning(TopBarPopover::kHotspotTimer));
     EXPECT_EQ(token.use_count(), withThrower) << "and the request is freed";
-    popover.services.startThread = [](LPTHREAD_START_ROUTINE, void*) -> bool {
-        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    };
+    popover.services.startThread = [](LPTHREAD_START_ROUTINE, void*) -> bool { throw std::system_error(
+                                                                                   std::make_error_code(std::errc::resource_unavailable_try_again)); };
     ClickHit(501, 0);
     EXPECT_FALSE(popover.hotspotSwitching);
 

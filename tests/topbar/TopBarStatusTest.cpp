@@ -27,8 +27,8 @@ struct FakeBar {
     CompositionHost host;
     MacMenuWindow menu;
     TopBarWindow bar;
-    SystemStatusSnapshot fast;  // the clock and indicator a fast collection renews
-    SystemStatusSnapshot full;  // what a full collection returns
+    SystemStatusSnapshot fast;   // the clock and indicator a fast collection renews
+    SystemStatusSnapshot full;   // what a full collection returns
     std::vector<TrayIconInfo> tray;
     vantreel::ForegroundAppInfo app;
     std::wstring indicator = L"中";

@@ -11,7 +11,7 @@
 #include "support/SurfacePixels.h"
 
 static std::atomic<size_t> failAllocationOf{0};  // armed by a test: the next allocation of that size fails
-void* operator new(size_t size) {                // as the runtime's, on malloc, which its operator delete frees
+void* operator new(size_t size) {  // as the runtime's, on malloc, which its operator delete frees
     if (size_t armed = size; size != 0 && failAllocationOf.compare_exchange_strong(armed, 0)) throw std::bad_alloc();
     void* memory = std::malloc(size ? size : 1);
     return memory ? memory : throw std::bad_alloc();
@@ -270,8 +270,7 @@ TEST_F(TopBarWindowTest, AClockPaintedAheadThatFailsLeavesTheShownMinute) {
     Apply();
     const TopBarItem* clock = Item(kTopBarClock);
     ASSERT_NE(clock, nullptr);
-    failAllocationOf =
-        static_cast<size_t>(std::ceil(clock->right) - std::floor(clock->left) + 14) * bar.surfaceHeight * 4;
+    failAllocationOf = static_cast<size_t>(std::ceil(clock->right) - std::floor(clock->left) + 14) * bar.surfaceHeight * 4;
     EXPECT_THROW(bar.StatusTick(), std::bad_alloc);
     EXPECT_EQ(bar.status.clockText, status.clockText);
 }

@@ -39,10 +39,8 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (!s.hung && ++s.idleTicks > 100) {
         s.hung = true;
         // A prompt whose window is gone can only be left through a quit request.
-        if (dialog)
-            SendMessageW(dialog, WM_COMMAND, 2, 0);
-        else
-            PostQuitMessage(kWatchdogQuit);
+        if (dialog) SendMessageW(dialog, WM_COMMAND, 2, 0);
+        else PostQuitMessage(kWatchdogQuit);
     }
 }
 
@@ -96,55 +94,53 @@ TEST_F(WifiPasswordDialogTest, WindowAndControlsAtScaleOneAndAHalf) {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     HWND seen = nullptr;
-    const auto key = RunPrompt(owner, 1.5f,
-                               {
-                                   [&](HWND dialog) {
-                                       ASSERT_NE(dialog, nullptr);
-                                       seen = dialog;
-                                       RECT r{};
-                                       GetWindowRect(dialog, &r);
-                                       EXPECT_EQ(r.right - r.left, 525);
-                                       EXPECT_EQ(r.bottom - r.top, 233) << "232.5 rounds up";
-                                       EXPECT_EQ(r.left, work.left + (work.right - work.left - 525) / 2);
-                                       EXPECT_EQ(r.top, work.top + (work.bottom - work.top - 233) / 2);
-                                       wchar_t title[64] = {};
-                                       GetWindowTextW(dialog, title, 64);
-                                       EXPECT_STREQ(title, L"连接无线网络");
-                                       EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
-                                       EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
-                                       EXPECT_TRUE(IsWindowVisible(dialog));
+    const auto key = RunPrompt(owner, 1.5f, {
+        [&](HWND dialog) {
+            ASSERT_NE(dialog, nullptr);
+            seen = dialog;
+            RECT r{};
+            GetWindowRect(dialog, &r);
+            EXPECT_EQ(r.right - r.left, 525);
+            EXPECT_EQ(r.bottom - r.top, 233) << "232.5 rounds up";
+            EXPECT_EQ(r.left, work.left + (work.right - work.left - 525) / 2);
+            EXPECT_EQ(r.top, work.top + (work.bottom - work.top - 233) / 2);
+            wchar_t title[64] = {};
+            GetWindowTextW(dialog, title, 64);
+            EXPECT_STREQ(title, L"连接无线网络");
+            EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
+            EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+            EXPECT_TRUE(IsWindowVisible(dialog));
 
-                                       HWND text = FindWindowExW(dialog, nullptr, L"STATIC", nullptr);
-                                       ASSERT_NE(text, nullptr);
-                                       wchar_t prompt[128] = {};
-                                       GetWindowTextW(text, prompt, 128);
-                                       EXPECT_STREQ(prompt, L"请输入「Cafe」的安全密钥 (Wi-Fi 密码)：");
-                                       EXPECT_TRUE(GetWindowLongW(text, GWL_STYLE) & SS_NOPREFIX)
-                                           << "an SSID's \"&\" is shown as written";
-                                       HWND edit = KeyField(dialog);
-                                       ASSERT_NE(edit, nullptr);
-                                       EXPECT_TRUE(GetWindowLongW(edit, GWL_STYLE) & ES_PASSWORD);
-                                       EXPECT_EQ(GetFocus(), edit);
-                                       HWND connect = ConnectButton(dialog);
-                                       HWND cancel = FindWindowExW(dialog, nullptr, L"BUTTON", L"取消");
-                                       ASSERT_NE(connect, nullptr);
-                                       ASSERT_NE(cancel, nullptr);
-                                       EXPECT_EQ(GetDlgCtrlID(connect), 1);
-                                       EXPECT_EQ(GetDlgCtrlID(cancel), 2);
-                                       const RECT button = ClientRectOf(connect);
-                                       EXPECT_EQ(button.left, 228);
-                                       EXPECT_EQ(button.top, 123);
-                                       EXPECT_EQ(button.right - button.left, 120);
-                                       EXPECT_EQ(button.bottom - button.top, 42);
-                                       HFONT font = reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0));
-                                       LOGFONTW lf{};
-                                       ASSERT_NE(font, nullptr);
-                                       GetObjectW(font, sizeof(lf), &lf);
-                                       EXPECT_EQ(lf.lfHeight, -20) << "13 DIP at 1.5, rounded";
-                                       Type(dialog, L"secret-key");
-                                       PressKey(dialog, VK_RETURN);
-                                   },
-                               });
+            HWND text = FindWindowExW(dialog, nullptr, L"STATIC", nullptr);
+            ASSERT_NE(text, nullptr);
+            wchar_t prompt[128] = {};
+            GetWindowTextW(text, prompt, 128);
+            EXPECT_STREQ(prompt, L"请输入「Cafe」的安全密钥 (Wi-Fi 密码)：");
+            EXPECT_TRUE(GetWindowLongW(text, GWL_STYLE) & SS_NOPREFIX) << "an SSID's \"&\" is shown as written";
+            HWND edit = KeyField(dialog);
+            ASSERT_NE(edit, nullptr);
+            EXPECT_TRUE(GetWindowLongW(edit, GWL_STYLE) & ES_PASSWORD);
+            EXPECT_EQ(GetFocus(), edit);
+            HWND connect = ConnectButton(dialog);
+            HWND cancel = FindWindowExW(dialog, nullptr, L"BUTTON", L"取消");
+            ASSERT_NE(connect, nullptr);
+            ASSERT_NE(cancel, nullptr);
+            EXPECT_EQ(GetDlgCtrlID(connect), 1);
+            EXPECT_EQ(GetDlgCtrlID(cancel), 2);
+            const RECT button = ClientRectOf(connect);
+            EXPECT_EQ(button.left, 228);
+            EXPECT_EQ(button.top, 123);
+            EXPECT_EQ(button.right - button.left, 120);
+            EXPECT_EQ(button.bottom - button.top, 42);
+            HFONT font = reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0));
+            LOGFONTW lf{};
+            ASSERT_NE(font, nullptr);
+            GetObjectW(font, sizeof(lf), &lf);
+            EXPECT_EQ(lf.lfHeight, -20) << "13 DIP at 1.5, rounded";
+            Type(dialog, L"secret-key");
+            PressKey(dialog, VK_RETURN);
+        },
+    });
     EXPECT_NE(seen, nullptr);
     EXPECT_FALSE(IsWindow(seen));
     EXPECT_EQ(key, std::optional<std::wstring>(L"secret-key"));
@@ -155,40 +151,26 @@ TEST_F(WifiPasswordDialogTest, OnlyAKeyTheNetworkCanTakeIsConfirmed) {
         SetWindowTextW(KeyField(dialog), key.c_str());
         return IsWindowEnabled(ConnectButton(dialog)) != FALSE;
     };
-    const auto key = RunPrompt(owner, 1.0f,
-                               {[&](HWND dialog) {
-                                    EXPECT_TRUE(enabledFor(dialog, std::wstring(64, L'F')));
-                                    for (std::wstring text : {L"1234567", L"密码密码密码密码", L"", L"x"})
-                                        EXPECT_FALSE(enabledFor(dialog, text)) << text;
-                                    PressKey(dialog, VK_RETURN);
-                                },
-                                [&](HWND dialog) {
-                                    ASSERT_TRUE(dialog && enabledFor(dialog, L"12345678"))
-                                        << "Enter confirmed a refused key";
-                                    PressKey(dialog, VK_RETURN);
-                                }});
+    const auto key = RunPrompt(owner, 1.0f, {[&](HWND dialog) {
+        EXPECT_TRUE(enabledFor(dialog, std::wstring(64, L'F')));
+        for (std::wstring text : {L"1234567", L"密码密码密码密码", L"", L"x"}) EXPECT_FALSE(enabledFor(dialog, text)) << text;
+        PressKey(dialog, VK_RETURN);
+    }, [&](HWND dialog) {
+        ASSERT_TRUE(dialog && enabledFor(dialog, L"12345678")) << "Enter confirmed a refused key";
+        PressKey(dialog, VK_RETURN);
+    }});
     EXPECT_EQ(key, std::optional<std::wstring>(L"12345678"));
 }
 
 TEST_F(WifiPasswordDialogTest, EscapeCloseAndAltF4Cancel) {
     const std::vector<std::pair<const char*, Step>> cancels = {
-        {"Esc",
-         [](HWND dialog) {
-             Type(dialog, L"abc");
-             PressKey(dialog, VK_ESCAPE);
-         }},
-        {"WM_CLOSE",
-         [](HWND dialog) {
-             Type(dialog, L"abc");
-             PostMessageW(dialog, WM_CLOSE, 0, 0);
-         }},
-        {"Alt+F4",
-         [](HWND dialog) {
+        {"Esc", [](HWND dialog) { Type(dialog, L"abc"); PressKey(dialog, VK_ESCAPE); }},
+        {"WM_CLOSE", [](HWND dialog) { Type(dialog, L"abc"); PostMessageW(dialog, WM_CLOSE, 0, 0); }},
+        {"Alt+F4", [](HWND dialog) {
              Type(dialog, L"abc");
              PostMessageW(KeyField(dialog), WM_SYSKEYDOWN, VK_F4, 1 | (KF_ALTDOWN << 16));
          }},
-        {"cancel button",
-         [](HWND dialog) {
+        {"cancel button", [](HWND dialog) {
              Type(dialog, L"abc");
              PostMessageW(FindWindowExW(dialog, nullptr, L"BUTTON", L"取消"), BM_CLICK, 0, 0);
          }},
@@ -197,10 +179,7 @@ TEST_F(WifiPasswordDialogTest, EscapeCloseAndAltF4Cancel) {
         EXPECT_EQ(RunPrompt(owner, 1.0f, {step}), std::nullopt) << name;
     }
     // A prompt after the cancelled ones still works.
-    EXPECT_EQ(RunPrompt(owner, 1.0f, {[](HWND dialog) {
-                            Type(dialog, L"again-key");
-                            PressKey(dialog, VK_RETURN);
-                        }}),
+    EXPECT_EQ(RunPrompt(owner, 1.0f, {[](HWND dialog) { Type(dialog, L"again-key"); PressKey(dialog, VK_RETURN); }}),
               std::optional<std::wstring>(L"again-key"));
 }
 
@@ -208,10 +187,7 @@ TEST_F(WifiPasswordDialogTest, QuitRequestCancelsAndReachesTheOuterLoop) {
     MSG stale{};
     while (PeekMessageW(&stale, nullptr, 0, 0, PM_REMOVE)) {
     }
-    const auto key = RunPrompt(owner, 1.0f, {[](HWND dialog) {
-                                   Type(dialog, L"abc");
-                                   PostQuitMessage(3);
-                               }});
+    const auto key = RunPrompt(owner, 1.0f, {[](HWND dialog) { Type(dialog, L"abc"); PostQuitMessage(3); }});
     EXPECT_EQ(key, std::nullopt);
     MSG quit{};
     ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -220,9 +196,9 @@ TEST_F(WifiPasswordDialogTest, QuitRequestCancelsAndReachesTheOuterLoop) {
 
 TEST_F(WifiPasswordDialogTest, OwnerDestroyedEndsThePromptAsCancelled) {
     const auto key = RunPrompt(owner, 1.0f, {[&](HWND dialog) {
-                                   Type(dialog, L"abc");
-                                   DestroyWindow(owner);
-                               }});
+        Type(dialog, L"abc");
+        DestroyWindow(owner);
+    }});
     EXPECT_EQ(key, std::nullopt);
 }
 

@@ -30,8 +30,8 @@ int RequestMissingTwice(const std::wstring& path) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"VantreelIconLogHelper";
     RegisterClassW(&wc);
-    HWND window =
-        CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  wc.hInstance, nullptr);
     IconLoader loader;
     loader.SetNotifyTarget(window, WM_DOCK_ICONS_READY);
     bool idle = true;

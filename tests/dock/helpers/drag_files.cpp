@@ -99,27 +99,19 @@ bool ParsePoint(const wchar_t* text, Waypoint& point) {
 
 const wchar_t* ResultName(HRESULT hr) {
     switch (hr) {
-        case DRAGDROP_S_DROP:
-            return L"DRAGDROP_S_DROP";
-        case DRAGDROP_S_CANCEL:
-            return L"DRAGDROP_S_CANCEL";
-        default:
-            return nullptr;
+        case DRAGDROP_S_DROP: return L"DRAGDROP_S_DROP";
+        case DRAGDROP_S_CANCEL: return L"DRAGDROP_S_CANCEL";
+        default: return nullptr;
     }
 }
 
 std::wstring EffectName(DWORD effect) {
     switch (effect) {
-        case DROPEFFECT_NONE:
-            return L"NONE";
-        case DROPEFFECT_COPY:
-            return L"COPY";
-        case DROPEFFECT_MOVE:
-            return L"MOVE";
-        case DROPEFFECT_LINK:
-            return L"LINK";
-        default:
-            return std::to_wstring(effect);
+        case DROPEFFECT_NONE: return L"NONE";
+        case DROPEFFECT_COPY: return L"COPY";
+        case DROPEFFECT_MOVE: return L"MOVE";
+        case DROPEFFECT_LINK: return L"LINK";
+        default: return std::to_wstring(effect);
     }
 }
 

@@ -92,8 +92,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             std::vector<std::wstring> f = Split(arg, L',', 5);
             if (f.size() != 5) return 3;
             size_t n = buttons.size();
-            records[n] = {wcstoull(f[0].c_str(), nullptr, 16),
-                          static_cast<uint32_t>(wcstoul(f[1].c_str(), nullptr, 10)),
+            records[n] = {wcstoull(f[0].c_str(), nullptr, 16), static_cast<uint32_t>(wcstoul(f[1].c_str(), nullptr, 10)),
                           static_cast<uint32_t>(wcstoul(f[2].c_str(), nullptr, 10))};
             std::wstring tip = f[4];
             for (size_t at; (at = tip.find(L"\\n")) != std::wstring::npos;) tip.replace(at, 2, L"\n");
@@ -122,8 +121,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                    instance, nullptr);
     if (!tray || !toolbar) return 2;
     SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    if (!buttons.empty())
-        SendMessageW(toolbar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    if (!buttons.empty()) SendMessageW(toolbar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
     SetTimer(tray, kGiveUpTimer, 60000, nullptr);
     if (g_lateMs)
         g_toolbarProc = reinterpret_cast<WNDPROC>(

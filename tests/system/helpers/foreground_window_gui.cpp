@@ -40,8 +40,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = args[1];
     if (!RegisterClassW(&wc)) return 2;
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, args[2], WS_OVERLAPPEDWINDOW, 200, 150, 480, 320, nullptr, nullptr,
-                                instance, nullptr);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, args[2], WS_OVERLAPPEDWINDOW, 200, 150, 480, 320, nullptr,
+                                nullptr, instance, nullptr);
     if (!hwnd) return 3;
     ShowWindow(hwnd, SW_SHOWNORMAL);
     UpdateWindow(hwnd);

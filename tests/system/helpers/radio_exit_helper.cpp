@@ -9,8 +9,9 @@
 #include "../FakeRadios.h"
 
 int main() {
-    fake_radios::Install(
-        {{platform::RadioKind::Bluetooth, platform::RadioState::On, platform::RadioAccessStatus::Allowed}}, 5000);
+    fake_radios::Install({{platform::RadioKind::Bluetooth, platform::RadioState::On,
+                           platform::RadioAccessStatus::Allowed}},
+                         5000);
     const auto result = vantreel::QueryWinRtRadioState(platform::RadioKind::Bluetooth);
     if (result.found || result.on) return 3;
     return 0;

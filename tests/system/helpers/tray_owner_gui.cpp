@@ -116,8 +116,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
     }
     if (child) {
-        HANDLE copy =
-            Start(L"\"" + OwnPath() + L"\"" + childArgs + (out.empty() ? L"" : L" --out \"" + out + L".child\""));
+        HANDLE copy = Start(L"\"" + OwnPath() + L"\"" + childArgs + (out.empty() ? L"" : L" --out \"" + out + L".child\""));
         if (copy) CloseHandle(copy);
     }
 
@@ -136,8 +135,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         HWND w = nullptr;
         switch (letter) {
             case L'm':
-                w = CreateWindowExW(0, L"TrayOwnerWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                                    nullptr);
+                w = CreateWindowExW(0, L"TrayOwnerWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
                 break;
             case L't':
                 w = CreateWindowExW(0, L"TrayOwnerWindow", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, instance,
