@@ -31,17 +31,6 @@ TEST(UniqueHandle, ClosesOnceHoweverItMovesAndNeverWhatIsEmpty) {
     EXPECT_EQ(g_closes, 1);
 }
 
-TEST(UniqueHandle, ReleaseGivesTheHandleUpAndCloseEndsIt) {
-    platform::UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    ASSERT_TRUE(event);
-    platform::UniqueHandle taker(event.release());
-    DWORD flags = 0;
-    EXPECT_TRUE(GetHandleInformation(taker.get(), &flags)) << "release closed it";
-    const HANDLE raw = taker.get();
-    EXPECT_TRUE(taker.close());
-    EXPECT_FALSE(GetHandleInformation(raw, &flags));
-}
-
 TEST(JoinableThread, AnOwnerThatGoesOrTakesAnotherThreadWaitsForItsOwn) {
     std::atomic<int> finished{0};
     {
