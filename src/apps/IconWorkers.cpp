@@ -109,14 +109,13 @@ void IconLoader::WorkerMain() {
         const int s = ClampIconSize(request.size);
         const std::wstring key = MakeRequestKey(request.key, s, request.macStyle);
 
-        const bool served = request.tile && ServeTileFromFiles(key, request, bitmap);
-        bool ok = served || (factory && ExtractShellItemImage(factory.Get(), request.primary, request.path, s,
-                                                              request.macStyle, bitmap));
+        bool ok =
+            factory && ExtractShellItemImage(factory.Get(), request.primary, request.path, s, request.macStyle, bitmap);
         if (!ok && factory) ok = ExtractFileIcon(factory.Get(), request.path, bitmap);
 
         if (!ok) {
             LogMessage(L"IconLoader: background extraction failed for %s", request.path.c_str());
-        } else if (!served) {
+        } else {
             StoreExtracted(key, bitmap);
             WriteCacheFile(key, request.path, bitmap);
             TouchRecent(CacheFilePath(key, request.path));
@@ -134,21 +133,6 @@ void IconLoader::WorkerMain() {
     }
     factory.Reset();
     if (comReady) CoUninitialize();
-}
-
-bool IconLoader::ServeTileFromFiles(const std::wstring& key, const IconRequest& request, IconBitmap& bitmap) {
-    if (request.macStyle) {
-        if (const BuiltinIconKind kind = BuiltinIconKindFor(request.path, request.displayName);
-            kind != BuiltinIconNone) {
-            std::lock_guard<std::mutex> lock(pixelMutex);
-            folderTiles[key] = kind;
-            return true;
-        }
-    }
-    if (!ReadCacheFile(key, request.path, bitmap)) return false;
-    TouchRecent(CacheFilePath(key, request.path));
-    StoreExtracted(key, bitmap);
-    return true;
 }
 
 IconSurfaceRef IconLoader::ExtractNow(const std::wstring& name, int size, bool macStyle, int count,
