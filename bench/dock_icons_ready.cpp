@@ -17,6 +17,8 @@
 #include <system_error>
 #include <vector>
 
+#include "BenchProgramLog.h"
+#include "BenchTiming.h"
 #include "config/ConfigFile.h"
 #include "config/DockConfig.h"
 #include "config/Paths.h"
@@ -24,53 +26,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::wstring ReadUtf16(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::wstring text(32768, L'\0');
-    DWORD read = 0;
-    ReadFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr);
-    CloseHandle(file);
-    text.resize(read / sizeof(wchar_t));
-    return text;
-}
-
-// The time since the program's start on the line naming the milestone, or -1.
-double MilestoneTime(const std::wstring& log, const wchar_t* milestone) {
-    const size_t name = log.find(milestone);
-    if (name == std::wstring::npos) return -1;
-    const size_t newline = log.rfind(L'\n', name);
-    return std::wcstod(log.c_str() + (newline == std::wstring::npos ? 0 : newline + 1), nullptr);
-}
-
-HWND InputWindowOf(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } search{pid, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            wchar_t name[128] = {};
-            GetClassNameW(hwnd, name, 128);
-            if (owner != s->pid || std::wcscmp(name, L"VantreelInputWindow") != 0) return TRUE;
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 double Median(std::vector<double> values) {
     if (values.empty()) return -1;
@@ -108,29 +63,29 @@ StartFigures RunOnce(const fs::path& exe, const fs::path& dir, bool closeAtFirst
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    const double created = Now();
+    const double created = bench::NowMs();
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
                         &process)) {
         return figures;
     }
     std::wstring log;
-    while (Now() - created < 20000 && MilestoneTime(log, L"first frame shown") < 0) {
+    while (bench::NowMs() - created < 20000 && bench::MilestoneTime(log, L"first frame shown") < 0) {
         Sleep(1);
-        log = ReadUtf16(startupLog);
+        log = bench::ReadUtf16(startupLog);
     }
-    HWND input = InputWindowOf(process.dwProcessId);
+    HWND input = bench::WindowOfProcess(process.dwProcessId, L"VantreelInputWindow");
     if (!closeAtFirstFrame) {
-        while (Now() - created < 120000 && MilestoneTime(log, L"all dock icons ready") < 0) {
+        while (bench::NowMs() - created < 120000 && bench::MilestoneTime(log, L"all dock icons ready") < 0) {
             Sleep(5);
-            log = ReadUtf16(startupLog);
+            log = bench::ReadUtf16(startupLog);
         }
-        const double ready = MilestoneTime(log, L"all dock icons ready");
-        if (ready >= 0) figures.firstFrameToIcons = ready - MilestoneTime(log, L"first frame shown");
+        const double ready = bench::MilestoneTime(log, L"all dock icons ready");
+        if (ready >= 0) figures.firstFrameToIcons = ready - bench::MilestoneTime(log, L"first frame shown");
     }
     if (input) {
-        const double asked = Now();
+        const double asked = bench::NowMs();
         PostMessageW(input, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) figures.closeToExit = Now() - asked;
+        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) figures.closeToExit = bench::NowMs() - asked;
     }
     if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);

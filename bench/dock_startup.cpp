@@ -29,6 +29,8 @@
 #include <system_error>
 #include <vector>
 
+#include "BenchProgramLog.h"
+#include "BenchTiming.h"
 #include "config/DockConfig.h"
 #include "config/Paths.h"
 
@@ -36,90 +38,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::wstring ReadUtf16(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::wstring text(32768, L'\0');
-    DWORD read = 0;
-    ReadFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr);
-    CloseHandle(file);
-    text.resize(read / sizeof(wchar_t));
-    return text;
-}
-
-// Where the line naming the milestone starts, and where the name stands.
-struct MilestoneLine {
-    size_t start = std::wstring::npos;
-    size_t name = std::wstring::npos;
-};
-
-MilestoneLine FindMilestone(const std::wstring& log, const wchar_t* milestone) {
-    MilestoneLine line;
-    line.name = log.find(milestone);
-    if (line.name == std::wstring::npos) return line;
-    const size_t newline = log.rfind(L'\n', line.name);
-    line.start = newline == std::wstring::npos ? 0 : newline + 1;
-    return line;
-}
-
-// The "(+delta)" of the line naming the milestone, or -1.
-double MilestoneDelta(const std::wstring& log, const wchar_t* milestone) {
-    const MilestoneLine line = FindMilestone(log, milestone);
-    if (line.name == std::wstring::npos) return -1;
-    size_t plus = log.find(L"(+", line.start);
-    if (plus == std::wstring::npos || plus > line.name) return -1;
-    return std::wcstod(log.c_str() + plus + 2, nullptr);
-}
-
-// The time since the program's start on the line naming the milestone, or -1.
-double MilestoneTime(const std::wstring& log, const wchar_t* milestone) {
-    const MilestoneLine line = FindMilestone(log, milestone);
-    if (line.name == std::wstring::npos) return -1;
-    return std::wcstod(log.c_str() + line.start, nullptr);
-}
-
-HWND WindowOfProcess(DWORD pid, const wchar_t* className) {
-    struct Search {
-        DWORD pid;
-        const wchar_t* className;
-        HWND found;
-    } search{pid, className, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            wchar_t name[128] = {};
-            GetClassNameW(hwnd, name, 128);
-            if (owner == s->pid && std::wcscmp(name, s->className) == 0) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // The longest wait for an answer from the window, asked every 20 ms until the
 // deadline (or until the window is gone).
 double LongestUnansweredMs(HWND window, double deadline) {
     double longest = 0;
-    while (Now() < deadline && IsWindow(window)) {
-        const double asked = Now();
+    while (bench::NowMs() < deadline && IsWindow(window)) {
+        const double asked = bench::NowMs();
         DWORD_PTR result = 0;
         SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
-        longest = std::max(longest, Now() - asked);
+        longest = std::max(longest, bench::NowMs() - asked);
         const double next = asked + 20;
-        if (Now() < next) Sleep(static_cast<DWORD>(next - Now()));
+        if (bench::NowMs() < next) Sleep(static_cast<DWORD>(next - bench::NowMs()));
     }
     return longest;
 }
@@ -133,12 +62,12 @@ double BareFirstFrameMs(const fs::path& program) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    const double created = Now();
+    const double created = bench::NowMs();
     double ms = -1;
     if (shown && CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                 &startup, &process)) {
-        if (WaitForSingleObject(shown, 20000) == WAIT_OBJECT_0) ms = Now() - created;
-        if (HWND window = WindowOfProcess(process.dwProcessId, L"VantreelBareFrame"))
+        if (WaitForSingleObject(shown, 20000) == WAIT_OBJECT_0) ms = bench::NowMs() - created;
+        if (HWND window = bench::WindowOfProcess(process.dwProcessId, L"VantreelBareFrame"))
             PostMessageW(window, WM_CLOSE, 0, 0);
         if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
         CloseHandle(process.hThread);
@@ -189,7 +118,7 @@ int main(int argc, char** argv) {
         std::printf("dock_startup: no fake_taskbar.exe beside the benchmark\n");
         return 1;
     }
-    for (int i = 0; i < 500 && !WindowOfProcess(taskbar.dwProcessId, L"Shell_SecondaryTrayWnd"); ++i) Sleep(10);
+    for (int i = 0; i < 500 && !bench::WindowOfProcess(taskbar.dwProcessId, L"Shell_SecondaryTrayWnd"); ++i) Sleep(10);
     DockConfig config;
     config.hideTaskbar = true;
     wchar_t windows[MAX_PATH] = {};
@@ -212,7 +141,7 @@ int main(int argc, char** argv) {
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
-        const double created = Now();
+        const double created = bench::NowMs();
         if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
                             &process)) {
             std::printf("dock_startup: could not start the program\n");
@@ -220,19 +149,20 @@ int main(int argc, char** argv) {
         }
         double shown = -1;
         std::wstring log;
-        while (Now() - created < 20000) {
-            log = ReadUtf16(startupLog);
+        while (bench::NowMs() - created < 20000) {
+            log = bench::ReadUtf16(startupLog);
             if (log.find(L"first frame shown") != std::wstring::npos) {
-                shown = Now() - created;
+                shown = bench::NowMs() - created;
                 break;
             }
             Sleep(1);
         }
-        const double deviceMs = MilestoneDelta(log, L"d3d/dcomp ready");
+        const double deviceMs = bench::MilestoneDelta(log, L"d3d/dcomp ready");
         if (shown >= 0) {
             // The program's own clock: from the device being ready to the
             // first present having returned.
-            const double fromDevice = MilestoneTime(log, L"first frame shown") - MilestoneTime(log, L"d3d/dcomp ready");
+            const double fromDevice =
+                bench::MilestoneTime(log, L"first frame shown") - bench::MilestoneTime(log, L"d3d/dcomp ready");
             firstFrame.push_back(shown);
             device.push_back(deviceMs);
             difference.push_back(shown - deviceMs);
@@ -246,13 +176,13 @@ int main(int argc, char** argv) {
         }
         HWND input = nullptr;
         for (int i = 0; i < 200 && !input; ++i, Sleep(10))
-            input = WindowOfProcess(process.dwProcessId, L"VantreelInputWindow");
+            input = bench::WindowOfProcess(process.dwProcessId, L"VantreelInputWindow");
         if (input && shown >= 0 && watch) {
             unanswered.push_back(LongestUnansweredMs(input, created + 20000));
-            log = ReadUtf16(startupLog);
-            const double frameAt = MilestoneTime(log, L"first frame shown");
-            const double barAt = MilestoneTime(log, L"top bar ready");
-            const double hiddenAt = MilestoneTime(log, L"taskbar hidden");
+            log = bench::ReadUtf16(startupLog);
+            const double frameAt = bench::MilestoneTime(log, L"first frame shown");
+            const double barAt = bench::MilestoneTime(log, L"top bar ready");
+            const double hiddenAt = bench::MilestoneTime(log, L"taskbar hidden");
             if (barAt >= 0) topBar.push_back(barAt - frameAt);
             if (hiddenAt >= 0) taskbarHidden.push_back(hiddenAt - frameAt);
             std::printf(
