@@ -22,13 +22,13 @@ void BannerWindow::EnsureWindow() {
         window = nullptr;
         target = nullptr;
         HINSTANCE module = shared.Module();
-        RegisterNotificationClass(module, kBannerClass, &platform::WindowProcedure<kWindowBinding>);
+        platform::RegisterWindowClass(module, kBannerClass, &platform::WindowProcedure<kWindowBinding>);
         // No WS_EX_NOREDIRECTIONBITMAP: see the center window.
         CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kBannerClass,
                         L"VantreelNotificationBanner", WS_POPUP, 0, 0, 360, 120, nullptr, nullptr, module, this);
     }
     if (window && shared.host) {
-        BuildNotificationTree(*shared.host, window, target, root, glass, sprite, GlassStyle::Popup);
+        if (!target) BuildGlassWindowTree(*shared.host, window, 9.0f, GlassStyle::Popup, target, root, glass, sprite);
     }
 }
 

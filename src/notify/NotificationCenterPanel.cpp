@@ -10,6 +10,7 @@
 #include "notify/NotificationPlacement.h"
 #include "platform/Log.h"
 #include "platform/WindowBase.h"
+#include "render/GlassWindowTree.h"
 
 namespace {
 
@@ -27,14 +28,14 @@ void NotificationCenterPanel::EnsureWindow() {
         window = nullptr;
         target = nullptr;
         HINSTANCE module = shared.Module();
-        RegisterNotificationClass(module, kCenterClass, &platform::WindowProcedure<kWindowBinding>);
+        platform::RegisterWindowClass(module, kCenterClass, &platform::WindowProcedure<kWindowBinding>);
         // Our compositor presents with UpdateLayeredWindow, which needs the
         // window's own redirection surface: no WS_EX_NOREDIRECTIONBITMAP here.
         CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kCenterClass, L"VantreelNotificationCenter", WS_POPUP, 0, 0,
                         380, 320, nullptr, nullptr, module, this);
     }
     if (window && shared.host) {
-        BuildNotificationTree(*shared.host, window, target, root, glass, sprite, GlassStyle::Panel);
+        if (!target) BuildGlassWindowTree(*shared.host, window, 9.0f, GlassStyle::Panel, target, root, glass, sprite);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-#include "platform/WindowBase.h"
 #include "apps/ShortcutChain.h"
 #include "system/InputMethods.h"
 #include "system/tray/TrayFileIcon.h"
@@ -67,23 +66,4 @@ bool TrackHover(const std::vector<HitItem>& hits, float x, float y, int32_t& hov
     hoverId = id;
     hoverIndex = index;
     return true;
-}
-
-void RegisterNotificationClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
-    platform::RegisterWindowClass(instance, name, proc);
-}
-
-void BuildNotificationTree(CompositionHost& host, HWND hwnd, comp::DesktopWindowTarget& target,
-                           comp::ContainerVisual& root, GlassLayer& glass, comp::SpriteVisual& sprite,
-                           GlassStyle style) {
-    if (target) return;
-    target = host.CreateWindowTarget(hwnd);
-    if (!target) return;
-    root = host.compositor.CreateContainerVisual();
-    root.RelativeSizeAdjustment({1.0f, 1.0f});
-    target.Root(root);
-    glass.Initialize(host, 9.0f, style);
-    sprite = host.compositor.CreateSpriteVisual();
-    root.Children().InsertAtTop(glass.root);
-    root.Children().InsertAtTop(sprite);
 }

@@ -72,11 +72,3 @@ constexpr float kNotificationMarginDip = 14.0f;
 // Follows the pointer to the hit item under it (id 0, index -1 over none);
 // true when that changed what is hovered.
 bool TrackHover(const std::vector<HitItem>& hits, float x, float y, int32_t& hoverId, int32_t& hoverIndex);
-
-void RegisterNotificationClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc);
-
-// The root, glass and content sprite of one window, built only when the
-// window has no tree yet.
-void BuildNotificationTree(CompositionHost& host, HWND hwnd, comp::DesktopWindowTarget& target,
-                           comp::ContainerVisual& root, GlassLayer& glass, comp::SpriteVisual& sprite,
-                           GlassStyle style);
