@@ -7,13 +7,20 @@
 #include <dwrite.h>
 #include <wrl/client.h>
 
+#include <cstdint>
 #include <string>
+
+#include "render/raster/Image.h"
 
 struct Rgba {
     float r, g, b, a;
 };
 inline D2D1_COLOR_F ToColor(const Rgba& c) { return D2D1::ColorF(c.r, c.g, c.b, c.a); }
 inline Rgba Pick(bool dark, Rgba darkColor, Rgba lightColor) { return dark ? darkColor : lightColor; }
+// The colour as a premultiplied pixel of the compositor's images.
+uint32_t ToPixel(const Rgba& c);
+// The whole pixels that the area touches.
+raster::Rect PixelsCovering(float left, float top, float right, float bottom);
 
 void FillRoundRect(ID2D1DeviceContext* context, D2D1_RECT_F rect, float radius, Rgba color);
 void StrokeRoundRect(ID2D1DeviceContext* context, D2D1_RECT_F rect, float radius, Rgba color, float width);

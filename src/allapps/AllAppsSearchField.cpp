@@ -1,6 +1,9 @@
 // The search field on a surface of its own over the chrome, and its caret on
 // another: a keystroke repaints only the field, and a blink only shows or
-// hides the caret, so an open, untouched launcher paints nothing.
+// hides the caret, so an open, untouched launcher paints nothing. A keystroke
+// draws no shape: the field's shapes are kept pixels and its text is
+// rasterized on the processor, so a text never typed before costs about what
+// a known one does.
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
@@ -13,6 +16,8 @@
 #include "platform/Log.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
+#include "render/TextCoverage.h"
+#include "render/raster/Blend.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace launcher_chrome;
@@ -50,25 +55,39 @@ void MoveToOrigin(ID2D1DeviceContext* context, POINT origin) {
                           D2D1::Matrix3x2F::Translation(-static_cast<float>(origin.x), -static_cast<float>(origin.y)));
 }
 
-// Everything that decides the caret's pixels: where its centre falls within
-// its surface (exactly: a caret a hair away covers its pixels differently),
-// the scale and the surface's size.
-std::wstring CaretPieceKey(float within, float scale, SIZE px) {
-    wchar_t key[96];
-    swprintf(key, 96, L"launcher caret|%a|%a|%ldx%ld", static_cast<double>(within), static_cast<double>(scale), px.cx,
-             px.cy);
-    return key;
+// How much of the pixel span [first, first + 1) the span [from, to) covers.
+float Overlap(int first, float from, float to) {
+    return std::clamp(std::min(to, static_cast<float>(first + 1)) - std::max(from, static_cast<float>(first)), 0.0f,
+                      1.0f);
+}
+
+// The coverage of a bar from x0 to x1 and y0 to y1 (pixels) over `bounds`:
+// each pixel covered by the share of its area under the bar, as a line with
+// flat ends is drawn.
+raster::Mask BarCoverage(const raster::Rect& bounds, float x0, float x1, float y0, float y1) {
+    raster::Mask coverage(bounds);
+    raster::MaskView view = coverage.View();
+    for (int y = bounds.y; y < bounds.Bottom(); ++y) {
+        const float rows = Overlap(y, y0, y1);
+        uint8_t* out = view.Span(bounds.x, y);
+        for (int x = bounds.x; x < bounds.Right(); ++x) {
+            out[x - bounds.x] = static_cast<uint8_t>(std::lround(255.0f * rows * Overlap(x, x0, x1)));
+        }
+    }
+    return coverage;
 }
 
 // Everything that decides the field's pixels but its text: where the field
-// falls within its surface, the surface's size, the scale, the theme and the
-// states that colour it.
+// falls within its surface, the surface's size, the scale, the theme, the
+// states that colour it, and whether the placeholder and the clear button
+// show. A new text then finds its field kept and costs only its glyphs.
 std::wstring FieldPieceKey(const SearchFieldLook& look, float panelWidth) {
     wchar_t key[128];
-    swprintf(key, 128, L"launcher field|%a|%a|%dx%d|%d%d%d%d|%u|", static_cast<double>(panelWidth),
+    swprintf(key, 128, L"launcher field|%a|%a|%dx%d|%d%d%d%d|%d%d", static_cast<double>(panelWidth),
              static_cast<double>(look.scale), look.width, look.height, look.dark ? 1 : 0, look.focused ? 1 : 0,
-             look.hovered ? 1 : 0, look.clearHovered ? 1 : 0, static_cast<unsigned>(look.text.size()));
-    return key + look.text + look.composition;
+             look.hovered ? 1 : 0, look.clearHovered ? 1 : 0, look.text.empty() && look.composition.empty() ? 1 : 0,
+             look.text.empty() ? 1 : 0);
+    return key;
 }
 
 // How far the text slides left so that its end stays in view.
@@ -126,16 +145,20 @@ void AllAppsWindow::RedrawSearchField() {
                                    searchText, imeComposition};
         if (look != searchLook || searchSurface != before) {
             searchLook = SearchFieldLook();
-            // Typing and erasing bring the same texts back: each field is
-            // painted once and its text measured once.
+            // The field itself is painted once for each of its states and
+            // kept; the text, measured once, goes over a copy of it.
             const SearchTextExtent extent = MeasureSearchText();
             caretX = SearchCaretX(extent);
-            const raster::Image* pixels = composition->paintedPixels.Get(
-                *composition, FieldPieceKey(look, panelWidth), px.cx, px.cy, [&](ID2D1DeviceContext* context) {
-                    MoveToOrigin(context, searchOriginPx);
-                    PaintSearchField(context, dark, extent);
-                });
-            if (pixels && composition->PaintPixels(searchSurface, *pixels)) searchLook = look;
+            const raster::Image* field = composition->paintedPixels.Get(*composition, FieldPieceKey(look, panelWidth),
+                                                                        px.cx, px.cy, [&](ID2D1DeviceContext* context) {
+                                                                            MoveToOrigin(context, searchOriginPx);
+                                                                            PaintSearchField(context, dark);
+                                                                        });
+            if (field) {
+                raster::Image pixels = *field;
+                DrawSearchText(pixels, dark, extent);
+                if (composition->PaintPixels(searchSurface, pixels)) searchLook = look;
+            }
         }
         ShowCaret();
     } catch (const comp::HResultError& error) {
@@ -148,9 +171,8 @@ void AllAppsWindow::ShowCaret() {
     try {
         const bool shown = searchFocused && caretBlink.Shown();
         if (shown) {
-            // The caret's line falls across pixel edges wherever the text
-            // ends: each position within a pixel has pixels of its own, kept
-            // by the host, and blinking paints nothing.
+            // Blinking paints nothing: the surface keeps the caret's pixels
+            // while it stays where it is.
             const float centre = caretX * scale;
             const float half = kCaretWidth * scale / 2.0f;
             const RECT area = {static_cast<LONG>(std::floor(centre - half)) - 1,
@@ -163,14 +185,14 @@ void AllAppsWindow::ShowCaret() {
             const float within = centre - static_cast<float>(area.left);
             if (within != caretPaintedX || caretSurface != before) {
                 caretPaintedX = -1.0f;
-                const POINT origin = {area.left, area.top};
-                const raster::Image* pixels = composition->paintedPixels.Get(
-                    *composition, CaretPieceKey(within, scale, px), px.cx, px.cy, [&](ID2D1DeviceContext* context) {
-                        MoveToOrigin(context, origin);
-                        ScaledTransform scaled(context, scale);
-                        DrawLine(context, caretX, kCaretTop, caretX, kCaretBottom, kAccent, kCaretWidth);
-                    });
-                if (pixels && composition->PaintPixels(caretSurface, *pixels)) caretPaintedX = within;
+                // The caret's line falls across pixel edges wherever the
+                // text ends: its pixels are worked out here, not drawn.
+                raster::Image pixels(px.cx, px.cy);
+                const raster::Mask bar = BarCoverage({0, 0, px.cx, px.cy}, within - half, within + half,
+                                                     kCaretTop * scale - static_cast<float>(area.top),
+                                                     kCaretBottom * scale - static_cast<float>(area.top));
+                FillCoverage(pixels.View(), bar, ToPixel(kAccent));
+                if (composition->PaintPixels(caretSurface, pixels)) caretPaintedX = within;
             }
             caretOriginPx = {area.left, area.top};
             const float inset = kAllAppsInsetDip * scale;
@@ -183,7 +205,7 @@ void AllAppsWindow::ShowCaret() {
     }
 }
 
-void AllAppsWindow::PaintSearchField(ID2D1DeviceContext* context, bool dark, const SearchTextExtent& extent) {
+void AllAppsWindow::PaintSearchField(ID2D1DeviceContext* context, bool dark) {
     IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
     const FieldEdges field = FieldOf(panelWidth);
     const float x0 = field.left;
@@ -205,32 +227,49 @@ void AllAppsWindow::PaintSearchField(ID2D1DeviceContext* context, bool dark, con
     StrokeCircle(context, x0 + 16.0f, 35.0f, 5.0f, p.secondary, 1.5f);
     DrawLine(context, x0 + 19.5f, 38.5f, x0 + 23.2f, 42.2f, p.secondary, 1.5f);
 
-    const float tr = TextAreaRight(x1, searchText.empty());
-    context->PushAxisAlignedClip(Box(tl - 2.0f, 20.0f, tr + 2.0f, 52.0f), D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
-    const std::wstring shown = searchText + imeComposition;
-    ComPtr<IDWriteTextFormat> searchFormat = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_NORMAL, 13.5f);
-    if (!shown.empty() && searchFormat) {
-        searchFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
-        ComPtr<IDWriteTextLayout> layout;
-        if (SUCCEEDED(factory->CreateTextLayout(shown.c_str(), static_cast<UINT32>(shown.size()), searchFormat.Get(),
-                                                2000.0f, 36.0f, &layout))) {
-            const float shift = TextShift(extent.endX, tr - tl);
-            ComPtr<ID2D1SolidColorBrush> brush;
-            context->CreateSolidColorBrush(ToColor(p.primary), &brush);
-            if (brush) context->DrawTextLayout({tl - shift, 18.0f}, layout.Get(), brush.Get());
-            if (!imeComposition.empty() && extent.compositionX < extent.endX) {
-                DrawLine(context, tl - shift + extent.compositionX, 45.5f, tl - shift + extent.endX, 45.5f, kAccent,
-                         1.4f);
-            }
+    if (searchText.empty() && imeComposition.empty()) {
+        const float tr = TextAreaRight(x1, true);
+        ComPtr<IDWriteTextFormat> searchFormat = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_NORMAL, 13.5f);
+        if (searchFormat) {
+            searchFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
+            DrawCenteredText(context, searchFormat.Get(), L"搜索全部应用...", Box(tl, 18, tr, 54), p.secondary);
         }
-    } else if (searchFormat) {
-        searchFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
-        DrawCenteredText(context, searchFormat.Get(), L"搜索全部应用...", Box(tl, 18, tr, 54), p.secondary);
     }
-    context->PopAxisAlignedClip();
-
     if (!searchText.empty()) {
         FillCircle(context, x1 - 17.0f, 36.0f, 8.5f, searchClearHovered ? p.clearHover : p.control);
         DrawCross(context, x1 - 17.0f, 36.0f, 3.2f, searchClearHovered ? p.primary : p.secondary, 1.4f);
+    }
+}
+
+void AllAppsWindow::DrawSearchText(raster::Image& pixels, bool dark, const SearchTextExtent& extent) {
+    IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
+    const std::wstring shown = searchText + imeComposition;
+    if (!factory || shown.empty()) return;
+    ComPtr<IDWriteTextFormat> format = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_NORMAL, 13.5f);
+    if (!format) return;
+    format->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
+    ComPtr<IDWriteTextLayout> layout;
+    if (FAILED(factory->CreateTextLayout(shown.c_str(), static_cast<UINT32>(shown.size()), format.Get(), 2000.0f, 36.0f,
+                                         &layout))) {
+        return;
+    }
+    const FieldEdges field = FieldOf(panelWidth);
+    const float tl = field.left + 32.0f;
+    const float tr = TextAreaRight(field.right, searchText.empty());
+    const float left = tl - TextShift(extent.endX, tr - tl);
+    // Pixels of the field's surface, whose top left is searchOriginPx of the chrome.
+    const auto x = [&](float dip) { return dip * scale - static_cast<float>(searchOriginPx.x); };
+    const auto y = [&](float dip) { return dip * scale - static_cast<float>(searchOriginPx.y); };
+    const raster::Rect area = PixelsCovering(x(tl - 2.0f), y(20.0f), x(tr + 2.0f), y(52.0f));
+    const ChromePalette p = PaletteFor(dark);
+    FillCoverage(pixels.View(), TextLayoutCoverage(factory, layout.Get(), x(left), y(18.0f), scale), ToPixel(p.primary),
+                 area);
+    if (!imeComposition.empty() && extent.compositionX < extent.endX) {
+        // The composition's underline, 1.4 DIP under the text it marks.
+        const raster::Rect underline =
+            PixelsCovering(x(left + extent.compositionX), y(45.5f - 0.7f), x(left + extent.endX), y(45.5f + 0.7f));
+        raster::DrawOptions options;
+        options.clip = area;
+        raster::FillRect(pixels.View(), underline, ToPixel(kAccent), options);
     }
 }

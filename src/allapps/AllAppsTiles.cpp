@@ -1,5 +1,6 @@
 // The 24 tiles of the shown page: placement, icon surfaces from the icon
-// loader, cached label surfaces, and the hover highlight.
+// loader, cached label surfaces rasterized on the processor, and the hover
+// highlight.
 #include <algorithm>
 #include <chrono>
 
@@ -12,6 +13,7 @@
 #include "apps/IconLoader.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
+#include "render/TextCoverage.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -71,10 +73,6 @@ void AllAppsWindow::RebuildPageVisuals() {
             cacheDark = dark;
         }
         ComPtr<IDWriteTextFormat> labelFormat;
-        auto paintLabel = [&](ID2D1DeviceContext* context, const std::wstring& name) {
-            if (!labelFormat) labelFormat = MakeTileLabelFormat(device->dwriteFactory.Get(), s);
-            PaintTileLabel(context, name, labelFormat.Get(), labelPx.cx, labelPx.cy, dark);
-        };
 
         std::vector<const InstalledApp*> toRequest;
         for (int u = 0; u < kSlotsPerPage; ++u) {
@@ -143,14 +141,15 @@ void AllAppsWindow::RebuildPageVisuals() {
             if (cached == tileSurfaceCache.end()) {
                 AllAppsLabelSurface label;
                 label.surface = composition->CreateDrawingSurface(labelPx.cx, labelPx.cy);
-                // A name painted once keeps its pixels in the host's cache past
+                // A name drawn once keeps its pixels in the host's cache past
                 // this page's own label surfaces: typing brings the same names back.
-                const auto paint = [&](ID2D1DeviceContext* context) { paintLabel(context, entry.name); };
-                const raster::Image* pixels =
-                    label.surface
-                        ? composition->paintedPixels.Get(*composition, LabelPieceKey(entry.name, labelPx, scale, dark),
-                                                         labelPx.cx, labelPx.cy, paint)
-                        : nullptr;
+                const std::wstring pieceKey = LabelPieceKey(entry.name, labelPx, scale, dark);
+                const raster::Image* pixels = label.surface ? composition->paintedPixels.Find(pieceKey) : nullptr;
+                if (label.surface && !pixels) {
+                    if (!labelFormat) labelFormat = MakeTileLabelFormat(device->dwriteFactory.Get(), s);
+                    pixels = composition->paintedPixels.Keep(
+                        pieceKey, TileLabelPixels(entry.name, labelFormat.Get(), labelPx, dark));
+                }
                 if (pixels) {
                     composition->PaintPixels(label.surface, *pixels);
                     label.brush = composition->compositor.CreateSurfaceBrush(label.surface);
@@ -205,17 +204,23 @@ void AllAppsWindow::OnIconsReady() {
     }
 }
 
-void AllAppsWindow::PaintTileLabel(ID2D1DeviceContext* context, const std::wstring& name, IDWriteTextFormat* format,
-                                   int pixelWidth, int pixelHeight, bool dark) {
-    if (!format) return;
-    context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
-    const float w = static_cast<float>(pixelWidth);
-    const float h = static_cast<float>(pixelHeight);
+raster::Image AllAppsWindow::TileLabelPixels(const std::wstring& name, IDWriteTextFormat* format, SIZE px,
+                                             bool dark) const {
+    raster::Image pixels(px.cx, px.cy);
+    IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
+    ComPtr<IDWriteTextLayout> layout;
+    if (!factory || !format ||
+        FAILED(factory->CreateTextLayout(name.c_str(), static_cast<UINT32>(name.size()), format,
+                                         static_cast<float>(px.cx), static_cast<float>(px.cy), &layout))) {
+        return pixels;
+    }
+    // A soft shadow a little under the name keeps it readable on any wallpaper.
     const float drop = 0.8f * scale;
-    DrawCenteredText(context, format, name, D2D1::RectF(0, drop, w, h + drop),
-                     Pick(dark, {0, 0, 0, 0.55f}, {1, 1, 1, 0.65f}));
-    DrawCenteredText(context, format, name, D2D1::RectF(0, 0, w, h),
-                     Pick(dark, {0.97f, 0.98f, 1.00f, 0.98f}, {0.06f, 0.08f, 0.12f, 0.98f}));
+    FillCoverage(pixels.View(), TextLayoutCoverage(factory, layout.Get(), 0.0f, drop, 1.0f),
+                 ToPixel(Pick(dark, {0, 0, 0, 0.55f}, {1, 1, 1, 0.65f})));
+    FillCoverage(pixels.View(), TextLayoutCoverage(factory, layout.Get(), 0.0f, 0.0f, 1.0f),
+                 ToPixel(Pick(dark, {0.97f, 0.98f, 1.00f, 0.98f}, {0.06f, 0.08f, 0.12f, 0.98f})));
+    return pixels;
 }
 
 void AllAppsWindow::RedrawHover() {

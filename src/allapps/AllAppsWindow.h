@@ -39,6 +39,7 @@
 #include "render/MacMenuItem.h"
 #include "render/Spring.h"
 #include "render/comp/Compositor.h"
+#include "render/raster/Image.h"
 #include "system/PowerActions.h"
 
 class GraphicsDevice;
@@ -187,14 +188,18 @@ public:
     void RedrawHover();
     void PaintChrome(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark);
     // The field with its text, underline and clear button, but no caret.
-    void PaintSearchField(ID2D1DeviceContext* context, bool dark, const SearchTextExtent& extent);
+    // The field without its text, kept once painted; the text goes over it
+    // on the processor.
+    void PaintSearchField(ID2D1DeviceContext* context, bool dark);
+    void DrawSearchText(raster::Image& pixels, bool dark, const SearchTextExtent& extent);
     // The search text's extent, laid out once per text; the caret's x (content DIP) after it.
     SearchTextExtent MeasureSearchText();
     float SearchCaretX(const SearchTextExtent& extent) const;
     void PaintPageDots(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark);
     void PaintIndexBar(ID2D1DeviceContext* context, int pixelWidth, bool dark);
-    void PaintTileLabel(ID2D1DeviceContext* context, const std::wstring& name, IDWriteTextFormat* format,
-                        int pixelWidth, int pixelHeight, bool dark);
+    // A tile's label, rasterized on the processor: a page of names never
+    // shown before costs no Direct2D draw.
+    raster::Image TileLabelPixels(const std::wstring& name, IDWriteTextFormat* format, SIZE px, bool dark) const;
 
     HWND Window() const { return window; }
 

@@ -41,23 +41,21 @@ comp::CompositionDrawingSurface PaintedPixelCache::ScratchFor(CompositionHost& h
     return made;
 }
 
-const raster::Image* PaintedPixelCache::Get(CompositionHost& host, const std::wstring& key, int width, int height,
-                                            const Painter& paint) {
+const raster::Image* PaintedPixelCache::Find(const std::wstring& key) {
+    auto found = index_.find(key);
+    if (found == index_.end()) return nullptr;
+    entries_.splice(entries_.begin(), entries_, found->second);
+    return &found->second->pixels;
+}
+
+const raster::Image* PaintedPixelCache::Keep(const std::wstring& key, raster::Image pixels) {
     if (auto found = index_.find(key); found != index_.end()) {
-        entries_.splice(entries_.begin(), entries_, found->second);
-        return &found->second->pixels;
+        bytes_ -= BytesOf(found->second->pixels);
+        entries_.erase(found->second);
+        index_.erase(found);
     }
-    if (width <= 0 || height <= 0) return nullptr;
-    const comp::CompositionDrawingSurface scratch = ScratchFor(host, width, height);
-    if (!scratch || !host.Paint(scratch, paint)) return nullptr;
-    Entry entry{key, raster::Image(width, height)};
-    const raster::Image& painted = scratch.Pixels();
-    for (int y = 0; y < height; ++y) {
-        std::copy_n(painted.Data() + static_cast<size_t>(y) * painted.Width(), width,
-                    entry.pixels.Data() + static_cast<size_t>(y) * width);
-    }
-    bytes_ += BytesOf(entry.pixels);
-    entries_.push_front(std::move(entry));
+    bytes_ += BytesOf(pixels);
+    entries_.push_front(Entry{key, std::move(pixels)});
     index_[key] = entries_.begin();
     while (bytes_ > kMostBytes && entries_.size() > 1) {
         bytes_ -= BytesOf(entries_.back().pixels);
@@ -65,6 +63,21 @@ const raster::Image* PaintedPixelCache::Get(CompositionHost& host, const std::ws
         entries_.pop_back();
     }
     return &entries_.front().pixels;
+}
+
+const raster::Image* PaintedPixelCache::Get(CompositionHost& host, const std::wstring& key, int width, int height,
+                                            const Painter& paint) {
+    if (const raster::Image* kept = Find(key)) return kept;
+    if (width <= 0 || height <= 0) return nullptr;
+    const comp::CompositionDrawingSurface scratch = ScratchFor(host, width, height);
+    if (!scratch || !host.Paint(scratch, paint)) return nullptr;
+    raster::Image pixels(width, height);
+    const raster::Image& painted = scratch.Pixels();
+    for (int y = 0; y < height; ++y) {
+        std::copy_n(painted.Data() + static_cast<size_t>(y) * painted.Width(), width,
+                    pixels.Data() + static_cast<size_t>(y) * width);
+    }
+    return Keep(key, std::move(pixels));
 }
 
 void PaintedPixelCache::Clear() {

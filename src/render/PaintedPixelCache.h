@@ -31,6 +31,10 @@ public:
     // holds until the next Get or Clear.
     const raster::Image* Get(CompositionHost& host, const std::wstring& key, int width, int height,
                              const Painter& paint);
+    // The same for pieces made without Direct2D: the piece kept for `key`,
+    // or null; and `pixels` kept for it from now on.
+    const raster::Image* Find(const std::wstring& key);
+    const raster::Image* Keep(const std::wstring& key, raster::Image pixels);
     void Clear();
     size_t Bytes() const { return bytes_; }
     size_t Size() const { return entries_.size(); }

@@ -214,12 +214,9 @@ TEST_F(LauncherWindowTest, ChromePixelsInTheDarkTheme) {
     const SIZE px = apps.cacheLabelPx;
     const std::wstring& name = apps.visibleEntries[0]->name;
     const auto format = MakeTileLabelFormat(graphics.dwriteFactory.Get(), apps.scale);
-    comp::CompositionDrawingSurface fresh = host.CreateDrawingSurface(px.cx, px.cy);
-    ASSERT_TRUE(host.Paint(fresh, [&](ID2D1DeviceContext* context) {
-        apps.PaintTileLabel(context, name, format.Get(), px.cx, px.cy, true);
-    }));
+    const raster::Image fresh = apps.TileLabelPixels(name, format.Get(), px, true);
     const raster::Image& kept = apps.tileSurfaceCache.at(name).surface.Pixels();
-    EXPECT_TRUE(std::equal(kept.Data(), kept.Data() + px.cx * px.cy, fresh.Pixels().Data()));
+    EXPECT_TRUE(std::equal(kept.Data(), kept.Data() + px.cx * px.cy, fresh.Data()));
 
     EXPECT_EQ(apps.pageCount, 3);
     apps.GoToPage(1, 1);

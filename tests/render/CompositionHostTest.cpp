@@ -16,6 +16,7 @@
 #include "render/CompositionHost.h"
 #include "render/GradientPixels.h"
 #include "render/GraphicsDeviceStart.h"
+#include "render/TextCoverage.h"
 #include "render/raster/PixelCount.h"
 #include "support/TestSupport.h"
 
@@ -563,4 +564,56 @@ TEST_F(HostTest, APieceAfterALargerOneIsPaintedAtItsOwnSize) {
     ASSERT_NE(host.paintedPixels.Get(host, L"empty state", 1920, 600, none), nullptr);
     ASSERT_NE(host.paintedPixels.Get(host, L"field", 404, 40, none), nullptr);
     EXPECT_LE(raster::PixelBytesHeld() - start - static_cast<long long>(host.paintedPixels.Bytes()), 404 * 40 * 4);
+}
+
+// Text rasterized on the processor covers the pixels Direct2D covers with the
+// same layout, at the same place and scale, ellipsis included.
+TEST_F(HostTest, TextRasterizedOnTheProcessorLandsWhereDirect2DDrawsIt) {
+    Microsoft::WRL::ComPtr<IDWriteTextFormat> format;
+    ASSERT_TRUE(SUCCEEDED(graphics.dwriteFactory->CreateTextFormat(
+        L"Microsoft YaHei UI", nullptr, DWRITE_FONT_WEIGHT_NORMAL, DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
+        13.5f, L"zh-CN", &format)));
+    Microsoft::WRL::ComPtr<IDWriteInlineObject> ellipsis;
+    graphics.dwriteFactory->CreateEllipsisTrimmingSign(format.Get(), &ellipsis);
+    const DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
+    format->SetTrimming(&trimming, ellipsis.Get());
+    const std::wstring text = L"微信 Visual Studio Code Insiders";
+    Microsoft::WRL::ComPtr<IDWriteTextLayout> layout;
+    ASSERT_TRUE(SUCCEEDED(graphics.dwriteFactory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()),
+                                                                   format.Get(), 150.0f, 24.0f, &layout)));
+    for (const float scale : {1.0f, 1.5f}) {
+        comp::CompositionDrawingSurface drawn = host.CreateDrawingSurface(260, 48);
+        ASSERT_TRUE(host.Paint(drawn, [&](ID2D1DeviceContext* context) {
+            Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> white;
+            context->CreateSolidColorBrush(D2D1::ColorF(1, 1, 1, 1), &white);
+            context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+            context->SetTransform(D2D1::Matrix3x2F::Scale(scale, scale) * D2D1::Matrix3x2F::Translation(5.25f, 3));
+            context->DrawTextLayout({0, 0}, layout.Get(), white.Get());
+        }));
+        raster::Image ours(260, 48);
+        FillCoverage(ours.View(), TextLayoutCoverage(graphics.dwriteFactory.Get(), layout.Get(), 5.25f, 3, scale),
+                     0xFFFFFFFFu);
+        const auto ink = [](const raster::Image& image, long long* alpha) {
+            raster::Rect box{image.Width(), image.Height(), 0, 0};
+            int right = 0, bottom = 0;
+            for (int y = 0; y < image.Height(); ++y) {
+                for (int x = 0; x < image.Width(); ++x) {
+                    const uint32_t a = image.Data()[y * image.Width() + x] >> 24;
+                    *alpha += a;
+                    if (a < 64) continue;
+                    box.x = std::min(box.x, x), box.y = std::min(box.y, y);
+                    right = std::max(right, x + 1), bottom = std::max(bottom, y + 1);
+                }
+            }
+            return raster::Rect{box.x, box.y, right - box.x, bottom - box.y};
+        };
+        long long theirAlpha = 0, ourAlpha = 0;
+        const raster::Rect theirs = ink(drawn.Pixels(), &theirAlpha), mine = ink(ours, &ourAlpha);
+        EXPECT_GT(mine.width, 100 * scale) << "the ellipsis ends the cut text";
+        EXPECT_NEAR(mine.x, theirs.x, 1) << scale;
+        EXPECT_NEAR(mine.y, theirs.y, 1) << scale;
+        EXPECT_NEAR(mine.Right(), theirs.Right(), 1) << scale;
+        EXPECT_NEAR(mine.Bottom(), theirs.Bottom(), 1) << scale;
+        EXPECT_NEAR(static_cast<double>(ourAlpha), static_cast<double>(theirAlpha), 0.25 * theirAlpha) << scale;
+    }
 }

@@ -1,0 +1,175 @@
+#include "render/TextCoverage.h"
+
+#include <dwrite_2.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "render/raster/Blend.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+struct CoveragePiece {
+    raster::Rect bounds;
+    std::vector<uint8_t> values;
+};
+
+// The coverage of one glyph run whose baseline starts at (x, y) pixels, or an
+// empty piece. Grayscale anti-aliasing gives one byte a pixel; a text engine
+// that only gives sub-pixel coverage has its three values averaged.
+CoveragePiece RasterizeRun(IDWriteFactory2* factory, const DWRITE_GLYPH_RUN& run, float x, float y) {
+    CoveragePiece piece;
+    ComPtr<IDWriteGlyphRunAnalysis> analysis;
+    if (FAILED(factory->CreateGlyphRunAnalysis(&run, nullptr, DWRITE_RENDERING_MODE_NATURAL_SYMMETRIC,
+                                               DWRITE_MEASURING_MODE_NATURAL, DWRITE_GRID_FIT_MODE_DEFAULT,
+                                               DWRITE_TEXT_ANTIALIAS_MODE_GRAYSCALE, x, y, &analysis))) {
+        return piece;
+    }
+    DWRITE_TEXTURE_TYPE type = DWRITE_TEXTURE_ALIASED_1x1;
+    RECT r = {};
+    if (FAILED(analysis->GetAlphaTextureBounds(type, &r)) || r.right <= r.left || r.bottom <= r.top) {
+        type = DWRITE_TEXTURE_CLEARTYPE_3x1;
+        if (FAILED(analysis->GetAlphaTextureBounds(type, &r)) || r.right <= r.left || r.bottom <= r.top) return piece;
+    }
+    const size_t count = static_cast<size_t>(r.right - r.left) * static_cast<size_t>(r.bottom - r.top);
+    const size_t perPixel = type == DWRITE_TEXTURE_ALIASED_1x1 ? 1 : 3;
+    std::vector<uint8_t> texture(count * perPixel);
+    if (FAILED(analysis->CreateAlphaTexture(type, &r, texture.data(), static_cast<UINT32>(texture.size())))) {
+        return piece;
+    }
+    if (perPixel == 3) {
+        for (size_t i = 0; i < count; ++i) {
+            texture[i] = static_cast<uint8_t>((texture[3 * i] + texture[3 * i + 1] + texture[3 * i + 2] + 1) / 3);
+        }
+        texture.resize(count);
+    }
+    piece.bounds = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    piece.values = std::move(texture);
+    return piece;
+}
+
+// Collects the coverage of every glyph run a layout draws, the runs' DIP
+// coordinates mapped onto pixels. Lives on the stack for one Draw call, which
+// holds no reference past its return: counting references is not needed.
+class CoverageRenderer final : public IDWriteTextRenderer {
+public:
+    CoverageRenderer(IDWriteFactory2* factory, float originX, float originY, float scale)
+        : factory_(factory), originX_(originX), originY_(originY), scale_(scale) {}
+
+    std::vector<CoveragePiece> pieces;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        if (!object) return E_POINTER;
+        if (id == __uuidof(IUnknown) || id == __uuidof(IDWritePixelSnapping) || id == __uuidof(IDWriteTextRenderer)) {
+            *object = static_cast<IDWriteTextRenderer*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE IsPixelSnappingDisabled(void*, BOOL* disabled) override {
+        *disabled = FALSE;
+        return S_OK;
+    }
+    // As a drawing context scaled by `scale` reports it, so the layout snaps
+    // its baselines to the same pixels.
+    HRESULT STDMETHODCALLTYPE GetCurrentTransform(void*, DWRITE_MATRIX* transform) override {
+        *transform = {scale_, 0.0f, 0.0f, scale_, originX_, originY_};
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetPixelsPerDip(void*, FLOAT* pixelsPerDip) override {
+        *pixelsPerDip = 1.0f;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE DrawGlyphRun(void*, FLOAT baselineX, FLOAT baselineY, DWRITE_MEASURING_MODE,
+                                           const DWRITE_GLYPH_RUN* run, const DWRITE_GLYPH_RUN_DESCRIPTION*,
+                                           IUnknown*) override {
+        if (!run || run->glyphCount == 0) return S_OK;
+        // Scaled in the run itself rather than by a transform: the glyphs are
+        // then rasterized at their size on the screen, as hinting expects.
+        DWRITE_GLYPH_RUN scaled = *run;
+        scaled.fontEmSize = run->fontEmSize * scale_;
+        std::vector<FLOAT> advances;
+        std::vector<DWRITE_GLYPH_OFFSET> offsets;
+        if (run->glyphAdvances) {
+            advances.assign(run->glyphAdvances, run->glyphAdvances + run->glyphCount);
+            for (FLOAT& advance : advances) advance *= scale_;
+            scaled.glyphAdvances = advances.data();
+        }
+        if (run->glyphOffsets) {
+            offsets.assign(run->glyphOffsets, run->glyphOffsets + run->glyphCount);
+            for (DWRITE_GLYPH_OFFSET& offset : offsets) {
+                offset.advanceOffset *= scale_;
+                offset.ascenderOffset *= scale_;
+            }
+            scaled.glyphOffsets = offsets.data();
+        }
+        CoveragePiece piece =
+            RasterizeRun(factory_, scaled, originX_ + baselineX * scale_, originY_ + baselineY * scale_);
+        if (!piece.values.empty()) pieces.push_back(std::move(piece));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DrawUnderline(void*, FLOAT, FLOAT, const DWRITE_UNDERLINE*, IUnknown*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DrawStrikethrough(void*, FLOAT, FLOAT, const DWRITE_STRIKETHROUGH*, IUnknown*) override {
+        return S_OK;
+    }
+    // The trimming sign (the ellipsis of a cut label) draws its glyphs
+    // through this renderer.
+    HRESULT STDMETHODCALLTYPE DrawInlineObject(void* context, FLOAT x, FLOAT y, IDWriteInlineObject* object,
+                                               BOOL sideways, BOOL rightToLeft, IUnknown* effect) override {
+        return object ? object->Draw(context, this, x, y, sideways, rightToLeft, effect) : S_OK;
+    }
+
+private:
+    IDWriteFactory2* factory_;
+    float originX_, originY_, scale_;
+};
+
+}  // namespace
+
+raster::Mask TextLayoutCoverage(IDWriteFactory* factory, IDWriteTextLayout* layout, float originX, float originY,
+                                float scale) {
+    ComPtr<IDWriteFactory2> factory2;
+    if (!factory || !layout || FAILED(factory->QueryInterface(IID_PPV_ARGS(&factory2)))) return {};
+    CoverageRenderer renderer(factory2.Get(), originX, originY, scale);
+    if (FAILED(layout->Draw(nullptr, &renderer, 0.0f, 0.0f)) || renderer.pieces.empty()) return {};
+    raster::Rect bounds = renderer.pieces.front().bounds;
+    for (const CoveragePiece& piece : renderer.pieces) {
+        const int right = std::max(bounds.Right(), piece.bounds.Right());
+        const int bottom = std::max(bounds.Bottom(), piece.bounds.Bottom());
+        bounds.x = std::min(bounds.x, piece.bounds.x);
+        bounds.y = std::min(bounds.y, piece.bounds.y);
+        bounds.width = right - bounds.x;
+        bounds.height = bottom - bounds.y;
+    }
+    raster::Mask coverage(bounds);
+    raster::MaskView view = coverage.View();
+    for (const CoveragePiece& piece : renderer.pieces) {
+        for (int row = 0; row < piece.bounds.height; ++row) {
+            uint8_t* out = view.Span(piece.bounds.x, piece.bounds.y + row);
+            const uint8_t* in = piece.values.data() + static_cast<size_t>(row) * piece.bounds.width;
+            for (int i = 0; i < piece.bounds.width; ++i) {
+                out[i] = static_cast<uint8_t>(std::min(255, out[i] + in[i]));
+            }
+        }
+    }
+    return coverage;
+}
+
+void FillCoverage(raster::ImageView pixels, const raster::Mask& coverage, uint32_t color, const raster::Rect& clip) {
+    if (coverage.Bounds().IsEmpty()) return;
+    const raster::ConstMaskView view = coverage.View();
+    raster::DrawOptions options;
+    options.clip = clip;
+    options.coverage = &view;
+    raster::FillRect(pixels, coverage.Bounds(), color, options);
+}
