@@ -129,34 +129,6 @@ void RemoveShortcuts(const std::filesystem::path& targets) {
     std::filesystem::remove_all(targets, ec);
 }
 
-// Shortcuts at the top of the Start menu (a folder there would be one tile),
-// each to a target of its own, saved beside the targets and moved there.
-bool MakeShortcuts(const std::filesystem::path& targets) {
-    using Microsoft::WRL::ComPtr;
-    std::error_code ec;
-    std::filesystem::create_directories(targets, ec);
-    const std::filesystem::path programs = ProgramsFolder();
-    for (int i = 0; i < kShortcuts; ++i) {
-        wchar_t number[16];
-        swprintf(number, 16, L"%04d", i);
-        const std::filesystem::path target = targets / (std::wstring(L"app") + number + L".exe");
-        HANDLE file =
-            CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-        ComPtr<IShellLinkW> link;
-        ComPtr<IPersistFile> persist;
-        const std::wstring name = kShortcutPrefix + std::wstring(number) + L".lnk";
-        const std::wstring saved = (targets / name).wstring();
-        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
-            FAILED(link->SetPath(target.c_str())) || FAILED(link.As(&persist)) ||
-            FAILED(persist->Save(saved.c_str(), TRUE)) ||
-            !MoveFileExW(saved.c_str(), (programs / name).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -235,6 +207,19 @@ bool MakeStartMenuOf(const std::vector<InstalledApp>& catalog, const std::filesy
         if (!ok) return false;
     }
     return true;
+}
+
+// Shortcuts at the top of the Start menu (a folder there would be one tile),
+// each to a target of its own.
+bool MakeShortcuts(const std::filesystem::path& targets) {
+    std::vector<InstalledApp> shortcuts(kShortcuts);
+    for (int i = 0; i < kShortcuts; ++i) {
+        wchar_t number[16];
+        swprintf(number, 16, L"%04d", i);
+        shortcuts[static_cast<size_t>(i)].name = kShortcutPrefix + std::wstring(number);
+    }
+    std::vector<std::filesystem::path> made;
+    return MakeStartMenuOf(shortcuts, targets, made);
 }
 
 void RemovePaths(const std::vector<std::filesystem::path>& paths, const std::filesystem::path& targets) {
@@ -324,13 +309,7 @@ void MeasurePageVisits(const std::wstring& folder, const std::wstring& exe, cons
     const std::filesystem::path targets = std::filesystem::path(temp) / L"vantreel-bench-targets";
     RemoveShortcuts(targets);
     const double made = Now(frequency);
-    // Wine starts its menu builder for every shortcut saved; not for these.
-    wchar_t overrides[512] = {};
-    GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 512);
-    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", (std::wstring(overrides) + L";winemenubuilder.exe=d").c_str());
-    const bool madeAll = MakeShortcuts(targets);
-    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides[0] ? overrides : nullptr);
-    if (!madeAll) {
+    if (!MakeShortcuts(targets)) {
         std::printf("cannot make the shortcuts\n");
         RemoveShortcuts(targets);
         return;

@@ -15,6 +15,8 @@
 #include "platform/Log.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
+#include "render/TextCoverage.h"
+#include "render/raster/Coverage.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace launcher_chrome;
@@ -162,13 +164,9 @@ void AllAppsWindow::RedrawPageDots() {
         const PageDotsLook look{true, px.cx, px.cy, scale, dark, page, pageCount};
         if (look == pageDotsLook && pageDotsSurface == before) return;
         pageDotsLook = PageDotsLook();
-        wchar_t key[96];
-        swprintf(key, 96, L"launcher dots|%d/%d|%a|%ldx%ld|%d", page, pageCount, static_cast<double>(scale), px.cx,
-                 px.cy, dark ? 1 : 0);
-        const raster::Image* pixels = composition->paintedPixels.Get(
-            *composition, key, px.cx, px.cy,
-            [&](ID2D1DeviceContext* context) { PaintPageDots(context, px.cx, px.cy, dark); });
-        if (pixels && composition->PaintPixels(pageDotsSurface, *pixels)) pageDotsLook = look;
+        // A page turn shows dots never drawn before: worked out as coverage,
+        // they cost no Direct2D draw.
+        if (composition->PaintPixels(pageDotsSurface, PageDotsPixels(px.cx, px.cy, dark))) pageDotsLook = look;
     } catch (const comp::HResultError& error) {
         LogMessage(L"AllAppsWindow::RedrawPageDots winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
@@ -277,15 +275,21 @@ void AllAppsWindow::PaintChrome(ID2D1DeviceContext* context, int, int, bool dark
     }
 }
 
-void AllAppsWindow::PaintPageDots(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark) {
+raster::Image AllAppsWindow::PageDotsPixels(int pixelWidth, int pixelHeight, bool dark) const {
+    raster::Image pixels(pixelWidth, pixelHeight);
     const int n = pageCount;
+    const float cy = static_cast<float>(pixelHeight) / 2.0f;
     for (int i = 0; i < n; ++i) {
         const float cx = PageDotCenterX(i, n, pixelWidth, scale);
         const bool current = i == page;
         const Rgba color = current ? Pick(dark, {1, 1, 1, 0.96f}, {0.10f, 0.45f, 0.96f, 0.96f})
                                    : Pick(dark, {1, 1, 1, 0.32f}, {0, 0, 0, 0.26f});
-        FillCircle(context, cx, static_cast<float>(pixelHeight) / 2.0f, (current ? 3.5f : 2.6f) * scale, color);
+        const float r = (current ? 3.5f : 2.6f) * scale;
+        const raster::Rect bounds = PixelsCovering(cx - r, cy - r, cx + r, cy + r);
+        FillCoverage(pixels.View(), raster::RoundedRectCoverage(bounds, {cx - r, cy - r, 2 * r, 2 * r}, r, r),
+                     ToPixel(color));
     }
+    return pixels;
 }
 
 void AllAppsWindow::PaintIndexBar(ID2D1DeviceContext* context, int, bool dark) {

@@ -195,7 +195,7 @@ public:
     // The search text's extent, laid out once per text; the caret's x (content DIP) after it.
     SearchTextExtent MeasureSearchText();
     float SearchCaretX(const SearchTextExtent& extent) const;
-    void PaintPageDots(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark);
+    raster::Image PageDotsPixels(int pixelWidth, int pixelHeight, bool dark) const;
     void PaintIndexBar(ID2D1DeviceContext* context, int pixelWidth, bool dark);
     // A tile's label, rasterized on the processor: a page of names never
     // shown before costs no Direct2D draw.
