@@ -37,7 +37,7 @@ void AllAppsWindow::GoToPage(int targetPage, int direction) {
     page = target;
     hoveredSlot = -1;
     RedrawPageDots();
-    RebuildPageVisuals();
+    RebuildPageVisuals(LabelPace::WithinShare);
     RedrawHover();
     slideOpacity = kSlideStartOpacity;
     sliding = true;

@@ -175,7 +175,7 @@ void AllAppsWindow::SearchEdited() {
     indexLetter = 0;
     page = 0;
     RestartCaretBlink();
-    RefreshAll();
+    RefreshAll(LabelPace::WithinShare);
     UpdateImeWindow();
 }
 
@@ -190,13 +190,13 @@ void AllAppsWindow::CloseFolder() {
     page = pageBeforeFolder;
     hoveredSlot = -1;
     backHovered = false;
-    RefreshAll();
+    RefreshAll(LabelPace::WithinShare);
 }
 
 void AllAppsWindow::FilterChanged() {
     page = 0;
     hoveredSlot = -1;
-    RefreshAll();
+    RefreshAll(LabelPace::WithinShare);
 }
 
 void AllAppsWindow::RestartCaretBlink() {

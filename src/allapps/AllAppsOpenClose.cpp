@@ -65,12 +65,12 @@ void AllAppsWindow::FullRefresh() {
     visualsValid = true;
 }
 
-void AllAppsWindow::RefreshAll() {
+void AllAppsWindow::RefreshAll(LabelPace pace) {
     ApplyFilterAndLayout();
     RedrawChrome();
     RedrawPageDots();
     RedrawIndexBar();
-    RebuildPageVisuals();
+    RebuildPageVisuals(pace);
     RedrawHover();
 }
 

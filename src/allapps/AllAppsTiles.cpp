@@ -22,9 +22,10 @@ namespace {
 constexpr size_t kLabelCacheLimit = 256;
 constexpr uint64_t kSlowIconMs = 29;
 
-// Showing the icons that came in stops after this much of a frame and goes on
-// at the next message, so the panel keeps answering.
-constexpr std::chrono::milliseconds kIconsReadyShare{8};
+// Showing the icons that came in, and drawing the labels of names never shown
+// before, stop after this much of a frame and go on at the next message, so
+// the panel keeps answering and a page turn shows at once.
+constexpr std::chrono::milliseconds kTileWorkShare{8};
 
 int FolderCountOf(const InstalledApp& entry) { return entry.isFolder ? static_cast<int>(entry.children.size()) : 0; }
 
@@ -54,11 +55,12 @@ std::wstring AllAppsTileIconKey(const InstalledApp& entry, int iconPx, bool macI
            (macIcons ? L"#m" : L"#w") + (dark ? L"#d" : L"#l");
 }
 
-void AllAppsWindow::RebuildPageVisuals() {
+void AllAppsWindow::RebuildPageVisuals(LabelPace pace) {
     if (!composition || !device || !device->dwriteFactory || !iconLoader || !TreeReady()) return;
     try {
         const uint64_t start = tickCount();
-        int iconCalls = 0, slow = 0, miss = 0;
+        const auto began = std::chrono::steady_clock::now();
+        int iconCalls = 0, slow = 0, miss = 0, labelsLeft = 0;
         uint64_t iconMs = 0;
         hoverDrawnSlot = -1;
 
@@ -69,10 +71,10 @@ void AllAppsWindow::RebuildPageVisuals() {
         if (labelPx.cx != cacheLabelPx.cx || labelPx.cy != cacheLabelPx.cy || dark != cacheDark ||
             tileSurfaceCache.size() > kLabelCacheLimit) {
             tileSurfaceCache.clear();
+            tileLabelFormat.Reset();
             cacheLabelPx = labelPx;
             cacheDark = dark;
         }
-        ComPtr<IDWriteTextFormat> labelFormat;
 
         std::vector<const InstalledApp*> toRequest;
         for (int u = 0; u < kSlotsPerPage; ++u) {
@@ -82,6 +84,7 @@ void AllAppsWindow::RebuildPageVisuals() {
                 slot.visible = false;
                 slot.surfaceKey.clear();
                 slot.iconPending = false;
+                slot.labelPending = false;
                 slot.slotVisual.IsVisible(false);
                 slot.iconVisual.Brush(nullptr);
                 slot.labelVisual.Brush(nullptr);
@@ -137,37 +140,23 @@ void AllAppsWindow::RebuildPageVisuals() {
                 if (slot.iconPending || took > kSlowIconMs) ++slow;
             }
 
-            auto cached = tileSurfaceCache.find(entry.name);
-            if (cached == tileSurfaceCache.end()) {
-                AllAppsLabelSurface label;
-                label.surface = composition->CreateDrawingSurface(labelPx.cx, labelPx.cy);
-                // A name drawn once keeps its pixels in the host's cache past
-                // this page's own label surfaces: typing brings the same names back.
-                const std::wstring pieceKey = LabelPieceKey(entry.name, labelPx, scale, dark);
-                const raster::Image* pixels = label.surface ? composition->paintedPixels.Find(pieceKey) : nullptr;
-                if (label.surface && !pixels) {
-                    if (!labelFormat) labelFormat = MakeTileLabelFormat(device->dwriteFactory.Get(), s);
-                    pixels = composition->paintedPixels.Keep(
-                        pieceKey, TileLabelPixels(entry.name, labelFormat.Get(), labelPx, dark));
-                }
-                if (pixels) {
-                    composition->PaintPixels(label.surface, *pixels);
-                    label.brush = composition->compositor.CreateSurfaceBrush(label.surface);
-                    label.brush.Stretch(comp::CompositionStretch::Fill);
-                    cached = tileSurfaceCache.emplace(entry.name, label).first;
-                }
-            }
-            if (cached != tileSurfaceCache.end()) slot.labelVisual.Brush(cached->second.brush);
-            slot.labelVisual.Size({static_cast<float>(labelPx.cx), static_cast<float>(labelPx.cy)});
+            // The first label is always drawn, so every rebuild moves on.
+            const bool mayDraw =
+                pace == LabelPace::AllNow ||
+                (labelsLeft == 0 && (u == 0 || std::chrono::steady_clock::now() - began < kTileWorkShare));
+            if (!ShowTileLabel(slot, entry, mayDraw)) ++labelsLeft;
         }
         // Each goes before the queue: the last first, so the page fills from its top.
         for (auto it = toRequest.rbegin(); it != toRequest.rend(); ++it) {
             iconLoader->RequestTileAsync((*it)->launchId, (*it)->targetPath, (*it)->name, grid.iconPx, useMacIcons);
         }
         UpdateTileTransforms();
-        LogMessage(L"AllApps perf: rebuild tiles done +%llu ms (px=%d, iconCalls=%d, iconMs=%llu, slow=%d, miss=%d)",
-                   static_cast<unsigned long long>(tickCount() - start), grid.iconPx, iconCalls,
-                   static_cast<unsigned long long>(iconMs), slow, miss);
+        if (labelsLeft > 0 && window) PostMessageW(window, WM_ALLAPPS_ICONS_READY, 0, 0);
+        LogMessage(
+            L"AllApps perf: rebuild tiles done +%llu ms (px=%d, iconCalls=%d, iconMs=%llu, slow=%d, miss=%d, "
+            L"labelsLeft=%d)",
+            static_cast<unsigned long long>(tickCount() - start), grid.iconPx, iconCalls,
+            static_cast<unsigned long long>(iconMs), slow, miss, labelsLeft);
     } catch (const comp::HResultError& error) {
         LogMessage(L"AllAppsWindow::RebuildPageVisuals winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
@@ -177,8 +166,20 @@ void AllAppsWindow::OnIconsReady() {
     if (!composition || !iconLoader || !TreeReady()) return;
     try {
         const auto start = std::chrono::steady_clock::now();
+        const auto goOnLater = [&] {
+            if (std::chrono::steady_clock::now() - start <= kTileWorkShare) return false;
+            if (window) PostMessageW(window, WM_ALLAPPS_ICONS_READY, 0, 0);
+            return true;
+        };
         const AllAppsGrid grid = GridFor(panelWidth, panelHeight, scale);
         const bool dark = GlassDark();
+        for (int u = 0; u < kSlotsPerPage; ++u) {
+            AllAppsTileSlot& slot = tileSlots[static_cast<size_t>(u)];
+            const size_t i = static_cast<size_t>(page) * kSlotsPerPage + static_cast<size_t>(u);
+            if (!slot.visible || !slot.labelPending || i >= visibleEntries.size()) continue;
+            if (goOnLater()) return;
+            ShowTileLabel(slot, *visibleEntries[i], true);
+        }
         for (int u = 0; u < kSlotsPerPage; ++u) {
             AllAppsTileSlot& slot = tileSlots[static_cast<size_t>(u)];
             const size_t i = static_cast<size_t>(page) * kSlotsPerPage + static_cast<size_t>(u);
@@ -188,10 +189,7 @@ void AllAppsWindow::OnIconsReady() {
                 !iconLoader->HasTilePixels(entry.launchId, entry.targetPath, grid.iconPx, useMacIcons)) {
                 continue;
             }
-            if (std::chrono::steady_clock::now() - start > kIconsReadyShare) {
-                if (window) PostMessageW(window, WM_ALLAPPS_ICONS_READY, 0, 0);
-                return;
-            }
+            if (goOnLater()) return;
             IconSurfaceRef icon = iconLoader->FindTileSurface(entry.launchId, entry.name, entry.targetPath, grid.iconPx,
                                                               useMacIcons, FolderCountOf(entry));
             if (!icon) continue;
@@ -202,6 +200,39 @@ void AllAppsWindow::OnIconsReady() {
     } catch (const comp::HResultError& error) {
         LogMessage(L"AllAppsWindow::OnIconsReady winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
+}
+
+bool AllAppsWindow::ShowTileLabel(AllAppsTileSlot& slot, const InstalledApp& entry, bool mayDraw) {
+    const SIZE labelPx = cacheLabelPx;
+    auto cached = tileSurfaceCache.find(entry.name);
+    if (cached == tileSurfaceCache.end()) {
+        // A name drawn once keeps its pixels in the host's cache past this
+        // page's own label surfaces: typing brings the same names back.
+        const std::wstring pieceKey = LabelPieceKey(entry.name, labelPx, scale, cacheDark);
+        const raster::Image* pixels = composition->paintedPixels.Find(pieceKey);
+        if (!pixels && !mayDraw) {
+            slot.labelPending = true;
+            slot.labelVisual.Brush(nullptr);
+            return false;
+        }
+        AllAppsLabelSurface label;
+        label.surface = composition->CreateDrawingSurface(labelPx.cx, labelPx.cy);
+        if (label.surface && !pixels) {
+            if (!tileLabelFormat) tileLabelFormat = MakeTileLabelFormat(device->dwriteFactory.Get(), scale);
+            pixels = composition->paintedPixels.Keep(
+                pieceKey, TileLabelPixels(entry.name, tileLabelFormat.Get(), labelPx, cacheDark));
+        }
+        if (label.surface && pixels) {
+            composition->PaintPixels(label.surface, *pixels);
+            label.brush = composition->compositor.CreateSurfaceBrush(label.surface);
+            label.brush.Stretch(comp::CompositionStretch::Fill);
+            cached = tileSurfaceCache.emplace(entry.name, label).first;
+        }
+    }
+    slot.labelPending = false;
+    slot.labelVisual.Brush(cached != tileSurfaceCache.end() ? cached->second.brush : nullptr);
+    slot.labelVisual.Size({static_cast<float>(labelPx.cx), static_cast<float>(labelPx.cy)});
+    return true;
 }
 
 raster::Image AllAppsWindow::TileLabelPixels(const std::wstring& name, IDWriteTextFormat* format, SIZE px,

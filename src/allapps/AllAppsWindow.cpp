@@ -174,6 +174,7 @@ void AllAppsWindow::ReleaseVisuals() {
     visualsValid = false;
     tileSurfaceCache.clear();
     cacheLabelPx = {0, 0};
+    tileLabelFormat.Reset();
     try {
         for (AllAppsTileSlot& slot : tileSlots) {
             slot.visible = false;

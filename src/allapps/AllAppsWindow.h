@@ -12,6 +12,8 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <dwrite.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <cstdint>
@@ -52,7 +54,8 @@ struct IDWriteTextFormat;
 constexpr UINT WM_ALLAPPS_CATALOG_READY = 0x8047;
 constexpr UINT WM_ALLAPPS_ACTIVATE = 0x8048;
 constexpr UINT WM_ALLAPPS_PREBUILD = 0x8049;
-// The tile icons that came in take more than one message to show.
+// The tile icons that came in, and the labels a page turn left for later,
+// take more than one message to show.
 constexpr UINT WM_ALLAPPS_ICONS_READY = 0x804A;
 // Timer 3: the hidden prebuild tries again once the device's first drawing is done.
 constexpr UINT_PTR kPrebuildRetryTimer = 3;
@@ -79,7 +82,8 @@ struct AllAppsTileSlot {
     float offsetY = 0.0f;
     bool visible = false;
     std::wstring surfaceKey;
-    bool iconPending = false;  // shows its placeholder until the icon workers answer
+    bool iconPending = false;   // shows its placeholder until the icon workers answer
+    bool labelPending = false;  // its name is drawn in a later message
 };
 
 struct AllAppsLabelSurface {
@@ -122,7 +126,11 @@ public:
     bool SetHiddenApps(const std::vector<std::wstring>& hiddenApps);
     // The settings that decide how the panel looks, and the monitor's scale.
     void TakeLooks(const DockConfig& config, float scaleFactor);
-    void RefreshAll();
+    // How a rebuild treats labels never drawn before: all at once (an opening,
+    // a device loss, a new catalog), or what fits in a share of a frame with
+    // the rest in the messages after (a page turn, a keystroke, a tab).
+    enum class LabelPace { AllNow, WithinShare };
+    void RefreshAll(LabelPace pace = LabelPace::AllNow);
     void PrebuildHiddenVisuals();
     void ReleaseVisuals();
     void Shutdown();
@@ -181,7 +189,7 @@ public:
     void ShowCaret();
     void RedrawPageDots();
     void RedrawIndexBar();
-    void RebuildPageVisuals();
+    void RebuildPageVisuals(LabelPace pace = LabelPace::AllNow);
     // The icon workers have answered: the tiles waiting for their icons take
     // those now in memory, a frame's share at a time.
     void OnIconsReady();
@@ -200,6 +208,9 @@ public:
     // A tile's label, rasterized on the processor: a page of names never
     // shown before costs no Direct2D draw.
     raster::Image TileLabelPixels(const std::wstring& name, IDWriteTextFormat* format, SIZE px, bool dark) const;
+    // The slot shows the entry's label from the page's surfaces or the kept
+    // pixels, or drawn now when `mayDraw`; false when it is left to draw.
+    bool ShowTileLabel(AllAppsTileSlot& slot, const InstalledApp& entry, bool mayDraw);
 
     HWND Window() const { return window; }
 
@@ -265,7 +276,8 @@ public:
     std::vector<AllAppsTileSlot> tileSlots;
     std::unordered_map<std::wstring, AllAppsLabelSurface> tileSurfaceCache = MakeLabelCache();
     SIZE cacheLabelPx = {0, 0};
-    std::unordered_set<std::wstring> iconsMissing;  // tile icon keys the loader had nothing for while open
+    Microsoft::WRL::ComPtr<IDWriteTextFormat> tileLabelFormat;  // for cacheLabelPx and the scale
+    std::unordered_set<std::wstring> iconsMissing;              // tile icon keys the loader had nothing for while open
     bool cacheDark = true;
 
     // ---- state ----

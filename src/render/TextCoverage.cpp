@@ -4,6 +4,10 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <cmath>
+#include <deque>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "render/raster/Blend.h"
@@ -51,15 +55,91 @@ CoveragePiece RasterizeRun(IDWriteFactory2* factory, const DWRITE_GLYPH_RUN& run
     return piece;
 }
 
+// Where a piece lands in the text's pixels, and its values.
+struct PlacedPiece {
+    raster::Rect bounds;
+    const uint8_t* values = nullptr;
+};
+
+// Each glyph rasterized once for each quarter-pixel position: the text engine
+// renders a whole run anew at every call, and a page of labels never shown
+// before repeats the same few dozen glyphs. The faces are held so that no
+// face's address is taken by another while its glyphs are kept.
+class GlyphCoverageCache {
+public:
+    static constexpr int kSteps = 4;
+    static constexpr size_t kMostGlyphs = 4096;
+
+    struct Key {
+        IDWriteFontFace* face;
+        float emSize;
+        UINT16 glyph;
+        uint8_t stepX, stepY;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            size_t h = std::hash<const void*>()(k.face);
+            h = h * 31 + std::hash<float>()(k.emSize);
+            return h * 31 + (static_cast<size_t>(k.glyph) << 4 | static_cast<size_t>(k.stepX) << 2 | k.stepY);
+        }
+    };
+
+    std::mutex mutex;
+
+    // Makes room before a text is laid out, never while its pieces are in use.
+    void Trim() {
+        if (glyphs_.size() < kMostGlyphs) return;
+        glyphs_.clear();
+        faces_.clear();
+    }
+
+    // The glyph's coverage with its bounds relative to the whole pixel left
+    // of and above its origin.
+    const CoveragePiece& Get(IDWriteFactory2* factory, const DWRITE_GLYPH_RUN& run, UINT32 index, uint8_t stepX,
+                             uint8_t stepY) {
+        const Key key{run.fontFace, run.fontEmSize, run.glyphIndices[index], stepX, stepY};
+        if (auto found = glyphs_.find(key); found != glyphs_.end()) return found->second;
+        faces_.try_emplace(run.fontFace, run.fontFace);
+        DWRITE_GLYPH_RUN one = run;
+        const FLOAT noAdvance = 0.0f;
+        one.glyphCount = 1;
+        one.glyphIndices = &run.glyphIndices[index];
+        one.glyphAdvances = &noAdvance;
+        one.glyphOffsets = nullptr;
+        return glyphs_
+            .emplace(key,
+                     RasterizeRun(factory, one, static_cast<float>(stepX) / kSteps, static_cast<float>(stepY) / kSteps))
+            .first->second;
+    }
+
+private:
+    std::unordered_map<Key, CoveragePiece, KeyHash> glyphs_;
+    std::unordered_map<IDWriteFontFace*, ComPtr<IDWriteFontFace>> faces_;
+};
+
+GlyphCoverageCache& Glyphs() {
+    static GlyphCoverageCache* cache = new GlyphCoverageCache();  // lives as long as the process
+    return *cache;
+}
+
+// A position split into its whole pixel and its nearest quarter within it.
+std::pair<int, uint8_t> Snap(float at) {
+    const long quarters = std::lround(at * GlyphCoverageCache::kSteps);
+    const long whole = quarters >= 0 ? quarters / GlyphCoverageCache::kSteps
+                                     : -((-quarters + GlyphCoverageCache::kSteps - 1) / GlyphCoverageCache::kSteps);
+    return {static_cast<int>(whole), static_cast<uint8_t>(quarters - whole * GlyphCoverageCache::kSteps)};
+}
+
 // Collects the coverage of every glyph run a layout draws, the runs' DIP
 // coordinates mapped onto pixels. Lives on the stack for one Draw call, which
 // holds no reference past its return: counting references is not needed.
 class CoverageRenderer final : public IDWriteTextRenderer {
 public:
-    CoverageRenderer(IDWriteFactory2* factory, float originX, float originY, float scale)
-        : factory_(factory), originX_(originX), originY_(originY), scale_(scale) {}
+    CoverageRenderer(IDWriteFactory2* factory, GlyphCoverageCache& glyphs, float originX, float originY, float scale)
+        : factory_(factory), glyphs_(glyphs), originX_(originX), originY_(originY), scale_(scale) {}
 
-    std::vector<CoveragePiece> pieces;
+    std::vector<PlacedPiece> pieces;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
         if (!object) return E_POINTER;
@@ -111,9 +191,27 @@ public:
             }
             scaled.glyphOffsets = offsets.data();
         }
-        CoveragePiece piece =
-            RasterizeRun(factory_, scaled, originX_ + baselineX * scale_, originY_ + baselineY * scale_);
-        if (!piece.values.empty()) pieces.push_back(std::move(piece));
+        const float x = originX_ + baselineX * scale_;
+        const float y = originY_ + baselineY * scale_;
+        if (run->isSideways || (run->bidiLevel & 1) || !run->glyphAdvances) {
+            // Rare enough to be rasterized whole each time.
+            owned_.push_back(RasterizeRun(factory_, scaled, x, y));
+            if (!owned_.back().values.empty()) pieces.push_back({owned_.back().bounds, owned_.back().values.data()});
+            return S_OK;
+        }
+        float penX = x;
+        for (UINT32 i = 0; i < scaled.glyphCount; ++i) {
+            const DWRITE_GLYPH_OFFSET offset = scaled.glyphOffsets ? scaled.glyphOffsets[i] : DWRITE_GLYPH_OFFSET{};
+            const auto [wholeX, stepX] = Snap(penX + offset.advanceOffset);
+            const auto [wholeY, stepY] = Snap(y - offset.ascenderOffset);
+            const CoveragePiece& glyph = glyphs_.Get(factory_, scaled, i, stepX, stepY);
+            if (!glyph.values.empty()) {
+                pieces.push_back(
+                    {{glyph.bounds.x + wholeX, glyph.bounds.y + wholeY, glyph.bounds.width, glyph.bounds.height},
+                     glyph.values.data()});
+            }
+            penX += scaled.glyphAdvances[i];
+        }
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DrawUnderline(void*, FLOAT, FLOAT, const DWRITE_UNDERLINE*, IUnknown*) override {
@@ -131,7 +229,9 @@ public:
 
 private:
     IDWriteFactory2* factory_;
+    GlyphCoverageCache& glyphs_;
     float originX_, originY_, scale_;
+    std::deque<CoveragePiece> owned_;
 };
 
 }  // namespace
@@ -140,10 +240,13 @@ raster::Mask TextLayoutCoverage(IDWriteFactory* factory, IDWriteTextLayout* layo
                                 float scale) {
     ComPtr<IDWriteFactory2> factory2;
     if (!factory || !layout || FAILED(factory->QueryInterface(IID_PPV_ARGS(&factory2)))) return {};
-    CoverageRenderer renderer(factory2.Get(), originX, originY, scale);
+    GlyphCoverageCache& glyphs = Glyphs();
+    std::lock_guard<std::mutex> lock(glyphs.mutex);
+    glyphs.Trim();
+    CoverageRenderer renderer(factory2.Get(), glyphs, originX, originY, scale);
     if (FAILED(layout->Draw(nullptr, &renderer, 0.0f, 0.0f)) || renderer.pieces.empty()) return {};
     raster::Rect bounds = renderer.pieces.front().bounds;
-    for (const CoveragePiece& piece : renderer.pieces) {
+    for (const PlacedPiece& piece : renderer.pieces) {
         const int right = std::max(bounds.Right(), piece.bounds.Right());
         const int bottom = std::max(bounds.Bottom(), piece.bounds.Bottom());
         bounds.x = std::min(bounds.x, piece.bounds.x);
@@ -153,10 +256,10 @@ raster::Mask TextLayoutCoverage(IDWriteFactory* factory, IDWriteTextLayout* layo
     }
     raster::Mask coverage(bounds);
     raster::MaskView view = coverage.View();
-    for (const CoveragePiece& piece : renderer.pieces) {
+    for (const PlacedPiece& piece : renderer.pieces) {
         for (int row = 0; row < piece.bounds.height; ++row) {
             uint8_t* out = view.Span(piece.bounds.x, piece.bounds.y + row);
-            const uint8_t* in = piece.values.data() + static_cast<size_t>(row) * piece.bounds.width;
+            const uint8_t* in = piece.values + static_cast<size_t>(row) * piece.bounds.width;
             for (int i = 0; i < piece.bounds.width; ++i) {
                 out[i] = static_cast<uint8_t>(std::min(255, out[i] + in[i]));
             }

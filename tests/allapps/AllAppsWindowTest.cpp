@@ -301,4 +301,8 @@ TEST_F(LauncherWindowTest, AFirstPageVisitLeavesTheExtractionToTheIconWorkers) {
     while (loader.PendingCount() > 0) Sleep(10);
     apps.OnIconsReady();
     EXPECT_TRUE(loader.HasSurface(key));
+    // Names a page turn left for later are drawn by the messages after it.
+    auto pending = [&] { return std::any_of(apps.tileSlots.begin(), apps.tileSlots.end(), [](auto& t) { return t.labelPending; }); };
+    for (int i = 0; i < 24 && pending(); ++i) apps.OnIconsReady();
+    for (const AllAppsTileSlot& slot : apps.tileSlots) EXPECT_EQ(static_cast<bool>(slot.labelVisual.Brush()), slot.visible);
 }
