@@ -110,8 +110,9 @@ void AllAppsWindow::RebuildPageVisuals(LabelPace pace) {
             if (key != slot.surfaceKey) {
                 slot.surfaceKey = key;
                 const uint64_t before = tickCount();
-                // The shell takes tens of milliseconds an icon: what memory and
-                // the disk do not have, the icon workers extract, and the tile
+                // The shell takes tens of milliseconds an icon and each file
+                // probe a round trip: what memory does not have, the icon
+                // workers read from the disk cache or extract, and the tile
                 // shows its placeholder until they answer. An icon asked for
                 // while the panel is open is not asked for again at every
                 // keystroke that brings its tile back, only at the next opening.

@@ -104,13 +104,21 @@ std::wstring FileNameOf(std::wstring_view path) {
     return std::wstring(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
 }
 
-BuiltinIconKind BuiltinIconKindFor(const std::wstring& path, const std::wstring& displayName) {
+BuiltinIconKind BuiltinIconKindByName(const std::wstring& path, const std::wstring& displayName) {
     const std::wstring normalPath = NormalizePathKey(path);
     const std::wstring name = NormalizePathKey(displayName);
     const std::wstring file = FileNameOf(normalPath);
     for (const KindRule& rule : kRules) {
         if (RuleHolds(rule, normalPath, file, name)) return rule.kind;
     }
+    return BuiltinIconNone;
+}
+
+BuiltinIconKind BuiltinIconKindFor(const std::wstring& path, const std::wstring& displayName) {
+    if (const BuiltinIconKind byName = BuiltinIconKindByName(path, displayName); byName != BuiltinIconNone) {
+        return byName;
+    }
+    const std::wstring normalPath = NormalizePathKey(path);
     if (normalPath.size() > 2 && normalPath[1] == L':') {
         DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {

@@ -48,6 +48,9 @@ std::wstring FileNameOf(std::wstring_view path);
 // their items choose themselves. Touches the file system only for drive paths
 // that no name matched.
 BuiltinIconKind BuiltinIconKindFor(const std::wstring& path, const std::wstring& displayName);
+// The same from the names alone: never a folder's drawing, which only the
+// file system can tell.
+BuiltinIconKind BuiltinIconKindByName(const std::wstring& path, const std::wstring& displayName);
 
 // Two-stop linear gradient (gamma 2.2, clamped); null when Direct2D refuses.
 Microsoft::WRL::ComPtr<ID2D1LinearGradientBrush> MakeLinearGradientBrush(ID2D1DeviceContext* context,

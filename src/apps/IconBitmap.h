@@ -22,6 +22,9 @@ struct IconRequest {
     std::wstring displayName;  // travels with the request; the worker does not use it
     int32_t size = 48;         // already clamped to the icon size range
     bool macStyle = false;
+    // A launcher tile's: the worker looks at the disk cache and whether the
+    // target is a folder before it extracts, so the UI thread touches no file.
+    bool tile = false;
 };
 
 constexpr int kMinIconSize = 32;

@@ -154,25 +154,28 @@ IconSurfaceRef IconLoader::GetIconSurface(const std::wstring& itemKey, const std
 }
 
 void IconLoader::RequestAsync(const std::wstring& itemKey, const std::wstring& path, const std::wstring& displayName,
-                              int size, bool macStyle, const std::wstring& primary, bool first) {
-    if (path.empty()) return;
-    const int s = ClampIconSize(size);
-    const std::wstring key = MakeRequestKey(itemKey, s, macStyle);
+                              int size, bool macStyle) {
+    IconRequest request;
+    request.key = itemKey;
+    request.path = path;
+    request.displayName = displayName;
+    request.size = size;
+    request.macStyle = macStyle;
+    Enqueue(std::move(request), false);
+}
+
+void IconLoader::Enqueue(IconRequest request, bool first) {
+    if (request.path.empty()) return;
+    request.size = ClampIconSize(request.size);
+    const std::wstring key = MakeRequestKey(request.key, request.size, request.macStyle);
     {
         std::lock_guard<std::mutex> lock(pixelMutex);
-        if (pixels.count(key)) return;
+        if (pixels.count(key) || folderTiles.count(key)) return;
     }
     {
         std::lock_guard<std::mutex> lock(queueMutex);
         if (stopping.load()) return;
         if (!pendingKeys.insert(key).second) return;
-        IconRequest request;
-        request.key = itemKey;
-        request.path = path;
-        request.primary = primary;
-        request.displayName = displayName;
-        request.size = s;
-        request.macStyle = macStyle;
         if (first) {
             queue.push_front(std::move(request));
         } else {
@@ -185,14 +188,27 @@ void IconLoader::RequestAsync(const std::wstring& itemKey, const std::wstring& p
 
 IconSurfaceRef IconLoader::FindTileSurface(const std::wstring& launchId, const std::wstring& displayName,
                                            const std::wstring& targetPath, int size, bool macStyle, int count) {
+    return LookUpTile(launchId, displayName, targetPath, size, macStyle, count, false);
+}
+
+IconSurfaceRef IconLoader::LookUpTile(const std::wstring& launchId, const std::wstring& displayName,
+                                      const std::wstring& targetPath, int size, bool macStyle, int count,
+                                      bool touchFiles) {
     if (!host) return nullptr;
     const int s = ClampIconSize(size);
     const int n = count >= 2 ? count : 0;
     const std::wstring tileKey = MakeIconKey(launchId, targetPath, s, macStyle, n);
     if (IconSurfaceRef hit = FindSurface(tileKey)) return hit;
 
+    const std::wstring pixelKey = MakeIconKey(launchId, targetPath, s, macStyle, 0);
+    const std::wstring source = targetPath.empty() ? launchId : targetPath;
     if (macStyle) {
-        const BuiltinIconKind kind = BuiltinIconKindFor(targetPath.empty() ? launchId : targetPath, displayName);
+        BuiltinIconKind kind =
+            touchFiles ? BuiltinIconKindFor(source, displayName) : BuiltinIconKindByName(source, displayName);
+        if (kind == BuiltinIconNone && !touchFiles) {
+            std::lock_guard<std::mutex> lock(pixelMutex);
+            if (auto found = folderTiles.find(pixelKey); found != folderTiles.end()) kind = found->second;
+        }
         if (kind != BuiltinIconNone) {
             IconSurfaceRef glyph = BuiltinGlyphTile(s, kind, n, macStyle);
             if (glyph) PutSurface(tileKey, glyph);
@@ -200,14 +216,13 @@ IconSurfaceRef IconLoader::FindTileSurface(const std::wstring& launchId, const s
         }
     }
 
-    const std::wstring pixelKey = MakeIconKey(launchId, targetPath, s, macStyle, 0);
     if (auto [found, bitmap] = CopyPixels(pixelKey); found) {
         if (IconSurfaceRef surface = SurfaceFromBitmap(bitmap, s, macStyle, n)) {
             PutSurface(tileKey, surface);
             return surface;
         }
     }
-    const std::wstring source = targetPath.empty() ? launchId : targetPath;
+    if (!touchFiles) return nullptr;
     if (IconSurfaceRef fromDisk = SurfaceFromDisk(pixelKey, source, s, macStyle, n)) {
         PutSurface(tileKey, fromDisk);
         return fromDisk;
@@ -217,7 +232,7 @@ IconSurfaceRef IconLoader::FindTileSurface(const std::wstring& launchId, const s
 
 IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId, const std::wstring& displayName,
                                               const std::wstring& targetPath, int size, bool macStyle, int count) {
-    if (IconSurfaceRef found = FindTileSurface(launchId, displayName, targetPath, size, macStyle, count)) {
+    if (IconSurfaceRef found = LookUpTile(launchId, displayName, targetPath, size, macStyle, count, true)) {
         return found;
     }
     if (!host) return nullptr;
@@ -242,15 +257,21 @@ IconSurfaceRef IconLoader::GetIconSurfaceSync(const std::wstring& launchId, cons
 // before what is queued: the page on the screen comes before pages left.
 void IconLoader::RequestTileAsync(const std::wstring& launchId, const std::wstring& targetPath,
                                   const std::wstring& displayName, int size, bool macStyle) {
-    const std::wstring& id = launchId.empty() ? targetPath : launchId;
-    RequestAsync(L"shell:" + id, targetPath.empty() ? launchId : targetPath, displayName, size, macStyle, launchId,
-                 true);
+    IconRequest request;
+    request.key = L"shell:" + (launchId.empty() ? targetPath : launchId);
+    request.path = targetPath.empty() ? launchId : targetPath;
+    request.primary = launchId;
+    request.displayName = displayName;
+    request.size = size;
+    request.macStyle = macStyle;
+    request.tile = true;
+    Enqueue(std::move(request), true);
 }
 
 bool IconLoader::HasTilePixels(const std::wstring& launchId, const std::wstring& targetPath, int size, bool macStyle) {
     const std::wstring key = MakeIconKey(launchId, targetPath, ClampIconSize(size), macStyle, 0);
     std::lock_guard<std::mutex> lock(pixelMutex);
-    return pixels.count(key) != 0;
+    return pixels.count(key) != 0 || folderTiles.count(key) != 0;
 }
 
 IconSurfaceRef IconLoader::PlaceholderTile(int size, bool macStyle, int count) {
@@ -331,6 +352,7 @@ void IconLoader::ClearMemoryCaches() {
     surfaceLru.clear();
     std::lock_guard<std::mutex> lock(pixelMutex);
     pixels.clear();
+    folderTiles.clear();
 }
 
 void IconLoader::SetNotifyTarget(HWND window, UINT message) {

@@ -1,7 +1,7 @@
 #pragma once
 // Icons of applications at a requested size, as drawing surfaces: from a
 // surface cache, built-in glyphs, decoded pixels, cache files on disk, or the
-// shell (on worker threads for the dock, synchronously for all-apps tiles).
+// shell (on worker threads, which for all-apps tiles also read the cache files).
 //
 // Locks: pixelMutex (pixels), queueMutex (queue, pendingKeys, stopping) and
 // recentMutex (recentPaths). No two are ever held together, and no file or
@@ -51,23 +51,24 @@ public:
     // ---- lookups (UI thread) ----
     IconSurfaceRef GetIconSurface(const std::wstring& itemKey, const std::wstring& path,
                                   const std::wstring& displayName, int size, bool macStyle);
-    // `primary`, when given, is tried before `path` (a launch id, as the
-    // all-apps tiles have); `first` puts the request before those queued.
     void RequestAsync(const std::wstring& itemKey, const std::wstring& path, const std::wstring& displayName, int size,
-                      bool macStyle, const std::wstring& primary = {}, bool first = false);
-    // An all-apps tile's icon from memory, a built-in drawing or the disk
-    // cache; null when only the shell has it.
+                      bool macStyle);
+    // An all-apps tile's icon from memory or a built-in drawing, touching no
+    // file (a file probe costs a round trip to the file system, 24 of them a
+    // page); null when only the disk cache or the shell has it.
     IconSurfaceRef FindTileSurface(const std::wstring& launchId, const std::wstring& displayName,
                                    const std::wstring& targetPath, int size, bool macStyle, int count);
-    // The tile's extraction for the workers, before what is queued; its
-    // pixels FindTileSurface then finds, and HasTilePixels tells when they are in.
+    // The tile's disk-cache read, folder check and extraction for the
+    // workers, before what is queued; what they find FindTileSurface then
+    // finds, and HasTilePixels tells when it is in.
     void RequestTileAsync(const std::wstring& launchId, const std::wstring& targetPath, const std::wstring& displayName,
                           int size, bool macStyle);
     bool HasTilePixels(const std::wstring& launchId, const std::wstring& targetPath, int size, bool macStyle);
     // What a tile shows until its icon comes: the empty plate (with the count
     // badge) in mac style, nothing in the plain style.
     IconSurfaceRef PlaceholderTile(int size, bool macStyle, int count);
-    // FindTileSurface, else the shell's extraction on the caller's thread.
+    // The same from memory, a built-in drawing (a folder's too) or the disk
+    // cache, else the shell's extraction, all on the caller's thread.
     IconSurfaceRef GetIconSurfaceSync(const std::wstring& launchId, const std::wstring& displayName,
                                       const std::wstring& targetPath, int size, bool macStyle, int count);
     IconSurfaceRef GetLaunchpadSurface(int size, bool macStyle);
@@ -134,6 +135,9 @@ public:
     std::unordered_map<std::wstring, std::list<std::pair<std::wstring, IconSurfaceRef>>::iterator> surfaceIndex;
     std::mutex pixelMutex;
     std::unordered_map<std::wstring, IconBitmap> pixels;
+    // Tile pixel keys the workers gave a built-in drawing in mac style, with
+    // that drawing: a folder's, which only the file system tells (under pixelMutex).
+    std::unordered_map<std::wstring, BuiltinIconKind> folderTiles;
     std::atomic<HWND> notifyWindow{nullptr};
     std::atomic<uint32_t> notifyMessage{0};
     std::atomic<bool> notifyPending{false};
@@ -158,6 +162,12 @@ private:
     // Stores an extracted icon, replacing an entry when the store is full.
     void StoreExtracted(const std::wstring& key, const IconBitmap& bitmap);
     IconSurfaceRef FindSurface(const std::wstring& key);
+    // FindTileSurface, and with touchFiles the folder check and the disk cache.
+    IconSurfaceRef LookUpTile(const std::wstring& launchId, const std::wstring& displayName,
+                              const std::wstring& targetPath, int size, bool macStyle, int count, bool touchFiles);
+    void Enqueue(IconRequest request, bool first);
+    // A tile request's folder check and disk read; true when it needs no extraction.
+    bool ServeTileFromFiles(const std::wstring& key, const IconRequest& request, IconBitmap& bitmap);
     // A built-in glyph's surface under its own cache key, rendered once.
     IconSurfaceRef CachedGlyphSurface(const wchar_t* keyPrefix, BuiltinIconKind kind, int size, bool macStyle);
     IconSurfaceRef SurfaceFromDisk(const std::wstring& pixelKey, const std::wstring& sourcePath, int size,

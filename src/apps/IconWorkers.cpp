@@ -1,5 +1,6 @@
 // The icon loader's worker threads and its synchronous extraction.
 
+#include "apps/IconDiskCache.h"
 #include "apps/IconExtraction.h"
 #include "apps/IconLoader.h"
 
@@ -109,13 +110,14 @@ void IconLoader::WorkerMain() {
         const int s = ClampIconSize(request.size);
         const std::wstring key = MakeRequestKey(request.key, s, request.macStyle);
 
-        bool ok =
-            factory && ExtractShellItemImage(factory.Get(), request.primary, request.path, s, request.macStyle, bitmap);
+        const bool served = request.tile && ServeTileFromFiles(key, request, bitmap);
+        bool ok = served || (factory && ExtractShellItemImage(factory.Get(), request.primary, request.path, s,
+                                                              request.macStyle, bitmap));
         if (!ok && factory) ok = ExtractFileIcon(factory.Get(), request.path, bitmap);
 
         if (!ok) {
             LogMessage(L"IconLoader: background extraction failed for %s", request.path.c_str());
-        } else {
+        } else if (!served) {
             StoreExtracted(key, bitmap);
             WriteCacheFile(key, request.path, bitmap);
             TouchRecent(CacheFilePath(key, request.path));
@@ -133,6 +135,26 @@ void IconLoader::WorkerMain() {
     }
     factory.Reset();
     if (comReady) CoUninitialize();
+}
+
+// What the launcher's UI thread no longer looks at itself: a found cache file
+// lands in the pixel store like an extraction, so HasTilePixels and the
+// icons-ready message treat the two alike.
+bool IconLoader::ServeTileFromFiles(const std::wstring& key, const IconRequest& request, IconBitmap& bitmap) {
+    if (request.macStyle) {
+        if (const BuiltinIconKind kind = BuiltinIconKindFor(request.path, request.displayName);
+            kind != BuiltinIconNone) {
+            std::lock_guard<std::mutex> lock(pixelMutex);
+            folderTiles[key] = kind;
+            return true;
+        }
+    }
+    // The file's name stamps the target's file time: work it out once.
+    const std::wstring file = CacheFilePath(key, request.path);
+    if (!ReadIconCacheFileAt(file, bitmap)) return false;
+    TouchRecent(file);
+    StoreExtracted(key, bitmap);
+    return true;
 }
 
 IconSurfaceRef IconLoader::ExtractNow(const std::wstring& name, int size, bool macStyle, int count,
