@@ -1,5 +1,6 @@
 #include "apps/IconLoader.h"
 
+#include "apps/IconDiskCache.h"
 #include "apps/IconExtraction.h"
 #include "apps/IconRendering.h"
 #include "config/Paths.h"
@@ -37,22 +38,23 @@ std::wstring IconLoader::BuiltinGlyphCacheFile(BuiltinIconKind kind, int size, b
 
 IconSurfaceRef IconLoader::BuiltinGlyphTile(int size, BuiltinIconKind kind, int count, bool macStyle) {
     if (!host) return nullptr;
-    const std::wstring key = BuiltinGlyphKey(kind, size, macStyle, count);
-    const std::wstring program = ProgramPath();
+    // The file's name stamps the program's file time, a few round trips to
+    // the file system each time it is worked out: once is enough.
+    const std::wstring file = BuiltinGlyphCacheFile(kind, size, macStyle, count);
     IconBitmap bitmap;
     // Listed as recent, the file is read ahead at the next start.
-    if (ReadCacheFile(key, program, bitmap) && bitmap.width == size && bitmap.height == size) {
+    if (ReadIconCacheFileAt(file, bitmap) && bitmap.width == size && bitmap.height == size) {
         if (IconSurfaceRef surface = host->CreateDrawingSurface(size, size)) {
             if (host->PutPixels(*surface, bitmap)) {
-                TouchRecent(CacheFilePath(key, program));
+                TouchRecent(file);
                 return surface;
             }
         }
     }
     IconSurfaceRef surface = RenderBuiltinGlyph(size, kind, count);
     if (surface && host->ReadPixels(*surface, bitmap) && HasVisibleContent(bitmap)) {
-        WriteCacheFile(key, program, bitmap);
-        TouchRecent(CacheFilePath(key, program));
+        WriteIconCacheFileAt(file, bitmap);
+        TouchRecent(file);
     }
     return surface;
 }
