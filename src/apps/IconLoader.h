@@ -99,6 +99,9 @@ public:
 
     // ---- drawing (UI thread) ----
     IconSurfaceRef SurfaceFromBitmap(const IconBitmap& bitmap, int size, bool macStyle, int count);
+    // The surface's pixels of an icon without a count, without a drawing
+    // pass; false where the host cannot give the plate's pixels.
+    bool ComposeIconPixels(const IconBitmap& bitmap, int size, bool macStyle, IconBitmap& out);
     void DrawIconPixels(ID2D1DeviceContext* context, const IconBitmap& bitmap, bool macStyle, int size, int count);
     IconSurfaceRef RenderBuiltinGlyph(int size, BuiltinIconKind kind, int count);
     // A built-in glyph's tile: from the disk cache once it has been drawn, as

@@ -17,9 +17,6 @@ constexpr D2D1_COLOR_F kBadgeText = Rgba(1, 1, 1, 0.98f);
 constexpr D2D1_COLOR_F kPlateTop = Rgba(0.97f, 0.98f, 1.00f, 0.92f);
 constexpr D2D1_COLOR_F kPlateBottom = Rgba(0.86f, 0.89f, 0.94f, 0.92f);
 
-// The plate's inner square, where mac-style pixels go (0.64 of the edge).
-constexpr float kInnerInset = 0.18f;
-
 }  // namespace
 
 ComPtr<ID2D1Bitmap> CreateIconD2DBitmap(ID2D1DeviceContext* context, const IconBitmap& bitmap) {
@@ -50,7 +47,7 @@ void PaintIconPixels(ID2D1DeviceContext* context, IDWriteFactory* dwrite, const 
             auto plate = MakeLinearGradientBrush(context, D2D1::Point2F(0, 0.08f * d), D2D1::Point2F(0, 0.92f * d),
                                                  kPlateTop, kPlateBottom);
             DrawIconTilePlate(context, d, plate.Get());
-            const float inset = kInnerInset * d;
+            const float inset = kIconInnerInset * d;
             context->DrawBitmap(image.Get(), D2D1::RectF(inset, inset, d - inset, d - inset), 1.0f,
                                 D2D1_INTERPOLATION_MODE_HIGH_QUALITY_CUBIC, nullptr, nullptr);
         } else {

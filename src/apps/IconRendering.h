@@ -13,6 +13,9 @@
 
 #include <string>
 
+// The plate's inner square, where mac-style pixels go (0.64 of the edge).
+constexpr float kIconInnerInset = 0.18f;
+
 // A Direct2D bitmap of already premultiplied BGRA pixels; null on failure.
 Microsoft::WRL::ComPtr<ID2D1Bitmap> CreateIconD2DBitmap(ID2D1DeviceContext* context, const IconBitmap& bitmap);
 

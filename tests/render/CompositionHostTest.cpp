@@ -453,6 +453,7 @@ TEST(GraphicsDeviceCreate, OnAWorkerWhileTheCallerGoesOn) {
 
 #include "apps/CompositionIconHost.h"
 #include "apps/IconLoader.h"
+#include "apps/IconRendering.h"
 
 TEST_F(HostTest, IconsAreCompositionSurfacesPaintedByTheHost) {
     CompositionIconHost icons(host);
@@ -518,6 +519,30 @@ TEST_F(HostTest, IconsAreCompositionSurfacesPaintedByTheHost) {
     EXPECT_EQ(counting.drawn, 2);
     DeleteFileW(glyphFile.c_str());
     DeleteFileW(largerFile.c_str());
+
+    // Extracted icons without a count are put together on the plate the
+    // placeholder drew once, and look as a drawn one does but at its edges.
+    IconBitmap red;
+    red.width = red.height = 32;
+    for (int i = 0; i < 32 * 32; ++i) red.pixels.insert(red.pixels.end(), {0, 0, 255, 255});
+    const int drawnBefore = counting.drawn;
+    later.SurfaceFromBitmap(red, 48, true, 0);
+    comp::CompositionDrawingSurface composed = CompositionSurfaceOf(later.SurfaceFromBitmap(red, 48, true, 0));
+    ASSERT_TRUE(composed);
+    EXPECT_EQ(counting.drawn, drawnBefore + 1) << "the plate only";
+    comp::CompositionDrawingSurface painted = host.CreateDrawingSurface(48, 48);
+    ASSERT_TRUE(host.Paint(painted, [&](ID2D1DeviceContext* c) { PaintIconPixels(c, nullptr, red, true, 48, 0); }));
+    int differing = 0;
+    for (int i = 0; i < 48 * 48; ++i) {
+        const uint32_t a = composed.Pixels().Data()[i], b = painted.Pixels().Data()[i];
+        for (int shift = 0; shift < 32; shift += 8) {
+            if (std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)) > 8) {
+                ++differing;
+                break;
+            }
+        }
+    }
+    EXPECT_LT(differing, 4 * 32) << "only the icon's edge pixels";
 }
 
 // Text painted once and copied from then on equals the same text painted
