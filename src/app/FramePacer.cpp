@@ -46,7 +46,14 @@ void SleepUntilCounter(int64_t target) {
         LARGE_INTEGER due;
         due.QuadPart = -ticks;
         if (SetWaitableTimer(timer.handle.get(), &due, 0, nullptr, nullptr, FALSE)) {
-            WaitForSingleObject(timer.handle.get(), INFINITE);
+            // Messages other threads send are answered while the frame waits:
+            // each of their SendMessage calls would otherwise wait up to a
+            // frame. Posted messages stay queued for the loop.
+            HANDLE waitable = timer.handle.get();
+            while (MsgWaitForMultipleObjectsEx(1, &waitable, INFINITE, QS_SENDMESSAGE, 0) == WAIT_OBJECT_0 + 1) {
+                MSG message;
+                PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            }
             return;
         }
     }

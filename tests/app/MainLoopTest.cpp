@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include <windows.h>
 
 #include <vector>
@@ -163,6 +166,23 @@ TEST(FramePacer, ImmediateFlushIsPacedToSixtyHertz) {
     // 60 frames at no more than about 60 per second take at least about 59 periods.
     EXPECT_GE(seconds, 59.0 / 60.0 * 0.9);
     EXPECT_LE(60.0 / seconds, 66.0);
+}
+
+// A message another thread sends while the frame waits is answered at once.
+TEST(FramePacer, TheFrameWaitAnswersMessagesSentFromOtherThreads) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    LARGE_INTEGER f, now;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&now);
+    std::atomic<bool> waiting{true}, answeredWhileWaiting{false};
+    std::thread sender([&] { answeredWhileWaiting = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0) == 0 && waiting; });
+    FramePacer::System::Real().waitUntil(now.QuadPart + f.QuadPart / 2);
+    waiting = false;
+    for (MSG m; !answeredWhileWaiting && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
+    sender.join();
+    EXPECT_TRUE(answeredWhileWaiting);
+    DestroyWindow(window);
 }
 
 TEST(FramePacer, AWaitingFlushIsNotDelayedFurther) {
