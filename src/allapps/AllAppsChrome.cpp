@@ -191,9 +191,9 @@ void AllAppsWindow::RedrawIndexBar() {
                           indexLetters, letterScales, letterLifts, indexLetter, hoveredLetter};
         if (look == indexBarLook && indexBarSurface == before) return;
         indexBarLook = IndexBarLook();
-        const auto paint = [&](ID2D1DeviceContext* context) { PaintIndexBar(context, px.cx, dark); };
         // A bar at rest comes back with the searches that find the same
-        // letters: it is painted once. Magnified letters are painted as they move.
+        // letters: it is kept once made. Magnified letters are made as they
+        // move; neither needs a drawing pass.
         const bool atRest = std::all_of(letterScales.begin(), letterScales.end(), [](float v) { return v == 1.0f; }) &&
                             std::all_of(letterLifts.begin(), letterLifts.end(), [](float v) { return v == 0.0f; });
         bool painted = false;
@@ -203,10 +203,11 @@ void AllAppsWindow::RedrawIndexBar() {
                      static_cast<double>(scale), px.cx, px.cy, dark ? 1 : 0, static_cast<unsigned>(indexLetter),
                      hoveredLetter);
             const std::wstring key = head + std::wstring(indexLetters.begin(), indexLetters.end());
-            const raster::Image* pixels = composition->paintedPixels.Get(*composition, key, px.cx, px.cy, paint);
-            painted = pixels && composition->PaintPixels(indexBarSurface, *pixels);
+            const raster::Image* pixels = composition->paintedPixels.Find(key);
+            if (!pixels) pixels = composition->paintedPixels.Keep(key, IndexBarPixels(px.cx, px.cy, dark));
+            painted = composition->PaintPixels(indexBarSurface, *pixels);
         } else {
-            painted = composition->Paint(indexBarSurface, paint);
+            painted = composition->PaintPixels(indexBarSurface, IndexBarPixels(px.cx, px.cy, dark));
         }
         if (painted) indexBarLook = std::move(look);
     } catch (const comp::HResultError& error) {
@@ -292,21 +293,54 @@ raster::Image AllAppsWindow::PageDotsPixels(int pixelWidth, int pixelHeight, boo
     return pixels;
 }
 
-void AllAppsWindow::PaintIndexBar(ID2D1DeviceContext* context, int, bool dark) {
+namespace {
+
+// A rounded rectangle given in DIP, filled onto pixels `scale` pixels a DIP.
+void FillRoundBox(raster::ImageView pixels, float scale, float l, float t, float r, float b, float radius, Rgba color) {
+    const raster::RectF shape{l * scale, t * scale, (r - l) * scale, (b - t) * scale};
+    const raster::Rect bounds = PixelsCovering(shape.x, shape.y, shape.x + shape.width, shape.y + shape.height);
+    FillCoverage(pixels, raster::RoundedRectCoverage(bounds, shape, radius * scale, radius * scale), ToPixel(color));
+}
+
+// Its outline `width` DIP wide, centred on its edge: the outer shape less the inner one.
+void StrokeRoundBox(raster::ImageView pixels, float scale, float l, float t, float r, float b, float radius, Rgba color,
+                    float width) {
+    const float h = width / 2.0f;
+    const raster::RectF outer{(l - h) * scale, (t - h) * scale, (r - l + width) * scale, (b - t + width) * scale};
+    const raster::RectF inner{(l + h) * scale, (t + h) * scale, (r - l - width) * scale, (b - t - width) * scale};
+    const raster::Rect bounds = PixelsCovering(outer.x, outer.y, outer.x + outer.width, outer.y + outer.height);
+    raster::Mask ring = raster::RoundedRectCoverage(bounds, outer, (radius + h) * scale, (radius + h) * scale);
+    const raster::Mask hole = raster::RoundedRectCoverage(bounds, inner, std::max(radius - h, 0.0f) * scale,
+                                                          std::max(radius - h, 0.0f) * scale);
+    raster::MaskView view = ring.View();
+    for (int y = bounds.y; y < bounds.Bottom(); ++y) {
+        uint8_t* out = view.Span(bounds.x, y);
+        for (int x = bounds.x; x < bounds.Right(); ++x) {
+            out[x - bounds.x] = static_cast<uint8_t>(std::max(0, out[x - bounds.x] - hole.At(x, y)));
+        }
+    }
+    FillCoverage(pixels, ring, ToPixel(color));
+}
+
+}  // namespace
+
+raster::Image AllAppsWindow::IndexBarPixels(int pixelWidth, int pixelHeight, bool dark) const {
+    raster::Image pixels(pixelWidth, pixelHeight);
     IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
     const size_t n = indexLetters.size();
-    if (!factory || n == 0) return;
+    if (!factory || n == 0) return pixels;
     const Rgba primary = Pick(dark, {0.97f, 0.98f, 1.00f, 0.98f}, {0.06f, 0.08f, 0.12f, 0.98f});
     const Rgba shadow = Pick(dark, {0, 0, 0, 0.40f}, {0, 0, 0, 0.18f});
     const Rgba hoverBubble = Pick(dark, {0.18f, 0.21f, 0.28f, 0.94f}, {1, 1, 1, 0.95f});
     const Rgba hoverOutline = Pick(dark, {1, 1, 1, 0.34f}, {0, 0, 0, 0.12f});
-    ScaledTransform scaled(context, scale);
-    context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+    const float s = scale;
+    const raster::ImageView view = pixels.View();
 
     const IndexBarLayout bar = IndexBarFor(panelWidth, n);
-    const D2D1_RECT_F background = Box(bar.left, 28, bar.left + bar.width, 54);
-    FillRoundRect(context, background, 12.48f, Pick(dark, {1, 1, 1, 0.14f}, {1, 1, 1, 0.62f}));
-    StrokeRoundRect(context, background, 12.48f, Pick(dark, {1, 1, 1, 0.28f}, {1, 1, 1, 0.82f}), 0.8f);
+    FillRoundBox(view, s, bar.left, 28, bar.left + bar.width, 54, 12.48f,
+                 Pick(dark, {1, 1, 1, 0.14f}, {1, 1, 1, 0.62f}));
+    StrokeRoundBox(view, s, bar.left, 28, bar.left + bar.width, 54, 12.48f,
+                   Pick(dark, {1, 1, 1, 0.28f}, {1, 1, 1, 0.82f}), 0.8f);
 
     ComPtr<IDWriteTextFormat> format = MakeLauncherFormat(factory, DWRITE_FONT_WEIGHT_BOLD, 18.0f);
     std::vector<int> order(n);
@@ -320,29 +354,32 @@ void AllAppsWindow::PaintIndexBar(ID2D1DeviceContext* context, int, bool dark) {
         const float cy = 41.0f + e;
         const float bw = std::max(19.0f * k, bar.cell - 3.0f);
         const float bh = std::max(19.0f * k, 21.0f);
-        const D2D1_RECT_F bubble = Box(cx - bw / 2, cy - bh / 2, cx + bw / 2, cy + bh / 2);
+        const float l = cx - bw / 2, t = cy - bh / 2, r = cx + bw / 2, b = cy + bh / 2;
         const float radius = 0.38f * std::min(bw, bh);
         const bool selected = indexLetters[u] == indexLetter;
         const bool hovered = i == hoveredLetter;
         if (selected || hovered || k > 1.18f) {
-            if (k > 1.25f) {
-                FillRoundRect(context, Box(bubble.left, bubble.top + 1.8f, bubble.right, bubble.bottom + 1.8f), radius,
-                              shadow);
-            }
+            if (k > 1.25f) FillRoundBox(view, s, l, t + 1.8f, r, b + 1.8f, radius, shadow);
             if (selected) {
-                FillRoundRect(context, bubble, radius, kSelectedLetter);
+                FillRoundBox(view, s, l, t, r, b, radius, kSelectedLetter);
             } else {
-                FillRoundRect(context, bubble, radius, hoverBubble);
-                StrokeRoundRect(context, bubble, radius, hoverOutline, 0.9f);
+                FillRoundBox(view, s, l, t, r, b, radius, hoverBubble);
+                StrokeRoundBox(view, s, l, t, r, b, radius, hoverOutline, 0.9f);
             }
         }
+        // The letter is set at 18 DIP and shrunk about its centre to 11 DIP
+        // times its magnification, as the bar has always drawn it.
         const std::wstring glyph = indexLetters[u] == 0 ? std::wstring(L"全") : std::wstring(1, indexLetters[u]);
-        D2D1_MATRIX_3X2_F saved;
-        context->GetTransform(&saved);
+        ComPtr<IDWriteTextLayout> layout;
+        if (!format || FAILED(factory->CreateTextLayout(glyph.c_str(), static_cast<UINT32>(glyph.size()), format.Get(),
+                                                        32.0f, 28.0f, &layout))) {
+            continue;
+        }
         const float letterScale = 11.0f * k / 18.0f;
-        context->SetTransform(D2D1::Matrix3x2F::Scale(letterScale, letterScale, {cx, cy}) * saved);
-        DrawCenteredText(context, format.Get(), glyph, Box(cx - 16, cy - 14, cx + 16, cy + 14),
-                         selected ? Rgba{1, 1, 1, 0.99f} : primary);
-        context->SetTransform(saved);
+        FillCoverage(view,
+                     TextLayoutCoverage(factory, layout.Get(), (cx - 16.0f * letterScale) * s,
+                                        (cy - 14.0f * letterScale) * s, letterScale * s),
+                     ToPixel(selected ? Rgba{1, 1, 1, 0.99f} : primary));
     }
+    return pixels;
 }

@@ -25,7 +25,7 @@ constexpr uint64_t kSlowIconMs = 29;
 // Showing the icons that came in, and drawing the labels of names never shown
 // before, stop after this much of a frame and go on at the next message, so
 // the panel keeps answering and a page turn shows at once.
-constexpr std::chrono::milliseconds kTileWorkShare{8};
+constexpr std::chrono::milliseconds kTileWorkShare{4};
 
 int FolderCountOf(const InstalledApp& entry) { return entry.isFolder ? static_cast<int>(entry.children.size()) : 0; }
 

@@ -204,7 +204,7 @@ public:
     SearchTextExtent MeasureSearchText();
     float SearchCaretX(const SearchTextExtent& extent) const;
     raster::Image PageDotsPixels(int pixelWidth, int pixelHeight, bool dark) const;
-    void PaintIndexBar(ID2D1DeviceContext* context, int pixelWidth, bool dark);
+    raster::Image IndexBarPixels(int pixelWidth, int pixelHeight, bool dark) const;
     // A tile's label, rasterized on the processor: a page of names never
     // shown before costs no Direct2D draw.
     raster::Image TileLabelPixels(const std::wstring& name, IDWriteTextFormat* format, SIZE px, bool dark) const;
