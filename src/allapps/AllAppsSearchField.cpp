@@ -265,11 +265,10 @@ void AllAppsWindow::DrawSearchText(raster::Image& pixels, bool dark, const Searc
     FillCoverage(pixels.View(), TextLayoutCoverage(factory, layout.Get(), x(left), y(18.0f), scale), ToPixel(p.primary),
                  area);
     if (!imeComposition.empty() && extent.compositionX < extent.endX) {
-        // The composition's underline, 1.4 DIP under the text it marks.
-        const raster::Rect underline =
-            PixelsCovering(x(left + extent.compositionX), y(45.5f - 0.7f), x(left + extent.endX), y(45.5f + 0.7f));
-        raster::DrawOptions options;
-        options.clip = area;
-        raster::FillRect(pixels.View(), underline, ToPixel(kAccent), options);
+        // The composition's underline, a 1.4 DIP line under the text it marks.
+        const float x0 = x(left + extent.compositionX), x1 = x(left + extent.endX);
+        const float y0 = y(45.5f - 0.7f), y1 = y(45.5f + 0.7f);
+        FillCoverage(pixels.View(), BarCoverage(PixelsCovering(x0, y0, x1, y1), x0, x1, y0, y1), ToPixel(kAccent),
+                     area);
     }
 }

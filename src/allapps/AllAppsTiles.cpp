@@ -68,12 +68,13 @@ void AllAppsWindow::RebuildPageVisuals(LabelPace pace) {
         const AllAppsGrid grid = GridFor(panelWidth, panelHeight, s);
         const SIZE labelPx = {std::max(RoundPx((grid.cellWidth - 8.0f) * s), 8), std::max(RoundPx(22.0f * s), 8)};
         const bool dark = GlassDark();
-        if (labelPx.cx != cacheLabelPx.cx || labelPx.cy != cacheLabelPx.cy || dark != cacheDark ||
+        if (labelPx.cx != cacheLabelPx.cx || labelPx.cy != cacheLabelPx.cy || dark != cacheDark || s != cacheScale ||
             tileSurfaceCache.size() > kLabelCacheLimit) {
             tileSurfaceCache.clear();
             tileLabelFormat.Reset();
             cacheLabelPx = labelPx;
             cacheDark = dark;
+            cacheScale = s;
         }
 
         std::vector<const InstalledApp*> toRequest;

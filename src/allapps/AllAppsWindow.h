@@ -279,6 +279,7 @@ public:
     Microsoft::WRL::ComPtr<IDWriteTextFormat> tileLabelFormat;  // for cacheLabelPx and the scale
     std::unordered_set<std::wstring> iconsMissing;              // tile icon keys the loader had nothing for while open
     bool cacheDark = true;
+    float cacheScale = 0.0f;  // the scale tileLabelFormat and the page's labels were made for
 
     // ---- state ----
     bool visible = false;

@@ -354,6 +354,7 @@ void IconLoader::ClearMemoryCaches() {
     surfaceLru.clear();
     std::lock_guard<std::mutex> lock(pixelMutex);
     pixels.clear();
+    pixelOrder.clear();
     folderTiles.clear();
 }
 

@@ -125,6 +125,9 @@ public:
     bool HasSurface(const std::wstring& key) const { return surfaceIndex.count(key) != 0; }
     std::vector<std::wstring> RecentPaths();
     size_t QueuedCount();
+    // Stores an extracted icon; a full store gives up its oldest entry, never
+    // one the owner has yet to take.
+    void StoreExtracted(const std::wstring& key, const IconBitmap& bitmap);
     size_t PendingCount();
     bool IsPending(const std::wstring& key);
     size_t WorkerCount() const { return workers.size(); }
@@ -138,6 +141,7 @@ public:
     std::unordered_map<std::wstring, std::list<std::pair<std::wstring, IconSurfaceRef>>::iterator> surfaceIndex;
     std::mutex pixelMutex;
     std::unordered_map<std::wstring, IconBitmap> pixels;
+    std::deque<std::wstring> pixelOrder;  // the keys the workers stored, oldest first (under pixelMutex)
     // Tile pixel keys the workers gave a built-in drawing in mac style, with
     // that drawing: a folder's, which only the file system tells (under pixelMutex).
     std::unordered_map<std::wstring, BuiltinIconKind> folderTiles;
@@ -162,8 +166,6 @@ private:
     // Posts the icons-ready message unless one is still waiting for the owner
     // or, while more requests are queued, one went out a moment ago.
     void NotifyReady(bool moreQueued);
-    // Stores an extracted icon, replacing an entry when the store is full.
-    void StoreExtracted(const std::wstring& key, const IconBitmap& bitmap);
     IconSurfaceRef FindSurface(const std::wstring& key);
     // FindTileSurface, and with touchFiles the folder check and the disk cache.
     IconSurfaceRef LookUpTile(const std::wstring& launchId, const std::wstring& displayName,

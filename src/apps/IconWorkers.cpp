@@ -63,8 +63,15 @@ void IconLoader::StoreExtracted(const std::wstring& key, const IconBitmap& bitma
         found->second = bitmap;
         return;
     }
+    // The oldest go first: a batch read for a page must not push out the
+    // pixels it stored a moment before, which the owner has yet to take.
+    while (pixels.size() >= kPixelStoreLimit && !pixelOrder.empty()) {
+        pixels.erase(pixelOrder.front());
+        pixelOrder.pop_front();
+    }
     if (pixels.size() >= kPixelStoreLimit && !pixels.empty()) pixels.erase(pixels.begin());
     pixels.emplace(key, bitmap);
+    pixelOrder.push_back(key);
 }
 
 // A message per icon would have the owner redraw once per icon, and hundreds of

@@ -270,6 +270,18 @@ TEST_F(IconWorkers, AFullStoreWithoutACacheFileStillKeepsTheIcon) {
     EXPECT_EQ(loader.pixels.count(key), 1u);
 }
 
+// A page's worth of icons stored into a full store keeps them all: the oldest go.
+TEST(IconPixelStore, AFullStoreGivesUpItsOldestPixels) {
+    IconLoader loader;
+    IconBitmap small;
+    small.width = small.height = 2;
+    small.pixels.assign(16, 0xFF);
+    const size_t n = IconLoader::kPixelStoreLimit + 24;
+    for (size_t i = 0; i < n; ++i) loader.StoreExtracted(L"tile" + std::to_wstring(i), small);
+    EXPECT_EQ(loader.pixels.size(), IconLoader::kPixelStoreLimit);
+    for (size_t i = n - 24; i < n; ++i) EXPECT_EQ(loader.pixels.count(L"tile" + std::to_wstring(i)), 1u) << i;
+}
+
 TEST(IconExtraction, ConversionScalesToTheExtractionSize) {
     const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     ComPtr<IWICImagingFactory> factory;
