@@ -38,6 +38,10 @@ std::wstring IconLoader::BuiltinGlyphCacheFile(BuiltinIconKind kind, int size, b
 
 IconSurfaceRef IconLoader::BuiltinGlyphTile(int size, BuiltinIconKind kind, int count, bool macStyle) {
     if (!host) return nullptr;
+    // One surface serves every tile of the drawing: a page of folders reads
+    // its file once, not once a tile.
+    const std::wstring shared = BuiltinGlyphKey(kind, size, macStyle, count);
+    if (IconSurfaceRef hit = FindSurface(shared)) return hit;
     // The file's name stamps the program's file time, a few round trips to
     // the file system each time it is worked out: once is enough.
     const std::wstring file = BuiltinGlyphCacheFile(kind, size, macStyle, count);
@@ -47,6 +51,7 @@ IconSurfaceRef IconLoader::BuiltinGlyphTile(int size, BuiltinIconKind kind, int 
         if (IconSurfaceRef surface = host->CreateDrawingSurface(size, size)) {
             if (host->PutPixels(*surface, bitmap)) {
                 TouchRecent(file);
+                PutSurface(shared, surface);
                 return surface;
             }
         }
@@ -56,6 +61,7 @@ IconSurfaceRef IconLoader::BuiltinGlyphTile(int size, BuiltinIconKind kind, int 
         WriteIconCacheFileAt(file, bitmap);
         TouchRecent(file);
     }
+    if (surface) PutSurface(shared, surface);
     return surface;
 }
 
