@@ -286,9 +286,7 @@ raster::Image AllAppsWindow::PageDotsPixels(int pixelWidth, int pixelHeight, boo
         const Rgba color = current ? Pick(dark, {1, 1, 1, 0.96f}, {0.10f, 0.45f, 0.96f, 0.96f})
                                    : Pick(dark, {1, 1, 1, 0.32f}, {0, 0, 0, 0.26f});
         const float r = (current ? 3.5f : 2.6f) * scale;
-        const raster::Rect bounds = PixelsCovering(cx - r, cy - r, cx + r, cy + r);
-        FillCoverage(pixels.View(), raster::RoundedRectCoverage(bounds, {cx - r, cy - r, 2 * r, 2 * r}, r, r),
-                     ToPixel(color));
+        FillRoundedRect(pixels, {cx - r, cy - r, 2 * r, 2 * r}, r, r, ToPixel(color));
     }
     return pixels;
 }
@@ -296,10 +294,9 @@ raster::Image AllAppsWindow::PageDotsPixels(int pixelWidth, int pixelHeight, boo
 namespace {
 
 // A rounded rectangle given in DIP, filled onto pixels `scale` pixels a DIP.
-void FillRoundBox(raster::ImageView pixels, float scale, float l, float t, float r, float b, float radius, Rgba color) {
-    const raster::RectF shape{l * scale, t * scale, (r - l) * scale, (b - t) * scale};
-    const raster::Rect bounds = PixelsCovering(shape.x, shape.y, shape.x + shape.width, shape.y + shape.height);
-    FillCoverage(pixels, raster::RoundedRectCoverage(bounds, shape, radius * scale, radius * scale), ToPixel(color));
+void FillRoundBox(raster::Image& pixels, float scale, float l, float t, float r, float b, float radius, Rgba color) {
+    FillRoundedRect(pixels, {l * scale, t * scale, (r - l) * scale, (b - t) * scale}, radius * scale, radius * scale,
+                    ToPixel(color));
 }
 
 // Its outline `width` DIP wide, centred on its edge: the outer shape less the inner one.
@@ -308,7 +305,7 @@ void StrokeRoundBox(raster::ImageView pixels, float scale, float l, float t, flo
     const float h = width / 2.0f;
     const raster::RectF outer{(l - h) * scale, (t - h) * scale, (r - l + width) * scale, (b - t + width) * scale};
     const raster::RectF inner{(l + h) * scale, (t + h) * scale, (r - l - width) * scale, (b - t - width) * scale};
-    const raster::Rect bounds = PixelsCovering(outer.x, outer.y, outer.x + outer.width, outer.y + outer.height);
+    const raster::Rect bounds = raster::PixelsCovering(outer);
     raster::Mask ring = raster::RoundedRectCoverage(bounds, outer, (radius + h) * scale, (radius + h) * scale);
     const raster::Mask hole = raster::RoundedRectCoverage(bounds, inner, std::max(radius - h, 0.0f) * scale,
                                                           std::max(radius - h, 0.0f) * scale);
@@ -337,7 +334,7 @@ raster::Image AllAppsWindow::IndexBarPixels(int pixelWidth, int pixelHeight, boo
     const raster::ImageView view = pixels.View();
 
     const IndexBarLayout bar = IndexBarFor(panelWidth, n);
-    FillRoundBox(view, s, bar.left, 28, bar.left + bar.width, 54, 12.48f,
+    FillRoundBox(pixels, s, bar.left, 28, bar.left + bar.width, 54, 12.48f,
                  Pick(dark, {1, 1, 1, 0.14f}, {1, 1, 1, 0.62f}));
     StrokeRoundBox(view, s, bar.left, 28, bar.left + bar.width, 54, 12.48f,
                    Pick(dark, {1, 1, 1, 0.28f}, {1, 1, 1, 0.82f}), 0.8f);
@@ -359,11 +356,11 @@ raster::Image AllAppsWindow::IndexBarPixels(int pixelWidth, int pixelHeight, boo
         const bool selected = indexLetters[u] == indexLetter;
         const bool hovered = i == hoveredLetter;
         if (selected || hovered || k > 1.18f) {
-            if (k > 1.25f) FillRoundBox(view, s, l, t + 1.8f, r, b + 1.8f, radius, shadow);
+            if (k > 1.25f) FillRoundBox(pixels, s, l, t + 1.8f, r, b + 1.8f, radius, shadow);
             if (selected) {
-                FillRoundBox(view, s, l, t, r, b, radius, kSelectedLetter);
+                FillRoundBox(pixels, s, l, t, r, b, radius, kSelectedLetter);
             } else {
-                FillRoundBox(view, s, l, t, r, b, radius, hoverBubble);
+                FillRoundBox(pixels, s, l, t, r, b, radius, hoverBubble);
                 StrokeRoundBox(view, s, l, t, r, b, radius, hoverOutline, 0.9f);
             }
         }

@@ -1,7 +1,6 @@
 #include "allapps/AllAppsPaint.h"
 
 #include <algorithm>
-#include <cmath>
 
 using Microsoft::WRL::ComPtr;
 
@@ -11,20 +10,7 @@ ComPtr<ID2D1SolidColorBrush> Solid(ID2D1DeviceContext* context, Rgba color) {
     context->CreateSolidColorBrush(ToColor(color), &brush);
     return brush;
 }
-uint32_t Channel(float value) { return static_cast<uint32_t>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f)); }
 }  // namespace
-
-uint32_t ToPixel(const Rgba& c) {
-    const float a = std::clamp(c.a, 0.0f, 1.0f);
-    return raster::Bgra(Channel(c.b * a), Channel(c.g * a), Channel(c.r * a), Channel(a));
-}
-
-raster::Rect PixelsCovering(float left, float top, float right, float bottom) {
-    const int x0 = static_cast<int>(std::floor(left));
-    const int y0 = static_cast<int>(std::floor(top));
-    return {x0, y0, std::max(static_cast<int>(std::ceil(right)) - x0, 0),
-            std::max(static_cast<int>(std::ceil(bottom)) - y0, 0)};
-}
 
 void FillRoundRect(ID2D1DeviceContext* context, D2D1_RECT_F rect, float radius, Rgba color) {
     if (auto brush = Solid(context, color)) context->FillRoundedRectangle({rect, radius, radius}, brush.Get());

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/raster/Image.h"
+#include "render/GradientPixels.h"
 
 struct Rgba {
     float r, g, b, a;
@@ -18,9 +18,7 @@ struct Rgba {
 inline D2D1_COLOR_F ToColor(const Rgba& c) { return D2D1::ColorF(c.r, c.g, c.b, c.a); }
 inline Rgba Pick(bool dark, Rgba darkColor, Rgba lightColor) { return dark ? darkColor : lightColor; }
 // The colour as a premultiplied pixel of the compositor's images.
-uint32_t ToPixel(const Rgba& c);
-// The whole pixels that the area touches.
-raster::Rect PixelsCovering(float left, float top, float right, float bottom);
+inline uint32_t ToPixel(const Rgba& c) { return PremultipliedPixel(c.r, c.g, c.b, c.a); }
 
 void FillRoundRect(ID2D1DeviceContext* context, D2D1_RECT_F rect, float radius, Rgba color);
 void StrokeRoundRect(ID2D1DeviceContext* context, D2D1_RECT_F rect, float radius, Rgba color, float width);

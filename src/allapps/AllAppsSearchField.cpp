@@ -17,7 +17,7 @@
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
 #include "render/TextCoverage.h"
-#include "render/raster/Blend.h"
+#include "render/raster/Coverage.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace launcher_chrome;
@@ -53,28 +53,6 @@ void MoveToOrigin(ID2D1DeviceContext* context, POINT origin) {
     context->GetTransform(&current);
     context->SetTransform(current *
                           D2D1::Matrix3x2F::Translation(-static_cast<float>(origin.x), -static_cast<float>(origin.y)));
-}
-
-// How much of the pixel span [first, first + 1) the span [from, to) covers.
-float Overlap(int first, float from, float to) {
-    return std::clamp(std::min(to, static_cast<float>(first + 1)) - std::max(from, static_cast<float>(first)), 0.0f,
-                      1.0f);
-}
-
-// The coverage of a bar from x0 to x1 and y0 to y1 (pixels) over `bounds`:
-// each pixel covered by the share of its area under the bar, as a line with
-// flat ends is drawn.
-raster::Mask BarCoverage(const raster::Rect& bounds, float x0, float x1, float y0, float y1) {
-    raster::Mask coverage(bounds);
-    raster::MaskView view = coverage.View();
-    for (int y = bounds.y; y < bounds.Bottom(); ++y) {
-        const float rows = Overlap(y, y0, y1);
-        uint8_t* out = view.Span(bounds.x, y);
-        for (int x = bounds.x; x < bounds.Right(); ++x) {
-            out[x - bounds.x] = static_cast<uint8_t>(std::lround(255.0f * rows * Overlap(x, x0, x1)));
-        }
-    }
-    return coverage;
 }
 
 // Everything that decides the field's pixels but its text: where the field
@@ -188,10 +166,9 @@ void AllAppsWindow::ShowCaret() {
                 // The caret's line falls across pixel edges wherever the
                 // text ends: its pixels are worked out here, not drawn.
                 raster::Image pixels(px.cx, px.cy);
-                const raster::Mask bar = BarCoverage({0, 0, px.cx, px.cy}, within - half, within + half,
-                                                     kCaretTop * scale - static_cast<float>(area.top),
-                                                     kCaretBottom * scale - static_cast<float>(area.top));
-                FillCoverage(pixels.View(), bar, ToPixel(kAccent));
+                const float top = kCaretTop * scale - static_cast<float>(area.top);
+                FillRoundedRect(pixels, {within - half, top, 2 * half, (kCaretBottom - kCaretTop) * scale}, 0, 0,
+                                ToPixel(kAccent));
                 if (composition->PaintPixels(caretSurface, pixels)) caretPaintedX = within;
             }
             caretOriginPx = {area.left, area.top};
@@ -260,15 +237,15 @@ void AllAppsWindow::DrawSearchText(raster::Image& pixels, bool dark, const Searc
     // Pixels of the field's surface, whose top left is searchOriginPx of the chrome.
     const auto x = [&](float dip) { return dip * scale - static_cast<float>(searchOriginPx.x); };
     const auto y = [&](float dip) { return dip * scale - static_cast<float>(searchOriginPx.y); };
-    const raster::Rect area = PixelsCovering(x(tl - 2.0f), y(20.0f), x(tr + 2.0f), y(52.0f));
+    const raster::Rect area = raster::PixelsCovering({x(tl - 2.0f), y(20.0f), (tr - tl + 4.0f) * scale, 32.0f * scale});
     const ChromePalette p = PaletteFor(dark);
     FillCoverage(pixels.View(), TextLayoutCoverage(factory, layout.Get(), x(left), y(18.0f), scale), ToPixel(p.primary),
                  area);
     if (!imeComposition.empty() && extent.compositionX < extent.endX) {
         // The composition's underline, a 1.4 DIP line under the text it marks.
-        const float x0 = x(left + extent.compositionX), x1 = x(left + extent.endX);
-        const float y0 = y(45.5f - 0.7f), y1 = y(45.5f + 0.7f);
-        FillCoverage(pixels.View(), BarCoverage(PixelsCovering(x0, y0, x1, y1), x0, x1, y0, y1), ToPixel(kAccent),
-                     area);
+        const raster::RectF line{x(left + extent.compositionX), y(45.5f - 0.7f),
+                                 (extent.endX - extent.compositionX) * scale, 1.4f * scale};
+        FillCoverage(pixels.View(), raster::RoundedRectCoverage(raster::PixelsCovering(line), line, 0, 0),
+                     ToPixel(kAccent), area);
     }
 }

@@ -43,11 +43,14 @@ uint32_t GradientPixel(const std::vector<GradientStop>& stops, float t) {
 uint32_t PremultipliedPixel(float r, float g, float b, float a) { return GradientPixel({{0.0f, r, g, b, a}}, 0.0f); }
 
 void FillRoundedRect(raster::Image& image, const raster::RectF& shape, float radiusX, float radiusY, uint32_t colour) {
-    if (image.IsEmpty()) return;
-    const raster::Mask coverage = raster::RoundedRectCoverage(image.View().Bounds(), shape, radiusX, radiusY);
+    // Only the pixels the shape touches: a small shape on a large image
+    // costs its own size.
+    const raster::Rect area = raster::Intersect(image.View().Bounds(), raster::PixelsCovering(shape));
+    if (area.IsEmpty()) return;
+    const raster::Mask coverage = raster::RoundedRectCoverage(area, shape, radiusX, radiusY);
     const raster::ConstMaskView view = coverage.View();
-    for (int y = 0; y < image.Height(); ++y) {
-        raster::BlendColorRow(&image.At(0, y), colour, image.Width(), 255, view.Span(0, y),
+    for (int y = area.y; y < area.Bottom(); ++y) {
+        raster::BlendColorRow(&image.At(area.x, y), colour, area.width, 255, view.Span(area.x, y),
                               raster::BlendMode::SourceOver);
     }
 }

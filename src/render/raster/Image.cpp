@@ -13,6 +13,13 @@ Rect Intersect(const Rect& a, const Rect& b) {
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
+Rect PixelsCovering(const RectF& area) {
+    const int x0 = static_cast<int>(std::floor(area.x));
+    const int y0 = static_cast<int>(std::floor(area.y));
+    return {x0, y0, std::max(static_cast<int>(std::ceil(area.x + area.width)) - x0, 0),
+            std::max(static_cast<int>(std::ceil(area.y + area.height)) - y0, 0)};
+}
+
 uint32_t OpacityToByte(float opacity) {
     if (!(opacity > 0.0f)) return 0;  // also NaN
     if (opacity >= 1.0f) return 255;

@@ -39,6 +39,9 @@ struct RectF {
     float height = 0;
 };
 
+// The whole pixels that the area touches.
+Rect PixelsCovering(const RectF& area);
+
 // B, G, R, A as stored; all values 0..255.
 constexpr uint32_t Bgra(uint32_t b, uint32_t g, uint32_t r, uint32_t a) { return b | (g << 8) | (r << 16) | (a << 24); }
 constexpr uint32_t BlueOf(uint32_t p) { return p & 0xFF; }
