@@ -41,10 +41,13 @@ inline std::string ReadDebugLog() {
 }
 
 // The debug log switched on and emptied for one test, off again afterwards.
+// Icon workers log while they extract: switching off first waits for a line
+// being written, whose open file would keep the old log from being deleted.
 struct FreshLog {
     FreshLog() {
-        InitializeLog(true, LauncherLogFolder());
+        InitializeLog(false);
         DeleteFileW((LauncherLogFolder() + L"\\vantreel.log").c_str());
+        InitializeLog(true, LauncherLogFolder());
     }
     ~FreshLog() { InitializeLog(false); }
 };
