@@ -105,10 +105,6 @@ struct AllAppsWorkers {
             std::lock_guard<std::mutex> lock(loader->pixelMutex);
             return loader->pixels.count(key) != 0;
         };
-        auto insert = [&](const std::wstring& key, const IconBitmap& bitmap) {
-            std::lock_guard<std::mutex> lock(loader->pixelMutex);
-            if (loader->pixels.size() < IconLoader::kPixelStoreLimit) loader->pixels.emplace(key, bitmap);
-        };
         for (const InstalledApp& entry : list) {
             if (owner.stopRequested.load() || extracted >= kMaxExtractions) break;
             if (!(entry.isFolder || entry.isPrimary) || HiddenIn(params.hiddenKeys, entry)) continue;
@@ -125,7 +121,7 @@ struct AllAppsWorkers {
                 IconBitmap bitmap;
                 if (IconLoader::ReadCacheFile(key, path, bitmap)) {
                     if (processed <= kPageZeroIcons) loader->TouchRecent(IconLoader::CacheFilePath(key, path));
-                    insert(key, bitmap);
+                    loader->KeepPixelsIfRoom(key, std::move(bitmap));
                     continue;
                 }
             }
@@ -136,7 +132,7 @@ struct AllAppsWorkers {
                 ++extracted;
                 if (!key.empty() && bitmap.Usable()) {
                     IconLoader::WriteCacheFile(key, path, bitmap);
-                    insert(key, bitmap);
+                    loader->KeepPixelsIfRoom(key, std::move(bitmap));
                 }
             }
             Sleep(3);

@@ -128,7 +128,7 @@ IconSurfaceRef IconLoader::SurfaceFromDisk(const std::wstring& pixelKey, const s
     TouchRecent(CacheFilePath(pixelKey, sourcePath));
     {
         std::lock_guard<std::mutex> lock(pixelMutex);
-        pixels.emplace(pixelKey, bitmap);
+        InsertPixelsLocked(pixelKey, bitmap);
     }
     return SurfaceFromBitmap(bitmap, size, macStyle, count);
 }
@@ -347,8 +347,7 @@ bool IconLoader::LoadFromDisk(const std::wstring& tilePixelKey, const std::wstri
         IconBitmap bitmap;
         if (!ReadCacheFile(tilePixelKey, path, bitmap)) return false;
         if (touchRecent) TouchRecent(CacheFilePath(tilePixelKey, path));
-        std::lock_guard<std::mutex> lock(pixelMutex);
-        if (pixels.size() < kPixelStoreLimit) pixels.emplace(tilePixelKey, std::move(bitmap));
+        KeepPixelsIfRoom(tilePixelKey, std::move(bitmap));
         return true;
     }
     if (touchRecent) TouchRecent(CacheFilePath(tilePixelKey, path));

@@ -128,20 +128,22 @@ public:
     // Stores an extracted icon; a full store gives up its oldest entry, never
     // one the owner has yet to take.
     void StoreExtracted(const std::wstring& key, const IconBitmap& bitmap);
+    // The prewarm's way: stored only below kPixelStoreLimit, never replacing.
+    void KeepPixelsIfRoom(const std::wstring& key, IconBitmap bitmap);
     size_t PendingCount();
     bool IsPending(const std::wstring& key);
     size_t WorkerCount() const { return workers.size(); }
 
     // Members in the owner's documented order. graphics and host are set by the
-    // owner once its device exists; the all-apps prewarm inserts into pixels
-    // under pixelMutex (never replacing, only below kPixelStoreLimit entries).
+    // owner once its device exists; the all-apps prewarm reads pixels under
+    // pixelMutex and stores through KeepPixelsIfRoom.
     const IconGraphics* graphics = nullptr;
     IconSurfaceHost* host = nullptr;
     std::list<std::pair<std::wstring, IconSurfaceRef>> surfaceLru;
     std::unordered_map<std::wstring, std::list<std::pair<std::wstring, IconSurfaceRef>>::iterator> surfaceIndex;
     std::mutex pixelMutex;
     std::unordered_map<std::wstring, IconBitmap> pixels;
-    std::deque<std::wstring> pixelOrder;  // the keys the workers stored, oldest first (under pixelMutex)
+    std::deque<std::wstring> pixelOrder;  // every key in pixels, oldest first (under pixelMutex)
     // Tile pixel keys the workers gave a built-in drawing in mac style, with
     // that drawing: a folder's, which only the file system tells (under pixelMutex).
     std::unordered_map<std::wstring, BuiltinIconKind> folderTiles;
@@ -178,4 +180,6 @@ private:
     IconSurfaceRef SurfaceFromDisk(const std::wstring& pixelKey, const std::wstring& sourcePath, int size,
                                    bool macStyle, int count);
     std::pair<bool, IconBitmap> CopyPixels(const std::wstring& key);
+    // Every store goes through here, so that pixelOrder knows every key. Under pixelMutex.
+    void InsertPixelsLocked(const std::wstring& key, IconBitmap bitmap);
 };

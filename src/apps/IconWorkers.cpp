@@ -69,9 +69,16 @@ void IconLoader::StoreExtracted(const std::wstring& key, const IconBitmap& bitma
         pixels.erase(pixelOrder.front());
         pixelOrder.pop_front();
     }
-    if (pixels.size() >= kPixelStoreLimit && !pixels.empty()) pixels.erase(pixels.begin());
-    pixels.emplace(key, bitmap);
-    pixelOrder.push_back(key);
+    InsertPixelsLocked(key, bitmap);
+}
+
+void IconLoader::KeepPixelsIfRoom(const std::wstring& key, IconBitmap bitmap) {
+    std::lock_guard<std::mutex> lock(pixelMutex);
+    if (pixels.size() < kPixelStoreLimit) InsertPixelsLocked(key, std::move(bitmap));
+}
+
+void IconLoader::InsertPixelsLocked(const std::wstring& key, IconBitmap bitmap) {
+    if (pixels.emplace(key, std::move(bitmap)).second) pixelOrder.push_back(key);
 }
 
 // A message per icon would have the owner redraw once per icon, and hundreds of

@@ -248,11 +248,8 @@ TEST_F(IconWorkers, AFullStoreWithoutACacheFileStillKeepsTheIcon) {
     IconBitmap small;
     small.width = small.height = 2;
     small.pixels.assign(16, 0xFF);
-    {
-        std::lock_guard<std::mutex> lock(loader.pixelMutex);
-        for (size_t i = 0; i < IconLoader::kPixelStoreLimit; ++i) {
-            loader.pixels[L"stored" + std::to_wstring(i)] = small;
-        }
+    for (size_t i = 0; i < IconLoader::kPixelStoreLimit; ++i) {
+        loader.StoreExtracted(L"stored" + std::to_wstring(i), small);
     }
     IconSurfaceRef surface;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
@@ -280,6 +277,14 @@ TEST(IconPixelStore, AFullStoreGivesUpItsOldestPixels) {
     for (size_t i = 0; i < n; ++i) loader.StoreExtracted(L"tile" + std::to_wstring(i), small);
     EXPECT_EQ(loader.pixels.size(), IconLoader::kPixelStoreLimit);
     for (size_t i = n - 24; i < n; ++i) EXPECT_EQ(loader.pixels.count(L"tile" + std::to_wstring(i)), 1u) << i;
+
+    // Pixels the prewarm kept are among the oldest too: a page stored after them keeps all of its own.
+    loader.ClearMemoryCaches();
+    for (size_t i = 0; i + 10 < IconLoader::kPixelStoreLimit; ++i) {
+        loader.KeepPixelsIfRoom(L"warm" + std::to_wstring(i), small);
+    }
+    for (size_t i = 0; i < 24; ++i) loader.StoreExtracted(L"page" + std::to_wstring(i), small);
+    for (size_t i = 0; i < 24; ++i) EXPECT_EQ(loader.pixels.count(L"page" + std::to_wstring(i)), 1u) << i;
 }
 
 TEST(IconExtraction, ConversionScalesToTheExtractionSize) {
