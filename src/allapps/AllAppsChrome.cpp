@@ -307,15 +307,8 @@ void StrokeRoundBox(raster::ImageView pixels, float scale, float l, float t, flo
     const raster::RectF inner{(l + h) * scale, (t + h) * scale, (r - l - width) * scale, (b - t - width) * scale};
     const raster::Rect bounds = raster::PixelsCovering(outer);
     raster::Mask ring = raster::RoundedRectCoverage(bounds, outer, (radius + h) * scale, (radius + h) * scale);
-    const raster::Mask hole = raster::RoundedRectCoverage(bounds, inner, std::max(radius - h, 0.0f) * scale,
-                                                          std::max(radius - h, 0.0f) * scale);
-    raster::MaskView view = ring.View();
-    for (int y = bounds.y; y < bounds.Bottom(); ++y) {
-        uint8_t* out = view.Span(bounds.x, y);
-        for (int x = bounds.x; x < bounds.Right(); ++x) {
-            out[x - bounds.x] = static_cast<uint8_t>(std::max(0, out[x - bounds.x] - hole.At(x, y)));
-        }
-    }
+    const float innerRadius = std::max(radius - h, 0.0f) * scale;
+    raster::SubtractCoverage(ring.View(), raster::RoundedRectCoverage(bounds, inner, innerRadius, innerRadius).View());
     FillCoverage(pixels, ring, ToPixel(color));
 }
 

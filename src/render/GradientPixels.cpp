@@ -71,22 +71,19 @@ void StrokeRoundedSquare(raster::Image& image, float side, float inset, float ra
     const float half = strokeWidth / 2.0f;
     const raster::Rect all = image.View().Bounds();
     const float outerInset = inset - half, innerInset = inset + half;
-    const raster::Mask outer = raster::RoundedRectCoverage(
+    raster::Mask ring = raster::RoundedRectCoverage(
         all, {outerInset, outerInset, side - 2 * outerInset, side - 2 * outerInset}, radius + half, radius + half);
+    // An inner square of no size covers nothing: so wide a stroke fills the square.
     const float innerExtent = side - 2 * innerInset;
-    raster::Mask inner;
-    if (innerExtent > 0) {
-        const float innerRadius = std::max(radius - half, 0.0f);
-        inner = raster::RoundedRectCoverage(all, {innerInset, innerInset, innerExtent, innerExtent}, innerRadius,
-                                            innerRadius);
-    }
+    const float innerRadius = std::max(radius - half, 0.0f);
+    const raster::Mask inner =
+        raster::RoundedRectCoverage(all, {innerInset, innerInset, innerExtent, innerExtent}, innerRadius, innerRadius);
+    raster::SubtractCoverage(ring.View(), inner.View());
     const float length = 2.0f * gradientEnd;
     for (int y = 0; y < image.Height(); ++y) {
         for (int x = 0; x < image.Width(); ++x) {
-            // A mask that was never made covers nothing.
-            const int covered = static_cast<int>(outer.At(x, y)) - static_cast<int>(inner.At(x, y));
-            if (covered <= 0) continue;
-            const auto coverage = static_cast<uint8_t>(covered);
+            const uint8_t coverage = ring.At(x, y);
+            if (coverage == 0) continue;
             const float t = length > 0 ? (static_cast<float>(x) + static_cast<float>(y) + 1.0f) / length : 0.0f;
             const uint32_t colour = GradientPixel(stops, t);
             raster::BlendColorRow(&image.At(x, y), colour, 1, 255, &coverage, raster::BlendMode::SourceOver);

@@ -90,6 +90,13 @@ TEST(RasterMask, MultiplyByAlphaAndCoverage) {
     EXPECT_EQ(a.At(0, 0), 0);
     EXPECT_EQ(a.At(1, 0), 128);
     EXPECT_EQ(a.At(2, 0), 128);
+
+    Mask ring({0, 0, 3, 1}, 200);
+    SubtractCoverage(ring.View(), Mask({1, 0, 5, 1}, 150).View());
+    SubtractCoverage(ring.View(), Mask({2, 0, 1, 1}, 150).View());
+    EXPECT_EQ(ring.At(0, 0), 200) << "nothing taken outside the other's bounds";
+    EXPECT_EQ(ring.At(1, 0), 50);
+    EXPECT_EQ(ring.At(2, 0), 0) << "never below 0";
 }
 
 TEST(RasterCoverage, RoundedClipAppliedToADrawing) {

@@ -103,4 +103,13 @@ void IntersectCoverage(MaskView mask, ConstMaskView other) {
     }
 }
 
+void SubtractCoverage(MaskView mask, ConstMaskView other) {
+    const Rect both = Intersect(mask.bounds, other.bounds);
+    for (int y = both.y; y < both.Bottom(); ++y) {
+        uint8_t* out = mask.Span(both.x, y);
+        const uint8_t* in = other.Span(both.x, y);
+        for (int i = 0; i < both.width; ++i) out[i] = static_cast<uint8_t>(std::max(0, out[i] - in[i]));
+    }
+}
+
 }  // namespace raster

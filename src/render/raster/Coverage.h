@@ -24,4 +24,8 @@ RectF InsetClipRect(const RectF& visual, float left, float top, float right, flo
 // two clips applied together.
 void IntersectCoverage(MaskView mask, ConstMaskView other);
 
+// mask -= other, never below 0 (other is 0 outside its bounds): a shape less
+// another, as an outline is its outer shape less its inner one.
+void SubtractCoverage(MaskView mask, ConstMaskView other);
+
 }  // namespace raster
