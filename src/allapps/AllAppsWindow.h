@@ -195,9 +195,8 @@ public:
     void OnIconsReady();
     void RedrawHover();
     void PaintChrome(ID2D1DeviceContext* context, int pixelWidth, int pixelHeight, bool dark);
-    // The field with its text, underline and clear button, but no caret.
-    // The field without its text, kept once painted; the text goes over it
-    // on the processor.
+    // The field and its clear button without the text or caret, kept once
+    // painted; the text and its underline go over it on the processor.
     void PaintSearchField(ID2D1DeviceContext* context, bool dark);
     void DrawSearchText(raster::Image& pixels, bool dark, const SearchTextExtent& extent);
     // The search text's extent, laid out once per text; the caret's x (content DIP) after it.
