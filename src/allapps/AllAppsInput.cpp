@@ -147,10 +147,17 @@ void AllAppsWindow::ActivateEntry(int slot) {
         RefreshAll();
         return;
     }
-    // Copied before hiding: the entry lives in a catalog that may be replaced meanwhile.
-    const std::wstring target = StartPathOf(*entry);
+    // Copied: the entry lives in a catalog that may be replaced while it starts.
+    StartEntry(InstalledApp(*entry));
+}
+
+bool AllAppsWindow::StartEntry(const InstalledApp& entry) {
+    if (!planLaunch || !startLaunch) return false;
+    const EntryLaunch launch = planLaunch(entry);
+    if (!launch) return false;
     Hide();
-    if (launchShellApp) launchShellApp(target);
+    startLaunch(launch);
+    return true;
 }
 
 void AllAppsWindow::ActivateForeground() {

@@ -52,9 +52,7 @@ void AllAppsWindow::ActivateCopiedEntry(const InstalledApp& entry) {
         }
         return;
     }
-    const std::wstring target = StartPathOf(entry);
-    Hide();
-    if (launchShellApp) launchShellApp(target);
+    if (!StartEntry(entry)) RefocusIfVisible();
 }
 
 void AllAppsWindow::ShowTileMenu(int slot, POINT screenPoint) {
@@ -119,11 +117,7 @@ void AllAppsWindow::ShowTileMenu(int slot, POINT screenPoint) {
             break;
         }
         case 2005:
-            if (!folder) break;
-            Hide();
-            if (launchShellApp) {
-                launchShellApp(StartPathOf(entry.children.front()));
-            }
+            if (folder && !StartEntry(entry.children.front())) RefocusIfVisible();
             break;
         case 2006:
         case 2007:

@@ -173,6 +173,9 @@ public:
     bool HitTestBackButton(float x, float y) const;
     int HitTestPageDot(float x, float y) const;
     void ActivateEntry(int slot);
+    // Hides the window and starts the entry; stays, and returns false, when
+    // nothing can start (the planner logged why).
+    bool StartEntry(const InstalledApp& entry);
     void ActivateForeground();
     void UpdateImeWindow();
 
@@ -369,9 +372,11 @@ public:
     std::function<CaretTiming()> caretTiming = SystemCaretTiming;
     // Where catalogs come from; tests inject their own and count enumerations.
     AllAppsCatalogSource catalogSource = RealAllAppsCatalogSource();
-    // Starts a worker thread; tests replace it to play a failed start.
     // What a tile click and the footer start; tests record instead of launching.
-    std::function<bool(const std::wstring&)> launchShellApp = [](const std::wstring& id) { return LaunchShellApp(id); };
+    std::function<EntryLaunch(const InstalledApp&)> planLaunch = PlanEntryLaunch;
+    std::function<bool(const EntryLaunch&)> startLaunch = [](const EntryLaunch& launch) {
+        return StartEntryLaunch(launch);
+    };
     std::function<bool(const std::wstring&, const std::wstring&)> launchApp =
         [](const std::wstring& target, const std::wstring& arguments) { return LaunchApp(target, arguments); };
     std::function<void()> openSettings = [] {

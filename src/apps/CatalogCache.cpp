@@ -29,9 +29,10 @@ bool ReadValue(FILE* file, T& value) {
     return fread(&value, sizeof(T), 1, file) == 1;
 }
 
-// The least an entry takes in the file: four empty strings, the flags, the
-// category, the initial and the child count.
-constexpr uint64_t kMinEntryBytes = 4 * 4 + 1 + 1 + 2 + 4;
+// The least an entry takes in the file: its seven strings empty, the flags,
+// the category, the initial and the child count.
+constexpr uint64_t kEntryStrings = 7;
+constexpr uint64_t kMinEntryBytes = kEntryStrings * 4 + 1 + 1 + 2 + 4;
 
 // What the rest of a file may still make the reader hold.
 struct ReadBudget {
@@ -64,7 +65,8 @@ bool ReadEntryAt(FILE* file, InstalledApp& entry, int depth, ReadBudget& budget)
     uint32_t childCount = 0;
     if (!ReadCatalogString(file, entry.name) || !ReadCatalogString(file, entry.launchId) ||
         !ReadCatalogString(file, entry.targetPath) || !ReadCatalogString(file, entry.nameKey) ||
-        !ReadCatalogString(file, entry.shortcutPath) || !ReadValue(file, flags) || !ReadValue(file, category) ||
+        !ReadCatalogString(file, entry.shortcutPath) || !ReadCatalogString(file, entry.arguments) ||
+        !ReadCatalogString(file, entry.workingFolder) || !ReadValue(file, flags) || !ReadValue(file, category) ||
         !ReadValue(file, initial) || !ReadValue(file, childCount)) {
         return false;
     }
@@ -148,7 +150,8 @@ bool WriteCatalogEntry(FILE* file, const InstalledApp& entry) {
     const uint32_t childCount = static_cast<uint32_t>(entry.children.size());
     if (!WriteCatalogString(file, entry.name) || !WriteCatalogString(file, entry.launchId) ||
         !WriteCatalogString(file, entry.targetPath) || !WriteCatalogString(file, entry.nameKey) ||
-        !WriteCatalogString(file, entry.shortcutPath) || !WriteValue(file, flags) || !WriteValue(file, category) ||
+        !WriteCatalogString(file, entry.shortcutPath) || !WriteCatalogString(file, entry.arguments) ||
+        !WriteCatalogString(file, entry.workingFolder) || !WriteValue(file, flags) || !WriteValue(file, category) ||
         !WriteValue(file, initial) || !WriteValue(file, childCount)) {
         return false;
     }

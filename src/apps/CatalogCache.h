@@ -1,8 +1,9 @@
 #pragma once
 // "catalog.bin": the last catalog on disk, so the launcher can show it at once
-// after a start. Little-endian: "VTCA", version 2, entry count, then the entries
-// with their folder members. Version 2 added each entry's shortcut path; a file
-// of another version counts as stale, is deleted and rebuilt. Written through "<path>.tmp" and moved into place
+// after a start. Little-endian: "VTCA", version 3, entry count, then the entries
+// with their folder members. Version 2 added each entry's shortcut path, version
+// 3 that shortcut's arguments and working folder; a file of another version
+// counts as stale, is deleted and rebuilt. Written through "<path>.tmp" and moved into place
 // (readers share delete access, so a reader holding the old file never keeps
 // the new one out).
 // Failures are silent.
@@ -13,7 +14,7 @@
 
 #include "apps/InstalledApp.h"
 
-inline constexpr uint32_t kCatalogCacheVersion = 2;
+inline constexpr uint32_t kCatalogCacheVersion = 3;
 // The reader's limits, which the writer keeps too, so every catalog saved loads
 // again (one that would not is not saved) and no file makes the reader hold
 // more than a few times its own size: entries in all, folder members included;

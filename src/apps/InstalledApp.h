@@ -16,6 +16,10 @@ struct InstalledApp {
     // its "shell:AppsFolder\" path); empty for the others. Started through it,
     // its arguments, working folder and "run as" apply.
     std::wstring shortcutPath;
+    // What that shortcut held besides its target, so the entry still starts
+    // as it would should the shortcut go before the catalog is built again.
+    std::wstring arguments;
+    std::wstring workingFolder;  // raw, as stored
     AppCategory category = AppCategory::Other;
     wchar_t initial = L'#';  // 'A'..'Z' or '#'
     bool isPrimary = true;

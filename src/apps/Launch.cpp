@@ -83,6 +83,20 @@ bool LaunchApp(const std::wstring& target, const std::wstring& arguments) {
     return LaunchApp(target, arguments, DefaultLaunchOps());
 }
 
+namespace {
+
+bool StartWithShell(const std::wstring& expanded, const std::wstring& arguments, const std::wstring& directory,
+                    const LaunchOps& ops) {
+    DWORD error = 0;
+    if (!ops.shellOpenEx(expanded, arguments, directory, error)) {
+        LogMessage(L"LaunchApp failed (%lu) for %s", error, expanded.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool LaunchApp(const std::wstring& target, const std::wstring& arguments, const LaunchOps& ops) {
     if (target.empty()) return false;
     const std::wstring expanded = ExpandLaunchTarget(target);
@@ -98,12 +112,7 @@ bool LaunchApp(const std::wstring& target, const std::wstring& arguments, const 
     if (!ShortcutChainIsSafe(expanded)) return false;
     // A shortcut brings its own working folder.
     const std::wstring directory = IsShortcutPath(expanded) ? std::wstring() : LaunchWorkingDirectory(expanded);
-    DWORD error = 0;
-    if (!ops.shellOpenEx(expanded, arguments, directory, error)) {
-        LogMessage(L"LaunchApp failed (%lu) for %s", error, expanded.c_str());
-        return false;
-    }
-    return true;
+    return StartWithShell(expanded, arguments, directory, ops);
 }
 
 bool LaunchShellApp(const std::wstring& id) { return LaunchShellApp(id, DefaultLaunchOps()); }
@@ -166,4 +175,55 @@ void OpenFileLocation(const std::wstring& path, const LaunchOps& ops) {
     if (ops.selectInFolder(expanded)) return;
     const std::wstring parent = ParentFolderOf(expanded);
     if (IsExistingDirectory(parent)) ops.shellOpen(parent, L"");
+}
+
+namespace {
+
+// The shortcut is gone: what it held still starts, in the folder it named.
+EntryLaunch PlanHeldTarget(const InstalledApp& app, const std::wstring& shortcut) {
+    const std::wstring target = ExpandLaunchTarget(app.targetPath);
+    const bool exists = !target.empty() && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!exists || !ShortcutChainIsSafe(target)) {
+        LogMessage(L"Launch refused: %s is gone, and its target %s cannot start", shortcut.c_str(), target.c_str());
+        return {};
+    }
+    std::wstring directory = ExpandLaunchTarget(app.workingFolder);
+    if (!IsExistingDirectory(directory)) directory = LaunchWorkingDirectory(target);
+    LogMessage(L"Launch: %s is gone; starting its target %s", shortcut.c_str(), target.c_str());
+    return {EntryLaunch::Way::Target, target, app.arguments, directory};
+}
+
+}  // namespace
+
+EntryLaunch PlanEntryLaunch(const InstalledApp& app) {
+    const std::wstring& start = StartPathOf(app);
+    const std::wstring expanded = ExpandLaunchTarget(start);
+    if (!app.shortcutPath.empty() && IsShortcutPath(expanded) && IsMissingDrivePath(expanded)) {
+        return PlanHeldTarget(app, expanded);
+    }
+    std::wstring end = expanded;
+    if (IsShortcutPath(expanded)) {
+        const ShortcutChain chain = FollowShortcutChain(expanded);
+        if (!AcceptShortcutChain(expanded, chain)) return {};
+        end = chain.last;
+    }
+    if (IsMissingDrivePath(end)) {
+        LogMessage(L"Launch refused: %s leads to %s, which is gone", start.c_str(), end.c_str());
+        return {};
+    }
+    return {EntryLaunch::Way::ShellApp, start, {}, {}};
+}
+
+bool StartEntryLaunch(const EntryLaunch& launch) { return StartEntryLaunch(launch, DefaultLaunchOps()); }
+
+bool StartEntryLaunch(const EntryLaunch& launch, const LaunchOps& ops) {
+    switch (launch.way) {
+        case EntryLaunch::Way::ShellApp:
+            return LaunchShellApp(launch.file, ops);
+        case EntryLaunch::Way::Target:
+            return StartWithShell(launch.file, launch.arguments, launch.directory, ops);
+        case EntryLaunch::Way::Nothing:
+            break;
+    }
+    return false;
 }

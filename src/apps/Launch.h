@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "apps/InstalledApp.h"
+
 // The shell calls behind launching, so the decisions can be checked exactly.
 struct LaunchOps {
     // ShellExecuteW(open, file, parameters, no directory, SW_SHOWNORMAL); its result.
@@ -43,3 +45,22 @@ std::wstring ExpandLaunchTarget(const std::wstring& target);
 // The working directory a launched target gets: none for packaged executables
 // and for non-file targets, else its existing parent folder.
 std::wstring LaunchWorkingDirectory(const std::wstring& expanded);
+
+// How a launcher entry starts: through its shortcut, so the shortcut's
+// arguments, folder and "run as" apply; or, when the shortcut went after the
+// catalog was built (an installer replacing it), through what it held.
+struct EntryLaunch {
+    enum class Way { Nothing, ShellApp, Target };
+    Way way = Way::Nothing;
+    std::wstring file;  // the id for ShellApp; the expanded target for Target
+    std::wstring arguments;
+    std::wstring directory;
+    explicit operator bool() const { return way != Way::Nothing; }
+};
+
+// Asks the file system what the entry can start, before anything is shown as
+// started. Nothing, logged with the reason, for a refused shortcut chain or a
+// target that is gone.
+EntryLaunch PlanEntryLaunch(const InstalledApp& app);
+bool StartEntryLaunch(const EntryLaunch& launch);
+bool StartEntryLaunch(const EntryLaunch& launch, const LaunchOps& ops);

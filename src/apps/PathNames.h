@@ -21,3 +21,7 @@ std::wstring ExtensionOf(const std::wstring& path);
 std::wstring ParentFolderOf(const std::wstring& path);
 
 bool IsExistingDirectory(const std::wstring& path);
+
+// A path on a drive ("C:\\...") where nothing is; false for every other kind of
+// path (shell names, ids, network paths), which are not asked about.
+bool IsMissingDrivePath(const std::wstring& path);

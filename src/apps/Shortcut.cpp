@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 
+#include "apps/LinkFileCheck.h"
 #include "apps/LinkFileProperties.h"
 #include "apps/LinkText.h"
 #include "apps/PathNames.h"
@@ -63,6 +64,34 @@ bool LoadFromBytes(IShellLinkW* link, const std::string& bytes) {
     return stream && SUCCEEDED(persist->Load(stream.Get()));
 }
 
+// A shortcut loaded for reading, or nothing: a file that cannot be read, or
+// whose sections claim more than it holds, is never handed to the shell (it
+// would commit what they claim before finding out).
+struct LoadedLink {
+    ComPtr<IShellLinkW> link;
+    std::string bytes;
+};
+
+std::optional<LoadedLink> LoadSoundLink(const std::wstring& path) {
+    LoadedLink loaded;
+    if (!ReadLinkBytes(path, loaded.bytes) ||
+        !LinkBytesAreSound(
+            std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(loaded.bytes.data()), loaded.bytes.size())) ||
+        FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&loaded.link)))) {
+        return std::nullopt;
+    }
+    if (LoadFromBytes(loaded.link.Get(), loaded.bytes)) return loaded;
+    ComPtr<IPersistFile> file;
+    if (SUCCEEDED(loaded.link.As(&file)) && SUCCEEDED(file->Load(path.c_str(), STGM_READ))) return loaded;
+    return std::nullopt;
+}
+
+bool ReadRawTarget(IShellLinkW* link, std::wstring& target) {
+    return ReadWholeLinkText(
+        MAX_PATH, [&](wchar_t* buffer, int capacity) { return link->GetPath(buffer, capacity, nullptr, SLGP_RAWPATH); },
+        target);
+}
+
 }  // namespace
 
 std::optional<ShortcutInfo> ResolveShortcut(const std::wstring& path) {
@@ -71,34 +100,25 @@ std::optional<ShortcutInfo> ResolveShortcut(const std::wstring& path) {
     info.displayName = DisplayNameFromPath(path);
 
     if (NormalizePathKey(ExtensionOf(path)) == L".lnk") {
-        ComPtr<IShellLinkW> link;
-        ComPtr<IPersistFile> file;
-        std::string bytes;
-        const bool haveBytes = ReadLinkBytes(path, bytes);
-        // A link whose sections claim more than it holds is one without a
-        // target: the shell would commit what they claim before finding out.
-        const bool sound = haveBytes && LinkBytesAreSound(std::span<const uint8_t>(
-                                            reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-        if (sound && SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) &&
-            ((haveBytes && LoadFromBytes(link.Get(), bytes)) ||
-             (SUCCEEDED(link.As(&file)) && SUCCEEDED(file->Load(path.c_str(), STGM_READ))))) {
+        if (std::optional<LoadedLink> loaded = LoadSoundLink(path)) {
+            IShellLinkW* link = loaded->link.Get();
             std::wstring target;
-            const bool hasTarget = ReadWholeLinkText(
-                MAX_PATH,
-                [&](wchar_t* buffer, int capacity) { return link->GetPath(buffer, capacity, nullptr, SLGP_RAWPATH); },
-                target);
-            if (hasTarget && !target.empty()) {
+            if (ReadRawTarget(link, target) && !target.empty()) {
                 info.targetPath = std::move(target);
                 ReadWholeLinkText(
                     512, [&](wchar_t* buffer, int capacity) { return link->GetArguments(buffer, capacity); },
                     info.arguments);
+                ReadWholeLinkText(
+                    MAX_PATH,
+                    [&](wchar_t* buffer, int capacity) { return link->GetWorkingDirectory(buffer, capacity); },
+                    info.workingDirectory);
             }
-            std::wstring id = AppUserModelIdFromStore(link.Get());
+            std::wstring id = AppUserModelIdFromStore(link);
             // Some shells keep no property store for links; the file's own
             // property-store block still names the id of pinned packaged apps.
             if (id.empty()) {
-                id = AppUserModelIdFromLinkBytes(
-                    std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+                id = AppUserModelIdFromLinkBytes(std::span<const uint8_t>(
+                    reinterpret_cast<const uint8_t*>(loaded->bytes.data()), loaded->bytes.size()));
             }
             info.appUserModelId = NormalizePathKey(id);
         }
@@ -106,4 +126,12 @@ std::optional<ShortcutInfo> ResolveShortcut(const std::wstring& path) {
     if (info.targetPath.empty()) info.targetPath = path;
     if (info.appUserModelId.empty()) info.appUserModelId = NormalizePathKey(info.targetPath);
     return info;
+}
+
+StoredLinkTarget ReadStoredLinkTarget(const std::wstring& path) {
+    if (!IsLinkFileSound(path)) return {StoredLinkKind::Malformed, {}};
+    std::optional<LoadedLink> loaded = LoadSoundLink(path);
+    std::wstring target;
+    if (!loaded || !ReadRawTarget(loaded->link.Get(), target) || target.empty()) return {StoredLinkKind::NoTarget, {}};
+    return {StoredLinkKind::Target, std::move(target)};
 }

@@ -90,6 +90,8 @@ void AddGroupMember(const std::wstring& linkPath, const std::wstring& name, cons
         app.targetPath = target;
         app.nameKey = nameKey;
         app.shortcutPath = linkPath;
+        app.arguments = arguments;
+        if (info) app.workingFolder = info->workingDirectory;
         // The classifiers blank the user's profile folder out of the paths, so a
         // user's own name never turns into a keyword.
         Classify(app, target, arguments, linkPath);
@@ -293,6 +295,8 @@ void ScanStartMenuFallbackIn(const std::wstring& root, std::unordered_set<std::w
         app.targetPath = target;
         app.nameKey = nameKey;
         app.shortcutPath = linkPath;
+        app.arguments = arguments;
+        if (info) app.workingFolder = info->workingDirectory;
         Classify(app, target, arguments, launchId);
         out.push_back(std::move(app));
     }

@@ -271,8 +271,8 @@ void DockWindow::OnMiddleButtonUp(POINT client) {
     if (index < 0) return;
     const DockItem item = model.items[index];
     if (item.kind != DockItemKind::App || item.path.empty()) return;
-    StartBounce(item.id);
-    shellActions.launchApp(item.path, item.args);
+    // A launch that cannot happen is not shown as one that did.
+    if (shellActions.launchApp(item.path, item.args)) StartBounce(item.id);
 }
 
 void DockWindow::ActivateItem(int index, bool fromMenu) {
@@ -298,8 +298,7 @@ void DockWindow::ActivateItem(int index, bool fromMenu) {
                     shellActions.activateWindow(choice.window);
                 }
             } else if (!item.path.empty()) {
-                StartBounce(item.id);
-                shellActions.launchApp(item.path, item.args);
+                if (shellActions.launchApp(item.path, item.args)) StartBounce(item.id);
             }
             break;
         case DockItemKind::RecycleBin:

@@ -22,8 +22,12 @@ class LauncherInputTest : public LauncherWindowTest {
 protected:
     void Open(const std::vector<InstalledApp>& list) {
         Deliver(list);
-        apps.launchShellApp = [this](const std::wstring& id) {
-            launched.push_back(id);
+        // Made-up paths: every entry is taken as startable through what it names.
+        apps.planLaunch = [](const InstalledApp& entry) {
+            return EntryLaunch{EntryLaunch::Way::ShellApp, StartPathOf(entry), {}, {}};
+        };
+        apps.startLaunch = [this](const EntryLaunch& launch) {
+            launched.push_back(launch.file);
             return true;
         };
         apps.launchApp = [this](const std::wstring& target, const std::wstring&) {
@@ -234,6 +238,22 @@ TEST_F(LauncherInputTest, EscapeBackspaceAndEnterWalkBackOut) {
     EXPECT_FALSE(apps.visible);
     ASSERT_EQ(launched.size(), 1u);
     EXPECT_EQ(launched[0], L"C:\\Windows\\calc.exe");
+
+    // An entry whose shortcut and target are both gone starts nothing, and the
+    // launcher stays for another choice.
+    testing_support::TempDir temp;
+    std::vector<InstalledApp> gone = FilterFixture();
+    gone[3].shortcutPath = temp.File(L"Rechner.lnk");
+    gone[3].targetPath = temp.File(L"calc.exe");
+    now += 1000;
+    Open(gone);
+    apps.planLaunch = PlanEntryLaunch;
+    FreshLog log;
+    Type(L"rech");
+    Send(WM_CHAR, 0x0D);
+    EXPECT_TRUE(apps.visible);
+    EXPECT_EQ(launched.size(), 1u);
+    EXPECT_NE(ReadDebugLog().find("Launch refused: "), std::string::npos);
 }
 
 TEST_F(LauncherInputTest, TheCaretStopsBlinkingShownAfterTheTimeoutUntilAKey) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -32,7 +33,7 @@ std::string EntryBytes(uint8_t flags = 1, uint8_t category = 6, uint16_t initial
     PutU32(out, 0);
     PutU32(out, 0);
     PutString(out, name);
-    PutU32(out, 0);
+    for (int i = 0; i < 3; ++i) PutU32(out, 0);  // shortcut, arguments, working folder
     out.push_back(static_cast<char>(flags));
     out.push_back(static_cast<char>(category));
     out.append(reinterpret_cast<const char*>(&initial), 2);
@@ -99,14 +100,14 @@ TEST_F(CacheTest, GoldenBytes) {
     SaveCatalogCacheTo(path, {folder});
 
     const unsigned char expected[] = {
-        'V', 'T', 'C', 'A', 2, 0, 0, 0, 1, 0, 0, 0,
+        'V', 'T', 'C', 'A', 3, 0, 0, 0, 1, 0, 0, 0,
         2, 0, 0, 0, 'A', 0, 'b', 0,          // name
         1, 0, 0, 0, 'x', 0,                  // launchId
         0, 0, 0, 0,                          // targetPath
         2, 0, 0, 0, 'a', 0, 'b', 0,          // nameKey
-        0, 0, 0, 0,                          // shortcutPath
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // shortcutPath, arguments, workingFolder
         3, 5, 'A', 0, 1, 0, 0, 0,            // flags, category, initial, one member
-        1, 0, 0, 0, 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 'c', 0, 0, 0, 0, 0,
+        1, 0, 0, 0, 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
         0, 6, '#', 0, 0, 0, 0, 0,
     };
     EXPECT_EQ(ReadBytes(path), std::string(reinterpret_cast<const char*>(expected), sizeof(expected)));
@@ -120,6 +121,8 @@ TEST_F(CacheTest, RoundTripKeepsEverythingInOrder) {
                               static_cast<wchar_t>(L'A' + c)));
     }
     catalog[0].shortcutPath = L"C:\\Start\\App 0.lnk";
+    catalog[0].arguments = L"--profile \"x y\"";
+    catalog[0].workingFolder = L"%USERPROFILE%";
     catalog.push_back(App(L"微信", AppCategory::Social, static_cast<wchar_t>(0xFFFF)));
     InstalledApp folder = App(L"Suite", AppCategory::Office, L'S');
     folder.isFolder = true;
@@ -233,8 +236,8 @@ TEST_F(CacheTest, HostileFilesAreRejectedAndDeleted) {
     EXPECT_TRUE(Rejected(""));
     EXPECT_TRUE(Rejected("VTCB" + Header(1).substr(4) + EntryBytes()));
     InitializeLog(true);
-    EXPECT_TRUE(Rejected(Header(1, 1) + EntryBytes()));  // from before entries kept their shortcut
-    EXPECT_NE(ReadDebugLog().find(path + L" has version 1, not 2; it is rebuilt"), std::wstring::npos);
+    EXPECT_TRUE(Rejected(Header(1, 2) + EntryBytes()));  // from before entries kept their shortcut's arguments
+    EXPECT_NE(ReadDebugLog().find(path + L" has version 2, not 3; it is rebuilt"), std::wstring::npos);
     EXPECT_TRUE(Rejected(Header(0xFFFFFFFFu)));
     // Huge string lengths.
     std::string huge = Header(1);

@@ -15,6 +15,7 @@
 #include "apps/PathNames.h"
 #include "apps/Shortcut.h"
 #include "apps/ShortcutChain.h"
+#include "apps/StartMenuScan.h"
 #include "dock/PinnedAppFrom.h"
 #include "config/Paths.h"
 #include "platform/ShellPropertyKeys.h"
@@ -181,6 +182,27 @@ TEST_F(LaunchTest, ExecutablesStartWithArgumentsInTheRightFolder) {
     // An all-apps file entry starts for real too.
     DeleteFileW((temp / L"record.txt").c_str());
     EXPECT_TRUE(LaunchRecorded(temp, [&] { return LaunchShellApp(ordinary); }, got));
+
+    // One whose shortcut went after the catalog was read starts what the
+    // shortcut held: its target, arguments and folder. Recorded elsewhere: the
+    // helper above may still hold its record.
+    TempDir fresh;
+    MakeDirs(temp / L"menu\\Suite");
+    ASSERT_TRUE(MakeShortcut(temp / L"menu\\Suite\\Tool.lnk", ordinary, L"--from \"the link\"", elsewhere));
+    std::vector<StartMenuGroup> groups;
+    StartMenuGroupIndex index;
+    CollectStartMenuShortcutsIn(temp / L"menu", groups, index);
+    ASSERT_EQ(groups.size(), 1u);
+    ASSERT_TRUE(DeleteFileW((temp / L"menu\\Suite\\Tool.lnk").c_str()));
+    ASSERT_TRUE(
+        LaunchRecorded(fresh, [&] { return StartEntryLaunch(PlanEntryLaunch(groups[0].apps.at(0))); }, got));
+    EXPECT_EQ(got.args, (std::vector<std::wstring>{L"--from", L"the link"}));
+    EXPECT_EQ(DirKey(got.cwd), DirKey(elsewhere));
+    // With the target gone too nothing can start, and nothing is tried.
+    InstalledApp gone = groups[0].apps[0];
+    gone.targetPath = temp / L"gone.exe";
+    EXPECT_FALSE(PlanEntryLaunch(gone));
+    EXPECT_NE(ReadDebugLog().find(L"Launch refused: "), std::wstring::npos);
 }
 
 TEST_F(LaunchTest, MissingTargetFailsAndIsLogged) {

@@ -13,6 +13,8 @@
 #include "TestSupport.h"
 #include "apps/IconExtraction.h"
 #include "apps/LinkFileCheck.h"
+#include "apps/Launch.h"
+#include "apps/ShortcutChain.h"
 #include "apps/StartMenuScan.h"
 #include "config/Paths.h"
 
@@ -207,6 +209,8 @@ TEST_F(StartMenuTest, AMalformedLinkIsTargetlessAndCostsNoMoreThanAGoodOne) {
     const std::vector<StartMenuGroup> groups = Walk();
     IconBitmap icon;
     EXPECT_FALSE(ExtractShellItemImage(factory.Get(), L"", broken, 48, true, icon) || ExtractFileIcon(factory.Get(), broken, icon));
+    EXPECT_FALSE(ShortcutChainIsSafe(broken));
+    EXPECT_FALSE(LaunchApp(broken, L""));
     GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
     EXPECT_LT(after.PeakPagefileUsage - before.PagefileUsage, SIZE_T(256) << 20);
     EXPECT_LT(after.PeakWorkingSetSize - before.WorkingSetSize, SIZE_T(256) << 20);

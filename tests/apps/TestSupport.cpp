@@ -33,7 +33,7 @@ void MakeDirs(const std::wstring& path) {
 }
 
 bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target,
-                  const std::wstring& arguments) {
+                  const std::wstring& arguments, const std::wstring& folder) {
     ComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_PPV_ARGS(&link)))) {
@@ -41,6 +41,7 @@ bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target,
     }
     if (FAILED(link->SetPath(target.c_str()))) return false;
     if (!arguments.empty() && FAILED(link->SetArguments(arguments.c_str()))) return false;
+    if (!folder.empty() && FAILED(link->SetWorkingDirectory(folder.c_str()))) return false;
     ComPtr<IPersistFile> file;
     if (FAILED(link.As(&file))) return false;
     return SUCCEEDED(file->Save(linkPath.c_str(), TRUE));

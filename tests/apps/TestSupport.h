@@ -34,7 +34,7 @@ public:
 void MakeDirs(const std::wstring& path);
 // Writes a shell link with IShellLinkW; false when the shell refuses it.
 bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target,
-                  const std::wstring& arguments = L"");
+                  const std::wstring& arguments = L"", const std::wstring& folder = L"");
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);

@@ -355,6 +355,14 @@ TEST_F(DockPointer, AClickLaunchesAStoppedApplicationWithABounceAndAMiddleClickA
     EXPECT_EQ(launched_[1], WindowsFile(L"notepad.exe"));
     Pointer(WM_MBUTTONUP, IconCentre(0));
     EXPECT_EQ(launched_.size(), 2u) << "the launchpad starts nothing";
+    Settle();
+    dock_.shellActions.launchApp = [this](const std::wstring& path, const std::wstring&) {
+        launched_.push_back(path);
+        return false;
+    };
+    Pointer(WM_MBUTTONUP, IconCentre(IndexOf(L"Notepad")));
+    EXPECT_EQ(launched_.size(), 3u);
+    EXPECT_FALSE(dock_.IsAnimating()) << "a launch that did not happen does not hop";
     EXPECT_TRUE(FileUntouched());
 }
 
