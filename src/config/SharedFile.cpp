@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "platform/Log.h"
 #include "platform/UniqueHandle.h"
 
 namespace {
@@ -46,27 +47,36 @@ bool MoveIntoPlace(const std::wstring& from, const std::wstring& to, DWORD flags
 
 namespace {
 
-bool MoveAsideAndReplace(const std::wstring& from, const std::wstring& to, DWORD flags) {
+bool MoveAsideAndReplace(const std::wstring& from, const std::wstring& to, DWORD flags, const FileMove& move) {
     static std::atomic<unsigned> counter{0};
     // A name no other save uses: an earlier old file may still be open under its own.
     const std::wstring aside =
         to + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L".old";
-    if (!MoveFileExW(to.c_str(), aside.c_str(), 0)) return false;
-    const bool moved = MoveFileExW(from.c_str(), to.c_str(), flags) != FALSE;
+    if (!move(to, aside, 0)) return false;
+    if (move(from, to, flags)) {
+        DeleteFileW(aside.c_str());
+        return true;
+    }
     const DWORD error = GetLastError();
-    if (!moved) MoveFileExW(aside.c_str(), to.c_str(), 0);
-    DeleteFileW(aside.c_str());
+    // Deleted aside, the old file would be in no file at all.
+    if (!move(aside, to, 0)) LogMessage(L"Replacing %s failed; the old file is kept as %s", to.c_str(), aside.c_str());
     SetLastError(error);
-    return moved;
+    return false;
 }
 
 }  // namespace
 
 bool ReplaceSharedFile(const std::wstring& from, const std::wstring& to, DWORD flags) {
+    return ReplaceSharedFile(from, to, flags, [](const std::wstring& source, const std::wstring& target, DWORD how) {
+        return MoveFileExW(source.c_str(), target.c_str(), how) != FALSE;
+    });
+}
+
+bool ReplaceSharedFile(const std::wstring& from, const std::wstring& to, DWORD flags, const FileMove& move) {
     for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
         if (attempt > 0) Sleep(kMoveRetryMs);
-        if (MoveFileExW(from.c_str(), to.c_str(), flags)) return true;
-        if (MoveAsideAndReplace(from, to, flags)) return true;
+        if (move(from, to, flags)) return true;
+        if (MoveAsideAndReplace(from, to, flags, move)) return true;
     }
     return false;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 // Opens path for binary reading ("rb") with read, write and delete sharing, so
@@ -29,4 +30,9 @@ bool MoveIntoPlace(const std::wstring& from, const std::wstring& to, DWORD flags
 // and deletes it there (it goes when its last reader closes it). For files
 // whose loss is only a cache miss: should the new file fail to move after the
 // old one went aside, the old one may be gone.
+// Should the old file, once aside, not go back after the new one failed to
+// move, it stays under its aside name rather than being lost. `move` is
+// MoveFileExW; tests play moves that fail.
+using FileMove = std::function<bool(const std::wstring& from, const std::wstring& to, DWORD flags)>;
 bool ReplaceSharedFile(const std::wstring& from, const std::wstring& to, DWORD flags);
+bool ReplaceSharedFile(const std::wstring& from, const std::wstring& to, DWORD flags, const FileMove& move);

@@ -30,7 +30,9 @@ bool WriteFrameDump(const std::wstring& path, const raster::Image& image) {
         DWORD written = 0;
         return WriteFile(handle.get(), data, size, &written, nullptr) && written == size;
     };
-    const bool written = put(&file, sizeof(file)) && put(&info, sizeof(info)) && put(image.Data(), pixelBytes);
+    // On the disk before the rename makes it the dump, as every file we replace.
+    const bool written = put(&file, sizeof(file)) && put(&info, sizeof(info)) && put(image.Data(), pixelBytes) &&
+                         FlushFileBuffers(handle.get());
     handle.reset();  // closed before it is moved into place
     if (!written || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(temporary.c_str());

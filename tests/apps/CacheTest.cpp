@@ -293,6 +293,18 @@ TEST_F(CacheTest, ConcurrentSavesNeverInterleave) {
 
 // The launcher or the icon workers may be reading a cache file at the moment
 // another thread saves a newer one; the save must still land.
+TEST_F(CacheTest, AReplacementThatCannotPutTheOldFileBackKeepsItAside) {
+    ASSERT_TRUE(WriteBytes(path, "old") && WriteBytes(path + L".tmp", "new"));
+    // Only the moves aside happen: the new file and the way back are refused.
+    EXPECT_FALSE(ReplaceSharedFile(path + L".tmp", path, MOVEFILE_REPLACE_EXISTING,
+                                   [&](const std::wstring& from, const std::wstring& to, DWORD flags) {
+                                       return from == path && MoveFileExW(from.c_str(), to.c_str(), flags);
+                                   }));
+    std::vector<std::string> kept;
+    for (const std::wstring& name : FilesIn(temp / L"cache")) kept.push_back(ReadBytes(temp / (L"cache\\" + name)));
+    EXPECT_EQ(std::count(kept.begin(), kept.end(), "old"), 1) << "the old file is in no file";
+}
+
 TEST_F(CacheTest, AnOpenReaderNeverBlocksAReplacement) {
     const std::vector<InstalledApp> oldCatalog = {App(L"old", AppCategory::Other, L'O')};
     const std::vector<InstalledApp> newCatalog = {App(L"new", AppCategory::Games, L'N'),
