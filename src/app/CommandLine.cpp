@@ -55,6 +55,7 @@ CommandLineOptions ParseCommandLine(const std::vector<std::wstring>& args) {
                 options.watchdog.eventName = args[i + 3];
                 return options;
             }
+            options.unknown.push_back(arg);
         } else if (arg == L"--restore-taskbar") {
             options.mode = StartMode::RestoreTaskbar;
             return options;
@@ -73,6 +74,8 @@ CommandLineOptions ParseCommandLine(const std::vector<std::wstring>& args) {
             }
         } else if (arg == L"--dump-frame") {
             if (i + 1 < args.size()) options.dumpFramePath = args[++i];
+        } else {
+            options.unknown.push_back(arg);
         }
     }
     return options;

@@ -28,6 +28,8 @@ struct CommandLineOptions {
     int32_t testAllAppsMs = 0;
     // Diagnostics: where the dock writes its composed frame whenever it comes to rest.
     std::wstring dumpFramePath;
+    // Arguments that matched no option: skipped, and named in the debug log.
+    std::vector<std::wstring> unknown;
 };
 
 // args[0] is the program path and is skipped. --watchdog and --restore-taskbar

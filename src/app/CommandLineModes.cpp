@@ -7,6 +7,7 @@
 
 #include "platform/Log.h"
 #include "app/StartupTask.h"
+#include "platform/InstanceNames.h"
 #include "platform/SystemTaskbar.h"
 #include "platform/UniqueHandle.h"
 
@@ -33,6 +34,11 @@ int RunWatchdogMode(const WatchdogArgs& args) {
         args.eventName.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, args.eventName.c_str()));
     if (process) {
         SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+        // The dock hides the taskbar only once this is set.
+        const platform::UniqueHandle armed(
+            OpenEventW(EVENT_MODIFY_STATE, FALSE, WatchdogArmedEventName(args.processId).c_str()));
+        if (armed) SetEvent(armed.get());
+        LogMessage(L"Watchdog: watching process %lu", static_cast<unsigned long>(args.processId));
         HANDLE handles[2] = {process.get(), cancel.get()};
         DWORD count = cancel ? 2 : 1;
         DWORD result = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
@@ -53,7 +59,15 @@ int RunWatchdogMode(const WatchdogArgs& args) {
 
 int RunRestoreTaskbarMode() {
     RestoreSystemTaskbarsAtStartup(0);
-    return 0;
+    const platform::UniqueHandle running(OpenMutexW(SYNCHRONIZE, FALSE, kSingleInstanceMutexName));
+    if (!running) return 0;
+    // A dock still starting has no input window yet, and would hide the
+    // taskbar once it has: that is no restore.
+    const HWND dock = FindWindowW(kDockInputWindowClass, nullptr);
+    DWORD_PTR answer = 0;
+    const bool answered = dock && SendMessageTimeoutW(dock, RegisterWindowMessageW(kLeaveTaskbarMessageName), 0, 0,
+                                                      SMTO_ABORTIFHUNG, 10000, &answer);
+    return answered && answer == 1 ? 0 : 2;
 }
 
 int RunLogonTaskMode(bool install) {

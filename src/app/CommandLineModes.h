@@ -8,7 +8,9 @@
 // process ended first.
 int RunWatchdogMode(const WatchdogArgs& args);
 
-// Puts the system taskbar back; works while a dock instance runs.
+// Puts the system taskbar back. A running dock would hide it again at its next
+// look, so it is asked to leave the taskbar to the user for the rest of its
+// run: 0 once it has, 2 when a dock runs that cannot be asked.
 int RunRestoreTaskbarMode();
 
 // Installs (install wins when both are set) or removes the logon task: 0 or 2.

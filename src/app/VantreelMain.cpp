@@ -9,6 +9,7 @@
 #include "app/CommandLineModes.h"
 #include "app/CrashLog.h"
 #include "app/FramePacer.h"
+#include "platform/InstanceNames.h"
 #include "platform/Log.h"
 #include "platform/UniqueHandle.h"
 #include "app/MainLoop.h"
@@ -27,6 +28,13 @@ void OptOutOfPowerThrottling() {
     SetProcessInformation(GetCurrentProcess(), ProcessPowerThrottling, &state, sizeof(state));
 }
 
+// A mistyped option is skipped; the log says which, or the run would simply
+// behave as if it had never been given.
+void LogUnknownOptions(const CommandLineOptions& options) {
+    for (const std::wstring& option : options.unknown)
+        LogMessage(L"Command line: %s is no option; skipped", option.c_str());
+}
+
 }  // namespace
 
 int VantreelMain(HINSTANCE instance) {
@@ -38,12 +46,20 @@ int VantreelMain(HINSTANCE instance) {
     if (options.mode == StartMode::RestoreTaskbar) return RunRestoreTaskbarMode();
 
     bool debugLog = options.debugLog || GetTickCount64() < kFreshBootMs;
+    // The logon task is the user's to change whether or not a dock runs: a
+    // second instance that did nothing would report success for a change it
+    // never made.
+    if (options.installTask || options.removeTask) {
+        InitializeLog(debugLog);
+        LogUnknownOptions(options);
+        return RunLogonTaskMode(options.installTask);
+    }
 
-    const platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, L"Local\\Vantreel_SingleInstance"));
+    const platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kSingleInstanceMutexName));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
     InitializeLog(debugLog);
-    if (options.installTask || options.removeTask) return RunLogonTaskMode(options.installTask);
+    LogUnknownOptions(options);
 
     SetUnhandledExceptionFilter(CrashExceptionFilter);
     InstallTerminateHandlers();

@@ -7,8 +7,10 @@
 #include <cmath>
 
 #include "app/StartupLog.h"
+#include "platform/Log.h"
 #include "config/ConfigFile.h"
 #include "config/Paths.h"
+#include "platform/InstanceNames.h"
 #include "dock/ForegroundWindow.h"
 #include "dock/PinnedAppFrom.h"
 #include "render/WallpaperLuminanceWorker.h"
@@ -17,7 +19,6 @@
 namespace {
 
 constexpr wchar_t kVisualClass[] = L"VantreelVisualWindow";
-constexpr wchar_t kInputClass[] = L"VantreelInputWindow";
 constexpr int kAppIconResource = 101;
 constexpr float kAllAppsReserveExtraDip = 22.0f;
 // The input window stays all but transparent: it must receive the pointer
@@ -60,7 +61,7 @@ bool DockWindow::CreateWindows() {
     inputClass.hIconSm =
         static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    inputClass.lpszClassName = kInputClass;
+    inputClass.lpszClassName = kDockInputWindowClass;
     platform::RegisterWindowClass(inputClass);
 
     monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
@@ -75,8 +76,9 @@ bool DockWindow::CreateWindows() {
         static_cast<int>(std::lround(scale * bandHeight)), nullptr, nullptr, instance, this);
     if (!visualWindow) return false;
 
-    HWND created = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED, kInputClass,
-                                   L"Vantreel", WS_POPUP, originX, originY, 200, 64, nullptr, nullptr, instance, this);
+    HWND created =
+        CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED, kDockInputWindowClass,
+                        L"Vantreel", WS_POPUP, originX, originY, 200, 64, nullptr, nullptr, instance, this);
     if (!created) return false;
     inputWindow = created;
     SetLayeredWindowAttributes(inputWindow, 0, kInputWindowAlpha, LWA_ALPHA);
@@ -234,6 +236,16 @@ void DockWindow::ToggleNativeTaskbar() {
     }
     keepTaskbarRun.End();
     SaveToFile();
+}
+
+void DockWindow::LeaveTaskbarForThisRun() {
+    // Asked from the command line: the taskbar back now, as --keep-taskbar
+    // would have left it, with the user's setting untouched in the file.
+    if (inputWindow) KillTimer(inputWindow, kTaskbarHideTimer);
+    if (!keepTaskbarRun.active) keepTaskbarRun.Begin(config);
+    taskbarHider.Restore();
+    settings.TakeOwnerConfig(config);
+    LogMessage(L"System taskbar left to the user for this run, as asked by --restore-taskbar");
 }
 
 void DockWindow::Shutdown() {

@@ -86,6 +86,7 @@ public:
     void OpenSettings();
     void ToggleAllApps();
     void ToggleNativeTaskbar();
+    void LeaveTaskbarForThisRun();
     void StartWallpaperLumaProbe();
     void ArmIdleTrimTimer();
 
@@ -287,6 +288,7 @@ private:
     bool dragReordered = false;  // this drag has already moved the item
     UINT shellHookMessage = 0;
     UINT taskbarCreatedMessage = 0;
+    UINT leaveTaskbarMessage = 0;
     RECT inputRect = {0, 0, 0, 0};        // where the input window belongs
     RECT placedInputRect = {0, 0, 0, 0};  // where it was last put
     bool fullscreenOverlap = false;

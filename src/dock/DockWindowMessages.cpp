@@ -39,6 +39,10 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
         taskbarHider.UpdateEdgeGuard();
         return 0;
     }
+    if (leaveTaskbarMessage != 0 && message == leaveTaskbarMessage) {
+        LeaveTaskbarForThisRun();
+        return 1;
+    }
     switch (message) {
         case WM_CLOSE: {
             HWND active = GetActiveWindow();

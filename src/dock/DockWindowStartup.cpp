@@ -9,6 +9,7 @@
 #include "app/Prefetch.h"
 #include "app/StartupLog.h"
 #include "dock/DockWindow.h"
+#include "platform/InstanceNames.h"
 #include "dock/TextWarmUp.h"
 #include "platform/DetachedThread.h"
 #include "platform/Log.h"
@@ -169,6 +170,7 @@ void DockWindow::RegisterDropTarget() {
 void DockWindow::RegisterHotkeysAndTimers() {
     shellHookMessage = RegisterWindowMessageW(L"SHELLHOOK");
     taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+    leaveTaskbarMessage = RegisterWindowMessageW(kLeaveTaskbarMessageName);
     RegisterHotKey(inputWindow, 1, MOD_CONTROL | MOD_ALT, 'T');
     RegisterHotKey(inputWindow, 2, MOD_CONTROL | MOD_ALT, VK_OEM_COMMA);
     RegisterHotKey(inputWindow, 3, MOD_ALT, VK_SPACE);

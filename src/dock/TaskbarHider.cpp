@@ -17,16 +17,21 @@ namespace {
 constexpr wchar_t kEdgeGuardClass[] = L"VantreelEdgeGuard";
 constexpr int kEdgeGuardHeight = 2;
 
-// This process's cancel event, not signalled; empty when it cannot be made.
-platform::UniqueHandle CreateCancelEvent() {
+// How long a hide waits for a starting watchdog to watch before it hides all
+// the same: far more than a copy of the program takes on a busy machine.
+constexpr DWORD kWatchdogArmWaitMs = 15000;
+
+// One of this process's watchdog events, not signalled; empty when it cannot be made.
+platform::UniqueHandle CreateOwnEvent(const std::wstring& name) {
     SetLastError(ERROR_SUCCESS);
-    platform::UniqueHandle event(
-        CreateEventW(nullptr, TRUE, FALSE, WatchdogCancelEventName(GetCurrentProcessId()).c_str()));
+    platform::UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
     // A watchdog of an earlier hide may still hold the event, signalled: the new
     // watchdog would take that for a cancel and end at once.
     if (event && GetLastError() == ERROR_ALREADY_EXISTS) ResetEvent(event.get());
     return event;
 }
+
+platform::UniqueHandle CreateCancelEvent() { return CreateOwnEvent(WatchdogCancelEventName(GetCurrentProcessId())); }
 
 // The watchdog process restoring `state`, or empty.
 platform::UniqueHandle LaunchWatchdog(const std::wstring& path, uint32_t state) {
@@ -92,13 +97,6 @@ bool StartWatchdogProcess(const std::wstring& path, std::wstring commandLine, PR
     plain.cb = sizeof(plain);
     return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                           &plain, &info) != FALSE;
-}
-
-std::wstring WatchdogCancelEventName(DWORD processId) {
-    wchar_t name[128];
-    _snwprintf(name, std::size(name) - 1, L"Local\\Vantreel_WatchdogCancel_%lu", static_cast<unsigned long>(processId));
-    name[std::size(name) - 1] = L'\0';
-    return name;
 }
 
 std::wstring BuildWatchdogCommandLine(const std::wstring& programPath, DWORD processId, uint32_t taskbarState,
@@ -199,7 +197,15 @@ void TaskbarHider::StartWatchdogEarly() {
             EarlyWatchdog started;
             SaveSystemTaskbarState(started.state, started.stateSaved);
             started.cancelEvent = CreateCancelEvent();
+            const platform::UniqueHandle armed = CreateOwnEvent(WatchdogArmedEventName(GetCurrentProcessId()));
             if (started.cancelEvent) started.process = LaunchWatchdog(path, started.state & 3);
+            // A copy of the program takes most of a second to come up, more on
+            // a busy machine; hidden before it watches, a dock killed meanwhile
+            // would leave the taskbar hidden until it does.
+            if (started.process && armed) {
+                const HANDLE either[2] = {armed.get(), started.process.get()};
+                WaitForMultipleObjects(2, either, FALSE, kWatchdogArmWaitMs);
+            }
             promise.set_value(std::move(started));
         });
     } catch (const std::system_error&) {

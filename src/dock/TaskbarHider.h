@@ -11,6 +11,7 @@
 #include <future>
 #include <string>
 
+#include "platform/InstanceNames.h"
 #include "platform/UniqueHandle.h"
 
 class TaskbarHider {
@@ -28,7 +29,7 @@ public:
     void StartWatchdog();
     // A copy of the program takes most of a second to start, so a dock about to
     // hide the taskbar reads the user's state and starts the watchdog carrying
-    // it on a worker, and hides once that is done; the first hide takes that
+    // it on a worker, and hides once that watchdog says it watches; the first hide takes that
     // watchdog, and a restore cancels it whether or not anything was hidden.
     // Does nothing while hiding or while a watchdog exists or is starting.
     void StartWatchdogEarly();
@@ -100,9 +101,6 @@ LRESULT CALLBACK EdgeGuardWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 // Registers "VantreelEdgeGuard" (once) and creates the guard, hidden; null on failure.
 HWND CreateEdgeGuardWindow(HINSTANCE instance);
-
-// "Local\Vantreel_WatchdogCancel_<pid>".
-std::wstring WatchdogCancelEventName(DWORD processId);
 
 // The watchdog's command line: the quoted program path, --watchdog, the dock's
 // process id, the taskbar state to restore and the cancel event's name;

@@ -23,6 +23,8 @@ TEST(CommandLine, FlagsAreWholeCaseSensitiveWords) {
     EXPECT_FALSE(options.debugLog);
     EXPECT_FALSE(options.keepTaskbar);
     EXPECT_EQ(options.mode, StartMode::Dock);
+    EXPECT_EQ(options.unknown, (std::vector<std::wstring>{L"--Debug-Log", L"--debug-log=1", L"-debug-log",
+                                                          L"debug-log", L"--keep"}));
 }
 
 TEST(CommandLine, ProgramPathIsNeverAnOption) {

@@ -1,9 +1,11 @@
 // The taskbar always comes back: the dock hiding a stand-in taskbar is killed
-// at a random moment of its first three seconds, as a crash or the task
-// manager would end it, and the watchdog must show the taskbar again within a
-// second of that end (by its own log) and be gone before the next trial. VANTREEL_RELIABILITY_TRIALS sets
-// the number of trials (tools/reliability runs 100), VANTREEL_RELIABILITY_SEED
-// repeats a run.
+// as a crash or the task manager would end it, and must leave no copy behind.
+// Most kills come at a random moment of the second after the dock says the
+// taskbar is hidden (its watchdog then watches), whatever the machine's speed,
+// and the watchdog must show the taskbar again within a second of that end (by
+// its own log); every fourth comes at a random moment of the start, with the
+// toggle hotkey pressed on the way. VANTREEL_RELIABILITY_TRIALS sets the number
+// of trials (tools/reliability runs 100), VANTREEL_RELIABILITY_SEED repeats a run.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -43,8 +45,13 @@ TEST(TaskbarReliability, AKilledDockGivesTheTaskbarBackWithinASecond) {
         ASSERT_TRUE(taskbar.BothShown()) << "trial " << trial << " starts with the taskbar shown";
         DockProcess dock;
         ASSERT_TRUE(dock.Start(config));
-        DWORD delay = random() % 3001;
-        int presses = trial % 3 == 0 ? 1 + static_cast<int>(random() % 2) : 0;
+        const bool duringStart = trial % 4 == 0;
+        DWORD delay = random() % (duringStart ? 3001 : 1001);
+        int presses = duringStart ? 1 + static_cast<int>(random() % 2) : 0;
+        if (!duringStart) {
+            ASSERT_TRUE(WaitUntil([&] { return dock.MilestoneMs(L"taskbar hidden") >= 0; }, 60000))
+                << "trial " << trial << ": " << dock.Describe();
+        }
         DWORD waited = 0;
         for (int press = 0; press < presses; ++press) {
             DWORD at = random() % (delay + 1);
@@ -62,18 +69,22 @@ TEST(TaskbarReliability, AKilledDockGivesTheTaskbarBackWithinASecond) {
         std::wstring folder = dock.Folder().Path();
         EXPECT_TRUE(WaitUntil([&] { return ProgramCopiesRunning(folder) == 0; }, 30000))
             << "trial " << trial << " (kill at " << delay << " ms): a watchdog copy outlived it";
-        // A kill before the watchdog had the dock to watch leaves nothing to restore and no line.
+        // A kill during the start may come before the watchdog had the dock to
+        // watch, or hid anything: nothing to restore in time, and no line.
         const std::string log = dock.DebugLog();
         const size_t line = log.find("Watchdog: taskbar restored ");
         const long long back = line == std::string::npos ? -1 : std::atoll(log.c_str() + line + 27);
-        EXPECT_LE(back, 1000) << "trial " << trial << " (kill at " << delay << " ms)";
+        if (!duringStart) {
+            EXPECT_GE(back, 0) << "trial " << trial << " (kill " << delay << " ms after the hide): no restore logged";
+            EXPECT_LE(back, 1000) << "trial " << trial << " (kill " << delay << " ms after the hide)";
+        }
         if (!shown) {
             // The next trial needs a visible taskbar to mean anything.
             PostMessageW(taskbar.Primary(), WM_APP + 1, 0, 0);
             WaitUntil([&] { return taskbar.BothShown(); }, 10000);
             continue;
         }
-        if (back >= 0) latencies.push_back(back);
+        if (!duringStart && back >= 0) latencies.push_back(back);
     }
     ASSERT_FALSE(latencies.empty());
     std::sort(latencies.begin(), latencies.end());

@@ -126,6 +126,20 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
     PressToggleTaskbarHotkey();
     EXPECT_TRUE(WaitUntil([&] { return taskbar.BothHidden() && IsWindowVisible(guard); }, 3000));
 
+    // With the dock running, --restore-taskbar has it leave the taskbar to the
+    // user for the rest of the run, the setting kept; the logon task is
+    // changed, or the change refused, as without a dock.
+    const std::wstring exe = dock.Folder().File(L"vantreel.exe");
+    EXPECT_EQ(RunProcess(exe, L"--restore-taskbar", dock.Folder().Path()).exitCode, 0u);
+    EXPECT_TRUE(WaitUntil([&] { return taskbar.BothShown() && !IsWindowVisible(guard); }, kLeastWaitMs));
+    EXPECT_NE(dock.ConfigFileText().find("\"hideTaskbar\": true"), std::string::npos);
+    const DWORD install = RunProcess(exe, L"--install-startup --debug-log --keep-tasbar", dock.Folder().Path()).exitCode;
+    EXPECT_NE(dock.DebugLog().find(install == 0 ? "startup task install: ok" : "startup task install: failed"),
+              std::string::npos)
+        << install;
+    EXPECT_NE(dock.DebugLog().find("--keep-tasbar is no option"), std::string::npos);
+    if (install == 0) RunProcess(exe, L"--uninstall-startup", dock.Folder().Path());
+
     std::wstring folder = dock.Folder().Path();
     EXPECT_EQ(dock.CloseAndWait(), 0u);
     EXPECT_TRUE(taskbar.BothShown()) << "an orderly end gives the taskbar back";
