@@ -8,6 +8,8 @@
 // `file` with every setting that `live` changed from `base`. Single values
 // changed in `live` win; list entries added in `live` are appended to the
 // file's list and entries removed in `live` are removed from it, so nothing
-// the file held is lost by the run's changes to other settings. The tile list
-// is one setting: a changed list replaces the file's.
+// the file held is lost by the run's changes to other settings. A list whose
+// order `live` changed puts the entries `base` and `live` share first, in
+// `live`'s order, and the file's other entries after them. The tile list is
+// one setting: a changed list replaces the file's.
 DockConfig MergeConfigChanges(const DockConfig& base, const DockConfig& live, const DockConfig& file);

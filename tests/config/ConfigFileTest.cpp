@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "config/ConfigFile.h"
+#include "config/ConfigMerge.h"
 #include "config/ConfigStore.h"
 #include "TestFiles.h"
 
@@ -239,4 +240,15 @@ TEST_F(ConfigFileTest, ACutLeavesRoomForAThousandMoreHiddenAppsAndSaysSo) {
     ASSERT_TRUE(WriteBytes(path_, "{broken"));
     LoadConfig(path_);
     EXPECT_EQ(ReadBytes(path_ + L".bak"), text) << "the user's file outlives a broken one the same day";
+}
+
+TEST(ConfigMerge, ADragMadeWhileTheFileWasLockedKeepsItsOrder) {
+    const auto pins = [](std::wstring names) {
+        DockConfig config;
+        for (wchar_t c : names) config.pinned.push_back({{c}, {c}, L"", {c}});
+        return config;
+    };
+    EXPECT_EQ(MergeConfigChanges(pins(L"abc"), pins(L"cab"), pins(L"abcd")).pinned, pins(L"cabd").pinned);
+    EXPECT_EQ(MergeConfigChanges(pins(L"abc"), pins(L"cae"), pins(L"xabcd")).pinned, pins(L"caxde").pinned);
+    EXPECT_EQ(MergeConfigChanges(pins(L"abc"), pins(L"abce"), pins(L"cba")).pinned, pins(L"cbae").pinned);
 }
