@@ -29,23 +29,38 @@ bool WriteAll(HANDLE file, const std::string& text) {
     return true;
 }
 
-bool WrittenToday(const FILETIME& written) {
-    FILETIME local = {};
-    SYSTEMTIME day = {}, today = {};
-    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &day)) return false;
-    GetLocalTime(&today);
-    return day.wYear == today.wYear && day.wMonth == today.wMonth && day.wDay == today.wDay;
+// "YYYYMMDD-HHMMSS": copies named so sort by the time they were made.
+std::wstring Stamp(const SYSTEMTIME& at) {
+    wchar_t stamp[32] = {};
+    _snwprintf(stamp, 31, L"%04u%02u%02u-%02u%02u%02u", at.wYear, at.wMonth, at.wDay, at.wHour, at.wMinute, at.wSecond);
+    return stamp;
 }
 
-// The copy is dated when it was made, not when the file was last written, so
-// its age says how long ago it was kept.
-void DateNow(const std::wstring& path) {
-    platform::UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    SetFileTime(file.get(), nullptr, nullptr, &now);
+// The stamp and the number a copy's name carries after path + ".bak-"; false
+// for any other name, which is none of ours to remove.
+bool ParseCopyName(std::wstring_view rest, std::wstring& stamp, unsigned& number) {
+    const auto digits = [](std::wstring_view text) {
+        return !text.empty() && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+    };
+    if (rest.size() < 15 || !digits(rest.substr(0, 8)) || rest[8] != L'-' || !digits(rest.substr(9, 6))) return false;
+    stamp.assign(rest.substr(0, 15));
+    number = 1;
+    if (rest.size() == 15) return true;
+    if (rest[15] != L'-' || rest.size() > 22 || !digits(rest.substr(16))) return false;
+    number = 0;
+    for (wchar_t c : rest.substr(16)) number = number * 10 + static_cast<unsigned>(c - L'0');
+    return true;
+}
+
+// Several copies of one day may each hold what no other file does; only the
+// oldest give way, never the one just made.
+void RemoveOldCopies(const std::wstring& path, const std::wstring& made) {
+    std::vector<std::wstring> copies = ConfigCopies(path);
+    std::erase(copies, made);
+    for (size_t i = kKeptConfigCopies - 1; i < copies.size(); ++i) {
+        if (DeleteFileW(copies[i].c_str()))
+            LogMessage(L"Config copy %s removed: newer ones are kept", copies[i].c_str());
+    }
 }
 
 size_t WrittenBytes(const std::wstring& entry) { return JsonEscapeToUtf8(entry).size() + 8; }
@@ -80,11 +95,11 @@ void KeepShare(std::vector<T>& list, double share) {
 // on screen and never reach the file, so the lists are cut, each by the same
 // share of its bytes, to well under the limit: a file cut to just under it
 // would refuse the saves again after a few more hidden applications. The
-// file as it was is kept as ".bak" first. True when anything was cut.
-bool CutToWritableSize(const std::wstring& path, DockConfig& config) {
+// file as it was is kept as a dated copy first. True when anything was cut.
+bool CutToWritableSize(const std::wstring& path, DockConfig& config, std::wstring& copy) {
     size_t size = DockConfig::ToJson(config).size();
     if (size <= kMaxConfigFileBytes) return false;
-    KeepConfigBackup(path, BackupAge::KeepToday);
+    KeepConfigBackup(path, copy);
     const size_t before[] = {config.pinned.size(), config.hiddenApps.size(), config.hiddenTrayApps.size()};
     const size_t lists = ListBytes(config.pinned) + ListBytes(config.hiddenApps) + ListBytes(config.hiddenTrayApps);
     const double target = kCutConfigFileBytes;
@@ -134,35 +149,71 @@ ConfigRead ReadConfigText(const std::wstring& path, std::string& text, DWORD& er
     return ConfigRead::Read;
 }
 
-bool KeepConfigBackup(const std::wstring& path, BackupAge age) {
+std::vector<std::wstring> ConfigCopies(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring folder = path.substr(0, slash == std::wstring::npos ? 0 : slash + 1);
+    const size_t prefix = path.size() - folder.size() + 5;  // the file's name and ".bak-"
+    struct Copy {
+        std::wstring stamp;
+        unsigned number;
+        std::wstring path;
+    };
+    std::vector<Copy> copies;
+    WIN32_FIND_DATAW found = {};
+    HANDLE find = FindFirstFileW((path + L".bak-*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return {};
+    do {
+        Copy copy;
+        const std::wstring_view name = found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.size() > prefix &&
+            ParseCopyName(name.substr(prefix), copy.stamp, copy.number)) {
+            copy.path = folder + found.cFileName;
+            copies.push_back(std::move(copy));
+        }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(copies.begin(), copies.end(), [](const Copy& a, const Copy& b) {
+        return a.stamp != b.stamp ? a.stamp > b.stamp : a.number > b.number;
+    });
+    std::vector<std::wstring> paths;
+    for (Copy& copy : copies) paths.push_back(std::move(copy.path));
+    return paths;
+}
+
+bool KeepConfigBackup(const std::wstring& path, std::wstring& copy, const SYSTEMTIME* at) {
+    copy.clear();
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
     }
-    // An empty file holds nothing worth an older copy's place.
+    // An empty file holds nothing worth a copy.
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
         return true;
     }
-    const std::wstring copy = path + L".bak";
-    WIN32_FILE_ATTRIBUTE_DATA kept = {};
-    if (age == BackupAge::KeepToday && GetFileAttributesExW(copy.c_str(), GetFileExInfoStandard, &kept) &&
-        WrittenToday(kept.ftLastWriteTime)) {
-        LogMessage(L"Config copy %s from today kept: it is older than this file", copy.c_str());
-        return true;
+    SYSTEMTIME now = at ? *at : SYSTEMTIME{};
+    if (!at) GetLocalTime(&now);
+    const std::wstring base = path + L".bak-" + Stamp(now);
+    // Neither the copy nor the move ever replaces a name that is taken: that
+    // file may be the only one left of an earlier configuration.
+    bool kept = false;
+    DWORD error = 0;
+    for (unsigned number = 1; number < 100 && !kept; ++number) {
+        copy = number == 1 ? base : base + L"-" + std::to_wstring(number);
+        kept = CopyFileW(path.c_str(), copy.c_str(), TRUE);
+        error = kept ? 0 : GetLastError();
+        if (kept || error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+        // A file we may not read may still be ours to rename.
+        kept = MoveFileExW(path.c_str(), copy.c_str(), 0);
+        break;
     }
-    if (CopyFileW(path.c_str(), copy.c_str(), FALSE)) {
-        DateNow(copy);
-        LogMessage(L"Config kept as %s before it is replaced", copy.c_str());
-        return true;
+    if (!kept) {
+        LogMessage(L"Config copy to %s failed (error %lu)", copy.c_str(), error);
+        copy.clear();
+        return false;
     }
-    const DWORD error = GetLastError();
-    // A file we may not read may still be ours to rename.
-    if (MoveFileExW(path.c_str(), copy.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        LogMessage(L"Config kept as %s before it is replaced", copy.c_str());
-        return true;
-    }
-    LogMessage(L"Config copy to %s failed (error %lu)", copy.c_str(), error);
-    return false;
+    LogMessage(L"Config kept as %s before it is replaced", copy.c_str());
+    RemoveOldCopies(path, copy);
+    return true;
 }
 
 ConfigLoad LoadConfigFile(const std::wstring& path) {
@@ -191,11 +242,11 @@ ConfigLoad LoadConfigFile(const std::wstring& path) {
     }
     load.fromFile = true;
     if (DockConfig::FromJson(text, load.config)) {
-        load.cut = CutToWritableSize(path, load.config);
+        load.cut = CutToWritableSize(path, load.config, load.copy);
         return load;
     }
     LogMessage(L"Config parse failed, falling back to defaults");
-    KeepConfigBackup(path, BackupAge::KeepToday);
+    KeepConfigBackup(path, load.copy);
     load.config = DockConfig::MakeDefault();
     return load;
 }

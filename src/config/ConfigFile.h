@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Largest configuration file that is read; anything bigger counts as broken.
 constexpr uint64_t kMaxConfigFileBytes = 0x3FFFFF;
@@ -20,6 +21,9 @@ struct ConfigLoad {
     bool fromFile = false;
     // Lists were cut to make the configuration savable.
     bool cut = false;
+    // The dated copy that holds the file as it was before it was cut or found
+    // broken; empty when none was made.
+    std::wstring copy;
 };
 
 // LoadConfig, telling how the configuration came about. A file that cannot
@@ -28,10 +32,9 @@ ConfigLoad LoadConfigFile(const std::wstring& path);
 
 // Never fails. A missing file is created with the defaults; a file that cannot
 // be read or parsed gives the defaults and is left as it is on disk, and one
-// that cannot be parsed is also copied to path + ".bak" (replacing a copy
-// made before today), since the next save replaces it. Whatever it returns can be saved:
-// lists too long to be written within kMaxConfigFileBytes are cut, the file
-// kept as ".bak" in the same way.
+// that cannot be parsed is also kept as a dated copy (KeepConfigBackup), since
+// the next save replaces it. Whatever it returns can be saved: lists too long
+// to be written within kMaxConfigFileBytes are cut, the file kept in the same way.
 DockConfig LoadConfig(const std::wstring& path);
 
 // Writes path + ".tmp", then moves it over path, so the file on disk is always
@@ -44,11 +47,14 @@ enum class ConfigRead { Read, Missing, Unreadable };
 // one over kMaxConfigFileBytes. `error` is the open's error when not Read.
 ConfigRead ReadConfigText(const std::wstring& path, std::string& text, DWORD& error);
 
-// Whether an existing path + ".bak" made today gives way to a new copy: the
-// copy of the user's own file must outlive the cut or broken files that follow
-// it on the same day.
-enum class BackupAge { KeepToday, Replace };
-// Copies the file to path + ".bak" (or, when it cannot be read, moves it
-// there) before the file is replaced. True when the file's content is kept
-// (or there is none to keep).
-bool KeepConfigBackup(const std::wstring& path, BackupAge age);
+// How many dated copies of the configuration are kept.
+constexpr size_t kKeptConfigCopies = 5;
+// Before the file is replaced: copies it to path + ".bak-YYYYMMDD-HHMMSS" (the
+// local time `at`, now when null; "-2", "-3"... added when that name is taken,
+// so no earlier copy is ever overwritten), or moves it there when it cannot be
+// read, then removes the oldest dated copies beyond kKeptConfigCopies. True
+// when the file's content is kept (or there is none to keep); `copy` is the
+// copy made, empty when none.
+bool KeepConfigBackup(const std::wstring& path, std::wstring& copy, const SYSTEMTIME* at = nullptr);
+// The dated copies of the file at path, newest first.
+std::vector<std::wstring> ConfigCopies(const std::wstring& path);

@@ -11,6 +11,7 @@ DockConfig ConfigStore::Load(const std::wstring& path) {
     ConfigLoad load = LoadConfigFile(path);
     if (!load.fromFile) standIn_ = load.config;
     cut_ = load.cut;
+    cutCopy_ = load.copy;
     return std::move(load.config);
 }
 
@@ -31,7 +32,8 @@ std::optional<DockConfig> ConfigStore::TakeUnreadFile(const DockConfig& live) {
     if (!DockConfig::FromJson(text, file)) {
         // A broken file is replaced by this save, as at a start that read it.
         LogMessage(L"Config parse failed, falling back to defaults");
-        KeepConfigBackup(path_, BackupAge::KeepToday);
+        std::wstring copy;
+        KeepConfigBackup(path_, copy);
         standIn_.reset();
         return std::nullopt;
     }
@@ -42,7 +44,8 @@ std::optional<DockConfig> ConfigStore::TakeUnreadFile(const DockConfig& live) {
 }
 
 bool ConfigStore::Save(const DockConfig& config) {
-    if (standIn_ && !KeepConfigBackup(path_, BackupAge::Replace)) {
+    std::wstring copy;
+    if (standIn_ && !KeepConfigBackup(path_, copy)) {
         LogMessage(L"Config save refused: %s could not be kept before it is replaced", path_.c_str());
         return false;
     }
@@ -53,7 +56,7 @@ bool ConfigStore::Save(const DockConfig& config) {
 
 std::wstring ConfigStore::TakeNotice() {
     if (!std::exchange(cut_, false)) return {};
-    const size_t slash = path_.find_last_of(L"\\/");
-    return L"列表过长，已截短以便保存；原文件保留为 " + path_.substr(slash == std::wstring::npos ? 0 : slash + 1) +
-           L".bak";
+    if (cutCopy_.empty()) return L"列表过长，已截短以便保存；原文件未能另存";
+    const size_t slash = cutCopy_.find_last_of(L"\\/");
+    return L"列表过长，已截短以便保存；原文件保留为 " + cutCopy_.substr(slash == std::wstring::npos ? 0 : slash + 1);
 }

@@ -19,16 +19,17 @@ public:
     // Nothing when the file came from the start or still cannot be read.
     std::optional<DockConfig> TakeUnreadFile(const DockConfig& live);
 
-    // SaveConfig. A file this run never read is kept as ".bak" first, and not
-    // replaced when it cannot be kept.
+    // SaveConfig. A file this run never read is kept as a dated copy first,
+    // and not replaced when it cannot be kept.
     bool Save(const DockConfig& config);
 
-    // Once: what the user should know about the file (lists cut at loading);
-    // empty when nothing.
+    // Once: what the user should know about the file (lists cut at loading,
+    // and the copy that holds them whole); empty when nothing.
     std::wstring TakeNotice();
 
 private:
     std::wstring path_;
     std::optional<DockConfig> standIn_;
     bool cut_ = false;
+    std::wstring cutCopy_;
 };

@@ -30,15 +30,10 @@ HANDLE OpenWithoutSharing(const std::wstring& path) {
     return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-// A copy made on an earlier day gives way to a new one.
-void MadeYesterday(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    FILETIME time = {};
-    GetSystemTimeAsFileTime(&time);
-    const uint64_t yesterday = ((uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime) - 864000000000ull;
-    time = {static_cast<DWORD>(yesterday), static_cast<DWORD>(yesterday >> 32)};
-    SetFileTime(file, nullptr, nullptr, &time);
-    CloseHandle(file);
+// The newest dated copy of the file; "<none>" when there is none.
+std::string NewestCopy(const std::wstring& path) {
+    const std::vector<std::wstring> copies = ConfigCopies(path);
+    return copies.empty() ? "<none>" : ReadBytes(copies.front());
 }
 
 class ConfigFileTest : public ::testing::Test {
@@ -66,32 +61,27 @@ TEST_F(ConfigFileTest, MissingFileIsCreatedWithDefaults) {
 TEST_F(ConfigFileTest, UnusableFileGivesDefaultsAndStaysAsItIs) {
     const std::string valid = R"({"theme": 2})";
     const std::string oversized = valid + std::string(0x400000 - valid.size(), ' ');
-    const std::wstring backup = path_ + L".bak";
     const std::string typo = "{\"iconSize\": \"48\"}";
-    ASSERT_TRUE(WriteBytes(backup, "an older copy"));
-    // An empty file keeps nothing worth an older copy's place.
-    for (const std::string& text : {std::string(), typo, oversized}) {
+    // An empty file keeps nothing worth a copy; each broken one of the same day has its own.
+    for (const std::string& text : {std::string(), typo, oversized, typo}) {
         ASSERT_TRUE(WriteBytes(path_, text));
         const size_t before = ParseFailuresLogged();
-        const size_t keptBefore = TimesLogged("Config kept as " + testfiles::Utf8(backup));
-        MadeYesterday(backup);
+        const size_t copies = ConfigCopies(path_).size();
         EXPECT_EQ(DockConfig::ToJson(LoadConfig(path_)), DefaultText()) << text.size();
         EXPECT_EQ(ParseFailuresLogged(), before + 1) << text.size();
         EXPECT_TRUE(ReadBytes(path_) == text) << "file changed, size " << text.size();
-        EXPECT_TRUE(ReadBytes(backup) == (text.empty() ? "an older copy" : text)) << text.size();
-        EXPECT_EQ(TimesLogged("Config kept as " + testfiles::Utf8(backup)),
-                  keptBefore + (text.empty() ? 0 : 1))
-            << text.size();
+        ASSERT_EQ(ConfigCopies(path_).size(), copies + (text.empty() ? 0 : 1)) << text.size();
+        if (text.empty()) continue;
+        EXPECT_TRUE(NewestCopy(path_) == text) << text.size();
+        EXPECT_EQ(TimesLogged("Config kept as " + testfiles::Utf8(ConfigCopies(path_).front())), 1u);
     }
     // The copy outlives the save that replaces the broken file.
-    ASSERT_TRUE(WriteBytes(path_, typo));
-    MadeYesterday(backup);
     DockConfig config = LoadConfig(path_);
     config.theme = 1;
     ASSERT_TRUE(SaveConfig(path_, config));
     EXPECT_EQ(ReadBytes(path_), DockConfig::ToJson(config));
-    EXPECT_EQ(ReadBytes(backup), typo);
-    DeleteFileW(backup.c_str());
+    EXPECT_EQ(NewestCopy(path_), typo);
+    for (const std::wstring& copy : ConfigCopies(path_)) DeleteFileW(copy.c_str());
     // The size limit is 0x3FFFFF bytes, not 4 MiB.
     ASSERT_TRUE(WriteBytes(path_, oversized.substr(0, kMaxConfigFileBytes)));
     EXPECT_EQ(LoadConfig(path_).theme, 2);
@@ -106,7 +96,7 @@ TEST_F(ConfigFileTest, UnusableFileGivesDefaultsAndStaysAsItIs) {
     EXPECT_EQ(DockConfig::ToJson(config), DefaultText());
     EXPECT_EQ(ReadBytes(path_), text);
     EXPECT_FALSE(Exists(path_ + L".tmp"));
-    EXPECT_FALSE(Exists(backup)) << "an unread file is no broken file";
+    EXPECT_TRUE(ConfigCopies(path_).empty()) << "an unread file is no broken file";
 
     // Nor is a folder in place of the file.
     const std::wstring folderPath = folder_.File(L"folder.json");
@@ -207,14 +197,14 @@ TEST_F(ConfigFileTest, AFileLockedAtStartKeepsTheUsersKeysThroughTheFirstSave) {
     user.hideTaskbar = live.hideTaskbar;
     EXPECT_EQ(ReadBytes(path_), DockConfig::ToJson(user));
 
-    // Still unreadable at the save: kept as ".bak" before it is replaced.
+    // Still unreadable at the save: kept as a dated copy before it is replaced.
     lock = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     ConfigStore locked;
     live = locked.Load(path_);
     EXPECT_FALSE(locked.TakeUnreadFile(live).has_value());
     EXPECT_TRUE(locked.Save(live));
     CloseHandle(lock);
-    EXPECT_EQ(ReadBytes(path_ + L".bak"), DockConfig::ToJson(user));
+    EXPECT_EQ(NewestCopy(path_), DockConfig::ToJson(user));
 }
 
 TEST_F(ConfigFileTest, ACutLeavesRoomForAThousandMoreHiddenAppsAndSaysSo) {
@@ -232,14 +222,16 @@ TEST_F(ConfigFileTest, ACutLeavesRoomForAThousandMoreHiddenAppsAndSaysSo) {
     ASSERT_TRUE(WriteBytes(path_, text));
     ConfigStore store;
     DockConfig config = store.Load(path_);
-    EXPECT_FALSE(store.TakeNotice().empty());
+    const std::wstring copy = ConfigCopies(path_).front();
+    EXPECT_EQ(store.TakeNotice(), L"列表过长，已截短以便保存；原文件保留为 " + copy.substr(copy.rfind(L'\\') + 1));
     EXPECT_TRUE(store.TakeNotice().empty()) << "told once";
-    EXPECT_EQ(ReadBytes(path_ + L".bak"), text);
+    EXPECT_EQ(ReadBytes(copy), text);
     for (int i = 0; i < 1000; ++i) config.hiddenApps.push_back(L"c:\\program files\\" + std::wstring(100, L'n') + std::to_wstring(i));
     EXPECT_TRUE(store.Save(config));
     ASSERT_TRUE(WriteBytes(path_, "{broken"));
     LoadConfig(path_);
-    EXPECT_EQ(ReadBytes(path_ + L".bak"), text) << "the user's file outlives a broken one the same day";
+    EXPECT_EQ(ConfigCopies(path_).size(), 2u);
+    EXPECT_EQ(ReadBytes(copy), text) << "the user's file outlives a broken one the same day";
 }
 
 TEST(ConfigMerge, ADragMadeWhileTheFileWasLockedKeepsItsOrder) {
@@ -251,4 +243,21 @@ TEST(ConfigMerge, ADragMadeWhileTheFileWasLockedKeepsItsOrder) {
     EXPECT_EQ(MergeConfigChanges(pins(L"abc"), pins(L"cab"), pins(L"abcd")).pinned, pins(L"cabd").pinned);
     EXPECT_EQ(MergeConfigChanges(pins(L"abc"), pins(L"cae"), pins(L"xabcd")).pinned, pins(L"caxde").pinned);
     EXPECT_EQ(MergeConfigChanges(pins(L"abc"), pins(L"abce"), pins(L"cba")).pinned, pins(L"cbae").pinned);
+}
+
+TEST_F(ConfigFileTest, EveryReplacedFileHasADatedCopyOfItsOwnAndTheNewestFiveStay) {
+    SYSTEMTIME at = {2026, 12, 4, 10, 9, 5, 7, 0};
+    const std::wstring base = path_ + L".bak-20261210-090507";
+    ASSERT_TRUE(WriteBytes(path_ + L".bak-mine", "not a copy of ours"));
+    std::wstring copy;
+    for (int i = 1; i <= 6; ++i) {
+        ASSERT_TRUE(WriteBytes(path_, std::to_string(i)));
+        ASSERT_TRUE(KeepConfigBackup(path_, copy, &at));
+        EXPECT_EQ(copy, i == 1 ? base : base + L"-" + std::to_wstring(i));
+    }
+    at.wSecond = 6;  // the clock was set back: the copy just made stays all the same
+    ASSERT_TRUE(KeepConfigBackup(path_, copy, &at));
+    EXPECT_EQ(ConfigCopies(path_), (std::vector<std::wstring>{base + L"-6", base + L"-5", base + L"-4", base + L"-3", copy}));
+    EXPECT_EQ(ReadBytes(base + L"-3"), "3");
+    EXPECT_TRUE(Exists(path_ + L".bak-mine"));
 }

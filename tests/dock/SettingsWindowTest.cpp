@@ -472,7 +472,7 @@ protected:
 
 TEST_F(DockWithLongHiddenList, ASwitchReachesTheFileAndARefusedSaveIsShown) {
     ASSERT_GT(fileText_.size(), 3500000u);
-    const std::vector<uint8_t> kept = ReadFileBytes(configPath_ + L".bak");
+    const std::vector<uint8_t> kept = ReadFileBytes(ConfigCopies(configPath_).at(0));
     EXPECT_TRUE(std::string(kept.begin(), kept.end()) == fileText_) << "what the loader cut is kept";
     SendMessageW(dock_.InputWindow(), WM_HOTKEY, 2, 0);  // Ctrl+Alt+comma
     SettingsWindow& settings = dock_.Settings();
