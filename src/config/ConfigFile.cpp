@@ -89,6 +89,8 @@ void KeepShare(std::vector<T>& list, double share) {
     list.resize(keep);
 }
 
+}  // namespace
+
 // A file the loader takes may not fit the limit once written in the writer's
 // layout (each list entry on its own indented line, every pinned field
 // written): 330,000 short hidden keys do. Every later change would then stay
@@ -122,8 +124,6 @@ bool CutToWritableSize(const std::wstring& path, DockConfig& config, std::wstrin
         static_cast<unsigned long long>(before[2]), static_cast<unsigned long long>(config.hiddenTrayApps.size()));
     return true;
 }
-
-}  // namespace
 
 ConfigRead ReadConfigText(const std::wstring& path, std::string& text, DWORD& error) {
     text.clear();

@@ -47,6 +47,11 @@ enum class ConfigRead { Read, Missing, Unreadable };
 // one over kMaxConfigFileBytes. `error` is the open's error when not Read.
 ConfigRead ReadConfigText(const std::wstring& path, std::string& text, DWORD& error);
 
+// Cuts the lists of a configuration that would not fit kMaxConfigFileBytes
+// once written, keeping the file at path as a dated copy (`copy`) first.
+// True when anything was cut.
+bool CutToWritableSize(const std::wstring& path, DockConfig& config, std::wstring& copy);
+
 // How many dated copies of the configuration are kept.
 constexpr size_t kKeptConfigCopies = 5;
 // Before the file is replaced: copies it to path + ".bak-YYYYMMDD-HHMMSS" (the

@@ -40,6 +40,8 @@ std::optional<DockConfig> ConfigStore::TakeUnreadFile(const DockConfig& live) {
     DockConfig merged = MergeConfigChanges(*standIn_, live, file);
     standIn_.reset();
     LogMessage(L"Config read before the first save; this run's changes go on top of it");
+    // Lists too long to be written would have every save of the run refused.
+    if (CutToWritableSize(path_, merged, cutCopy_)) cut_ = true;
     return merged;
 }
 

@@ -182,6 +182,12 @@ bool DockWindow::SaveToFile() {
         model.LoadFromConfig(*file);
         ApplyConfig(*file);  // saves
         RefreshWindowList();
+        // A window already open says now what the read made of the file; a
+        // closed one says it when it opens.
+        if (settings.Window()) {
+            if (std::wstring notice = configStore.TakeNotice(); !notice.empty())
+                settings.ShowSaveNotice(std::move(notice));
+        }
         return true;
     }
     bool saved = configStore.Save(keepTaskbarRun.ForFile(config));

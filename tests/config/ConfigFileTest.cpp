@@ -207,6 +207,21 @@ TEST_F(ConfigFileTest, AFileLockedAtStartKeepsTheUsersKeysThroughTheFirstSave) {
     EXPECT_EQ(NewestCopy(path_), DockConfig::ToJson(user));
 }
 
+TEST_F(ConfigFileTest, AFileReadOnlyAtTheFirstSaveIsCutLikeOneReadAtStart) {
+    std::string text = "{\"hiddenTrayApps\": [";
+    for (int i = 0; i < 330000; ++i) text += (i ? ",\"ap" : "\"ap") + std::to_string(i) + "\"";
+    ASSERT_TRUE(WriteBytes(path_, text + "]}"));
+    HANDLE lock = OpenWithoutSharing(path_);
+    ConfigStore store;
+    const DockConfig live = store.Load(path_);
+    CloseHandle(lock);
+    const std::optional<DockConfig> file = store.TakeUnreadFile(live);
+    ASSERT_TRUE(file.has_value());
+    EXPECT_TRUE(store.Save(*file));
+    EXPECT_EQ(NewestCopy(path_), text + "]}");
+    EXPECT_FALSE(store.TakeNotice().empty());
+}
+
 TEST_F(ConfigFileTest, ACutLeavesRoomForAThousandMoreHiddenAppsAndSaysSo) {
     // The pinned entries hold most bytes and the hidden keys most entries.
     std::string text = "{\"pinned\": [";
