@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <numeric>
 #include <system_error>
 
 namespace {
@@ -66,27 +67,40 @@ void RemoveOldCopies(const std::wstring& path, const std::wstring& made) {
 size_t WrittenBytes(const std::wstring& entry) { return JsonEscapeToUtf8(entry).size() + 8; }
 size_t WrittenBytes(const PinnedApp& entry) {
     return JsonEscapeToUtf8(entry.name).size() + JsonEscapeToUtf8(entry.path).size() +
-           JsonEscapeToUtf8(entry.args).size() + JsonEscapeToUtf8(entry.appId).size() + 84;
+           JsonEscapeToUtf8(entry.args).size() + JsonEscapeToUtf8(entry.appId).size() + 85;
 }
 
+// What the writer spends on each entry of the list, and on all of them.
 template <typename T>
-size_t ListBytes(const std::vector<T>& list) {
-    size_t bytes = 0;
-    for (const T& entry : list) bytes += WrittenBytes(entry);
-    return bytes;
+size_t EntryBytes(const std::vector<T>& list, std::vector<size_t>& bytes) {
+    bytes.clear();
+    bytes.reserve(list.size());
+    for (const T& entry : list) bytes.push_back(WrittenBytes(entry));
+    return std::accumulate(bytes.begin(), bytes.end(), size_t{0});
 }
 
-// Keeps the first entries of the list that fit `share` of its written bytes.
+// Keeps the first entries of the list that fit in `budget` bytes; returns the
+// bytes that went.
 template <typename T>
-void KeepShare(std::vector<T>& list, double share) {
-    const double budget = share * static_cast<double>(ListBytes(list));
-    double used = 0;
-    size_t keep = 0;
-    while (keep < list.size() && used + static_cast<double>(WrittenBytes(list[keep])) <= budget) {
-        used += static_cast<double>(WrittenBytes(list[keep]));
-        ++keep;
-    }
+size_t KeepWithin(std::vector<T>& list, const std::vector<size_t>& bytes, size_t budget) {
+    size_t used = 0, keep = 0;
+    while (keep < list.size() && used + bytes[keep] <= budget) used += bytes[keep++];
     list.resize(keep);
+    return std::accumulate(bytes.begin() + static_cast<ptrdiff_t>(keep), bytes.end(), size_t{0});
+}
+
+// The size the longest lists are cut down to so that together they give
+// `excess` bytes: the longest gives first, and a list no longer than the level
+// keeps every entry. 0 when all of them together give less.
+size_t LevelFor(std::vector<size_t> totals, size_t excess) {
+    std::sort(totals.rbegin(), totals.rend());
+    size_t above = 0;
+    for (size_t i = 0; i < totals.size(); ++i) {
+        above += totals[i];
+        const size_t next = i + 1 < totals.size() ? totals[i + 1] : 0;
+        if (above - (i + 1) * next >= excess) return (above - excess) / (i + 1);
+    }
+    return 0;
 }
 
 }  // namespace
@@ -94,27 +108,31 @@ void KeepShare(std::vector<T>& list, double share) {
 // A file the loader takes may not fit the limit once written in the writer's
 // layout (each list entry on its own indented line, every pinned field
 // written): 330,000 short hidden keys do. Every later change would then stay
-// on screen and never reach the file, so the lists are cut, each by the same
-// share of its bytes, to well under the limit: a file cut to just under it
-// would refuse the saves again after a few more hidden applications. The
-// file as it was is kept as a dated copy first. True when anything was cut.
+// on screen and never reach the file, so the lists are cut to well under the
+// limit: a file cut to just under it would refuse the saves again after a few
+// more hidden applications. The bytes come from the longest hidden lists, so
+// a short one keeps what it has; the dock's own pins go only when the hidden
+// lists together cannot make up the excess. The file as it was is kept as a
+// dated copy first. True when anything was cut.
 bool CutToWritableSize(const std::wstring& path, DockConfig& config, std::wstring& copy) {
     size_t size = DockConfig::ToJson(config).size();
     if (size <= kMaxConfigFileBytes) return false;
     KeepConfigBackup(path, copy);
     const size_t before[] = {config.pinned.size(), config.hiddenApps.size(), config.hiddenTrayApps.size()};
-    const size_t lists = ListBytes(config.pinned) + ListBytes(config.hiddenApps) + ListBytes(config.hiddenTrayApps);
-    const double target = kCutConfigFileBytes;
-    double share =
-        lists > 0 ? std::clamp((target - static_cast<double>(size - std::min(size, lists))) / lists, 0.0, 1.0) : 0.0;
-    // The entry sizes above are the writer's to within a few bytes; a second
-    // round takes up what they missed.
-    for (int round = 0; round < 8 && size > kCutConfigFileBytes; ++round) {
-        KeepShare(config.pinned, share);
-        KeepShare(config.hiddenApps, share);
-        KeepShare(config.hiddenTrayApps, share);
+    // The entry sizes are the writer's to within a byte; a second round takes
+    // up what they missed.
+    std::vector<size_t> apps, tray, pins;
+    for (int round = 0; round < 4 && size > kCutConfigFileBytes; ++round) {
+        size_t excess = size - kCutConfigFileBytes;
+        const size_t level =
+            LevelFor({EntryBytes(config.hiddenApps, apps), EntryBytes(config.hiddenTrayApps, tray)}, excess);
+        excess -= std::min(excess,
+                           KeepWithin(config.hiddenApps, apps, level) + KeepWithin(config.hiddenTrayApps, tray, level));
+        if (excess > 0) {
+            const size_t pinned = EntryBytes(config.pinned, pins);
+            KeepWithin(config.pinned, pins, pinned - std::min(pinned, excess));
+        }
         size = DockConfig::ToJson(config).size();
-        share = 0.95;
     }
     LogMessage(
         L"Config lists cut to fit a file that can be saved: pinned %llu -> %llu, hiddenApps %llu -> %llu, "

@@ -222,6 +222,18 @@ TEST_F(ConfigFileTest, AFileReadOnlyAtTheFirstSaveIsCutLikeOneReadAtStart) {
     EXPECT_FALSE(store.TakeNotice().empty());
 }
 
+TEST_F(ConfigFileTest, ACutTakesFromTheLongestListsOnlyWhatTheyMustGive) {
+    std::string text = R"({"pinned": [{"path": "C:\\a.exe"}], "hiddenApps": ["b", "c"], "hiddenTrayApps": [)";
+    for (int i = 0; i < 300000; ++i) text += (i ? ",\"t" : "\"t") + std::to_string(i) + "\"";
+    ASSERT_TRUE(WriteBytes(path_, text + "]}"));
+    const ConfigLoad load = LoadConfigFile(path_);
+    EXPECT_TRUE(load.cut);
+    EXPECT_EQ(load.config.pinned.size(), 1u) << "the dock's only pin";
+    EXPECT_EQ(load.config.hiddenApps.size(), 2u);
+    EXPECT_GT(DockConfig::ToJson(load.config).size() + 16, kCutConfigFileBytes);
+    EXPECT_LE(DockConfig::ToJson(load.config).size(), kCutConfigFileBytes);
+}
+
 TEST_F(ConfigFileTest, ACutLeavesRoomForAThousandMoreHiddenAppsAndSaysSo) {
     // The pinned entries hold most bytes and the hidden keys most entries.
     std::string text = "{\"pinned\": [";
