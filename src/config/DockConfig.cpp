@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
-#include <unordered_set>
+#include <functional>
 
 namespace {
 
@@ -83,14 +83,28 @@ void DockConfig::ResetPinnedToDefaults(DockConfig& config) {
     AddDefaultPinnedApp(config.pinned, L"计算器", {L"%WINDIR%\\System32\\calc.exe"});
 }
 
+void KeepFirstOfEach(std::vector<std::wstring>& list) {
+    if (list.size() < 2) return;
+    // Open addressing over the places of the entries kept so far: a set of
+    // strings would allocate and copy each of 300,000 keys and chase a node
+    // for each look-up, which costs more than the rest of a load together.
+    size_t slots = 16;
+    while (slots < list.size() * 2) slots *= 2;
+    std::vector<uint32_t> table(slots, 0);  // a kept entry's place + 1; 0 is free
+    const std::hash<std::wstring_view> hash;
+    size_t kept = 0;
+    for (size_t i = 0; i < list.size(); ++i) {
+        size_t slot = hash(list[i]) & (slots - 1);
+        while (table[slot] != 0 && list[table[slot] - 1] != list[i]) slot = (slot + 1) & (slots - 1);
+        if (table[slot] != 0) continue;
+        if (kept != i) list[kept] = std::move(list[i]);
+        table[slot] = static_cast<uint32_t>(++kept);
+    }
+    list.resize(kept);
+}
+
 void DockConfig::Clamp(DockConfig& config) {
-    ClampRange(config.iconSize, 32.0f, 76.0f);
-    ClampRange(config.magnifyScale, 1.0f, 2.0f);
-    ClampRange(config.magnifySigma, 60.0f, 220.0f);
-    if (config.theme < 0 || config.theme > 2) config.theme = 0;
-    ClampRange(config.glassOpacity, 0.0f, 0.85f);
-    ClampRange(config.allAppsTransparency, 0.0f, 1.0f);
-    ClampRange(config.bottomMargin, 0, 48);
+    ClampValues(config);
 
     std::vector<std::wstring> tiles;
     for (std::wstring& id : config.controlCenterTiles) {
@@ -102,13 +116,16 @@ void DockConfig::Clamp(DockConfig& config) {
 
     for (std::wstring& key : config.hiddenApps) key = NormalizePathKey(key);
 
-    std::vector<std::wstring> tray;
-    tray.reserve(config.hiddenTrayApps.size());
-    std::unordered_set<std::wstring> seen;
-    seen.reserve(config.hiddenTrayApps.size());
-    for (const std::wstring& key : config.hiddenTrayApps) {
-        std::wstring normalized = NormalizePathKey(key);
-        if (seen.insert(normalized).second) tray.push_back(std::move(normalized));
-    }
-    config.hiddenTrayApps = std::move(tray);
+    for (std::wstring& key : config.hiddenTrayApps) key = NormalizePathKey(key);
+    KeepFirstOfEach(config.hiddenTrayApps);
+}
+
+void DockConfig::ClampValues(DockConfig& config) {
+    ClampRange(config.iconSize, 32.0f, 76.0f);
+    ClampRange(config.magnifyScale, 1.0f, 2.0f);
+    ClampRange(config.magnifySigma, 60.0f, 220.0f);
+    if (config.theme < 0 || config.theme > 2) config.theme = 0;
+    ClampRange(config.glassOpacity, 0.0f, 0.85f);
+    ClampRange(config.allAppsTransparency, 0.0f, 1.0f);
+    ClampRange(config.bottomMargin, 0, 48);
 }

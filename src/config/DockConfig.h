@@ -29,6 +29,9 @@ bool IsKnownControlCenterTile(std::wstring_view id);
 void AddDefaultPinnedApp(std::vector<PinnedApp>& pinned, std::wstring_view label,
                          const std::vector<std::wstring>& candidates);
 
+// Drops every entry equal to an earlier one, in linear time; the order stays.
+void KeepFirstOfEach(std::vector<std::wstring>& list);
+
 struct DockConfig {
     float iconSize = 48.0f;
     bool magnifyEnabled = true;
@@ -69,6 +72,8 @@ struct DockConfig {
     static DockConfig MakeDefault();
     // Brings every field into its range; lists keep only entries they may hold.
     static void Clamp(DockConfig& config);
+    // Clamp's single values alone, for lists already in shape (the reader's).
+    static void ClampValues(DockConfig& config);
     // Replaces the pinned list with the default applications found on this machine.
     static void ResetPinnedToDefaults(DockConfig& config);
 

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <cwchar>
 #include <system_error>
-#include <unordered_set>
 
 namespace {
 
@@ -169,9 +168,6 @@ struct ParseState {
     DockConfig config;
     bool pinnedSeen = false;
     bool tilesSeen = false;
-    // The keys already in hiddenTrayApps: a list of many thousand entries must
-    // not be searched once per entry.
-    std::unordered_set<std::wstring> trayKeys;
 };
 
 bool ReadKeyValue(JsonReader& reader, const std::wstring& key, ParseState& state) {
@@ -252,16 +248,14 @@ bool ReadKeyValue(JsonReader& reader, const std::wstring& key, ParseState& state
         });
     }
     if (key == L"hiddenTrayApps") {
-        return ReadArray(reader, [&] {
+        const bool read = ReadArray(reader, [&] {
             std::wstring text;
             if (!reader.ReadString(text)) return false;
-            if (text.empty()) return true;
-            std::wstring normalized = NormalizePathKey(text);
-            if (state.trayKeys.insert(normalized).second) {
-                c.hiddenTrayApps.push_back(std::move(normalized));
-            }
+            if (!text.empty()) c.hiddenTrayApps.push_back(NormalizePathKey(text));
             return true;
         });
+        KeepFirstOfEach(c.hiddenTrayApps);
+        return read;
     }
     return reader.SkipValue();
 }
@@ -325,7 +319,9 @@ bool DockConfig::FromJson(std::string_view text, DockConfig& out) {
     if (!state.tilesSeen && state.config.controlCenterTiles.empty()) {
         state.config.controlCenterTiles = DefaultControlCenterTiles();
     }
-    Clamp(state.config);
+    // Every list was read in the shape Clamp gives it: going over 300,000
+    // keys again would cost as much as reading them.
+    ClampValues(state.config);
     out = std::move(state.config);
     return true;
 }

@@ -115,6 +115,20 @@ bool JsonReader::ReadStringBytes(std::string& bytes) {
 }
 
 bool JsonReader::ReadString(std::wstring& out) {
+    // ASCII without escapes, what most keys are, is its own UTF-16: widened
+    // as it stands it skips a byte-by-byte copy and two system conversions.
+    SkipWhitespace();
+    if (position < size && data[position] == '"') {
+        uint64_t end = position + 1;
+        while (end < size && data[end] != '"' && data[end] != '\\' && static_cast<unsigned char>(data[end]) < 0x80) {
+            ++end;
+        }
+        if (end < size && data[end] == '"') {
+            out.assign(data + position + 1, data + end);
+            position = end + 1;
+            return true;
+        }
+    }
     std::string bytes;
     if (!ReadStringBytes(bytes)) return false;
     out = Utf8ToWide(bytes);
