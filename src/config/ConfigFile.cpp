@@ -259,14 +259,29 @@ ConfigLoad LoadConfigFile(const std::wstring& path) {
             break;
     }
     load.fromFile = true;
-    if (DockConfig::FromJson(text, load.config)) {
+    if (ParseConfigFile(path, text, load.config, load.copy)) {
         load.cut = CutToWritableSize(path, load.config, load.copy);
         return load;
     }
-    LogMessage(L"Config parse failed, falling back to defaults");
-    KeepConfigBackup(path, load.copy);
     load.config = DockConfig::MakeDefault();
     return load;
+}
+
+bool ParseConfigFile(const std::wstring& path, const std::string& text, DockConfig& out, std::wstring& copy) {
+    size_t fault = 0;
+    if (DockConfig::FromJson(text, out, &fault)) return true;
+    if (text.empty()) {
+        LogMessage(L"Config parse failed, falling back to defaults: %s is empty or too large", path.c_str());
+    } else {
+        const size_t at = std::min(fault, text.size());
+        const size_t lineStart = at == 0 ? std::string::npos : text.rfind('\n', at - 1);
+        const size_t column = lineStart == std::string::npos ? at : at - lineStart - 1;
+        const auto line = std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(at), '\n');
+        LogMessage(L"Config parse failed, falling back to defaults: %s, line %llu, column %llu", path.c_str(),
+                   static_cast<unsigned long long>(line + 1), static_cast<unsigned long long>(column + 1));
+    }
+    KeepConfigBackup(path, copy);
+    return false;
 }
 
 DockConfig LoadConfig(const std::wstring& path) { return LoadConfigFile(path).config; }

@@ -42,6 +42,12 @@ DockConfig LoadConfig(const std::wstring& path);
 // a text larger than kMaxConfigFileBytes is never written.
 bool SaveConfig(const std::wstring& path, const DockConfig& config);
 
+// DockConfig::FromJson over the text read from path. A text that does not
+// parse is logged once, with the path and the line and column where reading
+// stopped, and kept as a dated copy (`copy` names it), since the next save
+// replaces it.
+bool ParseConfigFile(const std::wstring& path, const std::string& text, DockConfig& out, std::wstring& copy);
+
 enum class ConfigRead { Read, Missing, Unreadable };
 // One attempt at the file's bytes; the text is empty for a file of 0 bytes or
 // one over kMaxConfigFileBytes. `error` is the open's error when not Read.

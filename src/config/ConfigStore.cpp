@@ -29,11 +29,9 @@ std::optional<DockConfig> ConfigStore::TakeUnreadFile(const DockConfig& live) {
             break;
     }
     DockConfig file;
-    if (!DockConfig::FromJson(text, file)) {
+    std::wstring copy;
+    if (!ParseConfigFile(path_, text, file, copy)) {
         // A broken file is replaced by this save, as at a start that read it.
-        LogMessage(L"Config parse failed, falling back to defaults");
-        std::wstring copy;
-        KeepConfigBackup(path_, copy);
         standIn_.reset();
         return std::nullopt;
     }

@@ -80,7 +80,8 @@ struct DockConfig {
     // The configuration file's text: UTF-8, LF line ends, all keys in a fixed order.
     static std::string ToJson(const DockConfig& config);
     // Replaces out only when the whole text parses; unknown keys are skipped.
-    static bool FromJson(std::string_view text, DockConfig& out);
+    // On failure `faultAt`, when given, is the byte offset where reading stopped.
+    static bool FromJson(std::string_view text, DockConfig& out, size_t* faultAt = nullptr);
     static bool FromJson(const char* data, size_t size, DockConfig& out) {
         return FromJson(std::string_view(data, size), out);
     }

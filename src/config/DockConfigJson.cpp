@@ -260,6 +260,18 @@ bool ReadKeyValue(JsonReader& reader, const std::wstring& key, ParseState& state
     return reader.SkipValue();
 }
 
+bool ReadObject(JsonReader& reader, ParseState& state) {
+    if (!reader.Consume('{')) return false;
+    if (reader.Consume('}')) return true;
+    while (true) {
+        std::wstring key;
+        if (!reader.ReadString(key) || !reader.Consume(':')) return false;
+        if (!ReadKeyValue(reader, key, state)) return false;
+        if (reader.Consume(',')) continue;
+        return reader.Consume('}');
+    }
+}
+
 }  // namespace
 
 std::string DockConfig::ToJson(const DockConfig& c) {
@@ -296,23 +308,15 @@ std::string DockConfig::ToJson(const DockConfig& c) {
     return out;
 }
 
-bool DockConfig::FromJson(std::string_view text, DockConfig& out) {
+bool DockConfig::FromJson(std::string_view text, DockConfig& out, size_t* faultAt) {
     // Editors that save UTF-8 with a byte-order mark must not cost the user their settings.
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    if (text.empty()) return false;
+    const size_t bom = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    text.remove_prefix(bom);
     JsonReader reader(text);
-    if (!reader.Consume('{')) return false;
-
     ParseState state;
-    if (!reader.Consume('}')) {
-        while (true) {
-            std::wstring key;
-            if (!reader.ReadString(key) || !reader.Consume(':')) return false;
-            if (!ReadKeyValue(reader, key, state)) return false;
-            if (reader.Consume(',')) continue;
-            if (!reader.Consume('}')) return false;
-            break;
-        }
+    if (text.empty() || !ReadObject(reader, state)) {
+        if (faultAt) *faultAt = bom + static_cast<size_t>(reader.position);
+        return false;
     }
 
     if (!state.pinnedSeen) ResetPinnedToDefaults(state.config);
