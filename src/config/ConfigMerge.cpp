@@ -1,5 +1,7 @@
 #include "config/ConfigMerge.h"
 
+#include "config/DockConfigFields.h"
+
 #include <algorithm>
 
 namespace {
@@ -44,36 +46,29 @@ void TakeListChanges(const std::vector<T>& base, const std::vector<T>& live, std
 
 DockConfig MergeConfigChanges(const DockConfig& base, const DockConfig& live, const DockConfig& file) {
     DockConfig out = file;
-    TakeChanged(base.iconSize, live.iconSize, out.iconSize);
-    TakeChanged(base.magnifyEnabled, live.magnifyEnabled, out.magnifyEnabled);
-    TakeChanged(base.magnifyScale, live.magnifyScale, out.magnifyScale);
-    TakeChanged(base.magnifySigma, live.magnifySigma, out.magnifySigma);
-    TakeChanged(base.theme, live.theme, out.theme);
-    TakeChanged(base.glassOpacity, live.glassOpacity, out.glassOpacity);
-    TakeChanged(base.allAppsTransparency, live.allAppsTransparency, out.allAppsTransparency);
-    TakeChanged(base.hideTaskbar, live.hideTaskbar, out.hideTaskbar);
-    TakeChanged(base.hideDockOnFullscreen, live.hideDockOnFullscreen, out.hideDockOnFullscreen);
-    TakeChanged(base.autoStart, live.autoStart, out.autoStart);
-    TakeChanged(base.useMacIcons, live.useMacIcons, out.useMacIcons);
-    TakeChanged(base.showTopBar, live.showTopBar, out.showTopBar);
-    TakeChanged(base.topBarReserveSpace, live.topBarReserveSpace, out.topBarReserveSpace);
-    TakeChanged(base.topBarTrayCollapsed, live.topBarTrayCollapsed, out.topBarTrayCollapsed);
-    TakeChanged(base.topBarOriginalTrayIcons, live.topBarOriginalTrayIcons, out.topBarOriginalTrayIcons);
-    TakeChanged(base.showLunarCalendar, live.showLunarCalendar, out.showLunarCalendar);
-    TakeChanged(base.doNotDisturb, live.doNotDisturb, out.doNotDisturb);
-    // A watermark only moves forward: an older one would bring cleared
-    // notifications back.
-    out.clearedNotifWatermark =
-        std::max(file.clearedNotifWatermark, live.clearedNotifWatermark != base.clearedNotifWatermark
-                                                 ? live.clearedNotifWatermark
-                                                 : file.clearedNotifWatermark);
-    TakeChanged(base.bottomMargin, live.bottomMargin, out.bottomMargin);
-    TakeChanged(base.controlCenterTiles, live.controlCenterTiles, out.controlCenterTiles);
-    TakeChanged(base.ccShowBrightness, live.ccShowBrightness, out.ccShowBrightness);
-    TakeChanged(base.ccShowVolume, live.ccShowVolume, out.ccShowVolume);
-    TakeListChanges(base.pinned, live.pinned, out.pinned);
-    TakeListChanges(base.hiddenApps, live.hiddenApps, out.hiddenApps);
-    TakeListChanges(base.hiddenTrayApps, live.hiddenTrayApps, out.hiddenTrayApps);
+    for (const DockConfigField& field : DockConfigFields()) {
+        std::visit(
+            [&](auto member) {
+                using Value = std::remove_reference_t<decltype(out.*member)>;
+                if constexpr (std::is_same_v<Value, uint64_t>) {
+                    // A watermark only moves forward: an older one would bring
+                    // cleared notifications back.
+                    if (live.*member != base.*member) out.*member = std::max(file.*member, live.*member);
+                } else if constexpr (std::is_same_v<Value, std::vector<PinnedApp>>) {
+                    TakeListChanges(base.*member, live.*member, out.*member);
+                } else if constexpr (std::is_same_v<Value, std::vector<std::wstring>>) {
+                    // The tile list is one setting: a changed list replaces the file's.
+                    if (field.kind == FieldKind::Tiles) {
+                        TakeChanged(base.*member, live.*member, out.*member);
+                    } else {
+                        TakeListChanges(base.*member, live.*member, out.*member);
+                    }
+                } else {
+                    TakeChanged(base.*member, live.*member, out.*member);
+                }
+            },
+            field.member);
+    }
     DockConfig::Clamp(out);
     return out;
 }

@@ -1,5 +1,6 @@
 #include "config/DockConfig.h"
 
+#include "config/DockConfigFields.h"
 #include "config/Paths.h"
 
 #include <windows.h>
@@ -105,27 +106,48 @@ void KeepFirstOfEach(std::vector<std::wstring>& list) {
 
 void DockConfig::Clamp(DockConfig& config) {
     ClampValues(config);
-
-    std::vector<std::wstring> tiles;
-    for (std::wstring& id : config.controlCenterTiles) {
-        if (IsKnownControlCenterTile(id) && !Contains(tiles, id)) tiles.push_back(std::move(id));
+    for (const DockConfigField& field : DockConfigFields()) {
+        switch (field.kind) {
+            case FieldKind::Tiles: {
+                std::vector<std::wstring> tiles;
+                for (std::wstring& id : config.*std::get<std::vector<std::wstring> DockConfig::*>(field.member)) {
+                    if (IsKnownControlCenterTile(id) && !Contains(tiles, id)) tiles.push_back(std::move(id));
+                }
+                config.*std::get<std::vector<std::wstring> DockConfig::*>(field.member) = std::move(tiles);
+                break;
+            }
+            case FieldKind::Pinned:
+                std::erase_if(config.*std::get<std::vector<PinnedApp> DockConfig::*>(field.member),
+                              [](const PinnedApp& app) { return app.path.empty(); });
+                break;
+            case FieldKind::Keys:
+            case FieldKind::UniqueKeys: {
+                std::vector<std::wstring>& keys =
+                    config.*std::get<std::vector<std::wstring> DockConfig::*>(field.member);
+                for (std::wstring& key : keys) key = NormalizePathKey(key);
+                if (field.kind == FieldKind::UniqueKeys) KeepFirstOfEach(keys);
+                break;
+            }
+            default:
+                break;
+        }
     }
-    config.controlCenterTiles = std::move(tiles);
-
-    std::erase_if(config.pinned, [](const PinnedApp& app) { return app.path.empty(); });
-
-    for (std::wstring& key : config.hiddenApps) key = NormalizePathKey(key);
-
-    for (std::wstring& key : config.hiddenTrayApps) key = NormalizePathKey(key);
-    KeepFirstOfEach(config.hiddenTrayApps);
 }
 
 void DockConfig::ClampValues(DockConfig& config) {
-    ClampRange(config.iconSize, 32.0f, 76.0f);
-    ClampRange(config.magnifyScale, 1.0f, 2.0f);
-    ClampRange(config.magnifySigma, 60.0f, 220.0f);
-    if (config.theme < 0 || config.theme > 2) config.theme = 0;
-    ClampRange(config.glassOpacity, 0.0f, 0.85f);
-    ClampRange(config.allAppsTransparency, 0.0f, 1.0f);
-    ClampRange(config.bottomMargin, 0, 48);
+    for (const DockConfigField& field : DockConfigFields()) {
+        if (field.low == field.high) continue;  // no range
+        if (field.kind == FieldKind::Int) {
+            int32_t& value = config.*std::get<int32_t DockConfig::*>(field.member);
+            const auto low = static_cast<int32_t>(field.low), high = static_cast<int32_t>(field.high);
+            if (field.resetOutside && (value < low || value > high)) {
+                value = low;
+            } else {
+                ClampRange(value, low, high);
+            }
+        } else {
+            ClampRange(config.*std::get<float DockConfig::*>(field.member), static_cast<float>(field.low),
+                       static_cast<float>(field.high));
+        }
+    }
 }

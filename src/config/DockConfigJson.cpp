@@ -3,6 +3,7 @@
 
 #include "config/DockConfig.h"
 
+#include "config/DockConfigFields.h"
 #include "config/JsonReader.h"
 #include "config/JsonWriter.h"
 #include "config/Paths.h"
@@ -57,8 +58,10 @@ void WriteStringList(std::string& out, const char* key, const std::vector<std::w
     out += last ? "  ]\n" : "  ],\n";
 }
 
-void WritePinned(std::string& out, const std::vector<PinnedApp>& pinned) {
-    out += "  \"pinned\": [\n";
+void WritePinned(std::string& out, const char* key, const std::vector<PinnedApp>& pinned, bool last) {
+    out += "  \"";
+    out += key;
+    out += "\": [\n";
     for (size_t i = 0; i < pinned.size(); ++i) {
         const PinnedApp& app = pinned[i];
         out += "    {\n";
@@ -68,7 +71,7 @@ void WritePinned(std::string& out, const std::vector<PinnedApp>& pinned) {
         out += "      \"appId\": \"" + JsonEscapeToUtf8(app.appId) + "\"\n";
         out += i + 1 < pinned.size() ? "    },\n" : "    }\n";
     }
-    out += "  ],\n";
+    out += last ? "  ]\n" : "  ],\n";
 }
 
 // ---- reading ----
@@ -170,94 +173,63 @@ struct ParseState {
     bool tilesSeen = false;
 };
 
+bool ReadStrings(JsonReader& reader, std::vector<std::wstring>& list) {
+    return ReadArray(reader, [&] {
+        std::wstring text;
+        if (!reader.ReadString(text)) return false;
+        if (!text.empty()) list.push_back(NormalizePathKey(text));
+        return true;
+    });
+}
+
 bool ReadKeyValue(JsonReader& reader, const std::wstring& key, ParseState& state) {
+    const DockConfigField* field = FindDockConfigField(key);
+    if (!field) return reader.SkipValue();
     DockConfig& c = state.config;
-
-    struct BoolKey {
-        const wchar_t* name;
-        bool DockConfig::*field;
-    };
-    static constexpr BoolKey kBools[] = {
-        {L"magnifyEnabled", &DockConfig::magnifyEnabled},
-        {L"hideTaskbar", &DockConfig::hideTaskbar},
-        {L"hideDockOnFullscreen", &DockConfig::hideDockOnFullscreen},
-        {L"autoStart", &DockConfig::autoStart},
-        {L"useMacIcons", &DockConfig::useMacIcons},
-        {L"showTopBar", &DockConfig::showTopBar},
-        {L"topBarReserveSpace", &DockConfig::topBarReserveSpace},
-        {L"topBarTrayCollapsed", &DockConfig::topBarTrayCollapsed},
-        {L"topBarOriginalTrayIcons", &DockConfig::topBarOriginalTrayIcons},
-        {L"showLunarCalendar", &DockConfig::showLunarCalendar},
-        {L"doNotDisturb", &DockConfig::doNotDisturb},
-        {L"ccShowBrightness", &DockConfig::ccShowBrightness},
-        {L"ccShowVolume", &DockConfig::ccShowVolume},
-    };
-    for (const BoolKey& entry : kBools) {
-        if (key == entry.name) return reader.ReadBool(c.*entry.field);
+    switch (field->kind) {
+        case FieldKind::Bool:
+            return reader.ReadBool(c.*std::get<bool DockConfig::*>(field->member));
+        case FieldKind::Float1:
+        case FieldKind::Float2:
+            return ReadFloat(reader, c.*std::get<float DockConfig::*>(field->member));
+        case FieldKind::Int:
+            return ReadInt(reader, c.*std::get<int32_t DockConfig::*>(field->member));
+        case FieldKind::Watermark:
+            return ReadWatermark(reader, c.*std::get<uint64_t DockConfig::*>(field->member));
+        case FieldKind::Tiles: {
+            std::vector<std::wstring>& tiles = c.*std::get<std::vector<std::wstring> DockConfig::*>(field->member);
+            tiles.clear();
+            state.tilesSeen = true;
+            return ReadArray(reader, [&] {
+                std::wstring id;
+                if (!reader.ReadString(id)) return false;
+                id = NormalizePathKey(id);
+                if (IsKnownControlCenterTile(id) && !Contains(tiles, id)) tiles.push_back(std::move(id));
+                return true;
+            });
+        }
+        case FieldKind::Pinned: {
+            std::vector<PinnedApp>& pinned = c.*std::get<std::vector<PinnedApp> DockConfig::*>(field->member);
+            state.pinnedSeen = true;
+            return ReadArray(reader, [&] {
+                PinnedApp app;
+                if (!ReadPinnedApp(reader, app)) return false;
+                if (app.path.empty()) return true;
+                if (app.appId.empty()) app.appId = NormalizePathKey(app.path);
+                pinned.push_back(std::move(app));
+                return true;
+            });
+        }
+        case FieldKind::Keys:
+            return ReadStrings(reader, c.*std::get<std::vector<std::wstring> DockConfig::*>(field->member));
+        case FieldKind::UniqueKeys: {
+            std::vector<std::wstring>& keys = c.*std::get<std::vector<std::wstring> DockConfig::*>(field->member);
+            const bool read = ReadStrings(reader, keys);
+            KeepFirstOfEach(keys);
+            return read;
+        }
     }
-
-    struct FloatKey {
-        const wchar_t* name;
-        float DockConfig::*field;
-    };
-    static constexpr FloatKey kFloats[] = {
-        {L"iconSize", &DockConfig::iconSize},
-        {L"magnifyScale", &DockConfig::magnifyScale},
-        {L"magnifySigma", &DockConfig::magnifySigma},
-        {L"glassOpacity", &DockConfig::glassOpacity},
-        {L"allAppsTransparency", &DockConfig::allAppsTransparency},
-    };
-    for (const FloatKey& entry : kFloats) {
-        if (key == entry.name) return ReadFloat(reader, c.*entry.field);
-    }
-
-    if (key == L"theme") return ReadInt(reader, c.theme);
-    if (key == L"bottomMargin") return ReadInt(reader, c.bottomMargin);
-    if (key == L"clearedNotifWatermark") return ReadWatermark(reader, c.clearedNotifWatermark);
-
-    if (key == L"controlCenterTiles") {
-        c.controlCenterTiles.clear();
-        state.tilesSeen = true;
-        return ReadArray(reader, [&] {
-            std::wstring id;
-            if (!reader.ReadString(id)) return false;
-            id = NormalizePathKey(id);
-            if (IsKnownControlCenterTile(id) && !Contains(c.controlCenterTiles, id)) {
-                c.controlCenterTiles.push_back(std::move(id));
-            }
-            return true;
-        });
-    }
-    if (key == L"pinned") {
-        state.pinnedSeen = true;
-        return ReadArray(reader, [&] {
-            PinnedApp app;
-            if (!ReadPinnedApp(reader, app)) return false;
-            if (app.path.empty()) return true;
-            if (app.appId.empty()) app.appId = NormalizePathKey(app.path);
-            c.pinned.push_back(std::move(app));
-            return true;
-        });
-    }
-    if (key == L"hiddenApps") {
-        return ReadArray(reader, [&] {
-            std::wstring text;
-            if (!reader.ReadString(text)) return false;
-            if (!text.empty()) c.hiddenApps.push_back(NormalizePathKey(text));
-            return true;
-        });
-    }
-    if (key == L"hiddenTrayApps") {
-        const bool read = ReadArray(reader, [&] {
-            std::wstring text;
-            if (!reader.ReadString(text)) return false;
-            if (!text.empty()) c.hiddenTrayApps.push_back(NormalizePathKey(text));
-            return true;
-        });
-        KeepFirstOfEach(c.hiddenTrayApps);
-        return read;
-    }
-    return reader.SkipValue();
+    return false;
 }
 
 bool ReadObject(JsonReader& reader, ParseState& state) {
@@ -278,32 +250,38 @@ std::string DockConfig::ToJson(const DockConfig& c) {
     std::string out;
     out.reserve(2048);
     out += "{\n";
-    WriteValueLine(out, "iconSize", FormatFixed(c.iconSize, 1));
-    WriteBoolLine(out, "magnifyEnabled", c.magnifyEnabled);
-    WriteValueLine(out, "magnifyScale", FormatFixed(c.magnifyScale, 2));
-    WriteValueLine(out, "magnifySigma", FormatFixed(c.magnifySigma, 1));
-    WriteValueLine(out, "theme", FormatInteger(c.theme));
-    WriteValueLine(out, "glassOpacity", FormatFixed(c.glassOpacity, 2));
-    WriteValueLine(out, "allAppsTransparency", FormatFixed(c.allAppsTransparency, 2));
-    WriteBoolLine(out, "hideTaskbar", c.hideTaskbar);
-    WriteBoolLine(out, "hideDockOnFullscreen", c.hideDockOnFullscreen);
-    WriteBoolLine(out, "autoStart", c.autoStart);
-    WriteBoolLine(out, "useMacIcons", c.useMacIcons);
-    WriteBoolLine(out, "showTopBar", c.showTopBar);
-    WriteBoolLine(out, "topBarReserveSpace", c.topBarReserveSpace);
-    WriteBoolLine(out, "topBarTrayCollapsed", c.topBarTrayCollapsed);
-    WriteBoolLine(out, "topBarOriginalTrayIcons", c.topBarOriginalTrayIcons);
-    WriteBoolLine(out, "showLunarCalendar", c.showLunarCalendar);
-    WriteBoolLine(out, "doNotDisturb", c.doNotDisturb);
-    // Quoted: readers that hold numbers as doubles would lose FILETIME precision.
-    WriteValueLine(out, "clearedNotifWatermark", "\"" + FormatInteger(c.clearedNotifWatermark) + "\"");
-    WriteValueLine(out, "bottomMargin", FormatInteger(c.bottomMargin));
-    WriteBoolLine(out, "ccShowBrightness", c.ccShowBrightness);
-    WriteBoolLine(out, "ccShowVolume", c.ccShowVolume);
-    WriteStringList(out, "controlCenterTiles", c.controlCenterTiles, false);
-    WritePinned(out, c.pinned);
-    WriteStringList(out, "hiddenApps", c.hiddenApps, false);
-    WriteStringList(out, "hiddenTrayApps", c.hiddenTrayApps, true);
+    const std::span<const DockConfigField> fields = DockConfigFields();
+    for (const DockConfigField& field : fields) {
+        const bool last = &field == &fields.back();
+        switch (field.kind) {
+            case FieldKind::Bool:
+                WriteBoolLine(out, field.name, c.*std::get<bool DockConfig::*>(field.member));
+                break;
+            case FieldKind::Float1:
+            case FieldKind::Float2:
+                WriteValueLine(out, field.name,
+                               FormatFixed(c.*std::get<float DockConfig::*>(field.member),
+                                           field.kind == FieldKind::Float1 ? 1 : 2));
+                break;
+            case FieldKind::Int:
+                WriteValueLine(out, field.name, FormatInteger(c.*std::get<int32_t DockConfig::*>(field.member)));
+                break;
+            case FieldKind::Watermark:
+                // Quoted: readers that hold numbers as doubles would lose FILETIME precision.
+                WriteValueLine(out, field.name,
+                               "\"" + FormatInteger(c.*std::get<uint64_t DockConfig::*>(field.member)) + "\"");
+                break;
+            case FieldKind::Pinned:
+                WritePinned(out, field.name, c.*std::get<std::vector<PinnedApp> DockConfig::*>(field.member), last);
+                break;
+            case FieldKind::Tiles:
+            case FieldKind::Keys:
+            case FieldKind::UniqueKeys:
+                WriteStringList(out, field.name, c.*std::get<std::vector<std::wstring> DockConfig::*>(field.member),
+                                last);
+                break;
+        }
+    }
     out += "}\n";
     return out;
 }

@@ -1,23 +1,17 @@
 #include "dock/DockConfigChanges.h"
 
-#include <cmath>
-
-namespace {
-constexpr float kOpacityTolerance = 0.005f;
-}
+#include "config/DockConfigFields.h"
 
 DockConfigChanges CompareDockConfigs(const DockConfig& live, const DockConfig& incoming) {
+    uint8_t shows = kShowsNoWindow;
+    for (const DockConfigField& field : DockConfigFields()) {
+        if (field.shows != kShowsNoWindow && FieldDiffers(field, live, incoming)) shows |= field.shows;
+    }
     DockConfigChanges changes;
-    changes.glass =
-        live.theme != incoming.theme || std::fabs(live.glassOpacity - incoming.glassOpacity) > kOpacityTolerance;
-    changes.iconStyle = live.useMacIcons != incoming.useMacIcons;
-    changes.transparency = std::fabs(live.allAppsTransparency - incoming.allAppsTransparency) > kOpacityTolerance;
-    changes.topBar = live.showTopBar != incoming.showTopBar || live.topBarReserveSpace != incoming.topBarReserveSpace ||
-                     live.topBarOriginalTrayIcons != incoming.topBarOriginalTrayIcons ||
-                     live.showLunarCalendar != incoming.showLunarCalendar ||
-                     live.doNotDisturb != incoming.doNotDisturb || live.hiddenTrayApps != incoming.hiddenTrayApps ||
-                     live.controlCenterTiles != incoming.controlCenterTiles ||
-                     live.ccShowBrightness != incoming.ccShowBrightness || live.ccShowVolume != incoming.ccShowVolume;
-    changes.taskbar = live.hideTaskbar != incoming.hideTaskbar;
+    changes.glass = (shows & kShowsGlass) != 0;
+    changes.iconStyle = (shows & kShowsIconStyle) != 0;
+    changes.transparency = (shows & kShowsLauncherTransparency) != 0;
+    changes.topBar = (shows & kShowsTopBar) != 0;
+    changes.taskbar = (shows & kShowsTaskbar) != 0;
     return changes;
 }

@@ -62,6 +62,8 @@ TEST_F(ConfigFileTest, UnusableFileGivesDefaultsAndStaysAsItIs) {
     const std::string valid = R"({"theme": 2})";
     const std::string oversized = valid + std::string(0x400000 - valid.size(), ' ');
     const std::string typo = "{\n  \"theme\": 1,\n  \"iconSize\": \"48\"\n}";
+    const std::string faultAt = testfiles::Utf8(path_) + ", line 3, column 15";
+    const size_t faultsBefore = TimesLogged(faultAt);
     // An empty file keeps nothing worth a copy; each broken one of the same day has its own.
     for (const std::string& text : {std::string(), typo, oversized, typo}) {
         ASSERT_TRUE(WriteBytes(path_, text));
@@ -75,7 +77,7 @@ TEST_F(ConfigFileTest, UnusableFileGivesDefaultsAndStaysAsItIs) {
         EXPECT_TRUE(NewestCopy(path_) == text) << text.size();
         EXPECT_EQ(TimesLogged("Config kept as " + testfiles::Utf8(ConfigCopies(path_).front())), 1u);
     }
-    EXPECT_EQ(TimesLogged(testfiles::Utf8(path_) + ", line 3, column 15"), 2u) << "where the fault is";
+    EXPECT_EQ(TimesLogged(faultAt), faultsBefore + 2) << "where the fault is";
     // The copy outlives the save that replaces the broken file.
     DockConfig config = LoadConfig(path_);
     config.theme = 1;

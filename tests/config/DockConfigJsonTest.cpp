@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "config/ConfigMerge.h"
 #include "config/DockConfig.h"
+#include "config/DockConfigFields.h"
 #include "config/Paths.h"
 #include "TestFiles.h"
 
@@ -87,6 +89,33 @@ TEST(DockConfigToJson, RoundTripKeepsEverySetting) {
     DockConfig back = MustParse(text);
     EXPECT_TRUE(back == config);
     EXPECT_EQ(DockConfig::ToJson(back), text);
+}
+
+// Each setting changed alone survives the file and a merge onto a file that
+// changed nothing, whichever row of the table it is: a row that reading,
+// writing or merging left out would keep its default.
+TEST(DockConfigFields, EverySettingAloneRoundTripsAndMerges) {
+    const DockConfig base = DockConfig::MakeDefault();
+    ASSERT_EQ(DockConfigFields().size(), 25u);
+    for (const DockConfigField& field : DockConfigFields()) {
+        DockConfig changed = base;
+        std::visit(
+            [&](auto member) {
+                auto& value = changed.*member;
+                using Value = std::remove_reference_t<decltype(value)>;
+                if constexpr (std::is_same_v<Value, bool>) value = !value;
+                if constexpr (std::is_arithmetic_v<Value> && !std::is_same_v<Value, bool>) {
+                    value = field.low < field.high ? static_cast<Value>(value == field.low ? field.high : field.low)
+                                                   : Value{12345};
+                }
+                if constexpr (std::is_same_v<Value, Ids>) value = {field.kind == FieldKind::Tiles ? L"hotspot" : L"c:\\x"};
+                if constexpr (std::is_same_v<Value, std::vector<PinnedApp>>) value = {{L"n", L"C:\\n", L"", L"c:\\n"}};
+            },
+            field.member);
+        ASSERT_TRUE(FieldDiffers(field, base, changed)) << field.name;
+        EXPECT_TRUE(MustParse(DockConfig::ToJson(changed)) == changed) << field.name;
+        EXPECT_TRUE(MergeConfigChanges(base, changed, base) == changed) << field.name;
+    }
 }
 
 TEST(DockConfigFromJson, ListsAndDefaults) {
