@@ -62,6 +62,8 @@ NotificationStoreOps DefaultNotificationStoreOps() {
         GetSystemTimeAsFileTime(&now);
         return FileTimeValue(now);
     };
+    ops.tickCount = []() { return static_cast<uint64_t>(GetTickCount64()); };
+    ops.fileStamp = StampOf;
     return ops;
 }
 
@@ -100,9 +102,13 @@ bool NotificationStore::EnsureOpen() {
     return available;
 }
 
+FileStamp NotificationStore::Stamp(const std::wstring& path) const {
+    return ops_.fileStamp ? ops_.fileStamp(path) : StampOf(path);
+}
+
 bool NotificationStore::DatabaseChanged(bool store) {
-    const FileStamp database = StampOf(databasePath);
-    const FileStamp wal = StampOf(walPath);
+    const FileStamp database = Stamp(databasePath);
+    const FileStamp wal = Stamp(walPath);
     const bool changed = !(database == databaseStamp) || !(wal == walStamp);
     if (store) {
         databaseStamp = database;
@@ -127,9 +133,16 @@ bool NotificationStore::ReadDue(bool force) {
     if (!force && initialized && !DatabaseChanged(false)) return false;
     // Until a read succeeds every tick tries again, but a database that does
     // not exist is only looked for: no worker is started to find nothing.
-    if (!force && StampOf(databasePath) == FileStamp{}) return false;
+    if (!force && Stamp(databasePath) == FileStamp{}) return false;
+    if (!force && readFailing_ && !RetryDue()) return false;
     DatabaseChanged(true);
     return true;
+}
+
+bool NotificationStore::RetryDue() const {
+    // A database file that changed since may well read now, as a change does
+    // for a store that reads well.
+    return Stamp(databasePath) != failedStamp_ || Tick() - failedAt_ >= retryWaitMs_;
 }
 
 NotificationReadRequest NotificationStore::MakeRequest() {
@@ -158,12 +171,21 @@ bool NotificationStore::Adopt(NotificationReadResult result, std::vector<Notific
     newItems.clear();
     // A read that fails part-way changes nothing: an empty or cut list would
     // wrongly drop notifications, and a low maxSeenId would bring every old
-    // toast back as a banner on the next good read. It is tried again at the
-    // next tick: a lock or a busy database is soon gone, while the files may
-    // not change again for a long time.
+    // toast back as a banner on the next good read. It is tried again though
+    // the files may not change (a lock or a busy database is soon gone), but
+    // at longer and longer waits: a database that cannot be read at all must
+    // not cost a read every second for the whole run.
     if (!result.ok) {
+        // The stamps stored when the read was found due: the file it read.
+        const FileStamp seen = databaseStamp;
+        retryWaitMs_ =
+            readFailing_ && seen == failedStamp_ ? std::min(retryWaitMs_ * 2, kLongestRetryMs) : kFirstRetryMs;
+        failedStamp_ = seen;
+        failedAt_ = Tick();
         databaseStamp = walStamp = kUnreadStamp;
-        if (!readFailing_) LogMessage(L"Notifications: the database could not be read; read again at the next tick");
+        if (!readFailing_) {
+            LogMessage(L"Notifications: the database could not be read; read again in 1 s, then at doubling waits");
+        }
         readFailing_ = true;
         return false;
     }

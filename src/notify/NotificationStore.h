@@ -22,6 +22,12 @@
 #include "notify/NotificationRead.h"
 #include "notify/SqliteApi.h"
 
+struct FileStamp {
+    uint64_t lastWrite = 0;
+    uint32_t sizeLow = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // What the store asks of the system, replaceable by tests.
 struct NotificationStoreOps {
     // The local application-data folder; empty when the shell cannot tell.
@@ -32,15 +38,14 @@ struct NotificationStoreOps {
     std::function<uint64_t()> now;
     // Called once with the resolved entry points, which it may replace.
     std::function<void(SqliteApi&)> wrapEntryPoints;
+    // Milliseconds of a clock that only goes forward, for the waits between
+    // failed reads.
+    std::function<uint64_t()> tickCount;
+    // A file's last write time and size; (0, 0) when it cannot be read.
+    std::function<FileStamp(const std::wstring& path)> fileStamp;
 };
 
 NotificationStoreOps DefaultNotificationStoreOps();
-
-struct FileStamp {
-    uint64_t lastWrite = 0;
-    uint32_t sizeLow = 0;
-    bool operator==(const FileStamp&) const = default;
-};
 
 // A clear-all watermark more than this far ahead of the clock (FILETIME units:
 // a minute) was taken by a clock that has since been set back.
@@ -53,6 +58,12 @@ class NotificationStore {
 public:
     // At most this many rows are read, the newest first.
     static constexpr int kRowLimit = 50;
+    // A failed read is tried again after the first wait, each further failure
+    // doubling it up to the longest. A database file whose stamp changed since
+    // the failure is read at the next poll, and a failure then waits the first
+    // wait again. A forced poll reads at once.
+    static constexpr uint64_t kFirstRetryMs = 1000;
+    static constexpr uint64_t kLongestRetryMs = 60000;
 
     // Runs a body on a new thread; throws std::system_error when none can be made.
     using WorkerStarter = std::function<void(std::function<void()> body)>;
@@ -111,6 +122,10 @@ private:
 
     // The checks before a read; stores the file stamps when one is due.
     bool ReadDue(bool force);
+    // The wait after the last failed read has run out.
+    bool RetryDue() const;
+    FileStamp Stamp(const std::wstring& path) const;
+    uint64_t Tick() const { return ops_.tickCount ? ops_.tickCount() : 0; }
     // Also corrects a watermark that the clock has fallen behind since it was set.
     NotificationReadRequest MakeRequest();
     uint64_t Now() const { return ops_.now ? ops_.now() : 0; }
@@ -124,6 +139,9 @@ private:
     std::shared_ptr<PollSlot> slot_ = std::make_shared<PollSlot>();
     bool reading_ = false;      // a worker's result is not taken yet
     bool readFailing_ = false;  // the last read failed (logged once per run of failures)
+    uint64_t retryWaitMs_ = 0;  // the wait after the last failed read
+    uint64_t failedAt_ = 0;     // Tick() of that failure
+    FileStamp failedStamp_;     // the database file's stamp as that read found it
     bool waiting_ = false;      // a request came while reading
     bool waitingForced_ = false;
     WorkerStarter start_;

@@ -241,16 +241,22 @@ TEST_F(NotificationStoreTest, MissingDatabaseAndLibrary) {
     EXPECT_FALSE(wrong.Poll(arrived, true));
 }
 
-TEST_F(NotificationStoreTest, AFailedStepChangesNothing) {
+TEST_F(NotificationStoreTest, AFailedStepChangesNothingAndIsTriedAgainAtDoublingWaits) {
     ToastDatabase db(appData.Path());
     ASSERT_TRUE(db.Ok()) << db.LastError();
     ASSERT_TRUE(db.AddHandler(1, "A.B_c!d", "immersive"));
     for (int64_t id = 1; id <= 5; ++id) ASSERT_TRUE(AddToast(db, id, 100 - id));
-    NotificationStore store(Ops());
+    uint64_t tick = 0;
+    FileStamp stamp{1, 1};
+    NotificationStoreOps ops = Ops();
+    ops.tickCount = [&] { return tick; };
+    ops.fileStamp = [&](const std::wstring&) { return stamp; };
+    NotificationStore store(ops);
     std::vector<NotificationItem> arrived;
     ASSERT_TRUE(store.Poll(arrived, false));
     ASSERT_TRUE(AddToast(db, 6, 1));
     ASSERT_TRUE(AddToast(db, 7, 0));
+    stamp.lastWrite = 2;
 
     // Busy after three rows: the poll fails and keeps everything as it was.
     wrapped::steps = 0;
@@ -262,8 +268,15 @@ TEST_F(NotificationStoreTest, AFailedStepChangesNothing) {
     EXPECT_EQ(store.unreadCount, 0);
     EXPECT_TRUE(store.initialized);
 
-    // The next tick reads again, though the files have not changed since.
+    std::vector<uint64_t> reads;  // 1 s, 2 s, 4 s ... 60 s apart while the files stay; at once when they change
+    wrapped::beforeStep = [&](int) { reads.push_back(tick); };
+    for (; tick <= 190000; tick += 500) {
+        if (tick == 183500) stamp.sizeLow = 2;
+        store.Poll(arrived, false);
+    }
+    EXPECT_EQ(reads, (std::vector<uint64_t>{1000, 3000, 7000, 15000, 31000, 63000, 123000, 183000, 183500, 184500, 186500}));
     wrapped::stepsBeforeBusy = -1;
+    tick += 4000;  // the wait after the last failure
     EXPECT_TRUE(store.Poll(arrived, false));
     EXPECT_EQ(Ids(arrived), (std::vector<int64_t>{7, 6}));
 }
