@@ -15,7 +15,7 @@ bool HasTile(const DockConfig& config, const wchar_t* key) {
 
 bool PanelAwaitsItsReading(PopoverKind kind) {
     return kind == PopoverKind::Sound || kind == PopoverKind::Wifi || kind == PopoverKind::Bluetooth ||
-           kind == PopoverKind::ControlCenter;
+           kind == PopoverKind::Battery || kind == PopoverKind::ControlCenter || kind == PopoverKind::TrayApps;
 }
 
 PopoverReadPlan PlanPopoverReads(PopoverKind kind, const DockConfig& config, bool scanWifi, bool hotspotSwitching,

@@ -43,9 +43,10 @@ struct PopoverReading {
     std::vector<TrayIconInfo> trayApps;
 };
 
-// The kinds whose panels show switches, levels and lists of the machine that a
-// click acts on: on each opening they draw those as being read, and their
-// controls do nothing, until the opening's first answer.
+// The kinds whose panels show switches, levels and lists of the machine (the
+// charge, the running tray applications) that a click acts on or a glance
+// trusts: on each opening they draw those as being read, and their controls
+// do nothing, until the opening's first answer.
 bool PanelAwaitsItsReading(PopoverKind kind);
 
 // The reads of a kind: the control center's by its tiles and sliders, its

@@ -84,6 +84,7 @@ PopoverServices::PopoverServices()
       forgetTrayIcon([](const std::wstring& key) { ForgetTrayIcon(key); }),
       closeTrayApp([](const TrayIconInfo& icon) { TrayCloseAsync(icon); }),
       activateTrayIcon([](const TrayIconInfo& icon) { icon.Activate(); }),
+      trayAppRunning([](const TrayIconInfo& icon) { return icon.OwnerRunning(); }),
       loadFileIcon([](const std::wstring& path, IWICImagingFactory* factory, int edge) {
           return LoadFileIcon(path, factory, edge);
       }),

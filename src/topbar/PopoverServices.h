@@ -71,6 +71,8 @@ struct PopoverServices {
     std::function<void(const std::wstring& key)> forgetTrayIcon;
     std::function<void(const TrayIconInfo& icon)> closeTrayApp;
     std::function<void(const TrayIconInfo& icon)> activateTrayIcon;
+    // The application behind a tray row still runs (TrayIconInfo::OwnerRunning).
+    std::function<bool(const TrayIconInfo& icon)> trayAppRunning;
     std::function<std::vector<uint8_t>(const std::wstring& path, IWICImagingFactory* factory, int edge)> loadFileIcon;
     std::function<std::vector<uint8_t>(const std::vector<uint8_t>& pixels, int edge, bool dark)> makeTemplateIcon;
 

@@ -240,6 +240,8 @@ private:
     void OnDeactivated();
     void SwitchWifi(bool on);
     void ClickNetwork(int32_t index);
+    // The tray row at the index names an application that still runs.
+    bool TrayRowRunning(int32_t index);
     void SlideTo(int32_t slider, float x);
     void StartHotspotSwitch();
     static DWORD WINAPI HotspotThreadProc(void* parameter);

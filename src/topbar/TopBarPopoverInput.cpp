@@ -126,6 +126,15 @@ void TopBarPopover::ClickNetwork(int32_t index) {
     if (callbacks.onStatusChanged) callbacks.onStatusChanged();
 }
 
+bool TopBarPopover::TrayRowRunning(int32_t index) {
+    if (!InList(trayApps, index)) return false;
+    if (services.trayAppRunning(trayApps[index])) return true;
+    // The row outlived its application: nothing is done to it, and the list
+    // is read again so the row goes.
+    if (RefreshData(false)) Relayout();
+    return false;
+}
+
 void TopBarPopover::ShowCalendarMonth(int step) {
     if (step == 0) {
         const SYSTEMTIME today = services.localTime();
@@ -230,14 +239,14 @@ void TopBarPopover::OnClick(HitItem hit, float x, float y) {
             services.shellOpen(L"ms-settings:dateandtime");
             return;
         case kHitTrayRow: {
-            if (!InList(trayApps, hit.index)) return;
+            if (!TrayRowRunning(hit.index)) return;
             const TrayIconInfo app = trayApps[hit.index];
             Hide();
             services.activateTrayIcon(app);
             return;
         }
         case kHitTrayClose: {
-            if (!InList(trayApps, hit.index)) return;
+            if (!TrayRowRunning(hit.index)) return;
             const TrayIconInfo app = trayApps[hit.index];
             const std::wstring key = NormalizePathKey(app.key);
             ++localEdits;
@@ -249,7 +258,7 @@ void TopBarPopover::OnClick(HitItem hit, float x, float y) {
             return;
         }
         case kHitTrayHide: {
-            if (!InList(trayApps, hit.index)) return;
+            if (!TrayRowRunning(hit.index)) return;
             const std::wstring key = NormalizePathKey(trayApps[hit.index].key);
             ToggleHiddenTrayKey(config.hiddenTrayApps, key);
             if (callbacks.onHiddenTrayAppToggled) callbacks.onHiddenTrayAppToggled(key);

@@ -212,12 +212,17 @@ void PaintBattery(const PopoverPen& pen) {
     const PopoverPalette& c = pen.palette;
     const float w = p.width;
     Title(pen, L"电池状态", 124);
-    pen.Text(Percent(static_cast<int>(p.batteryPercent)), c.title.Get(), kTrailing, w - 84, 14, w - 14, 38,
-             c.text.Get());
+    // Until this opening's answer the charge and the power source are another
+    // moment's: the bare track and no words about either.
+    const bool reading = p.awaitingAnswer;
+    pen.Text(reading ? std::wstring(kPopoverBeingRead) : Percent(static_cast<int>(p.batteryPercent)), c.title.Get(),
+             kTrailing, w - 84, 14, w - 14, 38, c.text.Get());
     pen.Card(14, 48, w - 14, 62, 7, c.track.Get());
-    pen.Card(14, 48, BatteryFillRight(p.batteryPercent, w), 62, 7, p.acOnline ? c.green.Get() : c.accent.Get());
-    pen.Text(BatteryStatusText(p.acOnline, p.batteryLifeSeconds), c.smallText.Get(), kLeading, 14, 72, w - 14, 96,
-             c.secondaryText.Get());
+    if (!reading) {
+        pen.Card(14, 48, BatteryFillRight(p.batteryPercent, w), 62, 7, p.acOnline ? c.green.Get() : c.accent.Get());
+    }
+    pen.Text(reading ? std::wstring(kPopoverBeingRead) : BatteryStatusText(p.acOnline, p.batteryLifeSeconds),
+             c.smallText.Get(), kLeading, 14, 72, w - 14, 96, c.secondaryText.Get());
     Footer(pen, kPopoverHitBatterySettings, L"电源与电池设置...");
 }
 
@@ -352,10 +357,18 @@ void PaintTrayApps(const PopoverPen& pen, bool dark) {
     const PopoverPalette& c = pen.palette;
     const float w = p.width;
     Title(pen, L"托盘后台应用", 154);
+    // The list an earlier opening read may name applications that have quit
+    // since: no rows, and nothing to click, until this opening's answer.
+    const bool reading = p.awaitingAnswer;
     wchar_t count[32] = {};
     _snwprintf(count, 31, L"%llu 个运行中", static_cast<unsigned long long>(p.trayApps.size()));
-    pen.Text(count, c.smallText.Get(), kTrailing, w - 114, 14, w - 14, 38, c.secondaryText.Get());
+    pen.Text(reading ? kPopoverBeingRead : count, c.smallText.Get(), kTrailing, w - 114, 14, w - 14, 38,
+             c.secondaryText.Get());
     pen.Line(14, 46, w - 14, 46, c.separator.Get());
+    if (reading) {
+        pen.Text(kPopoverBeingRead, c.body.Get(), kLeading, 14, 54, w - 14, 86, c.secondaryText.Get());
+        return;
+    }
 
     const size_t rows = std::min(p.trayApps.size(), kTrayRows);
     for (size_t i = 0; i < rows; ++i) {

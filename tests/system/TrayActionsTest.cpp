@@ -175,11 +175,13 @@ TEST_F(TrayActions, PoliteApplicationsCloseWithTheirChildren) {
     TrayHelperProcess& app = Start(exe, L"--windows v --child");
     std::wstring childOut = dir_.File(L"h1.out.child");
     ASSERT_TRUE(PollUntil([&] { return FileExists(childOut); }, 10000));
+    EXPECT_TRUE(Icon(exe, app.Pid()).OwnerRunning());
     std::string log = LogAfter([&] { TrayClose(Icon(exe, app.Pid())); });
     EXPECT_NE(log.find("TrayClose: " + ToUtf8(NormalizePathKey(exe)) + " exited after WM_CLOSE (2 windows posted)"),
               std::string::npos)
         << log;
     EXPECT_TRUE(app.WaitExit(2000));
+    EXPECT_FALSE(Icon(exe, app.Pid()).OwnerRunning()) << "though its id still names the ended process";
 }
 
 TEST_F(TrayActions, StubbornApplicationsAreEndedChildrenFirst) {

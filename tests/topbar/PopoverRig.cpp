@@ -1,5 +1,6 @@
 #include "PopoverRig.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -221,6 +222,7 @@ void PopoverRig::SetUp() {
     s.forgetTrayIcon = [this](const std::wstring& key) { log.push_back(L"forgetTrayIcon " + key); };
     s.closeTrayApp = [this](const TrayIconInfo& app) { log.push_back(L"closeTrayApp " + app.displayName); };
     s.activateTrayIcon = [this](const TrayIconInfo& app) { log.push_back(L"activate " + app.displayName); };
+    s.trayAppRunning = [this](const TrayIconInfo& app) { return std::ranges::count(machine.trayQuit, app.key) == 0; };
     s.loadFileIcon = [](const std::wstring&, IWICImagingFactory*, int edge) {
         // An opaque orange square.
         std::vector<uint8_t> pixels(static_cast<size_t>(edge) * edge * 4);

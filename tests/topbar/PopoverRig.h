@@ -48,6 +48,7 @@ struct RecordedMachine {
     std::vector<TrayIconInfo> tray;
     bool keepAwake = false;
     bool desktopIcons = true;
+    std::vector<std::wstring> trayQuit;  // keys of tray apps that quit after the monitor listed them
     std::optional<std::wstring> promptAnswer;
     bool connectStarts = true;
 

@@ -230,6 +230,15 @@ void ScoreMainWindowProc(HWND window, MainWindowSearch& search) {
     }
 }
 
+bool TrayIconInfo::OwnerRunning() const {
+    // Window handles carry a reuse count, so a stale one hardly ever names a
+    // new window: a live handle is the live owner.
+    if (ownerWindow) return IsWindow(ownerWindow) != FALSE;
+    // Only the running processes: one that has ended still answers for its
+    // id while anyone holds a handle to it.
+    return !FindProcessesByExe({key, exePath}, 0).empty();
+}
+
 void TrayIconInfo::Activate() const {
     if (ownerWindow && IsWindow(ownerWindow) && callbackMessage != 0) {
         PostMessageW(ownerWindow, callbackMessage, uID, WM_LBUTTONUP);

@@ -23,6 +23,11 @@ struct TrayIconInfo {
     // opens its executable.
     void Activate() const;
 
+    // The owner window still exists with the application's executable behind
+    // it, or, matched by name only, a process of the executable still runs.
+    // Activate on a departed application would start it again.
+    bool OwnerRunning() const;
+
     // 0 alive, 1 icon registration gone, 2 owner process gone.
     int CheckAlive(const RunningExeMap& running) const;
 };
