@@ -31,7 +31,8 @@ struct SystemStatusSnapshot {
     bool ethernetConnected = false;
     bool bluetoothPresent = false;
     bool bluetoothOn = false;
-    // The radio service did not answer: the two above are its last answer.
+    // The radio service did not answer: the two above are its last answer (or
+    // the classic radio's, or none), not what holds now; drawn as unknown.
     bool bluetoothStale = false;
     bool hasBattery = false;
     bool acOnline = false;
@@ -40,8 +41,7 @@ struct SystemStatusSnapshot {
     std::wstring clockText;
     std::wstring inputIndicator = L"中";
 
-    // Volumes compare as whole percent; the stale mark not at all (it changes
-    // nothing drawn); every other field exactly.
+    // Volumes compare as whole percent; every other field exactly.
     bool operator==(const SystemStatusSnapshot& other) const;
 };
 

@@ -16,9 +16,10 @@ bool SystemStatusSnapshot::operator==(const SystemStatusSnapshot& other) const {
            volumeAvailable == other.volumeAvailable && internet == other.internet &&
            wifiConnected == other.wifiConnected && wifiSignalQuality == other.wifiSignalQuality &&
            ethernetConnected == other.ethernetConnected && bluetoothPresent == other.bluetoothPresent &&
-           bluetoothOn == other.bluetoothOn && hasBattery == other.hasBattery && acOnline == other.acOnline &&
-           batteryPercent == other.batteryPercent && batteryLifeSeconds == other.batteryLifeSeconds &&
-           clockText == other.clockText && inputIndicator == other.inputIndicator;
+           bluetoothOn == other.bluetoothOn && bluetoothStale == other.bluetoothStale &&
+           hasBattery == other.hasBattery && acOnline == other.acOnline && batteryPercent == other.batteryPercent &&
+           batteryLifeSeconds == other.batteryLifeSeconds && clockText == other.clockText &&
+           inputIndicator == other.inputIndicator;
 }
 
 }  // namespace vantreel

@@ -54,9 +54,8 @@ void TopBarPopover::RunTileAction(int32_t index) {
     if (index < 0 || static_cast<size_t>(index) >= config.controlCenterTiles.size()) return;
     const std::wstring key = config.controlCenterTiles[index];
     const ControlCenterTile tile = ControlCenterTileFor(key);
-    // Drawn as being read, the tile shows no state of the machine: switching
-    // to the opposite of what an earlier opening read may repeat what it has.
-    if (awaitingAnswer && ControlCenterTileShowsReadState(tile)) return;
+    // Drawn as being read, the tile shows no state of the machine to act on.
+    if (ControlCenterTileStateUnknown(tile, TileState())) return;
     ++localEdits;
     switch (tile) {
         case ControlCenterTile::Wifi:

@@ -242,6 +242,9 @@ ControlCenterTileState TopBarPopover::TileState() const {
     state.darkGlass = glass.dark;
     state.desktopIconsVisible = desktopIconsVisible;
     state.reading = awaitingAnswer;
+    state.wifiStale = wifi.radioStale;
+    state.bluetoothStale = bluetooth.radioStale;
+    state.hotspotStale = hotspot.stale;
     return state;
 }
 

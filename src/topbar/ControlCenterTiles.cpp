@@ -103,10 +103,25 @@ bool ControlCenterTileShowsReadState(ControlCenterTile tile) {
     }
 }
 
+bool ControlCenterTileStateUnknown(ControlCenterTile tile, const ControlCenterTileState& s) {
+    if (s.reading && ControlCenterTileShowsReadState(tile)) return true;
+    switch (tile) {
+        case ControlCenterTile::Wifi:
+            return s.wifiStale;
+        case ControlCenterTile::Bluetooth:
+            return s.bluetoothStale;
+        case ControlCenterTile::Hotspot:
+            // A switch under way shows where it goes, whatever was read before.
+            return s.hotspotStale && !s.hotspotSwitching;
+        default:
+            return false;
+    }
+}
+
 ControlCenterTileFace ControlCenterTileFaceFor(std::wstring_view key, const ControlCenterTileState& s) {
     const ControlCenterTile tile = ControlCenterTileFor(key);
     ControlCenterTileFace face = FaceOf(tile, s);
-    if (s.reading && ControlCenterTileShowsReadState(tile)) {
+    if (ControlCenterTileStateUnknown(tile, s)) {
         face.status = kPopoverBeingRead;
         face.active = false;
     }

@@ -43,6 +43,11 @@ struct ControlCenterTileState {
     bool desktopIconsVisible = true;
     // The records predate this opening's answer.
     bool reading = false;
+    // The service behind the tile did not answer in time: its record is the
+    // last answer it gave (or none), not what holds now.
+    bool wifiStale = false;
+    bool bluetoothStale = false;
+    bool hotspotStale = false;
 };
 
 struct ControlCenterTileFace {
@@ -51,9 +56,14 @@ struct ControlCenterTileFace {
     bool active = false;
 };
 
-// An unknown key gives empty texts and an unlit circle. While reading, a tile
-// that shows a read state is unlit and says it is being read.
+// An unknown key gives empty texts and an unlit circle. A tile whose state is
+// not known (ControlCenterTileStateUnknown) is unlit and says it is being read.
 ControlCenterTileFace ControlCenterTileFaceFor(std::wstring_view key, const ControlCenterTileState& state);
 
 // The tile shows (and its click acts on) a state read of the machine.
 bool ControlCenterTileShowsReadState(ControlCenterTile tile);
+
+// The tile's state is not known now: the records predate this opening's
+// answer, or its service did not answer in time. Its click must do nothing:
+// switching to the opposite of an unknown state may repeat what the machine has.
+bool ControlCenterTileStateUnknown(ControlCenterTile tile, const ControlCenterTileState& state);

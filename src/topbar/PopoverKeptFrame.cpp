@@ -31,10 +31,11 @@ void WriteControlCenter(KeyWriter& k, const TopBarPopover& p) {
     // Being read, the panel draws none of the values below.
     k << p.awaitingAnswer;
     if (p.awaitingAnswer) return;
-    k << p.wifi.radioOn << p.wifi.connected << p.wifi.connectedSsid;
-    k << p.bluetooth.radioPresent << p.bluetooth.radioOn << p.keepAwake << p.desktopIconsVisible;
+    k << p.wifi.radioOn << p.wifi.radioStale << p.wifi.connected << p.wifi.connectedSsid;
+    k << p.bluetooth.radioPresent << p.bluetooth.radioOn << p.bluetooth.radioStale;
+    k << p.keepAwake << p.desktopIconsVisible;
     k << p.powerMode.name << p.powerMode.highPerformance;
-    k << p.hotspot.available << p.hotspot.on << static_cast<long long>(p.hotspot.clientCount);
+    k << p.hotspot.available << p.hotspot.on << static_cast<long long>(p.hotspot.clientCount) << p.hotspot.stale;
     k << p.hotspotSwitching << p.hotspotTarget;
     k << p.brightness.supported << static_cast<long long>(p.brightness.percent);
     k << p.muted << p.volume;

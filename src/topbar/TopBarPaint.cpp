@@ -86,7 +86,7 @@ void TopBarWindow::Layout() {
     input.clockText = status.clockText;
     input.inputIndicator = status.inputIndicator;
     input.hasBattery = status.hasBattery;
-    input.bluetoothPresent = status.bluetoothPresent;
+    input.bluetoothPresent = BluetoothItemShown(status);
     input.trayCollapsed = trayCollapsed;
     input.trayNames.reserve(shownTrayIcons.size());
     for (const auto& icon : shownTrayIcons) input.trayNames.push_back(icon.displayName);
@@ -184,7 +184,7 @@ std::wstring TopBarWindow::ItemLook(const TopBarItem& item) const {
         case kTopBarNetwork:
             return std::to_wstring(static_cast<int>(NetworkGlyphFor(status.ethernetConnected, status.wifiConnected)));
         case kTopBarBluetooth:
-            return status.bluetoothOn ? L"on" : L"off";
+            return status.bluetoothStale ? L"unknown" : status.bluetoothOn ? L"on" : L"off";
         case kTopBarBattery:
             return std::to_wstring(status.batteryPercent) + (status.acOnline ? L"ac" : L"dc");
         case kTopBarNotifications:
@@ -377,7 +377,7 @@ void TopBarWindow::PaintItem(ID2D1DeviceContext* context, const TopBarItem& item
         }
         case kTopBarBluetooth:
             pass.Shifted(context, pass.e, [&] { DrawTopBarBluetoothGlyph(context, cx, cy, s, p.emboss.Get()); });
-            DrawTopBarBluetoothGlyph(context, cx, cy, s, status.bluetoothOn ? p.text.Get() : p.dimText.Get());
+            DrawTopBarBluetoothGlyph(context, cx, cy, s, BluetoothGlyphLit(status) ? p.text.Get() : p.dimText.Get());
             return;
         case kTopBarBattery: {
             const float x0 = L + 6.0f * s;

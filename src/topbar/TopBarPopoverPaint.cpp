@@ -132,13 +132,15 @@ void PaintWifi(const PopoverPen& pen) {
     const float w = p.width;
     Title(pen, L"Wi-Fi", 104);
     const bool reading = p.awaitingAnswer;
-    if (wifi.adapterPresent && wifi.radioOn && !reading) {
+    // A radio whose service did not answer is drawn and left alone as one being read.
+    const bool radioUnknown = reading || wifi.radioStale;
+    if (wifi.adapterPresent && wifi.radioOn && !radioUnknown) {
         p.AddHit(kPopoverHitWifiRefresh, w - 94, 14, w - 64, 38);
         pen.Card(w - 94, 14, w - 64, 38, 7, p.IsHovered(kPopoverHitWifiRefresh, -1) ? c.hover.Get() : c.card.Get());
         pen.Text(L"刷新", c.smallText.Get(), kCentre, w - 94, 14, w - 64, 38, c.text.Get());
     }
-    if (!reading) p.AddHit(kPopoverHitWifiSwitch, w - 56, 15, w - 14, 37);
-    pen.Switch(w - 56, 15, w - 14, 37, reading ? std::nullopt : std::optional<bool>(wifi.radioOn));
+    if (!radioUnknown) p.AddHit(kPopoverHitWifiSwitch, w - 56, 15, w - 14, 37);
+    pen.Switch(w - 56, 15, w - 14, 37, radioUnknown ? std::nullopt : std::optional<bool>(wifi.radioOn));
 
     float y = 48;
     // Being read, the Ethernet row keeps its place (the panel's size) and says nothing.
@@ -159,7 +161,7 @@ void PaintWifi(const PopoverPen& pen) {
         pen.Text(p.statusLine, c.smallText.Get(), kLeading, 18, y, w - 14, y + 20, c.accent.Get());
         y += 24;
     }
-    if (reading) {
+    if (radioUnknown) {
         pen.Text(kPopoverBeingRead, c.body.Get(), kCentre, 14, y + 4, w - 14, y + 34, c.secondaryText.Get());
     } else if (!wifi.adapterPresent) {
         pen.Text(L"未检测到无线网卡", c.body.Get(), kCentre, 14, y + 10, w - 14, y + 60, c.secondaryText.Get());
@@ -187,8 +189,10 @@ void PaintBluetooth(const PopoverPen& pen) {
     const float w = p.width;
     Title(pen, L"蓝牙");
     const bool reading = p.awaitingAnswer;
-    if (!reading) p.AddHit(kPopoverHitBluetoothSwitch, w - 56, 15, w - 14, 37);
-    pen.Switch(w - 56, 15, w - 14, 37, reading ? std::nullopt : std::optional<bool>(p.bluetooth.radioOn));
+    // A radio whose service did not answer is drawn and left alone as one being read.
+    const bool radioUnknown = reading || p.bluetooth.radioStale;
+    if (!radioUnknown) p.AddHit(kPopoverHitBluetoothSwitch, w - 56, 15, w - 14, 37);
+    pen.Switch(w - 56, 15, w - 14, 37, radioUnknown ? std::nullopt : std::optional<bool>(p.bluetooth.radioOn));
     pen.Line(14, 49, w - 14, 49, c.separator.Get());
     const size_t rows = reading ? 0 : std::min(p.bluetooth.devices.size(), kBluetoothRows);
     for (size_t i = 0; i < rows; ++i) {
@@ -199,7 +203,8 @@ void PaintBluetooth(const PopoverPen& pen) {
         pen.Text(device.connected ? L"已连接" : L"已配对", c.smallText.Get(), kTrailing, w - 74, y, w - 24, y + 30,
                  device.connected ? c.accent.Get() : c.secondaryText.Get());
     }
-    if (reading) {
+    // With no answer from the radio no device list may have been asked for.
+    if (reading || (radioUnknown && p.bluetooth.devices.empty())) {
         pen.Text(kPopoverBeingRead, c.body.Get(), kLeading, 14, 58, w - 14, 90, c.secondaryText.Get());
     } else if (p.bluetooth.devices.empty()) {
         pen.Text(L"暂无已配对蓝牙设备", c.body.Get(), kLeading, 14, 58, w - 14, 90, c.secondaryText.Get());

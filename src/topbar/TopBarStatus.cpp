@@ -30,9 +30,17 @@ bool TrayIconListsDiffer(const std::vector<TrayIconInfo>& a, const std::vector<T
     return false;
 }
 
+bool BluetoothItemShown(const vantreel::SystemStatusSnapshot& status) {
+    return status.bluetoothPresent || status.bluetoothStale;
+}
+
+bool BluetoothGlyphLit(const vantreel::SystemStatusSnapshot& status) {
+    return status.bluetoothOn && !status.bluetoothStale;
+}
+
 bool IsLayoutRelevantChange(const vantreel::SystemStatusSnapshot& fresh, const vantreel::SystemStatusSnapshot& old) {
     return fresh.clockText.size() != old.clockText.size() || fresh.hasBattery != old.hasBattery ||
-           fresh.bluetoothPresent != old.bluetoothPresent || fresh.inputIndicator != old.inputIndicator;
+           BluetoothItemShown(fresh) != BluetoothItemShown(old) || fresh.inputIndicator != old.inputIndicator;
 }
 
 void TopBarWindow::StatusTick() {

@@ -77,6 +77,11 @@ TopBarSystemCalls RealTopBarSystemCalls();
 // Any difference the bar acts on between two tray snapshots: count, order, or
 // key, name, process, on-bar flag, owner window or icon id at a position.
 bool TrayIconListsDiffer(const std::vector<TrayIconInfo>& a, const std::vector<TrayIconInfo>& b);
+// The bar shows the Bluetooth item for a radio that exists, and for one whose
+// service has not answered (it may well exist), drawn unlit as unknown: lit
+// only for a radio known to be on.
+bool BluetoothItemShown(const vantreel::SystemStatusSnapshot& status);
+bool BluetoothGlyphLit(const vantreel::SystemStatusSnapshot& status);
 // A change that alters the item list or an item's width.
 bool IsLayoutRelevantChange(const vantreel::SystemStatusSnapshot& fresh, const vantreel::SystemStatusSnapshot& old);
 // max(24, rnd(32 * scale)) pixels.

@@ -592,6 +592,21 @@ TEST_F(ControlCenterTest, AReopeningShowsNoEarlierStateAndActsOnNoneUntilItsAnsw
     CloseHandle(answer);
 }
 
+TEST_F(ControlCenterTest, ARadioOrHotspotWhoseServiceDidNotAnswerIsUnknownAndLeftAlone) {
+    machine.wifi.radioStale = machine.bluetooth.radioStale = true;  // their last answers: on
+    machine.hotspot = {false, false, 0, true};                       // none since the start
+    OpenTiles({L"wifi", L"bluetooth", L"hotspot"});
+    for (const wchar_t* tile : {L"wifi", L"bluetooth", L"hotspot"}) {
+        EXPECT_EQ(ControlCenterTileFaceFor(tile, popover.TileState()).status, kPopoverBeingRead) << "not 已开启, not 不可用";
+    }
+    for (int32_t i = 0; i < 3; ++i) ClickHit(501, i);
+    EXPECT_EQ(Only(log, {L"set"}), Log{}) << "no switch to the opposite of an unknown state";
+    for (const PopoverKind kind : {PopoverKind::Wifi, PopoverKind::Bluetooth}) {
+        Open(kind);
+        EXPECT_TRUE(std::ranges::all_of(popover.hits, [](const HitItem& h) { return h.id == 205 || h.id == 302; }));
+    }
+}
+
 TEST_F(ControlCenterTest, PowerModeStepsToTheNextScheme) {
     OpenTiles({L"power_mode"});
     size_t mark = Mark();

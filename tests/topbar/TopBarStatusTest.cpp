@@ -102,6 +102,9 @@ TEST(TopBarStatus, SnapshotsCompareVolumeInWholePercent) {
     b = a;
     b.wifiConnected = true;
     EXPECT_FALSE(IsLayoutRelevantChange(b, a)) << "a glyph change only repaints";
+    b = a;
+    b.bluetoothOn = b.bluetoothStale = true;  // a radio service that has not answered: none known, or its last "on"
+    EXPECT_TRUE(!(a == b) && !BluetoothGlyphLit(b) && IsLayoutRelevantChange(b, a)) << "shown unlit, not as no radio";
 }
 
 TEST(TopBarStatus, TrayChangesThatCountAndThoseThatDoNot) {
