@@ -1,5 +1,6 @@
 #include "config/DockConfig.h"
 
+#include "config/ControlCenterTileTable.h"
 #include "config/DockConfigFields.h"
 #include "config/Paths.h"
 
@@ -11,11 +12,6 @@
 #include <functional>
 
 namespace {
-
-constexpr std::array<std::wstring_view, 11> kKnownTiles = {
-    L"wifi",    L"bluetooth", L"snip",       L"lock",       L"keep_awake",    L"power_mode",
-    L"hotspot", L"project",   L"screen_off", L"theme_mode", L"desktop_icons",
-};
 
 // A value that compares with neither bound (NaN) is left as it is.
 template <typename T>
@@ -44,9 +40,7 @@ std::vector<std::wstring> DefaultControlCenterTiles() {
     return {L"wifi", L"bluetooth", L"snip", L"lock", L"screen_off", L"desktop_icons"};
 }
 
-bool IsKnownControlCenterTile(std::wstring_view id) {
-    return std::find(kKnownTiles.begin(), kKnownTiles.end(), id) != kKnownTiles.end();
-}
+bool IsKnownControlCenterTile(std::wstring_view id) { return ControlCenterTileFor(id) != ControlCenterTile::Unknown; }
 
 void AddDefaultPinnedApp(std::vector<PinnedApp>& pinned, std::wstring_view label,
                          const std::vector<std::wstring>& candidates) {

@@ -13,11 +13,11 @@
 
 enum class FieldKind : uint8_t {
     Bool,
-    Float1,      // written with one decimal
-    Float2,      // written with two decimals
+    Float1,  // written with one decimal
+    Float2,  // written with two decimals
     Int,
-    Watermark,   // an unsigned 64-bit time, written quoted
-    Tiles,       // known control-center tile ids, each once; one setting as a whole
+    Watermark,  // an unsigned 64-bit time, written quoted
+    Tiles,      // known control-center tile ids, each once; one setting as a whole
     Pinned,
     Keys,        // application keys, normalised
     UniqueKeys,  // application keys, normalised, each once
@@ -33,9 +33,8 @@ enum FieldShows : uint8_t {
     kShowsTaskbar = 16,
 };
 
-using FieldMember =
-    std::variant<bool DockConfig::*, float DockConfig::*, int32_t DockConfig::*, uint64_t DockConfig::*,
-                 std::vector<std::wstring> DockConfig::*, std::vector<PinnedApp> DockConfig::*>;
+using FieldMember = std::variant<bool DockConfig::*, float DockConfig::*, int32_t DockConfig::*, uint64_t DockConfig::*,
+                                 std::vector<std::wstring> DockConfig::*, std::vector<PinnedApp> DockConfig::*>;
 
 struct DockConfigField {
     const char* name;

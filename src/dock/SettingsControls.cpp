@@ -8,20 +8,6 @@
 
 namespace {
 
-constexpr std::array<ControlCenterTile, kControlCenterTileCount> kTiles = {{
-    {L"wifi", L"Wi-Fi"},
-    {L"bluetooth", L"蓝牙"},
-    {L"snip", L"屏幕截图"},
-    {L"lock", L"锁定屏幕"},
-    {L"keep_awake", L"保持亮屏"},
-    {L"power_mode", L"电源模式"},
-    {L"hotspot", L"移动热点"},
-    {L"project", L"投屏切换"},
-    {L"screen_off", L"立即熄屏"},
-    {L"theme_mode", L"深浅模式"},
-    {L"desktop_icons", L"桌面图标"},
-}};
-
 // The rows below the top bar's own switch concern a top bar that is shown.
 constexpr std::array<SettingToggle, 11> kToggles = {{
     {SettingsWindow::kHitMagnify, &DockConfig::magnifyEnabled, nullptr},
@@ -111,18 +97,17 @@ std::wstring SliderValueText(int slider, const DockConfig& config) {
     }
 }
 
-const std::array<ControlCenterTile, kControlCenterTileCount>& ControlCenterTiles() { return kTiles; }
-
 bool HasControlCenterTile(const DockConfig& config, int index) {
     if (index < 0 || index >= kControlCenterTileCount) return false;
     const auto& tiles = config.controlCenterTiles;
-    return std::find(tiles.begin(), tiles.end(), kTiles[index].key) != tiles.end();
+    return std::find(tiles.begin(), tiles.end(), ControlCenterTileTable()[static_cast<size_t>(index)].key) !=
+           tiles.end();
 }
 
 void ToggleControlCenterTile(DockConfig& config, int index) {
     if (index < 0 || index >= kControlCenterTileCount) return;
     auto& tiles = config.controlCenterTiles;
-    const std::wstring key = kTiles[index].key;
+    const std::wstring key(ControlCenterTileTable()[static_cast<size_t>(index)].key);
     auto found = std::find(tiles.begin(), tiles.end(), key);
     if (found != tiles.end()) {
         tiles.erase(found);
@@ -131,9 +116,9 @@ void ToggleControlCenterTile(DockConfig& config, int index) {
     // Walking the table keeps the stored list in table order, whatever order
     // the tiles were turned on in.
     std::vector<std::wstring> rebuilt;
-    for (const auto& tile : kTiles) {
+    for (const ControlCenterTileEntry& tile : ControlCenterTileTable()) {
         bool wanted = key == tile.key || std::find(tiles.begin(), tiles.end(), tile.key) != tiles.end();
-        if (wanted) rebuilt.push_back(tile.key);
+        if (wanted) rebuilt.emplace_back(tile.key);
     }
     tiles = std::move(rebuilt);
 }

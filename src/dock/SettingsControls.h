@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config/ControlCenterTileTable.h"
 #include "config/DockConfig.h"
 
 // Sliders by id: 1 icon size, 2 magnification, 3 glass opacity, 4 the
@@ -26,14 +27,7 @@ float SliderPosition(int slider, const DockConfig& config);
 // The text in the slider's value pill.
 std::wstring SliderValueText(int slider, const DockConfig& config);
 
-struct ControlCenterTile {
-    const wchar_t* key;
-    const wchar_t* label;
-};
-inline constexpr int kControlCenterTileCount = 11;
-const std::array<ControlCenterTile, kControlCenterTileCount>& ControlCenterTiles();
-
-// Turns tile `index` off when listed (its first occurrence goes) or on, in
+// Tile `index` is the row of ControlCenterTileTable. Turns it off when listed (its first occurrence goes) or on, in
 // which case the list is rebuilt in table order. Other indexes do nothing.
 void ToggleControlCenterTile(DockConfig& config, int index);
 bool HasControlCenterTile(const DockConfig& config, int index);

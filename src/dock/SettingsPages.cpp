@@ -380,14 +380,15 @@ void SettingsWindow::DrawControlCenterPage() {
     DrawCard(98, 228);
     const float half = (R - L) / 2.0f;
     Line(L + half, 108, L + half, 316, kit->divider.Get());
-    const auto& tiles = ControlCenterTiles();
+    const auto tiles = ControlCenterTileTable();
     for (int32_t i = 0; i < kControlCenterTileCount; ++i) {
         float x0 = L + static_cast<float>(i % 2) * half;
         float x1 = x0 + half;
         float y0 = 98.0f + 38.0f * static_cast<float>(i / 2);
         float y1 = y0 + 38.0f;
         AddHitItem(kHitTile, x0 + 6, y0, x1 - 6, y1, i);
-        Text(tiles[static_cast<size_t>(i)].label, kit->body.Get(), Rect(x0 + 16, y0, x1 - 58, y1), kit->primary.Get());
+        Text(tiles[static_cast<size_t>(i)].title.data(), kit->body.Get(), Rect(x0 + 16, y0, x1 - 58, y1),
+             kit->primary.Get());
         PaintToggleSwitch(Rect(x1 - 52, y0 + 9, x1 - 16, y0 + 29), HasControlCenterTile(config, i), false,
                           kit->accent.Get(), kit->switchOff.Get(), kit->knob.Get());
         if (i % 2 == 0 && i / 2 <= 4) Line(216, y1, R - 16, y1, kit->divider.Get());

@@ -4,83 +4,46 @@
 
 namespace {
 
-struct TileKey {
-    const wchar_t* key;
-    ControlCenterTile tile;
-};
-
-constexpr TileKey kTileKeys[] = {
-    {L"wifi", ControlCenterTile::Wifi},
-    {L"bluetooth", ControlCenterTile::Bluetooth},
-    {L"snip", ControlCenterTile::Snip},
-    {L"lock", ControlCenterTile::Lock},
-    {L"keep_awake", ControlCenterTile::KeepAwake},
-    {L"power_mode", ControlCenterTile::PowerMode},
-    {L"hotspot", ControlCenterTile::Hotspot},
-    {L"project", ControlCenterTile::Project},
-    {L"screen_off", ControlCenterTile::ScreenOff},
-    {L"theme_mode", ControlCenterTile::ThemeMode},
-    {L"desktop_icons", ControlCenterTile::DesktopIcons},
-};
-
 const wchar_t* OnOff(bool on) { return on ? L"已开启" : L"已关闭"; }
 
-ControlCenterTileFace HotspotFace(const ControlCenterTileState& s) {
-    ControlCenterTileFace face{L"移动热点", L"", false};
-    if (s.hotspotSwitching) {
-        face.status = s.hotspotTarget ? L"正在开启..." : L"正在关闭...";
-        face.active = s.hotspotTarget;
-        return face;
-    }
-    face.active = s.hotspotOn;
-    if (!s.hotspotAvailable)
-        face.status = L"不可用";
-    else if (!s.hotspotOn)
-        face.status = L"已关闭";
-    else if (s.hotspotClients == 0)
-        face.status = L"已开启";
-    else
-        face.status = L"已连接 " + std::to_wstring(s.hotspotClients) + L" 台";
-    return face;
+// The status text and the lit circle; the title is the table's.
+struct Status {
+    std::wstring text;
+    bool active = false;
+};
+
+Status HotspotStatus(const ControlCenterTileState& s) {
+    if (s.hotspotSwitching) return {s.hotspotTarget ? L"正在开启..." : L"正在关闭...", s.hotspotTarget};
+    if (!s.hotspotAvailable) return {L"不可用", s.hotspotOn};
+    if (!s.hotspotOn) return {L"已关闭", false};
+    if (s.hotspotClients == 0) return {L"已开启", true};
+    return {L"已连接 " + std::to_wstring(s.hotspotClients) + L" 台", true};
 }
 
-}  // namespace
-
-ControlCenterTile ControlCenterTileFor(std::wstring_view key) {
-    for (const TileKey& k : kTileKeys) {
-        if (key == k.key) return k.tile;
-    }
-    return ControlCenterTile::Unknown;
-}
-
-namespace {
-
-ControlCenterTileFace FaceOf(ControlCenterTile tile, const ControlCenterTileState& s) {
+Status StatusOf(ControlCenterTile tile, const ControlCenterTileState& s) {
     switch (tile) {
         case ControlCenterTile::Wifi:
-            return {L"Wi-Fi", s.wifiConnected ? s.wifiSsid : std::wstring(OnOff(s.wifiRadioOn)), s.wifiRadioOn};
+            return {s.wifiConnected ? s.wifiSsid : std::wstring(OnOff(s.wifiRadioOn)), s.wifiRadioOn};
         case ControlCenterTile::Bluetooth:
-            return {L"蓝牙", s.bluetoothPresent ? OnOff(s.bluetoothOn) : L"不可用",
-                    s.bluetoothPresent && s.bluetoothOn};
+            return {s.bluetoothPresent ? OnOff(s.bluetoothOn) : L"不可用", s.bluetoothPresent && s.bluetoothOn};
         case ControlCenterTile::Snip:
-            return {L"屏幕截图", L"区域截屏", false};
+            return {L"区域截屏", false};
         case ControlCenterTile::Lock:
-            return {L"锁定屏幕", L"立即锁屏", false};
+            return {L"立即锁屏", false};
         case ControlCenterTile::KeepAwake:
-            return {L"保持亮屏", s.keepAwake ? L"防休眠中" : L"已关闭", s.keepAwake};
+            return {s.keepAwake ? L"防休眠中" : L"已关闭", s.keepAwake};
         case ControlCenterTile::PowerMode:
-            return {L"电源模式", s.powerSchemeName.empty() ? std::wstring(L"平衡") : s.powerSchemeName,
-                    s.highPerformance};
+            return {s.powerSchemeName.empty() ? std::wstring(L"平衡") : s.powerSchemeName, s.highPerformance};
         case ControlCenterTile::Hotspot:
-            return HotspotFace(s);
+            return HotspotStatus(s);
         case ControlCenterTile::Project:
-            return {L"投屏切换", L"多屏显示", false};
+            return {L"多屏显示", false};
         case ControlCenterTile::ScreenOff:
-            return {L"立即熄屏", L"关闭屏幕", false};
+            return {L"关闭屏幕", false};
         case ControlCenterTile::ThemeMode:
-            return {L"深浅模式", s.darkGlass ? L"深色外观" : L"浅色外观", s.darkGlass};
+            return {s.darkGlass ? L"深色外观" : L"浅色外观", s.darkGlass};
         case ControlCenterTile::DesktopIcons:
-            return {L"桌面图标", s.desktopIconsVisible ? L"已显示" : L"已隐藏", s.desktopIconsVisible};
+            return {s.desktopIconsVisible ? L"已显示" : L"已隐藏", s.desktopIconsVisible};
         case ControlCenterTile::Unknown:
             break;
     }
@@ -120,7 +83,8 @@ bool ControlCenterTileStateUnknown(ControlCenterTile tile, const ControlCenterTi
 
 ControlCenterTileFace ControlCenterTileFaceFor(std::wstring_view key, const ControlCenterTileState& s) {
     const ControlCenterTile tile = ControlCenterTileFor(key);
-    ControlCenterTileFace face = FaceOf(tile, s);
+    Status status = StatusOf(tile, s);
+    ControlCenterTileFace face{std::wstring(ControlCenterTileTitle(tile)), std::move(status.text), status.active};
     if (ControlCenterTileStateUnknown(tile, s)) {
         face.status = kPopoverBeingRead;
         face.active = false;

@@ -1,28 +1,12 @@
 #pragma once
 // What each control-center tile shows: title, status text and whether its icon
-// circle is lit, from the records the popover keeps. Keys are compared
-// exactly; the configuration stores them in lower case.
+// circle is lit, from the records the popover keeps.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-enum class ControlCenterTile : int32_t {
-    Unknown = 0,
-    Wifi,
-    Bluetooth,
-    Snip,
-    Lock,
-    KeepAwake,
-    PowerMode,
-    Hotspot,
-    Project,
-    ScreenOff,
-    ThemeMode,
-    DesktopIcons,
-};
-
-ControlCenterTile ControlCenterTileFor(std::wstring_view key);
+#include "config/ControlCenterTileTable.h"
 
 // The records behind the tiles, copied out of the popover's members.
 struct ControlCenterTileState {
