@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "allapps/AllAppsGeometry.h"
+#include "platform/ExceptionGuard.h"
 #include "allapps/AllAppsWindow.h"
 #include "platform/Log.h"
 #include "render/CompositionHost.h"
@@ -217,12 +218,8 @@ void AllAppsWindow::Toggle(HMONITOR monitorHandle, const DockConfig& config, flo
                    static_cast<unsigned long long>(catalog.size()));
         PostMessageW(window, WM_ALLAPPS_ACTIVATE, 0, 0);
         if (catalogPollActive) SetTimer(window, kCatalogPollTimer, kCatalogPollMs, nullptr);
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"AllAppsWindow::Toggle winrt error: 0x%08X", static_cast<unsigned>(error.code()));
-    } catch (const std::exception& error) {
-        LogMessage(L"AllAppsWindow::Toggle std::exception: %S", error.what());
     } catch (...) {
-        LogMessage(L"AllAppsWindow::Toggle unknown exception");
+        platform::LogCaughtException(L"AllAppsWindow::Toggle");
     }
 }
 
@@ -347,6 +344,7 @@ void AllAppsWindow::PrebuildHiddenVisuals() {
         LogMessage(L"AllAppsWindow::PrebuildHiddenVisuals winrt error: 0x%08X", static_cast<unsigned>(error.code()));
         visualsValid = false;
     } catch (...) {
+        platform::LogCaughtException(L"AllAppsWindow::PrebuildHiddenVisuals");
         visualsValid = false;
     }
 }

@@ -1,4 +1,5 @@
 #include "app/CrashLog.h"
+#include "platform/ExceptionGuard.h"
 
 #include <algorithm>
 #include <csignal>
@@ -223,10 +224,8 @@ namespace {
     if (std::exception_ptr current = std::current_exception()) {
         try {
             std::rethrow_exception(current);
-        } catch (const std::exception& e) {
-            LogMessage(L"exit: uncaught exception: %S", e.what());
         } catch (...) {
-            LogMessage(L"exit: uncaught exception of no standard type");
+            platform::LogCaughtException(L"exit: uncaught exception:");
         }
     }
     RaiseTerminate();

@@ -1,4 +1,5 @@
 #include "app/StartupTask.h"
+#include "platform/ExceptionGuard.h"
 
 #include <oleauto.h>
 
@@ -240,7 +241,7 @@ void ReadAutoStartOnWorker(std::function<void(bool enabled)> answer) {
         try {
             enabled = calls.isInstalled() || RunValueExists();
         } catch (...) {
-            LogMessage(L"Auto-start: reading the state failed");
+            platform::LogCaughtException(L"Auto-start: reading the state failed:");
         }
         answer(enabled);
     };
@@ -310,7 +311,7 @@ void MigrateAutoStartOnWorker() {
             try {
                 MigrateAutoStart();
             } catch (...) {
-                LogMessage(L"Auto-start: migration failed");
+                platform::LogCaughtException(L"Auto-start: migration failed:");
             }
             if (SUCCEEDED(com)) CoUninitialize();
         });

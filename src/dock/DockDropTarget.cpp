@@ -1,4 +1,5 @@
 #include "dock/DockDropTarget.h"
+#include "platform/ExceptionGuard.h"
 
 #include <shlobj.h>
 
@@ -51,10 +52,8 @@ void CallGuarded(const wchar_t* operation, const Function& callback, const Args&
     if (!callback) return;
     try {
         callback(args...);
-    } catch (const std::exception& e) {
-        LogMessage(L"DockDropTarget::%s std::exception: %S", operation, e.what());
     } catch (...) {
-        LogMessage(L"DockDropTarget::%s unknown exception", operation);
+        platform::LogCaughtException((std::wstring(L"DockDropTarget::") + operation).c_str());
     }
 }
 

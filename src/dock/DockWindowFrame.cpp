@@ -2,6 +2,7 @@
 // visuals and the input window, icons into item visuals, the shared surfaces,
 // the hover label, auto-hide, monitor metrics and device recovery.
 #include "dock/DockWindow.h"
+#include "platform/ExceptionGuard.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,12 +72,8 @@ void DockWindow::Tick(float dt) {
         if (newDevice || visualsStale) RebuildVisuals();
         ApplyLayout();
         if (!IsAnimating()) LogRest();
-    } catch (const comp::HResultError& e) {
-        LogMessage(L"DockWindow::Tick winrt error: 0x%08X", static_cast<unsigned>(e.code()));
-    } catch (const std::exception& e) {
-        LogMessage(L"DockWindow::Tick std::exception: %S", e.what());
     } catch (...) {
-        LogMessage(L"DockWindow::Tick unknown exception");
+        platform::LogCaughtException(L"DockWindow::Tick");
     }
 }
 

@@ -2,6 +2,7 @@
 // cycle or minimise, dragging an icon to reorder or unpin it, the context
 // menus, and files dragged over and dropped on the dock.
 #include "dock/DockWindow.h"
+#include "platform/ExceptionGuard.h"
 
 #include <windowsx.h>
 
@@ -170,6 +171,7 @@ void DockWindow::BeginDragVisual() {
             return;
         }
     } catch (...) {
+        platform::LogCaughtException(L"DockWindow::BeginDragVisual");
         // A visual that can't be raised is drawn in its own place; the drag goes on.
     }
 }

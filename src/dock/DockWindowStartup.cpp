@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/Prefetch.h"
+#include "platform/ExceptionGuard.h"
 #include "app/StartupLog.h"
 #include "dock/DockWindow.h"
 #include "platform/InstanceNames.h"
@@ -29,12 +30,8 @@ bool DockWindow::Initialize(HINSTANCE moduleInstance, bool keepTaskbar) {
     // failing one, and the destructor then undoes what the earlier steps began.
     try {
         return RunStartup(moduleInstance, keepTaskbar);
-    } catch (const comp::HResultError& e) {
-        LogMessage(L"DockWindow::Initialize winrt error: 0x%08X", static_cast<unsigned>(e.code()));
-    } catch (const std::exception& e) {
-        LogMessage(L"DockWindow::Initialize std::exception: %S", e.what());
     } catch (...) {
-        LogMessage(L"DockWindow::Initialize unknown exception");
+        platform::LogCaughtException(L"DockWindow::Initialize");
     }
     return false;
 }

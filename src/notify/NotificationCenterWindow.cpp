@@ -1,4 +1,5 @@
 #include "notify/NotificationCenterWindow.h"
+#include "platform/ExceptionGuard.h"
 
 #include <algorithm>
 #include <exception>
@@ -44,17 +45,13 @@ void NotificationCenterWindow::Shutdown() {
     // Runs from the destructor too: nothing may escape.
     try {
         panel.Hide();
-    } catch (const std::exception& error) {
-        LogMessage(L"NotificationCenterWindow::Shutdown std::exception: %S", error.what());
     } catch (...) {
-        LogMessage(L"NotificationCenterWindow::Shutdown unknown exception");
+        platform::LogCaughtException(L"NotificationCenterWindow::Shutdown");
     }
     try {
         banners.Hide();
-    } catch (const std::exception& error) {
-        LogMessage(L"NotificationCenterWindow::Shutdown std::exception: %S", error.what());
     } catch (...) {
-        LogMessage(L"NotificationCenterWindow::Shutdown unknown exception");
+        platform::LogCaughtException(L"NotificationCenterWindow::Shutdown");
     }
     panel.Destroy();
     banners.Destroy();

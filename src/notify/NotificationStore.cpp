@@ -1,4 +1,5 @@
 #include "notify/NotificationStore.h"
+#include "platform/ExceptionGuard.h"
 
 #include <shlobj.h>
 
@@ -253,6 +254,7 @@ void NotificationStore::StartRead() {
             try {
                 result = ReadNotifications(*request);
             } catch (...) {
+                platform::LogCaughtException(L"NotificationStore::StartRead worker");
                 result = NotificationReadResult{};  // taken as a failed read
             }
             {

@@ -1,4 +1,5 @@
 #include "render/CompositionHost.h"
+#include "platform/ExceptionGuard.h"
 
 #include <dwmapi.h>
 
@@ -91,10 +92,8 @@ bool CompositionHost::PrepareWindow(HWND hwnd) {
         // own surface is made at its first present: both are done here,
         // beside the device, instead of on the way to the first frame.
         return mainTarget.PrepareBuffer();
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"CompositionHost::PrepareWindow failed: 0x%08X", static_cast<unsigned>(error.code()));
     } catch (...) {
-        LogMessage(L"CompositionHost::PrepareWindow failed: 0x%08X", static_cast<unsigned>(E_FAIL));
+        platform::LogCaughtException(L"CompositionHost::PrepareWindow");
     }
     mainTarget = nullptr;
     mainRoot = nullptr;
@@ -106,10 +105,8 @@ bool CompositionHost::Initialize(HWND hwnd, GraphicsDevice& graphics) {
         if (!mainTarget || mainTarget.Window() != hwnd) MakeMainTarget(hwnd);
         graphicsDevice = compositor.CreateGraphicsDevice(graphics.d2dDevice.Get());
         return true;
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"CompositionHost::Initialize failed: 0x%08X", static_cast<unsigned>(error.code()));
     } catch (...) {
-        LogMessage(L"CompositionHost::Initialize failed: 0x%08X", static_cast<unsigned>(E_FAIL));
+        platform::LogCaughtException(L"CompositionHost::Initialize");
     }
     return false;
 }
@@ -120,10 +117,8 @@ void CompositionHost::SetRenderingDevice(GraphicsDevice& graphics) {
     if (!graphicsDevice) return;
     try {
         graphicsDevice.SetRenderingDevice(graphics.d2dDevice.Get());
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"SetRenderingDevice failed: 0x%08X", static_cast<unsigned>(error.code()));
     } catch (...) {
-        LogMessage(L"SetRenderingDevice failed: 0x%08X", static_cast<unsigned>(E_FAIL));
+        platform::LogCaughtException(L"CompositionHost::SetRenderingDevice");
     }
 }
 
@@ -132,10 +127,8 @@ comp::DesktopWindowTarget CompositionHost::CreateWindowTarget(HWND hwnd) {
     try {
         EnableHostBackdropForHwnd(hwnd);
         return compositor.CreateDesktopWindowTarget(hwnd, true);
-    } catch (const comp::HResultError& error) {
-        LogMessage(L"CreateWindowTarget failed: 0x%08X", static_cast<unsigned>(error.code()));
     } catch (...) {
-        LogMessage(L"CreateWindowTarget failed: 0x%08X", static_cast<unsigned>(E_FAIL));
+        platform::LogCaughtException(L"CompositionHost::CreateWindowTarget");
     }
     return nullptr;
 }
@@ -149,6 +142,7 @@ comp::CompositionDrawingSurface CompositionHost::CreateDrawingSurface(int width,
     } catch (const comp::HResultError& error) {
         ReportDrawFailure(error.code());
     } catch (...) {
+        platform::LogCaughtException(L"CompositionHost::CreateDrawingSurface");
         ReportDrawFailure(E_FAIL);
     }
     return nullptr;
@@ -197,6 +191,7 @@ bool CompositionHost::PaintChecked(const comp::CompositionDrawingSurface& surfac
     } catch (const std::bad_alloc&) {
         painted = E_OUTOFMEMORY;
     } catch (...) {
+        platform::LogCaughtException(L"CompositionHost::PaintChecked");
         painted = E_FAIL;
     }
     hr = target.EndDraw();

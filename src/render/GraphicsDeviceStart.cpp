@@ -1,4 +1,5 @@
 #include "render/GraphicsDeviceStart.h"
+#include "platform/ExceptionGuard.h"
 
 #include <system_error>
 
@@ -13,6 +14,7 @@ GraphicsDeviceStart::GraphicsDeviceStart(GraphicsDevice& graphics) : graphics_(g
             try {
                 created = graphics.CreateD3D();
             } catch (...) {
+                platform::LogCaughtException(L"GraphicsDeviceStart worker");
             }
             promise.set_value(created);
         });
@@ -29,6 +31,7 @@ bool GraphicsDeviceStart::Wait() {
     try {
         created_ = worker_.valid() ? worker_.get() && graphics_.CreateD2D() : graphics_.Create();
     } catch (...) {  // a device that throws is no device
+        platform::LogCaughtException(L"GraphicsDeviceStart::Wait");
         created_ = false;
     }
     return created_;

@@ -1,4 +1,5 @@
 #include "render/PaintedPictures.h"
+#include "platform/ExceptionGuard.h"
 
 namespace painted_pictures {
 
@@ -10,6 +11,7 @@ std::vector<uint32_t> PaintPixels(PictureCanvas& canvas, const GraphicsDevice& d
     try {
         paint(canvas.Target());
     } catch (...) {
+        platform::LogCaughtException(L"painted_pictures::PaintPixels");
         canvas.End(pixels);
         return {};
     }

@@ -1,4 +1,5 @@
 #include "render/WallpaperLuminance.h"
+#include "platform/ExceptionGuard.h"
 
 #include "render/WallpaperFileStamp.h"
 
@@ -98,11 +99,13 @@ float ComputeWallpaperLuminance(IWICImagingFactory* factory, const WallpaperSyst
         float luminance = 0.0f;
         if (factory && !path.empty() && MeasureImage(factory, path, luminance)) return luminance;
     } catch (...) {
+        platform::LogCaughtException(L"ComputeWallpaperLuminance");
         // A failed measurement is not worth reporting: the desktop colour stands in.
     }
     try {
         return DesktopColorLuma(system);
     } catch (...) {
+        platform::LogCaughtException(L"ComputeWallpaperLuminance");
         // Nothing measured: no value rather than black.
         return -1.0f;
     }

@@ -1,4 +1,5 @@
 #include "render/WallpaperLuminanceWorker.h"
+#include "platform/ExceptionGuard.h"
 
 #include "platform/DetachedThread.h"
 #include "render/GraphicsDevice.h"
@@ -36,6 +37,7 @@ bool StartWallpaperLuminanceWorker(HWND target, WallpaperSystem system) {
             try {
                 MeasureAndPostWallpaperLuminance(target, system);
             } catch (...) {
+                platform::LogCaughtException(L"StartWallpaperLuminanceWorker");
                 // Nothing to report to: the glass keeps its current theme.
             }
         });

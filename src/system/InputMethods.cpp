@@ -1,4 +1,5 @@
 #include "system/InputMethods.h"
+#include "platform/ExceptionGuard.h"
 
 #include <imm.h>
 #include <msctf.h>
@@ -110,6 +111,7 @@ std::vector<InputProfile> EnumerateInputProfiles(const InputMethodSystem& system
     try {
         records = system.tsfProfiles();
     } catch (...) {
+        platform::LogCaughtException(L"EnumerateInputProfiles");
         records.reset();
     }
     if (records) {
@@ -154,6 +156,7 @@ bool ActivateInputProfile(const InputMethodSystem& system, const InputProfile& p
     try {
         activated = system.activateTsfProfile(profile);
     } catch (...) {
+        platform::LogCaughtException(L"ActivateInputProfile");
         activated = false;
     }
     if (profile.profileType == TF_PROFILETYPE_KEYBOARDLAYOUT && profile.hkl && target && system.isWindow(target)) {

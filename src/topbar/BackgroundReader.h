@@ -42,6 +42,7 @@ public:
         try {
             start(body);
         } catch (...) {
+            platform::LogCaughtException(L"BackgroundReader::Ask");
             body();
         }
     }
@@ -86,6 +87,7 @@ private:
             try {
                 value = read();
             } catch (...) {
+                platform::LogCaughtException(L"BackgroundReader::Work");
                 continue;  // no answer: what the panel shows stays
             }
             {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "topbar/ControlCenterTiles.h"
+#include "platform/ExceptionGuard.h"
 #include "topbar/TopBarPopover.h"
 
 namespace {
@@ -26,6 +27,7 @@ DWORD WINAPI TopBarPopover::HotspotThreadProc(void* parameter) {
     try {
         if (request && request->setHotspotEnabled) request->setHotspotEnabled(request->target);
     } catch (...) {
+        platform::LogCaughtException(L"TopBarPopover::HotspotThreadProc");
     }
     return 0;
 }
@@ -38,6 +40,7 @@ void TopBarPopover::StartHotspotSwitch() {
     try {
         started = services.startThread(&TopBarPopover::HotspotThreadProc, request.get());
     } catch (...) {
+        platform::LogCaughtException(L"TopBarPopover::StartHotspotSwitch");
         started = false;
     }
     if (started) {

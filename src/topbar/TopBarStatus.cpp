@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "config/Paths.h"
+#include "platform/ExceptionGuard.h"
 #include "topbar/TopBarWindow.h"
 
 struct TopBarWindow::WorkerContext {
@@ -100,6 +101,7 @@ void TopBarWindow::StatusWorker(WorkerContext& context) {
     try {
         result = context.collect(true, &context.previous, context.foregroundWindow);
     } catch (...) {
+        platform::LogCaughtException(L"TopBarWindow::StatusWorker");
         result = context.previous;
     }
     {

@@ -1,4 +1,5 @@
 #include "render/comp/Compositor.h"
+#include "platform/ExceptionGuard.h"
 
 #include <atomic>
 #include <exception>
@@ -31,14 +32,12 @@ LRESULT CommitOnRequest(CompositorState& state, HWND hwnd, UINT message, WPARAM 
     try {
         state.commitPending = false;
         state.Commit();
-    } catch (const HResultError& error) {
-        if (FirstFailureOfKind(state, 1)) {
-            LogMessage(L"Compositor::Commit winrt error: 0x%08X", static_cast<unsigned>(error.code()));
-        }
-    } catch (const std::exception& error) {
-        if (FirstFailureOfKind(state, 2)) LogMessage(L"Compositor::Commit std::exception: %S", error.what());
+    } catch (const HResultError&) {
+        if (FirstFailureOfKind(state, 1)) platform::LogCaughtException(L"Compositor::Commit");
+    } catch (const std::exception&) {
+        if (FirstFailureOfKind(state, 2)) platform::LogCaughtException(L"Compositor::Commit");
     } catch (...) {
-        if (FirstFailureOfKind(state, 4)) LogMessage(L"Compositor::Commit unknown exception");
+        if (FirstFailureOfKind(state, 4)) platform::LogCaughtException(L"Compositor::Commit");
     }
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "system/tray/TrayClose.h"
+#include "platform/ExceptionGuard.h"
 
 #include <algorithm>
 #include <iterator>
@@ -133,6 +134,7 @@ void TrayCloseAsync(const TrayIconInfo& icon, const TrayThreadStarter& startThre
         try {
             TrayClose(copy);
         } catch (...) {
+            platform::LogCaughtException(L"TrayCloseAsync");
         }
     });
     if (!started) TrayClose(icon);

@@ -1,4 +1,5 @@
 #include "system/tray/TrayMonitor.h"
+#include "platform/ExceptionGuard.h"
 
 #include <objbase.h>
 #include <shellapi.h>
@@ -316,6 +317,7 @@ bool RunTrayPass(TrayPassMemory& memory, const TraySources& sources, TrayState& 
         running = sources.snapshot();
         collected = CollectTrayIcons(sources, running);
     } catch (...) {
+        platform::LogCaughtException(L"TrayMonitor pass");
         ok = false;
     }
 
