@@ -1,6 +1,12 @@
 #include "platform/SystemTaskbar.h"
 
 #include <atomic>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <utility>
+
+#include "platform/DetachedThread.h"
 
 namespace {
 
@@ -25,12 +31,69 @@ HWND StateTaskbar() {
     return calls.findTaskbar ? calls.findTaskbar() : nullptr;
 }
 
+// Windows of other threads waiting to be disabled, and whether a worker takes
+// them: one at a time, so a hung shell holds one worker, never one a look.
+struct DisableQueue {
+    std::mutex mutex;
+    std::deque<std::pair<HWND, std::function<BOOL(HWND, BOOL)>>> windows;
+    bool working = false;
+};
+
+DisableQueue& Disables() {
+    static DisableQueue* queue = new DisableQueue;  // detached workers may outlive everything else
+    return *queue;
+}
+
+void DisableOnWorker(HWND window, const std::function<BOOL(HWND, BOOL)>& enable) {
+    DisableQueue& queue = Disables();
+    {
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        for (const auto& waiting : queue.windows) {
+            if (waiting.first == window) return;
+        }
+        queue.windows.emplace_back(window, enable);
+        if (std::exchange(queue.working, true)) return;
+    }
+    try {
+        platform::StartDetachedThread([&queue] {
+            for (;;) {
+                std::pair<HWND, std::function<BOOL(HWND, BOOL)>> next;
+                {
+                    std::lock_guard<std::mutex> lock(queue.mutex);
+                    if (queue.windows.empty()) {
+                        queue.working = false;
+                        return;
+                    }
+                    next = std::move(queue.windows.front());
+                    queue.windows.pop_front();
+                }
+                if (IsWindow(next.first)) next.second(next.first, FALSE);
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread: the window stays enabled, hidden all the same.
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        queue.windows.clear();
+        queue.working = false;
+    }
+}
+
+// A disable still waiting for the worker must not land after the window is
+// shown again. The crash filter shows the windows too, maybe while this
+// thread holds the lock: then it leaves the queue alone.
+void CancelDisable(HWND window) {
+    DisableQueue& queue = Disables();
+    std::unique_lock<std::mutex> lock(queue.mutex, std::try_to_lock);
+    if (lock) std::erase_if(queue.windows, [window](const auto& waiting) { return waiting.first == window; });
+}
+
 void ShowOne(HWND window, bool show) {
     if (!window || !IsWindow(window)) return;
     if (!show) {
         HideTaskbarWindow(window);
         return;
     }
+    CancelDisable(window);
     EnableWindow(window, TRUE);
     ShowWindow(window, SW_SHOW);
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
@@ -40,9 +103,12 @@ void ShowOne(HWND window, bool show) {
 
 AppBarCalls& SystemAppBarCalls() {
     // Never destroyed: the crash filter may use it while the process ends.
-    static AppBarCalls* calls =
-        new AppBarCalls{[](DWORD message, APPBARDATA& data) { return SHAppBarMessage(message, &data); },
-                        [] { return FindWindowW(L"Shell_TrayWnd", nullptr); }};
+    static AppBarCalls* calls = new AppBarCalls{
+        [](DWORD message, APPBARDATA& data) { return SHAppBarMessage(message, &data); },
+        [] { return FindWindowW(L"Shell_TrayWnd", nullptr); },
+        [](HWND window, int command) { return ShowWindowAsync(window, command); },
+        [](HWND window, HWND after, UINT flags) { return SetWindowPos(window, after, 0, 0, 0, 0, flags); },
+        [](HWND window, BOOL enable) { return EnableWindow(window, enable); }};
     return *calls;
 }
 
@@ -76,9 +142,16 @@ UINT_PTR SetSystemTaskbarAutoHide(bool autoHide, uint32_t& savedState, bool& sta
 }
 
 void HideTaskbarWindow(HWND window) {
-    EnableWindow(window, FALSE);
-    ShowWindow(window, SW_HIDE);
-    SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+    const AppBarCalls& calls = SystemAppBarCalls();
+    if (!calls.enableWindow || !calls.showWindowAsync || !calls.setWindowPos) return;
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+        calls.enableWindow(window, FALSE);  // our own thread: nothing to wait for
+    } else {
+        DisableOnWorker(window, calls.enableWindow);
+    }
+    calls.showWindowAsync(window, SW_HIDE);
+    calls.setWindowPos(window, HWND_BOTTOM,
+                       SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
 }
 
 bool IsTaskbarWindowClass(HWND window) {

@@ -18,6 +18,11 @@ struct AppBarCalls {
     // The primary taskbar window whose state is read and written; null while
     // the shell has none (a slow shell at logon).
     std::function<HWND()> findTaskbar;
+    // What hiding does to a taskbar window: ShowWindowAsync, SetWindowPos and
+    // EnableWindow.
+    std::function<BOOL(HWND window, int command)> showWindowAsync;
+    std::function<BOOL(HWND window, HWND after, UINT flags)> setWindowPos;
+    std::function<BOOL(HWND window, BOOL enable)> enableWindow;
 };
 AppBarCalls& SystemAppBarCalls();
 
@@ -34,7 +39,10 @@ UINT_PTR SetSystemTaskbarAutoHide(bool autoHide, uint32_t& savedState, bool& sta
 // Shows or hides "Shell_TrayWnd" and every "Shell_SecondaryTrayWnd".
 void ShowSystemTaskbars(bool show);
 
-// Hides one taskbar window (disabled, hidden, at the bottom of the z-order).
+// Hides one taskbar window (disabled, hidden, at the bottom of the z-order)
+// without waiting for the shell's thread, which may hang: the hide and the
+// move are posted to it, and a window of another thread is disabled on a
+// worker (EnableWindow has no posted form and waits for that thread).
 void HideTaskbarWindow(HWND window);
 
 // True for the two classes of the shell's taskbar windows.

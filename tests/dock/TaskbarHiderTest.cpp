@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <atomic>
+#include <thread>
 #include <utility>
 
 #include "platform/SystemTaskbar.h"
@@ -44,6 +46,32 @@ TEST_F(HiderTest, HidesOnceSavingTheUsersStateAndRestoresItsLowBits) {
     SetSystemTaskbarAutoHide(true, hider.savedState, hider.stateSaved);
     EXPECT_EQ(appBar.reads, 1);
     EXPECT_EQ(appBar.writes, (std::vector<uint32_t>{ABS_AUTOHIDE, ABS_AUTOHIDE}));
+
+    // The shell shows a taskbar again and its thread hangs: the periodic look
+    // hides it with requests posted to that thread and returns at once.
+    std::vector<UINT> placed;  // the flags of every window-position request
+    SystemAppBarCalls().setWindowPos = [&, place = SystemAppBarCalls().setWindowPos](HWND w, HWND after, UINT flags) {
+        placed.push_back(flags);
+        return place(w, after, flags);
+    };
+    platform::UniqueHandle hung(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<int> shell{0};  // 1 shown and hung, 2 answering, 3 hidden and disabled
+    std::thread thread([&] {
+        StandInTaskbar again;
+        shell = 1;
+        WaitForSingleObject(hung.get(), 10000);
+        for (shell = 2; !again.BothHidden() && MsgWaitForMultipleObjects(0, nullptr, FALSE, 10000, QS_ALLINPUT) == 0;)
+            for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+        shell = again.BothHidden() ? 3 : 2;
+    });
+    while (shell == 0) Sleep(1);
+    EXPECT_EQ(hider.HideShownTaskbars(), 2);
+    EXPECT_EQ(shell, 1) << "the look waited for the hung shell";
+    SetEvent(hung.get());
+    thread.join();
+    EXPECT_EQ(shell, 3) << "hidden and disabled once the shell answered";
+    const UINT flags = SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS;
+    EXPECT_EQ(placed, (std::vector<UINT>{flags, flags}));
 
     hider.Restore();
     EXPECT_EQ(appBar.writes.back(), 3u) << "the saved 7 goes back as its low two bits";
