@@ -124,6 +124,8 @@ public:
     int DropIndex() const { return dropIndex; }
     const std::wstring& LabelText() const { return labelText; }
     const LabelSurfaceCache& LabelSurfaces() const { return labelSurfaces; }
+    // The hover label's opacity, 0 (gone) to 1.
+    float LabelFade() const { return labelFade; }
     // Labels and settings pages are still being painted ahead while the dock rests.
     bool WarmingLabels() const { return warmingLabels; }
 
@@ -195,6 +197,11 @@ private:
 
     DockLayoutInput BuildLayoutInput() const;
     void ApplyLayout();
+    // The item under a pointer that has not moved, for a layout that has.
+    void HitTestStillPointer();
+    // 1 while the item under the pointer has a label to show (or a drag shows
+    // the unpin hint), else 0.
+    float LabelTarget() const;
     void RebuildVisuals();
     void SyncVisualsAfterReorder();
     void DrawOverlay(int hoverItem, const DockLayoutResult& result);
@@ -267,6 +274,7 @@ private:
     bool hovering = false;
     mutable std::wstring loggedRest;  // the last "at rest" line, said once
     float cursorX = 0.0f;
+    float cursorY = 0.0f;
     Spring magnifySpring{0.0f, 0.0f, 0.0f, 420.0f, 28.0f};
     int32_t hoverIndex = -1;
     std::wstring labelText;

@@ -51,10 +51,17 @@ bool DockWindow::AnythingMoving() const {
     if (SpringUnsettled(magnifySpring) || SpringUnsettled(hideSpring)) return true;
     if (dragging || allApps.IsAnimating()) return true;
     if (AnyLaunchBounceActive(bounces)) return true;
-    return hoverIndex < 0 ? labelFade > 0.01f : labelFade < 0.99f;
+    return LabelTarget() > 0.5f ? labelFade < 0.99f : labelFade > 0.01f;
 }
 
 bool DockWindow::IsAnimating() { return !shutDown && (dirty || AnythingMoving()); }
+
+float DockWindow::LabelTarget() const {
+    if (unpinIntent) return 1.0f;
+    if (dragging || hoverIndex < 0 || hoverIndex >= static_cast<int>(model.items.size())) return 0.0f;
+    const DockItem& item = model.items[hoverIndex];
+    return item.kind != DockItemKind::Separator && !item.label.empty() ? 1.0f : 0.0f;
+}
 
 void DockWindow::Tick(float dt) {
     if (shutDown) return;
@@ -66,8 +73,7 @@ void DockWindow::Tick(float dt) {
         hideSpring.Step(dt);
         if (allApps.IsAnimating()) allApps.Tick(dt);
         StepLaunchBounces(bounces, dt);
-        float target = ((hoverIndex >= 0 && !dragging) || unpinIntent) ? 1.0f : 0.0f;
-        labelFade = ExpApproach(labelFade, target, kLabelFadeRate, dt);
+        labelFade = ExpApproach(labelFade, LabelTarget(), kLabelFadeRate, dt);
         const bool newDevice = CheckDevice();
         if (newDevice || visualsStale) RebuildVisuals();
         ApplyLayout();
@@ -124,6 +130,7 @@ DockLayoutInput DockWindow::BuildLayoutInput() const {
 
 void DockWindow::ApplyLayout() {
     layout = ComputeDockLayout(BuildLayoutInput());
+    HitTestStillPointer();
     float p = std::clamp(hideSpring.value, 0.0f, 1.0f);
 
     DockPlacementInput placement;

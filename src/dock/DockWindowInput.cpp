@@ -78,6 +78,15 @@ int DockWindow::HitTestClient(POINT client) const {
     return index < static_cast<int>(model.items.size()) ? index : -1;
 }
 
+// The magnified row moves under a pointer that stays put (it follows the last
+// move for a while): what lies under the pointer is asked again each frame,
+// or the label would keep naming an item the pointer has left.
+void DockWindow::HitTestStillPointer() {
+    if (!hovering || dragging || dropIndex >= 0 || hideSpring.target > 0.5f) return;
+    const int index = layout.HitTestIcon(cursorX, cursorY, kHitToleranceDip);
+    hoverIndex = index < static_cast<int>(model.items.size()) ? index : -1;
+}
+
 int DockWindow::ResolvePressedIndex() {
     pressedIndex = pressedId != 0 ? model.IndexOfId(pressedId) : -1;
     return pressedIndex;
@@ -102,6 +111,7 @@ void DockWindow::OnPointerMove(POINT client) {
     ClientToDip(client, x, y);
     hovering = true;
     cursorX = x;
+    cursorY = y;
     magnifySpring.target = 1.0f;
 
     if (pressed) {

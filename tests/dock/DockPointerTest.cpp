@@ -281,6 +281,15 @@ TEST_F(DockPointer, HoverLabelsArePaintedAtRestAndOnlyShownOnHover) {
         EXPECT_EQ(dock_.LabelText(), label);
     }
     EXPECT_EQ(dock_.LabelSurfaces().Size(), labelled) << "a hover painted a label of its own";
+    // A jump just inside the magnified icon's left edge: the row, centring on the pointer, brings Regedit under it.
+    const int help = IndexOf(L"Help");
+    const LONG edge = IconCentre(help).x - static_cast<LONG>(dock_.ItemVisuals()[help].container.Size().x / 2);
+    Pointer(WM_MOUSEMOVE, {edge + 2, IconCentre(help).y});
+    Settle();
+    EXPECT_EQ(dock_.LabelText(), L"Regedit");
+    ASSERT_EQ(dock_.Model().items[help + 1].kind, DockItemKind::Separator);
+    for (int i = 0; i < 3; ++i, Settle()) Pointer(WM_MOUSEMOVE, IconCentre(help + 1));  // until it rests there
+    EXPECT_LT(dock_.LabelFade(), 0.01f) << "no label, yet " << testing::PrintToString(dock_.LabelText());
 }
 
 TEST_F(DockPointer, ADragAcrossTwoIconsReordersAndSavesOnceOnRelease) {
