@@ -7,6 +7,7 @@
 // The application object provides:
 //   bool IsAnimating();  void Tick(float dt);  HWND InputWindow() const;
 //   bool IsShutDown() const;
+// A tick presents its frame before the windows' paints are dispatched.
 // The input window receives the idle-trim timer 2, three seconds after every
 // animation ends.
 
@@ -20,6 +21,16 @@ constexpr UINT kIdleTrimDelayMs = 3000;
 constexpr UINT_PTR kTestAllAppsTimerId = 10;
 // The first tick after an idle wake-up: the idle gap never counts as frame time.
 constexpr float kFirstTickSeconds = 1.0f / 120.0f;
+// What the loop takes before a tick: everything but paints. A window's paint
+// (the settings window drawing a page it has not shown yet) waits for the
+// frame the same change asked of the dock, which goes out first.
+constexpr UINT kAllButPaints = PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
+
+// The paints waiting after a tick.
+inline void DispatchPaints() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) DispatchMessageW(&msg);
+}
 
 enum class LoopEnd {
     Quit,              // WM_QUIT taken from the queue
@@ -46,7 +57,7 @@ LoopEnd RunMainLoop(App& app, FramePacer& pacer) {
     for (;;) {
         if (app.IsAnimating()) {
             wasAnimating = true;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | kAllButPaints)) {
                 if (msg.message == WM_QUIT) return LoopEnd::Quit;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
@@ -55,6 +66,7 @@ LoopEnd RunMainLoop(App& app, FramePacer& pacer) {
             float dt = static_cast<float>(counter.QuadPart - lastCounter) / static_cast<float>(frequency.QuadPart);
             lastCounter = counter.QuadPart;
             app.Tick(dt);
+            DispatchPaints();
             if (!app.IsAnimating()) {
                 wasAnimating = false;
                 ArmIdleTrim(app);
@@ -75,7 +87,7 @@ LoopEnd RunMainLoop(App& app, FramePacer& pacer) {
         }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | kAllButPaints)) {
             if (msg.message == WM_QUIT) {
                 QueryPerformanceCounter(&counter);
                 lastCounter = counter.QuadPart;
@@ -94,6 +106,7 @@ LoopEnd RunMainLoop(App& app, FramePacer& pacer) {
                 ArmIdleTrim(app);
             }
         }
+        DispatchPaints();
     }
 }
 

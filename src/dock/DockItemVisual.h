@@ -15,4 +15,7 @@ struct DockItemVisual {
     std::wstring iconKey;                   // empty: fetch the surface again
     bool binFull = false;
     bool missing = false;  // no surface yet; a request is outstanding
+    // The surface shown is not the one wanted (another size, or one that has
+    // arrived): it stays, scaled, until a later frame looks the icon up.
+    bool stale = false;
 };

@@ -126,6 +126,9 @@ public:
     const LabelSurfaceCache& LabelSurfaces() const { return labelSurfaces; }
     // The hover label's opacity, 0 (gone) to 1.
     float LabelFade() const { return labelFade; }
+    IconLoader& Icons() { return iconLoader; }
+    // The pixel size the icons are drawn at: their largest magnified size.
+    int IconPixelSize() const;
     // Labels and settings pages are still being painted ahead while the dock rests.
     bool WarmingLabels() const { return warmingLabels; }
 
@@ -202,7 +205,16 @@ private:
     // 1 while the item under the pointer has a label to show (or a drag shows
     // the unpin hint), else 0.
     float LabelTarget() const;
-    void RebuildVisuals();
+    // Now looks each changed icon up at once (memory, built-in drawing, disk,
+    // else a request to the workers); Later only marks it stale and keeps the
+    // surface shown, so the frame that shows a change pays for no drawing.
+    enum class IconLookup { Now, Later };
+    void RebuildVisuals(IconLookup lookup = IconLookup::Now);
+    void UpdateItemIcon(const DockItem& item, DockItemVisual& visual, int px, IconLookup lookup);
+    // Looks the stale icons up for a bounded share of the frame; the rest
+    // wait for the next one.
+    void FetchStaleIcons();
+    void NoteIconsReady();
     void SyncVisualsAfterReorder();
     void DrawOverlay(int hoverItem, const DockLayoutResult& result);
     void DrawLabelBubble(ID2D1DeviceContext* context, IDWriteTextLayout* textLayout, float width, float height);
@@ -282,6 +294,7 @@ private:
     bool dirty = true;
     bool warmingLabels = false;
     bool visualsStale = false;  // a new configuration's icons wait for the next tick
+    bool staleIcons = false;    // some item visual is stale
     bool pressed = false;
     bool dragging = false;
     int32_t pressedIndex = -1;

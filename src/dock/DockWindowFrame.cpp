@@ -8,8 +8,10 @@
 #include <cmath>
 #include <exception>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/Log.h"
+#include "app/StartupLog.h"
 #include "dock/DockInputRect.h"
 #include "dock/DockVisualPlacement.h"
 #include "render/GradientPixels.h"
@@ -54,7 +56,7 @@ bool DockWindow::AnythingMoving() const {
     return LabelTarget() > 0.5f ? labelFade < 0.99f : labelFade > 0.01f;
 }
 
-bool DockWindow::IsAnimating() { return !shutDown && (dirty || AnythingMoving()); }
+bool DockWindow::IsAnimating() { return !shutDown && (dirty || staleIcons || AnythingMoving()); }
 
 float DockWindow::LabelTarget() const {
     if (unpinIntent) return 1.0f;
@@ -74,9 +76,17 @@ void DockWindow::Tick(float dt) {
         if (allApps.IsAnimating()) allApps.Tick(dt);
         StepLaunchBounces(bounces, dt);
         labelFade = ExpApproach(labelFade, LabelTarget(), kLabelFadeRate, dt);
-        const bool newDevice = CheckDevice();
-        if (newDevice || visualsStale) RebuildVisuals();
+        // A change waiting to be shown goes first: its frame looks nothing up.
+        if (!visualsStale) FetchStaleIcons();
+        if (CheckDevice()) {
+            RebuildVisuals();
+        } else if (visualsStale) {
+            RebuildVisuals(IconLookup::Later);
+        }
         ApplyLayout();
+        // Presented now rather than from the posted commit, which would come
+        // after whatever paints are waiting (MainLoop.h).
+        if (composition.compositor) composition.compositor.Commit();
         if (!IsAnimating()) LogRest();
     } catch (...) {
         platform::LogCaughtException(L"DockWindow::Tick");
@@ -175,12 +185,15 @@ void DockWindow::ApplyLayout() {
     taskbarHider.UpdateEdgeGuard();
 }
 
-void DockWindow::RebuildVisuals() {
+int DockWindow::IconPixelSize() const {
+    return std::clamp(static_cast<int>(std::lround(config.iconSize * config.magnifyScale * scale)), 48, 128);
+}
+
+void DockWindow::RebuildVisuals(IconLookup lookup) {
     visualsStale = false;
     if (!itemsRoot) return;
     const comp::Compositor& compositor = composition.compositor;
-    const bool mac = config.useMacIcons;
-    const int px = std::clamp(static_cast<int>(std::lround(config.iconSize * config.magnifyScale * scale)), 48, 128);
+    const int px = IconPixelSize();
 
     std::unordered_map<uint64_t, DockItemVisual> previous;
     for (auto& visual : itemVisuals) previous[visual.id] = std::move(visual);
@@ -212,76 +225,128 @@ void DockWindow::RebuildVisuals() {
             }
         }
 
-        auto setIcon = [&](const IconSurfaceRef& surface) {
-            comp::CompositionDrawingSurface drawing = CompositionSurfaceOf(surface);
-            if (!drawing || !visual.icon) return false;
-            auto brush = compositor.CreateSurfaceBrush(drawing);
-            brush.Stretch(comp::CompositionStretch::Fill);
-            visual.icon.Brush(brush);
-            return true;
-        };
-        auto showIndicator = [&](bool show) {
-            if (!visual.indicator) return;
+        UpdateItemIcon(item, visual, px, lookup);
+        if (visual.indicator) {
+            const bool show = item.kind == DockItemKind::App && item.running;
             visual.indicator.IsVisible(show);
-            if (!show) return;
             const comp::CompositionDrawingSurface& pill = item.allMinimized ? pillMinimizedSurface
                                                           : item.active     ? pillActiveSurface
                                                                             : pillRunningSurface;
-            if (!pill) return;
-            auto brush = compositor.CreateSurfaceBrush(pill);
-            brush.Stretch(comp::CompositionStretch::Fill);
-            visual.indicator.Brush(brush);
-        };
-
-        switch (item.kind) {
-            case DockItemKind::App: {
-                std::wstring key =
-                    item.key + L"#" + std::to_wstring(px) + (item.windows.empty() ? L"#p" : L"#w") + StyleSuffix(mac);
-                if (key != visual.iconKey) {
-                    IconSurfaceRef surface = iconLoader.GetIconSurface(item.key, item.path, item.label, px, mac);
-                    if (surface && setIcon(surface)) {
-                        visual.missing = false;
-                    } else {
-                        visual.missing = true;
-                        iconLoader.RequestAsync(item.key, item.path, item.label, px, mac);
-                    }
-                    visual.iconKey = key;
-                }
-                showIndicator(item.running);
-                break;
+            if (show && pill) {
+                auto brush = compositor.CreateSurfaceBrush(pill);
+                brush.Stretch(comp::CompositionStretch::Fill);
+                visual.indicator.Brush(brush);
             }
-            case DockItemKind::RecycleBin: {
-                bool full = false;
-                IconSurfaceRef surface = iconLoader.GetRecycleBinSurface(px, mac, &full);
-                std::wstring key =
-                    std::wstring(full ? L"bin_full@" : L"bin_empty@") + std::to_wstring(px) + StyleSuffix(mac);
-                if ((key != visual.iconKey || full != visual.binFull) && surface && setIcon(surface)) {
-                    visual.iconKey = key;
-                    visual.binFull = full;
-                }
-                showIndicator(false);
-                break;
-            }
-            case DockItemKind::Settings:
-            case DockItemKind::Launchpad: {
-                bool settings = item.kind == DockItemKind::Settings;
-                std::wstring key =
-                    std::wstring(settings ? L"settings@" : L"launchpad@") + std::to_wstring(px) + StyleSuffix(mac);
-                if (key != visual.iconKey) {
-                    IconSurfaceRef surface =
-                        settings ? iconLoader.GetSettingsSurface(px, mac) : iconLoader.GetLaunchpadSurface(px, mac);
-                    if (surface && setIcon(surface)) visual.iconKey = key;
-                }
-                showIndicator(false);
-                break;
-            }
-            case DockItemKind::Separator:
-                break;
         }
-
         itemsRoot.Children().InsertAtTop(visual.container);
         itemVisuals.push_back(std::move(visual));
     }
+}
+
+void DockWindow::UpdateItemIcon(const DockItem& item, DockItemVisual& visual, int px, IconLookup lookup) {
+    if (item.kind == DockItemKind::Separator) return;
+    const bool mac = config.useMacIcons;
+    const std::wstring style = StyleSuffix(mac);
+    const std::wstring size = std::to_wstring(px);
+    auto setIcon = [&](const IconSurfaceRef& surface) {
+        comp::CompositionDrawingSurface drawing = CompositionSurfaceOf(surface);
+        if (!drawing || !visual.icon) return false;
+        auto brush = composition.compositor.CreateSurfaceBrush(drawing);
+        brush.Stretch(comp::CompositionStretch::Fill);
+        visual.icon.Brush(brush);
+        return true;
+    };
+    // The bin's fullness is asked for only when it is looked up.
+    std::wstring key = item.kind == DockItemKind::App
+                           ? item.key + L"#" + size + (item.windows.empty() ? L"#p" : L"#w") + style
+                       : item.kind == DockItemKind::RecycleBin
+                           ? std::wstring(visual.binFull ? L"bin_full@" : L"bin_empty@") + size + style
+                       : item.kind == DockItemKind::Settings ? L"settings@" + size + style
+                                                             : L"launchpad@" + size + style;
+    if (lookup == IconLookup::Later) {
+        if (key != visual.iconKey) visual.stale = staleIcons = true;
+        return;
+    }
+    const bool stale = std::exchange(visual.stale, false);
+    switch (item.kind) {
+        case DockItemKind::App:
+            if (key == visual.iconKey && !stale) break;
+            if (IconSurfaceRef surface = iconLoader.GetIconSurface(item.key, item.path, item.label, px, mac);
+                surface && setIcon(surface)) {
+                visual.missing = false;
+            } else {
+                visual.missing = true;
+                iconLoader.RequestAsync(item.key, item.path, item.label, px, mac);
+            }
+            visual.iconKey = key;
+            break;
+        case DockItemKind::RecycleBin: {
+            bool full = false;
+            IconSurfaceRef surface = iconLoader.GetRecycleBinSurface(px, mac, &full);
+            key = std::wstring(full ? L"bin_full@" : L"bin_empty@") + size + style;
+            if ((key != visual.iconKey || full != visual.binFull) && surface && setIcon(surface)) {
+                visual.iconKey = key;
+                visual.binFull = full;
+            }
+            break;
+        }
+        case DockItemKind::Settings:
+        case DockItemKind::Launchpad:
+            if (key == visual.iconKey) break;
+            if (IconSurfaceRef surface = item.kind == DockItemKind::Settings ? iconLoader.GetSettingsSurface(px, mac)
+                                                                             : iconLoader.GetLaunchpadSurface(px, mac);
+                surface && setIcon(surface)) {
+                visual.iconKey = key;
+            }
+            break;
+        case DockItemKind::Separator:
+            break;
+    }
+}
+
+namespace {
+
+// The share of a frame that icons looked up again may take.
+constexpr double kIconShareMs = 4.0;
+
+double NowMs() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace
+
+void DockWindow::FetchStaleIcons() {
+    if (!staleIcons) return;
+    const double start = NowMs();
+    const int px = IconPixelSize();
+    bool looked = false;
+    bool left = false;
+    const size_t count = std::min(itemVisuals.size(), model.items.size());
+    for (size_t i = 0; i < count; ++i) {
+        if (!itemVisuals[i].stale) continue;
+        // At least one a frame, however slow: a drawing of a new size takes
+        // longer than the share, and the icons must come all the same.
+        if (looked && NowMs() - start >= kIconShareMs) {
+            left = true;
+            break;
+        }
+        looked = true;
+        UpdateItemIcon(model.items[i], itemVisuals[i], px, IconLookup::Now);
+    }
+    staleIcons = left;
+    if (!left) NoteIconsReady();
+}
+
+void DockWindow::NoteIconsReady() {
+    if (!startupIconsPending) return;
+    for (const auto& visual : itemVisuals) {
+        if (visual.missing || visual.stale) return;
+    }
+    startupIconsPending = false;
+    StartupLog::Mark(L"all dock icons ready");
 }
 
 void DockWindow::SyncVisualsAfterReorder() {

@@ -5,6 +5,7 @@
 
 #include <dxgi1_3.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "platform/Log.h"
@@ -111,21 +112,21 @@ LRESULT DockWindow::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_DOCK_ICONS_READY: {
             iconLoader.TakeReadyNotice();
             allApps.OnIconsReady();
-            bool anyMissing = false;
-            for (auto& visual : itemVisuals) {
-                if (!visual.missing) continue;
-                visual.iconKey.clear();
-                anyMissing = true;
+            // Only marked here: the frames look them up a share at a time, so
+            // hundreds arriving at once never hold a close, a click or a key.
+            const int px = IconPixelSize();
+            const size_t count = std::min(itemVisuals.size(), model.items.size());
+            bool arrived = false;
+            for (size_t i = 0; i < count; ++i) {
+                DockItemVisual& visual = itemVisuals[i];
+                if (!visual.missing || visual.stale) continue;
+                const DockItem& item = model.items[i];
+                if (iconLoader.IsPending(IconLoader::MakeRequestKey(item.key, px, config.useMacIcons))) continue;
+                visual.stale = arrived = true;
             }
-            if (!anyMissing) return 0;
-            RebuildVisuals();
+            if (!arrived) return 0;
+            staleIcons = true;
             RequestFrame();
-            bool stillMissing = false;
-            for (const auto& visual : itemVisuals) stillMissing = stillMissing || visual.missing;
-            if (!stillMissing && startupIconsPending) {
-                startupIconsPending = false;
-                StartupLog::Mark(L"all dock icons ready");
-            }
             return 0;
         }
         case WM_DOCK_WALLPAPER_LUMA:

@@ -24,6 +24,8 @@ struct TestApp {
     bool quitOnIdleTrim = false;
     int idleTrims = 0;
     int quitDuringTick = -1;  // tick index at which PostQuitMessage(42) is called
+    HWND paintProbe = nullptr;       // a window with a paint waiting
+    std::vector<bool> probePainted;  // whether it had painted, at each tick
 
     TestApp() {
         WNDCLASSW wc = {};
@@ -40,6 +42,7 @@ struct TestApp {
     bool IsAnimating() { return framesLeft > 0; }
     void Tick(float dt) {
         if (quitDuringTick == static_cast<int>(ticks.size())) PostQuitMessage(42);
+        if (paintProbe) probePainted.push_back(!GetUpdateRect(paintProbe, nullptr, FALSE));
         ticks.push_back(dt);
         --framesLeft;
     }
@@ -118,11 +121,14 @@ TEST(MainLoop, QuitWhileAnimatingEndsWithOneShutdown) {
     TestApp app;
     app.framesLeft = 1000;
     app.quitDuringTick = 5;
+    app.paintProbe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, 0, 0, 0, 0);
     int flushes = 0;
     FramePacer pacer = ImmediateFlushPacer(&flushes);
     EXPECT_EQ(RunDock(app, pacer), 0);
     EXPECT_EQ(app.shutdownCalls, 1);
     EXPECT_EQ(app.ticks.size(), 6u) << "the quit is taken at the next drain";
+    EXPECT_EQ(app.probePainted, std::vector<bool>({false, true, true, true, true, true})) << "a paint before a tick";
+    DestroyWindow(app.paintProbe);
     app.Shutdown();
     EXPECT_EQ(app.shutdownCalls, 2);
 }

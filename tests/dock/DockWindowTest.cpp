@@ -6,10 +6,12 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
 #include "platform/Log.h"
+#include "app/MainLoop.h"
 #include "config/ConfigFile.h"
 #include "config/Paths.h"
 #include "dock/DockWindow.h"
@@ -133,6 +135,15 @@ TEST_F(InProcessDock, RecoversFromALostDevice) {
 }
 
 TEST_F(InProcessDock, ApplyConfigSavesTheDocksPinsAndReappliesOnlyWhatChanged) {
+    std::vector<comp::CompositionBrush> before;
+    for (const auto& visual : dock_.ItemVisuals()) before.push_back(visual.icon ? visual.icon.Brush() : nullptr);
+    auto kept = [&] {
+        size_t i = 0, count = 0;
+        for (const auto& visual : dock_.ItemVisuals()) count += visual.icon && visual.icon.Brush() == before[i++];
+        return count;
+    };
+    const size_t icons = kept();
+    const float edge = dock_.ItemVisuals()[0].container.Size().x;
     DockConfig next = dock_.Config();
     next.topBarTrayCollapsed = !next.topBarTrayCollapsed;
     dock_.ApplyConfig(next);
@@ -152,6 +163,45 @@ TEST_F(InProcessDock, ApplyConfigSavesTheDocksPinsAndReappliesOnlyWhatChanged) {
     EXPECT_EQ(saved.pinned[0].name, L"Notepad");
     EXPECT_EQ(saved.iconSize, dock_.Config().iconSize);
     EXPECT_TRUE(dock_.IsAnimating()) << "a new configuration asks for a frame";
+    // The new size shows at the next frame with the icons there, scaled; those
+    // drawn at that size come on the frames after.
+    dock_.Tick(1.0f / 60.0f);
+    EXPECT_NEAR(dock_.ItemVisuals()[0].container.Size().x, edge * dock_.Config().iconSize / 48.0f, 1.0f);
+    EXPECT_EQ(kept(), icons) << "an icon was drawn before the frame showed";
+    for (int i = 0; i < 500 && kept() > 0; ++i, TickToRest(dock_)) PumpFor(20);
+    EXPECT_EQ(kept(), 0u) << "every icon is drawn at the new size";
+}
+
+// Hundreds of icons arriving at once are looked up a frame's share at a time:
+// a close posted behind their message is handled before any of them.
+TEST(DockIcons, AFloodOfArrivingIconsHoldsNoCloseAndTakesAShareOfEachFrame) {
+    const bool oleReady = SUCCEEDED(OleInitialize(nullptr));
+    TempDir dir;
+    DockConfig config;
+    // Programs that are not there: no icon comes but the test's.
+    for (int i = 0; i < 200; ++i) config.pinned.push_back({L"App", dir.File(std::to_wstring(i) + L".exe"), L"", L""});
+    ASSERT_TRUE(SaveConfig(dir.File(L"vantreel.json"), config));
+    {
+        DockWindow dock;
+        dock.configPathSource = [&] { return dir.File(L"vantreel.json"); };
+        ASSERT_TRUE(dock.Initialize(GetModuleHandleW(nullptr), true));
+        for (int i = 0; i < 600 && dock.Icons().PendingCount() > 0; ++i) PumpFor(50);
+        auto waiting = [&] {
+            return std::count_if(dock.ItemVisuals().begin(), dock.ItemVisuals().end(),
+                                 [](const DockItemVisual& visual) { return visual.missing || visual.stale; });
+        };
+        const IconBitmap icon{32, 32, std::vector<uint8_t>(32 * 32 * 4, 0xFF)};
+        for (const DockItem& item : dock.Model().items)
+            dock.Icons().StoreExtracted(IconLoader::MakeRequestKey(item.key, dock.IconPixelSize(), true), icon);
+        PostMessageW(dock.InputWindow(), WM_DOCK_ICONS_READY, 0, 0);
+        PostMessageW(dock.InputWindow(), WM_CLOSE, 0, 0);
+        FramePacer pacer;
+        EXPECT_EQ(RunMainLoop(dock, pacer), LoopEnd::Quit);
+        EXPECT_EQ(waiting(), 200) << "the close waited for the icons";
+        dock.Tick(1.0f / 60.0f);
+        EXPECT_LT(waiting(), 200) << "a frame takes a share";
+    }
+    if (oleReady) OleUninitialize();
 }
 
 TEST_F(InProcessDock, AllAppsHotkeyPathTogglesAndShutdownEndsEverythingOnce) {
