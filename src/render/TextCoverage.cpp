@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <list>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -61,18 +62,23 @@ struct PlacedPiece {
     const uint8_t* values = nullptr;
 };
 
-// Each glyph rasterized once for each quarter-pixel position: the text engine
-// renders a whole run anew at every call, and a page of labels never shown
-// before repeats the same few dozen glyphs. The faces are held so that no
+// Each glyph rasterized once for each quarter-pixel position and each eighth
+// of a pixel of size: the text engine renders a whole run anew at every call,
+// a page of labels never shown before repeats the same few dozen glyphs, and
+// the index bar's letters grow by fractions of a pixel each frame, which
+// would otherwise make every frame's letters new. Past its budget the cache
+// lets go of the glyphs used longest ago, so the glyphs of what is shown stay
+// while an animation passes through sizes. The faces are held so that no
 // face's address is taken by another while its glyphs are kept.
 class GlyphCoverageCache {
 public:
     static constexpr int kSteps = 4;
+    static constexpr int kSizeSteps = 8;
     static constexpr size_t kMostGlyphs = 4096;
 
     struct Key {
         IDWriteFontFace* face;
-        float emSize;
+        int32_t emSteps;  // the size in eighths of a pixel
         UINT16 glyph;
         uint8_t stepX, stepY;
         friend bool operator==(const Key&, const Key&) = default;
@@ -80,42 +86,66 @@ public:
     struct KeyHash {
         size_t operator()(const Key& k) const {
             size_t h = std::hash<const void*>()(k.face);
-            h = h * 31 + std::hash<float>()(k.emSize);
+            h = h * 31 + static_cast<size_t>(k.emSteps);
             return h * 31 + (static_cast<size_t>(k.glyph) << 4 | static_cast<size_t>(k.stepX) << 2 | k.stepY);
         }
     };
 
     std::mutex mutex;
+    size_t rasterized = 0;
 
     // Makes room before a text is laid out, never while its pieces are in use.
     void Trim() {
-        if (glyphs_.size() < kMostGlyphs) return;
-        glyphs_.clear();
-        faces_.clear();
+        while (glyphs_.size() > kMostGlyphs) {
+            const Key oldest = recency_.back();
+            recency_.pop_back();
+            glyphs_.erase(oldest);
+            if (auto face = faces_.find(oldest.face); face != faces_.end() && --face->second.glyphs == 0) {
+                faces_.erase(face);
+            }
+        }
     }
 
     // The glyph's coverage with its bounds relative to the whole pixel left
     // of and above its origin.
     const CoveragePiece& Get(IDWriteFactory2* factory, const DWRITE_GLYPH_RUN& run, UINT32 index, uint8_t stepX,
                              uint8_t stepY) {
-        const Key key{run.fontFace, run.fontEmSize, run.glyphIndices[index], stepX, stepY};
-        if (auto found = glyphs_.find(key); found != glyphs_.end()) return found->second;
-        faces_.try_emplace(run.fontFace, run.fontFace);
+        const auto emSteps = static_cast<int32_t>(std::lround(run.fontEmSize * kSizeSteps));
+        const Key key{run.fontFace, emSteps, run.glyphIndices[index], stepX, stepY};
+        if (auto found = glyphs_.find(key); found != glyphs_.end()) {
+            recency_.splice(recency_.begin(), recency_, found->second.used);
+            return found->second.piece;
+        }
+        Face& face = faces_.try_emplace(run.fontFace, Face{run.fontFace, 0}).first->second;
+        ++face.glyphs;
         DWRITE_GLYPH_RUN one = run;
         const FLOAT noAdvance = 0.0f;
+        one.fontEmSize = static_cast<float>(emSteps) / kSizeSteps;
         one.glyphCount = 1;
         one.glyphIndices = &run.glyphIndices[index];
         one.glyphAdvances = &noAdvance;
         one.glyphOffsets = nullptr;
-        return glyphs_
-            .emplace(key,
-                     RasterizeRun(factory, one, static_cast<float>(stepX) / kSteps, static_cast<float>(stepY) / kSteps))
-            .first->second;
+        ++rasterized;
+        recency_.push_front(key);
+        Glyph& glyph = glyphs_[key];
+        glyph.used = recency_.begin();
+        glyph.piece =
+            RasterizeRun(factory, one, static_cast<float>(stepX) / kSteps, static_cast<float>(stepY) / kSteps);
+        return glyph.piece;
     }
 
 private:
-    std::unordered_map<Key, CoveragePiece, KeyHash> glyphs_;
-    std::unordered_map<IDWriteFontFace*, ComPtr<IDWriteFontFace>> faces_;
+    struct Glyph {
+        CoveragePiece piece;
+        std::list<Key>::iterator used;
+    };
+    struct Face {
+        ComPtr<IDWriteFontFace> face;
+        size_t glyphs;
+    };
+    std::unordered_map<Key, Glyph, KeyHash> glyphs_;
+    std::list<Key> recency_;  // most recently used first
+    std::unordered_map<IDWriteFontFace*, Face> faces_;
 };
 
 GlyphCoverageCache& Glyphs() {
@@ -266,6 +296,12 @@ raster::Mask TextLayoutCoverage(IDWriteFactory* factory, IDWriteTextLayout* layo
         }
     }
     return coverage;
+}
+
+size_t TextGlyphsRasterized() {
+    GlyphCoverageCache& glyphs = Glyphs();
+    std::lock_guard<std::mutex> lock(glyphs.mutex);
+    return glyphs.rasterized;
 }
 
 void FillCoverage(raster::ImageView pixels, const raster::Mask& coverage, uint32_t color, const raster::Rect& clip) {

@@ -7,6 +7,7 @@
 
 #include <dwrite.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "render/raster/Image.h"
@@ -16,6 +17,10 @@
 // Empty when there is nothing to draw or the text engine cannot rasterize it.
 raster::Mask TextLayoutCoverage(IDWriteFactory* factory, IDWriteTextLayout* layout, float originX, float originY,
                                 float scale);
+
+// Glyphs rasterized so far by this process; a glyph kept from an earlier text
+// costs nothing and is not counted again.
+size_t TextGlyphsRasterized();
 
 // `color` (premultiplied) through `coverage` onto the pixels, inside `clip`.
 void FillCoverage(raster::ImageView pixels, const raster::Mask& coverage, uint32_t color,

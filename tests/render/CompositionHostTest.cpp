@@ -642,3 +642,30 @@ TEST_F(HostTest, TextRasterizedOnTheProcessorLandsWhereDirect2DDrawsIt) {
         EXPECT_NEAR(static_cast<double>(ourAlpha), static_cast<double>(theirAlpha), 0.25 * theirAlpha) << scale;
     }
 }
+
+// The index bar's letters grow by fractions of a pixel every frame while a
+// pointer sweeps over it; the glyphs of the labels drawn before stay kept.
+TEST_F(HostTest, LabelGlyphsOutlastThreeHundredFramesOfGrowingLetters) {
+    auto draw = [&, factory = graphics.dwriteFactory.Get()](DWRITE_FONT_WEIGHT weight, float size, const std::wstring& text, float x, float y, float scale) {
+        Microsoft::WRL::ComPtr<IDWriteTextFormat> format;
+        Microsoft::WRL::ComPtr<IDWriteTextLayout> layout;
+        factory->CreateTextFormat(L"Microsoft YaHei UI", nullptr, weight, DWRITE_FONT_STYLE_NORMAL,
+                                  DWRITE_FONT_STRETCH_NORMAL, size, L"zh-CN", &format);
+        factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(), 120, 28, &layout);
+        ASSERT_FALSE(TextLayoutCoverage(factory, layout.Get(), x, y, scale).Bounds().IsEmpty());
+    };
+    auto labels = [&] {
+        for (int i = 0; i < 24; ++i) draw(DWRITE_FONT_WEIGHT_MEDIUM, 12, L"应用 " + std::to_wstring(i) + L" Studio", 3, 2, 1.5f);
+    };
+    labels();
+    for (int step = 0; step < 300 * 27; ++step) {  // 300 frames of 27 letters; the pointer sweeps the bar once
+        const int i = step % 27;
+        const float from = i - static_cast<float>(step / 27) * 27.0f / 300.0f;
+        const float k = 1.0f + 0.78f / (1.0f + from * from / 4.0f), shrink = 11.0f * k / 18.0f;
+        draw(DWRITE_FONT_WEIGHT_BOLD, 18, std::wstring(1, static_cast<wchar_t>(L'A' + i)),
+             40.0f + 24.0f * i - 16.0f * shrink, 41.0f - 10.5f * (k - 1.0f) - 14.0f * shrink, shrink);
+    }
+    const size_t afterFrames = TextGlyphsRasterized();
+    labels();
+    EXPECT_EQ(TextGlyphsRasterized(), afterFrames) << "the labels' glyphs were dropped";
+}
