@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "config/Paths.h"
+#include "notify/CardBody.h"
 #include "notify/LetterTile.h"
 #include "notify/BannerWindow.h"
 #include "notify/NotificationCenterPanel.h"
@@ -65,6 +66,14 @@ struct Painter {
         if (!format || text.empty()) return;
         context->DrawText(text.c_str(), static_cast<UINT32>(text.size()), format, Box(l, t, r, b), Paint(color));
     }
+    // Wrapped text cut to whole lines of its box.
+    void Body(IDWriteFactory* factory, const std::wstring& text, IDWriteTextFormat* format, float l, float t, float r,
+              float b, D2D1_COLOR_F color) {
+        const D2D1_RECT_F box = Box(l, t, r, b);
+        ComPtr<IDWriteTextLayout> layout =
+            FittedBodyLayout(factory, format, text, box.right - box.left, box.bottom - box.top);
+        if (layout) context->DrawTextLayout({box.left, box.top}, layout.Get(), Paint(color));
+    }
     // A separator exactly one pixel wide.
     void Line(float x0, float y, float x1, D2D1_COLOR_F color) {
         context->DrawLine({x0 * s, y * s}, {x1 * s, y * s}, Paint(color), 1.0f);
@@ -110,6 +119,7 @@ constexpr CardShape kCenterCard = {24, 10, 26, 58, 8, 26, 80, 88, 24, 31, 17, 27
 constexpr CardShape kBannerCard = {12, 11, 28, 48, 8, 25, 64, 58, 12, 18, 17, 26, 45, 76, 12};
 
 struct CardPaint {
+    IDWriteFactory* factory;
     IDWriteTextFormat* name;
     IDWriteTextFormat* age;
     IDWriteTextFormat* heading;
@@ -132,7 +142,7 @@ void PaintCardContent(Painter& p, const CardShape& k, const CardPaint& look, flo
     }
     p.Text(item.title.empty() ? item.appName : item.title, look.heading, k.textLeft, y + k.headingTop,
            W - k.textRightInset, y + k.headingBottom, look.primary);
-    p.Text(item.body, look.body, k.textLeft, y + k.headingBottom, W - k.textRightInset, y + k.bodyBottom,
+    p.Body(look.factory, item.body, look.body, k.textLeft, y + k.headingBottom, W - k.textRightInset, y + k.bodyBottom,
            look.secondary);
 }
 
@@ -370,7 +380,7 @@ void NotificationCenterPanel::PaintCenterRow(ID2D1DeviceContext* context, int32_
     const uint64_t nowValue = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     PaintCardContent(
         p, kCenterCard,
-        {shared.formats.appName.Get(), shared.formats.smallTrailing.Get(), shared.formats.title.Get(),
+        {factory, shared.formats.appName.Get(), shared.formats.smallTrailing.Get(), shared.formats.title.Get(),
          shared.formats.body.Get(), c.primary, c.secondary},
         W, y, item, [&](float x, float top, float size) { shared.DrawAppIcon(context, factory, item, x, top, size); },
         rowHovered, hoverId == kHitCardClose ? c.pillHovered : c.closeButton,
@@ -415,7 +425,7 @@ void BannerWindow::Paint(ID2D1DeviceContext* context) {
         if (i > 0) p.Line(12, y - 4, W - 12, separator);
         PaintCardContent(
             p, kBannerCard,
-            {shared.formats.appName.Get(), shared.formats.bannerTime.Get(), shared.formats.title.Get(),
+            {factory, shared.formats.appName.Get(), shared.formats.bannerTime.Get(), shared.formats.title.Get(),
              shared.formats.body.Get(), primary, secondary},
             W, y, item,
             [&](float x, float top, float size) { shared.DrawAppIcon(context, factory, item, x, top, size); }, lit,

@@ -269,6 +269,28 @@ TEST_F(CenterTest, KeptPixelsMatchAWholePaint) {
     }
 }
 
+// A body of five lines shows the whole lines its box holds, in the center and
+// in a banner at every scale, and nothing of it below the box.
+TEST_F(CenterTest, ALongBodyStaysInsideItsBox) {
+    NotificationItem oneLine = Item(7, L"App"), fiveLines = oneLine;
+    fiveLines.body = std::wstring(40, L'长') + L"\n三\n四\n五";
+    for (const auto& [scale, banner] : {std::pair{1.0f, false}, {1.0f, true}, {1.5f, false}, {1.5f, true}}) {
+        auto shown = [&](const NotificationItem& item) {
+            center.HideCenter(), center.HideBanners();
+            banner ? center.ShowBanners({item}, nullptr, config, scale)
+                   : center.ShowCenter(nullptr, config, scale, {item}, false);
+            return (banner ? center.banners.surface : center.panel.surface).Pixels();
+        };
+        const raster::Image longer = shown(fiveLines), shorter = shown(oneLine);
+        const int below = static_cast<int>((banner ? 76.0f : 54.0f + 78.0f) * scale) + 1;  // whole pixels at both scales
+        int differ[2] = {};  // above the box's bottom, below it
+        for (int i = 0; i < longer.Width() * longer.Height(); ++i) {
+            differ[i / longer.Width() >= below] += longer.Data()[i] != shorter.Data()[i];
+        }
+        EXPECT_TRUE(differ[0] > 100 && differ[1] == 0) << scale << banner << " " << differ[0] << " " << differ[1];
+    }
+}
+
 TEST_F(CenterTest, EachOpeningShowsItsOwnFrameAtItsOwnSize) {
     Show({Item(1, L"A")});
     center.HideCenter();
