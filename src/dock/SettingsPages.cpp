@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "dock/FooterNotice.h"
 #include "dock/SettingsControls.h"
 #include "dock/SettingsPaintKit.h"
 #include "dock/SettingsWindow.h"
@@ -303,7 +304,8 @@ void SettingsWindow::DrawFooter() {
             Text(L"设置未能保存，更改仅在本次运行中有效", kit->caption.Get(), Rect(214, H - 56, W - 228, H),
                  alert.Get());
         } else if (!saveNotice.empty()) {
-            Text(saveNotice.c_str(), kit->caption.Get(), Rect(200, H - 56, W - 228, H), kit->secondary.Get());
+            DrawFooterNotice(kit->target, kit->dwrite, kit->caption.Get(), saveNotice, Rect(200, H - 56, W - 228, H),
+                             kit->secondary.Get());
         } else {
             Text(L"更改实时生效并自动保存", kit->caption.Get(), Rect(200, H - 56, 380, H), kit->secondary.Get());
         }

@@ -18,7 +18,10 @@
 #include "config/ConfigFile.h"
 #include "config/Paths.h"
 #include "dock/DockWindow.h"
+#include "dock/FooterNotice.h"
+#include "dock/SettingsPaintKit.h"
 #include "dock/SettingsWindow.h"
+#include "render/PaintedPictures.h"
 #include "render/GraphicsDevice.h"
 #include "render/WallpaperLuminance.h"
 #include "support/TestSupport.h"
@@ -426,6 +429,31 @@ TEST_F(SettingsWindowTest, KeptPagesShowThePixelsOfFreshlyDrawnOnes) {
     UpdateWindow(ahead.Window());
     EXPECT_TRUE(ClientPixels(ahead.Window()) == fresh) << "painted before the window opened";
     EXPECT_EQ(ahead.HitItems().size(), window_.HitItems().size());
+}
+
+// A cut list's notice names the file kept aside, a dated copy's longer name
+// too: all of it shows left of the footer's buttons, at 96 and 144 DPI.
+TEST_F(SettingsWindowTest, TheFooterNoticeShowsWhollyLeftOfItsButtons) {
+    Open();
+    const std::vector<uint32_t> plain = ClientPixels(window_.Window());
+    for (const std::wstring name : {L"vantreel.json.bak", L"vantreel.json.bak-20261211-153012"}) {
+        const std::wstring notice = L"列表过长，已截短以便保存；原文件保留为 " + name;
+        EXPECT_EQ(FooterNoticeLines(notice, 252, [](const std::wstring& t) { return 7.5f * t.size(); }),
+                  (std::vector<std::wstring>{L"列表过长，已截短以便保存；原文件保留为", name}));
+        window_.ShowSaveNotice(notice);
+        UpdateWindow(window_.Window());
+        const std::vector<uint32_t> shown = ClientPixels(window_.Window());
+        PictureCanvas canvas;
+        SettingsWindow::PaintKit kit;
+        const std::vector<uint32_t> big = painted_pictures::PaintPixels(canvas, graphics_, 1020, 84, 144, [&](auto* target) {
+            BuildPaintKit(kit, target, graphics_.dwriteFactory.Get(), true, false);
+            DrawFooterNotice(target, kit.dwrite, kit.caption.Get(), notice, {200, 0, 452, 56}, kit.primary.Get());
+        });
+        int at96[2] = {}, at144[2] = {};  // the notice's pixels left of the buttons, under them
+        for (int i = 680 * 484; i < 680 * 540; ++i) at96[i % 680 >= 452] += i % 680 > 176 && shown[i] != plain[i];
+        for (size_t i = 0; i < big.size(); ++i) at144[i % 1020 >= 678] += (big[i] >> 24) > 0;
+        EXPECT_EQ(std::vector<int>({at96[0] > 400, at96[1], at144[0] > 400, at144[1]}), std::vector<int>({1, 0, 1, 0}));
+    }
 }
 
 namespace {
