@@ -25,6 +25,15 @@ bool MonitorInfoOf(HMONITOR given, MONITORINFO& info) {
 
 }  // namespace
 
+void AllAppsWindow::PrepareGlassBackdrop() {
+    MONITORINFO info;
+    if (!composition || !MonitorInfoOf(monitor, info)) return;
+    // The window is made hidden at the screen's top left, 552 pixels high, and
+    // its tree is composed there before the prebuild moves it.
+    GlassLayer::PrepareBackdrop(composition->compositor.Backdrop(), 9.0f, GlassStyle::Panel,
+                                std::min<int>(info.rcMonitor.top, 0), std::max<int>(info.rcMonitor.bottom, 552));
+}
+
 void AllAppsWindow::ApplyTintIfChanged(bool force, bool* changed) {
     const float opacity = 1.0f - launcherTransparency;
     const bool differs = force || !tintApplied || theme != tintTheme || std::fabs(tintOpacity - opacity) > 0.005f ||

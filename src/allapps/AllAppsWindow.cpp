@@ -41,6 +41,7 @@ void AllAppsWindow::Initialize(HMONITOR monitorHandle, const DockConfig& config,
         hideTaskbar = config.hideTaskbar;
         TakeLooks(config, scaleFactor);
         SetHiddenApps(config.hiddenApps);
+        PrepareGlassBackdrop();
         EnsureWindow();
         StartPrewarm();
         StartCatalogWatch();

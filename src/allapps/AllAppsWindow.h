@@ -420,6 +420,9 @@ private:
     void RefocusIfVisible();
     void ActivateCopiedEntry(const InstalledApp& entry);
     void EnsureWindow();
+    // Starts filtering the wallpaper under the glass's tint on a worker, over
+    // every row the window takes: where it is made and on its monitor.
+    void PrepareGlassBackdrop();
     void BuildVisualTree();
     void StartPrewarm();
     void ApplyTintIfChanged(bool force, bool* changed);

@@ -42,13 +42,13 @@ Microsoft::WRL::ComPtr<IGraphicsEffect> RefractedBackdrop() {
 }  // namespace
 
 void GlassLayer::PrepareBackdrop(comp::HostBackdrop& backdrop, float blur, GlassStyle glassStyle, int top, int bottom) {
-    if (glassStyle == GlassStyle::Panel || glassStyle == GlassStyle::Popup) return;
     try {
         auto prepare = [&](const Microsoft::WRL::ComPtr<IGraphicsEffect>& graph) {
             if (graph) backdrop.Prepare(comp::detail::CompileEffect(graph.Get()).steps, top, bottom);
         };
+        // Panels and popups show it only as the base under a translucent tint.
         prepare(SaturatedBlur(BackdropSaturation(glassStyle), std::max(blur, 2.0f)));
-        if (glassStyle != GlassStyle::TopBar) prepare(RefractedBackdrop());
+        if (glassStyle == GlassStyle::Dock) prepare(RefractedBackdrop());
     } catch (const comp::HResultError&) {
         // The glass takes its fallback when it is built; nothing to prepare.
     }
@@ -104,6 +104,23 @@ void GlassLayer::Initialize(CompositionHost& compositionHost, float blur, GlassS
         }
     }
 
+    // The base under everything else on the glass. Panels and popups show no
+    // live backdrop, but a translucent tint of theirs still needs the
+    // wallpaper under it; a backdrop it cannot have leaves the tint alone.
+    baseSprite = compositor.CreateSpriteVisual();
+    baseSprite.RelativeSizeAdjustment({1.0f, 1.0f});
+    baseSprite.IsVisible(false);
+    if (backdropOn) {
+        baseBrush = blurBrush;
+    } else if (style == GlassStyle::Panel || style == GlassStyle::Popup) {
+        try {
+            baseBrush = BuildBlurBrush(compositor, compositor.CreateHostBackdropBrush(), blurAmount, style);
+        } catch (const comp::HResultError&) {
+            baseBrush = nullptr;
+        }
+    }
+    baseSprite.Brush(baseBrush);
+
     tintBrush = compositor.CreateColorBrush();
     tintSprite = compositor.CreateSpriteVisual();
     tintSprite.RelativeSizeAdjustment({1.0f, 1.0f});
@@ -112,6 +129,7 @@ void GlassLayer::Initialize(CompositionHost& compositionHost, float blur, GlassS
     highlightSprite.RelativeSizeAdjustment({1.0f, 1.0f});
     rimSprite = compositor.CreateSpriteVisual();
 
+    body.Children().InsertAtTop(baseSprite);
     body.Children().InsertAtTop(backdropSprite);
     body.Children().InsertAtTop(lensSprite);
     body.Children().InsertAtTop(tintSprite);
@@ -177,6 +195,8 @@ void GlassLayer::UpdateTint(GlassTheme newTheme, float newOpacity, float newScal
     }
     highlightSprite.Opacity(opaque ? 0.28f : 1.0f);
     shadowSprite.Opacity(1.0f);
+    // The dock's live backdrop is the base itself, whole and unmasked.
+    ShowBase(!opaque && !(live && style == GlassStyle::Dock));
     RebuildSurfaces(cornerRadius, scale);
 }
 
@@ -191,10 +211,13 @@ void GlassLayer::UpdateLauncherTint(GlassTheme newTheme, float newOpacity, float
     lensSprite.IsVisible(false);
     const auto alpha = static_cast<uint8_t>(std::lround(255.0f * opacity));
     tintBrush.Color(dark ? comp::Color{alpha, 20, 24, 34} : comp::Color{alpha, 246, 248, 252});
+    ShowBase(alpha < 255);
     RebuildSurfaces(cornerRadius, scale);
     highlightSprite.Opacity(std::clamp(0.75f * opacity, 0.0f, 0.55f));
     shadowSprite.Opacity(std::clamp(2.5f * opacity, 0.0f, 1.0f));
 }
+
+void GlassLayer::ShowBase(bool needed) { baseSprite.IsVisible(needed && baseBrush); }
 
 void GlassLayer::RebuildSurfaces(float radius, float newScale) {
     if (!host) return;

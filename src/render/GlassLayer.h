@@ -3,6 +3,12 @@
 // behind the window blurred and saturated (the live backdrop), a tint, a soft
 // drop shadow, rim highlights and, on the dock, a refracted lens rim.
 //
+// Our host backdrop is the wallpaper alone, not the windows between it and
+// the glass: a translucent tint would let those windows through sharp, where
+// the system's glass blurs them. So the wallpaper, blurred, lies at full
+// alpha under the tint wherever what is above does not cover the panel
+// already (the base); only the clip's anti-aliased edge lets anything through.
+//
 // The owner calls Initialize once per (re)built device, inserts root into its
 // own tree, calls UpdateTint (the all-apps window UpdateLauncherTint) when
 // theme, opacity or scale change, and SetBounds on every layout.
@@ -32,6 +38,8 @@ public:
     comp::ContainerVisual root;
     comp::SpriteVisual shadowSprite;
     comp::ContainerVisual body;
+    comp::SpriteVisual baseSprite;  // the blurred wallpaper under a translucent tint
+    comp::CompositionEffectBrush baseBrush;
     comp::CompositionRoundedRectangleGeometry clipGeometry;
     comp::SpriteVisual backdropSprite;
     comp::CompositionBackdropBrush hostBackdropBrush;
@@ -68,6 +76,7 @@ private:
                                                 GlassStyle forStyle);
     comp::CompositionEffectBrush BuildRefractionBrush();
     bool IsLive() const;
+    void ShowBase(bool needed);
     void RebuildShadow(float r);
     void RebuildTopBarBackdrop(bool live);
     void RebuildLens(bool live, float r);

@@ -75,11 +75,9 @@ TEST_F(GlassTest, TreeOrderAndWhatEachStyleBuilds) {
     EXPECT_TRUE(IsChild(dock.root, 0, dock.shadowSprite));
     EXPECT_TRUE(IsChild(dock.root, 1, dock.body));
     EXPECT_TRUE(IsChild(dock.root, 2, dock.rimSprite));
-    ASSERT_EQ(dock.body.Children().Count(), 4);
-    EXPECT_TRUE(IsChild(dock.body, 0, dock.backdropSprite));
-    EXPECT_TRUE(IsChild(dock.body, 1, dock.lensSprite));
-    EXPECT_TRUE(IsChild(dock.body, 2, dock.tintSprite));
-    EXPECT_TRUE(IsChild(dock.body, 3, dock.highlightSprite));
+    ASSERT_EQ(dock.body.Children().Count(), 5);
+    int at = 0;
+    for (const Visual& child : {dock.baseSprite, dock.backdropSprite, dock.lensSprite, dock.tintSprite, dock.highlightSprite}) EXPECT_TRUE(IsChild(dock.body, at++, child));
     EXPECT_TRUE(dock.body.Clip());
     EXPECT_TRUE(dock.backdropOn);
     EXPECT_TRUE(dock.refractionOn) << "our compositor runs the translation stage";
@@ -225,6 +223,32 @@ TEST_F(GlassTest, DarkLiveGlassOverAWhiteBackdrop) {
     EXPECT_LT(below.a, 70);
     EXPECT_GT(below.a, PixelAt(frame, kLeft + kWidth / 2, kTop - 8).a) << "cast downwards";
     EXPECT_EQ(PixelAt(frame, 2, 2).a, 0) << "beyond the shadow's margin";
+}
+
+// Our backdrop is the wallpaper alone, so a window between it and the glass
+// must not show through a tint: over a sharp wallpaper every glass composes
+// its panel opaque, and blurred.
+TEST_F(GlassTest, NoWindowBehindShowsThroughAnyGlass) {
+    host.compositor.Backdrop().SetLoader([](BackdropPicture& picture) {
+        picture.pixels.Reset(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+        for (int i = 0; i < picture.pixels.Width() * picture.pixels.Height(); ++i) picture.pixels.Data()[i] = i % 2 ? kWhite : 255u << 24;
+        return true;
+    });
+    for (const auto& [style, opacity] : {std::pair{GlassStyle::Dock, 0.62f}, {GlassStyle::Dock, 0.005f},
+                                         {GlassStyle::TopBar, 0.3f}, {GlassStyle::Popup, 0.6f}, {GlassStyle::Panel, 0.75f}}) {
+        GlassLayer glass;
+        host.mainRoot.Children().RemoveAll();
+        Compose(glass, style, opacity);
+        if (style == GlassStyle::Panel) glass.UpdateLauncherTint(kGlassThemeDark, opacity, 1.0f);
+        host.compositor.Commit();
+        const raster::Image frame = host.mainTarget.PresentedPixels();
+        int seen = 0;  // pixels inside the rounding that let a window through, or show the wallpaper's sharp edges
+        for (int i = 0; i < 182 * 82; ++i) {
+            const Px p = PixelAt(frame, kLeft + 9 + i % 182, kTop + 9 + i / 182);
+            seen += p.a != 255 || std::abs(p.g - PixelAt(frame, kLeft + 10 + i % 182, kTop + 9 + i / 182).g) > 16;
+        }
+        EXPECT_EQ(seen, 0) << static_cast<int>(style) << " at " << opacity;
+    }
 }
 
 TEST_F(GlassTest, TheShadowLeavesThePanelsOwnAreaEmpty) {
