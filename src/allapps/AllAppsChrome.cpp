@@ -166,7 +166,7 @@ void AllAppsWindow::RedrawPageDots() {
         pageDotsLook = PageDotsLook();
         // A page turn shows dots never drawn before: worked out as coverage,
         // they cost no Direct2D draw.
-        if (composition->PaintPixels(pageDotsSurface, PageDotsPixels(px.cx, px.cy, dark))) pageDotsLook = look;
+        if (composition->PaintPixels(pageDotsSurface, PaintPageDots(px.cx, px.cy, dark))) pageDotsLook = look;
     } catch (const comp::HResultError& error) {
         LogMessage(L"AllAppsWindow::RedrawPageDots winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
@@ -204,10 +204,10 @@ void AllAppsWindow::RedrawIndexBar() {
                      hoveredLetter);
             const std::wstring key = head + std::wstring(indexLetters.begin(), indexLetters.end());
             const raster::Image* pixels = composition->paintedPixels.Find(key);
-            if (!pixels) pixels = composition->paintedPixels.Keep(key, IndexBarPixels(px.cx, px.cy, dark));
+            if (!pixels) pixels = composition->paintedPixels.Keep(key, PaintIndexBar(px.cx, px.cy, dark));
             painted = composition->PaintPixels(indexBarSurface, *pixels);
         } else {
-            painted = composition->PaintPixels(indexBarSurface, IndexBarPixels(px.cx, px.cy, dark));
+            painted = composition->PaintPixels(indexBarSurface, PaintIndexBar(px.cx, px.cy, dark));
         }
         if (painted) indexBarLook = std::move(look);
     } catch (const comp::HResultError& error) {
@@ -276,7 +276,7 @@ void AllAppsWindow::PaintChrome(ID2D1DeviceContext* context, int, int, bool dark
     }
 }
 
-raster::Image AllAppsWindow::PageDotsPixels(int pixelWidth, int pixelHeight, bool dark) const {
+raster::Image AllAppsWindow::PaintPageDots(int pixelWidth, int pixelHeight, bool dark) const {
     raster::Image pixels(pixelWidth, pixelHeight);
     const int n = pageCount;
     const float cy = static_cast<float>(pixelHeight) / 2.0f;
@@ -314,7 +314,7 @@ void StrokeRoundBox(raster::ImageView pixels, float scale, float l, float t, flo
 
 }  // namespace
 
-raster::Image AllAppsWindow::IndexBarPixels(int pixelWidth, int pixelHeight, bool dark) const {
+raster::Image AllAppsWindow::PaintIndexBar(int pixelWidth, int pixelHeight, bool dark) const {
     raster::Image pixels(pixelWidth, pixelHeight);
     IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
     const size_t n = indexLetters.size();

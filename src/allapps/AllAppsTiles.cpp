@@ -27,6 +27,16 @@ constexpr uint64_t kSlowIconMs = 29;
 // the panel keeps answering and a page turn shows at once.
 constexpr std::chrono::milliseconds kTileWorkShare{4};
 
+// The hover highlight: a rounded rectangle over the whole surface.
+bool DrawIntoSurface(CompositionHost& host, const comp::CompositionDrawingSurface& surface, int pixelWidth,
+                     int pixelHeight, bool dark, float scale) {
+    if (!surface || pixelWidth <= 0 || pixelHeight <= 0) return false;
+    return host.Paint(surface, [&](ID2D1DeviceContext* context) {
+        FillRoundRect(context, D2D1::RectF(0, 0, static_cast<float>(pixelWidth), static_cast<float>(pixelHeight)),
+                      12.0f * scale, Pick(dark, {1, 1, 1, 0.13f}, {0, 0, 0, 0.08f}));
+    });
+}
+
 int FolderCountOf(const InstalledApp& entry) { return entry.isFolder ? static_cast<int>(entry.children.size()) : 0; }
 
 // The icon visual's brush shows the surface, or nothing.
@@ -222,7 +232,7 @@ bool AllAppsWindow::ShowTileLabel(AllAppsTileSlot& slot, const InstalledApp& ent
         if (label.surface && !pixels) {
             if (!tileLabelFormat) tileLabelFormat = MakeTileLabelFormat(device->dwriteFactory.Get(), scale);
             pixels = composition->paintedPixels.Keep(
-                pieceKey, TileLabelPixels(entry.name, tileLabelFormat.Get(), labelPx, cacheDark));
+                pieceKey, PaintTileLabel(entry.name, tileLabelFormat.Get(), labelPx, cacheDark));
         }
         if (label.surface && pixels) {
             composition->PaintPixels(label.surface, *pixels);
@@ -237,8 +247,8 @@ bool AllAppsWindow::ShowTileLabel(AllAppsTileSlot& slot, const InstalledApp& ent
     return true;
 }
 
-raster::Image AllAppsWindow::TileLabelPixels(const std::wstring& name, IDWriteTextFormat* format, SIZE px,
-                                             bool dark) const {
+raster::Image AllAppsWindow::PaintTileLabel(const std::wstring& name, IDWriteTextFormat* format, SIZE px,
+                                            bool dark) const {
     raster::Image pixels(px.cx, px.cy);
     IDWriteFactory* factory = device ? device->dwriteFactory.Get() : nullptr;
     ComPtr<IDWriteTextLayout> layout;
@@ -271,12 +281,7 @@ void AllAppsWindow::RedrawHover() {
             hoverSurfaceDark != dark) {
             comp::CompositionDrawingSurface surface = composition->CreateDrawingSurface(place.width, place.height);
             if (surface) {
-                const float radius = 12.0f * scale;
-                composition->Paint(surface, [&](ID2D1DeviceContext* context) {
-                    FillRoundRect(context,
-                                  D2D1::RectF(0, 0, static_cast<float>(place.width), static_cast<float>(place.height)),
-                                  radius, Pick(dark, {1, 1, 1, 0.13f}, {0, 0, 0, 0.08f}));
-                });
+                DrawIntoSurface(*composition, surface, place.width, place.height, dark, scale);
                 hoverSurface = surface;
                 hoverBrush = composition->compositor.CreateSurfaceBrush(surface);
                 hoverBrush.Stretch(comp::CompositionStretch::Fill);

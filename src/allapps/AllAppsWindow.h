@@ -205,11 +205,11 @@ public:
     // The search text's extent, laid out once per text; the caret's x (content DIP) after it.
     SearchTextExtent MeasureSearchText();
     float SearchCaretX(const SearchTextExtent& extent) const;
-    raster::Image PageDotsPixels(int pixelWidth, int pixelHeight, bool dark) const;
-    raster::Image IndexBarPixels(int pixelWidth, int pixelHeight, bool dark) const;
+    raster::Image PaintPageDots(int pixelWidth, int pixelHeight, bool dark) const;
+    raster::Image PaintIndexBar(int pixelWidth, int pixelHeight, bool dark) const;
     // A tile's label, rasterized on the processor: a page of names never
     // shown before costs no Direct2D draw.
-    raster::Image TileLabelPixels(const std::wstring& name, IDWriteTextFormat* format, SIZE px, bool dark) const;
+    raster::Image PaintTileLabel(const std::wstring& name, IDWriteTextFormat* format, SIZE px, bool dark) const;
     // The slot shows the entry's label from the page's surfaces or the kept
     // pixels, or drawn now when `mayDraw`; false when it is left to draw.
     bool ShowTileLabel(AllAppsTileSlot& slot, const InstalledApp& entry, bool mayDraw);

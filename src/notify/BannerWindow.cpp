@@ -17,12 +17,12 @@ constexpr wchar_t kBannerClass[] = L"VantreelNotifBannerWindow";
 
 }  // namespace
 
-void BannerWindow::EnsureWindow() {
+void BannerWindow::EnsureBannerWindow() {
     if (!window || !IsWindow(window)) {
         window = nullptr;
         target = nullptr;
         HINSTANCE module = shared.Module();
-        platform::RegisterWindowClass(module, kBannerClass, &platform::WindowProcedure<kWindowBinding>);
+        platform::RegisterWindowClass(module, kBannerClass, &BannerWndProc);
         // No WS_EX_NOREDIRECTIONBITMAP: see the center window.
         CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kBannerClass,
                         L"VantreelNotificationBanner", WS_POPUP, 0, 0, 360, 120, nullptr, nullptr, module, this);
@@ -32,7 +32,7 @@ void BannerWindow::EnsureWindow() {
     }
 }
 
-void BannerWindow::Place() {
+void BannerWindow::PlaceBanners() {
     if (!window || stack.empty()) return;
     const float scale = shared.scale;
     panelWidth = 336.0f;
@@ -44,7 +44,7 @@ void BannerWindow::Place() {
     shared.ShowPresented(window, place.window, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
-void BannerWindow::Redraw() {
+void BannerWindow::RedrawBanners() {
     CompositionHost* host = shared.host;
     if (!host || !shared.device || !sprite || stack.empty()) return;
     try {
@@ -56,7 +56,7 @@ void BannerWindow::Redraw() {
             SurfaceFit::Failed)
             return;
         if (shared.device->dwriteFactory) {
-            host->Paint(surface, [&](ID2D1DeviceContext* dc) { Paint(dc); });
+            host->Paint(surface, [&](ID2D1DeviceContext* dc) { PaintBanners(dc); });
         }
         sprite.Offset({kNotificationMarginDip * scale, kNotificationMarginDip * scale, 0.0f});
         sprite.Size({static_cast<float>(w), static_cast<float>(h)});
@@ -69,12 +69,12 @@ void BannerWindow::Show(const std::vector<NotificationItem>& newItems) {
     const ULONGLONG now = shared.system.tickCount();
     AddBanners(stack, newItems, now);
     if (stack.empty()) return;
-    EnsureWindow();
+    EnsureBannerWindow();
     if (!window || !target) return;
     panelHeight = BannerPanelHeight(static_cast<int>(stack.size()));
     glass.UpdateTint(shared.config.theme, shared.config.glassOpacity, shared.scale);
-    Redraw();
-    Place();
+    RedrawBanners();
+    PlaceBanners();
     visible = true;
     SetTimer(window, kTimer, 250, nullptr);
     // Stamped with the clock the banners expire by.
@@ -102,8 +102,8 @@ void BannerWindow::Hide() {
 void BannerWindow::Restyle() {
     if (!visible || !window) return;
     glass.UpdateTint(shared.config.theme, shared.config.glassOpacity, shared.scale);
-    Redraw();
-    Place();
+    RedrawBanners();
+    PlaceBanners();
 }
 
 void BannerWindow::Destroy() {
@@ -128,8 +128,8 @@ void BannerWindow::Remove(int index, bool activate) {
         Hide();
     } else {
         panelHeight = BannerPanelHeight(static_cast<int>(stack.size()));
-        Redraw();
-        Place();
+        RedrawBanners();
+        PlaceBanners();
     }
     if (activate) shared.system.activate(removed);
 }
@@ -151,14 +151,19 @@ void BannerWindow::ExpireTick() {
         return;
     }
     panelHeight = BannerPanelHeight(static_cast<int>(stack.size()));
-    Redraw();
-    Place();
+    RedrawBanners();
+    PlaceBanners();
 }
 
 const platform::WindowBinding<BannerWindow> BannerWindow::kWindowBinding{
-    L"BannerWindow::HandleMessage", &BannerWindow::window, platform::MessageHandler<&BannerWindow::HandleMessage>};
+    L"BannerWindow::HandleBannerMessage", &BannerWindow::window,
+    platform::MessageHandler<&BannerWindow::HandleBannerMessage>};
 
-LRESULT BannerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK BannerWindow::BannerWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return platform::WindowProcedure<kWindowBinding>(hwnd, message, wParam, lParam);
+}
+
+LRESULT BannerWindow::HandleBannerMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = window;
     if (message == WM_NCDESTROY) {
         window = nullptr;
@@ -183,7 +188,7 @@ LRESULT BannerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             if (!hovered) LogMessage(L"Banners: pointer over at tick %llu", shared.system.tickCount());
             hovered = true;
             if (TrackHover(hits, x, y, hoverId, hoverIndex)) {
-                Redraw();
+                RedrawBanners();
                 shared.Present();
             }
             return 0;
@@ -205,7 +210,7 @@ LRESULT BannerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             if (hoverId != 0 || hoverIndex != -1) {
                 hoverId = 0;
                 hoverIndex = -1;
-                Redraw();
+                RedrawBanners();
                 shared.Present();
             }
             // Whatever ran out while the pointer rested goes on the next tick.

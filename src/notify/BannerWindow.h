@@ -29,7 +29,7 @@ public:
     void Restyle();
     void Destroy();
 
-    void Paint(ID2D1DeviceContext* context);
+    void PaintBanners(ID2D1DeviceContext* context);
 
     NotificationContext& shared;
 
@@ -56,12 +56,14 @@ public:
     static constexpr UINT_PTR kTimer = 1;
 
     static const platform::WindowBinding<BannerWindow> kWindowBinding;
+    // The window class's procedure: kWindowBinding's, under this class's name.
+    static LRESULT CALLBACK BannerWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    void EnsureWindow();
-    void Place();
-    void Redraw();
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void EnsureBannerWindow();
+    void PlaceBanners();
+    void RedrawBanners();
+    LRESULT HandleBannerMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Remove(int index, bool activate);
     void ExpireTick();
 };

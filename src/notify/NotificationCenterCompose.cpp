@@ -14,7 +14,7 @@
 #include "notify/NotificationSource.h"
 #include "platform/Log.h"
 
-void NotificationCenterPanel::Redraw() {
+void NotificationCenterPanel::RedrawCenter() {
     CompositionHost* host = shared.host;
     if (!host || !shared.device || !sprite) return;
     try {

@@ -398,7 +398,7 @@ void NotificationCenterPanel::PaintCenter(ID2D1DeviceContext* context, FILETIME 
     hits = FlattenCenterHits(rects);
 }
 
-void BannerWindow::Paint(ID2D1DeviceContext* context) {
+void BannerWindow::PaintBanners(ID2D1DeviceContext* context) {
     IDWriteFactory* factory = shared.device ? shared.device->dwriteFactory.Get() : nullptr;
     const float s = shared.scale;
     const float W = panelWidth;

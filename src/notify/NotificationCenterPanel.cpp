@@ -23,12 +23,12 @@ void NotificationCenterPanel::RetireDismissed(std::vector<NotificationItem>& lis
     std::erase_if(list, [this](const NotificationItem& item) { return dismissedIds.count(item.id) != 0; });
 }
 
-void NotificationCenterPanel::EnsureWindow() {
+void NotificationCenterPanel::EnsureCenterWindow() {
     if (!window || !IsWindow(window)) {
         window = nullptr;
         target = nullptr;
         HINSTANCE module = shared.Module();
-        platform::RegisterWindowClass(module, kCenterClass, &platform::WindowProcedure<kWindowBinding>);
+        platform::RegisterWindowClass(module, kCenterClass, &CenterWndProc);
         // Our compositor presents with UpdateLayeredWindow, which needs the
         // window's own redirection surface: no WS_EX_NOREDIRECTIONBITMAP here.
         CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kCenterClass, L"VantreelNotificationCenter", WS_POPUP, 0, 0,
@@ -39,7 +39,7 @@ void NotificationCenterPanel::EnsureWindow() {
     }
 }
 
-void NotificationCenterPanel::Layout() {
+void NotificationCenterPanel::LayoutCenter() {
     int workHeight = -1;
     shared.MonitorRect(nullptr, &workHeight);
     CenterLayout layout = LayoutCenterPanel(workHeight, shared.scale, static_cast<int32_t>(items.size()), scrollRow);
@@ -49,7 +49,7 @@ void NotificationCenterPanel::Layout() {
     scrollRow = layout.scrollRow;
 }
 
-void NotificationCenterPanel::Place() {
+void NotificationCenterPanel::PlaceCenter() {
     if (!window) return;
     const float scale = shared.scale;
     PanelPlacement place = PlaceCenterPanel(shared.MonitorRect(), scale, panelWidth, panelHeight);
@@ -66,13 +66,13 @@ void NotificationCenterPanel::Show(const std::vector<NotificationItem>& list, bo
     scrollRow = 0;
     hoverId = 0;
     hoverIndex = -1;
-    EnsureWindow();
+    EnsureCenterWindow();
     if (!window || !target) return;
-    Layout();
+    LayoutCenter();
     // The painters take their colours from the glass's tint.
     glass.UpdateTint(shared.config.theme, shared.config.glassOpacity, shared.scale);
-    Redraw();
-    Place();
+    RedrawCenter();
+    PlaceCenter();
     visible = true;
     shownAt = shared.system.tickCount();
     SetTimer(window, kTimer, 30000, nullptr);
@@ -87,9 +87,9 @@ void NotificationCenterPanel::UpdateItems(const std::vector<NotificationItem>& l
     doNotDisturb = quiet;
     if (!visible || !window || !IsWindow(window)) return;
     try {
-        Layout();
-        Redraw();
-        Place();
+        LayoutCenter();
+        RedrawCenter();
+        PlaceCenter();
     } catch (const comp::HResultError& error) {
         LogMessage(L"NotificationCenterWindow::RedrawCenter winrt error: 0x%08X", static_cast<unsigned>(error.code()));
     }
@@ -98,9 +98,9 @@ void NotificationCenterPanel::UpdateItems(const std::vector<NotificationItem>& l
 void NotificationCenterPanel::Restyle() {
     if (!visible || !window) return;
     glass.UpdateTint(shared.config.theme, shared.config.glassOpacity, shared.scale);
-    Layout();
-    Redraw();
-    Place();
+    LayoutCenter();
+    RedrawCenter();
+    PlaceCenter();
 }
 
 void NotificationCenterPanel::Hide() {
@@ -187,9 +187,9 @@ void NotificationCenterPanel::Click(float x, float y) {
             return;
     }
     if (visible) {
-        Layout();
-        Redraw();
-        Place();
+        LayoutCenter();
+        RedrawCenter();
+        PlaceCenter();
     }
 }
 
@@ -206,10 +206,14 @@ void NotificationCenterPanel::OnDeactivated() {
 }
 
 const platform::WindowBinding<NotificationCenterPanel> NotificationCenterPanel::kWindowBinding{
-    L"NotificationCenterPanel::HandleMessage", &NotificationCenterPanel::window,
-    platform::MessageHandler<&NotificationCenterPanel::HandleMessage>};
+    L"NotificationCenterPanel::HandleCenterMessage", &NotificationCenterPanel::window,
+    platform::MessageHandler<&NotificationCenterPanel::HandleCenterMessage>};
 
-LRESULT NotificationCenterPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK NotificationCenterPanel::CenterWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return platform::WindowProcedure<kWindowBinding>(hwnd, message, wParam, lParam);
+}
+
+LRESULT NotificationCenterPanel::HandleCenterMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = window;
     if (message == WM_NCDESTROY) {
         window = nullptr;
@@ -227,7 +231,7 @@ LRESULT NotificationCenterPanel::HandleMessage(UINT message, WPARAM wParam, LPAR
             return 0;
         case WM_TIMER:
             if (wParam == kTimer) {
-                if (visible) Redraw();
+                if (visible) RedrawCenter();
                 shared.Present();
             } else if (wParam == kGraceTimer) {
                 KillTimer(hwnd, kGraceTimer);
@@ -240,7 +244,7 @@ LRESULT NotificationCenterPanel::HandleMessage(UINT message, WPARAM wParam, LPAR
                 mouseTracking = TrackMouseEvent(&track) != FALSE;
             }
             if (TrackHover(hits, x, y, hoverId, hoverIndex)) {
-                Redraw();
+                RedrawCenter();
                 shared.Present();
             }
             return 0;
@@ -254,7 +258,7 @@ LRESULT NotificationCenterPanel::HandleMessage(UINT message, WPARAM wParam, LPAR
                                             static_cast<int32_t>(items.size()), visibleRows);
             if (next != scrollRow) {
                 scrollRow = next;
-                Redraw();
+                RedrawCenter();
                 shared.Present();
             }
             return 0;
@@ -264,7 +268,7 @@ LRESULT NotificationCenterPanel::HandleMessage(UINT message, WPARAM wParam, LPAR
             if (hoverId != 0 || hoverIndex != -1) {
                 hoverId = 0;
                 hoverIndex = -1;
-                Redraw();
+                RedrawCenter();
                 shared.Present();
             }
             return 0;

@@ -98,12 +98,14 @@ public:
     static constexpr uint64_t kDeactivationGraceMs = 120;
 
     static const platform::WindowBinding<NotificationCenterPanel> kWindowBinding;
+    // The window class's procedure: kWindowBinding's, under this class's name.
+    static LRESULT CALLBACK CenterWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    void EnsureWindow();
-    void Layout();
-    void Place();
-    void Redraw();
+    void EnsureCenterWindow();
+    void LayoutCenter();
+    void PlaceCenter();
+    void RedrawCenter();
     // Fills the surface from kept pixels, painting only what is new.
     void Compose(FILETIME now);
     // Where a card with its top at y lies on the surface, in whole pixels.
@@ -114,7 +116,7 @@ private:
     // Paints the nearest card around those shown that is not kept; false
     // when there was none (or it failed).
     bool PaintNextRowAhead();
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleCenterMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Click(float x, float y);
     void DismissRow(int64_t id);
     void OnDeactivated();

@@ -27,6 +27,8 @@ struct WifiPasswordDialog {
     std::wstring ssid;
     std::wstring password;
 
+    // The window class's procedure: kDialogBinding's, under the dialog's name.
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     // The field's text when it is a key a WPA2-Personal network takes.
@@ -49,6 +51,10 @@ struct WifiPasswordDialog {
 const platform::WindowBinding<WifiPasswordDialog> kDialogBinding{
     L"WifiPasswordDialog::HandleMessage", &WifiPasswordDialog::dialog,
     platform::MessageHandler<&WifiPasswordDialog::HandleMessage>};
+
+LRESULT CALLBACK WifiPasswordDialog::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return platform::WindowProcedure<kDialogBinding>(hwnd, message, wParam, lParam);
+}
 
 LRESULT WifiPasswordDialog::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -94,7 +100,7 @@ bool EnsureDialogClass(HINSTANCE instance) {
     if (registered) return true;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &platform::WindowProcedure<kDialogBinding>;
+    wc.lpfnWndProc = &WifiPasswordDialog::WndProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));

@@ -214,7 +214,7 @@ TEST_F(LauncherWindowTest, ChromePixelsInTheDarkTheme) {
     const SIZE px = apps.cacheLabelPx;
     const std::wstring& name = apps.visibleEntries[0]->name;
     const auto format = MakeTileLabelFormat(graphics.dwriteFactory.Get(), apps.scale);
-    const raster::Image fresh = apps.TileLabelPixels(name, format.Get(), px, true);
+    const raster::Image fresh = apps.PaintTileLabel(name, format.Get(), px, true);
     const raster::Image& kept = apps.tileSurfaceCache.at(name).surface.Pixels();
     EXPECT_TRUE(std::equal(kept.Data(), kept.Data() + px.cx * px.cy, fresh.Data()));
 

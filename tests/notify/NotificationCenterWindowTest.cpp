@@ -409,7 +409,7 @@ TEST_F(CenterTest, AThrowingHandlerIsLoggedAndTheWindowsGoOnAnswering) {
     Show({Item(1, L"A")});
     center.system.tickCount = []() -> ULONGLONG { throw std::runtime_error("clock gone"); };
     SendMessageW(center.panel.window, WM_ACTIVATE, WA_INACTIVE, 0);
-    EXPECT_NE(log().find("NotificationCenterPanel::HandleMessage std::exception: clock gone"), std::string::npos)
+    EXPECT_NE(log().find("NotificationCenterPanel::HandleCenterMessage std::exception: clock gone"), std::string::npos)
         << log();
     center.system.tickCount = clock;
     SendMessageW(center.panel.window, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -419,7 +419,7 @@ TEST_F(CenterTest, AThrowingHandlerIsLoggedAndTheWindowsGoOnAnswering) {
     ASSERT_TRUE(center.banners.visible);
     center.system.tickCount = []() -> ULONGLONG { throw 7; };
     Send(center.banners.window, WM_MOUSEMOVE, 100, 40);
-    EXPECT_NE(log().find("BannerWindow::HandleMessage unknown exception"), std::string::npos)
+    EXPECT_NE(log().find("BannerWindow::HandleBannerMessage unknown exception"), std::string::npos)
         << log();
     center.system.tickCount = clock;
     EXPECT_EQ(SendMessageW(center.banners.window, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
