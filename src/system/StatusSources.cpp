@@ -12,13 +12,12 @@
 #include "system/EthernetStatus.h"
 #include "system/InputMethods.h"
 #include "system/StatusSnapshot.h"
+#include "system/WlanClient.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace vantreel {
 namespace {
-
-constexpr DWORD kWlanClientVersion = 2;
 
 VolumeReading ReadDefaultVolume() { return ReadEndpointVolume(GetDefaultEndpointVolume().Get()); }
 
@@ -41,9 +40,9 @@ bool ReadEthernetConnected() {
 }
 
 std::optional<WlanReading> ReadWlan() {
-    HANDLE client = nullptr;
-    DWORD negotiated = 0;
-    if (WlanOpenHandle(kWlanClientVersion, nullptr, &negotiated, &client) != ERROR_SUCCESS) return std::nullopt;
+    const WlanClient owner;
+    if (!owner) return std::nullopt;
+    HANDLE client = owner.get();
     std::optional<WlanReading> reading;
     WLAN_INTERFACE_INFO_LIST* interfaces = nullptr;
     if (WlanEnumInterfaces(client, nullptr, &interfaces) == ERROR_SUCCESS && interfaces &&
@@ -67,7 +66,6 @@ std::optional<WlanReading> ReadWlan() {
         }
     }
     if (interfaces) WlanFreeMemory(interfaces);
-    WlanCloseHandle(client, nullptr);
     return reading;
 }
 

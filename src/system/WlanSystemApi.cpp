@@ -8,18 +8,10 @@
 #include <cstring>
 
 #include "system/WifiService.h"
+#include "system/WlanClient.h"
 
 namespace vantreel {
 namespace {
-
-constexpr DWORD kWlanClientVersion = 2;
-
-HANDLE Open() {
-    HANDLE client = nullptr;
-    DWORD negotiated = 0;
-    if (WlanOpenHandle(kWlanClientVersion, nullptr, &negotiated, &client) != ERROR_SUCCESS) return nullptr;
-    return client;
-}
 
 std::optional<std::vector<WlanInterfaceRecord>> Interfaces(HANDLE client) {
     WLAN_INTERFACE_INFO_LIST* list = nullptr;
@@ -129,8 +121,8 @@ EthernetStatus ReadEthernet() {
 
 WlanApi MakeSystemWlanApi() {
     WlanApi api;
-    api.open = Open;
-    api.close = [](HANDLE client) { WlanCloseHandle(client, nullptr); };
+    api.open = OpenWlanClient;
+    api.close = CloseWlanClient;
     api.interfaces = Interfaces;
     api.radioState = RadioState;
     api.setRadioState = SetRadioState;

@@ -17,25 +17,23 @@
 #include "system/tray/TrayFileIcon.h"
 #include "system/tray/TrayIconPixels.h"
 #include "system/tray/TrayMonitor.h"
+#include "system/WlanClient.h"
 #include "topbar/WifiPasswordDialog.h"
 
 namespace {
 
-// The Native Wi-Fi client version of the disconnect.
-constexpr DWORD kWlanClientVersion = 2;
 // The desktop view's command that shows or hides its icons.
 constexpr WPARAM kToggleDesktopIconsCommand = 0x7402;
 
 void DisconnectFirstWlanInterface() {
-    DWORD negotiated = 0;
-    HANDLE client = nullptr;
-    if (WlanOpenHandle(kWlanClientVersion, nullptr, &negotiated, &client) != ERROR_SUCCESS || !client) return;
+    const vantreel::WlanClient owner;
+    if (!owner) return;
+    HANDLE client = owner.get();
     WLAN_INTERFACE_INFO_LIST* list = nullptr;
     if (WlanEnumInterfaces(client, nullptr, &list) == ERROR_SUCCESS && list && list->dwNumberOfItems > 0) {
         WlanDisconnect(client, &list->InterfaceInfo[0].InterfaceGuid, nullptr);
     }
     if (list) WlanFreeMemory(list);
-    WlanCloseHandle(client, nullptr);
 }
 
 }  // namespace
