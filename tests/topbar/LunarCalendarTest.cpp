@@ -27,7 +27,7 @@ struct YearRow {
 
 std::vector<YearRow> LoadYears() {
     // A Unix path is reached through drive Z.
-    std::string path = VANTREEL_TESTS_DIR "/notify/data/lunar_years.txt";
+    std::string path = VANTREEL_TESTS_DIR "/topbar/data/lunar_years.txt";
     if (!path.empty() && path[0] == '/') path = "Z:" + path;
     std::ifstream in(path);
     std::vector<YearRow> rows;
