@@ -1,5 +1,5 @@
 #include <windows.h>
 
-#include "app/VantreelMain.h"
+#include "program/VantreelMain.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return VantreelMain(instance); }

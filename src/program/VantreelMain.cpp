@@ -1,4 +1,4 @@
-#include "app/VantreelMain.h"
+#include "program/VantreelMain.h"
 
 #include <commctrl.h>
 #include <ole2.h>
