@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "apps/InstalledApp.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 inline std::vector<InstalledApp> BenchCatalog() {
     static const wchar_t* const words[] = {L"Visual", L"Studio", L"Code", L"Photo", L"Editor", L"Music",

@@ -8,7 +8,7 @@
 
 #include "BenchTiming.h"
 #include "config/ConfigFile.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "dock/DockWindow.h"
 
 namespace bench {

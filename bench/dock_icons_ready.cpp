@@ -23,6 +23,7 @@
 #include "config/ConfigFile.h"
 #include "config/DockConfig.h"
 #include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace fs = std::filesystem;
 

@@ -33,6 +33,7 @@
 #include "BenchTiming.h"
 #include "config/DockConfig.h"
 #include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace fs = std::filesystem;
 

@@ -14,7 +14,7 @@
 #include "apps/BuiltinIcons.h"
 #include "apps/IconExtraction.h"
 #include "apps/IconLoader.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

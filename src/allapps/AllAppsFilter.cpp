@@ -8,7 +8,7 @@
 #include <unordered_set>
 
 #include "allapps/AllAppsWindow.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 
@@ -21,16 +21,6 @@ size_t LetterSlotOf(wchar_t initial) {
 }
 
 bool FitsTab(int32_t tab, AppCategory category) { return tab == 0 || static_cast<int32_t>(category) == tab; }
-
-// The file name without its last extension, as std::filesystem::path::stem.
-std::wstring_view PathStem(std::wstring_view path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    std::wstring_view name = slash == std::wstring_view::npos ? path : path.substr(slash + 1);
-    if (slash == std::wstring_view::npos && name.size() >= 2 && name[1] == L':') name.remove_prefix(2);
-    if (name == L"." || name == L"..") return name;
-    const size_t dot = name.find_last_of(L'.');
-    return dot == std::wstring_view::npos || dot == 0 ? name : name.substr(0, dot);
-}
 
 wchar_t FoldUnit(wchar_t c) {
     if (c == L'/') return L'\\';

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "allapps/AllAppsWindow.h"
 #include "platform/Log.h"
 #include "apps/Uninstall.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "render/MacMenuWindow.h"
 
 namespace {

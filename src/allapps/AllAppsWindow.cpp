@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "platform/Log.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "render/CompositionHost.h"
 
 namespace {

@@ -9,9 +9,8 @@
 #include "apps/GroupInitial.h"
 #include "apps/NameClassification.h"
 #include "apps/NameKeywordTables.h"
-#include "apps/PathNames.h"
 #include "apps/StartMenuScan.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

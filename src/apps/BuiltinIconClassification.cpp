@@ -1,6 +1,6 @@
 #include "apps/BuiltinIcons.h"
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 
@@ -97,11 +97,6 @@ bool ContainsAnyOf(std::wstring_view text, const wchar_t* const* needles) {
         if (needle.empty() || text.find(needle) != std::wstring_view::npos) return true;
     }
     return false;
-}
-
-std::wstring FileNameOf(std::wstring_view path) {
-    size_t cut = path.find_last_of(L"\\/");
-    return std::wstring(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
 }
 
 BuiltinIconKind BuiltinIconKindByName(const std::wstring& path, const std::wstring& displayName) {

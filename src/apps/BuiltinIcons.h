@@ -40,9 +40,6 @@ enum BuiltinIconKind : int32_t {
 // needles ends with a null pointer.
 bool ContainsAnyOf(std::wstring_view text, const wchar_t* const* needles);
 
-// The part after the last '\' or '/', or the whole text.
-std::wstring FileNameOf(std::wstring_view path);
-
 // Which built-in drawing an item (target path, shell path or application id,
 // and display name) gets; never the launchpad or the full recycle bin, which
 // their items choose themselves. Touches the file system only for drive paths

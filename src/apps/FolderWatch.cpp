@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "apps/PathNames.h"
+#include "config/PathText.h"
 
 namespace {
 

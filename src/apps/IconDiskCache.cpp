@@ -1,7 +1,7 @@
 #include "apps/IconDiskCache.h"
 
 #include "platform/Log.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "config/SharedFile.h"
 #include "platform/UniqueHandle.h"
 

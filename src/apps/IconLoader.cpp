@@ -3,7 +3,7 @@
 #include "apps/IconDiskCache.h"
 #include "apps/IconExtraction.h"
 #include "apps/IconRendering.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 #include <shellapi.h>
 

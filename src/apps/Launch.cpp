@@ -7,7 +7,7 @@
 #include "apps/LinkFileCheck.h"
 #include "apps/PathNames.h"
 #include "apps/ShortcutChain.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

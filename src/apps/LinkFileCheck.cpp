@@ -9,8 +9,7 @@
 #include <unordered_map>
 
 #include "apps/LinkFileProperties.h"
-#include "apps/PathNames.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/UniqueHandle.h"
 
 namespace {

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "apps/NameKeywordTables.h"
-#include "apps/PathNames.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

@@ -15,8 +15,7 @@
 #include "apps/LinkFileCheck.h"
 #include "apps/LinkFileProperties.h"
 #include "apps/LinkText.h"
-#include "apps/PathNames.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/ShellPropertyKeys.h"
 #include "platform/UniqueHandle.h"
 

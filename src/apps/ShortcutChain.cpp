@@ -6,9 +6,8 @@
 
 #include "platform/Log.h"
 #include "apps/Launch.h"
-#include "apps/PathNames.h"
 #include "apps/Shortcut.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 bool IsShortcutPath(const std::wstring& path) { return NormalizePathKey(ExtensionOf(path)) == L".lnk"; }
 

@@ -8,9 +8,8 @@
 
 #include "apps/GroupInitial.h"
 #include "apps/NameClassification.h"
-#include "apps/PathNames.h"
 #include "apps/Shortcut.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 using Microsoft::WRL::ComPtr;
 namespace fs = std::filesystem;

@@ -6,10 +6,9 @@
 #include <string_view>
 
 #include "apps/BuiltinIcons.h"
-#include "apps/PathNames.h"
 #include "apps/UninstallMatch.h"
 #include "apps/UninstallRegistrations.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/MissingFlags.h"
 #include "platform/UniqueHandle.h"
 

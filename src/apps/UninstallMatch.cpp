@@ -4,7 +4,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

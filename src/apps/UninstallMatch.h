@@ -5,6 +5,7 @@
 
 #include <string>
 #include <vector>
+#include "config/PathText.h"
 
 // Folders that hold many products (the drive's program folders, the user's
 // application-data folders, the system folder); none of them identifies one

@@ -2,7 +2,7 @@
 
 #include "config/ControlCenterTileTable.h"
 #include "config/DockConfigFields.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 #include <windows.h>
 

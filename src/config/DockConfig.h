@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "config/PathText.h"
 
 // One pinned dock entry. appId identifies the application; without anything
 // better it is NormalizePathKey of the path.

@@ -6,7 +6,7 @@
 #include "config/DockConfigFields.h"
 #include "config/JsonReader.h"
 #include "config/JsonWriter.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -84,14 +84,3 @@ std::wstring GetCacheDirectory() {
     std::call_once(once, [] { cached = new std::wstring(ComputeCacheDirectory()); });
     return *cached;
 }
-
-std::wstring NormalizePathKey(std::wstring_view text) {
-    std::wstring key(text);
-    for (wchar_t& c : key) {
-        if (c == L'/')
-            c = L'\\';
-        else if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return key;
-}

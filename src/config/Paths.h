@@ -1,8 +1,7 @@
 #pragma once
-// Where the program keeps its files, and the one comparison key for paths and ids.
+// Where the program keeps its files.
 
 #include <string>
-#include <string_view>
 
 // "vantreel.json": beside the executable when that folder is writable or the
 // file is already there, else under "<LocalAppData>\Vantreel". Computed once per
@@ -19,6 +18,3 @@ std::wstring ResolveConfigPath(const std::wstring& executableFolder);
 // "<LocalAppData>\Vantreel\cache", created on first use; empty when it cannot be
 // created, and then every cache file is skipped. Safe from any thread.
 std::wstring GetCacheDirectory();
-
-// Every '/' becomes '\' and only 'A'..'Z' are lower-cased; nothing else changes.
-std::wstring NormalizePathKey(std::wstring_view text);

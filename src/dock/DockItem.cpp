@@ -2,16 +2,7 @@
 
 #include <string_view>
 
-#include "config/Paths.h"
-
-namespace {
-
-std::wstring_view FileNameOf(std::wstring_view path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
+#include "config/PathText.h"
 
 bool DockItem::MatchesRunningApp(const RunningApp& app) const {
     if (kind != DockItemKind::App) return false;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "app/StartupLog.h"
 #include "platform/Log.h"
 #include "config/ConfigFile.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/InstanceNames.h"
 #include "dock/ForegroundWindow.h"
 #include "dock/PinnedAppFrom.h"

@@ -18,6 +18,7 @@
 #include "platform/SystemTaskbar.h"
 #include "render/WallpaperLuminance.h"
 #include "render/raster/PixelCount.h"
+#include "config/PathText.h"
 
 // Only the window the dock holds as its input window speaks for it; a failed
 // message is answered with 0.

@@ -16,6 +16,7 @@
 #include "platform/Log.h"
 #include "render/GraphicsDeviceStart.h"
 #include "render/WallpaperLumaCache.h"
+#include "config/PathText.h"
 
 namespace {
 

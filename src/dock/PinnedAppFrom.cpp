@@ -1,7 +1,7 @@
 #include "dock/PinnedAppFrom.h"
 
 #include "apps/Shortcut.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 std::optional<PinnedApp> PinnedAppFromFile(const std::wstring& path) {
     const std::optional<ShortcutInfo> info = ResolveShortcut(path);

@@ -5,7 +5,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "dock/AppLabel.h"
 #include "dock/WindowTracker.h"
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "notify/CardBody.h"
 #include "notify/LetterTile.h"
 #include "notify/BannerWindow.h"

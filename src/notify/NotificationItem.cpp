@@ -8,7 +8,7 @@
 
 #include "apps/Launch.h"
 #include "apps/ShortcutChain.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "notify/NotificationSource.h"
 #include "system/InputMethods.h"
 

@@ -5,8 +5,7 @@
 #include <cwctype>
 #include <string_view>
 
-#include "apps/PathNames.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "notify/ToastText.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <string_view>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace vantreel {
 namespace {

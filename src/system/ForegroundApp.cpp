@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/UniqueHandle.h"
 
 namespace vantreel {

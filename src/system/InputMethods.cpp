@@ -6,7 +6,7 @@
 
 #include <unordered_set>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/MissingFlags.h"
 
 namespace vantreel {

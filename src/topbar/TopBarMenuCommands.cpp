@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "platform/Log.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "render/MacMenuWindow.h"
 #include "topbar/TopBarMenus.h"
 #include "topbar/TopBarWindow.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "platform/Log.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "render/GlassWindowTree.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "platform/Log.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "topbar/PopoverCalendar.h"
 #include "topbar/PopoverTexts.h"
 #include "topbar/TopBarPopover.h"

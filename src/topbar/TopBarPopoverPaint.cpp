@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "render/GraphicsDevice.h"
 #include "system/tray/TrayFileIcon.h"
 #include "system/tray/TrayIconPixels.h"

@@ -5,7 +5,7 @@
 
 #include <system_error>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/ExceptionGuard.h"
 #include "topbar/TopBarWindow.h"
 

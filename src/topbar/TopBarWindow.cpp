@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "platform/Log.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/DetachedThread.h"
 #include "render/CompositionHost.h"
 #include "render/GlassWindowTree.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 std::vector<TrayIconInfo>::iterator RemoveTrayItemsByKey(std::vector<TrayIconInfo>::iterator first,
                                                          std::vector<TrayIconInfo>::iterator last,

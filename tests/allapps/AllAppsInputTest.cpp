@@ -7,7 +7,7 @@
 
 #include "allapps/AllAppsGeometry.h"
 #include "allapps/AllAppsSearchText.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "apps/InstalledApp.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 inline InstalledApp MakeApp(const std::wstring& name, const std::wstring& launchId, AppCategory category,
                             wchar_t initial, bool primary = true, const std::wstring& target = L"") {

@@ -7,6 +7,7 @@
 #include "IconTestDevice.h"
 #include "apps/BuiltinIcons.h"
 #include "support/TestSupport.h"
+#include "config/PathText.h"
 
 using namespace testing_support;
 

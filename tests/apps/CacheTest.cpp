@@ -11,6 +11,7 @@
 #include "apps/IconDiskCache.h"
 #include "config/SharedFile.h"
 #include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "TestSupport.h"
 #include "apps/AppCatalog.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

@@ -12,12 +12,11 @@
 #include "apps/Launch.h"
 #include "apps/LinkFileProperties.h"
 #include "apps/LinkText.h"
-#include "apps/PathNames.h"
 #include "apps/Shortcut.h"
 #include "apps/ShortcutChain.h"
 #include "apps/StartMenuScan.h"
 #include "dock/PinnedAppFrom.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/ShellPropertyKeys.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "apps/Launch.h"
 #include "apps/ShortcutChain.h"
 #include "apps/StartMenuScan.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "config/DockConfig.h"
 #include "config/JsonReader.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 #include <algorithm>
 #include <cmath>

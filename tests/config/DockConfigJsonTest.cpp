@@ -3,7 +3,7 @@
 #include "config/ConfigMerge.h"
 #include "config/DockConfig.h"
 #include "config/DockConfigFields.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "TestFiles.h"
 
 #include <string>

@@ -2,6 +2,7 @@
 
 #include "config/Paths.h"
 #include "TestFiles.h"
+#include "config/PathText.h"
 
 #include <shlobj.h>
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "config/ConfigFile.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "dock/DockWindow.h"
 #include "support/TestSupport.h"
 #include "support/WindowProgram.h"

@@ -13,7 +13,7 @@
 #include "platform/Log.h"
 #include "app/MainLoop.h"
 #include "config/ConfigFile.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "dock/DockWindow.h"
 #include "support/FileDropData.h"
 #include "support/TestSupport.h"

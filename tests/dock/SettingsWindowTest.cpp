@@ -16,7 +16,7 @@
 
 #include "app/StartupTask.h"
 #include "config/ConfigFile.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "dock/DockWindow.h"
 #include "dock/FooterNotice.h"
 #include "dock/SettingsPaintKit.h"

@@ -16,7 +16,7 @@
 #include "DockProcess.h"
 #include "XPointer.h"
 #include "config/ConfigFile.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 
 using namespace testing_support;
 

@@ -12,7 +12,7 @@
 #include "DockProcess.h"
 #include "XPointer.h"
 #include "config/ConfigFile.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "dock/DockMenuRows.h"
 #include "render/MacMenuLayout.h"
 

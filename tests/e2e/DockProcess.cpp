@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "config/Paths.h"
+#include "config/PathText.h"
 
 using namespace testing_support;
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "notify/NotificationItem.h"
 #include "notify/NotificationSource.h"
 #include "support/TestSupport.h"

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "platform/Log.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "support/TestSupport.h"
 #include "system/TrayTestSupport.h"
 #include "system/tray/TrayActions.h"

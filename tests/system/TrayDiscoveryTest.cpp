@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "support/TestSupport.h"
 #include "system/TrayTestSupport.h"
 #include "system/tray/TrayLegacyToolbars.h"

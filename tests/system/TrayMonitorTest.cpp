@@ -7,7 +7,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "support/TestSupport.h"
 #include "system/TrayTestSupport.h"
 #include "system/tray/TrayMonitor.h"

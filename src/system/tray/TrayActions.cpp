@@ -7,7 +7,7 @@
 #include <iterator>
 #include <vector>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "system/tray/TrayIconInfo.h"
 #include "system/tray/TrayNaming.h"
 #include "system/tray/TrayProcessTree.h"

@@ -9,7 +9,7 @@
 #include "platform/DetachedThread.h"
 #include "platform/Log.h"
 #include "platform/UniqueHandle.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "system/tray/TrayActions.h"
 #include "system/tray/TrayProcessTree.h"
 #include "system/tray/TrayProcesses.h"

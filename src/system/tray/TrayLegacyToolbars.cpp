@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "system/tray/TrayNaming.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "platform/DetachedThread.h"
 #include "platform/Log.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "system/tray/TrayLegacyToolbars.h"
 #include "system/tray/TrayNameCandidates.h"
 #include "system/tray/TrayNaming.h"

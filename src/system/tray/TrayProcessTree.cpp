@@ -6,7 +6,7 @@
 #include <iterator>
 #include <unordered_map>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/UniqueHandle.h"
 #include "system/tray/TrayProcesses.h"
 

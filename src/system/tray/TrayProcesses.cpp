@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "platform/UniqueHandle.h"
 
 namespace {

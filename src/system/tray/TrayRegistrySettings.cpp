@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "apps/PathNames.h"
-#include "config/Paths.h"
+#include "config/PathText.h"
 #include "system/tray/TrayNaming.h"
 
 namespace {
