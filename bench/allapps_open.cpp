@@ -11,7 +11,6 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,6 +21,7 @@
 
 #include "AllAppsBenchCatalog.h"
 #include "BenchBarePresent.h"
+#include "BenchShortcutCopies.h"
 #include "allapps/AllAppsGeometry.h"
 #include "apps/AppCatalog.h"
 #include "apps/CatalogCache.h"
@@ -129,80 +129,27 @@ void RemoveShortcuts(const std::filesystem::path& targets) {
     std::filesystem::remove_all(targets, ec);
 }
 
-bool WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
-
-// Every narrow and wide `from` in `bytes` becomes `to`, of the same length.
-void ReplaceInPlace(std::string& bytes, const std::string& from, const std::string& to) {
-    auto widened = [](const std::string& text) {
-        std::string wide;
-        for (char c : text) wide += {c, '\0'};
-        return wide;
-    };
-    for (const auto& [a, b] : {std::pair{from, to}, std::pair{widened(from), widened(to)}}) {
-        for (size_t at = bytes.find(a); at != std::string::npos; at = bytes.find(a, at + a.size())) {
-            bytes.replace(at, a.size(), b);
-        }
-    }
-}
-
 // The Programs folder holding `catalog`: a shortcut per entry and a folder of
-// shortcuts per folder entry, each to an empty target of its own. Saving a
-// shortcut through the shell costs about 0.1 s under Wine, so one is saved and
-// the rest are copies of it with the target's number changed in place (at the
-// same length, so every size and offset in the file stays true). `made` gets
-// what it put into the Programs folder, also when it fails.
+// shortcuts per folder entry, each to an empty target of its own, made as
+// copies of one. `made` gets what it put into the Programs folder, also when
+// it fails.
 bool MakeStartMenuOf(const std::vector<InstalledApp>& catalog, const std::filesystem::path& targets,
                      std::vector<std::filesystem::path>& made) {
-    using Microsoft::WRL::ComPtr;
-    std::error_code ec;
-    std::filesystem::create_directories(targets, ec);
-    auto numbered = [](int number) {
-        char name[16];
-        std::snprintf(name, sizeof(name), "app%04d", number);
-        return std::string(name);
-    };
-    auto makeTarget = [&](const std::string& name) {
-        const std::filesystem::path path = targets / (name + ".exe");
-        HANDLE file =
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-        return path;
-    };
-    const std::string modelName = numbered(0);
-    const std::filesystem::path model = targets / L"model.lnk";
-    ComPtr<IShellLinkW> link;
-    ComPtr<IPersistFile> persist;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
-        FAILED(link->SetPath(makeTarget(modelName).c_str())) || FAILED(link.As(&persist)) ||
-        FAILED(persist->Save(model.c_str(), TRUE))) {
-        return false;
-    }
-    const std::string bytes = ReadAll(model.wstring());
+    const bench::ShortcutCopies copies(targets, "app");
+    if (!copies.Ready()) return false;
     const std::filesystem::path programs = ProgramsFolder();
+    std::error_code ec;
     int number = 0;
-    auto add = [&](const std::filesystem::path& path) {
-        const std::string name = numbered(number++);
-        makeTarget(name);
-        std::string copy = bytes;
-        ReplaceInPlace(copy, modelName, name);
-        return WriteBytes(path, copy);
-    };
     for (const InstalledApp& entry : catalog) {
         made.push_back(programs / (entry.isFolder ? entry.name : entry.name + L".lnk"));
         bool ok = true;
         if (entry.isFolder) {
             std::filesystem::create_directory(made.back(), ec);
-            for (const InstalledApp& member : entry.children) ok = add(made.back() / (member.name + L".lnk")) && ok;
+            for (const InstalledApp& member : entry.children) {
+                ok = copies.Make(made.back() / (member.name + L".lnk"), number++) && ok;
+            }
         } else {
-            ok = add(made.back());
+            ok = copies.Make(made.back(), number++);
         }
         if (!ok) return false;
     }

@@ -1,13 +1,11 @@
 // Builds the catalog from a generated Start menu of 2000 shortcuts in 150
 // folders (split over the all-users and per-user roots, with Apps-folder records
 // for every shortcut), then saves it to "catalog.bin" and loads it back.
-// Prints the time of each step.
+// Prints the time of each step. The shortcuts are copies of one saved through
+// the shell (BenchShortcutCopies.h), so a busy machine still gets its figures.
 
 #include <windows.h>
 #include <objbase.h>
-#include <shlobj.h>
-#include <shobjidl.h>
-#include <wrl/client.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,10 +15,10 @@
 #include <system_error>
 #include <vector>
 
+#include "BenchShortcutCopies.h"
 #include "apps/AppCatalog.h"
 #include "apps/CatalogCache.h"
 
-using Microsoft::WRL::ComPtr;
 namespace fs = std::filesystem;
 
 namespace {
@@ -30,14 +28,6 @@ constexpr int kShortcuts = 2000;
 
 double Milliseconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
-    ComPtr<IShellLinkW> shellLink;
-    ComPtr<IPersistFile> file;
-    return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shellLink))) &&
-           SUCCEEDED(shellLink->SetPath(target.c_str())) && SUCCEEDED(shellLink.As(&file)) &&
-           SUCCEEDED(file->Save(link.c_str(), TRUE));
 }
 
 template <typename F>
@@ -65,9 +55,13 @@ int main(int argc, char** argv) {
     fs::remove_all(root, removed);
     const fs::path common = root / L"common", user = root / L"user", targets = root / L"targets";
     std::error_code ec;
-    fs::create_directories(targets, ec);
-
     const auto setupStart = std::chrono::steady_clock::now();
+    const bench::ShortcutCopies programs(targets, "prog");
+    if (!programs.Ready()) {
+        std::printf("could not save the model shortcut\n");
+        return 1;
+    }
+
     CatalogSources sources;
     sources.commonPrograms = common.wstring();
     sources.userPrograms = user.wstring();
@@ -79,15 +73,12 @@ int main(int argc, char** argv) {
         const fs::path dir = base / (L"Vendor " + std::to_wstring(folder));
         fs::create_directories(dir, ec);
         const std::wstring name = L"Program " + std::to_wstring(i);
-        const fs::path target = targets / (L"prog" + std::to_wstring(i) + L".exe");
-        HANDLE file =
-            CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-        if (!MakeShortcut((dir / (name + L".lnk")).wstring(), target.wstring())) {
+        if (!programs.Make(dir / (name + L".lnk"), i)) {
             std::printf("could not create shortcut %d\n", i);
             return 1;
         }
-        records.push_back({name, L"{A77F5D77-2E2B-44C3-A6A2-ABA601054A51}\\" + name + L".lnk", target.wstring()});
+        records.push_back(
+            {name, L"{A77F5D77-2E2B-44C3-A6A2-ABA601054A51}\\" + name + L".lnk", programs.Target(i).wstring()});
     }
     records.push_back({L"Packaged App", L"Contoso.App_8wekyb3d8bbwe!App", L""});
     sources.appsFolder = [&records] { return records; };
@@ -107,14 +98,15 @@ int main(int argc, char** argv) {
     std::printf("rebuild, nothing changed: %.1f ms (median of 3)%s\n", unchanged,
                 rebuiltOk ? "" : " - DIFFERS FROM THE COLD BUILD");
 
-    // Ten links get new targets (new contents, size and write time).
+    // Ten links get new targets (new contents and write time).
+    const bench::ShortcutCopies changedPrograms(targets, "chng");
     for (int i = 0; i < 10; ++i) {
         const int n = i * 197;
         const int folder = n % kFolders;
         const fs::path base = (n / kFolders) % 2 == 0 || folder % 5 == 0 ? common : user;
         const fs::path link =
             base / (L"Vendor " + std::to_wstring(folder)) / (L"Program " + std::to_wstring(n) + L".lnk");
-        MakeShortcut(link.wstring(), (targets / (L"changed_prog" + std::to_wstring(n) + L".exe")).wstring());
+        changedPrograms.Make(link, n);
     }
     std::vector<InstalledApp> changed;
     const double afterChange = Median(1, [&] { changed = EnumerateInstalledApps(sources); });
