@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "BenchProgramLog.h"
 #include "BenchTiming.h"
 #include "config/ConfigFile.h"
 #include "config/PathText.h"
@@ -46,20 +47,28 @@ inline DockFiles WriteDockConfig(const wchar_t* folderName, int pinnedCount) {
     return {folder, configPath};
 }
 
-// Handles two seconds of start-up messages, then ticks the dock to rest.
+// Handles the start-up's messages until it says it has its window list and
+// its top bar, then ticks the dock to rest.
 inline void LetDockSettle(DockWindow& dock) {
-    for (int i = 0; i < 100; ++i) {
-        Pump();
-        Sleep(20);
-    }
+    const std::wstring startupLog = GetCacheDirectory() + L"\\startup.log";
+    WaitFor(
+        [&] {
+            Pump();
+            const std::wstring milestones = ReadUtf16(startupLog);
+            return MilestoneTime(milestones, L"window list scanned") >= 0 &&
+                   MilestoneTime(milestones, L"top bar ready") >= 0;
+        },
+        60000, 20);
     for (int i = 0; i < 600 && dock.IsAnimating(); ++i) dock.Tick(1.0f / 60.0f);
     // What the main loop does when the dock comes to rest, and the rest that
-    // follows (the hover labels are painted then).
+    // follows: the hover labels are painted then.
     dock.ArmIdleTrimTimer();
-    for (int i = 0; i < 50; ++i) {
-        Pump();
-        Sleep(20);
-    }
+    WaitFor(
+        [&] {
+            Pump();
+            return !dock.WarmingLabels();
+        },
+        60000, 20);
 }
 
 }  // namespace bench

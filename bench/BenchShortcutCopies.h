@@ -21,7 +21,8 @@ public:
     // Targets are empty files `folder\<stem>NNNN.exe`; the saved shortcut is
     // `folder\<stem>.lnk`. `stem` stays within the 8.3 name the shell may
     // also keep, so the number is replaced wherever the name stands.
-    ShortcutCopies(std::filesystem::path folder, std::string stem) : folder_(std::move(folder)), stem_(std::move(stem)) {
+    ShortcutCopies(std::filesystem::path folder, std::string stem)
+        : folder_(std::move(folder)), stem_(std::move(stem)) {
         using Microsoft::WRL::ComPtr;
         std::error_code ec;
         std::filesystem::create_directories(folder_, ec);
@@ -43,7 +44,8 @@ public:
         if (!Ready() || !MakeTarget(number)) return false;
         std::string copy = bytes_;
         ReplaceInPlace(copy, Name(0), Name(number));
-        HANDLE file = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
         DWORD written = 0;
         const bool ok =

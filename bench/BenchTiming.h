@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace bench {
@@ -17,6 +18,18 @@ inline double NowMs() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// A wait on what a program does: its bound only guards against one that never
+// comes, so none is shorter than kLeastWaitMs, as in the end-to-end tests.
+constexpr double kLeastWaitMs = 15000;
+inline bool WaitFor(const std::function<bool()>& done, double timeoutMs = kLeastWaitMs, DWORD pollMs = 1) {
+    const double end = NowMs() + std::max(timeoutMs, kLeastWaitMs);
+    while (!done()) {
+        if (NowMs() >= end) return false;
+        Sleep(pollMs);
+    }
+    return true;
 }
 
 // Handles what is queued for this thread's windows.

@@ -2,7 +2,7 @@
 // the dock alone, the dock with the top bar, and the dock with the launcher
 // open and untouched (its caret blinking). Each starts the program from a copy
 // beside this benchmark with its own settings file, waits for its start-up to
-// finish, then measures the process's CPU time (GetProcessTimes, or its
+// finish (its milestones, then a quiet stretch), then measures the process's CPU time (GetProcessTimes, or its
 // threads' GetThreadTimes under Wine) over an idle
 // stretch and the bytes of pixels the dock's own buffers hold by then. Wine
 // counts process time in 10 ms steps: the stretch is 30 s unless told.
@@ -15,12 +15,16 @@
 #include <cstdlib>
 #include <string>
 
+#include "BenchProgramLog.h"
+#include "BenchTiming.h"
+#include "config/Paths.h"
+
 namespace {
 
 constexpr int kLeastSeconds = 30;
-// Start-up work (icon workers, the luminance probe, the first scans) settles
-// first, then up to kQuietTries slices until one uses under 2 % of a core.
-constexpr DWORD kSettleMs = 5000;
+// Start-up work (the window list, the bar, icon workers, the luminance probe)
+// settles first: the program's milestones, then up to kQuietTries slices until
+// one uses under 2 % of a core.
 constexpr DWORD kQuietSliceMs = 2000;
 constexpr int kQuietTries = 15;
 // The launcher opens (--test-allapps) this long after start-up, well inside the settling.
@@ -99,6 +103,8 @@ bool Measure(const Setup& setup, const std::wstring& folder, int seconds) {
         return false;
     }
     // Leave the taskbar alone.
+    const std::wstring startupLog = GetCacheDirectory() + L"\\startup.log";
+    DeleteFileW(startupLog.c_str());
     std::wstring commandLine = L"\"" + exe + L"\" --keep-taskbar";
     if (setup.launcher) commandLine += L" --test-allapps " + std::to_wstring(kLauncherAtMs);
     STARTUPINFOW startup = {};
@@ -124,7 +130,13 @@ bool Measure(const Setup& setup, const std::wstring& folder, int seconds) {
             if (shown && IsWindowVisible(shown)) break;
             Sleep(100);
         }
-        Sleep(kSettleMs);
+        bench::WaitFor(
+            [&] {
+                const std::wstring milestones = bench::ReadUtf16(startupLog);
+                return bench::MilestoneTime(milestones, L"window list scanned") >= 0 &&
+                       bench::MilestoneTime(milestones, L"top bar ready") >= 0;
+            },
+            60000, 20);
         for (int i = 0; i < kQuietTries; ++i) {
             const double start = CpuSeconds(process.hProcess, process.dwProcessId);
             Sleep(kQuietSliceMs);

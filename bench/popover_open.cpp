@@ -19,8 +19,10 @@
 #include <vector>
 
 #include "BenchBarePresent.h"
+#include "BenchProgramLog.h"
 #include "BenchTiming.h"
 #include "BenchWifiNetworks.h"
+#include "config/Paths.h"
 #include "render/CompositionHost.h"
 #include "render/GraphicsDevice.h"
 #include "support/ScreenDc.h"
@@ -199,15 +201,6 @@ void ClickAt(POINT at) {
     SendInput(3, input, sizeof(INPUT));
 }
 
-bool WaitFor(const std::function<bool()>& done, double timeoutMs) {
-    const double end = bench::NowMs() + timeoutMs;
-    while (bench::NowMs() < end) {
-        if (done()) return true;
-        Sleep(1);
-    }
-    return done();
-}
-
 void InProgram(int runs) {
     std::printf("in the program: SendInput click until the panel's pixels show (%d runs per item):\n", runs);
     wchar_t temp[MAX_PATH] = {};
@@ -220,6 +213,8 @@ void InProgram(int runs) {
         std::printf("  cannot copy vantreel.exe\n");
         return;
     }
+    const std::wstring startupLog = GetCacheDirectory() + L"\\startup.log";
+    DeleteFileW(startupLog.c_str());
     std::wstring commandLine = L"\"" + exe + L"\" --keep-taskbar --debug-log";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -234,7 +229,14 @@ void InProgram(int runs) {
         Sleep(100);
         input = FindWindowOf(process.dwProcessId, L"VantreelInputWindow");
     }
-    Sleep(6000);  // start-up work settles first, as in dock_idle
+    // Start-up work settles first: the program says when it has its window list and its bar.
+    bench::WaitFor(
+        [&] {
+            const std::wstring milestones = bench::ReadUtf16(startupLog);
+            return bench::MilestoneTime(milestones, L"window list scanned") >= 0 &&
+                   bench::MilestoneTime(milestones, L"top bar ready") >= 0;
+        },
+        60000, 20);
     // On a loaded machine the bar may come later: its layout line says it is there.
     std::string log = ReadText(folder + L"\\vantreel.log");
     for (int i = 0; i < 60 && log.find("TopBar content painted") == std::string::npos; ++i) {
@@ -259,12 +261,12 @@ void InProgram(int runs) {
             const std::vector<uint32_t> before = Patch(probe, 24);
             const double t0 = bench::NowMs();
             ClickAt(centre);
-            const bool shown = WaitFor([&] { return Patch(probe, 24) != before; }, 3000);
+            const bool shown = bench::WaitFor([&] { return Patch(probe, 24) != before; });
             const double t1 = bench::NowMs();
             if (shown && i > 0) samples.push_back(t1 - t0);
-            Sleep(150);
+            Sleep(150);       // a user's pace between clicks, not a wait on the program
             ClickAt(centre);  // a second click closes it
-            WaitFor([&] { return Patch(probe, 24) == before; }, 3000);
+            bench::WaitFor([&] { return Patch(probe, 24) == before; });
             Sleep(150);
         }
         std::printf(" %s\n", item.name);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "system/tray/TrayFileIcon.h"
 #include "system/tray/TrayIconPixels.h"
 #include "system/tray/TrayLegacyToolbars.h"
@@ -51,11 +52,10 @@ HANDLE Start(const std::wstring& exe, const std::wstring& args) {
     return pi.hProcess;
 }
 
+// The helper's file, once it is there (it appears whole, by a rename).
 std::string WaitRead(const std::wstring& path) {
-    for (int i = 0; i < 500; ++i) {
-        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) break;
-        Sleep(20);
-    }
+    bench::WaitFor([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, bench::kLeastWaitMs,
+                   20);
     FILE* f = _wfopen(path.c_str(), L"rb");
     if (!f) return {};
     std::string text;
