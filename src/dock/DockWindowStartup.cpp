@@ -311,7 +311,11 @@ void DockWindow::StartAfterFirstFrame(float cachedLuma) {
 
     PostMessageW(inputWindow, WM_DOCK_CREATE_TOP_BAR, 0, 0);
     PostMessageW(inputWindow, WM_DOCK_SCAN_WINDOWS, 0, 0);
-    if (config.hideTaskbar) SetTimer(inputWindow, kTaskbarHideTimer, kFirstHideDelayMs, nullptr);
+    if (config.hideTaskbar) {
+        SetTimer(inputWindow, kTaskbarHideTimer, kFirstHideDelayMs, nullptr);
+    } else {
+        LogMessage(L"System taskbar left as it is%s", keepTaskbarRun.active ? L" for this run (--keep-taskbar)" : L"");
+    }
     SetTimer(inputWindow, kAutoStartTimer, 8000, nullptr);
     SetTimer(inputWindow, kPriorityTimer, 5000, nullptr);
 

@@ -56,9 +56,16 @@ TEST(RunningLauncher, AltSpaceOpensThePrebuiltPanelAndClosesIt) {
         EXPECT_EQ(rect.top, 400);
     }
 
-    Sleep(500);  // the compositor presents on the UI thread's next turn
-    const ScreenShot shot = Capture(rect);
     const float inset = kAllAppsInsetDip;
+    const float dotsLeft = (size.width - 260.0f) * 0.5f + inset;
+    auto dot = [&](const ScreenShot& s, int i) {
+        return Brightness(s.At(s.left + static_cast<int>(dotsLeft + 123 + 14 * i),
+                               s.top + static_cast<int>(inset + size.height - 106 + 9)));
+    };
+    // The compositor presents the whole panel at once on the UI thread's next
+    // turn: its page dots on the screen say the frame is there.
+    ScreenShot shot;
+    WaitUntil([&] { return shot = Capture(rect), dot(shot, 0) > dot(shot, 1) + 60; }, kLeastWaitMs);
     const AllAppsGrid grid = GridFor(size.width, size.height, 1.0f);
     for (int slot = 0; slot < 24; ++slot) {
         const PointF cell = SlotCellOrigin(grid, slot);
@@ -69,11 +76,7 @@ TEST(RunningLauncher, AltSpaceOpensThePrebuiltPanelAndClosesIt) {
     const TabLayout tabs = TabsFor(size.width);
     const float tab1 = inset + TabLeft(tabs, 1);
     EXPECT_GE(ColoursIn(shot, tab1, inset + 62, tab1 + tabs.width, inset + 90), 8u) << "no label on tab 1";
-    const float dotsLeft = (size.width - 260.0f) * 0.5f + inset;
-    const int dotY = shot.top + static_cast<int>(inset + size.height - 106 + 9);
-    const uint32_t first = shot.At(shot.left + static_cast<int>(dotsLeft + 123), dotY);
-    const uint32_t second = shot.At(shot.left + static_cast<int>(dotsLeft + 137), dotY);
-    EXPECT_GT(Brightness(first), Brightness(second) + 60) << "two dots, the left one current";
+    EXPECT_GT(dot(shot, 0), dot(shot, 1) + 60) << "two dots, the left one current";
 
     const std::string log = dock.DebugLog();
     const size_t opened = log.rfind("AllApps perf: opened in");

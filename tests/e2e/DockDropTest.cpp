@@ -17,6 +17,7 @@
 #include "XPointer.h"
 #include "config/ConfigFile.h"
 #include "config/PathText.h"
+#include "platform/UniqueHandle.h"
 
 using namespace testing_support;
 
@@ -60,6 +61,11 @@ std::string PointArg(POINT p, DWORD pauseMs = 0) {
     if (pauseMs) text += "," + std::to_string(pauseMs);
     return text;
 }
+
+// A point where the drag helper holds until this event is set, once the dock
+// shows what the test waits for there; a pause of PointArg is a hand's pace.
+std::wstring GapEventName() { return L"Local\\VantreelDropGap" + std::to_wstring(GetCurrentProcessId()); }
+std::string GapPoint(POINT p) { return PointArg(p) + ",@" + ToUtf8(GapEventName()); }
 
 class DockDrop : public ::testing::Test {
 protected:
@@ -105,10 +111,13 @@ protected:
         LONG widestInput = 0;
     };
 
-    // Runs the drag helper and watches the input window's width meanwhile.
+    // Runs the drag helper and watches the input window's width meanwhile; a
+    // point given as GapPoint holds the drag there until the dock's input window
+    // is `gapWidth` wide, as the dock opens its gap in its own time.
     DragOutcome Drag(const std::string& kind, const std::vector<std::wstring>& paths,
-                     const std::vector<std::string>& points) {
+                     const std::vector<std::string>& points, LONG gapWidth = 0) {
         DragOutcome outcome;
+        const platform::UniqueHandle gap(CreateEventW(nullptr, TRUE, FALSE, GapEventName().c_str()));
         const std::wstring resultPath = files_.File(L"drag-result.txt");
         DeleteFileW(resultPath.c_str());
         const std::wstring exe = BinDir() + L"\\drag_files.exe";
@@ -129,6 +138,7 @@ protected:
             RECT now = {};
             GetWindowRect(dock_.InputWindow(), &now);
             outcome.widestInput = std::max(outcome.widestInput, now.right - now.left);
+            if (gapWidth && outcome.widestInput >= gapWidth) SetEvent(gap.get());
         }
         if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
             TerminateProcess(process.hProcess, 1);
@@ -173,7 +183,8 @@ TEST_F(DockDrop, ShortcutsDroppedBetweenTwoIconsArePinnedThereAndLaunchWithTheir
     const POINT first = IconPoint(rest, 1);
     const POINT second = IconPoint(rest, 2);
     const POINT between = {(first.x + second.x) / 2, first.y};
-    DragOutcome drop = Drag("files", {recorderLink, trackedLink}, {PointArg(Above(rest)), PointArg(between, 1000)});
+    DragOutcome drop = Drag("files", {recorderLink, trackedLink}, {PointArg(Above(rest)), GapPoint(between)},
+                            restWidth + Px(kSlotDip));
     EXPECT_EQ(drop.result, "DRAGDROP_S_DROP LINK");
     EXPECT_GE(drop.widestInput, restWidth + Px(kSlotDip)) << "the gap opened while the files hovered";
 
@@ -208,7 +219,8 @@ TEST_F(DockDrop, DragsThatPinNothingLeaveTheDockAtRestAndTheFileUnchanged) {
 
     // Over the dock and away again.
     DragOutcome left = Drag("files", {WindowsFile(L"winhlp32.exe")},
-                            {PointArg(Above(rest)), PointArg(over, 1000), PointArg(Above(rest), 300)});
+                            {PointArg(Above(rest)), GapPoint(over), PointArg(Above(rest), 300)},
+                            restWidth + Px(kSlotDip));
     EXPECT_GE(left.widestInput, restWidth + Px(kSlotDip)) << "the gap opened while the file hovered";
     RECT now = RestingInputAfterDrag();
     EXPECT_NEAR(now.right - now.left, restWidth, kRestSlackPx) << "and closed when it left";

@@ -155,8 +155,8 @@ TEST_F(DockUnderPointer, ClicksMinimiseAndRestoreTheOnlyWindowAndTheMenuClosesIt
     running.windows = {window};
     std::vector<MacMenuItem> rows = AppMenuRows(running);
     ASSERT_EQ(rows.back().id, kDockMenuClose);
-    ASSERT_TRUE(XClickAt(MenuRow(menu, rows, static_cast<int>(rows.size()) - 1)));
-    EXPECT_EQ(WaitForSingleObject(helper_.hProcess, 5000), WAIT_OBJECT_0) << "关闭 closes the application";
+    ASSERT_TRUE(XClickOn(menu, MenuRow(menu, rows, static_cast<int>(rows.size()) - 1)));
+    EXPECT_EQ(WaitForSingleObject(helper_.hProcess, kLeastWaitMs), WAIT_OBJECT_0) << "关闭 closes the application";
     XMoveTo({5, 5});
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -204,6 +204,8 @@ TEST_F(DockUnderPointer, AMouseDragReordersThePinnedListInTheFile) {
     POINT to = IconPoint(input, 3);
     to.x += Px(10);
     to.y -= Px(12);
+    // A hand's pace, so the drag's steps reach the dock as motions of their
+    // own; the dock takes them in order whatever the pace.
     ASSERT_TRUE(XMoveTo(from));
     Sleep(100);
     ASSERT_TRUE(XButton(1, true));
@@ -228,7 +230,11 @@ TEST_F(DockUnderPointer, TheLaunchpadHasNoMenuAndTheGlassMenuQuits) {
     ASSERT_TRUE(Start({}));
     RECT input = RestingInput();
     ASSERT_TRUE(XClickAt(IconPoint(input, 0), 3));
-    Sleep(700);
+    // The click came with the pointer, so it was taken before the dock magnified to rest under it.
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::string log = dock_.DebugLog();
+        return log.find("the pointer over it", log.rfind("Dock at rest: ")) != std::string::npos;
+    }, kLeastWaitMs));
     EXPECT_EQ(VisibleMenu(), nullptr) << "no menu on the launchpad";
 
     input = RestingInput();
@@ -237,7 +243,7 @@ TEST_F(DockUnderPointer, TheLaunchpadHasNoMenuAndTheGlassMenuQuits) {
     ASSERT_TRUE(WaitUntil([&] { return (menu = VisibleMenu()) != nullptr; }, 5000)) << "no dock menu on the glass";
     std::vector<MacMenuItem> rows = DockMenuRows(false);
     ASSERT_EQ(rows.back().id, kDockMenuQuit);
-    ASSERT_TRUE(XClickAt(MenuRow(menu, rows, static_cast<int>(rows.size()) - 1)));
-    EXPECT_EQ(dock_.WaitForExit(15000), 0u) << "退出 Vantreel ends the program";
+    ASSERT_TRUE(XClickOn(menu, MenuRow(menu, rows, static_cast<int>(rows.size()) - 1)));
+    EXPECT_EQ(dock_.WaitForExit(kLeastWaitMs), 0u) << "退出 Vantreel ends the program";
     EXPECT_NE(dock_.DebugLog().find("exit: dock context menu quit command"), std::string::npos);
 }

@@ -41,6 +41,11 @@ bool DockProcess::IsRunning() const {
     return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+bool DockProcess::Answers() const {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(InputWindow(), WM_NULL, 0, 0, SMTO_NORMAL, kLeastWaitMs, &result) != 0;
+}
+
 bool DockProcess::Kill() {
     if (!process_.hProcess || !TerminateProcess(process_.hProcess, 0xDEAD)) return false;
     return WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0;
@@ -132,6 +137,12 @@ bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs) {
         if (GetTickCount64() >= end) return false;
         Sleep(50);
     }
+}
+
+bool HasKeyboardFocus(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus == window;
 }
 
 DockConfig TestDockConfig() {

@@ -29,6 +29,9 @@ public:
     HWND InputWindow() const { return FindWindowOfClass(L"VantreelInputWindow"); }
     HWND VisualWindow() const { return FindWindowOfClass(L"VantreelVisualWindow"); }
     bool IsRunning() const;
+    // Whether its UI thread answers: it does once done with the message it was
+    // handling, so what that message did before it returned is done.
+    bool Answers() const;
     // Ends the program as a crash or the task manager would, without a word to it.
     bool Kill();
 
@@ -53,6 +56,9 @@ private:
 // outran bounds of two or three seconds.
 constexpr DWORD kLeastWaitMs = 15000;
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs);
+// Whether keys now go to the window: the focus of its thread, which a window
+// that takes the foreground sets a moment after.
+bool HasKeyboardFocus(HWND window);
 
 // Starts the dock with `config` and waits until it has read the window list,
 // made its input window and its top bar.

@@ -322,8 +322,9 @@ TEST(RunningDock, KeepTaskbarStaysOutOfTheFileThroughAnUnrelatedSave) {
     config.hideTaskbar = true;
     DockProcess dock;
     ASSERT_TRUE(dock.Start(config, L"--debug-log --keep-taskbar"));
-    ASSERT_TRUE(WaitUntil([&] { return HasMilestone(dock, L"window list scanned"); }, kStartTimeoutMs));
-    Sleep(600);
+    // The start-up says whether it hides the taskbar once its first frame is shown.
+    ASSERT_TRUE(WaitUntil([&] { return dock.DebugLog().find("left as it is for this run") != std::string::npos; },
+                          kStartTimeoutMs));
     EXPECT_EQ(dock.StartupLogText().find(L"taskbar hidden"), std::wstring::npos)
         << "--keep-taskbar leaves the taskbar alone";
     EXPECT_EQ(dock.DebugLog().find("System taskbars hidden"), std::string::npos);

@@ -47,6 +47,28 @@ bool XClickAt(POINT screen, int button) {
                    std::to_wstring(button));
 }
 
+// Wine names the X server's window of each of its windows in a property; it
+// makes that window anew when a window's pixels change kind, so it is asked
+// each time.
+static std::wstring XWindowOf(HWND window) {
+    return std::to_wstring(reinterpret_cast<uintptr_t>(GetPropW(window, L"__wine_x11_whole_window")));
+}
+
+bool XClickOn(HWND window, POINT screen, int button) {
+    return XMoveTo(screen) &&
+           WaitUntil(
+               [&] {
+                   return RunUnixCommand(L"/usr/bin/xdotool getmouselocation --shell | grep -qx WINDOW=" +
+                                         XWindowOf(window));
+               },
+               kLeastWaitMs) &&
+           Xdotool(L"click " + std::to_wstring(button));
+}
+
+bool XViewable(HWND window) {
+    return RunUnixCommand(L"/usr/bin/xwininfo -id " + XWindowOf(window) + L" | grep -q IsViewable");
+}
+
 bool XButton(int button, bool down) {
     return Xdotool(std::wstring(down ? L"mousedown " : L"mouseup ") + std::to_wstring(button));
 }

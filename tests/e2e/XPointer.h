@@ -20,4 +20,10 @@ class DockProcess;
 RECT RestingInputRect(const DockProcess& dock);
 // Moves there and clicks the button (1 left, 2 middle, 3 right).
 bool XClickAt(POINT screen, int button = 1);
+// Moves there, waits until the X server has the window under the pointer (a
+// window just shown may not be mapped yet, and a press that comes with the
+// motion then goes to the window below), and clicks.
+bool XClickOn(HWND window, POINT screen, int button = 1);
+// Whether the X server maps the window, its own view of what it shows.
+bool XViewable(HWND window);
 bool XButton(int button, bool down);

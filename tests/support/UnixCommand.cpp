@@ -33,7 +33,9 @@ bool RunUnixCommand(const std::wstring& command) {
                         &unreliable)) {
         return false;
     }
-    for (int i = 0; i < 1000; ++i) {
+    // The bound only guards against a command that never ends: a busy machine
+    // takes seconds to start a shell through Wine.
+    for (const ULONGLONG end = GetTickCount64() + 60000; GetTickCount64() < end;) {
         HANDLE file = CreateFileW(windowsMarker.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE) {

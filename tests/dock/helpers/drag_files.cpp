@@ -1,8 +1,9 @@
 // Drags data as a file manager would, with the system's own drag loop:
-//   drag_files.exe RESULT_FILE files|text|empty [PATH ...] -- X,Y[,PAUSE_MS] ...
+//   drag_files.exe RESULT_FILE files|text|empty [PATH ...] -- X,Y[,PAUSE_MS|,@EVENT] ...
 // A small window of its own sits under the first point and takes a real
 // button-down there; the drag loop then runs while a second thread moves the
-// pointer through the points (pausing where asked) and releases it at the last.
+// pointer through the points (pausing where asked, or until the named event is
+// set by whoever watches the target) and releases it at the last.
 // RESULT_FILE receives one line: the drag loop's result and the effect, e.g.
 // "DRAGDROP_S_DROP LINK". Exit code 0 once the loop ran, 2 on bad arguments.
 //
@@ -26,6 +27,7 @@ namespace {
 struct Waypoint {
     POINT at;
     DWORD pauseMs;
+    std::wstring until;
 };
 
 std::vector<Waypoint> g_points;
@@ -73,7 +75,12 @@ void Travel() {
             SendMouse(MOUSEEVENTF_MOVE, at);
             Sleep(25);
         }
-        Sleep(g_points[i].pauseMs);
+        if (g_points[i].until.empty()) {
+            Sleep(g_points[i].pauseMs);
+        } else if (HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, g_points[i].until.c_str())) {
+            WaitForSingleObject(event, 20000);
+            CloseHandle(event);
+        }
         from = to;
     }
     SendMouse(MOUSEEVENTF_LEFTUP, from);
@@ -94,6 +101,7 @@ bool ParsePoint(const wchar_t* text, Waypoint& point) {
     if (read < 2) return false;
     point.at = POINT{x, y};
     point.pauseMs = read == 3 ? pause : 0;
+    if (const wchar_t* event = wcsstr(text, L",@")) point.until = event + 2;
     return true;
 }
 
