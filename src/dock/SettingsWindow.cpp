@@ -99,6 +99,7 @@ void SettingsWindow::Open(HINSTANCE instance, GraphicsDevice* graphicsDevice, co
     hoverId = 0;
     hoverIndex = 0;
     dragSlider = 0;
+    loggedSection = -1;
     HWND created = CreateWindowExW(0, kClassName, kTitle, kWindowStyle, x, y, w, h, nullptr, nullptr, hInstance, this);
     if (!created) return;
     hwnd = created;

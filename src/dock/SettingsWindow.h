@@ -105,6 +105,7 @@ public:
     // Shows the page on `dc`, drawing it only when none is kept for its state.
     void Paint(HDC dc);
     void PaintFailed(const wchar_t* what, HRESULT hr);
+    void LogPaintedSection();
     // Paints the next page not yet painted for `live` (the copy when null)
     // and keeps it for the window to come, while no window is open; true while
     // pages remain.
@@ -215,6 +216,7 @@ private:
     float logicalWidth = 680.0f;
     float logicalHeight = 540.0f;
     int32_t section = 0;
+    int32_t loggedSection = -1;  // the page the log last said was painted
     int32_t hoverId = 0;
     int32_t hoverIndex = 0;
     int32_t dragSlider = 0;

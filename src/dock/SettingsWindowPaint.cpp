@@ -147,6 +147,7 @@ void SettingsWindow::Paint(HDC dc) {
         sliderRows = page->extra.sliderRows;
         painted_pictures::Show(dc, page->pixels, width, height);
         failedPaints = 0;
+        LogPaintedSection();
         return;
     }
 
@@ -185,9 +186,18 @@ void SettingsWindow::Paint(HDC dc) {
     }
     failedPaints = 0;
     painted_pictures::Show(dc, pixels, width, height);
+    LogPaintedSection();
     // A step of a drag or a hover is seldom seen again: kept, it would only
     // push out the pages that are.
     if (dragSlider == 0 && state.hoverId == 0) pages.Keep(state, Recorded(), std::move(pixels), width, height);
+}
+
+// Clicks hit what the last paint recorded: the log says when a page shown
+// anew can take them.
+void SettingsWindow::LogPaintedSection() {
+    if (section == loggedSection) return;
+    loggedSection = section;
+    LogMessage(L"Settings page %d painted", static_cast<int>(section));
 }
 
 // The window is validated whatever the paint did, so a failed one would leave

@@ -322,6 +322,7 @@ LRESULT TopBarPopover::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 case kScreenOffTimer:
                     KillTimer(hwnd, kScreenOffTimer);
                     services.monitorPowerOff();
+                    LogMessage(L"Popover: the screens were asked to turn off");
                     return 0;
                 case kHotspotTimer:
                     KillTimer(hwnd, kHotspotTimer);

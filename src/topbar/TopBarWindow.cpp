@@ -356,6 +356,9 @@ void TopBarWindow::TakeNotifications() {
         center.UpdateItems(store.items, config.doNotDisturb);
     } else if (!newItems.empty() && !config.doNotDisturb && !hiddenForFullscreen) {
         center.ShowBanners(newItems, monitor, config, scale);
+    } else if (!newItems.empty()) {
+        LogMessage(L"Banners: %llu new toasts kept back (%s)", static_cast<unsigned long long>(newItems.size()),
+                   config.doNotDisturb ? L"do not disturb" : L"full screen");
     }
     Redraw();  // the unread dot may change
 }

@@ -199,12 +199,15 @@ TEST(RunningNotificationCenter, TheBellOpensAListThatScrollsLosesRowsAndOpensThe
 
     // The screen as a PNG beside the tests, read back from the file.
     XMoveTo(At(kPanel, 170, 30));  // on the header, over no button
-    Sleep(500);
     const std::wstring png = BinDir() + L"\\notification_center.png";
     DeleteFileW(png.c_str());
     // The window's shadow margin reaches 2 pixels past the screen's right edge.
-    ASSERT_TRUE(SavePng(CaptureScreen({rect.left, rect.top, 1920, rect.bottom}), png));
-    const ScreenImage saved = LoadPng(png);
+    // Its frame reaches the X server in its own time: read until the list shows.
+    ScreenImage saved;
+    WaitUntil([&] {
+        saved = SavePng(CaptureScreen({rect.left, rect.top, 1920, rect.bottom}), png) ? LoadPng(png) : ScreenImage();
+        return !saved.Empty() && saved.ColoursIn(28, 78, 54, 104) > 20u;
+    }, kLeastWaitMs);
     ASSERT_EQ(saved.width, 374);
     ASSERT_EQ(saved.height, 590);
     EXPECT_GT(saved.BrightnessIn(14, 14, 362, 576), 60.0) << "the panel is lit";
@@ -327,7 +330,8 @@ TEST(RunningNotificationCenter, PillsAreSavedAndTheCenterHidesWhenLeft) {
 
         ASSERT_TRUE(toasts.Add(13, true, 0));
         const int64_t newest = toasts.lastArrival;
-        Sleep(2500);
+        const std::string keptBack = "Banners: 1 new toasts kept back (do not disturb)";
+        ASSERT_TRUE(WaitUntil([&] { return run.dock.DebugLog().find(keptBack) != std::string::npos; }, kLeastWaitMs));
         EXPECT_FALSE(Shown(run.Banners())) << "no banner while do-not-disturb is on";
 
         ASSERT_TRUE(run.Open()) << run.dock.DebugLog();
@@ -355,7 +359,6 @@ TEST(RunningNotificationCenter, PillsAreSavedAndTheCenterHidesWhenLeft) {
     EXPECT_EQ(rect.top, kCenterRect.top);
     EXPECT_EQ(rect.right - rect.left, 376);
     EXPECT_EQ(rect.bottom - rect.top, 260);
-    Sleep(300);
     ASSERT_TRUE(XClickAt({400, 450}));  // the helper's window
     EXPECT_TRUE(WaitUntil([&] { return !Shown(run.window); }, 15000)) << "a click elsewhere hides it";
     program.Close();

@@ -100,12 +100,23 @@ protected:
         return p;
     }
 
-    void ClickAt(float x, float y) {
-        XClickAt(Screen(x, y));
-        Sleep(150);
-    }
+    void ClickAt(float x, float y) { XClickAt(Screen(x, y)); }
 
-    void Section(int i) { ClickAt(88, 96 + 42.0f * i); }
+    // Clicks hit what the window's last paint recorded: one on a new page
+    // waits until the program says it painted that page.
+    bool ShowsPage(int i) {
+        const std::string painted = "Settings page " + std::to_string(i) + " painted";
+        return WaitUntil(
+            [&] {
+                const std::string log = dock_.DebugLog();
+                return log.rfind(painted) != std::string::npos && log.rfind(painted) == log.rfind("Settings page ");
+            },
+            kWaitMs);
+    }
+    void Section(int i) {
+        ClickAt(88, 96 + 42.0f * i);
+        EXPECT_TRUE(ShowsPage(i)) << "page " << i;
+    }
 
     std::unique_ptr<ScopedLogPixels> dpi_;
     float scale_ = 1.0f;
@@ -130,7 +141,7 @@ TEST_P(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextCli
         },
         kWaitMs))
         << "Ctrl+Alt+comma opens the window";
-    Sleep(300);
+    ASSERT_TRUE(ShowsPage(0));
     RECT client = {};
     GetClientRect(window_, &client);
     EXPECT_EQ(client.right, std::lround(680 * scale_));
@@ -152,7 +163,7 @@ TEST_P(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextCli
     GetWindowRect(dock_.InputWindow(), &inputBefore);
     XMoveTo(Screen(300, 148));
     XButton(1, true);
-    Sleep(100);
+    Sleep(100);  // a hand's pace: each step of the drag is a motion of its own
     XMoveTo(Screen(380, 150));
     Sleep(100);
     XMoveTo(Screen(428, 150));
@@ -217,12 +228,11 @@ TEST_P(SettingsUnderPointer, EveryControlActsOnTheDockAndIsSavedBeforeTheNextCli
     ASSERT_EQ(restored.pinned.size(), 1u);
     EXPECT_EQ(restored.pinned[0].name, L"Notepad");
 
-    // "完成" closes without touching the file.
-    Sleep(300);
+    // "完成" closes without touching the file: read once the program is done with the click.
     std::string before = dock_.ConfigFileText();
     ClickAt(610, 512);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window_); }, kWaitMs));
-    Sleep(300);
+    ASSERT_TRUE(dock_.Answers());
     EXPECT_EQ(dock_.ConfigFileText(), before);
 }
 

@@ -10,6 +10,7 @@
 
 #include "DockProcess.h"
 #include "FakeTaskbarProcess.h"
+#include "XPointer.h"
 #include "support/ScreenDc.h"
 
 using namespace testing_support;
@@ -98,11 +99,12 @@ TEST(HiddenTaskbar, StaysHiddenBehindAnEdgeGuardAndComesBackOnExit) {
     EXPECT_TRUE(GetWindowLongW(guard, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetWindow(input, GW_HWNDNEXT), guard) << "next below the dock's input window";
 
-    // Nothing of it shows on the screen.
-    Sleep(300);
+    // Nothing of it shows on the screen, each look taken once the X server has
+    // shown it or taken it away.
+    ASSERT_TRUE(WaitUntil([&] { return XViewable(guard); }, kLeastWaitMs));
     std::vector<uint32_t> withGuard = BottomRows(2);
     ShowWindow(guard, SW_HIDE);
-    Sleep(300);
+    ASSERT_TRUE(WaitUntil([&] { return !XViewable(guard); }, kLeastWaitMs));
     EXPECT_TRUE(withGuard == BottomRows(2)) << "the guard changed the screen's bottom rows";
     ShowWindow(guard, SW_SHOWNOACTIVATE);
 
@@ -155,10 +157,18 @@ TEST(HiddenTaskbar, ComesBackWhenTheSessionEnds) {
     ASSERT_TRUE(StartDock(dock));
     ASSERT_TRUE(WaitUntil([&] { return taskbar.BothHidden(); }, 10000));
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(dock.InputWindow(), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 5000, &result);
+    SendMessageTimeoutW(dock.InputWindow(), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, kLeastWaitMs, &result);
     // A hide still under way when the message came finishes first.
     EXPECT_TRUE(WaitUntil([&] { return taskbar.BothShown(); }, 2000));
-    Sleep(300);
+    // The dock's full-screen poll looks at the taskbar before it hides the bar
+    // for a full-screen window: once the bar went, it has looked since.
+    HWND bar = dock.FindWindowOfClass(L"VantreelTopBarWindow");
+    HWND fullscreen = CreateWindowExW(0, L"STATIC", L"full screen", WS_POPUP | WS_VISIBLE, 0, 0,
+                                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                      nullptr, nullptr);
+    SetForegroundWindow(fullscreen);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(bar); }, kLeastWaitMs));
     EXPECT_TRUE(taskbar.BothShown()) << "and nothing hides it again";
+    DestroyWindow(fullscreen);
     EXPECT_EQ(dock.CloseAndWait(), 0u);
 }

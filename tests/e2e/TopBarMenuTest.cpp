@@ -24,14 +24,6 @@ namespace {
 
 bool FullHdScreen() { return GetSystemMetrics(SM_CXSCREEN) == 1920 && GetSystemMetrics(SM_CYSCREEN) == 1080; }
 
-// Wine drops a button that comes with the very motion that brings the X
-// pointer onto a window it has just shown: the pointer settles first.
-bool Click(POINT at, int button = 1) {
-    if (!XMoveTo(at)) return false;
-    Sleep(300);
-    return Xdotool(L"click " + std::to_wstring(button));
-}
-
 void PressKey(WORD key) {
     INPUT input[2] = {};
     input[0].type = INPUT_KEYBOARD;
@@ -89,7 +81,7 @@ protected:
     }
     // Opens an item's menu and clicks the row of a command.
     void ChooseFromMenu(int item, int button, const std::vector<MacMenuItem>& rows, int command) {
-        ASSERT_TRUE(Click(ItemPoint(item), button));
+        ASSERT_TRUE(XClickOn(bar_, ItemPoint(item), button));
         HWND menu = WaitForMenu();
         ASSERT_NE(menu, nullptr) << "no menu for item " << item;
         int index = -1;
@@ -97,7 +89,7 @@ protected:
             if (rows[i].id == command) index = static_cast<int>(i);
         }
         ASSERT_GE(index, 0);
-        ASSERT_TRUE(Click(MenuRow(menu, rows, index)));
+        ASSERT_TRUE(XClickOn(menu, MenuRow(menu, rows, index)));
         EXPECT_TRUE(WaitUntil([&] { return VisibleMenu() == nullptr; }, 3000)) << "the menu closes";
     }
     bool FileSays(const std::string& text) const { return dock_.ConfigFileText().find(text) != std::string::npos; }
@@ -112,11 +104,11 @@ protected:
 
 TEST_F(TopBarUnderPointer, TheLogoMenuQuitsFromTheKeyboard) {
     ASSERT_TRUE(Start());
-    ASSERT_TRUE(Click(ItemPoint(1)));
+    ASSERT_TRUE(XClickOn(bar_, ItemPoint(1)));
     HWND menu = WaitForMenu();
     ASSERT_NE(menu, nullptr) << "the logo menu";
-    // Keys go to the foreground window, which the menu becomes just after it shows.
-    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == menu; }, 3000));
+    // Keys go to the foreground thread's focus, which the menu becomes just after it shows.
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == menu && HasKeyboardFocus(menu); }, 3000));
     PressKey(VK_UP);  // from no row upwards: the last row, "退出 Vantreel"
     PressKey(VK_RETURN);
     EXPECT_EQ(dock_.WaitForExit(15000), 0u);
@@ -161,10 +153,10 @@ TEST_F(TopBarUnderPointer, MenusAndTheTrayToggleActOnTheWindowInFront) {
 
     SetForegroundWindow(window);
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 3000));
-    ASSERT_TRUE(Click(ItemPoint(14)));
+    ASSERT_TRUE(XClickOn(bar_, ItemPoint(14)));
     EXPECT_TRUE(WaitUntil([&] { return FileSays("\"topBarTrayCollapsed\": true"); }, 15000));
     EXPECT_EQ(GetForegroundWindow(), window) << "the bar takes no activation";
-    ASSERT_TRUE(Click(ItemPoint(14)));
+    ASSERT_TRUE(XClickOn(bar_, ItemPoint(14)));
     EXPECT_TRUE(WaitUntil([&] { return FileSays("\"topBarTrayCollapsed\": false"); }, 15000));
     program.Close();
 }
@@ -179,7 +171,7 @@ TEST_F(TopBarUnderPointer, TheClockOpensItsPanelUnderItAndASecondClickClosesIt) 
     ASSERT_TRUE(Start());
     int left = 0, right = 0;
     ASSERT_TRUE(TopBarItemSpan(dock_.DebugLog(), 12, left, right));
-    ASSERT_TRUE(Click(ItemPoint(12)));
+    ASSERT_TRUE(XClickOn(bar_, ItemPoint(12)));
     HWND popover = nullptr;
     ASSERT_TRUE(WaitUntil(
         [&] {
@@ -191,9 +183,17 @@ TEST_F(TopBarUnderPointer, TheClockOpensItsPanelUnderItAndASecondClickClosesIt) 
     GetWindowRect(popover, &placed);
     EXPECT_EQ(placed.right - 14, right) << "the panel's right edge under the clock's (14 px of shadow margin)";
     EXPECT_EQ(placed.top + 14, 36) << "36 DIPs below the top";
-    ASSERT_TRUE(Click(ItemPoint(12)));
+    ASSERT_TRUE(XClickOn(bar_, ItemPoint(12)));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(popover); }, 3000)) << "a second click hides it";
-    Sleep(500);
+    // The bar names each click it takes; once it has answered since the second, that click is done with.
+    const std::string second = "TopBar click id=12";
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::string log = dock_.DebugLog();
+            return log.find(second, log.find(second) + 1) != std::string::npos;
+        },
+        kLeastWaitMs));
+    ASSERT_TRUE(dock_.Answers());
     EXPECT_FALSE(IsWindowVisible(popover)) << "and it stays hidden";
 }
 
@@ -202,8 +202,19 @@ TEST_F(TopBarUnderPointer, AppBarNotificationsMoveAndHideTheBar) {
     const std::wstring log = dir.File(L"appbar.log");
     WindowProgram probe(BinDir() + L"\\appbar_probe_gui.exe", L"\"" + log + L"\"");
     ASSERT_NE(probe.Window(), nullptr);
+    const auto placesHeard = [&] {
+        const std::vector<uint8_t> bytes = ReadFileBytes(log);
+        const std::string text(bytes.begin(), bytes.end());
+        size_t count = 0;
+        for (size_t at = text.find("poschanged"); at != std::string::npos; at = text.find("poschanged", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    const auto before = placesHeard();
     ASSERT_TRUE(Start());
-    Sleep(500);  // the bar's own registration settles
+    // The bar's own registration settles: the probe hears it take its place.
+    ASSERT_TRUE(WaitUntil([&] { return placesHeard() > before; }, kLeastWaitMs));
     const int layouts = CountTopBarLayouts(dock_.DebugLog());
     PostMessageW(probe.Window(), WM_APP + 8, 150, 0);
     EXPECT_TRUE(WaitUntil([&] { return CountTopBarLayouts(dock_.DebugLog()) > layouts; }, 3000))

@@ -193,14 +193,19 @@ TEST(RunningTopBar, ShowsGlassTextAndTheUnreadDotOfANewToast) {
     int left = 0, right = 0;
     ASSERT_TRUE(WaitUntil([&] { return TopBarItemSpan(dock.DebugLog(), 13, left, right); }, 5000));
     ASSERT_TRUE(WaitUntil([&] { return dock.DebugLog().find("TopBar content painted") != std::string::npos; }, 30000));
-    Sleep(500);
-    std::vector<uint32_t> band = CaptureBand(1920, 32);
+    // The painted content reaches the screen with the compositor's next turn.
+    std::vector<uint32_t> band;
     int glass = 0, text = 0;
-    for (uint32_t p : band) {
-        const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-        glass += (r + g + b) > 30;
-        text += r > 230 && g > 230 && b > 230;
-    }
+    WaitUntil([&] {
+        band = CaptureBand(1920, 32);
+        glass = text = 0;
+        for (uint32_t p : band) {
+            const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            glass += (r + g + b) > 30;
+            text += r > 230 && g > 230 && b > 230;
+        }
+        return glass > 1920 * 32 / 2 && text > 100;
+    }, kLeastWaitMs);
     EXPECT_GT(glass, 1920 * 32 / 2) << "the glass covers the band";
     EXPECT_GT(text, 100) << "white text and glyphs";
     EXPECT_EQ(RedPixels(band, 1920, left, right), 0) << "toasts there before the start are read";
