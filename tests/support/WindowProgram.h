@@ -10,8 +10,9 @@
 namespace testing_support {
 
 // Polls the condition, pumping this thread's messages, until it holds or the
-// time is up; whether it held.
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 8000);
+// time is up; whether it held. The bound only guards against a condition that
+// never comes: a busy machine takes seconds to start a program under Wine.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000);
 
 class WindowProgram {
 public:

@@ -9,6 +9,7 @@
 
 #include "config/PathText.h"
 #include "support/TestSupport.h"
+#include "support/WindowProgram.h"
 #include "system/TrayTestSupport.h"
 #include "system/tray/TrayLegacyToolbars.h"
 #include "system/tray/TrayMonitor.h"
@@ -80,13 +81,17 @@ TEST_F(TrayDiscovery, ClassicToolbarGivesOneRecordPerExecutable) {
 TEST_F(TrayDiscovery, BarButtonWinsInEitherOrderAndShellOwnersAreSkipped) {
     TrayHelperProcess& owner = Owner(L"Merge.exe");
     HWND w = owner.Window(L'm');
-    // A stand-in taskbar of another test may still be going away: the shell's is explorer's.
+    // A stand-in taskbar of another test may still be going away: the shell's
+    // is explorer's, which a prefix just started makes in its own time.
     HWND shell = nullptr;
-    while ((shell = FindWindowExW(nullptr, shell, L"Shell_TrayWnd", nullptr)) != nullptr) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(shell, &pid);
-        if (IsShellProcess(NormalizePathKey(ProcessImagePath(pid)))) break;
-    }
+    testing_support::WaitFor([&] {
+        while ((shell = FindWindowExW(nullptr, shell, L"Shell_TrayWnd", nullptr)) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(shell, &pid);
+            if (IsShellProcess(NormalizePathKey(ProcessImagePath(pid)))) break;
+        }
+        return shell != nullptr;
+    });
     ASSERT_TRUE(shell) << "explorer's own taskbar window";
     HWND hiddenFirst = StartTray({FakeTrayButton(w, 1, kCallback, true, L"Hidden"),
                                   FakeTrayButton(w, 2, kCallback, false, L"Shown"),
