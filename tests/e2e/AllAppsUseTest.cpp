@@ -247,11 +247,14 @@ TEST_F(RunningLauncherUse, WheelAndLeftTurnPagesAndTheTileMenuHidesIntoTheConfig
     EXPECT_TRUE(WaitUntil([&] { return current(0); }, kLeastWaitMs)) << "Left turned back";
 
     // Slot 0 is "VtApp 01" (its key is its target, vt01.exe); the menu ends
-    // with "隐藏", reached from the bottom.
+    // with "隐藏", clicked, as a key could meet a row the menu took under the pointer.
     const PointF cell = SlotCellOrigin(GridFor(size_.width, size_.height, 1.0f), 0);
     ASSERT_TRUE(OpenMenuWith(At(cell.x + 40.0f, cell.y + 30.0f), 3));
-    Key(VK_UP);
-    Key(VK_RETURN);
+    const HWND tileMenu = dock_.FindWindowOfClass(L"VantreelMacMenuWindow");
+    RECT r = {};
+    GetWindowRect(tileMenu, &r);
+    ASSERT_TRUE(XClickOn(tileMenu, {r.left + static_cast<LONG>(kMenuMarginDip + 60),
+                                r.bottom - static_cast<LONG>(kMenuMarginDip + kMenuPaddingDip + kMenuRowHeightDip / 2)}));
     EXPECT_TRUE(WaitUntil([&] { return LowerConfig().find("vt01.exe") != std::string::npos; }, 5000))
         << dock_.ConfigFileText();
 
