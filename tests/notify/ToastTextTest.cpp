@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "notify/ToastText.h"
+#include "platform/DetachedThread.h"
 
 namespace {
 
@@ -64,16 +65,18 @@ void WithinTwoSeconds(const char* what, Work work) {
         double cpuSeconds = 0;
     };
     auto shared = std::make_shared<Shared>();
-    std::thread([shared, work] {
+    platform::StartDetachedThread([shared, work] {
         work();
         FILETIME created, exited, kernel, user;
         GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-        auto ticks = [](const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+        auto ticks = [](const FILETIME& t) {
+            return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+        };
         std::lock_guard<std::mutex> hold(shared->lock);
         shared->cpuSeconds = static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
         shared->finished = true;
         shared->done.notify_all();
-    }).detach();
+    });
     std::unique_lock<std::mutex> hold(shared->lock);
     ASSERT_TRUE(shared->done.wait_for(hold, std::chrono::seconds(60), [&] { return shared->finished; }))
         << what << " did not finish";

@@ -19,6 +19,7 @@
 // Relative: the radio helper program builds this without the tests folder on
 // its include path.
 #include "../support/FakeCom.h"
+#include "platform/DetachedThread.h"
 #include "platform/InspectableHelpers.h"
 #include "platform/RadioInterfaces.h"
 #include "system/WinRtRadios.h"
@@ -48,17 +49,19 @@ inline Setup& TheSetup() {
 template <typename Interface>
 using Inspectable = FakeInspectable<Interface>;
 
-// Completes on a thread of its own after `delayMs`, then calls the handler.
+// Completes on a thread of its own after `delayMs`, then calls the handler. The
+// thread is made detached: one detached after it ended spoils the thread
+// library's bookkeeping under load (platform/DetachedThread.h).
 template <typename Handler, typename Operation>
 void CompleteLater(Operation* operation, Handler* handler, DWORD delayMs) {
     operation->AddRef();
     handler->AddRef();
-    std::thread([operation, handler, delayMs] {
+    platform::StartDetachedThread([operation, handler, delayMs] {
         if (delayMs) Sleep(delayMs);
         handler->Invoke(operation, platform::AsyncStatus::Completed);
         handler->Release();
         operation->Release();
-    }).detach();
+    });
 }
 
 class AccessOperation final : public Inspectable<IRadioAccessOperation> {

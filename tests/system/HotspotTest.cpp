@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/FakeCom.h"
+#include "platform/DetachedThread.h"
 #include "platform/InspectableHelpers.h"
 #include "platform/TetheringInterfaces.h"
 #include "system/Hotspot.h"
@@ -120,13 +121,13 @@ public:
         if (!handler) return E_POINTER;
         AddRef();
         handler->AddRef();
-        std::thread([this, handler] {
+        platform::StartDetachedThread([this, handler] {  // never detached after the fact: DetachedThread.h
             if (delayMs_) Sleep(delayMs_);
             handler->Invoke(this, platform::AsyncStatus::Completed);
             ++TheSetup().switchesEnded;
             handler->Release();
             Release();
-        }).detach();
+        });
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_Completed(ITetheringOperationCompletedHandler**) override { return E_NOTIMPL; }

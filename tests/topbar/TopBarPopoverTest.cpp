@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "PopoverRig.h"
+#include "platform/DetachedThread.h"
 #include "support/SurfacePixels.h"
 #include "topbar/PopoverTexts.h"
 
@@ -260,7 +261,7 @@ TEST_F(PopoverTest, VolumeDragSetsEveryStepAndUnmutesOnlyAboveOnePercent) {
 
 TEST_F(PopoverTest, SlowReadsFillThePanelInWhenTheyAnswer) {
     HANDLE radio = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    popover.services.startWorker = [](std::function<void()> body) { std::thread(std::move(body)).detach(); };
+    popover.services.startWorker = [](std::function<void()> body) { platform::StartDetachedThread(std::move(body)); };
     popover.services.collectStatus = [] { return vantreel::SystemStatusSnapshot{}; };
     popover.services.bluetoothDevices = [this, radio] {
         WaitForSingleObject(radio, 10000);
@@ -569,7 +570,7 @@ TEST_F(ControlCenterTest, AReopeningShowsNoEarlierStateAndActsOnNoneUntilItsAnsw
     popover.Hide();
     machine.wifi.radioOn = machine.wifi.connected = false;  // switched off elsewhere; the reads come late
     HANDLE answer = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    popover.services.startWorker = [](std::function<void()> body) { std::thread(std::move(body)).detach(); };
+    popover.services.startWorker = [](std::function<void()> body) { platform::StartDetachedThread(std::move(body)); };
     popover.services.collectStatus = [this, answer] {
         WaitForSingleObject(answer, 10000);
         return machine.status;
