@@ -54,9 +54,7 @@ inline void LetDockSettle(DockWindow& dock) {
     WaitFor(
         [&] {
             Pump();
-            const std::wstring milestones = ReadUtf16(startupLog);
-            return MilestoneTime(milestones, L"window list scanned") >= 0 &&
-                   MilestoneTime(milestones, L"top bar ready") >= 0;
+            return StartupSettled(startupLog);
         },
         60000, 20);
     for (int i = 0; i < 600 && dock.IsAnimating(); ++i) dock.Tick(1.0f / 60.0f);

@@ -55,6 +55,12 @@ inline double MilestoneTime(const std::wstring& log, const wchar_t* milestone) {
     return std::wcstod(log.c_str() + line.start, nullptr);
 }
 
+// The start-up's own word that it has its window list and its top bar.
+inline bool StartupSettled(const std::wstring& startupLog) {
+    const std::wstring milestones = ReadUtf16(startupLog);
+    return MilestoneTime(milestones, L"window list scanned") >= 0 && MilestoneTime(milestones, L"top bar ready") >= 0;
+}
+
 // The first top-level window of the process with that class, or null.
 inline HWND WindowOfProcess(DWORD pid, const wchar_t* className) {
     struct Search {

@@ -130,13 +130,7 @@ bool Measure(const Setup& setup, const std::wstring& folder, int seconds) {
             if (shown && IsWindowVisible(shown)) break;
             Sleep(100);
         }
-        bench::WaitFor(
-            [&] {
-                const std::wstring milestones = bench::ReadUtf16(startupLog);
-                return bench::MilestoneTime(milestones, L"window list scanned") >= 0 &&
-                       bench::MilestoneTime(milestones, L"top bar ready") >= 0;
-            },
-            60000, 20);
+        bench::WaitFor([&] { return bench::StartupSettled(startupLog); }, 60000, 20);
         for (int i = 0; i < kQuietTries; ++i) {
             const double start = CpuSeconds(process.hProcess, process.dwProcessId);
             Sleep(kQuietSliceMs);

@@ -230,13 +230,7 @@ void InProgram(int runs) {
         input = FindWindowOf(process.dwProcessId, L"VantreelInputWindow");
     }
     // Start-up work settles first: the program says when it has its window list and its bar.
-    bench::WaitFor(
-        [&] {
-            const std::wstring milestones = bench::ReadUtf16(startupLog);
-            return bench::MilestoneTime(milestones, L"window list scanned") >= 0 &&
-                   bench::MilestoneTime(milestones, L"top bar ready") >= 0;
-        },
-        60000, 20);
+    bench::WaitFor([&] { return bench::StartupSettled(startupLog); }, 60000, 20);
     // On a loaded machine the bar may come later: its layout line says it is there.
     std::string log = ReadText(folder + L"\\vantreel.log");
     for (int i = 0; i < 60 && log.find("TopBar content painted") == std::string::npos; ++i) {
